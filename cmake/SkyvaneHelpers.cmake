@@ -100,7 +100,13 @@ function(sky_add_tests target)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}")
+    TEST_LIST ${target}_TESTS)
+  # The discovery loses list-valued properties (two labels became "LABELS core_1 tsan"), so the labels are set
+  # on the discovered tests by a file ctest reads after the discovery's own.
+  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
+  file(WRITE ${label_file}
+    "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 
 # sky_add_bench(target SOURCES file... [LIBS lib...]): only with -DSKYVANE_BENCH=ON, never run by CI.
