@@ -1,6 +1,6 @@
 #include "CxParsers.h"
 
-#define CxAssertPending(text) ((void)0)
+#include "CxDebug.h"
 
 namespace
 {
@@ -217,7 +217,7 @@ void CxVersionParser::Status(CxUint16 inLetter)
         mStatus = kCxFinal;
         break;
     default:
-        CxAssertPending("false");
+        _CxAssert(__FILE__, __LINE__, "false");
         break;
     }
 }

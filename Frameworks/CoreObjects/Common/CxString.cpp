@@ -1,5 +1,7 @@
 #include "CxString.h"
 
+#include "CxDebug.h"
+
 #include "CxParsers.h"
 #include "CxUtilities.h"
 #include "CxVersion.h"
@@ -11,8 +13,6 @@
 #include <limits>
 #include <ostream>
 #include <vector>
-
-#define CxAssertPending(text) ((void)0)
 
 namespace
 {
@@ -482,9 +482,12 @@ CxUint16* Join(const CxUint16* inA, CxUint32 inALength, const CxUint16* inB, CxU
 {
     outLength = inALength + inBLength + inCLength;
     CxUint16* units = NewUnits(outLength);
-    std::memcpy(units, inA, std::size_t(inALength) * 2);
-    std::memcpy(units + inALength, inB, std::size_t(inBLength) * 2);
-    std::memcpy(units + inALength + inBLength, inC, std::size_t(inCLength) * 2);
+    if (inALength != 0)
+        std::memcpy(units, inA, std::size_t(inALength) * 2);
+    if (inBLength != 0)
+        std::memcpy(units + inALength, inB, std::size_t(inBLength) * 2);
+    if (inCLength != 0)
+        std::memcpy(units + inALength + inBLength, inC, std::size_t(inCLength) * 2);
     return units;
 }
 } // namespace
@@ -606,7 +609,7 @@ CxString CxString::Substring(CxUint32 inFrom, CxUint32 inTo) const
 {
     if (inTo < inFrom)
     {
-        CxAssertPending("inToIndex >= inFromIndex");
+        _CxAssert(__FILE__, __LINE__, "inToIndex >= inFromIndex");
         return CxString();
     }
     const CxUint32 length = Length();
@@ -858,7 +861,7 @@ void CxString::AsCString(char* outString, CxUint32 inSize) const
 {
     if (outString == nullptr)
     {
-        CxAssertPending("outString != nil");
+        _CxAssert(__FILE__, __LINE__, "outString != nil");
         return;
     }
     if (inSize == 0)
@@ -873,7 +876,7 @@ void CxString::AsWString(CxUint16* outString, CxUint32 inByteSize) const
 {
     if (outString == nullptr)
     {
-        CxAssertPending("outString != nil");
+        _CxAssert(__FILE__, __LINE__, "outString != nil");
         return;
     }
     // Room for the terminator is needed, or nothing is written.
@@ -888,7 +891,7 @@ void CxString::AsPascalString(CxUint8* outPascal, CxUint32 inSize) const
 {
     if (outPascal == nullptr)
     {
-        CxAssertPending("outPascal != nil");
+        _CxAssert(__FILE__, __LINE__, "outPascal != nil");
         return;
     }
     if (inSize == 0)

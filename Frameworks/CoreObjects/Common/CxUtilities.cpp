@@ -1,9 +1,9 @@
 #include "CxUtilities.h"
 
+#include "CxDebug.h"
+
 #include <cmath>
 #include <cstring>
-
-#define CxAssertPending(text) ((void)0)
 
 bool CxIsNan(float inValue)
 {
@@ -140,11 +140,11 @@ void FillWith(void* inPtr, T inValue, CxUint32 inCount)
 {
     if (inPtr == nullptr)
     {
-        CxAssertPending("inPtr != nil");
+        _CxAssert(__FILE__, __LINE__, "inPtr != nil");
         return;
     }
     if (inCount % sizeof(inValue) != 0)
-        CxAssertPending("inCount % sizeof(inValue) == 0");
+        _CxAssert(__FILE__, __LINE__, "inCount % sizeof(inValue) == 0");
     // Whole values only, so nothing lands past inCount; memcpy because the target need not be aligned.
     auto* out = static_cast<unsigned char*>(inPtr);
     const CxUint32 n = inCount / CxUint32(sizeof(T));
@@ -158,7 +158,7 @@ void CxMemoryFill(void* inPtr, signed char inValue, CxUint32 inCount)
 {
     if (inPtr == nullptr)
     {
-        CxAssertPending("inPtr != nil");
+        _CxAssert(__FILE__, __LINE__, "inPtr != nil");
         return;
     }
     std::memset(inPtr, static_cast<unsigned char>(inValue), inCount);
@@ -168,7 +168,7 @@ void CxMemoryFill(void* inPtr, unsigned char inValue, CxUint32 inCount)
 {
     if (inPtr == nullptr)
     {
-        CxAssertPending("inPtr != nil");
+        _CxAssert(__FILE__, __LINE__, "inPtr != nil");
         return;
     }
     std::memset(inPtr, inValue, inCount);
@@ -218,7 +218,7 @@ bool CxIsMatch(CxUint16 inUnit, CxSeek inClass)
     case kCxSeekControlWhitespace:
         return isControlSpace;
     }
-    CxAssertPending("false");
+    _CxAssert(__FILE__, __LINE__, "false");
     return false;
 }
 

@@ -1,10 +1,10 @@
 #include "CxVersion.h"
 
+#include "CxDebug.h"
+
 #include "CxString.h"
 
 #include <cstdio>
-
-#define CxAssertPending(text) ((void)0)
 
 namespace
 {
@@ -21,7 +21,7 @@ CxBuildStatus StatusFromLetter(char inLetter)
     case 'f':
         return kCxFinal;
     default:
-        CxAssertPending("false");
+        _CxAssert(__FILE__, __LINE__, "false");
         return kCxDevelopment;
     }
 }
