@@ -1,6 +1,7 @@
 #include "CxDebug.h"
 
 #include "CxCriticalRegion.h"
+#include "CxString.h"
 
 #include <algorithm>
 #include <atomic>
@@ -423,6 +424,13 @@ void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, const voi
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, void* inValue)
 {
     _CxDebug(inFile, inLine, inName, static_cast<const void*>(inValue));
+}
+
+void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, const CxString& inValue)
+{
+    char value[kValueSize];
+    inValue.AsCString(value, sizeof value);
+    DebugValue(inFile, inLine, inName, value);
 }
 
 // ---- capture

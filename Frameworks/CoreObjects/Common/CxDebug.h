@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+class CxString;
+
 enum CxDebugModes : CxSint32
 {
     kCxDebugAlert = 0,   // the line on stderr, then resume
@@ -44,6 +46,8 @@ void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, double in
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, bool inValue);
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, const void* inValue);
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, void* inValue);
+// The string's 8-bit text, unquoted (characters above 127 as '*').
+void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, const CxString& inValue);
 // "long" is 32 bits throughout the system: pass CxSint32, or long long for 64 bits.
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, long inValue) = delete;
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, unsigned long inValue) = delete;

@@ -1,5 +1,6 @@
 #include "CxDebug.h"
 #include "CxDebugTestSupport.h"
+#include "CxString.h"
 
 #include "TestSupport.h"
 
@@ -105,6 +106,11 @@ TEST(CxDebugTest, EachValueTypeHasItsFormat)
              return std::string(buffer);
          }()},
         {"null pointer", [] { _CxDebug("F", 1, "N", static_cast<const void*>(nullptr)); }, "N = (nil)"},
+        {"string, unquoted", [] { _CxDebug("F", 1, "N", CxString("a b")); }, "N = a b"},
+        {"string above 127", [] { _CxDebug("F", 1, "N", CxString(u"caf\u00e9 \u20ac")); }, "N = caf* *"},
+        {"string named by itself", [] { _CxDebug("F", 1, "same", CxString("same")); }, "same"},
+        {"empty string", [] { _CxDebug("F", 1, "N", CxString()); }, "N = "},
+        {"long string", [] { _CxDebug("F", 1, "N", CxString(Repeat('s', 600).c_str())); }, "N = " + Repeat('s', 255)},
     };
     for (const OutputCase& c : cases)
     {
