@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -179,4 +180,18 @@ TEST(GxPositionTest, GridCellCode)
         EXPECT_TRUE(std::isnan(position.AsSifort())) << position.mLongitude << "," << position.mLatitude;
         EXPECT_EQ(position.AsString(CxString("%S")).AsUtf8(), "0000-0-0000");
     }
+}
+
+TEST(GxPositionTest, TextIgnoresTheLocale)
+{
+    // A comma-decimal locale changes nothing.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "locale de_DE.UTF-8 missing (scripts/install-deps)";
+    const std::string position = GxPosition().FromDegrees(-97.456, 35.123).AsString().AsUtf8();
+    const std::string point = GxPoint(1.5, -2).AsString().AsUtf8();
+    const std::string rect = GxRect(0.25, 1, 2, 3).AsString().AsUtf8();
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(position, "35.123" + kDegree + " N, 97.456" + kDegree + " W");
+    EXPECT_EQ(point, "1.500,-2.000");
+    EXPECT_EQ(rect, "0.250,1.000,2.000,3.000");
 }
