@@ -1,0 +1,84 @@
+// Builds an element tree from XML bytes with expat. Any encoding expat knows is accepted (UTF-8, UTF-16 with or
+// without a mark, Latin-1, US-ASCII); the tree always holds UTF-16.
+#pragma once
+
+#include "CxString.h"
+#include "CxTypes.h"
+#include "XmlElement.h"
+
+#include <expat.h>
+
+#include <cstddef>
+#include <vector>
+
+class XmlParser
+{
+public:
+    XmlParser();
+    virtual ~XmlParser();
+    XmlParser(const XmlParser&) = delete;
+    XmlParser& operator=(const XmlParser&) = delete;
+
+    // Consecutive chunks of one document, the last with inLastChunk set. True on success; on failure
+    // ErrorMessage() and ErrorLine() tell why and where.
+    bool Parse(const void* inBytes, std::size_t inByteCount, bool inLastChunk);
+
+    // Still owned by the parser.
+    XmlRoot* Root() const { return mRoot; }
+    // Hands the root to the caller; the parser goes on with a new empty root.
+    XmlRoot* DetachRoot();
+
+    const CxString& ErrorMessage() const { return mErrorMessage; }
+    CxSint32 ErrorLine() const { return mErrorLine; }
+
+    // As new: an empty root and a fresh expat parser.
+    void Reset();
+
+    // Deeper nesting fails the parse: the tree is walked recursively when it is written, copied and deleted.
+    static constexpr std::size_t kMaxDepth = 4096;
+
+protected:
+    // Handlers, called with expat's UTF-8.
+    virtual void StartElement(const XML_Char* inName, const XML_Char** inAttributes);
+    virtual void EndElement(const XML_Char* inName);
+    virtual void Content(const XML_Char* inText, int inLength);
+    virtual void Comment(const XML_Char* inText);
+    virtual void Instruction(const XML_Char* inTarget, const XML_Char* inData);
+
+    // Factories; the tree owns what they return once it is appended.
+    virtual XmlElement* CreateElement(const CxString& inName);
+    virtual XmlContent* CreateContent(const CxString& inText);
+    virtual XmlComment* CreateComment(const CxString& inText);
+    virtual XmlInstruction* CreateInstruction(const CxString& inTarget, const CxString& inData);
+
+    // Hooks, called after the item has joined the tree.
+    virtual void OnStartElement(XmlElement* inElement);
+    virtual void OnEndElement(XmlElement* inElement);
+    virtual void OnContent(XmlContent* inContent);
+    virtual void OnComment(XmlComment* inComment);
+    virtual void OnInstruction(XmlInstruction* inInstruction);
+
+    // Expat's name/value array of the start tag being handled, null outside CreateElement.
+    const XML_Char** Attributes() const { return mAttributes; }
+    // The element new items go to.
+    XmlElement* Top() const { return mElements.empty() ? nullptr : mElements.back(); }
+
+private:
+    static void XMLCALL StartElementFn(void* inUserData, const XML_Char* inName, const XML_Char** inAttributes);
+    static void XMLCALL EndElementFn(void* inUserData, const XML_Char* inName);
+    static void XMLCALL ContentFn(void* inUserData, const XML_Char* inText, int inLength);
+    static void XMLCALL CommentFn(void* inUserData, const XML_Char* inText);
+    static void XMLCALL InstructionFn(void* inUserData, const XML_Char* inTarget, const XML_Char* inData);
+
+    void CreateExpat();
+    void Append(XmlItem* inItem);
+
+    std::vector<XmlElement*> mElements;
+    XmlRoot* mRoot = nullptr;
+    XML_Parser mExpat = nullptr;
+    const XML_Char** mAttributes = nullptr;
+    CxString mErrorMessage;
+    CxSint32 mErrorLine = 0;
+    bool mStarted = false;
+    bool mTooDeep = false;
+};

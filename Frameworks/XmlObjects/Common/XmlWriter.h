@@ -1,0 +1,61 @@
+// Sinks for element trees. The items format themselves; a writer only decides line breaks, indentation and where
+// the characters go.
+#pragma once
+
+#include "CxString.h"
+#include "CxTypes.h"
+
+#include <iosfwd>
+
+class XmlWriter
+{
+public:
+    XmlWriter();
+    virtual ~XmlWriter() = default;
+    XmlWriter(const XmlWriter&) = delete;
+    XmlWriter& operator=(const XmlWriter&) = delete;
+
+    void Write(const CxString& inString) { WriteString(inString); }
+    void Write(const char* inText) { WriteChars(inText); }
+
+    // When formatted, the line break and then the indent; otherwise nothing.
+    void Break();
+    void Indent();
+    void Outdent();
+
+    void SetIndentChar(char inChar);
+    char IndentChar() const { return mIndentChar; }
+    void SetIndentCount(CxSint32 inCount);
+    CxSint32 IntentCount() const { return mIndentCount; }
+    CxSint32 IndentCount() const { return mIndentCount; }
+    void SetFormatted(bool inFormatted) { mFormatted = inFormatted; }
+    bool IsFormatted() const { return mFormatted; }
+
+protected:
+    virtual void WriteChars(const char* inText) = 0;
+    virtual void WriteString(const CxString& inString) = 0;
+
+private:
+    void RebuildIndent();
+
+    CxString mLineBreak;
+    CxString mIndent;
+    char mIndentChar = '\t';
+    CxSint32 mIndentCount = 1;
+    CxSint32 mLevel = 0;
+    bool mFormatted = true;
+};
+
+// Bytes to a standard stream; strings in their 8-bit form, every unit above 127 as '*'.
+class XmlStdStreamWriter : public XmlWriter
+{
+public:
+    explicit XmlStdStreamWriter(std::ostream& ioStream) : mStream(ioStream) {}
+
+protected:
+    void WriteChars(const char* inText) override;
+    void WriteString(const CxString& inString) override;
+
+private:
+    std::ostream& mStream;
+};

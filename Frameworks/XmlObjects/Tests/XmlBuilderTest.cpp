@@ -1,0 +1,167 @@
+// The builder and the writers' line breaks and indentation.
+#include "XmlTestSupport.h"
+
+#include "CxDebug.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+using sky::test::Dump;
+using sky::test::Utf8;
+using sky::test::WriteStd;
+
+namespace
+{
+
+void BuildExample(XmlBuilder& ioBuilder)
+{
+    ioBuilder.Instruction("vanedoc", "version=\"1.4d1\"");
+    ioBuilder.Begin("vanedoc");
+    ioBuilder.Begin("map");
+    ioBuilder.Attribute("id", "1");
+    ioBuilder.End("map");
+    ioBuilder.End("vanedoc");
+}
+
+TEST(XmlBuilderTest, WritesTheExampleDocument)
+{
+    XmlBuilder builder;
+    BuildExample(builder);
+    EXPECT_EQ(WriteStd(builder), "<?vanedoc version=\"1.4d1\"?>\n<vanedoc>\n\t<map id=\"1\"/>\n</vanedoc>\n");
+    EXPECT_EQ(WriteStd(builder, false), "<?vanedoc version=\"1.4d1\"?><vanedoc><map id=\"1\"/></vanedoc>");
+}
+
+TEST(XmlBuilderTest, SmallDocuments)
+{
+    XmlBuilder empty;
+    EXPECT_EQ(WriteStd(empty), "");
+    EXPECT_EQ(empty.Element(), empty.Root());
+
+    XmlBuilder single;
+    single.Begin("a");
+    single.Attribute("x", "1");
+    EXPECT_EQ(Utf8(single.Element()->Name()), "a");
+    single.End("a");
+    EXPECT_EQ(WriteStd(single), "<a x=\"1\"/>\n");
+
+    XmlBuilder nested;
+    nested.Begin("a");
+    nested.Begin("b");
+    nested.End("b");
+    nested.End("a");
+    EXPECT_EQ(WriteStd(nested, false), "<a><b/></a>");
+
+    XmlBuilder mixed;
+    mixed.Comment(" top ");
+    mixed.Begin("a");
+    mixed.Content("one & two");
+    mixed.Comment("c");
+    mixed.Instruction("pi", "");
+    mixed.Attribute("late", "yes");
+    mixed.End("a");
+    EXPECT_EQ(WriteStd(mixed), "<!-- top -->\n<a late=\"yes\">\n\tone &amp; two\n\t<!--c-->\n\t<?pi ?>\n</a>\n");
+}
+
+TEST(XmlBuilderTest, IndentCharAndCount)
+{
+    XmlBuilder builder;
+    builder.Begin("a");
+    builder.Begin("b");
+    builder.Begin("c");
+    builder.End("c");
+    builder.End("b");
+    builder.End("a");
+
+    std::ostringstream stream;
+    XmlStdStreamWriter writer(stream);
+    writer.SetIndentChar(' ');
+    writer.SetIndentCount(2);
+    EXPECT_EQ(writer.IndentChar(), ' ');
+    EXPECT_EQ(writer.IntentCount(), 2);
+    EXPECT_EQ(writer.IndentCount(), 2);
+    EXPECT_TRUE(writer.IsFormatted());
+    builder.Write(writer);
+    EXPECT_EQ(stream.str(), "<a>\n  <b>\n    <c/>\n  </b>\n</a>\n");
+}
+
+TEST(XmlBuilderTest, WriterLevelsBelowZeroIndentNothing)
+{
+    std::ostringstream stream;
+    XmlStdStreamWriter writer(stream);
+    writer.Outdent();
+    writer.Break();
+    writer.Indent();
+    writer.Indent();
+    writer.Break();
+    writer.SetIndentCount(0);
+    writer.Break();
+    writer.SetIndentCount(3);
+    writer.SetIndentChar('.');
+    writer.Break();
+    writer.SetFormatted(false);
+    writer.Break();
+    writer.Write("x");
+    EXPECT_EQ(stream.str(), "\n\n\t\n\n...x");
+}
+
+TEST(XmlBuilderTest, TextAbove127BecomesStarsOnAStdStream)
+{
+    XmlBuilder builder;
+    builder.Begin("a");
+    builder.Attribute("v", CxString::FromUtf8("Z\xC3\xBCrich"));
+    builder.Content(CxString::FromUtf8("caf\xC3\xA9 \xF0\x9D\x84\x9E"));
+    builder.End("a");
+    EXPECT_EQ(WriteStd(builder, false), "<a v=\"Z*rich\">caf* **</a>");
+}
+
+TEST(XmlBuilderTest, EndChecksTheName)
+{
+    CxDebugCapture capture;
+    XmlBuilder builder;
+    builder.Begin("a");
+    builder.Begin("b");
+    builder.End("x");
+    EXPECT_TRUE(capture.Contains("CxAssert (element->Name() == inName)"));
+    // Popped all the same.
+    EXPECT_EQ(Utf8(builder.Element()->Name()), "a");
+}
+
+TEST(XmlBuilderTest, EndNeverClosesTheRoot)
+{
+    CxDebugCapture capture;
+    XmlBuilder builder;
+    builder.Begin("a");
+    builder.End("a");
+    builder.End("a");
+    EXPECT_EQ(capture.Lines().size(), 2u);
+    EXPECT_EQ(builder.Element(), builder.Root());
+    capture.Clear();
+    // Later additions still land in the document.
+    builder.Begin("b");
+    builder.End("b");
+    builder.Comment("c");
+    EXPECT_EQ(capture.Count(), 0u);
+    EXPECT_EQ(WriteStd(builder), "<a/>\n<b/>\n<!--c-->\n");
+}
+
+TEST(XmlBuilderTest, DetachRootStartsOver)
+{
+    XmlBuilder builder;
+    builder.Begin("a");
+    builder.Begin("b");
+    std::unique_ptr<XmlRoot> detached(builder.DetachRoot());
+    EXPECT_EQ(Dump(detached.get()), "root\n  element a\n    element b\n");
+    EXPECT_EQ(builder.Element(), builder.Root());
+    EXPECT_NE(builder.Root(), detached.get());
+
+    // Nothing more reaches the tree the caller now owns.
+    builder.Begin("c");
+    builder.Attribute("x", "1");
+    builder.End("c");
+    EXPECT_EQ(Dump(detached.get()), "root\n  element a\n    element b\n");
+    EXPECT_EQ(WriteStd(builder), "<c x=\"1\"/>\n");
+}
+
+} // namespace
