@@ -1,6 +1,8 @@
 #include "GxColor.h"
 
 #include "CxDebug.h"
+#include "XmlBuilder.h"
+#include "XmlElement.h"
 
 #include <algorithm>
 #include <array>
@@ -379,6 +381,52 @@ GxColorTable::GxColorTable(GxColorTableId inId)
         CxAssertText(false, "false");
         break;
     }
+}
+
+GxColorTable::GxColorTable(const XmlElement* inXml)
+{
+    CxAssertText(inXml != nullptr, "inXml != nil");
+    if (inXml == nullptr)
+        return;
+
+    const CxString text = inXml->GetContent();
+    const CxUint16* units = text.GetChars();
+    const CxUint32 length = text.Length();
+    auto isSeparator = [](CxUint16 inUnit)
+    { return inUnit == ' ' || inUnit == '\t' || inUnit == '\n' || inUnit == '\r'; };
+    auto isHex = [](CxUint16 inUnit) { return HexValue(inUnit) != 0 || inUnit == '0'; };
+    CxUint32 start = 0;
+    while (start < length)
+    {
+        if (isSeparator(units[start]))
+        {
+            ++start;
+            continue;
+        }
+        CxUint32 end = start;
+        while (end < length && !isSeparator(units[end]))
+            ++end;
+        const CxUint32 tokenLength = end - start;
+        bool isColor = units[start] == '#' && (tokenLength == 7 || tokenLength == 9);
+        for (CxUint32 i = start + 1; isColor && i < end; ++i)
+            isColor = isHex(units[i]);
+        if (isColor)
+            mColors.push_back(GxColor(CxString(units + start, tokenLength)));
+        start = end;
+    }
+}
+
+void GxColorTable::Externalize(XmlBuilder& ioBuilder) const
+{
+    CxString text;
+    for (const GxColor& color : mColors)
+    {
+        text += color.AsString();
+        text += " ";
+    }
+    ioBuilder.Begin("colorTable");
+    ioBuilder.Content(text);
+    ioBuilder.End("colorTable");
 }
 
 void GxColorTable::LoadColors(const CxUint32* inPacked, CxUint32 inCount)

@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <vector>
 
+class XmlBuilder;
+class XmlElement;
+
 class GxColor
 {
 public:
@@ -64,11 +67,17 @@ public:
     // The built-in table of id 0; call clear() for an empty one.
     GxColorTable();
     explicit GxColorTable(GxColorTableId inId);
+    // A "colorTable" element (its name is not checked); tokens that are not colours are skipped.
+    explicit GxColorTable(const XmlElement* inXml);
+    // A plain 0 would silently pick the element form: name a GxColorTableId.
+    GxColorTable(int) = delete;
 
     void LoadColors(const CxUint32* inPacked, CxUint32 inCount);
     void CopyColors(const GxColorTable& inOther);
     // The entry nearest in red, green and blue; the later entry on a tie; 0 for an empty table.
     CxUint32 NearestIndex(const GxColor& inColor) const;
+    // A "colorTable" element whose text is every entry's AsString() followed by one blank.
+    void Externalize(XmlBuilder& ioBuilder) const;
 
     bool operator==(const GxColorTable& inOther) const { return mColors == inOther.mColors; }
     bool operator!=(const GxColorTable& inOther) const { return !(*this == inOther); }

@@ -1,0 +1,121 @@
+#include "CxDebug.h"
+#include "GxColor.h"
+#include "XmlBuilder.h"
+#include "XmlElement.h"
+#include "XmlParser.h"
+#include "XmlWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+std::vector<std::string> Colors(const GxColorTable& inTable)
+{
+    std::vector<std::string> colors;
+    for (const GxColor& color : inTable)
+        colors.push_back(color.AsString().AsUtf8());
+    return colors;
+}
+
+std::string Write(const GxColorTable& inTable)
+{
+    XmlBuilder builder;
+    inTable.Externalize(builder);
+    std::ostringstream out;
+    XmlStdStreamWriter writer(out);
+    builder.Write(writer);
+    return out.str();
+}
+
+// The table read back from the first "colorTable" element of a document.
+GxColorTable Read(const std::string& inDocument)
+{
+    XmlParser parser;
+    EXPECT_TRUE(parser.Parse(inDocument.data(), inDocument.size(), true)) << parser.ErrorMessage().AsUtf8();
+    GxColorTable table(parser.Root()->FindElement("colorTable"));
+    return table;
+}
+
+} // namespace
+
+TEST(GxColorTableXmlTest, ReadsOnlyWellFormedTokens)
+{
+    const struct
+    {
+        const char* mText;
+        std::vector<std::string> mColors;
+    } cases[] = {
+        {"#FF0000 junk #00FF00FF #12345 #GG0000", {"#FF0000FF", "#00FF00FF"}},
+        {"\t#ff0000\r\n#0000Ff80  \n", {"#FF0000FF", "#0000FF80"}},
+        {"#FF0000FF0 FF0000 #FF00 ## # #FF00000", {}},
+        {"#FF0000,#00FF00 #FF0000\v", {}}, // only blanks, tabs and line ends separate
+        {"", {}},
+    };
+    for (const auto& c : cases)
+    {
+        XmlElement element("anyName");
+        element.AdoptItem(new XmlContent(CxString(c.mText)));
+        EXPECT_EQ(Colors(GxColorTable(&element)), c.mColors) << c.mText;
+    }
+}
+
+TEST(GxColorTableXmlTest, JoinsTheDirectTextChildren)
+{
+    // A token may run across content items; a comment between them does not split it, nested text is not read.
+    XmlElement element("colorTable");
+    element.AdoptItem(new XmlContent(CxString("#FF00")));
+    element.AdoptItem(new XmlComment(CxString("note")));
+    element.AdoptItem(new XmlContent(CxString("00 #00FF00")));
+    XmlElement* nested = new XmlElement(CxString("inner"));
+    nested->AdoptItem(new XmlContent(CxString(" #0000FF ")));
+    element.AdoptItem(nested);
+    EXPECT_EQ(Colors(GxColorTable(&element)), (std::vector<std::string>{"#FF0000FF", "#00FF00FF"}));
+
+    // The parser splits text at character references.
+    EXPECT_EQ(Colors(Read("<colorTable>#FF0000&#32;#00FF00<b>#0000FF</b>&#9;#0000FF</colorTable>")),
+              (std::vector<std::string>{"#FF0000FF", "#00FF00FF", "#0000FFFF"}));
+
+    CxDebugCapture capture;
+    EXPECT_TRUE(GxColorTable(static_cast<const XmlElement*>(nullptr)).empty());
+    EXPECT_TRUE(capture.Contains("CxAssert (inXml != nil)"));
+}
+
+TEST(GxColorTableXmlTest, WritesOneBlankAfterEachColour)
+{
+    EXPECT_EQ(Write(GxColorTable(kGxNidsReflectivityColors8)),
+              "<colorTable>\n\t#00000000 #33FFFFFF #0000CCFF #00CC00FF #FFFF33FF #FF0000FF #FF00CCFF #FFFFFFFF "
+              "\n</colorTable>\n");
+
+    XmlBuilder builder;
+    GxColorTable(kGxPrimeCorrelationColors).Externalize(builder);
+    const XmlElement* element = builder.Root()->FindElement("colorTable");
+    ASSERT_NE(element, nullptr);
+    const std::string content = element->GetContent().AsUtf8();
+    EXPECT_EQ(content.size(), 17u * 10u);
+    EXPECT_EQ(content.substr(content.size() - 10), "#FFFFFFFF ");
+}
+
+TEST(GxColorTableXmlTest, RoundTrips)
+{
+    for (CxSint32 id = 0; id < 12; ++id)
+    {
+        const GxColorTable table(static_cast<GxColorTableId>(id));
+        EXPECT_EQ(Read(Write(table)), table) << id;
+    }
+
+    // Colours read from eight digits survive as they are; an empty table stays empty.
+    GxColorTable odd;
+    odd.clear();
+    odd.push_back(GxColor(CxString("#01FE7F80")));
+    odd.push_back(GxColor(CxString("#00000000")));
+    EXPECT_EQ(Read(Write(odd)), odd);
+
+    GxColorTable empty;
+    empty.clear();
+    EXPECT_TRUE(Read(Write(empty)).empty());
+}
