@@ -1,0 +1,15 @@
+// Carries a job's messages to the main thread: CxJob::PostMessage posts an event that the handler installed here
+// turns into the job's OnReceiveMessage, on the thread that pumps the main loop, in posting order.
+#pragma once
+
+#include "CxTypes.h"
+
+class CxJob;
+
+// Installs the handler on the application's target, with a new generation; events posted before are dropped.
+// Installing again replaces the handler. Main thread. Answers the platform's status.
+CxSint32 CxInstallEventHandler();
+// Removes the handler; the generation is kept. Main thread. Answers the platform's status.
+CxSint32 CxRemoveEventHandler();
+// Any thread. Without a handler this is reported, and the event is posted anyway.
+void CxDispatchEvent(CxJob* inJob, CxSint32 inCode);
