@@ -610,20 +610,25 @@ std::shared_ptr<const LinuxCxZone> MakeDefaultZone(const std::optional<std::stri
 
 std::shared_ptr<const LinuxCxZone> LinuxCxZone::Default()
 {
-    static CxCriticalRegion sRegion;
-    static std::optional<std::string> sTz;
-    static std::shared_ptr<const LinuxCxZone> sZone;
+    // Never destroyed: other threads may still ask while the process exits.
+    struct Cache
+    {
+        CxCriticalRegion mRegion;
+        std::optional<std::string> mTz;
+        std::shared_ptr<const LinuxCxZone> mZone;
+    };
+    static Cache* sCache = new Cache;
 
     std::optional<std::string> tz;
     if (const char* value = std::getenv("TZ"))
         tz = value;
-    CxAutoLock lock(sRegion);
-    if (!sZone || tz != sTz)
+    CxAutoLock lock(sCache->mRegion);
+    if (!sCache->mZone || tz != sCache->mTz)
     {
-        sZone = MakeDefaultZone(tz);
-        sTz = std::move(tz);
+        sCache->mZone = MakeDefaultZone(tz);
+        sCache->mTz = std::move(tz);
     }
-    return sZone;
+    return sCache->mZone;
 }
 
 // ---- Locale styles --------------------------------------------------------------------------------------------
