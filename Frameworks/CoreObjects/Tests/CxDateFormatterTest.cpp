@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <ctime>
 #include <random>
