@@ -1,0 +1,197 @@
+#include "CxError.h"
+#include "CxDebug.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+// What _CxThrowError threw: the class name, and whether it was caught as a file error.
+struct Caught
+{
+    std::string mClass;
+    bool mAsFileError = false;
+    std::string mFile;
+    CxSint32 mLine = 0;
+};
+
+std::string Narrow(const CxString& inString)
+{
+    std::string text;
+    for (CxUint32 i = 0; i < inString.Length(); ++i)
+        text += char(inString[i]);
+    return text;
+}
+
+Caught Throw(CxSint16 inStatus, const char* inFile = "src/Some/Where.cpp", int inLine = 7)
+{
+    Caught caught;
+    try
+    {
+        try
+        {
+            _CxThrowError(inStatus, inFile, inLine);
+            caught.mClass = "nothing";
+        }
+        catch (const CxErrorFile&)
+        {
+            caught.mAsFileError = true;
+            throw;
+        }
+    }
+    catch (const CxError& error)
+    {
+        caught.mClass = Narrow(error.Class());
+        caught.mFile = Narrow(error.File());
+        caught.mLine = error.Line();
+    }
+    return caught;
+}
+
+} // namespace
+
+TEST(CxErrorTest, EveryStatusOfTheTable)
+{
+    struct Case
+    {
+        CxSint16 mStatus;
+        const char* mClass;
+    };
+    const Case cases[] = {
+        {-36, "CxErrorFileIO"},
+        {-37, "CxErrorBadFileName"},
+        {-38, "CxErrorFileNotOpen"},
+        {-39, "CxErrorFileEnd"},
+        {-40, "CxErrorMarkBeforeStartOfFile"},
+        {-42, "CxErrorTooManyFilesOpen"},
+        {-43, "CxErrorFileNotFound"},
+        {-1300, "CxErrorFileNotFound"},
+        {-44, "CxErrorVolumeLocked"},
+        {-46, "CxErrorVolumeLocked"},
+        {-45, "CxErrorFileLocked"},
+        {-47, "CxErrorFileBusy"},
+        {-48, "CxErrorFileAlreadyExists"},
+        {-1301, "CxErrorFileAlreadyExists"},
+        {-49, "CxErrorFileAlreadyOpen"},
+        {-50, "CxErrorFileParam"},
+        {-51, "CxErrorFileBadRefNum"},
+        {-53, "CxErrorVolumeOffLine"},
+        {-54, "CxErrorFilePermissions"},
+        {-61, "CxErrorFilePermissions"},
+        {-35, "CxErrorVolumeNotFound"},
+        {-56, "CxErrorVolumeNotFound"},
+        {-124, "CxErrorVolumeNotFound"},
+        {-34, "CxErrorVolumeFull"},
+        {-33, "CxErrorDirectoryFull"},
+        {-120, "CxErrorDirectoryNotFound"},
+        {-1302, "CxErrorNotAFile"},
+        {-1309, "CxErrorFileBounds"},
+    };
+    for (const Case& test : cases)
+    {
+        const Caught caught = Throw(test.mStatus);
+        EXPECT_EQ(caught.mClass, test.mClass) << test.mStatus;
+        EXPECT_TRUE(caught.mAsFileError) << test.mStatus;
+        EXPECT_EQ(caught.mFile, "Where.cpp") << test.mStatus;
+        EXPECT_EQ(caught.mLine, 7) << test.mStatus;
+    }
+}
+
+TEST(CxErrorTest, OtherStatusesThrowAPlainError)
+{
+    for (CxSint16 status : {-41, -108, -32, -55, -1303, 1, 32767, -32768})
+    {
+        const Caught caught = Throw(status);
+        EXPECT_EQ(caught.mClass, "CxError") << status;
+        EXPECT_FALSE(caught.mAsFileError) << status;
+    }
+    EXPECT_EQ(Throw(0).mClass, "nothing");
+
+    EXPECT_NO_THROW(_CxThrowStatus(0, "F", 1));
+    for (CxSint32 status : {-43, 1, -2147483647 - 1})
+    {
+        try
+        {
+            _CxThrowStatus(status, "a/F", 3);
+            ADD_FAILURE() << "no throw for " << status;
+        }
+        catch (const CxErrorFile&)
+        {
+            ADD_FAILURE() << "a file error for " << status;
+        }
+        catch (const CxError& error)
+        {
+            EXPECT_EQ(Narrow(error.AsString()), "CxError: F, line 3");
+        }
+    }
+}
+
+TEST(CxErrorTest, CaughtAsEachBaseClass)
+{
+    try
+    {
+        throw CxErrorInvalidDate("x/y/Decoder.cpp", 12);
+    }
+    catch (const CxErrorDate& error)
+    {
+        EXPECT_EQ(Narrow(error.Class()), "CxErrorInvalidDate");
+    }
+    try
+    {
+        throw CxErrorInvalidDate("Decoder.cpp", 12);
+    }
+    catch (const CxError& error)
+    {
+        EXPECT_EQ(Narrow(error.AsString()), "CxErrorInvalidDate: Decoder.cpp, line 12");
+    }
+
+    // A copy as the base class is a plain error; the fields go along.
+    try
+    {
+        _CxThrowError(-43, "dir/F", 120);
+    }
+    catch (const CxError& thrown)
+    {
+        const CxError error = thrown;
+        EXPECT_EQ(Narrow(error.Class()), "CxError");
+        CxError copy("other", 1);
+        copy = error;
+        EXPECT_EQ(Narrow(copy.AsString()), "CxError: F, line 120");
+    }
+    const CxErrorFileNotFound notFound("dir/F", 120);
+    EXPECT_EQ(Narrow(notFound.AsString()), "CxErrorFileNotFound: F, line 120");
+    EXPECT_EQ(Narrow(CxErrorFile("F", 1).Class()), "CxErrorFile");
+    EXPECT_EQ(Narrow(CxErrorDate("F", 1).Class()), "CxErrorDate");
+}
+
+TEST(CxErrorTest, TheFileNameIsThePartAfterTheLastSlash)
+{
+    struct Case
+    {
+        const char* mPath;
+        const char* mFile;
+    };
+    const Case cases[] = {{"/work/src/CxFile.cpp", "CxFile.cpp"},
+                          {"CxFile.cpp", "CxFile.cpp"},
+                          {"a/b/", ""},
+                          {"/", ""},
+                          {"", ""},
+                          {nullptr, ""},
+                          {"a\\b.cpp", "a\\b.cpp"}};
+    for (const Case& test : cases)
+    {
+        const CxError error(test.mPath, -1);
+        EXPECT_EQ(Narrow(error.File()), test.mFile) << (test.mPath ? test.mPath : "null");
+        EXPECT_EQ(error.Line(), -1);
+    }
+}
+
+TEST(CxErrorTest, DebugValueIsTheErrorText)
+{
+    CxDebugCapture capture;
+    _CxDebug("src/Job.cpp", 5, "inError", CxErrorFileBusy("lib/Files.cpp", 44));
+    ASSERT_EQ(capture.Count(), 1u);
+    EXPECT_EQ(capture.Lines()[0], "Job.cpp, line 5: inError = CxErrorFileBusy: Files.cpp, line 44");
+}

@@ -1,0 +1,12 @@
+sky_add_tests(core_2_tests LABEL core_2
+    SOURCES CxDataTest.cpp CxBinaryStreamTest.cpp CxTextStreamTest.cpp CxErrorTest.cpp CxMimeTest.cpp
+    LIBS CoreObjects)
+
+# Buffers shared across threads and the MIME table under concurrent lookups.
+sky_add_tests(core_2_thread_tests LABEL core_2 TSAN
+    SOURCES CxDataThreadTest.cpp
+    LIBS CoreObjects)
+
+sky_add_bench(core_streams_bench
+    SOURCES CxStreamBench.cpp
+    LIBS CoreObjects)

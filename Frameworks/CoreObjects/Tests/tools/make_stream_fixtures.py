@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""Writes StreamFixtures.h: the byte layouts the binary streams must produce and the UTF-8 the text streams must
+write, computed independently with struct and codecs. Run once; the output is committed:
+
+    python3 Frameworks/CoreObjects/Tests/tools/make_stream_fixtures.py > Frameworks/CoreObjects/Tests/StreamFixtures.h
+"""
+import struct
+
+# (kind, struct code, values). Integer values are Python ints; float values are Python floats, or ("bits", n) for a
+# bit pattern that must survive unchanged (NaN payloads).
+NUMBERS = [
+    ("kSint8", "b", [-128, -1, 0, 0x5A, 127]),
+    ("kUint8", "B", [0, 0x5A, 0xFF]),
+    ("kChar", "B", [0x41, 0xE9]),
+    ("kBool", "?", [False, True]),
+    ("kSint16", "h", [-32768, -2, 0, 0x1234]),
+    ("kUint16", "H", [0, 0x1234, 0xFFFE]),
+    ("kSint32", "i", [-2147483648, -2, 1, 0x12345678]),
+    ("kUint32", "I", [1, 0xDEADBEEF, 0xFFFFFFFF]),
+    ("kSint64", "q", [-(2**63), -2, 0x0102030405060708]),
+    ("kUint64", "Q", [1, 0xFEDCBA9876543210]),
+    ("kFloat", "f", [1.5, -0.0, 3.14159, float("inf"), ("bits", 0x7FC12345), ("bits", 0xFF800001)]),
+    ("kDouble", "d", [2.5, -0.0, 1e-300, -1.0 / 3.0, ("bits", 0x7FF8000000ABCDEF), ("bits", 0xFFF0000000000001)]),
+]
+
+BITS_FORMAT = {"f": "I", "d": "Q"}
+
+
+def hex_bytes(data):
+    return "{" + ", ".join("0x%02X" % b for b in data) + "}"
+
+
+def number_rows():
+    rows = []
+    for kind, code, values in NUMBERS:
+        for value in values:
+            if isinstance(value, tuple):
+                bits = value[1]
+                big = struct.pack(">" + BITS_FORMAT[code], bits)
+                little = struct.pack("<" + BITS_FORMAT[code], bits)
+                label = "bits 0x%X" % bits
+            else:
+                big = struct.pack(">" + code, value)
+                little = struct.pack("<" + code, value)
+                # The value as the C++ side builds it: the unsigned bit pattern of the little-endian layout.
+                bits = int.from_bytes(little, "little")
+                label = repr(value)
+            rows.append('    {%s, 0x%XULL, %s, %s, "%s %s"},' % (kind, bits, hex_bytes(big), hex_bytes(little), kind, label))
+    return rows
+
+
+# Strings written by a binary stream. Units (a CxString) or bytes (8-bit text); the layout does not depend on the
+# stream's byte order: 8-bit text is bytes, UTF-16 is in the processor's order (little-endian).
+STRINGS = [
+    # (label, from units?, input, encoding)
+    ("string ab, 8-bit", True, [0x61, 0x62], 0),
+    ("string ab, 8-bit (1)", True, [0x61, 0x62], 1),
+    ("string ab, UTF-16", True, [0x61, 0x62], 2),
+    ("string A e-acute euro, 8-bit", True, [0x41, 0xE9, 0x20AC], 0),
+    ("string A e-acute euro, UTF-16", True, [0x41, 0xE9, 0x20AC], 2),
+    ("empty string, 8-bit", True, [], 0),
+    ("empty string, UTF-16", True, [], 2),
+    ("text ab, 8-bit", False, b"ab", 0),
+    ("text ab, UTF-16", False, b"ab", 2),
+    ("text A 0xE9, 8-bit", False, b"A\xE9", 0),
+    ("text A 0xE9, UTF-16 (sign-extended)", False, b"A\xE9", 2),
+]
+
+
+def string_layout(from_units, data, encoding):
+    if from_units:
+        if encoding in (0, 1):
+            return bytes(u if u < 128 else ord("*") for u in data) + b"\0"
+        return b"".join(struct.pack("<H", u) for u in data) + b"\0\0"
+    if encoding in (0, 1):
+        return data + b"\0"
+    units = [b if b < 0x80 else 0xFF00 | b for b in data]
+    return b"".join(struct.pack("<H", u) for u in units) + b"\0\0"
+
+
+def string_rows():
+    rows = []
+    for label, from_units, data, encoding in STRINGS:
+        layout = string_layout(from_units, data, encoding)
+        if from_units:
+            source = "{" + ", ".join("0x%04X" % u for u in data) + "}"
+            text = '""'
+        else:
+            source = "{}"
+            text = '"' + "".join("\\x%02X" % b for b in data) + '"'
+        rows.append('    {"%s", %s, %s, %s, %d, %s},' % (label, "true" if from_units else "false", source, text,
+                                                         encoding, hex_bytes(layout)))
+    return rows
+
+
+# UTF-16 units written to a text stream; each unpaired surrogate becomes U+FFFD.
+UTF8 = [
+    ("ASCII", [0x41, 0x7A]),
+    ("e-acute", [0xE9]),
+    ("BMP euro and CJK", [0x20AC, 0x4E2D]),
+    ("last BMP units", [0xFFFD, 0xFFFF]),
+    ("supplementary U+1F600", [0xD83D, 0xDE00]),
+    ("supplementary U+10FFFF", [0xDBFF, 0xDFFF]),
+    ("lone high surrogate then text", [0xD800, 0x61, 0x62]),
+    ("lone low surrogate then text", [0x61, 0xDC00, 0x62]),
+    ("lone high surrogate at the end", [0x61, 0xD800]),
+    ("high surrogate before a pair", [0xD800, 0xD800, 0xDC00]),
+]
+
+
+def utf8_rows():
+    rows = []
+    for label, units in UTF8:
+        raw = b"".join(struct.pack("<H", u) for u in units)
+        encoded = raw.decode("utf-16-le", "replace").encode("utf-8")
+        rows.append('    {"%s", {%s}, %s},' % (label, ", ".join("0x%04X" % u for u in units), hex_bytes(encoded)))
+    return rows
+
+
+HEADER = """// Generated by tools/make_stream_fixtures.py (struct and codecs); do not edit.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace fixtures
+{
+
+enum Kind
+{
+    kSint8,
+    kUint8,
+    kChar,
+    kBool,
+    kSint16,
+    kUint16,
+    kSint32,
+    kUint32,
+    kSint64,
+    kUint64,
+    kFloat,
+    kDouble
+};
+
+// A value (its bit pattern, as the little-endian layout reads) and its layout in both byte orders.
+struct NumberLayout
+{
+    Kind mKind;
+    unsigned long long mBits;
+    std::vector<unsigned char> mBig;
+    std::vector<unsigned char> mLittle;
+    const char* mLabel;
+};
+
+// A CxString (units) or 8-bit text written with an encoding; the bytes hold for either byte order.
+struct StringLayout
+{
+    const char* mLabel;
+    bool mFromUnits;
+    std::vector<std::uint16_t> mUnits;
+    const char* mText;
+    int mEncoding;
+    std::vector<unsigned char> mBytes;
+};
+
+// UTF-16 units and the UTF-8 a text stream writes for them.
+struct Utf8Case
+{
+    const char* mLabel;
+    std::vector<std::uint16_t> mUnits;
+    std::vector<unsigned char> mBytes;
+};
+"""
+
+
+def main():
+    print(HEADER)
+    print("inline const NumberLayout kNumberLayouts[] = {")
+    print("\n".join(number_rows()))
+    print("};")
+    print()
+    print("inline const StringLayout kStringLayouts[] = {")
+    print("\n".join(string_rows()))
+    print("};")
+    print()
+    print("inline const Utf8Case kUtf8Cases[] = {")
+    print("\n".join(utf8_rows()))
+    print("};")
+    print()
+    print("} // namespace fixtures")
+
+
+if __name__ == "__main__":
+    main()
