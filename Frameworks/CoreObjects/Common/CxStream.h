@@ -242,21 +242,22 @@ private:
         if (mData != nullptr && mData->ReadExactly<sizeof(T)>(&value)) [[likely]]
             ioValue = Twisted(value);
         else
-            ReadNumberSlowly(ioValue);
+            ioValue = ReadNumberSlowly(ioValue);
         return *this;
     }
 
-    // Other sources, and the end of the data. Kept out of line so that the callers' loops stay free of calls.
-    template <typename T> [[gnu::cold, gnu::noinline]] void ReadNumberSlowly(T& ioValue)
+    // Other sources, and the end of the data. Out of line and cold, so that the callers' loops keep their values
+    // in registers.
+    template <typename T> [[gnu::cold, gnu::noinline]] T ReadNumberSlowly(T inOld)
     {
         unsigned char bytes[sizeof(T)];
         const CxUint32 count = Read(bytes, sizeof(T));
         if (count == 0)
-            return;
+            return inOld;
         // Lay the old value out in stream order, overwrite its leading bytes, and turn it back.
-        T value = Twisted(ioValue);
+        T value = Twisted(inOld);
         std::memcpy(&value, bytes, count);
-        ioValue = Twisted(value);
+        return Twisted(value);
     }
 
     template <typename T> CxBinaryStream& WriteNumber(T inValue)
