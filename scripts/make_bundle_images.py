@@ -1,0 +1,203 @@
+#!/usr/bin/env python3
+"""Draws the bundle's images (the symbol strip, the rounded-rectangle corners and the playheads) and writes them
+as 8-bit RGBA PNGs into Products/Skyvane/Resources. Pure Python, deterministic: run it again after changing a
+shape and commit the output.
+
+    python3 scripts/make_bundle_images.py [output-folder]
+"""
+import math
+import os
+import struct
+import sys
+import zlib
+
+SAMPLES = 4  # supersamples per pixel along each axis
+
+
+def write_png(path, width, height, rgba_rows):
+    """rgba_rows: top row first, each a bytes object of width * 4."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    raw = b"".join(b"\x00" + row for row in rgba_rows)
+    png = b"\x89PNG\r\n\x1a\n"
+    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(raw, 9))
+    png += chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+def render(width, height, shade):
+    """shade(x, y) -> (r, g, b, a) in 0..1 or None, for a sample point in pixel units (y down). Colours are
+    averaged over the covered samples; alpha is the covered fraction times the shade's alpha."""
+    rows = []
+    n = SAMPLES * SAMPLES
+    for py in range(height):
+        row = bytearray()
+        for px in range(width):
+            r = g = b = a = 0.0
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    c = shade(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
+                    if c is not None:
+                        r += c[0] * c[3]
+                        g += c[1] * c[3]
+                        b += c[2] * c[3]
+                        a += c[3]
+            if a > 0:
+                row += bytes([round(255 * r / a), round(255 * g / a), round(255 * b / a), round(255 * a / n)])
+            else:
+                row += bytes(4)
+        rows.append(bytes(row))
+    return rows
+
+
+# Shapes in a cell's own frame: x right, y up, the cell spanning -1..1.
+
+def inside_polygon(x, y, poly):
+    inside = False
+    j = len(poly) - 1
+    for i in range(len(poly)):
+        xi, yi = poly[i]
+        xj, yj = poly[j]
+        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+            inside = not inside
+        j = i
+    return inside
+
+
+def segment_distance(x, y, a, b):
+    ax, ay = a
+    bx, by = b
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(x - ax - t * dx, y - ay - t * dy)
+
+
+def edge_distance(x, y, poly):
+    return min(segment_distance(x, y, poly[i - 1], poly[i]) for i in range(len(poly)))
+
+
+def outline(poly, width):
+    return lambda x, y: inside_polygon(x, y, poly) and edge_distance(x, y, poly) <= width
+
+
+def solid(poly):
+    return lambda x, y: inside_polygon(x, y, poly)
+
+
+def strokes(segments, half_width):
+    return lambda x, y: any(segment_distance(x, y, a, b) <= half_width for a, b in segments)
+
+
+def ring(inner, outer):
+    return lambda x, y: inner <= math.hypot(x, y) <= outer
+
+
+def union(*shapes):
+    return lambda x, y: any(s(x, y) for s in shapes)
+
+
+def star_points(outer, inner, count=5):
+    pts = []
+    for k in range(2 * count):
+        radius = outer if k % 2 == 0 else inner
+        angle = math.pi / 2 + k * math.pi / count
+        pts.append((radius * math.cos(angle), radius * math.sin(angle)))
+    return pts
+
+
+LINE = 0.17
+SQUARE = [(-0.7, -0.7), (0.7, -0.7), (0.7, 0.7), (-0.7, 0.7)]
+TRIANGLE_UP = [(0.0, 0.82), (0.85, -0.65), (-0.85, -0.65)]
+TRIANGLE_DOWN = [(x, -y) for x, y in TRIANGLE_UP]
+DIAMOND = [(0.0, 0.88), (0.88, 0.0), (0.0, -0.88), (-0.88, 0.0)]
+BOLT = [(0.3, 0.9), (-0.45, -0.05), (-0.05, -0.05), (-0.3, -0.9), (0.5, 0.15), (0.08, 0.15)]
+
+
+def scaled(poly, s, dx, dy):
+    return [(x * s + dx, y * s + dy) for x, y in poly]
+
+
+# The strip's cells in order; the names are those of the symbol table.
+SYMBOLS = [
+    ("solidCircle", lambda x, y: math.hypot(x, y) <= 0.8),
+    ("circle", ring(0.8 - LINE, 0.8)),
+    ("solidSquare", solid(SQUARE)),
+    ("square", outline(SQUARE, LINE)),
+    ("solidTriangleUp", solid(TRIANGLE_UP)),
+    ("triangleUp", outline(TRIANGLE_UP, LINE)),
+    ("solidTriangleDown", solid(TRIANGLE_DOWN)),
+    ("triangleDown", outline(TRIANGLE_DOWN, LINE)),
+    ("solidDiamond", solid(DIAMOND)),
+    ("diamond", outline(DIAMOND, LINE)),
+    ("cross", strokes([((0.0, -0.8), (0.0, 0.8)), ((-0.8, 0.0), (0.8, 0.0))], 0.11)),
+    ("x", strokes([((-0.62, -0.62), (0.62, 0.62)), ((-0.62, 0.62), (0.62, -0.62))], 0.11)),
+    ("star", solid(star_points(0.9, 0.37))),
+    # A ring around a letter K.
+    ("korvel", union(ring(0.72, 0.88),
+                     strokes([((-0.28, -0.48), (-0.28, 0.48)), ((-0.22, 0.0), (0.3, 0.46)),
+                              ((-0.12, 0.08), (0.32, -0.46))], 0.085))),
+    ("bolt1", solid(BOLT)),
+    ("bolt2", union(solid(scaled(BOLT, 0.7, -0.38, 0.05)), solid(scaled(BOLT, 0.7, 0.38, -0.05)))),
+]
+
+
+def symbol_strip(cell):
+    def shade(px, py):
+        index = int(px // cell)
+        x = (px - index * cell) / cell * 2 - 1
+        y = 1 - py / cell * 2
+        return (1.0, 1.0, 1.0, 1.0) if SYMBOLS[index][1](x, y) else None
+    return render(cell * len(SYMBOLS), cell, shade)
+
+
+def circle(size, plain):
+    radius = size / 2
+
+    def shade(px, py):
+        r = math.hypot(px - radius, py - radius)
+        if r > radius or (not plain and r < radius - size / 16):
+            return None
+        return (1.0, 1.0, 1.0, 1.0)
+    return render(size, size, shade)
+
+
+# The playhead: a tab with a pointed foot, in pixels of a 16 x 16 image (y down).
+PLAYHEAD = [(3.0, 1.0), (13.0, 1.0), (13.0, 9.5), (8.0, 15.0), (3.0, 9.5)]
+THEMES = {"Blue": (0.22, 0.47, 0.93), "Graphite": (0.52, 0.56, 0.62)}
+
+
+def playhead(rgb, default):
+    # The default playhead is lighter and flatter; the other has a top-lit gradient.
+    border = tuple(c * 0.55 for c in rgb)
+
+    def shade(px, py):
+        if not inside_polygon(px, py, PLAYHEAD):
+            return None
+        if edge_distance(px, py, PLAYHEAD) <= 1.0:
+            return border + (1.0,)
+        if default:
+            return tuple(c + (1 - c) * 0.45 for c in rgb) + (1.0,)
+        lift = 0.35 * (1 - py / 16)
+        return tuple(c + (1 - c) * lift for c in rgb) + (1.0,)
+    return render(16, 16, shade)
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "Products", "Skyvane", "Resources")
+    os.makedirs(out, exist_ok=True)
+    cell = 64
+    write_png(os.path.join(out, "WxSymbols.png"), cell * len(SYMBOLS), cell, symbol_strip(cell))
+    write_png(os.path.join(out, "GxCirclePlain.png"), 64, 64, circle(64, True))
+    write_png(os.path.join(out, "GxCircleOutline.png"), 64, 64, circle(64, False))
+    for theme, rgb in THEMES.items():
+        write_png(os.path.join(out, "MacGxPlayhead%s.png" % theme), 16, 16, playhead(rgb, False))
+        write_png(os.path.join(out, "MacGxPlayheadDefault%s.png" % theme), 16, 16, playhead(rgb, True))
+
+
+if __name__ == "__main__":
+    main()
