@@ -4,6 +4,7 @@
 
 #include "CxString.h"
 #include "CxTypes.h"
+#include "GxSymbol.h"
 
 // The value of pi the degree conversions use.
 inline constexpr double kGxPi = 3.141592653589793;
@@ -213,6 +214,14 @@ class GxVector
 public:
     GxVector() = default;
     GxVector(double inU, double inV) : mU(inU), mV(inV) {}
+    // Every constructor gives the default head; assignment copies u and v only.
+    GxVector(const GxVector& inVector) : mU(inVector.mU), mV(inVector.mV) {}
+    GxVector& operator=(const GxVector& inVector)
+    {
+        mU = inVector.mU;
+        mV = inVector.mV;
+        return *this;
+    }
 
     [[nodiscard]] static GxVector FromComponents(double inU, double inV) { return GxVector(inU, inV); }
     [[nodiscard]] static GxVector FromComponents(const GxPoint& inUV) { return GxVector(inUV.mX, inUV.mY); }
@@ -244,6 +253,15 @@ public:
     // In [0, 2 pi).
     static double CalcDirection(double inU, double inV);
 
+    // A meteorological barb in the current colour at the point, its stem toward where the wind comes from: a short
+    // barb per increment, a long one per two, a pennant per ten; a circle when calm. Nothing for a NaN vector or
+    // an increment that is not above 0. Needs a current GL context.
+    void DrawBarb(const GxPoint& inPoint, double inScale, double inIncrement) const;
+    // Three lines, the head at the point, the shaft speed x scale long toward where the wind comes from; nothing
+    // unless the speed is above 0. The context is not used.
+    void DrawArrow(GxContext& ioContext, const GxPoint& inPoint, double inScale) const;
+
     double mU = 0.0;
     double mV = 0.0;
+    GxSymbol mHeadSymbol{kGxSymbolSolidTriangleDown};
 };
