@@ -21,6 +21,8 @@ public:
     CxData(const void* inBytes, CxUint32 inSize);
     // Classic resources by type and id do not exist here: a buffer without a block.
     CxData(const CxString& inType, CxSint16 inId);
+    // The bundle's resource file named <name>.<type>; a buffer without a block when the bundle has none.
+    CxData(const CxString& inType, const CxString& inName);
 
     CxData(const CxData& inOther);
     CxData& operator=(const CxData& inOther);

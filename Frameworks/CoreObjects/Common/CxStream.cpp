@@ -167,7 +167,8 @@ CxString CxBinaryStream::ReadAscii()
     char chunk[256];
     for (;;)
     {
-        const CxUint32 count = Peek(chunk, sizeof(chunk));
+        // Never ask beyond the end: a file source throws there.
+        const CxUint32 count = Peek(chunk, std::min<CxUint32>(sizeof(chunk), Length() - Position()));
         if (count == 0)
             break;
         const char* zero = static_cast<const char*>(std::memchr(chunk, 0, count));
@@ -186,7 +187,7 @@ CxString CxBinaryStream::ReadUtf16()
     CxUint16 chunk[128];
     for (;;)
     {
-        const CxUint32 count = Peek(chunk, sizeof(chunk));
+        const CxUint32 count = Peek(chunk, std::min<CxUint32>(sizeof(chunk), Length() - Position()));
         const CxUint32 whole = count / 2;
         CxUint32 taken = 0;
         while (taken < whole && chunk[taken] != 0)

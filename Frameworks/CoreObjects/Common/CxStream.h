@@ -128,6 +128,8 @@ private:
     CxUint32 mLength = 0;
 };
 
+class CxFile;
+
 class CxBinaryStream
 {
 public:
@@ -135,6 +137,8 @@ public:
     explicit CxBinaryStream(CxData& ioData);
     // Takes ownership of the source.
     explicit CxBinaryStream(CxStreamSource* inSource);
+    // A stream on a new file source of the file, opened for reading; failing to open throws the file's error.
+    explicit CxBinaryStream(CxFile& ioFile);
     ~CxBinaryStream();
     CxBinaryStream(const CxBinaryStream&) = delete;
     CxBinaryStream& operator=(const CxBinaryStream&) = delete;
