@@ -1,0 +1,345 @@
+#include "GxPolygon.h"
+
+#include "CxDebug.h"
+#include "GxPolygonClipper.h"
+
+#include <algorithm>
+#include <cmath>
+
+// ---------------------------------------------------------------------------------------------------------------
+// GxPolygon
+
+void GxPolygon::Add(const GxPoint& inPoint)
+{
+    if (mPoints.empty())
+        mBounds = GxRect(inPoint.mX, inPoint.mY, inPoint.mX, inPoint.mY);
+    else
+        mBounds.ExpandToContain(inPoint);
+    mPoints.push_back(inPoint);
+}
+
+void GxPolygon::Clear()
+{
+    mPoints.clear();
+    mBounds = GxRect();
+}
+
+void GxPolygon::Close()
+{
+    if (!mPoints.empty() && mPoints.back() != mPoints.front())
+        Add(GxPoint(mPoints.front()));
+}
+
+bool GxPolygon::Contains(const GxPoint& inPoint) const
+{
+    if (!IsClosed() || !mBounds.Contains(inPoint))
+        return false;
+
+    // A ray steeper than the line to any vertex, running up to above the highest vertex, passes through none.
+    double steepest = 0.0;
+    double highest = 0.0;
+    for (const GxPoint& vertex : mPoints)
+    {
+        if (vertex.mX != inPoint.mX)
+            steepest = std::max(steepest, (vertex.mY - inPoint.mY) / (vertex.mX - inPoint.mX));
+        highest = std::max(highest, vertex.mY);
+    }
+    const double m = 1.0 + steepest;
+    const double yTop = 1.0 + highest;
+    const double b = inPoint.mY - m * inPoint.mX;
+    const GxRect ray(inPoint, GxPoint((yTop - b) / m, yTop));
+
+    CxUint32 crossings = 0;
+    for (std::size_t i = 1; i < mPoints.size(); ++i)
+    {
+        const GxPoint& a = mPoints[i - 1];
+        const GxPoint& c = mPoints[i];
+        GxPoint crossing;
+        if (a.mX == c.mX)
+        {
+            crossing = GxPoint(a.mX, m * a.mX + b);
+        }
+        else if (a.mY == c.mY)
+        {
+            crossing = GxPoint((a.mY - b) / m, a.mY);
+        }
+        else
+        {
+            const double edgeM = (c.mY - a.mY) / (c.mX - a.mX);
+            if (edgeM == m)
+                continue;
+            const double edgeB = a.mY - edgeM * a.mX;
+            const double x = (edgeB - b) / (m - edgeM);
+            crossing = GxPoint(x, m * x + b);
+        }
+        if (ray.Contains(crossing) && GxRect(a, c).Contains(crossing))
+            ++crossings;
+    }
+    return (crossings & 1) != 0;
+}
+
+void GxPolygon::ClipToRectFillable(const GxRect& inRect, GxPolygonList& ioList) const
+{
+    std::vector<GxPoint> clipped;
+    GxPolygonClipper clipper(inRect);
+    clipper.Clip(mPoints, clipped);
+    if (clipped.empty())
+        return;
+    auto polygon = std::make_unique<GxPolygon>();
+    polygon->ReservePoints(CxUint32(clipped.size()));
+    for (const GxPoint& point : clipped)
+        polygon->Add(point);
+    ioList.push_back(std::move(polygon));
+}
+
+void GxPolygon::ClipToRectUnfillable(const GxRect& inRect, GxPolygonList& ioList) const
+{
+    if (mPoints.empty())
+        return;
+
+    auto piece = std::make_unique<GxPolygon>();
+    auto finish = [&]()
+    {
+        ioList.push_back(std::move(piece));
+        piece = std::make_unique<GxPolygon>();
+    };
+
+    bool inside = inRect.Contains(mPoints.front());
+    if (inside)
+        piece->Add(mPoints.front());
+    for (std::size_t i = 1; i < mPoints.size(); ++i)
+    {
+        const GxPoint& q = mPoints[i - 1];
+        const GxPoint& p = mPoints[i];
+        const bool pInside = inRect.Contains(p);
+        if (!inside && !pInside)
+        {
+            // Both ends outside: the segment may still pass through.
+            GxLineSegment segment(q, p);
+            segment.ClipToRect(inRect);
+            if (segment.mStart == q && segment.mEnd == p)
+                continue;
+            piece->Add(segment.mStart);
+            piece->Add(segment.mEnd);
+            finish();
+            continue;
+        }
+        GxPoint crossing;
+        if (GxLineSegment(q, p).Intersects(inRect, crossing))
+            piece->Add(crossing);
+        if (pInside)
+        {
+            piece->Add(p);
+            inside = true;
+        }
+        else if (inside)
+        {
+            finish();
+            inside = false;
+        }
+    }
+    if (piece->CountPoints() > 0)
+        ioList.push_back(std::move(piece));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// GxShape
+
+GxShape::GxShape(const GxShape& inOther)
+{
+    Combine(inOther);
+}
+
+GxShape& GxShape::operator=(const GxShape& inOther)
+{
+    if (this != &inOther)
+    {
+        mPolygons.clear();
+        Combine(inOther);
+    }
+    return *this;
+}
+
+GxShape::~GxShape() = default;
+
+void GxShape::BeginData()
+{
+    mPolygons.clear();
+}
+
+void GxShape::AcceptVertex(bool inClose)
+{
+    if (mCurrent)
+    {
+        if (inClose)
+            mCurrent->Close();
+        if (mCurrent->CountPoints() > 0)
+            mPolygons.push_back(std::move(mCurrent));
+    }
+    mCurrent = std::make_unique<GxPolygon>();
+}
+
+void GxShape::AcceptPoint(const GxPoint& inPoint)
+{
+    CxAssertText(mCurrent != nullptr, "mCurrent != nil");
+    if (mCurrent)
+        mCurrent->Add(inPoint);
+}
+
+void GxShape::EndData()
+{
+    if (mCurrent && mCurrent->CountPoints() > 0)
+        mPolygons.push_back(std::move(mCurrent));
+    mCurrent.reset();
+}
+
+void GxShape::Close()
+{
+    CxAssertText(mCurrent != nullptr, "mCurrent != nil");
+    if (mCurrent)
+        mCurrent->Close();
+}
+
+void GxShape::ReservePoints(CxUint32 inCount)
+{
+    CxAssertText(mCurrent != nullptr, "mCurrent != nil");
+    if (mCurrent)
+        mCurrent->ReservePoints(inCount);
+}
+
+CxUint32 GxShape::CountPoints() const
+{
+    CxUint32 count = 0;
+    for (const auto& polygon : mPolygons)
+        count += polygon->CountPoints();
+    return count;
+}
+
+GxRect GxShape::Bounds() const
+{
+    if (mPolygons.empty())
+        return GxRect();
+    GxRect bounds = mPolygons.front()->Bounds();
+    for (std::size_t i = 1; i < mPolygons.size(); ++i)
+        bounds = bounds.Union(mPolygons[i]->Bounds());
+    return bounds;
+}
+
+bool GxShape::IsClosed() const
+{
+    return std::all_of(mPolygons.begin(), mPolygons.end(), [](const auto& inPolygon) { return inPolygon->IsClosed(); });
+}
+
+void GxShape::Combine(const GxShape& inOther)
+{
+    // Counted first: the other shape may be this one.
+    const std::size_t count = inOther.mPolygons.size();
+    mPolygons.reserve(mPolygons.size() + count);
+    for (std::size_t i = 0; i < count; ++i)
+        mPolygons.push_back(inOther.mPolygons[i]->Copy());
+}
+
+std::unique_ptr<GxShape> GxShape::ClipToRect(const GxRect& inRect) const
+{
+    auto result = std::make_unique<GxShape>();
+    GxPolygon piece;
+    auto finish = [&]()
+    {
+        if (piece.CountPoints() > 0)
+            result->mPolygons.push_back(std::make_unique<GxPolygon>(std::move(piece)));
+        piece.Clear();
+    };
+
+    for (const auto& polygon : mPolygons)
+    {
+        const std::vector<GxPoint>& points = polygon->Points();
+        bool previousVisible = false;
+        GxPoint previousEnd;
+        for (std::size_t i = 1; i < points.size(); ++i)
+        {
+            GxPoint start = points[i - 1];
+            GxPoint end = points[i];
+            const bool visible = inRect.ClipLine(start, end);
+            if (visible)
+            {
+                piece.Add(start);
+                if (end != points[i])
+                {
+                    // The line leaves the rectangle here.
+                    piece.Add(end);
+                    finish();
+                }
+                previousEnd = end;
+            }
+            else if (previousVisible && piece.CountPoints() > 0)
+            {
+                // The previous segment ended on the border; a piece it already finished gets nothing more.
+                piece.Add(previousEnd);
+                finish();
+            }
+            previousVisible = visible;
+        }
+        if (previousVisible && piece.CountPoints() > 0)
+            piece.Add(previousEnd);
+        finish();
+    }
+    return result;
+}
+
+std::unique_ptr<GxShape> GxShape::CreateClippedShape(const GxRect& inRect, bool inFillable) const
+{
+    const GxRect bounds = Bounds();
+    if (inRect.Contains(bounds))
+        return Copy();
+
+    // Rectangles meet when they share any point: a straight horizontal or vertical line has bounds without area.
+    auto meets = [&inRect](const GxRect& inBounds)
+    {
+        return inBounds.mLeft <= inRect.mRight && inRect.mLeft <= inBounds.mRight &&
+               inBounds.mBottom <= inRect.mTop && inRect.mBottom <= inBounds.mTop;
+    };
+
+    auto result = std::make_unique<GxShape>();
+    if (!meets(bounds))
+        return result;
+    for (const auto& polygon : mPolygons)
+    {
+        if (inRect.Contains(polygon->Bounds()))
+            result->mPolygons.push_back(polygon->Copy());
+        else if (!meets(polygon->Bounds()))
+            continue;
+        else if (inFillable)
+            polygon->ClipToRectFillable(inRect, result->mPolygons);
+        else
+            polygon->ClipToRectUnfillable(inRect, result->mPolygons);
+    }
+    return result;
+}
+
+void GxShape::DownSample(double inPrecision)
+{
+    if (inPrecision == 0.0)
+    {
+        _CxDebugOut(__FILE__, __LINE__, "Bad precision", "Bad precision");
+        return;
+    }
+    // Cells stay doubles: a huge or NaN coordinate never goes through an integer.
+    for (auto& polygon : mPolygons)
+    {
+        auto thinned = std::make_unique<GxPolygon>();
+        double lastX = 0.0;
+        double lastY = 0.0;
+        for (const GxPoint& point : polygon->Points())
+        {
+            const double cellX = std::trunc(point.mX * inPrecision);
+            const double cellY = std::trunc(point.mY * inPrecision);
+            if (cellX != lastX || cellY != lastY)
+            {
+                thinned->Add(GxPoint(cellX / inPrecision, cellY / inPrecision));
+                lastX = cellX;
+                lastY = cellY;
+            }
+        }
+        polygon = std::move(thinned);
+    }
+}
