@@ -94,7 +94,8 @@ public:
 
 protected:
     CxFileSystemItem() = default;
-    explicit CxFileSystemItem(const CxFileRef& inRef) : mRef(inRef) {}
+    // Trailing slashes are dropped, but for the root's own.
+    explicit CxFileSystemItem(const CxFileRef& inRef);
 
     CxFileRef mRef;
 };
@@ -177,7 +178,7 @@ class CxFolderItem
 {
 public:
     CxFolderItem() = default;
-    explicit CxFolderItem(const CxFileRef& inRef) : mRef(inRef) {}
+    explicit CxFolderItem(const CxFileRef& inRef);
 
     const CxFileRef& GetRef() const { return mRef; }
     // False when the item cannot be read.

@@ -451,6 +451,10 @@ std::string LinuxCxFolderPath(CxFolderId inId, bool inCreate)
 
 // ---- common to files and folders
 
+CxFileSystemItem::CxFileSystemItem(const CxFileRef& inRef) : mRef{Trimmed(inRef.mPath)}
+{
+}
+
 bool CxFileSystemItem::IsLocked() const
 {
     return false;
@@ -669,7 +673,9 @@ CxData CxFile::ReadContents() const
 
     CxData data(static_cast<CxUint32>(expected));
     long long have = 0;
-    // Some files (those of /proc, say) tell no size: read on until the end, within the limit.
+    // A regular file is read to the size it tells; others (those of /proc, say) tell none and are read on until
+    // their end, within the limit.
+    const bool sized = S_ISREG(info.st_mode) && info.st_size > 0;
     for (;;)
     {
         const long long room = static_cast<long long>(data.Size()) - have;
@@ -684,7 +690,7 @@ CxData CxFile::ReadContents() const
             if (got < room)
                 break;
         }
-        if (have >= kMaxContents)
+        if (sized || have >= kMaxContents)
             break;
         data.SetSize(static_cast<CxUint32>(std::min(kMaxContents, have + 65536)));
     }
@@ -858,6 +864,10 @@ bool CxFolder::IsEmpty() const
 }
 
 // ---- folder items
+
+CxFolderItem::CxFolderItem(const CxFileRef& inRef) : mRef{Trimmed(inRef.mPath)}
+{
+}
 
 bool CxFolderItem::IsFile() const
 {

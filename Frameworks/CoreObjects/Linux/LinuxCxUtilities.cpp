@@ -5,6 +5,7 @@
 #include "LinuxCxFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +93,11 @@ bool LinuxCxOpen(const std::string& inTarget)
         const pid_t grandchild = ::fork();
         if (grandchild == 0)
         {
+            // The opener outlives us in a session of its own, with no signal blocked by the calling thread.
+            sigset_t none;
+            ::sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::setsid();
             ::execve(program.c_str(), argv, environ);
             WriteErrno(pipe[1], errno);
             ::_exit(127);

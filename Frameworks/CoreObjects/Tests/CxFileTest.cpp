@@ -323,6 +323,8 @@ TEST_F(CxFileTest, IdentityPathsUrlsAndVolumes)
     EXPECT_EQ(file.Url().AsUtf8(), "file://" + mHome.Path() + "/with%20space/caf%C3%A9%231.txt");
     EXPECT_EQ(folder.Url().AsUtf8(), "file://" + mHome.Path() + "/with%20space/");
     EXPECT_EQ(CxFolder(kCxRootFolder).Url().AsUtf8(), "file:///");
+    EXPECT_EQ(CxFolder(CxFileRef{At("with space//")}).Name().AsUtf8(), "with space");
+    EXPECT_EQ(CxFolder(CxFileRef{"/"}).Path().AsUtf8(), "/");
     EXPECT_FALSE(file.IsLocked());
 
     // The volume: the topmost folder above the item on the same device.

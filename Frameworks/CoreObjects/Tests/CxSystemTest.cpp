@@ -110,6 +110,22 @@ TEST(CxSystemTest, SmallServices)
 
 // ---- the open command
 
+// Processes whose parent is this one, zombies included.
+int ChildProcesses()
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc"))
+    {
+        const std::string stat = ReadFile(entry.path().string() + "/stat");
+        const std::size_t close = stat.rfind(')');
+        int parent = 0;
+        if (close != std::string::npos && std::sscanf(stat.c_str() + close + 1, " %*c %d", &parent) == 1 &&
+            parent == ::getpid())
+            ++count;
+    }
+    return count;
+}
+
 class CxOpenTest : public ::testing::Test
 {
 protected:
@@ -155,6 +171,8 @@ TEST_F(CxOpenTest, TheOpenerReceivesTheExactArgument)
     CxFile file = folder.CreateFile("log;rm -rf x");
     file.Reveal();
     EXPECT_EQ(Recorded(script), "1\n" + file.Path().AsUtf8() + "\n");
+    // Not waited for, yet nothing is left to reap.
+    EXPECT_EQ(ChildProcesses(), 0);
 }
 
 TEST_F(CxOpenTest, AnOpenerThatCannotStartIsReportedAndNeverThrows)
