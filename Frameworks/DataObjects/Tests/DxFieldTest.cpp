@@ -1,0 +1,358 @@
+#include "CxDebug.h"
+#include "DxField.h"
+#include "DxUnitTestSupport.h"
+#include "XmlBuilder.h"
+#include "XmlParser.h"
+#include "XmlWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using dxtest::UnitTableTest;
+
+namespace
+{
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// 0.0 / 0.0 on x86-64 gives the NaN with the sign bit set, which glibc prints as "-nan".
+double SignBitNaN()
+{
+    volatile double zero = 0.0;
+    return zero / zero;
+}
+
+// The document the builder holds, through the formatted standard-stream writer; an element must also parse back.
+std::string Written(const XmlBuilder& inBuilder, bool inWellFormed = true)
+{
+    std::ostringstream out;
+    XmlStdStreamWriter writer(out);
+    inBuilder.Write(writer);
+    const std::string text = out.str();
+    if (inWellFormed)
+    {
+        XmlParser parser;
+        EXPECT_TRUE(parser.Parse(text.data(), text.size(), true)) << text;
+    }
+    return text;
+}
+
+std::string Externalized(const DxField& inField, bool inWellFormed = true)
+{
+    XmlBuilder builder;
+    inField.Externalize(builder);
+    return Written(builder, inWellFormed);
+}
+
+std::string ExternalizedRef(const DxField& inField)
+{
+    XmlBuilder builder;
+    inField.ExternalizeRef(builder);
+    return Written(builder);
+}
+
+// A kind that keeps the base's Externalize.
+class PlainField : public DxField
+{
+public:
+    PlainField() : DxField(CxString("plain")) {}
+    DxType Type() const override { return kDxTypeString; }
+    CxString ValueAsString(CxUint32) const override { return CxString(); }
+    CxUint32 Count() const override { return 0; }
+    DxField* Copy() const override { return new PlainField; }
+};
+
+} // namespace
+
+TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
+{
+    DxStringField strings(CxString("stid:nada"));
+    strings.push_back(CxString("a"));
+    strings.push_back(CxString("b"));
+
+    DxFloatField floats(CxString("tmpc:cels"));
+    floats.SetUnit(DxUnit(CxString("cels")));
+    floats.push_back(1.5);
+    floats.push_back(SignBitNaN());
+    ASSERT_TRUE(std::signbit(floats.back()));
+
+    DxIntField ints(CxString("count:nada"));
+    ints.SetUnit(DxUnit(CxString("secs"))); // integers never write a unit
+    ints.insert(ints.end(), {3, -7, std::numeric_limits<CxSint32>::max(), std::numeric_limits<CxSint32>::min()});
+
+    DxDateField dates(CxString("time:secs"));
+    dates.push_back(CxDate(0.0));
+    dates.push_back(CxDate(CxSint16(2009), 7, 4, 5, 6, 7, 0));
+
+    DxStringField escaped(CxString("name:nada"));
+    escaped.push_back(CxString("a<b&\"c\""));
+
+    DxFloatField rounded(CxString("pres:mbar"));
+    rounded.SetUnit(DxUnit(CxString("mbar")));
+    rounded.insert(rounded.end(), {1013.2495, 0.0005, -0.0004, -2.5});
+
+    const struct
+    {
+        const DxField* mField;
+        std::string mXml;
+    } cases[] = {
+        {&strings, "<field id=\"stid:nada\" type=\"string\">\n\t\"a\", \"b\", \n</field>\n"},
+        {&floats, "<field id=\"tmpc:cels\" type=\"float\" units=\"cels\">\n\t1.500 nan \n</field>\n"},
+        {&ints, "<field id=\"count:nada\" type=\"int\">\n\t3 -7 2147483647 -2147483648 \n</field>\n"},
+        {&dates, "<field id=\"time:secs\" type=\"date\">\n\t2001-01-01 00:00:00 UTC, 2009-07-04 05:06:07 UTC, "
+                 "\n</field>\n"},
+        {&escaped, "<field id=\"name:nada\" type=\"string\">\n\t\"a&lt;b&amp;\"c\"\", \n</field>\n"},
+        {&rounded, "<field id=\"pres:mbar\" type=\"float\" units=\"mbar\">\n\t1013.250 0.001 0.000 -2.500 \n</field>\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Externalized(*c.mField), c.mXml);
+}
+
+TEST_F(UnitTableTest, EmptyFieldsWriteAnEmptyContent)
+{
+    const DxFloatField floats(CxString("x:nada"));
+    const DxIntField ints(CxString("y:nada"));
+    const DxStringField strings(CxString("z:nada"));
+    const DxDateField dates(CxString("t:secs"));
+    EXPECT_EQ(Externalized(floats), "<field id=\"x:nada\" type=\"float\" units=\"nada\">\n\t\n</field>\n");
+    EXPECT_EQ(Externalized(ints), "<field id=\"y:nada\" type=\"int\">\n\t\n</field>\n");
+    EXPECT_EQ(Externalized(strings), "<field id=\"z:nada\" type=\"string\">\n\t\n</field>\n");
+    EXPECT_EQ(Externalized(dates), "<field id=\"t:secs\" type=\"date\">\n\t\n</field>\n");
+}
+
+TEST_F(UnitTableTest, TheBaseWritesOnlyAComment)
+{
+    // A comment alone is no document, so it is not parsed back.
+    EXPECT_EQ(Externalized(PlainField(), false), "<!-- *** UNKOWN FIELD TYPE *** -->\n");
+}
+
+TEST_F(UnitTableTest, ReferencesNameTheTypeAsDxTypeToStringDoes)
+{
+    const DxIntField ints(CxString("n"));
+    const DxFloatField floats(CxString("f"));
+    const DxStringField strings(CxString("s"));
+    const DxDateField dates(CxString("d"));
+    EXPECT_EQ(ExternalizedRef(ints), "<fieldref id=\"n\" type=\"integer\"/>\n");
+    EXPECT_EQ(ExternalizedRef(floats), "<fieldref id=\"f\" type=\"float\"/>\n");
+    EXPECT_EQ(ExternalizedRef(strings), "<fieldref id=\"s\" type=\"string\"/>\n");
+    EXPECT_EQ(ExternalizedRef(dates), "<fieldref id=\"d\" type=\"date\"/>\n");
+    // The full element of the same integer field says "int".
+    EXPECT_NE(Externalized(ints).find("type=\"int\""), std::string::npos);
+}
+
+TEST_F(UnitTableTest, ValueAsStringGivesPlaceholdersPastTheEnd)
+{
+    DxFloatField floats(CxString("f"));
+    floats.insert(floats.end(), {1.5, kNaN, -0.0004});
+    DxIntField ints(CxString("i"));
+    ints.insert(ints.end(), {42, -1, 0});
+    DxStringField strings(CxString("s"));
+    strings.insert(strings.end(), {CxString("KOUN"), CxString(""), CxString("x y")});
+    DxDateField dates(CxString("d"));
+    dates.insert(dates.end(), {CxDate(0.0), CxDate(-35430.0 * 86400.0), CxDate(86399.0)});
+
+    const struct
+    {
+        const DxField* mField;
+        std::vector<std::string> mValues; // indexes 0, 1, 2, then 3 and 5 past the end
+    } cases[] = {
+        {&floats, {"1.500", "nan", "0.000", "nan", "nan"}},
+        {&ints, {"42", "-1", "0", "0", "0"}},
+        {&strings, {"\"KOUN\"", "\"\"", "\"x y\"", "\"\"", "\"\""}},
+        {&dates, {"2001-01-01 00:00:00 UTC", "1904-01-01 00:00:00 UTC", "2001-01-01 23:59:59 UTC", "nan", "nan"}},
+    };
+    for (const auto& c : cases)
+    {
+        const CxUint32 indexes[] = {0, 1, 2, 3, 5};
+        for (std::size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(c.mField->ValueAsString(indexes[i]).AsUtf8(), c.mValues[i]) << c.mField->Id() << " " << i;
+        EXPECT_EQ(c.mField->Count(), 3u);
+        EXPECT_EQ(c.mField->ValueAsString(std::numeric_limits<CxUint32>::max()).AsUtf8(), c.mValues[4]);
+    }
+}
+
+TEST(DxExtremaTest, MissingValuesNeverWinUnlessAllAreMissing)
+{
+    const struct
+    {
+        std::vector<double> mValues;
+        double mMin;
+        double mMax;
+    } cases[] = {
+        {{kNaN, 3.0, 1.0}, 1.0, 3.0},
+        {{3.0, kNaN, -2.0, kNaN}, -2.0, 3.0},
+        {{kNaN, kNaN}, kNaN, kNaN},
+        {{SignBitNaN(), 7.0}, 7.0, 7.0},
+        {{-1.0e300, 1.0e300, kNaN}, -1.0e300, 1.0e300},
+        {{5.0}, 5.0, 5.0},
+    };
+    for (const auto& c : cases)
+    {
+        const double lowest = *std::min_element(c.mValues.begin(), c.mValues.end(), DxIsLessThan<double>());
+        const double highest = *std::max_element(c.mValues.begin(), c.mValues.end(), DxIsGreaterThan<double>());
+        if (std::isnan(c.mMin))
+        {
+            EXPECT_TRUE(std::isnan(lowest));
+            EXPECT_TRUE(std::isnan(highest));
+        }
+        else
+        {
+            EXPECT_EQ(lowest, c.mMin);
+            EXPECT_EQ(highest, c.mMax);
+        }
+    }
+}
+
+TEST(DxExtremaTest, OrderingsPlaceNaNAtOppositeEnds)
+{
+    const DxIsLessThan<double> less;
+    const DxIsGreaterThan<double> greater;
+    const struct
+    {
+        double mA;
+        double mB;
+        bool mLess;
+        bool mGreater;
+    } cases[] = {
+        {1.0, 2.0, true, true}, {2.0, 1.0, false, false},  {1.0, 1.0, false, false},
+        {1.0, kNaN, true, false}, {kNaN, 1.0, false, true}, {kNaN, kNaN, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(less(c.mA, c.mB), c.mLess) << c.mA << " " << c.mB;
+        EXPECT_EQ(greater(c.mA, c.mB), c.mGreater) << c.mA << " " << c.mB;
+    }
+
+    std::vector<double> values{kNaN, 2.0, kNaN, -1.0, 0.5};
+    std::sort(values.begin(), values.end(), less);
+    EXPECT_EQ(values[0], -1.0);
+    EXPECT_EQ(values[2], 2.0);
+    EXPECT_TRUE(std::isnan(values[3]) && std::isnan(values[4]));
+}
+
+TEST(DxTypeTest, NamesAndCodes)
+{
+    const struct
+    {
+        DxType mType;
+        const char* mName;
+    } names[] = {{kDxTypeFloat, "float"}, {kDxTypeInteger, "integer"}, {kDxTypeString, "string"}, {kDxTypeDate, "date"}};
+    CxDebugCapture capture;
+    for (const auto& n : names)
+    {
+        EXPECT_EQ(DxTypeToString(n.mType), n.mName);
+        EXPECT_EQ(DxStringToType(CxString(n.mName)), n.mType);
+    }
+    EXPECT_EQ(DxStringToType(CxString("int")), kDxTypeInteger);
+    EXPECT_EQ(capture.Count(), 0u);
+}
+
+TEST(DxTypeTest, UnknownCodesAndNamesAreReported)
+{
+    for (CxSint32 code : {0, 5, -1})
+    {
+        CxDebugCapture capture;
+        EXPECT_EQ(DxTypeToString(DxType(code)), "ERROR");
+        EXPECT_EQ(capture.Count(), 1u);
+        EXPECT_TRUE(capture.Contains("CxAssert (false)")) << code;
+    }
+    for (const char* name : {"Float", "INT", "double", "", " float", "date "})
+    {
+        CxDebugCapture capture;
+        EXPECT_EQ(DxStringToType(CxString(name)), kDxTypeString) << name;
+        EXPECT_TRUE(capture.Contains("CxAssert (false)")) << name;
+    }
+}
+
+TEST_F(UnitTableTest, NumericFieldsStartAsNadaAndRelabelWithoutConverting)
+{
+    DxFloatField field(CxString("tmpf:fahr"));
+    EXPECT_EQ(field.Unit(), DxUnit());
+    EXPECT_EQ(field.UnitSet(), DxUnitSet());
+    EXPECT_EQ(field.Resolution(), 0.0);
+    EXPECT_EQ(field.Name(), "");
+    EXPECT_EQ(field.Count(), 0u);
+    field.push_back(32.0);
+    field.SetUnit(DxUnit(CxString("cels")));
+    EXPECT_EQ(field[0], 32.0);
+    EXPECT_EQ(field.Unit(), DxUnit(CxString("cels")));
+}
+
+TEST_F(UnitTableTest, CopiesKeepEverything)
+{
+    DxFloatField floats(CxString("wspd:mps"));
+    floats.SetName(CxString("Wind speed"));
+    floats.SetUnit(DxUnit(CxString("mps")));
+    floats.SetUnitSet(DxUnitSet(CxString("metric")));
+    floats.SetResolution(0.5);
+    floats.insert(floats.end(), {1.0, kNaN, 3.25});
+
+    DxIntField ints(CxString("n:nada"));
+    ints.SetUnit(DxUnit(CxString("prct")));
+    ints.SetUnitSet(DxUnitSet(CxString("u")));
+    ints.SetResolution(2.0);
+    ints.push_back(7);
+
+    DxDateField dates(CxString("time:secs"));
+    dates.SetUnit(DxUnit(CxString("secs")));
+    dates.SetResolution(60.0);
+    dates.push_back(CxDate(12.0));
+
+    DxStringField strings(CxString("stid:nada"));
+    strings.SetName(CxString("Station"));
+    strings.push_back(CxString("KOUN"));
+
+    for (DxField* original : std::initializer_list<DxField*>{&floats, &ints, &dates, &strings})
+    {
+        const std::unique_ptr<DxField> copy(original->Copy());
+        EXPECT_EQ(copy->Type(), original->Type());
+        EXPECT_EQ(copy->Id(), original->Id());
+        EXPECT_EQ(copy->Name(), original->Name());
+        EXPECT_EQ(Externalized(*copy), Externalized(*original));
+        if (const DxNumericField* numeric = AsDxNumericField(original))
+        {
+            const DxNumericField* copied = AsDxNumericField(copy.get());
+            ASSERT_NE(copied, nullptr);
+            EXPECT_EQ(copied->Unit(), numeric->Unit());
+            EXPECT_EQ(copied->UnitSet(), numeric->UnitSet());
+            EXPECT_EQ(copied->Resolution(), numeric->Resolution());
+        }
+    }
+
+    // The copy owns its values.
+    const std::unique_ptr<DxField> copy(floats.Copy());
+    floats[0] = 99.0;
+    floats.SetUnit(DxUnit(CxString("kmph")));
+    EXPECT_EQ((*AsDxFloatField(copy.get()))[0], 1.0);
+    EXPECT_EQ(AsDxFloatField(copy.get())->Unit(), DxUnit(CxString("mps")));
+}
+
+TEST_F(UnitTableTest, DowncastsAnswerOnlyForTheirKind)
+{
+    DxStringField strings(CxString("s"));
+    DxIntField ints(CxString("i"));
+    DxFloatField floats(CxString("f"));
+    DxDateField dates(CxString("d"));
+    DxField* fields[] = {&strings, &ints, &floats, &dates, nullptr};
+    for (DxField* field : fields)
+    {
+        const DxField* constant = field;
+        EXPECT_EQ(AsDxStringField(field) != nullptr, field == &strings);
+        EXPECT_EQ(AsDxIntField(field) != nullptr, field == &ints);
+        EXPECT_EQ(AsDxFloatField(field) != nullptr, field == &floats);
+        EXPECT_EQ(AsDxDateField(field) != nullptr, field == &dates);
+        EXPECT_EQ(AsDxNumericField(field) != nullptr, field == &ints || field == &floats || field == &dates);
+        EXPECT_EQ(AsDxStringField(constant) != nullptr, field == &strings);
+        EXPECT_EQ(AsDxIntField(constant) != nullptr, field == &ints);
+        EXPECT_EQ(AsDxFloatField(constant) != nullptr, field == &floats);
+        EXPECT_EQ(AsDxDateField(constant) != nullptr, field == &dates);
+        EXPECT_EQ(AsDxNumericField(constant) != nullptr, field == &ints || field == &floats || field == &dates);
+    }
+}

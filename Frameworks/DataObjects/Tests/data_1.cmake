@@ -1,0 +1,3 @@
+sky_add_tests(data_1_tests LABEL data_1
+    SOURCES DxUnitTest.cpp DxUnitIdTest.cpp DxFieldTest.cpp DxParmTest.cpp DxRecordTest.cpp
+    LIBS DataObjects)
