@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -358,6 +359,19 @@ TEST_F(UnitTableEdgeTest, NothingFailsBeforeLoadOrAfterUnload)
     capture.Clear();
     DxUnit::Unload();
     EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())"));
+}
+
+TEST_F(UnitTableEdgeTest, NumbersReadTheSameUnderACommaDecimalLocale)
+{
+    const std::string old = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "locale de_DE.UTF-8 is missing";
+    LoadTable(R"(<xml><unit id="nada" base="nada" scale="1"/><unit id="fahr" base="kelv" scale="1.8"
+                 offset="-459.67"/><unit id="comma" base="kelv" scale="1,8"/></xml>)");
+    std::setlocale(LC_ALL, old.c_str());
+    EXPECT_EQ(DxUnit(CxString("fahr")).Scale(), 1.8);
+    EXPECT_EQ(DxUnit(CxString("fahr")).Offset(), -459.67);
+    // A comma ends the number as any other stray character does.
+    EXPECT_EQ(Inline("comma").Scale(), 1.0);
 }
 
 TEST_F(UnitTableEdgeTest, SymbolsShowCaretsAsSuperscripts)
