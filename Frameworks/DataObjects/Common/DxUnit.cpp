@@ -29,6 +29,12 @@ bool TableIsEmpty()
 
 } // namespace
 
+void DxUnit::Load()
+{
+    CxData data(CxString("xml"), CxString("DxUnitTable"));
+    Load(data);
+}
+
 void DxUnit::Load(CxData& ioData)
 {
     CxAssertText(TableIsEmpty(), "sRecords.empty()");

@@ -27,6 +27,8 @@ public:
         static Table* sRecords;
     };
 
+    // The bundle resource "DxUnitTable.xml".
+    static void Load();
     // An "xml" document of empty "unit" elements (id, base, scale, offset). A later row of an id replaces the
     // earlier one; a document that does not parse leaves the table as it was.
     static void Load(CxData& ioData);

@@ -118,12 +118,19 @@ std::vector<std::string> ListedIds()
 
 } // namespace
 
-TEST_F(UnitTableTest, EveryListedIdHasItsOwnRow)
+TEST_F(UnitTableTest, EveryListedIdHasItsOwnRowNameAndSymbol)
 {
     const std::vector<std::string> ids = ListedIds();
     ASSERT_GE(ids.size(), 33u);
     for (const std::string& id : ids)
-        EXPECT_EQ(DxUnit(CxString(id.c_str())).Id().AsUtf8(), id);
+    {
+        const DxUnit unit{CxString(id.c_str())};
+        EXPECT_EQ(unit.Id().AsUtf8(), id);
+        // A missing text would come back as its key.
+        EXPECT_NE(unit.Name().AsUtf8(), "dxUnit_" + id);
+        EXPECT_NE(unit.Symbol().AsUtf8(), "dxSym_" + id);
+        EXPECT_GT(unit.Name().Length(), 0u) << id;
+    }
 }
 
 TEST_F(UnitTableTest, EveryIdOurSourcesUseHasARow)

@@ -1,6 +1,7 @@
 #include "CxDebug.h"
 #include "DxUnit.h"
 #include "DxUnitTestSupport.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,32 @@ TEST_F(UnitTableTest, AnIncompatibleConverterIsReportedAndStillBuilt)
     EXPECT_TRUE(NearRelative(converter.Offset(), -273.15));
 }
 
+TEST_F(UnitTableTest, NamesAndSymbolsComeFromTheStringTable)
+{
+    const struct
+    {
+        const char* mId;
+        const char* mName;
+        const char* mSymbol; // UTF-8
+    } cases[] = {
+        {"cels", "Degrees Celsius", "\u00B0C"},
+        {"wpsm", "Watts per square meter", "W/m\u00B2"},
+        {"kgm2", "Kilograms per square meter", "kg/m\u00B2"},
+        {"m3m3", "Cubic meters per cubic meter", "m\u00B3/m\u00B3"},
+        {"mps", "Meters per second", "m/s"},
+        {"degr", "Degrees", "\u00B0"},
+        {"nada", "None", ""},
+    };
+    for (const auto& c : cases)
+    {
+        const DxUnit unit{CxString(c.mId)};
+        EXPECT_EQ(unit.Name().AsUtf8(), c.mName);
+        EXPECT_EQ(unit.Symbol().AsUtf8(), c.mSymbol);
+    }
+    const DxUnitConverter converter(DxUnit(CxString("cels")), DxUnit(CxString("fahr")));
+    EXPECT_EQ(converter.Name(), "Degrees Celsius to Degrees Fahrenheit");
+}
+
 // ---- Small tables
 
 class UnitTableEdgeTest : public ::testing::Test
@@ -372,6 +399,17 @@ TEST_F(UnitTableEdgeTest, NumbersReadTheSameUnderACommaDecimalLocale)
     EXPECT_EQ(DxUnit(CxString("fahr")).Offset(), -459.67);
     // A comma ends the number as any other stray character does.
     EXPECT_EQ(Inline("comma").Scale(), 1.0);
+}
+
+TEST_F(UnitTableEdgeTest, ABundleWithoutTheTableLeavesItEmpty)
+{
+    const sky::test::TempHome empty;
+    setenv("SKYVANE_BUNDLE", empty.Path().c_str(), 1);
+    DxUnit::Load();
+    dxtest::UseSourceBundle();
+    CxDebugCapture capture;
+    EXPECT_EQ(DxUnit(CxString("cels")).Id(), "nada");
+    EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())"));
 }
 
 TEST_F(UnitTableEdgeTest, SymbolsShowCaretsAsSuperscripts)

@@ -1,4 +1,4 @@
-// The unit table for tests: the bundle's own table from the source tree, or small inline tables.
+// The unit table for tests: the bundle's own table and strings from the source tree, or small inline tables.
 #pragma once
 
 #include "CxData.h"
@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -30,11 +31,17 @@ inline void LoadTable(const std::string& inDocument)
     DxUnit::Load(data);
 }
 
+// The bundle folder is the authored resources of the source tree.
+inline void UseSourceBundle()
+{
+    setenv("SKYVANE_BUNDLE", SourcePath("Products/Skyvane/Resources").c_str(), 1);
+}
+
 inline void LoadBundleTable()
 {
-    const std::string document = ReadFile(SourcePath("Products/Skyvane/Resources/DxUnitTable.xml"));
-    ASSERT_FALSE(document.empty());
-    LoadTable(document);
+    UseSourceBundle();
+    DxUnit::Load();
+    ASSERT_EQ(DxUnit(CxString("cels")).Id(), "cels") << "the bundle's unit table did not load";
 }
 
 // Loads the bundle's table for each test and unloads it after, so every test starts from the same table.
