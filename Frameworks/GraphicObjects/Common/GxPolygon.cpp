@@ -2,6 +2,9 @@
 
 #include "CxDebug.h"
 #include "GxPolygonClipper.h"
+#include "GxTesselator.h"
+
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -76,6 +79,47 @@ bool GxPolygon::Contains(const GxPoint& inPoint) const
             ++crossings;
     }
     return (crossings & 1) != 0;
+}
+
+void GxPolygon::Outline() const
+{
+    glBegin(GL_LINE_STRIP);
+    for (const GxPoint& point : mPoints)
+        glVertex3f(float(point.mX), float(point.mY), 0.0f);
+    glEnd();
+}
+
+void GxPolygon::DrawFilled() const
+{
+    GxTesselator tesselator;
+    tesselator.BeginPolygon();
+    DrawFilled(tesselator);
+    tesselator.EndPolygon();
+}
+
+void GxPolygon::DrawFilled(GxTesselator& ioTesselator) const
+{
+    // A position outside a projection's domain projects to NaN; GLU's sweep cannot order such a vertex.
+    CxUint32 finite = 0;
+    for (const GxPoint& point : mPoints)
+        finite += std::isfinite(point.mX) && std::isfinite(point.mY);
+    if (finite < 3)
+        return;
+
+    double* vertices = new double[3 * std::size_t(finite)];
+    ioTesselator.PushVertexPointer(vertices);
+    ioTesselator.BeginContour();
+    for (const GxPoint& point : mPoints)
+    {
+        if (!std::isfinite(point.mX) || !std::isfinite(point.mY))
+            continue;
+        vertices[0] = point.mX;
+        vertices[1] = point.mY;
+        vertices[2] = 0.0;
+        ioTesselator.AcceptVertex(vertices, vertices);
+        vertices += 3;
+    }
+    ioTesselator.EndContour();
 }
 
 void GxPolygon::ClipToRectFillable(const GxRect& inRect, GxPolygonList& ioList) const
@@ -237,6 +281,12 @@ void GxShape::Combine(const GxShape& inOther)
     mPolygons.reserve(mPolygons.size() + count);
     for (std::size_t i = 0; i < count; ++i)
         mPolygons.push_back(inOther.mPolygons[i]->Copy());
+}
+
+void GxShape::Draw(GxContext& /*ioContext*/) const
+{
+    for (const auto& polygon : mPolygons)
+        polygon->Outline();
 }
 
 std::unique_ptr<GxShape> GxShape::ClipToRect(const GxRect& inRect) const
