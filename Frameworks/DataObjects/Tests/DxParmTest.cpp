@@ -94,24 +94,6 @@ TEST_F(UnitTableTest, CopiesKeepEveryField)
         EXPECT_EQ(parm->UnitSet(), DxUnitSet(CxString("english")));
         EXPECT_EQ(parm->Resolution(), 0.1);
     }
-
-    DxDerivedParm derived(CxString("relh"), CxString("relh"), {CxString("tmpc"), CxString("dwpc")});
-    DxDerivedParm derivedCopy;
-    derivedCopy.Copy(derived);
-    EXPECT_EQ(derivedCopy.Func(), "relh");
-    EXPECT_EQ(derivedCopy.Args(), (std::vector<CxString>{CxString("tmpc"), CxString("dwpc")}));
-
-    const DxCalibParm calib(CxString("sm"), CxString("smx"), {CxString("v1")}, {CxString("0.5"), CxString("-2")});
-    DxCalibParm calibCopy;
-    calibCopy.Copy(calib);
-    EXPECT_EQ(calibCopy.Id(), "sm");
-    EXPECT_EQ(calibCopy.Coeffs(), (std::vector<CxString>{CxString("0.5"), CxString("-2")}));
-
-    DxLinkParm link(CxString("pres"), CxString("mesonet"));
-    DxLinkParm linkCopy;
-    linkCopy.Copy(link);
-    EXPECT_EQ(linkCopy.Dataset(), "mesonet");
-    EXPECT_EQ(linkCopy.Id(), "pres");
 }
 
 TEST_F(UnitTableTest, VectorParmsMatchByIdUnitAndComponents)
