@@ -1,0 +1,395 @@
+// Known values of the twelve projections, wind-vector turning, and the mended faults.
+#include "GxProjection.h"
+
+#include "CxDebug.h"
+#include "GxMath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace
+{
+double Radians(double inDegrees)
+{
+    return inDegrees * kGxPi / 180.0;
+}
+
+double Degrees(double inRadians)
+{
+    return inRadians * 180.0 / kGxPi;
+}
+
+GxPosition FromDegrees(double inLon, double inLat)
+{
+    return GxPosition(Radians(inLon), Radians(inLat));
+}
+
+void ExpectPoint(const GxPoint& inActual, double inX, double inY, double inTolerance)
+{
+    EXPECT_NEAR(inActual.mX, inX, inTolerance);
+    EXPECT_NEAR(inActual.mY, inY, inTolerance);
+}
+
+void ExpectNaN(const GxPoint& inPoint)
+{
+    EXPECT_TRUE(std::isnan(inPoint.mX) || std::isnan(inPoint.mY)) << inPoint.mX << ", " << inPoint.mY;
+}
+
+// ------------------------------------------------------------------------------------------------------------
+// The sine and cosine kernel of the hot paths
+
+TEST(GxSinCos, AgreesWithTheCLibrary)
+{
+    std::vector<double> angles = {0.0, -0.0, kGxPi / 4.0, kGxPi / 2.0, -kGxPi / 2.0, kGxPi, 3.0 * kGxPi / 2.0,
+                                  2.0 * kGxPi, 1e-300, 9999.0, -9999.0, 1e4, 1e6, -1e12};
+    for (int i = -4000; i <= 4000; ++i)
+        angles.push_back(i * 0.0031415 + 1e-7 * i);
+    for (double angle : angles)
+    {
+        double s;
+        double c;
+        GxSinCos(angle, s, c);
+        EXPECT_NEAR(s, std::sin(angle), 2.3e-16) << angle;
+        EXPECT_NEAR(c, std::cos(angle), 2.3e-16) << angle;
+    }
+    for (double odd : {std::nan(""), HUGE_VAL, -HUGE_VAL})
+    {
+        double s;
+        double c;
+        GxSinCos(odd, s, c);
+        EXPECT_TRUE(std::isnan(s) && std::isnan(c)) << odd;
+    }
+}
+
+// ------------------------------------------------------------------------------------------------------------
+// Known values
+
+TEST(GxIdentityProjections, CarryRadiansAndDegrees)
+{
+    const GxDegreeProjection degree;
+    ExpectPoint(degree.Project(GxPosition(kGxPi, kGxPi / 2.0)), 180.0, 90.0, 1e-12);
+    const GxPosition back = degree.Unproject(GxPoint(180.0, 90.0));
+    EXPECT_DOUBLE_EQ(back.mLongitude, kGxPi);
+    EXPECT_DOUBLE_EQ(back.mLatitude, kGxPi / 2.0);
+
+    const GxRadianProjection radian;
+    EXPECT_EQ(radian.Project(GxPosition(1.25, -0.5)), GxPoint(1.25, -0.5));
+    EXPECT_EQ(radian.Unproject(GxPoint(1.25, -0.5)), GxPosition(1.25, -0.5));
+}
+
+TEST(GxFlatProjection, KilometresPerDegree)
+{
+    const GxFlatProjection flat;
+    ExpectPoint(flat.Project(FromDegrees(1.0, 1.0)), 111.137, 111.137, 5e-4);
+    const GxFlatProjection at60(FromDegrees(0.0, 60.0));
+    ExpectPoint(at60.Project(FromDegrees(2.0, 1.0)), 111.137, 111.137, 5e-4);
+    const GxPosition back = at60.Unproject(GxPoint(111.137, 111.137));
+    EXPECT_NEAR(Degrees(back.mLongitude), 2.0, 1e-5);
+    EXPECT_NEAR(Degrees(back.mLatitude), 1.0, 1e-5);
+}
+
+TEST(GxMercatorProjection, StandardLongitudeDoesNotShift)
+{
+    const GxMercatorProjection mercator;
+    const GxPoint p = mercator.Project(FromDegrees(-98.68, 0.0));
+    EXPECT_NEAR(p.mX, Radians(-98.68) * std::cos(Radians(35.48)) * 6371.0, 1e-9);
+    EXPECT_EQ(p.mY, 0.0);
+    EXPECT_EQ(mercator.Project(FromDegrees(0.0, 10.0)).mX, 0.0);
+    EXPECT_EQ(mercator.Bounds(), GxRect(-kGxPi, -1.4835298641951802, kGxPi, 1.4835298641951802));
+
+    // Beyond the bounds it still projects and comes back.
+    const GxPosition far = FromDegrees(20.0, 88.0);
+    const GxPosition back = mercator.Unproject(mercator.Project(far));
+    EXPECT_NEAR(back.mLongitude, far.mLongitude, 1e-12);
+    EXPECT_NEAR(back.mLatitude, far.mLatitude, 1e-12);
+}
+
+TEST(GxPolarStereoProjection, PoleAndStandardMeridian)
+{
+    const GxPolarStereoProjection polar;
+    ExpectPoint(polar.Project(FromDegrees(40.0, 90.0)), 0.0, 0.0, 1e-9);
+    ExpectPoint(polar.Project(FromDegrees(-98.68, 35.48)), 0.0, -6371.0 * std::cos(Radians(35.48)), 1e-9);
+    EXPECT_EQ(polar.Bounds(), GxRect(-kGxPi, 0.0, kGxPi, kGxPi / 2.0));
+
+    // True scale at 60 degrees: the equator lies at K = (1 + sin 60) R from the pole.
+    const GxPolarStereoProjection at60(FromDegrees(-105.0, 60.0));
+    ExpectPoint(at60.Project(FromDegrees(-105.0, 0.0)), 0.0, -(1.0 + std::sin(Radians(60.0))) * 6371.0, 1e-9);
+}
+
+TEST(GxOrthographicProjection, DiscAndItsEdge)
+{
+    const GxOrthographicProjection ortho;
+    ExpectPoint(ortho.Project(FromDegrees(-97.278, 35.333)), 0.0, 0.0, 1e-9);
+    const GxPosition centre = ortho.Unproject(GxPoint(0.0, 0.0));
+    EXPECT_EQ(centre, FromDegrees(-97.278, 35.333));
+    const GxPosition beyond = ortho.Unproject(GxPoint(5000.0, 5000.0));
+    EXPECT_TRUE(std::isnan(beyond.mLongitude) && std::isnan(beyond.mLatitude));
+
+    const GxOrthographicProjection equatorial(FromDegrees(10.0, 0.0));
+    ExpectPoint(equatorial.Project(FromDegrees(100.0, 0.0)), 6371.0, 0.0, 1e-9);
+
+    const GxOrthographicProjection at50(FromDegrees(0.0, 50.0));
+    EXPECT_NEAR(at50.Bounds().mBottom, Radians(20.0), 1e-15);
+    EXPECT_NEAR(at50.Bounds().mTop, Radians(80.0), 1e-15);
+    EXPECT_NEAR(at50.Bounds().mLeft, Radians(-45.0), 1e-15);
+    // The far side folds onto the disc.
+    ExpectPoint(at50.Project(FromDegrees(180.0, 0.0)), 0.0, 6371.0 * std::sin(Radians(50.0)), 1e-9);
+}
+
+TEST(GxLambertAzimuthalEqualAreaProjection, CentreAndFarLongitudes)
+{
+    const GxPosition centre = FromDegrees(10.0, 45.0);
+    const GxLambertAzimuthalEqualAreaProjection laea(centre);
+    ExpectPoint(laea.Project(centre), 0.0, 0.0, 1e-9);
+    EXPECT_EQ(laea.Unproject(GxPoint(0.0, 0.0)), centre);
+    // -175 degrees lies 185 degrees west of the centre: it is taken as 175 degrees east.
+    const GxPoint west = laea.Project(FromDegrees(-175.0, 20.0));
+    ExpectPoint(laea.Project(FromDegrees(185.0, 20.0)), west.mX, west.mY, 1e-9);
+    EXPECT_GT(west.mX, 0.0);
+    EXPECT_EQ(laea.Bounds(), GxRect(centre.mLongitude - kGxPi / 2.0, centre.mLatitude - kGxPi / 2.0,
+                                    centre.mLongitude + kGxPi / 2.0, centre.mLatitude + kGxPi / 2.0));
+    EXPECT_EQ(GxLambertAzimuthalEqualAreaProjection().Bounds(), GxRadianProjection().Bounds());
+}
+
+TEST(GxLambertConformalProjection, ConeAndRoundTrip)
+{
+    const double r = 6367.47;
+    const GxLambertConformalProjection lcc;
+    const double n = std::log(std::cos(Radians(33.0)) / std::cos(Radians(45.0))) /
+                     std::log(std::tan(Radians(45.0 - 16.5)) / std::tan(Radians(45.0 - 22.5)));
+    ExpectPoint(lcc.Project(FromDegrees(-98.0, 33.0)), 0.0, -r / n * std::cos(Radians(33.0)), 1e-9);
+
+    for (double dLon : {-170.0, -90.0, 0.0, 45.0, 170.0})
+    {
+        const GxPosition p = FromDegrees(-98.0 + dLon, 40.0);
+        const GxPosition back = lcc.Unproject(lcc.Project(p));
+        EXPECT_NEAR(std::remainder(back.mLongitude - p.mLongitude, 2.0 * kGxPi), 0.0, 1e-12) << dLon;
+        EXPECT_NEAR(back.mLatitude, p.mLatitude, 1e-12) << dLon;
+    }
+
+    // Tangent cones: n = sin 40 makes the standard parallel lie R / tan 40 from the apex.
+    const GxLambertConformalProjection north(Radians(-98.0), Radians(40.0), Radians(40.0));
+    ExpectPoint(north.Project(FromDegrees(-98.0, 40.0)), 0.0, -r / std::tan(Radians(40.0)), 1e-9);
+    const GxLambertConformalProjection south(Radians(-98.0), Radians(-40.0), Radians(-40.0));
+    ExpectPoint(south.Project(FromDegrees(-98.0, -40.0)), 0.0, r / std::tan(Radians(40.0)), 1e-9);
+    EXPECT_EQ(south.Bounds(), GxRect(Radians(-98.0) - kGxPi / 2.0, Radians(-40.0) - kGxPi / 4.0,
+                                     Radians(-98.0) + kGxPi / 2.0, Radians(-40.0) + kGxPi / 4.0));
+}
+
+TEST(GxAlbersProjections, CentreIsTheOrigin)
+{
+    const GxPosition centre = FromDegrees(-96.0, 23.0);
+    const GxAlbersConicSphereProjection sphere(centre, Radians(33.0), Radians(45.0));
+    ExpectPoint(sphere.Project(centre), 0.0, 0.0, 1e-9);
+
+    const GxAlbersConicEllipseProjection ellipse(centre, Radians(29.5), Radians(45.5));
+    ExpectPoint(ellipse.Project(centre), 0.0, 0.0, 1e-9);
+    const GxPosition ellipseBack = ellipse.Unproject(GxPoint(0.0, 0.0));
+    EXPECT_NEAR(ellipseBack.mLongitude, centre.mLongitude, 1e-4);
+    EXPECT_NEAR(ellipseBack.mLatitude, centre.mLatitude, 1e-4);
+
+    const GxAlbersEqualAreaProjection equalArea(centre, Radians(29.5), Radians(45.5));
+    ExpectPoint(equalArea.Project(centre), 0.0, 0.0, 1e-9);
+    const GxPosition areaBack = equalArea.Unproject(GxPoint(0.0, 0.0));
+    EXPECT_NEAR(areaBack.mLongitude, centre.mLongitude, 1e-8);
+    EXPECT_NEAR(areaBack.mLatitude, centre.mLatitude, 1e-8);
+
+    // At the apex (rho = 0) the angle is taken as 0: the centre meridian, at the pole.
+    const double rho0 = equalArea.Project(FromDegrees(-96.0, 90.0)).mY;
+    const GxPosition apex = equalArea.Unproject(GxPoint(0.0, rho0));
+    EXPECT_DOUBLE_EQ(apex.mLongitude, centre.mLongitude);
+    EXPECT_NEAR(apex.mLatitude, kGxPi / 2.0, 1e-8);
+}
+
+TEST(GxUtmProjection, KnownPoints)
+{
+    const GxUtmProjection utm;
+    ExpectPoint(utm.Project(FromDegrees(-99.0, 0.0)), 500.0, 0.0, 1e-9);
+    ExpectPoint(utm.Project(FromDegrees(-98.0, 0.0)), 611.280651, 0.0, 2e-5);
+    // Longitudes from 0 to 360 mean the same.
+    const GxPoint east = utm.Project(FromDegrees(-98.0, 35.0));
+    ExpectPoint(utm.Project(FromDegrees(262.0, 35.0)), east.mX, east.mY, 1e-9);
+    EXPECT_EQ(utm.Project(FromDegrees(120.0, 90.0)).mX, 500.0);
+
+    for (double dLon : {-3.0, 0.5, 2.5})
+        for (double lat : {-60.0, 0.0, 35.0, 70.0})
+        {
+            const GxPosition p = FromDegrees(-99.0 + dLon, lat);
+            const GxPosition back = utm.Unproject(utm.Project(p));
+            EXPECT_NEAR(back.mLongitude, p.mLongitude, 1e-9);
+            EXPECT_NEAR(back.mLatitude, p.mLatitude, 1e-9);
+        }
+
+    const GxLambertConformalProjection lcc;
+    ExpectPoint(lcc.Project(FromDegrees(-98.0, 33.0)), 0.0, -8470.100852, 1e-6);
+}
+
+// ------------------------------------------------------------------------------------------------------------
+// Wind vectors
+
+struct TurningCase
+{
+    const char* mName;
+    std::function<GxProjection*()> mMake;
+    std::vector<GxPosition> mPositions;
+    double mStep;       // radians north for the meridian's map angle
+    double mTolerance;  // radians
+};
+
+void PrintTo(const TurningCase& inCase, std::ostream* outStream)
+{
+    *outStream << inCase.mName;
+}
+
+std::vector<GxPosition> Spread(double inLon0, std::initializer_list<double> inDLons, std::initializer_list<double> inLats)
+{
+    std::vector<GxPosition> positions;
+    for (double dLon : inDLons)
+        for (double lat : inLats)
+            positions.push_back(FromDegrees(inLon0 + dLon, lat));
+    return positions;
+}
+
+class GxVectorTurning : public testing::TestWithParam<TurningCase>
+{
+};
+
+// A wind from the north must point along the meridian on the map; any other wind keeps its angle to it.
+TEST_P(GxVectorTurning, FollowsTheMeridian)
+{
+    const TurningCase& c = GetParam();
+    const std::unique_ptr<GxProjection> projection(c.mMake());
+    EXPECT_TRUE(projection->SupportsVectorProjection());
+    for (const GxPosition& p : c.mPositions)
+    {
+        const GxPoint here = projection->Project(p);
+        const GxPoint north = projection->Project(GxPosition(p.mLongitude, p.mLatitude + c.mStep));
+        const double meridian = std::atan2(north.mX - here.mX, north.mY - here.mY);
+        for (double from : {0.0, 1.0, 4.0})
+        {
+            const GxVector turned = projection->Project(GxVector::FromMagnitudeAndRadians(12.0, from), p);
+            EXPECT_NEAR(turned.Magnitude(), 12.0, 1e-9);
+            EXPECT_NEAR(std::remainder(turned.DirectionAsRadians() - (meridian + from), 2.0 * kGxPi), 0.0,
+                        c.mTolerance)
+                << c.mName << " at " << Degrees(p.mLongitude) << ", " << Degrees(p.mLatitude) << " from " << from;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Projections, GxVectorTurning,
+    testing::Values(
+        TurningCase{"polarStereo", [] { return new GxPolarStereoProjection(); },
+                    Spread(-98.68, {-120.0, -30.0, 0.0, 45.0, 150.0}, {5.0, 40.0, 80.0}), 1e-7, 1e-6},
+        TurningCase{"lambertConformal", [] { return new GxLambertConformalProjection(); },
+                    Spread(-98.0, {-85.0, -20.0, 0.0, 30.0, 85.0}, {-5.0, 33.0, 60.0}), 1e-7, 1e-6},
+        TurningCase{"lambertTangent",
+                    [] { return new GxLambertConformalProjection(Radians(-98.0), Radians(40.0), Radians(40.0)); },
+                    Spread(-98.0, {-60.0, 0.0, 30.0}, {10.0, 40.0, 70.0}), 1e-7, 1e-6},
+        TurningCase{"lambertSouthern",
+                    [] { return new GxLambertConformalProjection(Radians(-98.0), Radians(-20.0), Radians(-40.0)); },
+                    Spread(-98.0, {-85.0, -20.0, 0.0, 30.0, 85.0}, {-60.0, -30.0, 0.0}), 1e-7, 1e-6},
+        TurningCase{"albersConicSphere", [] { return new GxAlbersConicSphereProjection(); },
+                    Spread(0.0, {-150.0, -40.0, 0.0, 60.0, 170.0}, {-40.0, 20.0, 60.0}), 1e-7, 1e-6},
+        TurningCase{"albersConicEllipse", [] { return new GxAlbersConicEllipseProjection(); },
+                    Spread(0.0, {-150.0, -40.0, 0.0, 60.0, 170.0}, {-40.0, 20.0, 60.0}), 1e-7, 1e-6},
+        TurningCase{"albersEqualArea", [] { return new GxAlbersEqualAreaProjection(); },
+                    Spread(-98.0, {-80.0, -40.0, 0.0, 60.0, 170.0}, {-40.0, 20.0, 60.0}), 1e-7, 1e-6},
+        TurningCase{"utm", [] { return new GxUtmProjection(); },
+                    Spread(-99.0, {-6.0, -2.5, 0.0, 3.0, 6.0}, {-70.0, -20.0, 0.0, 35.0, 80.0}), 1e-7, 1e-5},
+        TurningCase{"mercator", [] { return new GxMercatorProjection(); },
+                    Spread(0.0, {-170.0, 0.0, 100.0}, {-60.0, 0.0, 45.0}), 1e-7, 1e-9},
+        TurningCase{"flatEarth", [] { return new GxFlatProjection(FromDegrees(0.0, 40.0)); },
+                    Spread(0.0, {-170.0, 0.0, 100.0}, {-60.0, 0.0, 45.0}), 1e-7, 1e-9}),
+    [](const testing::TestParamInfo<TurningCase>& inInfo) { return std::string(inInfo.param.mName); });
+
+TEST(GxVectorTurningLeftAlone, AsDocumented)
+{
+    const GxVector wind = GxVector::FromMagnitudeAndRadians(7.0, 2.0);
+    const GxPosition where = FromDegrees(-80.0, 50.0);
+    EXPECT_EQ(GxRadianProjection().Project(wind, where), wind);
+    EXPECT_EQ(GxDegreeProjection().Project(wind, where), wind);
+    EXPECT_EQ(GxOrthographicProjection().Project(wind, where), wind);
+
+    const GxLambertAzimuthalEqualAreaProjection laea;
+    EXPECT_FALSE(laea.SupportsVectorProjection());
+    CxDebugCapture capture;
+    EXPECT_EQ(laea.Project(wind, where), wind);
+    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
+}
+
+// ------------------------------------------------------------------------------------------------------------
+// Mended faults
+
+TEST(GxProjectionFaults, PolarStereoUnprojectStaysWithinOneTurn)
+{
+    const GxPolarStereoProjection polar;  // standard longitude -98.68
+    for (double lon : {120.0, 170.0, -170.0, -60.0})
+    {
+        const GxPosition back = polar.Unproject(polar.Project(FromDegrees(lon, 50.0)));
+        EXPECT_NEAR(Degrees(back.mLongitude), lon, 1e-9);
+        EXPECT_NEAR(Degrees(back.mLatitude), 50.0, 1e-9);
+    }
+}
+
+TEST(GxProjectionFaults, LambertWithoutACone)
+{
+    for (double lat2 : {90.0, -90.0})
+    {
+        SCOPED_TRACE(lat2);
+        CxDebugCapture capture;
+        const GxLambertConformalProjection lcc(Radians(-98.0), Radians(33.0), Radians(lat2));
+        EXPECT_TRUE(capture.Contains("CxAssert (false)"));
+        ExpectNaN(lcc.Project(FromDegrees(-98.0, 40.0)));
+        const GxPosition back = lcc.Unproject(GxPoint(100.0, -5000.0));
+        EXPECT_TRUE(std::isnan(back.mLatitude));
+    }
+}
+
+TEST(GxProjectionFaults, SouthernLambertTurnsTheRightWay)
+{
+    const GxLambertConformalProjection south(Radians(-98.0), Radians(-20.0), Radians(-40.0));
+    const GxVector turned = south.Project(GxVector::FromMagnitudeAndRadians(10.0, 0.0), FromDegrees(-68.0, -30.0));
+    EXPECT_NEAR(std::remainder(turned.DirectionAsDegrees(), 360.0), 15.08, 0.005);
+}
+
+TEST(GxProjectionFaults, AlbersEllipseInverseEndsOnNaN)
+{
+    const GxAlbersConicEllipseProjection albers;
+    const GxPosition fromNaN = albers.Unproject(GxPoint(std::nan(""), 100.0));
+    EXPECT_TRUE(std::isnan(fromNaN.mLatitude));
+
+    // A projection read without its parameters has NaN everywhere.
+    CxDebugCapture capture;
+    GxAlbersConicEllipseProjection unset;
+    unset.Internalize(nullptr);
+    EXPECT_TRUE(std::isnan(unset.Unproject(GxPoint(0.0, 0.0)).mLatitude));
+}
+
+TEST(GxProjectionFaults, UtmPolesKeepTheirHemisphereAndOrigin)
+{
+    const GxUtmProjection utm;
+    ExpectPoint(utm.Project(FromDegrees(0.0, -90.0)), 500.0, -9997.964943, 2e-5);
+    ExpectPoint(utm.Project(FromDegrees(0.0, 90.0)), 500.0, 9997.964943, 2e-5);
+    const GxUtmProjection at30(FromDegrees(-99.0, 30.0));
+    ExpectPoint(at30.Project(FromDegrees(-99.0, 90.0)), 500.0, 6679.179590, 2e-5);
+}
+
+TEST(GxProjectionFaults, AssertionsOnlyReport)
+{
+    CxDebugCapture capture;
+    const GxAlbersConicSphereProjection crossing(FromDegrees(0.0, 0.0), Radians(-10.0), Radians(5.0));
+    EXPECT_TRUE(capture.Contains("CxAssert (mN > 0)"));
+    capture.Clear();
+    const GxAlbersConicSphereProjection sphere(FromDegrees(-120.0, 35.0), Radians(33.0), Radians(45.0));
+    const GxPoint far = sphere.Project(FromDegrees(180.0, 35.0));
+    EXPECT_TRUE(capture.Contains("CxAssert ((theta >= -cxPi) && (theta <= cxPi))"));
+    EXPECT_TRUE(std::isfinite(far.mX) && std::isfinite(far.mY));
+}
+}  // namespace
