@@ -22,3 +22,8 @@ if(TARGET gfx_3_tests)
     endif()
 endif()
 
+# Our projections against PROJ's on the same points; PROJ is linked here only.
+if(SKYVANE_BENCH)
+    find_package(PROJ CONFIG REQUIRED)
+    sky_add_bench(projection_bench SOURCES GxProjectionBench.cpp LIBS GraphicObjects PROJ::proj)
+endif()
