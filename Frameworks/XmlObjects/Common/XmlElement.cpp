@@ -144,13 +144,20 @@ XmlElement::XmlElement(const XmlElement* inOther) : mName(inOther->mName)
 
 XmlElement::~XmlElement()
 {
-    for (XmlAttribute* attribute : mAttribs)
-        delete attribute;
-    // Cleared parents keep the children from unlinking themselves from the list being walked.
-    for (XmlItem* item : mItems)
+    for (XmlAttribute* attribute = mFirstAttribute; attribute != nullptr;)
     {
-        item->SetParent(nullptr);
+        XmlAttribute* next = attribute->mNext;
+        delete attribute;
+        attribute = next;
+    }
+    // Cleared parents keep the children from unlinking themselves from the list being walked.
+    for (XmlItem* item = mFirstItem; item != nullptr;)
+    {
+        XmlItem* next = item->mNext;
+        item->mParent = nullptr;
+        item->mNext = nullptr;
         delete item;
+        item = next;
     }
 }
 
@@ -172,16 +179,16 @@ void XmlElement::Write(XmlWriter& ioWriter) const
 {
     ioWriter.Write("<");
     ioWriter.Write(mName);
-    for (const XmlAttribute* attribute : mAttribs)
+    for (const XmlAttribute* attribute = mFirstAttribute; attribute != nullptr; attribute = attribute->mNext)
         attribute->Write(ioWriter);
-    if (mItems.empty())
+    if (mFirstItem == nullptr)
     {
         ioWriter.Write("/>");
         return;
     }
     ioWriter.Write(">");
     ioWriter.Indent();
-    for (const XmlItem* item : mItems)
+    for (const XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
     {
         ioWriter.Break();
         item->Write(ioWriter);
@@ -198,35 +205,74 @@ void XmlElement::Visit(XmlVisitor& ioVisitor)
     ioVisitor.VisitElement(*this);
 }
 
+bool XmlElement::FindPrevious(const XmlAttribute* inAttribute, XmlAttribute*& outPrevious) const
+{
+    outPrevious = nullptr;
+    for (XmlAttribute* attribute = mFirstAttribute; attribute != nullptr; attribute = attribute->mNext)
+    {
+        if (attribute == inAttribute)
+            return true;
+        outPrevious = attribute;
+    }
+    return false;
+}
+
+bool XmlElement::FindPrevious(const XmlItem* inItem, XmlItem*& outPrevious) const
+{
+    outPrevious = nullptr;
+    for (XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
+    {
+        if (item == inItem)
+            return true;
+        outPrevious = item;
+    }
+    return false;
+}
+
 void XmlElement::AdoptAttribute(XmlAttribute* inAttribute, XmlAttribute* inBefore)
 {
     if (inAttribute == nullptr)
         return;
+    XmlAttribute* previous = nullptr;
+    bool found = false;
     if (inBefore != nullptr)
     {
-        auto iter = std::find(mAttribs.begin(), mAttribs.end(), inBefore);
-        CxAssert(iter != mAttribs.end());
-        if (iter != mAttribs.end())
-        {
-            mAttribs.insert(iter, inAttribute);
-            return;
-        }
+        found = FindPrevious(inBefore, previous);
+        CxAssertText(found, "iter != mAttribs.end()");
     }
-    mAttribs.push_back(inAttribute);
+    if (!found)
+    {
+        // Append: the previous entry is the last one.
+        previous = mFirstAttribute;
+        while (previous != nullptr && previous->mNext != nullptr)
+            previous = previous->mNext;
+    }
+    XmlAttribute*& link = previous != nullptr ? previous->mNext : mFirstAttribute;
+    inAttribute->mNext = link;
+    link = inAttribute;
+    ++mAttributeCount;
+}
+
+void XmlElement::RemoveAttribute(XmlAttribute* inAttribute, XmlAttribute* inPrevious)
+{
+    (inPrevious != nullptr ? inPrevious->mNext : mFirstAttribute) = inAttribute->mNext;
+    inAttribute->mNext = nullptr;
+    --mAttributeCount;
 }
 
 void XmlElement::OrphanAttribute(XmlAttribute* inAttribute)
 {
-    auto iter = std::find(mAttribs.begin(), mAttribs.end(), inAttribute);
-    CxAssert(iter != mAttribs.end());
-    if (iter != mAttribs.end())
-        mAttribs.erase(iter);
+    XmlAttribute* previous = nullptr;
+    const bool found = inAttribute != nullptr && FindPrevious(inAttribute, previous);
+    CxAssertText(found, "iter != mAttribs.end()");
+    if (found)
+        RemoveAttribute(inAttribute, previous);
 }
 
 XmlAttribute* XmlElement::FindAttribute(const CxString& inName) const
 {
-    for (XmlAttribute* attribute : mAttribs)
-        if (attribute->Name() == inName)
+    for (XmlAttribute* attribute = mFirstAttribute; attribute != nullptr; attribute = attribute->mNext)
+        if (attribute->mName == inName)
             return attribute;
     return nullptr;
 }
@@ -242,7 +288,7 @@ void XmlElement::SetAttribute(const CxString& inName, const CxString& inValue)
     if (XmlAttribute* attribute = FindAttribute(inName))
         attribute->SetValue(inValue);
     else
-        mAttribs.push_back(new XmlAttribute(inName, inValue));
+        AdoptAttribute(new XmlAttribute(inName, inValue));
 }
 
 void XmlElement::RenameAttribute(const CxString& inOldName, const CxString& inNewName)
@@ -253,21 +299,31 @@ void XmlElement::RenameAttribute(const CxString& inOldName, const CxString& inNe
 
 void XmlElement::ClearAttribute(const CxString& inName)
 {
-    auto iter = std::find_if(mAttribs.begin(), mAttribs.end(),
-                             [&](const XmlAttribute* inAttribute) { return inAttribute->Name() == inName; });
-    if (iter != mAttribs.end())
+    XmlAttribute* previous = nullptr;
+    for (XmlAttribute* attribute = mFirstAttribute; attribute != nullptr; attribute = attribute->mNext)
     {
-        XmlAttribute* attribute = *iter;
-        mAttribs.erase(iter);
-        delete attribute;
+        if (attribute->mName == inName)
+        {
+            RemoveAttribute(attribute, previous);
+            delete attribute;
+            return;
+        }
+        previous = attribute;
     }
 }
 
 void XmlElement::CopyAttributesTo(XmlElement* ioOther) const
 {
-    ioOther->mAttribs.reserve(ioOther->mAttribs.size() + mAttribs.size());
-    for (const XmlAttribute* attribute : mAttribs)
-        ioOther->mAttribs.push_back(new XmlAttribute(*attribute));
+    XmlAttribute* last = ioOther->mFirstAttribute;
+    while (last != nullptr && last->mNext != nullptr)
+        last = last->mNext;
+    for (const XmlAttribute* attribute = mFirstAttribute; attribute != nullptr; attribute = attribute->mNext)
+    {
+        XmlAttribute* copy = new XmlAttribute(*attribute);
+        (last != nullptr ? last->mNext : ioOther->mFirstAttribute) = copy;
+        last = copy;
+        ++ioOther->mAttributeCount;
+    }
 }
 
 bool XmlElement::IsSelfOrAncestor(const XmlItem* inItem) const
@@ -276,6 +332,27 @@ bool XmlElement::IsSelfOrAncestor(const XmlItem* inItem) const
         if (element == inItem)
             return true;
     return false;
+}
+
+void XmlElement::InsertItem(XmlItem* inItem, XmlItem* inPrevious)
+{
+    XmlItem*& link = inPrevious != nullptr ? inPrevious->mNext : mFirstItem;
+    inItem->mNext = link;
+    link = inItem;
+    if (inItem->mNext == nullptr)
+        mLastItem = inItem;
+    inItem->mParent = this;
+    ++mItemCount;
+}
+
+void XmlElement::RemoveItem(XmlItem* inItem, XmlItem* inPrevious)
+{
+    (inPrevious != nullptr ? inPrevious->mNext : mFirstItem) = inItem->mNext;
+    if (mLastItem == inItem)
+        mLastItem = inPrevious;
+    inItem->mNext = nullptr;
+    inItem->mParent = nullptr;
+    --mItemCount;
 }
 
 void XmlElement::AdoptItem(XmlItem* inItem, XmlItem* inBefore)
@@ -296,12 +373,12 @@ void XmlElement::AdoptItem(XmlItem* inItem, XmlItem* inBefore)
     }
     if (inBefore != nullptr)
     {
-        auto iter = std::find(mItems.begin(), mItems.end(), inBefore);
-        CxAssert(iter != mItems.end());
-        if (iter != mItems.end())
+        XmlItem* previous = nullptr;
+        const bool found = FindPrevious(inBefore, previous);
+        CxAssertText(found, "iter != mItems.end()");
+        if (found)
         {
-            mItems.insert(iter, inItem);
-            inItem->SetParent(this);
+            InsertItem(inItem, previous);
             return;
         }
     }
@@ -310,28 +387,26 @@ void XmlElement::AdoptItem(XmlItem* inItem, XmlItem* inBefore)
 
 void XmlElement::OrphanItem(XmlItem* inItem)
 {
-    auto iter = std::find(mItems.begin(), mItems.end(), inItem);
-    CxAssert(iter != mItems.end());
-    if (iter != mItems.end())
-    {
-        mItems.erase(iter);
-        inItem->SetParent(nullptr);
-    }
+    XmlItem* previous = nullptr;
+    const bool found = inItem != nullptr && FindPrevious(inItem, previous);
+    CxAssertText(found, "iter != mItems.end()");
+    if (found)
+        RemoveItem(inItem, previous);
 }
 
 void XmlElement::Unlink(XmlItem* inItem)
 {
-    // Deleting from the back is the common case (a builder or reader dropping what it just added).
-    auto iter = std::find(mItems.rbegin(), mItems.rend(), inItem);
-    if (iter != mItems.rend())
-        mItems.erase(std::next(iter).base());
-    inItem->SetParent(nullptr);
+    XmlItem* previous = nullptr;
+    if (FindPrevious(inItem, previous))
+        RemoveItem(inItem, previous);
+    else
+        inItem->mParent = nullptr;
 }
 
 std::vector<XmlElement*> XmlElement::GetElements() const
 {
     std::vector<XmlElement*> elements;
-    for (XmlItem* item : mItems)
+    for (XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
         if (XmlElement* element = AsXmlElement(item))
             elements.push_back(element);
     return elements;
@@ -339,7 +414,7 @@ std::vector<XmlElement*> XmlElement::GetElements() const
 
 XmlElement* XmlElement::FindElement(const CxString& inName) const
 {
-    for (XmlItem* item : mItems)
+    for (XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
         if (XmlElement* element = AsXmlElementWithName(item, inName))
             return element;
     return nullptr;
@@ -348,7 +423,7 @@ XmlElement* XmlElement::FindElement(const CxString& inName) const
 XmlElement* XmlElement::FindElement(const CxString& inName, const CxString& inAttributeName,
                                     const CxString& inAttributeValue) const
 {
-    for (XmlItem* item : mItems)
+    for (XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
         if (XmlElement* element = AsXmlElementWithName(item, inName))
             if (element->GetAttribute(inAttributeName) == inAttributeValue)
                 return element;
@@ -357,7 +432,7 @@ XmlElement* XmlElement::FindElement(const CxString& inName, const CxString& inAt
 
 XmlInstruction* XmlElement::FindInstruction(const CxString& inTarget) const
 {
-    for (XmlItem* item : mItems)
+    for (XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
         if (XmlInstruction* instruction = AsXmlInstruction(item))
             if (instruction->Target() == inTarget)
                 return instruction;
@@ -367,14 +442,14 @@ XmlInstruction* XmlElement::FindInstruction(const CxString& inTarget) const
 CxString XmlElement::GetContent() const
 {
     CxUint32 length = 0;
-    for (const XmlItem* item : mItems)
+    for (const XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
         if (const XmlContent* content = AsXmlContent(item))
             length += content->Text().Length();
     if (length == 0)
         return CxString();
     CxUint16* units = new CxUint16[std::size_t(length) + 1];
     CxUint32 n = 0;
-    for (const XmlItem* item : mItems)
+    for (const XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
         if (const XmlContent* content = AsXmlContent(item))
         {
             const CxUint32 count = content->Text().Length();
@@ -396,7 +471,7 @@ CxString XmlElement::GetContentFromChild(const CxString& inName, const CxString&
 
 void XmlElement::CopyItemsTo(XmlElement* ioOther) const
 {
-    for (const XmlItem* item : mItems)
+    for (const XmlItem* item = mFirstItem; item != nullptr; item = item->mNext)
     {
         const XmlElement* element = AsXmlElement(item);
         ioOther->AppendNew(element != nullptr ? element->CopyDeep() : item->Copy());
@@ -502,6 +577,10 @@ XmlComment::XmlComment(const CxString& inText) : mText(inText)
 {
 }
 
+XmlComment::XmlComment(CxString&& inText) : mText(std::move(inText))
+{
+}
+
 XmlItem* XmlComment::Copy() const
 {
     return new XmlComment(mText);
@@ -522,6 +601,11 @@ void XmlComment::Visit(XmlVisitor& ioVisitor)
 // ---- XmlInstruction
 
 XmlInstruction::XmlInstruction(const CxString& inTarget, const CxString& inData) : mTarget(inTarget), mData(inData)
+{
+}
+
+XmlInstruction::XmlInstruction(CxString&& inTarget, CxString&& inData)
+    : mTarget(std::move(inTarget)), mData(std::move(inData))
 {
 }
 

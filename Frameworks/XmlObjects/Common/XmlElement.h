@@ -5,17 +5,55 @@
 #include "CxString.h"
 #include "CxTypes.h"
 
+#include <cstddef>
+#include <iterator>
 #include <vector>
 
 class XmlWriter;
 class XmlVisitor;
 class XmlElement;
 
+// Forward iteration over an element's attributes or children, yielding pointers. The lists are linked through
+// the entries themselves, so a tree costs one allocation per entry and nothing for its lists.
+template <class Entry>
+class XmlListIterator
+{
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Entry*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Entry* const*;
+    using reference = Entry*;
+
+    XmlListIterator() = default;
+    explicit XmlListIterator(Entry* inEntry) : mEntry(inEntry) {}
+
+    Entry* operator*() const { return mEntry; }
+    XmlListIterator& operator++()
+    {
+        mEntry = mEntry->mNext;
+        return *this;
+    }
+    XmlListIterator operator++(int)
+    {
+        XmlListIterator old = *this;
+        mEntry = mEntry->mNext;
+        return old;
+    }
+    friend bool operator==(const XmlListIterator&, const XmlListIterator&) = default;
+
+private:
+    Entry* mEntry = nullptr;
+};
+
 class XmlAttribute
 {
 public:
     XmlAttribute(const CxString& inName, const CxString& inValue);
     XmlAttribute(CxString&& inName, CxString&& inValue);
+    // A copy of name and value, in no list.
+    XmlAttribute(const XmlAttribute& inOther) : mName(inOther.mName), mValue(inOther.mValue) {}
+    XmlAttribute& operator=(const XmlAttribute&) = delete;
 
     const CxString& Name() const { return mName; }
     const CxString& Value() const { return mValue; }
@@ -27,8 +65,12 @@ public:
     void Write(XmlWriter& ioWriter) const;
 
 private:
+    friend class XmlElement;
+    friend class XmlListIterator<XmlAttribute>;
+
     CxString mName;
     CxString mValue;
+    XmlAttribute* mNext = nullptr; // in the owning element's list
 };
 
 class XmlItem
@@ -53,16 +95,18 @@ protected:
     XmlItem& operator=(const XmlItem&) = delete;
 
 private:
+    friend class XmlElement;
+    friend class XmlListIterator<XmlItem>;
+
     XmlElement* mParent = nullptr;
+    XmlItem* mNext = nullptr; // in the parent's list
 };
 
 class XmlElement : public XmlItem
 {
 public:
-    using AttributeList = std::vector<XmlAttribute*>;
-    using ItemList = std::vector<XmlItem*>;
-    using AttributeIterator = AttributeList::const_iterator;
-    using ItemIterator = ItemList::const_iterator;
+    using AttributeIterator = XmlListIterator<XmlAttribute>;
+    using ItemIterator = XmlListIterator<XmlItem>;
 
     explicit XmlElement(const CxString& inName);
     explicit XmlElement(CxString&& inName);
@@ -79,9 +123,9 @@ public:
     void SetName(const CxString& inName) { mName = inName; }
 
     // Attributes, in list order.
-    AttributeIterator AttributeBegin() const { return mAttribs.begin(); }
-    AttributeIterator AttributeEnd() const { return mAttribs.end(); }
-    CxUint32 CountAttributes() const { return CxUint32(mAttribs.size()); }
+    AttributeIterator AttributeBegin() const { return AttributeIterator(mFirstAttribute); }
+    AttributeIterator AttributeEnd() const { return AttributeIterator(); }
+    CxUint32 CountAttributes() const { return mAttributeCount; }
     // Inserts before inBefore (appends when it is null or not in the list), and takes ownership.
     void AdoptAttribute(XmlAttribute* inAttribute, XmlAttribute* inBefore = nullptr);
     // Removes without deleting; the caller owns it then.
@@ -96,9 +140,9 @@ public:
     void CopyAttributesTo(XmlElement* ioOther) const;
 
     // Children, in document order.
-    ItemIterator ItemBegin() const { return mItems.begin(); }
-    ItemIterator ItemEnd() const { return mItems.end(); }
-    CxUint32 CountItems() const { return CxUint32(mItems.size()); }
+    ItemIterator ItemBegin() const { return ItemIterator(mFirstItem); }
+    ItemIterator ItemEnd() const { return ItemIterator(); }
+    CxUint32 CountItems() const { return mItemCount; }
     // Inserts before inBefore (appends when it is null or not a child) and becomes the item's parent. An item
     // that sits in another element is taken out of it first.
     void AdoptItem(XmlItem* inItem, XmlItem* inBefore = nullptr);
@@ -123,19 +167,45 @@ private:
     friend class XmlItem;
     friend class XmlParser;
 
-    // Append without the checks of AdoptItem; the item has no parent.
+    // Append without the checks of AdoptItem; the item is in no list.
     void AppendNew(XmlItem* inItem)
     {
-        mItems.push_back(inItem);
-        inItem->SetParent(this);
+        if (mLastItem != nullptr)
+            mLastItem->mNext = inItem;
+        else
+            mFirstItem = inItem;
+        mLastItem = inItem;
+        inItem->mParent = this;
+        ++mItemCount;
     }
-    void AppendNew(XmlAttribute* inAttribute) { mAttribs.push_back(inAttribute); }
+    // Links a new attribute at ioTail (the end of the list when null); the next one goes at the link returned.
+    XmlAttribute** AppendNew(XmlAttribute* inAttribute, XmlAttribute** ioTail)
+    {
+        if (ioTail == nullptr)
+        {
+            ioTail = &mFirstAttribute;
+            while (*ioTail != nullptr)
+                ioTail = &(*ioTail)->mNext;
+        }
+        *ioTail = inAttribute;
+        ++mAttributeCount;
+        return &inAttribute->mNext;
+    }
+    void InsertItem(XmlItem* inItem, XmlItem* inPrevious);
+    // The entry before inItem, or null when it is the first; false when it is not in the list.
+    bool FindPrevious(const XmlItem* inItem, XmlItem*& outPrevious) const;
+    bool FindPrevious(const XmlAttribute* inAttribute, XmlAttribute*& outPrevious) const;
+    void RemoveItem(XmlItem* inItem, XmlItem* inPrevious);
+    void RemoveAttribute(XmlAttribute* inAttribute, XmlAttribute* inPrevious);
     void Unlink(XmlItem* inItem);
     bool IsSelfOrAncestor(const XmlItem* inItem) const;
 
     CxString mName;
-    AttributeList mAttribs;
-    ItemList mItems;
+    XmlAttribute* mFirstAttribute = nullptr;
+    XmlItem* mFirstItem = nullptr;
+    XmlItem* mLastItem = nullptr;
+    CxUint32 mAttributeCount = 0;
+    CxUint32 mItemCount = 0;
 };
 
 // The container of a whole document: instructions, comments and the document element.
@@ -186,6 +256,7 @@ class XmlComment : public XmlItem
 public:
     XmlComment() = default;
     explicit XmlComment(const CxString& inText);
+    explicit XmlComment(CxString&& inText);
 
     XmlItem* Copy() const override;
     void Write(XmlWriter& ioWriter) const override;
@@ -206,6 +277,7 @@ class XmlInstruction : public XmlItem
 public:
     XmlInstruction() = default;
     XmlInstruction(const CxString& inTarget, const CxString& inData);
+    XmlInstruction(CxString&& inTarget, CxString&& inData);
 
     XmlItem* Copy() const override;
     void Write(XmlWriter& ioWriter) const override;

@@ -5,25 +5,30 @@
 #include <climits>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace
 {
 
 // Expat hands over UTF-8; the tree holds UTF-16. Names, whitespace and most text are ASCII, which widens unit by
-// unit; anything else takes the full decoder.
+// unit in one pass; anything else takes the full decoder.
 CxString Utf16(const char* inText, std::size_t inLength)
 {
     if (inLength == 0)
         return CxString();
     const auto* bytes = reinterpret_cast<const unsigned char*>(inText);
+    auto* units = new CxUint16[inLength + 1];
     unsigned char high = 0;
     for (std::size_t i = 0; i < inLength; ++i)
+    {
         high |= bytes[i];
-    if (high >= 0x80)
-        return CxString::FromUtf8(std::string_view(inText, inLength));
-    auto* units = new CxUint16[inLength + 1];
-    for (std::size_t i = 0; i < inLength; ++i)
         units[i] = bytes[i];
+    }
+    if (high >= 0x80)
+    {
+        delete[] units;
+        return CxString::FromUtf8(std::string_view(inText, inLength));
+    }
     units[inLength] = 0;
     CxString text;
     text.Assign(units);
@@ -151,12 +156,9 @@ void XmlParser::StartElement(const XML_Char* inName, const XML_Char** inAttribut
         return;
     if (inAttributes != nullptr)
     {
-        std::size_t count = 0;
-        while (inAttributes[count] != nullptr)
-            count += 2;
-        element->mAttribs.reserve(element->mAttribs.size() + count / 2);
-        for (std::size_t i = 0; i < count; i += 2)
-            element->AppendNew(new XmlAttribute(Utf16(inAttributes[i]), Utf16(inAttributes[i + 1])));
+        XmlAttribute** tail = nullptr;
+        for (const XML_Char** pair = inAttributes; *pair != nullptr; pair += 2)
+            tail = element->AppendNew(new XmlAttribute(Utf16(pair[0]), Utf16(pair[1])), tail);
     }
     Append(element);
     mElements.push_back(element);
@@ -202,24 +204,24 @@ void XmlParser::Instruction(const XML_Char* inTarget, const XML_Char* inData)
 
 // ---- factories and hooks
 
-XmlElement* XmlParser::CreateElement(const CxString& inName)
+XmlElement* XmlParser::CreateElement(CxString inName)
 {
-    return new XmlElement(inName);
+    return new XmlElement(std::move(inName));
 }
 
-XmlContent* XmlParser::CreateContent(const CxString& inText)
+XmlContent* XmlParser::CreateContent(CxString inText)
 {
-    return new XmlContent(inText);
+    return new XmlContent(std::move(inText));
 }
 
-XmlComment* XmlParser::CreateComment(const CxString& inText)
+XmlComment* XmlParser::CreateComment(CxString inText)
 {
-    return new XmlComment(inText);
+    return new XmlComment(std::move(inText));
 }
 
-XmlInstruction* XmlParser::CreateInstruction(const CxString& inTarget, const CxString& inData)
+XmlInstruction* XmlParser::CreateInstruction(CxString inTarget, CxString inData)
 {
-    return new XmlInstruction(inTarget, inData);
+    return new XmlInstruction(std::move(inTarget), std::move(inData));
 }
 
 void XmlParser::OnStartElement(XmlElement*)

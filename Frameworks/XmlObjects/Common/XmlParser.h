@@ -45,11 +45,11 @@ protected:
     virtual void Comment(const XML_Char* inText);
     virtual void Instruction(const XML_Char* inTarget, const XML_Char* inData);
 
-    // Factories; the tree owns what they return once it is appended.
-    virtual XmlElement* CreateElement(const CxString& inName);
-    virtual XmlContent* CreateContent(const CxString& inText);
-    virtual XmlComment* CreateComment(const CxString& inText);
-    virtual XmlInstruction* CreateInstruction(const CxString& inTarget, const CxString& inData);
+    // Factories, given the converted text to keep; the tree owns what they return once it is appended.
+    virtual XmlElement* CreateElement(CxString inName);
+    virtual XmlContent* CreateContent(CxString inText);
+    virtual XmlComment* CreateComment(CxString inText);
+    virtual XmlInstruction* CreateInstruction(CxString inTarget, CxString inData);
 
     // Hooks, called after the item has joined the tree.
     virtual void OnStartElement(XmlElement* inElement);

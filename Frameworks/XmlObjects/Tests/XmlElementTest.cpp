@@ -188,6 +188,33 @@ TEST(XmlElementTest, AdoptAndOrphanItems)
     EXPECT_EQ(WriteStd(element, false), "<a><c/><d/><e/></a>");
 }
 
+TEST(XmlElementTest, ListEndsStayLinked)
+{
+    XmlElement element("a");
+    auto* b = new XmlElement("b");
+    element.AdoptItem(b);
+    element.AdoptItem(new XmlElement("first"), b);
+    element.OrphanItem(b);
+    delete b;
+    element.AdoptItem(new XmlElement("c"));
+    EXPECT_EQ(WriteStd(element, false), "<a><first/><c/></a>");
+    delete *element.ItemBegin();
+    delete *element.ItemBegin();
+    EXPECT_EQ(element.CountItems(), 0u);
+    EXPECT_EQ(element.ItemBegin(), element.ItemEnd());
+    element.AdoptItem(new XmlElement("d"));
+    EXPECT_EQ(WriteStd(element, false), "<a><d/></a>");
+
+    auto* x = new XmlAttribute("x", "1");
+    element.AdoptAttribute(x);
+    element.AdoptAttribute(new XmlAttribute("w", "0"), x);
+    element.OrphanAttribute(x);
+    delete x;
+    element.SetAttribute("y", "2");
+    EXPECT_EQ(WriteStd(element, false), "<a w=\"0\" y=\"2\"><d/></a>");
+    EXPECT_EQ(element.CountAttributes(), 2u);
+}
+
 TEST(XmlElementTest, AdoptingAnItemThatHasAParentMovesIt)
 {
     CxDebugCapture capture;

@@ -9,9 +9,11 @@
 #include <bit>
 #include <cstring>
 #include <iconv.h>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 using sky::test::Dump;
@@ -170,7 +172,7 @@ TEST(XmlParserTest, InstructionBeforeTheDocumentElement)
     ASSERT_NE(instruction, nullptr);
     EXPECT_EQ(Utf8(instruction->Target()), "vanedoc");
     EXPECT_EQ(Utf8(instruction->Data()), "version=\"1.4d1\"");
-    EXPECT_NE(AsXmlElementWithName(*(root->ItemBegin() + 1), "vanedoc"), nullptr);
+    EXPECT_NE(AsXmlElementWithName(*std::next(root->ItemBegin()), "vanedoc"), nullptr);
     EXPECT_EQ(Utf8(root->Property("vanedoc", "version")), "1.4d1");
     EXPECT_EQ(Utf8(root->Property("vanedoc", "missing")), "");
     EXPECT_EQ(Utf8(root->Property("other", "version")), "");
@@ -305,13 +307,13 @@ public:
     std::vector<std::string> events;
 
 protected:
-    XmlElement* CreateElement(const CxString& inName) override
+    XmlElement* CreateElement(CxString inName) override
     {
         std::string event = "create " + Utf8(inName);
         for (const XML_Char** attribute = Attributes(); attribute != nullptr && *attribute != nullptr; attribute += 2)
             event += std::string(" ") + attribute[0] + "=" + attribute[1];
         events.push_back(event);
-        return XmlParser::CreateElement(inName);
+        return XmlParser::CreateElement(std::move(inName));
     }
     void OnStartElement(XmlElement* inElement) override
     {
