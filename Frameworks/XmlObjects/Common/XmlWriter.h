@@ -2,6 +2,7 @@
 // the characters go.
 #pragma once
 
+#include "CxStream.h"
 #include "CxString.h"
 #include "CxTypes.h"
 
@@ -30,6 +31,9 @@ public:
     CxSint32 IndentCount() const { return mIndentCount; }
     void SetFormatted(bool inFormatted) { mFormatted = inFormatted; }
     bool IsFormatted() const { return mFormatted; }
+    // "\r", "\r\n" or "\n"; anything else is reported and taken as "\n".
+    void SetLineBreak(CxEndOfLine inLineBreak);
+    CxEndOfLine LineBreak() const;
 
 protected:
     virtual void WriteChars(const char* inText) = 0;
@@ -58,4 +62,32 @@ protected:
 
 private:
     std::ostream& mStream;
+};
+
+// UTF-8 into a text stream.
+class XmlTextStreamWriter : public XmlWriter
+{
+public:
+    explicit XmlTextStreamWriter(CxTextStream& ioStream) : mStream(ioStream) {}
+
+protected:
+    void WriteChars(const char* inText) override;
+    void WriteString(const CxString& inString) override;
+
+private:
+    CxTextStream& mStream;
+};
+
+// UTF-16 into a string stream.
+class XmlStringStreamWriter : public XmlWriter
+{
+public:
+    explicit XmlStringStreamWriter(CxStringStream& ioStream) : mStream(ioStream) {}
+
+protected:
+    void WriteChars(const char* inText) override;
+    void WriteString(const CxString& inString) override;
+
+private:
+    CxStringStream& mStream;
 };

@@ -1,6 +1,8 @@
 // Helpers of the XML tests: a readable dump of a tree, and writing a tree to bytes.
 #pragma once
 
+#include "CxData.h"
+#include "CxStream.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 #include "XmlWriter.h"
@@ -98,6 +100,37 @@ inline std::string WriteStd(const XmlBuilder& inBuilder, bool inFormatted = true
     writer.SetFormatted(inFormatted);
     inBuilder.Write(writer);
     return stream.str();
+}
+
+// Written through the text stream writer: UTF-8 bytes.
+template <class Source> std::string WriteUtf8(const Source& inSource, bool inFormatted = true)
+{
+    CxData data(0u);
+    {
+        CxTextStream stream(data);
+        XmlTextStreamWriter writer(stream);
+        writer.SetFormatted(inFormatted);
+        inSource.Write(writer);
+    }
+    if (data.Size() == 0)
+        return std::string();
+    data.Lock();
+    std::string bytes(static_cast<const char*>(data.Pointer()), data.Size());
+    data.Unlock();
+    return bytes;
+}
+
+// Written through the string stream writer: UTF-16 units.
+template <class Source> CxString WriteUnits(const Source& inSource, bool inFormatted = true)
+{
+    CxString text;
+    {
+        CxStringStream stream(text);
+        XmlStringStreamWriter writer(stream);
+        writer.SetFormatted(inFormatted);
+        inSource.Write(writer);
+    }
+    return text;
 }
 
 } // namespace sky::test
