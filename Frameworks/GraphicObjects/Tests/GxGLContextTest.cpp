@@ -14,6 +14,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 using gxtest::GLTest;
 
@@ -329,4 +331,27 @@ TEST(GxContextThemeTest, ThemeIsBlueUnlessATestSaysOtherwise)
     const GxColor hilite = GxSystemHiliteColor();
     EXPECT_GT(hilite.mBlue, hilite.mRed);
     EXPECT_EQ(hilite.mAlpha, 1.0);
+}
+
+TEST(GxAGLContextThreadTest, ContextsOnSeveralThreadsAtOnce)
+{
+    // The first use of the display may come from any thread; each thread draws in its own context.
+    std::vector<std::thread> threads;
+    std::vector<int> reds(4, -1);
+    for (int i = 0; i < 4; ++i)
+    {
+        threads.emplace_back([i, &reds] {
+            GxAGLContext context(nullptr, CxRect(0, 0, 16, 16), CxRect(0, 0, 16, 16));
+            if (!context.IsValid())
+                return;
+            glClearColor(i / 4.0f, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            const auto world = context.CreateWorld(nullptr);
+            reds[static_cast<std::size_t>(i)] = world->GetPixels()[2];
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(reds[static_cast<std::size_t>(i)], i * 255 / 4.0, 1.0) << i;
 }

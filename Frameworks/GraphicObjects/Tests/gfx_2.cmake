@@ -1,5 +1,6 @@
 sky_add_tests(gfx_2_tests LABEL gfx_2
-    SOURCES GxGLContextTest.cpp GxGlyphTest.cpp GxPNGReaderTest.cpp GxPNGFuzzEntry.cpp
+    SOURCES GxGLContextTest.cpp GxGlyphTest.cpp GxPNGReaderTest.cpp GxPNGFuzzEntry.cpp GxContextTextureTest.cpp
+        GxExportTest.cpp
     LIBS GraphicObjects)
 # The ThreadSanitizer tree defines only threaded test targets.
 if(TARGET gfx_2_tests)
