@@ -1,8 +1,12 @@
 #include "GxColorGradient.h"
 
 #include "CxDebug.h"
+#include "GxContext.h"
+#include "GxSymbol.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
+
+#include <GL/gl.h>
 
 namespace
 {
@@ -21,6 +25,43 @@ GxColor Blend(const GxColor& inBase, const GxColor& inStep, double inCount)
 } // namespace
 
 GxColorPoint::~GxColorPoint() = default;
+
+void GxColorPoint::Draw(GxContext& ioContext) const
+{
+    if (mIndex == 1 || mIndex == 254)
+    {
+        const GxSymbol square(CxString("solidSquare"));
+        const GxPoint raised(mPosition.mX, mPosition.mY + 5.0);
+        glColor4d(0.0, 0.0, 0.0, 1.0);
+        square.Draw(ioContext, raised, 6.0);
+        if (!mSelected)
+        {
+            glColor4d(1.0, 1.0, 1.0, 1.0);
+            square.Draw(ioContext, raised, 5.0);
+        }
+        return;
+    }
+
+    // The caller's texturing state and binding survive the marker, and the first load of the texture.
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
+    const unsigned int texture = ioContext.GetTexture(CxString(mSelected ? "GxPlayhead" : "GxPlayheadDefault"), true);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4d(1.0, 1.0, 1.0, 1.0);
+    const double left = mPosition.mX - 8.0;
+    const double bottom = mPosition.mY;
+    glBegin(GL_QUADS);
+    glTexCoord2d(0.0, 0.0);
+    glVertex2d(left, bottom);
+    glTexCoord2d(1.0, 0.0);
+    glVertex2d(left + 16.0, bottom);
+    glTexCoord2d(1.0, 1.0);
+    glVertex2d(left + 16.0, bottom + 16.0);
+    glTexCoord2d(0.0, 1.0);
+    glVertex2d(left, bottom + 16.0);
+    glEnd();
+    glPopAttrib();
+}
 
 GxColorGradient::GxColorGradient() : GxColorGradient(GxColorTableId(kGxDefaultColors256))
 {
