@@ -104,6 +104,29 @@ private:
               std::vector<DxLinkParm>* ioLinks);
 };
 
+// ---- site list
+
+class DxSiteListParser : public DxBaseParser
+{
+public:
+    // On success a new table the caller owns, indexed by "stid"; outTable is left alone on every early exit.
+    DxSiteListParser(CxData& ioData, DxTable*& outTable);
+
+protected:
+    // A column by the "type" attribute: "float", "int" or "integer", "string", "date"; any other is reported and
+    // makes no field.
+    void ParseFieldRef(const XmlElement* inXml);
+    // One comma-separated line, one value per column. Float pieces that are empty or do not read are missing
+    // (NaN), empty dates the missing date; integers read as 0 and strings as "".
+    void ParseRecord(const XmlElement* inXml);
+
+private:
+    // Owned by the reader only until it is handed to the caller.
+    DxTable* mTable = nullptr;
+    // One entry per "fieldref", null where the type is unknown, so a record's pieces stay in their columns.
+    std::vector<DxField*> mColumns;
+};
+
 // ---- radar product list
 
 class DxNidsProduct

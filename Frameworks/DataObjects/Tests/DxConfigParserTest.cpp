@@ -1,6 +1,7 @@
-#include "CxDebug.h"
 #include "DxConfigParsers.h"
 #include "DxConfigTestSupport.h"
+#include "DxFrame.h"
+#include "XmlElement.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,8 @@ namespace
 
 std::string Property(const std::string& inId, const std::string& inValue, const std::string& inUnits = "")
 {
-    std::string text = "<property id=\"" + inId + "\" value=\"" + inValue + "\"";
-    if (!inUnits.empty())
-        text += " units=\"" + inUnits + "\"";
-    return text + "/>";
-}
-
-std::string Localization(const std::string& inLanguages)
-{
-    return "<localization>" + inLanguages + "</localization>";
+    return "<property id=\"" + inId + "\" value=\"" + inValue + "\"" +
+           (inUnits.empty() ? "" : " units=\"" + inUnits + "\"") + "/>";
 }
 
 std::string Language(const std::string& inId, const std::string& inName)
@@ -32,88 +26,50 @@ std::string Language(const std::string& inId, const std::string& inName)
 
 } // namespace
 
-class DxConfigParserTest : public UnitTableTest
-{
-};
+using DxConfigParserTest = UnitTableTest;
 
 TEST_F(DxConfigParserTest, TheFixtureReadsToItsValues)
 {
     CxData data = Fixture("config.xml");
     const DxConfigParser config(data);
     ASSERT_TRUE(config.Parsed());
-    EXPECT_TRUE(config.HasLocalizedStrings());
     EXPECT_EQ(config.StringProperty("name"), "Harbour Mesonet");
-    EXPECT_EQ(config.StringProperty("provider"), "Harbour Weather Network");
     EXPECT_EQ(config.UrlProperty("provider"), "http://weather.example.org/");
-    EXPECT_EQ(config.UrlProperty("name"), "");
     EXPECT_EQ(config.StringProperty("dataQueryUrlFormat"), "query.php?start=%startDate;&end=%endDate;");
-    EXPECT_EQ(config.StringProperty("absent"), "");
-    EXPECT_EQ(config.FindProperty("absent"), nullptr);
     EXPECT_EQ(config.SecondsProperty("staleThreshold"), 90);
-    EXPECT_EQ(config.SecondsProperty("minimumCheckThreshold"), 90);
-    EXPECT_EQ(config.SecondsProperty("dataResolutionOffset"), -30);
     EXPECT_EQ(config.SecondsProperty("realTimeDataWindow"), 7200);
-    EXPECT_EQ(config.SecondsProperty("absent"), 0);
     EXPECT_EQ(config.SintProperty("secondsResolution"), -300);
     EXPECT_EQ(config.UintProperty("maxStations"), 4000u);
-    EXPECT_EQ(config.UintProperty("absent"), 0u);
-    // The first of two properties of one id counts.
-    EXPECT_EQ(config.SecondsProperty("dataResolution"), 900);
+    EXPECT_EQ(config.SecondsProperty("dataResolution"), 900); // the first of two
+    EXPECT_EQ(config.FindProperty("absent"), nullptr);
+    EXPECT_EQ(config.StringProperty("absent") + config.UrlProperty("absent") + config.UrlProperty("name"), "");
+    EXPECT_EQ(config.SecondsProperty("absent") + config.SintProperty("absent"), 0);
 }
 
-TEST_F(DxConfigParserTest, VersionCheck)
+TEST_F(DxConfigParserTest, SecondsProperty)
 {
     const struct
     {
-        const char* mInstruction;
-        bool mPasses;
+        const char* mValue;
+        const char* mUnits;
+        CxSint32 mSeconds;
     } cases[] = {
-        {"<?datasetconfig version=\"1.0\"?>", true},
-        {"<?datasetconfig version=\"1.0d1\"?>", true},
-        {"<?datasetconfig version=\"1.0.3\"?>", true},
-        {"<?datasetconfig version=\"current\"?>", true}, // a word reads as 1.0.0
-        {"<?datasetconfig version=\"1.1\"?>", false},
-        {"<?datasetconfig version=\"1.2\"?>", false},
-        {"<?datasetconfig version=\"2.0\"?>", false},
-        {"<?datasetconfig version=\"0.9\"?>", false},
-        {"<?datasetconfig version=\"\"?>", false},
-        {"<?datasetconfig?>", false},
-        {"<?datasetconfig version=\"1.0?>", false}, // does not read as an element
-        {"<?otherconfig version=\"1.0\"?>", false},
-        {"", false},
+        {"15", "", 900},     {"1.5", "min", 90},     {"-0.5", "min", -30},  {"90", "secs", 90},
+        {"2", "hour", 7200}, {"-1.99", "secs", -1},  {"garbage", "", 0},    {"", "", 0},
+        {"1e30", "min", 0},  {"-1e30", "min", 0},    {"nan", "min", 0},     {"35791394", "min", 2147483640},
+        {"35791395", "min", 0},
     };
-    for (const auto& c : cases)
-    {
-        CxData data = Bytes(std::string(c.mInstruction) + "<datasetconfig>" + Property("name", "n") +
-                            "</datasetconfig>");
-        if (c.mPasses)
-            EXPECT_NO_THROW(DxConfigParser config(data)) << c.mInstruction;
-        else
-        {
-            try
-            {
-                DxConfigParser config(data);
-                ADD_FAILURE() << "no throw for " << c.mInstruction;
-            }
-            catch (int error)
-            {
-                EXPECT_EQ(error, -1) << c.mInstruction;
-            }
-        }
-    }
+    std::string body;
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        body += Property("p" + std::to_string(i), cases[i].mValue, cases[i].mUnits);
+    CxData data = Bytes(Document("datasetconfig", body));
+    const DxConfigParser config(data);
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(config.SecondsProperty(CxString(("p" + std::to_string(i)).c_str())), cases[i].mSeconds)
+            << cases[i].mValue << " " << cases[i].mUnits;
 }
 
-TEST_F(DxConfigParserTest, UnreadableDocumentsThrow)
-{
-    // Broken after a good instruction, empty, and without a block at all.
-    CxData broken = Bytes(Document("datasetconfig", Property("name", "n")).substr(0, 60));
-    CxData empty = Bytes("");
-    CxData none;
-    for (CxData* data : {&broken, &empty, &none})
-        EXPECT_THROW(DxConfigParser config(*data), int);
-}
-
-TEST_F(DxConfigParserTest, EveryListReaderChecksTheVersion)
+TEST_F(DxConfigParserTest, EveryReaderChecksTheVersion)
 {
     std::vector<DxParm> parms;
     std::vector<DxDerivedParm> derived;
@@ -127,112 +83,93 @@ TEST_F(DxConfigParserTest, EveryListReaderChecksTheVersion)
     std::vector<DxRegion> regions;
     std::vector<DxFeature> features;
     std::vector<DxAdvisory> advisories;
+    DxTable* table = nullptr;
     const std::vector<std::pair<const char*, std::function<void(CxData&)>>> readers = {
+        {"datasetconfig", [&](CxData& d) { DxConfigParser reader(d); }},
         {"parminfo", [&](CxData& d) { DxParmListParser reader(d, parms, derived, vectors); }},
         {"parminfo", [&](CxData& d) { DxNidsListParser reader(d, products, mosaics, radials); }},
         {"datainfo", [&](CxData& d) { DxImageListParser reader(d, categories, projections, legends); }},
         {"shapeinfo", [&](CxData& d) { DxShapeListParser reader(d, regions, features); }},
         {"productInfo", [&](CxData& d) { DxAdvisoryListParser reader(d, advisories); }},
+        {"siteinfo", [&](CxData& d) { DxSiteListParser reader(d, table); }},
+    };
+    const struct
+    {
+        const char* mInstruction;
+        bool mPasses;
+    } cases[] = {
+        {"version=\"1.0\"", true},  {"version=\"1.0d1\"", true}, {"version=\"1.0.3\"", true},
+        {"version=\"current\"", true}, // a word reads as 1.0.0
+        {"version=\"1.1\"", false}, {"version=\"1.2\"", false},  {"version=\"2.0\"", false},
+        {"version=\"0.9\"", false}, {"version=\"\"", false},     {"", false},
+        {"version=\"1.0", false}, // does not read as an element
     };
     for (const auto& [root, read] : readers)
     {
-        CxData good = Bytes(Document(root, ""));
-        EXPECT_NO_THROW(read(good)) << root;
-        CxData newer = Bytes(Document(root, "", "1.1"));
-        EXPECT_THROW(read(newer), int) << root;
+        for (const auto& c : cases)
+        {
+            CxData data = Bytes("<?datasetconfig " + std::string(c.mInstruction) + "?><" + root + "/>");
+            try
+            {
+                read(data);
+                EXPECT_TRUE(c.mPasses) << root << " " << c.mInstruction;
+            }
+            catch (int error)
+            {
+                EXPECT_EQ(error, -1);
+                EXPECT_FALSE(c.mPasses) << root << " " << c.mInstruction;
+            }
+        }
         CxData unversioned = Bytes("<" + std::string(root) + "/>");
         EXPECT_THROW(read(unversioned), int) << root;
-        // Empty data is read as nothing at all.
+        // Empty data: config.xml has no version, the lists read nothing.
         CxData empty;
-        EXPECT_NO_THROW(read(empty)) << root;
+        if (std::string(root) == "datasetconfig")
+            EXPECT_THROW(read(empty), int);
+        else
+            EXPECT_NO_THROW(read(empty)) << root;
     }
+    delete table;
+    // A config.xml that stops parsing after a good instruction has no version either.
+    CxData broken = Bytes(Document("datasetconfig", Property("name", "n")).substr(0, 60));
+    EXPECT_THROW(DxConfigParser reader(broken), int);
 }
 
-TEST_F(DxConfigParserTest, LocalisationPicksTheSystemLanguageThenEnglish)
+TEST_F(DxConfigParserTest, Localisation)
 {
-    const std::string body = Localization(Language("English", "Harbour") + Language("French", "Port")) +
-                             Property("name", "@name") + Property("plain", "plain") + Property("other", "@other");
-    const struct
+    const std::string body = "<localization>" + Language("English", "Harbour") + Language("French", "Port") +
+                             "</localization>" + Property("name", "@name") + Property("other", "@other");
+    for (const auto& [system, expected] : {std::pair{"French", "Port"}, {"English", "Harbour"}, {"German", "Harbour"}})
     {
-        const char* mSystem;
-        const char* mExpected;
-    } cases[] = {{"French", "Port"}, {"English", "Harbour"}, {"German", "Harbour"}};
-    for (const auto& c : cases)
-    {
-        LanguageBundle language(c.mSystem);
+        LanguageBundle language(system);
         CxData data = Bytes(Document("datasetconfig", body));
-        const DxConfigParser config(data);
-        EXPECT_EQ(config.StringProperty("name"), c.mExpected) << c.mSystem;
+        DxConfigParser config(data);
+        EXPECT_EQ(config.StringProperty("name"), expected) << system;
         // Keys without "@" are not taken; unknown keys come back as they are.
         EXPECT_EQ(config.Localize("plain"), "plain");
-        EXPECT_EQ(config.StringProperty("plain"), "plain");
         EXPECT_EQ(config.StringProperty("other"), "@other");
     }
-}
 
-TEST_F(DxConfigParserTest, WithoutAMatchingLanguageTheMapIsKept)
-{
+    // Blocks without the system language or English, or no block at all, keep the map; a match replaces it.
     LanguageBundle language("French");
-    CxData data = Bytes(Document("datasetconfig", Localization(Language("English", "Harbour")) +
-                                                      Property("name", "@name")));
+    CxData data = Bytes(Document("datasetconfig", "<localization>" + Language("English", "Harbour") +
+                                                      "</localization>" + Property("name", "@name")));
     DxConfigParser config(data);
-    ASSERT_EQ(config.Localize("@name"), "Harbour");
-
-    // A block with only a German language, then one without languages, then none: nothing changes.
-    XmlElement german("list");
-    XmlElement* localization = new XmlElement(CxString("localization"));
-    german.AdoptItem(localization);
-    XmlElement* languageXml = new XmlElement(CxString("language"));
-    languageXml->SetAttribute("id", "German");
-    localization->AdoptItem(languageXml);
-    XmlElement* entry = new XmlElement(CxString("string"));
-    entry->SetAttribute("key", "@name");
-    entry->SetAttribute("value", "Hafen");
-    languageXml->AdoptItem(entry);
-    config.ParseLocalizedStrings(&german);
-    EXPECT_EQ(config.Localize("@name"), "Harbour");
-    XmlElement bare("list");
-    config.ParseLocalizedStrings(&bare);
+    const std::string others = "<a><localization>" + Language("German", "Hafen") + "</localization></a><b/>";
+    XmlParser blocks;
+    const std::string text = "<x>" + others + "<c><localization>" + Language("French", "Port") +
+                             "<language id=\"French\"/></localization></c></x>";
+    ASSERT_TRUE(blocks.Parse(text.data(), text.size(), true));
+    const XmlElement* top = blocks.Root()->FindElement("x");
+    for (const char* name : {"a", "b"})
+        config.ParseLocalizedStrings(top->FindElement(name));
     config.ParseLocalizedStrings(nullptr);
-    EXPECT_EQ(config.Localize("@name"), "Harbour");
+    EXPECT_EQ(config.StringProperty("name"), "Harbour");
+    config.ParseLocalizedStrings(top->FindElement("c"));
+    EXPECT_EQ(config.StringProperty("name"), "Port");
 
-    // A matching language replaces the whole map; a later equal key wins.
-    languageXml->SetAttribute("id", "French");
-    XmlElement* again = new XmlElement(CxString("string"));
-    again->SetAttribute("key", "@name");
-    again->SetAttribute("value", "Port");
-    languageXml->AdoptItem(again);
-    config.ParseLocalizedStrings(&german);
-    EXPECT_EQ(config.Localize("@name"), "Port");
-}
-
-TEST_F(DxConfigParserTest, WithoutALocalisationBlockKeysStay)
-{
-    CxData data = Bytes(Document("datasetconfig", Property("name", "@name")));
-    const DxConfigParser config(data);
-    EXPECT_FALSE(config.HasLocalizedStrings());
-    EXPECT_EQ(config.StringProperty("name"), "@name");
-}
-
-TEST_F(DxConfigParserTest, SecondsProperty)
-{
-    const struct
-    {
-        const char* mValue;
-        const char* mUnits;
-        CxSint32 mSeconds;
-    } cases[] = {
-        {"15", "", 900},           {"1.5", "min", 90},  {"-0.5", "min", -30},    {"90", "secs", 90},
-        {"2", "hour", 7200},       {"0.99", "secs", 0}, {"-1.99", "secs", -1},   {"garbage", "", 0},
-        {"", "", 0},               {"1e30", "min", 0},  {"-1e30", "min", 0},     {"nan", "min", 0},
-        {"35791394", "min", 2147483640}, {"35791395", "min", 0},
-    };
-    std::string body;
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        body += Property("p" + std::to_string(i), cases[i].mValue, cases[i].mUnits);
-    CxData data = Bytes(Document("datasetconfig", body));
-    const DxConfigParser config(data);
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(config.SecondsProperty(CxString(("p" + std::to_string(i)).c_str())), cases[i].mSeconds)
-            << cases[i].mValue << " " << cases[i].mUnits;
+    CxData bare = Bytes(Document("datasetconfig", Property("name", "@name")));
+    const DxConfigParser unlocalized(bare);
+    EXPECT_FALSE(unlocalized.HasLocalizedStrings());
+    EXPECT_EQ(unlocalized.StringProperty("name"), "@name");
 }

@@ -9,12 +9,26 @@ using namespace dxtest;
 namespace
 {
 
-std::vector<std::string> Texts(const std::vector<CxString>& inList)
+std::string Join(const std::vector<CxString>& inList)
 {
-    std::vector<std::string> texts;
-    for (const CxString& text : inList)
-        texts.push_back(Utf8(text));
-    return texts;
+    std::string text;
+    for (const CxString& piece : inList)
+        text += "[" + piece.AsUtf8() + "]";
+    return text;
+}
+
+std::string Describe(const DxParm& inParm)
+{
+    return inParm.Id().AsUtf8() + "|" + inParm.Name().AsUtf8() + "|" + std::to_string(inParm.Type()) + "|" +
+           inParm.Unit().Id().AsUtf8() + "|" + inParm.UnitSet().Id().AsUtf8() + "|" +
+           std::to_string(inParm.Resolution());
+}
+
+std::string Describe(const DxVectorParm& inVector)
+{
+    return inVector.Id().AsUtf8() + "|" + inVector.Name().AsUtf8() + "|" + inVector.Samag().AsUtf8() + "," +
+           inVector.Vamag().AsUtf8() + "," + inVector.Dir().AsUtf8() + "," + inVector.Ucomp().AsUtf8() + "," +
+           inVector.Vcomp().AsUtf8() + "," + inVector.Gust().AsUtf8() + "|" + inVector.Unit().Id().AsUtf8();
 }
 
 } // namespace
@@ -22,15 +36,14 @@ std::vector<std::string> Texts(const std::vector<CxString>& inList)
 class DxParmListParserTest : public UnitTableTest
 {
 protected:
-    void Read(const std::string& inDocument)
+    // The five-list form when inAll.
+    void Read(const std::string& inDocument, bool inAll = false)
     {
         CxData data = Bytes(inDocument);
-        DxParmListParser reader(data, mParms, mDerived, mVectors);
-    }
-    void ReadAll(const std::string& inDocument)
-    {
-        CxData data = Bytes(inDocument);
-        DxParmListParser reader(data, mParms, mDerived, mVectors, mCalibs, mLinks);
+        if (inAll)
+            DxParmListParser reader(data, mParms, mDerived, mVectors, mCalibs, mLinks);
+        else
+            DxParmListParser reader(data, mParms, mDerived, mVectors);
     }
 
     std::vector<DxParm> mParms;
@@ -45,187 +58,126 @@ TEST_F(DxParmListParserTest, TheFixtureReadsToItsValues)
     CxData data = Fixture("parminfo.xml");
     DxParmListParser reader(data, mParms, mDerived, mVectors, mCalibs, mLinks);
     ASSERT_TRUE(reader.Parsed());
-
-    const struct
-    {
-        const char* mId;
-        const char* mName;
-        DxType mType;
-        const char* mUnit;
-        const char* mUnitSet;
-        double mResolution;
-    } parms[] = {
-        {"tmpf", "Temperature", kDxTypeFloat, "fahr", "english", 10.0},
-        {"relh", "Relative Humidity", kDxTypeInteger, "prct", "english", 1.0},
-        {"sknt", "Wind Speed", kDxTypeFloat, "kmph", "english", 0.0}, // "0.1" reads as the integer 0
-        {"drct", "Wind Direction", kDxTypeInteger, "degr", "", 0.0},
-        {"stnm", "Station Name", kDxTypeString, "nada", "", 0.0},
+    const std::vector<std::string> parms = {
+        "tmpf|Temperature|1|fahr|english|10.000000",
+        "relh|Relative Humidity|2|prct|english|1.000000",
+        "sknt|Wind Speed|1|kmph|english|0.000000", // "0.1" reads as the integer 0
+        "drct|Wind Direction|2|degr||0.000000",
+        "stnm|Station Name|3|nada||0.000000",
     };
-    ASSERT_EQ(mParms.size(), std::size(parms));
-    for (std::size_t i = 0; i < std::size(parms); ++i)
-    {
-        const DxParm& parm = mParms[i];
-        EXPECT_EQ(parm.Id(), parms[i].mId);
-        EXPECT_EQ(parm.Name(), parms[i].mName);
-        EXPECT_EQ(parm.Type(), parms[i].mType) << parms[i].mId;
-        EXPECT_EQ(parm.Unit().Id(), parms[i].mUnit) << parms[i].mId;
-        EXPECT_EQ(parm.UnitSet().Id(), parms[i].mUnitSet) << parms[i].mId;
-        EXPECT_EQ(parm.Resolution(), parms[i].mResolution) << parms[i].mId;
-    }
-
+    ASSERT_EQ(mParms.size(), parms.size());
+    for (std::size_t i = 0; i < parms.size(); ++i)
+        EXPECT_EQ(Describe(mParms[i]), parms[i]);
     ASSERT_EQ(mVectors.size(), 1u);
-    const DxVectorParm& wind = mVectors[0];
-    EXPECT_TRUE(wind.IsExactMatch(DxVectorParm("wind", "", "sknt", "", "drct", "uwnd", "vwnd", "gust",
-                                               DxUnit(CxString("kmph")))));
-    EXPECT_EQ(wind.Name(), "Wind");
-
+    EXPECT_EQ(Describe(mVectors[0]), "wind|Wind|sknt,,drct,uwnd,vwnd,gust|kmph");
     ASSERT_EQ(mDerived.size(), 2u);
-    EXPECT_EQ(mDerived[0].Id(), "dwpf");
-    EXPECT_EQ(mDerived[0].Func(), "DewPoint");
-    EXPECT_EQ(Texts(mDerived[0].Args()), (std::vector<std::string>{"tmpf", "relh"}));
-    EXPECT_EQ(Texts(mDerived[1].Args()), (std::vector<std::string>{"tmpf", "relh", "sknt"}));
-
+    EXPECT_EQ(mDerived[1].Id() + " " + mDerived[1].Func(), "feel FeelsLike");
+    EXPECT_EQ(Join(mDerived[1].Args()), "[tmpf][relh][sknt]");
     ASSERT_EQ(mCalibs.size(), 1u);
-    EXPECT_EQ(mCalibs[0].Id(), "tmpc");
-    EXPECT_EQ(mCalibs[0].Func(), "Polynomial");
-    EXPECT_EQ(Texts(mCalibs[0].Args()), (std::vector<std::string>{"rawt"}));
-    EXPECT_EQ(Texts(mCalibs[0].Coeffs()), (std::vector<std::string>{"-40.0", "0.125"}));
+    EXPECT_EQ(mCalibs[0].Id() + " " + mCalibs[0].Func(), "tmpc Polynomial");
+    EXPECT_EQ(Join(mCalibs[0].Args()) + Join(mCalibs[0].Coeffs()), "[rawt][-40.0][0.125]");
     ASSERT_EQ(mLinks.size(), 1u);
-    EXPECT_EQ(mLinks[0].Id(), "rain");
-    EXPECT_EQ(mLinks[0].Dataset(), "harbour-radar");
+    EXPECT_EQ(mLinks[0].Id() + " " + mLinks[0].Dataset(), "rain harbour-radar");
 }
 
 TEST_F(DxParmListParserTest, PlaceholdersSurviveOnlyWithoutAListOrAfterAThrow)
 {
-    auto expectPlaceholders = [this](const char* inWhat)
-    {
-        ASSERT_EQ(mParms.size(), 1u) << inWhat;
-        EXPECT_EQ(mParms[0].Id(), "nada");
-        EXPECT_EQ(mParms[0].Name(), "None available");
-        EXPECT_EQ(mParms[0].Type(), kDxTypeFloat);
-        EXPECT_EQ(mParms[0].Unit().Id(), "nada");
-        EXPECT_EQ(mParms[0].UnitSet().Id(), "nada");
-        EXPECT_EQ(mParms[0].Resolution(), 0.0);
-        ASSERT_EQ(mVectors.size(), 1u) << inWhat;
-        EXPECT_TRUE(mVectors[0].IsExactMatch(DxVectorParm("nada", "", "", "", "", "", "", "", DxUnit())));
-        EXPECT_EQ(mVectors[0].Name(), "None available");
-    };
-
+    const std::string placeholder = "nada|None available|1|nada|nada|0.000000";
+    const std::string vectorPlaceholder = "nada|None available|,,,,,|nada";
     Read(Document("otherinfo", "<parm id=\"tmpf\"/>"));
-    expectPlaceholders("no parminfo");
+    ASSERT_EQ(mParms.size(), 1u);
+    EXPECT_EQ(Describe(mParms[0]), placeholder);
+    ASSERT_EQ(mVectors.size(), 1u);
+    EXPECT_EQ(Describe(mVectors[0]), vectorPlaceholder);
 
     mParms.clear();
     mVectors.clear();
     EXPECT_THROW(Read(Document("parminfo", "<parm id=\"tmpf\" type=\"float\"/>", "2.0")), int);
-    expectPlaceholders("thrown");
+    ASSERT_EQ(mParms.size() + mVectors.size(), 2u);
+    EXPECT_EQ(Describe(mParms[0]), placeholder);
 
-    // A list that is read replaces them, even when it is empty.
     Read(Document("parminfo", ""));
-    EXPECT_TRUE(mParms.empty());
-    EXPECT_TRUE(mVectors.empty());
+    EXPECT_TRUE(mParms.empty() && mVectors.empty());
 
-    // Lists that hold something get no placeholder; empty data touches nothing.
+    // A list that holds something gets no placeholder; empty data touches nothing.
     mParms.push_back(DxParmListParser::FindParm({}, "keep"));
     Read(Document("otherinfo", ""));
     ASSERT_EQ(mParms.size(), 1u);
     EXPECT_EQ(mParms[0].Id(), "keep");
-    EXPECT_EQ(mVectors.size(), 1u);
     mVectors.clear();
-    CxData empty;
-    DxParmListParser reader(empty, mParms, mDerived, mVectors);
-    EXPECT_FALSE(reader.Parsed());
+    Read("");
     EXPECT_EQ(mParms.size(), 1u);
     EXPECT_TRUE(mVectors.empty());
 }
 
 TEST_F(DxParmListParserTest, AVectorTakesTheUnitOfAnEarlierSpeedOnly)
 {
-    Read(Document("parminfo", "<vector id=\"before\" samag=\"sped\"/>"
-                              "<parm id=\"sped\" type=\"float\" units=\"mps\"/>"
-                              "<vector id=\"after\" samag=\"sped\"/>"
-                              "<vector id=\"none\"/>"));
-    ASSERT_EQ(mVectors.size(), 3u);
+    Read(Document("parminfo", "<vector id=\"before\" samag=\"sped\"/><parm id=\"sped\" type=\"float\" units=\"mps\"/>"
+                              "<vector id=\"after\" samag=\"sped\"/>"));
+    ASSERT_EQ(mVectors.size(), 2u);
     EXPECT_EQ(mVectors[0].Unit().Id(), "nada");
     EXPECT_EQ(mVectors[1].Unit().Id(), "mps");
-    EXPECT_EQ(mVectors[2].Unit().Id(), "nada");
 }
 
-TEST_F(DxParmListParserTest, Types)
+TEST_F(DxParmListParserTest, TypesAndResolutions)
 {
     const struct
     {
-        const char* mType;
-        DxType mExpected;
+        const char* mAttributes;
+        DxType mType;
+        double mResolution;
         bool mReported;
     } cases[] = {
-        {"float", kDxTypeFloat, false},   {"integer", kDxTypeInteger, false}, {"int", kDxTypeInteger, false},
-        {"string", kDxTypeString, false}, {"date", kDxTypeString, true},      {"Float", kDxTypeString, true},
-        {"", kDxTypeString, true},
+        {"type=\"float\" resoulution=\"10\"", kDxTypeFloat, 10.0, false},
+        {"type=\"integer\" resoulution=\"0.1\"", kDxTypeInteger, 0.0, false},
+        {"type=\"int\" resoulution=\"-2\"", kDxTypeInteger, -2.0, false},
+        {"type=\"string\" resoulution=\"x\"", kDxTypeString, 0.0, false},
+        {"type=\"date\"", kDxTypeString, 0.0, true},
+        {"type=\"Float\"", kDxTypeString, 0.0, true},
+        {"", kDxTypeString, 0.0, true},
     };
     for (const auto& c : cases)
     {
         CxDebugCapture capture;
-        Read(Document("parminfo", std::string("<parm id=\"p\" type=\"") + c.mType + "\"/>"));
+        Read(Document("parminfo", std::string("<parm id=\"p\" ") + c.mAttributes + "/>"));
         ASSERT_EQ(mParms.size(), 1u);
-        EXPECT_EQ(mParms[0].Type(), c.mExpected) << c.mType;
-        EXPECT_EQ(capture.Contains("CxAssert (false)"), c.mReported) << c.mType;
+        EXPECT_EQ(mParms[0].Type(), c.mType) << c.mAttributes;
+        EXPECT_EQ(mParms[0].Resolution(), c.mResolution) << c.mAttributes;
+        EXPECT_EQ(capture.Contains("CxAssert (false)"), c.mReported) << c.mAttributes;
     }
 }
 
 TEST_F(DxParmListParserTest, VectorizeArgs)
 {
-    const struct
-    {
-        const char* mArgs;
-        std::vector<std::string> mPieces;
-    } cases[] = {
-        {"", {}},
-        {"tmpf", {"tmpf"}},
-        {"tmpf relh", {"tmpf", "relh"}},
-        {"tmpf  relh", {"tmpf", "", "relh"}},
-        {" tmpf", {"", "tmpf"}},
-        {"tmpf ", {"tmpf"}},
-        {" ", {""}},
-        {"a\tb", {"a\tb"}}, // blanks only
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},           {"tmpf", "[tmpf]"},         {"tmpf relh", "[tmpf][relh]"}, {"tmpf  relh", "[tmpf][][relh]"},
+        {" tmpf", "[][tmpf]"}, {"tmpf ", "[tmpf]"}, {" ", "[]"},                   {"a\tb", "[a\tb]"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Texts(DxParmListParser::VectorizeArgs(c.mArgs)), c.mPieces) << '"' << c.mArgs << '"';
+    for (const auto& [args, pieces] : cases)
+        EXPECT_EQ(Join(DxParmListParser::VectorizeArgs(args)), pieces) << '"' << args << '"';
 }
 
-TEST_F(DxParmListParserTest, FindParmDefault)
+TEST_F(DxParmListParserTest, FindParm)
 {
-    const std::vector<DxParm> parms = {
-        DxParm("tmpf", "first", kDxTypeInteger, DxUnit(CxString("cels")), DxUnitSet(), 2.0),
-        DxParm("tmpf", "second", kDxTypeFloat, DxUnit(CxString("fahr")), DxUnitSet(), 3.0),
-    };
+    const std::vector<DxParm> parms = {DxParm("tmpf", "first", kDxTypeInteger, DxUnit(), DxUnitSet(), 2.0),
+                                       DxParm("tmpf", "second", kDxTypeFloat, DxUnit(), DxUnitSet(), 3.0)};
     EXPECT_EQ(DxParmListParser::FindParm(parms, "tmpf").Name(), "first");
-    const DxParm missing = DxParmListParser::FindParm(parms, "TMPF");
-    EXPECT_EQ(missing.Id(), "TMPF");
-    EXPECT_EQ(missing.Name(), "TMPF");
-    EXPECT_EQ(missing.Type(), kDxTypeFloat);
-    EXPECT_EQ(missing.Unit().Id(), "nada");
-    EXPECT_EQ(missing.UnitSet().Id(), "");
-    EXPECT_EQ(missing.Resolution(), 1.0);
+    EXPECT_EQ(Describe(DxParmListParser::FindParm(parms, "TMPF")), "TMPF|TMPF|1|nada||1.000000");
 }
 
-TEST_F(DxParmListParserTest, CalibrationsAndLinks)
+TEST_F(DxParmListParserTest, CalibrationsAndLinksAreAppendedInTheFiveListFormOnly)
 {
-    const std::string document =
-        Document("parminfo", "<calibration id=\"c\" func=\"f\" args=\"a b\" coeffs=\"1  2\"/>"
-                             "<link id=\"l\" dataset=\"d\"/><derivation id=\"d\" func=\"g\" args=\"\"/>");
-    // The three-list form skips them.
+    const std::string document = Document("parminfo", "<calibration id=\"c\" args=\"a b\" coeffs=\"1  2\"/>"
+                                                      "<link id=\"l\" dataset=\"d\"/><derivation id=\"d\"/>");
     Read(document);
-    EXPECT_TRUE(mCalibs.empty());
-    EXPECT_TRUE(mLinks.empty());
+    EXPECT_TRUE(mCalibs.empty() && mLinks.empty());
     ASSERT_EQ(mDerived.size(), 1u);
     EXPECT_TRUE(mDerived[0].Args().empty());
-
-    // The five-list form appends to what the lists hold; the other lists are replaced.
-    ReadAll(document);
-    ReadAll(document);
+    Read(document, true);
+    Read(document, true);
     EXPECT_EQ(mDerived.size(), 1u);
     ASSERT_EQ(mCalibs.size(), 2u);
-    EXPECT_EQ(Texts(mCalibs[1].Coeffs()), (std::vector<std::string>{"1", "", "2"}));
+    EXPECT_EQ(Join(mCalibs[1].Coeffs()), "[1][][2]");
     ASSERT_EQ(mLinks.size(), 2u);
     EXPECT_EQ(mLinks[1].Dataset(), "d");
 }

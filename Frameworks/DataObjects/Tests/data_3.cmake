@@ -1,3 +1,3 @@
 sky_add_tests(data_3_tests LABEL data_3
-    SOURCES DxConfigParserTest.cpp DxParmListParserTest.cpp DxProductListParserTest.cpp
+    SOURCES DxConfigParserTest.cpp DxParmListParserTest.cpp DxSiteListParserTest.cpp DxProductListParserTest.cpp
     LIBS DataObjects)
