@@ -248,7 +248,8 @@ TEST_F(CxBundleTest, TheAuthoredEnglishTable)
     EXPECT_EQ(CxLocalize("Wednesday"), "Wednesday");
     EXPECT_EQ(CxLocalize("Sep"), "Sep");
     EXPECT_EQ(CxLocalize("no such key"), "no such key");
-    EXPECT_EQ(CxSystemLanguageName(), "en");
+    // Data-set documents name their languages in words ("English").
+    EXPECT_EQ(CxSystemLanguageName(), "English");
     EXPECT_NE(CxSystemFileBrowserName(), "macFileBrowserName");
     EXPECT_NE(CxSystemFileBrowserName(), "");
 
