@@ -1,9 +1,9 @@
 #include "CxDebug.h"
 #include "CxEvents.h"
 #include "CxJob.h"
-#include "CxTestLatch.h"
 #include "LinuxCxEvents.h"
 #include "PfRunLoop.h"
+#include "TestLatch.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 namespace
 {
 
-using cxtest::kBound;
-using cxtest::Latch;
+using sky::test::kBound;
+using sky::test::Latch;
 
 // Posts its codes from OnRun; records what reaches the main thread, and on which thread.
 class MessageJob : public CxJob
@@ -81,7 +81,7 @@ protected:
                 seen = ioEvent.GetParam(kCxEventParamGeneration, pf::kTypeUInt32, generation) == pf::kNoErr;
                 return pf::kNoErr;
             });
-        cxtest::Arena arena;
+        sky::test::Arena arena;
         CxDispatchEvent(&arena.Make<MessageJob>(), 0);
         EXPECT_TRUE(Pump([&] { return seen; }));
         pf::RemoveHandler(spy);
@@ -91,7 +91,7 @@ protected:
 
 TEST_F(CxEventsTest, CodesOfAWorkerJobReachTheMainThreadInOrderWhileItRuns)
 {
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job = arena.Make<MessageJob>(std::vector<CxSint32>{200, 1000});
     arena.Make<CxJobThread>(100, 1);
     job.Submit();
@@ -107,7 +107,7 @@ TEST_F(CxEventsTest, CodesOfAWorkerJobReachTheMainThreadInOrderWhileItRuns)
 
 TEST_F(CxEventsTest, CodeZeroIsDeliveredLikeAnyOther)
 {
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job = arena.Make<MessageJob>();
     job.PostMessage(0);
     job.PostMessage(-1);
@@ -118,7 +118,7 @@ TEST_F(CxEventsTest, CodeZeroIsDeliveredLikeAnyOther)
 TEST_F(CxEventsTest, TheHandlerTakesOnlyCompleteJobEvents)
 {
     const CxUint32 generation = CurrentGeneration();
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job = arena.Make<MessageJob>();
     CxJob* jobPointer = &job;
     CxJob* nullJob = nullptr;
@@ -181,7 +181,7 @@ TEST_F(CxEventsTest, AnEventPostedBeforeAReinstallationIsConsumedUnseen)
         });
     ASSERT_EQ(CxInstallEventHandler(), 0);
 
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job = arena.Make<MessageJob>();
     job.PostMessage(7);
     CxRemoveEventHandler();
@@ -197,7 +197,7 @@ TEST_F(CxEventsTest, AnEventPostedBeforeAReinstallationIsConsumedUnseen)
 TEST_F(CxEventsTest, PostingWithoutAHandlerIsReportedAndPostedAnyway)
 {
     CxRemoveEventHandler();
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job = arena.Make<MessageJob>();
     {
         CxDebugCapture capture;

@@ -3,10 +3,10 @@
 #include "CxEvents.h"
 #include "CxJob.h"
 #include "CxLog.h"
-#include "CxTestLatch.h"
 #include "CxUrl.h"
 #include "LoopbackServer.h"
 #include "PfRunLoop.h"
+#include "TestLatch.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -66,13 +66,13 @@ TEST(CxFetchEndToEnd, AStatusFetchedOnAJobThreadIsLoggedOnTheMainThread)
     ASSERT_EQ(CxInstallEventHandler(), 0);
 
     CxFile file = CxFolder(kCxLogsFolder).CreateFile("fetch.log");
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& log = arena.Make<CxLog>(file);
     auto& job = arena.Make<FetchJob>(CxString::FromUtf8(server.Url("/obs.xml")), log);
     arena.Make<CxJobThread>(100, 1);
 
     job.Submit();
-    EXPECT_TRUE(pf::MainLoop().RunUntil([&] { return job.received; }, cxtest::kBound));
+    EXPECT_TRUE(pf::MainLoop().RunUntil([&] { return job.received; }, sky::test::kBound));
     CxRemoveEventHandler();
     pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
 

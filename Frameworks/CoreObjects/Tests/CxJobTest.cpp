@@ -1,6 +1,6 @@
 #include "CxDebug.h"
 #include "CxJob.h"
-#include "CxTestLatch.h"
+#include "TestLatch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 namespace
 {
 
-using cxtest::kBound;
-using cxtest::Latch;
+using sky::test::kBound;
+using sky::test::Latch;
 
 std::atomic<int> gRunOrder{0};
 
@@ -65,7 +65,7 @@ CxSint32 QueuedJobs()
 TEST(CxJob, TwoThreadsOfATypeStartTwoJobsAtOnceAndTheThirdOnTheFirstToFinish)
 {
     Latch release1, release2;
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job1 = arena.Make<ProbeJob>(100, 1, &release1);
     auto& job2 = arena.Make<ProbeJob>(100, 2, &release2);
     auto& job3 = arena.Make<ProbeJob>(100, 3);
@@ -94,7 +94,7 @@ TEST(CxJob, TwoThreadsOfATypeStartTwoJobsAtOnceAndTheThirdOnTheFirstToFinish)
 TEST(CxJob, AJobWaitsForTheBusyThreadOfItsTypeEvenWhenOthersAreIdle)
 {
     Latch release;
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& first = arena.Make<ProbeJob>(101, 1, &release);
     auto& second = arena.Make<ProbeJob>(101, 2);
     arena.Make<CxJobThread>(100, 1);
@@ -114,7 +114,7 @@ TEST(CxJob, AJobWaitsForTheBusyThreadOfItsTypeEvenWhenOthersAreIdle)
 TEST(CxJobDispatcher, PopJobTakesTheOldestOfTheTypeAndKeepsTheOthersInPlace)
 {
     CxJobDispatcher& dispatcher = CxJobDispatcher::Instance();
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& a = arena.Make<ProbeJob>(101, 1);
     auto& b = arena.Make<ProbeJob>(100, 2);
     auto& c = arena.Make<ProbeJob>(100, 3);
@@ -134,7 +134,7 @@ TEST(CxJobDispatcher, PopJobTakesTheOldestOfTheTypeAndKeepsTheOthersInPlace)
 TEST(CxJob, CancelBeforeItStartsCallsOnCancelOnceAndTheJobNeverRuns)
 {
     // Never submitted: at once; a later Submit queues nothing.
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& loose = arena.Make<ProbeJob>(100, 1);
     loose.Cancel();
     loose.Cancel();
@@ -164,7 +164,7 @@ TEST(CxJob, CancelBeforeItStartsCallsOnCancelOnceAndTheJobNeverRuns)
 TEST(CxJob, CancellingARunningOrFinishedJobNeitherStopsItNorCallsOnCancel)
 {
     Latch release;
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& job = arena.Make<ProbeJob>(100, 1, &release);
     arena.Make<CxJobThread>(100, 1);
     job.Submit();
@@ -182,7 +182,7 @@ TEST(CxJob, CancellingARunningOrFinishedJobNeitherStopsItNorCallsOnCancel)
 TEST(CxJob, DefaultOnCancelReportsAndASecondSubmitIsRefused)
 {
     CxDebugCapture capture;
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& plain = arena.Make<CxJob>(100, 7);
     EXPECT_EQ(plain.Type(), 100);
     EXPECT_EQ(plain.Id(), 7);
@@ -218,7 +218,7 @@ public:
     void OnRun() override
     {
         started.CountDown();
-        sawQuit = cxtest::SpinUntil([this] { return mThread->TimeToQuit(); });
+        sawQuit = sky::test::SpinUntil([this] { return mThread->TimeToQuit(); });
         ++runs;
         finished.CountDown();
     }
@@ -233,7 +233,7 @@ TEST(CxJobThread, DeletingAThreadInMidJobWaitsForItThenCancelsItsTypesQueue)
 {
     CxJobThread* doomed = nullptr;
     Latch releaseOther;
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& running = arena.Make<HoldUntilQuitJob>(doomed);
     auto& otherRunning = arena.Make<ProbeJob>(100, 2, &releaseOther);
     auto& queued1 = arena.Make<ProbeJob>(100, 3);
@@ -272,7 +272,7 @@ TEST(CxJobThread, DeletingAThreadInMidJobWaitsForItThenCancelsItsTypesQueue)
 
 TEST(CxJobThread, AJobNoThreadServesStaysQueuedUntilAnAnyTypeThreadIsWoken)
 {
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& orphan = arena.Make<ProbeJob>(555, 1);
     auto& probe = arena.Make<ProbeJob>(100, 2);
     auto& late = arena.Make<ProbeJob>(777, 3);
@@ -326,7 +326,7 @@ TEST(CxJob, PopVersusCancelRaceGivesEachJobExactlyOneEnd)
         jobs.push_back(std::make_unique<RaceJob>(done));
     }
     {
-        cxtest::Arena threads;
+        sky::test::Arena threads;
         threads.Make<CxJobThread>(100, 1);
         threads.Make<CxJobThread>(100, 2);
         // Half are cancelled by the submitting thread right away, half by a second thread racing along.
@@ -334,7 +334,7 @@ TEST(CxJob, PopVersusCancelRaceGivesEachJobExactlyOneEnd)
         std::thread canceller([&] {
             for (int i = 1; i < kJobs; i += 2)
             {
-                if (!cxtest::SpinUntil([&] { return submitted.load() > i; }))
+                if (!sky::test::SpinUntil([&] { return submitted.load() > i; }))
                 {
                     return;
                 }
@@ -392,7 +392,7 @@ private:
 TEST(CxThread, MessagesArriveInOrderZeroOnlyWakesAndStopIsFinal)
 {
     Latch got(2);
-    cxtest::Arena arena;
+    sky::test::Arena arena;
     auto& thread = arena.Make<RecordingThread>(got);
     auto& next = arena.Make<RecordingThread>(got);
     EXPECT_EQ(next.ThreadId(), thread.ThreadId() + 1);

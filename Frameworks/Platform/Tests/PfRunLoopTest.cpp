@@ -1,5 +1,5 @@
 #include "PfRunLoop.h"
-#include "PfTestLatch.h"
+#include "TestLatch.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ namespace
 
 using namespace pf;
 using namespace std::chrono_literals;
-using pftest::kBound;
-using pftest::Latch;
+using sky::test::kBound;
+using sky::test::Latch;
 
 constexpr FourCharCode kTest = FourCC("TEST");
 constexpr FourCharCode kSender = FourCC("SNDR");

@@ -1,12 +1,16 @@
-// A count-down latch whose waits are bounded, so a broken ordering fails a test instead of hanging it.
+// Helpers for threaded tests: a count-down latch whose waits are bounded, so a broken ordering fails a test
+// instead of hanging it, a bounded spin, and an arena for objects that hold locks.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
-namespace cxtest
+namespace sky::test
 {
 
 constexpr std::chrono::seconds kBound{10};
@@ -60,14 +64,6 @@ bool SpinUntil(Condition inCondition, std::chrono::milliseconds inBound = kBound
     return true;
 }
 
-} // namespace cxtest
-
-#include <functional>
-#include <utility>
-#include <vector>
-
-namespace cxtest
-{
 
 // Keeps test objects that hold locks on the heap and deletes them newest first. A lock that lived on the stack
 // keeps its identity for the thread sanitizer after it is gone, so a later lock at the same address would inherit
@@ -101,4 +97,4 @@ private:
     std::vector<std::function<void()>> mDeleters;
 };
 
-} // namespace cxtest
+} // namespace sky::test
