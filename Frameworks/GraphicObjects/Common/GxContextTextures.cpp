@@ -7,6 +7,7 @@
 #include "CxError.h"
 #include "GxCoordinates.h"
 #include "GxPNGReader.h"
+#include "GxTexture.h"
 
 #include <GL/gl.h>
 
@@ -67,23 +68,8 @@ unsigned int GxContext::ReadPNGTexture(const CxString& inName)
         _CxDebugOut(__FILE__, __LINE__, "unreadable bundle image", (inName.AsUtf8() + ".png").c_str());
         return 0;
     }
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    CxAssertText(glIsTexture(texture), "::glIsTexture(texture)");
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    // The caller's unpacking state must not reshape the rows.
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(reader.Width()),
-                 static_cast<GLsizei>(reader.Height()), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
-    glPopClientAttrib();
+    const unsigned int texture = GxNewTexture(GL_TEXTURE_2D, GL_LINEAR, GL_LINEAR, GL_CLAMP, GL_CLAMP);
+    GxLoadPackedRGBA(GL_RGBA, static_cast<int>(reader.Width()), static_cast<int>(reader.Height()), pixels.get());
     return texture;
 }
 

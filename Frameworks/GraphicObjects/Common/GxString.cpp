@@ -3,6 +3,7 @@
 #include "CxDebug.h"
 #include "GxContext.h"
 #include "GxFont.h"
+#include "GxTexture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -194,16 +195,10 @@ bool GxString::Upload(bool inRectangle)
     mTexS = inRectangle ? static_cast<float>(bitmapWidth) : 1.0f;
     mTexT = inRectangle ? static_cast<float>(bitmapHeight) : 1.0f;
 
-    glGenTextures(1, &mTextureId);
-    glBindTexture(target, mTextureId);
-    CxAssertText(glIsTexture(mTextureId), "::glIsTexture(mTextureId)");
+    mTextureId = GxNewTexture(target, GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(target, 0, GL_LUMINANCE_ALPHA, bitmapWidth, bitmapHeight, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
                  luminanceAlpha.data());
-    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP);
     return glGetError() == GL_NO_ERROR;
 }
 

@@ -4,6 +4,30 @@
 
 #include <GL/gl.h>
 
+unsigned int GxNewTexture(unsigned int inTarget, int inMinFilter, int inMagFilter, int inWrapS, int inWrapT)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(inTarget, texture);
+    CxAssertText(glIsTexture(texture), "::glIsTexture(texture)");
+    glTexParameteri(inTarget, GL_TEXTURE_MIN_FILTER, inMinFilter);
+    glTexParameteri(inTarget, GL_TEXTURE_MAG_FILTER, inMagFilter);
+    glTexParameteri(inTarget, GL_TEXTURE_WRAP_S, inWrapS);
+    glTexParameteri(inTarget, GL_TEXTURE_WRAP_T, inWrapT);
+    return texture;
+}
+
+void GxLoadPackedRGBA(int inInternalFormat, int inWidth, int inHeight, const void* inPixels)
+{
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, inInternalFormat, inWidth, inHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, inPixels);
+    glPopClientAttrib();
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // GxTile
 
@@ -33,13 +57,7 @@ void GxTile::SetWrap(int inS, int inT)
 void GxTile::Generate(const CxUint8* inBuffer)
 {
     Delete();
-    glGenTextures(1, &mTexId);
-    glBindTexture(GL_TEXTURE_2D, mTexId);
-    CxAssertText(glIsTexture(mTexId), "::glIsTexture(mTexId)");
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mMinFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mMagFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, mWrapS);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, mWrapT);
+    mTexId = GxNewTexture(GL_TEXTURE_2D, mMinFilter, mMagFilter, mWrapS, mWrapT);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, mInfo.Bounds().Width(), mInfo.Bounds().Height(), 0, mFormat,
                  GL_UNSIGNED_BYTE, inBuffer + mInfo.Offset());
 }

@@ -11,6 +11,12 @@
 
 class GxContext;
 
+// A new texture name bound to inTarget, with its filters and edge wraps set. Needs the GL context.
+unsigned int GxNewTexture(unsigned int inTarget, int inMinFilter, int inMagFilter, int inWrapS, int inWrapT);
+
+// Loads the bound 2D texture from tightly packed RGBA rows, whatever unpacking state the caller has set.
+void GxLoadPackedRGBA(int inInternalFormat, int inWidth, int inHeight, const void* inPixels);
+
 class GxTile
 {
 public:

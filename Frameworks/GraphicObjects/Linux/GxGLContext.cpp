@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "GxColor.h"
+#include "GxTexture.h"
 
 #define EGL_NO_X11
 #include <EGL/egl.h>
@@ -281,18 +282,8 @@ void GxContext::ReadGrowBox()
             }
         }
     }
-    glGenTextures(1, &mGrowBox);
-    glBindTexture(GL_TEXTURE_2D, mGrowBox);
-    CxAssertText(glIsTexture(mGrowBox), "::glIsTexture(mGrowBox)");
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, bitmap);
-    glPopClientAttrib();
+    mGrowBox = GxNewTexture(GL_TEXTURE_2D, GL_LINEAR, GL_LINEAR, GL_CLAMP, GL_CLAMP);
+    GxLoadPackedRGBA(GL_LUMINANCE_ALPHA, 16, 16, bitmap);
 }
 
 _cairo_surface* GxContext::ExportToCGImage()
