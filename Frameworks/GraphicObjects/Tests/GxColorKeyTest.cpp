@@ -85,10 +85,7 @@ protected:
         mBundle.Write("MacGxPlayheadGraphite.png", gxtest::PlainPng(16, 16, 0, 0, 200));
         mBundle.Write("MacGxPlayheadDefaultGraphite.png", gxtest::PlainPng(16, 16, 200, 200, 0));
         GLTest::SetUp();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, kSize, 0, kSize, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
+        WindowOrigin();
     }
 
     void TearDown() override

@@ -117,6 +117,16 @@ protected:
 
     void TearDown() override { mContext.reset(); }
 
+    // Model coordinates equal window coordinates: the origin sits at the bottom left of the picture.
+    static void WindowOrigin()
+    {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, kSize, 0, kSize, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+
     // Model coordinates equal window coordinates minus 32: the origin sits in the middle of the picture.
     static void CentreOrigin()
     {

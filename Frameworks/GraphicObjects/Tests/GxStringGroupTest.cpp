@@ -18,10 +18,7 @@ protected:
     void SetUp() override
     {
         gxtest::GLTest::SetUp();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, kSize, 0, kSize, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
+        WindowOrigin();
     }
 
     GxString* Label(const char* inText, double inX, double inY, double inZ = 0.0)

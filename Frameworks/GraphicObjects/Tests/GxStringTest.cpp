@@ -22,10 +22,7 @@ protected:
     void SetUp() override
     {
         gxtest::GLTest::SetUp();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, kSize, 0, kSize, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
+        WindowOrigin();
     }
 
     void TearDown() override

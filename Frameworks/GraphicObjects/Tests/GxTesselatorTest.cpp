@@ -40,10 +40,7 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, kSize, 0, kSize, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
+        WindowOrigin();
         glColor4d(1, 1, 1, 1);
     }
 
