@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+using sky::test::FromUnix;
 using sky::test::LibcLocal;
 using sky::test::ScopedNow;
 using sky::test::ScopedTz;
@@ -19,8 +20,6 @@ using sky::test::Utf8;
 
 namespace
 {
-
-constexpr long long kUnixToAbsolute = 978307200;
 
 std::string Format(const CxDate& inDate, const char* inPattern, const CxTimeZone& inZone)
 {
@@ -142,7 +141,7 @@ void ExpectMatchesStrftime(const CxTimeZone& inZone, const std::vector<long long
     for (long long t : inInstants)
     {
         const std::tm fields = LibcLocal(t);
-        const CxDate date(double(t - kUnixToAbsolute));
+        const CxDate date = FromUnix(t);
         for (const Code& code : kCodes)
             for (char flag : {char(0), '-', '#'})
             {

@@ -11,6 +11,7 @@
 
 using sky::test::BreakdownCase;
 using sky::test::CivilCase;
+using sky::test::kUnixToAbsolute;
 using sky::test::ScopedNow;
 using sky::test::ScopedTz;
 using sky::test::Utf8;
@@ -127,7 +128,7 @@ TEST(CxDate, OutOfRangeFieldsNormaliseAsTimegm)
         fields.tm_sec = c.mSecond;
         const long long expected = timegm(&fields);
         const CxDate date = Civil(c.mYear, c.mMonth, c.mDay, c.mHour, c.mMinute, c.mSecond);
-        EXPECT_EQ(date.AbsoluteTime(), static_cast<double>(expected - 978307200));
+        EXPECT_EQ(date.AbsoluteTime(), static_cast<double>(expected - kUnixToAbsolute));
     }
 }
 
@@ -234,7 +235,7 @@ TEST(CxDate, NowFollowsTheSource)
         EXPECT_EQ(previous(), 1060.5);
         timespec now{};
         clock_gettime(CLOCK_REALTIME, &now);
-        const double real = double(now.tv_sec - 978307200) + now.tv_nsec * 1e-9;
+        const double real = double(now.tv_sec - kUnixToAbsolute) + now.tv_nsec * 1e-9;
         EXPECT_NEAR(CxDate().AbsoluteTime(), real, 5.0);
         bool fraction = false; // real time keeps fractions of a second
         for (int i = 0; i < 5 && !fraction; ++i)

@@ -14,6 +14,7 @@
 
 using sky::test::BreakdownCase;
 using sky::test::CivilCase;
+using sky::test::FromUnix;
 using sky::test::LibcLocal;
 using sky::test::ScopedNow;
 using sky::test::ScopedTz;
@@ -24,10 +25,6 @@ namespace
 {
 
 #include "CxDateCases.inc"
-
-constexpr long long kUnixToAbsolute = 978307200;
-
-CxDate FromUnix(long long inSeconds) { return CxDate(double(inSeconds - kUnixToAbsolute)); }
 
 long long UnixOf(int inYear, int inMonth, int inDay)
 {
