@@ -479,14 +479,8 @@ void GxPosition::LatLonFormatter::Step(CxUint16 inUnit)
             mZeroPad = inUnit == '0';
             mState = kWidth;
         }
-        else if (IsLetter(inUnit))
-        {
-            mSelector = CxString();
-            mSelector += inUnit;
-            mState = kUnit;
-        }
         else
-            Error();
+            BeginSelector(inUnit);
         break;
 
     case kWidth:
@@ -497,14 +491,8 @@ void GxPosition::LatLonFormatter::Step(CxUint16 inUnit)
             mExact = true;
             mState = kPoint;
         }
-        else if (IsLetter(inUnit))
-        {
-            mSelector = CxString();
-            mSelector += inUnit;
-            mState = kUnit;
-        }
         else
-            Error();
+            BeginSelector(inUnit);
         break;
 
     case kPoint:
@@ -520,14 +508,8 @@ void GxPosition::LatLonFormatter::Step(CxUint16 inUnit)
     case kDecimals:
         if (IsDigit(inUnit))
             mDecimals = std::min(mDecimals * 10 + (inUnit - '0'), kMaxDecimals);
-        else if (IsLetter(inUnit))
-        {
-            mSelector = CxString();
-            mSelector += inUnit;
-            mState = kUnit;
-        }
         else
-            Error();
+            BeginSelector(inUnit);
         break;
 
     case kUnit:
@@ -545,6 +527,18 @@ void GxPosition::LatLonFormatter::Step(CxUint16 inUnit)
     default:
         break;
     }
+}
+
+void GxPosition::LatLonFormatter::BeginSelector(CxUint16 inUnit)
+{
+    if (!IsLetter(inUnit))
+    {
+        Error();
+        return;
+    }
+    mSelector = CxString();
+    mSelector += inUnit;
+    mState = kUnit;
 }
 
 void GxPosition::LatLonFormatter::AppendField(CxUint16 inValueLetter)

@@ -191,6 +191,8 @@ private:
 
     void ResetField();
     void Step(CxUint16 inUnit);
+    // A letter opens the field's unit selector; anything else is an error.
+    void BeginSelector(CxUint16 inUnit);
     void AppendField(CxUint16 inValueLetter);
     void AppendHemisphere(bool inLatitude);
     void AppendSifort();

@@ -24,6 +24,23 @@ CxSint16 Clamp16(CxSint32 inValue)
                                                       std::numeric_limits<CxSint16>::max()));
 }
 
+// The current model-view and projection matrices and viewport, read once for any number of strings.
+struct CurrentTransform
+{
+    double mModelView[16];
+    double mProjection[16];
+    CxSint32 mViewport[4];
+
+    CurrentTransform()
+    {
+        glGetDoublev(GL_MODELVIEW_MATRIX, mModelView);
+        glGetDoublev(GL_PROJECTION_MATRIX, mProjection);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        std::copy(viewport, viewport + 4, mViewport);
+    }
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -307,14 +324,8 @@ bool GxString::CalcWorldBounds(const double inModelView[16], const double inProj
 
 bool GxString::CalcWorldBounds()
 {
-    double modelView[16];
-    double projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const CxSint32 view[4] = {viewport[0], viewport[1], viewport[2], viewport[3]};
-    return CalcWorldBounds(modelView, projection, view);
+    const CurrentTransform current;
+    return CalcWorldBounds(current.mModelView, current.mProjection, current.mViewport);
 }
 
 bool GxString::ZClip(float inZClip)
@@ -371,18 +382,11 @@ void GxStringGroup::ClearAll()
 
 void GxStringGroup::ZSort(float inZClip)
 {
-    double modelView[16];
-    double projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const CxSint32 view[4] = {viewport[0], viewport[1], viewport[2], viewport[3]};
-
+    const CurrentTransform current;
     mDrawList.clear();
     for (GxString* string : mStringList)
     {
-        string->CalcWorldBounds(modelView, projection, view);
+        string->CalcWorldBounds(current.mModelView, current.mProjection, current.mViewport);
         if (mDepthSort)
             string->ZClip(inZClip);
         if (string->IsVisible())
