@@ -117,10 +117,12 @@ inline CxUint8* EncodeUtf8(CxUint32 inCh, int inLength, CxUint8* outTarget)
     return outTarget + inLength;
 }
 
-// Reads one code point from UTF-16 with the reference's surrogate rules; on a stop, returns the result and leaves
-// ioSource unchanged.
-inline bool NextFromUtf16(const CxUint16*& ioSource, const CxUint16* inEnd, CxConversionFlags inFlags,
-                          CxUint32& outCh, CxConversionResult& outResult)
+// The readers: each takes one code point and steps past it, or on a stop sets the result, leaves ioSource unchanged
+// and returns false.
+
+// UTF-16 with the reference's surrogate rules.
+inline bool Next(const CxUint16*& ioSource, const CxUint16* inEnd, CxConversionFlags inFlags, CxUint32& outCh,
+                 CxConversionResult& outResult)
 {
     const CxUint16* source = ioSource;
     CxUint32 ch = *source++;
@@ -153,211 +155,155 @@ inline bool NextFromUtf16(const CxUint16*& ioSource, const CxUint16* inEnd, CxCo
     return true;
 }
 
+// UTF-8. Legal UTF-8 holds neither surrogates nor values above U+10FFFF, so no flags apply.
+inline bool Next(const CxUint8*& ioSource, const CxUint8* inEnd, CxConversionFlags, CxUint32& outCh,
+                 CxConversionResult& outResult)
+{
+    const int length = TrailingBytes(*ioSource) + 1;
+    if (length > inEnd - ioSource)
+    {
+        outResult = kCxSourceExhausted;
+        return false;
+    }
+    if (!IsLegalUtf8(ioSource, length))
+    {
+        outResult = kCxSourceIllegal;
+        return false;
+    }
+    outCh = DecodeUtf8(ioSource, length);
+    ioSource += length;
+    return true;
+}
+
+// A surrogate or a value past U+10FFFF stops a strict conversion and becomes U+FFFD in a lenient one.
+inline bool Next(const CxUint32*& ioSource, const CxUint32*, CxConversionFlags inFlags, CxUint32& outCh,
+                 CxConversionResult& outResult)
+{
+    CxUint32 ch = *ioSource;
+    if (IsSurrogate(ch) || ch > kMaxLegal)
+    {
+        if (inFlags == kCxStrictConversion)
+        {
+            outResult = kCxSourceIllegal;
+            return false;
+        }
+        ch = kReplacement;
+    }
+    outCh = ch;
+    ++ioSource;
+    return true;
+}
+
+// The writers: each writes one code point, or sets the result and returns false, writing nothing, when it does not
+// fit.
+
+// One unit or a surrogate pair.
+inline bool Put(CxUint32 inCh, CxUint16*& ioTarget, const CxUint16* inEnd, CxConversionResult& outResult)
+{
+    if (inEnd - ioTarget < (inCh <= kMaxBmp ? 1 : 2))
+    {
+        outResult = kCxTargetExhausted;
+        return false;
+    }
+    if (inCh <= kMaxBmp)
+        *ioTarget++ = CxUint16(inCh);
+    else
+    {
+        inCh -= 0x10000;
+        *ioTarget++ = CxUint16((inCh >> 10) + 0xD800);
+        *ioTarget++ = CxUint16((inCh & 0x3FF) + 0xDC00);
+    }
+    return true;
+}
+
+// A lenient unpaired surrogate is written as its own three bytes, as the reference does.
+inline bool Put(CxUint32 inCh, CxUint8*& ioTarget, const CxUint8* inEnd, CxConversionResult& outResult)
+{
+    const int length = Utf8Length(inCh);
+    if (inEnd - ioTarget < length)
+    {
+        outResult = kCxTargetExhausted;
+        return false;
+    }
+    ioTarget = EncodeUtf8(inCh, length, ioTarget);
+    return true;
+}
+
+inline bool Put(CxUint32 inCh, CxUint32*& ioTarget, const CxUint32* inEnd, CxConversionResult& outResult)
+{
+    if (ioTarget >= inEnd)
+    {
+        outResult = kCxTargetExhausted;
+        return false;
+    }
+    *ioTarget++ = inCh;
+    return true;
+}
+
+// Converts code point by code point until the source ends or a step stops; the pointers are left after the last
+// whole code point converted. kRoomFirst reports a full target before the next value is judged.
+template <class Source, class Target, bool kRoomFirst = false>
+CxConversionResult Convert(const Source** ioSourceStart, const Source* inSourceEnd, Target** ioTargetStart,
+                           Target* inTargetEnd, CxConversionFlags inFlags)
+{
+    CxConversionResult result = kCxConversionOK;
+    const Source* source = *ioSourceStart;
+    Target* target = *ioTargetStart;
+    while (source < inSourceEnd)
+    {
+        if (kRoomFirst && target >= inTargetEnd)
+        {
+            result = kCxTargetExhausted;
+            break;
+        }
+        const Source* next = source;
+        CxUint32 ch;
+        if (!Next(next, inSourceEnd, inFlags, ch, result) || !Put(ch, target, inTargetEnd, result))
+            break;
+        source = next;
+    }
+    *ioSourceStart = source;
+    *ioTargetStart = target;
+    return result;
+}
+
 } // namespace
 
 CxConversionResult ConvertUTF32toUTF16(const CxUint32** ioSourceStart, const CxUint32* inSourceEnd,
                                        CxUint16** ioTargetStart, CxUint16* inTargetEnd, CxConversionFlags inFlags)
 {
-    CxConversionResult result = kCxConversionOK;
-    const CxUint32* source = *ioSourceStart;
-    CxUint16* target = *ioTargetStart;
-    while (source < inSourceEnd)
-    {
-        if (target >= inTargetEnd)
-        {
-            result = kCxTargetExhausted;
-            break;
-        }
-        CxUint32 ch = *source;
-        if (IsSurrogate(ch) || ch > kMaxLegal)
-        {
-            if (inFlags == kCxStrictConversion)
-            {
-                result = kCxSourceIllegal;
-                break;
-            }
-            ch = kReplacement;
-        }
-        if (ch <= kMaxBmp)
-            *target++ = CxUint16(ch);
-        else
-        {
-            if (inTargetEnd - target < 2)
-            {
-                result = kCxTargetExhausted;
-                break;
-            }
-            ch -= 0x10000;
-            *target++ = CxUint16((ch >> 10) + 0xD800);
-            *target++ = CxUint16((ch & 0x3FF) + 0xDC00);
-        }
-        ++source;
-    }
-    *ioSourceStart = source;
-    *ioTargetStart = target;
-    return result;
+    // The reference checks for room before it judges a UTF-32 value here, and only here.
+    return Convert<CxUint32, CxUint16, true>(ioSourceStart, inSourceEnd, ioTargetStart, inTargetEnd, inFlags);
 }
 
 CxConversionResult ConvertUTF16toUTF32(const CxUint16** ioSourceStart, const CxUint16* inSourceEnd,
                                        CxUint32** ioTargetStart, CxUint32* inTargetEnd, CxConversionFlags inFlags)
 {
-    CxConversionResult result = kCxConversionOK;
-    const CxUint16* source = *ioSourceStart;
-    CxUint32* target = *ioTargetStart;
-    while (source < inSourceEnd)
-    {
-        const CxUint16* next = source;
-        CxUint32 ch;
-        if (!NextFromUtf16(next, inSourceEnd, inFlags, ch, result))
-            break;
-        if (target >= inTargetEnd)
-        {
-            result = kCxTargetExhausted;
-            break;
-        }
-        *target++ = ch;
-        source = next;
-    }
-    *ioSourceStart = source;
-    *ioTargetStart = target;
-    return result;
+    return Convert(ioSourceStart, inSourceEnd, ioTargetStart, inTargetEnd, inFlags);
 }
 
 CxConversionResult ConvertUTF16toUTF8(const CxUint16** ioSourceStart, const CxUint16* inSourceEnd,
                                       CxUint8** ioTargetStart, CxUint8* inTargetEnd, CxConversionFlags inFlags)
 {
-    CxConversionResult result = kCxConversionOK;
-    const CxUint16* source = *ioSourceStart;
-    CxUint8* target = *ioTargetStart;
-    while (source < inSourceEnd)
-    {
-        const CxUint16* next = source;
-        CxUint32 ch;
-        if (!NextFromUtf16(next, inSourceEnd, inFlags, ch, result))
-            break;
-        // A lenient unpaired surrogate is written as its own three bytes, as the reference does.
-        const int length = Utf8Length(ch);
-        if (inTargetEnd - target < length)
-        {
-            result = kCxTargetExhausted;
-            break;
-        }
-        target = EncodeUtf8(ch, length, target);
-        source = next;
-    }
-    *ioSourceStart = source;
-    *ioTargetStart = target;
-    return result;
+    return Convert(ioSourceStart, inSourceEnd, ioTargetStart, inTargetEnd, inFlags);
 }
 
 CxConversionResult ConvertUTF8toUTF16(const CxUint8** ioSourceStart, const CxUint8* inSourceEnd,
-                                      CxUint16** ioTargetStart, CxUint16* inTargetEnd, CxConversionFlags)
+                                      CxUint16** ioTargetStart, CxUint16* inTargetEnd, CxConversionFlags inFlags)
 {
-    // Legal UTF-8 holds neither surrogates nor values above U+10FFFF, so the flags change nothing here.
-    CxConversionResult result = kCxConversionOK;
-    const CxUint8* source = *ioSourceStart;
-    CxUint16* target = *ioTargetStart;
-    while (source < inSourceEnd)
-    {
-        const int length = TrailingBytes(*source) + 1;
-        if (length > inSourceEnd - source)
-        {
-            result = kCxSourceExhausted;
-            break;
-        }
-        if (!IsLegalUtf8(source, length))
-        {
-            result = kCxSourceIllegal;
-            break;
-        }
-        CxUint32 ch = DecodeUtf8(source, length);
-        if (target >= inTargetEnd)
-        {
-            result = kCxTargetExhausted;
-            break;
-        }
-        if (ch <= kMaxBmp)
-            *target++ = CxUint16(ch);
-        else
-        {
-            if (inTargetEnd - target < 2)
-            {
-                result = kCxTargetExhausted;
-                break;
-            }
-            ch -= 0x10000;
-            *target++ = CxUint16((ch >> 10) + 0xD800);
-            *target++ = CxUint16((ch & 0x3FF) + 0xDC00);
-        }
-        source += length;
-    }
-    *ioSourceStart = source;
-    *ioTargetStart = target;
-    return result;
+    return Convert(ioSourceStart, inSourceEnd, ioTargetStart, inTargetEnd, inFlags);
 }
 
 CxConversionResult ConvertUTF32toUTF8(const CxUint32** ioSourceStart, const CxUint32* inSourceEnd,
                                       CxUint8** ioTargetStart, CxUint8* inTargetEnd, CxConversionFlags inFlags)
 {
-    CxConversionResult result = kCxConversionOK;
-    const CxUint32* source = *ioSourceStart;
-    CxUint8* target = *ioTargetStart;
-    while (source < inSourceEnd)
-    {
-        CxUint32 ch = *source;
-        if (IsSurrogate(ch) || ch > kMaxLegal)
-        {
-            if (inFlags == kCxStrictConversion)
-            {
-                result = kCxSourceIllegal;
-                break;
-            }
-            ch = kReplacement;
-        }
-        const int length = Utf8Length(ch);
-        if (inTargetEnd - target < length)
-        {
-            result = kCxTargetExhausted;
-            break;
-        }
-        target = EncodeUtf8(ch, length, target);
-        ++source;
-    }
-    *ioSourceStart = source;
-    *ioTargetStart = target;
-    return result;
+    return Convert(ioSourceStart, inSourceEnd, ioTargetStart, inTargetEnd, inFlags);
 }
 
 CxConversionResult ConvertUTF8toUTF32(const CxUint8** ioSourceStart, const CxUint8* inSourceEnd,
-                                      CxUint32** ioTargetStart, CxUint32* inTargetEnd, CxConversionFlags)
+                                      CxUint32** ioTargetStart, CxUint32* inTargetEnd, CxConversionFlags inFlags)
 {
-    CxConversionResult result = kCxConversionOK;
-    const CxUint8* source = *ioSourceStart;
-    CxUint32* target = *ioTargetStart;
-    while (source < inSourceEnd)
-    {
-        const int length = TrailingBytes(*source) + 1;
-        if (length > inSourceEnd - source)
-        {
-            result = kCxSourceExhausted;
-            break;
-        }
-        if (!IsLegalUtf8(source, length))
-        {
-            result = kCxSourceIllegal;
-            break;
-        }
-        if (target >= inTargetEnd)
-        {
-            result = kCxTargetExhausted;
-            break;
-        }
-        *target++ = DecodeUtf8(source, length);
-        source += length;
-    }
-    *ioSourceStart = source;
-    *ioTargetStart = target;
-    return result;
+    return Convert(ioSourceStart, inSourceEnd, ioTargetStart, inTargetEnd, inFlags);
 }
 
 bool isLegalUTF8Sequence(const CxUint8* inSource, const CxUint8* inSourceEnd)
