@@ -2,6 +2,8 @@
 // and environment variables set for one scope.
 #pragma once
 
+#include "CxString.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,6 +16,11 @@
 
 namespace cx4
 {
+
+inline CxString U(const std::string& inUtf8)
+{
+    return CxString::FromUtf8(inUtf8);
+}
 
 inline void WriteFile(const std::string& inPath, const std::string& inText)
 {

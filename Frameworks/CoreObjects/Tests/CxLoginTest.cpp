@@ -13,15 +13,11 @@ using cx4::Exists;
 using cx4::ModeOf;
 using cx4::ReadFile;
 using cx4::ScopedEnv;
+using cx4::U;
 using cx4::WriteFile;
 
 namespace
 {
-
-CxString U(const std::string& inUtf8)
-{
-    return CxString::FromUtf8(inUtf8);
-}
 
 class CxLoginTest : public ::testing::Test
 {
