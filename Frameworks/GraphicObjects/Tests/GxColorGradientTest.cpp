@@ -1,13 +1,11 @@
 #include "CxDebug.h"
 #include "GxColorGradient.h"
+#include "GxXmlTestSupport.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
-#include "XmlParser.h"
-#include "XmlWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,21 +48,11 @@ std::vector<Key> Keys(const GxColorGradient& inGradient)
     return keys;
 }
 
-std::string Write(const GxColorGradient& inGradient)
-{
-    XmlBuilder builder;
-    inGradient.Externalize(builder);
-    std::ostringstream out;
-    XmlStdStreamWriter writer(out);
-    builder.Write(writer);
-    return out.str();
-}
+using gxtest::Externalized;
 
 GxColorGradient Read(const std::string& inDocument)
 {
-    XmlParser parser;
-    EXPECT_TRUE(parser.Parse(inDocument.data(), inDocument.size(), true)) << parser.ErrorMessage().AsUtf8();
-    return GxColorGradient(parser.Root()->FindElement("colorGradient"));
+    return gxtest::ReadFirst<GxColorGradient>(inDocument, "colorGradient");
 }
 
 } // namespace
@@ -243,11 +231,11 @@ TEST(GxColorGradientXmlTest, WritesSmoothedOnlyWhenOff)
     gradient.SetColorKey(100, GxColor(CxString("#12345680")));
     gradient.Keys().at(100).SetSmoothed(false);
     gradient.Keys().at(1).Select(); // editor state is not written
-    EXPECT_EQ(Write(gradient), "<colorGradient>\n"
-                               "\t<colorKey index=\"1\" color=\"#FF0000FF\"/>\n"
-                               "\t<colorKey index=\"100\" color=\"#12345680\" smoothed=\"false\"/>\n"
-                               "\t<colorKey index=\"254\" color=\"#0000FFFF\"/>\n"
-                               "</colorGradient>\n");
+    EXPECT_EQ(Externalized(gradient), "<colorGradient>\n"
+                                      "\t<colorKey index=\"1\" color=\"#FF0000FF\"/>\n"
+                                      "\t<colorKey index=\"100\" color=\"#12345680\" smoothed=\"false\"/>\n"
+                                      "\t<colorKey index=\"254\" color=\"#0000FFFF\"/>\n"
+                                      "</colorGradient>\n");
 }
 
 TEST(GxColorGradientXmlTest, ReadsKeys)
@@ -302,7 +290,7 @@ TEST(GxColorGradientXmlTest, RoundTripKeepsEveryKey)
     gradient.SetColorKey(300, GxColor(CxString("#FEDCBA98")));
     gradient.Keys().at(66).SetSmoothed(false);
     gradient.Keys().at(254).SetSmoothed(false);
-    const GxColorGradient back = Read(Write(gradient));
+    const GxColorGradient back = Read(Externalized(gradient));
     EXPECT_EQ(Keys(back), Keys(gradient));
     EXPECT_TRUE(back == gradient);
     EXPECT_EQ(back.GenerateColors(), gradient.GenerateColors());

@@ -1,13 +1,11 @@
 #include "CxDebug.h"
 #include "GxColor.h"
+#include "GxXmlTestSupport.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
-#include "XmlParser.h"
-#include "XmlWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,23 +20,11 @@ std::vector<std::string> Colors(const GxColorTable& inTable)
     return colors;
 }
 
-std::string Write(const GxColorTable& inTable)
-{
-    XmlBuilder builder;
-    inTable.Externalize(builder);
-    std::ostringstream out;
-    XmlStdStreamWriter writer(out);
-    builder.Write(writer);
-    return out.str();
-}
+using gxtest::Externalized;
 
-// The table read back from the first "colorTable" element of a document.
 GxColorTable Read(const std::string& inDocument)
 {
-    XmlParser parser;
-    EXPECT_TRUE(parser.Parse(inDocument.data(), inDocument.size(), true)) << parser.ErrorMessage().AsUtf8();
-    GxColorTable table(parser.Root()->FindElement("colorTable"));
-    return table;
+    return gxtest::ReadFirst<GxColorTable>(inDocument, "colorTable");
 }
 
 } // namespace
@@ -87,7 +73,7 @@ TEST(GxColorTableXmlTest, JoinsTheDirectTextChildren)
 
 TEST(GxColorTableXmlTest, WritesOneBlankAfterEachColour)
 {
-    EXPECT_EQ(Write(GxColorTable(kGxNidsReflectivityColors8)),
+    EXPECT_EQ(Externalized(GxColorTable(kGxNidsReflectivityColors8)),
               "<colorTable>\n\t#00000000 #33FFFFFF #0000CCFF #00CC00FF #FFFF33FF #FF0000FF #FF00CCFF #FFFFFFFF "
               "\n</colorTable>\n");
 
@@ -105,7 +91,7 @@ TEST(GxColorTableXmlTest, RoundTrips)
     for (CxSint32 id = 0; id < 12; ++id)
     {
         const GxColorTable table(static_cast<GxColorTableId>(id));
-        EXPECT_EQ(Read(Write(table)), table) << id;
+        EXPECT_EQ(Read(Externalized(table)), table) << id;
     }
 
     // Colours read from eight digits survive as they are; an empty table stays empty.
@@ -113,9 +99,9 @@ TEST(GxColorTableXmlTest, RoundTrips)
     odd.clear();
     odd.push_back(GxColor(CxString("#01FE7F80")));
     odd.push_back(GxColor(CxString("#00000000")));
-    EXPECT_EQ(Read(Write(odd)), odd);
+    EXPECT_EQ(Read(Externalized(odd)), odd);
 
     GxColorTable empty;
     empty.clear();
-    EXPECT_TRUE(Read(Write(empty)).empty());
+    EXPECT_TRUE(Read(Externalized(empty)).empty());
 }
