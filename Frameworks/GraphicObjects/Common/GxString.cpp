@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -22,6 +23,19 @@ CxSint16 Clamp16(CxSint32 inValue)
 {
     return static_cast<CxSint16>(std::clamp<CxSint32>(inValue, std::numeric_limits<CxSint16>::min(),
                                                       std::numeric_limits<CxSint16>::max()));
+}
+
+// Corners of a string's textured rectangle, numbered from the top left clockwise: 0 top left, 1 top right,
+// 2 bottom right, 3 bottom left. The bitmap's first row is the top one.
+void EmitCorners(std::initializer_list<int> inCorners, double inWidth, double inHeight, float inS, float inT)
+{
+    for (const int corner : inCorners)
+    {
+        const bool right = corner == 1 || corner == 2;
+        const bool bottom = corner >= 2;
+        glTexCoord2f(right ? inS : 0.0f, bottom ? inT : 0.0f);
+        glVertex2d(right ? inWidth : 0.0, bottom ? 0.0 : inHeight);
+    }
 }
 
 // The current model-view and projection matrices and viewport, read once for any number of strings.
@@ -250,14 +264,7 @@ void GxString::Draw(GxContext&, GxHAlign inH, GxVAlign inV)
     glTranslated(mPixelOffset.mX, mPixelOffset.mY, 0.0);
     BindAndEnable();
     glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2d(0.0, h);
-    glTexCoord2f(mTexS, 0.0f);
-    glVertex2d(w, h);
-    glTexCoord2f(mTexS, mTexT);
-    glVertex2d(w, 0.0);
-    glTexCoord2f(0.0f, mTexT);
-    glVertex2d(0.0, 0.0);
+    EmitCorners({0, 1, 2, 3}, w, h, mTexS, mTexT);
     glEnd();
     glPopAttrib();
     glPopMatrix();
@@ -275,18 +282,7 @@ void GxString::DrawGL()
     glTranslated(x, y, z);
     BindAndEnable();
     glBegin(GL_TRIANGLES);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2d(0.0, h);
-    glTexCoord2f(mTexS, 0.0f);
-    glVertex2d(w, h);
-    glTexCoord2f(mTexS, mTexT);
-    glVertex2d(w, 0.0);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2d(0.0, h);
-    glTexCoord2f(mTexS, mTexT);
-    glVertex2d(w, 0.0);
-    glTexCoord2f(0.0f, mTexT);
-    glVertex2d(0.0, 0.0);
+    EmitCorners({0, 1, 2, 0, 2, 3}, w, h, mTexS, mTexT);
     glEnd();
     glPopAttrib();
     glTranslated(-x, -y, -z);
