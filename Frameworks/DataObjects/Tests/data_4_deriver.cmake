@@ -1,0 +1,3 @@
+sky_add_tests(data_4_deriver_tests LABEL data_4
+    SOURCES DxDeriverTest.cpp
+    LIBS DataObjects)
