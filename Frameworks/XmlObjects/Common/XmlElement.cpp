@@ -136,8 +136,11 @@ XmlElement::XmlElement(CxString&& inName) : mName(std::move(inName))
 {
 }
 
-XmlElement::XmlElement(const XmlElement* inOther) : mName(inOther->mName)
+XmlElement::XmlElement(const XmlElement* inOther)
 {
+    if (inOther == nullptr)
+        return;
+    mName = inOther->mName;
     inOther->CopyAttributesTo(this);
     inOther->CopyItemsTo(this);
 }

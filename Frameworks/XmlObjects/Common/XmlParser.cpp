@@ -73,21 +73,23 @@ bool XmlParser::Parse(const void* inBytes, std::size_t inByteCount, bool inLastC
         return false;
     const char* bytes = static_cast<const char*>(inBytes);
     std::size_t count = bytes != nullptr ? inByteCount : 0;
-    // A big-endian mark is dropped; expat then finds UTF-16BE from the first characters.
+    const bool arrived = count > 0;
+    // A big-endian mark at the very start is dropped; expat then finds UTF-16BE from the first characters.
     if (!mStarted && count >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
         static_cast<unsigned char>(bytes[1]) == 0xFF)
     {
         bytes += 2;
         count -= 2;
     }
+    mStarted = mStarted || arrived;
     if (count == 0)
     {
-        // An empty document is no error; an empty last chunk still has to close a started one.
-        if (!(mStarted && inLastChunk))
+        // An empty document is no error; an empty last chunk still has to close one that expat has begun.
+        if (!(mFed && inLastChunk))
             return true;
         bytes = "";
     }
-    mStarted = true;
+    mFed = true;
 
     XML_Status status = XML_STATUS_OK;
     // Expat takes an int count.
@@ -133,6 +135,7 @@ void XmlParser::Reset()
     mErrorMessage = CxString();
     mErrorLine = 0;
     mStarted = false;
+    mFed = false;
     mTooDeep = false;
 }
 

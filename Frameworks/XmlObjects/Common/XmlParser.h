@@ -79,6 +79,7 @@ private:
     const XML_Char** mAttributes = nullptr;
     CxString mErrorMessage;
     CxSint32 mErrorLine = 0;
-    bool mStarted = false;
+    bool mStarted = false; // bytes have arrived
+    bool mFed = false;     // expat has seen some
     bool mTooDeep = false;
 };

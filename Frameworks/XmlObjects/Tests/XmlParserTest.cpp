@@ -247,6 +247,24 @@ TEST(XmlParserTest, EmptyLastChunkStillEndsTheDocument)
     EXPECT_EQ(closed.Root()->CountItems(), 1u);
 }
 
+TEST(XmlParserTest, OnlyTheFirstMarkIsDropped)
+{
+    // A mark in a chunk of its own is the document's start all the same.
+    const std::string utf16 = Iconv("<a>x</a>", "UTF-16BE");
+    XmlParser marked;
+    ASSERT_TRUE(marked.Parse("\xFE\xFF", 2, false));
+    EXPECT_TRUE(marked.Parse(utf16.data(), utf16.size(), true));
+    EXPECT_EQ(Utf8(marked.Root()->GetContentFromChild("a", "", "")), "x");
+
+    // A second mark goes to expat, whole or in chunks: a mark alone is no document.
+    XmlParser whole;
+    EXPECT_FALSE(whole.Parse("\xFE\xFF\xFE\xFF", 4, true));
+    XmlParser chunked;
+    EXPECT_TRUE(chunked.Parse("\xFE\xFF", 2, false));
+    EXPECT_FALSE(chunked.Parse("\xFE\xFF", 2, true));
+    EXPECT_EQ(Utf8(chunked.ErrorMessage()), Utf8(whole.ErrorMessage()));
+}
+
 TEST(XmlParserTest, FailureKeepsThePartialTreeUntilReset)
 {
     XmlParser parser;
