@@ -60,39 +60,40 @@ void CxDataSource::SetLength(CxUint32 inLength)
 // ---------------------------------------------------------------------------------------------------------------
 // CxBinaryStream
 
-CxBinaryStream::CxBinaryStream(CxData& ioData) : mSource(new CxDataSource(ioData))
-{
-    mData = static_cast<CxDataSource*>(mSource);
-}
-
 CxBinaryStream::CxBinaryStream(CxStreamSource* inSource) : mSource(inSource), mData(nullptr)
 {
     mData = dynamic_cast<CxDataSource*>(mSource);
+    Reload();
 }
 
-CxBinaryStream::~CxBinaryStream()
+CxUint32 CxBinaryStream::Write(const void* inPtr, CxUint32 inCount)
 {
-    delete mSource;
+    Flush();
+    const CxUint32 count = mSource->Write(inPtr, inCount);
+    Reload();
+    return count;
 }
 
 CxUint32 CxBinaryStream::SetPosition(CxUint32 inPosition)
 {
+    Flush();
     mSource->SetPosition(inPosition);
-    return mSource->Position();
+    Reload();
+    return Position();
 }
 
 CxUint32 CxBinaryStream::OffsetPosition(CxSint32 inDelta)
 {
-    const CxSint64 target = CxSint64(mSource->Position()) + inDelta;
-    const CxSint64 length = mSource->Length();
-    mSource->SetPosition(CxUint32(std::clamp<CxSint64>(target, 0, length)));
-    return mSource->Position();
+    const CxSint64 target = CxSint64(Position()) + inDelta;
+    return SetPosition(CxUint32(std::clamp<CxSint64>(target, 0, Length())));
 }
 
 CxUint32 CxBinaryStream::SetLength(CxUint32 inLength)
 {
+    Flush();
     mSource->SetLength(inLength);
-    return mSource->Length();
+    Reload();
+    return Length();
 }
 
 CxBinaryStream& CxBinaryStream::operator>>(bool& outValue)

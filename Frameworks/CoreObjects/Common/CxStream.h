@@ -110,16 +110,6 @@ public:
 private:
     friend class CxBinaryStream;
 
-    // Exactly N bytes, or nothing at all.
-    template <CxUint32 N> bool ReadExactly(void* outPtr)
-    {
-        if (mLength - mPosition < N)
-            return false;
-        std::memcpy(outPtr, mBytes + mPosition, N);
-        mPosition += N;
-        return true;
-    }
-
     void Refresh();
 
     CxData mData;
@@ -133,13 +123,18 @@ class CxFile;
 class CxBinaryStream
 {
 public:
-    // A stream on a new data source of the buffer.
-    explicit CxBinaryStream(CxData& ioData);
+    // A stream on a new data source of the buffer. Inline with the destructor: a stream that never leaves its
+    // function keeps its cursor in registers through the caller's loops.
+    explicit CxBinaryStream(CxData& ioData) : mSource(new CxDataSource(ioData))
+    {
+        mData = static_cast<CxDataSource*>(mSource);
+        Reload();
+    }
     // Takes ownership of the source.
     explicit CxBinaryStream(CxStreamSource* inSource);
     // A stream on a new file source of the file, opened for reading; failing to open throws the file's error.
     explicit CxBinaryStream(CxFile& ioFile);
-    ~CxBinaryStream();
+    ~CxBinaryStream() { delete mSource; }
     CxBinaryStream(const CxBinaryStream&) = delete;
     CxBinaryStream& operator=(const CxBinaryStream&) = delete;
 
@@ -148,8 +143,8 @@ public:
     void SetEncoding(CxEncoding inEncoding) { mEncoding = inEncoding; }
     CxEncoding Encoding() const { return mEncoding; }
 
-    CxUint32 Position() const { return mSource->Position(); }
-    CxUint32 Length() const { return mSource->Length(); }
+    CxUint32 Position() const { return mData != nullptr ? At() : mSource->Position(); }
+    CxUint32 Length() const { return mData != nullptr ? CxUint32(mLength) : mSource->Length(); }
     bool End() const { return Position() == Length(); }
     // Each returns the resulting position or length.
     CxUint32 SetPosition(CxUint32 inPosition);
@@ -157,12 +152,28 @@ public:
     CxUint32 OffsetPosition(CxSint32 inDelta);
     CxUint32 SetLength(CxUint32 inLength);
 
-    CxUint32 Peek(void* outPtr, CxUint32 inCount) { return mSource->Peek(outPtr, inCount); }
+    CxUint32 Peek(void* outPtr, CxUint32 inCount)
+    {
+        if (mData == nullptr)
+            return mSource->Peek(outPtr, inCount);
+        CxAssertText(outPtr != nullptr, "inPtr != nil");
+        if (outPtr == nullptr)
+            return 0;
+        const CxUint32 at = At();
+        const CxUint32 count = std::min(inCount, CxUint32(mLength) - at);
+        if (count > 0)
+            std::memcpy(outPtr, mBytes + at, count);
+        return count;
+    }
     CxUint32 Read(void* outPtr, CxUint32 inCount)
     {
-        return mData != nullptr ? mData->Read(outPtr, inCount) : mSource->Read(outPtr, inCount);
+        if (mData == nullptr)
+            return mSource->Read(outPtr, inCount);
+        const CxUint32 count = Peek(outPtr, inCount);
+        mCursor = At() + count;
+        return count;
     }
-    CxUint32 Write(const void* inPtr, CxUint32 inCount) { return mSource->Write(inPtr, inCount); }
+    CxUint32 Write(const void* inPtr, CxUint32 inCount);
 
     // Numbers are converted between the stream's byte order and the processor's. A read that meets the end takes
     // the bytes that remain as the value's leading bytes in stream order; the rest of the variable keeps its value.
@@ -240,28 +251,55 @@ private:
         return mEndianness == kCxProcessorEndianness ? inValue : Reversed(inValue);
     }
 
+    // Only a data source has a cursor (the others keep an empty one), so the first test alone serves the hot path.
+    // The cursor moves on by the value's size whatever happens, which makes it a plain induction variable of the
+    // caller's loop (the loop's own counter folds into it).
     template <typename T> CxBinaryStream& ReadNumber(T& ioValue)
     {
-        T value;
-        if (mData != nullptr && mData->ReadExactly<sizeof(T)>(&value)) [[likely]]
+        const CxSint64 at = mCursor;
+        mCursor = at + CxSint64(sizeof(T));
+        if (at <= mLength - CxSint64(sizeof(T))) [[likely]]
+        {
+            T value;
+            std::memcpy(&value, mBytes + at, sizeof(T));
             ioValue = Twisted(value);
+        }
+        else if (mData != nullptr)
+            ioValue = ReadTail(ioValue, at);
         else
-            ioValue = ReadNumberSlowly(ioValue);
+            ioValue = ReadNumberSlowly(mSource, mEndianness, ioValue);
         return *this;
     }
 
-    // Other sources, and the end of the data. Out of line and cold, so that the callers' loops keep their values
-    // in registers.
-    template <typename T> [[gnu::cold, gnu::noinline]] T ReadNumberSlowly(T inOld)
+    // A data source's last few bytes. Inline and free of calls, so that nothing in a reading loop can reach the
+    // cursor.
+    template <typename T> T ReadTail(T inOld, CxSint64 inAt) const
     {
-        unsigned char bytes[sizeof(T)];
-        const CxUint32 count = Read(bytes, sizeof(T));
-        if (count == 0)
-            return inOld;
         // Lay the old value out in stream order, overwrite its leading bytes, and turn it back.
         T value = Twisted(inOld);
-        std::memcpy(&value, bytes, count);
+        unsigned char bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+        for (CxSint64 at = inAt; at < mLength; ++at)
+            bytes[at - inAt] = mBytes[at];
+        std::memcpy(&value, bytes, sizeof(T));
         return Twisted(value);
+    }
+
+    // Other sources. Out of line, cold, and given no pointer to the stream: a stream that has not escaped keeps
+    // its cursor in registers across the call.
+    template <typename T>
+    [[gnu::cold, gnu::noinline]] static T ReadNumberSlowly(CxStreamSource* ioSource, CxEndianness inEndianness,
+                                                           T inOld)
+    {
+        const auto twisted = [inEndianness](T inValue)
+        { return inEndianness == kCxProcessorEndianness ? inValue : Reversed(inValue); };
+        unsigned char bytes[sizeof(T)];
+        const CxUint32 count = ioSource->Read(bytes, sizeof(T));
+        if (count == 0)
+            return inOld;
+        T value = twisted(inOld);
+        std::memcpy(&value, bytes, count);
+        return twisted(value);
     }
 
     template <typename T> CxBinaryStream& WriteNumber(T inValue)
@@ -271,8 +309,28 @@ private:
         return *this;
     }
 
+    // The data source's cursor lives here while the stream does: handed back before anything else uses the source,
+    // taken again after. Reads past the end carry it beyond the length; it counts as the length there.
+    CxUint32 At() const { return CxUint32(std::min(mCursor, mLength)); }
+    void Flush()
+    {
+        if (mData != nullptr)
+            mData->mPosition = At();
+    }
+    void Reload()
+    {
+        if (mData == nullptr)
+            return;
+        mBytes = mData->mBytes;
+        mCursor = mData->mPosition;
+        mLength = mData->mLength;
+    }
+
     CxStreamSource* mSource;
     CxDataSource* mData; // mSource when it is a data source: its reads inline
+    const unsigned char* mBytes = nullptr;
+    CxSint64 mCursor = 0;
+    CxSint64 mLength = 0;
     CxEndianness mEndianness = kCxBigEndian;
     CxEncoding mEncoding = kCxEncodingAscii;
 };

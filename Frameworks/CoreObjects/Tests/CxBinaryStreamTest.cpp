@@ -231,6 +231,33 @@ TEST(CxBinaryStreamTest, AShortReadKeepsTheRestOfTheVariable)
     }
 }
 
+TEST(CxBinaryStreamTest, ReadsPastTheEndLeaveThePositionAtTheEnd)
+{
+    CxData data = FromBytes({1, 2, 3});
+    CxData share = data;
+    {
+        auto* source = new CxDataSource(data);
+        source->SetPosition(1);
+        CxBinaryStream stream(source); // takes the source where it stands
+        EXPECT_EQ(stream.Position(), 1u);
+        CxUint16 half = 0x1111;
+        CxUint32 word = 0x22222222;
+        stream >> half >> word >> word >> half;
+        EXPECT_EQ(half, 0x0203u);
+        EXPECT_EQ(word, 0x22222222u);
+        EXPECT_EQ(stream.Position(), 3u);
+        EXPECT_TRUE(stream.End());
+        // Moves and writes count from the end, however far the reads went.
+        EXPECT_EQ(stream.OffsetPosition(-1), 2u);
+        stream << CxUint16(0xAABB);
+        EXPECT_EQ(stream.Position(), 4u);
+        stream >> word;
+        stream << static_cast<unsigned char>(0xCC);
+        EXPECT_EQ(stream.Length(), 5u);
+    }
+    EXPECT_EQ(Bytes(share), std::vector<unsigned char>({1, 2, 0xAA, 0xBB, 0xCC}));
+}
+
 TEST(CxBinaryStreamTest, AnyNonZeroByteReadsAsTrue)
 {
     CxData source = FromBytes({0x02, 0x00, 0xFF});
