@@ -644,21 +644,21 @@ void GxLambertConformalProjection::Setup()
     mRnCosLat1 = mRn * mCosLat1;
     mInvRnCosLat1 = 1.0 / mRnCosLat1;
     mLogRhoScale = std::log(mRnCosLat1) - mN * std::log(mT1);
+    mRho = GxFixedPower(mN, mLogRhoScale);
 }
 
 GxPoint GxLambertConformalProjection::Project(const GxPosition& inPosition) const
 {
-    // t = tan(pi/4 - s lat/2) = cos lat / (1 + s sin lat), and rho = Rn cos(lat1) (t / t1)^n, taken through
-    // logarithms: a pow and a tan cost twice as much.
+    // t = tan(pi/4 - s lat/2) = cos lat / (1 + s sin lat) (a tan costs twice as much), and rho = Rn cos(lat1)
+    // (t / t1)^n = e^(n ln t + scale), from tables. The latitude's and the cone angle's sines and cosines come in
+    // one go.
     const double lat = inPosition.mLatitude;
-    double sinLat, cosLat;
-    GxSinCos(lat, sinLat, cosLat);
+    double sinLat, cosLat, sinTheta, cosTheta;
+    GxSinCos2(lat, mN * WrapLongitude(inPosition.mLongitude - mStdLon), sinLat, cosLat, sinTheta, cosTheta);
     double t = cosLat / (1.0 + mS * sinLat);
     if (std::abs(lat) >= kHalfPi)
         t = mS * lat > 0.0 ? 0.0 : std::numeric_limits<double>::infinity();
-    const double rho = std::exp(mN * std::log(t) + mLogRhoScale);
-    double sinTheta, cosTheta;
-    GxSinCos(mN * WrapLongitude(inPosition.mLongitude - mStdLon), sinTheta, cosTheta);
+    const double rho = mRho(t);
     return GxPoint(rho * sinTheta, -mS * rho * cosTheta);
 }
 

@@ -5,6 +5,7 @@
 
 #include "CxString.h"
 #include "GxCoordinates.h"
+#include "GxMath.h"
 
 #include <memory>
 
@@ -248,6 +249,7 @@ private:
     double mRnCosLat1;
     double mInvRnCosLat1;
     double mLogRhoScale;  // ln(Rn cos lat1) - n ln t1
+    GxFixedPower mRho;    // rho from t
 };
 
 // Albers equal-area conic on a sphere of 6371 km.

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -65,6 +67,60 @@ TEST(GxSinCos, AgreesWithTheCLibrary)
         GxSinCos(odd, s, c);
         EXPECT_TRUE(std::isnan(s) && std::isnan(c)) << odd;
     }
+}
+
+TEST(GxSinCos2, EachLaneIsTheScalarsBitForBit)
+{
+    std::vector<double> angles = {0.0, -0.0, kGxPi / 2.0, -kGxPi, 1e-300, 9999.0, -1e4, std::nan(""), HUGE_VAL};
+    for (int i = -1000; i <= 1000; ++i)
+        angles.push_back(i * 0.0125663 + 1e-7 * i);
+    const auto bitsOf = [](double inValue) { return std::bit_cast<std::uint64_t>(inValue); };
+    for (size_t i = 0; i < angles.size(); ++i)
+    {
+        const double a = angles[i];
+        const double b = angles[angles.size() - 1 - i];
+        double sinA, cosA, sinB, cosB, s, c;
+        GxSinCos2(a, b, sinA, cosA, sinB, cosB);
+        GxSinCos(a, s, c);
+        EXPECT_EQ(bitsOf(sinA), bitsOf(s)) << a;
+        EXPECT_EQ(bitsOf(cosA), bitsOf(c)) << a;
+        GxSinCos(b, s, c);
+        EXPECT_EQ(bitsOf(sinB), bitsOf(s)) << b;
+        EXPECT_EQ(bitsOf(cosB), bitsOf(c)) << b;
+    }
+}
+
+TEST(GxFixedPower, AgreesWithExpAndLog)
+{
+    const double edge = std::ldexp(1.0, 32);
+    std::vector<double> xs = {edge, std::nextafter(edge, 0.0), 1.0 / edge, std::nextafter(1.0 / edge, 0.0), 1.0,
+                              std::nextafter(1.0, 2.0), std::nextafter(1.0, 0.0), 1e-300, 1e300, 5e-324};
+    for (int i = -1200; i <= 1200; ++i)
+        xs.push_back(std::exp(i * 0.0213 + 1e-5 * i));
+    for (const double power : {0.6304, 1.0, 0.5, -0.6304, 1e-3})
+    {
+        for (const double logFactor : {0.0, 9.6})
+        {
+            const GxFixedPower raise(power, logFactor);
+            for (const double x : xs)
+            {
+                if (x >= 1.0 / edge && x < edge)
+                {
+                    const long double expected = std::exp(
+                        static_cast<long double>(power) * std::log(static_cast<long double>(x)) + logFactor);
+                    EXPECT_NEAR(raise(x) / static_cast<double>(expected), 1.0, 1e-15) << power << " " << x;
+                }
+                else
+                    EXPECT_EQ(raise(x), std::exp(power * std::log(x) + logFactor)) << power << " " << x;
+            }
+            // What the formula gives.
+            EXPECT_EQ(raise(0.0), power > 0.0 ? 0.0 : HUGE_VAL);
+            EXPECT_EQ(raise(HUGE_VAL), power > 0.0 ? HUGE_VAL : 0.0);
+            EXPECT_TRUE(std::isnan(raise(-1.0)));
+            EXPECT_TRUE(std::isnan(raise(std::nan(""))));
+        }
+    }
+    EXPECT_TRUE(std::isnan(GxFixedPower()(2.0)));
 }
 
 // ------------------------------------------------------------------------------------------------------------
