@@ -12,15 +12,10 @@ using namespace pf;
 
 constexpr FourCharCode kTest = FourCC("TEST");
 
-TEST(PfEvent, FourCharCodesAreBigEndianPacked)
-{
-    EXPECT_EQ(FourCC("CORE"), 0x434F5245u);
-    EXPECT_EQ(FourCC("magn"), 0x6D61676Eu);
-    EXPECT_EQ(FourCC("\xff\x01\x02\x03"), 0xFF010203u);
-}
-
 TEST(PfEvent, ParamsByNameAndType)
 {
+    EXPECT_EQ(FourCC("CORE"), 0x434F5245u); // big-endian packed
+    EXPECT_EQ(FourCC("\xff\x01\x02\x03"), 0xFF010203u);
     Event event(FourCC("CORE"), 1, 2.5);
     EXPECT_EQ(event.Class(), FourCC("CORE"));
     EXPECT_EQ(event.Kind(), 1u);
@@ -183,38 +178,28 @@ TEST(PfEventTarget, RemovalDuringDispatchIsSafe)
     EXPECT_EQ(target.CountHandlers(), 0u);
 }
 
-TEST(PfEventTarget, TargetDestroyedInsideItsOwnDispatchEndsTheWalk)
-{
-    EventTarget parent;
-    auto* target = new EventTarget(&parent);
-    Recorder rec;
-    parent.InstallHandler({{kTest, 1}}, rec.Answer("parent", 1));
-    target->InstallHandler({{kTest, 1}}, rec.Answer("after close", 2));
-    target->InstallHandler({{kTest, 1}}, [&](HandlerCallRef, Event&) {
-        rec.calls.push_back("close");
-        delete target; // a window closing itself
-        return kEventNotHandled;
-    });
-
-    Event event(kTest, 1);
-    EXPECT_EQ(target->Send(event), kEventNotHandled);
-    EXPECT_EQ(rec.calls, (std::vector<std::string>{"close"}));
-}
-
-TEST(PfEventTarget, ParentDestroyedIsNoLongerAsked)
+TEST(PfEventTarget, DestroyedTargetsAreNoLongerAsked)
 {
     Recorder rec;
     EventTarget child;
     {
         EventTarget parent;
+        auto* target = new EventTarget(&parent);
         parent.InstallHandler({{kTest, 1}}, rec.Answer("parent", 1));
-        child.SetParent(&parent);
+        target->InstallHandler({{kTest, 1}}, rec.Answer("after close", 2));
+        target->InstallHandler({{kTest, 1}}, [&](HandlerCallRef, Event&) {
+            rec.calls.push_back("close");
+            delete target; // a window closing itself ends the walk
+            return kEventNotHandled;
+        });
         Event event(kTest, 1);
+        EXPECT_EQ(target->Send(event), kEventNotHandled);
+        child.SetParent(&parent);
         EXPECT_EQ(child.Send(event), 1);
     }
     Event event(kTest, 1);
     EXPECT_EQ(child.Send(event), kEventNotHandled);
-    EXPECT_EQ(rec.calls, (std::vector<std::string>{"parent"}));
+    EXPECT_EQ(rec.calls, (std::vector<std::string>{"close", "parent"}));
 }
 
 } // namespace

@@ -22,18 +22,27 @@ namespace
 
 // Sends raw request text and reads until the server closes the connection, so that what went over the wire,
 // header case and short bodies included, is seen as it is.
-std::string RawExchange(int inPort, const std::string& inRequest)
+// A socket connected to the loopback port, or -1 with errno set.
+int Connect(int inPort)
 {
     const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(inPort));
-    if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-    {
-        ::close(sock);
+    if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return sock;
+    const int error = errno;
+    ::close(sock);
+    errno = error;
+    return -1;
+}
+
+std::string RawExchange(int inPort, const std::string& inRequest)
+{
+    const int sock = Connect(inPort);
+    if (sock < 0)
         return "connect failed";
-    }
     ::send(sock, inRequest.data(), inRequest.size(), MSG_NOSIGNAL);
     std::string reply;
     char buffer[4096];
@@ -83,40 +92,38 @@ TEST(HttpDate, FormatsAndParsesTheFixedEnglishForm)
         EXPECT_EQ(ParseHttpDate(bad), -1) << bad;
 }
 
-TEST(LoopbackServer, ServesADocumentWithItsStatusTypeAndTemplatedBody)
+TEST(LoopbackServer, ServesRoutesByPathAndQueryAndTakesChangesAtTheNextRequest)
 {
     LoopbackServer server;
-    server.AddDocument("/doc.xml", 203, "text/xml", "<a port=\"@PORT@\" href=\"@BASE@/x\"/>");
+    auto route = server.AddDocument("/doc.xml", 203, "text/xml", "<a port=\"@PORT@\" href=\"@BASE@/x\"/>");
     EXPECT_EQ(server.Url("/doc.xml"), "http://127.0.0.1:" + std::to_string(server.Port()) + "/doc.xml");
-
     httplib::Client client("127.0.0.1", server.Port());
-    const auto reply = client.Get("/doc.xml");
+    auto reply = client.Get("/doc.xml");
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 203);
     EXPECT_EQ(reply->get_header_value("Content-Type"), "text/xml");
     EXPECT_EQ(reply->body, "<a port=\"" + std::to_string(server.Port()) + "\" href=\"" + server.Base() + "/x\"/>");
-    EXPECT_EQ(server.Hits("/doc.xml"), 1);
+    EXPECT_EQ(client.Get("/nothing")->status, 404);
 
-    const auto missing = client.Get("/nothing");
-    ASSERT_TRUE(missing);
-    EXPECT_EQ(missing->status, 404);
-}
-
-TEST(LoopbackServer, RouteChangesTakeEffectAtTheNextRequest)
-{
-    LoopbackServer server;
-    auto route = server.AddDocument("/a", 200, "text/plain", "first");
-    httplib::Client client("127.0.0.1", server.Port());
-    EXPECT_EQ(client.Get("/a")->body, "first");
     route.Body("second @PORT@").Status(410);
-    const auto reply = client.Get("/a");
+    reply = client.Get("/doc.xml");
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 410);
     EXPECT_EQ(reply->body, "second " + std::to_string(server.Port()));
-    EXPECT_EQ(server.Hits("/a"), 2);
+    EXPECT_EQ(server.Hits("/doc.xml"), 2);
+    server.AddDocument("/doc.xml", 200, "text/plain", "replaced");
+    EXPECT_EQ(client.Get("/doc.xml")->body, "replaced");
 
-    server.AddDocument("/a", 200, "text/plain", "replaced");
-    EXPECT_EQ(client.Get("/a")->body, "replaced");
+    // A route with a query answers only that query; one without answers any.
+    server.AddDocument("/q?x=1", 200, "text/plain", "one");
+    server.AddDocument("/q", 200, "text/plain", "any");
+    EXPECT_EQ(client.Get("/q?x=1")->body, "one");
+    EXPECT_EQ(client.Get("/q?x=2")->body, "any");
+    EXPECT_EQ(client.Get("/q")->body, "any");
+    EXPECT_EQ(server.Hits("/q?x=1"), 1);
+    EXPECT_EQ(server.Hits("/q"), 2);
+    server.AddDocument("/only?y=1", 200, "text/plain", "y");
+    EXPECT_EQ(client.Get("/only")->status, 404);
 }
 
 TEST(LoopbackServer, SendsLastModifiedInExactCaseOrLeavesItOut)
@@ -140,36 +147,38 @@ TEST(LoopbackServer, AnswersIfModifiedSinceInWholeSeconds)
 {
     LoopbackServer server;
     server.AddDocument("/a", 200, "text/plain", "body").LastModified(kTime);
-    struct Case
+    const struct
     {
-        std::time_t since;
+        std::string since;
         int status;
         const char* body;
-    } cases[] = {{kTime - 1, 200, "body"}, {kTime, 304, ""}, {kTime + 1, 304, ""}};
+    } cases[] = {{HttpDate(kTime - 1), 200, "body"}, {HttpDate(kTime), 304, ""}, {HttpDate(kTime + 1), 304, ""},
+                 {"soon", 200, "body"}}; // an unreadable date is no condition
     httplib::Client client("127.0.0.1", server.Port());
     for (const auto& c : cases)
     {
-        const auto reply = client.Get("/a", {{"If-Modified-Since", HttpDate(c.since)}});
+        const auto reply = client.Get("/a", {{"If-Modified-Since", c.since}});
         ASSERT_TRUE(reply);
-        EXPECT_EQ(reply->status, c.status) << HttpDate(c.since);
+        EXPECT_EQ(reply->status, c.status) << c.since;
         EXPECT_EQ(reply->body, c.body);
     }
-    // An unreadable date is no condition.
-    const auto reply = client.Get("/a", {{"If-Modified-Since", "soon"}});
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->status, 200);
 }
 
-TEST(LoopbackServer, HeadSendsTheLengthWithoutTheBody)
+TEST(LoopbackServer, HeadAndCutBodiesAnnounceTheFullLength)
 {
     LoopbackServer server;
     server.AddDocument("/a", 200, "text/plain", "0123456789");
-    const std::string reply =
+    const std::string head =
         RawExchange(server.Port(), "HEAD /a HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
-    EXPECT_NE(reply.find("Content-Length: 10\r\n"), std::string::npos) << reply;
-    EXPECT_EQ(BodyOf(reply), "");
+    EXPECT_NE(head.find("Content-Length: 10\r\n"), std::string::npos) << head;
+    EXPECT_EQ(BodyOf(head), "");
     ASSERT_EQ(server.RequestCount(), 1u);
     EXPECT_EQ(server.Requests()[0].method, "HEAD");
+
+    server.AddDocument("/cut", 200, "application/octet-stream", std::string(1000, 'c')).CutAfter(100);
+    const std::string cut = Get(server.Port(), "/cut");
+    EXPECT_NE(cut.find("Content-Length: 1000\r\n"), std::string::npos) << cut.substr(0, 200);
+    EXPECT_EQ(BodyOf(cut), std::string(100, 'c'));
 }
 
 TEST(LoopbackServer, BasicAuthenticationRefusesMissingAndWrongCredentials)
@@ -242,12 +251,24 @@ TEST(LoopbackServer, RoutesMatchPathAndQuery)
     EXPECT_EQ(client.Get("/only")->status, 404);
 }
 
-TEST(LoopbackServer, LogsMethodPathQueryHeadersAndBody)
+TEST(LoopbackServer, HandlersAnswerAndTheLogKeepsEveryPartOfTheRequest)
 {
     LoopbackServer server;
-    server.AddDocument("/post", 200, "text/plain", "ok");
+    server.AddHandler("/post", [](const HttpRequest& inRequest, HttpReply& outReply) {
+        outReply.status = 201;
+        outReply.contentType = "application/x-echo";
+        outReply.body = inRequest.method + " " + inRequest.query;
+        outReply.headers.push_back({"X-Seen", inRequest.Header("X-Probe")});
+    });
     httplib::Client client("127.0.0.1", server.Port());
-    ASSERT_TRUE(client.Post("/post?k=v%20w", {{"X-Probe", "1"}}, std::string("a\0b", 3), "application/octet-stream"));
+    const auto reply =
+        client.Post("/post?k=v%20w", {{"X-Probe", "1"}}, std::string("a\0b", 3), "application/octet-stream");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 201);
+    EXPECT_EQ(reply->body, "POST k=v%20w");
+    EXPECT_EQ(reply->get_header_value("X-Seen"), "1");
+    EXPECT_EQ(reply->get_header_value("Content-Type"), "application/x-echo");
+    EXPECT_FALSE(reply->has_header("Last-Modified"));
 
     const auto log = server.Requests();
     ASSERT_EQ(log.size(), 1u);
@@ -258,7 +279,6 @@ TEST(LoopbackServer, LogsMethodPathQueryHeadersAndBody)
     EXPECT_EQ(log[0].Header("x-probe"), "1");
     EXPECT_EQ(log[0].Header("Content-Type"), "application/octet-stream");
     EXPECT_FALSE(log[0].HasHeader("Authorization"));
-
     server.ClearLog();
     EXPECT_EQ(server.RequestCount(), 0u);
     EXPECT_EQ(server.Hits("/post"), 0);
@@ -278,25 +298,6 @@ TEST(LoopbackServer, AProxyRequestKeepsItsAbsoluteUrl)
     EXPECT_EQ(log[0].path, "http://example.invalid:81/data");
     EXPECT_EQ(log[0].query, "t=1");
     EXPECT_EQ(log[0].Header("Proxy-Authorization"), "Basic eDp5");
-}
-
-TEST(LoopbackServer, HandlersAnswerAsTheyLike)
-{
-    LoopbackServer server;
-    server.AddHandler("/echo", [](const HttpRequest& inRequest, HttpReply& outReply) {
-        outReply.status = 201;
-        outReply.contentType = "application/x-echo";
-        outReply.body = inRequest.method + " " + inRequest.query + " " + inRequest.body;
-        outReply.headers.push_back({"X-Seen", inRequest.Header("X-Probe")});
-    });
-    httplib::Client client("127.0.0.1", server.Port());
-    const auto reply = client.Post("/echo?z=9", {{"X-Probe", "p"}}, "payload", "text/plain");
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->status, 201);
-    EXPECT_EQ(reply->body, "POST z=9 payload");
-    EXPECT_EQ(reply->get_header_value("X-Seen"), "p");
-    EXPECT_EQ(reply->get_header_value("Content-Type"), "application/x-echo");
-    EXPECT_FALSE(reply->has_header("Last-Modified"));
 }
 
 TEST(LoopbackServer, GzipSendsACompressedBody)
@@ -321,34 +322,21 @@ TEST(LoopbackServer, GzipSendsACompressedBody)
     EXPECT_EQ(plain, text);
 }
 
-TEST(LoopbackServer, ACutBodyAnnouncesMoreThanItSends)
-{
-    LoopbackServer server;
-    server.AddDocument("/cut", 200, "application/octet-stream", std::string(1000, 'c')).CutAfter(100);
-    const std::string reply = Get(server.Port(), "/cut");
-    EXPECT_NE(reply.find("Content-Length: 1000\r\n"), std::string::npos) << reply.substr(0, 200);
-    EXPECT_EQ(BodyOf(reply), std::string(100, 'c'));
-}
-
-TEST(LoopbackServer, DelaysHoldTheReplyBack)
-{
-    LoopbackServer server;
-    server.AddDocument("/slow", 200, "text/plain", "late").Delay(300);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(BodyOf(Get(server.Port(), "/slow")), "late");
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-}
-
-TEST(LoopbackServer, StoppingEndsADelayAtOnce)
+TEST(LoopbackServer, DelaysHoldTheReplyBackUntilTheServerStops)
 {
     auto server = std::make_unique<LoopbackServer>();
-    server->AddDocument("/slow", 200, "text/plain", "late").Delay(60000); // held to 2 s
+    server->AddDocument("/slow", 200, "text/plain", "late").Delay(300);
     const int port = server->Port();
-    auto pending = std::async(std::launch::async, [port] { return Get(port, "/slow"); });
-    ASSERT_TRUE(SpinUntil([&] { return server->Hits("/slow") == 1; }));
     const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(BodyOf(Get(port, "/slow")), "late");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+
+    server->AddDocument("/slower", 200, "text/plain", "late").Delay(60000); // held to 2 s
+    auto pending = std::async(std::launch::async, [port] { return Get(port, "/slower"); });
+    ASSERT_TRUE(SpinUntil([&] { return server->Hits("/slower") == 1; }));
+    const auto stop = std::chrono::steady_clock::now();
     server.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::milliseconds(1500));
     pending.get();
 }
 
@@ -357,15 +345,9 @@ TEST(LoopbackServer, AClosedPortRefusesConnections)
     ClosedPort closed;
     ASSERT_GT(closed.Port(), 0);
     EXPECT_EQ(closed.Url("/x"), "http://127.0.0.1:" + std::to_string(closed.Port()) + "/x");
-    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(closed.Port()));
-    const int result = ::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    const int sock = Connect(closed.Port());
     const int error = errno;
-    ::close(sock);
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(sock, -1);
     EXPECT_EQ(error, ECONNREFUSED);
 }
 

@@ -52,7 +52,7 @@ TEST(TestSupport, RequiredOnlyForExactlyOne)
     }
 }
 
-TEST(TestSupport, FindsTestDataBesideTheRoot)
+TEST(TestSupport, FindsTestDataBesideTheRootAndNoMissingFile)
 {
     TempHome home;
     const fs::path repo = fs::path(home.Path()) / "clone";
@@ -62,10 +62,6 @@ TEST(TestSupport, FindsTestDataBesideTheRoot)
     fs::create_directories(fs::path(home.Path()) / "shared" / "testdata");
     const std::string found = TestDataDirFrom(repo.string());
     EXPECT_EQ(found, (fs::path(home.Path()) / "shared" / "testdata").string());
-}
-
-TEST(TestSupport, MissingFileNamesNothing)
-{
     EXPECT_EQ(TestDataFile("no/such/file.bin"), "");
 }
 
