@@ -56,12 +56,9 @@ Stations ScatteredLayout(unsigned inSeed, int inCount, double inWidth, double in
         else
             add(inWidth / 2 + a, inHeight + 400.0 + b);
     }
-    s.x.push_back(kNaN);
-    s.y.push_back(3.0);
-    s.values.push_back(1000.0);
-    s.x.push_back(5.0);
-    s.y.push_back(kInf);
-    s.values.push_back(1000.0);
+    s.x.insert(s.x.end(), {kNaN, 5.0});
+    s.y.insert(s.y.end(), {3.0, kInf});
+    s.values.insert(s.values.end(), {1000.0, 1000.0});
     return s;
 }
 
@@ -303,22 +300,13 @@ TEST(DxAnalysis, ConstantFieldIsReproduced)
     for (double& v : s.values)
         v = std::isnan(v) ? v : 4.0;
     DxAnalysis a(s.x, s.y, 1);
-    a.Analyze(s.values);
-    for (double v : a.Grid())
+    // One pass is a weighted mean of equal values: exact.
+    for (int passes : {1, 4})
     {
-        if (!std::isnan(v))
-        {
-            EXPECT_EQ(v, 4.0);
-        }
-    }
-    a.SetNumPass(4);
-    a.Analyze(s.values);
-    for (double v : a.Grid())
-    {
-        if (!std::isnan(v))
-        {
-            EXPECT_NEAR(v, 4.0, 1e-12);
-        }
+        a.SetNumPass(passes);
+        a.Analyze(s.values);
+        for (double v : a.Grid())
+            EXPECT_TRUE(std::isnan(v) || std::fabs(v - 4.0) <= (passes == 1 ? 0.0 : 1e-12)) << v;
     }
 }
 

