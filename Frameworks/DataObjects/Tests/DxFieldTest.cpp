@@ -206,27 +206,6 @@ TEST(DxExtremaTest, MissingValuesNeverWinUnlessAllAreMissing)
     }
 }
 
-TEST(DxExtremaTest, OrderingsPlaceNaNAtOppositeEnds)
-{
-    const DxIsLessThan<double> less;
-    const DxIsGreaterThan<double> greater;
-    const struct
-    {
-        double mA;
-        double mB;
-        bool mLess;
-        bool mGreater;
-    } cases[] = {
-        {1.0, 2.0, true, true}, {2.0, 1.0, false, false},  {1.0, 1.0, false, false},
-        {1.0, kNaN, true, false}, {kNaN, 1.0, false, true}, {kNaN, kNaN, false, false},
-    };
-    for (const auto& c : cases)
-    {
-        EXPECT_EQ(less(c.mA, c.mB), c.mLess) << c.mA << " " << c.mB;
-        EXPECT_EQ(greater(c.mA, c.mB), c.mGreater) << c.mA << " " << c.mB;
-    }
-}
-
 TEST(DxTypeTest, NamesAndCodesAndTheUnknownOnesReported)
 {
     const struct
@@ -316,21 +295,4 @@ TEST_F(UnitTableTest, CopiesKeepEverything)
     floats.SetUnit(DxUnit(CxString("kmph")));
     EXPECT_EQ((*AsDxFloatField(copy.get()))[0], 1.0);
     EXPECT_EQ(AsDxFloatField(copy.get())->Unit(), DxUnit(CxString("mps")));
-}
-
-TEST_F(UnitTableTest, DowncastsAnswerOnlyForTheirKind)
-{
-    DxStringField strings(CxString("s"));
-    DxIntField ints(CxString("i"));
-    DxFloatField floats(CxString("f"));
-    DxDateField dates(CxString("d"));
-    for (DxField* field : std::initializer_list<DxField*>{&strings, &ints, &floats, &dates, nullptr})
-    {
-        const DxField* constant = field;
-        EXPECT_EQ(AsDxStringField(constant) != nullptr, field == &strings);
-        EXPECT_EQ(AsDxIntField(field) != nullptr, field == &ints);
-        EXPECT_EQ(AsDxFloatField(constant) != nullptr, field == &floats);
-        EXPECT_EQ(AsDxDateField(field) != nullptr, field == &dates);
-        EXPECT_EQ(AsDxNumericField(field) != nullptr, field != &strings && field != nullptr);
-    }
 }

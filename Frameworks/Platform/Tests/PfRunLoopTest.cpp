@@ -350,18 +350,4 @@ TEST_F(PfRunLoopTest, RealTimerAddedFromAnotherThreadRepeatsOnThePumpingThread)
     EXPECT_EQ(elsewhere.load(), 0);
 }
 
-TEST_F(PfRunLoopTest, ResetDropsEventsAndTimers)
-{
-    RunLoop& loop = MainLoop();
-    loop.AddTimer(1ms, 1ms, [](TimerRef) { ADD_FAILURE() << "timer survived the reset"; });
-    loop.Post(MakeEvent(kTest, 1));
-    loop.Advance(0ms);
-    loop.ResetForTesting(ClockKind::kVirtual);
-    EXPECT_EQ(loop.CountEvents(), 0u);
-    EXPECT_EQ(loop.CountTimers(), 0u);
-    EXPECT_EQ(loop.Now(), 0ms);
-    loop.Advance(10ms);
-    EXPECT_FALSE(loop.RunOnce(0ns));
-}
-
 } // namespace
