@@ -2,6 +2,19 @@
 
 #include "CxDebug.h"
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
+// The standard recursive mutex has a trivial destructor, so ThreadSanitizer never learns that the lock is gone and
+// takes a later lock at the same address for the same one, reporting lock-order cycles that cannot happen.
+CxCriticalRegion::~CxCriticalRegion()
+{
+#if defined(__SANITIZE_THREAD__)
+    __tsan_mutex_destroy(&mMutex, 0);
+#endif
+}
+
 void CxCriticalRegion::Acquired()
 {
     if (mDepth++ == 0)

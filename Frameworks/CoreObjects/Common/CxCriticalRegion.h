@@ -22,6 +22,7 @@ class CxCriticalRegion : public CxLockable
 {
 public:
     CxCriticalRegion() = default;
+    ~CxCriticalRegion() override;
     CxCriticalRegion(const CxCriticalRegion&) = delete;
     CxCriticalRegion& operator=(const CxCriticalRegion&) = delete;
 
