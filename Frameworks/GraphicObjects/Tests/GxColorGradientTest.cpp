@@ -89,7 +89,6 @@ TEST(GxColorGradientTest, ConstructorsGiveTheirKeys)
           {126, "#1BEF00FF", true},
           {173, "#FFFF00FF", true},
           {254, "#FF0C00FF", true}}},
-        {"id 0", GxColorGradient(kGxDefaultColors256), {{1, "#FF0000FF", true}, {254, "#0000FFFF", true}}},
         {"id 5", GxColorGradient(kGxNidsReflectivityColors16), {{1, "#FF0000FF", true}, {254, "#0000FFFF", true}}},
     };
     for (const auto& c : cases)

