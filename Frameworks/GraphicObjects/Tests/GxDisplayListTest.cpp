@@ -25,7 +25,6 @@ TEST_F(DisplayListTest, NewObjectsDrawNothing)
     EXPECT_FALSE(list.IsDisplayListValid());
     const auto drawn = gxtest::CaptureFeedback([&] { list.DrawList(); });
     EXPECT_TRUE(drawn.empty());
-    EXPECT_EQ(list.DisplayListName(), 0u);
 }
 
 TEST_F(DisplayListTest, CompiledListsAreDrawnAtOnceAndReplayed)
@@ -109,17 +108,15 @@ TEST_F(DisplayListTest, DeletingTwiceDeletesOnce)
     list.DeleteDisplayList();
     EXPECT_TRUE(glIsList(other));
     glDeleteLists(other, 1);
-}
 
-TEST_F(DisplayListTest, DestructionDeletesTheList)
-{
-    GLuint name = 0;
+    // Destruction deletes the list.
+    GLuint owned = 0;
     {
-        GxDisplayList list;
-        list.BeginDisplayList();
-        list.EndDisplayList();
-        name = list.DisplayListName();
-        EXPECT_TRUE(glIsList(name));
+        GxDisplayList scoped;
+        scoped.BeginDisplayList();
+        scoped.EndDisplayList();
+        owned = scoped.DisplayListName();
+        ASSERT_TRUE(glIsList(owned));
     }
-    EXPECT_FALSE(glIsList(name));
+    EXPECT_FALSE(glIsList(owned));
 }
