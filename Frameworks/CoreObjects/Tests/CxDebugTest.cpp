@@ -150,13 +150,9 @@ void ExpectFloatTexts(const char* inWhere)
 }
 } // namespace
 
-TEST(CxDebugTest, FloatsTakeFiveDecimals)
+TEST(CxDebugTest, FloatsTakeFiveDecimalsWhateverTheLocale)
 {
     ExpectFloatTexts("C locale");
-}
-
-TEST(CxDebugTest, FloatsIgnoreACommaDecimalLocale)
-{
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "locale de_DE.UTF-8 is missing";
     ExpectFloatTexts("de_DE.UTF-8");
@@ -210,6 +206,11 @@ TEST(CxDebugTest, ModesSendTheReportWhereTheyShould)
         FdRedirect err(STDERR_FILENO);
         FdRedirect out(STDOUT_FILENO);
         _CxAssert("/p/F", 3, "E");
+        {
+            CxDebugCapture capture; // a capture takes the report whatever the mode
+            _CxAssert("/p/F", 4, "E");
+            EXPECT_EQ(capture.Lines(), std::vector<std::string>{"F, line 4: CxAssert (E)"}) << "mode " << c.mode;
+        }
         EXPECT_EQ(out.Text(), c.out) << "mode " << c.mode;
         EXPECT_EQ(err.Text(), c.err) << "mode " << c.mode;
     }
@@ -281,79 +282,50 @@ TEST(CxDebugTest, CaptureTakesReportsInsteadOfTheMode)
     EXPECT_EQ(out.Text(), "F, line 4: CxAssert (free)\n");
 }
 
-TEST(CxDebugTest, CaptureTakesReportsWhateverTheMode)
-{
-    for (const CxDebugModes m : {kCxDebugAlert, kCxDebugLog, kCxDebugBeep, kCxDebugNone})
-    {
-        DebugModeScope mode(m);
-        CxDebugCapture capture;
-        FdRedirect err(STDERR_FILENO);
-        _CxAssert("F", 1, "E");
-        EXPECT_EQ(err.Text(), "") << "mode " << m;
-        EXPECT_EQ(capture.Lines(), std::vector<std::string>{"F, line 1: CxAssert (E)"}) << "mode " << m;
-    }
-}
-
 // ---- log mode
 
-TEST(CxDebugLogTest, AppendsCarriageReturnLinesToTheDesktopLog)
+TEST(CxDebugLogTest, CarriageReturnLinesGoToTheDesktopLog)
 {
-    TempHome home;
-    DebugModeScope mode(kCxDebugLog);
-    const std::string log = std::string(std::getenv("XDG_DESKTOP_DIR")) + "/CxDebug.log";
+    struct Case
     {
-        std::ofstream old(log, std::ios::binary);
-        old << "earlier\r";
-    }
-    FdRedirect out(STDOUT_FILENO);
-    _CxAssert("/src/F.cpp", 12, "E");
-    _CxDebug("G.cpp", 7, "N", 0.5);
-    EXPECT_EQ(out.Text(), "");
-    EXPECT_EQ(ReadFile(log), "earlier\rF.cpp, line 12: CxAssert (E)\rG.cpp, line 7: N = 0.50000\r");
-}
-
-TEST(CxDebugLogTest, FallsBackToHomeDesktopAndCreatesIt)
-{
-    TempHome home;
+        const char* what;
+        std::function<std::string(const std::string&)> desktop; // prepares the home, answers the log's folder
+        std::string before;
+    };
+    const Case cases[] = {
+        {"the XDG desktop, appended to", [](const std::string&) { return std::string(std::getenv("XDG_DESKTOP_DIR")); },
+         "earlier\r"},
+        {"no XDG desktop: HOME/Desktop, created",
+         [](const std::string& inHome)
+         {
+             fs::remove_all(inHome + "/Desktop");
+             unsetenv("XDG_DESKTOP_DIR"); // TempHome puts it back
+             return inHome + "/Desktop";
+         },
+         ""},
+        {"a relative setting is ignored",
+         [](const std::string& inHome)
+         {
+             setenv("XDG_DESKTOP_DIR", "Elsewhere", 1);
+             return inHome + "/Desktop";
+         },
+         ""},
+    };
     DebugModeScope mode(kCxDebugLog);
-    const fs::path desktop = fs::path(home.Path()) / "Desktop";
-    fs::remove_all(desktop);
-    unsetenv("XDG_DESKTOP_DIR"); // TempHome puts it back
-    _CxAssert("F", 1, "E");
-    EXPECT_TRUE(fs::is_directory(desktop));
-    EXPECT_EQ(ReadFile((desktop / "CxDebug.log").string()), "F, line 1: CxAssert (E)\r");
-}
-
-TEST(CxDebugLogTest, RelativeDesktopSettingIsIgnored)
-{
-    TempHome home;
-    DebugModeScope mode(kCxDebugLog);
-    setenv("XDG_DESKTOP_DIR", "Elsewhere", 1);
-    _CxAssert("F", 1, "E");
-    EXPECT_EQ(ReadFile(home.Path() + "/Desktop/CxDebug.log"), "F, line 1: CxAssert (E)\r");
-}
-
-TEST(CxDebugLogTest, ADeletedLogIsMadeAgain)
-{
-    TempHome home;
-    DebugModeScope mode(kCxDebugLog);
-    const std::string log = std::string(std::getenv("XDG_DESKTOP_DIR")) + "/CxDebug.log";
-    _CxAssert("F", 1, "first");
-    ASSERT_EQ(ReadFile(log), "F, line 1: CxAssert (first)\r");
-    fs::remove(log);
-    _CxAssert("F", 2, "second");
-    EXPECT_EQ(ReadFile(log), "F, line 2: CxAssert (second)\r");
-}
-
-TEST(CxDebugLogTest, ANewHomeGetsItsOwnLog)
-{
-    DebugModeScope mode(kCxDebugLog);
-    for (int i = 0; i < 2; ++i)
+    for (const Case& c : cases)
     {
-        TempHome home; // the previous home, and its log, are gone
-        _CxAssert("F", i, "E");
-        EXPECT_EQ(ReadFile(std::string(std::getenv("XDG_DESKTOP_DIR")) + "/CxDebug.log"),
-                  "F, line " + std::to_string(i) + ": CxAssert (E)\r");
+        TempHome home; // each case a new home: the log follows it
+        const std::string log = c.desktop(home.Path()) + "/CxDebug.log";
+        if (!c.before.empty())
+            std::ofstream(log, std::ios::binary) << c.before;
+        FdRedirect out(STDOUT_FILENO);
+        _CxAssert("/src/F.cpp", 12, "E");
+        _CxDebug("G.cpp", 7, "N", 0.5);
+        EXPECT_EQ(out.Text(), "") << c.what;
+        EXPECT_EQ(ReadFile(log), c.before + "F.cpp, line 12: CxAssert (E)\rG.cpp, line 7: N = 0.50000\r") << c.what;
+        fs::remove(log); // a deleted log is made again
+        _CxAssert("F", 2, "again");
+        EXPECT_EQ(ReadFile(log), "F, line 2: CxAssert (again)\r") << c.what;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -39,7 +40,6 @@ TEST(CxString, EightBitTextSignExtendsAndNarrowsToStars)
     EXPECT_EQ(Units(s), (std::vector<CxUint16>{0x0041, 0xFFE9}));
     EXPECT_EQ(Narrow(s), "A*");
     EXPECT_TRUE(s == "A\xE9");
-    EXPECT_EQ(s.CompareTo("A\xE9"), 0);
     std::ostringstream out;
     out << s;
     EXPECT_EQ(out.str(), "A*");
@@ -56,84 +56,55 @@ TEST(CxString, ConstructionStopsAtZeroOrCount)
     EXPECT_EQ(CxString(static_cast<const char*>(nullptr)).Length(), 0u);
     EXPECT_EQ(CxString().Size(), 2u);
     EXPECT_EQ(CxString("abc").Size(), 8u);
-    EXPECT_EQ(CxString().GetChars()[0], 0);
+
+    // Two empty strings never share writable units; a write through GetChars is recounted.
+    CxString a, b;
+    a.GetChars()[0] = 0;
+    EXPECT_NE(a.GetChars(), b.GetChars());
+    CxString s("abcdef");
+    s.GetChars()[3] = 0;
+    EXPECT_EQ(s.Length(), 3u);
 }
 
-TEST(CxString, CopiesAreDeepAndSelfAssignmentIsHarmless)
+TEST(CxString, CopiesAssignmentAndAdoption)
 {
     CxString a("hello");
     CxString b(a);
     b[0] = 'J';
     EXPECT_EQ(Narrow(a), "hello");
-    EXPECT_EQ(Narrow(b), "Jello");
     EXPECT_NE(a.GetChars(), b.GetChars());
-
     CxString& alias = a;
     a = alias;
-    EXPECT_EQ(Narrow(a), "hello");
     a += alias;
     EXPECT_EQ(Narrow(a), "hellohello");
-
     CxString moved(std::move(b));
     EXPECT_EQ(Narrow(moved), "Jello");
-    EXPECT_EQ(b.Length(), 0u); // NOLINT: a moved-from string is empty and usable
-    b += "again";
+    b += "again"; // NOLINT: a moved-from string is empty and usable
     EXPECT_EQ(Narrow(b), "again");
-}
 
-TEST(CxString, WritableUnitsOfAnEmptyStringAreItsOwn)
-{
-    CxString a;
-    CxString b;
-    a.GetChars()[0] = 0;
-    EXPECT_NE(a.GetChars(), b.GetChars());
+    b += CxString("+") + "x";
+    b += CxUint16('y');
+    EXPECT_EQ(Narrow("<" + b), "<again+xy");
+    b = "\xFFz";
+    EXPECT_EQ(Units(b), (std::vector<CxUint16>{0xFFFF, 'z'}));
+
+    CxUint16* units = new CxUint16[3]{'h', 'i', 0};
+    b.Assign(units);
+    EXPECT_EQ(b.GetChars(), units);
+    b.Assign(nullptr);
     EXPECT_EQ(b.Length(), 0u);
 }
 
-TEST(CxString, LengthIsRecountedAfterWritingThroughGetChars)
-{
-    CxString s("abcdef");
-    EXPECT_EQ(s.Length(), 6u);
-    s.GetChars()[3] = 0;
-    EXPECT_EQ(s.Length(), 3u);
-}
-
-TEST(CxString, AssignAdoptsTheArray)
-{
-    CxString s("old");
-    CxUint16* units = new CxUint16[3]{'h', 'i', 0};
-    s.Assign(units);
-    EXPECT_EQ(s.GetChars(), units);
-    EXPECT_EQ(Narrow(s), "hi");
-    s.Assign(nullptr);
-    EXPECT_EQ(s.Length(), 0u);
-}
-
-TEST(CxString, AppendingAndConcatenation)
-{
-    CxString s("ab");
-    s += CxString("cd");
-    s += "ef";
-    s += CxUint16('g');
-    EXPECT_EQ(Narrow(s), "abcdefg");
-    EXPECT_EQ(Narrow(CxString("x") + CxString("y")), "xy");
-    EXPECT_EQ(Narrow(CxString("x") + "y"), "xy");
-    EXPECT_EQ(Narrow("x" + CxString("y")), "xy");
-    s = "\xFFz";
-    EXPECT_EQ(Units(s), (std::vector<CxUint16>{0xFFFF, 'z'}));
-}
-
-struct EditCase
-{
-    const char* what;
-    const char* start;
-    void (*edit)(CxString&);
-    const char* expected;
-};
-
 TEST(CxString, EditingOperations)
 {
-    const EditCase cases[] = {
+    struct Case
+    {
+        const char* what;
+        const char* start;
+        void (*edit)(CxString&);
+        const char* expected;
+    };
+    const Case cases[] = {
         {"delete middle", "abcd", [](CxString& s) { s.Delete(1, 2); }, "ad"},
         {"delete to past end", "abcd", [](CxString& s) { s.Delete(2, 99); }, "ab"},
         {"delete everything", "abcd", [](CxString& s) { s.Delete(0, 3); }, ""},
@@ -142,6 +113,8 @@ TEST(CxString, EditingOperations)
         {"replace range", "abcd", [](CxString& s) { s.Replace(1, 2, "X"); }, "aXd"},
         {"replace range to past end", "abcd", [](CxString& s) { s.Replace(2, 50, "XYZ"); }, "abXYZ"},
         {"replace range by nothing", "abcd", [](CxString& s) { s.Replace(0, 0, ""); }, "bcd"},
+        {"replace first", "one two one", [](CxString& s) { EXPECT_EQ(s.Replace("one", "1", 1), 8u); }, "one two 1"},
+        {"replace missing", "ab", [](CxString& s) { EXPECT_EQ(s.Replace("zzz", "1", 0), 2u); }, "ab"},
         {"insert at front", "abcd", [](CxString& s) { s.Insert("X", 0); }, "Xabcd"},
         {"insert inside", "abcd", [](CxString& s) { s.Insert("XY", 2); }, "abXYcd"},
         {"insert at end", "abcd", [](CxString& s) { s.Insert("X", 4); }, "abcdX"},
@@ -156,7 +129,7 @@ TEST(CxString, EditingOperations)
         {"strip all", " \t ", [](CxString& s) { s.StripLeadingWhitespace(); }, ""},
         {"strip keeps other space", "\vx", [](CxString& s) { s.StripLeadingWhitespace(); }, "\vx"},
     };
-    for (const EditCase& c : cases)
+    for (const Case& c : cases)
     {
         CxString s(c.start);
         c.edit(s);
@@ -165,39 +138,29 @@ TEST(CxString, EditingOperations)
     }
 }
 
-TEST(CxString, ReplaceFirstOccurrence)
-{
-    CxString s("one two one");
-    EXPECT_EQ(s.Replace("one", "1", 1), 8u);
-    EXPECT_EQ(Narrow(s), "one two 1");
-    EXPECT_EQ(s.Replace("zzz", "1", 0), s.Length());
-    EXPECT_EQ(Narrow(s), "one two 1");
-}
-
-struct ReplaceAllCase
-{
-    const char* start;
-    const char* find;
-    const char* with;
-    CxUint32 from;
-    const char* expected;
-    CxUint32 answer;
-};
-
 TEST(CxString, ReplaceAll)
 {
-    const ReplaceAllCase cases[] = {
-        {"aXa", "a", "aa", 0, "aaXaa", 3},  // inserted text is not searched again
+    struct Case
+    {
+        const char* start;
+        const char* find;
+        const char* with;
+        CxUint32 from;
+        const char* expected;
+        CxUint32 answer;
+    };
+    const Case cases[] = {
+        {"aXa", "a", "aa", 0, "aaXaa", 3},    // inserted text is not searched again
         {"a,b,,c", ",", ";", 0, "a;b;;c", 6}, // the last search failed
-        {"a,b,c", ",", "", 0, "abc", 3},    // last search fails at the final length
-        {"abab", "ab", "", 0, "", 0},       // the loop ends once the text is gone
+        {"a,b,c", ",", "", 0, "abc", 3},      // last search fails at the final length
+        {"abab", "ab", "", 0, "", 0},         // the loop ends once the text is gone
         {"a,b,c", ",", ";", 2, "a,b;c", 5},
         {"abc", "x", "y", 0, "abc", 3},
-        {"abc", "a", "b", 3, "abc", 0},     // from not below the length
-        {"abc", "", "y", 0, "abc", 3},      // empty search: unchanged, answers the length
+        {"abc", "a", "b", 3, "abc", 0}, // from not below the length
+        {"abc", "", "y", 0, "abc", 3},  // empty search: unchanged, answers the length
         {"", "", "y", 0, "", 0},
     };
-    for (const ReplaceAllCase& c : cases)
+    for (const Case& c : cases)
     {
         CxString s(c.start);
         EXPECT_EQ(s.ReplaceAll(c.find, c.with, c.from), c.answer) << c.start << " / " << c.find;
@@ -213,115 +176,85 @@ TEST(CxString, Substring)
     EXPECT_EQ(Narrow(s.Substring(3, 3)), "d");
     EXPECT_EQ(Narrow(s.Substring(4, 5)), "");
     EXPECT_EQ(Narrow(CxString().Substring(0, 0)), "");
-}
 
-TEST(CxString, SubstringWithEndBeforeStartIsReportedAndEmpty)
-{
     CxDebugCapture capture;
-    EXPECT_EQ(Narrow(CxString("abcd").Substring(2, 1)), "");
+    EXPECT_EQ(Narrow(s.Substring(2, 1)), "");
     ASSERT_EQ(capture.Count(), 1u);
-    EXPECT_NE(capture.Lines()[0].find("CxAssert (inToIndex >= inFromIndex)"), std::string::npos)
-        << capture.Lines()[0];
+    EXPECT_NE(capture.Lines()[0].find("CxAssert (inToIndex >= inFromIndex)"), std::string::npos);
 }
 
 TEST(CxString, FindAndContainment)
 {
     const CxString s("abcabc");
-    EXPECT_EQ(s.Find("bc", 0), 1u);
-    EXPECT_EQ(s.Find("bc", 2), 4u);
-    EXPECT_EQ(s.Find("bc", 5), 6u);
-    EXPECT_EQ(s.Find("abcabcx", 0), 6u);
-    EXPECT_EQ(s.Find("", 3), 3u);
-    EXPECT_EQ(s.Find("", 6), 6u);
-    EXPECT_EQ(s.Find("", 9), 6u);
-    EXPECT_EQ(s.Find("c", 99), 6u);
-
-    EXPECT_TRUE(s.Contains("cab"));
+    const std::tuple<const char*, CxUint32, CxUint32> finds[] = {
+        {"bc", 0, 1}, {"bc", 2, 4}, {"bc", 5, 6}, {"abcabcx", 0, 6}, {"", 3, 3}, {"", 6, 6}, {"", 9, 6}, {"c", 99, 6},
+    };
+    for (const auto& [text, from, expected] : finds)
+        EXPECT_EQ(s.Find(text, from), expected) << text << " from " << from;
+    EXPECT_TRUE(s.Contains("cab") && s.Contains("") && CxString().Contains(""));
     EXPECT_FALSE(s.Contains("cb"));
-    EXPECT_TRUE(s.Contains(""));
-    EXPECT_TRUE(CxString().Contains(""));
-    EXPECT_TRUE(s.BeginsWith("abc"));
-    EXPECT_TRUE(s.BeginsWith(""));
-    EXPECT_FALSE(s.BeginsWith("bc"));
-    EXPECT_FALSE(CxString("ab").BeginsWith("abc"));
-    EXPECT_TRUE(s.EndsWith("cabc"));
-    EXPECT_TRUE(s.EndsWith(""));
-    EXPECT_FALSE(s.EndsWith("ab"));
-    EXPECT_FALSE(CxString("bc").EndsWith("abc"));
+    EXPECT_TRUE(s.BeginsWith("abc") && s.BeginsWith("") && s.EndsWith("cabc") && s.EndsWith(""));
+    EXPECT_FALSE(s.BeginsWith("bc") || CxString("ab").BeginsWith("abc"));
+    EXPECT_FALSE(s.EndsWith("ab") || CxString("bc").EndsWith("abc"));
 }
 
 TEST(CxString, ComparisonOrdersUnsignedUnitsShorterFirst)
 {
-    EXPECT_EQ(CxString("abc").CompareTo(CxString("abcd")), -1);
-    EXPECT_EQ(CxString("abc").CompareTo(CxString("ab")), 1);
-    EXPECT_EQ(CxString("abc").CompareTo(CxString("abc")), 0);
-    EXPECT_EQ(CxString("B").CompareTo(CxString("A")), 1);
-    EXPECT_EQ(CxString("B").CompareTo(CxString("a")), -1);
-    EXPECT_EQ(CxString("").CompareTo(CxString("a")), -1);
-    // Units compare unsigned: U+FFE9 from a high byte is above every ASCII unit.
-    EXPECT_EQ(CxString("\xE9").CompareTo(CxString("z")), 1);
-    EXPECT_EQ(CxString("\xE9").CompareTo("z"), 1);
-    EXPECT_EQ(CxString(u"\u00E9").CompareTo("\xE9"), -1);
+    struct Case
+    {
+        CxString a;
+        const char* b;
+        int expected;
+        int noCase;
+    };
+    const Case cases[] = {
+        {CxString("abc"), "abcd", -1, -1},
+        {CxString("abc"), "ab", 1, 1},
+        {CxString("abc"), "abc", 0, 0},
+        {CxString("B"), "A", 1, 1},
+        {CxString("B"), "a", -1, 1},
+        {CxString(""), "a", -1, -1},
+        {CxString("SizeInBytes"), "sizeinbytes", -1, 0},
+        {CxString("a"), "B", 1, -1},
+        {CxString("["), "{", -1, -1}, // only letters fold
+        // Units compare unsigned: U+FFE9 from a high byte is above every ASCII unit.
+        {CxString("\xE9"), "z", 1, 1},
+        {CxString(u"\u00E9"), "\xE9", -1, -1},
+        {CxString(u"\u00E9"), "\xC9", -1, -1},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.a.CompareTo(c.b), c.expected) << c.b;
+        EXPECT_EQ(c.a.CompareTo(CxString(c.b)), c.expected) << c.b;
+        EXPECT_EQ(c.a.CompareNoCase(c.b), c.noCase) << c.b;
+        EXPECT_EQ(c.b < c.a, c.expected > 0) << c.b; // the reversed operators agree
+    }
+    EXPECT_NE(CxString(u"\u00E9").CompareNoCase(CxString(u"\u00C9")), 0);
     EXPECT_EQ(CxString("abc").CompareTo(static_cast<const char*>(nullptr)), 1);
     EXPECT_EQ(CxString().CompareTo(static_cast<const char*>(nullptr)), 0);
 }
 
-TEST(CxString, OperatorsAgreeOnEitherSide)
-{
-    const CxString abc("abc");
-    EXPECT_FALSE("abc" < abc);
-    EXPECT_TRUE("abc" <= abc);
-    EXPECT_TRUE("abd" > abc);
-    EXPECT_TRUE("abd" >= abc);
-    EXPECT_TRUE("abc" == abc);
-    EXPECT_FALSE("abc" != abc);
-    EXPECT_TRUE(abc < "abd");
-    EXPECT_TRUE(abc != "ab");
-    EXPECT_TRUE(abc > "ab");
-    EXPECT_TRUE(abc < CxString("abcd"));
-    EXPECT_TRUE(CxString("b") > abc);
-    EXPECT_TRUE(abc == CxString("abc"));
-    EXPECT_TRUE(CxString("\xE9") == "\xE9");
-}
-
-TEST(CxString, CompareNoCaseFoldsAsciiLettersOnly)
-{
-    EXPECT_EQ(CxString("SizeInBytes").CompareNoCase("sizeinbytes"), 0);
-    EXPECT_EQ(CxString("SizeInBytes").CompareNoCase(CxString("SIZEINBYTES")), 0);
-    EXPECT_NE(CxString("[").CompareNoCase("{"), 0);
-    EXPECT_EQ(CxString("a").CompareNoCase("B"), -1);
-    EXPECT_EQ(CxString("ab").CompareNoCase("A"), 1);
-    EXPECT_NE(CxString(u"\u00E9").CompareNoCase(CxString(u"\u00C9")), 0);
-}
-
 TEST(CxString, Tokenize)
 {
-    EXPECT_EQ(Narrow(CxString("").Tokenize(',')), (std::vector<std::string>{""}));
-    EXPECT_EQ(Narrow(CxString("a,b").Tokenize(',')), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(Narrow(CxString("a,").Tokenize(',')), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(Narrow(CxString(",,").Tokenize(',')), (std::vector<std::string>{"", "", ""}));
-    EXPECT_EQ(Narrow(CxString("a\"b,c\"d").Tokenize(',')), (std::vector<std::string>{"a\"b", "c\"d"}));
-}
-
-TEST(CxString, TokenizeWithQuotedStrings)
-{
-    EXPECT_EQ(Narrow(CxString("a,\"b,c\",d").TokenizeWithQuotedStrings(',', '"')),
-              (std::vector<std::string>{"a", "\"b,c\"", "d"}));
-    EXPECT_EQ(Narrow(CxString("\"a,b").TokenizeWithQuotedStrings(',', '"')), (std::vector<std::string>{"\"a,b"}));
-    EXPECT_EQ(Narrow(CxString("x\"\",y").TokenizeWithQuotedStrings(',', '"')),
-              (std::vector<std::string>{"x\"\"", "y"}));
-    EXPECT_EQ(Narrow(CxString("").TokenizeWithQuotedStrings(',', '"')), (std::vector<std::string>{""}));
+    using Tokens = std::vector<std::string>;
+    const std::pair<const char*, Tokens> plain[] = {
+        {"", {""}}, {"a,b", {"a", "b"}}, {"a,", {"a", ""}}, {",,", {"", "", ""}}, {"a\"b,c\"d", {"a\"b", "c\"d"}},
+    };
+    for (const auto& [text, tokens] : plain)
+        EXPECT_EQ(Narrow(CxString(text).Tokenize(',')), tokens) << text;
+    const std::pair<const char*, Tokens> quoted[] = {
+        {"a,\"b,c\",d", {"a", "\"b,c\"", "d"}}, {"\"a,b", {"\"a,b"}}, {"x\"\",y", {"x\"\"", "y"}}, {"", {""}},
+    };
+    for (const auto& [text, tokens] : quoted)
+        EXPECT_EQ(Narrow(CxString(text).TokenizeWithQuotedStrings(',', '"')), tokens) << text;
 }
 
 TEST(CxStringList, CombineFindAndErase)
 {
     CxStringList list;
     EXPECT_EQ(Narrow(list.Combine(',')), "");
-    list.Append("a");
-    EXPECT_EQ(Narrow(list.Combine(',')), "a");
-    list.Append("");
-    list.Append("b");
-    list.Append("a");
+    for (const char* item : {"a", "", "b", "a"})
+        list.Append(item);
     EXPECT_EQ(Narrow(list.Combine(',')), "a,,b,a");
     EXPECT_EQ(Narrow(CxString("x;;y;").Tokenize(';').Combine(';')), "x;;y;");
 
@@ -331,11 +264,6 @@ TEST(CxStringList, CombineFindAndErase)
     EXPECT_EQ(Narrow(list), (std::vector<std::string>{"", "b", "a"}));
     EXPECT_FALSE(list.EraseFirst("zz"));
     EXPECT_EQ(list.size(), 3u);
-
-    const CxStringList copy = list;
-    list.front() = "changed";
-    EXPECT_EQ(Narrow(copy), (std::vector<std::string>{"", "b", "a"}));
-    EXPECT_NE(copy.Find(""), copy.end());
 }
 
 TEST(CxString, SignatureAndCoordinate)
@@ -353,19 +281,14 @@ TEST(CxString, SignatureAndCoordinate)
     EXPECT_EQ(CxString("-32768").AsCoordinate(), -32768);
 }
 
-TEST(CxString, NewArrays)
-{
-    const CxString s(u"A\u20ACb");
-    std::unique_ptr<char[]> text(s.AsCString());
-    EXPECT_STREQ(text.get(), "A*b");
-    std::unique_ptr<CxUint16[]> units(s.AsWString());
-    EXPECT_EQ(units[1], 0x20AC);
-    EXPECT_EQ(units[3], 0);
-}
-
 TEST(CxString, BufferConversionsStayInsideTheBuffer)
 {
     const CxString hello("hello");
+    EXPECT_STREQ(std::unique_ptr<char[]>(CxString(u"A\u20ACb").AsCString()).get(), "A*b");
+    std::unique_ptr<CxUint16[]> units(CxString(u"A\u20ACb").AsWString());
+    EXPECT_EQ(units[1], 0x20AC);
+    EXPECT_EQ(units[3], 0);
+
     char c[8];
     std::memset(c, '#', sizeof c);
     hello.AsCString(c, 4);
@@ -435,16 +358,20 @@ TEST(CxString, NullBuffersAreReported)
 
 TEST(CxString, IntegerAndBoolText)
 {
-    EXPECT_EQ(Narrow(CxString(true)), "true");
-    EXPECT_EQ(Narrow(CxString(false)), "false");
-    EXPECT_EQ(Narrow(CxString(static_cast<signed char>(-128))), "-128");
-    EXPECT_EQ(Narrow(CxString(static_cast<unsigned char>(255))), "255");
-    EXPECT_EQ(Narrow(CxString(static_cast<short>(-32768))), "-32768");
-    EXPECT_EQ(Narrow(CxString(CxSint32(-2147483647 - 1))), "-2147483648");
-    EXPECT_EQ(Narrow(CxString(CxUint32(4294967295u))), "4294967295");
-    EXPECT_EQ(Narrow(CxString(-9223372036854775807LL - 1)), "-9223372036854775808");
-    EXPECT_EQ(Narrow(CxString(18446744073709551615ULL)), "18446744073709551615");
-    EXPECT_EQ(Narrow(CxString(std::size_t(12))), "12");
+    const std::pair<CxString, const char*> cases[] = {
+        {CxString(true), "true"},
+        {CxString(false), "false"},
+        {CxString(static_cast<signed char>(-128)), "-128"},
+        {CxString(static_cast<unsigned char>(255)), "255"},
+        {CxString(static_cast<short>(-32768)), "-32768"},
+        {CxString(CxSint32(-2147483647 - 1)), "-2147483648"},
+        {CxString(CxUint32(4294967295u)), "4294967295"},
+        {CxString(-9223372036854775807LL - 1), "-9223372036854775808"},
+        {CxString(18446744073709551615ULL), "18446744073709551615"},
+        {CxString(std::size_t(12)), "12"},
+    };
+    for (const auto& [string, expected] : cases)
+        EXPECT_EQ(Narrow(string), expected);
 }
 
 } // namespace
