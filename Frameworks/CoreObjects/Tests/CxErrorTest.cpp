@@ -60,33 +60,15 @@ TEST(CxErrorTest, EveryStatusOfTheTable)
         const char* mClass;
     };
     const Case cases[] = {
-        {-36, "CxErrorFileIO"},
-        {-37, "CxErrorBadFileName"},
-        {-38, "CxErrorFileNotOpen"},
-        {-39, "CxErrorFileEnd"},
-        {-40, "CxErrorMarkBeforeStartOfFile"},
-        {-42, "CxErrorTooManyFilesOpen"},
-        {-43, "CxErrorFileNotFound"},
-        {-1300, "CxErrorFileNotFound"},
-        {-44, "CxErrorVolumeLocked"},
-        {-46, "CxErrorVolumeLocked"},
-        {-45, "CxErrorFileLocked"},
-        {-47, "CxErrorFileBusy"},
-        {-48, "CxErrorFileAlreadyExists"},
-        {-1301, "CxErrorFileAlreadyExists"},
-        {-49, "CxErrorFileAlreadyOpen"},
-        {-50, "CxErrorFileParam"},
-        {-51, "CxErrorFileBadRefNum"},
-        {-53, "CxErrorVolumeOffLine"},
-        {-54, "CxErrorFilePermissions"},
-        {-61, "CxErrorFilePermissions"},
-        {-35, "CxErrorVolumeNotFound"},
-        {-56, "CxErrorVolumeNotFound"},
-        {-124, "CxErrorVolumeNotFound"},
-        {-34, "CxErrorVolumeFull"},
-        {-33, "CxErrorDirectoryFull"},
-        {-120, "CxErrorDirectoryNotFound"},
-        {-1302, "CxErrorNotAFile"},
+        {-36, "CxErrorFileIO"}, {-37, "CxErrorBadFileName"}, {-38, "CxErrorFileNotOpen"},
+        {-39, "CxErrorFileEnd"}, {-40, "CxErrorMarkBeforeStartOfFile"}, {-42, "CxErrorTooManyFilesOpen"},
+        {-43, "CxErrorFileNotFound"}, {-1300, "CxErrorFileNotFound"}, {-44, "CxErrorVolumeLocked"},
+        {-46, "CxErrorVolumeLocked"}, {-45, "CxErrorFileLocked"}, {-47, "CxErrorFileBusy"},
+        {-48, "CxErrorFileAlreadyExists"}, {-1301, "CxErrorFileAlreadyExists"}, {-49, "CxErrorFileAlreadyOpen"},
+        {-50, "CxErrorFileParam"}, {-51, "CxErrorFileBadRefNum"}, {-53, "CxErrorVolumeOffLine"},
+        {-54, "CxErrorFilePermissions"}, {-61, "CxErrorFilePermissions"}, {-35, "CxErrorVolumeNotFound"},
+        {-56, "CxErrorVolumeNotFound"}, {-124, "CxErrorVolumeNotFound"}, {-34, "CxErrorVolumeFull"},
+        {-33, "CxErrorDirectoryFull"}, {-120, "CxErrorDirectoryNotFound"}, {-1302, "CxErrorNotAFile"},
         {-1309, "CxErrorFileBounds"},
     };
     for (const Case& test : cases)
@@ -110,37 +92,32 @@ TEST(CxErrorTest, OtherStatusesThrowAPlainError)
     EXPECT_EQ(Throw(0).mClass, "nothing");
 
     EXPECT_NO_THROW(_CxThrowStatus(0, "F", 1));
-    for (CxSint32 status : {-43, 1, -2147483647 - 1})
+    auto thrown = [](CxSint32 inStatus) -> std::string
     {
         try
         {
-            _CxThrowStatus(status, "a/F", 3);
-            ADD_FAILURE() << "no throw for " << status;
+            _CxThrowStatus(inStatus, "a/F", 3);
         }
         catch (const CxErrorFile&)
         {
-            ADD_FAILURE() << "a file error for " << status;
+            return "a file error";
         }
         catch (const CxError& error)
         {
-            EXPECT_EQ(Narrow(error.AsString()), "CxError: F, line 3");
+            return Narrow(error.AsString());
         }
-    }
+        return "nothing";
+    };
+    for (CxSint32 status : {-43, 1, -2147483647 - 1})
+        EXPECT_EQ(thrown(status), "CxError: F, line 3") << status;
 }
 
 TEST(CxErrorTest, CaughtAsEachBaseClass)
 {
+    EXPECT_THROW(throw CxErrorInvalidDate("x/y/Decoder.cpp", 12), CxErrorDate);
     try
     {
         throw CxErrorInvalidDate("x/y/Decoder.cpp", 12);
-    }
-    catch (const CxErrorDate& error)
-    {
-        EXPECT_EQ(Narrow(error.Class()), "CxErrorInvalidDate");
-    }
-    try
-    {
-        throw CxErrorInvalidDate("Decoder.cpp", 12);
     }
     catch (const CxError& error)
     {
@@ -148,20 +125,12 @@ TEST(CxErrorTest, CaughtAsEachBaseClass)
     }
 
     // A copy as the base class is a plain error; the fields go along.
-    try
-    {
-        _CxThrowError(-43, "dir/F", 120);
-    }
-    catch (const CxError& thrown)
-    {
-        const CxError error = thrown;
-        EXPECT_EQ(Narrow(error.Class()), "CxError");
-        CxError copy("other", 1);
-        copy = error;
-        EXPECT_EQ(Narrow(copy.AsString()), "CxError: F, line 120");
-    }
-    const CxErrorFileNotFound notFound("dir/F", 120);
-    EXPECT_EQ(Narrow(notFound.AsString()), "CxErrorFileNotFound: F, line 120");
+    const CxError error = CxErrorFileNotFound("dir/F", 120);
+    EXPECT_EQ(Narrow(error.Class()), "CxError");
+    CxError copy("other", 1);
+    copy = error;
+    EXPECT_EQ(Narrow(copy.AsString()), "CxError: F, line 120");
+    EXPECT_EQ(Narrow(CxErrorFileNotFound("dir/F", 120).AsString()), "CxErrorFileNotFound: F, line 120");
     EXPECT_EQ(Narrow(CxErrorFile("F", 1).Class()), "CxErrorFile");
     EXPECT_EQ(Narrow(CxErrorDate("F", 1).Class()), "CxErrorDate");
 }
