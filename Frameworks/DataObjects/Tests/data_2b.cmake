@@ -8,7 +8,7 @@ if(TARGET DataAnalysisReference)
 endif()
 
 sky_add_tests(data_2b_tests LABEL data_2
-    SOURCES DxAnalysisTest.cpp DxSeparationTest.cpp
+    SOURCES DxAnalysisTest.cpp DxSeparationTest.cpp DxAnalysisRealDataTest.cpp
     LIBS DataObjects DataAnalysisReference)
 
 sky_add_bench(analysis_bench
