@@ -1,6 +1,6 @@
 sky_add_tests(gfx_2_tests LABEL gfx_2
     SOURCES GxGLContextTest.cpp GxGlyphTest.cpp GxPNGReaderTest.cpp GxPNGFuzzEntry.cpp GxContextTextureTest.cpp
-        GxExportTest.cpp
+        GxExportTest.cpp GxPNGRealDataTest.cpp
     LIBS GraphicObjects)
 # The ThreadSanitizer tree defines only threaded test targets.
 if(TARGET gfx_2_tests)
