@@ -186,6 +186,23 @@ TEST(CxUnicode, TargetFullStopsAtACharacterBoundary)
     EXPECT_EQ(consumed, 1u);
 }
 
+// UTF-32 to UTF-16 asks for room before it looks at the next value: a full target wins over a bad value there.
+TEST(CxUnicode, Utf32ToUtf16ReportsAFullTargetBeforeABadValue)
+{
+    for (CxUint32 bad : {0xDC00u, 0x110000u})
+    {
+        const std::vector<CxUint32> source = {0x41, bad};
+        for (CxConversionFlags flags : {kCxStrictConversion, kCxLenientConversion})
+        {
+            std::size_t consumed;
+            std::vector<CxUint16> units;
+            EXPECT_EQ(Convert(ConvertUTF32toUTF16, source, 1, flags, consumed, units), kCxTargetExhausted) << bad;
+            EXPECT_EQ(consumed, 1u);
+            EXPECT_EQ(units, (std::vector<CxUint16>{0x41}));
+        }
+    }
+}
+
 TEST(CxUnicode, LegalSequenceCheck)
 {
     const CxUint8 good[] = {0xF0, 0x9D, 0x84, 0x9E};
