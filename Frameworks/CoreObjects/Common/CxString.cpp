@@ -17,9 +17,6 @@
 namespace
 {
 
-// Shared by every empty string so that empty strings cost no allocation; never written (see MakeOwned).
-CxUint16 sEmptyUnits[1] = {0};
-
 CxUint16* NewUnits(CxUint32 inLength)
 {
     CxUint16* units = new CxUint16[std::size_t(inLength) + 1];
@@ -87,66 +84,40 @@ constexpr int kMaxDecimals = 1100;
 
 // ---- construction
 
-CxString::CxString() noexcept : mChars(sEmptyUnits), mLength(0)
-{
-}
-
 CxString::CxString(const char* inText) : CxString(inText, std::numeric_limits<CxUint32>::max())
 {
 }
 
-CxString::CxString(const char* inText, CxUint32 inCount) : mChars(sEmptyUnits), mLength(0)
+CxString::CxString(const char* inText, CxUint32 inCount) : CxString()
 {
     if (inText == nullptr)
         return;
     const CxUint32 n = CountBytes(inText, inCount);
-    if (n == 0)
-        return;
-    CxUint16* units = NewUnits(n);
+    CxUint16* units = Reserve(n);
     for (CxUint32 i = 0; i < n; ++i)
         units[i] = ByteUnit(inText[i]);
-    Adopt(units, n);
 }
 
 CxString::CxString(const CxUint16* inUnits) : CxString(inUnits, std::numeric_limits<CxUint32>::max())
 {
 }
 
-CxString::CxString(const CxUint16* inUnits, CxUint32 inCount) : mChars(sEmptyUnits), mLength(0)
+CxString::CxString(const CxUint16* inUnits, CxUint32 inCount) : CxString()
 {
     if (inUnits == nullptr)
         return;
     const CxUint32 n = CountUnits(inUnits, inCount);
-    if (n == 0)
-        return;
-    CxUint16* units = NewUnits(n);
-    std::memcpy(units, inUnits, std::size_t(n) * 2);
-    Adopt(units, n);
+    std::memcpy(Reserve(n), inUnits, std::size_t(n) * 2);
 }
 
 CxString::CxString(const char16_t* inUnits) : CxString(reinterpret_cast<const CxUint16*>(inUnits))
 {
 }
 
-CxString::CxString(const CxString& inOther) : mChars(sEmptyUnits), mLength(0)
+CxString::CxString(const CxString& inOther) : CxString()
 {
     const CxUint32 n = inOther.Length();
-    if (n == 0)
-        return;
-    CxUint16* units = NewUnits(n);
-    std::memcpy(units, inOther.mChars, std::size_t(n) * 2);
-    Adopt(units, n);
-}
-
-CxString::CxString(CxString&& ioOther) noexcept : mChars(ioOther.mChars), mLength(ioOther.mLength)
-{
-    ioOther.mChars = sEmptyUnits;
-    ioOther.mLength = 0;
-}
-
-CxString::~CxString()
-{
-    Release();
+    std::memcpy(Reserve(n), inOther.mChars, std::size_t(n) * 2);
 }
 
 CxString::CxString(bool inValue) : CxString(inValue ? "true" : "false")
@@ -239,7 +210,7 @@ CxString FixedText(double inValue, int inDecimals)
 
 } // namespace
 
-CxString::CxString(double inValue, int inDecimals) : mChars(sEmptyUnits), mLength(0)
+CxString::CxString(double inValue, int inDecimals) : CxString()
 {
     double value = inValue;
     if (value > 0)
@@ -249,7 +220,7 @@ CxString::CxString(double inValue, int inDecimals) : mChars(sEmptyUnits), mLengt
     *this = FixedText(value, inDecimals);
 }
 
-CxString::CxString(float inValue, int inDecimals) : mChars(sEmptyUnits), mLength(0)
+CxString::CxString(float inValue, int inDecimals) : CxString()
 {
     float value = inValue;
     if (value > 0)
@@ -278,7 +249,8 @@ CxString CxString::FromUtf8(std::string_view inText)
         return CxString();
 
     // At most one unit per byte.
-    CxUint16* units = NewUnits(CxUint32(n));
+    CxString result;
+    CxUint16* units = result.Reserve(CxUint32(n));
     CxUint32 out = 0;
     std::size_t i = 0;
     while (i < n)
@@ -350,8 +322,7 @@ CxString CxString::FromUtf8(std::string_view inText)
         }
     }
     units[out] = 0;
-    CxString result;
-    result.Adopt(units, out);
+    result.mLength = out;
     return result;
 }
 
@@ -397,25 +368,22 @@ std::string CxString::AsUtf8() const
 
 // ---- storage
 
-void CxString::Adopt(CxUint16* inUnits, CxUint32 inLength)
+CxUint16* CxString::Reserve(CxUint32 inLength)
 {
-    Release();
-    mChars = inUnits;
+    if (inLength > kInlineUnits)
+        mChars = new CxUint16[std::size_t(inLength) + 1];
+    mChars[inLength] = 0;
     mLength = inLength;
+    return mChars;
 }
 
 void CxString::Release()
 {
-    if (mChars != sEmptyUnits)
+    if (!IsInline())
         delete[] mChars;
-    mChars = sEmptyUnits;
+    mChars = mInline;
+    mInline[0] = 0;
     mLength = 0;
-}
-
-void CxString::MakeOwned()
-{
-    if (mChars == sEmptyUnits)
-        mChars = NewUnits(0);
 }
 
 CxUint32 CxString::Length() const
@@ -425,26 +393,13 @@ CxUint32 CxString::Length() const
     return mLength;
 }
 
-CxUint16* CxString::GetChars()
-{
-    MakeOwned();
-    mLength = 0;
-    return mChars;
-}
-
-CxUint16& CxString::operator[](CxUint32 inIndex)
-{
-    MakeOwned();
-    return mChars[inIndex];
-}
-
 void CxString::Assign(CxUint16* inUnits)
 {
     if (inUnits == mChars)
         return;
     Release();
     if (inUnits != nullptr)
-        mChars = inUnits;
+        mChars = inUnits; // length counted when asked
 }
 
 CxString& CxString::operator=(const CxString& inOther)
@@ -458,11 +413,10 @@ CxString& CxString::operator=(CxString&& ioOther) noexcept
 {
     if (this != &ioOther)
     {
-        Release();
-        mChars = ioOther.mChars;
+        if (!IsInline())
+            delete[] mChars;
         mLength = ioOther.mLength;
-        ioOther.mChars = sEmptyUnits;
-        ioOther.mLength = 0;
+        TakeFrom(ioOther);
     }
     return *this;
 }
@@ -472,23 +426,21 @@ CxString& CxString::operator=(const char* inText)
     return *this = CxString(inText);
 }
 
-// ---- appending and editing; each builds one exactly sized array
+// ---- appending and editing; each builds one exactly sized array unless the result fits inline
 
 namespace
 {
-// inA[0, inALength) + inB[0, inBLength) + inC[0, inCLength)
-CxUint16* Join(const CxUint16* inA, CxUint32 inALength, const CxUint16* inB, CxUint32 inBLength, const CxUint16* inC,
-               CxUint32 inCLength, CxUint32& outLength)
+// inA[0, inALength) + inB[0, inBLength) + inC[0, inCLength) into outUnits, which overlaps none of them.
+void Join(CxUint16* outUnits, const CxUint16* inA, CxUint32 inALength, const CxUint16* inB, CxUint32 inBLength,
+          const CxUint16* inC, CxUint32 inCLength)
 {
-    outLength = inALength + inBLength + inCLength;
-    CxUint16* units = NewUnits(outLength);
+    CxUint16* units = outUnits;
     if (inALength != 0)
         std::memcpy(units, inA, std::size_t(inALength) * 2);
     if (inBLength != 0)
         std::memcpy(units + inALength, inB, std::size_t(inBLength) * 2);
     if (inCLength != 0)
         std::memcpy(units + inALength + inBLength, inC, std::size_t(inCLength) * 2);
-    return units;
 }
 } // namespace
 
@@ -497,11 +449,18 @@ CxString& CxString::operator+=(const CxString& inOther)
     const CxUint32 otherLength = inOther.Length();
     if (otherLength == 0)
         return *this;
-    CxUint32 length;
-    // Safe when inOther is *this: the old array lives until Adopt.
-    CxUint16* units = Join(mChars, Length(), inOther.mChars, otherLength, nullptr, 0, length);
-    Adopt(units, length);
-    return *this;
+    const CxUint32 length = Length();
+    if (IsInline() && length + otherLength <= kInlineUnits)
+    {
+        // Also right when inOther is *this: its units lie before the ones written.
+        std::memcpy(mInline + length, inOther.mChars, std::size_t(otherLength) * 2);
+        mLength = length + otherLength;
+        mInline[mLength] = 0;
+        return *this;
+    }
+    CxString joined;
+    Join(joined.Reserve(length + otherLength), mChars, length, inOther.mChars, otherLength, nullptr, 0);
+    return *this = std::move(joined);
 }
 
 CxString& CxString::operator+=(const char* inText)
@@ -513,10 +472,7 @@ CxString& CxString::operator+=(CxUint16 inUnit)
 {
     if (inUnit == 0)
         return *this;
-    CxUint32 length;
-    CxUint16* units = Join(mChars, Length(), &inUnit, 1, nullptr, 0, length);
-    Adopt(units, length);
-    return *this;
+    return *this += CxString(&inUnit, 1);
 }
 
 CxString operator+(const CxString& inA, const CxString& inB)
@@ -562,16 +518,11 @@ void CxString::Splice(CxUint32 inFirst, CxUint32 inRest, const CxString& inStrin
 {
     // Keeps [0, first) and [rest, length) around the new text.
     const CxUint32 length = Length();
-    CxUint32 newLength;
-    CxUint16* units =
-        Join(mChars, inFirst, inString.mChars, inString.Length(), mChars + inRest, length - inRest, newLength);
-    if (newLength == 0)
-    {
-        delete[] units;
-        Release();
-        return;
-    }
-    Adopt(units, newLength);
+    const CxUint32 middle = inString.Length();
+    CxString joined;
+    Join(joined.Reserve(inFirst + middle + (length - inRest)), mChars, inFirst, inString.mChars, middle,
+         mChars + inRest, length - inRest);
+    *this = std::move(joined);
 }
 
 CxUint32 CxString::Replace(const CxString& inFind, const CxString& inWith, CxUint32 inFrom)

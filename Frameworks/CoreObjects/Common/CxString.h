@@ -1,4 +1,5 @@
-// The system's one text type: an owned, zero-terminated array of UTF-16 code units with a cached length.
+// The system's one text type: an owned, zero-terminated array of UTF-16 code units with a cached length. Short
+// texts live inside the object, so a pointer from GetChars() lasts only as long as the string is not moved.
 // 8-bit text goes in byte by byte (bytes from 0x80 sign-extend to 0xFF80-0xFFFF) and comes out with every unit
 // above 127 as '*'; real UTF-8 (paths, URLs, environment, credentials) goes through FromUtf8/AsUtf8.
 #pragma once
@@ -6,6 +7,7 @@
 #include "CxTypes.h"
 
 #include <compare>
+#include <cstring>
 #include <iosfwd>
 #include <list>
 #include <string>
@@ -18,15 +20,19 @@ class CxVersion;
 class CxString
 {
 public:
-    CxString() noexcept;
+    CxString() noexcept : mChars(mInline), mLength(0), mInline{} {}
     CxString(const char* inText);
     CxString(const char* inText, CxUint32 inCount);
     CxString(const CxUint16* inUnits);
     CxString(const CxUint16* inUnits, CxUint32 inCount);
     CxString(const char16_t* inUnits);
     CxString(const CxString& inOther);
-    CxString(CxString&& ioOther) noexcept;
-    ~CxString();
+    CxString(CxString&& ioOther) noexcept : mLength(ioOther.mLength) { TakeFrom(ioOther); }
+    ~CxString()
+    {
+        if (!IsInline())
+            delete[] mChars;
+    }
 
     // Decimal text. A plain char is refused: it reads as a character but would print as a number.
     explicit CxString(bool inValue);
@@ -58,11 +64,16 @@ public:
     // Bytes including the terminator.
     CxUint32 Size() const { return Length() * 2 + 2; }
     const CxUint16* GetChars() const { return mChars; }
-    // Writable units; the cached length is dropped since the caller may change it.
-    CxUint16* GetChars();
+    // Writable units (the length plus the terminator); the cached length is dropped since the caller may
+    // shorten the text.
+    CxUint16* GetChars()
+    {
+        mLength = 0;
+        return mChars;
+    }
     // No bounds check: the index must be below the length.
     CxUint16 operator[](CxUint32 inIndex) const { return mChars[inIndex]; }
-    CxUint16& operator[](CxUint32 inIndex);
+    CxUint16& operator[](CxUint32 inIndex) { return mChars[inIndex]; }
 
     // Conversions; never throw. On a parse failure: false, 0, 0.0, version 1.0.0 final build 0, "".
     // A valid prefix counts ("12abc" is 12).
@@ -94,7 +105,7 @@ public:
     // A length byte (at most 255) and that many bytes; no terminator.
     void AsPascalString(CxUint8* outPascal, CxUint32 inSize) const;
 
-    // Adopts an array made with new[] (null makes the string empty).
+    // Adopts an array made with new[] (null makes the string empty); short or not, the text stays in it.
     void Assign(CxUint16* inUnits);
 
     CxString& operator=(const CxString& inOther);
@@ -151,14 +162,34 @@ public:
     CxStringList TokenizeWithQuotedStrings(CxUint16 inSeparator, CxUint16 inQuote) const;
 
 private:
-    void Adopt(CxUint16* inUnits, CxUint32 inLength);
+    // Up to this many units (plus the terminator) need no array of their own: most names, numbers and the
+    // whitespace between elements.
+    static constexpr CxUint32 kInlineUnits = 9;
+
+    bool IsInline() const { return mChars == mInline; }
+    // Storage for inLength units and the terminator on an empty string; the caller fills the units.
+    CxUint16* Reserve(CxUint32 inLength);
     void Release();
-    void MakeOwned();
+    // Moves ioOther's text into this string, whose storage is already released; ioOther is left empty.
+    void TakeFrom(CxString& ioOther) noexcept
+    {
+        if (ioOther.IsInline())
+        {
+            std::memcpy(mInline, ioOther.mInline, sizeof mInline);
+            mChars = mInline;
+        }
+        else
+            mChars = ioOther.mChars;
+        ioOther.mChars = ioOther.mInline;
+        ioOther.mInline[0] = 0;
+        ioOther.mLength = 0;
+    }
     void Splice(CxUint32 inFirst, CxUint32 inRest, const CxString& inString);
     bool Equals(const CxString& inOther) const;
 
-    CxUint16* mChars;
+    CxUint16* mChars; // mInline or an array of its own
     mutable CxUint32 mLength;
+    CxUint16 mInline[kInlineUnits + 1];
 };
 
 CxString operator+(const CxString& inA, const CxString& inB);

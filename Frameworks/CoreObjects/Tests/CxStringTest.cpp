@@ -375,3 +375,77 @@ TEST(CxString, IntegerAndBoolText)
 }
 
 } // namespace
+
+// Short texts live inside the object and longer ones in an array of their own; every length around the limit
+// must copy, move, grow, shrink and be edited alike.
+TEST(CxString, TextsOfEveryLengthAroundTheInlineLimitBehaveAlike)
+{
+    const std::string letters = "abcdefghijklmnopqrstuvwx";
+    for (std::size_t n = 0; n <= letters.size(); ++n)
+    {
+        SCOPED_TRACE(n);
+        const std::string text = letters.substr(0, n);
+        const CxString original(text.c_str());
+        ASSERT_EQ(Narrow(original), text);
+        ASSERT_EQ(original.GetChars()[n], 0);
+
+        CxString copy(original);
+        if (n > 0)
+            copy[0] = 'Z';
+        EXPECT_EQ(Narrow(original), text);
+
+        CxString moved(std::move(copy));
+        EXPECT_EQ(moved.Length(), n);
+        EXPECT_EQ(copy.Length(), 0u); // NOLINT: a moved-from string is empty and usable
+        copy += "q";
+        EXPECT_EQ(Narrow(copy), "q");
+
+        // Move-assignment between every pair of sizes, and onto itself.
+        for (std::size_t m : {std::size_t(0), std::size_t(3), std::size_t(9), std::size_t(10), std::size_t(20)})
+        {
+            CxString target(letters.substr(0, m).c_str());
+            CxString source(original);
+            target = std::move(source);
+            EXPECT_EQ(Narrow(target), text);
+            EXPECT_EQ(source.Length(), 0u); // NOLINT
+            CxString& alias = target;
+            target = std::move(alias);
+            target = alias;
+            EXPECT_EQ(Narrow(target), text);
+        }
+
+        // Growing across the limit, also by itself.
+        for (std::size_t split = 0; split <= n; split += 3)
+        {
+            CxString grown(text.substr(0, split).c_str());
+            grown += CxString(text.substr(split).c_str());
+            EXPECT_EQ(Narrow(grown), text);
+            grown += grown;
+            EXPECT_EQ(Narrow(grown), text + text);
+            EXPECT_EQ(grown.Length(), 2 * n);
+        }
+
+        CxString edited(original);
+        edited.Insert("0123", CxUint32(n / 2));
+        EXPECT_EQ(edited.Length(), n + 4);
+        edited.Delete(CxUint32(n / 2), CxUint32(n / 2 + 3));
+        EXPECT_EQ(Narrow(edited), text);
+
+        // A writer that shortens the text; the shorter text survives a move.
+        if (n > 0)
+        {
+            CxString shortened(original);
+            shortened.GetChars()[n / 2] = 0;
+            CxString after(std::move(shortened));
+            EXPECT_EQ(Narrow(after), text.substr(0, n / 2));
+            EXPECT_EQ(after.Length(), n / 2);
+        }
+    }
+
+    // Strings moved about as a vector grows keep their texts.
+    std::vector<CxString> strings;
+    for (std::size_t i = 0; i < 100; ++i)
+        strings.emplace_back(letters.substr(0, i % letters.size()).c_str());
+    for (std::size_t i = 0; i < strings.size(); ++i)
+        EXPECT_EQ(Narrow(strings[i]), letters.substr(0, i % letters.size()));
+}

@@ -10,29 +10,17 @@
 namespace
 {
 
-// Expat hands over UTF-8; the tree holds UTF-16. Names, whitespace and most text are ASCII, which widens unit by
-// unit in one pass; anything else takes the full decoder.
+// Expat hands over UTF-8 without zero bytes; the tree holds UTF-16. Names, whitespace and most text are ASCII,
+// which widens byte by byte; anything else takes the full decoder.
 CxString Utf16(const char* inText, std::size_t inLength)
 {
-    if (inLength == 0)
-        return CxString();
     const auto* bytes = reinterpret_cast<const unsigned char*>(inText);
-    auto* units = new CxUint16[inLength + 1];
     unsigned char high = 0;
     for (std::size_t i = 0; i < inLength; ++i)
-    {
         high |= bytes[i];
-        units[i] = bytes[i];
-    }
     if (high >= 0x80)
-    {
-        delete[] units;
         return CxString::FromUtf8(std::string_view(inText, inLength));
-    }
-    units[inLength] = 0;
-    CxString text;
-    text.Assign(units);
-    return text;
+    return CxString(inText, CxUint32(inLength));
 }
 
 inline CxString Utf16(const char* inText)
