@@ -10,17 +10,10 @@
 namespace
 {
 
-// Expat hands over UTF-8 without zero bytes; the tree holds UTF-16. Names, whitespace and most text are ASCII,
-// which widens byte by byte; anything else takes the full decoder.
+// Expat hands over UTF-8 without zero bytes; the tree holds UTF-16.
 CxString Utf16(const char* inText, std::size_t inLength)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(inText);
-    unsigned char high = 0;
-    for (std::size_t i = 0; i < inLength; ++i)
-        high |= bytes[i];
-    if (high >= 0x80)
-        return CxString::FromUtf8(std::string_view(inText, inLength));
-    return CxString(inText, CxUint32(inLength));
+    return CxString::FromUtf8(std::string_view(inText, inLength));
 }
 
 inline CxString Utf16(const char* inText)
