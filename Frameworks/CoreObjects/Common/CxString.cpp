@@ -322,7 +322,8 @@ CxString CxString::FromUtf8(std::string_view inText)
         }
     }
     units[out] = 0;
-    result.mLength = out;
+    if (!result.IsInline())
+        result.mLength = out;
     return result;
 }
 
@@ -371,9 +372,11 @@ std::string CxString::AsUtf8() const
 CxUint16* CxString::Reserve(CxUint32 inLength)
 {
     if (inLength > kInlineUnits)
+    {
         mChars = new CxUint16[std::size_t(inLength) + 1];
+        mLength = inLength;
+    }
     mChars[inLength] = 0;
-    mLength = inLength;
     return mChars;
 }
 
@@ -383,11 +386,12 @@ void CxString::Release()
         delete[] mChars;
     mChars = mInline;
     mInline[0] = 0;
-    mLength = 0;
 }
 
 CxUint32 CxString::Length() const
 {
+    if (IsInline())
+        return CountUnits(mInline, kInlineUnits);
     if (mLength == 0 && mChars[0] != 0)
         mLength = CountUnits(mChars, std::numeric_limits<CxUint32>::max());
     return mLength;
@@ -399,7 +403,10 @@ void CxString::Assign(CxUint16* inUnits)
         return;
     Release();
     if (inUnits != nullptr)
-        mChars = inUnits; // length counted when asked
+    {
+        mChars = inUnits;
+        mLength = 0; // counted when asked
+    }
 }
 
 CxString& CxString::operator=(const CxString& inOther)
@@ -415,7 +422,6 @@ CxString& CxString::operator=(CxString&& ioOther) noexcept
     {
         if (!IsInline())
             delete[] mChars;
-        mLength = ioOther.mLength;
         TakeFrom(ioOther);
     }
     return *this;
@@ -454,8 +460,7 @@ CxString& CxString::operator+=(const CxString& inOther)
     {
         // Also right when inOther is *this: its units lie before the ones written.
         std::memcpy(mInline + length, inOther.mChars, std::size_t(otherLength) * 2);
-        mLength = length + otherLength;
-        mInline[mLength] = 0;
+        mInline[length + otherLength] = 0;
         return *this;
     }
     CxString joined;

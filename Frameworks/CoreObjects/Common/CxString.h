@@ -20,14 +20,14 @@ class CxVersion;
 class CxString
 {
 public:
-    CxString() noexcept : mChars(mInline), mLength(0), mInline{} {}
+    CxString() noexcept : mChars(mInline), mInline{} {}
     CxString(const char* inText);
     CxString(const char* inText, CxUint32 inCount);
     CxString(const CxUint16* inUnits);
     CxString(const CxUint16* inUnits, CxUint32 inCount);
     CxString(const char16_t* inUnits);
     CxString(const CxString& inOther);
-    CxString(CxString&& ioOther) noexcept : mLength(ioOther.mLength) { TakeFrom(ioOther); }
+    CxString(CxString&& ioOther) noexcept { TakeFrom(ioOther); }
     ~CxString()
     {
         if (!IsInline())
@@ -68,7 +68,8 @@ public:
     // shorten the text.
     CxUint16* GetChars()
     {
-        mLength = 0;
+        if (!IsInline())
+            mLength = 0;
         return mChars;
     }
     // No bounds check: the index must be below the length.
@@ -163,8 +164,8 @@ public:
 
 private:
     // Up to this many units (plus the terminator) need no array of their own: most names, numbers and the
-    // whitespace between elements.
-    static constexpr CxUint32 kInlineUnits = 9;
+    // whitespace between elements. Their length is counted when asked, in the room that caches an array's.
+    static constexpr CxUint32 kInlineUnits = 7;
 
     bool IsInline() const { return mChars == mInline; }
     // Storage for inLength units and the terminator on an empty string; the caller fills the units.
@@ -173,23 +174,21 @@ private:
     // Moves ioOther's text into this string, whose storage is already released; ioOther is left empty.
     void TakeFrom(CxString& ioOther) noexcept
     {
-        if (ioOther.IsInline())
-        {
-            std::memcpy(mInline, ioOther.mInline, sizeof mInline);
-            mChars = mInline;
-        }
-        else
-            mChars = ioOther.mChars;
+        // The inline units or the cached length, whichever is in use.
+        std::memcpy(mInline, ioOther.mInline, sizeof mInline);
+        mChars = ioOther.IsInline() ? mInline : ioOther.mChars;
         ioOther.mChars = ioOther.mInline;
         ioOther.mInline[0] = 0;
-        ioOther.mLength = 0;
     }
     void Splice(CxUint32 inFirst, CxUint32 inRest, const CxString& inString);
     bool Equals(const CxString& inOther) const;
 
     CxUint16* mChars; // mInline or an array of its own
-    mutable CxUint32 mLength;
-    CxUint16 mInline[kInlineUnits + 1];
+    union
+    {
+        mutable CxUint32 mLength; // with an array of its own; 0 when not yet counted
+        CxUint16 mInline[kInlineUnits + 1];
+    };
 };
 
 CxString operator+(const CxString& inA, const CxString& inB);

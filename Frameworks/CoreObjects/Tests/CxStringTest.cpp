@@ -401,7 +401,7 @@ TEST(CxString, TextsOfEveryLengthAroundTheInlineLimitBehaveAlike)
         EXPECT_EQ(Narrow(copy), "q");
 
         // Move-assignment between every pair of sizes, and onto itself.
-        for (std::size_t m : {std::size_t(0), std::size_t(3), std::size_t(9), std::size_t(10), std::size_t(20)})
+        for (std::size_t m : {0, 3, 7, 8, 20})
         {
             CxString target(letters.substr(0, m).c_str());
             CxString source(original);
