@@ -30,8 +30,8 @@ public:
 
     bool Wants(const Event& inEvent) const
     {
-        return std::any_of(mTypes.begin(), mTypes.end(), [&](const EventTypeSpec& spec) {
-            return spec.eventClass == inEvent.Class() && spec.eventKind == inEvent.Kind();
+        return std::any_of(mTypes.begin(), mTypes.end(), [&](const EventTypeSpec& type) {
+            return type.eventClass == inEvent.Class() && type.eventKind == inEvent.Kind();
         });
     }
 
