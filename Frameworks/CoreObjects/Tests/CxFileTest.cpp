@@ -432,6 +432,20 @@ TEST(CxFileErrnoTest, EveryErrnoHasItsClass)
     EXPECT_EQ(LinuxCxErrnoStatus(ENOTEMPTY, true), -54);
 }
 
+// Whether the action was refused as a permission failure; any other error passes through.
+template <typename Action> bool Denied(Action inAction)
+{
+    try
+    {
+        inAction();
+    }
+    catch (const CxErrorFilePermissions&)
+    {
+        return true;
+    }
+    return false;
+}
+
 TEST_F(CxFileTest, DeniedAccessIsAPermissionFailure)
 {
     // Outside the private home, so that only the file's own mode stands in the way.
@@ -440,25 +454,10 @@ TEST_F(CxFileTest, DeniedAccessIsAPermissionFailure)
     ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
     WriteFile(folder + "/private", "secret");
     ASSERT_EQ(::chmod((folder + "/private").c_str(), 0600), 0);
+    // Bit 1: the read went through, bit 2: the creation.
     auto attempts = [&]() -> int {
-        int failures = 0;
-        try
-        {
-            CxFile(CxFileRef{folder + "/private"}).ReadContents();
-            failures |= 1;
-        }
-        catch (const CxErrorFilePermissions&)
-        {
-        }
-        try
-        {
-            CxFolder(CxFileRef{folder}).CreateFile("new");
-            failures |= 2;
-        }
-        catch (const CxErrorFilePermissions&)
-        {
-        }
-        return failures;
+        return (Denied([&] { (void)CxFile(CxFileRef{folder + "/private"}).ReadContents(); }) ? 0 : 1) |
+               (Denied([&] { (void)CxFolder(CxFileRef{folder}).CreateFile("new"); }) ? 0 : 2);
     };
     int failures = 0;
     if (::geteuid() == 0)

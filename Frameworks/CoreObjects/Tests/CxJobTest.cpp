@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -57,6 +58,12 @@ private:
     Latch* mRelease;
 };
 
+void SubmitInTurn(std::initializer_list<CxJob*> inJobs)
+{
+    for (CxJob* job : inJobs)
+        job->Submit();
+}
+
 CxSint32 QueuedJobs()
 {
     return CxJobDispatcher::Instance().CountJobs();
@@ -73,9 +80,7 @@ TEST(CxJob, TwoThreadsOfATypeStartTwoJobsAtOnceAndTheThirdOnTheFirstToFinish)
     arena.Make<CxJobThread>(100, 2);
     EXPECT_EQ(CxJobDispatcher::Instance().CountThreads(), 2);
 
-    job1.Submit();
-    job2.Submit();
-    job3.Submit();
+    SubmitInTurn({&job1, &job2, &job3});
     ASSERT_TRUE(job1.started.Wait());
     ASSERT_TRUE(job2.started.Wait());
     EXPECT_NE(job1.ranOn, job2.ranOn);
@@ -118,9 +123,7 @@ TEST(CxJobDispatcher, PopJobTakesTheOldestOfTheTypeAndKeepsTheOthersInPlace)
     auto& a = arena.Make<ProbeJob>(101, 1);
     auto& b = arena.Make<ProbeJob>(100, 2);
     auto& c = arena.Make<ProbeJob>(100, 3);
-    a.Submit();
-    b.Submit();
-    c.Submit();
+    SubmitInTurn({&a, &b, &c});
     EXPECT_EQ(dispatcher.CountJobs(), 3);
     EXPECT_EQ(dispatcher.PopJob(100), &b);
     EXPECT_EQ(dispatcher.CountJobs(), 2);
@@ -246,9 +249,7 @@ TEST(CxJobThread, DeletingAThreadInMidJobWaitsForItThenCancelsItsTypesQueue)
     auto survivor = std::make_unique<CxJobThread>(100, 2); // another thread of the type, kept busy
     otherRunning.Submit();
     ASSERT_TRUE(otherRunning.started.Wait());
-    queued1.Submit();
-    queued2.Submit();
-    otherType.Submit();
+    SubmitInTurn({&queued1, &queued2, &otherType});
     EXPECT_EQ(QueuedJobs(), 3);
 
     delete doomed;
@@ -277,8 +278,7 @@ TEST(CxJobThread, AJobNoThreadServesStaysQueuedUntilAnAnyTypeThreadIsWoken)
     auto& probe = arena.Make<ProbeJob>(100, 2);
     auto& late = arena.Make<ProbeJob>(777, 3);
     arena.Make<CxJobThread>(100, 1);
-    orphan.Submit();
-    probe.Submit();
+    SubmitInTurn({&orphan, &probe});
     ASSERT_TRUE(probe.finished.Wait());
     EXPECT_EQ(QueuedJobs(), 1);
     EXPECT_EQ(orphan.runs.load(), 0);

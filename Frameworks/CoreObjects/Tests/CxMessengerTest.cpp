@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -39,14 +40,18 @@ private:
     std::string mName;
 };
 
+void Attach(CxMessenger& ioMessenger, std::initializer_list<Probe*> inProbes)
+{
+    for (Probe* probe : inProbes)
+        ioMessenger.AttachReceiver(probe);
+}
+
 TEST(CxMessenger, ReceiversGetEachMessageInAttachmentOrder)
 {
     Log log;
     CxMessenger messenger;
     Probe a(log, "A"), b(log, "B"), c(log, "C");
-    messenger.AttachReceiver(&a);
-    messenger.AttachReceiver(&b);
-    messenger.AttachReceiver(&c);
+    Attach(messenger, {&a, &b, &c});
     int payload = 0;
     messenger.SendMessage(1000, &payload);
     messenger.SendMessage(1001, nullptr);
@@ -81,10 +86,7 @@ TEST(CxMessenger, ASuspendedReceiverIsSkippedWhileOthersReceive)
     Log log;
     CxMessenger messenger;
     Probe a(log, "A"), b(log, "B"), c(log, "C");
-    for (Probe* p : {&a, &b, &c})
-    {
-        messenger.AttachReceiver(p);
-    }
+    Attach(messenger, {&a, &b, &c});
     b.SuspendReceiving();
     b.SuspendReceiving();
     b.ResumeReceiving();
@@ -146,18 +148,13 @@ TEST(CxMessenger, ChangesDuringASendFollowTheWalkRules)
         Probe* b = new Probe(log, "B");
         Probe* cc = new Probe(log, "C");
         Probe* d = new Probe(log, "D");
-        for (Probe* p : {a, b, cc, d})
-        {
-            messenger.AttachReceiver(p);
-        }
+        Attach(messenger, {a, b, cc, d});
         b->action = [&] { c.inB(messenger, a, b, cc, d); };
         messenger.SendMessage(1, nullptr);
         EXPECT_EQ(log, c.expected) << c.name;
         EXPECT_EQ(messenger.CountReceivers(), c.receiversAfter) << c.name;
         for (Probe* p : {a, b, cc, d})
-        {
             delete p;
-        }
         EXPECT_EQ(messenger.CountReceivers(), 0u) << c.name;
     }
 }
@@ -186,10 +183,7 @@ TEST(CxMessenger, AMessengerDestroyedInsideItsOwnSendEndsIt)
         b.action = [&] { delete messenger; };
         messenger->SendMessage(2, nullptr);
     };
-    for (Probe* p : {&a, &b, &c})
-    {
-        messenger->AttachReceiver(p);
-    }
+    Attach(*messenger, {&a, &b, &c});
     messenger->SendMessage(1, nullptr);
     EXPECT_EQ(log, (Log{"A:1", "B:1", "A:2", "B:2"}));
     EXPECT_EQ(a.CountMessengers(), 0u);
