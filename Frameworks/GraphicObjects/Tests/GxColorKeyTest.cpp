@@ -4,9 +4,11 @@
 #include "GxColorGradient.h"
 #include "GxContext.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,16 @@ struct Quad
     double mLeft, mBottom, mRight, mTop;
     std::vector<double> mColor;
     double mSLeft, mTBottom, mSRight, mTTop; // s at the left and right, t at the bottom and top
+
+    std::array<double, 4> Box() const { return {mLeft, mBottom, mRight, mTop}; }
+    std::array<double, 4> Texture() const { return {mSLeft, mTBottom, mSRight, mTTop}; }
 };
+
+// Left, bottom, right, top (or s, t, s, t), each to four units in the last place.
+testing::Matcher<const std::array<double, 4>&> Is(double inLeft, double inBottom, double inRight, double inTop)
+{
+    return testing::Pointwise(testing::DoubleEq(), std::array<double, 4>{inLeft, inBottom, inRight, inTop});
+}
 
 Quad Cover(const FeedbackPrimitive& inPolygon)
 {
@@ -115,17 +126,11 @@ TEST_F(GxColorKeyTest, EndKeysDrawBlackAndWhiteSquaresRaisedBy5)
         ASSERT_EQ(quads.size(), c.mSquares) << name;
         // Symbols span twice their size around the point (30, 25).
         EXPECT_EQ(quads[0].mColor, kBlack) << name;
-        EXPECT_DOUBLE_EQ(quads[0].mLeft, 24) << name;
-        EXPECT_DOUBLE_EQ(quads[0].mRight, 36) << name;
-        EXPECT_DOUBLE_EQ(quads[0].mBottom, 19) << name;
-        EXPECT_DOUBLE_EQ(quads[0].mTop, 31) << name;
+        EXPECT_THAT(quads[0].Box(), Is(24, 19, 36, 31)) << name;
         if (c.mSquares == 2)
         {
             EXPECT_EQ(quads[1].mColor, kWhite) << name;
-            EXPECT_DOUBLE_EQ(quads[1].mLeft, 25) << name;
-            EXPECT_DOUBLE_EQ(quads[1].mRight, 35) << name;
-            EXPECT_DOUBLE_EQ(quads[1].mBottom, 20) << name;
-            EXPECT_DOUBLE_EQ(quads[1].mTop, 30) << name;
+            EXPECT_THAT(quads[1].Box(), Is(25, 20, 35, 30)) << name;
         }
         // The cell of "solidSquare", the third of sixteen.
         EXPECT_NEAR(quads[0].mSLeft, 2.0 / 16, 1e-6) << name;
@@ -143,16 +148,9 @@ TEST_F(GxColorKeyTest, MiddleKeysDrawOneTexturedQuadAboveThePosition)
             const std::vector<Quad> quads = Quads(CaptureFeedback([&] { key.Draw(*mContext); }));
             const std::string name = std::to_string(index) + (selected ? " selected" : "");
             ASSERT_EQ(quads.size(), 1u) << name;
-            const Quad& quad = quads[0];
-            EXPECT_EQ(quad.mColor, kWhite) << name;
-            EXPECT_DOUBLE_EQ(quad.mLeft, 22) << name;
-            EXPECT_DOUBLE_EQ(quad.mRight, 38) << name;
-            EXPECT_DOUBLE_EQ(quad.mBottom, 20) << name;
-            EXPECT_DOUBLE_EQ(quad.mTop, 36) << name;
-            EXPECT_DOUBLE_EQ(quad.mSLeft, 0) << name;
-            EXPECT_DOUBLE_EQ(quad.mSRight, 1) << name;
-            EXPECT_DOUBLE_EQ(quad.mTBottom, 0) << name;
-            EXPECT_DOUBLE_EQ(quad.mTTop, 1) << name;
+            EXPECT_EQ(quads[0].mColor, kWhite) << name;
+            EXPECT_THAT(quads[0].Box(), Is(22, 20, 38, 36)) << name;
+            EXPECT_THAT(quads[0].Texture(), Is(0, 0, 1, 1)) << name;
         }
     }
 }
