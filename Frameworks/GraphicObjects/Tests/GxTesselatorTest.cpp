@@ -84,25 +84,21 @@ protected:
 
 } // namespace
 
-TEST_F(GxTesselatorTest, NestedRingsFillAsARingWithAHole)
+// Contours of one figure fill by the odd winding rule: a ring inside another is a hole, an overlap stays empty.
+TEST_F(GxTesselatorTest, NestedRingsOverlapsAndConcaveShapes)
 {
     Fill({Square(8, 8, 56, 56), Square(24, 24, 40, 40)});
     ExpectPixels("ring", {{32, 32, false}, {26, 38, false}, {16, 32, true}, {32, 50, true}, {10, 10, true},
                           {4, 32, false}, {60, 60, false}});
-}
 
-TEST_F(GxTesselatorTest, ConcaveLFills)
-{
-    const GxPolygon ell = MakePolygon({{8, 8}, {56, 8}, {56, 24}, {24, 24}, {24, 56}, {8, 56}, {8, 8}});
-    ell.DrawFilled();
-    ExpectPixels("L", {{16, 48, true}, {40, 16, true}, {16, 16, true}, {40, 40, false}, {50, 50, false},
-                       {30, 30, false}});
-}
-
-TEST_F(GxTesselatorTest, OverlapOfTwoSquaresStaysEmpty)
-{
+    glClear(GL_COLOR_BUFFER_BIT);
     Fill({Square(8, 8, 40, 40), Square(24, 24, 56, 56)});
     ExpectPixels("overlap", {{32, 32, false}, {16, 16, true}, {48, 48, true}, {16, 48, false}, {48, 16, false}});
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    MakePolygon({{8, 8}, {56, 8}, {56, 24}, {24, 24}, {24, 56}, {8, 56}, {8, 8}}).DrawFilled();
+    ExpectPixels("L", {{16, 48, true}, {40, 16, true}, {16, 16, true}, {40, 40, false}, {50, 50, false},
+                       {30, 30, false}});
 }
 
 TEST_F(GxTesselatorTest, BowTieGoesThroughTheCombineCallback)
