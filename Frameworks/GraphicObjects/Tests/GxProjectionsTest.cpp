@@ -143,23 +143,10 @@ TEST(GxIdentityProjections, CarryRadiansAndDegrees)
     EXPECT_EQ(radian.Unproject(GxPoint(1.25, -0.5)), GxPosition(1.25, -0.5));
 }
 
-TEST(GxFlatProjection, KilometresPerDegree)
-{
-    const GxFlatProjection flat;
-    ExpectPoint(flat.Project(FromDegrees(1.0, 1.0)), 111.137, 111.137, 5e-4);
-    const GxFlatProjection at60(FromDegrees(0.0, 60.0));
-    ExpectPoint(at60.Project(FromDegrees(2.0, 1.0)), 111.137, 111.137, 5e-4);
-    const GxPosition back = at60.Unproject(GxPoint(111.137, 111.137));
-    EXPECT_NEAR(Degrees(back.mLongitude), 2.0, 1e-5);
-    EXPECT_NEAR(Degrees(back.mLatitude), 1.0, 1e-5);
-}
-
-TEST(GxMercatorProjection, StandardLongitudeDoesNotShift)
+// Flat earth and Mercator values are in the reference tables; Mercator's standard longitude is left at 0 there.
+TEST(GxMercatorProjection, BoundsAndBeyond)
 {
     const GxMercatorProjection mercator;
-    const GxPoint p = mercator.Project(FromDegrees(-98.68, 0.0));
-    EXPECT_NEAR(p.mX, Radians(-98.68) * std::cos(Radians(35.48)) * 6371.0, 1e-9);
-    EXPECT_EQ(p.mY, 0.0);
     EXPECT_EQ(mercator.Project(FromDegrees(0.0, 10.0)).mX, 0.0);
     EXPECT_EQ(mercator.Bounds(), GxRect(-kGxPi, -1.4835298641951802, kGxPi, 1.4835298641951802));
 
@@ -218,9 +205,7 @@ TEST(GxLambertConformalProjection, ConeAndRoundTrip)
 {
     const double r = 6367.47;
     const GxLambertConformalProjection lcc;
-    const double n = std::log(std::cos(Radians(33.0)) / std::cos(Radians(45.0))) /
-                     std::log(std::tan(Radians(45.0 - 16.5)) / std::tan(Radians(45.0 - 22.5)));
-    ExpectPoint(lcc.Project(FromDegrees(-98.0, 33.0)), 0.0, -r / n * std::cos(Radians(33.0)), 1e-9);
+    ExpectPoint(lcc.Project(FromDegrees(-98.0, 33.0)), 0.0, -8470.100852, 1e-6);
 
     for (double dLon : {-170.0, -90.0, 0.0, 45.0, 170.0})
     {
@@ -276,9 +261,6 @@ TEST(GxUtmProjection, KnownPoints)
             const GxPosition p = FromDegrees(-99.0 + dLon, lat);
             ExpectPosition(utm.Unproject(utm.Project(p)), p, 1e-9);
         }
-
-    const GxLambertConformalProjection lcc;
-    ExpectPoint(lcc.Project(FromDegrees(-98.0, 33.0)), 0.0, -8470.100852, 1e-6);
 }
 
 // ------------------------------------------------------------------------------------------------------------
