@@ -67,6 +67,7 @@ TEST(CxMimeTest, EveryRowIsFoundByItsMime)
 {
     for (const Row& row : kRows)
         ExpectRow(CxMimeInfo::FromMime(row.mMime), row, row.mMime);
+    EXPECT_EQ(CxMimeInfo::FromMime("image/jpg").Type(), 0x4A504547u); // "JPEG" spelled out, not through the table
 }
 
 TEST(CxMimeTest, SharedKeysGiveTheFirstRowAndUnknownKeysNone)
