@@ -25,15 +25,16 @@ namespace
 {
 
 const char* const kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr int kMaxDelayMs = 2000;
 
 bool SameNameNoCase(std::string_view inA, std::string_view inB)
 {
-    return inA.size() == inB.size() && std::equal(inA.begin(), inA.end(), inB.begin(), [](char inX, char inY) {
-               return std::tolower(static_cast<unsigned char>(inX)) == std::tolower(static_cast<unsigned char>(inY));
-           });
+    return inA.size() == inB.size() && std::equal(inA.begin(), inA.end(), inB.begin(),
+                                                  [](char inX, char inY) {
+                                                      return std::tolower(static_cast<unsigned char>(inX)) ==
+                                                             std::tolower(static_cast<unsigned char>(inY));
+                                                  });
 }
 
 std::string Base64(std::string_view inText)
@@ -43,7 +44,8 @@ std::string Base64(std::string_view inText)
     std::size_t i = 0;
     for (; i + 2 < inText.size(); i += 3)
     {
-        const unsigned v = (unsigned char)inText[i] << 16 | (unsigned char)inText[i + 1] << 8 | (unsigned char)inText[i + 2];
+        const unsigned v =
+            (unsigned char)inText[i] << 16 | (unsigned char)inText[i + 1] << 8 | (unsigned char)inText[i + 2];
         out += kAlphabet[(v >> 18) & 63];
         out += kAlphabet[(v >> 12) & 63];
         out += kAlphabet[(v >> 6) & 63];
@@ -77,10 +79,12 @@ std::string Gzipped(const std::string& inBody)
 {
     std::string out;
     httplib::detail::gzip_compressor compressor;
-    const bool ok = compressor.compress(inBody.data(), inBody.size(), true, [&](const char* inData, size_t inLength) {
-        out.append(inData, inLength);
-        return true;
-    });
+    const bool ok = compressor.compress(inBody.data(), inBody.size(), true,
+                                        [&](const char* inData, size_t inLength)
+                                        {
+                                            out.append(inData, inLength);
+                                            return true;
+                                        });
     if (!ok)
         throw std::runtime_error("LoopbackServer: gzip failed");
     return out;
@@ -182,9 +186,8 @@ public:
     Imp()
     {
         mServer.set_keep_alive_timeout(1);
-        const auto handler = [this](const httplib::Request& inRequest, httplib::Response& outResponse) {
-            Serve(inRequest, outResponse);
-        };
+        const auto handler = [this](const httplib::Request& inRequest, httplib::Response& outResponse)
+        { Serve(inRequest, outResponse); };
         mServer.Get(".*", handler);
         mServer.Post(".*", handler);
         mServer.Put(".*", handler);
@@ -222,8 +225,7 @@ public:
 
     std::string Base() const { return "http://127.0.0.1:" + std::to_string(mPort); }
 
-    template <class Change>
-    void Modify(const std::string& inTarget, Change inChange)
+    template <class Change> void Modify(const std::string& inTarget, Change inChange)
     {
         std::lock_guard lock(mMutex);
         inChange(mRoutes[inTarget]);
@@ -293,7 +295,8 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
 
     const std::string port = std::to_string(mPort);
     const std::string base = Base();
-    auto templated = [&](std::string inText) {
+    auto templated = [&](std::string inText)
+    {
         ReplaceAll(inText, "@PORT@", port);
         ReplaceAll(inText, "@BASE@", base);
         return inText;
@@ -345,7 +348,8 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
     auto body = std::make_shared<const std::string>(std::move(reply.body));
     const std::size_t limit = route.cut ? std::min(route.cutAfter, body->size()) : body->size();
     outResponse.set_content_provider(body->size(), reply.contentType,
-                                     [body, limit](size_t inOffset, size_t inLength, httplib::DataSink& ioSink) {
+                                     [body, limit](size_t inOffset, size_t inLength, httplib::DataSink& ioSink)
+                                     {
                                          if (inOffset >= limit)
                                              return false; // closes the connection short of the length
                                          const std::size_t end = std::min(inOffset + inLength, limit);
@@ -355,10 +359,12 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
 
 LoopbackServer::Route& LoopbackServer::Route::LastModified(std::time_t inTime)
 {
-    mImp->Modify(mTarget, [&](RouteConfig& ioRoute) {
-        ioRoute.sendLastModified = true;
-        ioRoute.lastModified = inTime;
-    });
+    mImp->Modify(mTarget,
+                 [&](RouteConfig& ioRoute)
+                 {
+                     ioRoute.sendLastModified = true;
+                     ioRoute.lastModified = inTime;
+                 });
     return *this;
 }
 
@@ -370,11 +376,13 @@ LoopbackServer::Route& LoopbackServer::Route::NoLastModified()
 
 LoopbackServer::Route& LoopbackServer::Route::RequireBasic(const std::string& inUser, const std::string& inPassword)
 {
-    mImp->Modify(mTarget, [&](RouteConfig& ioRoute) {
-        ioRoute.requireAuth = true;
-        ioRoute.user = inUser;
-        ioRoute.password = inPassword;
-    });
+    mImp->Modify(mTarget,
+                 [&](RouteConfig& ioRoute)
+                 {
+                     ioRoute.requireAuth = true;
+                     ioRoute.user = inUser;
+                     ioRoute.password = inPassword;
+                 });
     return *this;
 }
 
@@ -386,10 +394,12 @@ LoopbackServer::Route& LoopbackServer::Route::Delay(int inMilliseconds)
 
 LoopbackServer::Route& LoopbackServer::Route::CutAfter(std::size_t inBytes)
 {
-    mImp->Modify(mTarget, [&](RouteConfig& ioRoute) {
-        ioRoute.cut = true;
-        ioRoute.cutAfter = inBytes;
-    });
+    mImp->Modify(mTarget,
+                 [&](RouteConfig& ioRoute)
+                 {
+                     ioRoute.cut = true;
+                     ioRoute.cutAfter = inBytes;
+                 });
     return *this;
 }
 
@@ -466,9 +476,8 @@ LoopbackServer::Route LoopbackServer::AddRedirectChain(const std::string& inTarg
         std::lock_guard lock(mImp->mMutex);
         chain = mImp->mNextChain++;
     }
-    auto hop = [&](int inIndex) {
-        return inIndex == 0 ? inTarget : "/hop/" + std::to_string(chain) + "/" + std::to_string(inIndex);
-    };
+    auto hop = [&](int inIndex)
+    { return inIndex == 0 ? inTarget : "/hop/" + std::to_string(chain) + "/" + std::to_string(inIndex); };
     for (int i = 0; i < std::max(inHops, 1); ++i)
     {
         RouteConfig route;

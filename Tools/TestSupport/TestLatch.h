@@ -49,8 +49,7 @@ private:
 };
 
 // Spins (yielding) until the condition holds or the bound passes; for flags that nothing signals.
-template <class Condition>
-bool SpinUntil(Condition inCondition, std::chrono::milliseconds inBound = kBound)
+template <class Condition> bool SpinUntil(Condition inCondition, std::chrono::milliseconds inBound = kBound)
 {
     const auto deadline = std::chrono::steady_clock::now() + inBound;
     while (!inCondition())
@@ -63,7 +62,6 @@ bool SpinUntil(Condition inCondition, std::chrono::milliseconds inBound = kBound
     }
     return true;
 }
-
 
 // Keeps test objects that hold locks on the heap and deletes them newest first. A lock that lived on the stack
 // keeps its identity for the thread sanitizer after it is gone, so a later lock at the same address would inherit
@@ -85,8 +83,7 @@ public:
         }
     }
 
-    template <class T, class... Args>
-    T& Make(Args&&... inArgs)
+    template <class T, class... Args> T& Make(Args&&... inArgs)
     {
         T* object = new T(std::forward<Args>(inArgs)...);
         mDeleters.push_back([object] { delete object; });

@@ -50,10 +50,10 @@ namespace
 {
 // Folder variables of the XDG base and user-dirs specifications, with the subfolder each gets.
 const std::pair<const char*, const char*> kXdgFolders[] = {
-    {"XDG_CONFIG_HOME", ".config"},      {"XDG_DATA_HOME", ".local/share"},  {"XDG_CACHE_HOME", ".cache"},
-    {"XDG_STATE_HOME", ".local/state"},  {"XDG_RUNTIME_DIR", "run"},         {"XDG_DESKTOP_DIR", "Desktop"},
-    {"XDG_DOCUMENTS_DIR", "Documents"},  {"XDG_DOWNLOAD_DIR", "Downloads"},  {"XDG_MUSIC_DIR", "Music"},
-    {"XDG_PICTURES_DIR", "Pictures"},    {"XDG_VIDEOS_DIR", "Videos"},       {"XDG_TEMPLATES_DIR", "Templates"},
+    {"XDG_CONFIG_HOME", ".config"},     {"XDG_DATA_HOME", ".local/share"}, {"XDG_CACHE_HOME", ".cache"},
+    {"XDG_STATE_HOME", ".local/state"}, {"XDG_RUNTIME_DIR", "run"},        {"XDG_DESKTOP_DIR", "Desktop"},
+    {"XDG_DOCUMENTS_DIR", "Documents"}, {"XDG_DOWNLOAD_DIR", "Downloads"}, {"XDG_MUSIC_DIR", "Music"},
+    {"XDG_PICTURES_DIR", "Pictures"},   {"XDG_VIDEOS_DIR", "Videos"},      {"XDG_TEMPLATES_DIR", "Templates"},
     {"XDG_PUBLICSHARE_DIR", "Public"},
 };
 } // namespace
@@ -65,7 +65,8 @@ TempHome::TempHome()
         throw std::runtime_error("TempHome: mkdtemp failed");
     mPath = pattern;
 
-    auto save = [this](const char* inName) {
+    auto save = [this](const char* inName)
+    {
         const char* old = std::getenv(inName);
         mSaved.push_back({inName, {old != nullptr, old != nullptr ? old : ""}});
     };

@@ -42,22 +42,22 @@ private:
 } // namespace sky::test
 
 // Skips the test when the data is absent, or fails it when the data is required.
-#define SKY_NEED_TESTDATA_FILE(var, relativePath)                                                                   \
-    const std::string var = ::sky::test::TestDataFile(relativePath);                                              \
-    if (var.empty())                                                                                               \
-    {                                                                                                              \
-        if (::sky::test::TestDataRequired())                                                                       \
-            FAIL() << "required test data missing: " << (relativePath);                                            \
-        else                                                                                                       \
-            GTEST_SKIP() << "test data absent: " << (relativePath);                                                \
+#define SKY_NEED_TESTDATA_FILE(var, relativePath)                                                                      \
+    const std::string var = ::sky::test::TestDataFile(relativePath);                                                   \
+    if (var.empty())                                                                                                   \
+    {                                                                                                                  \
+        if (::sky::test::TestDataRequired())                                                                           \
+            FAIL() << "required test data missing: " << (relativePath);                                                \
+        else                                                                                                           \
+            GTEST_SKIP() << "test data absent: " << (relativePath);                                                    \
     }
 
-#define SKY_NEED_TESTDATA(var)                                                                                     \
-    const std::string var = ::sky::test::TestDataDir();                                                            \
-    if (var.empty())                                                                                               \
-    {                                                                                                              \
-        if (::sky::test::TestDataRequired())                                                                       \
-            FAIL() << "required test data folder missing (../shared/testdata)";                                    \
-        else                                                                                                       \
-            GTEST_SKIP() << "test data folder absent (../shared/testdata)";                                        \
+#define SKY_NEED_TESTDATA(var)                                                                                         \
+    const std::string var = ::sky::test::TestDataDir();                                                                \
+    if (var.empty())                                                                                                   \
+    {                                                                                                                  \
+        if (::sky::test::TestDataRequired())                                                                           \
+            FAIL() << "required test data folder missing (../shared/testdata)";                                        \
+        else                                                                                                           \
+            GTEST_SKIP() << "test data folder absent (../shared/testdata)";                                            \
     }

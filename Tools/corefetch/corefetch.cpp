@@ -1,9 +1,9 @@
 // corefetch <url>: fetches the URL with HTTP GET on a network job thread, receives the status on the main thread,
 // writes the request line to the log file in the user's log folder and prints the line and the file's path.
 #include "CxDate.h"
+#include "CxError.h"
 #include "CxEvents.h"
 #include "CxFile.h"
-#include "CxError.h"
 #include "CxJob.h"
 #include "CxLog.h"
 #include "CxUrl.h"

@@ -10,7 +10,10 @@
 namespace
 {
 
-CxSint16 Wrap(int inValue) { return static_cast<CxSint16>(inValue); }
+CxSint16 Wrap(int inValue)
+{
+    return static_cast<CxSint16>(inValue);
+}
 
 // Truncates towards zero and keeps the low 16 bits; a non-finite value gives 0.
 CxSint16 WrapDouble(double inValue)
@@ -54,7 +57,10 @@ CxString CxPoint::AsString() const
     return CxString(text);
 }
 
-bool CxPoint::Inside(const CxRect& inRect) const { return inRect.Contains(*this); }
+bool CxPoint::Inside(const CxRect& inRect) const
+{
+    return inRect.Contains(*this);
+}
 
 CxPoint CxPoint::Pin(const CxRect& inRect) const
 {
@@ -220,6 +226,12 @@ void CxRect::CenterOn(CxSint16 inH, CxSint16 inV)
     CenterOnY(inV);
 }
 
-void CxRect::CenterOnX(CxSint16 inH) { Offset(Wrap(inH - XCenter()), 0); }
+void CxRect::CenterOnX(CxSint16 inH)
+{
+    Offset(Wrap(inH - XCenter()), 0);
+}
 
-void CxRect::CenterOnY(CxSint16 inV) { Offset(0, Wrap(inV - YCenter())); }
+void CxRect::CenterOnY(CxSint16 inV)
+{
+    Offset(0, Wrap(inV - YCenter()));
+}

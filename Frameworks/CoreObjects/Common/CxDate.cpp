@@ -74,7 +74,10 @@ CxTimeZone::CxTimeZone(const CxString& inName) : mRef(LinuxCxZone::FromNameOrAbb
     }
 }
 
-CxTimeZone::~CxTimeZone() { CxAssertText(!mMissing, "mRef != nil"); }
+CxTimeZone::~CxTimeZone()
+{
+    CxAssertText(!mMissing, "mRef != nil");
+}
 
 const LinuxCxZone& CxTimeZone::Zone() const
 {
@@ -82,9 +85,15 @@ const LinuxCxZone& CxTimeZone::Zone() const
     return *mRef;
 }
 
-const LinuxCxZone* CxTimeZone::GetRef() const { return mMissing ? nullptr : mRef.get(); }
+const LinuxCxZone* CxTimeZone::GetRef() const
+{
+    return mMissing ? nullptr : mRef.get();
+}
 
-CxString CxTimeZone::Name() const { return CxString::FromUtf8(Zone().Name()); }
+CxString CxTimeZone::Name() const
+{
+    return CxString::FromUtf8(Zone().Name());
+}
 
 CxString CxTimeZone::Abbreviation(const CxDate& inDate) const
 {
@@ -110,8 +119,8 @@ CxString CxTimeZone::OffsetString(const CxDate& inDate) const
 
 CxDate::CxDate() : mTime(Now()) {}
 
-CxDate::CxDate(CxSint16 inYear, CxSint16 inMonth, CxSint16 inDay, CxSint16 inHour, CxSint16 inMinute,
-               CxSint16 inSecond, CxSint32 inUtcOffset)
+CxDate::CxDate(CxSint16 inYear, CxSint16 inMonth, CxSint16 inDay, CxSint16 inHour, CxSint16 inMinute, CxSint16 inSecond,
+               CxSint32 inUtcOffset)
 {
     const CxSint64 days = LinuxCxDaysFromCivil(inYear, inMonth, inDay);
     const CxSint64 seconds =
@@ -147,9 +156,15 @@ CxDate::CxDate(const CxString& inText)
     *this = CxDate(values[0], values[1], values[2], values[3], values[4], values[5], 0);
 }
 
-double CxDate::SystemUtcOffset() const { return CxTimeZone().UtcOffset(*this); }
+double CxDate::SystemUtcOffset() const
+{
+    return CxTimeZone().UtcOffset(*this);
+}
 
-CxDateFields CxDate::AsFields(const CxTimeZone& inZone) const { return AsFields(inZone.UtcOffset(*this)); }
+CxDateFields CxDate::AsFields(const CxTimeZone& inZone) const
+{
+    return AsFields(inZone.UtcOffset(*this));
+}
 
 CxDateFields CxDate::AsFields(CxSint32 inUtcOffset) const
 {
@@ -180,8 +195,8 @@ CxString CxDate::AsString() const
 {
     const CxDateFields f = AsFields(0);
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", f.mYear, f.mMonth, f.mDay, f.mHour,
-                  f.mMinute, f.mSecond);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", f.mYear, f.mMonth, f.mDay, f.mHour, f.mMinute,
+                  f.mSecond);
     return CxString(text);
 }
 
@@ -255,43 +270,117 @@ void CxDateFormatter::StateOne()
     mState = 0;
     switch (mUnit)
     {
-    case '%': Format_pct(); break;
-    case '#': Format_pnd(); break;
-    case '-': Format_hyphen(); break;
-    case '1': Format_1(); break;
-    case '2': Format_2(); break;
-    case '3': Format_3(); break;
-    case '4': Format_4(); break;
-    case '5': Format_5(); break;
-    case 'a': Format_a(); break;
-    case 'A': Format_A(); break;
-    case 'b': Format_b(); break;
-    case 'h': Format_b(); break;
-    case 'B': Format_B(); break;
-    case 'C': Format_C(); break;
-    case 'd': Format_d(); break;
-    case 'D': Format_D(); break;
-    case 'e': Format_e(); break;
-    case 'H': Format_H(); break;
-    case 'I': Format_I(); break;
-    case 'j': Format_j(); break;
-    case 'l': Format_l(); break;
-    case 'm': Format_m(); break;
-    case 'M': Format_M(); break;
-    case 'p': Format_p(); break;
-    case 'r': Format_r(); break;
-    case 'R': Format_R(); break;
-    case 'S': Format_S(); break;
-    case 'T': Format_T(); break;
-    case 'u': Format_u(); break;
-    case 'U': Format_U(); break;
-    case 'w': Format_w(); break;
-    case 'W': Format_W(); break;
-    case 'y': Format_y(); break;
-    case 'Y': Format_Y(); break;
-    case 'Z': Format_Z(); break;
-    case 'z': Format_z(); break;
-    default: CxAssert(false); break;
+    case '%':
+        Format_pct();
+        break;
+    case '#':
+        Format_pnd();
+        break;
+    case '-':
+        Format_hyphen();
+        break;
+    case '1':
+        Format_1();
+        break;
+    case '2':
+        Format_2();
+        break;
+    case '3':
+        Format_3();
+        break;
+    case '4':
+        Format_4();
+        break;
+    case '5':
+        Format_5();
+        break;
+    case 'a':
+        Format_a();
+        break;
+    case 'A':
+        Format_A();
+        break;
+    case 'b':
+        Format_b();
+        break;
+    case 'h':
+        Format_b();
+        break;
+    case 'B':
+        Format_B();
+        break;
+    case 'C':
+        Format_C();
+        break;
+    case 'd':
+        Format_d();
+        break;
+    case 'D':
+        Format_D();
+        break;
+    case 'e':
+        Format_e();
+        break;
+    case 'H':
+        Format_H();
+        break;
+    case 'I':
+        Format_I();
+        break;
+    case 'j':
+        Format_j();
+        break;
+    case 'l':
+        Format_l();
+        break;
+    case 'm':
+        Format_m();
+        break;
+    case 'M':
+        Format_M();
+        break;
+    case 'p':
+        Format_p();
+        break;
+    case 'r':
+        Format_r();
+        break;
+    case 'R':
+        Format_R();
+        break;
+    case 'S':
+        Format_S();
+        break;
+    case 'T':
+        Format_T();
+        break;
+    case 'u':
+        Format_u();
+        break;
+    case 'U':
+        Format_U();
+        break;
+    case 'w':
+        Format_w();
+        break;
+    case 'W':
+        Format_W();
+        break;
+    case 'y':
+        Format_y();
+        break;
+    case 'Y':
+        Format_Y();
+        break;
+    case 'Z':
+        Format_Z();
+        break;
+    case 'z':
+        Format_z();
+        break;
+    default:
+        CxAssert(false);
+        break;
     }
 }
 
@@ -300,27 +389,38 @@ void CxDateFormatter::AppendNumber(int inValue, int inWidth)
     char text[32];
     switch (mPadding)
     {
-    case kPadNone: std::snprintf(text, sizeof text, "%d", inValue); break;
-    case kPadBlank: std::snprintf(text, sizeof text, "%*d", inWidth, inValue); break;
-    case kPadZero: std::snprintf(text, sizeof text, "%0*d", inWidth, inValue); break;
+    case kPadNone:
+        std::snprintf(text, sizeof text, "%d", inValue);
+        break;
+    case kPadBlank:
+        std::snprintf(text, sizeof text, "%*d", inWidth, inValue);
+        break;
+    case kPadZero:
+        std::snprintf(text, sizeof text, "%0*d", inWidth, inValue);
+        break;
     }
     mResult += text;
 }
 
-void CxDateFormatter::AppendText(const char* inText) { mResult += inText; }
+void CxDateFormatter::AppendText(const char* inText)
+{
+    mResult += inText;
+}
 
 namespace
 {
 
 constexpr const char* kShortDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kLongDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
-                                      "Saturday"};
+constexpr const char* kLongDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 constexpr const char* kShortMonths[12] = {"Jan", "Feb", "Mar", "Apr", "MayAbbrev", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov",       "Dec"};
 constexpr const char* kLongMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
                                          "July",    "August",   "September", "October", "November", "December"};
 
-int Hour12(int inHour) { return (inHour % 12 == 0) ? 12 : inHour % 12; }
+int Hour12(int inHour)
+{
+    return (inHour % 12 == 0) ? 12 : inHour % 12;
+}
 
 } // namespace
 
@@ -352,8 +452,14 @@ void CxDateFormatter::Format_B()
     mResult += CxLocalize(CxString(valid ? kLongMonths[mFields.mMonth - 1] : "Err"));
 }
 
-void CxDateFormatter::Format_C() { AppendNumber(mFields.mYear / 100, 2); }
-void CxDateFormatter::Format_d() { AppendNumber(mFields.mDay, 2); }
+void CxDateFormatter::Format_C()
+{
+    AppendNumber(mFields.mYear / 100, 2);
+}
+void CxDateFormatter::Format_d()
+{
+    AppendNumber(mFields.mDay, 2);
+}
 
 void CxDateFormatter::Format_D()
 {
@@ -371,9 +477,18 @@ void CxDateFormatter::Format_e()
     AppendText(text);
 }
 
-void CxDateFormatter::Format_H() { AppendNumber(mFields.mHour, 2); }
-void CxDateFormatter::Format_I() { AppendNumber(Hour12(mFields.mHour), 2); }
-void CxDateFormatter::Format_j() { AppendNumber(mFields.mDayOfYear, 3); }
+void CxDateFormatter::Format_H()
+{
+    AppendNumber(mFields.mHour, 2);
+}
+void CxDateFormatter::Format_I()
+{
+    AppendNumber(Hour12(mFields.mHour), 2);
+}
+void CxDateFormatter::Format_j()
+{
+    AppendNumber(mFields.mDayOfYear, 3);
+}
 
 void CxDateFormatter::Format_l()
 {
@@ -382,9 +497,18 @@ void CxDateFormatter::Format_l()
     AppendText(text);
 }
 
-void CxDateFormatter::Format_m() { AppendNumber(mFields.mMonth, 2); }
-void CxDateFormatter::Format_M() { AppendNumber(mFields.mMinute, 2); }
-void CxDateFormatter::Format_p() { AppendText(mFields.mHour < 12 ? "AM" : "PM"); }
+void CxDateFormatter::Format_m()
+{
+    AppendNumber(mFields.mMonth, 2);
+}
+void CxDateFormatter::Format_M()
+{
+    AppendNumber(mFields.mMinute, 2);
+}
+void CxDateFormatter::Format_p()
+{
+    AppendText(mFields.mHour < 12 ? "AM" : "PM");
+}
 
 void CxDateFormatter::Format_r()
 {
@@ -404,7 +528,10 @@ void CxDateFormatter::Format_R()
     Format_M();
 }
 
-void CxDateFormatter::Format_S() { AppendNumber(mFields.mSecond, 2); }
+void CxDateFormatter::Format_S()
+{
+    AppendNumber(mFields.mSecond, 2);
+}
 
 void CxDateFormatter::Format_T()
 {
@@ -416,17 +543,44 @@ void CxDateFormatter::Format_T()
 }
 
 // Monday 1 ... Sunday 7.
-void CxDateFormatter::Format_u() { AppendNumber(mFields.mDayOfWeek == 1 ? 7 : mFields.mDayOfWeek - 1, 2); }
+void CxDateFormatter::Format_u()
+{
+    AppendNumber(mFields.mDayOfWeek == 1 ? 7 : mFields.mDayOfWeek - 1, 2);
+}
 // Week numbers are not computed.
-void CxDateFormatter::Format_U() { AppendNumber(0, 2); }
+void CxDateFormatter::Format_U()
+{
+    AppendNumber(0, 2);
+}
 // Sunday 0 ... Saturday 6.
-void CxDateFormatter::Format_w() { AppendNumber(mFields.mDayOfWeek - 1, 2); }
-void CxDateFormatter::Format_W() { AppendNumber(0, 2); }
-void CxDateFormatter::Format_y() { AppendNumber(mFields.mYear % 100, 2); }
-void CxDateFormatter::Format_Y() { AppendNumber(mFields.mYear, 4); }
-void CxDateFormatter::Format_Z() { mResult += mZone.Abbreviation(mDate); }
-void CxDateFormatter::Format_z() { mResult += mZone.OffsetString(mDate); }
-void CxDateFormatter::Format_pct() { AppendText("%"); }
+void CxDateFormatter::Format_w()
+{
+    AppendNumber(mFields.mDayOfWeek - 1, 2);
+}
+void CxDateFormatter::Format_W()
+{
+    AppendNumber(0, 2);
+}
+void CxDateFormatter::Format_y()
+{
+    AppendNumber(mFields.mYear % 100, 2);
+}
+void CxDateFormatter::Format_Y()
+{
+    AppendNumber(mFields.mYear, 4);
+}
+void CxDateFormatter::Format_Z()
+{
+    mResult += mZone.Abbreviation(mDate);
+}
+void CxDateFormatter::Format_z()
+{
+    mResult += mZone.OffsetString(mDate);
+}
+void CxDateFormatter::Format_pct()
+{
+    AppendText("%");
+}
 
 // The flags keep the formatter waiting for the code.
 void CxDateFormatter::Format_pnd()
@@ -441,8 +595,23 @@ void CxDateFormatter::Format_hyphen()
     mState = 1;
 }
 
-void CxDateFormatter::Format_1() { mResult += mDate.AsString(kCxDateFormatLongDate, mZone); }
-void CxDateFormatter::Format_2() { mResult += mDate.AsString(kCxDateFormatShortDate, mZone); }
-void CxDateFormatter::Format_3() { mResult += mDate.AsString(kCxDateFormatMediumDate, mZone); }
-void CxDateFormatter::Format_4() { mResult += mDate.AsString(kCxDateFormatShortTime, mZone); }
-void CxDateFormatter::Format_5() { mResult += mDate.AsString(kCxDateFormatMediumTime, mZone); }
+void CxDateFormatter::Format_1()
+{
+    mResult += mDate.AsString(kCxDateFormatLongDate, mZone);
+}
+void CxDateFormatter::Format_2()
+{
+    mResult += mDate.AsString(kCxDateFormatShortDate, mZone);
+}
+void CxDateFormatter::Format_3()
+{
+    mResult += mDate.AsString(kCxDateFormatMediumDate, mZone);
+}
+void CxDateFormatter::Format_4()
+{
+    mResult += mDate.AsString(kCxDateFormatShortTime, mZone);
+}
+void CxDateFormatter::Format_5()
+{
+    mResult += mDate.AsString(kCxDateFormatMediumTime, mZone);
+}

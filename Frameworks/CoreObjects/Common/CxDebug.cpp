@@ -89,8 +89,7 @@ std::string Line(std::string_view inFile, CxSint32 inLine, std::string_view inMe
     return line;
 }
 
-template <typename T>
-void FormatInteger(char (&outBuffer)[kValueSize], T inValue)
+template <typename T> void FormatInteger(char (&outBuffer)[kValueSize], T inValue)
 {
     const auto result = std::to_chars(outBuffer, outBuffer + kValueSize - 1, inValue);
     *result.ptr = '\0';
@@ -303,8 +302,7 @@ void DebugValue(const char* inFile, CxSint32 inLine, const char* inName, const c
     _CxDebugOut(inFile, inLine, inName, inValue);
 }
 
-template <typename T>
-void DebugInteger(const char* inFile, CxSint32 inLine, const char* inName, T inValue)
+template <typename T> void DebugInteger(const char* inFile, CxSint32 inLine, const char* inName, T inValue)
 {
     char value[kValueSize];
     FormatInteger(value, inValue);

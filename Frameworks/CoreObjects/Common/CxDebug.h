@@ -53,12 +53,10 @@ void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, long inVa
 void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, unsigned long inValue) = delete;
 
 // Reports the condition's own text when it fails; the caller goes on either way.
-#define CxAssert(inCondition)                                                                                      \
-    ((inCondition) ? static_cast<void>(0) : _CxAssert(__FILE__, __LINE__, #inCondition))
+#define CxAssert(inCondition) ((inCondition) ? static_cast<void>(0) : _CxAssert(__FILE__, __LINE__, #inCondition))
 
 // As CxAssert, reporting the given text instead of the condition's.
-#define CxAssertText(inCondition, inText)                                                                          \
-    ((inCondition) ? static_cast<void>(0) : _CxAssert(__FILE__, __LINE__, inText))
+#define CxAssertText(inCondition, inText) ((inCondition) ? static_cast<void>(0) : _CxAssert(__FILE__, __LINE__, inText))
 
 // Reports an expression with its own text as the name.
 #define CxDebug(inValue) _CxDebug(__FILE__, __LINE__, #inValue, (inValue))

@@ -24,18 +24,18 @@ class CxFolder;
 // Well-known folders. Missing ones are created, except 0, 1 and 13.
 enum CxFolderId : CxSint32
 {
-    kCxSystemFolder = 0,                 // /usr
-    kCxRootFolder = 1,                   // /
-    kCxHomeFolder = 2,                   // $HOME
-    kCxDesktopFolder = 3,                // $XDG_DESKTOP_DIR, else ~/Desktop
-    kCxDocumentsFolder = 4,              // $XDG_DOCUMENTS_DIR, else ~/Documents
-    kCxDownloadsFolder = 5,              // $XDG_DOWNLOAD_DIR, else ~/Downloads
-    kCxTemporaryFolder = 6,              // ${TMPDIR:-/tmp}/skyvane-<uid>, mode 0700
-    kCxPreferencesFolder = 7,            // $XDG_CONFIG_HOME/skyvane
-    kCxApplicationSupportFolder = 8,     // $XDG_DATA_HOME/skyvane
-    kCxLogsFolder = 9,                   // $XDG_STATE_HOME/skyvane
-    kCxUserFolder = 11,                  // $HOME, the start of relative paths
-    kCxCachesFolder = 12,                // $XDG_CACHE_HOME/skyvane
+    kCxSystemFolder = 0,                  // /usr
+    kCxRootFolder = 1,                    // /
+    kCxHomeFolder = 2,                    // $HOME
+    kCxDesktopFolder = 3,                 // $XDG_DESKTOP_DIR, else ~/Desktop
+    kCxDocumentsFolder = 4,               // $XDG_DOCUMENTS_DIR, else ~/Documents
+    kCxDownloadsFolder = 5,               // $XDG_DOWNLOAD_DIR, else ~/Downloads
+    kCxTemporaryFolder = 6,               // ${TMPDIR:-/tmp}/skyvane-<uid>, mode 0700
+    kCxPreferencesFolder = 7,             // $XDG_CONFIG_HOME/skyvane
+    kCxApplicationSupportFolder = 8,      // $XDG_DATA_HOME/skyvane
+    kCxLogsFolder = 9,                    // $XDG_STATE_HOME/skyvane
+    kCxUserFolder = 11,                   // $HOME, the start of relative paths
+    kCxCachesFolder = 12,                 // $XDG_CACHE_HOME/skyvane
     kCxLocalApplicationSupportFolder = 13 // /usr/local/share
 };
 
@@ -213,7 +213,7 @@ private:
 
 enum CxFileAccess : CxUint8
 {
-    kCxFileAccessAny = 0,   // whatever is allowed: both, else reading, else writing
+    kCxFileAccessAny = 0, // whatever is allowed: both, else reading, else writing
     kCxFileAccessWrite = 2,
     kCxFileAccessRead = 4
 };

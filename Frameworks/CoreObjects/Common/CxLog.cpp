@@ -4,9 +4,7 @@
 
 #include <memory>
 
-CxLog::CxLog(const CxFile& inFile) : mFile(inFile)
-{
-}
+CxLog::CxLog(const CxFile& inFile) : mFile(inFile) {}
 
 void CxLog::Write(const CxString& inText, CxSint32 inLevel)
 {

@@ -78,8 +78,7 @@ using Wide = std::conditional_t<(sizeof(T) < sizeof(unsigned)), unsigned, std::m
 
 // T: signed char, short, CxSint32 or long long. long is refused: it would carry a 64-bit value into code written
 // for 32-bit longs.
-template <typename T>
-class CxSintParser final : public CxSintBaseParser
+template <typename T> class CxSintParser final : public CxSintBaseParser
 {
     static_assert(std::is_same_v<T, signed char> || std::is_same_v<T, short> || std::is_same_v<T, CxSint32> ||
                       std::is_same_v<T, long long>,
@@ -97,8 +96,7 @@ private:
 };
 
 // T: unsigned char, unsigned short, CxUint32 or unsigned long long (not unsigned long, as above).
-template <typename T>
-class CxUintParser final : public CxUintBaseParser
+template <typename T> class CxUintParser final : public CxUintBaseParser
 {
     static_assert(std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short> ||
                       std::is_same_v<T, CxUint32> || std::is_same_v<T, unsigned long long>,
@@ -115,8 +113,7 @@ private:
 
 // The value is mantissa / divisor * sign * 10^(exponent * exponent sign), the power in double precision; the float
 // form does its digit arithmetic in double and rounds each field back to float.
-template <typename T>
-class CxFloatParser final : public CxFloatBaseParser
+template <typename T> class CxFloatParser final : public CxFloatBaseParser
 {
     static_assert(std::is_same_v<T, float> || std::is_same_v<T, double>, "CxFloatParser takes float or double");
 

@@ -8,8 +8,7 @@ namespace
 {
 
 // True when every unit belongs to the value: the parser must not stop inside the text, and must accept at its end.
-template <typename P>
-bool ParseWhole(const CxString& inText, P& ioParser)
+template <typename P> bool ParseWhole(const CxString& inText, P& ioParser)
 {
     for (const CxUint16* unit = inText.GetChars(); *unit != 0; ++unit)
     {

@@ -288,8 +288,7 @@ private:
     // Other sources. Out of line, cold, and given no pointer to the stream: a stream that has not escaped keeps
     // its cursor in registers across the call.
     template <typename T>
-    [[gnu::cold, gnu::noinline]] static T ReadNumberSlowly(CxStreamSource* ioSource, CxEndianness inEndianness,
-                                                           T inOld)
+    [[gnu::cold, gnu::noinline]] static T ReadNumberSlowly(CxStreamSource* ioSource, CxEndianness inEndianness, T inOld)
     {
         const auto twisted = [inEndianness](T inValue)
         { return inEndianness == kCxProcessorEndianness ? inValue : Reversed(inValue); };

@@ -59,8 +59,7 @@ inline int Sign3(int inValue)
     return (inValue > 0) - (inValue < 0);
 }
 
-template <typename P>
-inline bool Feed(const CxUint16* inUnits, P& ioParser)
+template <typename P> inline bool Feed(const CxUint16* inUnits, P& ioParser)
 {
     for (; *inUnits != 0; ++inUnits)
     {
@@ -70,8 +69,7 @@ inline bool Feed(const CxUint16* inUnits, P& ioParser)
     return ioParser.Good();
 }
 
-template <typename P, typename R>
-inline R ParseOr(const CxUint16* inUnits, R inFailure)
+template <typename P, typename R> inline R ParseOr(const CxUint16* inUnits, R inFailure)
 {
     P parser;
     return Feed(inUnits, parser) ? parser.Value() : inFailure;
@@ -84,9 +82,7 @@ constexpr int kMaxDecimals = 1100;
 
 // ---- construction
 
-CxString::CxString(const char* inText) : CxString(inText, std::numeric_limits<CxUint32>::max())
-{
-}
+CxString::CxString(const char* inText) : CxString(inText, std::numeric_limits<CxUint32>::max()) {}
 
 CxString::CxString(const char* inText, CxUint32 inCount) : CxString()
 {
@@ -98,9 +94,7 @@ CxString::CxString(const char* inText, CxUint32 inCount) : CxString()
         units[i] = ByteUnit(inText[i]);
 }
 
-CxString::CxString(const CxUint16* inUnits) : CxString(inUnits, std::numeric_limits<CxUint32>::max())
-{
-}
+CxString::CxString(const CxUint16* inUnits) : CxString(inUnits, std::numeric_limits<CxUint32>::max()) {}
 
 CxString::CxString(const CxUint16* inUnits, CxUint32 inCount) : CxString()
 {
@@ -110,9 +104,7 @@ CxString::CxString(const CxUint16* inUnits, CxUint32 inCount) : CxString()
     std::memcpy(Reserve(n), inUnits, std::size_t(n) * 2);
 }
 
-CxString::CxString(const char16_t* inUnits) : CxString(reinterpret_cast<const CxUint16*>(inUnits))
-{
-}
+CxString::CxString(const char16_t* inUnits) : CxString(reinterpret_cast<const CxUint16*>(inUnits)) {}
 
 CxString::CxString(const CxString& inOther) : CxString()
 {
@@ -120,14 +112,11 @@ CxString::CxString(const CxString& inOther) : CxString()
     std::memcpy(Reserve(n), inOther.mChars, std::size_t(n) * 2);
 }
 
-CxString::CxString(bool inValue) : CxString(inValue ? "true" : "false")
-{
-}
+CxString::CxString(bool inValue) : CxString(inValue ? "true" : "false") {}
 
 namespace
 {
-template <typename T>
-CxString IntegerText(T inValue)
+template <typename T> CxString IntegerText(T inValue)
 {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, inValue);
@@ -135,41 +124,23 @@ CxString IntegerText(T inValue)
 }
 } // namespace
 
-CxString::CxString(signed char inValue) : CxString(IntegerText(int(inValue)))
-{
-}
+CxString::CxString(signed char inValue) : CxString(IntegerText(int(inValue))) {}
 
-CxString::CxString(unsigned char inValue) : CxString(IntegerText(unsigned(inValue)))
-{
-}
+CxString::CxString(unsigned char inValue) : CxString(IntegerText(unsigned(inValue))) {}
 
-CxString::CxString(short inValue) : CxString(IntegerText(int(inValue)))
-{
-}
+CxString::CxString(short inValue) : CxString(IntegerText(int(inValue))) {}
 
-CxString::CxString(CxSint32 inValue) : CxString(IntegerText(inValue))
-{
-}
+CxString::CxString(CxSint32 inValue) : CxString(IntegerText(inValue)) {}
 
-CxString::CxString(CxUint32 inValue) : CxString(IntegerText(inValue))
-{
-}
+CxString::CxString(CxUint32 inValue) : CxString(IntegerText(inValue)) {}
 
-CxString::CxString(long inValue) : CxString(IntegerText(inValue))
-{
-}
+CxString::CxString(long inValue) : CxString(IntegerText(inValue)) {}
 
-CxString::CxString(unsigned long inValue) : CxString(IntegerText(inValue))
-{
-}
+CxString::CxString(unsigned long inValue) : CxString(IntegerText(inValue)) {}
 
-CxString::CxString(long long inValue) : CxString(IntegerText(inValue))
-{
-}
+CxString::CxString(long long inValue) : CxString(IntegerText(inValue)) {}
 
-CxString::CxString(unsigned long long inValue) : CxString(IntegerText(inValue))
-{
-}
+CxString::CxString(unsigned long long inValue) : CxString(IntegerText(inValue)) {}
 
 namespace
 {

@@ -217,16 +217,16 @@ public:
 // is advanced past what was converted, the target pointer past what was written.
 enum CxConversionResult : CxSint32
 {
-    kCxConversionOK = 0,      // all converted
-    kCxSourceExhausted = 1,   // the source ends inside a character
-    kCxTargetExhausted = 2,   // no room; the source stays at the character that did not fit
-    kCxSourceIllegal = 3      // ill-formed source; the source stays at it
+    kCxConversionOK = 0,    // all converted
+    kCxSourceExhausted = 1, // the source ends inside a character
+    kCxTargetExhausted = 2, // no room; the source stays at the character that did not fit
+    kCxSourceIllegal = 3    // ill-formed source; the source stays at it
 };
 
 enum CxConversionFlags : CxSint32
 {
-    kCxStrictConversion = 0,  // unpaired surrogates are illegal
-    kCxLenientConversion = 1  // UTF-16 unpaired surrogates pass through; bad UTF-32 values become U+FFFD
+    kCxStrictConversion = 0, // unpaired surrogates are illegal
+    kCxLenientConversion = 1 // UTF-16 unpaired surrogates pass through; bad UTF-32 values become U+FFFD
 };
 
 CxConversionResult ConvertUTF32toUTF16(const CxUint32** ioSourceStart, const CxUint32* inSourceEnd,

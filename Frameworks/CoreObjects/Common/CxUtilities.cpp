@@ -135,8 +135,7 @@ void CxTwist(double& ioValue)
 namespace
 {
 
-template <typename T>
-void FillWith(void* inPtr, T inValue, CxUint32 inCount)
+template <typename T> void FillWith(void* inPtr, T inValue, CxUint32 inCount)
 {
     if (inPtr == nullptr)
     {

@@ -45,8 +45,7 @@ void CxTwist(long&) = delete;
 void CxTwist(unsigned long&) = delete;
 
 // Reverses only when the two byte orders differ.
-template <typename T>
-inline void CxTwist(T& ioValue, CxEndianness inFrom, CxEndianness inTo)
+template <typename T> inline void CxTwist(T& ioValue, CxEndianness inFrom, CxEndianness inTo)
 {
     if (inFrom != inTo)
         CxTwist(ioValue);
@@ -66,13 +65,13 @@ void CxMemoryFill(void*, unsigned long, CxUint32) = delete;
 
 enum CxSeek : CxSint32
 {
-    kCxSeekLineEnd = 0,         // CR or LF
-    kCxSeekDigit = 1,           // '0'-'9'
-    kCxSeekNumber = 2,          // a digit or '-'
-    kCxSeekLetter = 3,          // A-Z, a-z
-    kCxSeekNotLetter = 4,       // anything but a letter
-    kCxSeekWhitespace = 5,      // blank, tab, LF, CR
-    kCxSeekNotWhitespace = 6,   // anything but those
+    kCxSeekLineEnd = 0,          // CR or LF
+    kCxSeekDigit = 1,            // '0'-'9'
+    kCxSeekNumber = 2,           // a digit or '-'
+    kCxSeekLetter = 3,           // A-Z, a-z
+    kCxSeekNotLetter = 4,        // anything but a letter
+    kCxSeekWhitespace = 5,       // blank, tab, LF, CR
+    kCxSeekNotWhitespace = 6,    // anything but those
     kCxSeekControlWhitespace = 7 // tab, LF, CR
 };
 

@@ -42,9 +42,7 @@ CxVersion::CxVersion(CxSint32 inMajor, CxSint32 inMinor, CxSint32 inFix, char in
 {
 }
 
-CxVersion::CxVersion(const CxString& inText) : CxVersion(inText.AsVersion())
-{
-}
+CxVersion::CxVersion(const CxString& inText) : CxVersion(inText.AsVersion()) {}
 
 char CxVersion::StatusLetter(CxBuildStatus inStatus)
 {
@@ -53,8 +51,8 @@ char CxVersion::StatusLetter(CxBuildStatus inStatus)
 
 bool CxVersion::IsEqualTo(const CxVersion& inOther) const
 {
-    return mMajor == inOther.mMajor && mMinor == inOther.mMinor && mFix == inOther.mFix &&
-           mStatus == inOther.mStatus && mBuild == inOther.mBuild;
+    return mMajor == inOther.mMajor && mMinor == inOther.mMinor && mFix == inOther.mFix && mStatus == inOther.mStatus &&
+           mBuild == inOther.mBuild;
 }
 
 int CxVersion::Compare(const CxVersion& inOther) const

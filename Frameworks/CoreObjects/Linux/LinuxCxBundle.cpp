@@ -56,7 +56,8 @@ bool IsFolder(const std::string& inPath)
 // SkyvanePlugin.bundle/Resources beside the library (or program) that holds this code, when it exists.
 const std::string& LibraryBundle()
 {
-    static const std::string sFolder = [] {
+    static const std::string sFolder = []
+    {
         Dl_info info;
         if (::dladdr(reinterpret_cast<void*>(&LibraryBundle), &info) == 0 || info.dli_fname == nullptr)
             return std::string();

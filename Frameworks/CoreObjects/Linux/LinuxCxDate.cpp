@@ -33,7 +33,10 @@ CxSint64 FloorDiv(CxSint64 inA, CxSint64 inB)
     return q;
 }
 
-CxSint64 FloorMod(CxSint64 inA, CxSint64 inB) { return inA - FloorDiv(inA, inB) * inB; }
+CxSint64 FloorMod(CxSint64 inA, CxSint64 inB)
+{
+    return inA - FloorDiv(inA, inB) * inB;
+}
 
 } // namespace
 
@@ -434,8 +437,8 @@ std::shared_ptr<const LinuxCxZone> LinuxCxZone::FromTzif(std::string inName, std
     zone->mTimes.reserve(header.mTimeCount);
     for (CxUint32 i = 0; i < header.mTimeCount; ++i)
     {
-        const CxSint64 when = (timeSize == 8) ? static_cast<CxSint64>(reader.U64())
-                                              : static_cast<CxSint32>(reader.U32());
+        const CxSint64 when =
+            (timeSize == 8) ? static_cast<CxSint64>(reader.U64()) : static_cast<CxSint32>(reader.U32());
         if (!zone->mTimes.empty() && when <= zone->mTimes.back())
             return nullptr;
         zone->mTimes.push_back(when);
@@ -472,8 +475,8 @@ std::shared_ptr<const LinuxCxZone> LinuxCxZone::FromTzif(std::string inName, std
         zone->mTypes.push_back({type.mOffset, type.mIsDst, std::string(name)});
     }
     // Leap-second records and the standard/UT indicators do not affect civil time here.
-    reader.Skip(static_cast<std::size_t>(CxUint64(header.mLeapCount) * (timeSize + 4) + header.mStdCount +
-                                         header.mUtCount));
+    reader.Skip(
+        static_cast<std::size_t>(CxUint64(header.mLeapCount) * (timeSize + 4) + header.mStdCount + header.mUtCount));
 
     // The footer: "\n" rule "\n". A damaged or unknown rule leaves the last transition in force.
     if (timeSize == 8 && reader.Remaining() >= 2 && reader.U8() == '\n')
@@ -514,7 +517,9 @@ std::optional<std::string> ReadSmallFile(const std::string& inPath)
     if (fd < 0)
         return std::nullopt;
     std::optional<std::string> result;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLimit)
     {
         std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
@@ -556,11 +561,21 @@ std::shared_ptr<const LinuxCxZone> LinuxCxZone::FromNameOrAbbreviation(const std
         const char* mAbbreviation;
         const char* mZone;
     } kAbbreviations[] = {
-        {"EST", "America/New_York"},    {"EDT", "America/New_York"},    {"CST", "America/Chicago"},
-        {"CDT", "America/Chicago"},     {"MST", "America/Denver"},      {"MDT", "America/Denver"},
-        {"PST", "America/Los_Angeles"}, {"PDT", "America/Los_Angeles"}, {"AKST", "America/Anchorage"},
-        {"AKDT", "America/Anchorage"},  {"HST", "Pacific/Honolulu"},    {"GMT", "UTC"},
-        {"UTC", "UTC"},                 {"BST", "Europe/London"},       {"CET", "Europe/Paris"},
+        {"EST", "America/New_York"},
+        {"EDT", "America/New_York"},
+        {"CST", "America/Chicago"},
+        {"CDT", "America/Chicago"},
+        {"MST", "America/Denver"},
+        {"MDT", "America/Denver"},
+        {"PST", "America/Los_Angeles"},
+        {"PDT", "America/Los_Angeles"},
+        {"AKST", "America/Anchorage"},
+        {"AKDT", "America/Anchorage"},
+        {"HST", "Pacific/Honolulu"},
+        {"GMT", "UTC"},
+        {"UTC", "UTC"},
+        {"BST", "Europe/London"},
+        {"CET", "Europe/Paris"},
         {"CEST", "Europe/Paris"},
     };
     for (const auto& entry : kAbbreviations)

@@ -52,10 +52,10 @@ struct LinuxCxZoneRule
 {
     struct When
     {
-        char mKind = 'M';    // 'J' (1-365, no Feb 29), 'D' (0-365, zero-based), 'M' (month.week.day)
-        int mDay = 0;        // J/D: the day number; M: the weekday 0-6
-        int mWeek = 0;       // M: 1-5, 5 meaning the last
-        int mMonth = 0;      // M: 1-12
+        char mKind = 'M';      // 'J' (1-365, no Feb 29), 'D' (0-365, zero-based), 'M' (month.week.day)
+        int mDay = 0;          // J/D: the day number; M: the weekday 0-6
+        int mWeek = 0;         // M: 1-5, 5 meaning the last
+        int mMonth = 0;        // M: 1-12
         CxSint32 mTime = 7200; // seconds after local midnight, -167 h to 167 h
     };
 
@@ -112,9 +112,9 @@ private:
     Local FromType(const Type& inType) const { return {inType.mOffset, inType.mIsDst, &inType.mAbbreviation}; }
 
     std::string mName;
-    std::vector<CxSint64> mTimes;    // transition instants, ascending
-    std::vector<CxUint8> mTypeIndex; // the type from each transition on
-    std::vector<Type> mTypes;        // at least one; type 0 holds before the first transition
+    std::vector<CxSint64> mTimes;         // transition instants, ascending
+    std::vector<CxUint8> mTypeIndex;      // the type from each transition on
+    std::vector<Type> mTypes;             // at least one; type 0 holds before the first transition
     std::optional<LinuxCxZoneRule> mRule; // after the last transition
 };
 

@@ -6,8 +6,8 @@
 
 constexpr pf::FourCharCode kCxEventClass = pf::FourCC("CORE");
 constexpr std::uint32_t kCxEventKindJobMessage = 1;
-constexpr pf::FourCharCode kCxEventParamJob = pf::FourCC("JOBP");   // CxJob*, of type 'JOBP'
-constexpr pf::FourCharCode kCxEventParamCode = pf::FourCC("CMSG");  // CxSint32, of type 'CMSG'
+constexpr pf::FourCharCode kCxEventParamJob = pf::FourCC("JOBP");        // CxJob*, of type 'JOBP'
+constexpr pf::FourCharCode kCxEventParamCode = pf::FourCC("CMSG");       // CxSint32, of type 'CMSG'
 constexpr pf::FourCharCode kCxEventParamGeneration = pf::FourCC("HACK"); // CxUint32, of type 'magn'
 
 // Calls the job's ReceiveMessage for a ('CORE', 1) event of the current generation.

@@ -451,9 +451,7 @@ std::string LinuxCxFolderPath(CxFolderId inId, bool inCreate)
 
 // ---- common to files and folders
 
-CxFileSystemItem::CxFileSystemItem(const CxFileRef& inRef) : mRef{Trimmed(inRef.mPath)}
-{
-}
+CxFileSystemItem::CxFileSystemItem(const CxFileRef& inRef) : mRef{Trimmed(inRef.mPath)} {}
 
 bool CxFileSystemItem::IsLocked() const
 {
@@ -529,9 +527,7 @@ CxDate CxFileSystemItem::ModificationDate() const
     return CxDate(static_cast<double>(StatOrThrow(mRef.mPath).st_mtim.tv_sec) - kUnixToCxDate);
 }
 
-void CxFileSystemItem::SetCreationDate(const CxDate&)
-{
-}
+void CxFileSystemItem::SetCreationDate(const CxDate&) {}
 
 void CxFileSystemItem::SetModificationDate(const CxDate& inDate)
 {
@@ -719,9 +715,7 @@ CxString CxFile::Mime() const
     return CxMimeInfo::FromExtension(CxString::FromUtf8(name.substr(dot))).Mime();
 }
 
-void CxFile::SetMimeType(const CxString&)
-{
-}
+void CxFile::SetMimeType(const CxString&) {}
 
 // ---- folders
 
@@ -865,9 +859,7 @@ bool CxFolder::IsEmpty() const
 
 // ---- folder items
 
-CxFolderItem::CxFolderItem(const CxFileRef& inRef) : mRef{Trimmed(inRef.mPath)}
-{
-}
+CxFolderItem::CxFolderItem(const CxFileRef& inRef) : mRef{Trimmed(inRef.mPath)} {}
 
 bool CxFolderItem::IsFile() const
 {
@@ -981,8 +973,8 @@ CxUint32 CxFileSource::Write(const void* inPtr, CxUint32 inCount)
     CxUint32 done = 0;
     while (done < inCount)
     {
-        const ssize_t wrote = ::pwrite(mFd, static_cast<const char*>(inPtr) + done, inCount - done,
-                                       static_cast<off_t>(mPosition + done));
+        const ssize_t wrote =
+            ::pwrite(mFd, static_cast<const char*>(inPtr) + done, inCount - done, static_cast<off_t>(mPosition + done));
         if (wrote < 0 && errno == EINTR)
             continue;
         if (wrote < 0)
@@ -1044,6 +1036,4 @@ signed char CxFileSource::ReadChar()
 
 // ---- binary streams on files
 
-CxBinaryStream::CxBinaryStream(CxFile& ioFile) : CxBinaryStream(new CxFileSource(ioFile, kCxFileAccessRead))
-{
-}
+CxBinaryStream::CxBinaryStream(CxFile& ioFile) : CxBinaryStream(new CxFileSource(ioFile, kCxFileAccessRead)) {}

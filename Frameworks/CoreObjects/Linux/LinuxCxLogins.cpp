@@ -203,8 +203,8 @@ bool WriteStore(const std::vector<Login>& inLogins)
         if (login.mKind.empty())
             text += login.mLine;
         else
-            text += login.mKind + "\t" + Escape(login.mKey) + "\t" + Escape(login.mName) + "\t" +
-                    Escape(login.mPassword);
+            text +=
+                login.mKind + "\t" + Escape(login.mKey) + "\t" + Escape(login.mName) + "\t" + Escape(login.mPassword);
         text += '\n';
     }
 
@@ -253,8 +253,7 @@ std::string PercentDecoded(const std::string& inText)
     std::string out;
     for (std::size_t i = 0; i < inText.size(); ++i)
     {
-        if (inText[i] == '%' && i + 2 < inText.size() && HexValue(inText[i + 1]) >= 0 &&
-            HexValue(inText[i + 2]) >= 0)
+        if (inText[i] == '%' && i + 2 < inText.size() && HexValue(inText[i + 1]) >= 0 && HexValue(inText[i + 2]) >= 0)
         {
             out += static_cast<char>(HexValue(inText[i + 1]) * 16 + HexValue(inText[i + 2]));
             i += 2;

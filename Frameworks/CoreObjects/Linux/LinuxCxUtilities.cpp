@@ -154,9 +154,8 @@ CxString CxSystemCpu()
     if (::uname(&names) != 0)
         return CxString("???");
     const std::string machine = names.machine;
-    const bool x86 = machine == "x86_64" ||
-                     (machine.size() == 4 && machine[0] == 'i' && machine[1] >= '3' && machine[1] <= '6' &&
-                      machine.compare(2, 2, "86") == 0);
+    const bool x86 = machine == "x86_64" || (machine.size() == 4 && machine[0] == 'i' && machine[1] >= '3' &&
+                                             machine[1] <= '6' && machine.compare(2, 2, "86") == 0);
     return CxString(x86 ? "x86" : "???");
 }
 
@@ -208,9 +207,7 @@ void CxMemoryMove(const void* inFrom, void* inTo, CxUint32 inCount)
         std::memmove(inTo, inFrom, inCount);
 }
 
-void CxUnloadQuickTime()
-{
-}
+void CxUnloadQuickTime() {}
 
 std::string CxStringToRef(const CxString& inString)
 {

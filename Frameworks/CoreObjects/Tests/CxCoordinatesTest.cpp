@@ -8,13 +8,16 @@
 namespace
 {
 
-std::string Text(const CxString& inText) { return inText.AsUtf8(); }
+std::string Text(const CxString& inText)
+{
+    return inText.AsUtf8();
+}
 
 // Edges in stored order, for readable failures.
 std::string Edges(const CxRect& inRect)
 {
-    return "l" + std::to_string(inRect.left) + " t" + std::to_string(inRect.top) + " r" +
-           std::to_string(inRect.right) + " b" + std::to_string(inRect.bottom);
+    return "l" + std::to_string(inRect.left) + " t" + std::to_string(inRect.top) + " r" + std::to_string(inRect.right) +
+           " b" + std::to_string(inRect.bottom);
 }
 
 } // namespace
@@ -67,8 +70,12 @@ TEST(CxCoordinates, PointArithmeticAndText)
         CxSint16 mH, mV;
         bool mReported;
     } cases[] = {
-        {"-5,7", -5, 7, false},  {" 12 , 34", 12, 34, false}, {"", 0, 0, false},
-        {"7", 7, 0, true},       {"1,2,3", 1, 2, true},       {"x,y", 0, 0, false},
+        {"-5,7", -5, 7, false},
+        {" 12 , 34", 12, 34, false},
+        {"", 0, 0, false},
+        {"7", 7, 0, true},
+        {"1,2,3", 1, 2, true},
+        {"x,y", 0, 0, false},
         {"70000,-70000", 4464, -4464, false},
     };
     for (const auto& c : cases)
@@ -99,8 +106,8 @@ TEST(CxCoordinates, PointPinAndMap)
         {{10, 10}, {10, 10, 20, 20}, {100, 100, 200, 300}, {100, 100}},
         {{15, 13}, {10, 10, 20, 20}, {100, 100, 200, 300}, {150, 160}},
         {{0, 0}, {0, 0, 3, 3}, {0, 0, 1, 1}, {0, 0}},
-        {{2, 2}, {0, 0, 3, 3}, {0, 0, 1, 1}, {0, 0}},       // 0.666 truncates to 0
-        {{-2, -2}, {0, 0, 3, 3}, {0, 0, 1, 1}, {0, 0}},     // -0.666 truncates towards zero
+        {{2, 2}, {0, 0, 3, 3}, {0, 0, 1, 1}, {0, 0}},   // 0.666 truncates to 0
+        {{-2, -2}, {0, 0, 3, 3}, {0, 0, 1, 1}, {0, 0}}, // -0.666 truncates towards zero
         {{-5, -5}, {0, 0, 3, 3}, {0, 0, 1, 1}, {-1, -1}},
         {{7, 9}, {0, 0, 10, 10}, {100, 200, 80, 180}, {86, 182}}, // a mirrored target
         // Zero width or height: that axis maps onto the target's edge.
@@ -168,8 +175,8 @@ TEST(CxCoordinates, RectGeometry)
 TEST(CxCoordinates, Containment)
 {
     const CxRect outer(0, 0, 100, 100);
-    const std::pair<CxPoint, bool> points[] = {{{0, 0}, true},   {{99, 99}, true},  {{100, 30}, false},
-                                               {{-1, 0}, false}, {{50, 100}, false}};
+    const std::pair<CxPoint, bool> points[] = {
+        {{0, 0}, true}, {{99, 99}, true}, {{100, 30}, false}, {{-1, 0}, false}, {{50, 100}, false}};
     for (const auto& [point, inside] : points)
     {
         EXPECT_EQ(outer.Contains(point), inside) << point.h << "," << point.v;
@@ -204,12 +211,11 @@ TEST(CxCoordinates, PinAndCenter)
         CxRect mRect;
         CxRect mExpected;
     } pins[] = {
-        {{0, 0, 5, 5}, {10, 10, 15, 15}},      // up and left into the corner
-        {{50, 50, 60, 60}, {30, 30, 40, 40}},  // back from the far corner
-        {{20, 20, 30, 30}, {20, 20, 30, 30}},  // already inside
-        {{0, 0, 50, 50}, {-10, -10, 40, 40}},  // bigger: ends on the right and bottom edges
-        {{30, 30, 80, 80}, {-10, -10, 40, 40}},
-        {{15, 0, 25, 50}, {15, -10, 25, 40}},  // too tall only
+        {{0, 0, 5, 5}, {10, 10, 15, 15}},     // up and left into the corner
+        {{50, 50, 60, 60}, {30, 30, 40, 40}}, // back from the far corner
+        {{20, 20, 30, 30}, {20, 20, 30, 30}}, // already inside
+        {{0, 0, 50, 50}, {-10, -10, 40, 40}}, // bigger: ends on the right and bottom edges
+        {{30, 30, 80, 80}, {-10, -10, 40, 40}}, {{15, 0, 25, 50}, {15, -10, 25, 40}}, // too tall only
     };
     for (const auto& p : pins)
     {

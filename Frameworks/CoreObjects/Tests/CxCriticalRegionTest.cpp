@@ -17,12 +17,14 @@ namespace
 // Tries the region from a fresh thread, leaving it again when entered.
 bool EnterFromAnotherThread(CxCriticalRegion& ioRegion)
 {
-    return std::async(std::launch::async, [&ioRegion] {
-               const bool entered = ioRegion.EnterIfYouCan();
-               if (entered)
-                   ioRegion.Exit();
-               return entered;
-           })
+    return std::async(std::launch::async,
+                      [&ioRegion]
+                      {
+                          const bool entered = ioRegion.EnterIfYouCan();
+                          if (entered)
+                              ioRegion.Exit();
+                          return entered;
+                      })
         .get();
 }
 
@@ -61,11 +63,13 @@ TEST(CxCriticalRegionTest, EnterWaitsUntilTheHolderLeaves)
     std::atomic<bool> entered{false};
     region.Enter();
     region.Enter();
-    std::thread waiter([&] {
-        region.Enter();
-        entered = true;
-        region.Exit();
-    });
+    std::thread waiter(
+        [&]
+        {
+            region.Enter();
+            entered = true;
+            region.Exit();
+        });
     region.Exit();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(entered.load()) << "entered while the region was still held once";
@@ -83,14 +87,16 @@ TEST(CxCriticalRegionTest, GuardsKeepOutOtherThreads)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&] {
-            for (int i = 0; i < kRounds; ++i)
+        threads.emplace_back(
+            [&]
             {
-                CxAutoLock outer(region);
-                CxAutoLock inner(&region); // recursion inside a guarded block
-                ++counter;
-            }
-        });
+                for (int i = 0; i < kRounds; ++i)
+                {
+                    CxAutoLock outer(region);
+                    CxAutoLock inner(&region); // recursion inside a guarded block
+                    ++counter;
+                }
+            });
     }
     for (std::thread& thread : threads)
         thread.join();

@@ -31,7 +31,10 @@ std::string Format(const CxDate& inDate, const char* inPattern, CxSint32 inOffse
     return Utf8(inDate.AsString(CxString(inPattern), inOffset));
 }
 
-CxDate Utc(const char* inText) { return CxDate(CxString(inText)); }
+CxDate Utc(const char* inText)
+{
+    return CxDate(CxString(inText));
+}
 
 std::string Strftime(const std::string& inPattern, const std::tm& inFields)
 {
@@ -57,14 +60,14 @@ struct Code
 };
 
 const Code kCodes[] = {
-    {'C', Kind::kNumber, 2, nullptr}, {'d', Kind::kNumber, 2, nullptr},    {'H', Kind::kNumber, 2, nullptr},
-    {'I', Kind::kNumber, 2, nullptr}, {'j', Kind::kNumber, 3, nullptr},    {'m', Kind::kNumber, 2, nullptr},
-    {'M', Kind::kNumber, 2, nullptr}, {'S', Kind::kNumber, 2, nullptr},    {'u', Kind::kNumber, 2, nullptr},
-    {'w', Kind::kNumber, 2, nullptr}, {'y', Kind::kNumber, 2, nullptr},    {'Y', Kind::kNumber, 4, nullptr},
-    {'e', Kind::kBlank2, 2, nullptr}, {'l', Kind::kBlank2, 2, nullptr},    {'a', Kind::kText, 0, nullptr},
-    {'A', Kind::kText, 0, nullptr},   {'b', Kind::kText, 0, nullptr},      {'h', Kind::kText, 0, nullptr},
-    {'B', Kind::kText, 0, nullptr},   {'p', Kind::kText, 0, nullptr},      {'Z', Kind::kText, 0, nullptr},
-    {'z', Kind::kText, 0, nullptr},   {'%', Kind::kText, 0, nullptr},      {'D', Kind::kComposite, 0, "m/d/y"},
+    {'C', Kind::kNumber, 2, nullptr},      {'d', Kind::kNumber, 2, nullptr},  {'H', Kind::kNumber, 2, nullptr},
+    {'I', Kind::kNumber, 2, nullptr},      {'j', Kind::kNumber, 3, nullptr},  {'m', Kind::kNumber, 2, nullptr},
+    {'M', Kind::kNumber, 2, nullptr},      {'S', Kind::kNumber, 2, nullptr},  {'u', Kind::kNumber, 2, nullptr},
+    {'w', Kind::kNumber, 2, nullptr},      {'y', Kind::kNumber, 2, nullptr},  {'Y', Kind::kNumber, 4, nullptr},
+    {'e', Kind::kBlank2, 2, nullptr},      {'l', Kind::kBlank2, 2, nullptr},  {'a', Kind::kText, 0, nullptr},
+    {'A', Kind::kText, 0, nullptr},        {'b', Kind::kText, 0, nullptr},    {'h', Kind::kText, 0, nullptr},
+    {'B', Kind::kText, 0, nullptr},        {'p', Kind::kText, 0, nullptr},    {'Z', Kind::kText, 0, nullptr},
+    {'z', Kind::kText, 0, nullptr},        {'%', Kind::kText, 0, nullptr},    {'D', Kind::kComposite, 0, "m/d/y"},
     {'r', Kind::kComposite, 0, "I:M:S p"}, {'R', Kind::kComposite, 0, "H:M"}, {'T', Kind::kComposite, 0, "H:M:S"},
 };
 
@@ -203,17 +206,35 @@ TEST(CxDateFormatter, CasesOfThePatterns)
         const char* mPattern;
         const char* mExpected;
     } cases[] = {
-        {nullptr, "%Y%m%d%H%M%S", "20090704050607"}, {nullptr, "%-m/%-d/%y", "7/4/09"},
-        {nullptr, "%#m", " 7"}, {nullptr, "%e", " 4"}, {nullptr, "%-e", " 4"}, {nullptr, "%j", "185"},
-        {nullptr, "%D", "07/04/09"}, {nullptr, "%-D", "7/4/9"}, {nullptr, "%#T", " 5: 6: 7"}, {nullptr, "%U", "00"},
-        {nullptr, "%W", "00"}, {nullptr, "%-U%#W", "0 0"}, {nullptr, "%%", "%"}, {nullptr, "%%d", "%d"},
-        {nullptr, "%-#d", " 4"}, {nullptr, "%#-d", "4"}, // the last flag wins
-        {nullptr, "%b", "Jul"}, {nullptr, "%C", "20"}, {nullptr, "%H:%M:%S %Z %z", "05:06:07 GMT +0000"},
-        {nullptr, "no codes at all", "no codes at all"}, {nullptr, "", ""},
-        {"2009-07-04 00:30:00", "%I %p", "12 AM"}, {"2009-07-04 12:30:00", "%I %p", "12 PM"},
-        {"2009-07-04 13:30:00", "%I %p", "01 PM"}, {"2009-07-04 13:30:00", "%l|%-l|%r", " 1| 1|01:30:00 PM"},
-        {"2009-07-05 13:30:00", "%u %w %a %A", "07 00 Sun Sunday"}, {"2009-07-06 13:30:00", "%u %w", "01 01"},
-        {"0999-02-03", "%Y|%#Y|%-Y|%y|%C", "0999| 999|999|99|09"}, {"2000-01-01", "%y %j %#j %-j", "00 001   1 1"},
+        {nullptr, "%Y%m%d%H%M%S", "20090704050607"},
+        {nullptr, "%-m/%-d/%y", "7/4/09"},
+        {nullptr, "%#m", " 7"},
+        {nullptr, "%e", " 4"},
+        {nullptr, "%-e", " 4"},
+        {nullptr, "%j", "185"},
+        {nullptr, "%D", "07/04/09"},
+        {nullptr, "%-D", "7/4/9"},
+        {nullptr, "%#T", " 5: 6: 7"},
+        {nullptr, "%U", "00"},
+        {nullptr, "%W", "00"},
+        {nullptr, "%-U%#W", "0 0"},
+        {nullptr, "%%", "%"},
+        {nullptr, "%%d", "%d"},
+        {nullptr, "%-#d", " 4"},
+        {nullptr, "%#-d", "4"}, // the last flag wins
+        {nullptr, "%b", "Jul"},
+        {nullptr, "%C", "20"},
+        {nullptr, "%H:%M:%S %Z %z", "05:06:07 GMT +0000"},
+        {nullptr, "no codes at all", "no codes at all"},
+        {nullptr, "", ""},
+        {"2009-07-04 00:30:00", "%I %p", "12 AM"},
+        {"2009-07-04 12:30:00", "%I %p", "12 PM"},
+        {"2009-07-04 13:30:00", "%I %p", "01 PM"},
+        {"2009-07-04 13:30:00", "%l|%-l|%r", " 1| 1|01:30:00 PM"},
+        {"2009-07-05 13:30:00", "%u %w %a %A", "07 00 Sun Sunday"},
+        {"2009-07-06 13:30:00", "%u %w", "01 01"},
+        {"0999-02-03", "%Y|%#Y|%-Y|%y|%C", "0999| 999|999|99|09"},
+        {"2000-01-01", "%y %j %#j %-j", "00 001   1 1"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Format(c.mDate != nullptr ? Utc(c.mDate) : date, c.mPattern), c.mExpected)

@@ -84,11 +84,17 @@ struct ZoneCase
     int mYear, mMonth, mDay, mHour, mMinute, mSecond, mDayOfWeek, mDayOfYear;
 };
 
-inline std::string Utf8(const CxString& inText) { return inText.AsUtf8(); }
+inline std::string Utf8(const CxString& inText)
+{
+    return inText.AsUtf8();
+}
 
 // Seconds from the Unix epoch to 2001-01-01 00:00:00 UTC, the origin of absolute times.
 constexpr long long kUnixToAbsolute = 978307200;
 
-inline CxDate FromUnix(long long inSeconds) { return CxDate(double(inSeconds - kUnixToAbsolute)); }
+inline CxDate FromUnix(long long inSeconds)
+{
+    return CxDate(double(inSeconds - kUnixToAbsolute));
+}
 
 } // namespace sky::test

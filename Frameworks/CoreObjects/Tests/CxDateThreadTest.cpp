@@ -18,19 +18,21 @@ TEST(CxDateThreads, NowSourceIsSetAndReadSafely)
     std::atomic<int> bad{0};
     std::vector<std::thread> readers;
     for (int i = 0; i < 4; ++i)
-        readers.emplace_back([&] {
-            while (!stop.load())
+        readers.emplace_back(
+            [&]
             {
-                const double now = CxDate().AbsoluteTime();
-                const double parsed = CxDate(CxString("")).AbsoluteTime();
-                // Either one of the fixed sources (whole thousands) or real time (2020 and later).
-                const bool fixed = now >= 1000.0 && now <= 50000.0 && now == static_cast<int>(now / 1000) * 1000;
-                if (!fixed && now < 6e8)
-                    ++bad;
-                if (parsed < 1000.0)
-                    ++bad;
-            }
-        });
+                while (!stop.load())
+                {
+                    const double now = CxDate().AbsoluteTime();
+                    const double parsed = CxDate(CxString("")).AbsoluteTime();
+                    // Either one of the fixed sources (whole thousands) or real time (2020 and later).
+                    const bool fixed = now >= 1000.0 && now <= 50000.0 && now == static_cast<int>(now / 1000) * 1000;
+                    if (!fixed && now < 6e8)
+                        ++bad;
+                    if (parsed < 1000.0)
+                        ++bad;
+                }
+            });
     for (int round = 1; round <= 2000; ++round)
     {
         const double fixed = 1000.0 * (round % 50 + 1);
@@ -54,16 +56,19 @@ TEST(CxDateThreads, ZonesAcrossThreads)
     std::atomic<int> bad{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i)
-        threads.emplace_back([&] {
-            for (int j = 0; j < 200; ++j)
+        threads.emplace_back(
+            [&]
             {
-                const CxTimeZone copy = shared;
-                if (copy.UtcOffset(july) != 37800 || CxTimeZone().UtcOffset(july) != -14400)
-                    ++bad;
-                if (july.AsString(CxString("%H:%M %Z"), CxTimeZone(CxString("Asia/Kolkata"))).AsUtf8() != "17:30 IST")
-                    ++bad;
-            }
-        });
+                for (int j = 0; j < 200; ++j)
+                {
+                    const CxTimeZone copy = shared;
+                    if (copy.UtcOffset(july) != 37800 || CxTimeZone().UtcOffset(july) != -14400)
+                        ++bad;
+                    if (july.AsString(CxString("%H:%M %Z"), CxTimeZone(CxString("Asia/Kolkata"))).AsUtf8() !=
+                        "17:30 IST")
+                        ++bad;
+                }
+            });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(bad.load(), 0);

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <climits>
+#include <clocale>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -65,7 +65,8 @@ TEST(CxDebugTest, ConsoleLinesReachTheRealStdout)
         {"missing file, name and value", [] { _CxDebug(nullptr, 5, nullptr, static_cast<const char*>(nullptr)); },
          ", line 5:  = (null)\n"},
         {"two reports, two lines",
-         [] {
+         []
+         {
              _CxAssert("F", 1, "a");
              _CxAssert("F", 2, "b");
          },
@@ -87,8 +88,7 @@ TEST(CxDebugTest, EachValueTypeHasItsFormat)
         {"signed char", [] { _CxDebug("F", 1, "N", static_cast<signed char>(-128)); }, "N = -128"},
         {"short", [] { _CxDebug("F", 1, "N", static_cast<short>(-32768)); }, "N = -32768"},
         {"long", [] { _CxDebug("F", 1, "N", std::numeric_limits<CxSint32>::min()); }, "N = -2147483648"},
-        {"long long", [] { _CxDebug("F", 1, "N", std::numeric_limits<long long>::min()); },
-         "N = -9223372036854775808"},
+        {"long long", [] { _CxDebug("F", 1, "N", std::numeric_limits<long long>::min()); }, "N = -9223372036854775808"},
         {"unsigned char", [] { _CxDebug("F", 1, "N", static_cast<unsigned char>(255)); }, "N = 255"},
         {"unsigned short", [] { _CxDebug("F", 1, "N", static_cast<unsigned short>(65535)); }, "N = 65535"},
         {"unsigned long", [] { _CxDebug("F", 1, "N", std::numeric_limits<CxUint32>::max()); }, "N = 4294967295"},
@@ -100,11 +100,13 @@ TEST(CxDebugTest, EachValueTypeHasItsFormat)
         {"empty text", [] { _CxDebug("F", 1, "N", ""); }, "N = \"\""},
         {"pointer", [] { _CxDebug("F", 1, "N", reinterpret_cast<const void*>(0x1234)); }, "N = 0x1234"},
         {"mutable pointer", [&object] { _CxDebug("F", 1, "N", static_cast<void*>(&object)); },
-         "N = " + [&object] {
-             char buffer[64];
-             std::snprintf(buffer, sizeof buffer, "%p", static_cast<void*>(&object));
-             return std::string(buffer);
-         }()},
+         "N = " +
+             [&object]
+             {
+                 char buffer[64];
+                 std::snprintf(buffer, sizeof buffer, "%p", static_cast<void*>(&object));
+                 return std::string(buffer);
+             }()},
         {"null pointer", [] { _CxDebug("F", 1, "N", static_cast<const void*>(nullptr)); }, "N = (nil)"},
         {"string, unquoted", [] { _CxDebug("F", 1, "N", CxString("a b")); }, "N = a b"},
         {"string above 127", [] { _CxDebug("F", 1, "N", CxString(u"caf\u00e9 \u20ac")); }, "N = caf* *"},

@@ -35,10 +35,12 @@ std::multiset<std::string> ReportFromThreads()
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([t] {
-            for (int i = 0; i < kReports; ++i)
-                _CxAssert("/src/F.cpp", t, Expression(t, i).c_str());
-        });
+        threads.emplace_back(
+            [t]
+            {
+                for (int i = 0; i < kReports; ++i)
+                    _CxAssert("/src/F.cpp", t, Expression(t, i).c_str());
+            });
     }
     for (std::thread& thread : threads)
         thread.join();
@@ -92,14 +94,16 @@ TEST(CxDebugThreadTest, CapturesComeAndGoWhileThreadsReport)
     DebugModeScope mode(kCxDebugNone);
     std::atomic<bool> done{false};
     std::size_t seen = 0;
-    std::thread churn([&] {
-        while (!done)
+    std::thread churn(
+        [&]
         {
-            CxDebugCapture capture;
-            std::this_thread::yield();
-            seen += capture.Count(); // lines arriving after this are gone with the capture
-        }
-    });
+            while (!done)
+            {
+                CxDebugCapture capture;
+                std::this_thread::yield();
+                seen += capture.Count(); // lines arriving after this are gone with the capture
+            }
+        });
     CxDebugCapture lasting; // takes what no newer capture takes
     const std::multiset<std::string> expected = ReportFromThreads();
     done = true;

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxEvents.h"
+#include "CxDebug.h"
 #include "CxJob.h"
 #include "LinuxCxEvents.h"
 #include "PfRunLoop.h"
@@ -77,7 +77,9 @@ protected:
         CxUint32 generation = 0;
         bool seen = false;
         pf::HandlerRef spy = pf::ApplicationTarget().InstallHandler(
-            {{kCxEventClass, kCxEventKindJobMessage}}, [&](pf::HandlerCallRef, pf::Event& ioEvent) {
+            {{kCxEventClass, kCxEventKindJobMessage}},
+            [&](pf::HandlerCallRef, pf::Event& ioEvent)
+            {
                 seen = ioEvent.GetParam(kCxEventParamGeneration, pf::kTypeUInt32, generation) == pf::kNoErr;
                 return pf::kNoErr;
             });
@@ -174,11 +176,12 @@ TEST_F(CxEventsTest, AnEventPostedBeforeAReinstallationIsConsumedUnseen)
     // Asked only when the core handler passes an event on.
     int passedOn = 0;
     CxRemoveEventHandler();
-    pf::HandlerRef catchAll = pf::ApplicationTarget().InstallHandler(
-        {{kCxEventClass, kCxEventKindJobMessage}}, [&](pf::HandlerCallRef, pf::Event&) {
-            ++passedOn;
-            return pf::kNoErr;
-        });
+    pf::HandlerRef catchAll = pf::ApplicationTarget().InstallHandler({{kCxEventClass, kCxEventKindJobMessage}},
+                                                                     [&](pf::HandlerCallRef, pf::Event&)
+                                                                     {
+                                                                         ++passedOn;
+                                                                         return pf::kNoErr;
+                                                                     });
     ASSERT_EQ(CxInstallEventHandler(), 0);
 
     sky::test::Arena arena;

@@ -1,7 +1,7 @@
+#include "CxFile.h"
 #include "CxData.h"
 #include "CxDebug.h"
 #include "CxError.h"
-#include "CxFile.h"
 #include "LinuxCxFile.h"
 
 #include "CxFileTestHelpers.h"
@@ -267,7 +267,8 @@ TEST_F(CxFileTest, DatesAreWholeSecondsOfTheFileSystem)
     // The birth time where the file system keeps one, else the modification date; it cannot be set.
     struct statx extended;
     ASSERT_EQ(::statx(AT_FDCWD, At("dated").c_str(), 0, STATX_BTIME | STATX_MTIME, &extended), 0);
-    const long long born = (extended.stx_mask & STATX_BTIME) != 0 ? extended.stx_btime.tv_sec : extended.stx_mtime.tv_sec;
+    const long long born =
+        (extended.stx_mask & STATX_BTIME) != 0 ? extended.stx_btime.tv_sec : extended.stx_mtime.tv_sec;
     EXPECT_EQ(file.CreationDate().AbsoluteTime(), born - kUnixToCxDate);
     file.SetCreationDate(CxDate(0.0));
     EXPECT_EQ(file.CreationDate().AbsoluteTime(), born - kUnixToCxDate);
@@ -338,8 +339,9 @@ TEST_F(CxFileTest, IdentityPathsUrlsAndVolumes)
 TEST_F(CxFileTest, MimeFollowsTheExtension)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"radar.png", "image/png"}, {"a.b.kdf", "application/kdf"}, {"noextension", ""},
-        {"strange.qqq", ""},         {"upper.PNG", ""},               {".png", ""},
+        {"radar.png", "image/png"}, {"a.b.kdf", "application/kdf"},
+        {"noextension", ""},        {"strange.qqq", ""},
+        {"upper.PNG", ""},          {".png", ""},
     };
     for (const auto& [name, mime] : cases)
         EXPECT_EQ(CxFile(CxFileRef{At(name)}).Mime().AsUtf8(), mime) << name;
@@ -407,15 +409,24 @@ TEST(CxFileErrnoTest, EveryErrnoHasItsClass)
         CxSint16 mStatus;
         const char* mClass;
     } cases[] = {
-        {ENOENT, -43, "CxErrorFileNotFound"},     {EEXIST, -48, "CxErrorFileAlreadyExists"},
-        {EACCES, -54, "CxErrorFilePermissions"},  {EPERM, -54, "CxErrorFilePermissions"},
-        {EROFS, -44, "CxErrorVolumeLocked"},      {ENOSPC, -34, "CxErrorVolumeFull"},
-        {EDQUOT, -34, "CxErrorVolumeFull"},       {EMFILE, -42, "CxErrorTooManyFilesOpen"},
-        {ENFILE, -42, "CxErrorTooManyFilesOpen"}, {ENOTDIR, -120, "CxErrorDirectoryNotFound"},
-        {EISDIR, -1302, "CxErrorNotAFile"},       {ENAMETOOLONG, -37, "CxErrorBadFileName"},
-        {EINVAL, -50, "CxErrorFileParam"},        {EBUSY, -47, "CxErrorFileBusy"},
-        {EIO, -36, "CxErrorFileIO"},              {ENOTEMPTY, 0, "CxError"},
-        {ELOOP, 0, "CxError"},                    {EXDEV, 0, "CxError"},
+        {ENOENT, -43, "CxErrorFileNotFound"},
+        {EEXIST, -48, "CxErrorFileAlreadyExists"},
+        {EACCES, -54, "CxErrorFilePermissions"},
+        {EPERM, -54, "CxErrorFilePermissions"},
+        {EROFS, -44, "CxErrorVolumeLocked"},
+        {ENOSPC, -34, "CxErrorVolumeFull"},
+        {EDQUOT, -34, "CxErrorVolumeFull"},
+        {EMFILE, -42, "CxErrorTooManyFilesOpen"},
+        {ENFILE, -42, "CxErrorTooManyFilesOpen"},
+        {ENOTDIR, -120, "CxErrorDirectoryNotFound"},
+        {EISDIR, -1302, "CxErrorNotAFile"},
+        {ENAMETOOLONG, -37, "CxErrorBadFileName"},
+        {EINVAL, -50, "CxErrorFileParam"},
+        {EBUSY, -47, "CxErrorFileBusy"},
+        {EIO, -36, "CxErrorFileIO"},
+        {ENOTEMPTY, 0, "CxError"},
+        {ELOOP, 0, "CxError"},
+        {EXDEV, 0, "CxError"},
     };
     for (const auto& c : cases)
     {
@@ -455,7 +466,8 @@ TEST_F(CxFileTest, DeniedAccessIsAPermissionFailure)
     WriteFile(folder + "/private", "secret");
     ASSERT_EQ(::chmod((folder + "/private").c_str(), 0600), 0);
     // Bit 1: the read went through, bit 2: the creation.
-    auto attempts = [&]() -> int {
+    auto attempts = [&]() -> int
+    {
         return (Denied([&] { (void)CxFile(CxFileRef{folder + "/private"}).ReadContents(); }) ? 0 : 1) |
                (Denied([&] { (void)CxFolder(CxFileRef{folder}).CreateFile("new"); }) ? 0 : 2);
     };

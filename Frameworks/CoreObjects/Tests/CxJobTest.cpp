@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxJob.h"
+#include "CxDebug.h"
 #include "TestLatch.h"
 
 #include <gtest/gtest.h>
@@ -22,9 +22,7 @@ std::atomic<int> gRunOrder{0};
 class ProbeJob : public CxJob
 {
 public:
-    ProbeJob(CxSint32 inType, CxSint32 inId, Latch* inRelease = nullptr) : CxJob(inType, inId), mRelease(inRelease)
-    {
-    }
+    ProbeJob(CxSint32 inType, CxSint32 inId, Latch* inRelease = nullptr) : CxJob(inType, inId), mRelease(inRelease) {}
 
     void OnRun() override
     {
@@ -331,16 +329,18 @@ TEST(CxJob, PopVersusCancelRaceGivesEachJobExactlyOneEnd)
         threads.Make<CxJobThread>(100, 2);
         // Half are cancelled by the submitting thread right away, half by a second thread racing along.
         std::atomic<int> submitted{0};
-        std::thread canceller([&] {
-            for (int i = 1; i < kJobs; i += 2)
+        std::thread canceller(
+            [&]
             {
-                if (!sky::test::SpinUntil([&] { return submitted.load() > i; }))
+                for (int i = 1; i < kJobs; i += 2)
                 {
-                    return;
+                    if (!sky::test::SpinUntil([&] { return submitted.load() > i; }))
+                    {
+                        return;
+                    }
+                    jobs[i]->Cancel();
                 }
-                jobs[i]->Cancel();
-            }
-        });
+            });
         for (int i = 0; i < kJobs; ++i)
         {
             jobs[i]->Submit();

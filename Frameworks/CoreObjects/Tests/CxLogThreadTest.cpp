@@ -21,16 +21,18 @@ TEST(CxLogThreads, ThreadsWriteWholeLines)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&log, t] {
-            for (int i = 0; i < kLines; ++i)
+        threads.emplace_back(
+            [&log, t]
             {
-                const std::string line = "thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
-                                         std::string(40 + t * 10, char('a' + t));
-                log.Write(line.c_str(), 0);
-                if (i % 25 == 0)
-                    log.SetLevel(0);
-            }
-        });
+                for (int i = 0; i < kLines; ++i)
+                {
+                    const std::string line = "thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
+                                             std::string(40 + t * 10, char('a' + t));
+                    log.Write(line.c_str(), 0);
+                    if (i % 25 == 0)
+                        log.SetLevel(0);
+                }
+            });
     }
     for (auto& thread : threads)
         thread.join();

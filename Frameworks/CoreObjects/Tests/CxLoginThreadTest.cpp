@@ -25,21 +25,23 @@ TEST(CxLoginThreadTest, ThreadsAtOnce)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([t, &failures] {
-            const CxString key(("set " + std::to_string(t)).c_str());
-            for (int round = 0; round < kRounds; ++round)
+        threads.emplace_back(
+            [t, &failures]
             {
-                const std::string name = "user" + std::to_string(t) + "-" + std::to_string(round);
-                const std::string password = "pw\xC3\xA4" + std::to_string(round);
-                if (!CxWriteAuthentication(key, CxString::FromUtf8(name), CxString::FromUtf8(password)))
-                    ++failures;
-                CxString readName;
-                CxString readPassword;
-                if (!CxReadAuthentication(key, readName, readPassword) || readName.AsUtf8() != name ||
-                    readPassword.AsUtf8() != password)
-                    ++failures;
-            }
-        });
+                const CxString key(("set " + std::to_string(t)).c_str());
+                for (int round = 0; round < kRounds; ++round)
+                {
+                    const std::string name = "user" + std::to_string(t) + "-" + std::to_string(round);
+                    const std::string password = "pw\xC3\xA4" + std::to_string(round);
+                    if (!CxWriteAuthentication(key, CxString::FromUtf8(name), CxString::FromUtf8(password)))
+                        ++failures;
+                    CxString readName;
+                    CxString readPassword;
+                    if (!CxReadAuthentication(key, readName, readPassword) || readName.AsUtf8() != name ||
+                        readPassword.AsUtf8() != password)
+                        ++failures;
+                }
+            });
     }
     for (std::thread& thread : threads)
         thread.join();

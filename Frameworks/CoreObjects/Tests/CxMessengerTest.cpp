@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxMessenger.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 
@@ -110,35 +110,50 @@ TEST(CxMessenger, ChangesDuringASendFollowTheWalkRules)
         std::size_t receiversAfter;
     };
     const std::vector<Case> cases = {
-        {"B detaches itself", [](CxMessenger& m, Probe*&, Probe*& b, Probe*&, Probe*&) { m.DetachReceiver(b); },
-         {"A:1", "B:1", "C:1", "D:1"}, 3},
+        {"B detaches itself",
+         [](CxMessenger& m, Probe*&, Probe*& b, Probe*&, Probe*&) { m.DetachReceiver(b); },
+         {"A:1", "B:1", "C:1", "D:1"},
+         3},
         {"B deletes itself",
-         [](CxMessenger&, Probe*&, Probe*& b, Probe*&, Probe*&) {
+         [](CxMessenger&, Probe*&, Probe*& b, Probe*&, Probe*&)
+         {
              delete b;
              b = nullptr;
          },
-         {"A:1", "B:1", "C:1", "D:1"}, 3},
-        {"C detached before its turn", [](CxMessenger& m, Probe*&, Probe*&, Probe*& c, Probe*&) { m.DetachReceiver(c); },
-         {"A:1", "B:1", "D:1"}, 3},
+         {"A:1", "B:1", "C:1", "D:1"},
+         3},
+        {"C detached before its turn",
+         [](CxMessenger& m, Probe*&, Probe*&, Probe*& c, Probe*&) { m.DetachReceiver(c); },
+         {"A:1", "B:1", "D:1"},
+         3},
         {"C deleted before its turn",
-         [](CxMessenger&, Probe*&, Probe*&, Probe*& c, Probe*&) {
+         [](CxMessenger&, Probe*&, Probe*&, Probe*& c, Probe*&)
+         {
              delete c;
              c = nullptr;
          },
-         {"A:1", "B:1", "D:1"}, 3},
-        {"A detached after its turn", [](CxMessenger& m, Probe*& a, Probe*&, Probe*&, Probe*&) { m.DetachReceiver(a); },
-         {"A:1", "B:1", "C:1", "D:1"}, 3},
-        {"everything detached", [](CxMessenger& m, Probe*&, Probe*&, Probe*&, Probe*&) { m.DetachAll(); },
-         {"A:1", "B:1"}, 0},
+         {"A:1", "B:1", "D:1"},
+         3},
+        {"A detached after its turn",
+         [](CxMessenger& m, Probe*& a, Probe*&, Probe*&, Probe*&) { m.DetachReceiver(a); },
+         {"A:1", "B:1", "C:1", "D:1"},
+         3},
+        {"everything detached",
+         [](CxMessenger& m, Probe*&, Probe*&, Probe*&, Probe*&) { m.DetachAll(); },
+         {"A:1", "B:1"},
+         0},
         {"nested send runs in full first",
-         [](CxMessenger& m, Probe*&, Probe*& b, Probe*&, Probe*&) {
+         [](CxMessenger& m, Probe*&, Probe*& b, Probe*&, Probe*&)
+         {
              b->action = nullptr;
              m.SendMessage(2, nullptr);
          },
-         {"A:1", "B:1", "A:2", "B:2", "C:2", "D:2", "C:1", "D:1"}, 4},
+         {"A:1", "B:1", "A:2", "B:2", "C:2", "D:2", "C:1", "D:1"},
+         4},
         {"suspending mid-send stops nothing already started",
          [](CxMessenger& m, Probe*&, Probe*&, Probe*&, Probe*&) { m.SuspendMessaging(); },
-         {"A:1", "B:1", "C:1", "D:1"}, 4},
+         {"A:1", "B:1", "C:1", "D:1"},
+         4},
     };
     for (const Case& c : cases)
     {
@@ -164,7 +179,8 @@ TEST(CxMessenger, AReceiverAttachedDuringASendIsCalledInIt)
     Log log;
     CxMessenger messenger;
     Probe a(log, "A"), late(log, "late");
-    a.action = [&] {
+    a.action = [&]
+    {
         a.action = nullptr;
         messenger.AttachReceiver(&late);
     };
@@ -179,7 +195,8 @@ TEST(CxMessenger, AMessengerDestroyedInsideItsOwnSendEndsIt)
     auto* messenger = new CxMessenger;
     Probe a(log, "A"), b(log, "B"), c(log, "C");
     // B's message makes a nested send; the messenger dies inside the inner one.
-    b.action = [&] {
+    b.action = [&]
+    {
         b.action = [&] { delete messenger; };
         messenger->SendMessage(2, nullptr);
     };
@@ -224,8 +241,8 @@ TEST(CxMessenger, MisuseIsReportedAndTheLinksStayConsistent)
 
     messenger.AttachReceiver(&a);
     messenger.AttachReceiver(&a);
-    EXPECT_TRUE(capture.Contains(
-        "CxAssert (std::find(mReceivers.begin(), mReceivers.end(), inReceiver) == mReceivers.end())"));
+    EXPECT_TRUE(
+        capture.Contains("CxAssert (std::find(mReceivers.begin(), mReceivers.end(), inReceiver) == mReceivers.end())"));
     EXPECT_TRUE(capture.Contains(
         "CxAssert (std::find(mMessengers.begin(), mMessengers.end(), inMessenger) == mMessengers.end())"));
     messenger.SendMessage(1, nullptr);

@@ -79,13 +79,20 @@ TEST(CxMimeTest, SharedKeysGiveTheFirstRowAndUnknownKeysNone)
         const char* mMime;
     };
     const Case cases[] = {
-        {".jpg", nullptr, "image/jpeg"},  {".jp2", nullptr, "image/jpeg2000-image"},
-        {".nids", nullptr, "image/nids"}, {".nc", nullptr, "application/netcdf"},
-        {".png", nullptr, "image/png"},   {nullptr, "TEXT", "application/kts"},
-        {nullptr, "NIDS", "image/nids"},  {nullptr, "jp2 ", "image/jpeg2000-image"},
-        {nullptr, "PDF ", "image/pdf"},   {nullptr, "JPEG", "image/jpeg"},
-        {".PNG", nullptr, ""},            {"", nullptr, ""}, // letter case counts
-        {nullptr, "text", ""},            {nullptr, "", "application/netcdf"}, // type 0: the first row without one
+        {".jpg", nullptr, "image/jpeg"},
+        {".jp2", nullptr, "image/jpeg2000-image"},
+        {".nids", nullptr, "image/nids"},
+        {".nc", nullptr, "application/netcdf"},
+        {".png", nullptr, "image/png"},
+        {nullptr, "TEXT", "application/kts"},
+        {nullptr, "NIDS", "image/nids"},
+        {nullptr, "jp2 ", "image/jpeg2000-image"},
+        {nullptr, "PDF ", "image/pdf"},
+        {nullptr, "JPEG", "image/jpeg"},
+        {".PNG", nullptr, ""},
+        {"", nullptr, ""}, // letter case counts
+        {nullptr, "text", ""},
+        {nullptr, "", "application/netcdf"}, // type 0: the first row without one
     };
     for (const Case& test : cases)
     {

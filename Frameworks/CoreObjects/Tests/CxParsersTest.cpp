@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxParsers.h"
+#include "CxDebug.h"
 #include "CxString.h"
 #include "CxVersion.h"
 
@@ -71,9 +71,19 @@ struct IntCase
 
 TEST(CxParsers, SignedIntegers)
 {
-    const IntCase sint32[] = {{"-42", -42},   {"+7", 7},  {"--1", 0},        {"", 0},         {"12abc", 12},
-                              {"-", 0},       {"+", 0},   {"x", 0},          {"007", 7},      {" 1", 0},
-                              {"2147483647", 2147483647}, {"2147483648", -2147483647LL - 1}, {"-2147483648", -2147483648LL},
+    const IntCase sint32[] = {{"-42", -42},
+                              {"+7", 7},
+                              {"--1", 0},
+                              {"", 0},
+                              {"12abc", 12},
+                              {"-", 0},
+                              {"+", 0},
+                              {"x", 0},
+                              {"007", 7},
+                              {" 1", 0},
+                              {"2147483647", 2147483647},
+                              {"2147483648", -2147483647LL - 1},
+                              {"-2147483648", -2147483648LL},
                               {"4294967297", 1}};
     for (const IntCase& c : sint32)
         EXPECT_EQ(CxString(c.text).AsSint32(), c.expected) << c.text;
@@ -109,9 +119,9 @@ TEST(CxParsers, Booleans)
         const char* text;
         bool value;
         bool good;
-    } const cases[] = {{"TRUE", true, true},   {"True", true, true},     {"false", false, true},
-                       {"yes", false, false},  {"trueish", true, true},  {"tr", false, true},
-                       {"", false, true},      {"falsey", false, true},  {"fAlSe", false, true},
+    } const cases[] = {{"TRUE", true, true},    {"True", true, true},    {"false", false, true},
+                       {"yes", false, false},   {"trueish", true, true}, {"tr", false, true},
+                       {"", false, true},       {"falsey", false, true}, {"fAlSe", false, true},
                        {"t rue", false, false}, {"1", false, false}};
     for (const BoolCase& c : cases)
     {
@@ -168,8 +178,8 @@ TEST(CxVersion, Parsing)
     const VersionCase cases[] = {
         {"1.4d1", 1, 4, 0, kCxDevelopment, 1},
         {"1.2", 1, 2, 0, kCxFinal, 0},
-        {"x", 1, 0, 0, kCxFinal, 0},   // failure
-        {"1", 1, 0, 0, kCxFinal, 0},   // ends early: good
+        {"x", 1, 0, 0, kCxFinal, 0}, // failure
+        {"1", 1, 0, 0, kCxFinal, 0}, // ends early: good
         {"", 0, 0, 0, kCxFinal, 0},
         {"1.", 1, 0, 0, kCxFinal, 0},
         {"1.x", 1, 0, 0, kCxFinal, 0}, // failure
@@ -185,7 +195,8 @@ TEST(CxVersion, Parsing)
     for (const VersionCase& c : cases)
     {
         const CxVersion v = CxString(c.text).AsVersion();
-        EXPECT_EQ(v, CxVersion(c.major, c.minor, c.fix, c.status, c.build)) << c.text << " gave " << Narrow(v.AsFullString());
+        EXPECT_EQ(v, CxVersion(c.major, c.minor, c.fix, c.status, c.build))
+            << c.text << " gave " << Narrow(v.AsFullString());
         EXPECT_EQ(CxVersion(CxString(c.text)), v) << c.text;
     }
 }

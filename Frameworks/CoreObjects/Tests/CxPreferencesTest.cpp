@@ -56,8 +56,8 @@ TEST(CxPreferences, BoolValuesNeedTheWholeWord)
     {
         const char* text;
         bool value;
-    } cases[] = {{"true", true}, {"TRUE", true}, {"tRuE", true}, {"false", false}, {"yes", false},
-                 {"1", false},   {"trueish", false}, {" true", false}, {"tru", false}, {"", false}};
+    } cases[] = {{"true", true}, {"TRUE", true},     {"tRuE", true},   {"false", false}, {"yes", false},
+                 {"1", false},   {"trueish", false}, {" true", false}, {"tru", false},   {"", false}};
     for (const auto& c : cases)
     {
         prefs.SetStringValue("b", c.text, 0);
@@ -108,8 +108,8 @@ TEST(CxPreferences, FloatValuesNeedTheWholeNumber)
     {
         const char* text;
         double value;
-    } cases[] = {{"2.5", 2.5}, {"-0.25", -0.25}, {"1e3", 1000.0}, {".5", 0.5}, {"3", 3.0},
-                 {"2.5x", 0.0}, {"1e", 0.0},    {"", 0.0},      {"abc", 0.0}, {"1,5", 0.0}};
+    } cases[] = {{"2.5", 2.5},  {"-0.25", -0.25}, {"1e3", 1000.0}, {".5", 0.5},  {"3", 3.0},
+                 {"2.5x", 0.0}, {"1e", 0.0},      {"", 0.0},       {"abc", 0.0}, {"1,5", 0.0}};
     for (const auto& c : cases)
     {
         prefs.SetStringValue("f", c.text, 0);
@@ -165,7 +165,8 @@ TEST(CxPreferences, AReceiverMayReadTheStoreFromAnyThreadDuringTheMessage)
     Recorder receiver;
     CxString seenHere, seenElsewhere;
     bool otherThreadFinished = false;
-    receiver.action = [&] {
+    receiver.action = [&]
+    {
         seenHere = prefs.GetStringValue("k");
         // Another thread would wait for ever if the setter still held the lock.
         auto other = std::async(std::launch::async, [&] { return prefs.GetStringValue("k"); });

@@ -15,26 +15,28 @@ TEST(CxPreferencesThreads, ThreadsGetAndSetWithoutLosingOrTearingValues)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&, t] {
-            const CxString own = CxString("own") + CxString(CxSint32(t));
-            for (int i = 1; i <= kRounds; ++i)
+        threads.emplace_back(
+            [&, t]
             {
-                prefs.SetIntegerValue(own, i, 0);
-                // Every writer stores a value of the form "<t>:<t>", so a mixed one would be torn.
-                const std::string mine = std::to_string(t) + ":" + std::to_string(t);
-                prefs.SetStringValue("shared", CxString(mine.c_str()), 0);
-                const std::string seen = prefs.GetStringValue("shared").AsUtf8();
-                const auto colon = seen.find(':');
-                if (colon == std::string::npos || seen.substr(0, colon) != seen.substr(colon + 1))
-                    ++tornReads[t];
-                if (i % 50 == 0)
+                const CxString own = CxString("own") + CxString(CxSint32(t));
+                for (int i = 1; i <= kRounds; ++i)
                 {
-                    prefs.ClearValue("scratch");
-                    prefs.SetBoolValue("scratch", true, 0);
-                    (void)prefs.GetStringTable();
+                    prefs.SetIntegerValue(own, i, 0);
+                    // Every writer stores a value of the form "<t>:<t>", so a mixed one would be torn.
+                    const std::string mine = std::to_string(t) + ":" + std::to_string(t);
+                    prefs.SetStringValue("shared", CxString(mine.c_str()), 0);
+                    const std::string seen = prefs.GetStringValue("shared").AsUtf8();
+                    const auto colon = seen.find(':');
+                    if (colon == std::string::npos || seen.substr(0, colon) != seen.substr(colon + 1))
+                        ++tornReads[t];
+                    if (i % 50 == 0)
+                    {
+                        prefs.ClearValue("scratch");
+                        prefs.SetBoolValue("scratch", true, 0);
+                        (void)prefs.GetStringTable();
+                    }
                 }
-            }
-        });
+            });
     }
     for (auto& thread : threads)
         thread.join();

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxString.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 
@@ -227,7 +227,7 @@ TEST(CxString, ComparisonOrdersUnsignedUnitsShorterFirst)
         EXPECT_EQ(c.a.CompareTo(c.b), c.expected) << c.b;
         EXPECT_EQ(c.a.CompareTo(CxString(c.b)), c.expected) << c.b;
         EXPECT_EQ(c.a.CompareNoCase(c.b), c.noCase) << c.b;
-        EXPECT_EQ(c.b < c.a, c.expected > 0) << c.b; // the reversed operators agree
+        EXPECT_EQ(c.b<c.a, c.expected> 0) << c.b; // the reversed operators agree
     }
     EXPECT_NE(CxString(u"\u00E9").CompareNoCase(CxString(u"\u00C9")), 0);
     EXPECT_EQ(CxString("abc").CompareTo(static_cast<const char*>(nullptr)), 1);
@@ -243,7 +243,10 @@ TEST(CxString, Tokenize)
     for (const auto& [text, tokens] : plain)
         EXPECT_EQ(Narrow(CxString(text).Tokenize(',')), tokens) << text;
     const std::pair<const char*, Tokens> quoted[] = {
-        {"a,\"b,c\",d", {"a", "\"b,c\"", "d"}}, {"\"a,b", {"\"a,b"}}, {"x\"\",y", {"x\"\"", "y"}}, {"", {""}},
+        {"a,\"b,c\",d", {"a", "\"b,c\"", "d"}},
+        {"\"a,b", {"\"a,b"}},
+        {"x\"\",y", {"x\"\"", "y"}},
+        {"", {""}},
     };
     for (const auto& [text, tokens] : quoted)
         EXPECT_EQ(Narrow(CxString(text).TokenizeWithQuotedStrings(',', '"')), tokens) << text;

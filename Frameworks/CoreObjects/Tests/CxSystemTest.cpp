@@ -1,9 +1,9 @@
+#include "CxSystem.h"
 #include "CxCoordinates.h"
 #include "CxData.h"
 #include "CxDate.h"
 #include "CxDebug.h"
 #include "CxFile.h"
-#include "CxSystem.h"
 
 #include "CxFileTestHelpers.h"
 #include "TestSupport.h"
@@ -42,8 +42,8 @@ TEST(CxSystemTest, DescriptionOfTheSystem)
     EXPECT_EQ(CxSystemVersion().AsUtf8(), "Linux " + std::to_string(major) + "." + std::to_string(minor));
 
     const std::string machine = names.machine;
-    const bool x86 = machine == "x86_64" || machine == "i386" || machine == "i486" || machine == "i586" ||
-                     machine == "i686";
+    const bool x86 =
+        machine == "x86_64" || machine == "i386" || machine == "i486" || machine == "i586" || machine == "i686";
     EXPECT_EQ(CxSystemCpu().AsUtf8(), x86 ? "x86" : "???");
     EXPECT_EQ(CxGetProcessId(), ::getpid());
 }
@@ -69,9 +69,8 @@ TEST(CxSystemTest, LocaleFromTheEnvironment)
     };
     for (const auto& c : cases)
     {
-        auto value = [](const char* inText) {
-            return inText != nullptr ? std::optional<std::string>(inText) : std::nullopt;
-        };
+        auto value = [](const char* inText)
+        { return inText != nullptr ? std::optional<std::string>(inText) : std::nullopt; };
         ScopedEnv all("LC_ALL", value(c.mAll));
         ScopedEnv messages("LC_MESSAGES", value(c.mMessages));
         ScopedEnv lang("LANG", value(c.mLang));
@@ -190,7 +189,8 @@ TEST_F(CxOpenTest, AnOpenerThatCannotStartIsReportedAndNeverThrows)
 
     // Found but not a program the system can run.
     const std::string broken = mHome.Path() + "/broken";
-    WriteFile(broken, "\x7F" "ELF not really");
+    WriteFile(broken, "\x7F"
+                      "ELF not really");
     std::filesystem::permissions(broken, std::filesystem::perms::owner_all);
     ScopedEnv command("SKYVANE_OPEN_CMD", broken);
     EXPECT_NO_THROW(CxLaunchUrlInBrowser("http://x/"));
@@ -213,8 +213,9 @@ TEST_F(CxOpenTest, TheDefaultTestOpenerIsHarmless)
 class CxBundleTest : public ::testing::Test
 {
 protected:
-    CxBundleTest() : mForced("SKYVANE_BUNDLE", std::nullopt), mLang("LANG", "en_US.UTF-8"),
-                     mAll("LC_ALL", std::nullopt), mMessages("LC_MESSAGES", std::nullopt)
+    CxBundleTest()
+        : mForced("SKYVANE_BUNDLE", std::nullopt), mLang("LANG", "en_US.UTF-8"), mAll("LC_ALL", std::nullopt),
+          mMessages("LC_MESSAGES", std::nullopt)
     {
     }
     ~CxBundleTest() override { CxSetBundle(CxString()); }
@@ -263,19 +264,18 @@ TEST_F(CxBundleTest, TableSyntaxEscapesAndComments)
 {
     const std::string bundle = MakeBundle("syntax");
     std::filesystem::create_directory(bundle + "/en.lproj");
-    WriteFile(bundle + "/en.lproj/InfoPlist.strings",
-              "\xEF\xBB\xBF// a comment\n"
-              "\"plain\" = \"Plain\";\n"
-              "  \"spaced\"   =   \"Spaced out\" ;   // trailing comment\n"
-              "\"quote\" = \"say \\\"hi\\\" \\\\ now\\nnext\";\n"
-              "\"url\" = \"http://example.org/x\";\n"
-              "/* a block\n comment */ \"after block\" = \"yes\";\n"
-              "\"broken\" = \"no semicolon\"\n"
-              "\"next\" = \"still read\";\n"
-              "\"unterminated = \"x\";\n"
-              "\"unicode \xC3\xA9\" = \"\xE2\x9C\x93 \xF0\x9F\x8C\xA7\";\n"
-              "garbage line\n"
-              "\"last\" = \"Last\";");
+    WriteFile(bundle + "/en.lproj/InfoPlist.strings", "\xEF\xBB\xBF// a comment\n"
+                                                      "\"plain\" = \"Plain\";\n"
+                                                      "  \"spaced\"   =   \"Spaced out\" ;   // trailing comment\n"
+                                                      "\"quote\" = \"say \\\"hi\\\" \\\\ now\\nnext\";\n"
+                                                      "\"url\" = \"http://example.org/x\";\n"
+                                                      "/* a block\n comment */ \"after block\" = \"yes\";\n"
+                                                      "\"broken\" = \"no semicolon\"\n"
+                                                      "\"next\" = \"still read\";\n"
+                                                      "\"unterminated = \"x\";\n"
+                                                      "\"unicode \xC3\xA9\" = \"\xE2\x9C\x93 \xF0\x9F\x8C\xA7\";\n"
+                                                      "garbage line\n"
+                                                      "\"last\" = \"Last\";");
     CxSetBundle(CxString::FromUtf8(bundle));
     EXPECT_EQ(CxGetBundle().AsUtf8(), bundle);
     const struct

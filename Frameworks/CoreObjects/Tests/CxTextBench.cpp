@@ -18,7 +18,8 @@ constexpr int kCount = 10000;
 
 const std::vector<double>& Values()
 {
-    static const std::vector<double> values = [] {
+    static const std::vector<double> values = []
+    {
         std::mt19937_64 random(42);
         std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
         std::uniform_int_distribution<int> exponent(-3, 6);
@@ -32,7 +33,8 @@ const std::vector<double>& Values()
 
 const std::vector<std::string>& Texts()
 {
-    static const std::vector<std::string> texts = [] {
+    static const std::vector<std::string> texts = []
+    {
         std::vector<std::string> out;
         char buffer[64];
         for (double v : Values())

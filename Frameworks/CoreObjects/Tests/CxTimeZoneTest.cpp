@@ -86,9 +86,9 @@ void ExpectAgreesWithLibc(const CxTimeZone& inZone, const std::vector<long long>
                           fields.mDayOfWeek == expected.tm_wday + 1 && fields.mDayOfYear == expected.tm_yday + 1;
         if (!same)
         {
-            ADD_FAILURE() << "at unix " << t << ": offset " << inZone.UtcOffset(date) << " vs "
-                          << expected.tm_gmtoff << ", abbreviation " << Utf8(inZone.Abbreviation(date)) << " vs "
-                          << expected.tm_zone << ", hour " << fields.mHour << " vs " << expected.tm_hour;
+            ADD_FAILURE() << "at unix " << t << ": offset " << inZone.UtcOffset(date) << " vs " << expected.tm_gmtoff
+                          << ", abbreviation " << Utf8(inZone.Abbreviation(date)) << " vs " << expected.tm_zone
+                          << ", hour " << fields.mHour << " vs " << expected.tm_hour;
             if (++failures == 5)
                 return;
         }
@@ -126,9 +126,9 @@ TEST(CxTimeZone, NamedZonesAgreeWithTheCLibrary)
 {
     // Half-hour and 45-minute offsets, southern seasons, a 30-minute and a two-hour shift, negative daylight
     // saving (Dublin), zones whose rules changed often, and years only a footer rule reaches.
-    const char* zones[] = {"America/New_York", "America/St_Johns", "Asia/Kolkata",    "Australia/Lord_Howe",
-                           "Pacific/Chatham",  "Europe/London",    "Europe/Dublin",   "Africa/Casablanca",
-                           "America/Santiago", "Asia/Tehran",      "Australia/Sydney", "Antarctica/Troll",
+    const char* zones[] = {"America/New_York", "America/St_Johns", "Asia/Kolkata",      "Australia/Lord_Howe",
+                           "Pacific/Chatham",  "Europe/London",    "Europe/Dublin",     "Africa/Casablanca",
+                           "America/Santiago", "Asia/Tehran",      "Australia/Sydney",  "Antarctica/Troll",
                            "Asia/Kathmandu",   "Pacific/Apia",     "America/Sao_Paulo", "UTC",
                            "EST5EDT"};
     for (const char* name : zones)
@@ -147,12 +147,12 @@ TEST(CxTimeZone, NamedZonesAgreeWithTheCLibrary)
 TEST(CxTimeZone, PosixRulesInTzAgreeWithTheCLibrary)
 {
     const char* rules[] = {
-        "XST-3XDT,M3.5.0/2,M10.5.0/3",       // northern, week 5 meaning the last
-        "<+0330>-3:30",                      // no daylight saving, a quoted name
-        "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1",  // negative transition times
-        "AAA3BBB,J60/0,J300",                // Julian days without Feb 29
-        "CCC-2DDD,59,299/1:30",              // zero-based days with Feb 29
-        "GGG-10HHH,M10.1.0,M4.1.0/3",        // southern: across the new year
+        "XST-3XDT,M3.5.0/2,M10.5.0/3",        // northern, week 5 meaning the last
+        "<+0330>-3:30",                       // no daylight saving, a quoted name
+        "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1",   // negative transition times
+        "AAA3BBB,J60/0,J300",                 // Julian days without Feb 29
+        "CCC-2DDD,59,299/1:30",               // zero-based days with Feb 29
+        "GGG-10HHH,M10.1.0,M4.1.0/3",         // southern: across the new year
         "III-5:45JJJ-6:45,M4.1.0/0,M9.5.6/23" // odd minutes, an explicit daylight offset
     };
     for (const char* rule : rules)
@@ -241,8 +241,14 @@ TEST(CxTimeZone, EqualityIsTheSameObject)
 TEST(CxTimeZone, UnknownNamesAreReportedAndBehaveAsUtc)
 {
     const CxDate july = CxDate(CxString("2009-07-04 12:00:00"));
-    const char* names[] = {"Nowhere/Atlantis", "../../../etc/passwd", "/usr/share/zoneinfo/UTC", "America/../UTC",
-                           "America", "zone.tab", "", "XYZ"};
+    const char* names[] = {"Nowhere/Atlantis",
+                           "../../../etc/passwd",
+                           "/usr/share/zoneinfo/UTC",
+                           "America/../UTC",
+                           "America",
+                           "zone.tab",
+                           "",
+                           "XYZ"};
     for (const char* name : names)
     {
         SCOPED_TRACE(name);
@@ -273,15 +279,23 @@ TEST(CxTimeZone, Abbreviations)
         const char* mZone;
         int mJuly, mJanuary;
     } cases[] = {
-        {"EDT", "America/New_York", -14400, -18000},      {"CST", "America/Chicago", -18000, -21600},
-        {"CDT", "America/Chicago", -18000, -21600},       {"MDT", "America/Denver", -21600, -25200},
-        {"PST", "America/Los_Angeles", -25200, -28800},   {"PDT", "America/Los_Angeles", -25200, -28800},
-        {"AKST", "America/Anchorage", -28800, -32400},    {"AKDT", "America/Anchorage", -28800, -32400},
-        {"BST", "Europe/London", 3600, 0},                {"CEST", "Europe/Paris", 7200, 3600},
-        {"UTC", "UTC", 0, 0},                             {"GMT", "GMT", 0, 0},
+        {"EDT", "America/New_York", -14400, -18000},
+        {"CST", "America/Chicago", -18000, -21600},
+        {"CDT", "America/Chicago", -18000, -21600},
+        {"MDT", "America/Denver", -21600, -25200},
+        {"PST", "America/Los_Angeles", -25200, -28800},
+        {"PDT", "America/Los_Angeles", -25200, -28800},
+        {"AKST", "America/Anchorage", -28800, -32400},
+        {"AKDT", "America/Anchorage", -28800, -32400},
+        {"BST", "Europe/London", 3600, 0},
+        {"CEST", "Europe/Paris", 7200, 3600},
+        {"UTC", "UTC", 0, 0},
+        {"GMT", "GMT", 0, 0},
         // The system's own files of these names win over the table: fixed, without daylight saving.
-        {"EST", "EST", -18000, -18000},                   {"MST", "MST", -25200, -25200},
-        {"HST", "HST", -36000, -36000},                   {"CET", "CET", 7200, 3600},
+        {"EST", "EST", -18000, -18000},
+        {"MST", "MST", -25200, -25200},
+        {"HST", "HST", -36000, -36000},
+        {"CET", "CET", 7200, 3600},
     };
     for (const auto& c : cases)
     {
@@ -303,10 +317,11 @@ TEST(CxTimeZone, FixedOffsets)
         const char* mName;
         const char* mOffsetString;
     } cases[] = {
-        {0, "GMT", "+0000"},          {19800, "GMT+0530", "+0530"}, {-12600, "GMT-0330", "-0330"},
-        {-16200, "GMT-0430", "-0430"}, {-18000, "GMT-0500", "-0500"}, {3661, "GMT+0101", "+0101"},
-        {50400, "GMT+1400", "+1400"}, {-45, "GMT-0000", "-0000"},    {45, "GMT+0000", "+0000"},
-        {-360000, "GMT-10000", "-10000"},
+        {0, "GMT", "+0000"},           {19800, "GMT+0530", "+0530"},
+        {-12600, "GMT-0330", "-0330"}, {-16200, "GMT-0430", "-0430"},
+        {-18000, "GMT-0500", "-0500"}, {3661, "GMT+0101", "+0101"},
+        {50400, "GMT+1400", "+1400"},  {-45, "GMT-0000", "-0000"},
+        {45, "GMT+0000", "+0000"},     {-360000, "GMT-10000", "-10000"},
     };
     for (const auto& c : cases)
     {
@@ -345,7 +360,8 @@ std::string ReadZoneFile(const char* inName)
 // A version-1 file (32-bit times, no footer) with the given transitions between two types.
 std::string Version1File(const std::vector<CxSint32>& inTimes, const std::vector<CxUint8>& inIndexes)
 {
-    auto u32 = [](std::string& ioOut, CxUint32 inValue) {
+    auto u32 = [](std::string& ioOut, CxUint32 inValue)
+    {
         for (int shift = 24; shift >= 0; shift -= 8)
             ioOut += char((inValue >> shift) & 0xFF);
     };
@@ -383,7 +399,7 @@ TEST(CxTimeZone, ZoneFileReading)
 
     // Damaged files are refused.
     EXPECT_EQ(LinuxCxZone::FromTzif("Test", Version1File({2000, 1000}, {1, 0})), nullptr); // not ascending
-    EXPECT_EQ(LinuxCxZone::FromTzif("Test", Version1File({1000}, {2})), nullptr);           // no such type
+    EXPECT_EQ(LinuxCxZone::FromTzif("Test", Version1File({1000}, {2})), nullptr);          // no such type
     EXPECT_EQ(LinuxCxZone::FromTzif("Test", "TZif"), nullptr);
     EXPECT_EQ(LinuxCxZone::FromTzif("Test", ""), nullptr);
 
@@ -423,13 +439,31 @@ TEST(CxTimeZone, ZoneFileReading)
 
 TEST(CxTimeZone, RuleParser)
 {
-    const char* good[] = {"UTC0", "EST5EDT", "EST5EDT,M3.2.0,M11.1.0", "<+0330>-3:30", "NZST-12NZDT,M9.5.0,M4.1.0/3",
-                          "AAA-1:02:03", "ABC+2DEF,J1/167,J365/-167"};
+    const char* good[] = {"UTC0",
+                          "EST5EDT",
+                          "EST5EDT,M3.2.0,M11.1.0",
+                          "<+0330>-3:30",
+                          "NZST-12NZDT,M9.5.0,M4.1.0/3",
+                          "AAA-1:02:03",
+                          "ABC+2DEF,J1/167,J365/-167"};
     for (const char* rule : good)
         EXPECT_TRUE(LinuxCxParseZoneRule(rule).has_value()) << rule;
-    const char* bad[] = {"", "AB5", "EST", "EST5EDT,M13.1.0,M11.1.0", "EST5EDT,M3.2.0", "EST25", "<+03",
-                         "EST5EDT,M3.6.0,M11.1.0", "EST5EDT,M3.2.7,M11.1.0", "EST5EDT,J0,J365", "EST5EDT,366,1",
-                         "EST5EDT,M3.2.0/168,M11.1.0", "EST5:60", "EST5EDT,M3.2.0,M11.1.0,", "EST5 ", "<A1>5"};
+    const char* bad[] = {"",
+                         "AB5",
+                         "EST",
+                         "EST5EDT,M13.1.0,M11.1.0",
+                         "EST5EDT,M3.2.0",
+                         "EST25",
+                         "<+03",
+                         "EST5EDT,M3.6.0,M11.1.0",
+                         "EST5EDT,M3.2.7,M11.1.0",
+                         "EST5EDT,J0,J365",
+                         "EST5EDT,366,1",
+                         "EST5EDT,M3.2.0/168,M11.1.0",
+                         "EST5:60",
+                         "EST5EDT,M3.2.0,M11.1.0,",
+                         "EST5 ",
+                         "<A1>5"};
     for (const char* rule : bad)
         EXPECT_FALSE(LinuxCxParseZoneRule(rule).has_value()) << rule;
 

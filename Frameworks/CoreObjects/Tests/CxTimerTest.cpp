@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxTimer.h"
+#include "CxDebug.h"
 #include "PfRunLoop.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +128,8 @@ TEST_F(CxTimerTest, ATimerMayDeleteItselfWhileFiring)
 {
     auto* timer = new StampTimer(100);
     int fired = 0;
-    timer->action = [&] {
+    timer->action = [&]
+    {
         ++fired;
         delete timer;
     };

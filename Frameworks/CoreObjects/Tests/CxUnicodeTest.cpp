@@ -54,7 +54,7 @@ std::string Hex(const std::vector<CxUint8>& inBytes)
 // Runs one conversion into a target with room for inRoom elements.
 template <typename S, typename T, typename F>
 CxConversionResult Convert(F inConvert, const std::vector<S>& inSource, std::size_t inRoom, CxConversionFlags inFlags,
-                       std::size_t& outConsumed, std::vector<T>& outWritten)
+                           std::size_t& outConsumed, std::vector<T>& outWritten)
 {
     std::vector<T> target(inRoom + 1, T(0x5A));
     const S* source = inSource.data();
@@ -80,7 +80,8 @@ TEST(CxUnicode, Utf8InMatchesPythonCodecs)
             EXPECT_EQ(units, v.utf16) << Hex(v.bytes);
 
             std::vector<CxUint32> points;
-            EXPECT_EQ(Convert(ConvertUTF8toUTF32, v.bytes, 64, flags, consumed, points), v.strictResult) << Hex(v.bytes);
+            EXPECT_EQ(Convert(ConvertUTF8toUTF32, v.bytes, 64, flags, consumed, points), v.strictResult)
+                << Hex(v.bytes);
             EXPECT_EQ(consumed, v.consumed) << Hex(v.bytes);
             EXPECT_EQ(points, v.utf32) << Hex(v.bytes);
         }

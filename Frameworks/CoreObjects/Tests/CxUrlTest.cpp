@@ -1,7 +1,7 @@
-#include "CxDebug.h"
-#include "CxSystem.h"
 #include "CxUrl.h"
+#include "CxDebug.h"
 #include "CxFileTestHelpers.h"
+#include "CxSystem.h"
 #include "LoopbackServer.h"
 #include "TestSupport.h"
 
@@ -255,9 +255,8 @@ TEST_F(CxUrlTest, APostBodyArrivesIntact)
     std::string payload(8000, '\0');
     for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = char((i * 7919u) >> 3);
-    server.AddHandler("/post", [](const HttpRequest& inRequest, HttpReply& outReply) {
-        outReply.body = std::to_string(inRequest.body.size());
-    });
+    server.AddHandler("/post", [](const HttpRequest& inRequest, HttpReply& outReply)
+                      { outReply.body = std::to_string(inRequest.body.size()); });
     CxUrl url(Cx(server.Url("/post")));
     url.SetBody(CxData(payload.data(), CxUint32(payload.size())));
     EXPECT_EQ(Text(url.Post()), "8000");
@@ -270,9 +269,8 @@ TEST_F(CxUrlTest, APostBodyArrivesIntact)
 
 TEST_F(CxUrlTest, AReusedHandleCarriesNothingOver)
 {
-    server.AddHandler("/any", [](const HttpRequest& inRequest, HttpReply& outReply) {
-        outReply.body = inRequest.method + ":" + inRequest.body;
-    });
+    server.AddHandler("/any", [](const HttpRequest& inRequest, HttpReply& outReply)
+                      { outReply.body = inRequest.method + ":" + inRequest.body; });
     CxUrl url(Cx(server.Url("/any")));
     url.SetBody(CxData("abc", 3));
     EXPECT_EQ(Text(url.Post()), "POST:abc");

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "CxUtilities.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 
@@ -117,9 +117,15 @@ TEST(CxUtilities, TwistReversesBytes)
 
 // long is 64 bits here, so it must not reach the byte-order or fill routines.
 template <typename T>
-concept Twistable = requires(T& v) { CxTwist(v); };
+concept Twistable = requires(T& v)
+{
+    CxTwist(v);
+};
 template <typename T>
-concept Fillable = requires(void* p, T v) { CxMemoryFill(p, v, 4u); };
+concept Fillable = requires(void* p, T v)
+{
+    CxMemoryFill(p, v, 4u);
+};
 static_assert(Twistable<CxUint32> && Twistable<CxSint64> && Twistable<double>);
 static_assert(!Twistable<long> && !Twistable<unsigned long>);
 static_assert(Fillable<CxUint32> && Fillable<unsigned char>);

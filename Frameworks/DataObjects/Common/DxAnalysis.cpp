@@ -124,7 +124,8 @@ double DxAnalysis::MeanSeparation(const std::vector<double>& inX, const std::vec
     const double margin = 1e-12 * (cell + reach);
 
     // Buckets of one row are stored one after the other, so a run of them is one range.
-    auto scanRow = [&](int inRow, int inFirst, int inLast, double inX, double inY, double& ioBest) {
+    auto scanRow = [&](int inRow, int inFirst, int inLast, double inX, double inY, double& ioBest)
+    {
         const std::size_t row = static_cast<std::size_t>(inRow) * nbx;
         const std::size_t end = start[row + inLast + 1];
         for (std::size_t at = start[row + inFirst]; at < end; ++at)
@@ -284,16 +285,15 @@ double DxAnalysis::Interpolate(double inX, double inY) const
     const double rx = fx - fi;
     const double ry = fy - fj;
     const std::size_t at = i + j * mNx;
-    return mGrid[at] * (1.0 - rx) * (1.0 - ry) + mGrid[at + 1] * rx * (1.0 - ry) +
-           mGrid[at + mNx] * (1.0 - rx) * ry + mGrid[at + mNx + 1] * rx * ry;
+    return mGrid[at] * (1.0 - rx) * (1.0 - ry) + mGrid[at + 1] * rx * (1.0 - ry) + mGrid[at + mNx] * (1.0 - rx) * ry +
+           mGrid[at + mNx + 1] * rx * ry;
 }
 
 // The band window is closed and a hair wider than R, so that rounding never drops a station the distance test
 // would take: the distance test alone decides, exactly as in a scan of every station.
 double DxAnalysis::BandWindow() const
 {
-    const double reach = std::max({std::fabs(mX0), std::fabs(mY0), std::fabs(mGridX.back()),
-                                   std::fabs(mGridY.back())});
+    const double reach = std::max({std::fabs(mX0), std::fabs(mY0), std::fabs(mGridX.back()), std::fabs(mGridY.back())});
     return mCutoffRadius + 1e-12 * (std::fabs(mCutoffRadius) + reach);
 }
 
@@ -304,10 +304,12 @@ void DxAnalysis::BuildBands(std::vector<DxBand>& outBands, bool inRowBands) cons
     std::iota(order.begin(), order.end(), 0);
     auto across = [&](CxSint32 inPoint) { return inRowBands ? mPoints[inPoint].mY : mPoints[inPoint].mX; };
     auto along = [&](CxSint32 inPoint) { return inRowBands ? mPoints[inPoint].mX : mPoints[inPoint].mY; };
-    std::sort(order.begin(), order.end(), [&](CxSint32 inA, CxSint32 inB) {
-        return inRowBands ? DxDataPoint::CompareY(mPoints[inA], mPoints[inB])
-                          : DxDataPoint::CompareX(mPoints[inA], mPoints[inB]);
-    });
+    std::sort(order.begin(), order.end(),
+              [&](CxSint32 inA, CxSint32 inB)
+              {
+                  return inRowBands ? DxDataPoint::CompareY(mPoints[inA], mPoints[inB])
+                                    : DxDataPoint::CompareX(mPoints[inA], mPoints[inB]);
+              });
 
     const double window = BandWindow();
 

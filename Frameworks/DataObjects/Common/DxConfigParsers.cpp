@@ -57,8 +57,7 @@ void DxBaseParser::ParseLocalizedStrings(const XmlElement* inElement)
         return;
     const CxString system = CxSystemLanguageName();
     // An empty value would also match a language without an id.
-    const XmlElement* language =
-        system.Length() != 0 ? localization->FindElement("language", "id", system) : nullptr;
+    const XmlElement* language = system.Length() != 0 ? localization->FindElement("language", "id", system) : nullptr;
     if (language == nullptr)
         language = localization->FindElement("language", "id", "English");
     if (language == nullptr)

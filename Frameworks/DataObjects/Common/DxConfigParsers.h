@@ -380,8 +380,8 @@ public:
     // All five fields.
     bool IsExactMatch(const DxAdvisory& inOther) const
     {
-        return mId == inOther.mId && mName == inOther.mName && mColor == inOther.mColor &&
-               mFilled == inOther.mFilled && mEnabled == inOther.mEnabled;
+        return mId == inOther.mId && mName == inOther.mName && mColor == inOther.mColor && mFilled == inOther.mFilled &&
+               mEnabled == inOther.mEnabled;
     }
 
 private:

@@ -23,10 +23,14 @@ CxString DxTypeToString(DxType inType)
 {
     switch (inType)
     {
-    case kDxTypeFloat: return CxString("float");
-    case kDxTypeInteger: return CxString("integer");
-    case kDxTypeString: return CxString("string");
-    case kDxTypeDate: return CxString("date");
+    case kDxTypeFloat:
+        return CxString("float");
+    case kDxTypeInteger:
+        return CxString("integer");
+    case kDxTypeString:
+        return CxString("string");
+    case kDxTypeDate:
+        return CxString("date");
     }
     CxAssert(false);
     return CxString("ERROR");

@@ -165,8 +165,7 @@ const DxDateField* AsDxDateField(const DxField* inField);
 // Orderings for the extrema of values where NaN means missing. Both order numbers ascending. DxIsLessThan puts
 // NaN after every number, so a minimum search finds the smallest number; DxIsGreaterThan puts NaN before every
 // number, so a maximum search finds the largest. Either finds NaN only when every value is NaN.
-template <std::floating_point T>
-struct DxIsLessThan
+template <std::floating_point T> struct DxIsLessThan
 {
     bool operator()(const T& inA, const T& inB) const
     {
@@ -178,8 +177,7 @@ struct DxIsLessThan
     }
 };
 
-template <std::floating_point T>
-struct DxIsGreaterThan
+template <std::floating_point T> struct DxIsGreaterThan
 {
     bool operator()(const T& inA, const T& inB) const
     {

@@ -20,15 +20,8 @@ CxString DxParm::Key() const
 DxVectorParm::DxVectorParm(const CxString& inId, const CxString& inName, const CxString& inSamag,
                            const CxString& inVamag, const CxString& inDir, const CxString& inUcomp,
                            const CxString& inVcomp, const CxString& inGust, const DxUnit& inUnit)
-    : mId(inId),
-      mName(inName),
-      mSamag(inSamag),
-      mVamag(inVamag),
-      mDir(inDir),
-      mUcomp(inUcomp),
-      mVcomp(inVcomp),
-      mGust(inGust),
-      mUnit(inUnit)
+    : mId(inId), mName(inName), mSamag(inSamag), mVamag(inVamag), mDir(inDir), mUcomp(inUcomp), mVcomp(inVcomp),
+      mGust(inGust), mUnit(inUnit)
 {
 }
 
@@ -41,6 +34,5 @@ void DxVectorParm::SetUnit(const DxUnit& inUnit)
 bool DxVectorParm::IsExactMatch(const DxVectorParm& inOther) const
 {
     return mId == inOther.mId && mUnit == inOther.mUnit && mSamag == inOther.mSamag && mVamag == inOther.mVamag &&
-           mDir == inOther.mDir && mUcomp == inOther.mUcomp && mVcomp == inOther.mVcomp &&
-           mGust == inOther.mGust;
+           mDir == inOther.mDir && mUcomp == inOther.mUcomp && mVcomp == inOther.mVcomp && mGust == inOther.mGust;
 }

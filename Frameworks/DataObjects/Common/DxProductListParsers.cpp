@@ -14,8 +14,7 @@ CxSint16 LowSixteenBits(const CxString& inText)
     return CxSint16(CxUint16(CxUint32(inText.AsSint32()) & 0xFFFFu));
 }
 
-template <class Info>
-Info ReadNidsProductInfo(const XmlElement* inXml)
+template <class Info> Info ReadNidsProductInfo(const XmlElement* inXml)
 {
     Info info;
     info.SetProductCode(LowSixteenBits(inXml->GetAttribute("id")));

@@ -14,9 +14,7 @@ constexpr double kMissingTime = -35430.0 * 86400.0;
 
 // ---- DxSubscription
 
-DxSubscription::DxSubscription() : mStartDate(kMissingTime), mEndDate(kMissingTime)
-{
-}
+DxSubscription::DxSubscription() : mStartDate(kMissingTime), mEndDate(kMissingTime) {}
 
 DxSubscription::DxSubscription(const CxDate& inStartDate, const CxDate& inEndDate, const CxString& inAttribs,
                                CxSint32 inInterval)
@@ -50,9 +48,7 @@ CxString DxSubscription::AsString() const
 
 // ---- DxRecord
 
-DxRecord::DxRecord() : mDate(kMissingTime), mLastChecked(kMissingTime)
-{
-}
+DxRecord::DxRecord() : mDate(kMissingTime), mLastChecked(kMissingTime) {}
 
 DxRecord::DxRecord(const CxDate& inDate, const CxString& inAttributes)
     : mDate(inDate), mAttributes(inAttributes), mLastChecked(kMissingTime)

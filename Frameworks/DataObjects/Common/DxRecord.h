@@ -13,8 +13,7 @@ class DxSubscription
 public:
     // Open start and end (1904-01-01 00:00:00 UTC, no date), no attributes, interval unset (-1).
     DxSubscription();
-    DxSubscription(const CxDate& inStartDate, const CxDate& inEndDate, const CxString& inAttribs,
-                   CxSint32 inInterval);
+    DxSubscription(const CxDate& inStartDate, const CxDate& inEndDate, const CxString& inAttribs, CxSint32 inInterval);
     DxSubscription(const DxSubscription& inOther) = default;
     DxSubscription& operator=(const DxSubscription& inOther) = default;
     virtual ~DxSubscription() = default;

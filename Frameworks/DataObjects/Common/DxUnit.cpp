@@ -96,17 +96,11 @@ const DxUnit::PrivateRecord* DxUnit::Find(const CxString& inId)
     return found != records.end() ? found->second : BuiltInNada();
 }
 
-DxUnit::DxUnit() : mRecord(Find(CxString("nada")))
-{
-}
+DxUnit::DxUnit() : mRecord(Find(CxString("nada"))) {}
 
-DxUnit::DxUnit(const CxString& inId) : mRecord(Find(inId))
-{
-}
+DxUnit::DxUnit(const CxString& inId) : mRecord(Find(inId)) {}
 
-DxUnit::DxUnit(const DxUnit& inOther) : mRecord(Find(inOther.Id()))
-{
-}
+DxUnit::DxUnit(const DxUnit& inOther) : mRecord(Find(inOther.Id())) {}
 
 CxString DxUnit::Name() const
 {
@@ -137,9 +131,7 @@ std::vector<DxUnit> DxUnit::CompatibleUnits() const
 }
 
 DxUnitConverter::DxUnitConverter(const DxUnit& inSource, const DxUnit& inDest)
-    : mSource(inSource),
-      mDest(inDest),
-      mFactor(inDest.Scale() / inSource.Scale()),
+    : mSource(inSource), mDest(inDest), mFactor(inDest.Scale() / inSource.Scale()),
       mOffset(inDest.Offset() - inDest.Scale() * inSource.Offset() / inSource.Scale())
 {
     CxAssert(mSource.IsCompatibleWith(inDest));

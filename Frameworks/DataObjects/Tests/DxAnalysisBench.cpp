@@ -72,7 +72,8 @@ DxAnalysis MakeAnalysis()
 // Both benchmarks time only their own run, and only after the two results agree.
 bool AnalysesAgree(benchmark::State& ioState)
 {
-    static const double difference = [] {
+    static const double difference = []
+    {
         const Stations& s = AnalysisStations();
         DxAnalysis analysis = MakeAnalysis();
         analysis.Analyze(s.values);
@@ -125,7 +126,8 @@ const Stations& SeparationStations(int inCount)
 // The all-pairs separation of the 5,000 stations, which the bucket search must equal exactly.
 double AllPairsAt5000()
 {
-    static const double d = [] {
+    static const double d = []
+    {
         const Stations& s = SeparationStations(kStations);
         return DxAllPairsSeparation(s.x, s.y);
     }();
@@ -145,12 +147,7 @@ void BM_MeanSeparation(benchmark::State& ioState)
         benchmark::DoNotOptimize(DxAnalysis::MeanSeparation(s.x, s.y));
     ioState.SetComplexityN(count);
 }
-BENCHMARK(BM_MeanSeparation)
-    ->Arg(5000)
-    ->Arg(20000)
-    ->Arg(80000)
-    ->Complexity()
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MeanSeparation)->Arg(5000)->Arg(20000)->Arg(80000)->Complexity()->Unit(benchmark::kMicrosecond);
 
 void BM_MeanSeparationAllPairs(benchmark::State& ioState)
 {

@@ -38,7 +38,8 @@ Stations ScatteredLayout(unsigned inSeed, int inCount, double inWidth, double in
     std::mt19937_64 random(inSeed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     Stations s;
-    auto add = [&](double inX, double inY) {
+    auto add = [&](double inX, double inY)
+    {
         s.x.push_back(inX);
         s.y.push_back(inY);
         const double v = 10.0 + 5.0 * std::sin(inX / 60.0) * std::cos(inY / 45.0) + (unit(random) - 0.5);
@@ -288,10 +289,11 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DxAnalysisBrute,
                                          BruteCase{600, 200, 1, true}, BruteCase{600, 200, 4, true},
                                          BruteCase{200, 600, 1, false}, BruteCase{200, 600, 4, false},
                                          BruteCase{200, 600, 1, true}, BruteCase{200, 600, 4, true}),
-                         [](const testing::TestParamInfo<BruteCase>& inInfo) {
+                         [](const testing::TestParamInfo<BruteCase>& inInfo)
+                         {
                              const BruteCase& c = inInfo.param;
-                             return std::string(c.width >= c.height ? "Columns" : "Rows") +
-                                    std::to_string(c.passes) + (c.bounds ? "PassesBounded" : "Passes");
+                             return std::string(c.width >= c.height ? "Columns" : "Rows") + std::to_string(c.passes) +
+                                    (c.bounds ? "PassesBounded" : "Passes");
                          });
 
 TEST(DxAnalysis, ConstantFieldIsReproduced)

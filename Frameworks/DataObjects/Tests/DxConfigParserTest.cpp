@@ -54,9 +54,9 @@ TEST_F(DxConfigParserTest, SecondsProperty)
         const char* mUnits;
         CxSint32 mSeconds;
     } cases[] = {
-        {"15", "", 900},     {"1.5", "min", 90},     {"-0.5", "min", -30},  {"90", "secs", 90},
-        {"2", "hour", 7200}, {"-1.99", "secs", -1},  {"garbage", "", 0},    {"", "", 0},
-        {"1e30", "min", 0},  {"-1e30", "min", 0},    {"nan", "min", 0},     {"35791394", "min", 2147483640},
+        {"15", "", 900},        {"1.5", "min", 90},    {"-0.5", "min", -30}, {"90", "secs", 90},
+        {"2", "hour", 7200},    {"-1.99", "secs", -1}, {"garbage", "", 0},   {"", "", 0},
+        {"1e30", "min", 0},     {"-1e30", "min", 0},   {"nan", "min", 0},    {"35791394", "min", 2147483640},
         {"35791395", "min", 0},
     };
     std::string body;
@@ -98,10 +98,10 @@ TEST_F(DxConfigParserTest, EveryReaderChecksTheVersion)
         const char* mInstruction;
         bool mPasses;
     } cases[] = {
-        {"version=\"1.0\"", true},  {"version=\"1.0d1\"", true}, {"version=\"1.0.3\"", true},
+        {"version=\"1.0\"", true},     {"version=\"1.0d1\"", true}, {"version=\"1.0.3\"", true},
         {"version=\"current\"", true}, // a word reads as 1.0.0
-        {"version=\"1.1\"", false}, {"version=\"1.2\"", false},  {"version=\"2.0\"", false},
-        {"version=\"0.9\"", false}, {"version=\"\"", false},     {"", false},
+        {"version=\"1.1\"", false},    {"version=\"1.2\"", false},  {"version=\"2.0\"", false},
+        {"version=\"0.9\"", false},    {"version=\"\"", false},     {"", false},
         {"version=\"1.0", false}, // does not read as an element
     };
     for (const auto& [root, read] : readers)

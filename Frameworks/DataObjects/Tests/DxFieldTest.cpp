@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "DxField.h"
+#include "CxDebug.h"
 #include "DxUnitTestSupport.h"
 #include "XmlBuilder.h"
 #include "XmlParser.h"
@@ -113,7 +113,8 @@ TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
         {&dates, "<field id=\"time:secs\" type=\"date\">\n\t2001-01-01 00:00:00 UTC, 2009-07-04 05:06:07 UTC, "
                  "\n</field>\n"},
         {&escaped, "<field id=\"name:nada\" type=\"string\">\n\t\"a&lt;b&amp;\"c\"\", \n</field>\n"},
-        {&rounded, "<field id=\"pres:mbar\" type=\"float\" units=\"mbar\">\n\t1013.250 0.001 0.000 -2.500 \n</field>\n"},
+        {&rounded,
+         "<field id=\"pres:mbar\" type=\"float\" units=\"mbar\">\n\t1013.250 0.001 0.000 -2.500 \n</field>\n"},
         {&noFloats, "<field id=\"x:nada\" type=\"float\" units=\"nada\">\n\t\n</field>\n"},
         {&noInts, "<field id=\"y:nada\" type=\"int\">\n\t\n</field>\n"},
         {&noStrings, "<field id=\"z:nada\" type=\"string\">\n\t\n</field>\n"},
@@ -182,12 +183,8 @@ TEST(DxExtremaTest, MissingValuesNeverWinUnlessAllAreMissing)
         double mMin;
         double mMax;
     } cases[] = {
-        {{kNaN, 3.0, 1.0}, 1.0, 3.0},
-        {{3.0, kNaN, -2.0, kNaN}, -2.0, 3.0},
-        {{kNaN, kNaN}, kNaN, kNaN},
-        {{SignBitNaN(), 7.0}, 7.0, 7.0},
-        {{-1.0e300, 1.0e300, kNaN}, -1.0e300, 1.0e300},
-        {{5.0}, 5.0, 5.0},
+        {{kNaN, 3.0, 1.0}, 1.0, 3.0},    {{3.0, kNaN, -2.0, kNaN}, -2.0, 3.0},           {{kNaN, kNaN}, kNaN, kNaN},
+        {{SignBitNaN(), 7.0}, 7.0, 7.0}, {{-1.0e300, 1.0e300, kNaN}, -1.0e300, 1.0e300}, {{5.0}, 5.0, 5.0},
     };
     for (const auto& c : cases)
     {
@@ -212,7 +209,8 @@ TEST(DxTypeTest, NamesAndCodesAndTheUnknownOnesReported)
     {
         DxType mType;
         const char* mName;
-    } names[] = {{kDxTypeFloat, "float"}, {kDxTypeInteger, "integer"}, {kDxTypeString, "string"}, {kDxTypeDate, "date"}};
+    } names[] = {
+        {kDxTypeFloat, "float"}, {kDxTypeInteger, "integer"}, {kDxTypeString, "string"}, {kDxTypeDate, "date"}};
     CxDebugCapture capture;
     for (const auto& n : names)
     {

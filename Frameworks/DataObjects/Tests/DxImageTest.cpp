@@ -117,9 +117,16 @@ TEST(DxIndexedImage, FindsThePixelUnderAPoint)
     image.AcceptColorTable(colors);
     const std::pair<GxPoint, CxUint8> cases[] = {
         {{10.5, 20.999}, 1}, // just inside the top edge: the first stored row
-        {{15.9, 20.6}, 3},   {{12.0, 20.25}, 5}, {{15.0, 20.0001}, 6}, {{10.0, 20.0}, 0}, // the origin: height - 0 is a
-                                                                                          // row past the last
-        {{16.0, 20.25}, 0},  {{9.0, 20.25}, 0},  {{11.0, 21.2}, 0},    {{kNaN, 20.25}, 0}, {{11.0, kInf}, 0},
+        {{15.9, 20.6}, 3},
+        {{12.0, 20.25}, 5},
+        {{15.0, 20.0001}, 6},
+        {{10.0, 20.0}, 0}, // the origin: height - 0 is a
+                           // row past the last
+        {{16.0, 20.25}, 0},
+        {{9.0, 20.25}, 0},
+        {{11.0, 21.2}, 0},
+        {{kNaN, 20.25}, 0},
+        {{11.0, kInf}, 0},
     };
     for (const auto& [point, pixel] : cases)
     {

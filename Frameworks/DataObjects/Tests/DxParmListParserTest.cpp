@@ -59,11 +59,9 @@ TEST_F(DxParmListParserTest, TheFixtureReadsToItsValues)
     DxParmListParser reader(data, mParms, mDerived, mVectors, mCalibs, mLinks);
     ASSERT_TRUE(reader.Parsed());
     const std::vector<std::string> parms = {
-        "tmpf|Temperature|1|fahr|english|10.000000",
-        "relh|Relative Humidity|2|prct|english|1.000000",
+        "tmpf|Temperature|1|fahr|english|10.000000", "relh|Relative Humidity|2|prct|english|1.000000",
         "sknt|Wind Speed|1|kmph|english|0.000000", // "0.1" reads as the integer 0
-        "drct|Wind Direction|2|degr||0.000000",
-        "stnm|Station Name|3|nada||0.000000",
+        "drct|Wind Direction|2|degr||0.000000",      "stnm|Station Name|3|nada||0.000000",
     };
     ASSERT_EQ(mParms.size(), parms.size());
     for (std::size_t i = 0; i < parms.size(); ++i)
@@ -150,8 +148,14 @@ TEST_F(DxParmListParserTest, TypesAndResolutions)
 TEST_F(DxParmListParserTest, VectorizeArgs)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"", ""},           {"tmpf", "[tmpf]"},         {"tmpf relh", "[tmpf][relh]"}, {"tmpf  relh", "[tmpf][][relh]"},
-        {" tmpf", "[][tmpf]"}, {"tmpf ", "[tmpf]"}, {" ", "[]"},                   {"a\tb", "[a\tb]"},
+        {"", ""},
+        {"tmpf", "[tmpf]"},
+        {"tmpf relh", "[tmpf][relh]"},
+        {"tmpf  relh", "[tmpf][][relh]"},
+        {" tmpf", "[][tmpf]"},
+        {"tmpf ", "[tmpf]"},
+        {" ", "[]"},
+        {"a\tb", "[a\tb]"},
     };
     for (const auto& [args, pieces] : cases)
         EXPECT_EQ(Join(DxParmListParser::VectorizeArgs(args)), pieces) << '"' << args << '"';

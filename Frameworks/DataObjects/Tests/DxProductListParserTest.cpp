@@ -11,8 +11,7 @@ using namespace dxtest;
 namespace
 {
 
-template <class Info>
-std::string Describe(const Info& inInfo)
+template <class Info> std::string Describe(const Info& inInfo)
 {
     std::string text = std::to_string(inInfo.ProductCode()) + "|" + inInfo.Name().AsUtf8() + "|" +
                        std::to_string(inInfo.KmPerPixel()) + "|" + std::to_string(inInfo.DataLevels()) + "|" +
@@ -134,8 +133,11 @@ TEST_F(DxProductListParserTest, ImageSmoothingAndBrokenEntries)
 {
     CxDebugCapture capture;
     const std::pair<const char*, bool> smoothing[] = {
-        {"", false},   {"<smoothing enabled=\"TRUE\"/>", true}, {"<smoothing enabled=\"true\"/>", true},
-        {"<smoothing enabled=\"yes\"/>", false}, {"<smoothing/>", false},
+        {"", false},
+        {"<smoothing enabled=\"TRUE\"/>", true},
+        {"<smoothing enabled=\"true\"/>", true},
+        {"<smoothing enabled=\"yes\"/>", false},
+        {"<smoothing/>", false},
     };
     std::string body = ProjectionInfo("no projection", kPixels + kOrigin) +
                        ProjectionInfo("unknown", "<projection id=\"gnomonic\"/>" + kPixels + kOrigin) +

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "DxRecord.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 

@@ -65,16 +65,16 @@ TEST_F(DxSiteListParserTest, RowsOfEveryLengthAndWhitespace)
 {
     CxDebugCapture capture;
     // Pieces may begin with CR, LF, tabs and blanks; the character reference keeps the CR through the parser.
-    const std::unique_ptr<DxTable> table = Read(
-        R"(<fieldref id="stid" type="string"/><fieldref id="lat" type="float"/><fieldref id="n" type="integer"/>)"
-        R"(<fieldref id="d" type="date"/>)"
-        R"(<record>&#13;)"
-        "\n\t \"A\",&#13;\n\t1.5,\n 7, \"2009-05-04 12:00:00 UTC\"\n</record>"
-        R"(<record>"B", , 8, ""</record>)"                    // blank float, empty date
-        R"(<record>"C", north, x</record>)"                   // garbage float and integer, short row
-        R"(<record>"D"</record><record></record>)"            // shorter rows
-        R"(<record>E, 2.5, 9, "2010-01-01", "extra"</record>)" // unquoted string, one value too many
-        R"(<record>"a,b", 1e3</record>)");                    // a comma inside quotes
+    const std::unique_ptr<DxTable> table =
+        Read(R"(<fieldref id="stid" type="string"/><fieldref id="lat" type="float"/><fieldref id="n" type="integer"/>)"
+             R"(<fieldref id="d" type="date"/>)"
+             R"(<record>&#13;)"
+             "\n\t \"A\",&#13;\n\t1.5,\n 7, \"2009-05-04 12:00:00 UTC\"\n</record>"
+             R"(<record>"B", , 8, ""</record>)"                     // blank float, empty date
+             R"(<record>"C", north, x</record>)"                    // garbage float and integer, short row
+             R"(<record>"D"</record><record></record>)"             // shorter rows
+             R"(<record>E, 2.5, 9, "2010-01-01", "extra"</record>)" // unquoted string, one value too many
+             R"(<record>"a,b", 1e3</record>)");                     // a comma inside quotes
     EXPECT_EQ(Column(*table, "stid"), R"("A" "B" "C" "D" "" "" "a,b")");
     EXPECT_EQ(Column(*table, "lat"), "1.500 nan nan nan nan 2.500 1000.000");
     EXPECT_EQ(Column(*table, "n"), "7 8 0 0 0 9 0");
@@ -87,9 +87,9 @@ TEST_F(DxSiteListParserTest, RowsOfEveryLengthAndWhitespace)
 TEST_F(DxSiteListParserTest, AColumnOfUnknownTypeKeepsTheOthersAligned)
 {
     CxDebugCapture capture;
-    const std::unique_ptr<DxTable> table =
-        Read(R"(<fieldref id="stid" type="string"/><fieldref id="wmo" type="number"/>)"
-             R"(<fieldref id="lat" type="float"/><fieldref id="elev" type="int"/><record>"A", 71601, 44.5, 12</record>)");
+    const std::unique_ptr<DxTable> table = Read(
+        R"(<fieldref id="stid" type="string"/><fieldref id="wmo" type="number"/>)"
+        R"(<fieldref id="lat" type="float"/><fieldref id="elev" type="int"/><record>"A", 71601, 44.5, 12</record>)");
     EXPECT_TRUE(capture.Contains("CxAssert (false)"));
     EXPECT_EQ(table->CountFields(), 3u);
     EXPECT_EQ(Column(*table, "wmo") + "|" + Column(*table, "lat") + "|" + Column(*table, "elev"), "no field|44.500|12");

@@ -165,5 +165,6 @@ TEST(DxUnitIdScanTest, FindsEachFormOfUse)
     for (const UnitUse& use : FindUnitIds(text, "sample", true))
         ids.push_back(use.mId);
     std::sort(ids.begin(), ids.end());
-    EXPECT_EQ(ids, (std::vector<std::string>{"cels", "degr", "degr", "fahr", "kmph", "m", "mbar", "nada", "nmi", "secs"}));
+    EXPECT_EQ(ids,
+              (std::vector<std::string>{"cels", "degr", "degr", "fahr", "kmph", "m", "mbar", "nada", "nmi", "secs"}));
 }

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "DxUnit.h"
+#include "CxDebug.h"
 #include "DxUnitTestSupport.h"
 #include "TestSupport.h"
 
@@ -66,13 +66,13 @@ TEST_F(UnitTableTest, ConvertsByTheExactDefinitions)
         double mValue;
         double mExpected;
     } cases[] = {
-        {"cels", "fahr", 0.0, 32.0},       {"cels", "kelv", 0.0, 273.15},      {"fahr", "kelv", 32.0, 273.15},
-        {"cels", "fahr", -40.0, -40.0},    {"fahr", "cels", -40.0, -40.0},     {"kelv", "cels", 373.15, 100.0},
-        {"mph", "mps", 1.0, 0.44704},      {"nmi", "km", 1.0, 1.852},          {"kft", "m", 1.0, 304.8},
-        {"inch", "mm", 1.0, 25.4},         {"mbar", "kpas", 1013.25, 101.325}, {"day", "secs", 1.0, 86400.0},
-        {"foot", "m", 1.0, 0.3048},        {"mile", "m", 1.0, 1609.344},       {"kmph", "mps", 3.6, 1.0},
-        {"kpas", "mbar", 1.0, 10.0},       {"mile", "km", 1.0, 1.609344},      {"nmi", "foot", 1.0, 1852.0 / 0.3048},
-        {"cmps", "mps", 250.0, 2.5},       {"gpkg", "kgpkg", 12.5, 0.0125},    {"km", "mm", 1.0, 1.0e6},
+        {"cels", "fahr", 0.0, 32.0},    {"cels", "kelv", 0.0, 273.15},      {"fahr", "kelv", 32.0, 273.15},
+        {"cels", "fahr", -40.0, -40.0}, {"fahr", "cels", -40.0, -40.0},     {"kelv", "cels", 373.15, 100.0},
+        {"mph", "mps", 1.0, 0.44704},   {"nmi", "km", 1.0, 1.852},          {"kft", "m", 1.0, 304.8},
+        {"inch", "mm", 1.0, 25.4},      {"mbar", "kpas", 1013.25, 101.325}, {"day", "secs", 1.0, 86400.0},
+        {"foot", "m", 1.0, 0.3048},     {"mile", "m", 1.0, 1609.344},       {"kmph", "mps", 3.6, 1.0},
+        {"kpas", "mbar", 1.0, 10.0},    {"mile", "km", 1.0, 1.609344},      {"nmi", "foot", 1.0, 1852.0 / 0.3048},
+        {"cmps", "mps", 250.0, 2.5},    {"gpkg", "kgpkg", 12.5, 0.0125},    {"km", "mm", 1.0, 1.0e6},
     };
     for (const auto& c : cases)
     {
@@ -316,7 +316,7 @@ TEST_F(UnitTableEdgeTest, AnEmptyOrUnreadableTableReportsEveryLookup)
 {
     const char* documents[] = {
         "<xml/>",
-        "<xml><unit id='a' base='a' scale='1'>",     // not well formed
+        "<xml><unit id='a' base='a' scale='1'>",            // not well formed
         "<units><unit id='a' base='a' scale='1'/></units>", // no "xml" element
         "",
     };

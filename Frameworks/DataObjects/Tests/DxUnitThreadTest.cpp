@@ -16,18 +16,20 @@ TEST_F(UnitTableTest, ThreadsLookUpAndConvertAtOnce)
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
     {
-        threads.emplace_back([&wrong] {
-            for (int i = 0; i < 500; ++i)
+        threads.emplace_back(
+            [&wrong]
             {
-                const DxUnit cels(CxString("cels"));
-                const DxUnit copy(cels);
-                const DxUnitConverter converter(copy, DxUnit(CxString("fahr")));
-                if (converter.Convert(100.0) < 211.999 || converter.Convert(100.0) > 212.001)
-                    ++wrong;
-                if (cels.CompatibleUnits().size() != 3 || DxUnit(CxString("furlong")) != DxUnit())
-                    ++wrong;
-            }
-        });
+                for (int i = 0; i < 500; ++i)
+                {
+                    const DxUnit cels(CxString("cels"));
+                    const DxUnit copy(cels);
+                    const DxUnitConverter converter(copy, DxUnit(CxString("fahr")));
+                    if (converter.Convert(100.0) < 211.999 || converter.Convert(100.0) > 212.001)
+                        ++wrong;
+                    if (cels.CompatibleUnits().size() != 3 || DxUnit(CxString("furlong")) != DxUnit())
+                        ++wrong;
+                }
+            });
     }
     for (std::thread& thread : threads)
         thread.join();

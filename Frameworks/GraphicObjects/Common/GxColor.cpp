@@ -181,8 +181,7 @@ struct Anchor
 
 // Entries from each anchor to the next follow the straight line in every channel, rounded to the nearest
 // integer with halves up (exact integer arithmetic).
-template <std::size_t N, std::size_t M>
-void FillLinear(std::array<CxUint32, N>& ioTable, const Anchor (&inAnchors)[M])
+template <std::size_t N, std::size_t M> void FillLinear(std::array<CxUint32, N>& ioTable, const Anchor (&inAnchors)[M])
 {
     for (std::size_t k = 0; k + 1 < M; ++k)
     {

@@ -63,9 +63,7 @@ void GxColorPoint::Draw(GxContext& ioContext) const
     glPopAttrib();
 }
 
-GxColorGradient::GxColorGradient() : GxColorGradient(GxColorTableId(kGxDefaultColors256))
-{
-}
+GxColorGradient::GxColorGradient() : GxColorGradient(GxColorTableId(kGxDefaultColors256)) {}
 
 GxColorGradient::GxColorGradient(const GxColor& inColor)
 {

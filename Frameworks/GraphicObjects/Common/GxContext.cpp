@@ -195,8 +195,8 @@ std::unique_ptr<GxWorld> GxContext::CreateWorld(const GxColor* inTransparent)
     MakeCurrent();
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    auto world = std::make_unique<GxWorld>(
-        CxRect(0, 0, static_cast<CxSint16>(viewport[2]), static_cast<CxSint16>(viewport[3])));
+    auto world =
+        std::make_unique<GxWorld>(CxRect(0, 0, static_cast<CxSint16>(viewport[2]), static_cast<CxSint16>(viewport[3])));
     ReadPixels(world->GetPixels(), world->Width(), world->Height(), world->Width());
     SetAlpha(*world, inTransparent);
     return world;

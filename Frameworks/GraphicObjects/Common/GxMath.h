@@ -14,14 +14,13 @@ typedef std::int64_t GxInt2 __attribute__((vector_size(16)));
 
 // The sine and cosine kernel, for a double or a GxDouble2: outQuadrant gets the angle's nearest multiple of pi/2 in
 // its low two bits (as the bits of a double), outSin and outCos the sine and cosine of the rest.
-template <typename V, typename Bits>
-inline void GxSinCosKernel(V inRadians, Bits& outQuadrant, V& outSin, V& outCos)
+template <typename V, typename Bits> inline void GxSinCosKernel(V inRadians, Bits& outQuadrant, V& outSin, V& outCos)
 {
     // The nearest multiple of pi/2, and pi/2 in two parts (the first with 33 bits, so k times it is exact).
     constexpr double kTwoOverPi = 6.36619772367581382433e-01;
     constexpr double kHalfPiHigh = 1.57079632673412561417e+00;
     constexpr double kHalfPiLow = 6.07710050650619224932e-11;
-    constexpr double kRoundToInteger = 6755399441055744.0;  // 1.5 * 2^52
+    constexpr double kRoundToInteger = 6755399441055744.0; // 1.5 * 2^52
     const V shifted = inRadians * kTwoOverPi + kRoundToInteger;
     const V k = shifted - kRoundToInteger;
     std::memcpy(&outQuadrant, &shifted, sizeof outQuadrant);

@@ -96,11 +96,11 @@ void GxMesh::Tile()
         {
             const CxSint32 h = GetNextTextureSize(mPaddedHeight - y0);
             GxTileInfo info;
-            info.mOffset = (static_cast<CxUint64>(y0) * static_cast<CxUint64>(mPaddedWidth) +
-                            static_cast<CxUint64>(x0)) *
-                           static_cast<CxUint64>(mBitsPerPixel) / 8u;
-            info.mBounds = CxRect(static_cast<CxSint16>(x0), static_cast<CxSint16>(y0),
-                                  static_cast<CxSint16>(x0 + w), static_cast<CxSint16>(y0 + h));
+            info.mOffset =
+                (static_cast<CxUint64>(y0) * static_cast<CxUint64>(mPaddedWidth) + static_cast<CxUint64>(x0)) *
+                static_cast<CxUint64>(mBitsPerPixel) / 8u;
+            info.mBounds = CxRect(static_cast<CxSint16>(x0), static_cast<CxSint16>(y0), static_cast<CxSint16>(x0 + w),
+                                  static_cast<CxSint16>(y0 + h));
             info.mTexelBounds = CxRect(static_cast<CxSint16>(x0), static_cast<CxSint16>(y0),
                                        static_cast<CxSint16>(std::min(x0 + w - border, mImageWidth)),
                                        static_cast<CxSint16>(std::min(y0 + h - border, mImageHeight)));
@@ -133,11 +133,11 @@ void GxMesh::SpecialTile()
         for (CxSint32 row = 0; row < mCountVertical; ++row)
         {
             GxTileInfo info;
-            info.mOffset = (static_cast<CxUint64>(row) * static_cast<CxUint64>(mPaddedWidth) +
-                            static_cast<CxUint64>(x0)) *
-                           static_cast<CxUint64>(mBitsPerPixel) / 8u;
-            info.mBounds = CxRect(static_cast<CxSint16>(x0), static_cast<CxSint16>(row),
-                                  static_cast<CxSint16>(x0 + w), static_cast<CxSint16>(row + 1));
+            info.mOffset =
+                (static_cast<CxUint64>(row) * static_cast<CxUint64>(mPaddedWidth) + static_cast<CxUint64>(x0)) *
+                static_cast<CxUint64>(mBitsPerPixel) / 8u;
+            info.mBounds = CxRect(static_cast<CxSint16>(x0), static_cast<CxSint16>(row), static_cast<CxSint16>(x0 + w),
+                                  static_cast<CxSint16>(row + 1));
             info.mTexelBounds = info.mBounds;
             info.mTextureBounds = GxRect(0.0, 0.0, 1.0, 1.0);
             mTiles.push_back(std::move(info));
@@ -150,8 +150,8 @@ std::vector<CxUint8> GxMesh::PadImage(const CxUint8* inPixels, CxSint32 inWidth,
                                       CxSint32 inBytesPerPixel)
 {
     std::vector<CxUint8> padded;
-    if (inPixels == nullptr || inWidth <= 0 || inHeight <= 0 || inWidth > kMaxImageDim ||
-        inHeight > kMaxImageDim || inBytesPerPixel <= 0)
+    if (inPixels == nullptr || inWidth <= 0 || inHeight <= 0 || inWidth > kMaxImageDim || inHeight > kMaxImageDim ||
+        inBytesPerPixel <= 0)
         return padded;
     const std::size_t k = static_cast<std::size_t>(inBytesPerPixel);
     const std::size_t n = static_cast<std::size_t>(inWidth);

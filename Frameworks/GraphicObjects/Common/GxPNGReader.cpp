@@ -97,8 +97,8 @@ int TransparentIndex(png_structp inPng, png_infop inInfo)
     png_bytep alphas = nullptr;
     int count = 0;
     png_color_16p colour = nullptr;
-    if (png_get_valid(inPng, inInfo, PNG_INFO_tRNS) == 0 || png_get_tRNS(inPng, inInfo, &alphas, &count, &colour) == 0 ||
-        alphas == nullptr)
+    if (png_get_valid(inPng, inInfo, PNG_INFO_tRNS) == 0 ||
+        png_get_tRNS(inPng, inInfo, &alphas, &count, &colour) == 0 || alphas == nullptr)
         return -1;
     int index = -1;
     int smallest = 255;
@@ -299,7 +299,8 @@ bool GxPNGReader::Decode(PrivateState& ioState, CxUint32& outWidth, CxUint32& ou
         png_error(png, "unexpected row layout");
     // Deflate expands at most 1032-fold: an image larger than its data could ever hold is refused before the
     // memory for it is taken.
-    const std::size_t storedRow = (static_cast<std::size_t>(width) * channels * static_cast<std::size_t>(mBitDepth) + 7) / 8;
+    const std::size_t storedRow =
+        (static_cast<std::size_t>(width) * channels * static_cast<std::size_t>(mBitDepth) + 7) / 8;
     if (storedRow * height / 1032 > ioState.mStream->Length())
         png_error(png, "image larger than its data");
 

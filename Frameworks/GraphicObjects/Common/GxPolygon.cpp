@@ -345,8 +345,8 @@ std::unique_ptr<GxShape> GxShape::CreateClippedShape(const GxRect& inRect, bool 
     // Rectangles meet when they share any point: a straight horizontal or vertical line has bounds without area.
     auto meets = [&inRect](const GxRect& inBounds)
     {
-        return inBounds.mLeft <= inRect.mRight && inRect.mLeft <= inBounds.mRight &&
-               inBounds.mBottom <= inRect.mTop && inRect.mBottom <= inBounds.mTop;
+        return inBounds.mLeft <= inRect.mRight && inRect.mLeft <= inBounds.mRight && inBounds.mBottom <= inRect.mTop &&
+               inRect.mBottom <= inBounds.mTop;
     };
 
     auto result = std::make_unique<GxShape>();

@@ -10,8 +10,7 @@
 #include <vector>
 
 // x = value; a point is inside when Compare(x, value).
-template <class Compare>
-class GxVerticalBoundary
+template <class Compare> class GxVerticalBoundary
 {
 public:
     explicit GxVerticalBoundary(double inValue) : mValue(inValue) {}
@@ -29,8 +28,7 @@ private:
 };
 
 // y = value; a point is inside when Compare(y, value).
-template <class Compare>
-class GxHorizontalBoundary
+template <class Compare> class GxHorizontalBoundary
 {
 public:
     explicit GxHorizontalBoundary(double inValue) : mValue(inValue) {}
@@ -59,8 +57,7 @@ private:
     std::vector<GxPoint>* mOutput = nullptr;
 };
 
-template <class Boundary, class Next>
-class GxClipStage
+template <class Boundary, class Next> class GxClipStage
 {
 public:
     GxClipStage(const Boundary& inBoundary, Next& ioNext) : mBoundary(inBoundary), mNext(ioNext) {}

@@ -44,8 +44,7 @@ double WrapLongitude(double inRadians)
     return inRadians;
 }
 
-template <class T>
-const T* SameKind(const GxProjection& inOther)
+template <class T> const T* SameKind(const GxProjection& inOther)
 {
     return dynamic_cast<const T*>(&inOther);
 }
@@ -55,7 +54,7 @@ void ReadCenter(const XmlElement* inXml, const char* inLonKey, const char* inLat
     outCenter.mLongitude = GxProjection::InternalizeProperty(inXml, inLonKey);
     outCenter.mLatitude = GxProjection::InternalizeProperty(inXml, inLatKey);
 }
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
 // GxProjection
@@ -286,7 +285,7 @@ bool GxFlatProjection::IsEqualTo(const GxProjection& inOther) const
 
 namespace
 {
-constexpr double kMercatorLatLimit = 1.4835298641951802;  // 85 degrees
+constexpr double kMercatorLatLimit = 1.4835298641951802; // 85 degrees
 }
 
 GxMercatorProjection::GxMercatorProjection() : GxMercatorProjection(GxPosition().FromDegrees(-98.68, 35.48)) {}
@@ -346,10 +345,7 @@ bool GxMercatorProjection::IsEqualTo(const GxProjection& inOther) const
 // ---------------------------------------------------------------------------------------------------------------
 // GxPolarStereoProjection
 
-GxPolarStereoProjection::GxPolarStereoProjection()
-    : GxPolarStereoProjection(GxPosition().FromDegrees(-98.68, 35.48))
-{
-}
+GxPolarStereoProjection::GxPolarStereoProjection() : GxPolarStereoProjection(GxPosition().FromDegrees(-98.68, 35.48)) {}
 
 GxPolarStereoProjection::GxPolarStereoProjection(const GxPosition& inCenter) : mCenter(inCenter)
 {
@@ -425,8 +421,8 @@ void GxOrthographicProjection::Setup()
 {
     mCosLat0 = std::cos(mCenter.mLatitude);
     mSinLat0 = std::sin(mCenter.mLatitude);
-    mBounds = GxRect(mCenter.mLongitude - kQuarterPi, mCenter.mLatitude - kPi / 6.0,
-                     mCenter.mLongitude + kQuarterPi, mCenter.mLatitude + kPi / 6.0);
+    mBounds = GxRect(mCenter.mLongitude - kQuarterPi, mCenter.mLatitude - kPi / 6.0, mCenter.mLongitude + kQuarterPi,
+                     mCenter.mLatitude + kPi / 6.0);
 }
 
 GxPoint GxOrthographicProjection::Project(const GxPosition& inPosition) const
@@ -513,8 +509,7 @@ GxPoint GxLambertAzimuthalEqualAreaProjection::Project(const GxPosition& inPosit
     GxSinCos(inPosition.mLatitude, sinLat, cosLat);
     GxSinCos(dLon, sinDLon, cosDLon);
     const double k = kEarthSphereRadius * std::sqrt(2.0 / (1.0 + mSinLat0 * sinLat + mCosLat0 * cosLat * cosDLon));
-    return GxPoint(k * cosLat * sinDLon / 1000.0,
-                   k * (mCosLat0 * sinLat - mSinLat0 * cosLat * cosDLon) / 1000.0);
+    return GxPoint(k * cosLat * sinDLon / 1000.0, k * (mCosLat0 * sinLat - mSinLat0 * cosLat * cosDLon) / 1000.0);
 }
 
 GxVector GxLambertAzimuthalEqualAreaProjection::Project(const GxVector& inVector, const GxPosition&) const
@@ -537,8 +532,8 @@ GxPosition GxLambertAzimuthalEqualAreaProjection::Unproject(const GxPoint& inPoi
     double lon;
     if (std::abs(std::abs(mCenter.mLatitude) - kHalfPi) <= 1e-10)
     {
-        lon = mCenter.mLatitude >= 0.0 ? mCenter.mLongitude + std::atan2(x, -y)
-                                        : mCenter.mLongitude - std::atan2(-x, y);
+        lon =
+            mCenter.mLatitude >= 0.0 ? mCenter.mLongitude + std::atan2(x, -y) : mCenter.mLongitude - std::atan2(-x, y);
     }
     else
     {
@@ -702,8 +697,7 @@ void GxLambertConformalProjection::Externalize(XmlBuilder& ioBuilder) const
 bool GxLambertConformalProjection::IsEqualTo(const GxProjection& inOther) const
 {
     const auto* other = SameKind<GxLambertConformalProjection>(inOther);
-    return other != nullptr && other->mStdLon == mStdLon && other->mStdLat1 == mStdLat1 &&
-           other->mStdLat2 == mStdLat2;
+    return other != nullptr && other->mStdLon == mStdLon && other->mStdLat1 == mStdLat1 && other->mStdLat2 == mStdLat2;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -735,7 +729,7 @@ double AlbersTheta(double inX, double inRho0MinusY, double inN)
 {
     return inN >= 0.0 ? std::atan2(inX, inRho0MinusY) : std::atan2(-inX, -inRho0MinusY);
 }
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
 // GxAlbersConicSphereProjection
@@ -810,8 +804,7 @@ void GxAlbersConicSphereProjection::Externalize(XmlBuilder& ioBuilder) const
 bool GxAlbersConicSphereProjection::IsEqualTo(const GxProjection& inOther) const
 {
     const auto* other = SameKind<GxAlbersConicSphereProjection>(inOther);
-    return other != nullptr && other->mCenter == mCenter && other->mStdLat1 == mStdLat1 &&
-           other->mStdLat2 == mStdLat2;
+    return other != nullptr && other->mCenter == mCenter && other->mStdLat1 == mStdLat1 && other->mStdLat2 == mStdLat2;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -823,7 +816,7 @@ constexpr double kEllipseE = 0.0818191913108684;
 constexpr double kEllipseE2 = 0.0066943800667644835;
 constexpr double kEllipseOneMinusE2 = 0.9933056199332355;
 constexpr double kEllipseInvTwoE = 6.1110357116617315;
-constexpr double kEllipseA2 = 40680631.59076899;  // km^2
+constexpr double kEllipseA2 = 40680631.59076899; // km^2
 
 double EllipseQ(double inSinLat)
 {
@@ -837,7 +830,7 @@ double EllipseM(double inLat)
     const double sinLat = std::sin(inLat);
     return std::cos(inLat) / std::sqrt(1.0 - kEllipseE2 * sinLat * sinLat);
 }
-}  // namespace
+} // namespace
 
 GxAlbersConicEllipseProjection::GxAlbersConicEllipseProjection()
     : GxAlbersConicEllipseProjection(GxPosition().FromDegrees(0.0, 35.48), DegreesToRadians(33.0),
@@ -889,9 +882,9 @@ GxPosition GxAlbersConicEllipseProjection::Unproject(const GxPoint& inPoint) con
         const double sinLat = std::sin(lat);
         const double eSin = kEllipseE * sinLat;
         const double oneMinus = 1.0 - kEllipseE2 * sinLat * sinLat;
-        const double delta = oneMinus * oneMinus / (2.0 * std::cos(lat)) *
-                             (q / kEllipseOneMinusE2 - sinLat / oneMinus +
-                              kEllipseInvTwoE * std::log((1.0 - eSin) / (1.0 + eSin)));
+        const double delta =
+            oneMinus * oneMinus / (2.0 * std::cos(lat)) *
+            (q / kEllipseOneMinusE2 - sinLat / oneMinus + kEllipseInvTwoE * std::log((1.0 - eSin) / (1.0 + eSin)));
         lat += delta;
         if (!(std::abs(delta) >= 0.0001))
             break;
@@ -918,21 +911,18 @@ void GxAlbersConicEllipseProjection::Externalize(XmlBuilder& ioBuilder) const
 bool GxAlbersConicEllipseProjection::IsEqualTo(const GxProjection& inOther) const
 {
     const auto* other = SameKind<GxAlbersConicEllipseProjection>(inOther);
-    return other != nullptr && other->mCenter == mCenter && other->mStdLat1 == mStdLat1 &&
-           other->mStdLat2 == mStdLat2;
+    return other != nullptr && other->mCenter == mCenter && other->mStdLat1 == mStdLat1 && other->mStdLat2 == mStdLat2;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
 // GxAlbersEqualAreaProjection
 
 GxAlbersEqualAreaProjection::GxAlbersEqualAreaProjection()
-    : GxAlbersEqualAreaProjection(GxPosition().FromDegrees(-98.0, 33.0), DegreesToRadians(34.0),
-                                  DegreesToRadians(36.5))
+    : GxAlbersEqualAreaProjection(GxPosition().FromDegrees(-98.0, 33.0), DegreesToRadians(34.0), DegreesToRadians(36.5))
 {
 }
 
-GxAlbersEqualAreaProjection::GxAlbersEqualAreaProjection(const GxPosition& inCenter, double inStdLat1,
-                                                         double inStdLat2)
+GxAlbersEqualAreaProjection::GxAlbersEqualAreaProjection(const GxPosition& inCenter, double inStdLat1, double inStdLat2)
     : mCenter(inCenter), mStdLat1(inStdLat1), mStdLat2(inStdLat2)
 {
     Setup();
@@ -1006,9 +996,9 @@ GxPosition GxAlbersEqualAreaProjection::Unproject(const GxPoint& inPoint) const
             const double sinLat = std::sin(lat);
             const double eSin = mE * sinLat;
             const double oneMinus = 1.0 - mE2 * sinLat * sinLat;
-            const double delta = oneMinus * oneMinus / (2.0 * std::cos(lat)) *
-                                 (q * mInvOneMinusE2 - sinLat / oneMinus +
-                                  mInvTwoE * std::log((1.0 - eSin) / (1.0 + eSin)));
+            const double delta =
+                oneMinus * oneMinus / (2.0 * std::cos(lat)) *
+                (q * mInvOneMinusE2 - sinLat / oneMinus + mInvTwoE * std::log((1.0 - eSin) / (1.0 + eSin)));
             lat += delta;
             if (!(std::abs(delta) > mEpsilon))
                 break;
@@ -1036,8 +1026,7 @@ void GxAlbersEqualAreaProjection::Externalize(XmlBuilder& ioBuilder) const
 bool GxAlbersEqualAreaProjection::IsEqualTo(const GxProjection& inOther) const
 {
     const auto* other = SameKind<GxAlbersEqualAreaProjection>(inOther);
-    return other != nullptr && other->mCenter == mCenter && other->mStdLat1 == mStdLat1 &&
-           other->mStdLat2 == mStdLat2;
+    return other != nullptr && other->mCenter == mCenter && other->mStdLat1 == mStdLat1 && other->mStdLat2 == mStdLat2;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -1049,7 +1038,7 @@ constexpr double kUtmA = 6378137.0;
 constexpr double kUtmInverseFlattening = 298.257222101;
 constexpr double kUtmK0 = 0.9996;
 constexpr double kUtmFalseEasting = 500000.0;
-}  // namespace
+} // namespace
 
 GxUtmProjection::GxUtmProjection() : GxUtmProjection(GxPosition().FromDegrees(-99.0, 0.0)) {}
 
@@ -1122,8 +1111,8 @@ GxPoint GxUtmProjection::Project(const GxPosition& inPosition) const
         const double n = kUtmA / std::sqrt(1.0 - mE2 * sinLat * sinLat);
         const double t = tanLat * tanLat;
         const double c = mEp2 * cosLat * cosLat;
-        x = kUtmK0 * n *
-            a * (1.0 + a2 * ((1.0 - t + c) / 6.0 + a2 * (5.0 - 18.0 * t + t * t + 72.0 * c - 58.0 * mEp2) / 120.0));
+        x = kUtmK0 * n * a *
+            (1.0 + a2 * ((1.0 - t + c) / 6.0 + a2 * (5.0 - 18.0 * t + t * t + 72.0 * c - 58.0 * mEp2) / 120.0));
         y = kUtmK0 * (MeridianArc(lat, sinLat, cosLat) - mM0 +
                       n * tanLat *
                           (a2 * (0.5 + a2 * ((5.0 - t + 9.0 * c + 4.0 * c * c) / 24.0 +
@@ -1143,8 +1132,8 @@ GxPosition GxUtmProjection::Unproject(const GxPoint& inPoint) const
 {
     const double m = inPoint.mY * 1000.0 / kUtmK0 + mM0;
     const double mu = m * mInvAE0;
-    const double lat1 = mu + mFoot1 * std::sin(2.0 * mu) + mFoot2 * std::sin(4.0 * mu) +
-                        mFoot3 * std::sin(6.0 * mu) + mFoot4 * std::sin(8.0 * mu);
+    const double lat1 = mu + mFoot1 * std::sin(2.0 * mu) + mFoot2 * std::sin(4.0 * mu) + mFoot3 * std::sin(6.0 * mu) +
+                        mFoot4 * std::sin(8.0 * mu);
     const double sin1 = std::sin(lat1);
     const double cos1 = std::cos(lat1);
     const double tan1 = sin1 / cos1;
@@ -1156,14 +1145,16 @@ GxPosition GxUtmProjection::Unproject(const GxPoint& inPoint) const
     const double d = (inPoint.mX * 1000.0 - kUtmFalseEasting) / (n1 * kUtmK0);
     const double d2 = d * d;
 
-    const double lat = lat1 - (n1 * tan1 / r1) *
-                                  (d2 / 2.0 - (5.0 + 3.0 * t1 + 10.0 * c1 - 4.0 * c1 * c1 - 9.0 * mEp2) * d2 * d2 / 24.0 +
-                                   (61.0 + 90.0 * t1 + 298.0 * c1 + 45.0 * t1 * t1 - 252.0 * mEp2 - 3.0 * c1 * c1) *
-                                       d2 * d2 * d2 / 720.0);
-    const double lon = mOrigin.mLongitude + (d - (1.0 + 2.0 * t1 + c1) * d * d2 / 6.0 +
-                                             (5.0 - 2.0 * c1 + 28.0 * t1 - 3.0 * c1 * c1 + 8.0 * mEp2 + 24.0 * t1 * t1) *
-                                                 d * d2 * d2 / 120.0) /
-                                                cos1;
+    const double lat =
+        lat1 -
+        (n1 * tan1 / r1) *
+            (d2 / 2.0 - (5.0 + 3.0 * t1 + 10.0 * c1 - 4.0 * c1 * c1 - 9.0 * mEp2) * d2 * d2 / 24.0 +
+             (61.0 + 90.0 * t1 + 298.0 * c1 + 45.0 * t1 * t1 - 252.0 * mEp2 - 3.0 * c1 * c1) * d2 * d2 * d2 / 720.0);
+    const double lon =
+        mOrigin.mLongitude +
+        (d - (1.0 + 2.0 * t1 + c1) * d * d2 / 6.0 +
+         (5.0 - 2.0 * c1 + 28.0 * t1 - 3.0 * c1 * c1 + 8.0 * mEp2 + 24.0 * t1 * t1) * d * d2 * d2 / 120.0) /
+            cos1;
     return GxPosition(lon, lat);
 }
 
@@ -1231,8 +1222,7 @@ void GxProjector::InternalizeProjection(const XmlElement* inXml)
 
 namespace
 {
-template <class T>
-GxProjection* Make()
+template <class T> GxProjection* Make()
 {
     return new T();
 }
@@ -1258,7 +1248,7 @@ constexpr GxProjectionKind kProjectionKinds[] = {
     {"lambertAzimuthalEqualArea", &Make<GxLambertAzimuthalEqualAreaProjection>},
     {"albersEqualArea", &Make<GxAlbersEqualAreaProjection>},
 };
-}  // namespace
+} // namespace
 
 const GxProjection* GxProjectionFactory::Create(const XmlElement* inXml)
 {

@@ -139,7 +139,7 @@ private:
     void Setup();
 
     GxPosition mCenter;
-    double mKR;  // cos(standard latitude) * R
+    double mKR; // cos(standard latitude) * R
 };
 
 // North polar stereographic: the standard meridian points straight down, true scale at the standard latitude.
@@ -194,7 +194,7 @@ private:
 class GxLambertAzimuthalEqualAreaProjection : public GxProjection
 {
 public:
-    static constexpr double kEarthSphereRadius = 6370997.0;  // metres
+    static constexpr double kEarthSphereRadius = 6370997.0; // metres
 
     GxLambertAzimuthalEqualAreaProjection();
     explicit GxLambertAzimuthalEqualAreaProjection(const GxPosition& inCenter);
@@ -241,15 +241,15 @@ private:
     double mStdLat1;
     double mStdLat2;
     double mCosLat1;
-    double mS;  // +1 for a northern cone, -1 for a southern one
+    double mS; // +1 for a northern cone, -1 for a southern one
     double mT1;
     double mN;
     double mRn;
     double mInvN;
     double mRnCosLat1;
     double mInvRnCosLat1;
-    double mLogRhoScale;  // ln(Rn cos lat1) - n ln t1
-    GxFixedPower mRho;    // rho from t
+    double mLogRhoScale; // ln(Rn cos lat1) - n ln t1
+    GxFixedPower mRho;   // rho from t
 };
 
 // Albers equal-area conic on a sphere of 6371 km.
@@ -313,7 +313,7 @@ private:
 class GxAlbersEqualAreaProjection : public GxProjection
 {
 public:
-    static constexpr double kAlbersEqualAreaEarthRadius = 6378137.0;  // metres
+    static constexpr double kAlbersEqualAreaEarthRadius = 6378137.0; // metres
 
     GxAlbersEqualAreaProjection();
     GxAlbersEqualAreaProjection(const GxPosition& inCenter, double inStdLat1, double inStdLat2);

@@ -21,8 +21,8 @@ bool sForcePowerOfTwo = false;
 
 CxSint16 Clamp16(CxSint32 inValue)
 {
-    return static_cast<CxSint16>(std::clamp<CxSint32>(inValue, std::numeric_limits<CxSint16>::min(),
-                                                      std::numeric_limits<CxSint16>::max()));
+    return static_cast<CxSint16>(
+        std::clamp<CxSint32>(inValue, std::numeric_limits<CxSint16>::min(), std::numeric_limits<CxSint16>::max()));
 }
 
 // Corners of a string's textured rectangle, numbered from the top left clockwise: 0 top left, 1 top right,

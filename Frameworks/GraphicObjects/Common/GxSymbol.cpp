@@ -73,4 +73,3 @@ void GxSymbol::Draw(GxContext& ioContext, const GxPoint& inPoint, double inSize)
     }
     glPopMatrix();
 }
-

@@ -30,8 +30,8 @@ void CALLBACK OnEnd()
 }
 
 // A vertex where edges cross: a copy of its coordinates, kept until the polygon ends.
-void CALLBACK OnCombine(GLdouble inCoordinates[3], void* /*inVertexData*/[4], GLfloat /*inWeight*/[4],
-                        void** outData, void* inPolygonData)
+void CALLBACK OnCombine(GLdouble inCoordinates[3], void* /*inVertexData*/[4], GLfloat /*inWeight*/[4], void** outData,
+                        void* inPolygonData)
 {
     double* vertex = new double[3]{inCoordinates[0], inCoordinates[1], inCoordinates[2]};
     static_cast<GxTesselator*>(inPolygonData)->PushVertexPointer(vertex);
@@ -39,9 +39,7 @@ void CALLBACK OnCombine(GLdouble inCoordinates[3], void* /*inVertexData*/[4], GL
 }
 
 // Errors are not reported: a contour GLU cannot use simply draws nothing.
-void CALLBACK OnError(GLenum)
-{
-}
+void CALLBACK OnError(GLenum) {}
 
 } // namespace
 

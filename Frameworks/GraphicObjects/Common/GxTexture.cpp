@@ -79,8 +79,8 @@ void GxTile::Delete()
 // GxTexture
 
 GxTexture::GxTexture(CxSint32 inComponents)
-    : mWrapS(GL_CLAMP), mWrapT(GL_CLAMP), mMinFilter(GL_NEAREST), mMagFilter(GL_NEAREST),
-      mBytesPerPixel(inComponents), mFormat(GL_RGBA)
+    : mWrapS(GL_CLAMP), mWrapT(GL_CLAMP), mMinFilter(GL_NEAREST), mMagFilter(GL_NEAREST), mBytesPerPixel(inComponents),
+      mFormat(GL_RGBA)
 {
 }
 

@@ -5,8 +5,7 @@
 #include <algorithm>
 
 GxWorld::GxWorld(const CxRect& inBounds)
-    : mBounds(inBounds),
-      mWidth(std::max(0, static_cast<int>(inBounds.right) - static_cast<int>(inBounds.left))),
+    : mBounds(inBounds), mWidth(std::max(0, static_cast<int>(inBounds.right) - static_cast<int>(inBounds.left))),
       mHeight(std::max(0, static_cast<int>(inBounds.bottom) - static_cast<int>(inBounds.top))),
       mPixels(new CxUint8[PixelBytes()]())
 {

@@ -60,8 +60,8 @@ EGLContext CreateContext(EGLDisplay inDisplay)
     EGLint count = 0;
     if (eglChooseConfig(inDisplay, configAttributes, &config, 1, &count) != EGL_TRUE || count < 1)
         config = nullptr; // EGL_NO_CONFIG_KHR: surfaceless contexts need none
-    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
+                                        EGL_NONE};
     return eglCreateContext(inDisplay, config, EGL_NO_CONTEXT, contextAttributes);
 }
 
@@ -226,9 +226,7 @@ void GxCGLContext::SwapBuffers()
 // GxContextSaver
 
 GxContextSaver::GxContextSaver()
-    : mDisplay(eglGetCurrentDisplay()),
-      mContext(eglGetCurrentContext()),
-      mDrawSurface(eglGetCurrentSurface(EGL_DRAW)),
+    : mDisplay(eglGetCurrentDisplay()), mContext(eglGetCurrentContext()), mDrawSurface(eglGetCurrentSurface(EGL_DRAW)),
       mReadSurface(eglGetCurrentSurface(EGL_READ))
 {
 }

@@ -35,8 +35,8 @@ struct Registry
     FT_Library mLibrary = nullptr;
     std::vector<GxFontFace> mFaces; // by id; [0] has no file when fontconfig found nothing
     std::map<std::pair<std::string, CxSint32>, CxUint32> mIds;
-    std::map<CxString, CxUint32> mNames;        // full names asked for, found ones only
-    std::map<CxUint32, FcFontSet*> mFallbacks; // sorted fonts per id, made on first need
+    std::map<CxString, CxUint32> mNames;                            // full names asked for, found ones only
+    std::map<CxUint32, FcFontSet*> mFallbacks;                      // sorted fonts per id, made on first need
     std::map<std::pair<CxUint32, CxUint32>, CxUint32> mFallbackIds; // (id, character) -> id
 };
 
@@ -466,8 +466,7 @@ CxSint64 GxTextLayout::PlaceLocked(const std::vector<CxUint32>& inCodePoints)
     return pen;
 }
 
-void GxTextLayout::Build(const CxUint16* inUnits, CxUint32 inCount, const GxTextStyleRef& inStyle,
-                         CxSint32 inMaxWidth)
+void GxTextLayout::Build(const CxUint16* inUnits, CxUint32 inCount, const GxTextStyleRef& inStyle, CxSint32 inMaxWidth)
 {
     Clear();
     if (!inStyle)
@@ -479,8 +478,7 @@ void GxTextLayout::Build(const CxUint16* inUnits, CxUint32 inCount, const GxText
     for (CxUint32 i = 0; i < inCount; ++i)
     {
         const CxUint32 unit = inUnits[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < inCount && inUnits[i + 1] >= 0xDC00 &&
-            inUnits[i + 1] <= 0xDFFF)
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < inCount && inUnits[i + 1] >= 0xDC00 && inUnits[i + 1] <= 0xDFFF)
         {
             codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (inUnits[i + 1] - 0xDC00));
             ++i;

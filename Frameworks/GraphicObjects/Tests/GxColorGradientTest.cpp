@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "GxColorGradient.h"
+#include "CxDebug.h"
 #include "GxXmlTestSupport.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -176,7 +176,9 @@ TEST(GxColorGradientTest, EqualityIgnoresSelectionAndPosition)
         {"colour", [](GxColorGradient& g) { g.Keys().at(1).SetColor(GxColor(1, 0, 0, 0.5)); }},
         {"smoothing", [](GxColorGradient& g) { g.Keys().at(1).SetSmoothed(false); }},
         {"extra key", [](GxColorGradient& g) { g.SetColorKey(2, kRed); }},
-        {"moved key", [](GxColorGradient& g) {
+        {"moved key",
+         [](GxColorGradient& g)
+         {
              g.Keys().erase(254);
              g.SetColorKey(253, kBlue);
          }},
@@ -204,10 +206,7 @@ TEST(GxColorGradientTest, EmptyOrTooWideGradientsGiveAnEmptyTable)
         std::size_t mSize;
     } cases[] = {
         {-2000000000, 2000000000, 0}, // would overflow 32 bits
-        {-2147483647 - 1, 2147483647, 0},
-        {0, 65534, 65536},
-        {0, 65535, 0},
-        {-10, 10, 22},
+        {-2147483647 - 1, 2147483647, 0}, {0, 65534, 65536}, {0, 65535, 0}, {-10, 10, 22},
     };
     for (const auto& c : cases)
     {

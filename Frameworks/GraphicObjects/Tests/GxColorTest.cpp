@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "GxColor.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 
@@ -94,11 +94,12 @@ TEST(GxColorTest, WritesTruncatedLowBytes)
     {
         double mChannel;
         const char* mByte;
-    } cases[] = {
-        {0.999, "FE"}, {1.0, "FF"}, {0.5, "7F"},   {1.5, "7E"},       {-1.5, "82"},        {256.0, "00"},
-        {kNaN, "00"},  {-kNaN, "00"}, {INFINITY, "00"}, {-INFINITY, "00"}, {1e300, "00"}, {-1e300, "00"},
-        {3.7e16, "00"}, // 9.435e18 is past the signed 64-bit range
-    };
+    } cases[] =
+        {
+            {0.999, "FE"}, {1.0, "FF"},    {0.5, "7F"},    {1.5, "7E"},      {-1.5, "82"},
+            {256.0, "00"}, {kNaN, "00"},   {-kNaN, "00"},  {INFINITY, "00"}, {-INFINITY, "00"},
+            {1e300, "00"}, {-1e300, "00"}, {3.7e16, "00"}, // 9.435e18 is past the signed 64-bit range
+        };
     for (const auto& c : cases)
     {
         GxColor color;
@@ -123,7 +124,8 @@ TEST(GxColorTest, ChecksChannelsAndDepths)
         CxDebugCapture capture;
         ExpectColor(GxColor(-0.5, 1.5, 2, -1), -0.5, 1.5, 2, -1);
         for (const char* channel : {"mRed", "mGreen", "mBlue", "mAlpha"})
-            EXPECT_TRUE(capture.Contains(std::string("CxAssert ((") + channel + " >= 0.0) && (" + channel + " <= 1.0))"));
+            EXPECT_TRUE(
+                capture.Contains(std::string("CxAssert ((") + channel + " >= 0.0) && (" + channel + " <= 1.0))"));
         EXPECT_EQ(capture.Count(), 4u);
         capture.Clear();
         const GxColor nan(kNaN, 0, 0, 1);
@@ -243,11 +245,23 @@ TEST(GxColorTableTest, InterpolatedTables)
                             {227, 0xFE5700FF},
                             {254, 0xFF0C00FF}});
 
-    ExpectLinear(GxColorTable(kGxNidsReflectivityColors256),
-                 {{0, 0x00000000},   {31, 0x00420062},  {48, 0x005C0098},  {63, 0x007B00C8},  {79, 0x00BD00FB},
-                  {81, 0x00C300FF},  {95, 0x00EF00FF},  {111, 0xFFFF00FF}, {128, 0xF7CB00FF}, {144, 0xFFAA00FF},
-                  {159, 0xFF8400FF}, {175, 0xDE0000FF}, {191, 0xFF0000FF}, {207, 0xFF6363FF}, {223, 0xFF94CEFF},
-                  {239, 0xFF00FFFF}, {255, 0xFFFFFFFF}});
+    ExpectLinear(GxColorTable(kGxNidsReflectivityColors256), {{0, 0x00000000},
+                                                              {31, 0x00420062},
+                                                              {48, 0x005C0098},
+                                                              {63, 0x007B00C8},
+                                                              {79, 0x00BD00FB},
+                                                              {81, 0x00C300FF},
+                                                              {95, 0x00EF00FF},
+                                                              {111, 0xFFFF00FF},
+                                                              {128, 0xF7CB00FF},
+                                                              {144, 0xFFAA00FF},
+                                                              {159, 0xFF8400FF},
+                                                              {175, 0xDE0000FF},
+                                                              {191, 0xFF0000FF},
+                                                              {207, 0xFF6363FF},
+                                                              {223, 0xFF94CEFF},
+                                                              {239, 0xFF00FFFF},
+                                                              {255, 0xFFFFFFFF}});
 
     const GxColorTable velocity(kGxNidsVelocity256);
     EXPECT_EQ(Text(velocity[0]), "#00000000");

@@ -182,8 +182,8 @@ TEST_F(SymbolTest, NamesPickTheirCells)
     {
         const char* mName;
         CxSint32 mOffset;
-    } cases[] = {{"none", -1},       {"solidCircle", 0}, {"square", 3}, {"korvel", 13}, {"bolt2", 15},
-                 {"Square", 14},     {"", 14},           {"x", 11},     {"X", 14}};
+    } cases[] = {{"none", -1},   {"solidCircle", 0}, {"square", 3}, {"korvel", 13}, {"bolt2", 15},
+                 {"Square", 14}, {"", 14},           {"x", 11},     {"X", 14}};
     for (const auto& c : cases)
         EXPECT_EQ(GxSymbol(c.mName).Offset(), c.mOffset) << c.mName;
     EXPECT_EQ(GxSymbol().Offset(), 3);
@@ -243,7 +243,8 @@ TEST_F(TextureTest, RoundedRectIsNineQuadsOverTheCircle)
     const double left = -20, bottom = -10, right = 20, top = 12, radius = 5;
     // The texture coordinate of a position along one axis: the circle's near half over the first radius, its
     // far half over the last, its middle line in between.
-    auto coordinate = [&](double inPosition, double inLow, double inHigh) {
+    auto coordinate = [&](double inPosition, double inLow, double inHigh)
+    {
         if (inPosition < inLow + radius - 1e-6)
             return 0.5 * (inPosition - inLow) / radius;
         if (inPosition > inHigh - radius + 1e-6)
@@ -252,8 +253,8 @@ TEST_F(TextureTest, RoundedRectIsNineQuadsOverTheCircle)
     };
     for (bool outline : {false, true})
     {
-        const auto feedback = CaptureFeedback(
-            [&] { mContext->RoundedRect(GxRect(left, bottom, right, top), radius, outline); });
+        const auto feedback =
+            CaptureFeedback([&] { mContext->RoundedRect(GxRect(left, bottom, right, top), radius, outline); });
         const auto polygons = OfToken(feedback, GL_POLYGON_TOKEN);
         ASSERT_FALSE(polygons.empty());
         double area = 0;

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "GxFont.h"
+#include "CxDebug.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 

@@ -187,7 +187,7 @@ TEST_F(GLTest, CreateWorldReadsTheTopRowFirstWithOpaqueAlpha)
     ASSERT_EQ(world->Width(), 3);
     ASSERT_EQ(world->Height(), 2);
     ASSERT_EQ(world->PixelBytes(), 24u);
-    const CxUint8 expected[24] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255,
+    const CxUint8 expected[24] = {0,   0,   255, 255, 0,   255, 0,   255, 255, 0,   0,   255,
                                   255, 255, 255, 255, 127, 127, 127, 255, 128, 128, 128, 255};
     EXPECT_EQ(0, std::memcmp(world->GetPixels(), expected, sizeof(expected)));
 }
@@ -250,7 +250,8 @@ TEST_F(GLTest, CairoImageHoldsThePictureTopRowFirst)
     ASSERT_EQ(cairo_image_surface_get_height(image), 2);
     const unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
-    auto rgb = [&](int inColumn, int inRow) {
+    auto rgb = [&](int inColumn, int inRow)
+    {
         std::uint32_t word;
         std::memcpy(&word, data + inRow * stride + inColumn * 4, 4);
         return word & 0xFFFFFFu;
@@ -327,15 +328,17 @@ TEST(GxAGLContextThreadTest, ContextsOnSeveralThreadsAtOnce)
     std::vector<int> reds(4, -1);
     for (int i = 0; i < 4; ++i)
     {
-        threads.emplace_back([i, &reds] {
-            GxAGLContext context(nullptr, CxRect(0, 0, 16, 16), CxRect(0, 0, 16, 16));
-            if (!context.IsValid())
-                return;
-            glClearColor(i / 4.0f, 0, 0, 1);
-            glClear(GL_COLOR_BUFFER_BIT);
-            const auto world = context.CreateWorld(nullptr);
-            reds[static_cast<std::size_t>(i)] = world->GetPixels()[2];
-        });
+        threads.emplace_back(
+            [i, &reds]
+            {
+                GxAGLContext context(nullptr, CxRect(0, 0, 16, 16), CxRect(0, 0, 16, 16));
+                if (!context.IsValid())
+                    return;
+                glClearColor(i / 4.0f, 0, 0, 1);
+                glClear(GL_COLOR_BUFFER_BIT);
+                const auto world = context.CreateWorld(nullptr);
+                reds[static_cast<std::size_t>(i)] = world->GetPixels()[2];
+            });
     }
     for (auto& thread : threads)
         thread.join();

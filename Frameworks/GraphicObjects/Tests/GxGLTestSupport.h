@@ -41,7 +41,8 @@ inline std::vector<FeedbackPrimitive> CaptureFeedback(const std::function<void()
     EXPECT_GE(count, 0) << "feedback buffer overflow";
     std::vector<FeedbackPrimitive> primitives;
     GLint i = 0;
-    auto vertex = [&]() {
+    auto vertex = [&]()
+    {
         FeedbackVertex v;
         v.mX = buffer[i++];
         v.mY = buffer[i++];

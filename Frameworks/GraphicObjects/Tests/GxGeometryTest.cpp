@@ -29,8 +29,7 @@ bool LiangBarsky(const GxRect& inRect, GxPoint& ioA, GxPoint& ioB)
     const double dx = ioB.mX - ioA.mX;
     const double dy = ioB.mY - ioA.mY;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {ioA.mX - inRect.mLeft, inRect.mRight - ioA.mX, ioA.mY - inRect.mBottom,
-                         inRect.mTop - ioA.mY};
+    const double q[4] = {ioA.mX - inRect.mLeft, inRect.mRight - ioA.mX, ioA.mY - inRect.mBottom, inRect.mTop - ioA.mY};
     double t0 = 0.0;
     double t1 = 1.0;
     for (int i = 0; i < 4; ++i)
@@ -195,9 +194,8 @@ TEST(GxRectTest, ClipCodes)
         GxPoint mPoint;
         CxUint32 mCode;
     } cases[] = {
-        {GxPoint(5, 5), 0},   {GxPoint(0, 10), 0},   {GxPoint(-1, 5), 1},   {GxPoint(11, 5), 2},
-        {GxPoint(5, -1), 4},  {GxPoint(5, 11), 8},   {GxPoint(-1, -1), 5},  {GxPoint(11, 11), 10},
-        {GxPoint(-1, 11), 9}, {GxPoint(11, -1), 6},
+        {GxPoint(5, 5), 0},  {GxPoint(0, 10), 0},  {GxPoint(-1, 5), 1},   {GxPoint(11, 5), 2},  {GxPoint(5, -1), 4},
+        {GxPoint(5, 11), 8}, {GxPoint(-1, -1), 5}, {GxPoint(11, 11), 10}, {GxPoint(-1, 11), 9}, {GxPoint(11, -1), 6},
     };
     for (const auto& c : cases)
         EXPECT_EQ(r.CalcClipCode(c.mPoint), c.mCode) << c.mPoint.mX << "," << c.mPoint.mY;

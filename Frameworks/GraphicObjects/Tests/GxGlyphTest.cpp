@@ -265,11 +265,10 @@ TEST_F(GlyphTest, TurbulenceByIntensity)
     const std::vector<Segment> five = {{{0, 1}, {0.5, 0}}, {{0.5, 1}, {1, 0}}};
     const std::vector<Segment> seven = {
         {{-1.3, 0}, {-0.5, 0}}, {{-0.5, 0}, {0, 1}}, {{0, 1}, {0.5, 0}}, {{0.5, 0}, {1.2, 0}}};
-    const std::vector<Segment> nine = {{{-0.5, 1}, {0, 2}},    {{0, 2}, {0.5, 1}},   {{-1.3, 0}, {-0.5, 0}},
-                                       {{-0.5, 0}, {0, 1}},    {{0, 1}, {0.5, 0}},   {{0.5, 0}, {1.3, 0}}};
+    const std::vector<Segment> nine = {{{-0.5, 1}, {0, 2}}, {{0, 2}, {0.5, 1}}, {{-1.3, 0}, {-0.5, 0}},
+                                       {{-0.5, 0}, {0, 1}}, {{0, 1}, {0.5, 0}}, {{0.5, 0}, {1.3, 0}}};
     const std::vector<std::vector<Segment>> glyphs = {
-        {{{0, 0.5}, {1.2, 0.5}}, {{0, 0}, {1.2, 0}}}, one, one, three, three, five, five, seven, seven, nine, nine,
-        {}};
+        {{{0, 0.5}, {1.2, 0.5}}, {{0, 0}, {1.2, 0}}}, one, one, three, three, five, five, seven, seven, nine, nine, {}};
 
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
     glLineWidth(3.0f);

@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "GxMesh.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 
@@ -72,8 +72,7 @@ TEST(GxMesh, PlansWorkedOutByHand)
     // Width 1000 without overlapping, maximum 512: 512, 256, 128, 64, 32 and 8.
     GxMesh w1000 = MakeMesh(false, 1000, 3);
     EXPECT_EQ(w1000.PaddedWidth(), 1000);
-    ExpectColumns(w1000, {{512, 0, 512}, {256, 512, 256}, {128, 768, 128}, {64, 896, 64}, {32, 960, 32},
-                          {8, 992, 8}},
+    ExpectColumns(w1000, {{512, 0, 512}, {256, 512, 256}, {128, 768, 128}, {64, 896, 64}, {32, 960, 32}, {8, 992, 8}},
                   0.0);
     // Height 3: rows of 2 and 1.
     ASSERT_EQ(w1000.CountVertical(), 2);
@@ -166,7 +165,7 @@ TEST(GxMesh, SpecialTiles)
     mesh.SpecialTile();
     // Columns 64, 32, 4; two textures down (4 and 1), so rows 0 and 1, one pixel high each.
     ASSERT_EQ(mesh.CountTiles(), 6u);
-    const std::vector<CxRect> expected = {CxRect(0, 0, 64, 1),  CxRect(0, 1, 64, 2),  CxRect(64, 0, 96, 1),
+    const std::vector<CxRect> expected = {CxRect(0, 0, 64, 1),  CxRect(0, 1, 64, 2),   CxRect(64, 0, 96, 1),
                                           CxRect(64, 1, 96, 2), CxRect(96, 0, 100, 1), CxRect(96, 1, 100, 2)};
     auto tile = mesh.BeginTiles();
     for (const CxRect& rect : expected)

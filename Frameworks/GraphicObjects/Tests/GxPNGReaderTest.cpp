@@ -52,7 +52,8 @@ bool Refused(const std::vector<std::uint8_t>& inPng)
 
 void AppendChunk(std::vector<std::uint8_t>& ioPng, const char* inType, const std::vector<std::uint8_t>& inData)
 {
-    auto put32 = [&](std::uint32_t inValue) {
+    auto put32 = [&](std::uint32_t inValue)
+    {
         for (int shift = 24; shift >= 0; shift -= 8)
             ioPng.push_back(static_cast<std::uint8_t>(inValue >> shift));
     };
@@ -101,8 +102,8 @@ TEST(GxPNGReaderTest, EveryColourTypeAndDepthPlainAndInterlaced)
         int mColorType;
         std::vector<int> mDepths;
     } kinds[] = {
-        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}},    {PNG_COLOR_TYPE_RGB, {8, 16}},
-        {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},     {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
+        {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}}, {PNG_COLOR_TYPE_RGB, {8, 16}},
+        {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},  {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
         {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}},
     };
     unsigned seed = 1;
@@ -118,8 +119,8 @@ TEST(GxPNGReaderTest, EveryColourTypeAndDepthPlainAndInterlaced)
                 const auto png = EncodePng(image);
                 CxData data(png.data(), static_cast<CxUint32>(png.size()));
                 const auto pixels = reader.ReadImage(data);
-                const std::string what = "type " + std::to_string(kind.mColorType) + " depth " +
-                                         std::to_string(depth) + (interlaced ? " interlaced" : "");
+                const std::string what = "type " + std::to_string(kind.mColorType) + " depth " + std::to_string(depth) +
+                                         (interlaced ? " interlaced" : "");
                 ASSERT_EQ(reader.Width(), 13u) << what;
                 ASSERT_EQ(reader.Height(), 7u) << what;
                 EXPECT_EQ(reader.BitDepth(), depth) << what;

@@ -85,7 +85,8 @@ inline std::vector<std::uint8_t> EncodePng(const PngImage& inImage)
     }
     png_set_write_fn(
         png, &out,
-        [](png_structp inPng, png_bytep inData, size_t inLength) {
+        [](png_structp inPng, png_bytep inData, size_t inLength)
+        {
             auto* buffer = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(inPng));
             buffer->insert(buffer->end(), inData, inData + inLength);
         },
@@ -94,14 +95,12 @@ inline std::vector<std::uint8_t> EncodePng(const PngImage& inImage)
     png_set_benign_errors(png, 1);
     png_set_check_for_invalid_index(png, 0);
     png_set_IHDR(png, info, static_cast<png_uint_32>(inImage.mWidth), static_cast<png_uint_32>(inImage.mHeight),
-                 inImage.mBitDepth, inImage.mColorType,
-                 inImage.mInterlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 inImage.mBitDepth, inImage.mColorType, inImage.mInterlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!inImage.mPalette.empty())
         png_set_PLTE(png, info, inImage.mPalette.data(), static_cast<int>(inImage.mPalette.size()));
     if (!inImage.mTransparency.empty())
-        png_set_tRNS(png, info, inImage.mTransparency.data(), static_cast<int>(inImage.mTransparency.size()),
-                     nullptr);
+        png_set_tRNS(png, info, inImage.mTransparency.data(), static_cast<int>(inImage.mTransparency.size()), nullptr);
     png_write_info(png, info);
     png_write_image(png, rows.data());
     png_write_end(png, info);
@@ -125,8 +124,8 @@ inline PngImage RandomImage(int inWidth, int inHeight, int inColorType, int inBi
     {
         const int entries = std::min(1 << inBitDepth, 256);
         for (int i = 0; i < entries; ++i)
-            image.mPalette.push_back({static_cast<png_byte>(random()), static_cast<png_byte>(random()),
-                                      static_cast<png_byte>(random())});
+            image.mPalette.push_back(
+                {static_cast<png_byte>(random()), static_cast<png_byte>(random()), static_cast<png_byte>(random())});
         top = entries - 1;
     }
     std::uniform_int_distribution<int> sample(0, top);
@@ -144,7 +143,8 @@ inline PngImage RandomImage(int inWidth, int inHeight, int inColorType, int inBi
 // below 8 bits keep their value; a palette keeps only its most transparent index transparent.
 inline std::vector<std::uint8_t> ExpectedRgba(const PngImage& inImage)
 {
-    auto byte = [&](int inSample) { return static_cast<std::uint8_t>(inImage.mBitDepth == 16 ? inSample >> 8 : inSample); };
+    auto byte = [&](int inSample)
+    { return static_cast<std::uint8_t>(inImage.mBitDepth == 16 ? inSample >> 8 : inSample); };
     int transparent = -1;
     int lowest = 255;
     for (std::size_t i = 0; i < inImage.mTransparency.size(); ++i)

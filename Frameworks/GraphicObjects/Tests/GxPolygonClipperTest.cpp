@@ -55,8 +55,8 @@ TEST(GxPolygonClipperTest, RightAndTopEdgesAreOutside)
         GxPoint mPoint;
         bool mKept;
     } cases[] = {
-        {"left edge", {0, 5}, true},   {"bottom edge", {5, 0}, true},   {"bottom-left corner", {0, 0}, true},
-        {"right edge", {10, 5}, false}, {"top edge", {5, 10}, false},    {"top-left corner", {0, 10}, false},
+        {"left edge", {0, 5}, true},    {"bottom edge", {5, 0}, true},    {"bottom-left corner", {0, 0}, true},
+        {"right edge", {10, 5}, false}, {"top edge", {5, 10}, false},     {"top-left corner", {0, 10}, false},
         {"inside", {5, 5}, true},       {"left of it", {-0.1, 5}, false},
     };
     for (const auto& c : cases)

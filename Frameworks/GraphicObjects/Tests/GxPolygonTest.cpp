@@ -1,5 +1,5 @@
-#include "CxDebug.h"
 #include "GxPolygon.h"
+#include "CxDebug.h"
 
 #include <gtest/gtest.h>
 
@@ -96,14 +96,16 @@ TEST(GxShapeTest, BuilderKeepsPolygonsWithPoints)
         std::vector<Points> mPolygons;
     } cases[] = {
         {"no points",
-         [](GxShape& s) {
+         [](GxShape& s)
+         {
              s.BeginData();
              s.AcceptVertex(false);
              s.EndData();
          },
          {}},
         {"closed after three points",
-         [](GxShape& s) {
+         [](GxShape& s)
+         {
              s.BeginData();
              s.AcceptVertex(false);
              s.AcceptPoint({0, 0});
@@ -114,7 +116,8 @@ TEST(GxShapeTest, BuilderKeepsPolygonsWithPoints)
          },
          {{{0, 0}, {1, 0}, {1, 1}, {0, 0}}}},
         {"end data does not close",
-         [](GxShape& s) {
+         [](GxShape& s)
+         {
              s.BeginData();
              s.AcceptVertex(true);
              s.AcceptPoint({0, 0});
@@ -126,7 +129,8 @@ TEST(GxShapeTest, BuilderKeepsPolygonsWithPoints)
          },
          {{{0, 0}, {1, 0}}, {{5, 5}, {6, 5}}}},
         {"close and reserve work on the polygon being built",
-         [](GxShape& s) {
+         [](GxShape& s)
+         {
              s.AcceptVertex(false);
              s.ReservePoints(10);
              s.AcceptPoint({2, 2});
@@ -138,7 +142,8 @@ TEST(GxShapeTest, BuilderKeepsPolygonsWithPoints)
          },
          {{{2, 2}, {3, 2}, {3, 3}, {2, 2}}}},
         {"begin data drops finished polygons but not the current one",
-         [](GxShape& s) {
+         [](GxShape& s)
+         {
              s.AcceptVertex(false);
              s.AcceptPoint({1, 1});
              s.AcceptVertex(false);
@@ -166,7 +171,10 @@ TEST(GxShapeTest, BuilderMisuseIsLoggedAndThePointLost)
         const char* mName;
         std::function<void(GxShape&)> mCall;
     } calls[] = {
-        {"point", [](GxShape& s) { s.AcceptPoint({1, 1}); }},
+        {"point",
+         [](GxShape& s) {
+             s.AcceptPoint({1, 1});
+         }},
         {"close", [](GxShape& s) { s.Close(); }},
         {"reserve", [](GxShape& s) { s.ReservePoints(4); }},
     };
@@ -320,9 +328,8 @@ TEST(GxShapeTest, CreateClippedShape)
 
     const GxShape mixed = MakeShape({inside, across, apart, line});
     EXPECT_EQ(PointsOf(*mixed.CreateClippedShape(view, true)),
-              (std::vector<Points>{inside,
-                                   {{5, 10}, {5, 5}, {5, 5}, {10, 5}, {10, 10}},
-                                   {{0, 5}, {10, 5}, {10, 5}, {0, 5}}}));
+              (std::vector<Points>{
+                  inside, {{5, 10}, {5, 5}, {5, 5}, {10, 5}, {10, 10}}, {{0, 5}, {10, 5}, {10, 5}, {0, 5}}}));
     EXPECT_EQ(PointsOf(*mixed.CreateClippedShape(view, false)),
               (std::vector<Points>{inside, {{5, 5}, {10, 5}}, {{5, 10}, {5, 5}}, {{0, 5}, {10, 5}}}));
 }
@@ -341,10 +348,7 @@ TEST(GxShapeTest, ClipToRectCutsALineThatLeavesAndReenters)
          {{2, 2}, {12, 2}, {12, 6}, {6, 6}, {6, 14}},
          {{{2, 2}, {10, 2}}, {{10, 6}, {6, 6}, {6, 10}}},
          {{{2, 2}, {10, 2}}, {{10, 6}, {6, 6}, {6, 10}}}},
-        {"through from outside",
-         {{-2, 5}, {12, 5}, {12, 20}},
-         {{{0, 5}, {10, 5}}},
-         {{{0, 5}, {10, 5}}}},
+        {"through from outside", {{-2, 5}, {12, 5}, {12, 20}}, {{{0, 5}, {10, 5}}}, {{{0, 5}, {10, 5}}}},
         {"wholly inside", {{1, 1}, {2, 3}, {4, 4}}, {{{1, 1}, {2, 3}, {4, 4}}}, {{{1, 1}, {2, 3}, {4, 4}}}},
         {"wholly outside", {{11, 1}, {12, 3}, {20, 4}}, {}, {}},
         {"enters and ends inside", {{5, -5}, {5, 5}}, {{{5, 0}, {5, 5}}}, {{{5, 0}, {5, 5}}}},
@@ -360,8 +364,7 @@ TEST(GxShapeTest, ClipToRectCutsALineThatLeavesAndReenters)
 
     // A line that stops on the border and then leaves ends its piece there.
     const GxShape touching = MakeShape({{{5, 5}, {10, 5}, {15, 5}}, {{1, 1}, {2, 2}}});
-    EXPECT_EQ(PointsOf(*touching.ClipToRect(view)),
-              (std::vector<Points>{{{5, 5}, {10, 5}}, {{1, 1}, {2, 2}}}));
+    EXPECT_EQ(PointsOf(*touching.ClipToRect(view)), (std::vector<Points>{{{5, 5}, {10, 5}}, {{1, 1}, {2, 2}}}));
 }
 
 TEST(GxShapeTest, CopiesAreDeep)
@@ -387,8 +390,8 @@ TEST(GxShapeTest, CopiesAreDeep)
     EXPECT_EQ(PointsOf(*copy), expected);
     EXPECT_EQ(PointsOf(constructed), expected);
     EXPECT_EQ(PointsOf(assigned), expected);
-    EXPECT_EQ(PointsOf(combined), (std::vector<Points>{{{3, 3}}, kSquare, {{1, 1}, {2, 2}},
-                                                       {{3, 3}}, kSquare, {{1, 1}, {2, 2}}}));
+    EXPECT_EQ(PointsOf(combined),
+              (std::vector<Points>{{{3, 3}}, kSquare, {{1, 1}, {2, 2}}, {{3, 3}}, kSquare, {{1, 1}, {2, 2}}}));
     EXPECT_EQ(polygon->Points(), kSquare);
     EXPECT_EQ(polygon->Bounds(), GxRect(0, 0, 10, 10));
     // The copies carry no polygon being built: EndData adds nothing.

@@ -56,8 +56,7 @@ TEST(GxPositionTest, DefaultText)
     EXPECT_EQ(p.AsString().AsUtf8(), "35.123" + kDegree + " N, 97.456" + kDegree + " W");
     EXPECT_EQ(p.AsString()[6], 176); // the degree sign is the one unit 176
 
-    EXPECT_EQ(Format(12.5, -0.25, "%3.3Da%* %N, %3.3Do%* %W"),
-              "0.250" + kDegree + " S, 12.500" + kDegree + " E");
+    EXPECT_EQ(Format(12.5, -0.25, "%3.3Da%* %N, %3.3Do%* %W"), "0.250" + kDegree + " S, 12.500" + kDegree + " E");
     // Exactly zero: no hemisphere letter.
     EXPECT_EQ(GxPosition(0, 0).AsString().AsUtf8(), "0.000" + kDegree + " , 0.000" + kDegree + " ");
 

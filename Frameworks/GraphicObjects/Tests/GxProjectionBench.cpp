@@ -27,18 +27,30 @@ struct BenchCase
     const char* mName;
     GxProjection* (*mMake)();
     const char* mProjDefinition;
-    double mWest, mSouth, mEast, mNorth;  // degrees
+    double mWest, mSouth, mEast, mNorth; // degrees
 };
 
-const BenchCase kLambert{"lambertConformal", []() -> GxProjection* { return new GxLambertConformalProjection(); },
-                         "+proj=lcc +lat_1=33 +lat_2=45 +lat_0=90 +lon_0=-98 +R=6367470 +units=km", -180.0, -12.0,
-                         -8.0, 89.0};
-const BenchCase kPolar{"polarStereo", []() -> GxProjection* { return new GxPolarStereoProjection(); },
-                       "+proj=stere +lat_0=90 +lat_ts=35.48 +lon_0=-98.68 +R=6371000 +units=km", -180.0, 0.0, 180.0,
+const BenchCase kLambert{"lambertConformal",
+                         []() -> GxProjection* { return new GxLambertConformalProjection(); },
+                         "+proj=lcc +lat_1=33 +lat_2=45 +lat_0=90 +lon_0=-98 +R=6367470 +units=km",
+                         -180.0,
+                         -12.0,
+                         -8.0,
+                         89.0};
+const BenchCase kPolar{"polarStereo",
+                       []() -> GxProjection* { return new GxPolarStereoProjection(); },
+                       "+proj=stere +lat_0=90 +lat_ts=35.48 +lon_0=-98.68 +R=6371000 +units=km",
+                       -180.0,
+                       0.0,
+                       180.0,
                        89.5};
-const BenchCase kUtm{"utm", []() -> GxProjection* { return new GxUtmProjection(); },
-                     "+proj=tmerc +lat_0=0 +lon_0=-99 +k_0=0.9996 +x_0=500000 +ellps=GRS80 +units=km", -105.0, -80.0,
-                     -93.0, 84.0};
+const BenchCase kUtm{"utm",
+                     []() -> GxProjection* { return new GxUtmProjection(); },
+                     "+proj=tmerc +lat_0=0 +lon_0=-99 +k_0=0.9996 +x_0=500000 +ellps=GRS80 +units=km",
+                     -105.0,
+                     -80.0,
+                     -93.0,
+                     84.0};
 
 const std::vector<GxPosition>& Points(const BenchCase& inCase)
 {
@@ -160,7 +172,7 @@ void BM_Proj(benchmark::State& ioState, const BenchCase* inCase)
     ioState.SetItemsProcessed(static_cast<int64_t>(ioState.iterations() * points.size()));
     ioState.counters["max_diff_km"] = LargestDifference(*inCase);
 }
-}  // namespace
+} // namespace
 
 BENCHMARK_CAPTURE(BM_Ours, lambertConformal, &kLambert)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Proj, lambertConformal, &kLambert)->Unit(benchmark::kMillisecond);

@@ -34,7 +34,7 @@ std::vector<std::string> Split(const std::string& inLine, char inSeparator)
 struct TableCase
 {
     std::string mId;
-    std::vector<double> mParams;  // degrees, in the order of the XML properties
+    std::vector<double> mParams; // degrees, in the order of the XML properties
 };
 
 std::map<std::string, TableCase> ReadCases()
@@ -42,7 +42,7 @@ std::map<std::string, TableCase> ReadCases()
     std::map<std::string, TableCase> cases;
     std::ifstream file(kTableDir + "/cases.csv");
     std::string line;
-    std::getline(file, line);  // header
+    std::getline(file, line); // header
     while (std::getline(file, line))
     {
         const std::vector<std::string> fields = Split(line, ',');
@@ -67,7 +67,7 @@ std::vector<TableRow> ReadRows(const std::string& inCase)
     std::vector<TableRow> rows;
     std::ifstream file(kTableDir + "/" + inCase + ".csv");
     std::string line;
-    std::getline(file, line);  // header
+    std::getline(file, line); // header
     while (std::getline(file, line))
     {
         const std::vector<std::string> f = Split(line, ',');
@@ -114,9 +114,9 @@ struct Tolerance
 Tolerance ToleranceFor(const std::string& inId)
 {
     if (inId == "utm")
-        return {2e-5, 2e-6};  // Snyder's series against PROJ's exact algorithm
+        return {2e-5, 2e-6}; // Snyder's series against PROJ's exact algorithm
     if (inId == "albersConicEllipse")
-        return {1e-9, 2e-6};  // the inverse stops once a step is below 1e-4 rad
+        return {1e-9, 2e-6}; // the inverse stops once a step is below 1e-4 rad
     return {1e-9, 1e-10};
 }
 
@@ -205,7 +205,7 @@ TEST(GxProjectionTables, AlbersInversePastTheApex)
         const std::unique_ptr<GxProjection> projection = MakeProjection(entry);
         const double lat1 = Radians(entry.mParams[2]);
         const double lat2 = Radians(entry.mParams[3]);
-        const double n = (std::sin(lat1) + std::sin(lat2)) / 2.0;  // near enough to pick the points
+        const double n = (std::sin(lat1) + std::sin(lat2)) / 2.0; // near enough to pick the points
         const double tolerance = ToleranceFor(entry.mId).mDegrees;
         int pastApex = 0;
         for (const TableRow& row : ReadRows(name))
@@ -220,4 +220,4 @@ TEST(GxProjectionTables, AlbersInversePastTheApex)
         EXPECT_GE(pastApex, 5);
     }
 }
-}  // namespace
+} // namespace

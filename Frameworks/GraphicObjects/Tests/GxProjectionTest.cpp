@@ -89,7 +89,7 @@ TEST(GxProjectionXml, ReadingSkipsOtherItemsAndIgnoresOrder)
     XmlElement projection("projection");
     projection.SetAttribute("id", "lambertConformal");
     projection.AdoptItem(new XmlComment(" a comment first "));
-    auto* decoy = new XmlElement("parameter");  // an id of the right name on the wrong element
+    auto* decoy = new XmlElement("parameter"); // an id of the right name on the wrong element
     decoy->SetAttribute("id", "stdLon");
     decoy->SetAttribute("value", "10");
     projection.AdoptItem(decoy);
@@ -97,7 +97,7 @@ TEST(GxProjectionXml, ReadingSkipsOtherItemsAndIgnoresOrder)
     projection.AdoptItem(new XmlContent("\n  "));
     projection.AdoptItem(Property("stdLon", "-95.5"));
     projection.AdoptItem(Property("stdLat1", "30"));
-    projection.AdoptItem(Property("stdLat1", "31"));  // the first of a duplicate wins
+    projection.AdoptItem(Property("stdLat1", "31")); // the first of a duplicate wins
 
     GxProjectionFactory factory;
     const GxProjection* made = factory.Create(&projection);
@@ -149,9 +149,18 @@ TEST(GxProjectionFactory, EveryKindRoundTrips)
         std::make_unique<GxLambertAzimuthalEqualAreaProjection>(where),
         std::make_unique<GxAlbersEqualAreaProjection>(where, Radians(34.125), Radians(36.5)),
     };
-    const char* const ids[] = {"radian",           "degree", "flatEarth",        "mercator",
-                               "polarStereo",      "orthographic", "albersConicEllipse", "albersConicSphere",
-                               "lambertConformal", "utm",    "lambertAzimuthalEqualArea", "albersEqualArea"};
+    const char* const ids[] = {"radian",
+                               "degree",
+                               "flatEarth",
+                               "mercator",
+                               "polarStereo",
+                               "orthographic",
+                               "albersConicEllipse",
+                               "albersConicSphere",
+                               "lambertConformal",
+                               "utm",
+                               "lambertAzimuthalEqualArea",
+                               "albersEqualArea"};
 
     GxProjectionFactory factory;
     for (size_t i = 0; i < std::size(ids); ++i)
@@ -241,8 +250,7 @@ TEST(GxProjector, InternalizeGoesThroughTheFactoryOnce)
     CountingProjector projector;
     projector.InternalizeProjection(FirstElement(builder));
     EXPECT_EQ(projector.mChanges, 1);
-    EXPECT_TRUE(
-        projector.Projection()->IsEqualTo(GxPolarStereoProjection(GxPosition(Radians(-105.0), Radians(60.0)))));
+    EXPECT_TRUE(projector.Projection()->IsEqualTo(GxPolarStereoProjection(GxPosition(Radians(-105.0), Radians(60.0)))));
 
     XmlBuilder written;
     projector.ExternalizeProjection(written);
@@ -277,7 +285,7 @@ TEST(GxProjectionEquality, IdentityProjectionsAndBounds)
 
 TEST(GxProjectionBounds, ContainAndClip)
 {
-    const GxPolarStereoProjection polar;  // the northern hemisphere
+    const GxPolarStereoProjection polar; // the northern hemisphere
     EXPECT_TRUE(polar.Contains(GxPosition(1.0, 0.0)));
     EXPECT_FALSE(polar.Contains(GxPosition(1.0, -0.1)));
 
@@ -297,4 +305,4 @@ TEST(GxProjectionBounds, ContainAndClip)
     GxPosition d(0.5, -0.4);
     EXPECT_FALSE(polar.ClipLine(c, d));
 }
-}  // namespace
+} // namespace

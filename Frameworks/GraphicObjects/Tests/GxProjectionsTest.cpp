@@ -54,8 +54,8 @@ void ExpectNaN(const GxPoint& inPoint)
 
 TEST(GxSinCos, AgreesWithTheCLibrary)
 {
-    std::vector<double> angles = {0.0, -0.0, kGxPi / 4.0, kGxPi / 2.0, -kGxPi / 2.0, kGxPi, 3.0 * kGxPi / 2.0,
-                                  2.0 * kGxPi, 1e-300, 9999.0, -9999.0, 1e4, 1e6, -1e12};
+    std::vector<double> angles = {0.0,         -0.0,   kGxPi / 4.0, kGxPi / 2.0, -kGxPi / 2.0, kGxPi, 3.0 * kGxPi / 2.0,
+                                  2.0 * kGxPi, 1e-300, 9999.0,      -9999.0,     1e4,          1e6,   -1e12};
     for (int i = -4000; i <= 4000; ++i)
         angles.push_back(i * 0.0031415 + 1e-7 * i);
     for (double angle : angles)
@@ -97,8 +97,16 @@ TEST(GxSinCos2, EachLaneIsTheScalarsBitForBit)
 TEST(GxFixedPower, AgreesWithExpAndLog)
 {
     const double edge = std::ldexp(1.0, 32);
-    std::vector<double> xs = {edge, std::nextafter(edge, 0.0), 1.0 / edge, std::nextafter(1.0 / edge, 0.0), 1.0,
-                              std::nextafter(1.0, 2.0), std::nextafter(1.0, 0.0), 1e-300, 1e300, 5e-324};
+    std::vector<double> xs = {edge,
+                              std::nextafter(edge, 0.0),
+                              1.0 / edge,
+                              std::nextafter(1.0 / edge, 0.0),
+                              1.0,
+                              std::nextafter(1.0, 2.0),
+                              std::nextafter(1.0, 0.0),
+                              1e-300,
+                              1e300,
+                              5e-324};
     for (int i = -1200; i <= 1200; ++i)
         xs.push_back(std::exp(i * 0.0213 + 1e-5 * i));
     for (const double power : {0.6304, 1.0, 0.5, -0.6304, 1e-3})
@@ -110,8 +118,8 @@ TEST(GxFixedPower, AgreesWithExpAndLog)
             {
                 if (x >= 1.0 / edge && x < edge)
                 {
-                    const long double expected = std::exp(
-                        static_cast<long double>(power) * std::log(static_cast<long double>(x)) + logFactor);
+                    const long double expected =
+                        std::exp(static_cast<long double>(power) * std::log(static_cast<long double>(x)) + logFactor);
                     EXPECT_NEAR(raise(x) / static_cast<double>(expected), 1.0, 1e-15) << power << " " << x;
                 }
                 else
@@ -271,8 +279,8 @@ struct TurningCase
     const char* mName;
     std::function<GxProjection*()> mMake;
     std::vector<GxPosition> mPositions;
-    double mStep;       // radians north for the meridian's map angle
-    double mTolerance;  // radians
+    double mStep;      // radians north for the meridian's map angle
+    double mTolerance; // radians
 };
 
 void PrintTo(const TurningCase& inCase, std::ostream* outStream)
@@ -280,7 +288,8 @@ void PrintTo(const TurningCase& inCase, std::ostream* outStream)
     *outStream << inCase.mName;
 }
 
-std::vector<GxPosition> Spread(double inLon0, std::initializer_list<double> inDLons, std::initializer_list<double> inLats)
+std::vector<GxPosition> Spread(double inLon0, std::initializer_list<double> inDLons,
+                               std::initializer_list<double> inLats)
 {
     std::vector<GxPosition> positions;
     for (double dLon : inDLons)
@@ -308,8 +317,7 @@ TEST_P(GxVectorTurning, FollowsTheMeridian)
         {
             const GxVector turned = projection->Project(GxVector::FromMagnitudeAndRadians(12.0, from), p);
             EXPECT_NEAR(turned.Magnitude(), 12.0, 1e-9);
-            EXPECT_NEAR(std::remainder(turned.DirectionAsRadians() - (meridian + from), 2.0 * kGxPi), 0.0,
-                        c.mTolerance)
+            EXPECT_NEAR(std::remainder(turned.DirectionAsRadians() - (meridian + from), 2.0 * kGxPi), 0.0, c.mTolerance)
                 << c.mName << " at " << Degrees(p.mLongitude) << ", " << Degrees(p.mLatitude) << " from " << from;
         }
     }
@@ -362,7 +370,7 @@ TEST(GxVectorTurningLeftAlone, AsDocumented)
 
 TEST(GxProjectionFaults, PolarStereoUnprojectStaysWithinOneTurn)
 {
-    const GxPolarStereoProjection polar;  // standard longitude -98.68
+    const GxPolarStereoProjection polar; // standard longitude -98.68
     for (double lon : {120.0, 170.0, -170.0, -60.0})
     {
         const GxPosition back = polar.Unproject(polar.Project(FromDegrees(lon, 50.0)));
@@ -425,4 +433,4 @@ TEST(GxProjectionFaults, AssertionsOnlyReport)
     EXPECT_TRUE(capture.Contains("CxAssert ((theta >= -cxPi) && (theta <= cxPi))"));
     EXPECT_TRUE(std::isfinite(far.mX) && std::isfinite(far.mY));
 }
-}  // namespace
+} // namespace

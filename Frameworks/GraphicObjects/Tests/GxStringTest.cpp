@@ -186,10 +186,10 @@ TEST_F(StringTest, AlignmentsPlaceTheWindowBounds)
         double mBottom; // and their bottom edge
     };
     const Case cases[] = {
-        {kGxHAlignLeft, kGxVAlignTop, 32 + m, 32 - m - a},               // top the margin below the anchor
+        {kGxHAlignLeft, kGxVAlignTop, 32 + m, 32 - m - a},                // top the margin below the anchor
         {kGxHAlignCenter, kGxVAlignAscentCenter, 32 - w / 2, 32 - a / 2}, // ascent centred
         {kGxHAlignCenter, kGxVAlignCenter, 32 - w / 2, 32 - (a + d) / 2}, // whole height centred
-        {kGxHAlignRight, kGxVAlignBottom, 32 - m - w, 32 + m},           // right edge 5 left, bottom 5 up
+        {kGxHAlignRight, kGxVAlignBottom, 32 - m - w, 32 + m},            // right edge 5 left, bottom 5 up
         {kGxHAlignRight, kGxVAlignBaseline, 32 - m - w, 32 + m - d},      // baseline 5 up
         {GxHAlign(7), GxVAlign(9), 32 + m, 32 + m},                       // others as left and bottom
     };

@@ -63,8 +63,7 @@ protected:
         const std::vector<GLubyte> pixel = Pixel(inX, inY);
         if (pixel == std::vector<GLubyte>{255, 255, 255, 255})
             return true;
-        EXPECT_EQ(pixel, (std::vector<GLubyte>{0, 0, 0, 0})) << "neither fill nor background at " << inX << ", "
-                                                             << inY;
+        EXPECT_EQ(pixel, (std::vector<GLubyte>{0, 0, 0, 0})) << "neither fill nor background at " << inX << ", " << inY;
         return false;
     }
 
@@ -88,8 +87,13 @@ protected:
 TEST_F(GxTesselatorTest, NestedRingsOverlapsAndConcaveShapes)
 {
     Fill({Square(8, 8, 56, 56), Square(24, 24, 40, 40)});
-    ExpectPixels("ring", {{32, 32, false}, {26, 38, false}, {16, 32, true}, {32, 50, true}, {10, 10, true},
-                          {4, 32, false}, {60, 60, false}});
+    ExpectPixels("ring", {{32, 32, false},
+                          {26, 38, false},
+                          {16, 32, true},
+                          {32, 50, true},
+                          {10, 10, true},
+                          {4, 32, false},
+                          {60, 60, false}});
 
     glClear(GL_COLOR_BUFFER_BIT);
     Fill({Square(8, 8, 40, 40), Square(24, 24, 56, 56)});
@@ -97,8 +101,8 @@ TEST_F(GxTesselatorTest, NestedRingsOverlapsAndConcaveShapes)
 
     glClear(GL_COLOR_BUFFER_BIT);
     MakePolygon({{8, 8}, {56, 8}, {56, 24}, {24, 24}, {24, 56}, {8, 56}, {8, 8}}).DrawFilled();
-    ExpectPixels("L", {{16, 48, true}, {40, 16, true}, {16, 16, true}, {40, 40, false}, {50, 50, false},
-                       {30, 30, false}});
+    ExpectPixels("L",
+                 {{16, 48, true}, {40, 16, true}, {16, 16, true}, {40, 40, false}, {50, 50, false}, {30, 30, false}});
 }
 
 TEST_F(GxTesselatorTest, BowTieGoesThroughTheCombineCallback)
@@ -132,9 +136,7 @@ TEST_F(GxTesselatorTest, VerticesThatAreNotFiniteAreLeftOut)
         Points mPoints;
         std::vector<Probe> mProbes;
     } cases[] = {
-        {"NaN vertex",
-         {{8, 8}, {56, 8}, {kNaN, kNaN}, {56, 56}, {8, 56}, {8, 8}},
-         {{32, 32, true}, {60, 32, false}}},
+        {"NaN vertex", {{8, 8}, {56, 8}, {kNaN, kNaN}, {56, 56}, {8, 56}, {8, 8}}, {{32, 32, true}, {60, 32, false}}},
         {"infinite and half-NaN vertices",
          {{8, 8}, {kInfinity, 20}, {56, 8}, {56, 56}, {30, kNaN}, {8, 56}, {8, 8}},
          {{32, 32, true}, {60, 32, false}}},

@@ -1,6 +1,6 @@
+#include "GxTextEngine.h"
 #include "CxDebug.h"
 #include "CxString.h"
-#include "GxTextEngine.h"
 
 #include <gtest/gtest.h>
 

@@ -23,8 +23,8 @@ TEST(GxTextThreads, SharedStylesAndTheRegistry)
                 for (int i = 0; i < 20; ++i)
                 {
                     GxTextLayout layout;
-                    layout.Build(reinterpret_cast<const CxUint16*>(text.data()),
-                                 static_cast<CxUint32>(text.size()), shared, 60 + t * 10);
+                    layout.Build(reinterpret_cast<const CxUint16*>(text.data()), static_cast<CxUint32>(text.size()),
+                                 shared, 60 + t * 10);
                     std::vector<CxUint8> coverage(64 * 24, 0);
                     layout.Render(coverage.data(), 64, 24, 0, 18);
                     widths[t] = layout.EndOffset();

@@ -41,8 +41,8 @@ class TextureTest : public ::testing::Test
 protected:
     void MakeContext(CxSint16 inWidth, CxSint16 inHeight)
     {
-        mContext = std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, inWidth, inHeight),
-                                                  CxRect(0, 0, inWidth, inHeight));
+        mContext =
+            std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, inWidth, inHeight), CxRect(0, 0, inWidth, inHeight));
         ASSERT_TRUE(mContext->IsValid()) << "no headless OpenGL context (Mesa surfaceless EGL)";
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);

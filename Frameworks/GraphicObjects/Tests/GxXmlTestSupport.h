@@ -15,8 +15,7 @@ namespace gxtest
 {
 
 // The text an object writes of itself.
-template <class Object>
-std::string Externalized(const Object& inObject)
+template <class Object> std::string Externalized(const Object& inObject)
 {
     XmlBuilder builder;
     inObject.Externalize(builder);
@@ -27,8 +26,7 @@ std::string Externalized(const Object& inObject)
 }
 
 // The object made from the first inName element of a document, which must parse.
-template <class Object>
-Object ReadFirst(const std::string& inDocument, const char* inName)
+template <class Object> Object ReadFirst(const std::string& inDocument, const char* inName)
 {
     XmlParser parser;
     EXPECT_TRUE(parser.Parse(inDocument.data(), inDocument.size(), true)) << parser.ErrorMessage().AsUtf8();

@@ -6,8 +6,7 @@
 namespace pf
 {
 
-Event::Event(FourCharCode inClass, std::uint32_t inKind, double inTime)
-    : mClass(inClass), mKind(inKind), mTime(inTime)
+Event::Event(FourCharCode inClass, std::uint32_t inKind, double inTime) : mClass(inClass), mKind(inKind), mTime(inTime)
 {
 }
 

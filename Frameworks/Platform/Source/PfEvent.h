@@ -34,16 +34,14 @@ public:
 
     bool HasParam(FourCharCode inName) const;
 
-    template <class T>
-    OSStatus SetParam(FourCharCode inName, FourCharCode inType, const T& inValue)
+    template <class T> OSStatus SetParam(FourCharCode inName, FourCharCode inType, const T& inValue)
     {
         static_assert(std::is_trivially_copyable_v<T>);
         return SetParam(inName, inType, &inValue, sizeof(T));
     }
 
     // A stored value of another size counts as another type.
-    template <class T>
-    OSStatus GetParam(FourCharCode inName, FourCharCode inType, T& outValue) const
+    template <class T> OSStatus GetParam(FourCharCode inName, FourCharCode inType, T& outValue) const
     {
         static_assert(std::is_trivially_copyable_v<T>);
         return GetExact(inName, inType, &outValue, sizeof(T));

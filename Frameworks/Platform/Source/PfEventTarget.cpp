@@ -30,9 +30,9 @@ public:
 
     bool Wants(const Event& inEvent) const
     {
-        return std::any_of(mTypes.begin(), mTypes.end(), [&](const EventTypeSpec& type) {
-            return type.eventClass == inEvent.Class() && type.eventKind == inEvent.Kind();
-        });
+        return std::any_of(mTypes.begin(), mTypes.end(),
+                           [&](const EventTypeSpec& type)
+                           { return type.eventClass == inEvent.Class() && type.eventKind == inEvent.Kind(); });
     }
 
     const std::vector<EventTypeSpec> mTypes;

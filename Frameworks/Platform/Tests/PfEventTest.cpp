@@ -77,7 +77,8 @@ struct Recorder
 
     EventHandler Answer(std::string inName, OSStatus inAnswer)
     {
-        return [this, inName, inAnswer](HandlerCallRef, Event&) {
+        return [this, inName, inAnswer](HandlerCallRef, Event&)
+        {
             calls.push_back(inName);
             return inAnswer;
         };
@@ -113,13 +114,15 @@ TEST(PfEventTarget, CallNextRunsTheRestAndItsAnswerIsFinal)
     EventTarget target;
     Recorder rec;
     target.InstallHandler({{kTest, 1}}, rec.Answer("first", 5));
-    target.InstallHandler({{kTest, 1}}, [&](HandlerCallRef inCall, Event& ioEvent) {
-        rec.calls.push_back("wrapper before");
-        const OSStatus rest = CallNext(inCall, ioEvent);
-        rec.calls.push_back("wrapper after " + std::to_string(rest));
-        // Even "not handled" here must not ask the rest a second time.
-        return kEventNotHandled;
-    });
+    target.InstallHandler({{kTest, 1}},
+                          [&](HandlerCallRef inCall, Event& ioEvent)
+                          {
+                              rec.calls.push_back("wrapper before");
+                              const OSStatus rest = CallNext(inCall, ioEvent);
+                              rec.calls.push_back("wrapper after " + std::to_string(rest));
+                              // Even "not handled" here must not ask the rest a second time.
+                              return kEventNotHandled;
+                          });
 
     Event event(kTest, 1);
     EXPECT_EQ(target.Send(event), kEventNotHandled);
@@ -136,10 +139,12 @@ TEST(PfEventTarget, UnhandledGoesToTheParentAfterTheOwnChain)
     application.InstallHandler({{kTest, 1}}, rec.Answer("application", 3));
     window.InstallHandler({{kTest, 1}}, rec.Answer("window", kEventNotHandled));
     view.InstallHandler({{kTest, 1}}, rec.Answer("view 1", kEventNotHandled));
-    view.InstallHandler({{kTest, 1}}, [&](HandlerCallRef inCall, Event& ioEvent) {
-        rec.calls.push_back("view 2");
-        return CallNext(inCall, ioEvent); // reaches the parents too
-    });
+    view.InstallHandler({{kTest, 1}},
+                        [&](HandlerCallRef inCall, Event& ioEvent)
+                        {
+                            rec.calls.push_back("view 2");
+                            return CallNext(inCall, ioEvent); // reaches the parents too
+                        });
 
     Event event(kTest, 1);
     EXPECT_EQ(view.Send(event), 3);
@@ -161,12 +166,14 @@ TEST(PfEventTarget, RemovalDuringDispatchIsSafe)
     HandlerRef oldest = target.InstallHandler({{kTest, 1}}, rec.Answer("oldest", kEventNotHandled));
     HandlerRef victim = target.InstallHandler({{kTest, 1}}, rec.Answer("victim", kEventNotHandled));
     HandlerRef self;
-    self = target.InstallHandler({{kTest, 1}}, [&](HandlerCallRef, Event&) {
-        rec.calls.push_back("self");
-        EXPECT_EQ(RemoveHandler(victim), kNoErr); // not yet asked: must not be
-        EXPECT_EQ(RemoveHandler(self), kNoErr);   // the running handler itself
-        return kEventNotHandled;
-    });
+    self = target.InstallHandler({{kTest, 1}},
+                                 [&](HandlerCallRef, Event&)
+                                 {
+                                     rec.calls.push_back("self");
+                                     EXPECT_EQ(RemoveHandler(victim), kNoErr); // not yet asked: must not be
+                                     EXPECT_EQ(RemoveHandler(self), kNoErr);   // the running handler itself
+                                     return kEventNotHandled;
+                                 });
 
     Event event(kTest, 1);
     EXPECT_EQ(target.Send(event), kEventNotHandled);
@@ -187,11 +194,13 @@ TEST(PfEventTarget, DestroyedTargetsAreNoLongerAsked)
         auto* target = new EventTarget(&parent);
         parent.InstallHandler({{kTest, 1}}, rec.Answer("parent", 1));
         target->InstallHandler({{kTest, 1}}, rec.Answer("after close", 2));
-        target->InstallHandler({{kTest, 1}}, [&](HandlerCallRef, Event&) {
-            rec.calls.push_back("close");
-            delete target; // a window closing itself ends the walk
-            return kEventNotHandled;
-        });
+        target->InstallHandler({{kTest, 1}},
+                               [&](HandlerCallRef, Event&)
+                               {
+                                   rec.calls.push_back("close");
+                                   delete target; // a window closing itself ends the walk
+                                   return kEventNotHandled;
+                               });
         Event event(kTest, 1);
         EXPECT_EQ(target->Send(event), kEventNotHandled);
         child.SetParent(&parent);

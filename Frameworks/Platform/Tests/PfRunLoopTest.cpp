@@ -43,15 +43,17 @@ protected:
     // Collects (sender, number) of every test event the loop delivers, with the delivering thread.
     void Collect()
     {
-        mHandlers.push_back(ApplicationTarget().InstallHandler({{kTest, 1}}, [this](HandlerCallRef, Event& ioEvent) {
-            std::int32_t sender = -1;
-            std::int32_t number = -1;
-            ioEvent.GetParam(kSender, kTypeSInt32, sender);
-            ioEvent.GetParam(kNumber, kTypeSInt32, number);
-            mDelivered.emplace_back(sender, number);
-            mThreads.push_back(std::this_thread::get_id());
-            return kNoErr;
-        }));
+        mHandlers.push_back(ApplicationTarget().InstallHandler({{kTest, 1}},
+                                                               [this](HandlerCallRef, Event& ioEvent)
+                                                               {
+                                                                   std::int32_t sender = -1;
+                                                                   std::int32_t number = -1;
+                                                                   ioEvent.GetParam(kSender, kTypeSInt32, sender);
+                                                                   ioEvent.GetParam(kNumber, kTypeSInt32, number);
+                                                                   mDelivered.emplace_back(sender, number);
+                                                                   mThreads.push_back(std::this_thread::get_id());
+                                                                   return kNoErr;
+                                                               }));
     }
 
     bool PumpUntilDelivered(std::size_t inCount)
@@ -79,14 +81,16 @@ TEST_F(PfRunLoopTest, PostedEventsKeepTheirOrderAcrossPostingThreads)
     std::atomic<int> timeouts{0};
     for (int p = 0; p < kPosters; ++p)
     {
-        posters.emplace_back([&, p] {
-            if (!batons[p]->Wait())
-                ++timeouts;
-            MainLoop().Post(Numbered(p, 0));
-            batons[p + 1]->CountDown();
-            for (int n = 1; n < kEach; ++n)
-                MainLoop().Post(Numbered(p, n));
-        });
+        posters.emplace_back(
+            [&, p]
+            {
+                if (!batons[p]->Wait())
+                    ++timeouts;
+                MainLoop().Post(Numbered(p, 0));
+                batons[p + 1]->CountDown();
+                for (int n = 1; n < kEach; ++n)
+                    MainLoop().Post(Numbered(p, n));
+            });
     }
     const bool all = PumpUntilDelivered(kPosters * kEach);
     for (std::thread& poster : posters)
@@ -118,12 +122,15 @@ TEST_F(PfRunLoopTest, WorkAddedDuringAPassWaitsForTheNextPass)
     RunLoop& loop = MainLoop();
     int delivered = 0;
     int fired = 0;
-    mHandlers.push_back(ApplicationTarget().InstallHandler({{kTest, 1}}, [&](HandlerCallRef, Event&) {
-        ++delivered;
-        loop.Post(MakeEvent(kTest, 1));
-        return kNoErr;
-    }));
-    std::function<void(TimerRef)> again = [&](TimerRef) {
+    mHandlers.push_back(ApplicationTarget().InstallHandler({{kTest, 1}},
+                                                           [&](HandlerCallRef, Event&)
+                                                           {
+                                                               ++delivered;
+                                                               loop.Post(MakeEvent(kTest, 1));
+                                                               return kNoErr;
+                                                           }));
+    std::function<void(TimerRef)> again = [&](TimerRef)
+    {
         ++fired;
         loop.AddTimer(0ms, 0ms, again);
     };
@@ -144,11 +151,8 @@ TEST_F(PfRunLoopTest, VirtualTimersFireInDeadlineOrderEachSeeingItsDeadline)
 {
     RunLoop& loop = MainLoop();
     std::vector<std::string> fired;
-    auto record = [&](std::string inName) {
-        return [&fired, &loop, inName](TimerRef) {
-            fired.push_back(inName + "@" + std::to_string(loop.Now() / 1ms));
-        };
-    };
+    auto record = [&](std::string inName)
+    { return [&fired, &loop, inName](TimerRef) { fired.push_back(inName + "@" + std::to_string(loop.Now() / 1ms)); }; };
     loop.AddTimer(30ms, 0ms, record("c"));
     loop.AddTimer(10ms, 0ms, record("a"));
     loop.AddTimer(10ms, 0ms, record("a2")); // same deadline: added later, fires later
@@ -180,13 +184,15 @@ TEST_F(PfRunLoopTest, TimersMayBeRemovedAndAddedInsideCallbacks)
     std::vector<std::string> fired;
     TimerRef later = loop.AddTimer(20ms, 0ms, [&](TimerRef) { fired.push_back("later"); });
     TimerRef selfRemoving = 0;
-    selfRemoving = loop.AddTimer(5ms, 5ms, [&](TimerRef inTimer) {
-        EXPECT_EQ(inTimer, selfRemoving);
-        fired.push_back("self");
-        EXPECT_TRUE(loop.RemoveTimer(inTimer));
-        EXPECT_TRUE(loop.RemoveTimer(later));
-        loop.AddTimer(1ms, 0ms, [&](TimerRef) { fired.push_back("added"); });
-    });
+    selfRemoving = loop.AddTimer(5ms, 5ms,
+                                 [&](TimerRef inTimer)
+                                 {
+                                     EXPECT_EQ(inTimer, selfRemoving);
+                                     fired.push_back("self");
+                                     EXPECT_TRUE(loop.RemoveTimer(inTimer));
+                                     EXPECT_TRUE(loop.RemoveTimer(later));
+                                     loop.AddTimer(1ms, 0ms, [&](TimerRef) { fired.push_back("added"); });
+                                 });
     loop.Advance(100ms);
     EXPECT_EQ(fired, (std::vector<std::string>{"self", "added"}));
     EXPECT_EQ(loop.CountTimers(), 0u);
@@ -250,39 +256,44 @@ TEST_F(PfRunLoopTest, RunsNestAndEachQuitEndsTheInnermost)
     RunLoop& loop = MainLoop();
     ASSERT_TRUE(loop.SetClock(ClockKind::kReal));
     std::vector<std::string> steps;
-    mHandlers.push_back(ApplicationTarget().InstallHandler({{kTest, 1}}, [&](HandlerCallRef, Event& ioEvent) {
-        std::int32_t number = 0;
-        ioEvent.GetParam(kNumber, kTypeSInt32, number);
-        steps.push_back("event " + std::to_string(number) + " depth " + std::to_string(loop.RunDepth()));
-        if (number == 1)
+    mHandlers.push_back(ApplicationTarget().InstallHandler(
+        {{kTest, 1}},
+        [&](HandlerCallRef, Event& ioEvent)
         {
-            loop.Post(Numbered(0, 2));
-            EXPECT_TRUE(loop.Run()); // a modal loop inside a handler
-            steps.push_back("inner ended");
-            loop.Post(Numbered(0, 3));
-        }
-        else
-        {
-            EXPECT_TRUE(loop.Quit());
-        }
-        return kNoErr;
-    }));
+            std::int32_t number = 0;
+            ioEvent.GetParam(kNumber, kTypeSInt32, number);
+            steps.push_back("event " + std::to_string(number) + " depth " + std::to_string(loop.RunDepth()));
+            if (number == 1)
+            {
+                loop.Post(Numbered(0, 2));
+                EXPECT_TRUE(loop.Run()); // a modal loop inside a handler
+                steps.push_back("inner ended");
+                loop.Post(Numbered(0, 3));
+            }
+            else
+            {
+                EXPECT_TRUE(loop.Quit());
+            }
+            return kNoErr;
+        }));
     // A safety net: a broken Quit fails the test instead of hanging it.
     bool rescued = false;
-    loop.AddTimer(kBound, 0ms, [&](TimerRef) {
-        rescued = true;
-        while (loop.Quit())
-        {
-        }
-    });
+    loop.AddTimer(kBound, 0ms,
+                  [&](TimerRef)
+                  {
+                      rescued = true;
+                      while (loop.Quit())
+                      {
+                      }
+                  });
 
     loop.Post(Numbered(0, 1));
     EXPECT_TRUE(loop.Run());
     EXPECT_FALSE(rescued);
     EXPECT_EQ(loop.RunDepth(), 0);
     EXPECT_FALSE(loop.Quit());
-    EXPECT_EQ(steps, (std::vector<std::string>{"event 1 depth 1", "event 2 depth 2", "inner ended",
-                                                "event 3 depth 1"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"event 1 depth 1", "event 2 depth 2", "inner ended", "event 3 depth 1"}));
 }
 
 TEST_F(PfRunLoopTest, QuitFromAnotherThreadWakesTheLoop)
@@ -291,16 +302,20 @@ TEST_F(PfRunLoopTest, QuitFromAnotherThreadWakesTheLoop)
     ASSERT_TRUE(loop.SetClock(ClockKind::kReal));
     Latch running(1);
     bool rescued = false;
-    loop.AddTimer(kBound, 0ms, [&](TimerRef) {
-        rescued = true;
-        loop.Quit();
-    });
+    loop.AddTimer(kBound, 0ms,
+                  [&](TimerRef)
+                  {
+                      rescued = true;
+                      loop.Quit();
+                  });
     // Tells the helper thread that the loop is pumping.
     loop.AddTimer(0ms, 0ms, [&](TimerRef) { running.CountDown(); });
-    std::thread quitter([&] {
-        if (running.Wait())
-            loop.Quit();
-    });
+    std::thread quitter(
+        [&]
+        {
+            if (running.Wait())
+                loop.Quit();
+        });
     EXPECT_TRUE(loop.Run());
     quitter.join();
     EXPECT_FALSE(rescued);
@@ -313,13 +328,15 @@ TEST_F(PfRunLoopTest, PumpingFromAnotherThreadIsRefused)
     EXPECT_TRUE(loop.IsOwnerThread());
     loop.Post(MakeEvent(kTest, 1));
     bool once = true, until = true, run = true, advance = true, owner = true;
-    std::thread other([&] {
-        once = MainLoop().RunOnce(0ns);
-        until = MainLoop().RunUntil([] { return true; }, 0ns);
-        run = MainLoop().Run();
-        advance = MainLoop().Advance(1ms);
-        owner = MainLoop().IsOwnerThread();
-    });
+    std::thread other(
+        [&]
+        {
+            once = MainLoop().RunOnce(0ns);
+            until = MainLoop().RunUntil([] { return true; }, 0ns);
+            run = MainLoop().Run();
+            advance = MainLoop().Advance(1ms);
+            owner = MainLoop().IsOwnerThread();
+        });
     other.join();
     EXPECT_FALSE(once);
     EXPECT_FALSE(until);
@@ -338,12 +355,16 @@ TEST_F(PfRunLoopTest, RealTimerAddedFromAnotherThreadRepeatsOnThePumpingThread)
     std::atomic<int> elsewhere{0};
     const std::thread::id pumping = std::this_thread::get_id();
     TimerRef timer = 0;
-    std::thread adder([&] {
-        timer = MainLoop().AddTimer(2ms, 1ms, [&](TimerRef) {
-            elsewhere += std::this_thread::get_id() != pumping ? 1 : 0;
-            ++fired;
+    std::thread adder(
+        [&]
+        {
+            timer = MainLoop().AddTimer(2ms, 1ms,
+                                        [&](TimerRef)
+                                        {
+                                            elsewhere += std::this_thread::get_id() != pumping ? 1 : 0;
+                                            ++fired;
+                                        });
         });
-    });
     adder.join();
     EXPECT_TRUE(loop.RunUntil([&] { return fired.load() >= 3; }, kBound));
     EXPECT_TRUE(loop.RemoveTimer(timer));

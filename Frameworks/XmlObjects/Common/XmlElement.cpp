@@ -23,16 +23,25 @@ const char* AttributeEscape(CxUint16 inUnit)
 {
     switch (inUnit)
     {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    case '\'': return "&apos;";
-    case '"': return "&quot;";
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '\'':
+        return "&apos;";
+    case '"':
+        return "&quot;";
     // A raw tab or line end would read back as a blank (attribute-value normalisation).
-    case '\t': return "&#9;";
-    case '\n': return "&#10;";
-    case '\r': return "&#13;";
-    default: return nullptr;
+    case '\t':
+        return "&#9;";
+    case '\n':
+        return "&#10;";
+    case '\r':
+        return "&#13;";
+    default:
+        return nullptr;
     }
 }
 
@@ -40,10 +49,14 @@ const char* ContentEscape(CxUint16 inUnit)
 {
     switch (inUnit)
     {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    default: return nullptr;
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    default:
+        return nullptr;
     }
 }
 
@@ -77,12 +90,9 @@ CxString Escape(const CxUint16* inUnits, CxUint32 inLength, EscapeFn inEscape)
 
 // ---- XmlAttribute
 
-XmlAttribute::XmlAttribute(const CxString& inName, const CxString& inValue) : mName(inName), mValue(inValue)
-{
-}
+XmlAttribute::XmlAttribute(const CxString& inName, const CxString& inValue) : mName(inName), mValue(inValue) {}
 
-XmlAttribute::XmlAttribute(CxString&& inName, CxString&& inValue)
-    : mName(std::move(inName)), mValue(std::move(inValue))
+XmlAttribute::XmlAttribute(CxString&& inName, CxString&& inValue) : mName(std::move(inName)), mValue(std::move(inValue))
 {
 }
 
@@ -128,13 +138,9 @@ CxSint32 XmlItem::Depth() const
 
 // ---- XmlElement
 
-XmlElement::XmlElement(const CxString& inName) : mName(inName)
-{
-}
+XmlElement::XmlElement(const CxString& inName) : mName(inName) {}
 
-XmlElement::XmlElement(CxString&& inName) : mName(std::move(inName))
-{
-}
+XmlElement::XmlElement(CxString&& inName) : mName(std::move(inName)) {}
 
 XmlElement::XmlElement(const XmlElement* inOther)
 {
@@ -483,9 +489,7 @@ void XmlElement::CopyItemsTo(XmlElement* ioOther) const
 
 // ---- XmlRoot
 
-XmlRoot::XmlRoot() : XmlElement(CxString("root"))
-{
-}
+XmlRoot::XmlRoot() : XmlElement(CxString("root")) {}
 
 XmlItem* XmlRoot::Copy() const
 {
@@ -523,13 +527,9 @@ CxString XmlRoot::Property(const CxString& inTarget, const CxString& inAttribute
 
 // ---- XmlContent
 
-XmlContent::XmlContent(const CxString& inText) : mText(inText)
-{
-}
+XmlContent::XmlContent(const CxString& inText) : mText(inText) {}
 
-XmlContent::XmlContent(CxString&& inText) : mText(std::move(inText))
-{
-}
+XmlContent::XmlContent(CxString&& inText) : mText(std::move(inText)) {}
 
 XmlItem* XmlContent::Copy() const
 {
@@ -576,13 +576,9 @@ CxString XmlContent::StripLeadingWhitespace(const CxString& inText)
 
 // ---- XmlComment
 
-XmlComment::XmlComment(const CxString& inText) : mText(inText)
-{
-}
+XmlComment::XmlComment(const CxString& inText) : mText(inText) {}
 
-XmlComment::XmlComment(CxString&& inText) : mText(std::move(inText))
-{
-}
+XmlComment::XmlComment(CxString&& inText) : mText(std::move(inText)) {}
 
 XmlItem* XmlComment::Copy() const
 {
@@ -603,9 +599,7 @@ void XmlComment::Visit(XmlVisitor& ioVisitor)
 
 // ---- XmlInstruction
 
-XmlInstruction::XmlInstruction(const CxString& inTarget, const CxString& inData) : mTarget(inTarget), mData(inData)
-{
-}
+XmlInstruction::XmlInstruction(const CxString& inTarget, const CxString& inData) : mTarget(inTarget), mData(inData) {}
 
 XmlInstruction::XmlInstruction(CxString&& inTarget, CxString&& inData)
     : mTarget(std::move(inTarget)), mData(std::move(inData))

@@ -15,8 +15,7 @@ class XmlElement;
 
 // Forward iteration over an element's attributes or children, yielding pointers. The lists are linked through
 // the entries themselves, so a tree costs one allocation per entry and nothing for its lists.
-template <class Entry>
-class XmlListIterator
+template <class Entry> class XmlListIterator
 {
 public:
     using iterator_category = std::forward_iterator_tag;

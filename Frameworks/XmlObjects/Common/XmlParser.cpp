@@ -85,8 +85,8 @@ bool XmlParser::Parse(const void* inBytes, std::size_t inByteCount, bool inLastC
     if (status == XML_STATUS_OK)
         return true;
 
-    mErrorMessage = mTooDeep ? CxString("elements nested too deeply")
-                             : CxString(XML_ErrorString(XML_GetErrorCode(mExpat)));
+    mErrorMessage =
+        mTooDeep ? CxString("elements nested too deeply") : CxString(XML_ErrorString(XML_GetErrorCode(mExpat)));
     mErrorLine = CxSint32(XML_GetCurrentLineNumber(mExpat));
     return false;
 }
@@ -208,25 +208,15 @@ XmlInstruction* XmlParser::CreateInstruction(CxString inTarget, CxString inData)
     return new XmlInstruction(std::move(inTarget), std::move(inData));
 }
 
-void XmlParser::OnStartElement(XmlElement*)
-{
-}
+void XmlParser::OnStartElement(XmlElement*) {}
 
-void XmlParser::OnEndElement(XmlElement*)
-{
-}
+void XmlParser::OnEndElement(XmlElement*) {}
 
-void XmlParser::OnContent(XmlContent*)
-{
-}
+void XmlParser::OnContent(XmlContent*) {}
 
-void XmlParser::OnComment(XmlComment*)
-{
-}
+void XmlParser::OnComment(XmlComment*) {}
 
-void XmlParser::OnInstruction(XmlInstruction*)
-{
-}
+void XmlParser::OnInstruction(XmlInstruction*) {}
 
 // ---- expat entry points
 

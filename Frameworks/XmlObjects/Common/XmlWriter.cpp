@@ -5,9 +5,7 @@
 #include <ostream>
 #include <string>
 
-XmlWriter::XmlWriter() : mLineBreak("\n")
-{
-}
+XmlWriter::XmlWriter() : mLineBreak("\n") {}
 
 void XmlWriter::Break()
 {

@@ -52,8 +52,7 @@ TEST_P(ContentEscapeTest, WritesStrippedEscapedText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ContentEscapeTest,
-                         ::testing::Values(EscapeCase{"  \n x > y ", "x &gt; y "},
-                                           EscapeCase{"&lt;", "&amp;lt;"},
+                         ::testing::Values(EscapeCase{"  \n x > y ", "x &gt; y "}, EscapeCase{"&lt;", "&amp;lt;"},
                                            EscapeCase{"a<b & \"c\" 'd'", "a&lt;b &amp; \"c\" 'd'"},
                                            EscapeCase{"\r\n\t a\tb\n", "a\tb\n"}, EscapeCase{" \t\r\n", ""},
                                            EscapeCase{"", ""}),
@@ -76,8 +75,8 @@ TEST(XmlElementTest, StripLeadingWhitespaceAndIsEmpty)
         const char* text;
         const char* stripped;
     };
-    for (const Case& c : {Case{" \t\r\nx y \n", "x y \n"}, Case{"x", "x"}, Case{"", ""}, Case{" \n", ""},
-                          Case{"\v x", "\v x"}})
+    for (const Case& c :
+         {Case{" \t\r\nx y \n", "x y \n"}, Case{"x", "x"}, Case{"", ""}, Case{" \n", ""}, Case{"\v x", "\v x"}})
     {
         EXPECT_EQ(Utf8(XmlContent::StripLeadingWhitespace(c.text)), c.stripped) << c.text;
         EXPECT_EQ(XmlContent(c.text).IsEmpty(), std::string(c.stripped).empty()) << c.text;

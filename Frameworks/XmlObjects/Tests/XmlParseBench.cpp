@@ -19,7 +19,8 @@ namespace
 // ends, some text with accented letters and a character outside the basic plane.
 const std::string& StationDocument()
 {
-    static const std::string sDocument = [] {
+    static const std::string sDocument = []
+    {
         std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<?vanedoc version=\"1.4d1\"?>\n";
         document += "<archive source=\"bench\" created=\"2024-01-01T00:00:00Z\">\n";
         char line[512];
@@ -36,9 +37,9 @@ const std::string& StationDocument()
                               "\t\t<obs time=\"2024-01-01T%02d:00:00Z\" temp=\"%.1f\" dewp=\"%.1f\" wind=\"%d\" "
                               "speed=\"%d\" flag=\"ok\">%s</obs>\n",
                               obs, -1.5 + obs * 0.3, -3.2 + obs * 0.2, (obs * 15) % 360, 5 + obs % 20,
-                              obs % 4 == 0 ? "L\xC3\xA9ger vent du sud, ciel d\xC3\xA9gag\xC3\xA9 \xE2\x98\x80"
-                                           : obs % 4 == 2 ? "Light \xF0\x9F\x8C\xA7 rain &amp; mist"
-                                                          : "Clear sky, calm wind");
+                              obs % 4 == 0   ? "L\xC3\xA9ger vent du sud, ciel d\xC3\xA9gag\xC3\xA9 \xE2\x98\x80"
+                              : obs % 4 == 2 ? "Light \xF0\x9F\x8C\xA7 rain &amp; mist"
+                                             : "Clear sky, calm wind");
                 document += line;
             }
             document += "\t\t<!-- end of day -->\n\t</station>\n";
@@ -52,20 +53,21 @@ const std::string& StationDocument()
 // A table as the data readers see it: field references, then one text row per record.
 const std::string& TableDocument()
 {
-    static const std::string sDocument = [] {
+    static const std::string sDocument = []
+    {
         std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kdf version=\"1.0d1\">\n\t<table>\n";
-        const char* fields[] = {"stid:nada", "name:nada", "lat:degr", "lon:degr", "temp:degc", "dewp:degc",
-                                "wdir:degr", "wspd:knot", "pres:hpa"};
+        const char* fields[] = {"stid:nada", "name:nada", "lat:degr",  "lon:degr", "temp:degc",
+                                "dewp:degc", "wdir:degr", "wspd:knot", "pres:hpa"};
         for (const char* field : fields)
             document += std::string("\t\t<fieldref id=\"") + field + "\" type=\"float\"/>\n";
         char line[512];
         for (int record = 0; document.size() < 20u * 1024 * 1024; ++record)
         {
             std::snprintf(line, sizeof line,
-                          "\t\t<record>K%04d, \"%s %d\", %.4f, %.4f, %.1f, %.1f, %d, %d, %.1f</record>\n", record % 10000,
-                          record % 3 == 0 ? "Z\xC3\xBCrich-Fluntern" : "Seattle-Tacoma", record, 47.378 + record * 1e-4,
-                          -122.31 + record * 1e-4, -1.5 + record % 40, -3.2 + record % 30, (record * 15) % 360,
-                          record % 40, 1013.2 - record % 30);
+                          "\t\t<record>K%04d, \"%s %d\", %.4f, %.4f, %.1f, %.1f, %d, %d, %.1f</record>\n",
+                          record % 10000, record % 3 == 0 ? "Z\xC3\xBCrich-Fluntern" : "Seattle-Tacoma", record,
+                          47.378 + record * 1e-4, -122.31 + record * 1e-4, -1.5 + record % 40, -3.2 + record % 30,
+                          (record * 15) % 360, record % 40, 1013.2 - record % 30);
             document += line;
         }
         document += "\t</table>\n</kdf>\n";
@@ -94,21 +96,11 @@ void TreeParse(benchmark::State& ioState, const std::string& (*inDocument)())
     ioState.SetBytesProcessed(std::int64_t(ioState.iterations()) * std::int64_t(document.size()));
 }
 
-void XMLCALL NoStart(void*, const XML_Char*, const XML_Char**)
-{
-}
-void XMLCALL NoEnd(void*, const XML_Char*)
-{
-}
-void XMLCALL NoContent(void*, const XML_Char*, int)
-{
-}
-void XMLCALL NoComment(void*, const XML_Char*)
-{
-}
-void XMLCALL NoInstruction(void*, const XML_Char*, const XML_Char*)
-{
-}
+void XMLCALL NoStart(void*, const XML_Char*, const XML_Char**) {}
+void XMLCALL NoEnd(void*, const XML_Char*) {}
+void XMLCALL NoContent(void*, const XML_Char*, int) {}
+void XMLCALL NoComment(void*, const XML_Char*) {}
+void XMLCALL NoInstruction(void*, const XML_Char*, const XML_Char*) {}
 
 void BareExpat(benchmark::State& ioState, const std::string& (*inDocument)())
 {

@@ -151,9 +151,9 @@ TEST(XmlParserTest, TextPiecesReadTogether)
         const char* document;
         const char* content;
     };
-    for (const Case& c : {Case{"<a>x&amp;y</a>", "x&y"}, Case{"<a><![CDATA[<b>&amp;]]></a>", "<b>&amp;"},
-                          Case{"<a>1\r\n2\r3</a>", "1\n2\n3"}, Case{"<a>&lt;&#65;&gt;&quot;&apos;</a>", "<A>\"'"},
-                          Case{"<a/>", ""}})
+    for (const Case& c :
+         {Case{"<a>x&amp;y</a>", "x&y"}, Case{"<a><![CDATA[<b>&amp;]]></a>", "<b>&amp;"},
+          Case{"<a>1\r\n2\r3</a>", "1\n2\n3"}, Case{"<a>&lt;&#65;&gt;&quot;&apos;</a>", "<A>\"'"}, Case{"<a/>", ""}})
     {
         bool good = false;
         auto root = ParseWhole(c.document, &good);
@@ -294,7 +294,8 @@ TEST(XmlParserTest, DetachRootAfterAPartialParseStartsClean)
 
 TEST(XmlParserTest, NestingIsLimited)
 {
-    auto nested = [](std::size_t inDepth) {
+    auto nested = [](std::size_t inDepth)
+    {
         std::string document;
         for (std::size_t i = 0; i < inDepth; ++i)
             document += "<e>";

@@ -38,8 +38,7 @@ void BuildDocument(XmlBuilder& ioBuilder)
 std::unique_ptr<XmlRoot> Parse(const void* inBytes, std::size_t inCount)
 {
     XmlParser parser;
-    EXPECT_TRUE(parser.Parse(inBytes, inCount, true)) << Utf8(parser.ErrorMessage()) << " line "
-                                                      << parser.ErrorLine();
+    EXPECT_TRUE(parser.Parse(inBytes, inCount, true)) << Utf8(parser.ErrorMessage()) << " line " << parser.ErrorLine();
     return std::unique_ptr<XmlRoot>(parser.DetachRoot());
 }
 

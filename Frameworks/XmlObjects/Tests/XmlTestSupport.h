@@ -36,7 +36,8 @@ inline void DumpItem(const XmlItem* inItem, int inDepth, const DumpOptions& inOp
         ioOut += "\n";
         std::string text;
         bool inText = false;
-        auto flush = [&]() {
+        auto flush = [&]()
+        {
             if (inOptions.trimText)
             {
                 const auto first = text.find_first_not_of(" \t\r\n");

@@ -65,8 +65,7 @@ std::string BodyOf(const std::string& inReply)
 }
 
 // Polls a condition nothing signals, within a bound.
-template <class Condition>
-bool SpinUntil(Condition inCondition)
+template <class Condition> bool SpinUntil(Condition inCondition)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!inCondition())
@@ -152,7 +151,9 @@ TEST(LoopbackServer, AnswersIfModifiedSinceInWholeSeconds)
         std::string since;
         int status;
         const char* body;
-    } cases[] = {{HttpDate(kTime - 1), 200, "body"}, {HttpDate(kTime), 304, ""}, {HttpDate(kTime + 1), 304, ""},
+    } cases[] = {{HttpDate(kTime - 1), 200, "body"},
+                 {HttpDate(kTime), 304, ""},
+                 {HttpDate(kTime + 1), 304, ""},
                  {"soon", 200, "body"}}; // an unreadable date is no condition
     httplib::Client client("127.0.0.1", server.Port());
     for (const auto& c : cases)
@@ -254,12 +255,14 @@ TEST(LoopbackServer, RoutesMatchPathAndQuery)
 TEST(LoopbackServer, HandlersAnswerAndTheLogKeepsEveryPartOfTheRequest)
 {
     LoopbackServer server;
-    server.AddHandler("/post", [](const HttpRequest& inRequest, HttpReply& outReply) {
-        outReply.status = 201;
-        outReply.contentType = "application/x-echo";
-        outReply.body = inRequest.method + " " + inRequest.query;
-        outReply.headers.push_back({"X-Seen", inRequest.Header("X-Probe")});
-    });
+    server.AddHandler("/post",
+                      [](const HttpRequest& inRequest, HttpReply& outReply)
+                      {
+                          outReply.status = 201;
+                          outReply.contentType = "application/x-echo";
+                          outReply.body = inRequest.method + " " + inRequest.query;
+                          outReply.headers.push_back({"X-Seen", inRequest.Header("X-Probe")});
+                      });
     httplib::Client client("127.0.0.1", server.Port());
     const auto reply =
         client.Post("/post?k=v%20w", {{"X-Probe", "1"}}, std::string("a\0b", 3), "application/octet-stream");
@@ -315,10 +318,12 @@ TEST(LoopbackServer, GzipSendsACompressedBody)
 
     std::string plain;
     httplib::detail::gzip_decompressor decompressor;
-    ASSERT_TRUE(decompressor.decompress(body.data(), body.size(), [&](const char* inData, size_t inLength) {
-        plain.append(inData, inLength);
-        return true;
-    }));
+    ASSERT_TRUE(decompressor.decompress(body.data(), body.size(),
+                                        [&](const char* inData, size_t inLength)
+                                        {
+                                            plain.append(inData, inLength);
+                                            return true;
+                                        }));
     EXPECT_EQ(plain, text);
 }
 
@@ -353,8 +358,8 @@ TEST(LoopbackServer, AClosedPortRefusesConnections)
 
 TEST(LoopbackServer, TestMainClearsTheProxyEnvironment)
 {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                             "NO_PROXY"})
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "NO_PROXY"})
         EXPECT_EQ(std::getenv(name), nullptr) << name;
     ASSERT_NE(std::getenv("no_proxy"), nullptr);
     EXPECT_STREQ(std::getenv("no_proxy"), "127.0.0.1,localhost");
