@@ -1,7 +1,3 @@
 sky_add_tests(core_1_strings_tests LABEL core_1
     SOURCES CxStringTest.cpp CxStringFormatTest.cpp CxParsersTest.cpp CxUnicodeTest.cpp CxUtilitiesTest.cpp
     LIBS CoreObjects)
-
-sky_add_bench(core_text_bench
-    SOURCES CxTextBench.cpp
-    LIBS CoreObjects)

@@ -6,7 +6,3 @@ sky_add_tests(core_2_tests LABEL core_2
 sky_add_tests(core_2_thread_tests LABEL core_2 TSAN
     SOURCES CxDataThreadTest.cpp
     LIBS CoreObjects)
-
-sky_add_bench(core_streams_bench
-    SOURCES CxStreamBench.cpp
-    LIBS CoreObjects)

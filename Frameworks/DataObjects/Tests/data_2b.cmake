@@ -10,7 +10,3 @@ endif()
 sky_add_tests(data_2b_tests LABEL data_2
     SOURCES DxAnalysisTest.cpp DxSeparationTest.cpp DxAnalysisRealDataTest.cpp
     LIBS DataObjects DataAnalysisReference)
-
-sky_add_bench(analysis_bench
-    SOURCES DxAnalysisBench.cpp
-    LIBS DataObjects DataAnalysisReference)

@@ -21,9 +21,3 @@ if(TARGET gfx_3_tests)
         set_tests_properties(gfx_3_projection_tables_current PROPERTIES LABELS gfx_3 SKIP_RETURN_CODE 77)
     endif()
 endif()
-
-# Our projections against PROJ's on the same points; PROJ is linked here only.
-if(SKYVANE_BENCH)
-    find_package(PROJ CONFIG REQUIRED)
-    sky_add_bench(projection_bench SOURCES GxProjectionBench.cpp LIBS GraphicObjects PROJ::proj)
-endif()

@@ -15,7 +15,7 @@ namespace
 TEST(XmlFuzzReplayTest, SeedCorpusPasses)
 {
     const std::filesystem::path corpus =
-        std::filesystem::path(SKYVANE_SOURCE_DIR) / "Frameworks/XmlObjects/Tests/fuzz-corpus/xml_parser";
+        std::filesystem::path(SKYVANE_SOURCE_DIR) / "Frameworks/XmlObjects/Fuzz/corpus";
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(corpus))
         files.push_back(entry.path());

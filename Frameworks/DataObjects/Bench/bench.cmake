@@ -1,0 +1,1 @@
+sky_add_bench(analysis_bench SOURCES DxAnalysisBench.cpp LIBS DataObjects DataAnalysisReference)

@@ -1,0 +1,1 @@
+sky_add_bench(xml_parse_bench SOURCES XmlParseBench.cpp LIBS XmlObjects)
