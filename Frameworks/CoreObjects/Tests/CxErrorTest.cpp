@@ -59,7 +59,7 @@ TEST(CxErrorTest, StatusesOfTheTable)
         CxSint16 mStatus;
         const char* mClass;
     };
-    // Three plain rows, two statuses that share a class, and the statuses beyond the classic range.
+    // A few plain rows, two statuses that share a class with another, and the statuses beyond the classic range.
     const Case cases[] = {
         {-36, "CxErrorFileIO"},          {-43, "CxErrorFileNotFound"},    {-1300, "CxErrorFileNotFound"},
         {-54, "CxErrorFilePermissions"}, {-61, "CxErrorFilePermissions"}, {-120, "CxErrorDirectoryNotFound"},
