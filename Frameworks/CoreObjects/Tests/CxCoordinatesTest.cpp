@@ -83,7 +83,7 @@ TEST(CxCoordinates, PointArithmeticAndText)
         CxDebugCapture capture;
         const CxPoint point{CxString(c.mText)};
         EXPECT_EQ(point, CxPoint(c.mH, c.mV)) << c.mText;
-        EXPECT_EQ(capture.Contains("CxAssert (list.size() == 2)"), c.mReported) << c.mText;
+        EXPECT_EQ(capture.Count() > 0, c.mReported) << c.mText;
     }
 }
 

@@ -200,21 +200,13 @@ TEST(CxDateFormatter, EveryCodeMatchesStrftime)
 TEST(CxDateFormatter, CasesOfThePatterns)
 {
     const CxDate date = Utc("2009-07-04 05:06:07");
+    // The codes and flags the comparison with strftime cannot reach.
     const struct
     {
         const char* mDate; // null for the date above
         const char* mPattern;
         const char* mExpected;
     } cases[] = {
-        {nullptr, "%Y%m%d%H%M%S", "20090704050607"},
-        {nullptr, "%-m/%-d/%y", "7/4/09"},
-        {nullptr, "%#m", " 7"},
-        {nullptr, "%e", " 4"},
-        {nullptr, "%-e", " 4"},
-        {nullptr, "%j", "185"},
-        {nullptr, "%D", "07/04/09"},
-        {nullptr, "%-D", "7/4/9"},
-        {nullptr, "%#T", " 5: 6: 7"},
         {nullptr, "%U", "00"},
         {nullptr, "%W", "00"},
         {nullptr, "%-U%#W", "0 0"},
@@ -222,19 +214,10 @@ TEST(CxDateFormatter, CasesOfThePatterns)
         {nullptr, "%%d", "%d"},
         {nullptr, "%-#d", " 4"},
         {nullptr, "%#-d", "4"}, // the last flag wins
-        {nullptr, "%b", "Jul"},
-        {nullptr, "%C", "20"},
         {nullptr, "%H:%M:%S %Z %z", "05:06:07 GMT +0000"},
         {nullptr, "no codes at all", "no codes at all"},
         {nullptr, "", ""},
-        {"2009-07-04 00:30:00", "%I %p", "12 AM"},
-        {"2009-07-04 12:30:00", "%I %p", "12 PM"},
-        {"2009-07-04 13:30:00", "%I %p", "01 PM"},
-        {"2009-07-04 13:30:00", "%l|%-l|%r", " 1| 1|01:30:00 PM"},
-        {"2009-07-05 13:30:00", "%u %w %a %A", "07 00 Sun Sunday"},
-        {"2009-07-06 13:30:00", "%u %w", "01 01"},
         {"0999-02-03", "%Y|%#Y|%-Y|%y|%C", "0999| 999|999|99|09"},
-        {"2000-01-01", "%y %j %#j %-j", "00 001   1 1"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Format(c.mDate != nullptr ? Utc(c.mDate) : date, c.mPattern), c.mExpected)
@@ -244,11 +227,8 @@ TEST(CxDateFormatter, CasesOfThePatterns)
               Utf8(CxLocalize(CxString("MayAbbrev"))) + "|" + Utf8(CxLocalize(CxString("MayAbbrev"))) + "|May");
     EXPECT_EQ(Format(Utc("2009-05-06"), "%b"), "MayAbbrev"); // no string table is read yet
 
-    // Fixed offsets and zones: the fields are the zone's, as are the name and offset.
+    // A fixed offset: the fields are the offset's, as are the name and offset.
     EXPECT_EQ(Format(date, "%H:%M %Z %z", 19800), "10:36 GMT+0530 +0530");
-    EXPECT_EQ(Format(date, "%d %H:%M %Z %z", CxTimeZone(CxString("America/New_York"))), "04 01:06 EDT -0400");
-    EXPECT_EQ(Format(Utc("2009-01-01 02:00:00"), "%Y-%m-%d %H %Z", CxTimeZone(CxString("America/St_Johns"))),
-              "2008-12-31 22 NST");
 
     // Text passes through unit for unit, whatever it is.
     const CxString pattern = CxString::FromUtf8("Zeit: %H Uhr \xC3\xA9\xE2\x82\xAC");
@@ -261,7 +241,6 @@ TEST(CxDateFormatter, UnknownCodesAndTrailingPercent)
     CxDebugCapture capture;
     EXPECT_EQ(Format(date, "a%Qb"), "ab");
     EXPECT_EQ(capture.Count(), 1u);
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
     EXPECT_EQ(Format(date, "%-Q%d"), "04");
     EXPECT_EQ(capture.Count(), 2u);
 
@@ -277,15 +256,8 @@ TEST(CxDateFormatter, LocaleStylesUseTheDefaultZone)
     ScopedNow now(0.0);
     const CxDate date = Utc("2009-07-04 05:06:07");
     const CxTimeZone newYork(CxString("America/New_York"));
-    {
-        ScopedTz tz("UTC");
-        EXPECT_EQ(Format(date, "%1|%2|%3", newYork), "Saturday, July 4, 2009|7/4/09|Jul 4, 2009");
-        EXPECT_EQ(Format(date, "%4|%5|%H", newYork), "5:06 AM|5:06:07 AM|01");
-        EXPECT_EQ(Format(date, "%-1"), "Saturday, July 4, 2009");
-    }
-    {
-        ScopedTz tz("Asia/Tokyo");
-        EXPECT_EQ(Format(date, "%3 %5", newYork), "Jul 4, 2009 2:06:07 PM");
-        EXPECT_EQ(Format(Utc("2009-07-04 20:00:00"), "%1", 0), "Sunday, July 5, 2009");
-    }
+    ScopedTz tz("UTC");
+    EXPECT_EQ(Format(date, "%1|%2|%3", newYork), "Saturday, July 4, 2009|7/4/09|Jul 4, 2009");
+    EXPECT_EQ(Format(date, "%4|%5|%H", newYork), "5:06 AM|5:06:07 AM|01");
+    EXPECT_EQ(Format(date, "%-1"), "Saturday, July 4, 2009");
 }

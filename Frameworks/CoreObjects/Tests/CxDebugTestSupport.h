@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CxDebug.h"
+#include "CxFileTestHelpers.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,12 +82,6 @@ private:
     CxDebugModes mSaved;
 };
 
-inline std::string ReadFile(const std::string& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using cx4::ReadFile;
 
 } // namespace sky::test

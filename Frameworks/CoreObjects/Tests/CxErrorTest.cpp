@@ -52,42 +52,18 @@ Caught Throw(CxSint16 inStatus, const char* inFile = "src/Some/Where.cpp", int i
 
 } // namespace
 
-TEST(CxErrorTest, EveryStatusOfTheTable)
+TEST(CxErrorTest, StatusesOfTheTable)
 {
     struct Case
     {
         CxSint16 mStatus;
         const char* mClass;
     };
+    // A few plain rows, two statuses that share a class with another, and the statuses beyond the classic range.
     const Case cases[] = {
-        {-36, "CxErrorFileIO"},
-        {-37, "CxErrorBadFileName"},
-        {-38, "CxErrorFileNotOpen"},
-        {-39, "CxErrorFileEnd"},
-        {-40, "CxErrorMarkBeforeStartOfFile"},
-        {-42, "CxErrorTooManyFilesOpen"},
-        {-43, "CxErrorFileNotFound"},
-        {-1300, "CxErrorFileNotFound"},
-        {-44, "CxErrorVolumeLocked"},
-        {-46, "CxErrorVolumeLocked"},
-        {-45, "CxErrorFileLocked"},
-        {-47, "CxErrorFileBusy"},
-        {-48, "CxErrorFileAlreadyExists"},
-        {-1301, "CxErrorFileAlreadyExists"},
-        {-49, "CxErrorFileAlreadyOpen"},
-        {-50, "CxErrorFileParam"},
-        {-51, "CxErrorFileBadRefNum"},
-        {-53, "CxErrorVolumeOffLine"},
-        {-54, "CxErrorFilePermissions"},
-        {-61, "CxErrorFilePermissions"},
-        {-35, "CxErrorVolumeNotFound"},
-        {-56, "CxErrorVolumeNotFound"},
-        {-124, "CxErrorVolumeNotFound"},
-        {-34, "CxErrorVolumeFull"},
-        {-33, "CxErrorDirectoryFull"},
-        {-120, "CxErrorDirectoryNotFound"},
-        {-1302, "CxErrorNotAFile"},
-        {-1309, "CxErrorFileBounds"},
+        {-36, "CxErrorFileIO"},          {-43, "CxErrorFileNotFound"},    {-1300, "CxErrorFileNotFound"},
+        {-54, "CxErrorFilePermissions"}, {-61, "CxErrorFilePermissions"}, {-120, "CxErrorDirectoryNotFound"},
+        {-1302, "CxErrorNotAFile"},      {-1309, "CxErrorFileBounds"},
     };
     for (const Case& test : cases)
     {

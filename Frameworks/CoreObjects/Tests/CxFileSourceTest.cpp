@@ -110,12 +110,13 @@ TEST_F(CxFileSourceTest, OpeningFailuresThrow)
     EXPECT_THROW(CxFileSource(none, kCxFileAccessRead), CxErrorFileNotFound);
 }
 
+// The layouts themselves are the binary stream tests'; here a stream over a file, in both byte orders.
 TEST_F(CxFileSourceTest, BinaryStreamReadsWhatWriteContentsWrote)
 {
     CxData data(static_cast<CxUint32>(0));
     {
         CxBinaryStream out(data);
-        out << static_cast<CxUint32>(0xCAFEBABE) << -2.5 << static_cast<CxSint16>(-3);
+        out << static_cast<CxUint32>(0xCAFEBABE);
         out.SetEndianness(kCxLittleEndian);
         out << static_cast<CxUint32>(0x01020304);
         out << CxString("name");
@@ -126,12 +127,8 @@ TEST_F(CxFileSourceTest, BinaryStreamReadsWhatWriteContentsWrote)
     CxBinaryStream in(file);
     EXPECT_EQ(in.Length(), data.Size());
     CxUint32 magic = 0;
-    double value = 0;
-    CxSint16 small = 0;
-    in >> magic >> value >> small;
+    in >> magic;
     EXPECT_EQ(magic, 0xCAFEBABEu);
-    EXPECT_EQ(value, -2.5);
-    EXPECT_EQ(small, -3);
     in.SetEndianness(kCxLittleEndian);
     CxUint32 little = 0;
     in >> little;

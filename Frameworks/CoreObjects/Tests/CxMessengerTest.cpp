@@ -241,16 +241,13 @@ TEST(CxMessenger, MisuseIsReportedAndTheLinksStayConsistent)
 
     messenger.AttachReceiver(&a);
     messenger.AttachReceiver(&a);
-    EXPECT_TRUE(
-        capture.Contains("CxAssert (std::find(mReceivers.begin(), mReceivers.end(), inReceiver) == mReceivers.end())"));
-    EXPECT_TRUE(capture.Contains(
-        "CxAssert (std::find(mMessengers.begin(), mMessengers.end(), inMessenger) == mMessengers.end())"));
+    EXPECT_EQ(capture.Count(), 2u); // once on each side
     messenger.SendMessage(1, nullptr);
     EXPECT_EQ(log, (Log{"A:1", "A:1"}));
 
     capture.Clear();
     messenger.DetachReceiver(&stranger);
-    EXPECT_TRUE(capture.Contains("CxAssert (iter != mReceivers.end())"));
+    EXPECT_EQ(capture.Count(), 1u);
     messenger.AttachReceiver(nullptr);
     EXPECT_EQ(messenger.CountReceivers(), 2u);
 

@@ -47,18 +47,11 @@ TEST(CxParsers, FloatArithmeticMatchesReplay)
     }
 }
 
-TEST(CxParsers, NamedFloatCases)
+TEST(CxParsers, FloatCasesBesideTheReplay)
 {
-    EXPECT_EQ(CxString("+2.5").AsDouble(), 2.5);
-    EXPECT_EQ(CxString("-1.5e2").AsDouble(), -150.0);
-    EXPECT_EQ(CxString(".5").AsDouble(), 0.5);
-    EXPECT_EQ(CxString("5.").AsDouble(), 5.0);
     EXPECT_TRUE(std::isnan(CxString("NaN").AsDouble()));
     EXPECT_TRUE(std::isnan(CxString("nan").AsDouble()));
     EXPECT_TRUE(std::isnan(CxString("nAnx").AsFloat()));
-    EXPECT_EQ(CxString("e5").AsDouble(), 0.0);
-    EXPECT_EQ(CxString("3.5kg").AsDouble(), 3.5);
-    EXPECT_EQ(CxString("").AsDouble(), 0.0);
     EXPECT_EQ(CxString("1e999").AsDouble(), std::numeric_limits<double>::infinity());
     EXPECT_EQ(CxString("na").AsDouble(), 0.0); // ends early: good, fields untouched
 }
@@ -262,7 +255,6 @@ TEST(CxVersion, UnknownStatusLettersAreReported)
     parser.Status('q');
     EXPECT_EQ(parser.Value().Status(), kCxFinal);
     ASSERT_EQ(capture.Count(), 2u);
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
 }
 
 } // namespace

@@ -42,23 +42,11 @@ TEST(CxStringFormat, MatchesNextAfterThenPrintf)
     ExpectAllVectors();
 }
 
-TEST(CxStringFormat, NamedCases)
+TEST(CxStringFormat, CasesBesideTheVectors)
 {
-    EXPECT_EQ(Narrow(CxString(2.675, 2)), "2.68");
-    EXPECT_EQ(Narrow(CxString(0.125, 2)), "0.13");
-    EXPECT_EQ(Narrow(CxString(-0.125, 2)), "-0.13");
-    EXPECT_EQ(Narrow(CxString(-0.001, 2)), "0.00");
-    EXPECT_EQ(Narrow(CxString(0.0, 3)), "0.000");
-    EXPECT_EQ(Narrow(CxString(-0.0, 3)), "0.000");
-    EXPECT_EQ(Narrow(CxString(-0.0f, 3)), "0.000");
-    EXPECT_EQ(Narrow(CxString(std::nan(""), 3)), "nan");
     EXPECT_EQ(Narrow(CxString(-std::nan(""), 3)), "nan");
     EXPECT_EQ(Narrow(CxString(-std::numeric_limits<float>::quiet_NaN(), 1)), "nan");
-    EXPECT_EQ(Narrow(CxString(std::numeric_limits<double>::infinity(), 3)), "inf");
-    EXPECT_EQ(Narrow(CxString(-std::numeric_limits<double>::infinity(), 3)), "-inf");
     EXPECT_EQ(Narrow(CxString(-std::numeric_limits<float>::infinity(), 0)), "-inf");
-    EXPECT_EQ(Narrow(CxString(1.5, 0)), "2");
-    EXPECT_EQ(Narrow(CxString(0.5, 0)), "1");
     EXPECT_EQ(Narrow(CxString(-0.4, 0)), "0");
     EXPECT_EQ(Narrow(CxString(1.0, -1)), "1.000000"); // a negative count means printf's default
     EXPECT_EQ(Narrow(CxString(1e300, 2)).size(), 304u);
