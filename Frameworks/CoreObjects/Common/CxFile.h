@@ -118,7 +118,8 @@ public:
     CxUint32 Size() const;
     void Delete();
 
-    // The whole file, at most 2 GiB (a larger one is reported and cut there).
+    // The whole file, at most 2 GiB (a larger one is reported and cut there). Anything but a regular file (a FIFO,
+    // a device) throws CxErrorNotAFile rather than wait on it; so do the writers and CxFileSource.
     CxData ReadContents() const;
     // Replaces the existing file's bytes with the buffer's.
     void WriteContents(CxData& ioData);

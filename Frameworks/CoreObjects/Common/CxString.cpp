@@ -75,6 +75,9 @@ template <typename P, typename R> inline R ParseOr(const CxUint16* inUnits, R in
     return Feed(inUnits, parser) ? parser.Value() : inFailure;
 }
 
+// The most units a string holds: its length and its terminator's index fit in 32 bits.
+constexpr CxUint64 kMaxUnits = std::numeric_limits<CxUint32>::max() - 1;
+
 // Decimals beyond this only add zeros past the last exact digit of any double.
 constexpr int kMaxDecimals = 1100;
 
@@ -346,6 +349,7 @@ CxUint16* CxString::Reserve(CxUint32 inLength)
     {
         mChars = new CxUint16[std::size_t(inLength) + 1];
         mLength = inLength;
+        mCapacity = inLength;
     }
     mChars[inLength] = 0;
     return mChars;
@@ -377,6 +381,7 @@ void CxString::Assign(CxUint16* inUnits)
     {
         mChars = inUnits;
         mLength = 0; // counted when asked
+        mCapacity = 0;
     }
 }
 
@@ -434,9 +439,24 @@ CxString& CxString::operator+=(const CxString& inOther)
         mInline[length + otherLength] = 0;
         return *this;
     }
-    CxString joined;
-    Join(joined.Reserve(length + otherLength), mChars, length, inOther.mChars, otherLength, nullptr, 0);
-    return *this = std::move(joined);
+    const CxUint32 needed = length + otherLength;
+    if (!IsInline() && needed <= mCapacity)
+    {
+        // Also right when inOther is *this: the units copied lie before the ones written.
+        std::memcpy(mChars + length, inOther.mChars, std::size_t(otherLength) * 2);
+        mChars[needed] = 0;
+        mLength = needed;
+        return *this;
+    }
+    const CxUint32 capacity = CxUint32(std::max<CxUint64>(needed, std::min<CxUint64>(CxUint64(length) * 2, kMaxUnits)));
+    CxUint16* units = new CxUint16[std::size_t(capacity) + 1];
+    Join(units, mChars, length, inOther.mChars, otherLength, nullptr, 0);
+    units[needed] = 0;
+    Release();
+    mChars = units;
+    mLength = needed;
+    mCapacity = capacity;
+    return *this;
 }
 
 CxString& CxString::operator+=(const char* inText)
@@ -453,8 +473,11 @@ CxString& CxString::operator+=(CxUint16 inUnit)
 
 CxString operator+(const CxString& inA, const CxString& inB)
 {
-    CxString result(inA);
-    result += inB;
+    // Sized exactly: a sum is rarely appended to.
+    const CxUint32 a = inA.Length();
+    const CxUint32 b = inB.Length();
+    CxString result;
+    Join(result.Reserve(a + b), inA.GetChars(), a, inB.GetChars(), b, nullptr, 0);
     return result;
 }
 
@@ -503,7 +526,8 @@ void CxString::Splice(CxUint32 inFirst, CxUint32 inRest, const CxString& inStrin
 
 CxUint32 CxString::Replace(const CxString& inFind, const CxString& inWith, CxUint32 inFrom)
 {
-    const CxUint32 at = Find(inFind, inFrom);
+    // An empty search matches everywhere and replaces nothing, as in ReplaceAll.
+    const CxUint32 at = inFind.Length() == 0 ? Length() : Find(inFind, inFrom);
     if (at >= Length())
         return Length();
     Replace(at, at + inFind.Length() - 1, inWith);

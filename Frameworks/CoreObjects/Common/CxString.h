@@ -162,6 +162,8 @@ public:
     // As Tokenize, but separators between quotes stay in the token; quotes are kept.
     CxStringList TokenizeWithQuotedStrings(CxUint16 inSeparator, CxUint16 inQuote) const;
 
+    friend CxString operator+(const CxString& inA, const CxString& inB);
+
 private:
     // Up to this many units (plus the terminator) need no array of their own: most names, numbers and the
     // whitespace between elements. Their length is counted when asked, in the room that caches an array's.
@@ -186,7 +188,13 @@ private:
     CxUint16* mChars; // mInline or an array of its own
     union
     {
-        mutable CxUint32 mLength; // with an array of its own; 0 when not yet counted
+        struct
+        {
+            mutable CxUint32 mLength; // with an array of its own; 0 when not yet counted
+            // Units the array holds before its terminator's place; 0 when unknown (an adopted array). Appending
+            // doubles it, so that a string built piece by piece costs linear time.
+            CxUint32 mCapacity;
+        };
         CxUint16 mInline[kInlineUnits + 1];
     };
 };

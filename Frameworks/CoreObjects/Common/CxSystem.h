@@ -32,8 +32,10 @@ bool CxReadAuthentication(const CxString& inKey, CxString& outName, CxString& ou
 bool CxWriteAuthentication(const CxString& inKey, const CxString& inName, const CxString& inPassword);
 // The HTTP proxy of $http_proxy ("[scheme://][user:password@]host[:port]", port 1080 when absent). False, with
 // every output untouched, when it is unset, empty or unreadable. The login is the store's first proxy login, else
-// the one in the variable, else the two outputs stay untouched.
-bool CxGetProxySettings(CxString& outHost, CxSint32& outPort, CxString& outUser, CxString& outPassword);
+// the one in the variable, else the two outputs stay untouched. For an https request $https_proxy (or
+// $HTTPS_PROXY) comes first, as libcurl takes them.
+bool CxGetProxySettings(CxString& outHost, CxSint32& outPort, CxString& outUser, CxString& outPassword,
+                        bool inHttps = false);
 
 // ---- system description
 

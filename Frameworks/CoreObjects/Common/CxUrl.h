@@ -1,5 +1,6 @@
 // One HTTP request (GET, POST, HEAD) over a libcurl easy handle, made synchronously on the calling thread. Failure
-// never throws: the status is 0 when no complete reply arrived, and the body is then empty.
+// never throws: the status is 0 when no complete reply arrived, and the body is then empty. Only http and https
+// URLs are fetched, and followed in redirects.
 #pragma once
 
 #include "CxData.h"
@@ -8,7 +9,10 @@
 #include "CxTypes.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
+
+struct CxUrlReply;
 
 class CxUrl
 {
@@ -60,6 +64,10 @@ public:
     void SetVerbose(bool inVerbose);
     void SetConnectTimeout(CxSint32 inSeconds);
     void SetFollowRedirect(bool inFollow);
+    // The most a reply body may hold once decoded; a larger one fails the transfer as it arrives.
+    static constexpr CxUint32 kDefaultReplyLimit = 256u << 20;
+    void SetReplyLimit(CxUint32 inBytes) { mReplyLimit = inBytes; }
+    CxUint32 ReplyLimit() const { return mReplyLimit; }
 
     // Each is tried first without credentials; after a 401, once more with the login when a name or a key is
     // set, and that second reply counts.
@@ -109,9 +117,10 @@ private:
     CxSint32 mResponseCode = 0;
     CxUint32 mRefCon = 0;
     CxUint32 mTransferSize = 0;
+    CxUint32 mReplyLimit = kDefaultReplyLimit;
 
     // One transfer's buffers.
-    std::string mReply;
+    std::unique_ptr<CxUrlReply> mReply;
     std::string mUpload;
     std::size_t mUploadOffset = 0;
 };

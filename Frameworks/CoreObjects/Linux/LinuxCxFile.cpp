@@ -305,27 +305,36 @@ void WriteAll(int inFd, const void* inPtr, std::size_t inCount)
     }
 }
 
+// Refuses (and closes) anything but a regular file: a FIFO or a device would block or never end. Takes back the
+// O_NONBLOCK that kept the open itself from waiting on a FIFO.
+int RegularOrThrow(int inFd)
+{
+    struct stat info;
+    const int error = ::fstat(inFd, &info) != 0 ? errno : 0;
+    if (error != 0 || !S_ISREG(info.st_mode))
+    {
+        ::close(inFd);
+        if (error != 0)
+            FailErrno(error);
+        FailStatus(kNotAFileStatus);
+    }
+    ::fcntl(inFd, F_SETFL, ::fcntl(inFd, F_GETFL) & ~O_NONBLOCK);
+    return inFd;
+}
+
+// A regular file only.
 int OpenOrThrow(const std::string& inPath, int inFlags)
 {
     if (inPath.empty())
         FailStatus(kNotFoundStatus);
     for (;;)
     {
-        const int fd = ::open(inPath.c_str(), inFlags | O_CLOEXEC);
+        const int fd = ::open(inPath.c_str(), inFlags | O_CLOEXEC | O_NONBLOCK);
         if (fd >= 0)
-            return fd;
+            return RegularOrThrow(fd);
         if (errno != EINTR)
             FailErrno(errno);
     }
-}
-
-void RefuseFolder(int inFd)
-{
-    struct stat info;
-    if (::fstat(inFd, &info) != 0)
-        FailErrno(errno);
-    if (S_ISDIR(info.st_mode))
-        FailStatus(kNotAFileStatus);
 }
 
 void WriteBuffer(const std::string& inPath, int inFlags, CxData& ioData)
@@ -661,17 +670,15 @@ CxData CxFile::ReadContents() const
     struct stat info;
     if (::fstat(fork.Get(), &info) != 0)
         FailErrno(errno);
-    if (S_ISDIR(info.st_mode))
-        FailStatus(kNotAFileStatus);
     long long expected = info.st_size;
     CxAssertText(expected <= kMaxContents, "size <= max");
     expected = std::min(expected, kMaxContents);
 
     CxData data(static_cast<CxUint32>(expected));
     long long have = 0;
-    // A regular file is read to the size it tells; others (those of /proc, say) tell none and are read on until
-    // their end, within the limit.
-    const bool sized = S_ISREG(info.st_mode) && info.st_size > 0;
+    // A file is read to the size it tells; those of /proc tell none and are read on until their end, within the
+    // limit.
+    const bool sized = info.st_size > 0;
     for (;;)
     {
         const long long room = static_cast<long long>(data.Size()) - have;
@@ -911,26 +918,17 @@ CxFileSource::CxFileSource(CxFile& inFile, unsigned char inAccess) : mFile(inFil
     else
     {
         // Whatever is allowed: both, else reading, else writing.
-        mFd = path.empty() ? -1 : ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        constexpr int kFlags = O_CLOEXEC | O_NONBLOCK;
+        mFd = path.empty() ? -1 : ::open(path.c_str(), O_RDWR | kFlags);
         mWritable = mFd >= 0;
         if (mFd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS || errno == EISDIR))
-            mFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            mFd = ::open(path.c_str(), O_RDONLY | kFlags);
         if (mFd < 0 && (errno == EACCES || errno == EPERM))
         {
-            mFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            mFd = ::open(path.c_str(), O_WRONLY | kFlags);
             mWritable = mFd >= 0;
         }
-        if (mFd < 0)
-            mFd = OpenOrThrow(path, O_RDONLY);
-    }
-    try
-    {
-        RefuseFolder(mFd);
-    }
-    catch (...)
-    {
-        ::close(mFd);
-        throw;
+        mFd = mFd < 0 ? OpenOrThrow(path, O_RDONLY) : RegularOrThrow(mFd);
     }
 }
 

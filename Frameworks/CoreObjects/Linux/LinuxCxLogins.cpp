@@ -1,7 +1,7 @@
 // The login store: the file "logins" in the preferences folder, readable by its owner only. One line per login:
 // kind ("generic" or "proxy"), key, name and password, separated by tabs, in UTF-8, with tab, line feed and
 // backslash escaped. The file is always written whole to a temporary file that then replaces it, so a reader
-// sees the old store or the new one, never half of one.
+// sees the old store or the new one, never half of one; writers, of any process, take turns through a lock file.
 #include "CxSystem.h"
 
 #include "CxCriticalRegion.h"
@@ -10,11 +10,14 @@
 #include "LinuxCxFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,12 +123,20 @@ bool ReadStore(std::vector<Login>& outLogins)
         CxDebug(error);
         return false;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting on a FIFO planted in its place.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
     {
         if (errno == ENOENT)
             return true;
         _CxDebugOut(__FILE__, __LINE__, "Cannot read the login store", path.c_str());
+        return false;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    {
+        ::close(fd);
+        _CxDebugOut(__FILE__, __LINE__, "The login store is not a file", path.c_str());
         return false;
     }
     std::string text;
@@ -225,6 +236,54 @@ bool WriteStore(const std::vector<Login>& inLogins)
     }
     return true;
 }
+
+// Keeps other processes out of the store from reading it to replacing it: flock on a file beside it. Readers
+// take no lock, since the replacement is one rename.
+class StoreLock
+{
+public:
+    StoreLock()
+    {
+        std::string path;
+        try
+        {
+            path = StorePath(true) + ".lock";
+        }
+        catch (const CxError& error)
+        {
+            CxDebug(error);
+            return;
+        }
+        mFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        while (mFd >= 0 && ::flock(mFd, LOCK_EX | LOCK_NB) != 0)
+        {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline)
+            {
+                ::close(mFd);
+                mFd = -1;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (mFd < 0)
+            _CxDebugOut(__FILE__, __LINE__, "Cannot lock the login store", path.c_str());
+    }
+    ~StoreLock()
+    {
+        if (mFd >= 0)
+            ::close(mFd); // and with it the lock
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+    bool Held() const { return mFd >= 0; }
+
+private:
+    // Another process holds the lock for one read, change and write of a small file.
+    static constexpr std::chrono::seconds kLockWait{5};
+    int mFd = -1;
+};
 
 // The first login of the kind (and key, unless null).
 Login* FindLogin(std::vector<Login>& ioLogins, const char* inKind, const std::string* inKey)
@@ -350,9 +409,10 @@ bool CxReadAuthentication(const CxString& inKey, CxString& outName, CxString& ou
 bool CxWriteAuthentication(const CxString& inKey, const CxString& inName, const CxString& inPassword)
 {
     CxAutoLock lock(StoreRegion());
+    const StoreLock storeLock;
     std::vector<Login> logins;
     // A store that cannot be read is never overwritten: that would lose every other login in it.
-    if (!ReadStore(logins))
+    if (!storeLock.Held() || !ReadStore(logins))
         return false;
     const std::string key = inKey.AsUtf8();
     const std::string name = inName.AsUtf8();
@@ -379,15 +439,24 @@ bool CxWriteAuthentication(const CxString& inKey, const CxString& inName, const 
     return WriteStore(logins);
 }
 
-bool CxGetProxySettings(CxString& outHost, CxSint32& outPort, CxString& outUser, CxString& outPassword)
+bool CxGetProxySettings(CxString& outHost, CxSint32& outPort, CxString& outUser, CxString& outPassword, bool inHttps)
 {
-    const char* value = std::getenv("http_proxy");
-    if (value == nullptr || value[0] == '\0')
+    auto variable = [](const char* inName) -> const char*
+    {
+        const char* text = std::getenv(inName);
+        return text != nullptr && text[0] != '\0' ? text : nullptr;
+    };
+    const char* value = nullptr;
+    if (inHttps)
+        value = variable("https_proxy") ? variable("https_proxy") : variable("HTTPS_PROXY");
+    if (value == nullptr)
+        value = variable("http_proxy");
+    if (value == nullptr)
         return false;
     ProxyUrl proxy;
     if (!ParseProxy(value, proxy))
     {
-        _CxDebugOut(__FILE__, __LINE__, "Unreadable http_proxy", value);
+        _CxDebugOut(__FILE__, __LINE__, "Unreadable proxy setting", value);
         return false;
     }
     outHost = CxString::FromUtf8(proxy.mHost);

@@ -106,8 +106,8 @@ TEST_F(CxUrlTest, LastModifiedComesOnlyFromItsExactHeader)
 
     CxDebugCapture capture;
     GetEach(url, server, {"/odd"});
-    EXPECT_TRUE(capture.Contains("false"));
-    EXPECT_EQ(url.LastModified(), CxDate(2015, 0, 21, 7, 28, 0, 0)); // an unknown month reads as 0
+    EXPECT_TRUE(capture.Contains("Last-Modified"));
+    EXPECT_EQ(url.LastModified(), CxDate(123456.0)); // an unknown month is no date: the last one stays
 }
 
 TEST_F(CxUrlTest, IfModifiedSinceSendsTheExactHeaderAndGets304)

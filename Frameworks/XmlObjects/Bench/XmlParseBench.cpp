@@ -127,3 +127,51 @@ BENCHMARK_CAPTURE(TreeParse, stations, StationDocument)->Unit(benchmark::kMillis
 BENCHMARK_CAPTURE(BareExpat, stations, StationDocument)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK_CAPTURE(TreeParse, table, TableDocument)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK_CAPTURE(BareExpat, table, TableDocument)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Writing: the station document's tree to a string, against the same tree to a text stream of UTF-8 bytes.
+#include "XmlWriter.h"
+
+namespace
+{
+
+const XmlRoot& StationTree()
+{
+    static const std::unique_ptr<XmlRoot> sTree = []
+    {
+        XmlParser parser;
+        parser.Parse(StationDocument().data(), StationDocument().size(), true);
+        return std::unique_ptr<XmlRoot>(parser.DetachRoot());
+    }();
+    return *sTree;
+}
+
+void WriteToString(benchmark::State& ioState)
+{
+    const XmlRoot& tree = StationTree();
+    for (auto _ : ioState)
+    {
+        CxString text;
+        CxStringStream stream(text);
+        XmlStringStreamWriter writer(stream);
+        tree.Write(writer);
+        benchmark::DoNotOptimize(text.Length());
+    }
+}
+
+void WriteToTextStream(benchmark::State& ioState)
+{
+    const XmlRoot& tree = StationTree();
+    for (auto _ : ioState)
+    {
+        CxData bytes(CxUint32(0));
+        CxTextStream stream(bytes);
+        XmlTextStreamWriter writer(stream);
+        tree.Write(writer);
+        benchmark::DoNotOptimize(stream.Length());
+    }
+}
+
+} // namespace
+
+BENCHMARK(WriteToString)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(WriteToTextStream)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -55,6 +55,9 @@ const char* ContentEscape(CxUint16 inUnit)
         return "&lt;";
     case '>':
         return "&gt;";
+    // A raw one would read back as a line feed (line-end normalisation).
+    case '\r':
+        return "&#13;";
     default:
         return nullptr;
     }

@@ -2,10 +2,64 @@
 
 #include "CxDebug.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
 XmlWriter::XmlWriter() : mLineBreak("\n") {}
+
+namespace
+{
+
+bool IsSurrogate(CxUint16 inUnit, CxUint16 inFirst)
+{
+    return inUnit >= inFirst && inUnit <= inFirst + 0x3FF;
+}
+
+// The length of the character at inIndex when XML 1.0 allows it, else 0.
+CxUint32 AllowedLength(const CxUint16* inUnits, CxUint32 inLength, CxUint32 inIndex)
+{
+    const CxUint16 unit = inUnits[inIndex];
+    if (unit >= 0x20 && unit < 0xD800)
+        return 1;
+    if (unit < 0x20)
+        return unit == 9 || unit == 10 || unit == 13 ? 1 : 0;
+    if (IsSurrogate(unit, 0xD800))
+        return inIndex + 1 < inLength && IsSurrogate(inUnits[inIndex + 1], 0xDC00) ? 2 : 0;
+    return unit >= 0xE000 && unit < 0xFFFE ? 1 : 0;
+}
+
+} // namespace
+
+void XmlWriter::Write(const CxString& inString)
+{
+    const CxUint16* units = inString.GetChars();
+    const CxUint32 length = inString.Length();
+    CxUint32 i = 0;
+    for (CxUint32 step; i < length && (step = AllowedLength(units, length, i)) != 0;)
+        i += step;
+    if (i == length)
+    {
+        WriteString(inString);
+        return;
+    }
+    if (!mReplaced)
+    {
+        static const char kReport[] = "Characters XML cannot carry written as U+FFFD";
+        _CxDebugOut(__FILE__, __LINE__, kReport, kReport);
+    }
+    mReplaced = true;
+    CxString clean(inString);
+    CxUint16* out = clean.GetChars();
+    while (i < length)
+    {
+        const CxUint32 step = AllowedLength(units, length, i);
+        if (step == 0)
+            out[i] = 0xFFFD;
+        i += std::max<CxUint32>(step, 1);
+    }
+    WriteString(clean);
+}
 
 void XmlWriter::Break()
 {

@@ -16,7 +16,9 @@ public:
     XmlWriter(const XmlWriter&) = delete;
     XmlWriter& operator=(const XmlWriter&) = delete;
 
-    void Write(const CxString& inString) { WriteString(inString); }
+    // A character XML 1.0 cannot carry (controls, U+FFFE, U+FFFF, an unpaired surrogate) goes out as U+FFFD, so
+    // that whatever is written reads back; the first one of a writer's life is reported.
+    void Write(const CxString& inString);
     void Write(const char* inText) { WriteChars(inText); }
 
     // When formatted, the line break and then the indent; otherwise nothing.
@@ -48,6 +50,7 @@ private:
     CxSint32 mIndentCount = 1;
     CxSint32 mLevel = 0;
     bool mFormatted = true;
+    bool mReplaced = false;
 };
 
 // Bytes to a standard stream; strings in their 8-bit form, every unit above 127 as '*'.

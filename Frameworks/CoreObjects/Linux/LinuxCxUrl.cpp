@@ -4,13 +4,19 @@
 #include "CxSystem.h"
 
 #include <curl/curl.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <string_view>
+
+#include <strings.h>
 
 namespace
 {
@@ -29,8 +35,9 @@ CxString& AgentText() // under AgentRegion()
     return sAgent;
 }
 
-const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const std::string kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr double kFiftyYears = 50 * 365.2425 * 86400;
 
 CURL* Easy(void* inHandle)
 {
@@ -45,38 +52,97 @@ std::string IfModifiedSinceHeader(const CxDate& inDate)
     const int month = std::clamp<int>(fields.mMonth, 1, 12) - 1;
     char text[80];
     std::snprintf(text, sizeof text, "If-Modified-Since: %s, %02d %s %04d %02d:%02d:%02d GMT", kDays[day],
-                  int(fields.mDay), kMonths[month], int(fields.mYear), int(fields.mHour), int(fields.mMinute),
+                  int(fields.mDay), kMonths[month].c_str(), int(fields.mYear), int(fields.mHour), int(fields.mMinute),
                   int(fields.mSecond));
     return text;
 }
 
-// The date of a Last-Modified value: the weekday is skipped, then day, month name, year, hour, minute, second;
-// missing numbers count as 0. An empty value means now.
-CxDate ParseLastModified(const CxString& inValue)
+// Whether the text has the shape: 'D' a digit, 'S' a digit or a blank, 'A' a letter, '+' one letter or more,
+// any other character itself.
+bool Shaped(std::string_view inText, std::string_view inShape)
 {
-    if (inValue.Length() == 0)
-        return CxDate();
-    CxString text = inValue;
-    text.ReplaceAll(":", " ", 0);
-    std::vector<CxString> tokens;
-    for (const CxString& token : text.Tokenize(' '))
+    std::size_t i = 0;
+    for (const char shape : inShape)
     {
-        if (token.Length() != 0)
-            tokens.push_back(token);
-    }
-    auto number = [&](std::size_t inIndex) { return inIndex < tokens.size() ? tokens[inIndex].AsSint16() : 0; };
-    CxSint16 month = 0;
-    if (tokens.size() > 2)
-    {
-        for (CxSint16 m = 0; m < 12; ++m)
+        const std::size_t start = i;
+        while (shape == '+' && i < inText.size() && std::isalpha(static_cast<unsigned char>(inText[i])))
+            ++i;
+        if (shape == '+')
         {
-            if (tokens[2] == kMonths[m])
-                month = CxSint16(m + 1);
+            if (i == start)
+                return false;
+            continue;
         }
+        if (i == inText.size())
+            return false;
+        const unsigned char c = static_cast<unsigned char>(inText[i++]);
+        const bool digit = std::isdigit(c) != 0;
+        if (shape == 'D' ? !digit : shape == 'S' ? !digit && c != ' ' : shape == 'A' ? !std::isalpha(c) : c != shape)
+            return false;
     }
-    if (month == 0)
-        CxAssert(false);
-    return CxDate(number(3), month, number(1), number(4), number(5), number(6), 0);
+    return i == inText.size();
+}
+
+// A Last-Modified value in the three forms HTTP recipients read: IMF-fixdate "Sun, 06 Nov 1994 08:49:37 GMT",
+// RFC 850 "Sunday, 06-Nov-94 08:49:37 GMT" and asctime "Sun Nov  6 08:49:37 1994". None for anything else,
+// impossible dates included; an empty value means now.
+std::optional<CxDate> ParseLastModified(const std::string& inValue)
+{
+    if (inValue.empty())
+        return CxDate();
+    // After the weekday each form has a fixed length; its fields lie that many characters before the end: day,
+    // month, year, hour, minute, second.
+    static const struct
+    {
+        const char* mShape;
+        std::size_t mFromEnd[6];
+        std::size_t mYearDigits;
+    } kForms[] = {{"AAA, DD AAA DDDD DD:DD:DD GMT", {24, 21, 17, 12, 9, 6}, 4},
+                  {"+, DD-AAA-DD DD:DD:DD GMT", {22, 19, 15, 12, 9, 6}, 2},
+                  {"AAA AAA SD DD:DD:DD DDDD", {16, 20, 4, 13, 10, 7}, 4}};
+    for (const auto& form : kForms)
+    {
+        if (!Shaped(inValue, form.mShape))
+            continue;
+        auto field = [&](int inField, std::size_t inLength)
+        { return inValue.substr(inValue.size() - form.mFromEnd[inField], inLength); };
+        auto number = [&](int inField)
+        { return std::atoi(field(inField, inField == 2 ? form.mYearDigits : 2).c_str()); };
+        const auto month = std::find(std::begin(kMonths), std::end(kMonths), field(1, 3));
+        if (month == std::end(kMonths))
+            return std::nullopt;
+        CxDateFields fields;
+        fields.mYear = CxSint16(number(2));
+        fields.mMonth = CxSint16(month - std::begin(kMonths) + 1);
+        fields.mDay = CxSint16(number(0));
+        fields.mHour = CxSint16(number(3));
+        fields.mMinute = CxSint16(number(4));
+        fields.mSecond = CxSint16(number(5));
+        if (form.mYearDigits == 2)
+        {
+            // The two-digit year nearest now that lies at most 50 years ahead.
+            const CxDate now;
+            fields.mYear = CxSint16(fields.mYear + now.AsFields(0).mYear / 100 * 100);
+            if (CxDate(fields, 0) > now + kFiftyYears)
+                fields.mYear = CxSint16(fields.mYear - 100);
+            else if (CxDate(fields, 0) + kFiftyYears < now)
+                fields.mYear = CxSint16(fields.mYear + 100);
+        }
+        // Fields out of range carry over in CxDate; a date that does not come back as given is no date.
+        const CxDate date(fields, 0);
+        const CxDateFields back = date.AsFields(0);
+        if (back.mYear != fields.mYear || back.mMonth != fields.mMonth || back.mDay != fields.mDay ||
+            back.mHour != fields.mHour || back.mMinute != fields.mMinute || back.mSecond != fields.mSecond)
+            return std::nullopt;
+        return date;
+    }
+    return std::nullopt;
+}
+
+bool SameNameNoCase(const std::string& inLine, const char* inName)
+{
+    const std::size_t length = std::strlen(inName);
+    return inLine.size() >= length && strncasecmp(inLine.c_str(), inName, length) == 0;
 }
 
 int AbortProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -98,13 +164,137 @@ int DebugText(CURL*, curl_infotype inType, char* inData, std::size_t inSize, voi
 
 } // namespace
 
+// The reply of one transfer as it arrives. Each status line starts it afresh, so that only the last reply of a
+// redirect chain counts. Bodies are decoded here rather than by libcurl, which takes a compressed stream that
+// stops short for a whole one, and they are held to the size limit as they grow.
+struct CxUrlReply
+{
+    CxUrlReply() = default;
+    CxUrlReply(const CxUrlReply&) = delete;
+    CxUrlReply& operator=(const CxUrlReply&) = delete;
+    ~CxUrlReply() { EndInflating(); }
+
+    void Restart()
+    {
+        EndInflating();
+        mBody = CxData(CxUint32(0));
+        mCoding = Coding::kIdentity;
+        mEnded = true;
+        mFailed = false;
+        mLastModified.reset();
+    }
+
+    void SetCoding(std::string inName)
+    {
+        while (!inName.empty() && (inName.back() == ' ' || inName.back() == '\t'))
+            inName.pop_back();
+        inName.erase(0, inName.find_first_not_of(" \t"));
+        for (char& c : inName)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        EndInflating();
+        mCoding = Coding::kUnknown;
+        if (inName.empty() || inName == "identity")
+            mCoding = Coding::kIdentity;
+        // Either zlib wrapper, whatever the name says: servers mix them up.
+        else if ((inName == "gzip" || inName == "x-gzip" || inName == "deflate") &&
+                 inflateInit2(&mStream, MAX_WBITS + 32) == Z_OK)
+            mCoding = Coding::kInflating;
+        else
+            mCodingName = inName;
+    }
+
+    // False, once reported, fails the transfer.
+    bool Receive(const char* inBytes, std::size_t inCount, CxUint32 inLimit)
+    {
+        if (mFailed)
+            return false;
+        if (mCoding == Coding::kIdentity)
+            return Append(inBytes, inCount, inLimit);
+        if (mCoding == Coding::kUnknown)
+            return Fail("Unknown content encoding", mCodingName.c_str());
+        mStream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(inBytes));
+        mStream.avail_in = uInt(inCount);
+        for (;;)
+        {
+            if (mEnded)
+            {
+                if (mStream.avail_in == 0)
+                    return true;
+                inflateReset(&mStream); // a gzip body may hold several members
+                mEnded = false;
+            }
+            Bytef out[16384];
+            mStream.next_out = out;
+            mStream.avail_out = sizeof out;
+            const int result = inflate(&mStream, Z_NO_FLUSH);
+            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
+                return Fail("Corrupt compressed reply", mStream.msg);
+            if (!Append(reinterpret_cast<const char*>(out), sizeof out - mStream.avail_out, inLimit))
+                return false;
+            mEnded = result == Z_STREAM_END;
+            if (result == Z_BUF_ERROR || (!mEnded && mStream.avail_in == 0 && mStream.avail_out != 0))
+                return true;
+        }
+    }
+
+    // Whether the body is whole: a compressed stream must have reached its end.
+    bool Finish()
+    {
+        if (!mFailed && !mEnded)
+            Fail("Compressed reply cut short", nullptr);
+        return !mFailed;
+    }
+
+    bool Append(const char* inBytes, std::size_t inCount, CxUint32 inLimit)
+    {
+        if (inCount == 0)
+            return true;
+        const CxUint32 size = mBody.Size();
+        if (inCount > inLimit - size)
+            return Fail("Reply larger than its limit", nullptr);
+        mBody.SetSize(size + CxUint32(inCount));
+        CxAutoLock lock(mBody);
+        std::memcpy(static_cast<char*>(mBody.Pointer()) + size, inBytes, inCount);
+        return true;
+    }
+
+    bool Fail(const char* inWhy, const char* inDetail)
+    {
+        _CxDebugOut(__FILE__, __LINE__, inWhy, inDetail != nullptr ? inDetail : inWhy);
+        mFailed = true;
+        return false;
+    }
+
+    void EndInflating()
+    {
+        if (mCoding == Coding::kInflating)
+            inflateEnd(&mStream);
+        mCoding = Coding::kIdentity;
+    }
+
+    enum class Coding
+    {
+        kIdentity,
+        kInflating,
+        kUnknown
+    };
+
+    CxData mBody{CxUint32(0)};
+    Coding mCoding = Coding::kIdentity;
+    std::string mCodingName;
+    z_stream mStream{};
+    bool mEnded = true; // no compressed stream open
+    bool mFailed = false;
+    std::optional<CxDate> mLastModified;
+};
+
 // libcurl's callbacks, with its own argument types.
 struct CxUrlCallbacks
 {
     static std::size_t WriteBody(char* inData, std::size_t inSize, std::size_t inCount, void* inUrl)
     {
-        static_cast<CxUrl*>(inUrl)->mReply.append(inData, inSize * inCount);
-        return inSize * inCount;
+        CxUrl* self = static_cast<CxUrl*>(inUrl);
+        return self->mReply->Receive(inData, inSize * inCount, self->mReplyLimit) ? inSize * inCount : 0;
     }
 
     static std::size_t ReadBody(char* outData, std::size_t inSize, std::size_t inCount, void* inUrl)
@@ -148,7 +338,9 @@ CxDate CxUrl::NullDate()
     return CxDate(1904, 1, 1, 0, 0, 0, 0);
 }
 
-CxUrl::CxUrl() : mIfModifiedSince(NullDate()), mLastModified(NullDate()), mBody(CxUint32(0))
+CxUrl::CxUrl()
+    : mIfModifiedSince(NullDate()), mLastModified(NullDate()), mBody(CxUint32(0)),
+      mReply(std::make_unique<CxUrlReply>())
 {
     SetFixedOptions();
 }
@@ -209,7 +401,11 @@ void CxUrl::SetFixedOptions()
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &AbortProgress);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
-    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    // URLs come from remote documents: no other scheme, so no local files and no raw writes to a chosen port.
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // The encodings offered are decoded by CxUrlReply; libcurl passes bodies on as they come.
+    curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT, 600L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
@@ -260,11 +456,10 @@ CxData CxUrl::Request(Method inMethod)
 CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
 {
     CURL* easy = Easy(mHandle);
-    const CxDate lastModifiedBefore = mLastModified;
     mResponseCode = 0;
     mTransferSize = 0;
     mMime = CxString();
-    mReply.clear();
+    mReply->Restart();
     if (easy == nullptr)
         return CxData(CxUint32(0));
 
@@ -277,7 +472,7 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
             login = mName.AsUtf8() + ":" + mPassword.AsUtf8();
     }
 
-    curl_slist* headers = nullptr;
+    curl_slist* headers = curl_slist_append(nullptr, "Accept-Encoding: gzip, deflate");
     if (mIfModifiedSince != NullDate())
         headers = curl_slist_append(headers, IfModifiedSinceHeader(mIfModifiedSince).c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
@@ -285,7 +480,8 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     CxString proxyHost, proxyUser, proxyPassword;
     CxSint32 proxyPort = 0;
     std::string proxy, proxyLogin;
-    if (CxGetProxySettings(proxyHost, proxyPort, proxyUser, proxyPassword))
+    const std::string url = mUrl.AsUtf8();
+    if (CxGetProxySettings(proxyHost, proxyPort, proxyUser, proxyPassword, SameNameNoCase(url, "https:")))
     {
         proxy = proxyHost.AsUtf8();
         proxyLogin = proxyUser.AsUtf8() + ":" + proxyPassword.AsUtf8();
@@ -329,7 +525,6 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     }
 
     const std::string agent = Agent().AsUtf8();
-    const std::string url = mUrl.AsUtf8();
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
     curl_easy_setopt(easy, CURLOPT_USERPWD, login.empty() ? nullptr : login.c_str());
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
@@ -340,11 +535,12 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     curl_slist_free_all(headers);
     mUpload.clear();
 
-    if (result != CURLE_OK)
+    if (result == CURLE_UNSUPPORTED_PROTOCOL)
+        _CxDebugOut(__FILE__, __LINE__, "Not an http or https URL", url.c_str());
+    if (result != CURLE_OK || !mReply->Finish())
     {
         // A reply cut short is no reply: nothing of it may pass for complete.
-        mLastModified = lastModifiedBefore;
-        mReply.clear();
+        mReply->Restart();
         return CxData(CxUint32(0));
     }
 
@@ -358,21 +554,30 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type);
     mMime = type != nullptr ? CxString::FromUtf8(type) : CxString();
 
-    CxData body(mReply.data(), CxUint32(std::min<std::size_t>(mReply.size(), std::numeric_limits<CxUint32>::max())));
-    mReply.clear();
-    mReply.shrink_to_fit();
+    if (mReply->mLastModified)
+        mLastModified = *mReply->mLastModified;
+    CxData body = mReply->mBody;
+    mReply->Restart();
     return body;
 }
 
 void CxUrl::ReceiveHeader(const char* inLine, std::size_t inLength)
 {
-    static const CxString kName("Last-Modified: ");
+    static const std::string kLastModified("Last-Modified: ");
     while (inLength > 0 && (inLine[inLength - 1] == '\n' || inLine[inLength - 1] == '\r'))
         --inLength;
-    const CxString line(inLine, CxUint32(inLength));
-    if (!line.BeginsWith(kName))
-        return;
-    mLastModified = ParseLastModified(line.Substring(kName.Length(), line.Length()));
+    const std::string line(inLine, inLength);
+    if (line.compare(0, 5, "HTTP/") == 0)
+        mReply->Restart(); // a redirect's or an interim reply's headers are not the final reply's
+    else if (SameNameNoCase(line, "Content-Encoding:"))
+        mReply->SetCoding(line.substr(std::strlen("Content-Encoding:")));
+    else if (line.compare(0, kLastModified.size(), kLastModified) == 0)
+    {
+        const std::string value = line.substr(kLastModified.size());
+        mReply->mLastModified = ParseLastModified(value);
+        if (!mReply->mLastModified)
+            _CxDebugOut(__FILE__, __LINE__, "Unreadable Last-Modified", value.c_str());
+    }
 }
 
 void CxUrl::SetAgent(const CxString& inAgent)

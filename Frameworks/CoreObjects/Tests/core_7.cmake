@@ -1,0 +1,1 @@
+sky_add_tests(core_7_tests LABEL core_7 TSAN SOURCES CxUrlHostileTest.cpp LIBS CoreObjects TestSupportHttp)
