@@ -2,6 +2,7 @@
 #include "CxDebug.h"
 #include "CxError.h"
 #include "CxFile.h"
+#include "CxFileTestHelpers.h"
 #include "CxSystem.h"
 #include "CxUrl.h"
 #include "LoopbackServer.h"
@@ -15,6 +16,7 @@
 #include <zlib.h>
 
 using namespace sky::test;
+using cx4::ScopedEnv;
 
 namespace
 {
@@ -88,6 +90,25 @@ TEST(CxHostileTest, AnEmptySearchReplacesNothing)
     CxString text("abcdef");
     for (CxUint32 from : {0u, 2u, 6u, 9u})
         EXPECT_TRUE(text.Replace(CxString(), CxString("X"), from) == 6 && text == "abcdef") << from;
+}
+
+TEST(CxHostileTest, HttpsRequestsTakeTheirOwnProxyWhenOneIsSet)
+{
+    TempHome home;
+    ScopedEnv plain("http_proxy", "http://plain.example:3128");
+    ScopedEnv upper("HTTPS_PROXY", std::nullopt);
+    CxString host, user, password;
+    CxSint32 port = 0;
+    {
+        ScopedEnv secure("https_proxy", std::nullopt);
+        ASSERT_TRUE(CxGetProxySettings(host, port, user, password, true));
+        EXPECT_EQ(host, "plain.example");
+    }
+    ScopedEnv secure("https_proxy", "http://secure.example:8443");
+    ASSERT_TRUE(CxGetProxySettings(host, port, user, password, true));
+    EXPECT_TRUE(host == "secure.example" && port == 8443);
+    ASSERT_TRUE(CxGetProxySettings(host, port, user, password, false));
+    EXPECT_TRUE(host == "plain.example" && port == 3128);
 }
 
 TEST(CxHostileTest, AFifoIsRefusedAtOnce)
