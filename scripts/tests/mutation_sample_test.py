@@ -46,8 +46,13 @@ def main():
         # The test no longer checks anything: the replay must report Twice's mutant as killed before, surviving now.
         with open(os.path.join(source, "calc_test.cpp"), "w", encoding="utf-8") as f:
             f.write("int Twice(int inValue);\n\nint main()\n{\n    Twice(21);\n    return 0;\n}\n")
+        # A file the source no longer has must leave the worker's copy (a stale Tests/*.cmake would still count).
+        stray = os.path.join(tmp, "work", "w1", "src", "stray.cmake")
+        open(stray, "w").close()
         second = os.path.join(tmp, "second.json")
         out = run(common + ["--replay", first, "--json", second], 1)
+        if os.path.exists(stray):
+            sys.exit("a file missing from the source stayed in the worker's copy")
         if statuses(second) != {(4, "{}"): "survived", (9, "{}"): "survived"}:
             sys.exit("replay gave %s:\n%s" % (statuses(second), out))
         lost = out.split("killed before, surviving now (1):")
