@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Runs scripts/mutation-sample on a two-site fixture: one mutant must be killed and one must survive, and a
+replay after the fixture's test stops checking must report the lost kill."""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOOL = os.path.join(os.path.dirname(HERE), "mutation-sample")
+
+
+def run(args, expect):
+    proc = subprocess.run([sys.executable, TOOL] + args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if proc.returncode != expect:
+        sys.exit("exit %d (expected %d) from %s:\n%s" % (proc.returncode, expect, " ".join(args), proc.stdout))
+    return proc.stdout
+
+
+def statuses(path):
+    with open(path, encoding="utf-8") as f:
+        return {(r["line"], r["replacement"]): r["status"] for r in json.load(f)["results"]}
+
+
+def main():
+    for tool in ("cmake", "ninja", "ctest", "c++"):
+        if not shutil.which(tool):
+            print("%s not found: skipped" % tool)
+            return 77
+    with tempfile.TemporaryDirectory(prefix="mutation-sample-test-") as tmp:
+        source = os.path.join(tmp, "fixture")
+        shutil.copytree(os.path.join(HERE, "mutation-fixture"), source)
+        common = ["--source", source, "--plan", os.path.join(source, "plan.txt"), "--work", os.path.join(tmp, "work"),
+                  "--no-ccache", "--timeout", "30"]
+        first = os.path.join(tmp, "first.json")
+        out = run(common + ["--count", "2", "--seed", "1", "--json", first], 0)
+        expected = {(4, "{}"): "killed", (9, "{}"): "survived"}
+        if statuses(first) != expected:
+            sys.exit("expected %s, got %s:\n%s" % (expected, statuses(first), out))
+        if "calc.cpp:9:12" not in out.split("survivors")[1]:
+            sys.exit("the survivor is not listed:\n" + out)
+
+        # The test no longer checks anything: the replay must report Twice's mutant as killed before, surviving now.
+        with open(os.path.join(source, "calc_test.cpp"), "w", encoding="utf-8") as f:
+            f.write("int Twice(int inValue);\n\nint main()\n{\n    Twice(21);\n    return 0;\n}\n")
+        # A file the source no longer has must leave the worker's copy (a stale Tests/*.cmake would still count).
+        stray = os.path.join(tmp, "work", "w1", "src", "stray.cmake")
+        open(stray, "w").close()
+        second = os.path.join(tmp, "second.json")
+        out = run(common + ["--replay", first, "--json", second], 1)
+        if os.path.exists(stray):
+            sys.exit("a file missing from the source stayed in the worker's copy")
+        if statuses(second) != {(4, "{}"): "survived", (9, "{}"): "survived"}:
+            sys.exit("replay gave %s:\n%s" % (statuses(second), out))
+        lost = out.split("killed before, surviving now (1):")
+        if len(lost) != 2 or "calc.cpp:4:12" not in lost[1]:
+            sys.exit("the lost kill is not listed:\n" + out)
+    print("mutation-sample: killed, survived and lost kill reported as expected")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
