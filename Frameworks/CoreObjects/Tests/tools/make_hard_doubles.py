@@ -5,6 +5,7 @@
     python3 make_hard_doubles.py > ../CxHardDoubles.inc
 """
 
+import math
 import random
 import struct
 from fractions import Fraction
@@ -24,26 +25,14 @@ TEXTS = [
 
 def float32_bits(text):
     """The binary32 nearest the exact value of the text, ties to even."""
-    value = Fraction(text)
-    sign = 0x80000000 if text.startswith("-") else 0
-    value = abs(value)
-    if value == 0:
-        return sign
-    exponent = max(value.numerator.bit_length() - value.denominator.bit_length() - 2, -150)
-    while value >= Fraction(2) ** (exponent + 1):
+    if "inf" in text:
+        return struct.unpack("<I", struct.pack("<f", float(text)))[0]
+    value, exponent = abs(Fraction(text)), -149  # the step of the subnormals
+    while value >= Fraction(2) ** (exponent + 24):
         exponent += 1
-    exponent = max(exponent, -126)  # below this the spacing stays that of the subnormals
-    scaled = value / Fraction(2) ** (exponent - 23)
-    mantissa, rest = divmod(scaled.numerator, scaled.denominator)
-    if 2 * rest > scaled.denominator or (2 * rest == scaled.denominator and mantissa % 2 == 1):
-        mantissa += 1
-    if mantissa == 1 << 24:
-        mantissa, exponent = 1 << 23, exponent + 1
-    if exponent > 127:
-        return sign | 0x7F800000
-    if mantissa < 1 << 23:
-        return sign | mantissa
-    return sign | (exponent + 127) << 23 | (mantissa - (1 << 23))
+    nearest = round(value / Fraction(2) ** exponent) * Fraction(2) ** exponent  # round() ties to even
+    single = math.inf if nearest >= 2**128 else float(nearest)
+    return struct.unpack("<I", struct.pack("<f", -single if text.startswith("-") else single))[0]
 
 
 def main():
@@ -52,14 +41,13 @@ def main():
     randoms = (struct.unpack("<d", struct.pack("<Q", rng.getrandbits(63)))[0] for _ in range(60))
     texts = TEXTS + ["%.17g" % value for value in randoms if value - value == 0][:40]
     print("// Written by tools/make_hard_doubles.py from Python's float() and exact fractions; do not edit.")
-    print("// The including file declares HardCase {text, double bits, float bits, Python's hex form}.")
     print("// clang-format off")
+    print("struct HardCase { const char* mText; unsigned long long mDouble; unsigned mFloat; const char* mHex; };")
     print("const HardCase kHardCases[] = {")
     for text in texts:
         value = float(text)
         bits = struct.unpack("<Q", struct.pack("<d", value))[0]
-        fbits = 0x7F800000 | (0x80000000 if value < 0 else 0) if "inf" in text else float32_bits(text)
-        print('    {"%s", 0x%016XULL, 0x%08XU, "%s"},' % (text, bits, fbits, value.hex()))
+        print('    {"%s", 0x%016XULL, 0x%08XU, "%s"},' % (text, bits, float32_bits(text), value.hex()))
     print("};")
     print("// clang-format on")
 
