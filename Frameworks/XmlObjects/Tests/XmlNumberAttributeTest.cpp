@@ -1,17 +1,13 @@
-// The hard decimal texts read from attributes of a parsed document, bit for bit as Python's float() reads them.
+// The hard decimal texts read from the attributes of a parsed document, bit for bit as Python's float() reads them.
 #include "XmlElement.h"
 #include "XmlParser.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <iterator>
+#include <bit>
 #include <string>
 
-namespace
-{
-
-#include "CxHardDoubles.inc"
+#include "../../CoreObjects/Tests/CxHardDoubles.inc"
 
 TEST(XmlNumberAttribute, HardCasesReadBitForBit)
 {
@@ -23,11 +19,7 @@ TEST(XmlNumberAttribute, HardCasesReadBitForBit)
     const XmlElement* cases = parser.Root()->FindElement("cases");
     const HardCase* c = kHardCases;
     for (auto item = cases->ItemBegin(); item != cases->ItemEnd(); ++item, ++c)
-    {
-        const double value = AsXmlElement(*item)->GetAttribute("v").AsDouble();
-        EXPECT_EQ(std::memcmp(&value, &c->mDouble, sizeof value), 0) << c->mText << " should be " << c->mHex;
-    }
-    EXPECT_EQ(c, std::end(kHardCases));
+        EXPECT_EQ(std::bit_cast<unsigned long long>(AsXmlElement(*item)->GetAttribute("v").AsDouble()), c->mDouble)
+            << c->mText << " should be " << c->mHex;
+    EXPECT_EQ(c, kHardCases + sizeof kHardCases / sizeof *kHardCases);
 }
-
-} // namespace
