@@ -232,9 +232,9 @@ private:
 namespace CxParserDetail
 {
 // The significant digits of a decimal text and its power of ten, gathered unit by unit and converted once at the
-// end, so that the result is the correctly rounded value of the whole text. Digits beyond kDigits only tell
-// whether they were all zero: no double or float lies closer to a text than its first 768 significant digits
-// decide, so one nonzero digit standing for all of them rounds the same.
+// end, so that the result is the correctly rounded value of the whole text. Digits beyond kDigits count only as
+// all zero or not: a halfway point between two doubles has at most 767 significant digits, so one nonzero digit
+// standing for the rest rounds the same.
 class CxDecimalText
 {
 public:
