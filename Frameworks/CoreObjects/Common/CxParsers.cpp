@@ -2,24 +2,12 @@
 
 #include "CxDebug.h"
 
-namespace
-{
-inline bool IsDigit(CxUint16 inUnit)
-{
-    return inUnit >= '0' && inUnit <= '9';
-}
+#include <charconv>
+#include <limits>
 
-inline bool IsSign(CxUint16 inUnit)
-{
-    return inUnit == '+' || inUnit == '-';
-}
-
-// ASCII letter test in either case; inUpper is the capital.
-inline bool IsLetter(CxUint16 inUnit, char inUpper)
-{
-    return inUnit == CxUint16(inUpper) || inUnit == CxUint16(inUpper + ('a' - 'A'));
-}
-} // namespace
+using CxParserDetail::IsDigit;
+using CxParserDetail::IsLetter;
+using CxParserDetail::IsSign;
 
 CxSint32 CxSintBaseParser::NextState(CxUint16 inUnit)
 {
@@ -76,90 +64,58 @@ CxSint32 CxUintBaseParser::NextState(CxUint16 inUnit)
 
 CxSint32 CxFloatBaseParser::NextState(CxUint16 inUnit)
 {
-    const bool digit = IsDigit(inUnit);
-    switch (mState)
-    {
-    case 0:
-        if (IsSign(inUnit))
-        {
-            Sign(inUnit);
-            return 1;
-        }
-        if (IsLetter(inUnit, 'N'))
-            return 8;
-        [[fallthrough]];
-    case 1:
-        if (digit)
-        {
-            IntegralDigit(inUnit);
-            return 7;
-        }
-        if (inUnit == '.')
-            return 2;
-        return kCxParseFailed;
-    case 2:
-        if (digit)
-        {
-            FractionalDigit(inUnit);
-            return 3;
-        }
-        return kCxParseFailed;
-    case 3:
-        if (digit)
-        {
-            FractionalDigit(inUnit);
-            return 3;
-        }
-        if (IsLetter(inUnit, 'E'))
-            return 4;
-        return kCxParseAccepted;
-    case 4:
-        if (IsSign(inUnit))
-        {
-            ExponentSign(inUnit);
-            return 5;
-        }
-        [[fallthrough]];
-    case 5:
-        if (digit)
-        {
-            ExponentDigit(inUnit);
-            return 6;
-        }
-        return kCxParseFailed;
-    case 6:
-        if (digit)
-        {
-            ExponentDigit(inUnit);
-            return 6;
-        }
-        return kCxParseAccepted;
-    case 7:
-        if (digit)
-        {
-            IntegralDigit(inUnit);
-            return 7;
-        }
-        if (inUnit == '.')
-            return 3;
-        if (IsLetter(inUnit, 'E'))
-            return 4;
-        return kCxParseAccepted;
-    case 8:
-        return IsLetter(inUnit, 'A') ? 9 : kCxParseFailed;
-    case 9:
-        if (IsLetter(inUnit, 'N'))
-        {
-            Nan();
-            return 10;
-        }
-        return kCxParseFailed;
-    case 10:
-        return kCxParseAccepted;
-    default:
-        return mState;
-    }
+    return CxParserDetail::FloatNextState(mState, inUnit, *this);
 }
+
+namespace CxParserDetail
+{
+
+template <typename T> T CxDecimalText::Convert() const
+{
+    constexpr T kInfinity = std::numeric_limits<T>::infinity();
+    if (mKind == kKindNan)
+        return std::numeric_limits<T>::quiet_NaN();
+    const T sign = mNegative ? T(-1) : T(1);
+    if (mKind == kKindInfinity)
+        return sign * kInfinity;
+    if (mCount == 0)
+        return sign * T(0);
+
+    char* const first = mText + (mNegative ? 0 : 1);
+    char* end = mText + 1 + mCount;
+    CxSint64 power = CxSint64(mExponentNegative ? -mExponent : mExponent) + mShift;
+    if (mDropped)
+    {
+        *end++ = '1';
+        --power;
+    }
+    // The value lies below 10^magnitude and at or above a tenth of it: far outside the range of doubles there is
+    // no need to write the power at all.
+    const CxSint64 magnitude = CxSint64(end - (mText + 1)) + power;
+    if (magnitude > 330)
+        return sign * kInfinity;
+    if (magnitude < -330)
+        return sign * T(0);
+    mText[0] = '-';
+    *end++ = 'e';
+    end = std::to_chars(end, mText + sizeof mText, power).ptr;
+    T value = 0;
+    if (std::from_chars(first, end, value).ec == std::errc::result_out_of_range)
+        return magnitude > 0 ? sign * kInfinity : sign * T(0);
+    return value;
+}
+
+double CxDecimalText::ToDouble() const
+{
+    return Convert<double>();
+}
+
+float CxDecimalText::ToFloat() const
+{
+    return Convert<float>();
+}
+
+} // namespace CxParserDetail
 
 CxSint32 CxBoolParser::NextState(CxUint16 inUnit)
 {

@@ -66,10 +66,128 @@ public:
     virtual void ExponentDigit(CxUint16 inUnit) = 0;
     virtual void ExponentSign(CxUint16 inUnit) = 0;
     virtual void Nan() = 0;
+    // "inf", as CxString writes an infinite double, with or without a sign.
+    virtual void Infinity() = 0;
 };
 
 namespace CxParserDetail
 {
+inline bool IsDigit(CxUint16 inUnit)
+{
+    return inUnit >= '0' && inUnit <= '9';
+}
+
+inline bool IsSign(CxUint16 inUnit)
+{
+    return inUnit == '+' || inUnit == '-';
+}
+
+// ASCII letter test in either case; inUpper is the capital.
+inline bool IsLetter(CxUint16 inUnit, char inUpper)
+{
+    return inUnit == CxUint16(inUpper) || inUnit == CxUint16(inUpper + ('a' - 'A'));
+}
+
+// The floating-point grammar, shared by the base parser (through its virtual operations) and by CxFloatParser,
+// which inlines it on its own fields.
+template <typename H> CxSint32 FloatNextState(CxSint32 inState, CxUint16 inUnit, H& ioHooks)
+{
+    const bool digit = IsDigit(inUnit);
+    switch (inState)
+    {
+    case 0:
+        if (IsSign(inUnit))
+        {
+            ioHooks.Sign(inUnit);
+            return 1;
+        }
+        if (IsLetter(inUnit, 'N'))
+            return 8;
+        [[fallthrough]];
+    case 1:
+        if (digit)
+        {
+            ioHooks.IntegralDigit(inUnit);
+            return 7;
+        }
+        if (inUnit == '.')
+            return 2;
+        if (IsLetter(inUnit, 'I'))
+            return 11;
+        return kCxParseFailed;
+    case 2:
+        if (digit)
+        {
+            ioHooks.FractionalDigit(inUnit);
+            return 3;
+        }
+        return kCxParseFailed;
+    case 3:
+        if (digit)
+        {
+            ioHooks.FractionalDigit(inUnit);
+            return 3;
+        }
+        if (IsLetter(inUnit, 'E'))
+            return 4;
+        return kCxParseAccepted;
+    case 4:
+        if (IsSign(inUnit))
+        {
+            ioHooks.ExponentSign(inUnit);
+            return 5;
+        }
+        [[fallthrough]];
+    case 5:
+        if (digit)
+        {
+            ioHooks.ExponentDigit(inUnit);
+            return 6;
+        }
+        return kCxParseFailed;
+    case 6:
+        if (digit)
+        {
+            ioHooks.ExponentDigit(inUnit);
+            return 6;
+        }
+        return kCxParseAccepted;
+    case 7:
+        if (digit)
+        {
+            ioHooks.IntegralDigit(inUnit);
+            return 7;
+        }
+        if (inUnit == '.')
+            return 3;
+        if (IsLetter(inUnit, 'E'))
+            return 4;
+        return kCxParseAccepted;
+    case 8:
+        return IsLetter(inUnit, 'A') ? 9 : kCxParseFailed;
+    case 9:
+        if (IsLetter(inUnit, 'N'))
+        {
+            ioHooks.Nan();
+            return 10;
+        }
+        return kCxParseFailed;
+    case 10:
+        return kCxParseAccepted;
+    case 11:
+        return IsLetter(inUnit, 'N') ? 12 : kCxParseFailed;
+    case 12:
+        if (IsLetter(inUnit, 'F'))
+        {
+            ioHooks.Infinity();
+            return 10;
+        }
+        return kCxParseFailed;
+    default:
+        return inState;
+    }
+}
+
 // Arithmetic type for wrapping digit arithmetic: unsigned, and at least as wide as unsigned int so that small types
 // do not promote to a signed int on the way.
 template <typename T>
@@ -111,43 +229,98 @@ private:
     T mValue = 0;
 };
 
-// The value is mantissa / divisor * sign * 10^(exponent * exponent sign), the power in double precision; the float
-// form does its digit arithmetic in double and rounds each field back to float.
+namespace CxParserDetail
+{
+// The significant digits of a decimal text and its power of ten, gathered unit by unit and converted once at the
+// end, so that the result is the correctly rounded value of the whole text. Digits beyond kDigits count only as
+// all zero or not: a halfway point between two doubles has at most 767 significant digits, so one nonzero digit
+// standing for the rest rounds the same.
+class CxDecimalText
+{
+public:
+    static constexpr CxSint32 kDigits = 800;
+
+    void IntegralDigit(CxUint16 inUnit) { Digit(inUnit, 0); }
+    void FractionalDigit(CxUint16 inUnit) { Digit(inUnit, -1); }
+    void Sign(CxUint16 inUnit) { mNegative = inUnit == '-'; }
+    void ExponentDigit(CxUint16 inUnit)
+    {
+        // Far beyond any exponent that still changes the result; saturating keeps long exponents from wrapping.
+        if (mExponent < 100000000)
+            mExponent = mExponent * 10 + (inUnit - '0');
+    }
+    void ExponentSign(CxUint16 inUnit) { mExponentNegative = inUnit == '-'; }
+    void Nan() { mKind = kKindNan; }
+    void Infinity() { mKind = kKindInfinity; }
+
+    double ToDouble() const;
+    float ToFloat() const;
+
+private:
+    enum Kind : unsigned char
+    {
+        kKindNumber,
+        kKindNan,
+        kKindInfinity
+    };
+    template <typename T> T Convert() const;
+    // inShift: 0 for a digit before the point, -1 for one after it.
+    void Digit(CxUint16 inUnit, CxSint32 inShift)
+    {
+        if (mCount == 0 && inUnit == '0')
+            mShift += inShift; // a leading zero only places the point
+        else if (mCount < kDigits)
+        {
+            mText[1 + mCount++] = char(inUnit);
+            mShift += inShift;
+        }
+        else
+        {
+            mDropped |= inUnit != '0';
+            mShift += inShift + 1;
+        }
+    }
+
+    CxSint64 mShift = 0; // the value is digits x 10^(exponent + shift)
+    CxSint32 mCount = 0;
+    CxSint32 mExponent = 0;
+    bool mNegative = false;
+    bool mExponentNegative = false;
+    bool mDropped = false;
+    Kind mKind = kKindNumber;
+    // A sign, the digits, one more standing for the dropped ones, then "e" and the power. Left uninitialised (only
+    // what is written is read); the conversion writes its sign and power around the digits.
+    mutable char mText[1 + kDigits + 1 + 16];
+};
+} // namespace CxParserDetail
+
+// The value of the whole text correctly rounded to T (a float rounds once, from the text). Overflow gives
+// infinity, underflow zero, both signed; "nan" gives NaN and "inf" infinity.
 template <typename T> class CxFloatParser final : public CxFloatBaseParser
 {
     static_assert(std::is_same_v<T, float> || std::is_same_v<T, double>, "CxFloatParser takes float or double");
 
 public:
-    void IntegralDigit(CxUint16 inUnit) override { mMantissa = T(double(mMantissa) * 10.0 + double(inUnit - '0')); }
-    void FractionalDigit(CxUint16 inUnit) override
-    {
-        mMantissa = T(double(mMantissa) * 10.0 + double(inUnit - '0'));
-        mDivisor = T(double(mDivisor) * 10.0);
-    }
-    void Sign(CxUint16 inUnit) override { mSign = inUnit == '-' ? T(-1) : T(1); }
-    void ExponentDigit(CxUint16 inUnit) override { mExponent = T(double(mExponent) * 10.0 + double(inUnit - '0')); }
-    void ExponentSign(CxUint16 inUnit) override { mExponentSign = inUnit == '-' ? T(-1) : T(1); }
-    void Nan() override
-    {
-        const T nan = std::numeric_limits<T>::quiet_NaN();
-        mMantissa = mDivisor = mSign = mExponent = mExponentSign = nan;
-    }
+    // The grammar of the base, inlined on the digits' own record.
+    CxSint32 NextState(CxUint16 inUnit) override { return CxParserDetail::FloatNextState(mState, inUnit, mText); }
+    void IntegralDigit(CxUint16 inUnit) override { mText.IntegralDigit(inUnit); }
+    void FractionalDigit(CxUint16 inUnit) override { mText.FractionalDigit(inUnit); }
+    void Sign(CxUint16 inUnit) override { mText.Sign(inUnit); }
+    void ExponentDigit(CxUint16 inUnit) override { mText.ExponentDigit(inUnit); }
+    void ExponentSign(CxUint16 inUnit) override { mText.ExponentSign(inUnit); }
+    void Nan() override { mText.Nan(); }
+    void Infinity() override { mText.Infinity(); }
 
     T Value() const
     {
-        const T quotient = mMantissa / mDivisor;
-        const T signedQuotient = quotient * mSign;
-        if (mExponent == T(0))
-            return signedQuotient; // 10^0 is exactly 1: skip the power
-        return T(double(signedQuotient) * std::pow(10.0, double(mExponent * mExponentSign)));
+        if constexpr (std::is_same_v<T, float>)
+            return mText.ToFloat();
+        else
+            return mText.ToDouble();
     }
 
 private:
-    T mMantissa = 0;
-    T mDivisor = 1;
-    T mSign = 1;
-    T mExponent = 0;
-    T mExponentSign = 1;
+    CxParserDetail::CxDecimalText mText;
 };
 
 // "true" or "false" in any letter case; a valid prefix is enough ("trueish" is true).

@@ -3,7 +3,8 @@
 
 Writes, beside this folder's parent:
   CxFormatVectors.inc  fixed-point formatting: math.nextafter then "%.*f", tiny negatives as zero
-  CxParseVectors.inc   the float parser's arithmetic (mantissa / divisor * sign * 10^exp) replayed in Python
+  CxParseVectors.inc   the float parser's grammar replayed in Python; the text it accepts read by Python's float()
+                       (correctly rounded) and rounded once to float32 from its exact value
   CxUtfVectors.inc     UTF-8/16/32 conversions from Python's codecs
 
 Run once with python3; the output is committed.
@@ -12,6 +13,8 @@ import math
 import os
 import random
 import struct
+
+from make_hard_doubles import float32_bits
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.dirname(HERE)
@@ -107,30 +110,29 @@ def write_format(rng):
 # ---- parsing
 
 def replay_parse(text, is_float):
-    """The float parser's state machine and arithmetic; None when it fails."""
-    r = f32 if is_float else (lambda x: x)
-    mant, div, sign, exp, exp_sign = 0.0, 1.0, 1.0, 0.0, 1.0
+    """The float parser's state machine, then the accepted text correctly rounded; None when it fails."""
+    parts = {"sign": "", "int": "", "frac": "", "exp_sign": "", "exp": ""}
     state = 0
     for ch in text:
         digit = ch.isdigit() and ch in "0123456789"
         if state == 0 and ch in "+-":
-            sign, state = (-1.0 if ch == "-" else 1.0), 1
+            parts["sign"], state = ch, 1
         elif state in (0, 1) and digit:
-            mant, state = r(mant * 10.0 + int(ch)), 7
+            parts["int"], state = parts["int"] + ch, 7
         elif state in (0, 1) and ch == ".":
             state = 2
         elif state == 0 and ch in "Nn":
             state = 8
         elif state in (2, 3) and digit:
-            mant, div, state = r(mant * 10.0 + int(ch)), r(div * 10.0), 3
+            parts["frac"], state = parts["frac"] + ch, 3
         elif state in (3, 7) and ch in "Ee":
             state = 4
         elif state == 4 and ch in "+-":
-            exp_sign, state = (-1.0 if ch == "-" else 1.0), 5
+            parts["exp_sign"], state = ch, 5
         elif state in (4, 5, 6) and digit:
-            exp, state = r(exp * 10.0 + int(ch)), 6
+            parts["exp"], state = parts["exp"] + ch, 6
         elif state == 7 and digit:
-            mant = r(mant * 10.0 + int(ch))
+            parts["int"] += ch
         elif state == 7 and ch == ".":
             state = 3
         elif state == 8 and ch in "Aa":
@@ -141,15 +143,11 @@ def replay_parse(text, is_float):
             break  # accepted before this character
         else:
             return None
-    quotient = r(mant / div) if div != 0 else INF
-    value = r(quotient * sign)
-    if exp == 0:
-        return value
-    try:
-        power = 10.0 ** (exp * exp_sign)
-    except OverflowError:
-        power = INF
-    return r(value * power)
+    accepted = "%s%s.%se%s%s" % (parts["sign"], parts["int"] or "0", parts["frac"] or "0", parts["exp_sign"],
+                                 parts["exp"] or "0")
+    if not is_float:
+        return float(accepted)
+    return struct.unpack("<f", struct.pack("<I", float32_bits(accepted)))[0]
 
 
 def parse_texts(rng):
