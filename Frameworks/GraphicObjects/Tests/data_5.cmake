@@ -1,6 +1,6 @@
-# Exact point-in-polygon.
+# Exact point-in-polygon, grid-cell codes and arc-second texts from degrees.
 sky_add_tests(data_5_graphics_tests LABEL data_5
-    SOURCES GxContainsExactTest.cpp
+    SOURCES GxContainsExactTest.cpp GxPositionRoundingTest.cpp
     LIBS GraphicObjects)
 
 if(TARGET data_5_graphics_tests)
