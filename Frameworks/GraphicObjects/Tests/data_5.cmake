@@ -1,6 +1,6 @@
-# Exact point-in-polygon, grid-cell codes and arc-second texts from degrees.
+# Exact point-in-polygon, grid-cell codes and arc-second texts from degrees, orthographic wind vectors.
 sky_add_tests(data_5_graphics_tests LABEL data_5
-    SOURCES GxContainsExactTest.cpp GxPositionRoundingTest.cpp
+    SOURCES GxContainsExactTest.cpp GxPositionRoundingTest.cpp GxOrthographicWindTest.cpp
     LIBS GraphicObjects)
 
 if(TARGET data_5_graphics_tests)

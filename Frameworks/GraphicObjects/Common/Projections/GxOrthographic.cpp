@@ -40,9 +40,14 @@ GxPoint GxOrthographicProjection::Project(const GxPosition& inPosition) const
     return GxPoint(kStdRadius * cosLat * sinDLon, kStdRadius * (mCosLat0 * sinLat - mSinLat0 * cosLat * cosDLon));
 }
 
-GxVector GxOrthographicProjection::Project(const GxVector& inVector, const GxPosition&) const
+GxVector GxOrthographicProjection::Project(const GxVector& inVector, const GxPosition& inPosition) const
 {
-    return inVector;
+    // North on the map is the derivative of the projected point by latitude; it leans away from the centre
+    // meridian.
+    double sinLat, cosLat, sinDLon, cosDLon;
+    GxSinCos(inPosition.mLatitude, sinLat, cosLat);
+    GxSinCos(inPosition.mLongitude - mCenter.mLongitude, sinDLon, cosDLon);
+    return Turn(inVector, std::atan2(-sinLat * sinDLon, mCosLat0 * cosLat + mSinLat0 * sinLat * cosDLon));
 }
 
 GxPosition GxOrthographicProjection::Unproject(const GxPoint& inPoint) const
