@@ -6,7 +6,7 @@ Writes two tables into the folder given (default: ../data/data_5 beside this scr
 polygon_grid.csv -- every ring of the Natural Earth country outlines (../shared/testdata/shapefile/
     naturalearth_lowres.shp) against the points of a global lattice, lon = -180 + 0.09 i, lat = -90 + 0.09 j
     (about 10 km), that lie in the ring's bounding box (edges included). Per ring: the number of lattice points
-    inside and the sum (mod 2^64) of splitmix64((i << 32) | j) over them. Then, point by point, every lattice
+    inside and the sum (mod 2^64) of splitmix64((i << 32) | j) over them. Then, in "p" rows, every lattice
     point that lies on the ring's outline and a seeded sample of the others, with the answer.
 stars.csv -- seeded star polygons and points within 1e-7 of a vertex's x (some exactly on it), with the answer.
 
@@ -156,7 +156,7 @@ def classify_ring(ring, lons, lon_fr, lats, rng, sample_rate):
 
 def make_stars(rng):
     stars = []
-    for s in range(10):
+    for s in range(6):
         n = 12
         cx, cy = rng.uniform(-150, 150), rng.uniform(-60, 60)
         ring = []
@@ -183,7 +183,7 @@ def main():
     rings = read_rings(SHAPEFILE)
     checked = 0
     with open(os.path.join(out, "polygon_grid.csv"), "w") as f:
-        f.write("# ring,record,part,points,inside,digest | point,ring,i,j,inside,onOutline\n")
+        f.write("# ring,record,part,points,inside,digest | p,ring,i,j,inside,onOutline\n")
         all_listed = []
         for r, (record, part, ring) in enumerate(rings):
             total, inside, digest, listed = classify_ring(ring, lons, lon_fr, lats, rng, 0.0001)
@@ -191,7 +191,7 @@ def main():
             f.write("ring,%d,%d,%d,%d,%d\n" % (record, part, total, inside, digest))
             all_listed += [(r,) + item for item in listed]
         for r, i, j, answer, edge in all_listed:
-            f.write("point,%d,%d,%d,%d,%d\n" % (r, i, j, int(answer), int(edge)))
+            f.write("p,%d,%d,%d,%d,%d\n" % (r, i, j, int(answer), int(edge)))
     with open(os.path.join(out, "stars.csv"), "w") as f:
         f.write("# star,x,y (vertices, closed) | point,x,y,inside\n")
         for ring, points in make_stars(rng):
