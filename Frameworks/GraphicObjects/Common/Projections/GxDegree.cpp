@@ -1,12 +1,6 @@
 #include "GxProjection.h"
 #include "GxProjectionSupport.h"
 
-#include "CxDebug.h"
-
-#include <algorithm>
-#include <cmath>
-#include <limits>
-
 using namespace GxProjections;
 
 GxPoint GxDegreeProjection::Project(const GxPosition& inPosition) const

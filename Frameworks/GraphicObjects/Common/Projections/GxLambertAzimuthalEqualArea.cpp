@@ -3,9 +3,7 @@
 
 #include "CxDebug.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
 using namespace GxProjections;
 

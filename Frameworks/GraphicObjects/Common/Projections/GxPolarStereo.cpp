@@ -1,11 +1,7 @@
 #include "GxProjection.h"
 #include "GxProjectionSupport.h"
 
-#include "CxDebug.h"
-
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
 using namespace GxProjections;
 
