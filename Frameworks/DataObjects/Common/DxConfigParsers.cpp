@@ -143,12 +143,20 @@ CxSint32 DxConfigParser::SecondsProperty(const CxString& inId) const
     CxString units = property->GetAttribute("units");
     if (units.Length() == 0)
         units = "min";
-    const DxUnitConverter converter{DxUnit(units), DxUnit(CxString("secs"))};
-    const double seconds = std::trunc(converter.Convert(property->GetAttribute("value").AsDouble()));
-    // Server text must never reach an undefined conversion: NaN and values beyond 32 bits read as unreadable.
-    if (!(seconds >= -2147483648.0 && seconds <= 2147483647.0))
+    const DxUnit seconds{CxString("secs")};
+    const DxUnit unit{units};
+    // A mistyped unit falls back to "nada", which would scale by a day: better the caller's default.
+    if (!unit.IsCompatibleWith(seconds))
+    {
+        _CxDebugOut(__FILE__, __LINE__, ("unit not a duration: " + inId.AsUtf8()).c_str(), units.AsUtf8().c_str());
         return 0;
-    return CxSint32(seconds);
+    }
+    const DxUnitConverter converter{unit, seconds};
+    const double value = std::trunc(converter.Convert(property->GetAttribute("value").AsDouble()));
+    // Server text must never reach an undefined conversion: NaN and values beyond 32 bits read as unreadable.
+    if (!(value >= -2147483648.0 && value <= 2147483647.0))
+        return 0;
+    return CxSint32(value);
 }
 
 // ---- DxParmListParser

@@ -74,7 +74,7 @@ public:
     CxUint32 UintProperty(const CxString& inId) const;
     CxSint32 SintProperty(const CxString& inId) const;
     // The value in the unit of "units" ("min" when it has none), in whole seconds truncated toward zero; 0 when
-    // the value does not read or does not fit 32 bits.
+    // the value does not read or does not fit 32 bits, or when the unit is not a known duration (reported).
     CxSint32 SecondsProperty(const CxString& inId) const;
 };
 

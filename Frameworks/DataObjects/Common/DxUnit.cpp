@@ -7,8 +7,6 @@
 #include "XmlElement.h"
 #include "XmlParser.h"
 
-#include <memory>
-
 DxUnit::PrivateRecord::Table* DxUnit::PrivateRecord::sRecords = nullptr;
 
 namespace
@@ -63,14 +61,16 @@ void DxUnit::Load(CxData& ioData)
         const XmlElement* row = AsXmlElementWithName(*iter, kUnit);
         if (row == nullptr)
             continue;
-        auto record = std::make_unique<PrivateRecord>();
-        record->mId = row->GetAttribute(kId);
-        record->mBase = row->GetAttribute(kBase);
-        record->mScale = row->GetAttribute(kScale).AsDouble();
-        record->mOffset = row->GetAttribute(kOffset).AsDouble();
-        PrivateRecord*& slot = records[record->mId];
-        delete slot;
-        slot = record.release();
+        // A row already in the table is updated in place: live handles point at it.
+        PrivateRecord*& slot = records[row->GetAttribute(kId)];
+        if (slot == nullptr)
+        {
+            slot = new PrivateRecord;
+            slot->mId = row->GetAttribute(kId);
+        }
+        slot->mBase = row->GetAttribute(kBase);
+        slot->mScale = row->GetAttribute(kScale).AsDouble();
+        slot->mOffset = row->GetAttribute(kOffset).AsDouble();
     }
 }
 

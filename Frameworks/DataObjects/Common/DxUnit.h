@@ -29,8 +29,9 @@ public:
 
     // The bundle resource "DxUnitTable.xml".
     static void Load();
-    // An "xml" document of empty "unit" elements (id, base, scale, offset). A later row of an id replaces the
-    // earlier one; a document that does not parse leaves the table as it was.
+    // An "xml" document of empty "unit" elements (id, base, scale, offset). A later row of an id (in this or a
+    // later load) overwrites the earlier row in place, so handles stay valid; a document that does not parse
+    // leaves the table as it was.
     static void Load(CxData& ioData);
     static void Unload();
 

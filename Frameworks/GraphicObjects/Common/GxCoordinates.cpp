@@ -13,6 +13,13 @@ namespace
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// Degrees to arc seconds rounded to a millionth. Degrees that went to radians and back are an ulp or so off, which
+// truncating to whole seconds (or minutes) would turn into a whole unit: 35.15 degrees would be 126539.99... seconds.
+double ArcSeconds(double inDegrees)
+{
+    return std::round(inDegrees * 3600.0 * 1e6) / 1e6;
+}
+
 double ToDegrees(double inRadians)
 {
     return inRadians * 180.0 / kGxPi;
@@ -371,14 +378,13 @@ CxString GxPosition::AsString() const
 
 double GxPosition::AsSifort() const
 {
-    const double lon = ToDegrees(mLongitude);
-    const double lat = ToDegrees(mLatitude);
-    if (!(lon >= -80.0 && lon <= -57.0 && lat >= 44.0 && lat <= 55.5))
-        return kNaN;
-
     // Arc seconds from the area's south-west corner; both stay below 83000.
-    const CxUint32 x = static_cast<CxUint32>(std::trunc((lon + 80.0) * 3600.0));
-    const CxUint32 y = static_cast<CxUint32>(std::trunc((lat - 44.0) * 3600.0));
+    const double xSeconds = ArcSeconds(ToDegrees(mLongitude) + 80.0);
+    const double ySeconds = ArcSeconds(ToDegrees(mLatitude) - 44.0);
+    if (!(xSeconds >= 0.0 && xSeconds <= 82800.0 && ySeconds >= 0.0 && ySeconds <= 41400.0))
+        return kNaN;
+    const CxUint32 x = static_cast<CxUint32>(xSeconds);
+    const CxUint32 y = static_cast<CxUint32>(ySeconds);
     const CxUint32 xa = x % 900;
     const CxUint32 ya = y % 900;
     const CxUint32 xb = xa % 300;
@@ -570,6 +576,10 @@ void GxPosition::LatLonFormatter::AppendField(CxUint16 inValueLetter)
         break;
     }
 
+    // Degrees, minutes and seconds are split from the rounded arc seconds, so that they agree with each other.
+    const double seconds = ArcSeconds(degrees);
+    const double wholeDegrees = std::floor(seconds / 3600.0);
+    const double wholeMinutes = std::floor((seconds - wholeDegrees * 3600.0) / 60.0);
     double number;
     switch (mSelector[0])
     {
@@ -577,17 +587,14 @@ void GxPosition::LatLonFormatter::AppendField(CxUint16 inValueLetter)
         number = degrees;
         break;
     case 'd':
-        number = std::floor(degrees);
+        number = wholeDegrees;
         break;
     case 'm':
-        number = std::floor((degrees - std::floor(degrees)) * 60.0);
+        number = wholeMinutes;
         break;
     case 's':
-    {
-        const double minutes = (degrees - std::floor(degrees)) * 60.0;
-        number = std::floor((minutes - std::floor(minutes)) * 60.0);
+        number = std::floor(seconds - wholeDegrees * 3600.0 - wholeMinutes * 60.0);
         break;
-    }
     default:
         number = mExact ? degrees : std::floor(degrees);
         break;

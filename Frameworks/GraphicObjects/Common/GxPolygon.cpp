@@ -8,6 +8,87 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+namespace
+{
+// a + b as the rounded sum and its exact error.
+inline void TwoSum(double inA, double inB, double& outSum, double& outError)
+{
+    outSum = inA + inB;
+    const double bVirtual = outSum - inA;
+    const double aVirtual = outSum - bVirtual;
+    outError = (inA - aVirtual) + (inB - bVirtual);
+}
+
+// The sign of the exact sum of the terms: they are added into a nonoverlapping expansion (Shewchuk's
+// grow-expansion, zeros dropped), whose largest component carries the sign.
+int SignOfExactSum(const double* inTerms, int inCount)
+{
+    double expansion[32];
+    int length = 0;
+    for (int t = 0; t < inCount; ++t)
+    {
+        double q = inTerms[t];
+        int kept = 0;
+        for (int i = 0; i < length; ++i)
+        {
+            double error;
+            TwoSum(q, expansion[i], q, error);
+            if (error != 0.0)
+                expansion[kept++] = error;
+        }
+        if (q != 0.0)
+            expansion[kept++] = q;
+        length = kept;
+    }
+    return length == 0 ? 0 : (expansion[length - 1] > 0.0 ? 1 : -1);
+}
+
+// The determinant's terms: each difference is split into its rounded value and exact error, and each of the four
+// products of the parts into its rounded value and its exact error by a fused multiply-add.
+[[gnu::noinline]] int ExactOrientation(const GxPoint& inA, const GxPoint& inB, const GxPoint& inC)
+{
+    double ax, axError, ay, ayError, bx, bxError, by, byError;
+    TwoSum(inA.mX, -inC.mX, ax, axError);
+    TwoSum(inB.mY, -inC.mY, by, byError);
+    TwoSum(inA.mY, -inC.mY, ay, ayError);
+    TwoSum(inB.mX, -inC.mX, bx, bxError);
+    const double left[2][2] = {{ax, axError}, {by, byError}};
+    const double right[2][2] = {{ay, ayError}, {bx, bxError}};
+    double terms[16];
+    int count = 0;
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j)
+        {
+            double product = left[0][i] * left[1][j];
+            terms[count++] = product;
+            terms[count++] = std::fma(left[0][i], left[1][j], -product);
+            product = right[0][i] * right[1][j];
+            terms[count++] = -product;
+            terms[count++] = -std::fma(right[0][i], right[1][j], -product);
+        }
+    return SignOfExactSum(terms, count);
+}
+
+// The sign of (a - c) x (b - c): positive when a, b, c turn counter-clockwise, 0 when they lie on one line. Exact
+// for every finite input whose products neither overflow nor fall below the normal range: the rounded determinant
+// decides when it clears Shewchuk's error bound, which it almost always does; otherwise it is summed exactly.
+inline int GxOrientation(const GxPoint& inA, const GxPoint& inB, const GxPoint& inC)
+{
+    constexpr double kEpsilon = std::numeric_limits<double>::epsilon() / 2.0;
+    constexpr double kErrorBound = (3.0 + 16.0 * kEpsilon) * kEpsilon;
+    const double left = (inA.mX - inC.mX) * (inB.mY - inC.mY);
+    const double right = (inA.mY - inC.mY) * (inB.mX - inC.mX);
+    const double determinant = left - right;
+    const double bound = kErrorBound * (std::abs(left) + std::abs(right));
+    if (determinant > bound)
+        return 1;
+    if (-determinant > bound)
+        return -1;
+    return ExactOrientation(inA, inB, inC);
+}
+} // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
 // GxPolygon
@@ -38,47 +119,36 @@ bool GxPolygon::Contains(const GxPoint& inPoint) const
     if (!IsClosed() || !mBounds.Contains(inPoint))
         return false;
 
-    // A ray steeper than the line to any vertex, running up to above the highest vertex, passes through none.
-    double steepest = 0.0;
-    double highest = 0.0;
-    for (const GxPoint& vertex : mPoints)
-    {
-        if (vertex.mX != inPoint.mX)
-            steepest = std::max(steepest, (vertex.mY - inPoint.mY) / (vertex.mX - inPoint.mX));
-        highest = std::max(highest, vertex.mY);
-    }
-    const double m = 1.0 + steepest;
-    const double yTop = 1.0 + highest;
-    const double b = inPoint.mY - m * inPoint.mX;
-    const GxRect ray(inPoint, GxPoint((yTop - b) / m, yTop));
+    // The ray of a slope steeper than the line to any vertex, up to above the highest vertex, meets the same edges
+    // as one straight up that leans right by an infinitesimal: it passes through no vertex but the point itself.
+    // Against that ray a vertex lies right when it is right of the point or straight below it. An edge whose ends
+    // lie on either side crosses the ray when the point lies on it or below it; an edge with both ends on one
+    // side can hold the point only at an end, which then is the point. The orientation signs are exact, so the
+    // count is the one exact arithmetic gives.
+    const double x = inPoint.mX;
+    const double y = inPoint.mY;
+    const auto isRight = [x, y](const GxPoint& inVertex)
+    { return inVertex.mX > x || (inVertex.mX == x && inVertex.mY < y); };
 
-    CxUint32 crossings = 0;
+    bool inside = false;
+    bool previousRight = isRight(mPoints.front());
     for (std::size_t i = 1; i < mPoints.size(); ++i)
     {
         const GxPoint& a = mPoints[i - 1];
         const GxPoint& c = mPoints[i];
-        GxPoint crossing;
-        if (a.mX == c.mX)
+        const bool right = isRight(c);
+        if (right != previousRight)
         {
-            crossing = GxPoint(a.mX, m * a.mX + b);
+            const GxPoint& leftEnd = right ? a : c;
+            const GxPoint& rightEnd = right ? c : a;
+            if (GxOrientation(leftEnd, rightEnd, inPoint) <= 0)
+                inside = !inside;
         }
-        else if (a.mY == c.mY)
-        {
-            crossing = GxPoint((a.mY - b) / m, a.mY);
-        }
-        else
-        {
-            const double edgeM = (c.mY - a.mY) / (c.mX - a.mX);
-            if (edgeM == m)
-                continue;
-            const double edgeB = a.mY - edgeM * a.mX;
-            const double x = (edgeB - b) / (m - edgeM);
-            crossing = GxPoint(x, m * x + b);
-        }
-        if (ray.Contains(crossing) && GxRect(a, c).Contains(crossing))
-            ++crossings;
+        else if (a == inPoint || c == inPoint)
+            inside = !inside;
+        previousRight = right;
     }
-    return (crossings & 1) != 0;
+    return inside;
 }
 
 void GxPolygon::Outline() const

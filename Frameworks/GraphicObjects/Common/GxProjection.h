@@ -8,6 +8,7 @@
 #include "GxMath.h"
 
 #include <memory>
+#include <vector>
 
 class XmlBuilder;
 class XmlElement;
@@ -58,42 +59,96 @@ protected:
     GxProjection(const GxProjection&) = default;
     GxProjection& operator=(const GxProjection&) = default;
 
+    // One parameter of the XML form, pointing into the projection.
+    struct Parameter
+    {
+        const char* mKey;
+        double* mValue;
+    };
+    using Parameters = std::vector<Parameter>;
+
+    // The XML id of the kind; none for a projection without an XML form.
+    virtual const char* KindId() const { return nullptr; }
+    // The parameters in the order they are written.
+    virtual Parameters XmlParameters() { return {}; }
+    // Recomputes every value derived from the parameters, bounds derived from them included.
+    virtual void Setup() {}
+
+    // The same kind with equal parameters (NaN equals nothing, as before).
+    bool HasEqualParameters(const GxProjection& inOther) const;
+    // Takes the other's parameters (of the same kind), then Setup.
+    void TakeParameters(const GxProjection& inOther);
+
     GxRect mBounds;
+
+private:
+    std::vector<double> ParameterValues() const;
+};
+
+// What every projection kind shares: its XML id, Copy and equality by parameters. A kind whose copies keep the
+// bounds set on the original says so with kCopyKeepsBounds; the others' copies start from the bounds that
+// construction from the parameters gives.
+template <class Self> class GxProjectionKind : public GxProjection
+{
+public:
+    [[nodiscard]] GxProjection* Copy() const override
+    {
+        const Self& self = static_cast<const Self&>(*this);
+        if constexpr (Self::kCopyKeepsBounds)
+            return new Self(self);
+        else
+        {
+            Self* copy = new Self();
+            copy->TakeParameters(self);
+            return copy;
+        }
+    }
+
+    bool IsEqualTo(const GxProjection& inOther) const override
+    {
+        return dynamic_cast<const Self*>(&inOther) != nullptr && HasEqualParameters(inOther);
+    }
+
+protected:
+    const char* KindId() const override { return Self::kId; }
 };
 
 // Longitude and latitude in radians, unchanged.
-class GxRadianProjection : public GxProjection
+class GxRadianProjection : public GxProjectionKind<GxRadianProjection>
 {
 public:
+    static constexpr char kId[] = "radian";
+    static constexpr bool kCopyKeepsBounds = false;
+
     GxRadianProjection() = default;
 
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    // Any radian projection, whatever its bounds.
-    bool IsEqualTo(const GxProjection& inOther) const override;
 };
 
 // Longitude and latitude in degrees.
-class GxDegreeProjection : public GxProjection
+class GxDegreeProjection : public GxProjectionKind<GxDegreeProjection>
 {
 public:
+    static constexpr char kId[] = "degree";
+    static constexpr bool kCopyKeepsBounds = false;
+
     GxDegreeProjection() = default;
 
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
+    // Only with the same bounds.
     bool IsEqualTo(const GxProjection& inOther) const override;
 };
 
 // Equirectangular with a fixed number of kilometres per radian of latitude.
-class GxFlatProjection : public GxProjection
+class GxFlatProjection : public GxProjectionKind<GxFlatProjection>
 {
 public:
+    static constexpr char kId[] = "flatEarth";
+    static constexpr bool kCopyKeepsBounds = true;
     static const double kStdKmPerPhi;
 
     GxFlatProjection();
@@ -103,15 +158,12 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    // The standard latitude is written as its absolute value.
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup(double inStdLat);
+    Parameters XmlParameters() override;
+    void Setup() override;
 
+    double mStdLat; // as the scale gives it back: its absolute value
     double mKx;
     double mKy;
     double mInvKx;
@@ -119,9 +171,11 @@ private:
 };
 
 // Mercator on a sphere. The standard longitude does not shift x.
-class GxMercatorProjection : public GxProjection
+class GxMercatorProjection : public GxProjectionKind<GxMercatorProjection>
 {
 public:
+    static constexpr char kId[] = "mercator";
+    static constexpr bool kCopyKeepsBounds = false;
     static constexpr double kEarthRadius = 6371.0;
 
     GxMercatorProjection();
@@ -130,22 +184,21 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    Parameters XmlParameters() override;
+    void Setup() override;
 
     GxPosition mCenter;
     double mKR; // cos(standard latitude) * R
 };
 
 // North polar stereographic: the standard meridian points straight down, true scale at the standard latitude.
-class GxPolarStereoProjection : public GxProjection
+class GxPolarStereoProjection : public GxProjectionKind<GxPolarStereoProjection>
 {
 public:
+    static constexpr char kId[] = "polarStereo";
+    static constexpr bool kCopyKeepsBounds = false;
     static constexpr double kRho = 6371.0;
 
     GxPolarStereoProjection();
@@ -154,22 +207,22 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    Parameters XmlParameters() override;
+    void Setup() override;
 
     GxPosition mCenter;
     double mK;
 };
 
 // The globe seen from far away; the far side folds onto the same disc.
-class GxOrthographicProjection : public GxProjection
+class GxOrthographicProjection : public GxProjectionKind<GxOrthographicProjection>
 {
 public:
+    static constexpr char kId[] = "orthographic";
+    static constexpr bool kCopyKeepsBounds = true;
+
     GxOrthographicProjection();
     explicit GxOrthographicProjection(const GxPosition& inCenter);
 
@@ -177,13 +230,10 @@ public:
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     // The centre at the disc's centre, NaN beyond its edge.
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    Parameters XmlParameters() override;
+    void Setup() override;
 
     GxPosition mCenter;
     double mCosLat0;
@@ -191,9 +241,11 @@ private:
 };
 
 // Lambert azimuthal equal-area on a sphere. Wind vectors are not turned.
-class GxLambertAzimuthalEqualAreaProjection : public GxProjection
+class GxLambertAzimuthalEqualAreaProjection : public GxProjectionKind<GxLambertAzimuthalEqualAreaProjection>
 {
 public:
+    static constexpr char kId[] = "lambertAzimuthalEqualArea";
+    static constexpr bool kCopyKeepsBounds = false;
     static constexpr double kEarthSphereRadius = 6370997.0; // metres
 
     GxLambertAzimuthalEqualAreaProjection();
@@ -202,14 +254,11 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
     bool SupportsVectorProjection() const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    Parameters XmlParameters() override;
+    void Setup() override;
 
     GxPosition mCenter;
     double mSinLat0;
@@ -218,9 +267,11 @@ private:
 
 // Lambert conformal conic on a sphere, one or two standard latitudes, either hemisphere. The projected origin is
 // the apex of the cone.
-class GxLambertConformalProjection : public GxProjection
+class GxLambertConformalProjection : public GxProjectionKind<GxLambertConformalProjection>
 {
 public:
+    static constexpr char kId[] = "lambertConformal";
+    static constexpr bool kCopyKeepsBounds = false;
     static constexpr double kR = 6367.47;
 
     GxLambertConformalProjection();
@@ -229,13 +280,10 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    Parameters XmlParameters() override;
+    void Setup() override;
 
     double mStdLon;
     double mStdLat1;
@@ -252,10 +300,38 @@ private:
     GxFixedPower mRho;   // rho from t
 };
 
-// Albers equal-area conic on a sphere of 6371 km.
-class GxAlbersConicSphereProjection : public GxProjection
+// The Albers conics share their parameters and XML form.
+template <class Self> class GxAlbersKind : public GxProjectionKind<Self>
 {
 public:
+    static constexpr bool kCopyKeepsBounds = false;
+
+protected:
+    using Parameters = GxProjection::Parameters;
+
+    GxAlbersKind(const GxPosition& inCenter, double inStdLat1, double inStdLat2)
+        : mCenter(inCenter), mStdLat1(inStdLat1), mStdLat2(inStdLat2)
+    {
+    }
+
+    Parameters XmlParameters() override
+    {
+        return {{"centerLon", &mCenter.mLongitude},
+                {"centerLat", &mCenter.mLatitude},
+                {"stdLat1", &mStdLat1},
+                {"stdLat2", &mStdLat2}};
+    }
+
+    GxPosition mCenter;
+    double mStdLat1;
+    double mStdLat2;
+};
+
+// Albers equal-area conic on a sphere of 6371 km.
+class GxAlbersConicSphereProjection : public GxAlbersKind<GxAlbersConicSphereProjection>
+{
+public:
+    static constexpr char kId[] = "albersConicSphere";
     static constexpr double kEarthRadius = 6371.0;
 
     GxAlbersConicSphereProjection();
@@ -264,26 +340,20 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    void Setup() override;
 
-    GxPosition mCenter;
-    double mStdLat1;
-    double mStdLat2;
     double mN;
     double mC;
     double mRho0;
 };
 
 // Albers equal-area conic on the ellipsoid, in kilometres.
-class GxAlbersConicEllipseProjection : public GxProjection
+class GxAlbersConicEllipseProjection : public GxAlbersKind<GxAlbersConicEllipseProjection>
 {
 public:
+    static constexpr char kId[] = "albersConicEllipse";
     static constexpr double kEquatorialRadius = 6378.137;
     static constexpr double kPolarRadius = 6356.752314;
 
@@ -293,26 +363,20 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    void Setup() override;
 
-    GxPosition mCenter;
-    double mStdLat1;
-    double mStdLat2;
     double mN;
     double mC;
     double mRho0;
 };
 
 // Albers equal-area conic on the GRS 80 ellipsoid, computed in metres.
-class GxAlbersEqualAreaProjection : public GxProjection
+class GxAlbersEqualAreaProjection : public GxAlbersKind<GxAlbersEqualAreaProjection>
 {
 public:
+    static constexpr char kId[] = "albersEqualArea";
     static constexpr double kAlbersEqualAreaEarthRadius = 6378137.0; // metres
 
     GxAlbersEqualAreaProjection();
@@ -321,18 +385,11 @@ public:
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    void Setup() override;
     double Q(double inSinLat) const;
 
-    GxPosition mCenter;
-    double mStdLat1;
-    double mStdLat2;
     double mE2;
     double mE;
     double mInvOneMinusE2;
@@ -347,22 +404,22 @@ private:
 };
 
 // Transverse Mercator on the GRS 80 ellipsoid with the UTM scale and false easting; the central meridian is free.
-class GxUtmProjection : public GxProjection
+class GxUtmProjection : public GxProjectionKind<GxUtmProjection>
 {
 public:
+    static constexpr char kId[] = "utm";
+    static constexpr bool kCopyKeepsBounds = true;
+
     GxUtmProjection();
     explicit GxUtmProjection(const GxPosition& inOrigin);
 
     GxPoint Project(const GxPosition& inPosition) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
-    [[nodiscard]] GxProjection* Copy() const override;
-    void Internalize(const XmlElement* inXml) override;
-    void Externalize(XmlBuilder& ioBuilder) const override;
-    bool IsEqualTo(const GxProjection& inOther) const override;
 
 private:
-    void Setup();
+    Parameters XmlParameters() override;
+    void Setup() override;
     // The meridian distance from the equator, metres, from the latitude's sine and cosine.
     double MeridianArc(double inLat, double inSin, double inCos) const;
 

@@ -154,10 +154,11 @@ TEST(GxPositionTest, GridCellCode)
 
     const GxPosition outside[] = {
         GxPosition().FromDegrees(-97.456, 35.123),
-        GxPosition(std::nextafter(west, -10.0), RadiansAtLeast(50)),
-        GxPosition(std::nextafter(east, 10.0), RadiansAtLeast(50)),
-        GxPosition(RadiansAtLeast(-60), std::nextafter(north, 10.0)),
-        GxPosition(RadiansAtLeast(-60), std::nextafter(RadiansAtLeast(44), -10.0)),
+        // An ulp beyond an edge is on it (degrees come back from radians an ulp off); a nanoradian is not.
+        GxPosition(west - 1e-9, RadiansAtLeast(50)),
+        GxPosition(east + 1e-9, RadiansAtLeast(50)),
+        GxPosition(RadiansAtLeast(-60), north + 1e-9),
+        GxPosition(RadiansAtLeast(-60), RadiansAtLeast(44) - 1e-9),
         GxPosition(kNaN, RadiansAtLeast(50)),
         GxPosition(RadiansAtLeast(-60), kNaN),
     };

@@ -356,7 +356,6 @@ TEST(GxVectorTurningLeftAlone, AsDocumented)
     const GxPosition where = FromDegrees(-80.0, 50.0);
     EXPECT_EQ(GxRadianProjection().Project(wind, where), wind);
     EXPECT_EQ(GxDegreeProjection().Project(wind, where), wind);
-    EXPECT_EQ(GxOrthographicProjection().Project(wind, where), wind);
 
     const GxLambertAzimuthalEqualAreaProjection laea;
     EXPECT_FALSE(laea.SupportsVectorProjection());
