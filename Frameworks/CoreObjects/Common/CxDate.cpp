@@ -79,13 +79,13 @@ CxTimeZone::~CxTimeZone()
     CxAssertText(!mMissing, "mRef != nil");
 }
 
-const LinuxCxZone& CxTimeZone::Zone() const
+const CxTimeZone::Impl& CxTimeZone::Zone() const
 {
     CxAssertText(!mMissing, "mRef != nil");
     return *mRef;
 }
 
-const LinuxCxZone* CxTimeZone::GetRef() const
+const CxTimeZone::Impl* CxTimeZone::GetRef() const
 {
     return mMissing ? nullptr : mRef.get();
 }

@@ -9,7 +9,6 @@
 #include <memory>
 
 class CxDate;
-class LinuxCxZone;
 
 // The calendar fields of an instant in a zone. mDayOfWeek is 1 Sunday ... 7 Saturday.
 struct CxDateFields
@@ -55,8 +54,11 @@ public:
     CxTimeZone& operator=(const CxTimeZone& inOther) = default;
     ~CxTimeZone();
 
+    // The platform's zone object, defined with the platform code.
+    struct Impl;
+
     // The zone object; null for an unknown name.
-    const LinuxCxZone* GetRef() const;
+    const Impl* GetRef() const;
     CxString Name() const;
     CxString Abbreviation(const CxDate& inDate) const;
     // Seconds east of UTC at that instant, daylight saving included.
@@ -69,9 +71,9 @@ public:
     friend bool operator!=(const CxTimeZone& inA, const CxTimeZone& inB) { return !inA.IsEqualTo(inB); }
 
 private:
-    const LinuxCxZone& Zone() const;
+    const Impl& Zone() const;
 
-    std::shared_ptr<const LinuxCxZone> mRef;
+    std::shared_ptr<const Impl> mRef;
     bool mMissing = false; // built from a name nobody knows: mRef is then a stand-in UTC
 };
 

@@ -3,6 +3,7 @@
 // of the C library (setenv, tzset, localtime_r), so every call is safe from any thread.
 #pragma once
 
+#include "CxDate.h"
 #include "CxTypes.h"
 
 #include <memory>
@@ -71,10 +72,12 @@ struct LinuxCxZoneRule
 // Parses a rule; nothing when the text is not one.
 std::optional<LinuxCxZoneRule> LinuxCxParseZoneRule(std::string_view inText);
 
-// An immutable zone: the transitions of a zone file, a rule for the instants after them, or one fixed type.
-class LinuxCxZone
+// An immutable zone: the transitions of a zone file, a rule for the instants after them, or one fixed type. It is
+// what a CxTimeZone holds.
+using LinuxCxZone = CxTimeZone::Impl;
+
+struct CxTimeZone::Impl
 {
-public:
     struct Type
     {
         CxSint32 mOffset = 0;

@@ -1,6 +1,6 @@
 sky_add_tests(core_3_tests LABEL core_3
   SOURCES CxDateTest.cpp CxTimeZoneTest.cpp CxDateFormatterTest.cpp CxCoordinatesTest.cpp
-  LIBS CoreObjects)
+  LIBS CoreObjects CoreObjectsPrivate)
 
 sky_add_tests(core_3_thread_tests LABEL core_3 TSAN
   SOURCES CxDateThreadTest.cpp

@@ -1,6 +1,6 @@
 sky_add_tests(core_4_tests LABEL core_4
     SOURCES CxFileTest.cpp CxFileSourceTest.cpp CxSystemTest.cpp CxLoginTest.cpp
-    LIBS CoreObjects)
+    LIBS CoreObjects CoreObjectsPrivate)
 
 sky_add_tests(core_4_login_thread_tests LABEL core_4 TSAN
     SOURCES CxLoginThreadTest.cpp

@@ -1,6 +1,7 @@
 #include "GxFont.h"
 
 #include "CxDebug.h"
+#include "GxTextEngine.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 

@@ -4,10 +4,15 @@
 
 #include "CxString.h"
 #include "CxTypes.h"
-#include "GxTextEngine.h"
+
+#include <memory>
 
 class XmlBuilder;
 class XmlElement;
+
+// A font at a pixel size, as the platform's text engine makes it; shared by the fonts and strings that use it.
+class GxTextStyle;
+using GxTextStyleRef = std::shared_ptr<GxTextStyle>;
 
 // The classic style bits. Only bold and italic change the face; underline, condensed and extended are not drawn.
 enum GxFontStyleBits : CxUint8

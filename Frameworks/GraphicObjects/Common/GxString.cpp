@@ -3,6 +3,7 @@
 #include "CxDebug.h"
 #include "GxContext.h"
 #include "GxFont.h"
+#include "GxStringImpl.h"
 #include "GxTexture.h"
 
 #include <GL/gl.h>
@@ -60,7 +61,8 @@ struct CurrentTransform
 // ---------------------------------------------------------------------------------------------------------------
 // GxString
 
-GxString::GxString(const CxString& inText, GxFont* inFont) : mText(inText), mTextureTarget(GL_TEXTURE_2D)
+GxString::GxString(const CxString& inText, GxFont* inFont)
+    : mText(inText), mImpl(std::make_unique<Impl>()), mTextureTarget(GL_TEXTURE_2D)
 {
     SetFont(inFont);
 }
@@ -95,7 +97,7 @@ void GxString::SetString(const CxString& inText)
 
 void GxString::SetFont(GxFont* inFont)
 {
-    mStyle.reset();
+    mImpl->mStyle.reset();
     mFontId = 0;
     mFontSize = 0;
     if (inFont != nullptr)
@@ -103,7 +105,7 @@ void GxString::SetFont(GxFont* inFont)
         mFontId = inFont->Id();
         mFontSize = inFont->Size();
         if (inFont->IsValid())
-            mStyle = inFont->GetAtsuStyle();
+            mImpl->mStyle = inFont->GetAtsuStyle();
     }
     Layout();
 }
@@ -116,18 +118,19 @@ void GxString::TruncateToWidth(CxSint32 inWidth)
 
 void GxString::Layout()
 {
-    mLayout.Clear();
+    GxTextLayout& layout = mImpl->mLayout;
+    layout.Clear();
     mLayoutLeft = mLayoutRight = mAscent = mDescent = 0;
-    if (!mStyle)
+    if (!mImpl->mStyle)
         return;
-    mLayout.Build(mText.GetChars(), mText.Length(), mStyle, mMaxWidth);
-    mLayoutLeft = mLayout.StartOffset();
-    mLayoutRight = mLayout.EndOffset();
-    mAscent = mLayout.Ascent();
-    mDescent = mLayout.Descent();
+    layout.Build(mText.GetChars(), mText.Length(), mImpl->mStyle, mMaxWidth);
+    mLayoutLeft = layout.StartOffset();
+    mLayoutRight = layout.EndOffset();
+    mAscent = layout.Ascent();
+    mDescent = layout.Descent();
     if (mMaxWidth > 0)
     {
-        const CxSint32 ink = mLayout.InkWidth();
+        const CxSint32 ink = layout.InkWidth();
         if (Width() - ink >= 2 && Width() > mMaxWidth)
             mLayoutRight = mLayoutLeft + ink + 1;
     }
@@ -213,7 +216,7 @@ bool GxString::Upload(bool inRectangle)
 
     const std::size_t pixels = static_cast<std::size_t>(bitmapWidth) * static_cast<std::size_t>(bitmapHeight);
     std::vector<CxUint8> coverage(pixels, 0);
-    mLayout.Render(coverage.data(), bitmapWidth, bitmapHeight, mLayoutLeft, bitmapHeight - mDescent);
+    mImpl->mLayout.Render(coverage.data(), bitmapWidth, bitmapHeight, mLayoutLeft, bitmapHeight - mDescent);
     std::vector<CxUint8> luminanceAlpha(pixels * 2);
     for (std::size_t i = 0; i < pixels; ++i)
     {

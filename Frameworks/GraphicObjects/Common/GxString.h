@@ -10,9 +10,9 @@
 #include "CxString.h"
 #include "CxTypes.h"
 #include "GxCoordinates.h"
-#include "GxTextEngine.h"
 
 #include <list>
+#include <memory>
 
 class GxContext;
 class GxFont;
@@ -120,6 +120,8 @@ public:
 
 private:
     friend class GxStringGroup;
+    // The platform's style and layout of the line.
+    struct Impl;
 
     void Layout();
     // False when OpenGL reported an error.
@@ -136,10 +138,9 @@ private:
     CxSint32 mAscent = 0;
     CxSint32 mDescent = 0;
     CxRect mBitmapBounds;
-    GxTextStyleRef mStyle;
     CxUint32 mFontId = 0;
     CxSint16 mFontSize = 0;
-    GxTextLayout mLayout;
+    std::unique_ptr<Impl> mImpl;
     unsigned int mTextureTarget;
     unsigned int mTextureId = 0;
     float mScale = 1.0f;

@@ -1,5 +1,6 @@
 #include "GxFont.h"
 #include "CxDebug.h"
+#include "GxTextEngine.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 

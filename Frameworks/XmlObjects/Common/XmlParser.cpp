@@ -2,7 +2,6 @@
 
 #include "CxDebug.h"
 
-#include <climits>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -23,74 +22,6 @@ inline CxString Utf16(const char* inText)
 
 } // namespace
 
-XmlParser::XmlParser()
-{
-    mRoot = new XmlRoot;
-    mElements.push_back(mRoot);
-    CreateExpat();
-}
-
-XmlParser::~XmlParser()
-{
-    if (mExpat != nullptr)
-        XML_ParserFree(mExpat);
-    delete mRoot;
-}
-
-void XmlParser::CreateExpat()
-{
-    // No forced encoding, so that expat tells UTF-16 from UTF-8 by the mark or the first characters.
-    mExpat = XML_ParserCreate(nullptr);
-    XML_SetUserData(mExpat, this);
-    XML_SetElementHandler(mExpat, StartElementFn, EndElementFn);
-    XML_SetCharacterDataHandler(mExpat, ContentFn);
-    XML_SetCommentHandler(mExpat, CommentFn);
-    XML_SetProcessingInstructionHandler(mExpat, InstructionFn);
-}
-
-bool XmlParser::Parse(const void* inBytes, std::size_t inByteCount, bool inLastChunk)
-{
-    if (mExpat == nullptr)
-        return false;
-    const char* bytes = static_cast<const char*>(inBytes);
-    std::size_t count = bytes != nullptr ? inByteCount : 0;
-    const bool arrived = count > 0;
-    // A big-endian mark at the very start is dropped; expat then finds UTF-16BE from the first characters.
-    if (!mStarted && count >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
-        static_cast<unsigned char>(bytes[1]) == 0xFF)
-    {
-        bytes += 2;
-        count -= 2;
-    }
-    mStarted = mStarted || arrived;
-    if (count == 0)
-    {
-        // An empty document is no error; an empty last chunk still has to close one that expat has begun.
-        if (!(mFed && inLastChunk))
-            return true;
-        bytes = "";
-    }
-    mFed = true;
-
-    XML_Status status = XML_STATUS_OK;
-    // Expat takes an int count.
-    while (count > std::size_t(INT_MAX) && status == XML_STATUS_OK)
-    {
-        status = XML_Parse(mExpat, bytes, INT_MAX, XML_FALSE);
-        bytes += INT_MAX;
-        count -= std::size_t(INT_MAX);
-    }
-    if (status == XML_STATUS_OK)
-        status = XML_Parse(mExpat, bytes, int(count), inLastChunk ? XML_TRUE : XML_FALSE);
-    if (status == XML_STATUS_OK)
-        return true;
-
-    mErrorMessage =
-        mTooDeep ? CxString("elements nested too deeply") : CxString(XML_ErrorString(XML_GetErrorCode(mExpat)));
-    mErrorLine = CxSint32(XML_GetCurrentLineNumber(mExpat));
-    return false;
-}
-
 XmlRoot* XmlParser::DetachRoot()
 {
     // The stack may still hold open elements of the tree handed away after a partial parse.
@@ -99,25 +30,6 @@ XmlRoot* XmlParser::DetachRoot()
     mRoot = new XmlRoot;
     mElements.push_back(mRoot);
     return root;
-}
-
-void XmlParser::Reset()
-{
-    if (mExpat != nullptr)
-        XML_ParserFree(mExpat);
-    mExpat = nullptr;
-    delete mRoot;
-    mElements.clear();
-    CxAssertText(mElements.empty(), "mElements.size() == 0");
-    mRoot = new XmlRoot;
-    mElements.push_back(mRoot);
-    CreateExpat();
-    mAttributes = nullptr;
-    mErrorMessage = CxString();
-    mErrorLine = 0;
-    mStarted = false;
-    mFed = false;
-    mTooDeep = false;
 }
 
 void XmlParser::Append(XmlItem* inItem)
@@ -131,7 +43,7 @@ void XmlParser::Append(XmlItem* inItem)
 
 // ---- handlers
 
-void XmlParser::StartElement(const XML_Char* inName, const XML_Char** inAttributes)
+void XmlParser::StartElement(const char* inName, const char** inAttributes)
 {
     mAttributes = inAttributes;
     XmlElement* element = CreateElement(Utf16(inName));
@@ -141,7 +53,7 @@ void XmlParser::StartElement(const XML_Char* inName, const XML_Char** inAttribut
     if (inAttributes != nullptr)
     {
         XmlAttribute** tail = nullptr;
-        for (const XML_Char** pair = inAttributes; *pair != nullptr; pair += 2)
+        for (const char** pair = inAttributes; *pair != nullptr; pair += 2)
             tail = element->AppendNew(new XmlAttribute(Utf16(pair[0]), Utf16(pair[1])), tail);
     }
     Append(element);
@@ -149,7 +61,7 @@ void XmlParser::StartElement(const XML_Char* inName, const XML_Char** inAttribut
     OnStartElement(element);
 }
 
-void XmlParser::EndElement(const XML_Char*)
+void XmlParser::EndElement(const char*)
 {
     // The root stays; expat matches the tags.
     if (mElements.size() <= 1)
@@ -159,7 +71,7 @@ void XmlParser::EndElement(const XML_Char*)
     OnEndElement(element);
 }
 
-void XmlParser::Content(const XML_Char* inText, int inLength)
+void XmlParser::Content(const char* inText, int inLength)
 {
     XmlContent* content = CreateContent(Utf16(inText, inLength > 0 ? std::size_t(inLength) : 0));
     if (content == nullptr)
@@ -168,7 +80,7 @@ void XmlParser::Content(const XML_Char* inText, int inLength)
     OnContent(content);
 }
 
-void XmlParser::Comment(const XML_Char* inText)
+void XmlParser::Comment(const char* inText)
 {
     XmlComment* comment = CreateComment(Utf16(inText));
     if (comment == nullptr)
@@ -177,7 +89,7 @@ void XmlParser::Comment(const XML_Char* inText)
     OnComment(comment);
 }
 
-void XmlParser::Instruction(const XML_Char* inTarget, const XML_Char* inData)
+void XmlParser::Instruction(const char* inTarget, const char* inData)
 {
     XmlInstruction* instruction = CreateInstruction(Utf16(inTarget), Utf16(inData));
     if (instruction == nullptr)
@@ -217,48 +129,3 @@ void XmlParser::OnContent(XmlContent*) {}
 void XmlParser::OnComment(XmlComment*) {}
 
 void XmlParser::OnInstruction(XmlInstruction*) {}
-
-// ---- expat entry points
-
-void XMLCALL XmlParser::StartElementFn(void* inUserData, const XML_Char* inName, const XML_Char** inAttributes)
-{
-    auto* parser = static_cast<XmlParser*>(inUserData);
-    if (parser->mTooDeep)
-        return;
-    // The root is on the stack too.
-    if (parser->mElements.size() > kMaxDepth)
-    {
-        parser->mTooDeep = true;
-        XML_StopParser(parser->mExpat, XML_FALSE);
-        return;
-    }
-    parser->StartElement(inName, inAttributes);
-}
-
-void XMLCALL XmlParser::EndElementFn(void* inUserData, const XML_Char* inName)
-{
-    auto* parser = static_cast<XmlParser*>(inUserData);
-    if (!parser->mTooDeep)
-        parser->EndElement(inName);
-}
-
-void XMLCALL XmlParser::ContentFn(void* inUserData, const XML_Char* inText, int inLength)
-{
-    auto* parser = static_cast<XmlParser*>(inUserData);
-    if (!parser->mTooDeep)
-        parser->Content(inText, inLength);
-}
-
-void XMLCALL XmlParser::CommentFn(void* inUserData, const XML_Char* inText)
-{
-    auto* parser = static_cast<XmlParser*>(inUserData);
-    if (!parser->mTooDeep)
-        parser->Comment(inText);
-}
-
-void XMLCALL XmlParser::InstructionFn(void* inUserData, const XML_Char* inTarget, const XML_Char* inData)
-{
-    auto* parser = static_cast<XmlParser*>(inUserData);
-    if (!parser->mTooDeep)
-        parser->Instruction(inTarget, inData);
-}

@@ -6,9 +6,8 @@
 #include "CxTypes.h"
 #include "XmlElement.h"
 
-#include <expat.h>
-
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 class XmlParser
@@ -39,11 +38,11 @@ public:
 
 protected:
     // Handlers, called with expat's UTF-8.
-    virtual void StartElement(const XML_Char* inName, const XML_Char** inAttributes);
-    virtual void EndElement(const XML_Char* inName);
-    virtual void Content(const XML_Char* inText, int inLength);
-    virtual void Comment(const XML_Char* inText);
-    virtual void Instruction(const XML_Char* inTarget, const XML_Char* inData);
+    virtual void StartElement(const char* inName, const char** inAttributes);
+    virtual void EndElement(const char* inName);
+    virtual void Content(const char* inText, int inLength);
+    virtual void Comment(const char* inText);
+    virtual void Instruction(const char* inTarget, const char* inData);
 
     // Factories, given the converted text to keep; the tree owns what they return once it is appended.
     virtual XmlElement* CreateElement(CxString inName);
@@ -59,24 +58,20 @@ protected:
     virtual void OnInstruction(XmlInstruction* inInstruction);
 
     // Expat's name/value array of the start tag being handled, null outside CreateElement.
-    const XML_Char** Attributes() const { return mAttributes; }
+    const char** Attributes() const { return mAttributes; }
     // The element new items go to.
     XmlElement* Top() const { return mElements.empty() ? nullptr : mElements.back(); }
 
 private:
-    static void XMLCALL StartElementFn(void* inUserData, const XML_Char* inName, const XML_Char** inAttributes);
-    static void XMLCALL EndElementFn(void* inUserData, const XML_Char* inName);
-    static void XMLCALL ContentFn(void* inUserData, const XML_Char* inText, int inLength);
-    static void XMLCALL CommentFn(void* inUserData, const XML_Char* inText);
-    static void XMLCALL InstructionFn(void* inUserData, const XML_Char* inTarget, const XML_Char* inData);
+    // The platform's parser and its entry points.
+    struct Impl;
 
-    void CreateExpat();
     void Append(XmlItem* inItem);
 
     std::vector<XmlElement*> mElements;
     XmlRoot* mRoot = nullptr;
-    XML_Parser mExpat = nullptr;
-    const XML_Char** mAttributes = nullptr;
+    std::unique_ptr<Impl> mImpl;
+    const char** mAttributes = nullptr;
     CxString mErrorMessage;
     CxSint32 mErrorLine = 0;
     bool mStarted = false; // bytes have arrived

@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cstring>
+#include <expat.h>
 #include <iconv.h>
 #include <iterator>
 #include <memory>

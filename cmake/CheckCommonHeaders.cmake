@@ -1,0 +1,15 @@
+# cmake -DROOT=<source root> -P CheckCommonHeaders.cmake: fails when a header of a framework's Common/ includes a
+# platform library or a header of a Linux/ folder, so that portable code stays portable.
+file(GLOB linux_headers ${ROOT}/Frameworks/*/Linux/*.h ${ROOT}/Frameworks/*/Linux/*/*.h)
+set(names "expat|ft2build|freetype|FT_[A-Z_]+|fontconfig|curl|EGL|cairo|X11|png|jpeglib")
+foreach(h ${linux_headers})
+  get_filename_component(n ${h} NAME_WE)
+  string(APPEND names "|${n}")
+endforeach()
+file(GLOB headers ${ROOT}/Frameworks/*/Common/*.h)
+foreach(h ${headers})
+  file(STRINGS ${h} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]?([^>\"]*/)?(${names})([./>\"]|$)")
+  if(hits)
+    message(SEND_ERROR "${h}: ${hits}")
+  endif()
+endforeach()
