@@ -1,3 +1,5 @@
+// The whole string class in one file: its storage (inline, shared, growing) is private to the members here, and
+// splitting them would expose that layout to a second file.
 #include "CxString.h"
 
 #include "CxDebug.h"

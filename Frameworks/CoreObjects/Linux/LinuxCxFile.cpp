@@ -1,3 +1,5 @@
+// Files and folders in one file: both stand on the same path, permission, errno and regular-file helpers, which
+// would otherwise become a shared internal header for a single caller pair.
 #include "LinuxCxFile.h"
 
 #include "CxData.h"
