@@ -1,0 +1,3 @@
+sky_add_tests(eng_1_tests LABEL eng_1
+    SOURCES DxCacheTest.cpp
+    LIBS DataObjects)
