@@ -75,6 +75,9 @@ CxFolder DxCache::SubFolder(const CxFolder& inBase, const CxString& inName, bool
 {
     if (!IsNamed(inBase))
         return CxFolder();
+    // A folder not there yet is no failure worth a line; a name that may not be used is.
+    if (!inCreate && !inBase.ContainsFolder(inName) && IsPlainName(inName))
+        return CxFolder();
     try
     {
         CxFolder base = inBase;
@@ -104,7 +107,7 @@ void DxCache::DeleteTree(const CxFolder& inFolder)
 
 void DxCache::Cleanup()
 {
-    if (!mTemporaryFolder.IsValid())
+    if (!Temporary(false).IsValid())
         return;
     try
     {
@@ -115,6 +118,14 @@ void DxCache::Cleanup()
     {
         Report(error);
     }
+}
+
+const CxFolder& DxCache::Temporary(bool inCreate)
+{
+    // A folder left by an earlier run is taken over, so that its files are found and cleaned up too.
+    if (!mTemporaryFolder.IsValid())
+        mTemporaryFolder = SubFolder(SubFolder(mCacheRoot, mId, inCreate), CxString("Temporary"), inCreate);
+    return mTemporaryFolder;
 }
 
 bool DxCache::HasFiles() const
@@ -289,9 +300,7 @@ void DxCache::WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringLi
     CxFolder tree = mDataFolder;
     if (!inRecord->Archiving())
     {
-        if (!mTemporaryFolder.IsValid())
-            mTemporaryFolder = SubFolder(SubFolder(mCacheRoot, mId, true), CxString("Temporary"), true);
-        tree = mTemporaryFolder;
+        tree = Temporary(true);
     }
     if (!IsPlainName(inBaseName))
         return;
@@ -321,7 +330,7 @@ CxFile DxCache::FindDataFile(DxRecord* inRecord, const CxStringList& inSubFolder
     if (inRecord == nullptr)
         return CxFile();
     const CxDate date = inRecord->Date();
-    if (!inRecord->Archiving() && mTemporaryFolder.IsValid())
+    if (!inRecord->Archiving() && Temporary(false).IsValid())
     {
         CxFile file = GetDataFile(mTemporaryFolder, date, inSubFolders, inExtensions, inBaseName, inDated, false);
         if (file.IsValid())
@@ -336,7 +345,7 @@ CxFile DxCache::FindDataFile(DxRecord* inRecord, const CxStringList& inSubFolder
 void DxCache::ArchiveDataFile(DxRecord* inRecord, const CxStringList& inSubFolders, const CxStringList& inExtensions,
                               const CxString& inBaseName, bool inDated)
 {
-    if (inRecord == nullptr || !mTemporaryFolder.IsValid())
+    if (inRecord == nullptr || !Temporary(false).IsValid())
         return;
     const CxDate date = inRecord->Date();
     CxFile file = GetDataFile(mTemporaryFolder, date, inSubFolders, inExtensions, inBaseName, inDated, false);
@@ -359,7 +368,7 @@ void DxCache::ArchiveDataFile(DxRecord* inRecord, const CxStringList& inSubFolde
 void DxCache::DeleteDataFile(DxRecord* inRecord, const CxStringList& inSubFolders, const CxStringList& inExtensions,
                              const CxString& inBaseName, bool inDated)
 {
-    if (inRecord == nullptr || !mTemporaryFolder.IsValid())
+    if (inRecord == nullptr || !Temporary(false).IsValid())
         return;
     CxFile file =
         GetDataFile(mTemporaryFolder, inRecord->Date(), inSubFolders, inExtensions, inBaseName, inDated, false);

@@ -87,6 +87,7 @@ private:
     static bool WriteReplacing(const CxFolder& inFolder, const CxString& inName, CxData& inData,
                                const CxDate& inModified);
     static void DeleteTree(const CxFolder& inFolder);
+    const CxFolder& Temporary(bool inCreate);
 
     CxString mId;
     CxFolder mDataRoot;
