@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "CxError.h"
+#include "CxSystem.h"
 #include "DxCache.h"
 #include "DxClients.h"
 #include "DxFrame.h"
@@ -260,6 +261,13 @@ void DxManager::SetAuthenticated(bool inValue)
     mAuthenticated = inValue;
     for (DxClient* client : mClients)
         client->SetAuthenticated(inValue);
+}
+
+void DxManager::SetAuthentication(const CxString& inUser, const CxString& inPassword)
+{
+    CxAutoLock lock(mRegion);
+    CxWriteAuthentication(mAuthenticationKey, inUser, inPassword);
+    RefreshAllClients();
 }
 
 void DxManager::OnGoOnline()

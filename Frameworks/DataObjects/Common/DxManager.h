@@ -102,6 +102,8 @@ public:
     bool HasClient(DxClient* inClient) const;
     void RefreshAllClients();
     void SetAuthenticated(bool inValue);
+    // Stores the login under the authentication key, then refreshes every client.
+    void SetAuthentication(const CxString& inUser, const CxString& inPassword);
     void OnGoOnline();
 
     // Callers hold the lock.

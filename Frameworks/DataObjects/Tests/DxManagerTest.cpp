@@ -247,6 +247,17 @@ TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
     }
 }
 
+TEST_F(DxManagerTest, TheRegistryUrlNamesTheManagerOnTheCurrentServer)
+{
+    setenv("SKYVANE_SERVER_REGISTRY", "http://127.0.0.1:9", 1);
+    DxSet::RebuildRegistryUrlForTesting();
+    EXPECT_EQ(mManager->RegistryUrl(), "http://127.0.0.1:9/nimbrel/registry.php?id=tst");
+    unsetenv("SKYVANE_SERVER_REGISTRY");
+    DxSet::RebuildRegistryUrlForTesting();
+    EXPECT_EQ(mSet->Manager(), mManager);
+    EXPECT_EQ(mManager->AuthenticationKey(), "Skyvane: tst");
+}
+
 TEST_F(DxManagerTest, SubscriptionsAndJobsKeepTheirProtocol)
 {
     // A changed subscription is registered before the old one goes: the missing-date record lives on.
