@@ -176,6 +176,9 @@ protected:
     }
 
     sky::test::TempHome mHome;
+    // Outlive the threads, which may still be leaving a wait when a test ends.
+    Latch mEntered, mRelease;
+    std::unique_ptr<BlockJob> mBlocker;
     std::vector<std::unique_ptr<CxJobThread>> mThreads;
     std::unique_ptr<DxSet> mSet;
     TestManager* mManager = nullptr;
@@ -294,25 +297,23 @@ TEST_F(DxManagerTest, SubscriptionsAndJobsKeepTheirProtocol)
     EXPECT_NE(client.Table(), nullptr);
 
     // An update job cancelled while queued (behind a busy update thread) posts 900 and is disposed of.
-    Latch entered, release;
-    BlockJob blocker(&entered, &release);
-    blocker.Submit();
-    ASSERT_TRUE(entered.Wait());
+    mBlocker = std::make_unique<BlockJob>(&mEntered, &mRelease);
+    mBlocker->Submit();
+    ASSERT_TRUE(mEntered.Wait());
     TestClient other("other");
     Attach(other, kT, kT, kT);
     other.SetSet(nullptr);
     EXPECT_TRUE(Settle());
-    release.CountDown();
+    mRelease.CountDown();
 }
 
 TEST_F(DxManagerTest, AClientDestroyedWhileTheUpdateThreadAsksItIsLeftAlone)
 {
     Seed(kT, "data");
-    Latch entered, release;
-    auto* client = new TestClient("stn", &entered, &release);
+    auto* client = new TestClient("stn", &mEntered, &mRelease);
     Attach(*client, kT, kT, kT);
-    ASSERT_TRUE(entered.Wait());
-    release.CountDown();
+    ASSERT_TRUE(mEntered.Wait());
+    mRelease.CountDown();
     delete client; // waits for the manager lock the update thread holds while it asks the client
     EXPECT_TRUE(Settle());
     EXPECT_TRUE(HoldsNothing());
