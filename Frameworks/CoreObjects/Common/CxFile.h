@@ -131,6 +131,10 @@ public:
     CxString Mime() const;
     // Type and creator codes are not kept here: does nothing.
     void SetMimeType(const CxString& inMime);
+
+    // Renames this file onto the target in one step, replacing a file there: a reader sees the old bytes or the
+    // new, never a part. A folder at the target is refused (CxErrorNotAFile). The object then names the target.
+    void MoveOver(const CxFile& inTarget);
 };
 
 class CxFolderItem;

@@ -1,0 +1,298 @@
+#include "DxClients.h"
+
+#include "DxFrame.h"
+#include "DxImage.h"
+#include "DxManager.h"
+#include "DxSet.h"
+
+DxClient::DxClient()
+    : mStartDate(DxManager::sMissingDate), mEndDate(DxManager::sMissingDate), mDisplayDate(DxManager::sMissingDate),
+      mExpectedDate(DxManager::sMissingDate)
+{
+}
+
+DxClient::~DxClient()
+{
+    Detach();
+    delete mFrame;
+}
+
+void DxClient::Detach()
+{
+    DxManager* manager = mManager;
+    if (manager == nullptr)
+        return;
+    CxAutoLock managerLock(manager->Region());
+    {
+        CxAutoLock lock(mLock);
+        if (mSubscribed)
+            manager->Unsubscribe(mSubscription);
+        mSubscribed = false;
+        mManager = nullptr;
+    }
+    if (manager->HasClient(this))
+        manager->RemoveClient(this);
+}
+
+CxString DxClient::Id() const
+{
+    return CxString();
+}
+
+bool DxClient::IsIdValid() const
+{
+    return true;
+}
+
+CxDate DxClient::Clip(const CxDate& inDate) const
+{
+    return mManager != nullptr ? mManager->ClipDate(inDate) : inDate;
+}
+
+void DxClient::SetSet(DxSet* inSet)
+{
+    if (mManager != nullptr)
+    {
+        if (mSubscribed)
+            mManager->Unsubscribe(mSubscription);
+        mSubscribed = false;
+        mManager->RemoveClient(this);
+        AcceptFrame(nullptr);
+        mSubscription = DxSubscription();
+        mManager = nullptr;
+    }
+    DxSet* oldSet = mSet;
+    mSet = inSet;
+    if (inSet != nullptr)
+    {
+        mManager = inSet->Manager();
+        if (mManager != nullptr)
+            mManager->AddClient(this);
+        mSubscribed = false;
+    }
+    if (inSet != oldSet)
+        OnSetChanged();
+}
+
+void DxClient::SetDates(const CxDate& inStart, const CxDate& inEnd)
+{
+    if (inStart == mStartDate && inEnd == mEndDate)
+        return;
+    mStartDate = Clip(inStart);
+    mEndDate = Clip(inEnd);
+}
+
+void DxClient::SetDisplayDate(const CxDate& inDate)
+{
+    mDisplayDate = Clip(inDate);
+}
+
+void DxClient::SetArchiving(bool inArchiving)
+{
+    mArchiving = inArchiving;
+    if (inArchiving && mManager != nullptr)
+        mManager->ArchiveSubscription(mSubscription);
+}
+
+void DxClient::RefreshClient()
+{
+    SubscribeSelf();
+    if (mSubscribed)
+        OnRequestData();
+}
+
+void DxClient::SubscribeSelf()
+{
+    if (mManager == nullptr)
+        return;
+    const CxSint32 interval =
+        mInterval != -1 && mManager->IsConstantInterval() ? mInterval : mManager->GetTimeResolution();
+    DxSubscription subscription(Clip(mStartDate), Clip(mEndDate), Id(), interval);
+    subscription.mStaleThreshold = static_cast<double>(mManager->GetStaleThreshold());
+    subscription.mRecording = mArchiving;
+    if (IsIdValid())
+    {
+        CxAutoLock managerLock(mManager->Region());
+        CxAutoLock lock(mLock);
+        const bool wasRegistered = mSubscribed;
+        const bool changed = subscription != mSubscription;
+        if (changed)
+            mSubscribed = false;
+        if (!mSubscribed)
+        {
+            mSubscribed = mManager->Subscribe(subscription);
+            // The new one first, so the manager holds one of the two throughout; only a registered one goes.
+            if (changed && mSubscribed && wasRegistered)
+                mManager->Unsubscribe(mSubscription);
+            mSubscription = subscription;
+            OnSubscriptionChanged();
+        }
+    }
+    OnClientSubscribed();
+}
+
+void DxClient::ReleaseAndInvalidate()
+{
+    if (mSubscribed && mManager != nullptr)
+        mManager->Unsubscribe(mSubscription);
+    mSubscribed = false;
+    OnReleaseAndInvalidate();
+}
+
+void DxClient::AcceptFrame(DxFrame* inFrame)
+{
+    {
+        CxAutoLock lock(mLock);
+        OnAcceptFrame(inFrame);
+    }
+    OnFrameChanged();
+}
+
+bool DxClient::NeedsToParse(DxRecord* inRecord, const CxDate& inModified)
+{
+    return OnNeedsToParse(inRecord, inModified);
+}
+
+bool DxClient::NeedsToRequest(DxRecord* inRecord)
+{
+    return OnNeedsToRequest(inRecord);
+}
+
+void DxClient::SetAuthenticated(bool inValue)
+{
+    if (inValue == mAuthenticated)
+        return;
+    mAuthenticated = inValue;
+    OnAuthenticationChanged();
+}
+
+bool DxClient::IsTemporal() const
+{
+    return mManager != nullptr && mManager->GetTimeResolution() > 0;
+}
+
+bool DxClient::ShowsSeconds() const
+{
+    return mManager != nullptr && mManager->GetTimeResolution() >= 1 && mManager->GetTimeResolution() <= 59;
+}
+
+DxTable* DxClient::Table() const
+{
+    return dynamic_cast<DxTable*>(mFrame);
+}
+
+DxGrid* DxClient::Grid() const
+{
+    return dynamic_cast<DxGrid*>(mFrame);
+}
+
+DxShape* DxClient::Shape() const
+{
+    return nullptr;
+}
+
+DxImage* DxClient::Image() const
+{
+    return dynamic_cast<DxImage*>(mFrame);
+}
+
+CxDate DxClient::FrameDate() const
+{
+    return mFrame != nullptr ? mFrame->Date() : DxManager::sMissingDate;
+}
+
+CxDate DxClient::LastModified() const
+{
+    return mFrame != nullptr ? mFrame->LastModified() : DxManager::sMissingDate;
+}
+
+std::vector<CxDate> DxClient::GetDatesForAnimation()
+{
+    if (mManager == nullptr)
+        return {};
+    return mManager->AvailableDates(mSubscription);
+}
+
+void DxClient::OnSetChanged() {}
+
+void DxClient::OnRequestData()
+{
+    if (mManager == nullptr)
+        return;
+    DxRecord record(Clip(mDisplayDate), Id());
+    if (mArchiving)
+        record.SetArchiving();
+    if (record.mDate > Clip(mEndDate) || record.mDate < Clip(mStartDate))
+        return;
+    CxAutoLock managerLock(mManager->Region());
+    CxAutoLock lock(mLock);
+    mExpectedDate = mManager->RequestUpdate(record);
+}
+
+void DxClient::OnAcceptFrame(DxFrame* inFrame)
+{
+    if (inFrame != mFrame)
+        delete mFrame;
+    mFrame = inFrame;
+}
+
+void DxClient::OnClientSubscribed() {}
+
+void DxClient::OnReleaseAndInvalidate() {}
+
+bool DxClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
+{
+    CxAutoLock lock(mLock);
+    if (inRecord == nullptr || mManager == nullptr)
+        return false;
+    if (inRecord->mAttributes != Id() || inRecord->mDate != mExpectedDate)
+        return false;
+    bool needs = false;
+    if (LastModified() == DxManager::sMissingDate)
+        needs = true;
+    else if (inRecord->Date() != Clip(FrameDate()))
+        needs = true;
+    else
+        needs = inModified > LastModified();
+    if (needs)
+        mWaitingForData = true;
+    return needs;
+}
+
+bool DxClient::OnNeedsToRequest(DxRecord* inRecord)
+{
+    CxAutoLock lock(mLock);
+    if (inRecord == nullptr || mManager == nullptr || inRecord->mAttributes != Id())
+        return false;
+    bool needs = mExpectedDate == DxManager::sMissingDate;
+    if (mExpectedDate < inRecord->mDate && inRecord->mDate <= Clip(mDisplayDate))
+        needs = true;
+    if (inRecord->mDate == mExpectedDate && inRecord->Date() > FrameDate())
+        needs = true;
+    if (mFrame == nullptr)
+        needs = true;
+    if (needs && mSubscribed)
+        OnRequestData();
+    return needs;
+}
+
+void DxClient::OnAuthenticationChanged() {}
+
+void DxClient::OnSubscriptionChanged() {}
+
+void DxClient::OnFrameChanged()
+{
+    mWaitingForData = false;
+    OnTableChanged();
+    OnShapeChanged();
+    OnGridChanged();
+    OnTextureChanged();
+}
+
+void DxClient::OnTableChanged() {}
+
+void DxClient::OnShapeChanged() {}
+
+void DxClient::OnGridChanged() {}
+
+void DxClient::OnTextureChanged() {}

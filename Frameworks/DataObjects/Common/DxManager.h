@@ -1,0 +1,267 @@
+// The base of every data-set manager: one per data-set id, shared by every client of that set. It owns the set's
+// cache, records, subscriptions and jobs, and hands finished frames to its clients on the main thread.
+//
+// Locks: the manager's region (recursive) guards records, subscriptions, clients, pending deliveries, the request
+// memo and the jobs; it is taken before any client's lock. The status lock guards only the status text.
+#pragma once
+
+#include "CxCriticalRegion.h"
+#include "CxData.h"
+#include "CxDate.h"
+#include "CxFile.h"
+#include "CxMessenger.h"
+#include "CxString.h"
+#include "CxTimer.h"
+#include "CxTypes.h"
+#include "DxRecord.h"
+
+#include <list>
+#include <map>
+#include <memory>
+#include <vector>
+
+class CxJob;
+class DxCache;
+class DxClient;
+class DxConfigJob;
+class DxDownloadJob;
+class DxFrame;
+class DxHoleCollectJob;
+class DxQueryJob;
+class DxUpdateJob;
+
+class DxManager : public CxTimer, public CxMessenger
+{
+public:
+    using ManagerList = std::list<DxManager*>;
+    using RecordList = std::vector<DxRecord*>;
+    using SubscriptionList = std::vector<DxSubscription*>;
+
+    // The no-date value of records, subscriptions and file dates: 1904-01-01 00:00:00 UTC.
+    static const CxDate sMissingDate;
+    // The auto-refresh value that switches hole collection off.
+    static constexpr CxSint32 sDontBotherAutoRefresh = 86402;
+
+    explicit DxManager(const CxString& inId);
+    ~DxManager() override;
+    DxManager(const DxManager&) = delete;
+    DxManager& operator=(const DxManager&) = delete;
+
+    // The registry of live managers, in order of construction. Main thread only.
+    static ManagerList::iterator BeginDataManagers();
+    static ManagerList::iterator EndDataManagers();
+    static DxManager* FindExistingManager(const CxString& inId);
+    static void DeleteAllManagers();
+
+    // Found on first use (documents and caches folders) unless set before.
+    static void SetRootDataFolder(const CxFolder& inFolder);
+    static void SetRootCacheFolder(const CxFolder& inFolder);
+    static CxFolder RootDataFolder();
+    static CxFolder RootCacheFolder();
+
+    static bool Online();
+    static void GoOffline();
+    static void GoOnline();
+    static CxSint32 GetAutoRefreshIgnoreValue() { return sDontBotherAutoRefresh; }
+
+    const CxString& Id() const { return mId; }
+    CxString Name() const;
+    CxString AuthenticationKey() const { return mAuthenticationKey; }
+    void SetAuthenticationKey(const CxString& inKey) { mAuthenticationKey = inKey; }
+    CxString ProviderName() const { return mProviderName; }
+    CxString ProviderUrl() const { return mProviderUrl; }
+    CxString SourceName() const { return mSourceName; }
+    CxString SourceUrl() const { return mSourceUrl; }
+    CxString ContactName() const { return mContactName; }
+    CxString ContactUrl() const { return mContactUrl; }
+    CxString Status() const;
+    void SetStatus(const CxString& inStatus);
+    CxSint32 GetStaleThreshold() const { return mStaleThreshold; }
+    CxSint32 GetTimeResolution() const { return mTimeResolution; }
+    bool IsConstantInterval() const { return mQueryUrlFormat.Length() == 0; }
+    bool IsConfigured() const { return mConfigured; }
+    bool IsAuthenticated() const { return mAuthenticated; }
+    const CxString& FileDateFormat() const { return mFileDateFormat; }
+    bool HasFiles() const;
+    void ShowFiles() const;
+    DxCache* Cache() const { return mCache.get(); }
+
+    void LockRegion() { mRegion.Enter(); }
+    void UnlockRegion() { mRegion.Exit(); }
+    CxCriticalRegion& Region() { return mRegion; }
+
+    void SetTimeResolution(CxSint32 inSeconds);
+    // The date of the data-set file that covers the date.
+    CxDate ClipDate(const CxDate& inDate) const;
+    CxString RegistryUrl() const;
+
+    // Clients, on the main thread.
+    void AddClient(DxClient* inClient);
+    // Also drops the client's pending deliveries, so no frame reaches a later client at that address.
+    void RemoveClient(DxClient* inClient);
+    bool HasClient(DxClient* inClient) const;
+    void RefreshAllClients();
+    void SetAuthenticated(bool inValue);
+    // Stores the login under the authentication key, then refreshes every client.
+    void SetAuthentication(const CxString& inUser, const CxString& inPassword);
+    void OnGoOnline();
+
+    // Callers hold the lock.
+    RecordList::iterator FindRecord(const DxRecord& inRecord);
+    SubscriptionList::iterator FindSubscription(const DxSubscription& inSubscription);
+    // Test and debugging views; callers hold the lock.
+    const RecordList& Records() const { return mRecords; }
+    const SubscriptionList& Subscriptions() const { return mSubscriptions; }
+    std::size_t CountJobs() const { return mJobs.size(); }
+    void Debug();
+
+    // Records and subscriptions, on the main thread.
+    bool Subscribe(const DxSubscription& inSubscription);
+    void Unsubscribe(const DxSubscription& inSubscription);
+    void ArchiveSubscription(const DxSubscription& inSubscription);
+    CxDate RequestUpdate(const DxRecord& inRecord);
+    void RequestUpdateBatch(const DxSubscription& inSubscription);
+    std::vector<CxDate> AvailableDates(const DxSubscription& inSubscription);
+    std::vector<CxDate> DateFallbacks(const DxRecord* inRecord) const;
+    std::vector<CxDate> DateFallbacksForDownload(const DxRecord* inRecord) const;
+
+    // Job work, on the job threads.
+    CxSint32 PerformDownload(DxRecord& inRecord);
+    CxSint32 PerformUpdate(DxRecord& inRecord);
+    std::vector<CxDate> PerformLocalSearch(DxSubscription& inSubscription);
+    std::vector<CxDate> PerformQuery(DxSubscription& inSubscription, const std::vector<CxDate>& inLocalDates);
+    std::vector<CxDate> PerformOnlineQuery(DxSubscription& inSubscription);
+    std::vector<CxDate> PerformOnlineSearch(DxSubscription& inSubscription, const std::vector<CxDate>& inLocalDates);
+    bool PerformConfigUpdate();
+    void PerformHoleCollect();
+    CxFile GetFileForRecord(DxRecord* inRecord);
+    CxDate GetCacheModDate(DxRecord* inRecord);
+
+    // Housekeeping, on the main thread.
+    void OnTimer() override;
+    void UpdateConfig();
+
+    // Job results, on the main thread; each disposes of its job in the end.
+    void ReceiveMessageFromDownloadJob(DxDownloadJob* inJob, CxSint32 inCode, DxRecord& inRecord);
+    void ReceiveMessageFromUpdateJob(DxUpdateJob* inJob, CxSint32 inCode, DxRecord& inRecord);
+    void ReceiveMessageFromQueryJob(DxQueryJob* inJob, CxSint32 inCode, DxSubscription& inSubscription);
+    void ReceiveMessageFromConfigJob(DxConfigJob* inJob, CxSint32 inCode);
+    void ReceiveMessageFromHoleCollectJob(DxHoleCollectJob* inJob, CxSint32 inCode);
+
+    // Jobs: made and listed under the lock; the caller submits them.
+    DxDownloadJob* CreateDownloadJob(DxRecord& inRecord);
+    DxUpdateJob* CreateUpdateJob(DxRecord& inRecord);
+    DxQueryJob* CreateQueryJob(DxSubscription& inSubscription);
+    DxConfigJob* CreateConfigJob();
+    DxHoleCollectJob* CreateHoleCollectJob();
+    void DisposeDownloadJob(DxDownloadJob* inJob);
+    void DisposeUpdateJob(DxUpdateJob* inJob);
+    void DisposeQueryJob(DxQueryJob* inJob);
+    void DisposeConfigJob(DxConfigJob* inJob);
+    void DisposeHoleCollectJob(DxHoleCollectJob* inJob);
+    void CancelDownloadJob(DxDownloadJob* inJob);
+    void CancelUpdateJob(DxUpdateJob* inJob);
+    void CancelQueryJob(DxQueryJob* inJob);
+    void CancelConfigJob(DxConfigJob* inJob);
+    void CancelHoleCollectJob(DxHoleCollectJob* inJob);
+    void CleanupJobs();
+
+    DxFrame* BuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData, DxClient* inClient);
+
+protected:
+    virtual DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
+                                           DxClient* inClient);
+    virtual CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders);
+    virtual CxString OnGetUrlForRecord(DxRecord* inRecord);
+    virtual CxString OnGetQueryUrl(const DxSubscription& inSubscription);
+    virtual bool OnUpdateConfig();
+    virtual CxDate OnClipDate(const CxDate& inDate) const;
+    virtual bool OnGuessDataExtension(CxData& inData, CxString& ioExtension);
+
+    void AddRecord(const DxRecord& inRecord);
+    void RemoveRecord(const DxRecord& inRecord);
+    void AddSubscription(const DxSubscription& inSubscription);
+    // False when no held copy exists.
+    bool RemoveSubscription(const DxSubscription& inSubscription);
+    void ArchiveRecord(DxRecord* inRecord);
+    void DeleteRecordFromCache(DxRecord* inRecord);
+
+    CxString mId;
+    CxString mName;
+    CxString mAuthenticationKey;
+    CxString mProviderName;
+    CxString mProviderUrl;
+    CxString mSourceName;
+    CxString mSourceUrl;
+    CxString mContactName;
+    CxString mContactUrl;
+    CxString mStatus;
+    std::unique_ptr<DxCache> mCache;
+    CxCriticalRegion mRegion;
+    CxSint32 mAutoRefresh = 300;
+    CxSint32 mTimeResolution = -1;
+    CxSint32 mStaleThreshold = 2700;
+    CxSint32 mMinimumCheckThreshold = 420;
+    CxSint32 mDataResolutionOffset = 0;
+    float mRealTimeDataWindow;
+    CxString mQueryUrlFormat;
+    CxString mQueryDateFormat;
+    bool mArchive = false;
+    bool mConfigured = false;
+    bool mSearchServer = false;
+    bool mUpdateCachedData = true;
+    CxStringList mExtensions;
+    CxString mFileDateFormat;
+    CxString mMimeMapping;
+
+private:
+    // A frame built for a client and not yet handed over; the frame is owned until then.
+    struct Delivery
+    {
+        DxClient* mClient;
+        DxFrame* mFrame;
+        DxRecord mRecord;
+    };
+    struct MemoEntry
+    {
+        CxDate mLastAttempt;
+        CxSint32 mStatus = 200;
+        CxSint32 mAttempts = 0;
+    };
+
+    // The look-back of a held subscription: its own when it reaches further than the manager's threshold.
+    double LookBack(const DxSubscription* inHeld) const;
+    // The held records of the attributes dated from inFrom to inTo.
+    RecordList RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo);
+    void ForgetJob(CxJob* inJob);
+    bool IsCached(const DxSubscription& inSubscription, const CxDate& inDate);
+
+    std::list<DxClient*> mClients;
+    std::list<Delivery> mDeliveries;
+    mutable CxCriticalRegion mStatusLock;
+    SubscriptionList mSubscriptions;
+    RecordList mRecords;
+    std::map<CxString, MemoEntry> mRequestMemo;
+    CxDate mNextConfigRefresh;
+    std::list<CxJob*> mJobs;
+    bool mAuthenticated = true;
+};
+
+// Collects the records of one attributes string dated from one date to another, both ends included.
+class DxRecordFinder
+{
+public:
+    DxRecordFinder(const CxDate& inFrom, const CxDate& inTo, const CxString& inAttributes)
+        : mFrom(inFrom), mTo(inTo), mAttributes(inAttributes)
+    {
+    }
+    void operator()(DxRecord* inRecord);
+
+    std::vector<DxRecord*> mRecords;
+    std::vector<CxDate> mDates;
+
+private:
+    CxDate mFrom;
+    CxDate mTo;
+    CxString mAttributes;
+};

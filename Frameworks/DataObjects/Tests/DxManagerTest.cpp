@@ -1,0 +1,377 @@
+#include "DxManager.h"
+#include "CxDebug.h"
+#include "CxError.h"
+#include "CxEvents.h"
+#include "CxJob.h"
+#include "CxMime.h"
+#include "DxCache.h"
+#include "DxClients.h"
+#include "DxFrame.h"
+#include "DxJobs.h"
+#include "DxSet.h"
+#include "PfRunLoop.h"
+#include "TestLatch.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using sky::test::Latch;
+
+const CxDate kT(2008, 3, 7, 12, 0, 0, 0);
+
+// Its own file format: ".tst" files holding text; "throw" fails the build of the client keyed "bad".
+class TestManager : public DxManager
+{
+public:
+    explicit TestManager(const CxString& inId, CxSint32 inResolution = 300) : DxManager(inId)
+    {
+        mExtensions = {".tst"};
+        SetTimeResolution(inResolution);
+        mConfigured = true;
+    }
+    void Configure(bool inConfigured, CxSint32 inOffset)
+    {
+        mConfigured = inConfigured;
+        mDataResolutionOffset = inOffset;
+    }
+
+protected:
+    DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
+                                   DxClient* inClient) override
+    {
+        CxAutoLock lock(inData);
+        const std::string text(static_cast<const char*>(inData.Pointer()), inData.Size());
+        if (text == "throw" && inClient->Id() == "bad")
+            throw CxErrorFileIO(__FILE__, __LINE__);
+        EXPECT_EQ(inMime, "application/x-skyvane-test");
+        auto* frame = new DxTable;
+        frame->SetDate(inRecord->Date());
+        return frame;
+    }
+    CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override
+    {
+        outFolders.push_back("tst");
+        return inRecord->Date().AsString(CxString("%Y%m%d%H%M%S"), 0);
+    }
+};
+
+class TestClient : public DxClient
+{
+public:
+    explicit TestClient(const char* inKey, Latch* inEntered = nullptr, Latch* inRelease = nullptr)
+        : mKey(inKey), mEntered(inEntered), mRelease(inRelease)
+    {
+    }
+    ~TestClient() override { Detach(); }
+    CxString Id() const override { return CxString(mKey.c_str()); }
+
+    int mFrames = 0;
+
+protected:
+    bool OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified) override
+    {
+        if (mEntered != nullptr)
+        {
+            mEntered->CountDown();
+            mRelease->Wait();
+        }
+        return DxClient::OnNeedsToParse(inRecord, inModified);
+    }
+    void OnFrameChanged() override
+    {
+        ++mFrames;
+        DxClient::OnFrameChanged();
+    }
+
+private:
+    std::string mKey;
+    Latch* mEntered;
+    Latch* mRelease;
+};
+
+// Keeps the update thread busy without the manager's lock.
+class BlockJob : public CxJob
+{
+public:
+    BlockJob(Latch* inEntered, Latch* inRelease) : CxJob(101, 9), mEntered(inEntered), mRelease(inRelease) {}
+    void OnRun() override
+    {
+        mEntered->CountDown();
+        mRelease->Wait();
+    }
+
+private:
+    Latch* mEntered;
+    Latch* mRelease;
+};
+
+class DxManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CxMimeInfo("application/x-skyvane-test", ".tst", 0, 0, "test").Register();
+        DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path() + "/data"}));
+        DxManager::SetRootCacheFolder(CxFolder(CxFileRef{mHome.Path() + "/cache"}));
+        fs::create_directories(mHome.Path() + "/data");
+        fs::create_directories(mHome.Path() + "/cache");
+        DxManager::GoOffline();
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
+        ASSERT_EQ(CxInstallEventHandler(), 0);
+        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
+            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+        mSet = std::make_unique<DxSet>("tst", 99);
+        mManager = new TestManager("tst");
+        mSet->InstallManagerForTesting(mManager);
+    }
+    void TearDown() override
+    {
+        mThreads.clear();
+        mSet.reset();
+        DxManager::GoOnline();
+        CxRemoveEventHandler();
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
+    }
+    bool Pump(const std::function<bool()>& inUntil) { return pf::MainLoop().RunUntil(inUntil, sky::test::kBound); }
+    // Until every job has been disposed of.
+    bool Settle()
+    {
+        return Pump(
+            [&]
+            {
+                CxAutoLock lock(mManager->Region());
+                return mManager->CountJobs() == 0;
+            });
+    }
+    fs::path Seed(const CxDate& inDate, const std::string& inText)
+    {
+        const fs::path path = fs::path(mHome.Path()) / "cache/tst/Temporary" /
+                              inDate.AsString(CxString("%Y/%m/%d"), 0).AsUtf8() / "tst" /
+                              (inDate.AsString(CxString("%Y%m%d%H%M%S"), 0).AsUtf8() + ".tst");
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << inText;
+        return path;
+    }
+    void Attach(TestClient& ioClient, const CxDate& inStart, const CxDate& inEnd, const CxDate& inShown)
+    {
+        ioClient.SetSet(mSet.get());
+        ioClient.SetDates(inStart, inEnd);
+        ioClient.SetDisplayDate(inShown);
+        ioClient.RefreshClient();
+    }
+    bool HoldsNothing()
+    {
+        CxAutoLock lock(mManager->Region());
+        return mManager->Records().empty() && mManager->Subscriptions().empty();
+    }
+
+    sky::test::TempHome mHome;
+    // Outlive the threads, which may still be leaving a wait when a test ends.
+    Latch mEntered, mRelease;
+    std::unique_ptr<BlockJob> mBlocker;
+    std::vector<std::unique_ptr<CxJobThread>> mThreads;
+    std::unique_ptr<DxSet> mSet;
+    TestManager* mManager = nullptr;
+};
+
+TEST_F(DxManagerTest, ReferencesTakenBySubscriptionsAreAllGivenBack)
+{
+    // B's records lie before A's start: inside A's window only when A looks back further than the manager.
+    const struct
+    {
+        const char* name;
+        double aStart, aEnd, aLookBack, bStart, bEnd;
+    } cases[] = {
+        {
+            "equal",
+            0,
+            1800,
+            2700,
+            0,
+            1800,
+        },
+        {"overlapping", 0, 1800, 2700, 900, 3600},
+        {"look-back below the threshold", 0, 1800, 600, -3600, -3000},
+        {"look-back above the threshold", 0, 1800, 5400, -3600, -3000},
+    };
+    for (const auto& c : cases)
+    {
+        for (bool aFirst : {true, false})
+        {
+            SCOPED_TRACE(std::string(c.name) + (aFirst ? ", A leaves first" : ", B leaves first"));
+            CxDebugCapture capture;
+            DxSubscription a(kT + c.aStart, kT + c.aEnd, "stn", 300), b(kT + c.bStart, kT + c.bEnd, "stn", 300);
+            a.mStaleThreshold = c.aLookBack;
+            b.mStaleThreshold = 2700;
+            ASSERT_TRUE(mManager->Subscribe(b));
+            ASSERT_TRUE(Settle());
+            ASSERT_TRUE(mManager->Subscribe(a));
+            ASSERT_TRUE(Settle());
+            mManager->Unsubscribe(aFirst ? a : b);
+            mManager->Unsubscribe(aFirst ? b : a);
+            ASSERT_TRUE(Settle());
+            EXPECT_TRUE(HoldsNothing());
+            EXPECT_FALSE(capture.Contains("CxAssert")) << capture.Lines().front();
+        }
+    }
+}
+
+TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
+{
+    const struct
+    {
+        CxSint32 resolution, offset;
+        bool configured;
+        CxDate in, out;
+    } cases[] = {
+        {600, 0, true, CxDate(2008, 3, 7, 10, 17, 30, 0), CxDate(2008, 3, 7, 10, 10, 0, 0)},
+        {600, 0, true, CxDate(2008, 3, 7, 10, 10, 0, 0), CxDate(2008, 3, 7, 10, 10, 0, 0)},
+        {600, 300, true, CxDate(2008, 3, 7, 10, 17, 30, 0), CxDate(2008, 3, 7, 10, 15, 0, 0)},
+        {600, 300, true, CxDate(2008, 3, 7, 10, 12, 0, 0), CxDate(2008, 3, 7, 10, 5, 0, 0)},
+        {-1, 0, true, kT, CxDate(1970, 1, 1, 0, 0, 0, 0)},
+        {0, 0, true, kT, CxDate(1970, 1, 1, 0, 0, 0, 0)},
+        {600, 0, false, CxDate(2008, 3, 7, 10, 17, 30, 0), CxDate(2008, 3, 7, 10, 17, 30, 0)},
+    };
+    for (const auto& c : cases)
+    {
+        mManager->SetTimeResolution(c.resolution);
+        mManager->Configure(c.configured, c.offset);
+        EXPECT_EQ(mManager->ClipDate(c.in).AsString(), c.out.AsString()) << c.resolution << " " << c.offset;
+    }
+}
+
+TEST_F(DxManagerTest, TheRegistryUrlNamesTheManagerOnTheCurrentServer)
+{
+    setenv("SKYVANE_SERVER_REGISTRY", "http://127.0.0.1:9", 1);
+    DxSet::RebuildRegistryUrlForTesting();
+    EXPECT_EQ(mManager->RegistryUrl(), "http://127.0.0.1:9/nimbrel/registry.php?id=tst");
+    unsetenv("SKYVANE_SERVER_REGISTRY");
+    DxSet::RebuildRegistryUrlForTesting();
+    EXPECT_EQ(mSet->Manager(), mManager);
+    EXPECT_EQ(mManager->AuthenticationKey(), "Skyvane: tst");
+}
+
+TEST_F(DxManagerTest, SubscriptionsAndJobsKeepTheirProtocol)
+{
+    // A changed subscription is registered before the old one goes: the missing-date record lives on.
+    TestClient client("stn");
+    Attach(client, kT, kT + 1800, kT);
+    ASSERT_TRUE(Settle());
+    DxRecord* missing = nullptr;
+    {
+        CxAutoLock lock(mManager->Region());
+        missing = *mManager->FindRecord(DxRecord(DxManager::sMissingDate, "stn"));
+        missing->mLastChecked = kT;
+    }
+    client.SetDates(kT + 600, kT + 2400);
+    client.RefreshClient();
+    ASSERT_TRUE(Settle());
+    {
+        CxAutoLock lock(mManager->Region());
+        ASSERT_EQ(mManager->Subscriptions().size(), 1u);
+        EXPECT_EQ(mManager->Subscriptions().front()->StartDate(), kT + 600);
+        EXPECT_EQ((*mManager->FindRecord(DxRecord(DxManager::sMissingDate, "stn")))->mLastChecked, kT);
+    }
+
+    // An update that finds its record gone (1001) still hands the frames over.
+    Seed(kT + 600, "data");
+    client.SetDisplayDate(kT + 600);
+    DxRecord record(kT + 600, "stn");
+    {
+        CxAutoLock lock(mManager->Region());
+        client.RefreshClient();
+        EXPECT_EQ(client.ExpectedDate(), kT + 600);
+        EXPECT_EQ(mManager->PerformUpdate(record), 1000);
+        mManager->ReceiveMessageFromUpdateJob(mManager->CreateUpdateJob(record), 1001, record);
+    }
+    EXPECT_NE(client.Table(), nullptr);
+
+    // An update job cancelled while queued (behind a busy update thread) posts 900 and is disposed of.
+    mBlocker = std::make_unique<BlockJob>(&mEntered, &mRelease);
+    mBlocker->Submit();
+    ASSERT_TRUE(mEntered.Wait());
+    TestClient other("other");
+    Attach(other, kT, kT, kT);
+    other.SetSet(nullptr);
+    EXPECT_TRUE(Settle());
+    mRelease.CountDown();
+}
+
+TEST_F(DxManagerTest, AClientDestroyedWhileTheUpdateThreadAsksItIsLeftAlone)
+{
+    Seed(kT, "data");
+    auto* client = new TestClient("stn", &mEntered, &mRelease);
+    Attach(*client, kT, kT, kT);
+    ASSERT_TRUE(mEntered.Wait());
+    mRelease.CountDown();
+    delete client; // waits for the manager lock the update thread holds while it asks the client
+    EXPECT_TRUE(Settle());
+    EXPECT_TRUE(HoldsNothing());
+}
+
+TEST_F(DxManagerTest, AThrowingBuildCostsOnlyItsClientAFrame)
+{
+    Seed(kT, "throw");
+    TestClient bad("bad"), good("good");
+    CxDebugCapture capture;
+    Attach(bad, kT, kT, kT);
+    Attach(good, kT, kT, kT);
+    ASSERT_TRUE(Pump([&] { return good.Table() != nullptr && capture.Contains("CxErrorFileIO"); }));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(bad.ExpectedDate(), kT);
+    EXPECT_EQ(bad.Frame(), nullptr);
+    EXPECT_FALSE(bad.WaitingForData()); // its null frame arrived
+}
+
+TEST_F(DxManagerTest, AnOfflineDownloadLeavesNoJobBehindItsRecord)
+{
+    TestClient client("stn");
+    Attach(client, kT, kT + 1800, kT);
+    ASSERT_TRUE(Settle());
+    {
+        CxAutoLock lock(mManager->Region());
+        for (DxRecord* record : mManager->Records())
+            EXPECT_EQ(record->mDownloader, nullptr) << record->AsString();
+    }
+    client.SetSet(nullptr); // RemoveRecord cancels any job a record still names
+    EXPECT_TRUE(Settle());
+    EXPECT_TRUE(HoldsNothing());
+}
+
+TEST_F(DxManagerTest, OfflineEndToEndFromTheCacheToTheClient)
+{
+    const fs::path older = Seed(kT - 600, "older");
+    const fs::path file = Seed(kT, "now");
+    const CxDate stamp(2008, 3, 7, 12, 1, 0, 0);
+    fs::last_write_time(file, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(
+                                  std::chrono::seconds(1204891260)))); // date -u -d '2008-03-07 12:01' +%s
+    auto* client = new TestClient("stn");
+    Attach(*client, kT - 600, kT + 600, kT);
+    ASSERT_TRUE(Pump([&] { return client->Table() != nullptr && client->FrameDate() == kT; }));
+    EXPECT_EQ(client->LastModified(), stamp);
+
+    // No file at kT + 300: the newest older one within the stale threshold serves.
+    client->SetDisplayDate(kT + 300);
+    client->RefreshClient();
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(client->ExpectedDate(), kT + 300);
+    EXPECT_EQ(client->FrameDate(), kT);
+
+    delete client;
+    EXPECT_TRUE(Settle());
+    EXPECT_TRUE(HoldsNothing());
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(older));
+}
+
+} // namespace
