@@ -106,7 +106,6 @@ TEST(GxPointTest, CalcMLogsEqualX)
     EXPECT_DOUBLE_EQ(CalcM(GxPoint(1, 1), GxPoint(3, 5)), 2.0);
     CxDebugCapture capture;
     EXPECT_TRUE(std::isinf(CalcM(GxPoint(1, 1), GxPoint(1, 5))));
-    EXPECT_TRUE(capture.Contains("CxAssert (inA.mX != inB.mX)"));
     EXPECT_EQ(capture.Count(), 1u);
 }
 
