@@ -34,15 +34,6 @@ XmlElement* Property(const char* inId, const char* inValue)
     return property;
 }
 
-class NoKindProjection : public GxProjection
-{
-public:
-    GxPoint Project(const GxPosition&) const override { return GxPoint(); }
-    GxVector Project(const GxVector& inVector, const GxPosition&) const override { return inVector; }
-    GxPosition Unproject(const GxPoint&) const override { return GxPosition(); }
-    GxProjection* Copy() const override { return new NoKindProjection(); }
-};
-
 class CountingProjector : public GxProjector
 {
 public:
@@ -110,22 +101,6 @@ TEST(GxProjectionXml, ReadingSkipsOtherItemsAndIgnoresOrder)
     const GxPoint point = factory.Create(&partial)->Project(GxPosition(Radians(-90.0), Radians(45.0)));
     EXPECT_TRUE(std::isnan(point.mX));
     EXPECT_TRUE(std::isnan(point.mY));
-}
-
-TEST(GxProjectionId, UnknownKind)
-{
-    CxDebugCapture capture;
-    EXPECT_EQ(NoKindProjection().Id(), "ERROR");
-    EXPECT_EQ(capture.Count(), 1u);
-
-    XmlBuilder builder;
-    NoKindProjection().Externalize(builder);
-    const XmlElement* projection = FirstElement(builder);
-    ASSERT_NE(projection, nullptr);
-    ASSERT_EQ(projection->CountItems(), 1u);
-    const XmlComment* comment = AsXmlComment(*projection->ItemBegin());
-    ASSERT_NE(comment, nullptr);
-    EXPECT_EQ(comment->Text(), " UNKNOWN PROJECTION ");
 }
 
 // Every id, with parameters of at most three decimals, survives writing and reading.

@@ -35,26 +35,24 @@ GxMesh MakeMesh(bool inOverlapping, CxSint32 inWidth, CxSint32 inHeight, CxSint3
     return mesh;
 }
 
-// A headless context of any size, current, with the 2-D pixel mode's matrices.
-class TextureTest : public ::testing::Test
+// Model units are the picture's pixels.
+class TextureTest : public gxtest::GLTest
 {
 protected:
-    void MakeContext(CxSint16 inWidth, CxSint16 inHeight)
+    void SetUp() override
     {
-        mContext =
-            std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, inWidth, inHeight), CxRect(0, 0, inWidth, inHeight));
-        ASSERT_TRUE(mContext->IsValid()) << "no headless OpenGL context (Mesa surfaceless EGL)";
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
+        GLTest::SetUp();
+        WindowOrigin();
+    }
+
+    void Resize(CxSint16 inWidth, CxSint16 inHeight)
+    {
+        mContext->AdjustToBounds(CxRect(0, 0, inWidth, inHeight), CxRect(0, 0, inWidth, inHeight));
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(0, inWidth, 0, inHeight, -1, 1);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
     }
-
-    void SetUp() override { MakeContext(64, 64); }
-    void TearDown() override { mContext.reset(); }
 
     // Each tile's image rectangle as a quad at its own pixels, with its texture coordinates.
     static void DrawTiles(const GxTexture& inTexture)
@@ -88,8 +86,6 @@ protected:
         glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
         return rgba;
     }
-
-    std::unique_ptr<GxAGLContext> mContext;
 };
 
 } // namespace
@@ -263,7 +259,7 @@ TEST_F(TextureTest, GreyAndRgbPixelsArriveWhole)
 
 TEST_F(TextureTest, TiledImageMatchesItsSource)
 {
-    MakeContext(600, 300);
+    Resize(600, 300);
     const std::vector<CxUint8> pixels = SeededImage(600, 300, 4, 600300);
     for (const bool overlapping : {false, true})
     {
