@@ -259,24 +259,23 @@ TEST_F(GlyphTest, GlyphsSitAtThePoint)
 
 TEST_F(GlyphTest, TurbulenceByIntensity)
 {
-    // Each glyph's lines in its own units before the shift of 0.5 along x; intensities come in pairs.
-    const struct
-    {
-        CxUint32 mIntensity;
-        std::vector<Segment> mLines;
-    } glyphs[] = {
-        {0, {{{0, 0.5}, {1.2, 0.5}}, {{0, 0}, {1.2, 0}}}},
-        {2, {{{0, 1}, {0.5, 0}}}},
-        {4, {{{-0.5, 0}, {0, 1}}, {{0, 1}, {0.5, 0}}}},
-        {11, {}},
-    };
+    // Each glyph's lines in its own units before the shift of 0.5 along x.
+    const std::vector<Segment> one = {{{0, 1}, {0.5, 0}}};
+    const std::vector<Segment> three = {{{-0.5, 0}, {0, 1}}, {{0, 1}, {0.5, 0}}};
+    const std::vector<Segment> five = {{{0, 1}, {0.5, 0}}, {{0.5, 1}, {1, 0}}};
+    const std::vector<Segment> seven = {
+        {{-1.3, 0}, {-0.5, 0}}, {{-0.5, 0}, {0, 1}}, {{0, 1}, {0.5, 0}}, {{0.5, 0}, {1.2, 0}}};
+    const std::vector<Segment> nine = {{{-0.5, 1}, {0, 2}}, {{0, 2}, {0.5, 1}}, {{-1.3, 0}, {-0.5, 0}},
+                                       {{-0.5, 0}, {0, 1}}, {{0, 1}, {0.5, 0}}, {{0.5, 0}, {1.3, 0}}};
+    const std::vector<std::vector<Segment>> glyphs = {
+        {{{0, 0.5}, {1.2, 0.5}}, {{0, 0}, {1.2, 0}}}, one, one, three, three, five, five, seven, seven, nine, nine, {}};
 
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
     glLineWidth(3.0f);
-    for (const auto& [intensity, lines] : glyphs)
+    for (CxUint32 intensity = 0; intensity < glyphs.size(); ++intensity)
     {
         std::vector<Segment> expected;
-        for (const auto& [a, b] : lines)
+        for (const auto& [a, b] : glyphs[intensity])
             expected.push_back({{a.mX + 0.5, a.mY}, {b.mX + 0.5, b.mY}});
         const GxTurbulence turbulence(intensity);
         ExpectLines(Lines(CaptureFeedback([&] { turbulence.Draw(GxPoint(0, 0), kScale); })), expected,
