@@ -221,12 +221,20 @@ TEST(GxAlbersEqualAreaProjection, ApexIsThePole)
     EXPECT_NEAR(apex.mLatitude, kGxPi / 2.0, 1e-8);
 }
 
-TEST(GxUtmProjection, LongitudesFrom0To360MeanTheSame)
+// The round trip holds far tighter than the series' agreement with PROJ.
+TEST(GxUtmProjection, LongitudesFrom0To360AndRoundTrips)
 {
     const GxUtmProjection utm;
     const GxPoint east = utm.Project(FromDegrees(-98.0, 35.0));
     ExpectPoint(utm.Project(FromDegrees(262.0, 35.0)), east.mX, east.mY, 1e-9);
     EXPECT_EQ(utm.Project(FromDegrees(120.0, 90.0)).mX, 500.0);
+
+    for (double dLon : {-3.0, 0.5, 2.5})
+        for (double lat : {-60.0, 0.0, 35.0, 70.0})
+        {
+            const GxPosition p = FromDegrees(-99.0 + dLon, lat);
+            ExpectPosition(utm.Unproject(utm.Project(p)), p, 1e-9);
+        }
 }
 
 // ------------------------------------------------------------------------------------------------------------
