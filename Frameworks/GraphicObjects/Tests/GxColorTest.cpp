@@ -229,15 +229,9 @@ TEST(GxColorTableTest, InterpolatedTables)
     const GxColorTable gradient(kGxGradientColors256);
     EXPECT_EQ(Text(gradient[0]), "#FFFFFFFF");
     EXPECT_EQ(Text(gradient[255]), "#000000FF");
-    ExpectLinear(gradient, {{1, 0x1103FFFF},
-                            {63, 0x00ECFFFF},
-                            {64, 0x00F0FFFF},
-                            {96, 0x00FF8CFF},
-                            {128, 0x00FF08FF},
-                            {160, 0xB3FF00FF},
-                            {191, 0xFCC500FF},
-                            {227, 0xFE5700FF},
-                            {254, 0xFF0C00FF}});
+    // Halfway from 0x1103FFFF at 1 to 0x00ECFFFF at 63: 8.5 and 119.5 round up.
+    EXPECT_EQ(Text(gradient[32]), "#0978FFFF");
+    EXPECT_EQ(Text(gradient[160]), "#B3FF00FF");
 
     const GxColorTable reflectivity(kGxNidsReflectivityColors256);
     EXPECT_EQ(Text(reflectivity[0]), "#00000000");
