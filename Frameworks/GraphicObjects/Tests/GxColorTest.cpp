@@ -181,7 +181,9 @@ TEST(GxColorTableTest, DefaultTableEntries)
         std::size_t mIndex;
         const char* mColor;
     } cases[] = {
-        {0, "#FFFFFFFF"}, {214, "#000033FF"}, {215, "#EE0000FF"}, {254, "#111111FF"}, {255, "#000000FF"},
+        {0, "#FFFFFFFF"},   {1, "#FFFFCCFF"},   {5, "#FFFF00FF"},   {6, "#FFCCFFFF"},   {36, "#CCFFFFFF"},
+        {214, "#000033FF"}, {215, "#EE0000FF"}, {224, "#110000FF"}, {225, "#00EE00FF"}, {234, "#001100FF"},
+        {235, "#0000EEFF"}, {244, "#000011FF"}, {245, "#EEEEEEFF"}, {254, "#111111FF"}, {255, "#000000FF"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(table[c.mIndex]), c.mColor) << c.mIndex;
