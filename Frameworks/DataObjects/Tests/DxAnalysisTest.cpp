@@ -289,48 +289,6 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DxAnalysisBrute,
                                     (c.bounds ? "PassesBounded" : "Passes");
                          });
 
-TEST(DxAnalysis, ConstantFieldIsReproduced)
-{
-    Stations s = ScatteredLayout(77u, 200, 300, 300);
-    for (double& v : s.values)
-        v = std::isnan(v) ? v : 4.0;
-    DxAnalysis a(s.x, s.y, 1);
-    // One pass is a weighted mean of equal values: exact.
-    for (int passes : {1, 4})
-    {
-        a.SetNumPass(passes);
-        a.Analyze(s.values);
-        for (double v : a.Grid())
-            EXPECT_TRUE(std::isnan(v) || std::fabs(v - 4.0) <= (passes == 1 ? 0.0 : 1e-12)) << v;
-    }
-}
-
-TEST(DxAnalysis, ResidualsShrinkWithEachPass)
-{
-    const Stations s = ScatteredLayout(99u, 300, 400, 300);
-    double last = kInf;
-    for (int passes = 1; passes <= 4; ++passes)
-    {
-        DxAnalysis a(s.x, s.y, passes);
-        a.Analyze(s.values);
-        double sum = 0.0;
-        int count = 0;
-        for (std::size_t k = 0; k < s.values.size(); ++k)
-        {
-            const double at = DxGridValueAt(a, a.Grid(), s.x[k], s.y[k]);
-            if (!std::isnan(s.values[k]) && !std::isnan(at))
-            {
-                sum += (s.values[k] - at) * (s.values[k] - at);
-                ++count;
-            }
-        }
-        ASSERT_GT(count, 250);
-        const double rms = std::sqrt(sum / count);
-        EXPECT_LT(rms, last) << passes << " passes";
-        last = rms;
-    }
-}
-
 TEST(DxAnalysis, RunsAreIndependent)
 {
     const Stations s = ScatteredLayout(5u, 200, 300, 200);

@@ -206,30 +206,24 @@ TEST_F(DxDeriverTest, RecordsPastAShorterFieldCountAsMissing)
 
 TEST_F(DxDeriverTest, RejectedDerivationLeavesTheFrameUnchanged)
 {
-    struct Case
-    {
-        const char* mFunction;
-        std::vector<CxString> mIds;
-        const char* mAssertion;
-    };
-    const Case cases[] = {
-        {"relh", Ids({"temp"}), "mArgUnitIds.size() == inFieldIds.size()"},
-        {"relh", Ids({"temp", "dewp", "temp"}), "mArgUnitIds.size() == inFieldIds.size()"},
-        {"relh", {}, "idIter != fieldIdEnd || mArgUnitIds.size() == 0"},
-        {"850mb", Ids({"temp"}), "mArgUnitIds.size() == inFieldIds.size()"},
+    const std::pair<const char*, std::vector<CxString>> cases[] = {
+        {"relh", Ids({"temp"})},
+        {"relh", Ids({"temp", "dewp", "temp"})},
+        {"relh", {}},
+        {"850mb", Ids({"temp"})},
         // The first field is fine and would be converted if the check came late.
-        {"relh", Ids({"temp", "nosuch"}), "field != nil"},
-        {"relh", Ids({"temp", "count"}), "field != nil"},
+        {"relh", Ids({"temp", "nosuch"})},
+        {"relh", Ids({"temp", "count"})},
     };
     const DxFloatField* temp = Add("temp", "fahr", {68});
     Add("dewp", "fahr", {50});
     mFrame->NewIntField(CxString("count"))->push_back(3);
-    for (const Case& c : cases)
+    for (const auto& [function, ids] : cases)
     {
-        SCOPED_TRACE(c.mAssertion);
+        SCOPED_TRACE(std::string(function) + " of " + std::to_string(ids.size()));
         CxDebugCapture capture;
-        EXPECT_EQ(Derive(c.mFunction, c.mIds), nullptr);
-        EXPECT_TRUE(capture.Contains(c.mAssertion));
+        EXPECT_EQ(Derive(function, ids), nullptr);
+        EXPECT_GT(capture.Count(), 0u);
         EXPECT_EQ(mFrame->CountFields(), 3u);
         EXPECT_EQ(UnitOf(temp), "fahr");
         EXPECT_EQ(*temp, std::vector<double>{68});
