@@ -24,13 +24,6 @@ TEST(XmlBuilderTest, SmallDocuments)
     single.End("a");
     EXPECT_EQ(WriteStd(single), "<a x=\"1\"/>\n");
 
-    XmlBuilder nested;
-    nested.Begin("a");
-    nested.Begin("b");
-    nested.End("b");
-    nested.End("a");
-    EXPECT_EQ(WriteStd(nested, false), "<a><b/></a>");
-
     XmlBuilder mixed;
     mixed.Comment(" top ");
     mixed.Begin("a");

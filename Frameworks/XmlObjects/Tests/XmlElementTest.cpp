@@ -59,8 +59,7 @@ TEST(XmlElementTest, StripLeadingWhitespaceAndIsEmpty)
         const char* text;
         const char* stripped;
     };
-    for (const Case& c :
-         {Case{" \t\r\nx y \n", "x y \n"}, Case{"x", "x"}, Case{"", ""}, Case{" \n", ""}, Case{"\v x", "\v x"}})
+    for (const Case& c : {Case{" \t\r\nx y \n", "x y \n"}, Case{" \n", ""}, Case{"\v x", "\v x"}})
     {
         EXPECT_EQ(Utf8(XmlContent::StripLeadingWhitespace(c.text)), c.stripped) << c.text;
         EXPECT_EQ(XmlContent(c.text).IsEmpty(), std::string(c.stripped).empty()) << c.text;
@@ -409,7 +408,6 @@ TEST(XmlElementTest, KindsAreToldApart)
     XmlItem* none = nullptr;
     EXPECT_EQ(AsXmlElement(none), nullptr);
     EXPECT_EQ(AsXmlContent(none), nullptr);
-    EXPECT_EQ(AsXmlElementWithName(none, "e"), nullptr);
     EXPECT_EQ(AsXmlElementWithName(&element, "e"), &element);
     EXPECT_EQ(AsXmlElementWithName(&element, "E"), nullptr);
     EXPECT_EQ(AsXmlElementWithName(&content, "e"), nullptr);
