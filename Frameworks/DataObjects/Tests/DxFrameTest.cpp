@@ -141,20 +141,18 @@ TEST_F(DxFrameTest, FramesReadDateAndProjectionAndReportWhatTheyCannotRead)
     {
         bool mGrid;
         std::string mXml;
-        const char* mReport; // "" for none
+        bool mReported;
         const GxProjection& mProjection;
     } cases[] = {
         {false, std::string("<table date=\"2012-03-04 05:06:07\">") + kMercator + "<field id=\"x\">1</field></table>",
-         "", mercator},
-        {false, "<table date=\"2012-03-04 05:06:07\"/>", "CxAssert (inXml != nil)", lambert},
+         false, mercator},
+        {false, "<table date=\"2012-03-04 05:06:07\"/>", true, lambert},
         // An unknown projection id leaves the projection as it was.
-        {false, "<table date=\"2012-03-04 05:06:07\"><projection id=\"nonesuch\"/></table>", "projection != nil",
-         lambert},
-        {true, "<grid date=\"2012-03-04 05:06:07\"><projection id=\"Mercator\"/></grid>", "projection != nil", lambert},
+        {false, "<table date=\"2012-03-04 05:06:07\"><projection id=\"nonesuch\"/></table>", true, lambert},
+        {true, "<grid date=\"2012-03-04 05:06:07\"><projection id=\"Mercator\"/></grid>", true, lambert},
         // Reading goes on after a wrong element name.
-        {false, std::string("<sites date=\"2012-03-04 05:06:07\">") + kMercator + "</sites>",
-         "CxAssert (inXml->Name() == \"table\")", mercator},
-        {true, "<table date=\"2012-03-04 05:06:07\"/>", "CxAssert (inXml->Name() == \"grid\")", lambert},
+        {false, std::string("<sites date=\"2012-03-04 05:06:07\">") + kMercator + "</sites>", true, mercator},
+        {true, "<table date=\"2012-03-04 05:06:07\"/>", true, lambert},
     };
     for (const auto& c : cases)
     {
@@ -167,8 +165,7 @@ TEST_F(DxFrameTest, FramesReadDateAndProjectionAndReportWhatTheyCannotRead)
         else
             table.Internalize(xml.Element());
         const DxFrame& frame = c.mGrid ? static_cast<const DxFrame&>(grid) : table;
-        EXPECT_EQ(capture.Count(), *c.mReport != 0 ? 1u : 0u) << c.mXml;
-        EXPECT_TRUE(*c.mReport == 0 || capture.Contains(c.mReport)) << c.mXml;
+        EXPECT_EQ(capture.Count(), c.mReported ? 1u : 0u) << c.mXml;
         EXPECT_EQ(frame.Date(), CxDate(CxSint16(2012), 3, 4, 5, 6, 7, 0)) << c.mXml;
         EXPECT_EQ(*frame.Projection(), c.mProjection) << c.mXml;
         EXPECT_EQ(frame.CountFields(), 0u);
@@ -180,6 +177,5 @@ TEST_F(DxFrameTest, FramesReadDateAndProjectionAndReportWhatTheyCannotRead)
     table.Internalize(nullptr);
     grid.Internalize(nullptr);
     EXPECT_EQ(capture.Count(), 2u);
-    EXPECT_TRUE(capture.Contains("CxAssert (inXml != nil)"));
     EXPECT_EQ(grid.Date(), DxFrame::NoDate());
 }
