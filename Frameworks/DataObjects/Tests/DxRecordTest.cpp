@@ -95,13 +95,14 @@ TEST(DxRecordTest, DateIsTheNominalDateLessTheOffset)
 
 TEST(DxRecordTest, RemovingAReferenceFromZeroIsReportedAndKeepsZero)
 {
+    // Only the removal past zero is reported.
+    CxDebugCapture capture;
     DxRecord record;
     record.AddRef();
     record.AddRef();
     record.RemoveRef();
     EXPECT_EQ(record.RefCount(), 1u);
     record.RemoveRef();
-    CxDebugCapture capture;
     record.RemoveRef();
     EXPECT_EQ(record.RefCount(), 0u);
     EXPECT_EQ(capture.Count(), 1u);
