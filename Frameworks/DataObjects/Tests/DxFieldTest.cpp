@@ -205,16 +205,6 @@ TEST(DxTypeTest, NamesAndCodesAndTheUnknownOnesReported)
     }
 }
 
-TEST_F(UnitTableTest, NumericFieldsStartAsNadaAndRelabelWithoutConverting)
-{
-    DxFloatField field(CxString("tmpf:fahr"));
-    EXPECT_EQ(field.Unit(), DxUnit());
-    field.push_back(32.0);
-    field.SetUnit(DxUnit(CxString("cels")));
-    EXPECT_EQ(field[0], 32.0);
-    EXPECT_EQ(field.Unit(), DxUnit(CxString("cels")));
-}
-
 TEST_F(UnitTableTest, CopiesKeepTheKindAndWhatIsWritten)
 {
     DxFloatField floats(CxString("wspd:mps"));

@@ -35,25 +35,6 @@ TEST(XmlBuilderTest, SmallDocuments)
     EXPECT_EQ(WriteStd(mixed), "<!-- top -->\n<a late=\"yes\">\n\tone &amp; two\n\t<!--c-->\n\t<?pi ?>\n</a>\n");
 }
 
-TEST(XmlBuilderTest, IndentCharAndCount)
-{
-    XmlBuilder builder;
-    builder.Begin("a");
-    builder.Begin("b");
-    builder.Begin("c");
-    builder.End("c");
-    builder.End("b");
-    builder.End("a");
-
-    std::ostringstream stream;
-    XmlStdStreamWriter writer(stream);
-    writer.SetIndentChar(' ');
-    writer.SetIndentCount(2);
-    EXPECT_EQ(writer.IntentCount(), 2);
-    builder.Write(writer);
-    EXPECT_EQ(stream.str(), "<a>\n  <b>\n    <c/>\n  </b>\n</a>\n");
-}
-
 TEST(XmlBuilderTest, WriterLevelsBelowZeroIndentNothing)
 {
     std::ostringstream stream;
