@@ -1,9 +1,7 @@
 #include "DxField.h"
 #include "CxDebug.h"
+#include "DxFrameTestSupport.h"
 #include "DxUnitTestSupport.h"
-#include "XmlBuilder.h"
-#include "XmlParser.h"
-#include "XmlWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +9,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,33 +26,26 @@ double SignBitNaN()
     return zero / zero;
 }
 
-// The document the builder holds, through the formatted standard-stream writer; an element must also parse back.
-std::string Written(const XmlBuilder& inBuilder, bool inWellFormed = true)
+// Through the formatted standard-stream writer; what a field writes must also parse back.
+std::string Checked(const XmlBuilder& inBuilder)
 {
-    std::ostringstream out;
-    XmlStdStreamWriter writer(out);
-    inBuilder.Write(writer);
-    const std::string text = out.str();
-    if (inWellFormed)
-    {
-        XmlParser parser;
-        EXPECT_TRUE(parser.Parse(text.data(), text.size(), true)) << text;
-    }
+    const std::string text = dxtest::Written(inBuilder);
+    const dxtest::ParsedXml parsed(text);
     return text;
 }
 
-std::string Externalized(const DxField& inField, bool inWellFormed = true)
+std::string Externalized(const DxField& inField)
 {
     XmlBuilder builder;
     inField.Externalize(builder);
-    return Written(builder, inWellFormed);
+    return Checked(builder);
 }
 
 std::string ExternalizedRef(const DxField& inField)
 {
     XmlBuilder builder;
     inField.ExternalizeRef(builder);
-    return Written(builder);
+    return Checked(builder);
 }
 
 } // namespace
