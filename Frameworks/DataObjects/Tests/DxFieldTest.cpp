@@ -48,6 +48,17 @@ std::string ExternalizedRef(const DxField& inField)
     return Checked(builder);
 }
 
+// A kind that keeps the base's Externalize.
+class PlainField : public DxField
+{
+public:
+    PlainField() : DxField(CxString("plain")) {}
+    DxType Type() const override { return kDxTypeString; }
+    CxString ValueAsString(CxUint32) const override { return CxString(); }
+    CxUint32 Count() const override { return 0; }
+    DxField* Copy() const override { return new PlainField; }
+};
+
 } // namespace
 
 TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
@@ -95,6 +106,14 @@ TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Externalized(*c.mField), c.mXml);
+}
+
+TEST_F(UnitTableTest, TheBaseWritesOnlyAComment)
+{
+    // A comment alone is no document, so it is not parsed back.
+    XmlBuilder builder;
+    PlainField().Externalize(builder);
+    EXPECT_EQ(dxtest::Written(builder), "<!-- *** UNKOWN FIELD TYPE *** -->\n");
 }
 
 TEST_F(UnitTableTest, ReferencesNameTheTypeAsDxTypeToStringDoes)
