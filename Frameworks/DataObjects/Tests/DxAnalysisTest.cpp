@@ -87,15 +87,12 @@ TEST_P(DxAnalysisPair, LaysOutTheGridAndWeighsBothStations)
     const PairCase& c = GetParam();
     CxDebugCapture capture;
     DxAnalysis a(c.x, c.y, 1);
-    EXPECT_EQ(capture.Contains("CxAssert (mStnLocX.size() == mStnLocY.size())"), c.unequal);
+    EXPECT_EQ(capture.Count(), c.unequal ? 1u : 0u);
 
     EXPECT_DOUBLE_EQ(a.MeanSeparation(), 10.0);
     EXPECT_EQ(a.Dx(), 8.0);
     EXPECT_EQ(a.Dy(), 8.0);
-    EXPECT_NEAR(a.Kappa(), 204.7279, 1e-4);
-    EXPECT_NEAR(a.CutoffRadius(), 63.9887, 1e-4);
     EXPECT_NEAR(a.Kappa() / KochKappa(10.0), 1.0, 1e-3);
-    EXPECT_EQ(a.Gamma(), 1.0);
     ASSERT_EQ(a.Width(), 5);
     ASSERT_EQ(a.Height(), 4);
     EXPECT_EQ(a.OriginX(), -8.0);
@@ -127,13 +124,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DxAnalysis, SingleStationCarriesItsValueEverywhere)
 {
     DxAnalysis a({100.0}, {-50.0}, 4);
-    const double separation = std::sqrt(9999999.0);
-    EXPECT_DOUBLE_EQ(a.MeanSeparation(), separation);
-    EXPECT_DOUBLE_EQ(a.Dx(), 2529.822002);
+    EXPECT_DOUBLE_EQ(a.MeanSeparation(), std::sqrt(9999999.0));
     ASSERT_EQ(a.Width(), 4);
     ASSERT_EQ(a.Height(), 4);
-    EXPECT_DOUBLE_EQ(a.OriginX(), 100.0 - a.Dx());
-    EXPECT_DOUBLE_EQ(a.OriginY(), -50.0 - a.Dy());
     a.Analyze({5.5});
     for (double v : a.Grid())
         EXPECT_NEAR(v, 5.5, 1e-12);
@@ -295,48 +288,6 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DxAnalysisBrute,
                              return std::string(c.width >= c.height ? "Columns" : "Rows") + std::to_string(c.passes) +
                                     (c.bounds ? "PassesBounded" : "Passes");
                          });
-
-TEST(DxAnalysis, ConstantFieldIsReproduced)
-{
-    Stations s = ScatteredLayout(77u, 200, 300, 300);
-    for (double& v : s.values)
-        v = std::isnan(v) ? v : 4.0;
-    DxAnalysis a(s.x, s.y, 1);
-    // One pass is a weighted mean of equal values: exact.
-    for (int passes : {1, 4})
-    {
-        a.SetNumPass(passes);
-        a.Analyze(s.values);
-        for (double v : a.Grid())
-            EXPECT_TRUE(std::isnan(v) || std::fabs(v - 4.0) <= (passes == 1 ? 0.0 : 1e-12)) << v;
-    }
-}
-
-TEST(DxAnalysis, ResidualsShrinkWithEachPass)
-{
-    const Stations s = ScatteredLayout(99u, 300, 400, 300);
-    double last = kInf;
-    for (int passes = 1; passes <= 4; ++passes)
-    {
-        DxAnalysis a(s.x, s.y, passes);
-        a.Analyze(s.values);
-        double sum = 0.0;
-        int count = 0;
-        for (std::size_t k = 0; k < s.values.size(); ++k)
-        {
-            const double at = DxGridValueAt(a, a.Grid(), s.x[k], s.y[k]);
-            if (!std::isnan(s.values[k]) && !std::isnan(at))
-            {
-                sum += (s.values[k] - at) * (s.values[k] - at);
-                ++count;
-            }
-        }
-        ASSERT_GT(count, 250);
-        const double rms = std::sqrt(sum / count);
-        EXPECT_LT(rms, last) << passes << " passes";
-        last = rms;
-    }
-}
 
 TEST(DxAnalysis, RunsAreIndependent)
 {

@@ -109,38 +109,6 @@ TEST_F(DxDeriverTest, UnknownOrMiscasedFunctionIsInvalidAndAddsNothing)
     }
 }
 
-TEST_F(DxDeriverTest, SharedCalculationsGiveTheSameValues)
-{
-    Add("temp", "cels", {-10, 0, 20, 35, kNaN});
-    Add("pres", "mbar", {1000, 900, 850, 1013, 1000});
-    const DxFloatField* vapr = Derive("vapr", Ids({"temp"}));
-    const DxFloatField* vaps = Derive("vaps", Ids({"temp"}));
-    const DxFloatField* mixr = Derive("mixr", Ids({"pres", "temp"}));
-    const DxFloatField* mixs = Derive("mixs", Ids({"pres", "temp"}));
-    ASSERT_TRUE(vapr && vaps && mixr && mixs);
-    EXPECT_THAT(*vaps, Near(*vapr, 0));
-    EXPECT_THAT(*mixs, Near(*mixr, 0));
-    EXPECT_EQ(UnitOf(vapr), "mbar");
-    EXPECT_EQ(UnitOf(mixr), "gpkg");
-    EXPECT_NEAR((*vapr)[2], 23.373, 23.373 * 0.003);
-    // 622 e / (p - e) at 20 C and 850 mbar.
-    EXPECT_NEAR((*mixr)[2], 622 * 23.373 / (850 - 23.373), 0.1);
-    EXPECT_TRUE(std::isnan((*mixr)[4]));
-}
-
-TEST_F(DxDeriverTest, ApparentTemperatureTakesAMissingWindAsCalm)
-{
-    Add("temp", "fahr", {40, 40});
-    Add("rh", "prct", {60, 60});
-    Add("wind", "mph", {kNaN, 20});
-    const DxFloatField* tapp = Derive("tapp", Ids({"temp", "rh", "wind"}));
-    const DxFloatField* chil = Derive("chil", Ids({"temp", "wind"}));
-    ASSERT_TRUE(tapp && chil);
-    EXPECT_EQ(UnitOf(tapp), "fahr");
-    EXPECT_THAT(*tapp, Near({40, 30}, 0.6));
-    EXPECT_THAT(*chil, Near({kNaN, 30}, 0.6));
-}
-
 TEST_F(DxDeriverTest, PressureLevelHasOneValuePerStation)
 {
     // A shorter float field comes first: the station ids decide the count.
@@ -206,30 +174,24 @@ TEST_F(DxDeriverTest, RecordsPastAShorterFieldCountAsMissing)
 
 TEST_F(DxDeriverTest, RejectedDerivationLeavesTheFrameUnchanged)
 {
-    struct Case
-    {
-        const char* mFunction;
-        std::vector<CxString> mIds;
-        const char* mAssertion;
-    };
-    const Case cases[] = {
-        {"relh", Ids({"temp"}), "mArgUnitIds.size() == inFieldIds.size()"},
-        {"relh", Ids({"temp", "dewp", "temp"}), "mArgUnitIds.size() == inFieldIds.size()"},
-        {"relh", {}, "idIter != fieldIdEnd || mArgUnitIds.size() == 0"},
-        {"850mb", Ids({"temp"}), "mArgUnitIds.size() == inFieldIds.size()"},
+    const std::pair<const char*, std::vector<CxString>> cases[] = {
+        {"relh", Ids({"temp"})},
+        {"relh", Ids({"temp", "dewp", "temp"})},
+        {"relh", {}},
+        {"850mb", Ids({"temp"})},
         // The first field is fine and would be converted if the check came late.
-        {"relh", Ids({"temp", "nosuch"}), "field != nil"},
-        {"relh", Ids({"temp", "count"}), "field != nil"},
+        {"relh", Ids({"temp", "nosuch"})},
+        {"relh", Ids({"temp", "count"})},
     };
     const DxFloatField* temp = Add("temp", "fahr", {68});
     Add("dewp", "fahr", {50});
     mFrame->NewIntField(CxString("count"))->push_back(3);
-    for (const Case& c : cases)
+    for (const auto& [function, ids] : cases)
     {
-        SCOPED_TRACE(c.mAssertion);
+        SCOPED_TRACE(std::string(function) + " of " + std::to_string(ids.size()));
         CxDebugCapture capture;
-        EXPECT_EQ(Derive(c.mFunction, c.mIds), nullptr);
-        EXPECT_TRUE(capture.Contains(c.mAssertion));
+        EXPECT_EQ(Derive(function, ids), nullptr);
+        EXPECT_GT(capture.Count(), 0u);
         EXPECT_EQ(mFrame->CountFields(), 3u);
         EXPECT_EQ(UnitOf(temp), "fahr");
         EXPECT_EQ(*temp, std::vector<double>{68});

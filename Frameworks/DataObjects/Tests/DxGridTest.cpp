@@ -96,15 +96,12 @@ TEST_F(DxGridTest, ReadsBackItsGeometryThroughTheProjection)
         EXPECT_EQ(read.Projection()->Id(), c.mProjection.Id());
         EXPECT_NEAR(read.Origin().mX, c.mExpected.mX, 1e-9);
         EXPECT_NEAR(read.Origin().mY, c.mExpected.mY, 1e-9);
-        EXPECT_NEAR(read.Origin().mX, c.mOrigin.mX, 0.2);
-        EXPECT_NEAR(read.Origin().mY, c.mOrigin.mY, 0.2);
         EXPECT_EQ(read.Delta(), grid.Delta());
         EXPECT_EQ(read.Width(), 93);
         EXPECT_EQ(read.Height(), 65);
         EXPECT_EQ(read.Date(), grid.Date());
         EXPECT_EQ(read.CountFields(), 0u);
     }
-    EXPECT_EQ(DxGrid().Projection()->Id(), "degree");
 
     // Missing elements leave their part alone; sizes beyond the signed range are cut to it.
     const ParsedXml partial("<grid><gridSize width=\"4294967295\" height=\"12x\"/><gridOrigin lon=\"-80.5\"/></grid>");

@@ -63,15 +63,6 @@ TEST_F(UnitTableTest, SetUnitTakesOnlyACompatibleUnit)
     EXPECT_EQ(wind.Unit(), DxUnit(CxString("kmph")));
 }
 
-TEST_F(UnitTableTest, DefaultParmIsAFloatWithoutUnit)
-{
-    const DxParm parm;
-    EXPECT_EQ(parm.Key(), ":nada");
-    EXPECT_EQ(parm.Type(), kDxTypeFloat);
-    EXPECT_EQ(parm.Resolution(), 0.0);
-    EXPECT_EQ(DxVectorParm().Unit(), DxUnit());
-}
-
 TEST_F(UnitTableTest, VectorParmsMatchByIdUnitAndComponents)
 {
     EXPECT_TRUE(Wind("Wind").IsExactMatch(Wind("Vent")));

@@ -95,16 +95,17 @@ TEST(DxRecordTest, DateIsTheNominalDateLessTheOffset)
 
 TEST(DxRecordTest, RemovingAReferenceFromZeroIsReportedAndKeepsZero)
 {
+    // Only the removal past zero is reported.
+    CxDebugCapture capture;
     DxRecord record;
     record.AddRef();
     record.AddRef();
     record.RemoveRef();
     EXPECT_EQ(record.RefCount(), 1u);
     record.RemoveRef();
-    CxDebugCapture capture;
     record.RemoveRef();
     EXPECT_EQ(record.RefCount(), 0u);
-    EXPECT_TRUE(capture.Contains("CxAssert (mRefCount > 0)"));
+    EXPECT_EQ(capture.Count(), 1u);
     record.AddRef();
     EXPECT_EQ(record.RefCount(), 1u);
 }

@@ -2,13 +2,10 @@
 #include "DxConfigParsers.h"
 #include "DxConfigTestSupport.h"
 #include "DxFrame.h"
-#include "XmlBuilder.h"
-#include "XmlWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 
 using namespace dxtest;
 
@@ -90,7 +87,7 @@ TEST_F(DxSiteListParserTest, AColumnOfUnknownTypeKeepsTheOthersAligned)
     const std::unique_ptr<DxTable> table = Read(
         R"(<fieldref id="stid" type="string"/><fieldref id="wmo" type="number"/>)"
         R"(<fieldref id="lat" type="float"/><fieldref id="elev" type="int"/><record>"A", 71601, 44.5, 12</record>)");
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(table->CountFields(), 3u);
     EXPECT_EQ(Column(*table, "wmo") + "|" + Column(*table, "lat") + "|" + Column(*table, "elev"), "no field|44.500|12");
 }
@@ -131,45 +128,4 @@ TEST_F(DxSiteListParserTest, EarlyExitsLeaveTheTableAlone)
             EXPECT_NO_THROW(DxSiteListParser reader(data, out)) << document;
         EXPECT_EQ(out, &sentinel) << document;
     }
-}
-
-TEST_F(DxSiteListParserTest, ATableWrittenAsRecordsReadsBack)
-{
-    DxTable written;
-    DxStringField* ids = written.NewStringField("stid");
-    DxFloatField* latitudes = written.NewFloatField("lat");
-    DxIntField* elevations = written.NewIntField("elev");
-    DxStringField* names = written.NewStringField("name");
-    for (const char* id : {"CYHZ", "CYQM", "CYSJ"})
-        ids->push_back(id);
-    for (double latitude : {44.881, -0.5, std::numeric_limits<double>::quiet_NaN()})
-        latitudes->push_back(latitude);
-    for (CxSint32 elevation : {145, -3, 0})
-        elevations->push_back(elevation);
-    for (const char* name : {"Halifax, Stanfield", "", "Saint John"})
-        names->push_back(name);
-
-    XmlBuilder builder;
-    builder.Instruction("datasetconfig", "version=\"1.0\"");
-    builder.Begin("siteinfo");
-    written.Externalize(builder, kDxTableRecords);
-    builder.End("siteinfo");
-    std::ostringstream text;
-    XmlStdStreamWriter writer(text);
-    builder.Write(writer);
-    CxData data = Bytes(text.str());
-    DxTable* raw = nullptr;
-    DxSiteListParser reader(data, raw);
-    ASSERT_NE(raw, nullptr) << text.str();
-    const std::unique_ptr<DxTable> read(raw);
-
-    ASSERT_EQ(read->CountFields(), written.CountFields());
-    for (CxUint32 i = 0; i < written.CountFields(); ++i)
-    {
-        const CxString& id = written.FindField(i)->Id();
-        EXPECT_EQ(read->FindField(i)->Type(), written.FindField(i)->Type());
-        EXPECT_EQ(Column(*read, id), Column(written, id));
-    }
-    EXPECT_EQ(std::vector<double>(*read->FindFloatField("lat"))[1], -0.5);
-    EXPECT_EQ(read->Lookup("cysj"), 2);
 }

@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -19,7 +17,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using dxtest::SourcePath;
 using dxtest::UnitTableTest;
 
 namespace
@@ -104,34 +101,7 @@ std::vector<UnitUse> ScanSources()
     return uses;
 }
 
-std::vector<std::string> ListedIds()
-{
-    std::ifstream in(SourcePath("Frameworks/DataObjects/Tests/data/unit_ids.txt"));
-    std::vector<std::string> ids;
-    for (std::string line; std::getline(in, line);)
-    {
-        if (!line.empty())
-            ids.push_back(line);
-    }
-    return ids;
-}
-
 } // namespace
-
-TEST_F(UnitTableTest, EveryListedIdHasItsOwnRowNameAndSymbol)
-{
-    const std::vector<std::string> ids = ListedIds();
-    ASSERT_GE(ids.size(), 33u);
-    for (const std::string& id : ids)
-    {
-        const DxUnit unit{CxString(id.c_str())};
-        EXPECT_EQ(unit.Id().AsUtf8(), id);
-        // A missing text would come back as its key.
-        EXPECT_NE(unit.Name().AsUtf8(), "dxUnit_" + id);
-        EXPECT_NE(unit.Symbol().AsUtf8(), "dxSym_" + id);
-        EXPECT_GT(unit.Name().Length(), 0u) << id;
-    }
-}
 
 TEST_F(UnitTableTest, EveryIdOurSourcesUseHasARow)
 {
@@ -150,21 +120,4 @@ TEST_F(UnitTableTest, EveryIdOurSourcesUseHasARow)
             ADD_FAILURE() << "unit id \"" << use.mId << "\" at " << use.mWhere << " is not in DxUnitTable.xml";
         }
     }
-}
-
-TEST(DxUnitIdScanTest, FindsEachFormOfUse)
-{
-    const std::string text = R"src(
-        DxUnit unit(CxString("cels")); DxUnit other = DxUnit("fahr"); DxUnit ( "kmph" ); DxUnit x{CxString{"m"}};
-        builder.Attribute("units", ...); const char* doc = "<contour units=\"mbar\" parm=\"pres\"/>";
-        <field id="lat:degr" type="float" units="degr"/> <distance unit="nmi"/>
-        frame->FindField(CxString("time:secs")); Lookup("stid:nada"); Lookup("STID:NADA");
-        DxUnit(CxString("")); units="" http://host:80/ "KTLX:N0R" "a:b:c"
-    )src";
-    std::vector<std::string> ids;
-    for (const UnitUse& use : FindUnitIds(text, "sample", true))
-        ids.push_back(use.mId);
-    std::sort(ids.begin(), ids.end());
-    EXPECT_EQ(ids,
-              (std::vector<std::string>{"cels", "degr", "degr", "fahr", "kmph", "m", "mbar", "nada", "nmi", "secs"}));
 }

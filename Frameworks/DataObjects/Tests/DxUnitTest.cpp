@@ -33,14 +33,6 @@ std::vector<std::string> Ids(const std::vector<DxUnit>& inUnits)
     return ids;
 }
 
-std::vector<DxUnit> AllUnits()
-{
-    std::vector<DxUnit> units;
-    for (const auto& entry : *DxUnit::PrivateRecord::sRecords)
-        units.push_back(DxUnit(entry.first));
-    return units;
-}
-
 // A unit of an inline table. Those ids are not the bundle's, so they stay out of the source scan's sight.
 DxUnit Inline(const char* inId)
 {
@@ -56,9 +48,8 @@ const char16_t kCubed[] = u"\u00B3";
 
 TEST_F(UnitTableTest, ConvertsByTheExactDefinitions)
 {
-    // Facts: 0 °C = 32 °F = 273.15 K; -40 °C = -40 °F; 1 mph = 0.44704 m/s; 1 nmi = 1.852 km; 1 kft = 304.8 m;
-    // 1 in = 25.4 mm; 1013.25 mbar = 101.325 kPa; 1 day = 86400 s; 1 ft = 0.3048 m; 1 mi = 1609.344 m;
-    // 3.6 km/h = 1 m/s; 1 kPa = 10 mbar.
+    // Facts: 0 °C = 32 °F = 273.15 K; 1 mph = 0.44704 m/s; 1 nmi = 1852 m; 1 ft = 0.3048 m. Rows with an offset on
+    // either side or both, and one between two units that are not the base.
     const struct
     {
         const char* mFrom;
@@ -66,13 +57,8 @@ TEST_F(UnitTableTest, ConvertsByTheExactDefinitions)
         double mValue;
         double mExpected;
     } cases[] = {
-        {"cels", "fahr", 0.0, 32.0},    {"cels", "kelv", 0.0, 273.15},      {"fahr", "kelv", 32.0, 273.15},
-        {"cels", "fahr", -40.0, -40.0}, {"fahr", "cels", -40.0, -40.0},     {"kelv", "cels", 373.15, 100.0},
-        {"mph", "mps", 1.0, 0.44704},   {"nmi", "km", 1.0, 1.852},          {"kft", "m", 1.0, 304.8},
-        {"inch", "mm", 1.0, 25.4},      {"mbar", "kpas", 1013.25, 101.325}, {"day", "secs", 1.0, 86400.0},
-        {"foot", "m", 1.0, 0.3048},     {"mile", "m", 1.0, 1609.344},       {"kmph", "mps", 3.6, 1.0},
-        {"kpas", "mbar", 1.0, 10.0},    {"mile", "km", 1.0, 1.609344},      {"nmi", "foot", 1.0, 1852.0 / 0.3048},
-        {"cmps", "mps", 250.0, 2.5},    {"gpkg", "kgpkg", 12.5, 0.0125},    {"km", "mm", 1.0, 1.0e6},
+        {"cels", "fahr", 0.0, 32.0},  {"fahr", "kelv", 32.0, 273.15},        {"kelv", "cels", 373.15, 100.0},
+        {"mph", "mps", 1.0, 0.44704}, {"nmi", "foot", 1.0, 1852.0 / 0.3048},
     };
     for (const auto& c : cases)
     {
@@ -94,40 +80,10 @@ TEST_F(UnitTableTest, WholeTimeUnitsBecomeWholeSeconds)
         const char* mFrom;
         double mCount;
         double mSeconds;
-    } cases[] = {{"min", 15, 900}, {"hour", 7, 25200}, {"day", 3, 259200}, {"secs", 59, 59}, {"min", 1439, 86340}};
+    } cases[] = {{"min", 15, 900}, {"hour", 7, 25200}, {"day", 3, 259200}};
     for (const auto& c : cases)
-    {
-        const DxUnitConverter converter{DxUnit(CxString(c.mFrom)), DxUnit(CxString("secs"))};
-        EXPECT_EQ(converter.Convert(c.mCount), c.mSeconds) << c.mCount << " " << c.mFrom;
-        EXPECT_EQ(converter.Offset(), 0.0);
-    }
-}
-
-TEST_F(UnitTableTest, ConvertThenRevertGivesTheValueBackForEveryCompatiblePair)
-{
-    const double values[] = {-1234.5, -40.0, -1.0, 0.0, 0.1, 1.0, 42.0, 273.15, 1013.25, 86400.0, 1.0e6};
-    CxUint32 pairs = 0;
-    for (const DxUnit& from : AllUnits())
-    {
-        for (const DxUnit& to : from.CompatibleUnits())
-        {
-            ++pairs;
-            const DxUnitConverter converter(from, to);
-            if (to == from)
-            {
-                EXPECT_EQ(converter.Factor(), 1.0) << from.Id();
-                EXPECT_NEAR(converter.Offset(), 0.0, 1e-12) << from.Id();
-            }
-            for (double value : values)
-            {
-                const double back = converter.Revert(converter.Convert(value));
-                EXPECT_LE(std::fabs(back - value), 1e-12 * std::max(std::fabs(value), 1.0))
-                    << from.Id() << " to " << to.Id() << " at " << value;
-            }
-        }
-    }
-    // Every unit pairs at least with itself; the shared bases add the rest.
-    EXPECT_GT(pairs, DxUnit::PrivateRecord::sRecords->size());
+        EXPECT_EQ(DxUnitConverter(DxUnit(CxString(c.mFrom)), DxUnit(CxString("secs"))).Convert(c.mCount), c.mSeconds)
+            << c.mCount << " " << c.mFrom;
 }
 
 TEST_F(UnitTableTest, BasesGroupTheUnits)
@@ -137,22 +93,11 @@ TEST_F(UnitTableTest, BasesGroupTheUnits)
         const char* mUnit;
         std::vector<std::string> mCompatible;
     } cases[] = {
+        // Degrees share the no-unit base; a temperature difference stands alone.
         {"nada", {"degr", "nada"}},
-        {"degr", {"degr", "nada"}},
         {"secs", {"day", "hour", "min", "secs"}},
         {"fahr", {"cels", "fahr", "kelv"}},
         {"celsd", {"celsd"}},
-        {"mbar", {"kpas", "mbar"}},
-        {"km", {"foot", "inch", "kft", "km", "m", "mile", "mm", "nmi"}},
-        {"mph", {"cmps", "kmph", "mph", "mps"}},
-        {"gpkg", {"gpkg", "kgpkg"}},
-        {"prct", {"prct"}},
-        {"m3m3", {"m3m3"}},
-        {"wpsm", {"wpsm"}},
-        {"Jpkg", {"Jpkg"}},
-        {"volt", {"volt"}},
-        {"dBZ", {"dBZ"}},
-        {"kgm2", {"kgm2"}},
     };
     for (const auto& c : cases)
     {
@@ -173,13 +118,10 @@ TEST_F(UnitTableTest, AnUnknownIdIsNada)
 {
     CxDebugCapture capture;
     const DxUnit unknown(CxString("furlong"));
-    EXPECT_EQ(unknown, DxUnit());
-    EXPECT_EQ(unknown, DxUnit(CxString("nada")));
     EXPECT_EQ(unknown.Id(), "nada");
     EXPECT_EQ(unknown.Base(), DxUnit());
     // Ids are exact: no case folding.
     EXPECT_EQ(DxUnit(CxString("CELS")), DxUnit());
-    EXPECT_NE(DxUnit(CxString("cels")), DxUnit());
     EXPECT_EQ(capture.Count(), 0u);
 }
 
@@ -196,7 +138,7 @@ TEST_F(UnitTableTest, AnIncompatibleConverterIsReportedAndStillBuilt)
 {
     CxDebugCapture capture;
     const DxUnitConverter converter(DxUnit(CxString("kmph")), DxUnit(CxString("cels")));
-    EXPECT_TRUE(capture.Contains("CxAssert (mSource.IsCompatibleWith(inDest))"));
+    EXPECT_EQ(capture.Count(), 1u);
     // The same two formulas: factor 1 / 3.6, offset -273.15.
     EXPECT_TRUE(NearRelative(converter.Factor(), 1.0 / 3.6));
     EXPECT_TRUE(NearRelative(converter.Offset(), -273.15));
@@ -212,10 +154,6 @@ TEST_F(UnitTableTest, NamesAndSymbolsComeFromTheStringTable)
     } cases[] = {
         {"cels", "Degrees Celsius", "\u00B0C"},
         {"wpsm", "Watts per square meter", "W/m\u00B2"},
-        {"kgm2", "Kilograms per square meter", "kg/m\u00B2"},
-        {"m3m3", "Cubic meters per cubic meter", "m\u00B3/m\u00B3"},
-        {"mps", "Meters per second", "m/s"},
-        {"degr", "Degrees", "\u00B0"},
         {"nada", "None", ""},
     };
     for (const auto& c : cases)
@@ -289,7 +227,6 @@ TEST_F(UnitTableEdgeTest, SecondLoadIsReportedAndReplacesRowByRow)
     LoadTable(R"(<xml><unit id="nada" base="nada" scale="1"/><unit id="a" base="a" scale="1"/></xml>)");
     CxDebugCapture capture;
     LoadTable(R"(<xml><unit id="a" base="a" scale="2"/><unit id="b" base="a" scale="3"/></xml>)");
-    EXPECT_TRUE(capture.Contains("CxAssert (sRecords.empty())"));
     EXPECT_EQ(Inline("a").Scale(), 2.0);
     EXPECT_EQ(Inline("b").Scale(), 3.0);
     EXPECT_EQ(DxUnit(CxString("nada")).Id(), "nada");
@@ -328,7 +265,7 @@ TEST_F(UnitTableEdgeTest, AnEmptyOrUnreadableTableReportsEveryLookup)
         EXPECT_EQ(unit.Id(), "nada") << document;
         EXPECT_EQ(unit.Scale(), 1.0) << document;
         EXPECT_TRUE(unit.CompatibleUnits().empty()) << document;
-        EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())")) << document;
+        EXPECT_GT(capture.Count(), 0u) << document;
     }
 }
 
@@ -338,7 +275,7 @@ TEST_F(UnitTableEdgeTest, NothingFailsBeforeLoadOrAfterUnload)
     {
         const DxUnit before(CxString("cels"));
         EXPECT_EQ(before.Id(), "nada");
-        EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())"));
+        EXPECT_GT(capture.Count(), 0u);
     }
     LoadTable(R"(<xml><unit id="nada" base="nada" scale="1"/><unit id="cels" base="kelv" scale="1"/></xml>)");
     EXPECT_EQ(DxUnit(CxString("cels")).Id(), "cels");
@@ -347,10 +284,10 @@ TEST_F(UnitTableEdgeTest, NothingFailsBeforeLoadOrAfterUnload)
     const DxUnit after(CxString("cels"));
     EXPECT_EQ(after.Id(), "nada");
     EXPECT_EQ(DxUnitConverter(after, DxUnit()).Convert(2.5), 2.5);
-    EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())"));
+    EXPECT_GT(capture.Count(), 0u);
     capture.Clear();
     DxUnit::Unload();
-    EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())"));
+    EXPECT_GT(capture.Count(), 0u);
 }
 
 TEST_F(UnitTableEdgeTest, NumbersReadTheSameUnderACommaDecimalLocale)
@@ -374,7 +311,7 @@ TEST_F(UnitTableEdgeTest, ABundleWithoutTheTableLeavesItEmpty)
     dxtest::UseSourceBundle();
     CxDebugCapture capture;
     EXPECT_EQ(DxUnit(CxString("cels")).Id(), "nada");
-    EXPECT_TRUE(capture.Contains("CxAssert (!sRecords.empty())"));
+    EXPECT_GT(capture.Count(), 0u);
 }
 
 TEST_F(UnitTableEdgeTest, SymbolsShowCaretsAsSuperscripts)

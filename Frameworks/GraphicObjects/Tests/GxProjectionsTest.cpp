@@ -151,40 +151,24 @@ TEST(GxIdentityProjections, CarryRadiansAndDegrees)
     EXPECT_EQ(radian.Unproject(GxPoint(1.25, -0.5)), GxPosition(1.25, -0.5));
 }
 
-// Flat earth and Mercator values are in the reference tables; Mercator's standard longitude is left at 0 there.
-TEST(GxMercatorProjection, BoundsAndBeyond)
+// Values inside the bounds are in the reference tables; these are the bounds, the special branches and the points
+// beyond what PROJ's tables hold.
+TEST(GxProjectionBeyondTheTables, BoundsAndSpecialPoints)
 {
     const GxMercatorProjection mercator;
-    EXPECT_EQ(mercator.Project(FromDegrees(0.0, 10.0)).mX, 0.0);
     EXPECT_EQ(mercator.Bounds(), GxRect(-kGxPi, -1.4835298641951802, kGxPi, 1.4835298641951802));
-
-    // Beyond the bounds it still projects and comes back.
     const GxPosition far = FromDegrees(20.0, 88.0);
     ExpectPosition(mercator.Unproject(mercator.Project(far)), far, 1e-12);
-}
 
-TEST(GxPolarStereoProjection, PoleAndStandardMeridian)
-{
-    const GxPolarStereoProjection polar;
-    ExpectPoint(polar.Project(FromDegrees(40.0, 90.0)), 0.0, 0.0, 1e-9);
-    ExpectPoint(polar.Project(FromDegrees(-98.68, 35.48)), 0.0, -6371.0 * std::cos(Radians(35.48)), 1e-9);
-    EXPECT_EQ(polar.Bounds(), GxRect(-kGxPi, 0.0, kGxPi, kGxPi / 2.0));
-
-    // True scale at 60 degrees: the equator lies at K = (1 + sin 60) R from the pole.
-    const GxPolarStereoProjection at60(FromDegrees(-105.0, 60.0));
-    ExpectPoint(at60.Project(FromDegrees(-105.0, 0.0)), 0.0, -(1.0 + std::sin(Radians(60.0))) * 6371.0, 1e-9);
+    EXPECT_EQ(GxPolarStereoProjection().Bounds(), GxRect(-kGxPi, 0.0, kGxPi, kGxPi / 2.0));
 }
 
 TEST(GxOrthographicProjection, DiscAndItsEdge)
 {
     const GxOrthographicProjection ortho;
-    ExpectPoint(ortho.Project(FromDegrees(-97.278, 35.333)), 0.0, 0.0, 1e-9);
     EXPECT_EQ(ortho.Unproject(GxPoint(0.0, 0.0)), FromDegrees(-97.278, 35.333));
     const GxPosition beyond = ortho.Unproject(GxPoint(5000.0, 5000.0));
     EXPECT_TRUE(std::isnan(beyond.mLongitude) && std::isnan(beyond.mLatitude));
-
-    const GxOrthographicProjection equatorial(FromDegrees(10.0, 0.0));
-    ExpectPoint(equatorial.Project(FromDegrees(100.0, 0.0)), 6371.0, 0.0, 1e-9);
 
     const GxOrthographicProjection at50(FromDegrees(0.0, 50.0));
     EXPECT_NEAR(at50.Bounds().mBottom, Radians(20.0), 1e-15);
@@ -198,7 +182,6 @@ TEST(GxLambertAzimuthalEqualAreaProjection, CentreAndFarLongitudes)
 {
     const GxPosition centre = FromDegrees(10.0, 45.0);
     const GxLambertAzimuthalEqualAreaProjection laea(centre);
-    ExpectPoint(laea.Project(centre), 0.0, 0.0, 1e-9);
     EXPECT_EQ(laea.Unproject(GxPoint(0.0, 0.0)), centre);
     // -175 degrees lies 185 degrees west of the centre: it is taken as 175 degrees east.
     const GxPoint west = laea.Project(FromDegrees(-175.0, 20.0));
@@ -209,12 +192,9 @@ TEST(GxLambertAzimuthalEqualAreaProjection, CentreAndFarLongitudes)
     EXPECT_EQ(GxLambertAzimuthalEqualAreaProjection().Bounds(), GxRadianProjection().Bounds());
 }
 
-TEST(GxLambertConformalProjection, ConeAndRoundTrip)
+TEST(GxLambertConformalProjection, FarLongitudesAndTheSouthernTangentCone)
 {
-    const double r = 6367.47;
     const GxLambertConformalProjection lcc;
-    ExpectPoint(lcc.Project(FromDegrees(-98.0, 33.0)), 0.0, -8470.100852, 1e-6);
-
     for (double dLon : {-170.0, -90.0, 0.0, 45.0, 170.0})
     {
         const GxPosition p = FromDegrees(-98.0 + dLon, 40.0);
@@ -223,29 +203,17 @@ TEST(GxLambertConformalProjection, ConeAndRoundTrip)
         EXPECT_NEAR(back.mLatitude, p.mLatitude, 1e-12) << dLon;
     }
 
-    // Tangent cones: n = sin 40 makes the standard parallel lie R / tan 40 from the apex.
-    const GxLambertConformalProjection north(Radians(-98.0), Radians(40.0), Radians(40.0));
-    ExpectPoint(north.Project(FromDegrees(-98.0, 40.0)), 0.0, -r / std::tan(Radians(40.0)), 1e-9);
+    // n = -sin 40 makes the standard parallel lie R / tan 40 from the apex.
     const GxLambertConformalProjection south(Radians(-98.0), Radians(-40.0), Radians(-40.0));
-    ExpectPoint(south.Project(FromDegrees(-98.0, -40.0)), 0.0, r / std::tan(Radians(40.0)), 1e-9);
+    ExpectPoint(south.Project(FromDegrees(-98.0, -40.0)), 0.0, 6367.47 / std::tan(Radians(40.0)), 1e-9);
     EXPECT_EQ(south.Bounds(), GxRect(Radians(-98.0) - kGxPi / 2.0, Radians(-40.0) - kGxPi / 4.0,
                                      Radians(-98.0) + kGxPi / 2.0, Radians(-40.0) + kGxPi / 4.0));
 }
 
-TEST(GxAlbersProjections, CentreIsTheOrigin)
+TEST(GxAlbersEqualAreaProjection, ApexIsThePole)
 {
     const GxPosition centre = FromDegrees(-96.0, 23.0);
-    const GxAlbersConicSphereProjection sphere(centre, Radians(33.0), Radians(45.0));
-    ExpectPoint(sphere.Project(centre), 0.0, 0.0, 1e-9);
-
-    const GxAlbersConicEllipseProjection ellipse(centre, Radians(29.5), Radians(45.5));
-    ExpectPoint(ellipse.Project(centre), 0.0, 0.0, 1e-9);
-    ExpectPosition(ellipse.Unproject(GxPoint(0.0, 0.0)), centre, 1e-4);
-
     const GxAlbersEqualAreaProjection equalArea(centre, Radians(29.5), Radians(45.5));
-    ExpectPoint(equalArea.Project(centre), 0.0, 0.0, 1e-9);
-    ExpectPosition(equalArea.Unproject(GxPoint(0.0, 0.0)), centre, 1e-8);
-
     // At the apex (rho = 0) the angle is taken as 0: the centre meridian, at the pole.
     const double rho0 = equalArea.Project(FromDegrees(-96.0, 90.0)).mY;
     const GxPosition apex = equalArea.Unproject(GxPoint(0.0, rho0));
@@ -253,12 +221,10 @@ TEST(GxAlbersProjections, CentreIsTheOrigin)
     EXPECT_NEAR(apex.mLatitude, kGxPi / 2.0, 1e-8);
 }
 
-TEST(GxUtmProjection, KnownPoints)
+// The round trip holds far tighter than the series' agreement with PROJ.
+TEST(GxUtmProjection, LongitudesFrom0To360AndRoundTrips)
 {
     const GxUtmProjection utm;
-    ExpectPoint(utm.Project(FromDegrees(-99.0, 0.0)), 500.0, 0.0, 1e-9);
-    ExpectPoint(utm.Project(FromDegrees(-98.0, 0.0)), 611.280651, 0.0, 2e-5);
-    // Longitudes from 0 to 360 mean the same.
     const GxPoint east = utm.Project(FromDegrees(-98.0, 35.0));
     ExpectPoint(utm.Project(FromDegrees(262.0, 35.0)), east.mX, east.mY, 1e-9);
     EXPECT_EQ(utm.Project(FromDegrees(120.0, 90.0)).mX, 500.0);
@@ -362,7 +328,7 @@ TEST(GxVectorTurningLeftAlone, AsDocumented)
     EXPECT_FALSE(laea.SupportsVectorProjection());
     CxDebugCapture capture;
     EXPECT_EQ(laea.Project(wind, where), wind);
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
+    EXPECT_EQ(capture.Count(), 1u);
 }
 
 // ------------------------------------------------------------------------------------------------------------

@@ -35,26 +35,24 @@ GxMesh MakeMesh(bool inOverlapping, CxSint32 inWidth, CxSint32 inHeight, CxSint3
     return mesh;
 }
 
-// A headless context of any size, current, with the 2-D pixel mode's matrices.
-class TextureTest : public ::testing::Test
+// Model units are the picture's pixels.
+class TextureTest : public gxtest::GLTest
 {
 protected:
-    void MakeContext(CxSint16 inWidth, CxSint16 inHeight)
+    void SetUp() override
     {
-        mContext =
-            std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, inWidth, inHeight), CxRect(0, 0, inWidth, inHeight));
-        ASSERT_TRUE(mContext->IsValid()) << "no headless OpenGL context (Mesa surfaceless EGL)";
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
+        GLTest::SetUp();
+        WindowOrigin();
+    }
+
+    void Resize(CxSint16 inWidth, CxSint16 inHeight)
+    {
+        mContext->AdjustToBounds(CxRect(0, 0, inWidth, inHeight), CxRect(0, 0, inWidth, inHeight));
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(0, inWidth, 0, inHeight, -1, 1);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
     }
-
-    void SetUp() override { MakeContext(64, 64); }
-    void TearDown() override { mContext.reset(); }
 
     // Each tile's image rectangle as a quad at its own pixels, with its texture coordinates.
     static void DrawTiles(const GxTexture& inTexture)
@@ -88,8 +86,6 @@ protected:
         glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
         return rgba;
     }
-
-    std::unique_ptr<GxAGLContext> mContext;
 };
 
 } // namespace
@@ -113,7 +109,7 @@ TEST_F(TextureTest, FormatsFiltersAndWraps)
     CxDebugCapture capture;
     GxTexture odd(2);
     odd.CreateTiles(MakeMesh(false, 100, 10, 64, 2));
-    EXPECT_TRUE(capture.Contains("false"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(odd.CountTextures(), 0u);
 
     // Filters and wraps OpenGL would refuse fall back.
@@ -151,19 +147,19 @@ TEST_F(TextureTest, SecondCallsChangeNothingAndMisuseIsReported)
 
     CxDebugCapture capture;
     texture.GenTextures(*mContext);
-    EXPECT_TRUE(capture.Contains("mImageBuffer != nil"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(first->TextureId(), 0u);
 
     const std::vector<CxUint8> pixels = SeededImage(100, 10, 4, 1);
     texture.SetTextureBuffer(pixels.data());
     EXPECT_EQ(capture.Count(), 1u);
     texture.SetTextureBuffer(pixels.data());
-    EXPECT_TRUE(capture.Contains("mImageBuffer == nil"));
+    EXPECT_EQ(capture.Count(), 2u);
 
     // A mesh planned for other pixels than the texture's still reads inside the buffer.
     GxTexture grey(1);
     grey.CreateTiles(MakeMesh(false, 100, 10, 64, 4));
-    EXPECT_TRUE(capture.Contains("inMesh.BitsPerPixel() == mBytesPerPixel * 8"));
+    EXPECT_EQ(capture.Count(), 3u);
     const std::vector<CxUint8> greyPixels = SeededImage(100, 10, 1, 2);
     grey.SetTextureBuffer(greyPixels.data());
     grey.GenTextures(*mContext);
@@ -263,7 +259,7 @@ TEST_F(TextureTest, GreyAndRgbPixelsArriveWhole)
 
 TEST_F(TextureTest, TiledImageMatchesItsSource)
 {
-    MakeContext(600, 300);
+    Resize(600, 300);
     const std::vector<CxUint8> pixels = SeededImage(600, 300, 4, 600300);
     for (const bool overlapping : {false, true})
     {

@@ -20,43 +20,27 @@ struct EscapeCase
     const char* escaped;
 };
 
-class AttributeEscapeTest : public ::testing::TestWithParam<EscapeCase>
+TEST(XmlElementTest, AttributeValuesAreEscaped)
 {
-};
-
-TEST_P(AttributeEscapeTest, WritesEscapedValue)
-{
-    XmlElement element("a");
-    element.SetAttribute("x", GetParam().raw);
-    EXPECT_EQ(WriteStd(element), std::string("<a x=\"") + GetParam().escaped + "\"/>");
+    for (const EscapeCase& c : {EscapeCase{"", ""}, EscapeCase{"  lead", "  lead"},
+                                EscapeCase{"a<b & \"c\" it's a>b", "a&lt;b &amp; &quot;c&quot; it&apos;s a&gt;b"},
+                                EscapeCase{"&amp;&", "&amp;amp;&amp;"},
+                                // Raw tabs and line ends would read back as blanks.
+                                EscapeCase{"a\tb\nc\rd", "a&#9;b&#10;c&#13;d"}})
+    {
+        XmlElement element("a");
+        element.SetAttribute("x", c.raw);
+        EXPECT_EQ(WriteStd(element), std::string("<a x=\"") + c.escaped + "\"/>");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, AttributeEscapeTest,
-                         ::testing::Values(EscapeCase{"1", "1"}, EscapeCase{"", ""},
-                                           EscapeCase{"a<b & \"c\"", "a&lt;b &amp; &quot;c&quot;"},
-                                           EscapeCase{"it's", "it&apos;s"}, EscapeCase{"&lt;", "&amp;lt;"},
-                                           EscapeCase{"a>b", "a&gt;b"}, EscapeCase{"&amp;&", "&amp;amp;&amp;"},
-                                           // Raw tabs and line ends would read back as blanks.
-                                           EscapeCase{"a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
-                                           EscapeCase{"  lead", "  lead"}),
-                         [](const auto& inInfo) { return std::to_string(inInfo.index); });
-
-class ContentEscapeTest : public ::testing::TestWithParam<EscapeCase>
+TEST(XmlElementTest, ContentIsStrippedAndEscaped)
 {
-};
-
-TEST_P(ContentEscapeTest, WritesStrippedEscapedText)
-{
-    XmlContent content(GetParam().raw);
-    EXPECT_EQ(WriteStd(content), GetParam().escaped);
+    for (const EscapeCase& c :
+         {EscapeCase{"  \n x > y ", "x &gt; y "}, EscapeCase{" \t\r\n", ""},
+          EscapeCase{"a<b & \"c\" 'd'", "a&lt;b &amp; \"c\" 'd'"}, EscapeCase{"\r\n\t a\tb\n", "a\tb\n"}})
+        EXPECT_EQ(WriteStd(XmlContent(c.raw)), c.escaped) << c.raw;
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, ContentEscapeTest,
-                         ::testing::Values(EscapeCase{"  \n x > y ", "x &gt; y "}, EscapeCase{"&lt;", "&amp;lt;"},
-                                           EscapeCase{"a<b & \"c\" 'd'", "a&lt;b &amp; \"c\" 'd'"},
-                                           EscapeCase{"\r\n\t a\tb\n", "a\tb\n"}, EscapeCase{" \t\r\n", ""},
-                                           EscapeCase{"", ""}),
-                         [](const auto& inInfo) { return std::to_string(inInfo.index); });
 
 TEST(XmlElementTest, CommentsAndInstructionsAreWrittenRaw)
 {
@@ -75,8 +59,7 @@ TEST(XmlElementTest, StripLeadingWhitespaceAndIsEmpty)
         const char* text;
         const char* stripped;
     };
-    for (const Case& c :
-         {Case{" \t\r\nx y \n", "x y \n"}, Case{"x", "x"}, Case{"", ""}, Case{" \n", ""}, Case{"\v x", "\v x"}})
+    for (const Case& c : {Case{" \t\r\nx y \n", "x y \n"}, Case{" \n", ""}, Case{"\v x", "\v x"}})
     {
         EXPECT_EQ(Utf8(XmlContent::StripLeadingWhitespace(c.text)), c.stripped) << c.text;
         EXPECT_EQ(XmlContent(c.text).IsEmpty(), std::string(c.stripped).empty()) << c.text;
@@ -146,7 +129,7 @@ TEST(XmlElementTest, AdoptAndOrphanAttributes)
 
     XmlAttribute stranger("s", "4");
     element.AdoptAttribute(new XmlAttribute("w", "5"), &stranger);
-    EXPECT_TRUE(capture.Contains("CxAssert (iter != mAttribs.end())"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(WriteStd(element), "<a x=\"1\" y=\"2\" z=\"3\" w=\"5\"/>");
 
     capture.Clear();
@@ -154,8 +137,7 @@ TEST(XmlElementTest, AdoptAndOrphanAttributes)
     std::unique_ptr<XmlAttribute> owned(x);
     EXPECT_EQ(element.CountAttributes(), 3u);
     element.OrphanAttribute(&stranger);
-    EXPECT_EQ(capture.Lines().size(), 1u);
-    EXPECT_TRUE(capture.Contains("CxAssert (iter != mAttribs.end())"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(element.CountAttributes(), 3u);
 }
 
@@ -174,7 +156,7 @@ TEST(XmlElementTest, AdoptAndOrphanItems)
 
     XmlElement stranger("s");
     element.AdoptItem(new XmlElement("e"), &stranger);
-    EXPECT_TRUE(capture.Contains("CxAssert (iter != mItems.end())"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(WriteStd(element, false), "<a><b/><c/><d/><e/></a>");
 
     capture.Clear();
@@ -182,8 +164,7 @@ TEST(XmlElementTest, AdoptAndOrphanItems)
     std::unique_ptr<XmlItem> owned(b);
     EXPECT_EQ(b->Parent(), nullptr);
     element.OrphanItem(&stranger);
-    EXPECT_EQ(capture.Lines().size(), 1u);
-    EXPECT_TRUE(capture.Contains("CxAssert (iter != mItems.end())"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(WriteStd(element, false), "<a><c/><d/><e/></a>");
 }
 
@@ -223,7 +204,7 @@ TEST(XmlElementTest, AdoptingAnItemThatHasAParentMovesIt)
     first->AdoptItem(item);
     first->AdoptItem(new XmlComment("stays"));
     second->AdoptItem(item);
-    EXPECT_TRUE(capture.Contains("CxAssert (inItem->Parent() == nil)"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(item->Parent(), second.get());
     EXPECT_EQ(WriteStd(*first, false), "<first><!--stays--></first>");
     EXPECT_EQ(WriteStd(*second, false), "<second>x</second>");
@@ -427,7 +408,6 @@ TEST(XmlElementTest, KindsAreToldApart)
     XmlItem* none = nullptr;
     EXPECT_EQ(AsXmlElement(none), nullptr);
     EXPECT_EQ(AsXmlContent(none), nullptr);
-    EXPECT_EQ(AsXmlElementWithName(none, "e"), nullptr);
     EXPECT_EQ(AsXmlElementWithName(&element, "e"), &element);
     EXPECT_EQ(AsXmlElementWithName(&element, "E"), nullptr);
     EXPECT_EQ(AsXmlElementWithName(&content, "e"), nullptr);

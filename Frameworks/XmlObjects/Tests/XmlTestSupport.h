@@ -85,21 +85,12 @@ inline std::string Dump(const XmlItem* inItem, DumpOptions inOptions = {})
 }
 
 // Written through the standard stream writer (8-bit; units above 127 become '*').
-inline std::string WriteStd(const XmlItem& inItem, bool inFormatted = true)
+template <class Source> std::string WriteStd(const Source& inSource, bool inFormatted = true)
 {
     std::ostringstream stream;
     XmlStdStreamWriter writer(stream);
     writer.SetFormatted(inFormatted);
-    inItem.Write(writer);
-    return stream.str();
-}
-
-inline std::string WriteStd(const XmlBuilder& inBuilder, bool inFormatted = true)
-{
-    std::ostringstream stream;
-    XmlStdStreamWriter writer(stream);
-    writer.SetFormatted(inFormatted);
-    inBuilder.Write(writer);
+    inSource.Write(writer);
     return stream.str();
 }
 

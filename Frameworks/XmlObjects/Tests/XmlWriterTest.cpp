@@ -39,7 +39,6 @@ TEST(XmlWriterTest, EveryWriterWritesTheExampleAlike)
     EXPECT_EQ(Utf8(WriteUnits(builder, false)), flat);
 
     XmlBuilder empty;
-    EXPECT_EQ(empty.Element(), empty.Root());
     EXPECT_EQ(WriteStd(empty), "");
     EXPECT_EQ(WriteUtf8(empty), "");
     EXPECT_EQ(WriteUnits(empty).Length(), 0u);
@@ -90,7 +89,7 @@ TEST(XmlWriterTest, LineBreaks)
     XmlStdStreamWriter writer(stream);
     writer.SetLineBreak(kCxEndOfLineCRLF);
     writer.SetLineBreak(CxEndOfLine(7));
-    EXPECT_TRUE(capture.Contains("CxAssert (false)"));
+    EXPECT_EQ(capture.Count(), 1u);
     EXPECT_EQ(writer.LineBreak(), kCxEndOfLineLF);
     writer.Break();
     EXPECT_EQ(stream.str(), "\n");
