@@ -59,11 +59,12 @@ TEST(CxErrorTest, StatusesOfTheTable)
         CxSint16 mStatus;
         const char* mClass;
     };
-    // A few plain rows, two statuses that share a class with another, and the statuses beyond the classic range.
+    // A few plain rows, two statuses that share a class with another, and the statuses beyond the classic range;
+    // -53 sits beside -52, which has no class.
     const Case cases[] = {
         {-36, "CxErrorFileIO"},          {-43, "CxErrorFileNotFound"},    {-1300, "CxErrorFileNotFound"},
         {-54, "CxErrorFilePermissions"}, {-61, "CxErrorFilePermissions"}, {-120, "CxErrorDirectoryNotFound"},
-        {-1302, "CxErrorNotAFile"},      {-1309, "CxErrorFileBounds"},
+        {-1302, "CxErrorNotAFile"},      {-1309, "CxErrorFileBounds"},    {-53, "CxErrorVolumeOffLine"},
     };
     for (const Case& test : cases)
     {

@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <fstream>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace
 {
@@ -371,11 +376,27 @@ public:
     ~RecordingThread() override { Stop(); }
     void OnMessage(CxSint32 inMessage) override
     {
+        mTid.store(::gettid());
         {
             std::lock_guard lock(mMutex);
             mMessages.push_back(inMessage);
         }
         mGot.CountDown();
+    }
+    // True once the thread sleeps; with no lock of the test held, it can only be waiting for a message.
+    bool Sleeps()
+    {
+        for (int i = 0; i < 5000; ++i)
+        {
+            std::ifstream stat("/proc/self/task/" + std::to_string(mTid.load()) + "/stat");
+            std::string line;
+            std::getline(stat, line);
+            const size_t name = line.rfind(") ");
+            if (name != std::string::npos && line.compare(name + 2, 1, "S") == 0)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
     }
     std::vector<CxSint32> Messages()
     {
@@ -385,6 +406,7 @@ public:
 
 private:
     Latch& mGot;
+    std::atomic<pid_t> mTid{0};
     std::mutex mMutex;
     std::vector<CxSint32> mMessages;
 };
@@ -406,6 +428,8 @@ TEST(CxThread, MessagesArriveInOrderZeroOnlyWakesAndStopIsFinal)
     ASSERT_TRUE(got.Wait());
     EXPECT_EQ(thread.Messages(), (std::vector<CxSint32>{5, -7}));
 
+    // Stopped while it waits, so it does read the wake-up that Stop sends.
+    ASSERT_TRUE(thread.Sleeps());
     thread.Stop();
     EXPECT_TRUE(thread.TimeToQuit());
     thread.Stop();

@@ -192,6 +192,8 @@ TEST_F(DxDeriverTest, RejectedDerivationLeavesTheFrameUnchanged)
         CxDebugCapture capture;
         EXPECT_EQ(Derive(function, ids), nullptr);
         EXPECT_GT(capture.Count(), 0u);
+        // A call with no field at all is reported as such, too.
+        EXPECT_EQ(capture.Contains("idIter != fieldIdEnd || mArgUnitIds.size() == 0"), ids.empty());
         EXPECT_EQ(mFrame->CountFields(), 3u);
         EXPECT_EQ(UnitOf(temp), "fahr");
         EXPECT_EQ(*temp, std::vector<double>{68});

@@ -233,10 +233,12 @@ TEST(GxColorTableTest, InterpolatedTables)
     EXPECT_EQ(Text(gradient[255]), "#000000FF");
     // Halfway from 0x1103FFFF at 1 to 0x00ECFFFF at 63: 8.5 and 119.5 round up.
     EXPECT_EQ(Text(gradient[32]), "#0978FFFF");
+    EXPECT_EQ(Text(gradient[96]), "#00FF8CFF");
     EXPECT_EQ(Text(gradient[160]), "#B3FF00FF");
 
     const GxColorTable reflectivity(kGxNidsReflectivityColors256);
     EXPECT_EQ(Text(reflectivity[0]), "#00000000");
+    EXPECT_EQ(Text(reflectivity[63]), "#007B00C8");
     EXPECT_EQ(Text(reflectivity[80]), "#00C000FD");
     EXPECT_EQ(Text(reflectivity[255]), "#FFFFFFFF");
 
