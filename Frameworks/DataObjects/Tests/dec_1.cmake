@@ -1,0 +1,3 @@
+sky_add_tests(dec_1_thread_tests LABEL dec_1 TSAN
+    SOURCES DxLoggerTest.cpp
+    LIBS DataObjects)
