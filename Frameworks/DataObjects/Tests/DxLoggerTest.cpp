@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -16,54 +16,46 @@ TEST(DxLoggerTest, AttachDetachAndCreate)
 {
     sky::test::TempHome home;
     DxLogger& logger = DxLogger::Instance();
-    logger.AttachLog(nullptr);
     DxLog("dropped", 0);
     EXPECT_EQ(logger.Log(), nullptr);
-
     logger.CreateLog("SkyvanePlugin.log");
-    const std::filesystem::path path = std::filesystem::path(home.Path()) / ".local/state/skyvane/SkyvanePlugin.log";
-    ASSERT_NE(logger.Log(), nullptr);
     DxLog("caf\xc3\xa9 GET", 0);
-    std::ifstream in(path);
     std::string line;
-    std::getline(in, line);
+    std::getline(std::ifstream(home.Path() + "/.local/state/skyvane/SkyvanePlugin.log"), line);
     EXPECT_EQ(line, "caf** GET");
 
     CxLog* second = new CxLog(CxFolder(kCxLogsFolder).CreateFile("second.log"));
-    logger.AttachLog(second);
-    logger.AttachLog(second);
-    EXPECT_EQ(logger.Log(), second);
     CxLog stranger(CxFolder(kCxLogsFolder).CreateFile("third.log"));
-    {
-        CxDebugCapture capture;
-        logger.DetachLog(&stranger);
-        EXPECT_TRUE(capture.Contains("mLog == inLog"));
-    }
-    EXPECT_EQ(logger.Log(), second);
+    logger.AttachLog(second);
+    logger.AttachLog(second);
+    CxDebugCapture capture;
+    logger.DetachLog(&stranger);
+    EXPECT_TRUE(capture.Contains("mLog == inLog") && logger.Log() == second);
     logger.DetachLog(second);
-    EXPECT_EQ(logger.Log(), nullptr);
     delete second;
+    // A log folder that cannot be made attaches nothing.
+    std::ofstream(home.Path() + "/file") << "x";
+    ::setenv("XDG_STATE_HOME", (home.Path() + "/file").c_str(), 1);
+    capture.Clear();
+    logger.CreateLog("SkyvanePlugin.log");
+    EXPECT_TRUE(capture.Count() > 0 && logger.Log() == nullptr);
 }
 
-// Job threads write while the main thread replaces the log.
+// Job threads write while the main thread replaces the log, each replacement deleting the one before.
 TEST(DxLoggerTest, WritesRaceWithAttach)
 {
     sky::test::TempHome home;
-    DxLogger& logger = DxLogger::Instance();
-    logger.CreateLog("race.log");
     std::atomic<bool> stop{false};
-    std::vector<std::thread> writers;
-    for (int i = 0; i < 4; ++i)
-        writers.emplace_back(
-            [&stop]
-            {
-                while (!stop)
-                    DxLog("line", 0);
-            });
+    const auto write = [&stop]
+    {
+        while (!stop)
+            DxLog("line", 0);
+    };
+    std::thread writers[] = {std::thread(write), std::thread(write), std::thread(write)};
     for (int i = 0; i < 20; ++i)
-        logger.AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("race" + CxString(i) + ".log")));
+        DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("r" + CxString(i) + ".log")));
     stop = true;
     for (std::thread& writer : writers)
         writer.join();
-    logger.AttachLog(nullptr);
+    DxLogger::Instance().AttachLog(nullptr);
 }
