@@ -4,12 +4,12 @@
 #include "CxDebug.h"
 #include "CxError.h"
 #include "CxParsers.h"
+#include "CxSystem.h"
 #include "DxFrame.h"
 #include "DxUnit.h"
 #include "XmlElement.h"
 
 #include <netcdf.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <limits>
@@ -108,7 +108,7 @@ DxTemporaryFile::~DxTemporaryFile()
 DxNetCDFGridParser::DxNetCDFGridParser(CxData& ioData) : mToken(std::make_unique<char>(0))
 {
     char name[96];
-    std::snprintf(name, sizeof name, "netcdf-grid.%d%p.tmp", int(getpid()), static_cast<void*>(mToken.get()));
+    std::snprintf(name, sizeof name, "netcdf-grid.%d%p.tmp", int(CxGetProcessId()), static_cast<void*>(mToken.get()));
     mFile = std::make_unique<DxTemporaryFile>(CxString(name), ioData);
     if (!mFile->IsValid())
         return;
@@ -189,7 +189,8 @@ bool DxNetCDFGridParser::ParseField(DxFrame* ioFrame, const CxString& inId)
         CheckStatus(ncStatus);
         if (ncStatus != NC_NOERR)
             return false;
-        count = length == 0 || count > kMaxCells ? 0 : count * length;
+        // Both factors stay within the cap, so the product cannot wrap.
+        count = length == 0 || length > kMaxCells || count > kMaxCells ? 0 : count * length;
     }
     const CxUint64 cells = CxUint64(mWidth) * CxUint64(mHeight);
     if (cells == 0 || count != cells)
