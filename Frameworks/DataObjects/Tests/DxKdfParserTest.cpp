@@ -64,12 +64,20 @@ TEST(DxKdfTest, TextsGiveRowsColumnsAndDates)
     }
 }
 
-TEST(DxXkdfTest, VersionsAndDocuments)
+// The text a table writes of itself, with a record of an empty value added: its date column, a type XKDF does not
+// know, makes no field but keeps the later columns in place.
+TEST(DxXkdfTest, VersionsAndTheTablesOwnText)
 {
-    const std::string body = "<kdf><table date=\"2020-07-27 12:00:00\"><fieldref id=\"stid\" type=\"string\"/>"
-                             "<fieldref id=\"n\" type=\"integer\"/><fieldref id=\"odd\" type=\"date\"/>"
-                             "<fieldref id=\"x\" type=\"float\"/><record>\"a,b\",  12,  9, 3.5</record>"
-                             "<record>\"c\",1,9,</record><record>\"d\",2,9,nan</record></table></kdf>";
+    DxTable table;
+    table.SetDate(CxDate(CxSint16(2020), 7, 27, 12, 0, 0, 0));
+    table.NewStringField("stid")->assign({"a,b", "c"});
+    table.NewDateField("odd")->assign({CxDate(), CxDate()});
+    table.NewIntField("n")->assign({12, 1});
+    table.NewFloatField("x")->assign({3.5, NAN});
+    XmlBuilder builder;
+    table.Externalize(builder, kDxTableRecords);
+    std::string body = "<kdf>" + dxtest::Written(builder) + "</kdf>";
+    body.insert(body.find("</table>"), "<record>\"d\", now, 2,</record>");
     const struct
     {
         std::string text;
@@ -92,37 +100,18 @@ TEST(DxXkdfTest, VersionsAndDocuments)
             EXPECT_EQ(inError, c.outcome);
             continue;
         }
-        DxTable table;
-        parser->ParseAllFields(&table);
+        DxTable back;
+        parser->ParseAllFields(&back);
         EXPECT_EQ(parser->Parsed(), c.outcome == 1);
-        ASSERT_EQ(table.CountFields(), c.outcome == 1 ? 3u : 0u);
+        ASSERT_EQ(back.CountFields(), c.outcome == 1 ? 3u : 0u);
         if (c.outcome == 0)
             continue;
-        const DxFloatField& x = *table.FindFloatField("x");
-        EXPECT_EQ((*table.FindStringField("stid"))[0], "a,b");
-        EXPECT_EQ((*table.FindIntField("n"))[0], 12);
-        EXPECT_TRUE(x[0] == 3.5 && std::isnan(x[1]) && std::isnan(x[2]));
-        EXPECT_EQ(parser->BaseDate(), CxDate(CxSint16(2020), 7, 27, 12, 0, 0, 0));
+        const DxFloatField& x = *back.FindFloatField("x");
+        EXPECT_EQ(*back.FindStringField("stid"), (std::vector<CxString>{"a,b", "c", "d"}));
+        EXPECT_EQ(*back.FindIntField("n"), (std::vector<CxSint32>{12, 1, 2}));
+        EXPECT_TRUE(x.size() == 3u && x[0] == 3.5 && std::isnan(x[1]) && std::isnan(x[2]));
+        EXPECT_EQ(parser->BaseDate(), table.Date());
     }
-}
-
-TEST(DxXkdfTest, ExternalizedTableReadsBackEqual)
-{
-    DxTable table;
-    table.NewStringField("stid")->assign({"kabc", "kdef"});
-    table.NewIntField("stnm")->assign({7, -3});
-    table.NewFloatField("pres")->assign({1013.25, NAN});
-    XmlBuilder builder;
-    table.Externalize(builder, kDxTableRecords);
-    const std::string text = "<?kdf version=\"1.0d1\"?><kdf>" + dxtest::Written(builder) + "</kdf>";
-    CxData data(text.data(), CxUint32(text.size()));
-    DxXkdfParser parser(data);
-    DxTable back;
-    parser.ParseAllFields(&back);
-    ASSERT_EQ(back.CountFields(), 3u) << text;
-    EXPECT_EQ(*back.FindStringField("stid"), *table.FindStringField("stid"));
-    EXPECT_EQ(*back.FindIntField("stnm"), *table.FindIntField("stnm"));
-    EXPECT_TRUE((*back.FindFloatField("pres"))[0] == 1013.25 && std::isnan((*back.FindFloatField("pres"))[1]));
 }
 
 // Station values from a real observation file, written as both formats with made-up ids.
