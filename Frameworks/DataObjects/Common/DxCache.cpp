@@ -2,7 +2,6 @@
 
 #include "CxDebug.h"
 #include "CxError.h"
-#include "CxLog.h"
 #include "DxManager.h"
 #include "DxRecord.h"
 
@@ -38,23 +37,6 @@ CxString TwoDigits(int inValue, int inWidth)
 }
 
 } // namespace
-
-DxLogger& DxLogger::Instance()
-{
-    static DxLogger sInstance;
-    return sInstance;
-}
-
-void DxLogger::Write(const CxString& inMessage, CxSint32 inLevel)
-{
-    if (mLog != nullptr)
-        mLog->Write(inMessage, inLevel);
-}
-
-void DxLog(const CxString& inMessage, CxSint32 inLevel)
-{
-    DxLogger::Instance().Write(inMessage, inLevel);
-}
 
 DxCache::DxCache(const CxFolder& inDataRoot, const CxFolder& inCacheRoot, const CxString& inId,
                  bool inKeepTemporaryFiles)

@@ -9,26 +9,9 @@
 #include "CxFile.h"
 #include "CxString.h"
 #include "CxTypes.h"
+#include "DxLogger.h"
 
-class CxLog;
 class DxRecord;
-
-// The process-wide data log; silent while no log file is attached.
-class DxLogger
-{
-public:
-    static DxLogger& Instance();
-
-    void Write(const CxString& inMessage, CxSint32 inLevel);
-
-private:
-    DxLogger() = default;
-
-    CxLog* mLog = nullptr; // not owned
-};
-
-// The one entry to the data log.
-void DxLog(const CxString& inMessage, CxSint32 inLevel);
 
 class DxCache
 {

@@ -12,7 +12,7 @@
 
 CxVersion DxBaseParser::ParserVersion() const
 {
-    return CxVersion(CxString("1.0"));
+    return CxVersion(mParserVersion);
 }
 
 CxVersion DxBaseParser::StreamVersion() const
@@ -25,7 +25,7 @@ CxVersion DxBaseParser::StreamVersion() const
     for (auto item = root->ItemBegin(); item != root->ItemEnd(); ++item)
     {
         const XmlInstruction* instruction = AsXmlInstruction(*item);
-        if (instruction == nullptr || instruction->Target() != "datasetconfig")
+        if (instruction == nullptr || instruction->Target() != mInstruction)
             continue;
         const std::unique_ptr<XmlElement> element(instruction->ParseAsElement());
         if (element == nullptr)

@@ -29,9 +29,10 @@ class DxBaseParser : public XmlParser
 public:
     DxBaseParser() = default;
 
-    // "1.0".
+    // "1.0" unless the reader says otherwise.
     CxVersion ParserVersion() const;
-    // The version attribute of the first top-level "datasetconfig" instruction: 0.0.0 when it is empty or
+    // The version attribute of the first top-level "datasetconfig" instruction (or the reader's own instruction):
+    // 0.0.0 when it is empty or
     // missing, when there is no such instruction or the document did not parse; text that is no version is 1.0.0.
     CxVersion StreamVersion() const;
     // Throws the int -1 unless the document's major number is 1 and its minor number 0.
@@ -46,6 +47,12 @@ public:
     void ParseLocalizedStrings(const XmlElement* inElement);
 
 protected:
+    // Documents of another family carry their version in an instruction of their own.
+    DxBaseParser(const CxString& inInstruction, const CxString& inParserVersion)
+        : mInstruction(inInstruction), mParserVersion(inParserVersion)
+    {
+    }
+
     // Parses every byte as one final chunk under the block's lock. False, with nothing parsed, when the block has
     // no contents.
     bool ParseData(CxData& ioData);
@@ -53,9 +60,18 @@ protected:
     XmlElement* FindDocumentElement(const CxString& inName) const;
 
 private:
+    CxString mInstruction = "datasetconfig";
+    CxString mParserVersion = "1.0";
     std::map<CxString, CxString> mLocalizedStrings;
     bool mParsed = false;
 };
+
+// Fills the table from the "fieldref" children of a "table" element, then its "record" children: one
+// comma-separated line per record, one value per column. Types "float", "int" or "integer", "string", and "date"
+// when the format has dates; any other is reported and makes no field, but keeps its place in every record. Float
+// pieces that are empty or do not read are missing (NaN), empty dates the missing date; integers read as 0 and
+// strings as "".
+void DxReadStationRecords(const XmlElement* inTableXml, DxTable& ioTable, bool inDateColumns);
 
 // ---- config.xml
 
@@ -111,20 +127,6 @@ class DxSiteListParser : public DxBaseParser
 public:
     // On success a new table the caller owns, indexed by "stid"; outTable is left alone on every early exit.
     DxSiteListParser(CxData& ioData, DxTable*& outTable);
-
-protected:
-    // A column by the "type" attribute: "float", "int" or "integer", "string", "date"; any other is reported and
-    // makes no field.
-    void ParseFieldRef(const XmlElement* inXml);
-    // One comma-separated line, one value per column. Float pieces that are empty or do not read are missing
-    // (NaN), empty dates the missing date; integers read as 0 and strings as "".
-    void ParseRecord(const XmlElement* inXml);
-
-private:
-    // Owned by the reader only until it is handed to the caller.
-    DxTable* mTable = nullptr;
-    // One entry per "fieldref", null where the type is unknown, so a record's pieces stay in their columns.
-    std::vector<DxField*> mColumns;
 };
 
 // ---- radar product list

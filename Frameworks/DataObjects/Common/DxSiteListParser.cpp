@@ -1,4 +1,4 @@
-// The site list: a station table read from the frame XML's "fieldref" and "record" elements.
+// The site list, and the station records it shares with the XKDF reader.
 #include "CxData.h"
 #include "CxDebug.h"
 #include "CxParsers.h"
@@ -47,52 +47,38 @@ DxSiteListParser::DxSiteListParser(CxData& ioData, DxTable*& outTable)
         return;
 
     std::unique_ptr<DxTable> table = std::make_unique<DxTable>();
-    mTable = table.get();
-    mColumns.clear();
-    // Every column exists before the first row, wherever the records stand.
-    for (auto item = tableXml->ItemBegin(); item != tableXml->ItemEnd(); ++item)
-    {
-        if (const XmlElement* fieldRef = AsXmlElementWithName(*item, "fieldref"))
-            ParseFieldRef(fieldRef);
-    }
-    for (auto item = tableXml->ItemBegin(); item != tableXml->ItemEnd(); ++item)
-    {
-        if (const XmlElement* record = AsXmlElementWithName(*item, "record"))
-            ParseRecord(record);
-    }
+    DxReadStationRecords(tableXml, *table, true);
     table->IndexBy("stid");
-    mTable = nullptr;
-    mColumns.clear();
     outTable = table.release();
 }
 
-void DxSiteListParser::ParseFieldRef(const XmlElement* inXml)
+namespace
 {
-    if (mTable == nullptr)
-        return;
+
+// Null where the type is unknown, so that a record's pieces stay in their columns.
+DxField* NewColumn(const XmlElement* inXml, DxTable& ioTable, bool inDateColumns)
+{
     const CxString id = inXml->GetAttribute("id");
     const CxString type = inXml->GetAttribute("type");
     DxField* field = nullptr;
     if (type == "float")
-        field = mTable->NewFloatField(id);
+        field = ioTable.NewFloatField(id);
     else if (type == "int" || type == "integer") // "integer" is what tables write of themselves
-        field = mTable->NewIntField(id);
+        field = ioTable.NewIntField(id);
     else if (type == "string")
-        field = mTable->NewStringField(id);
-    else if (type == "date")
-        field = mTable->NewDateField(id);
+        field = ioTable.NewStringField(id);
+    else if (type == "date" && inDateColumns)
+        field = ioTable.NewDateField(id);
     else
         CxAssert(false);
-    mColumns.push_back(field);
+    return field;
 }
 
-void DxSiteListParser::ParseRecord(const XmlElement* inXml)
+void ReadRecord(const XmlElement* inXml, const std::vector<DxField*>& inColumns)
 {
-    if (mTable == nullptr)
-        return;
     const CxStringList pieces = inXml->GetContent().TokenizeWithQuotedStrings(',', '"');
     auto piece = pieces.begin();
-    for (DxField* column : mColumns)
+    for (DxField* column : inColumns)
     {
         CxString text;
         if (piece != pieces.end())
@@ -116,5 +102,23 @@ void DxSiteListParser::ParseRecord(const XmlElement* inXml)
             AsDxDateField(column)->push_back(ReadDate(text));
             break;
         }
+    }
+}
+
+} // namespace
+
+void DxReadStationRecords(const XmlElement* inTableXml, DxTable& ioTable, bool inDateColumns)
+{
+    std::vector<DxField*> columns;
+    // Every column exists before the first row, wherever the records stand.
+    for (auto item = inTableXml->ItemBegin(); item != inTableXml->ItemEnd(); ++item)
+    {
+        if (const XmlElement* fieldRef = AsXmlElementWithName(*item, "fieldref"))
+            columns.push_back(NewColumn(fieldRef, ioTable, inDateColumns));
+    }
+    for (auto item = inTableXml->ItemBegin(); item != inTableXml->ItemEnd(); ++item)
+    {
+        if (const XmlElement* record = AsXmlElementWithName(*item, "record"))
+            ReadRecord(record, columns);
     }
 }
