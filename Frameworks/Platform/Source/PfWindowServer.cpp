@@ -88,6 +88,7 @@ void FreeViewTree(View* inView)
         FreeViewTree(child);
     }
     inView->mChildren.clear();
+    ForgetSurfaces(inView, nullptr);
     State().views.erase(inView);
     State().deadViews.emplace_back(inView);
 }
@@ -244,6 +245,10 @@ DispatchGuard::DispatchGuard()
 DispatchGuard::~DispatchGuard()
 {
     ServerState& state = State();
+    if (state.depth == 1)
+    {
+        RefitSurfaces();
+    }
     if (--state.depth == 0)
     {
         // Freeing may run destructors that call back in; take the lists first.
@@ -352,6 +357,7 @@ WindowRef CreateWindow(std::uint32_t inClass, std::uint32_t inAttributes, const 
     window->mContent = inContent;
     window->mUserState = inContent;
     window->mTarget.SetParent(&ApplicationTarget());
+    window->mPort.mWindow = window;
     State().windows.push_back(std::move(owned));
     BringToFrontOfLayer(window);
     SendBehind(window, nullptr); // new windows wait hidden at the back of their layer
@@ -432,6 +438,7 @@ OSStatus DisposeWindow(WindowRef inWindow)
     std::unique_ptr<Window> owned = std::move(*slot);
     state.windows.erase(std::remove(state.windows.begin(), state.windows.end(), nullptr), state.windows.end());
     owned->mTarget.SetStandardHandler(nullptr);
+    ForgetSurfaces(nullptr, owned.get());
     FreeViewTree(owned->mRoot);
     owned->mRoot = nullptr;
     owned->mFocus = owned->mDefaultButton = owned->mCancelButton = nullptr;

@@ -1,6 +1,7 @@
 // The window server's own objects, shared by its source files only.
 #pragma once
 
+#include "PfSurface.h"
 #include "PfWindowServer.h"
 
 #include <deque>
@@ -55,6 +56,25 @@ public:
     Properties mProperties;
 };
 
+class Port
+{
+public:
+    Window* mWindow = nullptr;
+    Point mOrigin;
+};
+
+class GLSurface
+{
+public:
+    PixelSource mSource;
+    Window* mWindow = nullptr;
+    Rect mRect;
+    Rect mClip;
+    bool mVisible = false;
+    View* mView = nullptr;
+    std::function<void(const Rect&)> mResized;
+};
+
 class Window
 {
 public:
@@ -77,6 +97,8 @@ public:
     Window* mSheet = nullptr;
     Rect mUserState; // the bounds a zoom returns to
     bool mZoomed = false;
+    Port mPort;
+    std::int16_t mBrush = 0;
 };
 
 struct MenuItem
@@ -120,6 +142,8 @@ struct ServerState
     bool hadDown = false;
     std::uint64_t nextMenuSerial = 1;
     std::function<void(const std::string&)> sink;
+    std::vector<std::unique_ptr<GLSurface>> surfaces;
+    bool refitting = false;
     bool sourceInstalled = false;
 };
 
@@ -154,6 +178,9 @@ void SendWindowEvent(Window* inWindow, std::uint32_t inKind);
 void StandardWindowSetup(Window* inWindow);
 void StandardViewSetup(View* inView);
 void UpdateActivation();
+// Keeps view-bound surfaces fitted; surfaces forget views and windows that go.
+void RefitSurfaces();
+void ForgetSurfaces(const View* inView, const Window* inWindow);
 void AdvanceFocusOf(Window* inWindow, bool inBackwards);
 
 } // namespace pf
