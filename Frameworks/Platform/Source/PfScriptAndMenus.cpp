@@ -145,7 +145,7 @@ void ResetWindowServerForTesting()
     state.clickCount = 0;
     state.hadDown = false;
     state.lastDownTicks = 0;
-    state.sink = nullptr;
+    ClearCurrentScrap();
 }
 
 namespace

@@ -103,6 +103,10 @@ std::int32_t ValueAt(View* inView, Point inLocal)
 
 OSStatus StandardViewHandler(View* inView, Event& ioEvent)
 {
+    if (ioEvent.Class() == kClassScrollable && inView->mKind == ViewKind::kScrollView)
+    {
+        return StandardScrollViewHandler(inView, ioEvent);
+    }
     if (ioEvent.Class() == kClassControl)
     {
         switch (ioEvent.Kind())

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <mutex>
 
 namespace pf
 {
@@ -69,6 +70,20 @@ void BringToFrontOfLayer(Window* inWindow)
     list.insert(pos, std::move(owned));
 }
 
+void ActivateViews(View* inView, std::uint32_t inKind)
+{
+    SendControlEvent(inView, inKind);
+    const std::vector<View*> children = CheckView(inView, nullptr) ? inView->mChildren : std::vector<View*>();
+    for (View* child : children)
+    {
+        if (CheckView(child, nullptr))
+        {
+            ActivateViews(child, inKind);
+        }
+    }
+}
+
+// The window first, then its views, parents first.
 void Activate(Window* inWindow, bool inActive)
 {
     if (inWindow->mActive == inActive)
@@ -77,6 +92,10 @@ void Activate(Window* inWindow, bool inActive)
     }
     inWindow->mActive = inActive;
     SendWindowEvent(inWindow, inActive ? kWindowActivated : kWindowDeactivated);
+    if (CheckWindow(inWindow, nullptr) && inWindow->mRoot != nullptr)
+    {
+        ActivateViews(inWindow->mRoot, inActive ? kControlActivate : kControlDeactivate);
+    }
 }
 
 // The active window is the frontmost visible non-floating window.
@@ -220,11 +239,26 @@ ServerState& State()
     return *sState;
 }
 
+namespace
+{
+// The sink may be connected from any thread (the debug output connects it on its first report).
+std::mutex& SinkMutex()
+{
+    static std::mutex* sMutex = new std::mutex;
+    return *sMutex;
+}
+} // namespace
+
 void Log(const std::string& inLine)
 {
-    if (State().sink)
+    std::function<void(const std::string&)> sink;
     {
-        State().sink(inLine);
+        std::lock_guard lock(SinkMutex());
+        sink = State().sink;
+    }
+    if (sink)
+    {
+        sink(inLine);
     }
     else
     {
@@ -234,6 +268,7 @@ void Log(const std::string& inLine)
 
 void SetDebugSink(std::function<void(const std::string&)> inSink)
 {
+    std::lock_guard lock(SinkMutex());
     State().sink = std::move(inSink);
 }
 
@@ -439,6 +474,7 @@ OSStatus DisposeWindow(WindowRef inWindow)
     state.windows.erase(std::remove(state.windows.begin(), state.windows.end(), nullptr), state.windows.end());
     owned->mTarget.SetStandardHandler(nullptr);
     ForgetSurfaces(nullptr, owned.get());
+    ForgetDragHandlers(owned.get());
     FreeViewTree(owned->mRoot);
     owned->mRoot = nullptr;
     owned->mFocus = owned->mDefaultButton = owned->mCancelButton = nullptr;
@@ -949,6 +985,10 @@ ViewRef CreateView(ViewKind inKind, const Rect& inFrame)
     if (inKind == ViewKind::kCheckBox || inKind == ViewKind::kRadioButton)
     {
         view->mMaximum = 1;
+    }
+    if (inKind == ViewKind::kDataBrowser)
+    {
+        view->mBrowser = std::make_unique<BrowserState>();
     }
     State().views.insert(view);
     StandardViewSetup(view);

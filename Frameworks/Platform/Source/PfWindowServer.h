@@ -24,7 +24,7 @@ using MenuRef = Menu*;
 
 // ---- Debug output --------------------------------------------------------------------------------------------
 
-// Lines the server logs (bad references, exhaustion). Without a sink they go to standard error.
+// Lines the server logs (bad references, exhaustion). Without a sink they go to standard error. Any thread.
 void SetDebugSink(std::function<void(const std::string&)> inSink);
 
 // ---- Script --------------------------------------------------------------------------------------------------
@@ -74,7 +74,8 @@ ScriptItem Wait(std::int64_t inNanos);
 void PushScript(const ScriptItem& inItem);
 void PushScript(const std::vector<ScriptItem>& inItems);
 std::size_t ScriptCount();
-// Tests: disposes every window, view and menu, empties the script, resets focus, click and clipboard state.
+// Tests: disposes every window, view and menu, empties the script and the clipboard, resets the mouse and click
+// state. The debug sink stays.
 void ResetWindowServerForTesting();
 
 // Delivers the next item now (false when the script is empty). Tracking loops call this through the calls
@@ -171,6 +172,8 @@ enum class ViewKind
     kImage,
     kSeparator,
     kGroupBox,
+    kDataBrowser, // PfDrag.h
+    kScrollView,  // PfDrag.h
 };
 
 // inFrame is in the superview's coordinates once added.

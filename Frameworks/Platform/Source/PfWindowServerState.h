@@ -1,11 +1,14 @@
 // The window server's own objects, shared by its source files only.
 #pragma once
 
+#include "PfDrag.h"
 #include "PfSurface.h"
 #include "PfWindowServer.h"
 
 #include <deque>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -31,6 +34,18 @@ private:
     std::vector<Property> mList;
 };
 
+struct BrowserState
+{
+    DataBrowserCallbacks callbacks;
+    std::map<DataBrowserItemID, std::vector<DataBrowserItemID>> containers; // 0 is the root
+    std::set<DataBrowserItemID> open;
+    std::vector<DataBrowserItemID> selection;
+    DataBrowserPropertyID sortProperty = 0;
+    bool ascending = true;
+    std::uint32_t attributes = 0;
+    std::uint32_t selectionFlags = 0;
+};
+
 class View
 {
 public:
@@ -54,6 +69,9 @@ public:
     Menu* mPopupMenu = nullptr;
     std::int16_t mFocusPart = 0;
     Properties mProperties;
+    bool mDragTracking = false;
+    std::unique_ptr<BrowserState> mBrowser;
+    ScrollInfo mScroll;
 };
 
 class Port
@@ -99,6 +117,7 @@ public:
     bool mZoomed = false;
     Port mPort;
     std::int16_t mBrush = 0;
+    bool mAutoDragTracking = false;
 };
 
 struct MenuItem
@@ -178,6 +197,8 @@ void SendWindowEvent(Window* inWindow, std::uint32_t inKind);
 void StandardWindowSetup(Window* inWindow);
 void StandardViewSetup(View* inView);
 void UpdateActivation();
+OSStatus StandardScrollViewHandler(View* inView, Event& ioEvent);
+void ForgetDragHandlers(const Window* inWindow);
 // Keeps view-bound surfaces fitted; surfaces forget views and windows that go.
 void RefitSurfaces();
 void ForgetSurfaces(const View* inView, const Window* inWindow);

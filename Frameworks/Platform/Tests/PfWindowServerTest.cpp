@@ -44,6 +44,7 @@ protected:
         }
         mHandlers.clear();
         ResetWindowServerForTesting();
+        SetDebugSink(nullptr);
     }
 
     ViewRef AddView(ViewKind inKind, const Rect& inFrame, ViewRef inParent = nullptr)
