@@ -1,4 +1,5 @@
 #include "PfWindowServer.h"
+#include "PfDrag.h"
 #include "PfRunLoop.h"
 
 #include <gtest/gtest.h>
@@ -194,6 +195,7 @@ TEST_F(WindowServerTest, KeysTravelTheFocusChainThenFallBack)
 {
     ViewRef first = AddView(ViewKind::kEditText, Rect{10, 40, 100, 20});
     ViewRef second = AddView(ViewKind::kEditText, Rect{10, 70, 100, 20});
+    AddView(ViewKind::kEditText, Rect{10, 100, 100, 20});
     ViewRef cancel = AddView(ViewKind::kPushButton, Rect{200, 10, 80, 20});
     SetWindowDefaultButton(mWindow, mButton);
     SetWindowCancelButton(mWindow, cancel);
@@ -202,17 +204,18 @@ TEST_F(WindowServerTest, KeysTravelTheFocusChainThenFallBack)
     Record(GetViewEventTarget(second), "2", {{kClassKeyboard, kRawKeyDown}, {kClassTextInput, 2}});
     Record(GetWindowEventTarget(mWindow), "W", {{kClassKeyboard, kRawKeyDown}, {kClassControl, kControlHit}});
     RunScript({script::Key(0, u"a"), script::Key(kKeyTab, u"\t"), script::Key(1, u"b"), script::Key(kKeyReturn, u"\r"),
-               script::Key(kKeyEscape, u"\x1b")});
+               script::Key(kKeyEscape, u"\x1b"), script::Key(kKeyTab, u"\t", kShiftKey)});
     const std::vector<std::string> expected = {
         "1:keyb 1", "W:keyb 1", "1:text 2", "1:txfd 3",             // 'a' falls back to text input
         "1:keyb 1", "W:keyb 1",                                     // Tab moves the focus
         "2:keyb 1", "W:keyb 1", "2:text 2", "2:keyb 1", "W:keyb 1", // 'b', then Return...
         "W:cntl 1",                                                 // ...hits the default button
-        "2:keyb 1", "W:keyb 1", "W:cntl 1"};                        // Escape hits cancel
+        "2:keyb 1", "W:keyb 1", "W:cntl 1",                         // Escape hits cancel
+        "2:keyb 1", "W:keyb 1"};                                    // shift-Tab goes back
     EXPECT_EQ(mTrace, expected);
     EXPECT_EQ(GetControlText(first), u"a");
     EXPECT_EQ(GetControlText(second), u"b");
-    EXPECT_EQ(GetKeyboardFocus(mWindow), second);
+    EXPECT_EQ(GetKeyboardFocus(mWindow), first);
 }
 
 TEST_F(WindowServerTest, AHandlerReachesTheStandardHandlerThroughCallNext)
@@ -251,9 +254,9 @@ TEST_F(WindowServerTest, ClicksCountWithinTimeAndDistance)
                                                                           counts.push_back(count);
                                                                           return kNoErr;
                                                                       }));
-    const std::int64_t tick = 1000000000 / 60;
-    RunScript({script::Down(300, 300), script::Up(300, 300), script::Wait(29 * tick), script::Down(304, 296),
-               script::Up(304, 296), script::Down(309, 296), script::Up(309, 296), script::Wait(31 * tick),
+    // Exactly 30 ticks later and 4 px away is still a double click; 5 px, or 31 ticks, is not.
+    RunScript({script::Down(300, 300), script::Up(300, 300), script::Wait(500000000), script::Down(304, 296),
+               script::Up(304, 296), script::Down(309, 296), script::Up(309, 296), script::Wait(516666667),
                script::Down(309, 296), script::Up(309, 296)});
     EXPECT_EQ(counts, (std::vector<std::uint32_t>{1, 2, 1, 1}));
 }
@@ -319,13 +322,63 @@ TEST_F(WindowServerTest, AScriptWithAModalWindowAPopupAndADragEndsByExhaustion)
     mHandlers.push_back(ApplicationTarget().InstallHandler(
         {{kClassCommand, kCommandUpdateStatus}}, [&](HandlerCallRef, Event&) { return ++commandChecks, kNoErr; }));
     // A click on the document is refused while the dialog is modal; the popup takes B; the dialog is dragged.
+    OSStatus dragged = kNoErr;
+    mHandlers.push_back(GetWindowEventTarget(dialog)->InstallHandler({{kClassWindow, kWindowHandleContentClick}},
+                                                                     [&](HandlerCallRef, Event&)
+                                                                     {
+                                                                         DragRef drag = NewDrag();
+                                                                         dragged = TrackDrag(drag, Point{700, 280});
+                                                                         DisposeDrag(drag);
+                                                                         return kNoErr;
+                                                                     }));
+    // Then a drag starts from the dialog's content and drops where it began.
     PushScript({script::Down(300, 300), script::Up(300, 300), script::Down(615, 215), script::Choose(2),
-                script::Down(700, 190), script::Drag(710, 195)});
+                script::Down(700, 190), script::Drag(710, 195), script::Down(700, 280)});
     EXPECT_EQ(RunAppModalLoopForWindow(dialog), kEventNotHandled);
     EXPECT_EQ(GetControlValue(popup), 2);
     EXPECT_EQ(commandChecks, 2);
     EXPECT_EQ(GetWindowBounds(dialog, kWindowContentRgn), (Rect{610, 205, 200, 100}));
     EXPECT_EQ(mLog.front(), "click refused: a modal window or sheet blocks the window");
+    EXPECT_EQ(dragged, kDragNotAcceptedErr);
+}
+
+TEST_F(WindowServerTest, AClickInAnInactiveWindowAsksHowToActivate)
+{
+    const struct
+    {
+        int answer; // -1: no handler of 'wind' 7
+        std::vector<std::string> trace;
+    } cases[] = {
+        {-1, {"W:wind 7", "O:wind 6", "W:wind 5", "B:cntl 9", "W:wind 85"}},
+        {int(kActivateAndHandleClick), {"W:wind 7", "O:wind 6", "W:wind 5", "B:cntl 9", "W:wind 85", "W:wind 85"}},
+        {int(kDoNotActivateAndIgnoreClick), {"W:wind 7", "W:wind 7"}},
+        {int(kDoNotActivateAndHandleClick), {"W:wind 7", "W:wind 85", "W:wind 7", "W:wind 85"}},
+    };
+    for (const auto& c : cases)
+    {
+        SetUp();
+        WindowRef other = CreateWindow(kDocumentWindowClass, kDocAttributes, Rect{600, 100, 300, 200});
+        ShowWindow(other);
+        ASSERT_FALSE(IsWindowActive(mWindow));
+        if (c.answer >= 0)
+        {
+            mHandlers.push_back(GetWindowEventTarget(mWindow)->InstallHandler(
+                {{kClassWindow, kWindowGetClickActivation}}, [&](HandlerCallRef, Event& ioEvent)
+                { return ioEvent.SetParam(kParamClickActivation, kTypeClickActivation, std::uint32_t(c.answer)); }));
+        }
+        Record(GetWindowEventTarget(mWindow), "W",
+               {{kClassWindow, kWindowGetClickActivation},
+                {kClassWindow, kWindowActivated},
+                {kClassWindow, kWindowDeactivated},
+                {kClassWindow, kWindowHandleContentClick}});
+        Record(GetWindowEventTarget(other), "O",
+               {{kClassWindow, kWindowActivated}, {kClassWindow, kWindowDeactivated}});
+        Record(GetViewEventTarget(mButton), "B",
+               {{kClassControl, kControlActivate}, {kClassControl, kControlDeactivate}});
+        RunScript({script::Down(300, 300), script::Up(300, 300), script::Down(300, 300), script::Up(300, 300)});
+        EXPECT_EQ(mTrace, c.trace);
+        TearDown();
+    }
 }
 
 TEST_F(WindowServerTest, ObjectsMayGoInsideTheirOwnHandlers)
