@@ -300,9 +300,10 @@ void StandardHit(View* inView, std::int16_t inPart)
                                   : inPart == kControlPageUpPart     ? -kScrollPage
                                   : inPart == kControlPageDownPart   ? kScrollPage
                                                                      : 0;
-        if (step != 0)
+        const std::int32_t before = inView->mValue;
+        SetControlValue(inView, inView->mValue + step);
+        if (inView->mValue != before)
         {
-            SetControlValue(inView, inView->mValue + step);
             SendTrackEvents(inView);
         }
         break;

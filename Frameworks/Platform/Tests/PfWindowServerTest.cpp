@@ -162,6 +162,65 @@ TEST_F(WindowServerTest, MouseTracesFollowThePlatform)
     }
 }
 
+TEST_F(WindowServerTest, ControlsDoTheirStandardHitBehaviour)
+{
+    const struct
+    {
+        const char* name;
+        ViewKind kind;
+        Rect frame;
+        std::int32_t maximum;
+        std::vector<Point> clicks; // view coordinates; a pair with y < 0 marks a drag to x
+        std::int32_t value;
+        int tracks; // 'cntl' 54 seen
+    } cases[] = {
+        {"check box twice", ViewKind::kCheckBox, Rect{10, 40, 80, 16}, 1, {{5, 5}, {5, 5}}, 0, 0},
+        {"radio twice", ViewKind::kRadioButton, Rect{10, 40, 80, 16}, 1, {{5, 5}, {5, 5}}, 1, 0},
+        {"tabs", ViewKind::kTabs, Rect{10, 40, 120, 20}, 3, {{50, 5}}, 2, 0},
+        {"little arrows", ViewKind::kLittleArrows, Rect{10, 40, 16, 24}, 9, {{8, 2}, {8, 2}, {8, 20}}, 1, 0},
+        {"scroll bar arrows and page",
+         ViewKind::kScrollBar,
+         Rect{10, 40, 16, 200},
+         100,
+         {{8, 5}, {8, 195}, {8, 100}},
+         11,
+         2},
+        {"slider dragged halfway", ViewKind::kSlider, Rect{10, 40, 200, 20}, 100, {{0, 10}, {100, -1}}, 50, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ViewRef control = AddView(c.kind, c.frame);
+        SetControlMaximum(control, c.maximum);
+        int tracks = 0;
+        mHandlers.push_back(GetViewEventTarget(control)->InstallHandler(
+            {{kClassControl, kControlIndicatorMoved}}, [&](HandlerCallRef, Event&) { return ++tracks, kNoErr; }));
+        Items items;
+        const double x0 = kContent.x + c.frame.x, y0 = kContent.y + c.frame.y;
+        for (std::size_t i = 0; i < c.clicks.size(); ++i)
+        {
+            const Point p = c.clicks[i];
+            const bool drag = i + 1 < c.clicks.size() && c.clicks[i + 1].y < 0;
+            items.push_back(script::Down(x0 + p.x, y0 + p.y));
+            if (drag)
+            {
+                items.push_back(script::Drag(x0 + c.clicks[i + 1].x, y0 + p.y));
+                items.push_back(script::Up(x0 + c.clicks[i + 1].x, y0 + p.y));
+                ++i;
+            }
+            else
+            {
+                items.push_back(script::Up(x0 + p.x, y0 + p.y));
+            }
+        }
+        RunScript(items);
+        EXPECT_EQ(GetControlValue(control), c.value);
+        EXPECT_EQ(tracks, c.tracks);
+        TearDown();
+    }
+}
+
 TEST_F(WindowServerTest, CloseBoxDisposesUnlessHandled)
 {
     const struct
