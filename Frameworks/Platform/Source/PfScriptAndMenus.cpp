@@ -145,6 +145,9 @@ void ResetWindowServerForTesting()
     state.clickCount = 0;
     state.hadDown = false;
     state.lastDownTicks = 0;
+    state.cursor = 0;
+    state.fontPanelTarget = nullptr;
+    state.fontPanelVisible = false;
     ClearCurrentScrap();
 }
 
@@ -348,7 +351,8 @@ bool DeliverNextScriptItem()
         Event event(kClassFont, kFontSelection);
         event.SetParam(kParamFontId, kTypeSInt32, item.fontId);
         event.SetParam(kParamFontSize, kTypeFixed, std::int32_t(item.fontSize * 65536));
-        GetUserFocusEventTarget()->Send(event);
+        EventTarget* target = state.fontPanelTarget ? state.fontPanelTarget : GetUserFocusEventTarget();
+        target->Send(event);
         break;
     }
     case ScriptKind::kWait:
@@ -356,6 +360,85 @@ bool DeliverNextScriptItem()
         break;
     }
     return true;
+}
+
+// ---- Services ----------------------------------------------------------------------------------------------
+
+void SetCursorId(std::int32_t inCursor)
+{
+    State().cursor = inCursor;
+}
+
+std::int32_t CurrentCursorId()
+{
+    return State().cursor;
+}
+
+OSStatus SetViewHelpTag(ViewRef inView, const std::u16string& inText)
+{
+    View* v = CheckView(inView, "SetViewHelpTag");
+    if (v == nullptr)
+    {
+        return kParamErr;
+    }
+    v->mHelpTag = inText;
+    return kNoErr;
+}
+
+std::u16string GetViewHelpTag(ViewRef inView)
+{
+    View* v = CheckView(inView, "GetViewHelpTag");
+    return v ? v->mHelpTag : std::u16string();
+}
+
+std::uint32_t GetIconRef(FourCharCode inCreator, FourCharCode inType)
+{
+    auto& icons = State().icons;
+    auto [it, added] = icons.try_emplace((std::uint64_t(inCreator) << 32) | inType, State().nextIcon, 0);
+    if (added)
+    {
+        ++State().nextIcon;
+    }
+    ++it->second.second;
+    return it->second.first;
+}
+
+OSStatus ReleaseIconRef(std::uint32_t inIcon)
+{
+    auto& icons = State().icons;
+    for (auto it = icons.begin(); it != icons.end(); ++it)
+    {
+        if (it->second.first == inIcon)
+        {
+            if (--it->second.second == 0)
+            {
+                icons.erase(it);
+            }
+            return kNoErr;
+        }
+    }
+    Log("ReleaseIconRef: bad icon reference");
+    return kParamErr;
+}
+
+void SetFontPanelTarget(EventTarget* inTarget)
+{
+    State().fontPanelTarget = inTarget;
+}
+
+EventTarget* FontPanelTarget()
+{
+    return State().fontPanelTarget;
+}
+
+void ShowFontPanel(bool inShow)
+{
+    State().fontPanelVisible = inShow;
+}
+
+bool IsFontPanelVisible()
+{
+    return State().fontPanelVisible;
 }
 
 // ---- Menus ---------------------------------------------------------------------------------------------------

@@ -31,6 +31,19 @@ double Fraction(const View* inView)
     return range > 0 ? (double(inView->mValue) - inView->mMinimum) / range : 0.0;
 }
 
+bool IsEditable(const View* inView)
+{
+    return inView->mKind == ViewKind::kEditText || inView->mKind == ViewKind::kSearchField ||
+           inView->mKind == ViewKind::kComboBox;
+}
+
+void SendTextChanged(View* inView)
+{
+    Event changed(kClassTextField, kTextFieldTextDidChange);
+    changed.SetParam(kParamDirectObject, kTypeControlRef, inView);
+    inView->mTarget.Send(changed);
+}
+
 std::int16_t StandardHitTest(View* inView, Point inLocal)
 {
     const Rect bounds{0, 0, inView->mFrame.w, inView->mFrame.h};
@@ -50,6 +63,13 @@ std::int16_t StandardHitTest(View* inView, Point inLocal)
         return kControlCheckBoxPart;
     case ViewKind::kEditText:
         return kControlEditTextPart;
+    case ViewKind::kSearchField:
+        return inLocal.x >= bounds.w - kSearchCancelWidth && !inView->mText.empty() ? kControlSearchFieldCancelPart
+                                                                                    : kControlEditTextPart;
+    case ViewKind::kComboBox:
+        return inLocal.x >= bounds.w - kComboButtonWidth ? kControlMenuPart : kControlEditTextPart;
+    case ViewKind::kClock:
+        return inLocal.y < bounds.h / 2 ? kControlUpButtonPart : kControlDownButtonPart;
     case ViewKind::kPopupButton:
         return kControlMenuPart;
     case ViewKind::kSlider:
@@ -127,7 +147,7 @@ OSStatus StandardViewHandler(View* inView, Event& ioEvent)
             std::int16_t part = 0;
             ioEvent.GetParam(kParamControlPart, kTypeControlPartCode, part);
             // Edit text has one focusable part; the others take no focus.
-            const bool focusable = inView->mKind == ViewKind::kEditText && inView->mEnabled;
+            const bool focusable = IsEditable(inView) && inView->mEnabled;
             std::int16_t next = 0;
             if (focusable && part != 0)
             {
@@ -146,8 +166,7 @@ OSStatus StandardViewHandler(View* inView, Event& ioEvent)
             return kEventNotHandled;
         }
     }
-    if (ioEvent.Class() == kClassTextInput && ioEvent.Kind() == kTextInputUnicodeForKeyEvent &&
-        inView->mKind == ViewKind::kEditText)
+    if (ioEvent.Class() == kClassTextInput && ioEvent.Kind() == kTextInputUnicodeForKeyEvent && IsEditable(inView))
     {
         std::size_t size = 0;
         ioEvent.GetParam(kParamTextInputSendText, kTypeUnicodeText, nullptr, 0, &size);
@@ -164,9 +183,7 @@ OSStatus StandardViewHandler(View* inView, Event& ioEvent)
                 inView->mText.push_back(c);
             }
         }
-        Event changed(kClassTextField, kTextFieldTextDidChange);
-        changed.SetParam(kParamDirectObject, kTypeControlRef, inView);
-        inView->mTarget.Send(changed);
+        SendTextChanged(inView);
         return kNoErr;
     }
     return kEventNotHandled;
@@ -292,6 +309,38 @@ void StandardHit(View* inView, std::int16_t inPart)
         break;
     case ViewKind::kLittleArrows:
         SetControlValue(inView, inView->mValue + (inPart == kControlUpButtonPart ? 1 : -1));
+        break;
+    case ViewKind::kClock:
+    {
+        const std::int32_t before = inView->mValue;
+        SetControlValue(inView, inView->mValue + (inPart == kControlUpButtonPart ? 1 : -1));
+        if (inView->mValue != before)
+        {
+            Event changed(kClassClockView, kClockDateOrTimeChanged);
+            changed.SetParam(kParamDirectObject, kTypeControlRef, inView);
+            inView->mTarget.Send(changed);
+        }
+        break;
+    }
+    case ViewKind::kSearchField:
+        if (inPart == kControlSearchFieldCancelPart)
+        {
+            inView->mText.clear();
+            SendTextChanged(inView);
+        }
+        break;
+    case ViewKind::kComboBox:
+        if (inPart == kControlMenuPart && inView->mPopupMenu != nullptr)
+        {
+            const Rect global = ViewGlobalBounds(inView);
+            Menu* menu = inView->mPopupMenu;
+            const std::uint16_t chosen = PopUpMenuSelect(menu, Point{global.x, global.Bottom()}, 0);
+            if (chosen != 0 && CheckView(inView, nullptr) && IsValidMenu(menu))
+            {
+                inView->mText = GetMenuItemText(menu, chosen);
+                SendTextChanged(inView);
+            }
+        }
         break;
     case ViewKind::kScrollBar:
     {

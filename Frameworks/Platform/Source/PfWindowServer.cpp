@@ -108,6 +108,10 @@ void FreeViewTree(View* inView)
     }
     inView->mChildren.clear();
     ForgetSurfaces(inView, nullptr);
+    if (State().fontPanelTarget == &inView->mTarget)
+    {
+        State().fontPanelTarget = nullptr;
+    }
     State().views.erase(inView);
     State().deadViews.emplace_back(inView);
 }
@@ -475,6 +479,10 @@ OSStatus DisposeWindow(WindowRef inWindow)
     owned->mTarget.SetStandardHandler(nullptr);
     ForgetSurfaces(nullptr, owned.get());
     ForgetDragHandlers(owned.get());
+    if (state.fontPanelTarget == &owned->mTarget)
+    {
+        state.fontPanelTarget = nullptr;
+    }
     FreeViewTree(owned->mRoot);
     owned->mRoot = nullptr;
     owned->mFocus = owned->mDefaultButton = owned->mCancelButton = nullptr;

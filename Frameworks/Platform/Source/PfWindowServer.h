@@ -174,7 +174,17 @@ enum class ViewKind
     kGroupBox,
     kDataBrowser, // PfDrag.h
     kScrollView,  // PfDrag.h
+    kClock,       // its arrows step the value and send 'cloc' 1
+    kSearchField, // edit text with a cancel part at its right end
+    kComboBox,    // edit text with a menu part at its right end (the popup menu's items)
 };
+
+constexpr FourCharCode kClassClockView = FourCC("cloc");
+constexpr std::uint32_t kClockDateOrTimeChanged = 1;
+constexpr std::int16_t kControlSearchFieldCancelPart = 28;
+// The parts at the right end of search fields and combo boxes are this wide.
+constexpr double kSearchCancelWidth = 16;
+constexpr double kComboButtonWidth = 20;
 
 // inFrame is in the superview's coordinates once added.
 ViewRef CreateView(ViewKind inKind, const Rect& inFrame);
@@ -241,6 +251,23 @@ EventTarget* GetUserFocusEventTarget();
 // A click on the part as if the user made it: hilite, unhilite, then the control's standard hit behaviour and
 // 'cntl' 1.
 OSStatus SimulateClick(ViewRef inView, std::int16_t inPart, std::uint32_t inModifiers);
+
+// ---- Services: state only ----------------------------------------------------------------------------------
+
+// Ids below 128 are theme cursors, from 128 up the plug-in's own.
+void SetCursorId(std::int32_t inCursor);
+std::int32_t CurrentCursorId();
+OSStatus SetViewHelpTag(ViewRef inView, const std::u16string& inText);
+std::u16string GetViewHelpTag(ViewRef inView);
+// The same (creator, type) answers the same nonzero icon while retained.
+std::uint32_t GetIconRef(FourCharCode inCreator, FourCharCode inType);
+OSStatus ReleaseIconRef(std::uint32_t inIcon);
+// A font pick of the script goes to the font panel's target ('font' 2), else to the user focus. A window's or
+// view's target is forgotten when it goes; any other target must be cleared by its owner first.
+void SetFontPanelTarget(EventTarget* inTarget);
+EventTarget* FontPanelTarget();
+void ShowFontPanel(bool inShow);
+bool IsFontPanelVisible();
 
 // ---- Tracking ------------------------------------------------------------------------------------------------
 

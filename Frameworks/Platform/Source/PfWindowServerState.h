@@ -70,6 +70,7 @@ public:
     std::int16_t mFocusPart = 0;
     Properties mProperties;
     bool mDragTracking = false;
+    std::u16string mHelpTag;
     std::unique_ptr<BrowserState> mBrowser;
     ScrollInfo mScroll;
 };
@@ -162,6 +163,11 @@ struct ServerState
     std::uint64_t nextMenuSerial = 1;
     std::function<void(const std::string&)> sink;
     std::vector<std::unique_ptr<GLSurface>> surfaces;
+    std::int32_t cursor = 0;
+    std::map<std::uint64_t, std::pair<std::uint32_t, std::uint32_t>> icons; // (creator, type) → (icon, retains)
+    std::uint32_t nextIcon = 1;
+    EventTarget* fontPanelTarget = nullptr;
+    bool fontPanelVisible = false;
     bool refitting = false;
     bool sourceInstalled = false;
 };

@@ -221,6 +221,31 @@ TEST_F(WindowServerTest, ControlsDoTheirStandardHitBehaviour)
     }
 }
 
+TEST_F(WindowServerTest, TextClocksAndFontPicksNotify)
+{
+    ViewRef search = AddView(ViewKind::kSearchField, Rect{10, 40, 100, 20}); // cancel part from global x 194
+    ViewRef combo = AddView(ViewKind::kComboBox, Rect{10, 70, 100, 20});     // menu part from global x 190
+    ViewRef clock = AddView(ViewKind::kClock, Rect{10, 100, 16, 20});
+    SetControlMaximum(clock, 5);
+    SetControlText(search, u"find me");
+    MenuRef list = CreateMenu(3, 0);
+    InsertMenuItem(list, 0, u"alpha", 0, 0);
+    InsertMenuItem(list, 1, u"beta", 0, 0);
+    SetControlPopupMenu(combo, list);
+    Record(GetViewEventTarget(search), "S", {{kClassTextField, kTextFieldTextDidChange}});
+    Record(GetViewEventTarget(combo), "C", {{kClassTextField, kTextFieldTextDidChange}});
+    Record(GetViewEventTarget(clock), "K", {{kClassClockView, kClockDateOrTimeChanged}});
+    Record(GetWindowEventTarget(mWindow), "W", {{kClassFont, kFontSelection}});
+    SetFontPanelTarget(GetWindowEventTarget(mWindow));
+    RunScript({script::Down(200, 150), script::Up(200, 150), script::Down(205, 180), script::Choose(2),
+               script::Down(115, 205), script::Up(115, 205), script::Down(115, 215), script::Up(115, 215),
+               script::Down(115, 215), script::Up(115, 215), script::FontPick(0, 12)});
+    EXPECT_EQ(mTrace, (std::vector<std::string>{"S:txfd 3", "C:txfd 3", "K:cloc 1", "K:cloc 1", "W:font 2"}));
+    EXPECT_EQ(GetControlText(search), u"");
+    EXPECT_EQ(GetControlText(combo), u"beta");
+    EXPECT_EQ(GetControlValue(clock), 0); // up to 1, down to 0, then held at the minimum
+}
+
 TEST_F(WindowServerTest, CloseBoxDisposesUnlessHandled)
 {
     const struct
