@@ -224,6 +224,7 @@ void DeliverMouse(const ScriptItem& inItem, std::uint32_t inKind)
 {
     ServerState& state = State();
     state.mouse = inItem.where;
+    UpdateTrackingAreas(inItem.where);
     WindowRef window = nullptr;
     if (inKind == kMouseMoved)
     {
@@ -360,6 +361,103 @@ bool DeliverNextScriptItem()
         break;
     }
     return true;
+}
+
+// ---- Tracking areas -------------------------------------------------------------------------------------------
+
+namespace
+{
+TrackingArea* FindArea(TrackingAreaRef inArea, const char* inCall)
+{
+    for (TrackingArea& a : State().trackingAreas)
+    {
+        if (a.ref == inArea && inArea != 0)
+        {
+            return &a;
+        }
+    }
+    Log(std::string(inCall) + ": bad tracking area reference");
+    return nullptr;
+}
+} // namespace
+
+TrackingAreaRef NewTrackingArea(ViewRef inView, const Rect& inArea, std::uint64_t inId)
+{
+    if (!CheckView(inView, "NewTrackingArea"))
+    {
+        return 0;
+    }
+    ServerState& state = State();
+    state.trackingAreas.push_back(TrackingArea{state.nextTrackingArea, inView, inArea, inId, false});
+    return state.nextTrackingArea++;
+}
+
+OSStatus ChangeTrackingArea(TrackingAreaRef inArea, const Rect& inRect)
+{
+    TrackingArea* a = FindArea(inArea, "ChangeTrackingArea");
+    if (a == nullptr)
+    {
+        return kParamErr;
+    }
+    a->rect = inRect;
+    return kNoErr;
+}
+
+OSStatus DisposeTrackingArea(TrackingAreaRef inArea)
+{
+    if (FindArea(inArea, "DisposeTrackingArea") == nullptr)
+    {
+        return kParamErr;
+    }
+    auto& areas = State().trackingAreas;
+    areas.erase(std::remove_if(areas.begin(), areas.end(), [&](const TrackingArea& a) { return a.ref == inArea; }),
+                areas.end());
+    return kNoErr;
+}
+
+std::uint64_t GetTrackingAreaId(TrackingAreaRef inArea)
+{
+    TrackingArea* a = FindArea(inArea, "GetTrackingAreaId");
+    return a ? a->id : 0;
+}
+
+void UpdateTrackingAreas(Point inGlobal)
+{
+    // Exits first, then entries; the list is read again after each event, as handlers may change it.
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        const bool entering = pass == 1;
+        std::vector<TrackingAreaRef> refs;
+        for (const TrackingArea& a : State().trackingAreas)
+        {
+            refs.push_back(a.ref);
+        }
+        for (TrackingAreaRef ref : refs)
+        {
+            auto& areas = State().trackingAreas;
+            auto it = std::find_if(areas.begin(), areas.end(), [&](const TrackingArea& a) { return a.ref == ref; });
+            if (it == areas.end() || !CheckView(it->view, nullptr))
+            {
+                continue;
+            }
+            const Rect bounds = ViewGlobalBounds(it->view);
+            const Rect area = it->rect.Empty() ? bounds : it->rect.Offset(bounds.x, bounds.y);
+            WindowRef top = nullptr;
+            FindWindow(inGlobal, &top);
+            const bool inside = IsViewShown(it->view) && top == it->view->mWindow && area.Contains(inGlobal);
+            if (inside == it->inside || inside != entering)
+            {
+                continue;
+            }
+            it->inside = inside;
+            View* view = it->view;
+            Event event(kClassControl, inside ? kControlTrackingAreaEntered : kControlTrackingAreaExited);
+            event.SetParam(kParamDirectObject, kTypeControlRef, view);
+            event.SetParam(kParamTrackingArea, kTypeTrackingArea, ref);
+            SetMouseParams(event, view->mWindow, inGlobal, 0);
+            view->mTarget.Send(event);
+        }
+    }
 }
 
 // ---- Services ----------------------------------------------------------------------------------------------

@@ -108,6 +108,9 @@ void FreeViewTree(View* inView)
     }
     inView->mChildren.clear();
     ForgetSurfaces(inView, nullptr);
+    auto& areas = State().trackingAreas;
+    areas.erase(std::remove_if(areas.begin(), areas.end(), [&](const TrackingArea& a) { return a.view == inView; }),
+                areas.end());
     if (State().fontPanelTarget == &inView->mTarget)
     {
         State().fontPanelTarget = nullptr;
@@ -325,8 +328,6 @@ View* CheckView(ViewRef inView, const char* inCall)
     }
     return nullptr;
 }
-
-Properties* WindowProps(WindowRef w);
 
 OSStatus Properties::Set(FourCharCode inCreator, FourCharCode inTag, const void* inData, std::size_t inSize)
 {

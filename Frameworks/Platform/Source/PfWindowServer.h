@@ -252,6 +252,22 @@ EventTarget* GetUserFocusEventTarget();
 // 'cntl' 1.
 OSStatus SimulateClick(ViewRef inView, std::int16_t inPart, std::uint32_t inModifiers);
 
+// ---- Tracking areas -------------------------------------------------------------------------------------------
+
+constexpr std::uint32_t kControlTrackingAreaEntered = 23;
+constexpr std::uint32_t kControlTrackingAreaExited = 24;
+constexpr FourCharCode kParamTrackingArea = FourCC("ctra");
+constexpr FourCharCode kTypeTrackingArea = FourCC("ctra");
+using TrackingAreaRef = std::uint64_t; // 0 is none
+
+// An area of the view (its bounds when inArea is empty, following them) with the caller's 64-bit id. Mouse moves,
+// drags and ups delivered as events (not those a tracking loop takes) send the view 'cntl' 23 on entering and 24
+// on leaving, with 'ctra' the area.
+TrackingAreaRef NewTrackingArea(ViewRef inView, const Rect& inArea, std::uint64_t inId);
+OSStatus ChangeTrackingArea(TrackingAreaRef inArea, const Rect& inRect);
+OSStatus DisposeTrackingArea(TrackingAreaRef inArea);
+std::uint64_t GetTrackingAreaId(TrackingAreaRef inArea);
+
 // ---- Services: state only ----------------------------------------------------------------------------------
 
 // Ids below 128 are theme cursors, from 128 up the plug-in's own.

@@ -141,6 +141,15 @@ public:
     Properties mProperties;
 };
 
+struct TrackingArea
+{
+    TrackingAreaRef ref = 0;
+    View* view = nullptr;
+    Rect rect; // view coordinates; empty: the view's bounds
+    std::uint64_t id = 0;
+    bool inside = false;
+};
+
 struct ServerState
 {
     std::vector<std::unique_ptr<Window>> windows; // front to back
@@ -167,6 +176,8 @@ struct ServerState
     std::map<std::uint64_t, std::pair<std::uint32_t, std::uint32_t>> icons; // (creator, type) → (icon, retains)
     std::uint32_t nextIcon = 1;
     EventTarget* fontPanelTarget = nullptr;
+    std::vector<TrackingArea> trackingAreas;
+    TrackingAreaRef nextTrackingArea = 1;
     bool fontPanelVisible = false;
     bool refitting = false;
     bool sourceInstalled = false;
@@ -203,6 +214,8 @@ void SendWindowEvent(Window* inWindow, std::uint32_t inKind);
 void StandardWindowSetup(Window* inWindow);
 void StandardViewSetup(View* inView);
 void UpdateActivation();
+// Sends 'cntl' 23 and 24 for the areas the mouse entered or left.
+void UpdateTrackingAreas(Point inGlobal);
 OSStatus StandardScrollViewHandler(View* inView, Event& ioEvent);
 void ForgetDragHandlers(const Window* inWindow);
 // Keeps view-bound surfaces fitted; surfaces forget views and windows that go.

@@ -246,6 +246,29 @@ TEST_F(WindowServerTest, TextClocksAndFontPicksNotify)
     EXPECT_EQ(GetControlValue(clock), 0); // up to 1, down to 0, then held at the minimum
 }
 
+TEST_F(WindowServerTest, TrackingAreasSeeTheMouseComeAndGo)
+{
+    const TrackingAreaRef whole = NewTrackingArea(mButton, Rect{}, 0x100000001ull);
+    const TrackingAreaRef left = NewTrackingArea(mButton, Rect{0, 0, 10, 20}, 7);
+    std::vector<std::string> seen;
+    mHandlers.push_back(GetViewEventTarget(mButton)->InstallHandler(
+        {{kClassControl, kControlTrackingAreaEntered}, {kClassControl, kControlTrackingAreaExited}},
+        [&](HandlerCallRef, Event& ioEvent)
+        {
+            TrackingAreaRef area = 0;
+            ioEvent.GetParam(kParamTrackingArea, kTypeTrackingArea, area);
+            seen.push_back(std::to_string(ioEvent.Kind()) + ":" + std::to_string(GetTrackingAreaId(area)));
+            return kNoErr;
+        }));
+    // The button covers global (110..190, 110..130); its left area (110..120).
+    RunScript({script::Move(150, 120), script::Move(115, 120), script::Move(150, 125), script::Move(300, 300)});
+    EXPECT_EQ(seen, (std::vector<std::string>{"23:4294967297", "23:7", "24:7", "24:4294967297"}));
+    EXPECT_EQ(DisposeTrackingArea(left), kNoErr);
+    EXPECT_EQ(DisposeTrackingArea(left), kParamErr);
+    DisposeView(mButton);
+    EXPECT_EQ(GetTrackingAreaId(whole), 0u); // gone with its view
+}
+
 TEST_F(WindowServerTest, CloseBoxDisposesUnlessHandled)
 {
     const struct
