@@ -882,6 +882,23 @@ std::uint32_t GetDataBrowserAttributes(ViewRef inBrowser)
     return b ? b->attributes : 0;
 }
 
+OSStatus SetDataBrowserViewStyle(ViewRef inBrowser, FourCharCode inStyle)
+{
+    BrowserState* b = CheckBrowser(inBrowser, "SetDataBrowserViewStyle");
+    if (b == nullptr || (inStyle != FourCC("lstv") && inStyle != FourCC("clmv")))
+    {
+        return kParamErr;
+    }
+    b->viewStyle = inStyle;
+    return kNoErr;
+}
+
+FourCharCode GetDataBrowserViewStyle(ViewRef inBrowser)
+{
+    BrowserState* b = CheckBrowser(inBrowser, "GetDataBrowserViewStyle");
+    return b ? b->viewStyle : 0;
+}
+
 OSStatus SetDataBrowserSelectionFlags(ViewRef inBrowser, std::uint32_t inFlags)
 {
     BrowserState* b = CheckBrowser(inBrowser, "SetDataBrowserSelectionFlags");

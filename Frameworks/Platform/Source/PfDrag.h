@@ -159,6 +159,9 @@ std::vector<DataBrowserItemID> GetDataBrowserSelectedItems(ViewRef inBrowser);
 OSStatus SetDataBrowserSortProperty(ViewRef inBrowser, DataBrowserPropertyID inProperty, bool inAscending);
 OSStatus DataBrowserChangeAttributes(ViewRef inBrowser, std::uint32_t inSet, std::uint32_t inClear);
 std::uint32_t GetDataBrowserAttributes(ViewRef inBrowser);
+// 'lstv' (list view, the default) or 'clmv' (column view).
+OSStatus SetDataBrowserViewStyle(ViewRef inBrowser, FourCharCode inStyle);
+FourCharCode GetDataBrowserViewStyle(ViewRef inBrowser);
 OSStatus SetDataBrowserSelectionFlags(ViewRef inBrowser, std::uint32_t inFlags);
 std::uint32_t GetDataBrowserSelectionFlags(ViewRef inBrowser);
 // The user's doing, as a script would make it: 5 and 6 change the selection, 8 opens a container (its items come

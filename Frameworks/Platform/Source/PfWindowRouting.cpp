@@ -57,6 +57,8 @@ std::int16_t StandardHitTest(View* inView, Point inLocal)
     switch (inView->mKind)
     {
     case ViewKind::kPushButton:
+    case ViewKind::kBevelButton:
+    case ViewKind::kRoundButton:
         return kControlButtonPart;
     case ViewKind::kCheckBox:
     case ViewKind::kRadioButton:
@@ -77,6 +79,7 @@ std::int16_t StandardHitTest(View* inView, Point inLocal)
     case ViewKind::kLittleArrows:
         return inLocal.y < bounds.h / 2 ? kControlUpButtonPart : kControlDownButtonPart;
     case ViewKind::kTabs:
+    case ViewKind::kSegmented:
         if (inView->mMaximum <= 0)
         {
             return kControlNoPart;
@@ -305,6 +308,7 @@ void StandardHit(View* inView, std::int16_t inPart)
         SetControlValue(inView, 1);
         break;
     case ViewKind::kTabs:
+    case ViewKind::kSegmented:
         SetControlValue(inView, inPart);
         break;
     case ViewKind::kLittleArrows:

@@ -1004,6 +1004,69 @@ ViewRef CreateView(ViewKind inKind, const Rect& inFrame)
     return view;
 }
 
+FourCharCode GetControlKindCode(ViewRef inView)
+{
+    View* v = CheckView(inView, "GetControlKindCode");
+    if (v == nullptr)
+    {
+        return 0;
+    }
+    switch (v->mKind)
+    {
+    case ViewKind::kPushButton:
+        return FourCC("push");
+    case ViewKind::kCheckBox:
+        return FourCC("cbox");
+    case ViewKind::kRadioButton:
+        return FourCC("rdio");
+    case ViewKind::kStaticText:
+        return FourCC("stxt");
+    case ViewKind::kEditText:
+        return FourCC("etxt");
+    case ViewKind::kPopupButton:
+        return FourCC("popb");
+    case ViewKind::kSlider:
+        return FourCC("sldr");
+    case ViewKind::kScrollBar:
+        return FourCC("sbar");
+    case ViewKind::kLittleArrows:
+        return FourCC("larr");
+    case ViewKind::kTabs:
+        return FourCC("tabs");
+    case ViewKind::kProgressBar:
+        return FourCC("prgb");
+    case ViewKind::kImage:
+        return FourCC("imag");
+    case ViewKind::kSeparator:
+        return FourCC("sepa");
+    case ViewKind::kGroupBox:
+        return FourCC("grpb");
+    case ViewKind::kDataBrowser:
+        return FourCC("datb");
+    case ViewKind::kScrollView:
+        return FourCC("scrl");
+    case ViewKind::kClock:
+        return FourCC("clck");
+    case ViewKind::kSearchField:
+        return FourCC("srfd");
+    case ViewKind::kComboBox:
+        return FourCC("cbbx");
+    case ViewKind::kBevelButton:
+        return FourCC("bevl");
+    case ViewKind::kRoundButton:
+        return FourCC("rndb");
+    case ViewKind::kChasingArrows:
+        return FourCC("carr");
+    case ViewKind::kIcon:
+        return FourCC("icon");
+    case ViewKind::kSegmented:
+        return FourCC("sgmt");
+    case ViewKind::kUserPane:
+    default:
+        return FourCC("upan");
+    }
+}
+
 bool IsValidView(ViewRef inView)
 {
     return CheckView(inView, nullptr) != nullptr;

@@ -177,7 +177,15 @@ enum class ViewKind
     kClock,       // its arrows step the value and send 'cloc' 1
     kSearchField, // edit text with a cancel part at its right end
     kComboBox,    // edit text with a menu part at its right end (the popup menu's items)
+    kBevelButton,
+    kRoundButton,
+    kChasingArrows,
+    kIcon,
+    kSegmented, // segments share the width like tabs; the value is the segment
 };
+
+// The platform's kind code of the view ('push', 'cbox', 'datb', ...), with signature 'appl'.
+FourCharCode GetControlKindCode(ViewRef inView);
 
 constexpr FourCharCode kClassClockView = FourCC("cloc");
 constexpr std::uint32_t kClockDateOrTimeChanged = 1;

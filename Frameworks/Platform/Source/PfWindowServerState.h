@@ -44,6 +44,7 @@ struct BrowserState
     bool ascending = true;
     std::uint32_t attributes = 0;
     std::uint32_t selectionFlags = 0;
+    FourCharCode viewStyle = FourCC("lstv");
 };
 
 class View

@@ -177,6 +177,7 @@ TEST_F(WindowServerTest, ControlsDoTheirStandardHitBehaviour)
         {"check box twice", ViewKind::kCheckBox, Rect{10, 40, 80, 16}, 1, {{5, 5}, {5, 5}}, 0, 0},
         {"radio twice", ViewKind::kRadioButton, Rect{10, 40, 80, 16}, 1, {{5, 5}, {5, 5}}, 1, 0},
         {"tabs", ViewKind::kTabs, Rect{10, 40, 120, 20}, 3, {{50, 5}}, 2, 0},
+        {"segments", ViewKind::kSegmented, Rect{10, 40, 120, 20}, 4, {{119, 5}}, 4, 0},
         {"little arrows", ViewKind::kLittleArrows, Rect{10, 40, 16, 24}, 9, {{8, 2}, {8, 2}, {8, 20}}, 1, 0},
         {"scroll bar arrows and page",
          ViewKind::kScrollBar,
