@@ -118,10 +118,11 @@ function(sky_test_code_options target)
   endif()
 endfunction()
 
-# sky_add_tests(target LABEL label [TSAN] SOURCES file... [LIBS lib...])
+# sky_add_tests(target LABEL label [TSAN] [TIMEOUT seconds] SOURCES file... [LIBS lib...])
+# TIMEOUT makes a hanging test fail fast instead of waiting for ctest's default.
 # Sources are relative to the calling Tests/ folder (or absolute).
 function(sky_add_tests target)
-  cmake_parse_arguments(T "TSAN" "LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "TSAN" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(SKYVANE_THREAD_TREE AND NOT T_TSAN)
     return()
   endif()
@@ -146,8 +147,12 @@ function(sky_add_tests target)
   # The discovery loses list-valued properties (two labels became "LABELS core_1 tsan"), so the labels are set
   # on the discovered tests by a file ctest reads after the discovery's own.
   set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
+  set(timeout)
+  if(T_TIMEOUT)
+    set(timeout " TIMEOUT ${T_TIMEOUT}")
+  endif()
   file(WRITE ${label_file}
-    "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+    "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\"${timeout})\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 

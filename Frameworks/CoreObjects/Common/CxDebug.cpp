@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <mutex>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -245,6 +247,18 @@ void ReportLog(std::string_view inFile, CxSint32 inLine, std::string_view inMess
 
 // ---- dispatch
 
+// Sends the platform layer's own lines (the window server's) through this output; each platform's code has one.
+void CxConnectPlatformDebug();
+
+namespace
+{
+void ConnectPlatformOnce()
+{
+    static std::once_flag sOnce;
+    std::call_once(sOnce, CxConnectPlatformDebug);
+}
+} // namespace
+
 struct CxDebugCaptureAccess
 {
     // Hands the line to the newest capture; false when none exists.
@@ -267,6 +281,7 @@ namespace
 
 void Report(const char* inFile, CxSint32 inLine, const char* inMessage)
 {
+    ConnectPlatformOnce();
     const std::string_view file = FileName(inFile);
     const std::string_view message = OrEmpty(inMessage);
     if (CxDebugCaptureAccess::Take(file, inLine, message))
@@ -435,6 +450,7 @@ void _CxDebug(const char* inFile, CxSint32 inLine, const char* inName, const CxS
 
 CxDebugCapture::CxDebugCapture()
 {
+    ConnectPlatformOnce();
     CaptureRegistry& captures = Captures();
     CxAutoLock lock(captures.mRegion);
     captures.mStack.push_back(this);

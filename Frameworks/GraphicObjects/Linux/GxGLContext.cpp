@@ -103,27 +103,73 @@ void* GxEglDisplay()
 // ---------------------------------------------------------------------------------------------------------------
 // GxAGLContext
 
-GxAGLContext::GxAGLContext(void* inPort, const CxRect& inBounds, const CxRect& inClip) : mPort(inPort)
+GxAGLContext::GxAGLContext(pf::PortRef inPort, const CxRect& inBounds, const CxRect& inClip) : mPort(inPort)
+{
+    Create();
+    AdjustToBounds(inBounds, inClip);
+}
+
+GxAGLContext::GxAGLContext(pf::ViewRef inView) : mView(inView)
+{
+    Create();
+    if (mContext == nullptr || !pf::IsValidView(inView))
+        return;
+    pf::BindGLSurfaceToView(mSurface, inView, [this](const pf::Rect&) { AdjustToView(); });
+    // The server keeps the surface on the view; these keep the framebuffer and visibility in step.
+    mHandler = pf::GetViewEventTarget(inView)->InstallHandler({{pf::kClassControl, pf::kControlBoundsChanged},
+                                                               {pf::kClassControl, pf::kControlVisibilityChanged},
+                                                               {pf::kClassControl, pf::kControlOwningWindowChanged}},
+                                                              [this](pf::HandlerCallRef, pf::Event&)
+                                                              {
+                                                                  AdjustToView();
+                                                                  return pf::kEventNotHandled;
+                                                              });
+    AdjustToView();
+}
+
+GxAGLContext::GxAGLContext(pf::WindowRef inWindow) : mWindow(inWindow)
+{
+    Create();
+    if (mContext == nullptr || !pf::IsValidWindow(inWindow))
+        return;
+    mHandler = pf::GetWindowEventTarget(inWindow)->InstallHandler({{pf::kClassWindow, pf::kWindowBoundsChanged}},
+                                                                  [this](pf::HandlerCallRef, pf::Event&)
+                                                                  {
+                                                                      const pf::Rect content = pf::GetWindowBounds(
+                                                                          mWindow, pf::kWindowContentRgn);
+                                                                      Resize(int(content.w), int(content.h));
+                                                                      Place();
+                                                                      return pf::kEventNotHandled;
+                                                                  });
+    const pf::Rect content = pf::GetWindowBounds(inWindow, pf::kWindowContentRgn);
+    Resize(int(content.w), int(content.h));
+    Place();
+}
+
+void GxAGLContext::Create()
 {
     mContext = CreateContext(GxEglDisplay());
     CxAssertText(mContext != nullptr, "mContext != nil");
     if (mContext == nullptr)
         return;
     mPlatformContext = mContext;
-    mShown = true;
     MakeCurrent();
     glGenFramebuffers(1, &mFramebuffer);
     glGenRenderbuffers(1, &mColorBuffer);
     glGenRenderbuffers(1, &mDepthBuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
     CheckTextureRectangle();
-    AdjustToBounds(inBounds, inClip);
+    mSurface = pf::CreateGLSurface([this](int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba)
+                                   { return ReadBack(inWidth, inHeight, outRgba); });
+    Show();
 }
 
 GxAGLContext::~GxAGLContext()
 {
     if (mContext == nullptr)
         return;
+    pf::RemoveHandler(mHandler);
+    pf::DisposeGLSurface(mSurface);
     const CurrentBinding previous;
     MakeCurrent();
     DeleteTextures();
@@ -138,11 +184,15 @@ GxAGLContext::~GxAGLContext()
 void GxAGLContext::Show()
 {
     mShown = true;
+    if (mSurface != nullptr)
+        pf::SetGLSurfaceVisible(mSurface, true);
 }
 
 void GxAGLContext::Hide()
 {
     mShown = false;
+    if (mSurface != nullptr)
+        pf::SetGLSurfaceVisible(mSurface, false);
 }
 
 void GxAGLContext::MakeCurrent()
@@ -163,17 +213,16 @@ void GxAGLContext::SwapBuffers()
     glFinish();
 }
 
-void GxAGLContext::AdjustToBounds(const CxRect& inBounds, const CxRect& inClip)
+void GxAGLContext::Resize(int inWidth, int inHeight)
 {
-    mBounds = inBounds;
-    mClip = inClip;
     if (mContext == nullptr)
         return;
+    const CurrentBinding previous;
     MakeCurrent();
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
-    const GLsizei width = std::clamp(int(inBounds.right) - int(inBounds.left), 0, int(maxSize));
-    const GLsizei height = std::clamp(int(inBounds.bottom) - int(inBounds.top), 0, int(maxSize));
+    const GLsizei width = std::clamp(inWidth, 0, int(maxSize));
+    const GLsizei height = std::clamp(inHeight, 0, int(maxSize));
     // An empty view still gets a pixel, so the framebuffer stays complete.
     glBindRenderbuffer(GL_RENDERBUFFER, mColorBuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, std::max(width, 1), std::max(height, 1));
@@ -184,6 +233,76 @@ void GxAGLContext::AdjustToBounds(const CxRect& inBounds, const CxRect& inClip)
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, mDepthBuffer);
     CxAssertText(glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE, "framebuffer complete");
     glViewport(0, 0, width, height);
+    // Refitting happens from event handlers; whoever was drawing keeps its context.
+    if (previous.mContext != EGL_NO_CONTEXT && previous.mContext != mContext)
+        Restore(previous, nullptr);
+}
+
+void GxAGLContext::AdjustToBounds(const CxRect& inBounds, const CxRect& inClip)
+{
+    mBounds = inBounds;
+    mClip = inClip;
+    Resize(int(inBounds.right) - int(inBounds.left), int(inBounds.bottom) - int(inBounds.top));
+    Place();
+}
+
+void GxAGLContext::AdjustToView()
+{
+    if (mView == nullptr || !pf::IsValidView(mView))
+        return;
+    const pf::Rect rect = pf::ViewClippedContentRect(mView);
+    mBounds = CxRect(CxSint16(rect.x), CxSint16(rect.y), CxSint16(rect.Right()), CxSint16(rect.Bottom()));
+    mClip = mBounds;
+    Resize(int(rect.w), int(rect.h));
+    if (mShown != pf::IsViewVisible(mView))
+        mShown ? Hide() : Show();
+}
+
+// Port and window forms: where the picture sits in the window's content.
+void GxAGLContext::Place()
+{
+    if (mSurface == nullptr)
+        return;
+    if (mWindow != nullptr)
+    {
+        const pf::Rect content = pf::GetWindowBounds(mWindow, pf::kWindowContentRgn);
+        const pf::Rect all{0, 0, content.w, content.h};
+        pf::PlaceGLSurface(mSurface, mWindow, all, all);
+        return;
+    }
+    if (mView != nullptr)
+        return;
+    const pf::WindowRef window = mPort != nullptr ? pf::GetPortWindow(mPort) : nullptr;
+    if (window == nullptr)
+    {
+        pf::PlaceGLSurface(mSurface, nullptr, pf::Rect{}, pf::Rect{});
+        return;
+    }
+    const pf::Point origin = pf::GetPortOrigin(mPort);
+    const pf::Rect bounds{mBounds.left - origin.x, mBounds.top - origin.y, double(mBounds.right - mBounds.left),
+                          double(mBounds.bottom - mBounds.top)};
+    const pf::Rect clip{mClip.left - origin.x, mClip.top - origin.y, double(mClip.right - mClip.left),
+                        double(mClip.bottom - mClip.top)};
+    pf::PlaceGLSurface(mSurface, window, bounds, clip);
+}
+
+bool GxAGLContext::ReadBack(int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba)
+{
+    if (mContext == nullptr || inWidth <= 0 || inHeight <= 0)
+        return false;
+    const CurrentBinding previous;
+    MakeCurrent();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    outRgba.assign(std::size_t(inWidth) * std::size_t(inHeight) * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, inWidth);
+    glReadPixels(0, 0, std::min(inWidth, int(viewport[2])), std::min(inHeight, int(viewport[3])), GL_RGBA,
+                 GL_UNSIGNED_BYTE, outRgba.data());
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    if (previous.mContext != EGL_NO_CONTEXT && previous.mContext != mContext)
+        Restore(previous, nullptr);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

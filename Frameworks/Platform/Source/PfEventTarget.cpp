@@ -14,6 +14,7 @@ struct TargetCore
     mutable std::mutex mutex;
     std::vector<HandlerRef> handlers; // in installation order
     std::weak_ptr<TargetCore> parent;
+    std::shared_ptr<const EventHandler> standard;
     std::atomic<bool> alive{true};
 };
 } // namespace detail
@@ -47,6 +48,7 @@ struct HandlerCall
     std::vector<HandlerRef> chain;      // the handlers for this event, newest first
     std::size_t next = 0;
     bool restDone = false;
+    bool standardAsked = false;
 };
 
 namespace
@@ -69,6 +71,22 @@ OSStatus Walk(HandlerCall& ioCall, Event& ioEvent)
         }
         ioCall.restDone = false;
         const OSStatus status = handler->mProc(&ioCall, ioEvent);
+        if (ioCall.restDone || status != kEventNotHandled)
+        {
+            return status;
+        }
+    }
+    std::shared_ptr<const EventHandler> standard;
+    if (!ioCall.standardAsked)
+    {
+        ioCall.standardAsked = true;
+        std::lock_guard lock(ioCall.target->mutex);
+        standard = ioCall.target->standard;
+    }
+    if (standard && ioCall.target->alive.load())
+    {
+        ioCall.restDone = false;
+        const OSStatus status = (*standard)(&ioCall, ioEvent);
         if (ioCall.restDone || status != kEventNotHandled)
         {
             return status;
@@ -120,6 +138,7 @@ EventTarget::~EventTarget()
         mCore->alive.store(false);
         handlers.swap(mCore->handlers);
         mCore->parent.reset();
+        mCore->standard.reset();
     }
     for (const HandlerRef& handler : handlers)
     {
@@ -142,6 +161,13 @@ HandlerRef EventTarget::InstallHandler(const std::vector<EventTypeSpec>& inTypes
     std::lock_guard lock(mCore->mutex);
     mCore->handlers.push_back(handler);
     return handler;
+}
+
+void EventTarget::SetStandardHandler(EventHandler inHandler)
+{
+    auto standard = inHandler ? std::make_shared<const EventHandler>(std::move(inHandler)) : nullptr;
+    std::lock_guard lock(mCore->mutex);
+    mCore->standard = std::move(standard);
 }
 
 bool EventTarget::SetParent(EventTarget* inParent)

@@ -1,5 +1,5 @@
 // Event targets and their handler chains. Handlers are asked newest first until one answers something other
-// than kEventNotHandled; then the parent target, if any, is asked the same way.
+// than kEventNotHandled; then the target's standard handler, if any; then the parent target the same way.
 #pragma once
 
 #include "PfEvent.h"
@@ -42,6 +42,10 @@ public:
 
     HandlerRef InstallHandler(std::initializer_list<EventTypeSpec> inTypes, EventHandler inHandler);
     HandlerRef InstallHandler(const std::vector<EventTypeSpec>& inTypes, EventHandler inHandler);
+
+    // The window server's default behaviour: asked after every installed handler, before the parent, so a
+    // handler's CallNext reaches it. Null removes it.
+    void SetStandardHandler(EventHandler inHandler);
 
     // Null detaches. A parent that would close a cycle is refused (false).
     bool SetParent(EventTarget* inParent);

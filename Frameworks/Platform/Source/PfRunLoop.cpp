@@ -255,6 +255,13 @@ bool RunLoop::RunOnce(Nanos inMaxWait)
         return false;
     }
     Nanos wait = inMaxWait == kForever ? kForever : Clamp(inMaxWait);
+    // Copied: a delivered item may replace the source.
+    const std::function<bool()> pending = mInputPending;
+    const std::function<bool()> deliver = mInputDeliver;
+    if (pending && pending())
+    {
+        wait = Nanos::zero();
+    }
     {
         std::lock_guard lock(mMutex);
         DropStaleTop();
@@ -311,6 +318,10 @@ bool RunLoop::RunOnce(Nanos inMaxWait)
         ApplicationTarget().Send(*event); // unhandled events are dropped
         did = true;
     }
+    if (deliver && deliver())
+    {
+        did = true;
+    }
     return did;
 }
 
@@ -336,7 +347,13 @@ bool RunLoop::RunUntil(const std::function<bool()>& inPredicate, Nanos inTimeout
     }
 }
 
-bool RunLoop::Run()
+void RunLoop::SetInputSource(std::function<bool()> inPending, std::function<bool()> inDeliverOne)
+{
+    mInputPending = std::move(inPending);
+    mInputDeliver = std::move(inDeliverOne);
+}
+
+bool RunLoop::Run(const std::function<bool()>& inExhausted)
 {
     if (!ClaimOwner())
     {
@@ -358,7 +375,16 @@ bool RunLoop::Run()
                 return true;
             }
         }
-        RunOnce(kForever);
+        if (!inExhausted)
+        {
+            RunOnce(kForever);
+        }
+        else if (!RunOnce(Nanos::zero()) && inExhausted())
+        {
+            std::lock_guard lock(mMutex);
+            mQuitFlags.resize(std::min(level, mQuitFlags.size()));
+            return false;
+        }
     }
 }
 

@@ -67,11 +67,17 @@ public:
     // Pumps until inPredicate holds (true) or inTimeout of real time has passed (false). The predicate is also
     // checked every few milliseconds, so another thread may flip it without posting.
     bool RunUntil(const std::function<bool()>& inPredicate, Nanos inTimeout);
-    // Pumps until a Quit ends this level; runs nest. False at once on a thread that does not own the loop.
-    bool Run();
+    // Pumps until a Quit ends this level (true); runs nest. False at once on a thread that does not own the loop.
+    // With inExhausted, the level also ends (false) when a pass that waits for nothing finds no work and
+    // inExhausted then holds: a scripted run cannot outlive its script.
+    bool Run(const std::function<bool()>& inExhausted = nullptr);
     // Any thread: ends the innermost Run not yet ended. False when no Run is active.
     bool Quit();
     int RunDepth() const;
+
+    // Owner thread only. A further source of work beside events and timers (the window server's script):
+    // RunOnce never waits while inPending holds, and calls inDeliverOne once, after timers and events.
+    void SetInputSource(std::function<bool()> inPending, std::function<bool()> inDeliverOne);
 
     const Clock& GetClock() const { return mClock; }
     Nanos Now() const { return mClock.Now(); }
@@ -137,6 +143,8 @@ private:
     TimerRef mNextTimerId = 1;
     std::uint64_t mNextTimerSeq = 0;
     std::vector<bool> mQuitFlags; // one per active Run, innermost last
+    std::function<bool()> mInputPending;
+    std::function<bool()> mInputDeliver;
 };
 
 // The one loop of the process.

@@ -7,6 +7,7 @@
 
 #include "CxCoordinates.h"
 #include "GxContext.h"
+#include "PfSurface.h"
 
 // The process's EGL display, initialised once on first use (thread-safe); null when EGL cannot be started.
 void* GxEglDisplay();
@@ -14,11 +15,16 @@ void* GxEglDisplay();
 class GxAGLContext : public GxContext
 {
 public:
-    // The port is the window server's drawable, or null for none; bounds are in its coordinates (y down). The
-    // clip is kept, not applied: the framebuffer holds exactly the bounds.
-    GxAGLContext(void* inPort, const CxRect& inBounds, const CxRect& inClip);
+    // The port form: a window's port, or null for none; bounds are in its coordinates (y down). The clip is
+    // kept, not applied: the framebuffer holds exactly the bounds.
+    GxAGLContext(pf::PortRef inPort, const CxRect& inBounds, const CxRect& inClip);
+    // The view form: fitted to the view's bounds cut by its ancestors, refitted as they change.
+    explicit GxAGLContext(pf::ViewRef inView);
+    // The window form: the whole content, refitted as it resizes.
+    explicit GxAGLContext(pf::WindowRef inWindow);
     ~GxAGLContext() override;
 
+    // Attach the picture to, and detach it from, the window server's surface.
     void Show() override;
     void Hide() override;
     // Makes the context current with its framebuffer bound.
@@ -28,17 +34,29 @@ public:
 
     // Resizes the framebuffer to the bounds and sets the viewport (0, 0, width, height).
     void AdjustToBounds(const CxRect& inBounds, const CxRect& inClip);
+    // The view form's fit: the view's bounds in its window's content, cut by every enclosing view.
+    void AdjustToView();
 
     bool IsValid() const { return mContext != nullptr; }
-    void* Port() const { return mPort; }
+    pf::PortRef Port() const { return mPort; }
+    pf::GLSurfaceRef Surface() const { return mSurface; }
     bool IsShown() const { return mShown; }
     const CxRect& Bounds() const { return mBounds; }
     const CxRect& Clip() const { return mClip; }
     void* EglContext() const { return mContext; }
 
 private:
+    void Create();
+    void Resize(int inWidth, int inHeight);
+    bool ReadBack(int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba);
+    void Place();
+
     void* mContext = nullptr; // EGLContext
-    void* mPort = nullptr;
+    pf::PortRef mPort = nullptr;
+    pf::ViewRef mView = nullptr;
+    pf::WindowRef mWindow = nullptr;
+    pf::GLSurfaceRef mSurface = nullptr;
+    pf::HandlerRef mHandler;
     bool mShown = false;
     CxRect mBounds;
     CxRect mClip;

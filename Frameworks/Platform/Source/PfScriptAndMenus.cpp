@@ -1,0 +1,1007 @@
+// The scripted input queue and its delivery, and the menus.
+#include "PfRunLoop.h"
+#include "PfWindowServerState.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pf
+{
+
+namespace script
+{
+ScriptItem Down(double inX, double inY, std::uint32_t inModifiers)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kMouseDown;
+    item.where = Point{inX, inY};
+    item.modifiers = inModifiers;
+    return item;
+}
+ScriptItem Drag(double inX, double inY)
+{
+    ScriptItem item = Down(inX, inY);
+    item.kind = ScriptKind::kMouseDrag;
+    return item;
+}
+ScriptItem Up(double inX, double inY)
+{
+    ScriptItem item = Down(inX, inY);
+    item.kind = ScriptKind::kMouseUp;
+    return item;
+}
+ScriptItem Move(double inX, double inY)
+{
+    ScriptItem item = Down(inX, inY);
+    item.kind = ScriptKind::kMouseMove;
+    return item;
+}
+ScriptItem Key(std::uint32_t inKeyCode, std::u16string inText, std::uint32_t inModifiers)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kKeyDown;
+    item.keyCode = inKeyCode;
+    item.text = std::move(inText);
+    item.modifiers = inModifiers;
+    return item;
+}
+ScriptItem KeyUp(std::uint32_t inKeyCode)
+{
+    ScriptItem item = Key(inKeyCode, u"");
+    item.kind = ScriptKind::kKeyUp;
+    return item;
+}
+ScriptItem Choose(std::int32_t inItem)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kMenuChoice;
+    item.item = inItem;
+    return item;
+}
+ScriptItem Command(std::uint32_t inCommand)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kMenuChoice;
+    item.command = inCommand;
+    return item;
+}
+ScriptItem FontPick(std::int32_t inFontId, std::int32_t inSize)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kFontPick;
+    item.fontId = inFontId;
+    item.fontSize = inSize;
+    return item;
+}
+ScriptItem Wait(std::int64_t inNanos)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kWait;
+    item.waitNanos = inNanos;
+    return item;
+}
+} // namespace script
+
+void InstallInputSource()
+{
+    ServerState& state = State();
+    if (!state.sourceInstalled)
+    {
+        state.sourceInstalled = true;
+        MainLoop().SetInputSource([] { return !State().script.empty(); }, [] { return DeliverNextScriptItem(); });
+    }
+}
+
+void PushScript(const ScriptItem& inItem)
+{
+    InstallInputSource();
+    State().script.push_back(inItem);
+}
+
+void PushScript(const std::vector<ScriptItem>& inItems)
+{
+    for (const ScriptItem& item : inItems)
+    {
+        PushScript(item);
+    }
+}
+
+std::size_t ScriptCount()
+{
+    return State().script.size();
+}
+
+void ResetWindowServerForTesting()
+{
+    ServerState& state = State();
+    {
+        DispatchGuard guard;
+        while (!state.windows.empty())
+        {
+            Window* w = state.windows.front().get();
+            w->mSheet = nullptr;
+            w->mSheetParent = nullptr;
+            DisposeWindow(w);
+        }
+        std::vector<View*> loose(state.views.begin(), state.views.end());
+        for (View* v : loose)
+        {
+            if (CheckView(v, nullptr) && v->mParent == nullptr)
+            {
+                DisposeView(v);
+            }
+        }
+        state.menuBar.clear();
+        while (!state.menus.empty())
+        {
+            DisposeMenuNow(state.menus.front().get());
+        }
+    }
+    state.script.clear();
+    state.modalStack.clear();
+    state.mouse = Point{};
+    state.buttonDown = false;
+    state.downWindow = nullptr;
+    state.clickCount = 0;
+    state.hadDown = false;
+    state.lastDownTicks = 0;
+    state.cursor = 0;
+    state.fontPanelTarget = nullptr;
+    state.fontPanelVisible = false;
+    ClearCurrentScrap();
+}
+
+namespace
+{
+
+bool Blocked(Window* inWindow)
+{
+    if (inWindow->mSheet != nullptr)
+    {
+        return true;
+    }
+    const Window* modal = ModalWindow();
+    return modal != nullptr && modal != inWindow && inWindow->mSheetParent != modal;
+}
+
+void DeliverMouseDown(const ScriptItem& inItem)
+{
+    ServerState& state = State();
+    const std::uint32_t now = MainLoop().GetClock().TickCount();
+    const double dx = inItem.where.x - state.lastDownPoint.x;
+    const double dy = inItem.where.y - state.lastDownPoint.y;
+    const bool near = std::fabs(dx) <= metrics::kDoubleClickSlop && std::fabs(dy) <= metrics::kDoubleClickSlop;
+    state.clickCount =
+        (state.hadDown && now - state.lastDownTicks <= metrics::kDoubleClickTicks && near) ? state.clickCount + 1 : 1;
+    state.hadDown = true;
+    state.lastDownTicks = now;
+    state.lastDownPoint = inItem.where;
+    state.mouse = inItem.where;
+    state.buttonDown = true;
+    WindowRef window = nullptr;
+    FindWindow(inItem.where, &window);
+    state.downWindow = window;
+    if (window == nullptr)
+    {
+        return;
+    }
+    if (Blocked(window))
+    {
+        Log("click refused: a modal window or sheet blocks the window");
+        state.downWindow = nullptr;
+        return;
+    }
+    if (!window->mActive && window->mClass != kFloatingWindowClass && window->mClass != kUtilityWindowClass)
+    {
+        Event ask(kClassWindow, kWindowGetClickActivation);
+        ask.SetParam(kParamDirectObject, kTypeWindowRef, window);
+        SetMouseParams(ask, window, inItem.where, inItem.modifiers);
+        std::uint32_t activation = kActivateAndIgnoreClick;
+        if (window->mTarget.Send(ask) == kNoErr)
+        {
+            ask.GetParam(kParamClickActivation, kTypeClickActivation, activation);
+        }
+        if (!CheckWindow(window, nullptr))
+        {
+            return;
+        }
+        if ((activation & 2) == 0)
+        {
+            SelectWindow(window);
+        }
+        if ((activation & 1) == 0 || !CheckWindow(window, nullptr))
+        {
+            return;
+        }
+    }
+    Event event(kClassMouse, kMouseDown);
+    SetMouseParams(event, window, inItem.where, inItem.modifiers);
+    window->mTarget.Send(event);
+}
+
+// Drags and ups go to the down's window; moves to the window under the mouse.
+void DeliverMouse(const ScriptItem& inItem, std::uint32_t inKind)
+{
+    ServerState& state = State();
+    state.mouse = inItem.where;
+    UpdateTrackingAreas(inItem.where);
+    WindowRef window = nullptr;
+    if (inKind == kMouseMoved)
+    {
+        FindWindow(inItem.where, &window);
+    }
+    else
+    {
+        window = CheckWindow(state.downWindow, nullptr);
+        if (inKind == kMouseUp)
+        {
+            state.buttonDown = false;
+            state.downWindow = nullptr;
+        }
+    }
+    Event event(kClassMouse, inKind);
+    SetMouseParams(event, window, inItem.where, inItem.modifiers);
+    if (window != nullptr)
+    {
+        window->mTarget.Send(event);
+    }
+    else
+    {
+        ApplicationTarget().Send(event);
+    }
+}
+
+void DeliverKey(const ScriptItem& inItem, std::uint32_t inKind)
+{
+    Event event(kClassKeyboard, inKind);
+    const char first = inItem.text.empty() ? 0 : char(inItem.text[0] & 0xFF);
+    event.SetParam(kParamKeyChar, kTypeChar, first);
+    event.SetParam(kParamKeyCode, kTypeUInt32, inItem.keyCode);
+    event.SetParam(kParamKeyModifiers, kTypeUInt32, inItem.modifiers);
+    event.SetParam(kParamKeyUnicodes, kTypeUnicodeText, inItem.text.data(), inItem.text.size() * sizeof(char16_t));
+    if (GetUserFocusEventTarget()->Send(event) != kEventNotHandled || inKind != kRawKeyDown)
+    {
+        return;
+    }
+    Window* window = ActiveWindow();
+    if (inItem.keyCode == kKeyTab && window != nullptr)
+    {
+        AdvanceFocusOf(window, (inItem.modifiers & kShiftKey) != 0);
+        return;
+    }
+    if ((inItem.keyCode == kKeyReturn || inItem.keyCode == kKeyEnter) && window && window->mDefaultButton)
+    {
+        SimulateClick(window->mDefaultButton, kControlButtonPart, inItem.modifiers);
+        return;
+    }
+    if (inItem.keyCode == kKeyEscape && window != nullptr && window->mCancelButton != nullptr)
+    {
+        SimulateClick(window->mCancelButton, kControlButtonPart, inItem.modifiers);
+        return;
+    }
+    if (!inItem.text.empty())
+    {
+        Event text(kClassTextInput, kTextInputUnicodeForKeyEvent);
+        text.SetParam(kParamTextInputSendText, kTypeUnicodeText, inItem.text.data(),
+                      inItem.text.size() * sizeof(char16_t));
+        GetUserFocusEventTarget()->Send(text);
+    }
+}
+
+void DeliverCommand(std::uint32_t inCommand)
+{
+    HICommand command;
+    command.attributes = kHICommandFromMenu;
+    command.commandID = inCommand;
+    MenuRef menu = nullptr;
+    std::uint16_t item = 0;
+    if (FindMenuItemForCommand(inCommand, &menu, &item))
+    {
+        command.menu = menu;
+        command.menuItem = item;
+    }
+    Event event(kClassCommand, kCommandProcess);
+    event.SetParam(kParamDirectObject, kTypeHICommand, command);
+    GetUserFocusEventTarget()->Send(event);
+}
+
+} // namespace
+
+bool DeliverNextScriptItem()
+{
+    ServerState& state = State();
+    if (state.script.empty())
+    {
+        return false;
+    }
+    DispatchGuard guard;
+    const ScriptItem item = state.script.front();
+    state.script.pop_front();
+    switch (item.kind)
+    {
+    case ScriptKind::kMouseDown:
+        DeliverMouseDown(item);
+        break;
+    case ScriptKind::kMouseDrag:
+        DeliverMouse(item, kMouseDragged);
+        break;
+    case ScriptKind::kMouseUp:
+        DeliverMouse(item, kMouseUp);
+        break;
+    case ScriptKind::kMouseMove:
+        DeliverMouse(item, kMouseMoved);
+        break;
+    case ScriptKind::kKeyDown:
+        DeliverKey(item, kRawKeyDown);
+        break;
+    case ScriptKind::kKeyUp:
+        DeliverKey(item, kRawKeyUp);
+        break;
+    case ScriptKind::kMenuChoice:
+        if (item.command != 0)
+        {
+            DeliverCommand(item.command);
+        }
+        else
+        {
+            Log("menu choice outside a menu: dropped");
+        }
+        break;
+    case ScriptKind::kFontPick:
+    {
+        Event event(kClassFont, kFontSelection);
+        event.SetParam(kParamFontId, kTypeSInt32, item.fontId);
+        event.SetParam(kParamFontSize, kTypeFixed, std::int32_t(item.fontSize * 65536));
+        EventTarget* target = state.fontPanelTarget ? state.fontPanelTarget : GetUserFocusEventTarget();
+        target->Send(event);
+        break;
+    }
+    case ScriptKind::kWait:
+        MainLoop().Advance(Nanos(item.waitNanos));
+        break;
+    }
+    return true;
+}
+
+// ---- Tracking areas -------------------------------------------------------------------------------------------
+
+namespace
+{
+TrackingArea* FindArea(TrackingAreaRef inArea, const char* inCall)
+{
+    for (TrackingArea& a : State().trackingAreas)
+    {
+        if (a.ref == inArea && inArea != 0)
+        {
+            return &a;
+        }
+    }
+    Log(std::string(inCall) + ": bad tracking area reference");
+    return nullptr;
+}
+} // namespace
+
+TrackingAreaRef NewTrackingArea(ViewRef inView, const Rect& inArea, std::uint64_t inId)
+{
+    if (!CheckView(inView, "NewTrackingArea"))
+    {
+        return 0;
+    }
+    ServerState& state = State();
+    state.trackingAreas.push_back(TrackingArea{state.nextTrackingArea, inView, inArea, inId, false});
+    return state.nextTrackingArea++;
+}
+
+OSStatus ChangeTrackingArea(TrackingAreaRef inArea, const Rect& inRect)
+{
+    TrackingArea* a = FindArea(inArea, "ChangeTrackingArea");
+    if (a == nullptr)
+    {
+        return kParamErr;
+    }
+    a->rect = inRect;
+    return kNoErr;
+}
+
+OSStatus DisposeTrackingArea(TrackingAreaRef inArea)
+{
+    if (FindArea(inArea, "DisposeTrackingArea") == nullptr)
+    {
+        return kParamErr;
+    }
+    auto& areas = State().trackingAreas;
+    areas.erase(std::remove_if(areas.begin(), areas.end(), [&](const TrackingArea& a) { return a.ref == inArea; }),
+                areas.end());
+    return kNoErr;
+}
+
+std::uint64_t GetTrackingAreaId(TrackingAreaRef inArea)
+{
+    TrackingArea* a = FindArea(inArea, "GetTrackingAreaId");
+    return a ? a->id : 0;
+}
+
+void UpdateTrackingAreas(Point inGlobal)
+{
+    // Exits first, then entries; the list is read again after each event, as handlers may change it.
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        const bool entering = pass == 1;
+        std::vector<TrackingAreaRef> refs;
+        for (const TrackingArea& a : State().trackingAreas)
+        {
+            refs.push_back(a.ref);
+        }
+        for (TrackingAreaRef ref : refs)
+        {
+            auto& areas = State().trackingAreas;
+            auto it = std::find_if(areas.begin(), areas.end(), [&](const TrackingArea& a) { return a.ref == ref; });
+            if (it == areas.end() || !CheckView(it->view, nullptr))
+            {
+                continue;
+            }
+            const Rect bounds = ViewGlobalBounds(it->view);
+            const Rect area = it->rect.Empty() ? bounds : it->rect.Offset(bounds.x, bounds.y);
+            WindowRef top = nullptr;
+            FindWindow(inGlobal, &top);
+            const bool inside = IsViewShown(it->view) && top == it->view->mWindow && area.Contains(inGlobal);
+            if (inside == it->inside || inside != entering)
+            {
+                continue;
+            }
+            it->inside = inside;
+            View* view = it->view;
+            Event event(kClassControl, inside ? kControlTrackingAreaEntered : kControlTrackingAreaExited);
+            event.SetParam(kParamDirectObject, kTypeControlRef, view);
+            event.SetParam(kParamTrackingArea, kTypeTrackingArea, ref);
+            SetMouseParams(event, view->mWindow, inGlobal, 0);
+            view->mTarget.Send(event);
+        }
+    }
+}
+
+// ---- Services ----------------------------------------------------------------------------------------------
+
+void SetCursorId(std::int32_t inCursor)
+{
+    State().cursor = inCursor;
+}
+
+std::int32_t CurrentCursorId()
+{
+    return State().cursor;
+}
+
+OSStatus SetViewHelpTag(ViewRef inView, const std::u16string& inText)
+{
+    View* v = CheckView(inView, "SetViewHelpTag");
+    if (v == nullptr)
+    {
+        return kParamErr;
+    }
+    v->mHelpTag = inText;
+    return kNoErr;
+}
+
+std::u16string GetViewHelpTag(ViewRef inView)
+{
+    View* v = CheckView(inView, "GetViewHelpTag");
+    return v ? v->mHelpTag : std::u16string();
+}
+
+std::uint32_t GetIconRef(FourCharCode inCreator, FourCharCode inType)
+{
+    auto& icons = State().icons;
+    auto [it, added] = icons.try_emplace((std::uint64_t(inCreator) << 32) | inType, State().nextIcon, 0);
+    if (added)
+    {
+        ++State().nextIcon;
+    }
+    ++it->second.second;
+    return it->second.first;
+}
+
+OSStatus ReleaseIconRef(std::uint32_t inIcon)
+{
+    auto& icons = State().icons;
+    for (auto it = icons.begin(); it != icons.end(); ++it)
+    {
+        if (it->second.first == inIcon)
+        {
+            if (--it->second.second == 0)
+            {
+                icons.erase(it);
+            }
+            return kNoErr;
+        }
+    }
+    Log("ReleaseIconRef: bad icon reference");
+    return kParamErr;
+}
+
+void SetFontPanelTarget(EventTarget* inTarget)
+{
+    State().fontPanelTarget = inTarget;
+}
+
+EventTarget* FontPanelTarget()
+{
+    return State().fontPanelTarget;
+}
+
+void ShowFontPanel(bool inShow)
+{
+    State().fontPanelVisible = inShow;
+}
+
+bool IsFontPanelVisible()
+{
+    return State().fontPanelVisible;
+}
+
+// ---- Menus ---------------------------------------------------------------------------------------------------
+
+namespace
+{
+MenuItem* ItemOf(MenuRef inMenu, std::uint16_t inItem, const char* inCall)
+{
+    Menu* menu = CheckMenu(inMenu, inCall);
+    if (menu == nullptr)
+    {
+        return nullptr;
+    }
+    if (inItem >= menu->mItems.size())
+    {
+        Log(std::string(inCall) + ": no such menu item");
+        return nullptr;
+    }
+    return &menu->mItems[inItem];
+}
+
+// A popup button's maximum follows its menu's item count.
+void UpdatePopups(Menu* inMenu)
+{
+    for (View* v : State().views)
+    {
+        if (v->mPopupMenu == inMenu)
+        {
+            v->mMaximum = std::int32_t(inMenu->mItems.size() - 1);
+            v->mValue = std::clamp(v->mValue, v->mMinimum, std::max(v->mMinimum, v->mMaximum));
+        }
+    }
+}
+} // namespace
+
+Menu* CheckMenu(MenuRef inMenu, const char* inCall)
+{
+    for (auto& m : State().menus)
+    {
+        if (m.get() == inMenu && inMenu != nullptr)
+        {
+            return inMenu;
+        }
+    }
+    if (inCall != nullptr)
+    {
+        Log(std::string(inCall) + ": bad menu reference");
+    }
+    return nullptr;
+}
+
+void DisposeMenuNow(Menu* inMenu)
+{
+    ServerState& state = State();
+    auto it = std::find_if(state.menus.begin(), state.menus.end(), [&](auto& m) { return m.get() == inMenu; });
+    if (it == state.menus.end())
+    {
+        return;
+    }
+    std::unique_ptr<Menu> owned = std::move(*it);
+    state.menus.erase(it);
+    state.menuBar.erase(std::remove(state.menuBar.begin(), state.menuBar.end(), inMenu), state.menuBar.end());
+    for (View* v : state.views)
+    {
+        if (v->mPopupMenu == inMenu)
+        {
+            v->mPopupMenu = nullptr;
+        }
+    }
+    std::vector<Menu*> submenus;
+    for (MenuItem& item : owned->mItems)
+    {
+        if (item.submenu != nullptr)
+        {
+            submenus.push_back(item.submenu);
+        }
+    }
+    state.deadMenus.push_back(std::move(owned));
+    for (Menu* sub : submenus)
+    {
+        ReleaseMenu(sub);
+    }
+}
+
+MenuRef CreateMenu(std::int16_t inMenuId, std::uint32_t inAttributes)
+{
+    auto menu = std::make_unique<Menu>();
+    menu->mId = inMenuId;
+    menu->mSerial = State().nextMenuSerial++;
+    menu->mItems.resize(1);
+    menu->mItems[0].attributes = inAttributes;
+    State().menus.push_back(std::move(menu));
+    return State().menus.back().get();
+}
+
+bool IsValidMenu(MenuRef inMenu)
+{
+    return CheckMenu(inMenu, nullptr) != nullptr;
+}
+
+std::uint32_t RetainMenu(MenuRef inMenu)
+{
+    Menu* m = CheckMenu(inMenu, "RetainMenu");
+    return m ? ++m->mRetain : 0;
+}
+
+std::uint32_t ReleaseMenu(MenuRef inMenu)
+{
+    Menu* m = CheckMenu(inMenu, "ReleaseMenu");
+    if (m == nullptr)
+    {
+        return 0;
+    }
+    if (--m->mRetain == 0)
+    {
+        DispatchGuard guard;
+        DisposeMenuNow(m);
+        return 0;
+    }
+    return m->mRetain;
+}
+
+std::int16_t GetMenuId(MenuRef inMenu)
+{
+    Menu* m = CheckMenu(inMenu, "GetMenuId");
+    return m ? m->mId : 0;
+}
+
+OSStatus SetMenuTitle(MenuRef inMenu, const std::u16string& inTitle)
+{
+    MenuItem* item = ItemOf(inMenu, 0, "SetMenuTitle");
+    if (item == nullptr)
+    {
+        return kParamErr;
+    }
+    item->text = inTitle;
+    return kNoErr;
+}
+
+std::u16string GetMenuTitle(MenuRef inMenu)
+{
+    MenuItem* item = ItemOf(inMenu, 0, "GetMenuTitle");
+    return item ? item->text : std::u16string();
+}
+
+std::uint16_t CountMenuItems(MenuRef inMenu)
+{
+    Menu* m = CheckMenu(inMenu, "CountMenuItems");
+    return m ? std::uint16_t(m->mItems.size() - 1) : 0;
+}
+
+std::uint16_t InsertMenuItem(MenuRef inMenu, std::uint16_t inAfter, const std::u16string& inText,
+                             std::uint32_t inCommand, std::uint32_t inAttributes)
+{
+    Menu* m = CheckMenu(inMenu, "InsertMenuItem");
+    if (m == nullptr)
+    {
+        return 0;
+    }
+    const std::size_t at = std::min<std::size_t>(inAfter, m->mItems.size() - 1) + 1;
+    MenuItem item;
+    item.text = inText;
+    item.command = inCommand;
+    item.attributes = inAttributes;
+    if (inText == u"-")
+    {
+        item.attributes |= kMenuItemSeparator;
+    }
+    m->mItems.insert(m->mItems.begin() + std::ptrdiff_t(at), std::move(item));
+    UpdatePopups(m);
+    return std::uint16_t(at);
+}
+
+OSStatus DeleteMenuItem(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "DeleteMenuItem");
+    if (item == nullptr || inItem == 0)
+    {
+        return kParamErr;
+    }
+    DispatchGuard guard;
+    Menu* submenu = item->submenu;
+    inMenu->mItems.erase(inMenu->mItems.begin() + inItem);
+    UpdatePopups(inMenu);
+    if (submenu != nullptr)
+    {
+        ReleaseMenu(submenu);
+    }
+    return kNoErr;
+}
+
+OSStatus DeleteAllMenuItems(MenuRef inMenu)
+{
+    Menu* m = CheckMenu(inMenu, "DeleteAllMenuItems");
+    if (m == nullptr)
+    {
+        return kParamErr;
+    }
+    while (m->mItems.size() > 1)
+    {
+        DeleteMenuItem(m, std::uint16_t(m->mItems.size() - 1));
+    }
+    return kNoErr;
+}
+
+OSStatus SetMenuItemText(MenuRef inMenu, std::uint16_t inItem, const std::u16string& inText)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "SetMenuItemText");
+    if (item == nullptr)
+    {
+        return kParamErr;
+    }
+    item->text = inText;
+    item->attributes &= ~std::uint32_t(kMenuItemSeparator);
+    return kNoErr;
+}
+
+std::u16string GetMenuItemText(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "GetMenuItemText");
+    return item ? item->text : std::u16string();
+}
+
+OSStatus SetMenuItemCommandID(MenuRef inMenu, std::uint16_t inItem, std::uint32_t inCommand)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "SetMenuItemCommandID");
+    if (item == nullptr)
+    {
+        return kParamErr;
+    }
+    item->command = inCommand;
+    return kNoErr;
+}
+
+std::uint32_t GetMenuItemCommandID(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "GetMenuItemCommandID");
+    return item ? item->command : 0;
+}
+
+OSStatus SetMenuItemKey(MenuRef inMenu, std::uint16_t inItem, std::uint8_t inModifiers, char16_t inKey)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "SetMenuItemKey");
+    if (item == nullptr)
+    {
+        return kParamErr;
+    }
+    item->modifiers = inModifiers;
+    item->key = inKey;
+    return kNoErr;
+}
+
+char16_t GetMenuItemKey(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "GetMenuItemKey");
+    return item ? item->key : 0;
+}
+
+std::uint8_t GetMenuItemModifiers(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "GetMenuItemModifiers");
+    return item ? item->modifiers : 0;
+}
+
+OSStatus ChangeMenuItemAttributes(MenuRef inMenu, std::uint16_t inItem, std::uint32_t inSet, std::uint32_t inClear)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "ChangeMenuItemAttributes");
+    if (item == nullptr)
+    {
+        return kParamErr;
+    }
+    item->attributes = (item->attributes | inSet) & ~inClear;
+    return kNoErr;
+}
+
+std::uint32_t GetMenuItemAttributes(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "GetMenuItemAttributes");
+    return item ? item->attributes : 0;
+}
+
+OSStatus EnableMenuItem(MenuRef inMenu, std::uint16_t inItem, bool inEnable)
+{
+    return inEnable ? ChangeMenuItemAttributes(inMenu, inItem, 0, kMenuItemDisabled)
+                    : ChangeMenuItemAttributes(inMenu, inItem, kMenuItemDisabled, 0);
+}
+
+bool IsMenuItemEnabled(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "IsMenuItemEnabled");
+    return item && (item->attributes & kMenuItemDisabled) == 0 &&
+           (inMenu->mItems[0].attributes & kMenuItemDisabled) == 0;
+}
+
+OSStatus SetMenuItemSubmenu(MenuRef inMenu, std::uint16_t inItem, MenuRef inSubmenu)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "SetMenuItemSubmenu");
+    if (item == nullptr || inItem == 0 || (inSubmenu != nullptr && !CheckMenu(inSubmenu, "SetMenuItemSubmenu")) ||
+        inSubmenu == inMenu)
+    {
+        return kParamErr;
+    }
+    DispatchGuard guard;
+    Menu* old = item->submenu;
+    item->submenu = inSubmenu;
+    if (inSubmenu != nullptr)
+    {
+        ++inSubmenu->mRetain;
+    }
+    if (old != nullptr)
+    {
+        ReleaseMenu(old);
+    }
+    return kNoErr;
+}
+
+MenuRef GetMenuItemSubmenu(MenuRef inMenu, std::uint16_t inItem)
+{
+    MenuItem* item = ItemOf(inMenu, inItem, "GetMenuItemSubmenu");
+    return item ? item->submenu : nullptr;
+}
+
+OSStatus SetMenuProperty(MenuRef inMenu, FourCharCode inCreator, FourCharCode inTag, const void* inData,
+                         std::size_t inSize)
+{
+    Menu* m = CheckMenu(inMenu, "SetMenuProperty");
+    return m ? m->mProperties.Set(inCreator, inTag, inData, inSize) : kParamErr;
+}
+
+OSStatus GetMenuProperty(MenuRef inMenu, FourCharCode inCreator, FourCharCode inTag, void* outData, std::size_t inSize)
+{
+    Menu* m = CheckMenu(inMenu, "GetMenuProperty");
+    return m ? m->mProperties.Get(inCreator, inTag, outData, inSize) : kParamErr;
+}
+
+OSStatus RemoveMenuProperty(MenuRef inMenu, FourCharCode inCreator, FourCharCode inTag)
+{
+    Menu* m = CheckMenu(inMenu, "RemoveMenuProperty");
+    return m ? m->mProperties.Remove(inCreator, inTag) : kParamErr;
+}
+
+bool FindMenuItemForCommand(std::uint32_t inCommand, MenuRef* outMenu, std::uint16_t* outItem)
+{
+    if (inCommand == 0)
+    {
+        return false;
+    }
+    for (auto& m : State().menus)
+    {
+        for (std::size_t i = 1; i < m->mItems.size(); ++i)
+        {
+            if (m->mItems[i].command == inCommand)
+            {
+                if (outMenu != nullptr)
+                {
+                    *outMenu = m.get();
+                }
+                if (outItem != nullptr)
+                {
+                    *outItem = std::uint16_t(i);
+                }
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+OSStatus InsertMenuInBar(MenuRef inMenu, std::int16_t inBeforeId)
+{
+    Menu* m = CheckMenu(inMenu, "InsertMenuInBar");
+    if (m == nullptr)
+    {
+        return kParamErr;
+    }
+    auto& bar = State().menuBar;
+    if (std::find(bar.begin(), bar.end(), m) != bar.end())
+    {
+        return kNoErr;
+    }
+    auto before =
+        std::find_if(bar.begin(), bar.end(), [&](Menu* b) { return inBeforeId != 0 && b->mId == inBeforeId; });
+    bar.insert(before, m);
+    return kNoErr;
+}
+
+OSStatus DeleteMenuFromBar(std::int16_t inMenuId)
+{
+    auto& bar = State().menuBar;
+    auto it = std::find_if(bar.begin(), bar.end(), [&](Menu* b) { return b->mId == inMenuId; });
+    if (it == bar.end())
+    {
+        return kParamErr;
+    }
+    bar.erase(it);
+    return kNoErr;
+}
+
+std::vector<MenuRef> MenuBar()
+{
+    return State().menuBar;
+}
+
+std::uint16_t PopUpMenuSelect(MenuRef inMenu, Point inGlobal, std::uint16_t inItemUnderMouse)
+{
+    Menu* m = CheckMenu(inMenu, "PopUpMenuSelect");
+    if (m == nullptr)
+    {
+        return 0;
+    }
+    DispatchGuard guard;
+    (void)inItemUnderMouse;
+    State().mouse = inGlobal;
+    for (std::size_t i = 1; CheckMenu(m, nullptr) && i < m->mItems.size(); ++i)
+    {
+        HICommand command;
+        command.attributes = kHICommandFromMenu;
+        command.commandID = m->mItems[i].command;
+        command.menu = m;
+        command.menuItem = std::uint16_t(i);
+        Event event(kClassCommand, kCommandUpdateStatus);
+        event.SetParam(kParamDirectObject, kTypeHICommand, command);
+        GetUserFocusEventTarget()->Send(event);
+    }
+    ServerState& state = State();
+    if (state.buttonDown)
+    {
+        // The click that opened the menu ends here.
+        state.buttonDown = false;
+        state.downWindow = nullptr;
+    }
+    if (state.script.empty() || state.script.front().kind != ScriptKind::kMenuChoice ||
+        state.script.front().command != 0 || !CheckMenu(m, nullptr))
+    {
+        return 0;
+    }
+    const std::int32_t chosen = state.script.front().item;
+    state.script.pop_front();
+    if (chosen < 1 || std::size_t(chosen) >= m->mItems.size() || !IsMenuItemEnabled(m, std::uint16_t(chosen)) ||
+        (m->mItems[std::size_t(chosen)].attributes & kMenuItemSeparator) != 0)
+    {
+        return 0;
+    }
+    return std::uint16_t(chosen);
+}
+
+OSStatus SetControlPopupMenu(ViewRef inView, MenuRef inMenu)
+{
+    View* v = CheckView(inView, "SetControlPopupMenu");
+    if (v == nullptr || (inMenu != nullptr && !CheckMenu(inMenu, "SetControlPopupMenu")))
+    {
+        return kParamErr;
+    }
+    v->mPopupMenu = inMenu;
+    if (inMenu != nullptr)
+    {
+        UpdatePopups(inMenu);
+    }
+    return kNoErr;
+}
+
+MenuRef GetControlPopupMenu(ViewRef inView)
+{
+    View* v = CheckView(inView, "GetControlPopupMenu");
+    return v ? v->mPopupMenu : nullptr;
+}
+
+} // namespace pf
