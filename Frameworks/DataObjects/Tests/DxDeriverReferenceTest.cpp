@@ -1,0 +1,140 @@
+// Derivations through the function table from inputs with known answers, so a row that reads the wrong argument,
+// or a wrapper that drops its result, shows.
+//
+// References: saturation vapour pressure over water (Smithsonian Meteorological Tables, Goff-Gratch) 20 C 23.373,
+// 30 C 42.430 hPa; virtual temperature T / (1 - 0.378 e / p); moist static energy cp T + L q with cp 1004 J/kg/K
+// and L 2.5e6 J/kg; Stefan-Boltzmann sigma T^4; sensible heat rho cp w'T' with rho = p / (287 T); winds from 270
+// and 180 degrees blow towards +x and +y; Haurwitz clear-sky irradiance 1098 cosZ exp(-0.057 / cosZ).
+#include "DxDeriver.h"
+#include "DxField.h"
+#include "DxFrame.h"
+#include "DxUnitTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct AltimeterCase
+{
+    double mP, mZ, mAltimeter;
+};
+
+struct BoltonCase
+{
+    double mT, mTd, mP, mTlcl, mThetaE;
+};
+
+#include "DxFormulaReferences.inc"
+
+struct Arg
+{
+    const char* mUnit;
+    std::vector<double> mValues;
+};
+
+struct Case
+{
+    const char* mFunction;
+    std::vector<Arg> mArgs;
+    std::vector<double> mExpected;
+    double mTolerance;
+    CxDate mDate = CxDate(2024, 6, 21, 0, 0, 0, 0);
+};
+
+class DxDeriverReferenceTest : public dxtest::UnitTableTest
+{
+protected:
+    // Each argument becomes field "a<k>" of a fresh table; returns the derived values, empty when nothing derived.
+    std::vector<double> Derive(const Case& inCase)
+    {
+        DxTable table;
+        std::vector<CxString> ids;
+        for (const Arg& arg : inCase.mArgs)
+        {
+            ids.emplace_back(("a" + std::to_string(ids.size())).c_str());
+            DxFloatField* field = table.NewFloatField(ids.back());
+            field->SetUnit(DxUnit(CxString(arg.mUnit)));
+            field->assign(arg.mValues.begin(), arg.mValues.end());
+        }
+        // Constant rows take their record count from the first field.
+        if (ids.empty())
+            table.NewFloatField(CxString("n"))->assign(2, 0.0);
+        DxDeriver deriver(CxString("r"), CxString(inCase.mFunction), inCase.mDate);
+        const DxFloatField* result = deriver.Derive(&table, ids);
+        return result ? std::vector<double>(result->begin(), result->end()) : std::vector<double>();
+    }
+
+    void Expect(const Case& inCase)
+    {
+        SCOPED_TRACE(inCase.mFunction);
+        const std::vector<double> values = Derive(inCase);
+        ASSERT_EQ(values.size(), inCase.mExpected.size());
+        for (size_t i = 0; i < values.size(); ++i)
+            EXPECT_NEAR(values[i], inCase.mExpected[i], inCase.mTolerance) << i;
+    }
+};
+
+TEST_F(DxDeriverReferenceTest, RowsReadTheirArgumentsInOrder)
+{
+    const Case cases[] = {
+        // Dew point of 30 C at 50 percent, and the vapour pressure it gives and lacks: half of 42.430 hPa.
+        {"vapr2", {{"cels", {30}}, {"prct", {50}}}, {42.430 / 2}, 0.3},
+        {"vdef", {{"cels", {30}}, {"prct", {50}}}, {42.430 / 2}, 0.3},
+        {"tvir", {{"cels", {30}}, {"cels", {20}}, {"mbar", {1000}}}, {303.15 / (1 - 0.378 * 23.373 / 1000)}, 0.05},
+        {"uwnd", {{"mps", {10, 10}}, {"degr", {270, 90}}}, {10, -10}, 1e-9},
+        {"vwnd", {{"mps", {10, 10}}, {"degr", {180, 0}}}, {10, -10}, 1e-9},
+        {"mse", {{"kelv", {300}}, {"kgpkg", {0.01}}}, {1004 * 300 + 2.5e6 * 0.01}, 1e-6},
+        // The two body temperatures are averaged.
+        {"lwrad",
+         {{"wpsm", {-50}}, {"kelv", {290}}, {"kelv", {310}}},
+         {-50 + 5.670374e-8 * 300 * 300 * 300 * 300},
+         0.1},
+        {"shfc", {{"cmps", {0.1}}, {"mbar", {1000}}, {"kelv", {290}}}, {100000.0 / (287 * 290) * 1004 * 0.1}, 1e-6},
+        // Small negative readings of a shortwave sensor at night are offsets; large ones are kept as faults.
+        {"swin", {{"wpsm", {500, -5, -30}}}, {500, 0, -30}, 0},
+        // A January noon at 40 N: MonthlyValue must know month 1 (the sun stands 28.9 degrees high).
+        {"exsr2",
+         {{"secs", {0}}, {"degr", {40}}, {"degr", {0}}, {"kelv", {273.15}}, {"prct", {50}}, {"mbar", {1013}}},
+         {1098 * 0.4833 * 0.8887},
+         80,
+         CxDate(2024, 1, 15, 12, 0, 0, 0)},
+    };
+    for (const Case& c : cases)
+        Expect(c);
+}
+
+TEST_F(DxDeriverReferenceTest, PressureLevelsAndAltimeterSettings)
+{
+    for (const int level : {1000, 925, 850, 700, 500, 400, 300, 250, 200, 150, 100})
+        Expect({(std::to_string(level) + "mb").c_str(), {}, {double(level), double(level)}, 0});
+    for (const AltimeterCase& c : kAltimeterCases)
+    {
+        Expect({"palt", {{"mbar", {c.mP}}, {"m", {c.mZ}}}, {c.mAltimeter}, 0.6});
+        Expect({"pres", {{"mbar", {c.mAltimeter}}, {"m", {c.mZ}}}, {c.mP}, 0.6});
+    }
+}
+
+TEST_F(DxDeriverReferenceTest, DowncastsKeepTheFieldsKind)
+{
+    DxTable table;
+    DxField* text = table.NewStringField(CxString("stid"));
+    DxField* number = table.NewFloatField(CxString("temp"));
+    DxField* date = table.NewDateField(CxString("time"));
+    const DxField* constText = text;
+    const DxField* constNumber = number;
+    const DxField* constDate = date;
+    EXPECT_EQ(AsDxStringField(constText), constText);
+    EXPECT_EQ(AsDxStringField(constNumber), nullptr);
+    EXPECT_EQ(AsDxNumericField(constNumber), constNumber);
+    EXPECT_EQ(AsDxNumericField(constText), nullptr);
+    EXPECT_EQ(AsDxDateField(date), date);
+    EXPECT_EQ(AsDxDateField(constDate), constDate);
+    EXPECT_EQ(AsDxDateField(number), nullptr);
+}
+
+} // namespace
