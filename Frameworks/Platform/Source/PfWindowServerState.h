@@ -209,8 +209,11 @@ OSStatus SendControlEvent(View* inView, std::uint32_t inKind, std::int16_t* ioPa
 void DisposeMenuNow(Menu* inMenu);
 
 double TitleBarHeight(std::uint32_t inClass);
+// The window's frame with its title bar, in global coordinates.
+Rect Structure(const Window& inWindow);
 Rect BoxRect(const Window& inWindow, double inLeft);
 View* Deepest(View* inView, Point inLocal);
+void FreeViewTree(View* inView);
 void SendWindowEvent(Window* inWindow, std::uint32_t inKind);
 void StandardWindowSetup(Window* inWindow);
 void StandardViewSetup(View* inView);
@@ -223,5 +226,6 @@ void ForgetDragHandlers(const Window* inWindow);
 void RefitSurfaces();
 void ForgetSurfaces(const View* inView, const Window* inWindow);
 void AdvanceFocusOf(Window* inWindow, bool inBackwards);
+bool TrackControlClick(View* inView, Point inGlobal, std::uint32_t inModifiers);
 
 } // namespace pf
