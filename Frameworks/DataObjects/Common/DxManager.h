@@ -113,7 +113,6 @@ public:
     const RecordList& Records() const { return mRecords; }
     const SubscriptionList& Subscriptions() const { return mSubscriptions; }
     std::size_t CountJobs() const { return mJobs.size(); }
-    std::size_t CountRequestMemo() const { return mRequestMemo.size(); }
     void Debug();
 
     // Records and subscriptions, on the main thread.

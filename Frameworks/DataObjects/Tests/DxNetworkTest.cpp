@@ -1,18 +1,14 @@
 #include "../../CoreObjects/Tests/CxDateTestHelpers.h"
-#include "CxJob.h"
 #include "CxLog.h"
 #include "CxMime.h"
 #include "CxSystem.h"
 #include "DxLogger.h"
 #include "DxManager.h"
 #include "LoopbackServer.h"
-#include "PfRunLoop.h"
-#include "TestLatch.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -20,37 +16,18 @@
 namespace
 {
 
-namespace fs = std::filesystem;
-using Route = sky::test::LoopbackServer::Route;
 const CxDate kT(2008, 3, 7, 12, 0, 0, 0);
 const std::time_t kUnixT = sky::test::UtcTime(2008, 3, 7, 12, 0, 0);
 
 class NetManager : public DxManager
 {
 public:
-    NetManager() : DxManager("tst")
-    {
-        mExtensions = {".tst", ".kdf"};
-        SetTimeResolution(300);
-        mConfigured = true;
-    }
-    using DxManager::AddRecord;
-    using DxManager::mAutoRefresh, DxManager::mMimeMapping, DxManager::mQueryUrlFormat, DxManager::mUpdateCachedData;
+    NetManager() : DxManager("tst") { mExtensions = {".tst", ".kdf"}, SetTimeResolution(300), mConfigured = true; }
+    using DxManager::mMimeMapping, DxManager::mQueryUrlFormat;
+    static CxString Key(const CxDate& inDate) { return inDate.AsString(CxString("%m%d%H%M"), 0); }
+    CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList&) override { return Key(inRecord->Date()); }
+    CxString OnGetUrlForRecord(DxRecord* inRecord) override { return CxString::FromUtf8(mBase) + Key(inRecord->mDate); }
     std::string mBase;
-    std::atomic<int> mConfigs{0};
-
-protected:
-    CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override
-    {
-        outFolders.push_back("tst");
-        return inRecord->Date().AsString(CxString("%H%M"), 0);
-    }
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override
-    {
-        return CxString::FromUtf8(mBase + "/d/") + inRecord->mDate.AsString(CxString("%H%M"), 0);
-    }
-    CxString OnGetQueryUrl(const DxSubscription&) override { return CxString::FromUtf8(mBase + "/q"); }
-    bool OnUpdateConfig() override { return ++mConfigs > 0; }
 };
 
 class DxNetworkTest : public ::testing::Test
@@ -58,117 +35,113 @@ class DxNetworkTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        CxMimeInfo("application/x-skyvane-test", ".tst", 0, 0, "test").Register();
+        CxMimeInfo("x/t", ".tst", 0, 0, "test").Register();
         DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path()}));
         DxManager::SetRootCacheFolder(CxFolder(CxFileRef{mHome.Path()}));
-        DxManager::GoOnline();
-        pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
-        for (auto [type, id] : {std::pair{100, 1}, {101, 5}, {102, 7}})
-            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
         DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("data.log")));
         mManager = std::make_unique<NetManager>();
-        mManager->mBase = mServer.Base();
+        mManager->mBase = mServer.Base() + "/d?";
         mManager->SetAuthenticationKey("Skyvane: tst");
     }
-    void TearDown() override
-    {
-        mThreads.clear();
-        mManager.reset();
-        DxLogger::Instance().AttachLog(nullptr);
-        pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
-    }
-    // The data log, the seconds a request took written as "@".
-    std::vector<std::string> Log() const
+    std::string Line(std::size_t inFromEnd = 1) const
     {
         std::ifstream in(mHome.Path() + "/.local/state/skyvane/data.log");
-        std::vector<std::string> lines;
+        std::vector<std::string> lines{""};
         for (std::string line; std::getline(in, line);)
-            lines.push_back(std::regex_replace(line, std::regex(R"( \d+\.\d\ds -- )"), " @s -- "));
-        return lines;
+            lines.push_back(std::regex_replace(line, std::regex(R"( \d+\.\d\ds -- )"), " @s -- ")); // time taken
+        return lines[lines.size() > inFromEnd ? lines.size() - inFromEnd : 0];
     }
-    fs::path File(const char* inTime, const char* inExtension) const
-    {
-        return fs::path(mHome.Path()) / "tst/Temporary/2008/03/07/tst" / (std::string(inTime) + inExtension);
-    }
-    std::string Url(const std::string& inPath) const { return mServer.Url(inPath); }
 
     sky::test::TempHome mHome;
     sky::test::ScopedTz mTz{"Asia/Tokyo"};
-    sky::test::ScopedNow mNow{[] { return kT.AbsoluteTime() + pf::MainLoop().Now().count() / 1e9; }};
+    double mClock = 0;
+    sky::test::ScopedNow mNow{[this] { return kT.AbsoluteTime() + mClock; }};
     sky::test::LoopbackServer mServer;
-    std::vector<std::unique_ptr<CxJobThread>> mThreads;
     std::unique_ptr<NetManager> mManager;
 };
 
 TEST_F(DxNetworkTest, DownloadsStoreWhatTheDataSetTakesAndLogEachRequest)
 {
-    const char* kType = "application/x-skyvane-test";
     const struct
     {
-        const char *name, *time, *type, *body, *mapping;
-        std::function<void(Route)> route;
-        CxSint32 code;
-        const char *bytes, *status, *extension, *extraLine;
-        std::time_t modified; // 0: the time it arrived
+        const char *time, *type, *body, *mapping;
+        std::function<void(sky::test::LoopbackServer::Route)> route;
+        const char *rest, *status, *extension, *extraLine;
+        long modified; // 0: the time it arrived
     } cases[] = {
-        {"no Last-Modified", "1200", kType, "data", "", [](Route r) { r.NoLastModified(); }, 200, "4", "Idle.", ".tst",
-         nullptr, 0},
-        {"garbage Last-Modified", "1205", kType, "data", "",
-         [](Route r) { r.NoLastModified().Header("Last-Modified", "garbage"); }, 200, "4", "Idle.", ".tst", nullptr, 0},
-        {"parameters and case", "1210", " Application/X-Skyvane-TEST; charset=utf-8", "data", "",
-         [](Route r) { r.LastModified(kUnixT - 3600); }, 200, "4", "Idle.", ".tst", nullptr, kUnixT - 3600},
-        {"mapping", "1215", "TEXT/plain", "data", " text/plain : Application/KDF",
-         [](Route r) { r.LastModified(kUnixT - 60); }, 200, "4", "Idle.", ".kdf", nullptr, kUnixT - 60},
-        {"unknown type", "1220", "image/png", "data", "", [](Route) {}, 200, "4", "Idle.", nullptr,
+        {"1200", "x/t", "data", "", [](auto r) { r.NoLastModified(); }, "4 @s -- 200", "", ".tst", "", 0},
+        {"1205", "x/t", "data", "", [](auto r) { r.NoLastModified().Header("Last-Modified", "garbage"); },
+         "4 @s -- 200", "", ".tst", "", 0},
+        {"1210", " X/T;charset=a", "data", "", [](auto r) { r.LastModified(1); }, "4 @s -- 200", "", ".tst", "", 1},
+        {"1215", "TEXT/plain", "data", " text/plain : Application/KDF", [](auto r) { r.LastModified(2); },
+         "4 @s -- 200", "", ".kdf", "", 2},
+        {"1220", "image/png", "data", "", [](auto) {}, "4 @s -- 200", "", nullptr,
          " image/png is an unsupported mime type for this data set.", 0},
-        {"empty body", "1225", kType, "", "", [](Route) {}, 200, "0", "Idle.", nullptr,
-         " zero byte data file not written.", 0},
-        {"cut body", "1230", kType, "0123456789", "", [](Route r) { r.CutAfter(2); }, 0, "0", "Host Unreachable.",
-         nullptr, nullptr, 0},
-        {"right login", "1235", kType, "data", "", [](Route r) { r.RequireBasic("u", "p").NoLastModified(); }, 200, "4",
-         "Idle.", ".tst", nullptr, 0},
-        {"wrong login", "1240", kType, "data", "", [](Route r) { r.RequireBasic("u", "x"); }, 401, "43",
-         "Authentication failed.", nullptr, nullptr, 0},
+        {"1225", "x/t", "", "", [](auto) {}, "0 @s -- 200", "", nullptr, " zero byte data file not written.", 0},
+        {"1230", "x/t", "01234", "", [](auto r) { r.CutAfter(2); }, "0 @s -- 0", "Host Unreachable.", nullptr, "", 0},
+        {"1235", "x/t", "data", "", [](auto r) { r.RequireBasic("u", "x"); }, "43 @s -- 401", "Authentication failed.",
+         nullptr, "", 0},
     };
     ASSERT_TRUE(CxWriteAuthentication(mManager->AuthenticationKey(), "u", "p"));
     mManager->mQueryUrlFormat = "query"; // the record's own date only
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.name);
-        const std::string path = std::string("/d/") + c.time;
+        const std::string path = std::string("/d?0307") + c.time, line = "12:00:00 tst";
         c.route(mServer.AddDocument(path, 200, c.type, c.body));
         mManager->mMimeMapping = c.mapping;
         DxRecord record(kT + 60.0 * (std::stoi(c.time) - 1200), "stn");
-        const std::size_t before = Log().size();
-        EXPECT_EQ(mManager->PerformDownload(record), c.code);
-        EXPECT_EQ(mManager->Status(), c.status);
-        std::vector<std::string> expected = {"12:00:00 tst GET " + Url(path) + " -- " + c.bytes + " @s -- " +
-                                             std::to_string(c.code)};
-        if (c.extraLine != nullptr)
-            expected.push_back(std::string("12:00:00 tst") + c.extraLine);
-        const std::vector<std::string> log = Log();
-        EXPECT_EQ(std::vector<std::string>(log.begin() + before, log.end()), expected);
-        for (const char* extension : {".tst", ".kdf"})
-            EXPECT_EQ(fs::exists(File(c.time, extension)), c.extension && std::string(c.extension) == extension);
-        if (c.extension != nullptr)
-        {
-            const auto written = fs::last_write_time(File(c.time, c.extension));
-            EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(
-                          std::chrono::file_clock::to_sys(written).time_since_epoch())
-                          .count(),
-                      c.modified ? c.modified : kUnixT);
-        }
+        EXPECT_EQ(mManager->PerformDownload(record), std::stoi(std::strrchr(c.rest, ' '))) << c.time;
+        EXPECT_EQ(mManager->Status(), *c.status ? c.status : "Idle.");
+        const std::string get = line + " GET " + mServer.Url(path) + " -- " + c.rest;
+        EXPECT_EQ(Line(*c.extraLine ? 2 : 1) + Line(), *c.extraLine ? get + line + c.extraLine : get + get);
+        const std::string file = mHome.Path() + "/tst/Temporary/2008/03/07/0307" + c.time + (c.extension ?: ".tst");
+        EXPECT_EQ(std::filesystem::exists(file), c.extension != nullptr);
     }
-    // Past the 15 s rule, each stored file's date goes out as the condition.
-    pf::MainLoop().Advance(std::chrono::seconds(16));
+    mClock += 16; // past the 15 s rule: each file's date, the reply's or the arrival's, is the condition
     for (const auto& c : cases)
     {
         DxRecord record(kT + 60.0 * (std::stoi(c.time) - 1200), "stn");
         mManager->PerformDownload(record);
-        const sky::test::HttpRequest last = mServer.Requests().back();
-        EXPECT_EQ(last.Header("If-Modified-Since"),
+        EXPECT_EQ(mServer.Requests().back().Header("If-Modified-Since"),
                   c.extension ? sky::test::HttpDate(c.modified ? c.modified : kUnixT) : "")
-            << c.name;
+            << c.time;
+    }
+}
+
+TEST_F(DxNetworkTest, FallbacksAndTheFifteenSecondRule)
+{
+    mServer.AddDocument("/d?03071200", 404, "text/plain", "").LastModified(kUnixT - 7200); // not carried over
+    mServer.AddDocument("/d?03071155", 200, "x/t", "data").NoLastModified();
+    DxRecord record(kT, "stn");
+    EXPECT_EQ(mManager->PerformDownload(record), 1001); // the 404 date had no file
+    mClock += 10;
+    EXPECT_EQ(mManager->PerformDownload(record), 200); // nothing sent: the last status stands
+    mClock += 16;
+    EXPECT_EQ(mManager->PerformDownload(record), 1001);
+    EXPECT_EQ(mServer.Requests().back().Header("If-Modified-Since"), sky::test::HttpDate(kUnixT));
+}
+
+TEST_F(DxNetworkTest, QueriesAndSearchesFindDatesWithBoundedRequests)
+{
+    for (auto [url, joined] : {std::pair{"a", "http://h/a"}, {"http://x", "http://x"}, {"HTTPS://x", "HTTPS://x"}})
+        EXPECT_EQ(DxManager::JoinUrl("http://h/", url), joined);
+    const std::string reply = "<xml><date>2009-01-02&#32;03:00:00 UTC</date><date></date><date>UTC</date></xml>";
+    CxData data(reply.data(), static_cast<CxUint32>(reply.size()));
+    EXPECT_EQ(mManager->ParseDatesFromQuery(data), std::vector<CxDate>{CxDate(2009, 1, 2, 3, 0, 0, 0)});
+
+    for (auto [resolution, status, end, probes] :
+         {std::array{-1, 200, 3600, 0}, {60, 200, 3600, 16}, {60, 404, 365 * 86400, 1000}}) // 16: every 420 s
+    {
+        mServer.ClearLog();
+        mServer.AddHandler("/d", [status](auto&, auto& r) { r.status = status; });
+        mManager->SetTimeResolution(resolution);
+        DxSubscription s(kT, kT + end, "new", 60);
+        mManager->PerformOnlineSearch(s, {});
+        EXPECT_EQ(mServer.Hits("/d"), probes);
+        EXPECT_EQ(Line(), probes == 0 ? ""
+                                      : "12:00:00 tst Search: new " + (kT - 2700).AsString().AsUtf8() + " to " +
+                                            (kT + end).AsString().AsUtf8() + " (" +
+                                            std::to_string(status == 200 ? probes : 0) + " new results)");
     }
 }
 
