@@ -136,6 +136,18 @@ public:
     void PerformHoleCollect();
     CxFile GetFileForRecord(DxRecord* inRecord);
     CxDate GetCacheModDate(DxRecord* inRecord);
+    void WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDate& inLastModified,
+                          const CxString& inContentType);
+    bool ValidateData(CxData& inData, const CxString& inContentType, CxString& outExtension);
+    bool GuessDataExtension(CxData& inData, CxString& ioExtension);
+    // One date per "date" element of the reply's "xml" element, read from its whole text.
+    std::vector<CxDate> ParseDatesFromQuery(CxData& inData);
+    // The dates less those on the resolution grid within the minimum check threshold of a known date.
+    std::vector<CxDate> PareDownDates(std::vector<CxDate>& ioDates, const std::vector<CxDate>& inKnown);
+    // The most HEAD probes one search sends; older candidates beyond it are dropped.
+    static constexpr std::size_t kMaxProbes = 1000;
+    // An "http:" or "https:" URL (any case) as it is; anything else after the base.
+    static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
 
     // Housekeeping, on the main thread.
     void OnTimer() override;
@@ -235,6 +247,11 @@ private:
     RecordList RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo);
     void ForgetJob(CxJob* inJob);
     bool IsCached(const DxSubscription& inSubscription, const CxDate& inDate);
+    // False when the held records already cover the subscription from inFrom on.
+    bool NetworkNeeded(const DxSubscription& inSubscription, const CxDate& inFrom);
+    // Drops dates before the start but the last of them, whose distance the held copy then looks back.
+    std::vector<CxDate> TrimToStart(const DxSubscription& inSubscription, std::vector<CxDate> inDates);
+    void LogLine(const CxString& inRest) const;
 
     std::list<DxClient*> mClients;
     std::list<Delivery> mDeliveries;
