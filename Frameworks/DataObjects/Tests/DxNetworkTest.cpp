@@ -87,11 +87,11 @@ protected:
         { return CxAutoLock(inManager->Region()), inManager->CountJobs() == 0; };
         return pf::MainLoop().RunUntil([&] { return idle(mManager) && idle(mProbe) && inAlso(); }, sky::test::kBound);
     }
-    // The data log, the seconds taken masked, with "" in front.
+    // The data log, the seconds taken masked.
     std::vector<std::string> Lines() const
     {
         std::ifstream in(mHome.Path() + "/.local/state/skyvane/data.log");
-        std::vector<std::string> lines{""};
+        std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);)
             lines.push_back(std::regex_replace(line, std::regex(R"( \d+\.\d\ds -- )"), " @s -- "));
         return lines;
@@ -246,8 +246,8 @@ TEST_F(DxNetworkTest, OnlineEndToEndByQueryAndByProbes)
         {"prb", " HEAD ", "/prb?03071205", " -- 200"},        {"tst", " GET ", "/tst?q", " (4 results) 155 -- 200"},
         {"tst", " GET ", "/tst?03071155", " -- 4 @s -- 200"}, {"tst", " GET ", "/tst?03071200", " -- 4 @s -- 200"},
         {"tst", " GET ", "/tst?03071205", " -- 4 @s -- 200"}};
-    std::vector<std::string> expected{"", "12:00:00 prb Search:  " + kT.AsString().AsUtf8() + " to " +
-                                              (kT + 900).AsString().AsUtf8() + " (1 new results)"};
+    std::vector<std::string> expected{"12:00:00 prb Search:  " + kT.AsString().AsUtf8() + " to " +
+                                      (kT + 900).AsString().AsUtf8() + " (1 new results)"};
     for (auto [id, verb, path, rest] : requests)
         expected.push_back(std::string("12:00:00 ") + id + verb + mServer.Url(path) + rest);
     auto lines = Lines();
