@@ -113,6 +113,7 @@ public:
     const RecordList& Records() const { return mRecords; }
     const SubscriptionList& Subscriptions() const { return mSubscriptions; }
     std::size_t CountJobs() const { return mJobs.size(); }
+    std::size_t CountMemoEntries() const { return mRequestMemo.size(); }
     void Debug();
 
     // Records and subscriptions, on the main thread.

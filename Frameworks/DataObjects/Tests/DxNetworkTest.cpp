@@ -1,10 +1,17 @@
 #include "../../CoreObjects/Tests/CxDateTestHelpers.h"
+#include "CxEvents.h"
+#include "CxJob.h"
 #include "CxLog.h"
 #include "CxMime.h"
 #include "CxSystem.h"
+#include "DxClients.h"
+#include "DxFrame.h"
 #include "DxLogger.h"
 #include "DxManager.h"
+#include "DxSet.h"
 #include "LoopbackServer.h"
+#include "PfRunLoop.h"
+#include "TestLatch.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +29,26 @@ const std::time_t kUnixT = sky::test::UtcTime(2008, 3, 7, 12, 0, 0);
 class NetManager : public DxManager
 {
 public:
-    NetManager() : DxManager("tst") { mExtensions = {".tst", ".kdf"}, SetTimeResolution(300), mConfigured = true; }
-    using DxManager::mMimeMapping, DxManager::mQueryUrlFormat;
+    explicit NetManager(const char* inId) : DxManager(inId) { mExtensions = {".tst", ".kdf"}, mConfigured = true; }
+    using DxManager::AddRecord, DxManager::mAutoRefresh, DxManager::mMimeMapping, DxManager::mQueryUrlFormat,
+        DxManager::mSearchServer, DxManager::mStaleThreshold;
     static CxString Key(const CxDate& inDate) { return inDate.AsString(CxString("%m%d%H%M"), 0); }
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList&) override { return Key(inRecord->Date()); }
     CxString OnGetUrlForRecord(DxRecord* inRecord) override { return CxString::FromUtf8(mBase) + Key(inRecord->mDate); }
+    CxString OnGetQueryUrl(const DxSubscription&) override { return CxString::FromUtf8(mBase) + "q"; }
+    bool OnUpdateConfig() override { return ++mConfigs, mChanging; }
+    DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString&, CxData&, DxClient*) override
+    {
+        auto* frame = new DxTable;
+        frame->SetDate(inRecord->Date());
+        return frame;
+    }
     std::string mBase;
+    std::atomic<int> mConfigs = 0;
+    bool mChanging = false;
 };
 
-class DxNetworkTest : public ::testing::Test
+class DxNetworkTest : public ::testing::Test, public CxReceiver
 {
 protected:
     void SetUp() override
@@ -39,110 +57,202 @@ protected:
         DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path()}));
         DxManager::SetRootCacheFolder(CxFolder(CxFileRef{mHome.Path()}));
         DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("data.log")));
-        mManager = std::make_unique<NetManager>();
-        mManager->mBase = mServer.Base() + "/d?";
-        mManager->SetAuthenticationKey("Skyvane: tst");
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
+        ASSERT_EQ(CxInstallEventHandler(), 0);
+        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
+            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+        for (auto [set, manager, id] : {std::tuple{&mSet, &mManager, "tst"}, {&mProbeSet, &mProbe, "prb"}})
+        {
+            (*set = std::make_unique<DxSet>(id, 99))->InstallManagerForTesting(*manager = new NetManager(id));
+            (*manager)->mBase = mServer.Base() + "/" + id + "?";
+        }
+        mManager->SetTimeResolution(300), mProbe->SetTimeResolution(300);
     }
-    std::string Line(std::size_t inFromEnd = 1) const
+    void TearDown() override
+    {
+        mThreads.clear(), mSet.reset(), mProbeSet.reset();
+        DxManager::GoOnline();
+        CxRemoveEventHandler();
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
+    }
+    // Message 9 notes how many refreshes had been made when it arrived.
+    void OnReceiveMessage(CxMessenger*, CxSint32 inCode, void*) override
+    {
+        inCode == 9 ? mSeen.push_back(mManager->mConfigs) : void();
+    }
+    // Until both managers have disposed of every job, and inAlso holds.
+    bool Settle(const std::function<bool()>& inAlso = [] { return true; })
+    {
+        const auto idle = [](DxManager* inManager)
+        { return CxAutoLock(inManager->Region()), inManager->CountJobs() == 0; };
+        return pf::MainLoop().RunUntil([&] { return idle(mManager) && idle(mProbe) && inAlso(); }, sky::test::kBound);
+    }
+    // The data log, the seconds taken masked.
+    std::vector<std::string> Lines() const
     {
         std::ifstream in(mHome.Path() + "/.local/state/skyvane/data.log");
-        std::vector<std::string> lines{""};
+        std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);)
-            lines.push_back(std::regex_replace(line, std::regex(R"( \d+\.\d\ds -- )"), " @s -- ")); // time taken
-        return lines[lines.size() > inFromEnd ? lines.size() - inFromEnd : 0];
+            lines.push_back(std::regex_replace(line, std::regex(R"( \d+\.\d\ds -- )"), " @s -- "));
+        return lines;
     }
 
     sky::test::TempHome mHome;
     sky::test::ScopedTz mTz{"Asia/Tokyo"};
-    double mClock = 0;
-    sky::test::ScopedNow mNow{[this] { return kT.AbsoluteTime() + mClock; }};
+    std::atomic<double> mClock = 0; // moves "now" without firing the managers' timers
+    sky::test::ScopedNow mNow{[this] { return kT.AbsoluteTime() + mClock + 1e-9 * pf::MainLoop().Now().count(); }};
     sky::test::LoopbackServer mServer;
-    std::unique_ptr<NetManager> mManager;
+    std::vector<std::unique_ptr<CxJobThread>> mThreads;
+    std::unique_ptr<DxSet> mSet, mProbeSet;
+    NetManager *mManager = nullptr, *mProbe = nullptr;
+    std::vector<int> mSeen;
 };
 
-TEST_F(DxNetworkTest, DownloadsStoreWhatTheDataSetTakesAndLogEachRequest)
+// Rows in order; each then again past the 15 s rule, when the file's date, the reply's or the arrival's, is sent.
+TEST_F(DxNetworkTest, DownloadsStoreWhatTheDataSetTakesAndSendTheirConditions)
 {
-    const struct
-    {
-        const char *time, *type, *body, *mapping;
-        std::function<void(sky::test::LoopbackServer::Route)> route;
-        const char *rest, *status, *extension, *extraLine;
-        long modified; // 0: the time it arrived
-    } cases[] = {
-        {"1200", "x/t", "data", "", [](auto r) { r.NoLastModified(); }, "4 @s -- 200", "", ".tst", "", 0},
-        {"1205", "x/t", "data", "", [](auto r) { r.NoLastModified().Header("Last-Modified", "garbage"); },
-         "4 @s -- 200", "", ".tst", "", 0},
-        {"1210", " X/T;charset=a", "data", "", [](auto r) { r.LastModified(1); }, "4 @s -- 200", "", ".tst", "", 1},
-        {"1215", "TEXT/plain", "data", " text/plain : Application/KDF", [](auto r) { r.LastModified(2); },
-         "4 @s -- 200", "", ".kdf", "", 2},
-        {"1220", "image/png", "data", "", [](auto) {}, "4 @s -- 200", "", nullptr,
-         " image/png is an unsupported mime type for this data set.", 0},
-        {"1225", "x/t", "", "", [](auto) {}, "0 @s -- 200", "", nullptr, " zero byte data file not written.", 0},
-        {"1230", "x/t", "01234", "", [](auto r) { r.CutAfter(2); }, "0 @s -- 0", "Host Unreachable.", nullptr, "", 0},
-        {"1235", "x/t", "data", "", [](auto r) { r.RequireBasic("u", "x"); }, "43 @s -- 401", "Authentication failed.",
-         nullptr, "", 0},
-    };
+    const std::tuple<const char*, const char*, std::function<void(sky::test::LoopbackServer::Route)>, int, const char*,
+                     long> // type, mapping, route, code, extension or none, Last-Modified (0: arrival)
+        cases[] = {{"x/t", "", [](auto r) { r.NoLastModified(); }, 200, ".tst", 0},
+                   {"x/t", "", [](auto r) { r.NoLastModified().Header("Last-Modified", "garbage"); }, 200, ".tst", 0},
+                   {" X/T;charset=a", "", [](auto r) { r.LastModified(1); }, 200, ".tst", 1},
+                   {"TEXT/plain", " text/plain : Application/KDF", [](auto r) { r.LastModified(2); }, 200, ".kdf", 2},
+                   {"x/t", "", [](auto r) { r.RequireBasic("u", "x"); }, 401, nullptr, 0},
+                   {"x/t", "", [](auto r) { r.RequireBasic("u", "p").NoLastModified(); }, 200, ".tst", 0}};
+    mManager->SetAuthenticationKey("Skyvane: tst");
     ASSERT_TRUE(CxWriteAuthentication(mManager->AuthenticationKey(), "u", "p"));
     mManager->mQueryUrlFormat = "query"; // the record's own date only
-    for (const auto& c : cases)
-    {
-        const std::string path = std::string("/d?0307") + c.time, line = "12:00:00 tst";
-        c.route(mServer.AddDocument(path, 200, c.type, c.body));
-        mManager->mMimeMapping = c.mapping;
-        DxRecord record(kT + 60.0 * (std::stoi(c.time) - 1200), "stn");
-        EXPECT_EQ(mManager->PerformDownload(record), std::stoi(std::strrchr(c.rest, ' '))) << c.time;
-        EXPECT_EQ(mManager->Status(), *c.status ? c.status : "Idle.");
-        const std::string get = line + " GET " + mServer.Url(path) + " -- " + c.rest;
-        EXPECT_EQ(Line(*c.extraLine ? 2 : 1) + Line(), *c.extraLine ? get + line + c.extraLine : get + get);
-        const std::string file = mHome.Path() + "/tst/Temporary/2008/03/07/0307" + c.time + (c.extension ?: ".tst");
-        EXPECT_EQ(std::filesystem::exists(file), c.extension != nullptr);
-    }
-    mClock += 16; // past the 15 s rule: each file's date, the reply's or the arrival's, is the condition
-    for (const auto& c : cases)
-    {
-        DxRecord record(kT + 60.0 * (std::stoi(c.time) - 1200), "stn");
-        mManager->PerformDownload(record);
-        EXPECT_EQ(mServer.Requests().back().Header("If-Modified-Since"),
-                  c.extension ? sky::test::HttpDate(c.modified ? c.modified : kUnixT) : "")
-            << c.time;
-    }
+    for (double at : {0, 16})
+        for (int i = 0; i < 6; ++i)
+        {
+            const auto& [type, mapping, route, code, extension, modified] = cases[i];
+            const std::string key = "0307120" + std::to_string(i);
+            route(mServer.AddDocument("/tst?" + key, 200, type, "data"));
+            mManager->mMimeMapping = mapping;
+            DxRecord record(kT + 60.0 * i, "stn");
+            const CxSint32 got = (mClock = at, mManager->PerformDownload(record));
+            EXPECT_EQ(mManager->Status(), code == 401 ? "Authentication failed." : "Idle.");
+            const std::string path = mHome.Path() + "/tst/Temporary/2008/03/07/" + key + (extension ?: ".tst");
+            EXPECT_EQ(std::filesystem::exists(path), extension != nullptr) << i;
+            if (at == 0)
+                EXPECT_EQ(got, code) << i;
+            else
+                EXPECT_EQ(mServer.Requests().back().Header("If-Modified-Since"),
+                          extension ? sky::test::HttpDate(modified ? modified : kUnixT) : "")
+                    << i;
+        }
 }
 
-TEST_F(DxNetworkTest, FallbacksAndTheFifteenSecondRule)
+TEST_F(DxNetworkTest, FallbacksQueriesAndSearchesKeepTheirBounds)
 {
-    mServer.AddDocument("/d?03071200", 404, "text/plain", "").LastModified(kUnixT - 7200); // not carried over
-    mServer.AddDocument("/d?03071155", 200, "x/t", "data").NoLastModified();
+    mServer.AddDocument("/tst?03071200", 404, "text/plain", "").LastModified(kUnixT - 7200); // not carried over
+    mServer.AddDocument("/tst?03071155", 200, "x/t", "data").NoLastModified();
     DxRecord record(kT, "stn");
-    EXPECT_EQ(mManager->PerformDownload(record), 1001); // the 404 date had no file
-    mClock += 10;
-    EXPECT_EQ(mManager->PerformDownload(record), 200); // nothing sent: the last status stands
-    mClock += 16;
-    EXPECT_EQ(mManager->PerformDownload(record), 1001);
+    for (auto [at, code] : {std::pair{0, 1001}, {10, 200}, {26, 1001}}) // within 15 s, the last status stands
+        EXPECT_EQ((mClock = at, mManager->PerformDownload(record)), code) << at;
     EXPECT_EQ(mServer.Requests().back().Header("If-Modified-Since"), sky::test::HttpDate(kUnixT));
-}
 
-TEST_F(DxNetworkTest, QueriesAndSearchesFindDatesWithBoundedRequests)
-{
     for (auto [url, joined] : {std::pair{"a", "http://h/a"}, {"http://x", "http://x"}, {"HTTPS://x", "HTTPS://x"}})
         EXPECT_EQ(DxManager::JoinUrl("http://h/", url), joined);
     const std::string reply = "<xml><date>2009-01-02&#32;03:00:00 UTC</date><date></date><date>UTC</date></xml>";
     CxData data(reply.data(), static_cast<CxUint32>(reply.size()));
     EXPECT_EQ(mManager->ParseDatesFromQuery(data), std::vector<CxDate>{CxDate(2009, 1, 2, 3, 0, 0, 0)});
-
     for (auto [resolution, status, end, probes] :
          {std::array{-1, 200, 3600, 0}, {60, 200, 3600, 16}, {60, 404, 365 * 86400, 1000}}) // 16: every 420 s
     {
         mServer.ClearLog();
-        mServer.AddHandler("/d", [status](auto&, auto& r) { r.status = status; });
-        mManager->SetTimeResolution(resolution);
+        const std::string before = Lines().back(); // what resolution -1 leaves last
+        mServer.AddHandler("/prb", [status](auto&, auto& r) { r.status = status; });
+        mProbe->SetTimeResolution(resolution);
         DxSubscription s(kT, kT + end, "new", 60);
-        mManager->PerformOnlineSearch(s, {});
-        EXPECT_EQ(mServer.Hits("/d"), probes);
-        EXPECT_EQ(Line(), probes == 0 ? ""
-                                      : "12:00:00 tst Search: new " + (kT - 2700).AsString().AsUtf8() + " to " +
-                                            (kT + end).AsString().AsUtf8() + " (" +
-                                            std::to_string(status == 200 ? probes : 0) + " new results)");
+        mProbe->PerformOnlineSearch(s, {});
+        EXPECT_EQ(mServer.Hits("/prb"), probes);
+        EXPECT_EQ(Lines().back(), probes == 0 ? before
+                                              : "12:00:26 prb Search: new " + (kT - 2700).AsString().AsUtf8() + " to " +
+                                                    (kT + end).AsString().AsUtf8() + " (" +
+                                                    std::to_string(status == 200 ? probes : 0) + " new results)");
     }
+}
+
+// Ticks at the first pump and every 60 s; refreshes at 0, 900 and 1800 s; then collection rules on held records.
+TEST_F(DxNetworkTest, HousekeepingFollowsItsClockAndRules)
+{
+    mManager->AttachReceiver(this);
+    mManager->mChanging = true;
+    const int ticks[][5] = {// online, auto refresh, up to second, jobs the ticks made, refreshes so far
+                            {1, 300, 0, 2, 1},     {1, 300, 60, 1, 1},    {1, 86402, 120, 0, 1}, {1, 300, 840, 12, 1},
+                            {1, 86402, 900, 1, 2}, {1, 300, 1800, 16, 3}, {0, 86402, 2700, 1, 3}};
+    for (auto [online, autoRefresh, second, jobs, refreshes] : ticks)
+    {
+        if (!online)
+            DxManager::GoOffline(); // going online would refresh at once
+        mManager->mAutoRefresh = autoRefresh;
+        pf::MainLoop().Advance(std::chrono::seconds(second) - pf::MainLoop().Now());
+        EXPECT_EQ((CxAutoLock(mManager->Region()), mManager->CountJobs()), std::size_t(jobs)) << second;
+        ASSERT_TRUE(Settle());
+        EXPECT_EQ(mManager->mConfigs, refreshes);
+    }
+    EXPECT_EQ(mSeen, (std::vector<int>{1, 2, 3})); // once each, after its refresh
+
+    const double records[][4] = {// age, last checked (NaN: never), offset, fetched
+                                 {20, 301, 0, 1},    {40, 299, 0, 0},  {100, 10, 600, 1},
+                                 {3000, 10, 600, 0}, {500, 10, 60, 1}, {160, NAN, 600, 0}};
+    const CxDate now = CxDate() + 61.0;
+    for (auto [age, checked, offset, fetched] : records)
+        mManager->AddRecord(DxRecord(now - age, "stn")); // offline: no request
+    ASSERT_TRUE(Settle());
+    DxManager::GoOnline();
+    mManager->mAutoRefresh = 300, mManager->mQueryUrlFormat = "q"; // downloads of their own dates alone
+    for (double at : {0.0, 2.0})                                   // memo entries of 61 and 59 s at the collection
+    {
+        DxRecord record(kT - 86400 + 150 * (mClock = at), "stn");
+        mManager->PerformDownload(record);
+    }
+    mClock = 61;
+    CxAutoLock lock(mManager->Region());
+    for (std::size_t i = 0; i < std::size(records); ++i)
+    {
+        const auto [age, checked, offset, fetched] = records[i];
+        mManager->Records()[i]->mLastChecked = std::isnan(checked) ? DxManager::sMissingDate : now - checked;
+        mManager->Records()[i]->mOffset = offset;
+    }
+    mManager->PerformHoleCollect();
+    for (std::size_t i = 0; i < std::size(records); ++i)
+        EXPECT_EQ(mManager->Records()[i]->mDownloader != nullptr, records[i][3] != 0) << i;
+    EXPECT_EQ(mManager->CountMemoEntries(), 1u);
+}
+
+// A query finds early dates, of which only the last is kept; probes find the other set's; clients get frames.
+TEST_F(DxNetworkTest, OnlineEndToEndByQueryAndByProbes)
+{
+    mProbe->mSearchServer = true, mProbe->mStaleThreshold = 0, mManager->mQueryUrlFormat = "q";
+    mServer.AddDocument("/tst?q", 200, "text/xml",
+                        "<xml><date>2008-03-07 11:50:00 UTC</date><date>2008-03-07 11:55:00 UTC"
+                        "</date><date>2008-03-07 12:00:00 UTC</date><date>2008-03-07 12:05:00 UTC</date></xml>");
+    for (const char* path : {"/tst?03071155", "/tst?03071200", "/tst?03071205", "/prb?03071200", "/prb?03071205"})
+        mServer.AddDocument(path, 200, "x/t", "data");
+    mServer.AddDocument("/prb?03071200", 404, "x/t", "");
+    DxClient byQuery, byProbes;
+    for (auto [client, set, end, shown] :
+         {std::tuple{&byQuery, mSet.get(), 300, 0}, {&byProbes, mProbeSet.get(), 900, 300}})
+    {
+        client->SetSet(set), client->SetDates(kT, kT + end), client->SetDisplayDate(kT + shown);
+        client->RefreshClient();
+    }
+    ASSERT_TRUE(Settle([&] { return byQuery.FrameDate() == kT && byProbes.FrameDate() == kT + 300; }));
+    EXPECT_EQ((CxAutoLock(mManager->Region()), mManager->Subscriptions().front()->mStaleThreshold), 300);
+    const char* const requests[][4] = {
+        {"prb", " GET ", "/prb?03071205", " -- 4 @s -- 200"}, {"prb", " HEAD ", "/prb?03071200", " -- 404"},
+        {"prb", " HEAD ", "/prb?03071205", " -- 200"},        {"tst", " GET ", "/tst?q", " (4 results) 155 -- 200"},
+        {"tst", " GET ", "/tst?03071155", " -- 4 @s -- 200"}, {"tst", " GET ", "/tst?03071200", " -- 4 @s -- 200"},
+        {"tst", " GET ", "/tst?03071205", " -- 4 @s -- 200"}};
+    std::vector<std::string> expected{"12:00:00 prb Search:  " + kT.AsString().AsUtf8() + " to " +
+                                      (kT + 900).AsString().AsUtf8() + " (1 new results)"};
+    for (auto [id, verb, path, rest] : requests)
+        expected.push_back(std::string("12:00:00 ") + id + verb + mServer.Url(path) + rest);
+    auto lines = Lines();
+    std::sort(lines.begin(), lines.end()), std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
 }
 
 } // namespace

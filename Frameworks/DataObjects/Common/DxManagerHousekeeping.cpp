@@ -1,0 +1,215 @@
+// The manager's housekeeping: the timer, configuration refreshes, hole collection and the bookkeeping of its jobs.
+#include "DxManager.h"
+
+#include "CxJob.h"
+#include "DxJobs.h"
+
+#include <algorithm>
+
+// ---- housekeeping
+
+void DxManager::OnTimer()
+{
+    CxAutoLock lock(mRegion);
+    if (!(CxDate() < mNextConfigRefresh))
+    {
+        UpdateConfig();
+        // On the first schedule, so that one that fell behind catches up a tick at a time.
+        mNextConfigRefresh += 900.0;
+    }
+    if (mAutoRefresh != sDontBotherAutoRefresh)
+        CreateHoleCollectJob()->Submit();
+}
+
+void DxManager::UpdateConfig()
+{
+    CxAutoLock lock(mRegion);
+    CreateConfigJob()->Submit();
+}
+
+bool DxManager::PerformConfigUpdate()
+{
+    return Online() && OnUpdateConfig();
+}
+
+void DxManager::PerformHoleCollect()
+{
+    CxAutoLock lock(mRegion);
+    const CxDate now;
+    const double stale = mStaleThreshold;
+    const double minimum = mMinimumCheckThreshold;
+    for (DxRecord* record : mRecords)
+    {
+        if (record->mLastChecked == sMissingDate || record->mDownloader != nullptr)
+            continue;
+        bool fetch = !(now < record->mLastChecked + mAutoRefresh);
+        if (!fetch && record->mOffset != 0.0)
+        {
+            const double age = now - record->mDate;
+            fetch = (age > minimum || record->mOffset >= minimum) && age < stale;
+        }
+        if (fetch)
+        {
+            DxDownloadJob* job = CreateDownloadJob(*record);
+            record->mDownloader = job;
+            job->Submit();
+        }
+    }
+    std::vector<CxString> expired;
+    for (const auto& [url, entry] : mRequestMemo)
+    {
+        if (now - entry.mLastAttempt > 60.0)
+            expired.push_back(url);
+    }
+    for (const CxString& url : expired)
+        mRequestMemo.erase(url);
+}
+
+void DxManager::ReceiveMessageFromConfigJob(DxConfigJob* inJob, CxSint32 inCode)
+{
+    if (inCode != 900 && inCode != 0)
+    {
+        RefreshAllClients();
+        SendMessage(9, nullptr);
+    }
+    DisposeConfigJob(inJob);
+}
+
+void DxManager::ReceiveMessageFromHoleCollectJob(DxHoleCollectJob* inJob, CxSint32)
+{
+    DisposeHoleCollectJob(inJob);
+}
+
+// ---- jobs
+
+DxDownloadJob* DxManager::CreateDownloadJob(DxRecord& inRecord)
+{
+    CxAutoLock lock(mRegion);
+    auto* job = new DxDownloadJob(this, inRecord);
+    mJobs.push_back(job);
+    return job;
+}
+
+DxUpdateJob* DxManager::CreateUpdateJob(DxRecord& inRecord)
+{
+    CxAutoLock lock(mRegion);
+    auto* job = new DxUpdateJob(this, inRecord);
+    mJobs.push_back(job);
+    return job;
+}
+
+DxQueryJob* DxManager::CreateQueryJob(DxSubscription& inSubscription)
+{
+    CxAutoLock lock(mRegion);
+    auto* job = new DxQueryJob(this, inSubscription);
+    mJobs.push_back(job);
+    return job;
+}
+
+DxConfigJob* DxManager::CreateConfigJob()
+{
+    CxAutoLock lock(mRegion);
+    auto* job = new DxConfigJob(this);
+    mJobs.push_back(job);
+    return job;
+}
+
+DxHoleCollectJob* DxManager::CreateHoleCollectJob()
+{
+    CxAutoLock lock(mRegion);
+    auto* job = new DxHoleCollectJob(this);
+    mJobs.push_back(job);
+    return job;
+}
+
+void DxManager::ForgetJob(CxJob* inJob)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find(mJobs.begin(), mJobs.end(), inJob);
+    CxAssertText(iter != mJobs.end(), "iter != mJobs.end()");
+    if (iter == mJobs.end())
+        return;
+    mJobs.erase(iter);
+    // A download that ended early leaves its pointer behind; no record may keep a deleted job.
+    for (DxRecord* record : mRecords)
+    {
+        if (record->mDownloader == inJob)
+            record->mDownloader = nullptr;
+        if (record->mUpdater == inJob)
+            record->mUpdater = nullptr;
+    }
+    delete inJob;
+}
+
+void DxManager::DisposeDownloadJob(DxDownloadJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::DisposeUpdateJob(DxUpdateJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::DisposeQueryJob(DxQueryJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::DisposeConfigJob(DxConfigJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::DisposeHoleCollectJob(DxHoleCollectJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::CancelDownloadJob(DxDownloadJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::CancelUpdateJob(DxUpdateJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::CancelQueryJob(DxQueryJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::CancelConfigJob(DxConfigJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::CancelHoleCollectJob(DxHoleCollectJob* inJob)
+{
+    ForgetJob(inJob);
+}
+
+void DxManager::CleanupJobs()
+{
+    CxAutoLock lock(mRegion);
+    for (DxRecord* record : mRecords)
+    {
+        record->mDownloader = nullptr;
+        record->mUpdater = nullptr;
+    }
+    while (!mJobs.empty())
+    {
+        CxJob* job = mJobs.front();
+        mJobs.pop_front();
+        delete job;
+    }
+}
+
+// ---- the concrete managers' hooks
+
+bool DxManager::OnUpdateConfig()
+{
+    return false;
+}
