@@ -159,8 +159,11 @@ void GxAGLContext::Create()
     glGenRenderbuffers(1, &mDepthBuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
     CheckTextureRectangle();
-    mSurface = pf::CreateGLSurface([this](int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba)
-                                   { return ReadBack(inWidth, inHeight, outRgba); });
+    // Only a context shown somewhere gets a surface: the window server's state belongs to the main thread, while
+    // offscreen contexts are made and drawn on any thread.
+    if (mPort != nullptr || mView != nullptr || mWindow != nullptr)
+        mSurface = pf::CreateGLSurface([this](int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba)
+                                       { return ReadBack(inWidth, inHeight, outRgba); });
     Show();
 }
 
@@ -169,7 +172,8 @@ GxAGLContext::~GxAGLContext()
     if (mContext == nullptr)
         return;
     pf::RemoveHandler(mHandler);
-    pf::DisposeGLSurface(mSurface);
+    if (mSurface != nullptr)
+        pf::DisposeGLSurface(mSurface);
     const CurrentBinding previous;
     MakeCurrent();
     DeleteTextures();
