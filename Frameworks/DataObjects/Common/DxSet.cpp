@@ -7,6 +7,7 @@
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxManager.h"
+#include "DxSeriesManager.h"
 
 #include <algorithm>
 #include <optional>
@@ -17,7 +18,7 @@ namespace
 
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
-    static std::map<CxSint32, DxSet::FindManagerProc> sFinders;
+    static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKts, &DxSeriesManager::FindManager}};
     return sFinders;
 }
 
@@ -176,6 +177,11 @@ DxManager* DxSet::Manager()
     if (mManager != nullptr)
         mManager->SetAuthenticationKey(mKey);
     return mManager;
+}
+
+DxSeriesManager* DxSet::SeriesManager()
+{
+    return dynamic_cast<DxSeriesManager*>(Manager());
 }
 
 void DxSet::MakePreferredSet() const

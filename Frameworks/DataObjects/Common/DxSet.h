@@ -11,6 +11,7 @@
 class CxFolder;
 class DxConfigParser;
 class DxManager;
+class DxSeriesManager;
 
 // Kinds of data set, as the "type" property of a set's configuration names them.
 enum : CxSint32
@@ -59,6 +60,8 @@ public:
     // The set's manager, made on first use and given the set's key; null, reported, for a kind without a finder.
     DxManager* Manager();
     DxManager* ExistingManager() const { return mManager; }
+    // The manager when it is of that class, else null.
+    DxSeriesManager* SeriesManager();
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);

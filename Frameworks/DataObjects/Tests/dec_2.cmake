@@ -1,1 +1,1 @@
-sky_add_tests(dec_2_tests LABEL dec_2 SOURCES DxSetTest.cpp LIBS DataObjects TestSupportHttp)
+sky_add_tests(dec_2_tests LABEL dec_2 SOURCES DxSetTest.cpp DxSeriesTest.cpp LIBS DataObjects TestSupportHttp)
