@@ -4,7 +4,6 @@
 #include "DxFrame.h"
 #include "DxManager.h"
 #include "DxSeriesManager.h"
-#include "DxSet.h"
 
 #include <algorithm>
 
@@ -15,9 +14,11 @@ DxSeriesClient::~DxSeriesClient()
         delete entry.second;
 }
 
+// The manager the set gave at SetSet: asking the set again would hand it the key, a write the main thread owns,
+// and UpdateParm runs on the update job thread.
 DxSeriesManager* DxSeriesClient::SeriesManager() const
 {
-    return mSet != nullptr ? mSet->SeriesManager() : nullptr;
+    return dynamic_cast<DxSeriesManager*>(mManager);
 }
 
 void DxSeriesClient::SetSite(const CxString& inSite)
