@@ -15,6 +15,7 @@
 #include "CxTypes.h"
 #include "DxRecord.h"
 
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -149,6 +150,19 @@ public:
     static constexpr std::size_t kMaxProbes = 1000;
     // An "http:" or "https:" URL (any case) as it is; anything else after the base.
     static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
+
+    // The outcome of refreshing one info document: the last status, and whether a new copy was accepted.
+    struct InfoRefresh
+    {
+        CxSint32 mStatus = 0;
+        bool mStored = false;
+    };
+    // Fetches an info document again: If-Modified-Since the cached copy's date, with the set's key, logged. A 404
+    // at a URL other than the registry's is asked once more at the registry, without condition or key. A 200 body
+    // the reader accepts is cached under the name, dated by its Last-Modified. 401 sets "Authentication failed.".
+    // Job threads.
+    InfoRefresh RefreshInfoDocument(const CxString& inUrl, const CxString& inName, bool inRetryAtRegistry,
+                                    const std::function<bool(CxData&)>& inAccept);
 
     // Housekeeping, on the main thread.
     void OnTimer() override;

@@ -1,0 +1,38 @@
+#include "CxUrl.h"
+#include "DxCache.h"
+#include "DxManager.h"
+
+#include <memory>
+
+DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, const CxString& inName,
+                                                      bool inRetryAtRegistry,
+                                                      const std::function<bool(CxData&)>& inAccept)
+{
+    InfoRefresh result;
+    const CxString registry = RegistryUrl();
+    auto request = std::make_unique<CxUrl>(inUrl);
+    request->SetIfModifiedSince(mCache->GetInfoFileModDate(inName));
+    request->SetAuthenticationKey(mAuthenticationKey);
+    CxData body = request->Get();
+    result.mStatus = request->ResponseCode();
+    LogLine(" GET " + inUrl + " -- " + CxString(result.mStatus));
+    if (result.mStatus == 404 && inRetryAtRegistry && inUrl != registry)
+    {
+        request = std::make_unique<CxUrl>(registry);
+        body = request->Get();
+        result.mStatus = request->ResponseCode();
+        LogLine(" GET " + registry + " -- " + CxString(result.mStatus));
+    }
+    if (result.mStatus == 401)
+        SetStatus("Authentication failed.");
+    if (result.mStatus == 200 && inAccept(body))
+    {
+        // Without a usable Last-Modified the copy would never count as cached; the time it arrived stands in.
+        CxDate modified = request->LastModified();
+        if (modified < CxDate(1970, 1, 1, 0, 0, 0, 0))
+            modified = CxDate();
+        mCache->WriteInfoFile(inName, body, modified);
+        result.mStored = true;
+    }
+    return result;
+}

@@ -1,0 +1,177 @@
+#include "DxSeriesClient.h"
+
+#include "CxDebug.h"
+#include "DxFrame.h"
+#include "DxManager.h"
+#include "DxSeriesManager.h"
+
+#include <algorithm>
+
+DxSeriesClient::~DxSeriesClient()
+{
+    Detach();
+    for (auto& entry : mFrames)
+        delete entry.second;
+}
+
+// The manager the set gave at SetSet: asking the set again would hand it the key, a write the main thread owns,
+// and UpdateParm runs on the update job thread.
+DxSeriesManager* DxSeriesClient::SeriesManager() const
+{
+    return dynamic_cast<DxSeriesManager*>(mManager);
+}
+
+void DxSeriesClient::SetSite(const CxString& inSite)
+{
+    {
+        CxAutoLock lock(mLock);
+        if (inSite == mSite)
+            return;
+        mSite = inSite;
+    }
+    DeleteFrames();
+}
+
+CxString DxSeriesClient::Site() const
+{
+    CxAutoLock lock(const_cast<CxCriticalRegion&>(mLock));
+    return mSite;
+}
+
+void DxSeriesClient::AddParm(const DxParm& inParm)
+{
+    CxAutoLock lock(mLock);
+    const bool absent = std::find(mParms.begin(), mParms.end(), inParm) == mParms.end();
+    CxAssertText(absent, "std::find(mParms.begin(), mParms.end(), inParm) == mParms.end()");
+    mParms.push_back(inParm);
+    for (auto& entry : mFrames)
+        entry.second->SetLastModified(DxManager::sMissingDate);
+}
+
+void DxSeriesClient::RemoveParm(const DxParm& inParm)
+{
+    CxAutoLock lock(mLock);
+    const auto iter = std::find(mParms.begin(), mParms.end(), inParm);
+    CxAssertText(iter != mParms.end(), "iter != mParms.end()");
+    if (iter == mParms.end())
+        return;
+    mParms.erase(iter);
+    for (auto& entry : mFrames)
+        entry.second->SetLastModified(DxManager::sMissingDate);
+}
+
+void DxSeriesClient::UpdateParm(DxParm& ioParm)
+{
+    DxSeriesManager* manager = SeriesManager();
+    if (manager == nullptr)
+        return;
+    // FindParm copies the definition under the manager's lock, so a configuration job replacing the list
+    // meanwhile cannot hand back a freed entry.
+    const DxParm found = manager->FindParm(ioParm.Id());
+    ioParm.SetName(found.Name());
+    ioParm.SetType(found.Type());
+}
+
+std::vector<DxParm> DxSeriesClient::Parms() const
+{
+    CxAutoLock lock(const_cast<CxCriticalRegion&>(mLock));
+    return mParms;
+}
+
+DxSeriesClient::FrameMap DxSeriesClient::FrameList() const
+{
+    CxAutoLock lock(const_cast<CxCriticalRegion&>(mLock));
+    return mFrames;
+}
+
+CxDate DxSeriesClient::LastModified(const CxDate& inDate) const
+{
+    CxAutoLock lock(const_cast<CxCriticalRegion&>(mLock));
+    const auto iter = mFrames.find(inDate);
+    return iter != mFrames.end() ? iter->second->LastModified() : DxManager::sMissingDate;
+}
+
+void DxSeriesClient::DeleteFrames()
+{
+    {
+        CxAutoLock lock(mLock);
+        for (auto& entry : mFrames)
+            delete entry.second;
+        mFrames.clear();
+    }
+    AcceptFrame(nullptr);
+}
+
+void DxSeriesClient::OnSetChanged()
+{
+    DeleteFrames();
+}
+
+void DxSeriesClient::OnSubscriptionChanged()
+{
+    DeleteFrames();
+}
+
+void DxSeriesClient::OnRequestData()
+{
+    if (mManager != nullptr)
+        mManager->RequestUpdateBatch(mSubscription);
+}
+
+void DxSeriesClient::OnAcceptFrame(DxFrame* inFrame)
+{
+    CxAutoLock lock(mLock);
+    if (inFrame == nullptr)
+        return;
+    DxFrame*& held = mFrames[inFrame->Date()];
+    if (held != inFrame)
+        delete held;
+    held = inFrame;
+}
+
+void DxSeriesClient::OnClientSubscribed()
+{
+    DxSeriesManager* seriesManager = SeriesManager();
+    CxAssertText(seriesManager != nullptr, "seriesManager != nil");
+    if (seriesManager != nullptr)
+        mSeriesInterval = seriesManager->GetDataInterval();
+}
+
+bool DxSeriesClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
+{
+    CxAutoLock lock(mLock);
+    if (inRecord == nullptr || mManager == nullptr)
+        return false;
+    const CxDate date = inRecord->Date();
+    const bool needed = inRecord->mAttributes == mSite && mSubscription.StartDate() <= date &&
+                        date <= mSubscription.EndDate() && inModified > LastModified(date);
+    if (needed)
+        mWaitingForData = true;
+    return needed;
+}
+
+bool DxSeriesClient::OnNeedsToRequest(DxRecord* inRecord)
+{
+    DxManager* manager = nullptr;
+    {
+        CxAutoLock lock(mLock);
+        if (!Wanted(inRecord))
+            return false;
+        manager = mManager;
+    }
+    // The manager's lock comes first everywhere; so release ours, take both in that order and look again.
+    CxAutoLock managerLock(manager->Region());
+    CxAutoLock lock(mLock);
+    if (!Wanted(inRecord))
+        return false;
+    mManager->RequestUpdate(*inRecord);
+    return true;
+}
+
+bool DxSeriesClient::Wanted(const DxRecord* inRecord) const
+{
+    if (inRecord == nullptr || mManager == nullptr || inRecord->mAttributes != mSite)
+        return false;
+    const CxDate date = inRecord->Date();
+    return mSubscription.StartDate() <= date && date <= mSubscription.EndDate();
+}

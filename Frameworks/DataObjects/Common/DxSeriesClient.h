@@ -1,0 +1,58 @@
+// The client of a time-series set: one station, a list of parameters, and one table per file date.
+#pragma once
+
+#include "DxClients.h"
+#include "DxParm.h"
+
+#include <map>
+#include <vector>
+
+class DxSeriesManager;
+
+class DxSeriesClient : public DxClient
+{
+public:
+    using FrameMap = std::map<CxDate, DxFrame*>;
+
+    DxSeriesClient() = default;
+    // Leaves the manager before the frames go.
+    ~DxSeriesClient() override;
+
+    CxString Id() const override { return mSite; }
+    bool IsIdValid() const override { return mSite.Length() != 0; }
+
+    // Another site drops every frame.
+    void SetSite(const CxString& inSite);
+    CxString Site() const;
+    // Each makes every held frame due for rebuilding.
+    void AddParm(const DxParm& inParm);
+    void RemoveParm(const DxParm& inParm);
+    // Name and type from the set's definition; the manager's lock guards the lists it reads.
+    void UpdateParm(DxParm& ioParm);
+    std::vector<DxParm> Parms() const;
+    CxUint32 Interval() const { return mSeriesInterval; }
+
+    // A copy; the frames stay the client's.
+    FrameMap FrameList() const;
+    CxDate LastModified(const CxDate& inDate) const;
+    void DeleteFrames();
+
+protected:
+    void OnSetChanged() override;
+    void OnRequestData() override;
+    void OnAcceptFrame(DxFrame* inFrame) override;
+    void OnClientSubscribed() override;
+    bool OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified) override;
+    bool OnNeedsToRequest(DxRecord* inRecord) override;
+    void OnSubscriptionChanged() override;
+
+private:
+    DxSeriesManager* SeriesManager() const;
+    // Caller holds the client lock.
+    bool Wanted(const DxRecord* inRecord) const;
+
+    std::vector<DxParm> mParms;
+    CxString mSite;
+    CxUint32 mSeriesInterval = 300;
+    FrameMap mFrames;
+};

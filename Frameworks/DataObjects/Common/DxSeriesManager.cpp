@@ -1,0 +1,313 @@
+#include "DxSeriesManager.h"
+
+#include "CxDebug.h"
+#include "DxCache.h"
+#include "DxConfigParsers.h"
+#include "DxFrame.h"
+#include "DxKTSBuilder.h"
+#include "DxSeriesClient.h"
+
+#include <algorithm>
+
+namespace
+{
+
+DxSeriesManager::ManagerMap& Managers()
+{
+    static DxSeriesManager::ManagerMap sManagers;
+    return sManagers;
+}
+
+// The URL patterns keep strftime codes; a "%04" or "%02" of the server's printf habit becomes a plain "%".
+CxString Pattern(const CxString& inUrl)
+{
+    CxString url = inUrl;
+    url.ReplaceAll("%04", "%", 0);
+    url.ReplaceAll("%02", "%", 0);
+    return url;
+}
+
+} // namespace
+
+DxManager* DxSeriesManager::FindManager(const CxString& inId)
+{
+    if (inId.Length() == 0)
+        return nullptr;
+    const auto iter = Managers().find(inId);
+    return iter != Managers().end() ? iter->second : new DxSeriesManager(inId);
+}
+
+DxSeriesManager::ManagerMap::const_iterator DxSeriesManager::BeginManagers()
+{
+    return Managers().cbegin();
+}
+
+DxSeriesManager::ManagerMap::const_iterator DxSeriesManager::EndManagers()
+{
+    return Managers().cend();
+}
+
+CxUint32 DxSeriesManager::CountManagers()
+{
+    return static_cast<CxUint32>(Managers().size());
+}
+
+DxSeriesManager::DxSeriesManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
+{
+    CxAssertText(mCache != nullptr, "mCache != nil");
+    CxData config = mCache->ReadInfo("config.xml");
+    ParseConfig(config);
+    CxData parms = mCache->ReadInfo("parminfo.xml");
+    ParseParmList(parms);
+    CxAssertText(Managers().find(mId) == Managers().end(), "sManagers.find(mId) == sManagers.end()");
+    Managers()[mId] = this;
+    mExtensions.push_back(".kts");
+}
+
+DxSeriesManager::~DxSeriesManager()
+{
+    const auto iter = Managers().find(mId);
+    CxAssertText(iter != Managers().end(), "iter != sManagers.end()");
+    if (iter != Managers().end() && iter->second == this)
+        Managers().erase(iter);
+    delete mSites;
+}
+
+bool DxSeriesManager::ParseConfig(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    CxAssertText(mCache != nullptr, "mCache != nil");
+    bool result = false;
+    try
+    {
+        const DxConfigParser parser(ioData);
+        if (!parser.Parsed())
+            throw -1;
+        mName = parser.StringProperty("name");
+        mProviderName = parser.StringProperty("provider");
+        mProviderUrl = parser.UrlProperty("provider");
+        mSourceName = parser.StringProperty("source");
+        mSourceUrl = parser.UrlProperty("source");
+        mContactName = parser.StringProperty("contact");
+        mContactUrl = parser.UrlProperty("contact");
+        const CxString base = parser.StringProperty("baseUrl");
+        const CxString config = parser.StringProperty("configUrl");
+        mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+        mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
+        mParmInfoUrl = JoinUrl(base, parser.StringProperty("parmInfoUrl"));
+        mDataUrlFormat = Pattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
+        mTimeSeriesUrlFormat = Pattern(JoinUrl(base, parser.StringProperty("timeSeriesUrlFormat")));
+        SetTimeResolution(parser.SecondsProperty("fileResolution"));
+        mDataResolution = parser.SecondsProperty("dataResolution");
+        if (const CxSint32 stale = parser.SecondsProperty("staleThreshold"); stale != 0)
+            mStaleThreshold = stale;
+        mQueryUrlFormat = parser.StringProperty("dataQueryUrlFormat");
+        mQueryDateFormat = parser.StringProperty("dataQueryDateFormatString");
+        if (const CxSint32 threshold = parser.SecondsProperty("minimumCheckThreshold"); threshold != 0)
+            mMinimumCheckThreshold = threshold;
+        mMimeMapping = parser.StringProperty("mimeTypeMapping");
+        if (parser.StringProperty("updateCachedData") == "false")
+            mUpdateCachedData = false;
+        if (const CxSint32 offset = parser.SecondsProperty("dataResolutionOffset"); offset != 0)
+            mDataResolutionOffset = offset;
+        SetStatus("Idle.");
+        result = true;
+    }
+    catch (...)
+    {
+        SetStatus("Invalid config.xml.");
+    }
+    mConfigured = result;
+    return result;
+}
+
+bool DxSeriesManager::ParseSiteList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        DxTable* table = nullptr;
+        const DxSiteListParser parser(ioData, table);
+        if (table != nullptr)
+        {
+            delete mSites;
+            mSites = table;
+        }
+        if (parser.Parsed())
+            return true;
+    }
+    catch (...)
+    {
+    }
+    SetStatus("Invalid siteinfo.xml.");
+    return false;
+}
+
+bool DxSeriesManager::ParseParmList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        std::vector<DxParm> parms;
+        std::vector<DxDerivedParm> derived;
+        std::vector<DxVectorParm> vectors;
+        const DxParmListParser parser(ioData, parms, derived, vectors);
+        mParms.swap(parms);
+        mDerived.swap(derived);
+        mVectors.swap(vectors);
+        return true;
+    }
+    catch (...)
+    {
+        SetStatus("Invalid parminfo.xml.");
+        return false;
+    }
+}
+
+DxTable* DxSeriesManager::Sites()
+{
+    CxAutoLock lock(mRegion);
+    if (mSites == nullptr && mCache != nullptr)
+    {
+        CxData data = mCache->ReadInfo("siteinfo.xml");
+        if (data.Size() != 0)
+            ParseSiteList(data);
+    }
+    return mSites;
+}
+
+DxParm DxSeriesManager::FindParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    return DxParmListParser::FindParm(mParms, inId);
+}
+
+DxDerivedParm DxSeriesManager::FindDerivedParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find_if(mDerived.begin(), mDerived.end(),
+                                   [&inId](const DxDerivedParm& inParm) { return inParm.Id() == inId; });
+    return iter != mDerived.end() ? *iter : DxDerivedParm(inId, CxString(), {});
+}
+
+DxVectorParm DxSeriesManager::FindVectorParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find_if(mVectors.begin(), mVectors.end(),
+                                   [&inId](const DxVectorParm& inParm) { return inParm.Id() == inId; });
+    if (iter != mVectors.end())
+        return *iter;
+    DxVectorParm missing;
+    missing.SetId(inId);
+    missing.SetName(inId);
+    return missing;
+}
+
+std::vector<DxParm> DxSeriesManager::Parms()
+{
+    CxAutoLock lock(mRegion);
+    return mParms;
+}
+
+std::vector<DxDerivedParm> DxSeriesManager::DerivedParms()
+{
+    CxAutoLock lock(mRegion);
+    return mDerived;
+}
+
+std::vector<DxVectorParm> DxSeriesManager::VectorParms()
+{
+    CxAutoLock lock(mRegion);
+    return mVectors;
+}
+
+CxDate DxSeriesManager::ClipDateToDataResolution(const CxDate& inDate) const
+{
+    const CxDateFields fields = inDate.AsFields(0);
+    if (mDataResolution <= 0)
+        return CxDate(fields.mYear, fields.mMonth, fields.mDay, fields.mHour, fields.mMinute, 0, 0);
+    const long long resolution = mDataResolution;
+    const CxDate yearStart(fields.mYear, 1, 1, 0, 0, 0, 0);
+    const long long seconds = static_cast<long long>(inDate - yearStart);
+    CxDate result = yearStart + static_cast<double>(resolution * (seconds / resolution)) + mDataResolutionOffset;
+    // An offset can carry the step past the date; the step before it is then the latest one.
+    if (result > inDate)
+        result -= static_cast<double>(resolution);
+    return result;
+}
+
+DxFrame* DxSeriesManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxData& inData, DxClient* inClient)
+{
+    auto* client = dynamic_cast<DxSeriesClient*>(inClient);
+    if (client == nullptr)
+        return nullptr;
+    DxKTSBuilder builder(this, inData);
+    DxTable* table = builder.BuildTable(client);
+    if (table != nullptr && table->CountFields() == 0)
+    {
+        delete table;
+        table = nullptr;
+    }
+    return table;
+}
+
+// The ".kts" extension is the manager's own; the files need no sub-folder.
+CxString DxSeriesManager::OnGetFilenameForRecord(DxRecord* inRecord, CxStringList&)
+{
+    if (GetTimeResolution() < 1)
+        return mId;
+    return inRecord->mDate.AsString(CxString("%Y%m%d"), 0) + inRecord->mAttributes;
+}
+
+CxString DxSeriesManager::OnGetUrlForRecord(DxRecord* inRecord)
+{
+    CxAssertText(inRecord != nullptr, "inRecord != nil");
+    if (inRecord == nullptr)
+        return CxString();
+    CxString pattern = mTimeSeriesUrlFormat;
+    pattern.ReplaceAll("%siteid;", inRecord->mAttributes, 0);
+    return inRecord->mDate.AsString(pattern, 0);
+}
+
+CxString DxSeriesManager::OnGetQueryUrl(const DxSubscription& inSubscription)
+{
+    CxString url = mQueryUrlFormat;
+    const CxDate start = inSubscription.StartDate() - static_cast<double>(mStaleThreshold);
+    url.ReplaceAll("%startDate;", start.AsString(mQueryDateFormat, 0), 0);
+    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(mQueryDateFormat, 0), 0);
+    url.ReplaceAll(" ", "%20", 0);
+    return url;
+}
+
+bool DxSeriesManager::OnUpdateConfig()
+{
+    if (!Online())
+        return false;
+    SetStatus("Updating configuration.");
+    CxString configUrl;
+    {
+        CxAutoLock lock(mRegion);
+        configUrl = mConfigUrl;
+    }
+    const InfoRefresh config =
+        RefreshInfoDocument(configUrl, "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (config.mStatus == 0)
+    {
+        SetStatus("Configuration host unreachable.");
+        return false;
+    }
+    CxString siteUrl;
+    CxString parmUrl;
+    {
+        CxAutoLock lock(mRegion);
+        siteUrl = mSiteInfoUrl;
+        parmUrl = mParmInfoUrl;
+    }
+    if (siteUrl.Length() != 0)
+        RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
+    if (parmUrl.Length() != 0)
+        RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
+    if (Status() != "Authentication failed.")
+        SetStatus("Idle.");
+    return config.mStored;
+}

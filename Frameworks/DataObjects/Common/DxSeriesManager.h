@@ -1,0 +1,71 @@
+// The manager of a time-series data set: one KTS file per station and period. It reads the set's configuration,
+// site list and parameter lists, names and locates each station's files, and turns a downloaded file into the
+// station table a series client asked for.
+#pragma once
+
+#include "DxManager.h"
+#include "DxParm.h"
+
+#include <map>
+#include <vector>
+
+class DxTable;
+
+class DxSeriesManager : public DxManager
+{
+public:
+    using ManagerMap = std::map<CxString, DxSeriesManager*>;
+
+    // Null for an empty id; the registered manager of the id, else a new one.
+    static DxManager* FindManager(const CxString& inId);
+    static ManagerMap::const_iterator BeginManagers();
+    static ManagerMap::const_iterator EndManagers();
+    static CxUint32 CountManagers();
+
+    explicit DxSeriesManager(const CxString& inId);
+    ~DxSeriesManager() override;
+
+    // Each takes the lock; false, with the status telling which document, when the document does not read.
+    bool ParseConfig(CxData& ioData);
+    bool ParseSiteList(CxData& ioData);
+    bool ParseParmList(CxData& ioData);
+
+    // The site list, read from the cache when none is held; may be null. Callers hold the lock.
+    DxTable* Sites();
+    // Copies taken under the lock: a configuration job may replace the lists at any time.
+    DxParm FindParm(const CxString& inId);
+    DxDerivedParm FindDerivedParm(const CxString& inId);
+    DxVectorParm FindVectorParm(const CxString& inId);
+    std::vector<DxParm> Parms();
+    std::vector<DxDerivedParm> DerivedParms();
+    std::vector<DxVectorParm> VectorParms();
+
+    CxUint32 GetDataInterval() const { return static_cast<CxUint32>(mDataResolution); }
+    // The latest data step at or before the date, in UTC.
+    CxDate ClipDateToDataResolution(const CxDate& inDate) const;
+
+    const CxString& ConfigUrl() const { return mConfigUrl; }
+    const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
+    const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
+    const CxString& TimeSeriesUrlFormat() const { return mTimeSeriesUrlFormat; }
+
+protected:
+    DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
+                                   DxClient* inClient) override;
+    CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
+    bool OnUpdateConfig() override;
+
+private:
+    CxString mDataUrlFormat;
+    CxString mConfigUrl;
+    CxString mSiteInfoUrl;
+    CxString mParmInfoUrl;
+    CxString mTimeSeriesUrlFormat;
+    CxSint32 mDataResolution = 300;
+    DxTable* mSites = nullptr;
+    std::vector<DxParm> mParms;
+    std::vector<DxDerivedParm> mDerived;
+    std::vector<DxVectorParm> mVectors;
+};

@@ -1,0 +1,373 @@
+#include "../../CoreObjects/Tests/CxDateTestHelpers.h"
+#include "CxEvents.h"
+#include "CxJob.h"
+#include "CxLog.h"
+#include "CxPreferences.h"
+#include "DxConfigTestSupport.h"
+#include "DxFrame.h"
+#include "DxKTSBuilder.h"
+#include "DxLogger.h"
+#include "DxSeriesClient.h"
+#include "DxSeriesManager.h"
+#include "DxSet.h"
+#include "LoopbackServer.h"
+#include "PfRunLoop.h"
+#include "TestLatch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace
+{
+
+const CxDate kDay(2020, 1, 4, 0, 0, 0, 0);
+const CxDate kNow = kDay + 129600.0; // 5 January, noon
+
+std::string Config(const std::string& inProperties)
+{
+    return dxtest::Document("datasetconfig", inProperties);
+}
+
+std::string Seconds(const char* inId, int inValue)
+{
+    return "<property id=\"" + std::string(inId) + "\" value=\"" + std::to_string(inValue) + "\" units=\"secs\"/>";
+}
+
+// Day, then rows of station, number, minutes, tmpf, dwpf.
+std::string Kts(const char* inDay, const char* inRows)
+{
+    return std::string("101\n2 2020 1 ") + inDay + " 0 0 0\nSTID STNM TIME TMPF DWPF\n" + inRows;
+}
+
+DxParm Parm(const char* inId, const char* inUnit)
+{
+    return DxParm(inId, inId, kDxTypeFloat, DxUnit(inUnit), DxUnitSet(), 1.0);
+}
+
+class DxSetTest : public dxtest::UnitTableTest
+{
+protected:
+    void SetUp() override
+    {
+        UnitTableTest::SetUp();
+        setenv("SKYVANE_SERVER_REGISTRY", mServer.Base().c_str(), 1);
+        DxSet::RebuildRegistryUrlForTesting();
+        DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path()}));
+        DxManager::SetRootCacheFolder(CxFolder(CxFileRef{mHome.Path()}));
+        DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("data.log")));
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
+        ASSERT_EQ(CxInstallEventHandler(), 0);
+        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
+            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+    }
+    void TearDown() override
+    {
+        mThreads.clear();
+        DxSet::DeleteAllSets();
+        DxSet::GoOnline();
+        CxRemoveEventHandler();
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
+        unsetenv("SKYVANE_SERVER_REGISTRY");
+        DxSet::RebuildRegistryUrlForTesting();
+        UnitTableTest::TearDown();
+    }
+    void Reply(int inStatus, const std::string& inBody)
+    {
+        mServer.AddDocument("/nimbrel/registry.php", inStatus, "text/xml", inBody);
+    }
+    void Store(const std::string& inId, const std::string& inConfig)
+    {
+        std::filesystem::create_directories(mHome.Path() + "/" + inId + "/info");
+        if (!inConfig.empty())
+            std::ofstream(mHome.Path() + "/" + inId + "/info/config.xml") << inConfig;
+    }
+
+    sky::test::TempHome mHome;
+    sky::test::ScopedNow mNow{[] { return kNow.AbsoluteTime(); }};
+    sky::test::LoopbackServer mServer;
+    std::vector<std::unique_ptr<CxJobThread>> mThreads;
+};
+
+TEST_F(DxSetTest, RegistryReplyDecidesKindAndName)
+{
+    const std::string kts = Config(R"(<property id="type" value="kts"/>)");
+    const struct
+    {
+        const char* mWhat;
+        int mStatus;
+        std::string mBody;
+        CxSint32 mKind;
+        const char* mName;
+        std::size_t mRequests;
+    } cases[] = {
+        {"typed and named", 200, Config(R"(<property id="type" value="kts"/><property id="name" value="S"/>)"), 7, "S",
+         1},
+        {"station urls infer kdf", 200, Config(R"(<property id="parmInfoUrl" value="p.xml"/>)"), 1, "", 1},
+        {"series urls infer nothing", 200,
+         Config(R"(<property id="parmInfoUrl" value="p"/><property id="timeSeriesUrlFormat" value="t"/>)"), 3, "ts", 1},
+        {"png is an image", 200, Config(R"(<property id="type" value="png"/>)"), 4, "", 1},
+        {"mosaic unsupported", 200, Config(R"(<property id="type" value="mosaic"/>)"), 3, "ts", 1},
+        {"html page", 200, "<html><body>maintenance</body></html>", 3, "ts", 1},
+        {"newer version", 200, dxtest::Document("datasetconfig", R"(<property id="type" value="kts"/>)", "2.0"), 3,
+         "ts", 1},
+        {"not found", 404, kts, 3, "ts", 1},
+        {"offline", 200, kts, 3, "ts", 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mWhat);
+        Reply(c.mStatus, c.mBody);
+        mServer.ClearLog();
+        if (c.mRequests == 0)
+            DxSet::GoOffline();
+        DxSet* set = DxSet::FindOrCreateSet("ts", 3);
+        EXPECT_EQ(set->Kind(), c.mKind);
+        EXPECT_EQ(set->Name(), CxString(c.mName));
+        // Known now: the same set whatever kind is asked, and no second request.
+        EXPECT_EQ(DxSet::FindOrCreateSet("ts", 8), set);
+        EXPECT_EQ(mServer.RequestCount(), c.mRequests);
+        DxSet::DeleteAllSets();
+        DxSet::GoOnline();
+    }
+    Reply(404, "");
+    mServer.ClearLog();
+    DxSet::FindOrCreateSet("a&b c#d~e.f", 1);
+    ASSERT_EQ(mServer.RequestCount(), 1u);
+    EXPECT_EQ(mServer.Requests()[0].query, "id=a%26b%20c%23d~e.f");
+}
+
+TEST_F(DxSetTest, CachedSetsAndPreferences)
+{
+    Store("ts", Config(R"(<property id="type" value="kts"/><property id="name" value="Zeta"/>)"));
+    Store("ts2", Config(R"(<property id="type" value="kts"/><property id="name" value="Alpha"/>)"));
+    Store("atlas", Config(R"(<property id="type" value="atlas"/>)"));
+    Store("bare", "");
+    Store("known", Config(R"(<property id="type" value="kts"/>)"));
+    new DxSet("known", 1);
+    DxSet::InitCachedSets(DxManager::RootDataFolder());
+    std::vector<std::pair<std::string, CxSint32>> found;
+    for (auto iter = DxSet::BeginSets(); iter != DxSet::EndSets(); ++iter)
+        found.emplace_back(iter->first.AsUtf8(), iter->second->Kind());
+    EXPECT_EQ(found, (std::vector<std::pair<std::string, CxSint32>>{{"known", 1}, {"ts", 7}, {"ts2", 7}}));
+    // Without a stored preference, or with one naming no set, the first by name; then the stored one.
+    CxPreferences& preferences = CxGetGlobalPreferences();
+    preferences.ClearValue("dataSetPreference_kts");
+    EXPECT_EQ(DxSet::PreferredSetOfType(7)->Id(), CxString("ts2"));
+    preferences.SetStringValue("dataSetPreference_kts", "gone", 0);
+    EXPECT_EQ(DxSet::PreferredSetOfType(7)->Id(), CxString("ts2"));
+    DxSet::FindExistingSet("ts")->MakePreferredSet();
+    EXPECT_EQ(DxSet::PreferredSetOfType(7)->Id(), CxString("ts"));
+    EXPECT_EQ(DxSet::PreferredSetOfType(2), nullptr);
+    preferences.ClearValue("dataSetPreference_kts");
+}
+
+class DxSeriesTest : public DxSetTest
+{
+protected:
+    void SetUp() override
+    {
+        DxSetTest::SetUp();
+        Reply(200, Config(R"(<property id="type" value="kts"/><property id="baseUrl" value="@BASE@/"/>
+            <property id="parmInfoUrl" value="parminfo.xml"/><property id="siteInfoUrl" value="siteinfo.xml"/>
+            <property id="timeSeriesUrlFormat" value="kts/%Y%m%d/%siteid;.kts"/>)" +
+                          Seconds("fileResolution", 86400) + Seconds("dataResolution", 3600)));
+        mServer.AddDocument("/parminfo.xml", 200, "text/xml", dxtest::Document("parminfo", R"(
+            <parm id="time" type="float" units="min"/><parm id="tmpf" type="float" units="fahr"/>
+            <parm id="dwpf" type="float" units="fahr"/><parm id="lat" type="float" units="degr"/>
+            <derivation id="relh" func="relh" args="tmpf dwpf"/>
+            <derivation id="aaa" func="diff" args="bbb tmpf"/><derivation id="bbb" func="diff" args="aaa tmpf"/>)"));
+        mServer.AddDocument("/siteinfo.xml", 200, "text/xml", dxtest::FixtureText("siteinfo.xml"));
+        mServer.AddDocument("/kts/20200104/HBR01.kts", 200, "application/kts", Kts("4", "HBR01 1 0 50 41\n"));
+        mServer.AddDocument("/kts/20200105/HBR01.kts", 200, "application/kts", Kts("5", "HBR01 1 0 68 50\n"));
+        mSet = DxSet::FindOrCreateSet("ts", kDxManagerShp);
+        mManager = mSet->SeriesManager();
+        ASSERT_NE(mManager, nullptr);
+        ASSERT_TRUE(mManager->PerformConfigUpdate());
+    }
+    std::string LastLog() const
+    {
+        std::ifstream in(mHome.Path() + "/.local/state/skyvane/data.log");
+        std::string last;
+        for (std::string line; std::getline(in, line);)
+            last = line;
+        return last;
+    }
+
+    DxSet* mSet = nullptr;
+    DxSeriesManager* mManager = nullptr;
+};
+
+TEST_F(DxSeriesTest, BuildsTheRequestedColumns)
+{
+    const double nan = std::nan("");
+    const struct
+    {
+        const char* mWhat;
+        std::vector<DxParm> mParms;
+        bool mSubscribed;
+        const char* mKey; // read back, or null when no table is expected
+        std::vector<double> mValues;
+    } cases[] = {
+        {"argument first",
+         {Parm("time", "secs"), Parm("relh", "prct"), Parm("tmpf", "fahr")},
+         true,
+         "tmpf:fahr",
+         {50, 68}},
+        {"argument last",
+         {Parm("time", "secs"), Parm("tmpf", "fahr"), Parm("relh", "prct")},
+         true,
+         "tmpf:fahr",
+         {50, 68}},
+        {"converted", {Parm("tmpf", "cels"), Parm("time", "secs")}, true, "tmpf:cels", {10, 20}},
+        {"minutes to seconds", {Parm("time", "secs")}, true, "time:secs", {0, 3600}},
+        {"site list, unlisted station", {Parm("time", "secs"), Parm("lat", "degr")}, true, "lat:degr", {44.6476, nan}},
+        {"derivation cycle", {Parm("time", "secs"), Parm("aaa", "celsd")}, true, nullptr, {}},
+        {"no time in seconds", {Parm("tmpf", "fahr")}, true, nullptr, {}},
+        {"client gone", {Parm("time", "secs")}, false, nullptr, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mWhat);
+        DxSeriesClient client;
+        client.SetSite("HBR01");
+        for (const DxParm& parm : c.mParms)
+            client.AddParm(parm);
+        if (c.mSubscribed)
+            client.SetSet(mSet);
+        CxData data = dxtest::Bytes(Kts("5", "HBR01 1 0 50 41\nXYZ99 2 60 68 50\n"));
+        DxKTSBuilder builder(mManager, data);
+        const std::unique_ptr<DxTable> table(builder.BuildTable(&client));
+        ASSERT_EQ(table != nullptr, c.mKey != nullptr);
+        const DxFloatField* field = table ? table->FindFloatField(c.mKey) : nullptr;
+        ASSERT_EQ(field != nullptr, table != nullptr);
+        for (std::size_t row = 0; field && row < c.mValues.size(); ++row)
+            EXPECT_TRUE(std::isnan(c.mValues[row]) ? std::isnan(field->at(row))
+                                                   : std::abs(field->at(row) - c.mValues[row]) < 1e-9);
+    }
+}
+
+// Expected dates from tools/series_clip_dates.py.
+TEST_F(DxSeriesTest, ClipsToTheLatestDataStep)
+{
+    const struct
+    {
+        int mResolution, mOffset;
+        CxDate mDate, mClipped;
+    } cases[] = {
+        {0, 0, CxDate(2020, 3, 4, 12, 7, 41, 0), CxDate(2020, 3, 4, 12, 7, 0, 0)},
+        {300, 0, CxDate(2020, 3, 4, 12, 7, 41, 0), CxDate(2020, 3, 4, 12, 5, 0, 0)},
+        {300, 120, CxDate(2020, 3, 4, 12, 7, 41, 0), CxDate(2020, 3, 4, 12, 7, 0, 0)},
+        {300, 120, CxDate(2020, 3, 4, 12, 6, 59, 0), CxDate(2020, 3, 4, 12, 2, 0, 0)},
+        {3600, 1800, CxDate(2021, 1, 1, 0, 10, 0, 0), CxDate(2020, 12, 31, 23, 30, 0, 0)},
+    };
+    for (const auto& c : cases)
+    {
+        CxData config =
+            dxtest::Bytes(Config(Seconds("fileResolution", 86400) + Seconds("dataResolution", c.mResolution) +
+                                 Seconds("dataResolutionOffset", c.mOffset)));
+        ASSERT_TRUE(mManager->ParseConfig(config));
+        EXPECT_EQ(mManager->ClipDateToDataResolution(c.mDate), c.mClipped) << c.mResolution << " " << c.mOffset;
+    }
+}
+
+TEST_F(DxSeriesTest, RefreshesInfoDocumentsAndJoinsTheirUrls)
+{
+    EXPECT_EQ(mManager->SiteInfoUrl(), CxString::FromUtf8(mServer.Url("/siteinfo.xml")));
+    CxData https = dxtest::Bytes(Config(R"(<property id="siteInfoUrl" value="https://s.example/s.xml"/>)"));
+    ASSERT_TRUE(mManager->ParseConfig(https));
+    EXPECT_EQ(mManager->SiteInfoUrl(), CxString("https://s.example/s.xml"));
+
+    mServer.AddDocument("/own.xml", 200, "text/xml", Config("")).LastModified(sky::test::UtcTime(2019, 6, 1, 0, 0, 0));
+    mServer.AddDocument("/denied.xml", 401, "text/xml", "");
+    mServer.AddDocument("/gone.xml", 404, "text/xml", "");
+    const sky::test::ClosedPort closed;
+    const std::string registry = mServer.Url("/nimbrel/registry.php?id=ts");
+    const struct
+    {
+        std::string mUrl, mLastUrl;
+        CxSint32 mStatus;
+        bool mStored;
+        std::size_t mRequests;
+    } cases[] = {
+        {mServer.Url("/own.xml"), mServer.Url("/own.xml"), 200, true, 1},
+        {mServer.Url("/own.xml"), mServer.Url("/own.xml"), 304, false, 1},
+        {mServer.Url("/denied.xml"), mServer.Url("/denied.xml"), 401, false, 2}, // a second try with the login
+        {mServer.Url("/gone.xml"), registry, 200, true, 2},
+        {closed.Url("/c.xml"), closed.Url("/c.xml"), 0, false, 0},
+        {registry, registry, 404, false, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mUrl);
+        if (&c == &cases[5])
+            mServer.AddDocument("/nimbrel/registry.php", 404, "text/xml", "").NoLastModified();
+        mServer.ClearLog();
+        const auto result = mManager->RefreshInfoDocument(CxString::FromUtf8(c.mUrl), "probe.xml", true,
+                                                          [](CxData& ioData) { return ioData.Size() != 0; });
+        EXPECT_EQ(result.mStatus, c.mStatus);
+        EXPECT_EQ(result.mStored, c.mStored);
+        EXPECT_EQ(mServer.RequestCount(), c.mRequests);
+        EXPECT_EQ(LastLog(), "12:00:00 ts GET " + c.mLastUrl + " -- " + std::to_string(c.mStatus));
+    }
+}
+
+TEST_F(DxSeriesTest, TwoDaysArriveAsTwoTables)
+{
+    ASSERT_EQ(mSet->Kind(), kDxManagerKts);
+    DxSeriesClient client;
+    client.SetSite("HBR01");
+    for (const DxParm& parm : {Parm("time", "secs"), Parm("tmpf", "cels"), Parm("relh", "prct")})
+        client.AddParm(parm);
+    client.SetSet(mSet);
+    client.SetDates(kDay, kDay + 86400.0);
+    client.RefreshClient();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.FrameList().size() == 2; }, sky::test::kBound));
+    EXPECT_EQ(client.Interval(), 3600u);
+    int day = 0;
+    for (const auto& [date, frame] : client.FrameList())
+    {
+        SCOPED_TRACE(day);
+        EXPECT_EQ(date, kDay + 86400.0 * day);
+        const auto* table = dynamic_cast<const DxTable*>(frame);
+        ASSERT_TRUE(table && table->FindFloatField("time:secs") && table->FindFloatField("relh:prct"));
+        EXPECT_EQ(table->FindFloatField("time:secs")->at(0), 0.0);
+        EXPECT_NEAR(table->FindFloatField("tmpf:cels")->at(0), day == 0 ? 10 : 20, 1e-9);
+        const double relh = table->FindFloatField("relh:prct")->at(0);
+        EXPECT_TRUE(relh > 0 && relh < 100) << relh;
+        ++day;
+    }
+}
+
+TEST_F(DxSeriesTest, ParseQuestionsRaceParameterAndSiteChanges)
+{
+    DxSeriesClient client;
+    client.SetSite("HBR01");
+    client.SetSet(mSet);
+    client.SetDates(kDay, kDay + 86400.0);
+    DxRecord record(kDay, "HBR01");
+    std::atomic<bool> done{false};
+    std::thread asker(
+        [&]
+        {
+            for (int rounds = 0; !done || rounds < 100; ++rounds)
+            {
+                CxAutoLock lock(mManager->Region());
+                client.NeedsToParse(&record, kDay);
+            }
+        });
+    for (int round = 0; round < 200; ++round)
+    {
+        client.AddParm(Parm("tmpf", "cels"));
+        client.SetSite(round % 2 == 0 ? "HBR02" : "HBR01");
+        client.RemoveParm(Parm("tmpf", "cels"));
+    }
+    done = true;
+    asker.join();
+    EXPECT_TRUE(client.Parms().empty());
+}
+
+} // namespace
