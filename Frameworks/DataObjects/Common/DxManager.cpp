@@ -202,9 +202,7 @@ CxDate DxManager::OnClipDate(const CxDate& inDate) const
 
 CxString DxManager::RegistryUrl() const
 {
-    CxString url = DxSet::RegistryUrl();
-    url.ReplaceAll("&id;", mId, 0);
-    return url;
+    return DxSet::RegistryUrlFor(mId);
 }
 
 // ---- clients

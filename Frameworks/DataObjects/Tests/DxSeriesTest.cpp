@@ -138,6 +138,8 @@ TEST_F(DxSetTest, RegistryReplyDecidesKindAndName)
     DxSet::FindOrCreateSet("a&b c#d~e.f", 1);
     ASSERT_EQ(mServer.RequestCount(), 1u);
     EXPECT_EQ(mServer.Requests()[0].query, "id=a%26b%20c%23d~e.f");
+    DxSet typed("a&b c#d~e.f", 7);
+    EXPECT_EQ(typed.Manager()->RegistryUrl(), DxSet::RegistryUrlFor("a&b c#d~e.f"));
 }
 
 TEST_F(DxSetTest, CachedSetsAndPreferences)
