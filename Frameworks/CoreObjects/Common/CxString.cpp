@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -218,19 +219,31 @@ CxString CxString::FromUtf8(const char* inText)
 CxString CxString::FromUtf8(std::string_view inText)
 {
     const auto* s = reinterpret_cast<const CxUint8*>(inText.data());
-    std::size_t n = inText.size();
-    if (const void* zero = std::memchr(s, 0, n))
-        n = std::size_t(static_cast<const CxUint8*>(zero) - s);
-    if (n == 0)
-        return CxString();
-
-    // At most one unit per byte.
+    const std::size_t n = inText.size();
+    // One object for every return, so that it is built in place rather than copied out.
     CxString result;
+    if (n == 0 || s[0] == 0)
+        return result;
+
+    // At most one unit per byte; a 0 byte ends the text early.
     CxUint16* units = result.Reserve(CxUint32(n));
     CxUint32 out = 0;
     std::size_t i = 0;
     while (i < n)
     {
+        // Runs of ASCII without 0 bytes, the usual text, go eight bytes at a time.
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+        for (std::uint64_t block; i + 8 <= n; i += 8, out += 8)
+        {
+            std::memcpy(&block, s + i, 8);
+            if (((block | (block - kOnes)) & kHighBits) != 0)
+                break;
+            for (int k = 0; k < 8; ++k)
+                units[out + k] = s[i + k];
+        }
+        if (i == n || s[i] == 0)
+            break;
         const CxUint8 lead = s[i];
         if (lead < 0x80)
         {

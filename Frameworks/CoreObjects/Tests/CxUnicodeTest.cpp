@@ -90,6 +90,10 @@ TEST(CxUnicode, Utf8InMatchesPythonCodecs)
         const CxString decoded = CxString::FromUtf8(text);
         EXPECT_EQ(std::vector<CxUint16>(decoded.GetChars(), decoded.GetChars() + decoded.Length()), v.replaced)
             << Hex(v.bytes);
+        // Between ASCII runs long enough to take the eight-byte path.
+        const CxString padded = CxString::FromUtf8("abcdefghi" + text + "abcdefghi");
+        EXPECT_EQ(std::vector<CxUint16>(padded.GetChars() + 9, padded.GetChars() + padded.Length() - 9), v.replaced)
+            << Hex(v.bytes);
     }
 }
 
@@ -221,6 +225,7 @@ TEST(CxUnicode, LegalSequenceCheck)
 TEST(CxUnicode, Utf8TextEndsAtItsFirstZero)
 {
     EXPECT_EQ(CxString::FromUtf8(std::string_view("ab\0cd", 5)).Length(), 2u);
+    EXPECT_EQ(CxString::FromUtf8(std::string_view("abcdefghij\0klmnopq", 18)).Length(), 10u);
     EXPECT_EQ(CxString::FromUtf8(static_cast<const char*>(nullptr)).Length(), 0u);
 }
 
