@@ -266,10 +266,15 @@ void DxSet::InitCachedSets(const CxFolder& inDataRoot)
 
 void DxSet::DeleteAllSets()
 {
-    SetMap sets;
-    sets.swap(Sets());
-    for (auto& entry : sets)
-        delete entry.second;
+    // One at a time, out of the registry before its destructor runs (GCC 12 takes a swap into a local map for a
+    // dangling pointer).
+    SetMap& sets = Sets();
+    while (!sets.empty())
+    {
+        DxSet* set = sets.begin()->second;
+        sets.erase(sets.begin());
+        delete set;
+    }
 }
 
 DxSet::SetMap::const_iterator DxSet::BeginSets()
