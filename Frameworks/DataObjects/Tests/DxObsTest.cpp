@@ -3,6 +3,7 @@
 #include "CxEvents.h"
 #include "CxJob.h"
 #include "CxLog.h"
+#include "DxAnalysis.h"
 #include "DxConfigTestSupport.h"
 #include "DxDataBuilder.h"
 #include "DxFrame.h"
@@ -11,6 +12,7 @@
 #include "DxObsClient.h"
 #include "DxObsManager.h"
 #include "DxSet.h"
+#include "GxProjection.h"
 #include "LoopbackServer.h"
 #include "PfRunLoop.h"
 
@@ -18,6 +20,8 @@
 
 #include <atomic>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace
@@ -210,6 +214,80 @@ TEST_F(DxObsTest, BuilderEdges)
     const std::vector<double> lats{1, 1, 1, 2, 2, 2}, lons{2, 3, 4, 2, 3, 4};
     EXPECT_EQ(*table->FindFloatField("lat:degr"), lats);
     EXPECT_EQ(*table->FindFloatField("lon:degr"), lons);
+}
+
+// What a refresh answers and leaves in the status, by the reply to the configuration request.
+TEST_F(DxObsTest, RefreshStatuses)
+{
+    mServer.AddDocument("/denied.xml", 401, "text/xml", "").NoLastModified();
+    const sky::test::ClosedPort closed;
+    const struct
+    {
+        std::string mConfigUrl;
+        const char* mStatus;
+        std::string mLogged; // a data-log line
+    } cases[] = {{"", "Idle.", mServer.Url("/nimbrel/registry.php?id=obs") + " -- 304"},
+                 {mServer.Url("/denied.xml"), "Authentication failed.", mServer.Url("/denied.xml") + " -- 401"},
+                 {closed.Url("/c.xml"), "Configuration host unreachable.", closed.Url("/c.xml") + " -- 0"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mConfigUrl);
+        CxData config = dxtest::Bytes(dxtest::Document(
+            "datasetconfig", "<property id=\"configUrl\" value=\"" + c.mConfigUrl +
+                                 "\"/><property id=\"parmInfoUrl\" value=\"" + mServer.Url("/parminfo.xml") + "\"/>"));
+        ASSERT_TRUE(mManager->ParseConfig(config));
+        EXPECT_FALSE(mManager->PerformConfigUpdate());
+        EXPECT_EQ(mManager->Status(), c.mStatus);
+        std::ifstream in(mHome.Path() + "/.local/state/skyvane/data.log");
+        std::ostringstream log;
+        log << in.rdbuf();
+        EXPECT_NE(log.str().find("12:00:00 obs GET " + c.mLogged + "\n"), std::string::npos) << log.str();
+    }
+}
+
+// Real QFF observations analysed into a grid: the same grid as the analysis run by hand on the same positions.
+TEST_F(DxObsTest, StationFileAnalysedLikeTheAnalysisAlone)
+{
+    std::ifstream csv(std::string(SKYVANE_SOURCE_DIR) + "/../shared/testdata/obs/PressQFF_202007271200_872.csv");
+    ASSERT_TRUE(csv.good());
+    std::string line;
+    std::getline(csv, line);
+    std::ostringstream kdf("101\n3 2020 7 27 12 0 0\nSTID STNM TIME LAT LON PRES\n", std::ios::ate);
+    const GxFlatProjection flat(GxPosition().FromDegrees(-100.0, 35.48));
+    std::vector<double> xs, ys, values;
+    for (int i = 0; std::getline(csv, line); ++i)
+    {
+        double lat = 0, lon = 0, value = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &lat, &lon, &value), 3);
+        kdf << "S" << i << " " << i << " 0 " << line.substr(0, line.find(',')) << " "
+            << line.substr(line.find(',') + 1, line.rfind(',') - line.find(',') - 1) << " "
+            << line.substr(line.rfind(',') + 1) << "\n";
+        const GxPoint point = flat.Project(GxPosition().FromDegrees(lon, lat));
+        xs.push_back(point.mX);
+        ys.push_back(point.mY);
+        values.push_back(value);
+    }
+    DxAnalysis expected(xs, ys, 4);
+    ASSERT_TRUE(expected.HasGrid());
+    if (expected.Width() * expected.Height() > 4000)
+        expected.SetNumPass(1);
+    expected.mLowerBound = *std::min_element(values.begin(), values.end());
+    expected.mUpperBound = *std::max_element(values.begin(), values.end());
+    expected.mUseLowerBound = expected.mUseUpperBound = true;
+    expected.Analyze(values);
+    DxObsClient client;
+    client.AddParm(Parm("pres", "mbar"));
+    client.SetFrameType(kDxFrameGrid);
+    client.SetSet(mSet);
+    const std::unique_ptr<DxFrame> grid = Build(client, kdf.str(), "application/kdf");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(static_cast<DxGrid&>(*grid).Width(), expected.Width());
+    const DxFloatField* field = grid->FindFloatField("pres:mbar");
+    ASSERT_NE(field, nullptr);
+    ASSERT_EQ(field->size(), expected.Grid().size());
+    for (std::size_t i = 0; i < field->size(); ++i)
+        ASSERT_TRUE((std::isnan((*field)[i]) && std::isnan(expected.Grid()[i])) || (*field)[i] == expected.Grid()[i])
+            << i;
 }
 
 // A bad XKDF file throws out of the builder's construction; nothing leaks (the sanitizer watches).
