@@ -15,6 +15,7 @@
 #include "GxProjection.h"
 #include "LoopbackServer.h"
 #include "PfRunLoop.h"
+#include "TestLatch.h"
 
 #include <gtest/gtest.h>
 
@@ -51,10 +52,15 @@ protected:
         DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("data.log")));
         pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
         ASSERT_EQ(CxInstallEventHandler(), 0);
-        mServer.AddDocument("/nimbrel/registry.php", 200, "text/xml",
-                            dxtest::Document("datasetconfig", R"(<property id="type" value="kdf"/>
+        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
+            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+        mServer.AddDocument(
+            "/nimbrel/registry.php", 200, "text/xml",
+            dxtest::Document("datasetconfig", std::string(R"(<property id="type" value="kdf"/>
             <property id="baseUrl" value="@BASE@/"/><property id="parmInfoUrl" value="parminfo.xml"/>
-            <property id="siteInfoUrl" value="siteinfo.xml"/><property id="dataUrlFormat" value="kdf/%04Y%02m.kdf"/>)"));
+            <property id="siteInfoUrl" value="siteinfo.xml"/><property id="dataUrlFormat" value="kdf/%04Y%02m%02d%02H.kdf"/>)") +
+                                                  "<property id=\"dataResolution\" value=\"3600\" units=\"secs\"/>"));
+        mServer.AddDocument("/kdf/2020072712.kdf", 200, "application/kdf", kKdf);
         mServer.AddDocument("/parminfo.xml", 200, "text/xml", dxtest::Document("parminfo", R"(
             <parm id="tmpf" type="float" units="fahr"/><parm id="dwpf" type="float" units="fahr"/>
             <parm id="pres" type="float" units="mbar"/><parm id="lat" type="float" units="degr"/>
@@ -68,6 +74,7 @@ protected:
     }
     void TearDown() override
     {
+        mThreads.clear();
         DxSet::DeleteAllSets();
         CxRemoveEventHandler();
         pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
@@ -88,13 +95,14 @@ protected:
     sky::test::TempHome mHome;
     sky::test::ScopedNow mNow{[] { return kNow.AbsoluteTime(); }};
     sky::test::LoopbackServer mServer;
+    std::vector<std::unique_ptr<CxJobThread>> mThreads;
     DxSet* mSet = nullptr;
     DxObsManager* mManager = nullptr;
 };
 
 TEST_F(DxObsTest, ConfigurationJoinsUrlsAndStripsDateWidths)
 {
-    EXPECT_EQ(mManager->DataUrlFormat(), CxString::FromUtf8(mServer.Url("/kdf/%Y%m.kdf")));
+    EXPECT_EQ(mManager->DataUrlFormat(), CxString::FromUtf8(mServer.Url("/kdf/%Y%m%d%H.kdf")));
     EXPECT_EQ(mManager->SiteInfoUrl(), CxString::FromUtf8(mServer.Url("/siteinfo.xml")));
     EXPECT_EQ(mManager->ConfigUrl(), CxString::FromUtf8(mServer.Url("/nimbrel/registry.php?id=obs")));
     CxData https = dxtest::Bytes(dxtest::Document("datasetconfig", R"(<property id="baseUrl" value="http://b/"/>
@@ -214,6 +222,29 @@ TEST_F(DxObsTest, BuilderEdges)
     const std::vector<double> lats{1, 1, 1, 2, 2, 2}, lons{2, 3, 4, 2, 3, 4};
     EXPECT_EQ(*table->FindFloatField("lat:degr"), lats);
     EXPECT_EQ(*table->FindFloatField("lon:degr"), lons);
+}
+
+// Through the set's kind and the job threads: a table client and a grid client each get their frame.
+TEST_F(DxObsTest, FilesReachTableAndGridClients)
+{
+    ASSERT_EQ(mSet->Kind(), kDxManagerKdf);
+    DxObsClient table, grid;
+    grid.SetFrameType(kDxFrameGrid);
+    for (DxObsClient* client : {&table, &grid})
+    {
+        client->AddParm(Parm("tmpf", "cels"));
+        client->AddParm(Parm("relh", "prct"));
+        client->SetSet(mSet);
+        client->SetDates(kNow - 3600.0, kNow);
+        client->SetDisplayDate(kNow);
+        client->RefreshClient();
+    }
+    ASSERT_TRUE(
+        pf::MainLoop().RunUntil([&] { return table.Table() != nullptr && grid.Grid() != nullptr; }, sky::test::kBound));
+    EXPECT_NEAR(table.Table()->FindFloatField("tmpf:cels")->front(), 30.0, 1e-9);
+    EXPECT_EQ(table.Table()->FindStringField("name:nada")->front(), "Harbour Light");
+    EXPECT_EQ(table.Table()->Date(), kNow);
+    EXPECT_NE(grid.Grid()->FindFloatField("relh:prct"), nullptr);
 }
 
 // What a refresh answers and leaves in the status, by the reply to the configuration request.
