@@ -103,7 +103,6 @@ protected:
 TEST_F(DxObsTest, ConfigurationJoinsUrlsAndStripsDateWidths)
 {
     EXPECT_EQ(mManager->DataUrlFormat(), CxString::FromUtf8(mServer.Url("/kdf/%Y%m%d%H.kdf")));
-    EXPECT_EQ(mManager->SiteInfoUrl(), CxString::FromUtf8(mServer.Url("/siteinfo.xml")));
     EXPECT_EQ(mManager->ConfigUrl(), CxString::FromUtf8(mServer.Url("/nimbrel/registry.php?id=obs")));
     CxData https = dxtest::Bytes(dxtest::Document("datasetconfig", R"(<property id="baseUrl" value="http://b/"/>
         <property id="configUrl" value="https://c/config.xml"/>)"));
@@ -118,7 +117,6 @@ TEST_F(DxObsTest, ConfigurationJoinsUrlsAndStripsDateWidths)
 // Fields requested in any order, arguments converted in place by a derivation included, end up the same.
 TEST_F(DxObsTest, TablesAgreeWhateverTheRequestOrder)
 {
-    const double nan = std::nan("");
     const double tmpc = (86.0 - 32.0) / 1.8, dwpc = (68.0 - 32.0) / 1.8;
     const double relh = DxRelh(tmpc, dwpc);
     // Key, value for HBR01, value for XYZ99 (a station the site list lacks).
@@ -128,8 +126,8 @@ TEST_F(DxObsTest, TablesAgreeWhateverTheRequestOrder)
         {"pres:mbar", 1010, 1000},
         {"relh:prct", relh, DxRelh(20, 10)},
         {"heat:fahr", DxHeat(86, relh), DxHeat(68, DxRelh(20, 10))},
-        {"lat:degr", 44.6476, nan},
-        {"lon:degr", -63.5728, nan}};
+        {"lat:degr", 44.6476, NAN},
+        {"lon:degr", -63.5728, NAN}};
     const auto same = [](double inA, double inB)
     { return std::isnan(inA) ? std::isnan(inB) : std::abs(inA - inB) < 1e-9; };
     const auto matches = [&same](const DxFloatField* inField, double inFirst, double inLast)
