@@ -7,6 +7,7 @@
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxManager.h"
+#include "DxObsManager.h"
 #include "DxSeriesManager.h"
 
 #include <algorithm>
@@ -18,7 +19,8 @@ namespace
 
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
-    static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKts, &DxSeriesManager::FindManager}};
+    static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
+                                                               {kDxManagerKts, &DxSeriesManager::FindManager}};
     return sFinders;
 }
 
@@ -177,6 +179,11 @@ DxManager* DxSet::Manager()
     if (mManager != nullptr)
         mManager->SetAuthenticationKey(mKey);
     return mManager;
+}
+
+DxObsManager* DxSet::ObsManager()
+{
+    return dynamic_cast<DxObsManager*>(Manager());
 }
 
 DxSeriesManager* DxSet::SeriesManager()

@@ -11,6 +11,7 @@
 class CxFolder;
 class DxConfigParser;
 class DxManager;
+class DxObsManager;
 class DxSeriesManager;
 
 // Kinds of data set, as the "type" property of a set's configuration names them.
@@ -61,6 +62,7 @@ public:
     DxManager* Manager();
     DxManager* ExistingManager() const { return mManager; }
     // The manager when it is of that class, else null.
+    DxObsManager* ObsManager();
     DxSeriesManager* SeriesManager();
     void MakePreferredSet() const;
 

@@ -1,0 +1,326 @@
+#include "DxObsManager.h"
+
+#include "CxDebug.h"
+#include "DxCache.h"
+#include "DxConfigParsers.h"
+#include "DxDataBuilder.h"
+#include "DxFrame.h"
+#include "DxObsClient.h"
+
+#include <algorithm>
+
+namespace
+{
+
+DxObsManager::ManagerMap& Managers()
+{
+    static DxObsManager::ManagerMap sManagers;
+    return sManagers;
+}
+
+// The URL patterns keep strftime codes; a "%04" or "%02" of the server's printf habit becomes a plain "%".
+CxString Pattern(const CxString& inUrl)
+{
+    CxString url = inUrl;
+    url.ReplaceAll("%04", "%", 0);
+    url.ReplaceAll("%02", "%", 0);
+    return url;
+}
+
+} // namespace
+
+DxManager* DxObsManager::FindManager(const CxString& inId)
+{
+    if (inId.Length() == 0)
+        return nullptr;
+    const auto iter = Managers().find(inId);
+    return iter != Managers().end() ? iter->second : new DxObsManager(inId);
+}
+
+DxObsManager::ManagerMap::const_iterator DxObsManager::BeginManagers()
+{
+    return Managers().cbegin();
+}
+
+DxObsManager::ManagerMap::const_iterator DxObsManager::EndManagers()
+{
+    return Managers().cend();
+}
+
+CxUint32 DxObsManager::CountManagers()
+{
+    return static_cast<CxUint32>(Managers().size());
+}
+
+DxObsManager::DxObsManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
+{
+    CxAssertText(mCache != nullptr, "mCache != nil");
+    CxData config = mCache->ReadInfo("config.xml");
+    ParseConfig(config);
+    CxData parms = mCache->ReadInfo("parminfo.xml");
+    ParseParmList(parms);
+    CxAssertText(Managers().find(mId) == Managers().end(), "sManagers.find(mId) == sManagers.end()");
+    Managers()[mId] = this;
+    mExtensions.push_back(".kdf");
+    mExtensions.push_back(".xkdf");
+    mExtensions.push_back(".nc");
+}
+
+DxObsManager::~DxObsManager()
+{
+    const auto iter = Managers().find(mId);
+    CxAssertText(iter != Managers().end(), "iter != sManagers.end()");
+    if (iter != Managers().end() && iter->second == this)
+        Managers().erase(iter);
+    delete mSites;
+}
+
+bool DxObsManager::ParseConfig(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    CxAssertText(mCache != nullptr, "mCache != nil");
+    bool result = false;
+    try
+    {
+        const DxConfigParser parser(ioData);
+        if (!parser.Parsed())
+            throw -1;
+        mName = parser.StringProperty("name");
+        mProviderName = parser.StringProperty("provider");
+        mProviderUrl = parser.UrlProperty("provider");
+        mSourceName = parser.StringProperty("source");
+        mSourceUrl = parser.UrlProperty("source");
+        mContactName = parser.StringProperty("contact");
+        mContactUrl = parser.UrlProperty("contact");
+        const CxString base = parser.StringProperty("baseUrl");
+        const CxString config = parser.StringProperty("configUrl");
+        mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+        mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
+        mParmInfoUrl = JoinUrl(base, parser.StringProperty("parmInfoUrl"));
+        mDataUrlFormat = Pattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
+        mQueryUrlFormat = parser.StringProperty("dataQueryUrlFormat");
+        mQueryDateFormat = parser.StringProperty("dataQueryDateFormatString");
+        if (const CxSint32 stale = parser.SecondsProperty("staleThreshold"); stale != 0)
+            mStaleThreshold = stale;
+        if (const CxSint32 threshold = parser.SecondsProperty("minimumCheckThreshold"); threshold != 0)
+            mMinimumCheckThreshold = threshold;
+        if (parser.StringProperty("archive") == "auto")
+            mArchive = true;
+        if (parser.StringProperty("updateCachedData") == "false")
+            mUpdateCachedData = false;
+        if (const CxSint32 offset = parser.SecondsProperty("dataResolutionOffset"); offset != 0)
+            mDataResolutionOffset = offset;
+        mMimeMapping = parser.StringProperty("mimeTypeMapping");
+        SetStatus("Idle.");
+        result = true;
+        // Read last and on its own: a bad resolution leaves an otherwise good configuration in force.
+        if (const CxSint32 resolution = parser.SecondsProperty("dataResolution"); resolution > 0)
+            SetTimeResolution(resolution);
+    }
+    catch (...)
+    {
+        SetStatus("Invalid config.xml.");
+    }
+    mConfigured = result;
+    return result;
+}
+
+bool DxObsManager::ParseSiteList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        DxTable* table = nullptr;
+        const DxSiteListParser parser(ioData, table);
+        if (table != nullptr)
+        {
+            delete mSites;
+            mSites = table;
+        }
+        if (parser.Parsed())
+            return true;
+    }
+    catch (...)
+    {
+    }
+    SetStatus("Invalid siteinfo.xml.");
+    return false;
+}
+
+bool DxObsManager::ParseParmList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        std::vector<DxParm> parms;
+        std::vector<DxDerivedParm> derived;
+        std::vector<DxVectorParm> vectors;
+        const DxParmListParser parser(ioData, parms, derived, vectors);
+        mParms.swap(parms);
+        mDerived.swap(derived);
+        mVectors.swap(vectors);
+        return true;
+    }
+    catch (...)
+    {
+        SetStatus("Invalid parminfo.xml.");
+        return false;
+    }
+}
+
+DxTable* DxObsManager::Sites()
+{
+    CxAutoLock lock(mRegion);
+    if (mSites == nullptr && mCache != nullptr)
+    {
+        CxData data = mCache->ReadInfo("siteinfo.xml");
+        if (data.Size() != 0)
+            ParseSiteList(data);
+    }
+    return mSites;
+}
+
+DxParm DxObsManager::FindParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    return DxParmListParser::FindParm(mParms, inId);
+}
+
+bool DxObsManager::FindListedParm(const CxString& inId, DxParm& outParm)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter =
+        std::find_if(mParms.begin(), mParms.end(), [&inId](const DxParm& inParm) { return inParm.Id() == inId; });
+    if (iter == mParms.end())
+        return false;
+    outParm = *iter;
+    return true;
+}
+
+DxDerivedParm DxObsManager::FindDerivedParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find_if(mDerived.begin(), mDerived.end(),
+                                   [&inId](const DxDerivedParm& inParm) { return inParm.Id() == inId; });
+    return iter != mDerived.end() ? *iter : DxDerivedParm(inId, CxString(), {});
+}
+
+DxVectorParm DxObsManager::FindVectorParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find_if(mVectors.begin(), mVectors.end(),
+                                   [&inId](const DxVectorParm& inParm) { return inParm.Id() == inId; });
+    if (iter != mVectors.end())
+        return *iter;
+    DxVectorParm missing;
+    missing.SetId(inId);
+    missing.SetName(inId);
+    return missing;
+}
+
+std::vector<DxParm> DxObsManager::Parms()
+{
+    CxAutoLock lock(mRegion);
+    return mParms;
+}
+
+std::vector<DxDerivedParm> DxObsManager::DerivedParms()
+{
+    CxAutoLock lock(mRegion);
+    return mDerived;
+}
+
+std::vector<DxVectorParm> DxObsManager::VectorParms()
+{
+    CxAutoLock lock(mRegion);
+    return mVectors;
+}
+
+DxFrame* DxObsManager::OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
+                                             DxClient* inClient)
+{
+    DxDataBuilder builder(this, inData, inMime);
+    auto* client = dynamic_cast<DxObsClient*>(inClient);
+    if (client == nullptr)
+        return nullptr;
+    CxDate date;
+    {
+        CxAutoLock lock(mRegion);
+        date = inRecord->Date();
+    }
+    DxFrame* frame = nullptr;
+    switch (client->FrameType())
+    {
+    case kDxFrameTable:
+        frame = builder.BuildTable(client);
+        break;
+    case kDxFrameGrid:
+        frame = builder.BuildGrid(client);
+        break;
+    default:
+        CxAssertText(false, "frameType");
+        break;
+    }
+    if (frame != nullptr)
+        frame->SetDate(date);
+    return frame;
+}
+
+CxString DxObsManager::OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders)
+{
+    outFolders.push_back("kdf");
+    if (GetTimeResolution() < 1)
+        return mId;
+    return inRecord->Date().AsString(mFileDateFormat, 0);
+}
+
+CxString DxObsManager::OnGetUrlForRecord(DxRecord* inRecord)
+{
+    CxAssertText(inRecord != nullptr, "inRecord != nil");
+    if (inRecord == nullptr)
+        return CxString();
+    return inRecord->mDate.AsString(mDataUrlFormat, 0);
+}
+
+CxString DxObsManager::OnGetQueryUrl(const DxSubscription& inSubscription)
+{
+    CxString url = mQueryUrlFormat;
+    const CxDate start = inSubscription.StartDate() - static_cast<double>(mStaleThreshold);
+    url.ReplaceAll("%startDate;", start.AsString(mQueryDateFormat, 0), 0);
+    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(mQueryDateFormat, 0), 0);
+    url.ReplaceAll(" ", "%20", 0);
+    return url;
+}
+
+bool DxObsManager::OnUpdateConfig()
+{
+    if (!Online())
+        return false;
+    SetStatus("Updating configuration.");
+    CxString configUrl;
+    {
+        CxAutoLock lock(mRegion);
+        configUrl = mConfigUrl;
+    }
+    const InfoRefresh config =
+        RefreshInfoDocument(configUrl, "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (config.mStatus == 0)
+    {
+        SetStatus("Configuration host unreachable.");
+        return false;
+    }
+    CxString siteUrl;
+    CxString parmUrl;
+    {
+        CxAutoLock lock(mRegion);
+        siteUrl = mSiteInfoUrl;
+        parmUrl = mParmInfoUrl;
+    }
+    if (siteUrl.Length() != 0)
+        RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
+    if (parmUrl.Length() != 0)
+        RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
+    if (Status() != "Authentication failed.")
+        SetStatus("Idle.");
+    return config.mStored;
+}

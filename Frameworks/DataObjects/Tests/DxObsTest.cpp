@@ -1,0 +1,317 @@
+#include "../../CoreObjects/Tests/CxDateTestHelpers.h"
+#include "CxDebug.h"
+#include "CxEvents.h"
+#include "CxJob.h"
+#include "CxLog.h"
+#include "DxAnalysis.h"
+#include "DxConfigTestSupport.h"
+#include "DxDataBuilder.h"
+#include "DxFrame.h"
+#include "DxLogger.h"
+#include "DxMetFormulas.h"
+#include "DxObsClient.h"
+#include "DxObsManager.h"
+#include "DxSet.h"
+#include "GxProjection.h"
+#include "LoopbackServer.h"
+#include "PfRunLoop.h"
+#include "TestLatch.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace
+{
+
+const CxDate kNow(2020, 7, 27, 12, 0, 0, 0);
+
+DxParm Parm(const char* inId, const char* inUnit, DxType inType = kDxTypeFloat)
+{
+    return DxParm(inId, inId, inType, DxUnit(inUnit), DxUnitSet(), 1.0);
+}
+
+// Stations: two listed in siteinfo.xml, one not; temperatures and dew points in Fahrenheit, pressure in mbar.
+const std::string kKdf = "101\n3 2020 7 27 12 0 0\nSTID STNM TIME TMPF DWPF PRES\n"
+                         "HBR01 1 0 86 68 1010\nHBR03 2 0 50 41 1020\nXYZ99 3 0 68 50 1000\n";
+
+class DxObsTest : public dxtest::UnitTableTest
+{
+protected:
+    void SetUp() override
+    {
+        UnitTableTest::SetUp();
+        setenv("SKYVANE_SERVER_REGISTRY", mServer.Base().c_str(), 1);
+        DxSet::RebuildRegistryUrlForTesting();
+        DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path()}));
+        DxManager::SetRootCacheFolder(CxFolder(CxFileRef{mHome.Path()}));
+        DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("data.log")));
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
+        ASSERT_EQ(CxInstallEventHandler(), 0);
+        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
+            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+        mServer.AddDocument("/nimbrel/registry.php", 200, "text/xml", dxtest::Document("datasetconfig", R"(
+            <property id="type" value="kdf"/><property id="baseUrl" value="@BASE@/"/>
+            <property id="parmInfoUrl" value="parminfo.xml"/><property id="siteInfoUrl" value="siteinfo.xml"/>
+            <property id="dataUrlFormat" value="kdf/%04Y%02m%02d%02H.kdf"/>
+            <property id="dataResolution" value="3600" units="secs"/>)"));
+        mServer.AddDocument("/kdf/2020072712.kdf", 200, "application/kdf", kKdf);
+        mServer.AddDocument("/parminfo.xml", 200, "text/xml", dxtest::Document("parminfo", R"(
+            <parm id="tmpf" type="float" units="fahr"/><parm id="dwpf" type="float" units="fahr"/>
+            <parm id="pres" type="float" units="mbar"/><parm id="lat" type="float" units="degr"/>
+            <derivation id="relh" func="relh" args="tmpf dwpf"/><derivation id="heat" func="heat" args="tmpf relh"/>
+            <derivation id="aaa" func="diff" args="bbb tmpf"/><derivation id="bbb" func="diff" args="aaa tmpf"/>)"));
+        mServer.AddDocument("/siteinfo.xml", 200, "text/xml", dxtest::FixtureText("siteinfo.xml"));
+        mSet = DxSet::FindOrCreateSet("obs", kDxManagerShp);
+        mManager = mSet->ObsManager();
+        ASSERT_NE(mManager, nullptr);
+        ASSERT_TRUE(mManager->PerformConfigUpdate());
+    }
+    void TearDown() override
+    {
+        mThreads.clear();
+        DxSet::DeleteAllSets();
+        CxRemoveEventHandler();
+        pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
+        unsetenv("SKYVANE_SERVER_REGISTRY");
+        DxSet::RebuildRegistryUrlForTesting();
+        UnitTableTest::TearDown();
+    }
+    std::unique_ptr<DxFrame> Build(DxObsClient& ioClient, const std::string& inBody, const char* inMime)
+    {
+        CxData data = dxtest::Bytes(inBody);
+        CxAutoLock lock(mManager->Region());
+        DxDataBuilder builder(mManager, data, inMime);
+        return std::unique_ptr<DxFrame>(ioClient.FrameType() == kDxFrameGrid
+                                            ? builder.BuildGrid(&ioClient)
+                                            : static_cast<DxFrame*>(builder.BuildTable(&ioClient)));
+    }
+
+    sky::test::TempHome mHome;
+    sky::test::ScopedNow mNow{[] { return kNow.AbsoluteTime(); }};
+    sky::test::LoopbackServer mServer;
+    std::vector<std::unique_ptr<CxJobThread>> mThreads;
+    DxSet* mSet = nullptr;
+    DxObsManager* mManager = nullptr;
+};
+
+TEST_F(DxObsTest, ConfigurationJoinsUrlsAndStripsDateWidths)
+{
+    EXPECT_EQ(mManager->DataUrlFormat(), CxString::FromUtf8(mServer.Url("/kdf/%Y%m%d%H.kdf")));
+    EXPECT_EQ(mManager->ConfigUrl(), CxString::FromUtf8(mServer.Url("/nimbrel/registry.php?id=obs")));
+    CxData https = dxtest::Bytes(dxtest::Document("datasetconfig", R"(<property id="baseUrl" value="http://b/"/>
+        <property id="configUrl" value="https://c/config.xml"/>)"));
+    ASSERT_TRUE(mManager->ParseConfig(https));
+    EXPECT_EQ(mManager->ConfigUrl(), "https://c/config.xml");
+    CxData broken = dxtest::Bytes("<datasetconfig");
+    EXPECT_FALSE(mManager->ParseConfig(broken));
+    EXPECT_EQ(mManager->Status(), "Invalid config.xml.");
+    EXPECT_EQ(mManager->FindParm("nope").Unit().Id(), "nada");
+}
+
+// Fields requested in any order, arguments converted in place by a derivation included, end up the same.
+TEST_F(DxObsTest, TablesAgreeWhateverTheRequestOrder)
+{
+    const double tmpc = (86.0 - 32.0) / 1.8, dwpc = (68.0 - 32.0) / 1.8;
+    const double relh = DxRelh(tmpc, dwpc);
+    // Key, value for HBR01, value for XYZ99 (a station the site list lacks).
+    const std::tuple<const char*, double, double> expected[] = {
+        {"tmpf:fahr", 86, 68},
+        {"dwpf:cels", dwpc, 10},
+        {"pres:mbar", 1010, 1000},
+        {"relh:prct", relh, DxRelh(20, 10)},
+        {"heat:fahr", DxHeat(86, relh), DxHeat(68, DxRelh(20, 10))},
+        {"lat:degr", 44.6476, NAN},
+        {"lon:degr", -63.5728, NAN}};
+    const auto same = [](double inA, double inB)
+    { return std::isnan(inA) ? std::isnan(inB) : std::abs(inA - inB) < 1e-9; };
+    const auto matches = [&same](const DxFloatField* inField, double inFirst, double inLast)
+    { return inField != nullptr && same(inFirst, inField->front()) && same(inLast, inField->back()); };
+    const std::vector<std::vector<DxParm>> orders = {
+        {Parm("tmpf", "fahr"), Parm("dwpf", "cels"), Parm("pres", "mbar"), Parm("relh", "prct"), Parm("heat", "fahr")},
+        {Parm("heat", "fahr"), Parm("relh", "prct"), Parm("dwpf", "cels"), Parm("tmpf", "fahr"), Parm("pres", "mbar")},
+        {Parm("relh", "prct"), Parm("pres", "mbar"), Parm("tmpf", "fahr"), Parm("heat", "fahr"), Parm("dwpf", "cels")}};
+    for (const auto& order : orders)
+    {
+        DxObsClient client;
+        for (const DxParm& parm : order)
+            client.AddParm(parm);
+        client.SetSet(mSet);
+        const std::unique_ptr<DxFrame> table = Build(client, kKdf, "application/kdf");
+        ASSERT_NE(table, nullptr);
+        for (const auto& [key, first, last] : expected)
+            EXPECT_TRUE(matches(table->FindFloatField(key), first, last)) << key;
+        EXPECT_EQ(table->FindStringField("name:nada")->front(), "Harbour Light");
+    }
+}
+
+TEST_F(DxObsTest, BuilderEdges)
+{
+    const std::string grid = "<grid><projection id=\"degree\"/><gridOrigin lat=\"1\" lon=\"2\"/><gridSize "
+                             "width=\"3\" height=\"2\"/><cellSize width=\"1\" height=\"1\"/><field id=\"tmpf\" "
+                             "type=\"float\">1 2 3 4 5 6</field></grid>";
+    const std::string none = "101\n3 2020 7 27 12 0 0\nSTID TMPF\nQQ 1\n"; // no position anywhere
+    const char *kdf = "application/kdf", *wxml = "text/wxml";
+    const struct
+    {
+        std::vector<DxParm> mParms;
+        DxFrameType mType; // 0 table, 1 grid
+        std::string mBody;
+        const char* mMime;
+        const char* mKey; // null when no frame is expected
+        std::vector<double> mValues;
+        bool mCycleLine = false;
+    } cases[] = {
+        {{Parm("tmpf", "mbar")}, 0, kKdf, kdf, "tmpf:mbar", {86, 50, 68}}, // mbar leaves a temperature alone
+        {{Parm("aaa", "celsd"), Parm("pres", "mbar")}, 0, kKdf, kdf, "pres:mbar", {1010, 1020, 1000}, true},
+        {{Parm("tmpf", "fahr")}, 1, grid, wxml, "tmpf:fahr", {1, 2, 3, 4, 5, 6}},
+        {{Parm("tmpf", "fahr")}, 0, grid, wxml, "lat:degr", {1, 1, 1, 2, 2, 2}}, // grid points row by row
+        {{Parm("tmpf", "fahr")}, 0, grid, wxml, "lon:degr", {2, 3, 4, 2, 3, 4}},
+        {{Parm("lat", "degr")}, 1, grid, wxml, nullptr, {}}, // a grid takes no station copy
+        {{Parm("tmpf", "fahr")}, 0, none, kdf, nullptr, {}},
+        {{Parm("tmpf", "fahr")}, 0, kKdf, "text/plain", nullptr, {}},
+    };
+    DxObsClient bare; // a refused XKDF file throws out of the reader; the sanitizer checks that nothing leaks
+    EXPECT_ANY_THROW(Build(bare, "<?kdf version=\"2.0\"?><kdf><table></table></kdf>", "text/xkdf"));
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(&c - cases);
+        CxDebugCapture capture;
+        DxObsClient client;
+        for (const DxParm& parm : c.mParms)
+            client.AddParm(parm);
+        client.SetFrameType(c.mType);
+        client.SetSet(mSet);
+        const std::unique_ptr<DxFrame> frame = Build(client, c.mBody, c.mMime);
+        ASSERT_EQ(frame != nullptr, c.mKey != nullptr);
+        EXPECT_EQ(capture.Contains("can't recursively derive aaa"), c.mCycleLine);
+        EXPECT_EQ(frame ? *frame->FindFloatField(c.mKey) : std::vector<double>{}, c.mValues);
+    }
+}
+
+// Through the set's kind and the job threads: a table client and a grid client each get their frame.
+TEST_F(DxObsTest, FilesReachTableAndGridClients)
+{
+    DxObsClient table, grid;
+    grid.SetFrameType(kDxFrameGrid);
+    for (DxObsClient* client : {&table, &grid})
+    {
+        client->AddParm(Parm("tmpf", "cels"));
+        client->AddParm(Parm("relh", "prct"));
+        client->SetSet(mSet);
+        client->SetDates(kNow - 3600.0, kNow);
+        client->SetDisplayDate(kNow);
+        client->RefreshClient();
+    }
+    ASSERT_TRUE(
+        pf::MainLoop().RunUntil([&] { return table.Table() != nullptr && grid.Grid() != nullptr; }, sky::test::kBound));
+    EXPECT_NEAR(table.Table()->FindFloatField("tmpf:cels")->front(), 30.0, 1e-9);
+    EXPECT_EQ(table.Table()->FindStringField("name:nada")->front(), "Harbour Light");
+    EXPECT_EQ(table.Table()->Date(), kNow);
+    EXPECT_NE(grid.Grid()->FindFloatField("relh:prct"), nullptr);
+}
+
+// What a refresh answers and leaves in the status, by the reply to the configuration request.
+TEST_F(DxObsTest, RefreshStatuses)
+{
+    mServer.AddDocument("/denied.xml", 401, "text/xml", "").NoLastModified();
+    const sky::test::ClosedPort closed;
+    const struct
+    {
+        std::string mConfigUrl;
+        const char* mStatus;
+        std::string mLogged; // a data-log line
+    } cases[] = {{"", "Idle.", mServer.Url("/nimbrel/registry.php?id=obs") + " -- 304"},
+                 {mServer.Url("/denied.xml"), "Authentication failed.", mServer.Url("/denied.xml") + " -- 401"},
+                 {closed.Url("/c.xml"), "Configuration host unreachable.", closed.Url("/c.xml") + " -- 0"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mConfigUrl);
+        CxData config = dxtest::Bytes(dxtest::Document(
+            "datasetconfig", "<property id=\"configUrl\" value=\"" + c.mConfigUrl +
+                                 "\"/><property id=\"parmInfoUrl\" value=\"" + mServer.Url("/parminfo.xml") + "\"/>"));
+        ASSERT_TRUE(mManager->ParseConfig(config));
+        EXPECT_FALSE(mManager->PerformConfigUpdate());
+        EXPECT_EQ(mManager->Status(), c.mStatus);
+        std::ostringstream log;
+        log << std::ifstream(mHome.Path() + "/.local/state/skyvane/data.log").rdbuf();
+        EXPECT_NE(log.str().find("12:00:00 obs GET " + c.mLogged + "\n"), std::string::npos) << log.str();
+    }
+}
+
+// Real QFF observations analysed into a grid: the same grid as the analysis run by hand on the same positions.
+TEST_F(DxObsTest, StationFileAnalysedLikeTheAnalysisAlone)
+{
+    std::ifstream csv(std::string(SKYVANE_SOURCE_DIR) + "/../shared/testdata/obs/PressQFF_202007271200_872.csv");
+    ASSERT_TRUE(csv.good());
+    csv.ignore(1 << 20, '\n'); // the header: station and column counts
+    std::ostringstream kdf("101\n3 2020 7 27 12 0 0\nSTID STNM TIME LAT LON PRES\n", std::ios::ate);
+    const GxFlatProjection flat(GxPosition().FromDegrees(-100.0, 35.48));
+    std::vector<double> xs, ys, values;
+    for (std::string line; std::getline(csv, line);)
+    {
+        double lat = 0, lon = 0, value = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &lat, &lon, &value), 3);
+        std::replace(line.begin(), line.end(), ',', ' ');
+        kdf << "S" << values.size() << " " << values.size() << " 0 " << line << "\n";
+        const GxPoint point = flat.Project(GxPosition().FromDegrees(lon, lat));
+        xs.push_back(point.mX);
+        ys.push_back(point.mY);
+        values.push_back(value);
+    }
+    DxAnalysis expected(xs, ys, 4);
+    ASSERT_TRUE(expected.HasGrid());
+    if (expected.Width() * expected.Height() > 4000)
+        expected.SetNumPass(1);
+    expected.mLowerBound = *std::min_element(values.begin(), values.end());
+    expected.mUpperBound = *std::max_element(values.begin(), values.end());
+    expected.mUseLowerBound = expected.mUseUpperBound = true;
+    expected.Analyze(values);
+    DxObsClient client;
+    client.AddParm(Parm("pres", "mbar"));
+    client.SetFrameType(kDxFrameGrid);
+    client.SetSet(mSet);
+    const std::unique_ptr<DxFrame> grid = Build(client, kdf.str(), "application/kdf");
+    ASSERT_NE(grid, nullptr);
+    const DxFloatField* field = grid->FindFloatField("pres:mbar");
+    ASSERT_TRUE(field != nullptr && field->size() == expected.Grid().size());
+    // Bit for bit, so that cells both leave empty (NaN) count as equal.
+    EXPECT_EQ(std::memcmp(field->data(), expected.Grid().data(), field->size() * sizeof(double)), 0);
+}
+
+// Request changes on the main thread while builds and list refreshes run on another.
+TEST_F(DxObsTest, RequestChangesRaceBuildsAndRefreshes)
+{
+    DxObsClient client;
+    client.AddParm(Parm("tmpf", "fahr"));
+    client.AddParm(Parm("relh", "prct"));
+    client.SetSet(mSet);
+    std::atomic<bool> done{false};
+    const std::string list = dxtest::Document("parminfo", R"(<parm id="tmpf" type="float" units="fahr"/>)");
+    // The update job builds under the manager's lock; a configuration job replaces the lists between builds.
+    std::thread jobs(
+        [&]
+        {
+            for (CxData data; !done; data = dxtest::Bytes(list))
+                Build(client, kKdf, "application/kdf"), mManager->ParseParmList(data);
+        });
+    for (int i = 0; i < 200; ++i)
+    {
+        client.SetFrameType(i % 2 == 0 ? kDxFrameGrid : kDxFrameTable);
+        client.SetWantsEverything(i % 3 == 0);
+        client.AddParm(Parm("pres", "mbar"));
+        DxParm parm = Parm("dwpf", "fahr");
+        client.UpdateParm(parm);
+        client.RemoveParm(Parm("pres", "mbar"));
+    }
+    done = true;
+    jobs.join();
+    EXPECT_EQ(client.CountParms(), 2u);
+}
+
+} // namespace
