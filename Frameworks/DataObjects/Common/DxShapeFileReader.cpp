@@ -1,0 +1,325 @@
+#include "DxShapeFileReader.h"
+
+#include "CxDebug.h"
+#include "CxFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <typeinfo>
+#include <vector>
+
+namespace
+{
+constexpr CxSint32 kFileCode = 9994;
+constexpr CxSint32 kVersion = 1000;
+constexpr CxUint32 kHeaderBytes = 100;
+constexpr CxUint32 kRecordHeaderBytes = 8;
+constexpr CxUint32 kPolyFixedBytes = 44; // type, box, part and point counts
+
+// Locks the data for the parse and unlocks it on every way out.
+class DataLock
+{
+public:
+    explicit DataLock(CxData& ioData) : mData(ioData) { mData.Lock(); }
+    ~DataLock() { mData.Unlock(); }
+    DataLock(const DataLock&) = delete;
+    DataLock& operator=(const DataLock&) = delete;
+
+private:
+    CxData& mData;
+};
+
+CxUint32 LoadBig(const unsigned char* inBytes)
+{
+    return CxUint32(inBytes[0]) << 24 | CxUint32(inBytes[1]) << 16 | CxUint32(inBytes[2]) << 8 | inBytes[3];
+}
+
+CxUint32 LoadLittle(const unsigned char* inBytes)
+{
+    return CxUint32(inBytes[3]) << 24 | CxUint32(inBytes[2]) << 16 | CxUint32(inBytes[1]) << 8 | inBytes[0];
+}
+
+double LoadDouble(const unsigned char* inBytes)
+{
+    const unsigned long long bits = (unsigned long long)LoadLittle(inBytes + 4) << 32 | LoadLittle(inBytes);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void StoreBig(std::vector<unsigned char>& ioBytes, CxUint32 inValue)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        ioBytes.push_back(static_cast<unsigned char>(inValue >> shift));
+}
+
+void StoreLittle(std::vector<unsigned char>& ioBytes, CxUint32 inValue)
+{
+    for (int shift = 0; shift <= 24; shift += 8)
+        ioBytes.push_back(static_cast<unsigned char>(inValue >> shift));
+}
+
+void StoreDouble(std::vector<unsigned char>& ioBytes, double inValue)
+{
+    unsigned long long bits;
+    std::memcpy(&bits, &inValue, sizeof bits);
+    StoreLittle(ioBytes, CxUint32(bits));
+    StoreLittle(ioBytes, CxUint32(bits >> 32));
+}
+
+void StoreBox(std::vector<unsigned char>& ioBytes, const GxRect& inBox)
+{
+    StoreDouble(ioBytes, inBox.mLeft);
+    StoreDouble(ioBytes, inBox.mBottom);
+    StoreDouble(ioBytes, inBox.mRight);
+    StoreDouble(ioBytes, inBox.mTop);
+}
+} // namespace
+
+// Reads within the data; any read past its end is a size error rather than a stray load.
+class DxShapeParser::Cursor
+{
+public:
+    Cursor(const unsigned char* inBytes, CxUint32 inSize) : mBytes(inBytes), mSize(inSize) {}
+
+    CxUint32 Position() const { return mPosition; }
+    CxUint32 Size() const { return mSize; }
+    bool AtEnd() const { return mPosition >= mSize; }
+    const unsigned char* Take(CxUint32 inCount)
+    {
+        if (inCount > mSize - mPosition)
+            throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+        const unsigned char* bytes = mBytes + mPosition;
+        mPosition += inCount;
+        return bytes;
+    }
+    CxSint32 Big() { return CxSint32(LoadBig(Take(4))); }
+    CxSint32 Little() { return CxSint32(LoadLittle(Take(4))); }
+    double Double() { return LoadDouble(Take(8)); }
+    void SkipTo(CxUint32 inPosition) { mPosition = inPosition; }
+
+private:
+    const unsigned char* mBytes;
+    CxUint32 mSize;
+    CxUint32 mPosition = 0;
+};
+
+DxShapeParser::DxShapeParser() : GxProjector(GxDegreeProjection()) {}
+
+DxShapeParser::~DxShapeParser() = default;
+
+DxShape* DxShapeParser::ParseShape(CxData& ioData)
+{
+    auto shape = std::make_unique<DxShape>(*Projection());
+    const bool degrees = typeid(*Projection()) == typeid(GxDegreeProjection);
+    try
+    {
+        DataLock lock(ioData);
+        mShape = shape.get();
+        mUnchanged = degrees;
+        Cursor cursor(static_cast<const unsigned char*>(ioData.Pointer()), ioData.Size());
+        mShape->BeginData();
+        ParseHeader(cursor);
+        ParseRecords(cursor);
+        mShape->EndData();
+    }
+    catch (const DxErrorShape&)
+    {
+        mShape = nullptr;
+        return nullptr;
+    }
+    mShape = nullptr;
+    return shape.release();
+}
+
+void DxShapeParser::ParseIntoShape(CxData& ioData, DxShape* ioShape)
+{
+    if (ioShape == nullptr)
+        return;
+    DataLock lock(ioData);
+    mShape = ioShape;
+    mUnchanged = *ioShape->Projection() == *Projection();
+    Cursor cursor(static_cast<const unsigned char*>(ioData.Pointer()), ioData.Size());
+    mShape->BeginData();
+    try
+    {
+        ParseHeader(cursor);
+        ParseRecords(cursor);
+    }
+    catch (...)
+    {
+        mShape->EndData();
+        mShape = nullptr;
+        throw;
+    }
+    mShape->EndData();
+    mShape = nullptr;
+}
+
+void DxShapeParser::ParseHeader(Cursor& ioCursor)
+{
+    if (ioCursor.Size() < kHeaderBytes)
+        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    mFileCode = ioCursor.Big();
+    for (CxSint32& word : mUnused)
+        word = ioCursor.Big();
+    mFileLength = ioCursor.Big();
+    mVersion = ioCursor.Little();
+    mShapeType = ioCursor.Little();
+    for (double& value : mBox)
+        value = ioCursor.Double();
+    if (mFileCode != kFileCode)
+        throw DxErrorShapeUnsupportedFileCode(__FILE__, __LINE__);
+    for (CxSint32 word : mUnused)
+        if (word != 0)
+            throw DxErrorShapeNonzeroUnusedHeaderField(__FILE__, __LINE__);
+    if (static_cast<unsigned long long>(CxUint32(mFileLength)) * 2 != ioCursor.Size())
+        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    if (mVersion != kVersion)
+        throw DxErrorShapeUnsupportedVersion(__FILE__, __LINE__);
+}
+
+void DxShapeParser::ParseRecords(Cursor& ioCursor)
+{
+    while (!ioCursor.AtEnd())
+    {
+        (void)ioCursor.Big(); // record number
+        const CxUint32 contentBytes = CxUint32(ioCursor.Big()) * 2u;
+        const CxUint32 contentStart = ioCursor.Position();
+        if (contentBytes > ioCursor.Size() - contentStart || contentBytes < 4)
+            throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+        const CxUint32 contentEnd = contentStart + contentBytes;
+        const CxSint32 type = ioCursor.Little();
+        if (type != mShapeType)
+        {
+            if (type != kDxShapeNull)
+                throw DxErrorShapeWrongType(__FILE__, __LINE__);
+        }
+        else if (type == kDxShapePolyLine || type == kDxShapePolygon)
+            ParseParts(ioCursor, contentEnd);
+        ioCursor.SkipTo(contentEnd);
+    }
+}
+
+void DxShapeParser::ParseParts(Cursor& ioCursor, CxUint32 inContentEnd)
+{
+    DxPolygonHeader header;
+    header.mXMin = ioCursor.Double();
+    header.mYMin = ioCursor.Double();
+    header.mXMax = ioCursor.Double();
+    header.mYMax = ioCursor.Double();
+    header.mNumParts = ioCursor.Little();
+    header.mNumPoints = ioCursor.Little();
+    // The counts must fit the record: parts and points are taken from it in place.
+    const unsigned long long parts = CxUint32(header.mNumParts);
+    const unsigned long long points = CxUint32(header.mNumPoints);
+    const unsigned long long contentBytes = inContentEnd - (ioCursor.Position() - kPolyFixedBytes);
+    if (header.mNumParts < 0 || header.mNumPoints < 0 || kPolyFixedBytes + 4 * parts + 16 * points > contentBytes ||
+        (points > 0 && parts == 0))
+        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    std::vector<CxSint32> starts(parts);
+    const unsigned char* partBytes = ioCursor.Take(CxUint32(4 * parts));
+    for (size_t i = 0; i < parts; ++i)
+    {
+        starts[i] = CxSint32(LoadLittle(partBytes + 4 * i));
+        const CxSint32 floor = i == 0 ? 0 : starts[i - 1];
+        if ((i == 0 && starts[i] != 0) || starts[i] < floor || starts[i] >= header.mNumPoints)
+            throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    }
+    const unsigned char* pointBytes = ioCursor.Take(CxUint32(16 * points));
+    size_t nextPart = 1;
+    mShape->AcceptVertex(false);
+    for (CxSint32 i = 0; i < header.mNumPoints; ++i)
+    {
+        while (nextPart < parts && starts[nextPart] == i)
+        {
+            mShape->AcceptVertex(false);
+            ++nextPart;
+        }
+        const double x = LoadDouble(pointBytes + 16 * size_t(i));
+        const double y = LoadDouble(pointBytes + 16 * size_t(i) + 8);
+        if (mUnchanged)
+            mShape->AcceptPoint(GxPoint(x, y));
+        else
+            mShape->AcceptPosition(GxPosition().FromDegrees(x, y));
+    }
+}
+
+void DxShapeParser::DebugHeader() const
+{
+    std::printf("fileCode = %ld\n", long(mFileCode));
+    for (int i = 0; i < 5; ++i)
+        std::printf("unused%d = %ld\n", i + 1, long(mUnused[i]));
+    std::printf("fileLength = %ld\nversion = %ld\nshapeType = %ld\n", long(mFileLength), long(mVersion),
+                long(mShapeType));
+    static const char* const kNames[] = {"xmin", "ymin", "xmax", "ymax", "zmin", "zmax", "mmin", "mmax"};
+    for (int i = 0; i < 8; ++i)
+        std::printf("%s = %0.3f\n", kNames[i], mBox[i]);
+}
+
+void DxShapeParser::DebugPolygon(const DxPolygonHeader& inHeader, const CxSint32* inParts) const
+{
+    std::printf("*** Polygon ***\nxmin = %0.3f\nymin = %0.3f\nxmax = %0.3f\nymax = %0.3f\n", inHeader.mXMin,
+                inHeader.mYMin, inHeader.mXMax, inHeader.mYMax);
+    std::printf("numParts = %ld\nnumPoints = %ld\n", long(inHeader.mNumParts), long(inHeader.mNumPoints));
+    for (CxSint32 i = 0; inParts != nullptr && i < inHeader.mNumParts; ++i)
+        std::printf("part %ld = %ld\n", long(i), long(inParts[i]));
+}
+
+void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
+{
+    const CxSint32 type = inShape.Type();
+    if (type == kDxShapeNotEsri)
+    {
+        CxDebug("Cannot export non-ESRI shape to ESRI shapefile");
+        return;
+    }
+    std::vector<unsigned char> records;
+    CxSint32 number = 0;
+    CxUint32 written = 0;
+    for (const auto& polygon : inShape.Polygons())
+    {
+        ++number;
+        const CxUint32 count = polygon->CountPoints();
+        if (type == kDxShapePoint)
+        {
+            for (const GxPoint& point : polygon->Points())
+            {
+                StoreBig(records, CxUint32(number));
+                StoreBig(records, 10);
+                StoreLittle(records, kDxShapePoint);
+                StoreDouble(records, point.mX);
+                StoreDouble(records, point.mY);
+            }
+        }
+        else if ((type == kDxShapePolyLine || type == kDxShapePolygon) && count > 0)
+        {
+            StoreBig(records, CxUint32(++written));
+            StoreBig(records, 24 + 8 * count);
+            StoreLittle(records, CxUint32(type));
+            StoreBox(records, polygon->Bounds());
+            StoreLittle(records, 1);
+            StoreLittle(records, count);
+            StoreLittle(records, 0);
+            for (const GxPoint& point : polygon->Points())
+            {
+                StoreDouble(records, point.mX);
+                StoreDouble(records, point.mY);
+            }
+        }
+    }
+    // The length word counts the bytes actually written, so that other readers accept the file.
+    std::vector<unsigned char> bytes;
+    StoreBig(bytes, kFileCode);
+    for (int i = 0; i < 5; ++i)
+        StoreBig(bytes, 0);
+    StoreBig(bytes, CxUint32((kHeaderBytes + records.size()) / 2));
+    StoreLittle(bytes, kVersion);
+    StoreLittle(bytes, CxUint32(type));
+    StoreBox(bytes, inShape.Bounds());
+    for (int i = 0; i < 4; ++i)
+        StoreDouble(bytes, 0.0);
+    bytes.insert(bytes.end(), records.begin(), records.end());
+    CxData data(bytes.data(), CxUint32(bytes.size()));
+    ioFile.WriteContents(data);
+}
