@@ -3,8 +3,10 @@
 #include "CxDebug.h"
 #include "CxFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <typeinfo>
 #include <vector>
 
@@ -73,6 +75,41 @@ void StoreBox(std::vector<unsigned char>& ioBytes, const GxRect& inBox)
     StoreDouble(ioBytes, inBox.mBottom);
     StoreDouble(ioBytes, inBox.mRight);
     StoreDouble(ioBytes, inBox.mTop);
+}
+
+// Polyline and polygon content (from its shape type on): the counts must fit the record, since the part starts
+// and points are taken from it in place. Hands every point over, telling which ones start a part.
+void ReadPolyContent(const unsigned char* inContent, CxUint32 inBytes,
+                     const std::function<void(bool, double, double)>& inPoint)
+{
+    if (inBytes < kPolyFixedBytes)
+        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    const CxUint32 parts = LoadLittle(inContent + 36);
+    const CxUint32 points = LoadLittle(inContent + 40);
+    if (CxSint32(parts) < 0 || CxSint32(points) < 0 || (points > 0 && parts == 0) ||
+        kPolyFixedBytes + 4ull * parts + 16ull * points > inBytes)
+        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    const unsigned char* partBytes = inContent + kPolyFixedBytes;
+    const unsigned char* pointBytes = partBytes + 4 * size_t(parts);
+    CxUint32 previous = 0;
+    for (CxUint32 i = 0; i < parts; ++i)
+    {
+        const CxUint32 start = LoadLittle(partBytes + 4 * size_t(i));
+        if ((i == 0 && start != 0) || start < previous || start >= points)
+            throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+        previous = start;
+    }
+    CxUint32 nextPart = 0;
+    for (CxUint32 i = 0; i < points; ++i)
+    {
+        bool newPart = false;
+        while (nextPart < parts && LoadLittle(partBytes + 4 * size_t(nextPart)) == i)
+        {
+            newPart = true;
+            ++nextPart;
+        }
+        inPoint(newPart, LoadDouble(pointBytes + 16 * size_t(i)), LoadDouble(pointBytes + 16 * size_t(i) + 8));
+    }
 }
 } // namespace
 
@@ -203,46 +240,18 @@ void DxShapeParser::ParseRecords(Cursor& ioCursor)
 
 void DxShapeParser::ParseParts(Cursor& ioCursor, CxUint32 inContentEnd)
 {
-    DxPolygonHeader header;
-    header.mXMin = ioCursor.Double();
-    header.mYMin = ioCursor.Double();
-    header.mXMax = ioCursor.Double();
-    header.mYMax = ioCursor.Double();
-    header.mNumParts = ioCursor.Little();
-    header.mNumPoints = ioCursor.Little();
-    // The counts must fit the record: parts and points are taken from it in place.
-    const unsigned long long parts = CxUint32(header.mNumParts);
-    const unsigned long long points = CxUint32(header.mNumPoints);
-    const unsigned long long contentBytes = inContentEnd - (ioCursor.Position() - kPolyFixedBytes);
-    if (header.mNumParts < 0 || header.mNumPoints < 0 || kPolyFixedBytes + 4 * parts + 16 * points > contentBytes ||
-        (points > 0 && parts == 0))
-        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
-    std::vector<CxSint32> starts(parts);
-    const unsigned char* partBytes = ioCursor.Take(CxUint32(4 * parts));
-    for (size_t i = 0; i < parts; ++i)
-    {
-        starts[i] = CxSint32(LoadLittle(partBytes + 4 * i));
-        const CxSint32 floor = i == 0 ? 0 : starts[i - 1];
-        if ((i == 0 && starts[i] != 0) || starts[i] < floor || starts[i] >= header.mNumPoints)
-            throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
-    }
-    const unsigned char* pointBytes = ioCursor.Take(CxUint32(16 * points));
-    size_t nextPart = 1;
-    mShape->AcceptVertex(false);
-    for (CxSint32 i = 0; i < header.mNumPoints; ++i)
-    {
-        while (nextPart < parts && starts[nextPart] == i)
-        {
-            mShape->AcceptVertex(false);
-            ++nextPart;
-        }
-        const double x = LoadDouble(pointBytes + 16 * size_t(i));
-        const double y = LoadDouble(pointBytes + 16 * size_t(i) + 8);
-        if (mUnchanged)
-            mShape->AcceptPoint(GxPoint(x, y));
-        else
-            mShape->AcceptPosition(GxPosition().FromDegrees(x, y));
-    }
+    const CxUint32 contentStart = ioCursor.Position() - 4;
+    const unsigned char* content = ioCursor.Take(0) - 4;
+    ReadPolyContent(content, inContentEnd - contentStart,
+                    [this](bool inNewPart, double inX, double inY)
+                    {
+                        if (inNewPart)
+                            mShape->AcceptVertex(false);
+                        if (mUnchanged)
+                            mShape->AcceptPoint(GxPoint(inX, inY));
+                        else
+                            mShape->AcceptPosition(GxPosition().FromDegrees(inX, inY));
+                    });
 }
 
 void DxShapeParser::DebugHeader() const
@@ -322,4 +331,113 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
     bytes.insert(bytes.end(), records.begin(), records.end());
     CxData data(bytes.data(), CxUint32(bytes.size()));
     ioFile.WriteContents(data);
+}
+
+DxShapeArchiveParser::DxShapeArchiveParser(CxFile& inFile) : mData(inFile.ReadContents())
+{
+    ReadHeader();
+}
+
+DxShapeArchiveParser::DxShapeArchiveParser(CxData& inData) : mData(inData)
+{
+    ReadHeader();
+}
+
+DxShapeArchiveParser::~DxShapeArchiveParser() = default;
+
+void DxShapeArchiveParser::ReadHeader()
+{
+    const auto* bytes = static_cast<const unsigned char*>(mData.GetHandle());
+    const CxUint32 size = mData.Size();
+    if (bytes == nullptr || size < 24)
+        return;
+    const CxUint32 count = LoadLittle(bytes + 8);
+    mHeaderLength = LoadLittle(bytes + 16);
+    // Entries stop at the end of the data, whatever the count says.
+    CxUint32 at = 24;
+    for (CxUint32 i = 0; i < count && size - at >= 12; ++i, at += 12)
+    {
+        const auto* id = reinterpret_cast<const char*>(bytes + at);
+        const CxString key(id, CxUint32(strnlen(id, 8))); // an id of 8 bytes has no terminator
+        mIndex[key].mPosition = CxUint32(std::min<unsigned long long>(
+            0xffffffffull, (unsigned long long)LoadLittle(bytes + at + 8) + mHeaderLength));
+    }
+    if (size - at < kHeaderBytes)
+        return;
+    const unsigned char* header = bytes + at;
+    mShapeType = CxSint32(LoadLittle(header + 32));
+    // As the plain reader, but the checks only end the header read: the index already holds what it needs.
+    if (CxSint32(LoadBig(header)) != kFileCode)
+        return;
+    for (int i = 1; i <= 5; ++i)
+        if (LoadBig(header + 4 * i) != 0)
+            return;
+    if (mHeaderLength > size || (unsigned long long)LoadBig(header + 24) * 2 != size - mHeaderLength)
+        return;
+}
+
+CxData DxShapeArchiveParser::ReadData(CxUint32 inPosition) const
+{
+    const CxUint32 size = mData.Size();
+    if (inPosition > size || size - inPosition < kRecordHeaderBytes)
+        return CxData(CxUint32(0));
+    const auto* record = static_cast<const unsigned char*>(mData.GetHandle()) + inPosition;
+    const unsigned long long bytes = 2ull * LoadBig(record + 4);
+    if (bytes > size - inPosition - kRecordHeaderBytes)
+        return CxData(CxUint32(0));
+    return CxData(record + kRecordHeaderBytes, CxUint32(bytes));
+}
+
+std::unique_ptr<DxShape> DxShapeArchiveParser::ParseShape(CxData& ioData) const
+{
+    DataLock lock(ioData);
+    const auto* content = static_cast<const unsigned char*>(ioData.Pointer());
+    const CxUint32 size = ioData.Size();
+    if (size < 4)
+        throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
+    const CxSint32 type = CxSint32(LoadLittle(content));
+    if (type == kDxShapeNull)
+        return nullptr;
+    if (type != mShapeType)
+        throw DxErrorShapeWrongType(__FILE__, __LINE__);
+    auto shape = std::make_unique<DxShape>(GxDegreeProjection());
+    shape->BeginData();
+    shape->AcceptVertex(false);
+    // Rings come out closed, unlike the plain reader's.
+    ReadPolyContent(content, size,
+                    [&shape](bool inNewPart, double inX, double inY)
+                    {
+                        if (inNewPart)
+                            shape->AcceptVertex(true);
+                        shape->AcceptPoint(GxPoint(inX, inY));
+                    });
+    shape->AcceptVertex(true);
+    shape->EndData();
+    return shape;
+}
+
+DxShape* DxShapeArchiveParser::GetShapeForId(const CxString& inId)
+{
+    const auto found = mIndex.find(inId);
+    if (found == mIndex.end())
+        return nullptr;
+    Entry& entry = found->second;
+    if (!entry.mShape)
+    {
+        CxData content = ReadData(entry.mPosition);
+        if (content.Size() == 0)
+            return nullptr;
+        entry.mShape = ParseShape(content);
+        if (!entry.mShape)
+            return nullptr;
+    }
+    entry.mShape->SetDate(CxDate());
+    return entry.mShape.get();
+}
+
+void DxShapeArchiveParser::PurgeShapes(const CxDate& inDate)
+{
+    for (auto& [id, entry] : mIndex)
+        if (entry.mShape && entry.mShape->Date() < inDate)
+            entry.mShape.reset();
 }

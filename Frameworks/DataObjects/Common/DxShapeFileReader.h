@@ -3,8 +3,11 @@
 #pragma once
 
 #include "CxData.h"
+#include "CxDate.h"
 #include "CxError.h"
 #include "DxShape.h"
+
+#include <map>
 
 class CxFile;
 
@@ -65,4 +68,41 @@ class DxShapeFileWriter
 public:
     // Replaces the file's bytes; a shape of type 1234 is not written (the file is left alone).
     void WriteShape(CxFile& ioFile, DxShape& inShape);
+};
+
+// A ".wxshp" archive: an index of 8-byte ids and record offsets in front of a shapefile main file. Shapes are
+// parsed on first request, kept with their time of last use, and freed by PurgeShapes. No lock of its own.
+class DxShapeArchiveParser
+{
+public:
+    // A header error leaves the entries read before it and no exception.
+    explicit DxShapeArchiveParser(CxFile& inFile);
+    explicit DxShapeArchiveParser(CxData& inData);
+    ~DxShapeArchiveParser();
+    DxShapeArchiveParser(const DxShapeArchiveParser&) = delete;
+    DxShapeArchiveParser& operator=(const DxShapeArchiveParser&) = delete;
+
+    // Owned by the archive; null for an unknown id, a null record or a record outside the data. Stamps the
+    // shape's date with now. Throws DxErrorShapeWrongType and DxErrorShapeInvalidSize for a bad record.
+    DxShape* GetShapeForId(const CxString& inId);
+    // Frees the shapes last used before the date; they are parsed again on their next request.
+    void PurgeShapes(const CxDate& inDate);
+    CxUint32 CountEntries() const { return CxUint32(mIndex.size()); }
+
+private:
+    struct Entry
+    {
+        CxUint32 mPosition = 0;
+        std::unique_ptr<DxShape> mShape;
+    };
+
+    void ReadHeader();
+    // The record's content; empty when the record lies outside the data.
+    CxData ReadData(CxUint32 inPosition) const;
+    std::unique_ptr<DxShape> ParseShape(CxData& ioData) const;
+
+    CxData mData;
+    CxUint32 mHeaderLength = 0;
+    CxSint32 mShapeType = 0;
+    std::map<CxString, Entry> mIndex;
 };

@@ -1,74 +1,80 @@
 #include "CxFile.h"
-#include "DxField.h"
 #include "DxShapeFileReader.h"
 #include "TestSupport.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
+#include <map>
+#include <numbers>
 
 namespace
 {
 using Parts = std::vector<std::vector<GxPoint>>;
+using Bytes = std::string;
+
+void Put(Bytes& ioBytes, size_t inAt, CxUint32 inValue, bool inBig)
+{
+    for (int i = 0; i < 4; ++i)
+        ioBytes[inAt + i] = char(inValue >> (inBig ? 24 - 8 * i : 8 * i));
+}
+
+Parts PartsOf(const GxShape& inShape)
+{
+    Parts parts;
+    for (const auto& polygon : inShape.Polygons())
+        parts.push_back(polygon->Points());
+    return parts;
+}
 
 // Every part of every record as shapelib's shpdump lists it; a "+" line starts a new part.
-bool ShpDump(const std::string& inPath, Parts& outParts, const char* inOption = "-precision 17")
+bool ShpDump(const std::string& inPath, Parts& outParts, const std::string& inOptions = "")
 {
-    FILE* pipe = popen(("shpdump " + std::string(inOption) + " '" + inPath + "' 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return false;
+    FILE* pipe = popen(("shpdump " + inOptions + " -precision 17 '" + inPath + "' 2>/dev/null").c_str(), "r");
     char line[512];
     bool any = false;
-    while (std::fgets(line, sizeof line, pipe) != nullptr)
+    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr)
     {
         any = true;
-        const char* text = line;
-        while (*text == ' ')
-            ++text;
-        const bool more = *text == '+';
-        if (std::strncmp(line, "Shape:", 6) == 0 || more)
+        const char* text = line + std::strspn(line, " ");
+        if (std::strncmp(line, "Shape:", 6) == 0 || *text == '+')
             outParts.emplace_back();
-        if (more)
-            ++text;
         double x, y;
-        if (std::sscanf(text, " (%lf,%lf,", &x, &y) == 2 && !outParts.empty())
+        if (std::sscanf(text + (*text == '+'), " (%lf,%lf,", &x, &y) == 2 && !outParts.empty())
             outParts.back().emplace_back(x, y);
     }
     std::erase_if(outParts, [](const auto& inPart) { return inPart.empty(); });
-    return pclose(pipe) == 0 && any;
+    return pipe != nullptr && pclose(pipe) == 0 && any;
 }
 
-void ExpectSameParts(const DxShape& inShape, const Parts& inParts, const std::string& inWhat)
+void ExpectSame(const Parts& inOurs, const Parts& inTheirs, const std::string& inWhat, double inTolerance = 1e-12)
 {
-    ASSERT_EQ(inShape.CountPolygons(), inParts.size()) << inWhat;
-    for (size_t p = 0; p < inParts.size(); ++p)
+    ASSERT_EQ(inOurs.size(), inTheirs.size()) << inWhat;
+    for (size_t p = 0; p < inOurs.size(); ++p)
     {
-        const auto& points = inShape.Polygons()[p]->Points();
-        ASSERT_EQ(points.size(), inParts[p].size()) << inWhat << " part " << p;
-        for (size_t i = 0; i < points.size(); ++i)
-            ASSERT_TRUE(std::abs(points[i].mX - inParts[p][i].mX) <= 1e-12 &&
-                        std::abs(points[i].mY - inParts[p][i].mY) <= 1e-12)
+        ASSERT_EQ(inOurs[p].size(), inTheirs[p].size()) << inWhat << " part " << p;
+        for (size_t i = 0; i < inOurs[p].size(); ++i)
+            ASSERT_TRUE(std::abs(inOurs[p][i].mX - inTheirs[p][i].mX) <= inTolerance &&
+                        std::abs(inOurs[p][i].mY - inTheirs[p][i].mY) <= inTolerance)
                 << inWhat << " part " << p << " point " << i;
     }
 }
 
-CxData ReadFile(const std::string& inPath)
+Bytes ReadBytes(const std::string& inPath)
 {
     std::ifstream in(inPath, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return CxData(bytes.data(), CxUint32(bytes.size()));
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Parses, answering the error's class name or "" with the shape filled.
-std::string Parse(CxData inData, DxShape& ioShape)
+// The error's class name, or "" with the shape filled.
+std::string Parse(const Bytes& inBytes, DxShape& ioShape)
 {
+    CxData data(inBytes.data(), CxUint32(inBytes.size()));
     try
     {
-        DxShapeParser().ParseIntoShape(inData, &ioShape);
+        DxShapeParser().ParseIntoShape(data, &ioShape);
     }
     catch (const CxError& inError)
     {
@@ -77,41 +83,32 @@ std::string Parse(CxData inData, DxShape& ioShape)
     return "";
 }
 
-void Big(std::string& ioBytes, size_t inAt, CxUint32 inValue)
+// Point i of a record is (2i, 2i + 1).
+Bytes Record(CxSint32 inType, const std::vector<CxUint32>& inStarts, CxUint32 inPoints)
 {
-    for (int i = 0; i < 4; ++i)
-        ioBytes[inAt + i] = char(inValue >> (24 - 8 * i));
-}
-
-void Little(std::string& ioBytes, size_t inAt, CxUint32 inValue)
-{
-    for (int i = 0; i < 4; ++i)
-        ioBytes[inAt + i] = char(inValue >> (8 * i));
-}
-
-std::string ShapeFileBytes(DxShape& inShape, const std::string& inPath)
-{
-    CxFile file(CxString(inPath.c_str()), true);
-    DxShapeFileWriter().WriteShape(file, inShape);
-    std::ifstream in(inPath, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// The index other readers need beside the main file: offset and content length of every record, in words.
-void WriteIndex(const std::string& inBytes, const std::string& inPath)
-{
-    std::string index = inBytes.substr(0, 100);
-    for (size_t at = 100; at + 8 <= inBytes.size();)
+    Bytes record(8 + (inType == 0 ? 4 : 44 + 4 * inStarts.size() + 16 * inPoints), '\0');
+    Put(record, 4, CxUint32(record.size() - 8) / 2, true);
+    Put(record, 8, CxUint32(inType), false);
+    for (size_t i = 0; inType != 0 && i < inStarts.size() + 2; ++i)
+        Put(record, 44 + 4 * i, i == 0 ? CxUint32(inStarts.size()) : i == 1 ? inPoints : inStarts[i - 2], false);
+    for (CxUint32 i = 0; inType != 0 && i < 2 * inPoints; ++i)
     {
-        const CxUint32 words = CxUint32((unsigned char)inBytes[at + 4]) << 24 | (unsigned char)inBytes[at + 5] << 16 |
-                               (unsigned char)inBytes[at + 6] << 8 | (unsigned char)inBytes[at + 7];
-        index += std::string(8, '\0');
-        Big(index, index.size() - 8, CxUint32(at / 2));
-        Big(index, index.size() - 4, words);
-        at += 8 + 2 * size_t(words);
+        const double value = i;
+        std::memcpy(&record[52 + 4 * inStarts.size() + 8 * i], &value, 8);
     }
-    Big(index, 24, CxUint32(index.size() / 2));
-    std::ofstream(inPath, std::ios::binary) << index;
+    return record;
+}
+
+Bytes File(CxSint32 inType, const std::vector<Bytes>& inRecords)
+{
+    Bytes bytes(100, '\0');
+    Put(bytes, 0, 9994, true);
+    Put(bytes, 28, 1000, false);
+    Put(bytes, 32, CxUint32(inType), false);
+    for (const auto& record : inRecords)
+        bytes += record;
+    Put(bytes, 24, CxUint32(bytes.size() / 2), true);
+    return bytes;
 }
 
 DxShape MakeShape(CxSint32 inType, const Parts& inParts)
@@ -128,235 +125,208 @@ DxShape MakeShape(CxSint32 inType, const Parts& inParts)
     shape.EndData();
     return shape;
 }
-} // namespace
 
-TEST(DxShapeFile, SharedFilesReadAsShpdumpReadsThem)
+// Writes the main file and the index other readers need beside it (offset and length of each record, in words).
+Bytes WriteWithIndex(DxShape& inShape, const std::string& inPath)
 {
-    const struct
+    CxFile file(CxString(inPath.c_str()), true);
+    DxShapeFileWriter().WriteShape(file, inShape);
+    const Bytes bytes = ReadBytes(inPath);
+    Bytes index = bytes.substr(0, 100);
+    for (size_t at = 100; at + 8 <= bytes.size();
+         at += 8 + 2 * size_t(CxUint8(bytes[at + 7]) | CxUint8(bytes[at + 6]) << 8))
     {
-        const char* mName;
-        bool mKeepsPoints; // point files read as empty shapes
-    } kCases[] = {{"blockgroups", true},
-                  {"naturalearth_lowres", true},
-                  {"wagner7_ne_110m_coastline", true},
-                  {"wagner7_ne_110m_admin_1_states_provinces_lines", true},
-                  {"naturalearth_cities", false}};
-    for (const auto& test : kCases)
-    {
-        SKY_NEED_TESTDATA_FILE(path, std::string("shapefile/") + test.mName + ".shp");
-        DxShape shape{GxDegreeProjection()};
-        ASSERT_EQ(Parse(ReadFile(path), shape), "") << test.mName;
-        Parts parts;
-        if (!test.mKeepsPoints)
-            EXPECT_EQ(shape.CountPolygons(), 0u) << test.mName;
-        else if (ShpDump(path, parts))
-            ExpectSameParts(shape, parts, test.mName);
-        else
-            EXPECT_FALSE(sky::test::TestDataRequired()) << "shpdump (shapelib) is needed";
+        index += bytes.substr(at, 8);
+        Put(index, index.size() - 8, CxUint32(at / 2), true);
     }
-    // Both length words disagree with the file's size (MyPolyZ's says 268 bytes of 316).
-    for (const char* name : {"corrupt_too_long", "MyPolyZ"})
-    {
-        SKY_NEED_TESTDATA_FILE(path, std::string("shapefile/") + name + ".shp");
-        DxShape shape{GxDegreeProjection()};
-        EXPECT_EQ(Parse(ReadFile(path), shape), "DxErrorShapeInvalidSize") << name;
-        CxData data = ReadFile(path);
-        EXPECT_EQ(DxShapeParser().ParseShape(data), nullptr) << name;
-    }
-}
-
-namespace
-{
-std::string Record(CxSint32 inType, const std::vector<CxUint32>& inStarts, CxUint32 inPoints)
-{
-    std::string content(inType == 0 ? 4 : 44 + 4 * inStarts.size() + 16 * inPoints, '\0');
-    Little(content, 0, CxUint32(inType));
-    if (inType != 0)
-    {
-        Little(content, 36, CxUint32(inStarts.size()));
-        Little(content, 40, inPoints);
-        for (size_t i = 0; i < inStarts.size(); ++i)
-            Little(content, 44 + 4 * i, inStarts[i]);
-        for (CxUint32 i = 0; i < 2 * inPoints; ++i) // x, y = 0, 1, 2, ...
-        {
-            const double value = i;
-            std::memcpy(&content[44 + 4 * inStarts.size() + 8 * i], &value, 8);
-        }
-    }
-    std::string header(8, '\0');
-    Big(header, 4, CxUint32(content.size() / 2));
-    return header + content;
-}
-
-std::string File(CxSint32 inType, const std::vector<std::string>& inRecords)
-{
-    std::string bytes(100, '\0');
-    Big(bytes, 0, 9994);
-    Little(bytes, 28, 1000);
-    Little(bytes, 32, CxUint32(inType));
-    for (const auto& record : inRecords)
-        bytes += record;
-    Big(bytes, 24, CxUint32(bytes.size() / 2));
+    Put(index, 24, CxUint32(index.size() / 2), true);
+    std::ofstream(inPath.substr(0, inPath.size() - 3) + "shx", std::ios::binary) << index;
     return bytes;
 }
 } // namespace
 
+TEST(DxShapeFile, SharedFilesReadAsShpdumpReadsThem)
+{
+    // Point files read as empty shapes; MyPolyZ's length word says 268 bytes of its 316.
+    const std::map<std::string, std::string> kCases = {{"blockgroups", ""},
+                                                       {"naturalearth_lowres", ""},
+                                                       {"wagner7_ne_110m_coastline", ""},
+                                                       {"wagner7_ne_110m_admin_1_states_provinces_lines", ""},
+                                                       {"naturalearth_cities", "empty"},
+                                                       {"MyPolyZ", "DxErrorShapeInvalidSize"},
+                                                       {"corrupt_too_long", "DxErrorShapeInvalidSize"}};
+    for (const auto& [name, outcome] : kCases)
+    {
+        SKY_NEED_TESTDATA_FILE(path, "shapefile/" + name + ".shp");
+        DxShape shape{GxDegreeProjection()};
+        const std::string error = Parse(ReadBytes(path), shape);
+        Parts theirs;
+        if (!outcome.empty())
+            EXPECT_EQ(outcome == "empty" ? std::to_string(shape.CountPolygons()) : error,
+                      outcome == "empty" ? "0" : outcome)
+                << name;
+        else if (ShpDump(path, theirs))
+            ExpectSame(PartsOf(shape), theirs, name);
+        else
+            EXPECT_FALSE(sky::test::TestDataRequired()) << "shpdump (shapelib) is needed";
+    }
+}
+
 TEST(DxShapeFile, GeneratedFilesReadOrFailByClass)
 {
-    const std::string three = File(3, {Record(3, {0, 2, 3}, 5)});
-    const std::string twoWithNull = File(5, {Record(5, {0}, 4), Record(0, {}, 0), Record(5, {0}, 3)});
+    const Bytes three = File(3, {Record(3, {0, 2, 3}, 5)});
+    const Bytes grown = three + Bytes(4, '\0');
     const struct
     {
         const char* mWhat;
-        std::string mBytes;
-        const char* mError;
-        CxUint32 mPolygons;
+        Bytes mBytes;
+        size_t mAt; // a word put there, when not 0
+        CxUint32 mValue;
+        bool mBig;
+        std::string mError;
     } kCases[] = {
-        {"three parts", three, "", 3},
-        {"null record between", twoWithNull, "", 2},
-        {"file code",
-         [&]
-         {
-             auto b = three;
-             Big(b, 0, 9995);
-             return b;
-         }(),
-         "DxErrorShapeUnsupportedFileCode", 0},
-        {"unused word",
-         [&]
-         {
-             auto b = three;
-             Big(b, 16, 1);
-             return b;
-         }(),
-         "DxErrorShapeNonzeroUnusedHeaderField", 0},
-        {"length word one more",
-         [&]
-         {
-             auto b = three;
-             Big(b, 24, CxUint32(b.size() / 2 + 1));
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
-        {"one byte more", three + '\0', "DxErrorShapeInvalidSize", 0},
-        {"version",
-         [&]
-         {
-             auto b = three;
-             Little(b, 28, 999);
-             return b;
-         }(),
-         "DxErrorShapeUnsupportedVersion", 0},
-        {"record of another type",
-         [&]
-         {
-             auto b = three;
-             Little(b, 108, 5);
-             return b;
-         }(),
-         "DxErrorShapeWrongType", 0},
-        {"content past the data",
-         [&]
-         {
-             auto b = three;
-             Big(b, 104, 0x7fffffff);
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
-        {"points past the content",
-         [&]
-         {
-             auto b = three;
-             Little(b, 148, 6);
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
-        {"parts past the content",
-         [&]
-         {
-             auto b = three;
-             Little(b, 144, 0x40000000);
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
-        {"part start past the points",
-         [&]
-         {
-             auto b = three;
-             Little(b, 160, 5);
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
-        {"first part not at 0",
-         [&]
-         {
-             auto b = three;
-             Little(b, 152, 1);
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
-        {"points without parts", File(3, {Record(3, {}, 2)}), "DxErrorShapeInvalidSize", 0},
-        {"header cut", three.substr(0, 60), "DxErrorShapeInvalidSize", 0},
-        {"record header cut",
-         [&]
-         {
-             auto b = three + std::string(4, '\0');
-             Big(b, 24, CxUint32(b.size() / 2));
-             return b;
-         }(),
-         "DxErrorShapeInvalidSize", 0},
+        {"three parts", three, 0, 0, false, ""},
+        {"null record between", File(5, {Record(5, {0}, 4), Record(0, {}, 0), Record(5, {0}, 3)}), 0, 0, false, ""},
+        {"file code", three, 0, 9995, true, "DxErrorShapeUnsupportedFileCode"},
+        {"unused word", three, 16, 1, true, "DxErrorShapeNonzeroUnusedHeaderField"},
+        {"length word one more", three, 24, CxUint32(three.size() / 2 + 1), true, "DxErrorShapeInvalidSize"},
+        {"one byte more", three + '\0', 0, 0, false, "DxErrorShapeInvalidSize"},
+        {"version", three, 28, 999, false, "DxErrorShapeUnsupportedVersion"},
+        {"record of another type", three, 108, 5, false, "DxErrorShapeWrongType"},
+        {"content past the data", three, 104, 0x7fffffff, true, "DxErrorShapeInvalidSize"},
+        {"points past the content", three, 148, 6, false, "DxErrorShapeInvalidSize"},
+        {"parts past the content", three, 144, 0x40000000, false, "DxErrorShapeInvalidSize"},
+        {"part start past the points", three, 160, 5, false, "DxErrorShapeInvalidSize"},
+        {"first part not at 0", three, 152, 1, false, "DxErrorShapeInvalidSize"},
+        {"points without parts", File(3, {Record(3, {}, 2)}), 0, 0, false, "DxErrorShapeInvalidSize"},
+        {"header cut", three.substr(0, 60), 0, 0, false, "DxErrorShapeInvalidSize"},
+        {"record header cut", grown, 24, CxUint32(grown.size() / 2), true, "DxErrorShapeInvalidSize"},
     };
-    for (const auto& test : kCases)
+    for (auto test : kCases)
     {
+        if (test.mAt != 0 || test.mValue != 0)
+            Put(test.mBytes, test.mAt, test.mValue, test.mBig);
         DxShape shape{GxDegreeProjection()};
-        EXPECT_EQ(Parse(CxData(test.mBytes.data(), CxUint32(test.mBytes.size())), shape), test.mError) << test.mWhat;
-        if (*test.mError == '\0')
+        EXPECT_EQ(Parse(test.mBytes, shape), test.mError) << test.mWhat;
+        if (test.mError.empty())
         {
-            EXPECT_EQ(shape.CountPolygons(), test.mPolygons) << test.mWhat;
+            EXPECT_EQ(shape.CountPolygons(), test.mBytes == three ? 3u : 2u) << test.mWhat;
         }
     }
-    // The parts split the points where their starts say: 2, 1 and 2 points, x = 0, 2, 4, ...
     DxShape shape{GxDegreeProjection()};
-    ASSERT_EQ(Parse(CxData(three.data(), CxUint32(three.size())), shape), "");
-    ExpectSameParts(shape, {{{0, 1}, {2, 3}}, {{4, 5}}, {{6, 7}, {8, 9}}}, "three parts");
+    ASSERT_EQ(Parse(three, shape), "");
+    ExpectSame(PartsOf(shape), {{{0, 1}, {2, 3}}, {{4, 5}}, {{6, 7}, {8, 9}}}, "three parts");
 }
 
 TEST(DxShapeFile, WrittenFilesReadBackHereAndInShapelib)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("dec5-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    const Parts twoRings = {{{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}},
-                            {{2, 2}, {3, 2}, {4, 3}, {3, 4}, {2, 4}, {1, 3}, {2, 2}}};
-    DxShape polygons = MakeShape(5, twoRings);
-    const std::string bytes = ShapeFileBytes(polygons, (folder / "rings.shp").string());
-    ASSERT_EQ(bytes.size(), 404u);
-    EXPECT_EQ(bytes[27], char(202));                           // length word, low byte
-    EXPECT_TRUE(bytes[103] == 1 && bytes[100 + 136 + 3] == 2); // records numbered 1 and 2
+    const std::string rings = (folder / "rings.shp").string();
+    DxShape polygons = MakeShape(5, {Parts::value_type(5, GxPoint(1, 2)), Parts::value_type(7, GxPoint(3, 4))});
+    const Bytes bytes = WriteWithIndex(polygons, rings);
+    EXPECT_TRUE(bytes.size() == 404 && bytes[27] == char(202)) << "length word counts the bytes written";
+    EXPECT_TRUE(bytes[103] == 1 && bytes[100 + 136 + 3] == 2) << "records numbered 1 and 2";
     for (CxSint32 type : {1, 3, 5})
     {
         const std::string path = (folder / ("t" + std::to_string(type) + ".shp")).string();
         DxShape shape = MakeShape(type, {{{-10.5, 20.25}, {30, 40}, {-10.5, 20.25}}, {{1e-7, -89.99}, {179.9, 0}}});
-        const std::string written = ShapeFileBytes(shape, path);
-        WriteIndex(written, path.substr(0, path.size() - 4) + ".shx");
         DxShape back{GxDegreeProjection()};
-        EXPECT_EQ(Parse(CxData(written.data(), CxUint32(written.size())), back), "") << type;
+        EXPECT_EQ(Parse(WriteWithIndex(shape, path), back), "") << type;
         Parts listed;
-        if (!ShpDump(path, listed, "-validate -precision 17"))
-        {
+        if (!ShpDump(path, listed, "-validate"))
             EXPECT_FALSE(sky::test::TestDataRequired()) << "shpdump (shapelib) is needed";
-            continue;
-        }
-        if (type == 1) // one record per point: one listed part per point
+        else if (type == 1) // a record per point
             EXPECT_EQ(listed.size(), 5u);
         else
         {
-            ExpectSameParts(shape, listed, "shpdump of ours, type " + std::to_string(type));
-            ExpectSameParts(back, listed, "ours back, type " + std::to_string(type));
+            ExpectSame(PartsOf(back), listed, "ours back, type " + std::to_string(type));
+            ExpectSame(PartsOf(shape), listed, "shpdump of ours, type " + std::to_string(type));
         }
     }
-    CxFile file(CxString((folder / "rings.shp").string().c_str()), false);
-    DxShape unknown = MakeShape(1234, twoRings);
+    CxFile file(CxString(rings.c_str()), false);
+    DxShape unknown = MakeShape(1234, {{{0, 0}, {1, 1}}});
     DxShapeFileWriter().WriteShape(file, unknown);
-    EXPECT_EQ(std::filesystem::file_size(folder / "rings.shp"), 404u);
+    EXPECT_EQ(ReadBytes(rings), bytes) << "type 1234 is not written";
     std::filesystem::remove_all(folder);
+}
+
+TEST(DxShapeArchive, ServesShapesByIdOnDemand)
+{
+    // Index entries point at: a 3-part record, a 1-part record, a null record, and past the data.
+    const Bytes main = File(3, {Record(3, {0, 2, 3}, 5), Record(3, {0}, 2), Record(0, {}, 0)});
+    const CxUint32 offsets[] = {100, 100 + 8 + 44 + 12 + 80, 100 + 2 * 8 + 2 * 44 + 12 + 80 + 4 + 32, 1u << 30};
+    Bytes archive(24, '\0');
+    Put(archive, 8, 4, false);
+    Put(archive, 16, 24 + 4 * 12, false);
+    const char* ids[] = {"three", "full8byt", "null", "far"};
+    for (int i = 0; i < 4; ++i)
+    {
+        archive += (ids[i] + Bytes(8, '\0')).substr(0, 8) + Bytes(4, '\0');
+        Put(archive, archive.size() - 4, offsets[i], false);
+    }
+    archive += main;
+    Put(archive, 72 + 24, 999, true); // a wrong length word still serves shapes
+    CxData data(archive.data(), CxUint32(archive.size()));
+    DxShapeArchiveParser parser(data);
+    double now = 1000.0;
+    const auto saved = CxSetNowSource([&now] { return now; });
+    DxShape* first = parser.GetShapeForId("three");
+    ASSERT_NE(first, nullptr);
+    ExpectSame(PartsOf(*first), {{{0, 1}, {2, 3}, {0, 1}}, {{4, 5}}, {{6, 7}, {8, 9}, {6, 7}}}, "closed rings");
+    now += 5;
+    EXPECT_EQ(parser.GetShapeForId("three"), first);
+    EXPECT_EQ(first->Date() - CxDate(1000.0), 5.0);
+    first->SetType(99);
+    parser.PurgeShapes(CxDate(now + 1));
+    ASSERT_NE(parser.GetShapeForId("three"), nullptr);
+    EXPECT_EQ(parser.GetShapeForId("three")->Type(), 1234) << "parsed again after the purge";
+    ASSERT_NE(parser.GetShapeForId("full8byt"), nullptr);
+    EXPECT_EQ(parser.GetShapeForId("full8byt")->CountPoints(), 3u);
+    EXPECT_EQ(parser.GetShapeForId("null"), nullptr);
+    EXPECT_EQ(parser.GetShapeForId("far"), nullptr);
+    EXPECT_EQ(parser.GetShapeForId("none"), nullptr);
+    CxSetNowSource(saved);
+}
+
+TEST(DxShape, CopiesAndClipsIntoOtherProjections)
+{
+    DxShape square = MakeShape(5, {{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}});
+    square.NewStringField("t");
+    const auto same = square.Copy(GxDegreeProjection());
+    EXPECT_TRUE(same->Type() == 5 && same->CountFields() == 1 && same->FindStringField("t") != nullptr);
+    EXPECT_NE(same->Polygons()[0].get(), square.Polygons()[0].get());
+    ExpectSame(PartsOf(*same), PartsOf(square), "equal projection");
+    const auto radians = square.Copy(GxRadianProjection());
+    const double k = std::numbers::pi / 180;
+    ExpectSame(PartsOf(*radians), {{{0, 0}, {10 * k, 0}, {10 * k, 10 * k}, {0, 10 * k}, {0, 0}}}, "inside", 1e-15);
+    // Polar stereographic bounds stop at the equator: out, along outside, back in.
+    DxShape line = MakeShape(3, {{{0, 10}, {0, -10}, {10, -10}, {10, 10}, {20, 10}}});
+    const auto polar = line.Copy(GxPolarStereoProjection());
+    Parts pieces = PartsOf(*polar);
+    for (auto& piece : pieces)
+        for (GxPoint& point : piece)
+        {
+            const GxPosition position = polar->Projection()->Unproject(point).AsDegrees();
+            point = GxPoint(position.mLongitude, position.mLatitude);
+        }
+    ExpectSame(pieces, {{{0, 10}, {0, 0}}, {{10, 0}, {10, 10}, {20, 10}}}, "two pieces", 1e-9);
+    const struct
+    {
+        CxSint32 mType;
+        GxRect mRect;
+        CxSint32 mResultType;
+        bool mHasCorner; // a fill keeps the rectangle's corner inside the square, an outline does not
+    } kClips[] = {
+        {5, GxRect(5, 5, 20, 20), 5, true}, {3, GxRect(5, 5, 20, 20), 3, false}, {5, GxRect(50, 50, 60, 60), 0, false}};
+    for (const auto& test : kClips)
+    {
+        square.SetType(test.mType);
+        const auto clipped = square.CreateClippedShape(test.mRect);
+        EXPECT_EQ(clipped->Type(), test.mResultType);
+        const auto points = clipped->CountPoints() ? clipped->Polygons()[0]->Points() : std::vector<GxPoint>();
+        EXPECT_EQ(std::count(points.begin(), points.end(), GxPoint(5, 5)) > 0, test.mHasCorner) << test.mType;
+        for (const auto& polygon : clipped->Polygons())
+            EXPECT_TRUE(test.mRect.Contains(polygon->Bounds())) << test.mType;
+    }
 }
