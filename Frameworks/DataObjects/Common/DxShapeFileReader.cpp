@@ -214,6 +214,8 @@ void DxShapeParser::ParseHeader(Cursor& ioCursor)
         throw DxErrorShapeInvalidSize(__FILE__, __LINE__);
     if (mVersion != kVersion)
         throw DxErrorShapeUnsupportedVersion(__FILE__, __LINE__);
+    // A shape read from a shapefile is no longer of the program's own type.
+    mShape->SetType(mShapeType);
 }
 
 void DxShapeParser::ParseRecords(Cursor& ioCursor)
