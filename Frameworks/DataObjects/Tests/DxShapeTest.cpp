@@ -4,6 +4,7 @@
 #include "DxShapeFrameBuilder.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <sstream>
 
 namespace
 {
@@ -49,8 +51,8 @@ Parts ShpDump(const std::string& inPath, const std::string& inOptions = "")
 void ExpectSame(const GxShape& inShape, const Parts& inTheirs, const std::string& inWhat, double inTolerance = 1e-12)
 {
     Parts ours;
-    for (const auto& polygon : inShape.Polygons())
-        ours.push_back(polygon->Points());
+    std::ranges::transform(inShape.Polygons(), std::back_inserter(ours),
+                           [](const auto& inPart) { return inPart->Points(); });
     ASSERT_EQ(ours.size(), inTheirs.size()) << inWhat;
     for (size_t p = 0; p < ours.size(); ++p)
         for (size_t i = 0; i < std::max(ours[p].size(), inTheirs[p].size()); ++i)
@@ -130,21 +132,16 @@ Bytes WriteWithIndex(DxShape& inShape, const std::string& inPath)
 
 TEST(DxShapeFile, SharedFilesReadAsShpdumpReadsThem)
 {
-    // Point files read as empty shapes; MyPolyZ's length word says 268 bytes of its 316.
-    const std::vector<std::pair<std::string, std::string>> kCases = {
-        {"blockgroups", ""},
-        {"naturalearth_lowres", ""},
-        {"wagner7_ne_110m_coastline", ""},
-        {"wagner7_ne_110m_admin_1_states_provinces_lines", ""},
-        {"naturalearth_cities", "0"},
-        {"MyPolyZ", "DxErrorShapeInvalidSize0"},
-        {"corrupt_too_long", "DxErrorShapeInvalidSize0"}};
-    for (const auto& [name, outcome] : kCases)
+    // Name, outcome ("-": shpdump's parts); point files read empty; MyPolyZ's length word says 268 of 316 bytes.
+    std::istringstream cases("blockgroups - naturalearth_lowres - wagner7_ne_110m_coastline - "
+                             "wagner7_ne_110m_admin_1_states_provinces_lines - naturalearth_cities 0 "
+                             "MyPolyZ DxErrorShapeInvalidSize0 corrupt_too_long DxErrorShapeInvalidSize0");
+    for (std::string name, outcome; cases >> name >> outcome;)
     {
         SKY_NEED_TESTDATA_FILE(path, "shapefile/" + name + ".shp");
         DxShape shape{GxDegreeProjection()};
         const std::string error = Parse(ReadBytes(path), shape);
-        if (!outcome.empty())
+        if (outcome != "-")
             EXPECT_EQ(error + std::to_string(shape.CountPolygons()), outcome) << name;
         else if (const Parts theirs = ShpDump(path); !theirs.empty())
             ExpectSame(shape, theirs, name);
@@ -179,11 +176,10 @@ TEST(DxShapeFile, GeneratedFilesReadOrFailByClass)
             Put(bytes, at, value, big);
         DxShape shape{GxDegreeProjection()};
         EXPECT_EQ(Parse(bytes, shape), error) << what;
-        EXPECT_TRUE(!error.empty() || shape.CountPolygons() == (bytes == three ? 3u : 2u)) << what;
+        EXPECT_TRUE(!error.empty() || bytes == three || shape.CountPolygons() == 2) << what;
+        if (bytes == three)
+            ExpectSame(shape, {{{0, 1}, {2, 3}}, {{4, 5}}, {{6, 7}, {8, 9}}}, "three parts");
     }
-    DxShape shape{GxDegreeProjection()};
-    ASSERT_EQ(Parse(three, shape), "");
-    ExpectSame(shape, {{{0, 1}, {2, 3}}, {{4, 5}}, {{6, 7}, {8, 9}}}, "three parts");
 }
 
 TEST(DxShapeFile, WrittenFilesReadBackHereAndInShapelib)
@@ -193,23 +189,20 @@ TEST(DxShapeFile, WrittenFilesReadBackHereAndInShapelib)
     DxShape shape{GxDegreeProjection()}; // polygons of 5 and 7 points
     ASSERT_EQ(Parse(File(3, {Record(3, {0, 5}, 12)}), shape), "");
     Bytes bytes;
-    for (CxSint32 type : {1, 3, 5, 1234})
+    for (CxSint32 type : {1, 3, 5, 1234}) // 1234 is not written: the type-5 file stays
     {
-        const std::string path = (folder / ("t" + std::to_string(type % 1000) + ".shp")).string();
+        const std::string path = (folder / ("t" + std::to_string(std::min(type, 5)) + ".shp")).string();
         shape.SetType(type);
         DxShape back{GxDegreeProjection()};
-        bytes = type == 1234 ? bytes : WriteWithIndex(shape, path);
+        bytes = WriteWithIndex(shape, path);
         EXPECT_EQ(Parse(bytes, back), "") << type;
-        const Parts listed = type == 1234 ? Parts() : ShpDump(path, "-validate");
+        const Parts listed = ShpDump(path, "-validate");
         EXPECT_TRUE(listed.empty() || listed.size() == (type == 1 ? 12u : 2u)) << "a record per point or polygon";
         if (!listed.empty() && type != 1)
             ExpectSame(back, listed, "ours back"), ExpectSame(shape, listed, "shpdump of ours");
     }
     EXPECT_TRUE(bytes.size() == 404 && bytes[27] == char(202)) << "length word counts the bytes written";
     EXPECT_TRUE(bytes[103] == 1 && bytes[100 + 136 + 3] == 2) << "records numbered 1 and 2";
-    CxFile file(CxString((folder / "t5.shp").string().c_str()), false);
-    DxShapeFileWriter().WriteShape(file, shape);
-    EXPECT_EQ(ReadBytes((folder / "t5.shp").string()), bytes) << "type 1234 is not written";
     std::filesystem::remove_all(folder);
 }
 
@@ -247,14 +240,13 @@ TEST(DxShape, CopiesAndClipsIntoOtherProjections)
     const auto same = square.Copy(GxDegreeProjection());
     EXPECT_TRUE(same->Type() == 5 && same->CountFields() == 1 && same->FindStringField("t") != nullptr);
     ExpectSame(*same, outline, "equal projection");
-    const auto radians = square.Copy(GxRadianProjection());
     const double k = std::numbers::pi / 180;
-    ExpectSame(*radians, {{{0, 0}, {10 * k, 0}, {10 * k, 10 * k}, {0, 10 * k}, {0, 0}}}, "inside", 1e-15);
+    ExpectSame(*square.Copy(GxRadianProjection()), {{{0, 0}, {10 * k, 0}, {10 * k, 10 * k}, {0, 10 * k}, {0, 0}}},
+               "inside", 1e-15);
     // Polar stereographic bounds stop at the equator: out, along outside, back in.
     ASSERT_EQ(Parse(File(3, {Record(3, {0}, 5, {0, 10, 0, -10, 10, -10, 10, 10, 20, 10})}), line), "");
-    const auto polar = line.Copy(GxPolarStereoProjection());
-    ExpectSame(*polar->Copy(GxDegreeProjection()), {{{0, 10}, {0, 0}}, {{10, 0}, {10, 10}, {20, 10}}}, "two pieces",
-               1e-9);
+    ExpectSame(*line.Copy(GxPolarStereoProjection())->Copy(GxDegreeProjection()),
+               {{{0, 10}, {0, 0}}, {{10, 0}, {10, 10}, {20, 10}}}, "two pieces", 1e-9);
     // A fill keeps the rectangle's corner inside the square, an outline does not.
     for (const auto& [type, rect, resultType, hasCorner] :
          {std::tuple(5, GxRect(5, 5, 20, 20), 5, true), std::tuple(3, GxRect(5, 5, 20, 20), 3, false),
@@ -284,7 +276,6 @@ TEST(DxShapeFrameBuilder, PointListsAndShapefilesBecomeFrames)
     DxShapeClient client;
     client.SetRegion("us");
     client.SetFeature("ca");
-    // Polygons (-1: no frame) and type.
     for (const auto& [bytes, polygons, type] :
          {std::tuple(list(0, 0), 2, 3), std::tuple(list(2, 0), 2, 3), std::tuple(list(0, 4), 0, 5),
           std::tuple(three, 3, 3), std::tuple(three + '\0', -1, 0), std::tuple("us:cb"s + Bytes(300, '\0'), 0, 1234)})
@@ -292,8 +283,8 @@ TEST(DxShapeFrameBuilder, PointListsAndShapefilesBecomeFrames)
         CxData data(bytes.data(), CxUint32(bytes.size()));
         auto shape = DxBuildShapeFrame(data, client.Id());
         ASSERT_EQ(std::pair(shape ? int(shape->CountPolygons()) : -1, shape ? shape->Type() : 0),
-                  std::pair(polygons, type));
-        if (polygons == 2) // a leading NaN or none: no point lost
+                  std::pair(polygons, type)); // -1 polygons: no frame
+        if (polygons == 2)                    // a leading NaN or none: no point lost
             ExpectSame(*shape, {{{1, 2}, {3, 4}, {1, 2}}, {{5, 6}, {7, 8}}}, "point list");
         client.AcceptFrame(shape.release());
         EXPECT_EQ(client.Shape() != nullptr, polygons >= 0);
