@@ -1,4 +1,4 @@
-// The client of a shape set: one feature of one region, keyed "region:feature".
+// The client of a shape set: one feature of one region, keyed by the region, a colon and the feature.
 #pragma once
 
 #include "DxClients.h"

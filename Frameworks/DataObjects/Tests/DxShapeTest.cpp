@@ -267,7 +267,7 @@ TEST(DxShapeFrameBuilder, PointListsAndShapefilesBecomeFrames)
     const auto list = [](size_t inFirst, size_t inExtraBytes)
     {
         const float pairs[] = {NAN, 0, 1, 2, 3, 4, 1, 2, NAN, 0, 5, 6, 7, 8};
-        Bytes bytes = "us:ca"s + Bytes(251 + 4 * (14 - inFirst), '\0') + Bytes(inExtraBytes, '\0');
+        Bytes bytes = "us:06"s + Bytes(251 + 4 * (14 - inFirst), '\0') + Bytes(inExtraBytes, '\0');
         for (size_t i = inFirst; i < 14; ++i)
             Put(bytes, 256 + 4 * (i - inFirst), std::bit_cast<CxUint32>(pairs[i]), true);
         return bytes;
@@ -275,10 +275,10 @@ TEST(DxShapeFrameBuilder, PointListsAndShapefilesBecomeFrames)
     const Bytes three = File(3, {Record(3, {0, 2, 3}, 5)});
     DxShapeClient client;
     client.SetRegion("us");
-    client.SetFeature("ca");
+    client.SetFeature("06");
     for (const auto& [bytes, polygons, type] :
          {std::tuple(list(0, 0), 2, 3), std::tuple(list(2, 0), 2, 3), std::tuple(list(0, 4), 0, 5),
-          std::tuple(three, 3, 3), std::tuple(three + '\0', -1, 0), std::tuple("us:cb"s + Bytes(300, '\0'), 0, 1234)})
+          std::tuple(three, 3, 3), std::tuple(three + '\0', -1, 0), std::tuple("us:07"s + Bytes(300, '\0'), 0, 1234)})
     {
         CxData data(bytes.data(), CxUint32(bytes.size()));
         auto shape = DxBuildShapeFrame(data, client.Id());
