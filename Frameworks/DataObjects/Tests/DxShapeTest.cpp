@@ -1,7 +1,9 @@
+#include "CxDebug.h"
 #include "CxFile.h"
 #include "DxShapeClient.h"
 #include "DxShapeFileReader.h"
 #include "DxShapeFrameBuilder.h"
+#include "DxShapeFuzzEntry.h"
 #include "TestSupport.h"
 
 #include <algorithm>
@@ -289,4 +291,17 @@ TEST(DxShapeFrameBuilder, PointListsAndShapefilesBecomeFrames)
         client.AcceptFrame(shape.release());
         EXPECT_EQ(client.Shape() != nullptr, polygons >= 0);
     }
+}
+
+TEST(DxShapeFuzz, SeedsGiveShapesAndSharedFilesReplayCleanThroughEveryReader)
+{
+    CxDebugCapture quiet;
+    const auto replay = [](const Bytes& inBytes)
+    { return DxShapeFuzzOne(reinterpret_cast<const std::uint8_t*>(inBytes.data()), inBytes.size()); };
+    for (const auto& seed : std::filesystem::directory_iterator(DX_SHAPE_CORPUS))
+        EXPECT_EQ(replay(ReadBytes(seed.path().string())), 0) << seed.path();
+    SKY_NEED_TESTDATA_FILE(shared, "shapefile/blockgroups.shp");
+    for (const auto& file : std::filesystem::directory_iterator(std::filesystem::path(shared).parent_path()))
+        for (char reader : {'\0', '\1', '\2'})
+            replay(reader + ReadBytes(file.path().string())); // under ASan
 }
