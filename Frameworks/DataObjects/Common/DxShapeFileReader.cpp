@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <typeinfo>
 #include <vector>
 
 namespace
@@ -148,7 +147,7 @@ DxShapeParser::~DxShapeParser() = default;
 DxShape* DxShapeParser::ParseShape(CxData& ioData)
 {
     auto shape = std::make_unique<DxShape>(*Projection());
-    const bool degrees = typeid(*Projection()) == typeid(GxDegreeProjection);
+    const bool degrees = dynamic_cast<const GxDegreeProjection*>(Projection()) != nullptr;
     try
     {
         DataLock lock(ioData);
