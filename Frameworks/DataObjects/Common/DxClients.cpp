@@ -4,6 +4,7 @@
 #include "DxImage.h"
 #include "DxManager.h"
 #include "DxSet.h"
+#include "DxShape.h"
 
 DxClient::DxClient()
     : mStartDate(DxManager::sMissingDate), mEndDate(DxManager::sMissingDate), mDisplayDate(DxManager::sMissingDate),
@@ -188,7 +189,7 @@ DxGrid* DxClient::Grid() const
 
 DxShape* DxClient::Shape() const
 {
-    return nullptr;
+    return dynamic_cast<DxShape*>(mFrame);
 }
 
 DxImage* DxClient::Image() const
