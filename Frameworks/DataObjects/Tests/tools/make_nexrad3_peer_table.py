@@ -1,0 +1,32 @@
+#!/usr/bin/env python3
+"""Runs the independent Level III decoder (../shared/tools/peers/l3peer.js, npm nexrad-level-3-data) once over
+every shared Level III file and writes the radial layers it decodes as a table the tests compare with.
+
+Usage: PEER_DIR=/tmp/peers python3 make_nexrad3_peer_table.py > data/nexrad3/peer_radials.tsv
+"""
+import json
+import os
+import subprocess
+import sys
+
+root = os.path.abspath(os.path.join(os.path.dirname(__file__), "../../../../../shared"))
+folder = os.path.join(root, "testdata/nexrad3")
+files = sorted(f for f in os.listdir(folder) if os.path.isfile(os.path.join(folder, f)) and not f.endswith(".md"))
+out = subprocess.run(["node", os.path.join(root, "tools/peers/l3peer.js"), "--full"] + [os.path.join(folder, f) for f in files],
+                     capture_output=True, text=True, cwd=os.environ.get("PEER_DIR", ".")).stdout
+rows = []
+peer = "?"
+for line in out.splitlines():
+    try:
+        rec = json.loads(line)
+    except ValueError:
+        continue
+    peer = rec.get("peer", peer)
+    radial = [l for l in rec.get("layers", []) if l.get("packet") in ("10", "af1f") and "rawBinSum" in l]
+    # Our image keeps the last image layer.
+    if rec.get("ok") and radial:
+        l = radial[-1]
+        rows.append((rec["file"], rec["code"], l["packet"], l["numberBins"], l["numRadials"], l["rawBinSum"], l["nonzeroBins"]))
+print("# peer %s; file code packet bins radials rawBinSum nonzeroBins" % peer)
+for r in rows:
+    print("\t".join(str(v) for v in r))
