@@ -209,6 +209,61 @@ void BuildTracking(DxIndexedImage& ioImage, const SymbologyContext& inContext)
     }
 }
 
+// One quadrilateral per radial and texture column, not per bin: the texture carries the bins.
+void BuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection, CxUint32 inBins, double inKmPerBin,
+                     const std::vector<double>& inSines, const std::vector<double>& inCosines)
+{
+    if (!(inKmPerBin > 0.0) || !std::isfinite(inKmPerBin))
+        return;
+    const double k = std::floor(64.0 / inKmPerBin);
+    GxMesh mesh;
+    mesh.SetMaxTextureDim(k > 256 ? 256 : k > 128 ? 128 : 64);
+    mesh.SetNumComponents(ioImage.CountComponents());
+    mesh.SetWidth(ioImage.Width());
+    mesh.SetHeight(ioImage.Height());
+    mesh.Tile();
+    const GxPoint center = ioImage.Origin();
+    const CxSint32 height = ioImage.Height();
+    const CxSint64 radials = CxSint64(inSines.size() / 2);
+    for (auto tile = mesh.ReverseBeginTiles(); tile != mesh.ReverseEndTiles(); ++tile)
+    {
+        const CxRect& texels = tile->TexelBounds();
+        if (CxUint32(texels.left) >= inBins || texels.right <= texels.left || texels.bottom <= texels.top)
+            continue;
+        const CxUint32 outerBin = std::min<CxUint32>(CxUint32(texels.right), inBins);
+        const double inner = texels.left * inKmPerBin;
+        const double outer = outerBin * inKmPerBin;
+        const GxRect& uv = tile->TextureBounds();
+        const double uOuter = uv.mLeft + (uv.mRight - uv.mLeft) * double(outerBin - CxUint32(texels.left)) /
+                                             double(texels.right - texels.left);
+        const double rowsHigh = double(texels.bottom - texels.top);
+        // Buffer rows run bottom first: buffer row y holds radial height - 1 - y.
+        for (CxSint32 y = texels.top; y < texels.bottom; ++y)
+        {
+            const CxSint64 radial = height - 1 - y;
+            if (radial < 0 || radial >= radials)
+                continue;
+            const double sinStart = inSines[2 * radial], cosStart = inCosines[2 * radial];
+            const double sinEnd = inSines[2 * radial + 1], cosEnd = inCosines[2 * radial + 1];
+            const double vStart = uv.mBottom + (uv.mTop - uv.mBottom) * (y + 1 - texels.top) / rowsHigh;
+            const double vEnd = uv.mBottom + (uv.mTop - uv.mBottom) * (y - texels.top) / rowsHigh;
+            const struct
+            {
+                double mRange, mSin, mCos, mU, mV;
+            } corners[] = {{inner, sinStart, cosStart, uv.mLeft, vStart}, {outer, sinStart, cosStart, uOuter, vStart},
+                           {outer, sinEnd, cosEnd, uOuter, vEnd},         {inner, sinEnd, cosEnd, uv.mLeft, vEnd},
+                           {inner, sinStart, cosStart, uv.mLeft, vStart}, {outer, sinEnd, cosEnd, uOuter, vEnd}};
+            for (const auto& c : corners)
+            {
+                tile->AddPositionCoord(
+                    inProjection.Unproject(GxPoint(center.mX + c.mRange * c.mSin, center.mY + c.mRange * c.mCos)));
+                tile->AddImageCoord(GxPoint(c.mU, c.mV));
+            }
+        }
+    }
+    ioImage.SetMesh(mesh);
+}
+
 std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPacket, const SymbologyContext& inContext)
 {
     const DxNidsRadialInfo& info = FindInfo(*inContext.mRadials, inContext.mCode);
@@ -232,6 +287,10 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     image->NewIntField("numRangeBins")->push_back(bins);
     DxFloatField* angles = image->NewFloatField("radialAngle");
     angles->reserve(radials);
+    // Sine and cosine of each radial's start and end azimuth: x = r sin(az) east, y = r cos(az) north.
+    std::vector<double> sines, cosines;
+    sines.reserve(2 * std::size_t(radials));
+    cosines.reserve(2 * std::size_t(radials));
 
     for (CxUint32 row = 0; row < radials; ++row)
     {
@@ -242,10 +301,15 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
         if (length < 1 || (inPacket == 16 ? length > rowWidth : byteCount > bins))
             break;
         const double start = ioReader.S16() * 0.1;
-        ioReader.Skip(2);
+        const double delta = ioReader.S16() * 0.1;
         if (!ioReader.Has(byteCount))
             break;
         angles->push_back(start);
+        for (double azimuth : {start, start + delta})
+        {
+            sines.push_back(std::sin(azimuth * kDegree));
+            cosines.push_back(std::cos(azimuth * kDegree));
+        }
         CxUint8* out = pixels + std::size_t(row) * rowWidth;
         const CxUint8* in = ioReader.Here();
         if (inPacket == 16)
@@ -268,6 +332,7 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     const double kmPerBin = info.KmPerPixel();
     image->SetOrigin(projection.Project(inContext.mPosition));
     image->SetPixelSize(GxPoint(kmPerBin, 1.0));
+    BuildRadialMesh(*image, projection, bins, kmPerBin, sines, cosines);
     image->NewFloatField("units")->SetUnit(info.Unit());
     image->NewFloatField("elevation")->push_back(inContext.mHeight);
     image->NewFloatField("degreeTilt")->push_back(inContext.mCodes[2] / 10.0);
