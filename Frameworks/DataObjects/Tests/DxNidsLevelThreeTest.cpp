@@ -1,13 +1,18 @@
 // The Level III reader against an independent decoder's values on real products, and against damaged copies.
 #include "DxNidsLevelThree.h"
+#include "DxGridParsers.h"
+#include "GxProjection.h"
 #include "TestSupport.h"
 
 #include <bzlib.h>
 #include <gtest/gtest.h>
+#include <netcdf.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -138,6 +143,154 @@ TEST(NidsLevelThree, HeadingAndCompressionDoNotChangeTheImage)
         EXPECT_EQ(0, std::memcmp(image->Pixels(), reference->Pixels(), std::size_t(image->Width()) * image->Height()));
         EXPECT_EQ(image->Date().AsString(), reference->Date().AsString());
     }
+}
+
+// netCDF-Java's export of the same products: raw levels pixel by pixel, radials paired by azimuth, and for the
+// digital product the physical values.
+TEST(NidsLevelThree, MatchesTheNetcdfExports)
+{
+    const struct
+    {
+        const char* mName;
+        const char* mVariable;
+    } kProducts[] = {{"KBMX_SDUS54_N0QBMX_201501020205", "BaseReflectivityDR"},
+                     {"KBMX_SDUS54_N0RBMX_201501020205", "BaseReflectivity"}};
+    for (const auto& product : kProducts)
+    {
+        SCOPED_TRACE(product.mName);
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + product.mName);
+        SKY_NEED_TESTDATA_FILE(export_, std::string("netcdf/level3_cdm_export/") + product.mName + ".nc");
+        auto image = Decode(ReadAll(path));
+        ASSERT_NE(image, nullptr);
+
+        DxNetCDFLock lock;
+        int file = 0, raw = 0, values = 0, azimuthVar = 0, dims[2] = {};
+        ASSERT_EQ(nc_open(export_.c_str(), NC_NOWRITE, &file), NC_NOERR);
+        std::size_t radials = 0, gates = 0;
+        nc_inq_varid(file, (std::string(product.mVariable) + "_RAW").c_str(), &raw);
+        nc_inq_varid(file, product.mVariable, &values);
+        nc_inq_varid(file, "azimuth", &azimuthVar);
+        nc_inq_vardimid(file, raw, dims);
+        nc_inq_dimlen(file, dims[0], &radials);
+        nc_inq_dimlen(file, dims[1], &gates);
+        std::vector<unsigned char> levels(radials * gates);
+        std::vector<float> physical(radials * gates), azimuths(radials);
+        double altitude = 0.0;
+        ASSERT_EQ(nc_get_var_uchar(file, raw, levels.data()), NC_NOERR);
+        ASSERT_EQ(nc_get_var_float(file, values, physical.data()), NC_NOERR);
+        ASSERT_EQ(nc_get_var_float(file, azimuthVar, azimuths.data()), NC_NOERR);
+        nc_get_att_double(file, NC_GLOBAL, "RadarAltitude", &altitude);
+        nc_close(file);
+
+        ASSERT_EQ(std::size_t(image->Height()), radials);
+        EXPECT_EQ(image->FindIntField("numRangeBins")->at(0), CxSint32(gates));
+        EXPECT_NEAR(image->FindFloatField("elevation")->at(0), altitude, 1e-3);
+        EXPECT_EQ(image->FindIntField("vcp")->at(0), 221);
+        EXPECT_EQ(image->Date().AsString(), CxString("2015-01-02 02:05:28 UTC"));
+        std::map<CxSint32, std::size_t> rowOfAzimuth;
+        const DxFloatField& angles = *image->FindFloatField("radialAngle");
+        for (std::size_t row = 0; row < angles.size(); ++row)
+            rowOfAzimuth[CxSint32(std::lround(angles[row] * 10))] = row;
+        const DxFloatField* tracking = image->FindFloatField("tracking");
+        std::size_t mismatches = 0, valueMismatches = 0;
+        for (std::size_t r = 0; r < radials; ++r)
+        {
+            const auto found = rowOfAzimuth.find(CxSint32(std::lround(azimuths[r] * 10)));
+            ASSERT_NE(found, rowOfAzimuth.end()) << azimuths[r];
+            const CxUint8* row = image->Pixels() + found->second * std::size_t(image->Width());
+            for (std::size_t g = 0; g < gates; ++g)
+            {
+                const CxUint8 level = levels[r * gates + g];
+                mismatches += row[g] != level;
+                const float value = physical[r * gates + g];
+                if (tracking != nullptr && std::isfinite(value))
+                    valueMismatches += std::fabs(tracking->at(level) - value) > 1e-4;
+            }
+        }
+        EXPECT_EQ(mismatches, 0u);
+        EXPECT_EQ(valueMismatches, 0u);
+    }
+}
+
+// Every mesh vertex lies at a texture column's range on a radial edge: 0.25 km bins make 128-bin textures, 32 km.
+TEST(NidsLevelThree, RadialMeshFollowsRangesAndAzimuths)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0QBMX_201501020205");
+    const Bytes bytes = ReadAll(path);
+    DxNidsRadialInfo info;
+    info.SetProductCode(94);
+    info.SetKmPerPixel(0.25);
+    NidsLevelThreeParser parser;
+    std::unique_ptr<DxIndexedImage> image(parser.Parse(bytes.data(), bytes.size(), {}, {info}));
+    ASSERT_NE(image, nullptr);
+    const GxOrthographicProjection radar(GxPosition().FromDegrees(-86.77, 33.172));
+    std::size_t vertices = 0, stray = 0;
+    double farthest = 0.0;
+    for (auto tile = image->GetMesh().BeginTiles(); tile != image->GetMesh().EndTiles(); ++tile)
+        for (const GxPosition& position : tile->PositionCoords())
+        {
+            const GxPoint p = radar.Project(position);
+            const double range = std::hypot(p.mX, p.mY);
+            farthest = std::max(farthest, range);
+            const double steps = range / 32.0;
+            stray += std::fabs(steps - std::round(steps)) > 1e-6 && std::fabs(range - 115.0) > 1e-6;
+            ++vertices;
+        }
+    EXPECT_EQ(stray, 0u);
+    EXPECT_NEAR(farthest, 460 * 0.25, 1e-6);
+    EXPECT_EQ(vertices, 360u * 4 * 6); // four texture columns reach 115 km
+}
+
+// Damaged or unusual copies of a real raster and radial product.
+TEST(NidsLevelThree, PatchedProducts)
+{
+    SKY_NEED_TESTDATA_FILE(rasterPath, "nexrad3/KBMX_SDUS64_NCZBMX_201501020205");
+    SKY_NEED_TESTDATA_FILE(radialPath, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    const Bytes raster = ReadAll(rasterPath);
+    const Bytes radial = ReadAll(radialPath);
+    auto plainRaster = Decode(raster);
+    ASSERT_NE(plainRaster, nullptr);
+    EXPECT_EQ(plainRaster->Width(), plainRaster->Height());
+    const std::size_t packet = 120 + 10 + 8; // message header and description block, symbology and layer heads
+
+    Bytes mosaic = raster; // a Lambert mosaic whose P10 is 0 stays square
+    Put16(mosaic, 12, 10001);
+    Put16(mosaic, 104, 0);
+    auto square = Decode(mosaic);
+    ASSERT_NE(square, nullptr);
+    EXPECT_EQ(square->Width(), plainRaster->Height());
+    Put16(mosaic, 104, 100); // and takes its column count from P10 otherwise
+    auto narrow = Decode(mosaic);
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_EQ(narrow->Width(), 100);
+    EXPECT_LT(Count(*narrow).mSum, Count(*plainRaster).mSum); // wide runs overflow and end the raster
+
+    Bytes overflow = raster; // the first row's runs made longer than the row: nothing more is drawn
+    const std::size_t firstRow = packet + 16 + 2 + 2;
+    ASSERT_EQ(overflow.at(30 + firstRow + 1), 16);
+    overflow.at(30 + firstRow + 2 + 15) = 0xF0;
+    auto empty = Decode(overflow);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_GT(Count(*plainRaster).mSum, 0u);
+    EXPECT_EQ(Count(*empty).mSum, 0u);
+
+    Bytes tooMany = radial; // more radials announced than stored: the stored ones stay, the rest are 0
+    Put16(tooMany, packet + 10, 5000);
+    auto longer = Decode(tooMany);
+    auto reference = Decode(radial);
+    ASSERT_NE(longer, nullptr);
+    EXPECT_EQ(longer->Height(), 5000);
+    EXPECT_EQ(longer->FindFloatField("radialAngle")->size(), 360u);
+    EXPECT_EQ(Count(*longer).mSum, Count(*reference).mSum);
+
+    Bytes twoLayers = radial; // a second copy of the layer: one image, no leak
+    const std::size_t layerStart = 30 + 120 + 10;
+    Bytes layer(twoLayers.begin() + std::ptrdiff_t(layerStart), twoLayers.end());
+    twoLayers.insert(twoLayers.end(), layer.begin(), layer.end());
+    Put16(twoLayers, 128, 2);
+    auto both = Decode(twoLayers);
+    ASSERT_NE(both, nullptr);
+    EXPECT_EQ(Count(*both).mSum, Count(*reference).mSum);
 }
 
 TEST(NidsLevelThree, ThresholdLabels)
