@@ -410,9 +410,11 @@ std::unique_ptr<DxIndexedImage> ParseRaster(NidsReader& ioReader, const Symbolog
 
 std::unique_ptr<DxIndexedImage> ParseSymbology(NidsReader& ioReader, const SymbologyContext& inContext)
 {
+    const std::size_t blockStart = ioReader.Position();
     if (ioReader.S16() != -1)
         return nullptr;
-    ioReader.Skip(6);
+    ioReader.Skip(2);
+    const CxUint32 blockLength = ioReader.U32();
     const CxUint16 layers = ioReader.U16();
     std::unique_ptr<DxIndexedImage> result;
     for (CxUint32 layer = 0; layer < layers && !ioReader.Failed(); ++layer)
@@ -434,7 +436,168 @@ std::unique_ptr<DxIndexedImage> ParseSymbology(NidsReader& ioReader, const Symbo
             break;
         ioReader.Seek(layerStart + length);
     }
+    if (blockLength <= ioReader.Left() + (ioReader.Position() - blockStart))
+        ioReader.Seek(blockStart + blockLength);
     return result;
+}
+
+std::string ColumnText(const std::string& inLine, std::size_t inFirst, std::size_t inLast)
+{
+    return inFirst < inLine.size() ? inLine.substr(inFirst, inLast + 1 - inFirst) : std::string();
+}
+
+std::string FirstWord(const std::string& inText)
+{
+    const std::size_t begin = inText.find_first_not_of(' ');
+    if (begin == std::string::npos)
+        return std::string();
+    return inText.substr(begin, inText.find(' ', begin) - begin);
+}
+
+double ColumnNumber(const std::string& inLine, std::size_t inFirst, std::size_t inLast)
+{
+    if (inFirst >= inLine.size())
+        return kNaN;
+    const std::string text = inLine.substr(inFirst, inLast + 1 - inFirst);
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() ? kNaN : value;
+}
+
+const char* const kStormFloatFields[] = {
+    "stormAzimuth",      "stormRange", "stormSevereHail", "stormHail",      "stormHailSize", "stormVIL", "stormMaxRef",
+    "stormMaxRefHeight", "stormTop",   "stormFcstDir",    "stormFcstSpeed", "stormLat",      "stormLon"};
+
+// One line of a storm-cell attribute table becomes one value in each storm field.
+void ParseStormLine(DxFrame& ioFrame, const GxOrthographicProjection& inProjection, const GxPoint& inCenter,
+                    const std::string& inLine)
+{
+    if (inLine.find("STM ID") != std::string::npos || inLine.find("NO STORMS") != std::string::npos)
+        return;
+    const std::string id = FirstWord(inLine.substr(0, 7));
+    if (id.empty())
+        return;
+    if (ioFrame.FindField("stormId") == nullptr)
+    {
+        ioFrame.NewStringField("stormId");
+        for (const char* name : {"stormAzimuth", "stormRange"})
+            ioFrame.NewFloatField(name);
+        ioFrame.NewStringField("stormMeso");
+        ioFrame.NewStringField("stormTVS");
+        for (std::size_t i = 2; i < std::size(kStormFloatFields); ++i)
+            ioFrame.NewFloatField(kStormFloatFields[i]);
+        ioFrame.NewStringField("stormHailString");
+    }
+    const double azimuth = ColumnNumber(inLine, 8, 10);
+    const double range = ColumnNumber(inLine, 12, 14);
+    double direction = kNaN, speed = kNaN;
+    const std::string forecast = ColumnText(inLine, 62, 70);
+    if (forecast.find("NEW") == std::string::npos)
+    {
+        direction = ColumnNumber(forecast, 0, 3);
+        speed = ColumnNumber(forecast, 5, 7);
+    }
+    const double km = range * 1.852;
+    const GxPosition position = inProjection.Unproject(
+        GxPoint(inCenter.mX + km * std::sin(azimuth * kDegree), inCenter.mY + km * std::cos(azimuth * kDegree)));
+    const double values[] = {azimuth,
+                             range,
+                             ColumnNumber(inLine, 27, 29),
+                             ColumnNumber(inLine, 31, 33),
+                             ColumnNumber(inLine, 36, 39),
+                             ColumnNumber(inLine, 43, 45),
+                             ColumnNumber(inLine, 48, 50),
+                             ColumnNumber(inLine, 51, 55),
+                             ColumnNumber(inLine, 57, 61),
+                             direction,
+                             speed,
+                             position.mLatitude,
+                             position.mLongitude};
+    ioFrame.FindStringField("stormId")->push_back(CxString(id.c_str()));
+    ioFrame.FindStringField("stormMeso")->push_back(CxString(FirstWord(ColumnText(inLine, 21, 24)).c_str()));
+    ioFrame.FindStringField("stormTVS")->push_back(CxString(FirstWord(ColumnText(inLine, 16, 19)).c_str()));
+    for (std::size_t i = 0; i < std::size(kStormFloatFields); ++i)
+        ioFrame.FindFloatField(kStormFloatFields[i])->push_back(values[i]);
+    ioFrame.FindStringField("stormHailString")->push_back(CxString(FirstWord(ColumnText(inLine, 35, 35)).c_str()));
+}
+
+// Text pages drawn over the picture: packet 8 lines, which may hold the storm-cell table.
+void ParseGraphic(DxFrame* ioFrame, NidsReader& ioReader, const GxPosition& inRadar)
+{
+    const std::size_t blockStart = ioReader.Position();
+    ioReader.Skip(2);
+    if (ioReader.U16() != 2)
+        return;
+    const CxUint32 blockLength = ioReader.U32();
+    const CxUint16 pages = ioReader.U16();
+    std::vector<std::string> lines;
+    const GxOrthographicProjection projection(inRadar);
+    const GxPoint center = projection.Project(inRadar);
+    for (CxUint32 page = 0; page < pages && ioReader.Has(4); ++page)
+    {
+        ioReader.Skip(2);
+        const CxUint16 pageLength = ioReader.U16();
+        for (CxUint32 used = 0; used < pageLength && ioReader.Has(4);)
+        {
+            const CxUint16 code = ioReader.U16();
+            const CxUint16 length = ioReader.U16();
+            if (!ioReader.Has(length))
+                break;
+            const CxUint8* packet = ioReader.Here();
+            if (code == 8 && length >= 6)
+                lines.emplace_back(reinterpret_cast<const char*>(packet) + 6, length - 6);
+            ioReader.Skip(length);
+            used += 4 + length;
+        }
+    }
+    if (blockLength <= ioReader.Left() + (ioReader.Position() - blockStart))
+        ioReader.Seek(blockStart + blockLength);
+    if (ioFrame == nullptr)
+        return;
+    DxStringField* field = ioFrame->NewStringField("nidsGraphic");
+    for (const std::string& line : lines)
+    {
+        field->push_back(CxString(line.c_str()));
+        ParseStormLine(*ioFrame, projection, center, line);
+    }
+}
+
+// Text pages: the count after the divider counts pages, each a run of lines ended by a -1 halfword.
+void ParseTabular(DxFrame* ioFrame, NidsReader& ioReader)
+{
+    const std::size_t blockStart = ioReader.Position();
+    ioReader.Skip(2);
+    if (ioReader.U16() != 3)
+        return;
+    const CxUint32 blockLength = ioReader.U32();
+    const std::size_t blockEnd =
+        blockLength <= ioReader.Left() + 8 ? blockStart + blockLength : ioReader.Position() + ioReader.Left();
+    ioReader.Skip(120 + 2);
+    const CxUint16 pages = ioReader.U16();
+    std::vector<std::string> lines;
+    for (CxUint32 page = 0; page < pages && !ioReader.Failed(); ++page)
+        while (ioReader.Position() + 2 <= blockEnd)
+        {
+            const CxSint16 count = ioReader.S16();
+            if (count < 0 || ioReader.Position() + std::size_t(count) > blockEnd)
+                break;
+            lines.emplace_back(reinterpret_cast<const char*>(ioReader.Here()), std::size_t(count));
+            ioReader.Skip(std::size_t(count));
+        }
+    if (ioFrame == nullptr)
+        return;
+    DxStringField* field = ioFrame->NewStringField("nidsTabular");
+    for (const std::string& line : lines)
+        field->push_back(CxString(line.c_str()));
+}
+// The graphic and tabular blocks follow the symbology; their fields go to the frame, or nowhere without one.
+void ParseTextBlocks(DxFrame* ioFrame, NidsReader& ioReader, CxUint32 inGraphicOffset, CxUint32 inTabularOffset,
+                     const GxPosition& inRadar)
+{
+    if (inGraphicOffset != 0)
+        ParseGraphic(ioFrame, ioReader, inRadar);
+    if (inTabularOffset != 0)
+        ParseTabular(ioFrame, ioReader);
 }
 } // namespace
 
@@ -490,7 +653,8 @@ DxIndexedImage* NidsLevelThreeParser::Parse(const CxUint8* inBytes, std::size_t 
         mCodes[i] = reader.S16();
     reader.Skip(2);
     const CxUint32 symbologyOffset = reader.U32();
-    reader.Skip(8);
+    const CxUint32 graphicOffset = reader.U32();
+    const CxUint32 tabularOffset = reader.U32();
     if (symbologyOffset == 0)
         return nullptr;
 
@@ -513,9 +677,13 @@ DxIndexedImage* NidsLevelThreeParser::Parse(const CxUint8* inBytes, std::size_t 
             return nullptr;
         NidsReader symbology(reinterpret_cast<const CxUint8*>(inflated.get()), inflatedSize);
         image = ParseSymbology(symbology, context);
+        ParseTextBlocks(image.get(), symbology, graphicOffset, tabularOffset, mPosition);
     }
     else
+    {
         image = ParseSymbology(reader, context);
+        ParseTextBlocks(image.get(), reader, graphicOffset, tabularOffset, mPosition);
+    }
     if (image == nullptr)
         return nullptr;
 
@@ -586,6 +754,13 @@ CxString NidsLevelThreeParser::DataLevelLabel(CxUint16 inHalfword)
         std::snprintf(number, sizeof number, "%u", low);
     label += number;
     return CxString(label.c_str());
+}
+
+void NidsLevelThreeParser::ParseStormTable(DxFrame* ioFrame, const GxOrthographicProjection& inProjection,
+                                           const GxPosition& inRadar, const std::string& inLine)
+{
+    if (ioFrame != nullptr)
+        ParseStormLine(*ioFrame, inProjection, inProjection.Project(inRadar), inLine);
 }
 
 double NidsLevelThreeParser::Coefficient(CxUint16 inHalfword)

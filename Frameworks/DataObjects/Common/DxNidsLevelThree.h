@@ -7,8 +7,10 @@
 #include "CxData.h"
 #include "DxConfigParsers.h"
 #include "DxImage.h"
+#include "GxProjection.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 class NidsLevelThreeParser
@@ -30,6 +32,10 @@ public:
     static CxString DataLevelLabel(CxUint16 inHalfword);
     // The 16-bit float of the coefficient products.
     static double Coefficient(CxUint16 inHalfword);
+
+    // One text line of a storm-cell attribute table appends one storm to the storm fields; other lines add nothing.
+    static void ParseStormTable(DxFrame* ioFrame, const GxOrthographicProjection& inProjection,
+                                const GxPosition& inRadar, const std::string& inLine);
 
 private:
     CxUint16 mMessageCode = 0;

@@ -1,6 +1,7 @@
 // The Level III reader against an independent decoder's values on real products, and against damaged copies.
 #include "DxNidsLevelThree.h"
 #include "DxGridParsers.h"
+#include "DxUnitTestSupport.h"
 #include "GxProjection.h"
 #include "TestSupport.h"
 
@@ -20,6 +21,13 @@ namespace
 {
 namespace fs = std::filesystem;
 using Bytes = std::vector<CxUint8>;
+
+// Products not in a list carry the unit "nada", which the unit table provides.
+class UnitTable : public ::testing::Environment
+{
+    void SetUp() override { dxtest::LoadBundleTable(); }
+};
+const auto* gUnitTable = ::testing::AddGlobalTestEnvironment(new UnitTable);
 
 Bytes ReadAll(const std::string& inPath)
 {
@@ -89,6 +97,65 @@ TEST(NidsLevelThree, RadialProductsMatchThePeer)
         ++rows;
     }
     EXPECT_GT(rows, 40);
+}
+
+// The text blocks as the peer reads them: graphic packet-8 lines, tabular pages flattened, storm ids.
+TEST(NidsLevelThree, TextBlocksMatchThePeer)
+{
+    std::ifstream table(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/DataObjects/Tests/data/nexrad3/peer_text.tsv");
+    std::map<std::string, std::map<std::string, std::vector<CxString>>> expected;
+    for (std::string line; std::getline(table, line);)
+        if (!line.empty() && line[0] != '#')
+        {
+            const std::size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+            expected[line.substr(0, tab1)][line.substr(tab1 + 1, tab2 - tab1 - 1)].push_back(
+                CxString(line.substr(tab2 + 1).c_str()));
+        }
+    ASSERT_GE(expected.size(), 8u);
+    for (const auto& [file, blocks] : expected)
+    {
+        SCOPED_TRACE(file);
+        SKY_NEED_TESTDATA_FILE(path, "nexrad3/" + file);
+        auto image = Decode(ReadAll(path));
+        ASSERT_NE(image, nullptr);
+        for (const auto& [kind, lines] : blocks)
+        {
+            const DxStringField* field = image->FindStringField(kind == "g" ? "nidsGraphic" : "nidsTabular");
+            ASSERT_NE(field, nullptr);
+            EXPECT_EQ(std::vector<CxString>(field->begin(), field->end()), lines);
+        }
+        if (blocks.count("g") != 0)
+        {
+            std::vector<CxString> ids;
+            for (const CxString& line : blocks.at("g"))
+                if (line.AsUtf8().find("STM ID") == std::string::npos && line.AsUtf8().substr(4, 2) != "  ")
+                    ids.push_back(CxString::FromUtf8(line.AsUtf8().substr(4, 2)));
+            const DxStringField* stormIds = image->FindStringField("stormId");
+            ASSERT_NE(stormIds, nullptr);
+            EXPECT_EQ(std::vector<CxString>(stormIds->begin(), stormIds->end()), ids);
+        }
+    }
+}
+
+TEST(NidsLevelThree, StormTableLines)
+{
+    const GxPosition radar = GxPosition().FromDegrees(-86.77, 33.172);
+    const GxOrthographicProjection projection(radar);
+    DxFrame frame;
+    for (const char* line : {" STM ID  AZ/RAN TVS  MDA  POSH/POH/MX SIZE VIL DBZM  HT  TOP  FCST MVMT ",
+                             "    V3   90/ 10 NONE NONE   10/ 20/<0.50     4  50  8.3   9.1  246/ 60  ",
+                             "    F4   66/ 48 NONE NONE    0/  0/ 0.00     2  39  8.5   8.5    NEW    ", ""})
+        NidsLevelThreeParser::ParseStormTable(&frame, projection, radar, line);
+    ASSERT_EQ(frame.FindStringField("stormId")->size(), 2u);
+    const GxPoint east = projection.Project(
+        GxPosition(frame.FindFloatField("stormLon")->at(0), frame.FindFloatField("stormLat")->at(0)));
+    EXPECT_NEAR(east.mX, 18.52, 1e-6);
+    EXPECT_NEAR(east.mY, 0.0, 1e-6);
+    EXPECT_EQ(frame.FindStringField("stormHailString")->at(0), CxString("<"));
+    EXPECT_DOUBLE_EQ(frame.FindFloatField("stormHailSize")->at(0), 0.5);
+    EXPECT_DOUBLE_EQ(frame.FindFloatField("stormFcstSpeed")->at(0), 60.0);
+    EXPECT_TRUE(std::isnan(frame.FindFloatField("stormFcstDir")->at(1)));
+    EXPECT_TRUE(std::isfinite(frame.FindFloatField("stormLat")->at(1)));
 }
 
 // Every shared file, whole and cut short at many lengths, decodes or gives null without a sanitizer report.

@@ -2,7 +2,9 @@
 """Runs the independent Level III decoder (../shared/tools/peers/l3peer.js, npm nexrad-level-3-data) once over
 every shared Level III file and writes the radial layers it decodes as a table the tests compare with.
 
-Usage: PEER_DIR=/tmp/peers python3 make_nexrad3_peer_table.py > data/nexrad3/peer_radials.tsv
+Usage: PEER_DIR=/tmp/peers python3 make_nexrad3_peer_table.py
+Writes data/nexrad3/peer_radials.tsv and, for the products that carry an image, their text lines as
+data/nexrad3/peer_text.tsv (file, "g" graphic or "t" tabular pages flattened, the line).
 """
 import json
 import os
@@ -15,7 +17,9 @@ files = sorted(f for f in os.listdir(folder) if os.path.isfile(os.path.join(fold
 out = subprocess.run(["node", os.path.join(root, "tools/peers/l3peer.js"), "--full"] + [os.path.join(folder, f) for f in files],
                      capture_output=True, text=True, cwd=os.environ.get("PEER_DIR", ".")).stdout
 rows = []
+text = []
 peer = "?"
+rasters = {37, 38, 41, 57, 65, 66, 67, 90}
 for line in out.splitlines():
     try:
         rec = json.loads(line)
@@ -27,6 +31,13 @@ for line in out.splitlines():
     if rec.get("ok") and radial:
         l = radial[-1]
         rows.append((rec["file"], rec["code"], l["packet"], l["numberBins"], l["numRadials"], l["rawBinSum"], l["nonzeroBins"]))
-print("# peer %s; file code packet bins radials rawBinSum nonzeroBins" % peer)
-for r in rows:
-    print("\t".join(str(v) for v in r))
+    if rec.get("ok") and (radial or rec.get("code") in rasters):
+        text += [(rec["file"], "g", line) for line in rec.get("graphicText") or []]
+        text += [(rec["file"], "t", line) for page in rec.get("tabularText") or [] for line in page]
+here = os.path.join(os.path.dirname(__file__), "../data/nexrad3/")
+with open(here + "peer_radials.tsv", "w") as out:
+    out.write("# peer %s; file code packet bins radials rawBinSum nonzeroBins\n" % peer)
+    out.writelines("\t".join(str(v) for v in r) + "\n" for r in rows)
+with open(here + "peer_text.tsv", "w") as out:
+    out.write("# peer %s; file, g (graphic) or t (tabular), line\n" % peer)
+    out.writelines("\t".join(r) + "\n" for r in text)
