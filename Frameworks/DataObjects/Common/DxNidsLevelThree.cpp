@@ -6,6 +6,7 @@
 
 #include <bzlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -224,40 +225,67 @@ void BuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection, 
     mesh.Tile();
     const GxPoint center = ioImage.Origin();
     const CxSint32 height = ioImage.Height();
-    const CxSint64 radials = CxSint64(inSines.size() / 2);
+    const std::size_t radials = inSines.size() / 2;
+
+    // Unprojecting is the cost: each corner is computed once, at every column boundary on every radial edge, and an
+    // edge equal to the previous radial's end is shared.
+    std::vector<CxUint32> boundaries;
+    for (auto tile = mesh.BeginTiles(); tile != mesh.EndTiles(); ++tile)
+        for (CxSint32 bin : {tile->TexelBounds().left, tile->TexelBounds().right})
+            boundaries.push_back(std::min<CxUint32>(CxUint32(std::max(bin, 0)), inBins));
+    std::sort(boundaries.begin(), boundaries.end());
+    boundaries.erase(std::unique(boundaries.begin(), boundaries.end()), boundaries.end());
+    const std::size_t count = boundaries.size();
+    std::vector<GxPosition> corners(2 * radials * count);
+    for (std::size_t edge = 0; edge < 2 * radials; ++edge)
+    {
+        if (edge > 0 && inSines[edge] == inSines[edge - 1] && inCosines[edge] == inCosines[edge - 1])
+            std::copy_n(corners.begin() + std::ptrdiff_t((edge - 1) * count), count,
+                        corners.begin() + std::ptrdiff_t(edge * count));
+        else
+            for (std::size_t b = 0; b < count; ++b)
+            {
+                const double range = boundaries[b] * inKmPerBin;
+                corners[edge * count + b] = inProjection.Unproject(
+                    GxPoint(center.mX + range * inSines[edge], center.mY + range * inCosines[edge]));
+            }
+    }
+    const auto boundaryIndex = [&](CxUint32 inBin)
+    { return std::size_t(std::lower_bound(boundaries.begin(), boundaries.end(), inBin) - boundaries.begin()); };
+
     for (auto tile = mesh.ReverseBeginTiles(); tile != mesh.ReverseEndTiles(); ++tile)
     {
         const CxRect& texels = tile->TexelBounds();
-        if (CxUint32(texels.left) >= inBins || texels.right <= texels.left || texels.bottom <= texels.top)
+        if (texels.left < 0 || CxUint32(texels.left) >= inBins || texels.right <= texels.left ||
+            texels.bottom <= texels.top)
             continue;
         const CxUint32 outerBin = std::min<CxUint32>(CxUint32(texels.right), inBins);
-        const double inner = texels.left * inKmPerBin;
-        const double outer = outerBin * inKmPerBin;
+        const std::size_t inner = boundaryIndex(CxUint32(texels.left));
+        const std::size_t outer = boundaryIndex(outerBin);
         const GxRect& uv = tile->TextureBounds();
         const double uOuter = uv.mLeft + (uv.mRight - uv.mLeft) * double(outerBin - CxUint32(texels.left)) /
                                              double(texels.right - texels.left);
         const double rowsHigh = double(texels.bottom - texels.top);
+        tile->PositionCoords().reserve(6 * std::size_t(rowsHigh));
+        tile->ImageCoords().reserve(6 * std::size_t(rowsHigh));
         // Buffer rows run bottom first: buffer row y holds radial height - 1 - y.
         for (CxSint32 y = texels.top; y < texels.bottom; ++y)
         {
             const CxSint64 radial = height - 1 - y;
-            if (radial < 0 || radial >= radials)
+            if (radial < 0 || std::size_t(radial) >= radials)
                 continue;
-            const double sinStart = inSines[2 * radial], cosStart = inCosines[2 * radial];
-            const double sinEnd = inSines[2 * radial + 1], cosEnd = inCosines[2 * radial + 1];
+            const GxPosition* start = &corners[2 * std::size_t(radial) * count];
+            const GxPosition* end = start + count;
             const double vStart = uv.mBottom + (uv.mTop - uv.mBottom) * (y + 1 - texels.top) / rowsHigh;
             const double vEnd = uv.mBottom + (uv.mTop - uv.mBottom) * (y - texels.top) / rowsHigh;
-            const struct
+            const std::pair<const GxPosition*, GxPoint> vertices[] = {
+                {start + inner, GxPoint(uv.mLeft, vStart)}, {start + outer, GxPoint(uOuter, vStart)},
+                {end + outer, GxPoint(uOuter, vEnd)},       {end + inner, GxPoint(uv.mLeft, vEnd)},
+                {start + inner, GxPoint(uv.mLeft, vStart)}, {end + outer, GxPoint(uOuter, vEnd)}};
+            for (const auto& [position, texture] : vertices)
             {
-                double mRange, mSin, mCos, mU, mV;
-            } corners[] = {{inner, sinStart, cosStart, uv.mLeft, vStart}, {outer, sinStart, cosStart, uOuter, vStart},
-                           {outer, sinEnd, cosEnd, uOuter, vEnd},         {inner, sinEnd, cosEnd, uv.mLeft, vEnd},
-                           {inner, sinStart, cosStart, uv.mLeft, vStart}, {outer, sinEnd, cosEnd, uOuter, vEnd}};
-            for (const auto& c : corners)
-            {
-                tile->AddPositionCoord(
-                    inProjection.Unproject(GxPoint(center.mX + c.mRange * c.mSin, center.mY + c.mRange * c.mCos)));
-                tile->AddImageCoord(GxPoint(c.mU, c.mV));
+                tile->AddPositionCoord(*position);
+                tile->AddImageCoord(texture);
             }
         }
     }
