@@ -1,6 +1,7 @@
 // The Level III reader against an independent decoder's values on real products, and against damaged copies.
 #include "DxNidsLevelThree.h"
 #include "DxGridParsers.h"
+#include "DxNidsFuzzEntry.h"
 #include "DxUnitTestSupport.h"
 #include "GxProjection.h"
 #include "TestSupport.h"
@@ -337,6 +338,19 @@ TEST(NidsLevelThree, PatchedProducts)
     auto both = Decode(twoLayers);
     ASSERT_NE(both, nullptr);
     EXPECT_EQ(Count(*both).first, Count(*reference).first);
+}
+
+// The fuzz seeds, written by Fuzz/make_seeds.py: every one is a small product that gives an image.
+TEST(NidsLevelThree, FuzzCorpusReplays)
+{
+    CxSint32 seeds = 0;
+    for (const auto& entry : fs::directory_iterator(DX_NIDS_CORPUS))
+    {
+        const Bytes bytes = ReadAll(entry.path().string());
+        EXPECT_EQ(DxNidsFuzzOne(bytes.data(), bytes.size()), 1) << entry.path();
+        ++seeds;
+    }
+    EXPECT_GE(seeds, 5);
 }
 
 TEST(NidsLevelThree, ThresholdLabels)
