@@ -1,5 +1,5 @@
 sky_add_tests(dec_3_tests LABEL dec_3 SOURCES DxNidsLevelThreeTest.cpp ../Fuzz/DxNidsFuzzEntry.cpp
-    LIBS DataObjects BZip2::BZip2 PkgConfig::NETCDF)
+    LIBS DataObjects PkgConfig::NETCDF)
 if(TARGET dec_3_tests)
     target_compile_definitions(dec_3_tests PRIVATE DX_NIDS_CORPUS="${CMAKE_CURRENT_LIST_DIR}/../Fuzz/corpus")
     target_include_directories(dec_3_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../Fuzz)
