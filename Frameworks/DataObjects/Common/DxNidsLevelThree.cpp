@@ -298,7 +298,8 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     ioReader.Skip(2);
     const CxUint16 bins = ioReader.U16();
     ioReader.Skip(6);
-    const CxUint16 radials = ioReader.U16();
+    // A radial takes at least 6 bytes: a count the data cannot hold would only allocate empty rows.
+    const CxUint32 radials = std::min<CxUint32>(ioReader.U16(), CxUint32(ioReader.Left() / 6));
     if (ioReader.Failed())
         return nullptr;
 
@@ -306,7 +307,7 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     auto image = std::make_unique<DxIndexedImage>(projection);
     const CxSint32 rowWidth = RadialRowWidth(bins);
     image->SetWidth(rowWidth);
-    image->SetHeight(radials);
+    image->SetHeight(CxSint32(radials));
     image->Reserve();
     CxUint8* pixels = image->Pixels();
     if (pixels == nullptr)
@@ -374,12 +375,14 @@ std::unique_ptr<DxIndexedImage> ParseRaster(NidsReader& ioReader, const Symbolog
     const DxNidsMosaicInfo& info = FindInfo(*inContext.mMosaics, inContext.mCode);
     const bool empty = ioReader.AtEnd();
     ioReader.Skip(16);
-    const CxUint16 rows = ioReader.U16();
+    const CxUint16 announcedRows = ioReader.U16();
     if (ioReader.Failed())
         return nullptr;
+    // A row takes at least its 2-byte count (after the packing descriptor).
+    const CxUint32 rows = std::min<CxUint32>(announcedRows, CxUint32(ioReader.Left() / 2));
     CxUint32 columns = inContext.mSourceId >= 10000 ? CxUint16(inContext.mCodes[9]) : 0;
     if (columns == 0)
-        columns = rows;
+        columns = announcedRows;
 
     std::unique_ptr<GxProjection> projection;
     if (inContext.mSourceId < 10000)
@@ -390,7 +393,7 @@ std::unique_ptr<DxIndexedImage> ParseRaster(NidsReader& ioReader, const Symbolog
         projection = std::make_unique<GxFlatProjection>(inContext.mPosition);
     auto image = std::make_unique<DxIndexedImage>(*projection);
     image->SetWidth(CxSint32(columns));
-    image->SetHeight(rows);
+    image->SetHeight(CxSint32(rows));
     image->Reserve();
     CxUint8* pixels = image->Pixels();
     if (pixels == nullptr)
