@@ -1,2 +1,4 @@
-# The seed corpus in corpus/ (and the shared shapefiles, read at run time) is also replayed by the shape tests.
+# Each target's seeds in corpus/<name>/ are also replayed by its reader's tests (the shape tests also read the shared
+# shapefiles at run time).
 sky_add_fuzz(shapefile_fuzz SOURCES DxShapeFileFuzz.cpp DxShapeFuzzEntry.cpp LIBS DataObjects)
+sky_add_fuzz(nexrad3_fuzz SOURCES DxNidsLevelThreeFuzz.cpp DxNidsFuzzEntry.cpp LIBS DataObjects)
