@@ -24,26 +24,6 @@ const GxPosition kAnalysisCentre = GxPosition().FromDegrees(-100.0, 35.48);
 // Above this many cells a single pass keeps the analysis affordable.
 constexpr CxSint32 kMultiPassCells = 4000;
 
-template <typename Field, typename Value>
-void CloneSiteField(DxTable* inSites, const CxString& inId, DxFrame* ioFrame,
-                    Field* (DxFrame::*inFind)(const CxString&) const, Field* (DxFrame::*inMake)(const CxString&),
-                    const Value& inDefault)
-{
-    if (inSites == nullptr)
-        return;
-    const Field* source = (inSites->*inFind)(inId);
-    const DxStringField* stations = ioFrame->FindStringField("stid:nada");
-    if (source == nullptr || stations == nullptr)
-        return;
-    Field* field = (ioFrame->*inMake)(inId);
-    field->reserve(stations->size());
-    for (const CxString& station : *stations)
-    {
-        const CxSint32 row = inSites->Lookup(station);
-        field->push_back(row >= 0 && static_cast<std::size_t>(row) < source->size() ? (*source)[row] : inDefault);
-    }
-}
-
 void ConvertUnits(DxFloatField* ioField, const DxUnit& inUnit)
 {
     if (!ioField->Unit().IsCompatibleWith(inUnit))
@@ -375,18 +355,19 @@ void DxDataBuilder::AddSiteInfo(DxTable* ioTable)
 void DxDataBuilder::CloneIntField(const CxString& inId, DxFrame* ioFrame)
 {
     if (mGridReader == nullptr)
-        CloneSiteField(mManager->Sites(), inId, ioFrame, &DxFrame::FindIntField, &DxFrame::NewIntField, CxSint32(0));
+        mManager->CloneSiteField(inId, "stid:nada", ioFrame, &DxFrame::FindIntField, &DxFrame::NewIntField,
+                                 CxSint32(0));
 }
 
 void DxDataBuilder::CloneFloatField(const CxString& inId, DxFrame* ioFrame)
 {
     if (mGridReader == nullptr)
-        CloneSiteField(mManager->Sites(), inId, ioFrame, &DxFrame::FindFloatField, &DxFrame::NewFloatField, kNaN);
+        mManager->CloneSiteField(inId, "stid:nada", ioFrame, &DxFrame::FindFloatField, &DxFrame::NewFloatField, kNaN);
 }
 
 void DxDataBuilder::CloneStringField(const CxString& inId, DxFrame* ioFrame)
 {
     if (mGridReader == nullptr)
-        CloneSiteField(mManager->Sites(), inId, ioFrame, &DxFrame::FindStringField, &DxFrame::NewStringField,
-                       CxString());
+        mManager->CloneSiteField(inId, "stid:nada", ioFrame, &DxFrame::FindStringField, &DxFrame::NewStringField,
+                                 CxString());
 }

@@ -12,31 +12,6 @@
 #include <cmath>
 #include <limits>
 
-namespace
-{
-
-// The site list's value for each row's station; the default for a station it does not list.
-template <typename Field, typename Value>
-void CloneSiteField(DxTable* inSites, const CxString& inId, DxTable* ioTable,
-                    Field* (DxFrame::*inFind)(const CxString&) const, Field* (DxFrame::*inMake)(const CxString&),
-                    const Value& inDefault)
-{
-    if (inSites == nullptr)
-        return;
-    const Field* source = (inSites->*inFind)(inId);
-    const DxStringField* stations = ioTable->FindStringField("stid");
-    if (source == nullptr || stations == nullptr)
-        return;
-    Field* field = (ioTable->*inMake)(inId);
-    for (const CxString& station : *stations)
-    {
-        const CxSint32 row = inSites->Lookup(station);
-        field->push_back(row >= 0 && static_cast<std::size_t>(row) < source->size() ? (*source)[row] : inDefault);
-    }
-}
-
-} // namespace
-
 DxKTSBuilder::DxKTSBuilder(DxSeriesManager* inManager, CxData& ioData) : mManager(inManager)
 {
     if (ioData.Size() != 0)
@@ -163,18 +138,18 @@ void DxKTSBuilder::DeriveIt(DxTable* ioTable, const DxParm& inParm)
 
 void DxKTSBuilder::CloneIntField(const CxString& inId, DxTable* ioTable)
 {
-    CloneSiteField(mManager->Sites(), inId, ioTable, &DxFrame::FindIntField, &DxFrame::NewIntField, CxSint32(0));
+    mManager->CloneSiteField(inId, "stid", ioTable, &DxFrame::FindIntField, &DxFrame::NewIntField, CxSint32(0));
 }
 
 void DxKTSBuilder::CloneFloatField(const CxString& inId, DxTable* ioTable)
 {
-    CloneSiteField(mManager->Sites(), inId, ioTable, &DxFrame::FindFloatField, &DxFrame::NewFloatField,
-                   std::numeric_limits<double>::quiet_NaN());
+    mManager->CloneSiteField(inId, "stid", ioTable, &DxFrame::FindFloatField, &DxFrame::NewFloatField,
+                             std::numeric_limits<double>::quiet_NaN());
 }
 
 void DxKTSBuilder::CloneStringField(const CxString& inId, DxTable* ioTable)
 {
-    CloneSiteField(mManager->Sites(), inId, ioTable, &DxFrame::FindStringField, &DxFrame::NewStringField, CxString());
+    mManager->CloneSiteField(inId, "stid", ioTable, &DxFrame::FindStringField, &DxFrame::NewStringField, CxString());
 }
 
 void DxKTSBuilder::ConvertUnits(DxFloatField* ioField, const DxUnit& inUnit)

@@ -52,7 +52,7 @@ CxUint32 DxObsManager::CountManagers()
     return static_cast<CxUint32>(Managers().size());
 }
 
-DxObsManager::DxObsManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
+DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
     CxData config = mCache->ReadInfo("config.xml");
@@ -72,7 +72,6 @@ DxObsManager::~DxObsManager()
     CxAssertText(iter != Managers().end(), "iter != sManagers.end()");
     if (iter != Managers().end() && iter->second == this)
         Managers().erase(iter);
-    delete mSites;
 }
 
 bool DxObsManager::ParseConfig(CxData& ioData)
@@ -125,67 +124,6 @@ bool DxObsManager::ParseConfig(CxData& ioData)
     return result;
 }
 
-bool DxObsManager::ParseSiteList(CxData& ioData)
-{
-    CxAutoLock lock(mRegion);
-    try
-    {
-        DxTable* table = nullptr;
-        const DxSiteListParser parser(ioData, table);
-        if (table != nullptr)
-        {
-            delete mSites;
-            mSites = table;
-        }
-        if (parser.Parsed())
-            return true;
-    }
-    catch (...)
-    {
-    }
-    SetStatus("Invalid siteinfo.xml.");
-    return false;
-}
-
-bool DxObsManager::ParseParmList(CxData& ioData)
-{
-    CxAutoLock lock(mRegion);
-    try
-    {
-        std::vector<DxParm> parms;
-        std::vector<DxDerivedParm> derived;
-        std::vector<DxVectorParm> vectors;
-        const DxParmListParser parser(ioData, parms, derived, vectors);
-        mParms.swap(parms);
-        mDerived.swap(derived);
-        mVectors.swap(vectors);
-        return true;
-    }
-    catch (...)
-    {
-        SetStatus("Invalid parminfo.xml.");
-        return false;
-    }
-}
-
-DxTable* DxObsManager::Sites()
-{
-    CxAutoLock lock(mRegion);
-    if (mSites == nullptr && mCache != nullptr)
-    {
-        CxData data = mCache->ReadInfo("siteinfo.xml");
-        if (data.Size() != 0)
-            ParseSiteList(data);
-    }
-    return mSites;
-}
-
-DxParm DxObsManager::FindParm(const CxString& inId)
-{
-    CxAutoLock lock(mRegion);
-    return DxParmListParser::FindParm(mParms, inId);
-}
-
 bool DxObsManager::FindListedParm(const CxString& inId, DxParm& outParm)
 {
     CxAutoLock lock(mRegion);
@@ -195,45 +133,6 @@ bool DxObsManager::FindListedParm(const CxString& inId, DxParm& outParm)
         return false;
     outParm = *iter;
     return true;
-}
-
-DxDerivedParm DxObsManager::FindDerivedParm(const CxString& inId)
-{
-    CxAutoLock lock(mRegion);
-    const auto iter = std::find_if(mDerived.begin(), mDerived.end(),
-                                   [&inId](const DxDerivedParm& inParm) { return inParm.Id() == inId; });
-    return iter != mDerived.end() ? *iter : DxDerivedParm(inId, CxString(), {});
-}
-
-DxVectorParm DxObsManager::FindVectorParm(const CxString& inId)
-{
-    CxAutoLock lock(mRegion);
-    const auto iter = std::find_if(mVectors.begin(), mVectors.end(),
-                                   [&inId](const DxVectorParm& inParm) { return inParm.Id() == inId; });
-    if (iter != mVectors.end())
-        return *iter;
-    DxVectorParm missing;
-    missing.SetId(inId);
-    missing.SetName(inId);
-    return missing;
-}
-
-std::vector<DxParm> DxObsManager::Parms()
-{
-    CxAutoLock lock(mRegion);
-    return mParms;
-}
-
-std::vector<DxDerivedParm> DxObsManager::DerivedParms()
-{
-    CxAutoLock lock(mRegion);
-    return mDerived;
-}
-
-std::vector<DxVectorParm> DxObsManager::VectorParms()
-{
-    CxAutoLock lock(mRegion);
-    return mVectors;
 }
 
 DxFrame* DxObsManager::OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,

@@ -3,15 +3,14 @@
 // into the station table or grid a station client asked for.
 #pragma once
 
-#include "DxManager.h"
-#include "DxParm.h"
+#include "DxStationManager.h"
 
 #include <map>
 #include <vector>
 
 class DxTable;
 
-class DxObsManager : public DxManager
+class DxObsManager : public DxStationManager
 {
 public:
     using ManagerMap = std::map<CxString, DxObsManager*>;
@@ -28,20 +27,9 @@ public:
     // Each takes the lock; false, with the status telling which document, when the document does not read.
     // "dataUrlFormat" is a strftime pattern: a literal "%" in the URL is written "%%".
     bool ParseConfig(CxData& ioData);
-    bool ParseSiteList(CxData& ioData);
-    bool ParseParmList(CxData& ioData);
 
-    // The site list, read from the cache when none is held; may be null. Callers hold the lock.
-    DxTable* Sites();
-    // Copies taken under the lock: a configuration job may replace the lists at any time.
-    DxParm FindParm(const CxString& inId);
     // False, leaving the output alone, when the list has no parameter of the id.
     bool FindListedParm(const CxString& inId, DxParm& outParm);
-    DxDerivedParm FindDerivedParm(const CxString& inId);
-    DxVectorParm FindVectorParm(const CxString& inId);
-    std::vector<DxParm> Parms();
-    std::vector<DxDerivedParm> DerivedParms();
-    std::vector<DxVectorParm> VectorParms();
 
     const CxString& ConfigUrl() const { return mConfigUrl; }
     const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
@@ -61,8 +49,4 @@ private:
     CxString mConfigUrl;
     CxString mSiteInfoUrl;
     CxString mParmInfoUrl;
-    DxTable* mSites = nullptr;
-    std::vector<DxParm> mParms;
-    std::vector<DxDerivedParm> mDerived;
-    std::vector<DxVectorParm> mVectors;
 };

@@ -52,7 +52,7 @@ CxUint32 DxSeriesManager::CountManagers()
     return static_cast<CxUint32>(Managers().size());
 }
 
-DxSeriesManager::DxSeriesManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
+DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
     CxData config = mCache->ReadInfo("config.xml");
@@ -70,7 +70,6 @@ DxSeriesManager::~DxSeriesManager()
     CxAssertText(iter != Managers().end(), "iter != sManagers.end()");
     if (iter != Managers().end() && iter->second == this)
         Managers().erase(iter);
-    delete mSites;
 }
 
 bool DxSeriesManager::ParseConfig(CxData& ioData)
@@ -119,106 +118,6 @@ bool DxSeriesManager::ParseConfig(CxData& ioData)
     }
     mConfigured = result;
     return result;
-}
-
-bool DxSeriesManager::ParseSiteList(CxData& ioData)
-{
-    CxAutoLock lock(mRegion);
-    try
-    {
-        DxTable* table = nullptr;
-        const DxSiteListParser parser(ioData, table);
-        if (table != nullptr)
-        {
-            delete mSites;
-            mSites = table;
-        }
-        if (parser.Parsed())
-            return true;
-    }
-    catch (...)
-    {
-    }
-    SetStatus("Invalid siteinfo.xml.");
-    return false;
-}
-
-bool DxSeriesManager::ParseParmList(CxData& ioData)
-{
-    CxAutoLock lock(mRegion);
-    try
-    {
-        std::vector<DxParm> parms;
-        std::vector<DxDerivedParm> derived;
-        std::vector<DxVectorParm> vectors;
-        const DxParmListParser parser(ioData, parms, derived, vectors);
-        mParms.swap(parms);
-        mDerived.swap(derived);
-        mVectors.swap(vectors);
-        return true;
-    }
-    catch (...)
-    {
-        SetStatus("Invalid parminfo.xml.");
-        return false;
-    }
-}
-
-DxTable* DxSeriesManager::Sites()
-{
-    CxAutoLock lock(mRegion);
-    if (mSites == nullptr && mCache != nullptr)
-    {
-        CxData data = mCache->ReadInfo("siteinfo.xml");
-        if (data.Size() != 0)
-            ParseSiteList(data);
-    }
-    return mSites;
-}
-
-DxParm DxSeriesManager::FindParm(const CxString& inId)
-{
-    CxAutoLock lock(mRegion);
-    return DxParmListParser::FindParm(mParms, inId);
-}
-
-DxDerivedParm DxSeriesManager::FindDerivedParm(const CxString& inId)
-{
-    CxAutoLock lock(mRegion);
-    const auto iter = std::find_if(mDerived.begin(), mDerived.end(),
-                                   [&inId](const DxDerivedParm& inParm) { return inParm.Id() == inId; });
-    return iter != mDerived.end() ? *iter : DxDerivedParm(inId, CxString(), {});
-}
-
-DxVectorParm DxSeriesManager::FindVectorParm(const CxString& inId)
-{
-    CxAutoLock lock(mRegion);
-    const auto iter = std::find_if(mVectors.begin(), mVectors.end(),
-                                   [&inId](const DxVectorParm& inParm) { return inParm.Id() == inId; });
-    if (iter != mVectors.end())
-        return *iter;
-    DxVectorParm missing;
-    missing.SetId(inId);
-    missing.SetName(inId);
-    return missing;
-}
-
-std::vector<DxParm> DxSeriesManager::Parms()
-{
-    CxAutoLock lock(mRegion);
-    return mParms;
-}
-
-std::vector<DxDerivedParm> DxSeriesManager::DerivedParms()
-{
-    CxAutoLock lock(mRegion);
-    return mDerived;
-}
-
-std::vector<DxVectorParm> DxSeriesManager::VectorParms()
-{
-    CxAutoLock lock(mRegion);
-    return mVectors;
 }
 
 CxDate DxSeriesManager::ClipDateToDataResolution(const CxDate& inDate) const

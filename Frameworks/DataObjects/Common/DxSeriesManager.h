@@ -3,15 +3,14 @@
 // station table a series client asked for.
 #pragma once
 
-#include "DxManager.h"
-#include "DxParm.h"
+#include "DxStationManager.h"
 
 #include <map>
 #include <vector>
 
 class DxTable;
 
-class DxSeriesManager : public DxManager
+class DxSeriesManager : public DxStationManager
 {
 public:
     using ManagerMap = std::map<CxString, DxSeriesManager*>;
@@ -27,18 +26,6 @@ public:
 
     // Each takes the lock; false, with the status telling which document, when the document does not read.
     bool ParseConfig(CxData& ioData);
-    bool ParseSiteList(CxData& ioData);
-    bool ParseParmList(CxData& ioData);
-
-    // The site list, read from the cache when none is held; may be null. Callers hold the lock.
-    DxTable* Sites();
-    // Copies taken under the lock: a configuration job may replace the lists at any time.
-    DxParm FindParm(const CxString& inId);
-    DxDerivedParm FindDerivedParm(const CxString& inId);
-    DxVectorParm FindVectorParm(const CxString& inId);
-    std::vector<DxParm> Parms();
-    std::vector<DxDerivedParm> DerivedParms();
-    std::vector<DxVectorParm> VectorParms();
 
     CxUint32 GetDataInterval() const { return static_cast<CxUint32>(mDataResolution); }
     // The latest data step at or before the date, in UTC.
@@ -64,8 +51,4 @@ private:
     CxString mParmInfoUrl;
     CxString mTimeSeriesUrlFormat;
     CxSint32 mDataResolution = 300;
-    DxTable* mSites = nullptr;
-    std::vector<DxParm> mParms;
-    std::vector<DxDerivedParm> mDerived;
-    std::vector<DxVectorParm> mVectors;
 };

@@ -1,0 +1,114 @@
+#include "DxStationManager.h"
+
+#include "DxCache.h"
+#include "DxConfigParsers.h"
+#include "DxFrame.h"
+
+#include <algorithm>
+
+DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId) {}
+
+DxStationManager::~DxStationManager()
+{
+    delete mSites;
+}
+
+bool DxStationManager::ParseSiteList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        DxTable* table = nullptr;
+        const DxSiteListParser parser(ioData, table);
+        if (table != nullptr)
+        {
+            delete mSites;
+            mSites = table;
+        }
+        if (parser.Parsed())
+            return true;
+    }
+    catch (...)
+    {
+    }
+    SetStatus("Invalid siteinfo.xml.");
+    return false;
+}
+
+bool DxStationManager::ParseParmList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        std::vector<DxParm> parms;
+        std::vector<DxDerivedParm> derived;
+        std::vector<DxVectorParm> vectors;
+        const DxParmListParser parser(ioData, parms, derived, vectors);
+        mParms.swap(parms);
+        mDerived.swap(derived);
+        mVectors.swap(vectors);
+        return true;
+    }
+    catch (...)
+    {
+        SetStatus("Invalid parminfo.xml.");
+        return false;
+    }
+}
+
+DxTable* DxStationManager::Sites()
+{
+    CxAutoLock lock(mRegion);
+    if (mSites == nullptr && mCache != nullptr)
+    {
+        CxData data = mCache->ReadInfo("siteinfo.xml");
+        if (data.Size() != 0)
+            ParseSiteList(data);
+    }
+    return mSites;
+}
+
+DxParm DxStationManager::FindParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    return DxParmListParser::FindParm(mParms, inId);
+}
+
+DxDerivedParm DxStationManager::FindDerivedParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find_if(mDerived.begin(), mDerived.end(),
+                                   [&inId](const DxDerivedParm& inParm) { return inParm.Id() == inId; });
+    return iter != mDerived.end() ? *iter : DxDerivedParm(inId, CxString(), {});
+}
+
+DxVectorParm DxStationManager::FindVectorParm(const CxString& inId)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter = std::find_if(mVectors.begin(), mVectors.end(),
+                                   [&inId](const DxVectorParm& inParm) { return inParm.Id() == inId; });
+    if (iter != mVectors.end())
+        return *iter;
+    DxVectorParm missing;
+    missing.SetId(inId);
+    missing.SetName(inId);
+    return missing;
+}
+
+std::vector<DxParm> DxStationManager::Parms()
+{
+    CxAutoLock lock(mRegion);
+    return mParms;
+}
+
+std::vector<DxDerivedParm> DxStationManager::DerivedParms()
+{
+    CxAutoLock lock(mRegion);
+    return mDerived;
+}
+
+std::vector<DxVectorParm> DxStationManager::VectorParms()
+{
+    CxAutoLock lock(mRegion);
+    return mVectors;
+}

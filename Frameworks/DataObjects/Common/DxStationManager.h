@@ -1,0 +1,59 @@
+// The part a station data set's manager shares with the others of its kind: the site list and the parameter
+// lists read from the set's documents, replaced whole by a configuration job and answered as copies.
+#pragma once
+
+#include "DxFrame.h"
+#include "DxManager.h"
+#include "DxParm.h"
+
+#include <vector>
+
+class DxStationManager : public DxManager
+{
+public:
+    explicit DxStationManager(const CxString& inId);
+    ~DxStationManager() override;
+
+    // Each takes the lock; false, with the status telling which document, when the document does not read.
+    bool ParseSiteList(CxData& ioData);
+    bool ParseParmList(CxData& ioData);
+
+    // The site list, read from the cache when none is held; may be null. Callers hold the lock.
+    DxTable* Sites();
+    // Copies taken under the lock: a configuration job may replace the lists at any time.
+    DxParm FindParm(const CxString& inId);
+    DxDerivedParm FindDerivedParm(const CxString& inId);
+    DxVectorParm FindVectorParm(const CxString& inId);
+    std::vector<DxParm> Parms();
+    std::vector<DxDerivedParm> DerivedParms();
+    std::vector<DxVectorParm> VectorParms();
+
+    // A site-list column copied onto the frame, a row for each station of the frame's station column; the
+    // default for a station the list does not hold. Nothing when there is no list or either column is missing.
+    template <typename Field, typename Value>
+    void CloneSiteField(const CxString& inId, const CxString& inStations, DxFrame* ioFrame,
+                        Field* (DxFrame::*inFind)(const CxString&) const, Field* (DxFrame::*inMake)(const CxString&),
+                        const Value& inDefault)
+    {
+        DxTable* sites = Sites();
+        if (sites == nullptr)
+            return;
+        const Field* source = (sites->*inFind)(inId);
+        const DxStringField* stations = ioFrame->FindStringField(inStations);
+        if (source == nullptr || stations == nullptr)
+            return;
+        Field* field = (ioFrame->*inMake)(inId);
+        field->reserve(stations->size());
+        for (const CxString& station : *stations)
+        {
+            const CxSint32 row = sites->Lookup(station);
+            field->push_back(row >= 0 && static_cast<std::size_t>(row) < source->size() ? (*source)[row] : inDefault);
+        }
+    }
+
+protected:
+    DxTable* mSites = nullptr;
+    std::vector<DxParm> mParms;
+    std::vector<DxDerivedParm> mDerived;
+    std::vector<DxVectorParm> mVectors;
+};
