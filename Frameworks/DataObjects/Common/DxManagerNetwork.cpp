@@ -76,6 +76,9 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
         if (held != mRecords.end())
             copy = **held;
     }
+    // An update may have served the held record from an older file; a download fetches and stores the record's
+    // own dates, so the older file must not lend its date to the request's condition or its name to the new file.
+    copy.mOffset = 0.0;
     if (!Online() || copy.mDate == sMissingDate || dates.empty())
         return 0;
     CxSint32 result = 0;
