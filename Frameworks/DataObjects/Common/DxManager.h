@@ -150,6 +150,8 @@ public:
     static constexpr std::size_t kMaxProbes = 1000;
     // An "http:" or "https:" URL (any case) as it is; anything else after the base.
     static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
+    // A configured URL pattern keeps its strftime codes; the server's printf habit "%04" or "%02" becomes "%".
+    static CxString UrlPattern(const CxString& inUrl);
 
     // The outcome of refreshing one info document: the last status, and whether a new copy was accepted.
     struct InfoRefresh

@@ -224,6 +224,14 @@ CxString DxManager::JoinUrl(const CxString& inBase, const CxString& inUrl)
     return inBase + inUrl;
 }
 
+CxString DxManager::UrlPattern(const CxString& inUrl)
+{
+    CxString url = inUrl;
+    url.ReplaceAll("%04", "%", 0);
+    url.ReplaceAll("%02", "%", 0);
+    return url;
+}
+
 void DxManager::WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDate& inLastModified,
                                  const CxString& inContentType)
 {

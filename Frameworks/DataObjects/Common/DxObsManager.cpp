@@ -9,49 +9,6 @@
 
 #include <algorithm>
 
-namespace
-{
-
-DxObsManager::ManagerMap& Managers()
-{
-    static DxObsManager::ManagerMap sManagers;
-    return sManagers;
-}
-
-// The URL patterns keep strftime codes; a "%04" or "%02" of the server's printf habit becomes a plain "%".
-CxString Pattern(const CxString& inUrl)
-{
-    CxString url = inUrl;
-    url.ReplaceAll("%04", "%", 0);
-    url.ReplaceAll("%02", "%", 0);
-    return url;
-}
-
-} // namespace
-
-DxManager* DxObsManager::FindManager(const CxString& inId)
-{
-    if (inId.Length() == 0)
-        return nullptr;
-    const auto iter = Managers().find(inId);
-    return iter != Managers().end() ? iter->second : new DxObsManager(inId);
-}
-
-DxObsManager::ManagerMap::const_iterator DxObsManager::BeginManagers()
-{
-    return Managers().cbegin();
-}
-
-DxObsManager::ManagerMap::const_iterator DxObsManager::EndManagers()
-{
-    return Managers().cend();
-}
-
-CxUint32 DxObsManager::CountManagers()
-{
-    return static_cast<CxUint32>(Managers().size());
-}
-
 DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
@@ -59,8 +16,7 @@ DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId), mConf
     ParseConfig(config);
     CxData parms = mCache->ReadInfo("parminfo.xml");
     ParseParmList(parms);
-    CxAssertText(Managers().find(mId) == Managers().end(), "sManagers.find(mId) == sManagers.end()");
-    Managers()[mId] = this;
+    Register(mId, this);
     mExtensions.push_back(".kdf");
     mExtensions.push_back(".xkdf");
     mExtensions.push_back(".nc");
@@ -68,10 +24,7 @@ DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId), mConf
 
 DxObsManager::~DxObsManager()
 {
-    const auto iter = Managers().find(mId);
-    CxAssertText(iter != Managers().end(), "iter != sManagers.end()");
-    if (iter != Managers().end() && iter->second == this)
-        Managers().erase(iter);
+    Unregister(mId, this);
 }
 
 bool DxObsManager::ParseConfig(CxData& ioData)
@@ -96,7 +49,7 @@ bool DxObsManager::ParseConfig(CxData& ioData)
         mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
         mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
         mParmInfoUrl = JoinUrl(base, parser.StringProperty("parmInfoUrl"));
-        mDataUrlFormat = Pattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
+        mDataUrlFormat = UrlPattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
         mQueryUrlFormat = parser.StringProperty("dataQueryUrlFormat");
         mQueryDateFormat = parser.StringProperty("dataQueryDateFormatString");
         if (const CxSint32 stale = parser.SecondsProperty("staleThreshold"); stale != 0)

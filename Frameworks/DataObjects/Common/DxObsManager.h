@@ -3,6 +3,7 @@
 // into the station table or grid a station client asked for.
 #pragma once
 
+#include "DxManagerRegistry.h"
 #include "DxStationManager.h"
 
 #include <map>
@@ -10,17 +11,9 @@
 
 class DxTable;
 
-class DxObsManager : public DxStationManager
+class DxObsManager : public DxStationManager, public DxManagerRegistry<DxObsManager>
 {
 public:
-    using ManagerMap = std::map<CxString, DxObsManager*>;
-
-    // Null for an empty id; the registered manager of the id, else a new one.
-    static DxManager* FindManager(const CxString& inId);
-    static ManagerMap::const_iterator BeginManagers();
-    static ManagerMap::const_iterator EndManagers();
-    static CxUint32 CountManagers();
-
     explicit DxObsManager(const CxString& inId);
     ~DxObsManager() override;
 

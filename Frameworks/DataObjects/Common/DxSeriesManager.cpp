@@ -9,49 +9,6 @@
 
 #include <algorithm>
 
-namespace
-{
-
-DxSeriesManager::ManagerMap& Managers()
-{
-    static DxSeriesManager::ManagerMap sManagers;
-    return sManagers;
-}
-
-// The URL patterns keep strftime codes; a "%04" or "%02" of the server's printf habit becomes a plain "%".
-CxString Pattern(const CxString& inUrl)
-{
-    CxString url = inUrl;
-    url.ReplaceAll("%04", "%", 0);
-    url.ReplaceAll("%02", "%", 0);
-    return url;
-}
-
-} // namespace
-
-DxManager* DxSeriesManager::FindManager(const CxString& inId)
-{
-    if (inId.Length() == 0)
-        return nullptr;
-    const auto iter = Managers().find(inId);
-    return iter != Managers().end() ? iter->second : new DxSeriesManager(inId);
-}
-
-DxSeriesManager::ManagerMap::const_iterator DxSeriesManager::BeginManagers()
-{
-    return Managers().cbegin();
-}
-
-DxSeriesManager::ManagerMap::const_iterator DxSeriesManager::EndManagers()
-{
-    return Managers().cend();
-}
-
-CxUint32 DxSeriesManager::CountManagers()
-{
-    return static_cast<CxUint32>(Managers().size());
-}
-
 DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
@@ -59,17 +16,13 @@ DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId),
     ParseConfig(config);
     CxData parms = mCache->ReadInfo("parminfo.xml");
     ParseParmList(parms);
-    CxAssertText(Managers().find(mId) == Managers().end(), "sManagers.find(mId) == sManagers.end()");
-    Managers()[mId] = this;
+    Register(mId, this);
     mExtensions.push_back(".kts");
 }
 
 DxSeriesManager::~DxSeriesManager()
 {
-    const auto iter = Managers().find(mId);
-    CxAssertText(iter != Managers().end(), "iter != sManagers.end()");
-    if (iter != Managers().end() && iter->second == this)
-        Managers().erase(iter);
+    Unregister(mId, this);
 }
 
 bool DxSeriesManager::ParseConfig(CxData& ioData)
@@ -94,8 +47,8 @@ bool DxSeriesManager::ParseConfig(CxData& ioData)
         mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
         mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
         mParmInfoUrl = JoinUrl(base, parser.StringProperty("parmInfoUrl"));
-        mDataUrlFormat = Pattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
-        mTimeSeriesUrlFormat = Pattern(JoinUrl(base, parser.StringProperty("timeSeriesUrlFormat")));
+        mDataUrlFormat = UrlPattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
+        mTimeSeriesUrlFormat = UrlPattern(JoinUrl(base, parser.StringProperty("timeSeriesUrlFormat")));
         SetTimeResolution(parser.SecondsProperty("fileResolution"));
         mDataResolution = parser.SecondsProperty("dataResolution");
         if (const CxSint32 stale = parser.SecondsProperty("staleThreshold"); stale != 0)

@@ -3,6 +3,7 @@
 // station table a series client asked for.
 #pragma once
 
+#include "DxManagerRegistry.h"
 #include "DxStationManager.h"
 
 #include <map>
@@ -10,17 +11,9 @@
 
 class DxTable;
 
-class DxSeriesManager : public DxStationManager
+class DxSeriesManager : public DxStationManager, public DxManagerRegistry<DxSeriesManager>
 {
 public:
-    using ManagerMap = std::map<CxString, DxSeriesManager*>;
-
-    // Null for an empty id; the registered manager of the id, else a new one.
-    static DxManager* FindManager(const CxString& inId);
-    static ManagerMap::const_iterator BeginManagers();
-    static ManagerMap::const_iterator EndManagers();
-    static CxUint32 CountManagers();
-
     explicit DxSeriesManager(const CxString& inId);
     ~DxSeriesManager() override;
 
