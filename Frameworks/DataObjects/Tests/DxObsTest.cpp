@@ -245,43 +245,116 @@ TEST_F(DxObsTest, RefreshStatuses)
 }
 
 // Real QFF observations analysed into a grid: the same grid as the analysis run by hand on the same positions.
-TEST_F(DxObsTest, StationFileAnalysedLikeTheAnalysisAlone)
+// Stations analysed into a grid: the same grid as the analysis run by hand on the same positions, with four
+// passes up to 4,000 cells and one above. Real QFF observations, and two columns of stations whose rows set the
+// grid at 50x80 and 50x81.
+TEST_F(DxObsTest, StationsAnalysedLikeTheAnalysisAlone)
 {
+    struct Station
+    {
+        double mLat, mLon, mValue;
+    };
+    std::vector<Station> real;
+    std::string line;
     std::ifstream csv(std::string(SKYVANE_SOURCE_DIR) + "/../shared/testdata/obs/PressQFF_202007271200_872.csv");
     ASSERT_TRUE(csv.good());
     csv.ignore(1 << 20, '\n'); // the header: station and column counts
-    std::ostringstream kdf("101\n3 2020 7 27 12 0 0\nSTID STNM TIME LAT LON PRES\n", std::ios::ate);
-    const GxFlatProjection flat(GxPosition().FromDegrees(-100.0, 35.48));
-    std::vector<double> xs, ys, values;
-    for (std::string line; std::getline(csv, line);)
+    for (Station station{}; std::getline(csv, line);)
     {
-        double lat = 0, lon = 0, value = 0;
-        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &lat, &lon, &value), 3);
-        std::replace(line.begin(), line.end(), ',', ' ');
-        kdf << "S" << values.size() << " " << values.size() << " 0 " << line << "\n";
-        const GxPoint point = flat.Project(GxPosition().FromDegrees(lon, lat));
-        xs.push_back(point.mX);
-        ys.push_back(point.mY);
-        values.push_back(value);
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &station.mLat, &station.mLon, &station.mValue), 3);
+        real.push_back(station);
     }
-    DxAnalysis expected(xs, ys, 4);
-    ASSERT_TRUE(expected.HasGrid());
-    if (expected.Width() * expected.Height() > 4000)
-        expected.SetNumPass(1);
-    expected.mLowerBound = *std::min_element(values.begin(), values.end());
-    expected.mUpperBound = *std::max_element(values.begin(), values.end());
-    expected.mUseLowerBound = expected.mUseUpperBound = true;
-    expected.Analyze(values);
-    DxObsClient client;
-    client.AddParm(Parm("pres", "mbar"));
-    client.SetFrameType(kDxFrameGrid);
-    client.SetSet(mSet);
-    const std::unique_ptr<DxFrame> grid = Build(client, kdf.str(), "application/kdf");
-    ASSERT_NE(grid, nullptr);
-    const DxFloatField* field = grid->FindFloatField("pres:mbar");
-    ASSERT_TRUE(field != nullptr && field->size() == expected.Grid().size());
-    // Bit for bit, so that cells both leave empty (NaN) count as equal.
-    EXPECT_EQ(std::memcmp(field->data(), expected.Grid().data(), field->size() * sizeof(double)), 0);
+    const auto columns = [](int inRows)
+    {
+        std::vector<Station> stations;
+        for (int row = 0; row < inRows; ++row)
+            for (double lon : {-100.0, -100.0 + 3.72 / std::cos(35.48 * M_PI / 180.0)})
+                stations.push_back({30.0 + 0.1 * row, lon, 1000.0 + row % 7 + lon});
+        return stations;
+    };
+    const struct
+    {
+        std::vector<Station> mStations;
+        CxSint32 mWidth, mHeight, mPasses; // 0: whatever the real data gives
+    } cases[] = {{real, 0, 0, 0}, {columns(62), 50, 80, 4}, {columns(63), 50, 81, 1}};
+    const GxFlatProjection flat(GxPosition().FromDegrees(-100.0, 35.48));
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mHeight);
+        std::ostringstream kdf("101\n3 2020 7 27 12 0 0\nSTID STNM TIME LAT LON PRES\n", std::ios::ate);
+        kdf.precision(17);
+        std::vector<double> xs, ys, values;
+        for (const Station& station : c.mStations)
+        {
+            kdf << "S" << values.size() << " " << values.size() << " 0 " << station.mLat << " " << station.mLon << " "
+                << station.mValue << "\n";
+            const GxPoint point = flat.Project(GxPosition().FromDegrees(station.mLon, station.mLat));
+            xs.push_back(point.mX);
+            ys.push_back(point.mY);
+            values.push_back(station.mValue);
+        }
+        DxAnalysis expected(xs, ys, 4);
+        ASSERT_TRUE(expected.HasGrid());
+        if (c.mPasses != 0)
+        {
+            ASSERT_TRUE(expected.Width() == c.mWidth && expected.Height() == c.mHeight);
+            expected.SetNumPass(c.mPasses);
+        }
+        else if (expected.Width() * expected.Height() > 4000)
+            expected.SetNumPass(1);
+        expected.mLowerBound = *std::min_element(values.begin(), values.end());
+        expected.mUpperBound = *std::max_element(values.begin(), values.end());
+        expected.mUseLowerBound = expected.mUseUpperBound = true;
+        expected.Analyze(values);
+        DxObsClient client;
+        client.AddParm(Parm("pres", "mbar"));
+        client.SetFrameType(kDxFrameGrid);
+        client.SetSet(mSet);
+        const std::unique_ptr<DxFrame> grid = Build(client, kdf.str(), "application/kdf");
+        ASSERT_NE(grid, nullptr);
+        const DxFloatField* field = grid->FindFloatField("pres:mbar");
+        ASSERT_TRUE(field != nullptr && field->size() == expected.Grid().size());
+        // Bit for bit, so that cells both leave empty (NaN) count as equal.
+        EXPECT_EQ(std::memcmp(field->data(), expected.Grid().data(), field->size() * sizeof(double)), 0);
+    }
+}
+
+// A netCDF grid through the set's kind and the job threads: the grid client gets the grid, a table client its
+// points row by row, both converted.
+TEST_F(DxObsTest, NetCDFGridReachesGridAndTableClients)
+{
+    const std::string cdl = mHome.Path() + "/g.cdl", nc = mHome.Path() + "/g.nc";
+    std::ofstream(cdl) << "netcdf g { dimensions: lon = 3; lat = 2; variables: float tmpf(lat, lon);"
+                          " :LatGridSpacing = 0.5; data: tmpf = 32, 50, 68, 86, 104, 122; }";
+    ASSERT_EQ(std::system(("ncgen -k classic -o " + nc + " " + cdl).c_str()), 0);
+    std::ostringstream body;
+    body << std::ifstream(nc, std::ios::binary).rdbuf();
+    mServer.AddDocument("/kdf/2020072712.kdf", 200, "application/netcdf", body.str());
+    DxObsClient table, grid;
+    grid.SetFrameType(kDxFrameGrid);
+    for (DxObsClient* client : {&table, &grid})
+    {
+        client->AddParm(Parm("tmpf", "cels"));
+        client->SetSet(mSet);
+        client->SetDates(kNow - 3600.0, kNow);
+        client->SetDisplayDate(kNow);
+        client->RefreshClient();
+    }
+    ASSERT_TRUE(
+        pf::MainLoop().RunUntil([&] { return table.Table() != nullptr && grid.Grid() != nullptr; }, sky::test::kBound));
+    const std::pair<const DxFrame*, const char*> kFields[] = {{grid.Grid(), "tmpf:cels"},
+                                                              {table.Table(), "tmpf:cels"},
+                                                              {table.Table(), "lat:degr"},
+                                                              {table.Table(), "lon:degr"}};
+    const std::vector<double> kValues[] = {
+        {0, 10, 20, 30, 40, 50}, {0, 10, 20, 30, 40, 50}, {0, 0, 0, 0.5, 0.5, 0.5}, {0, 0.5, 1, 0, 0.5, 1}};
+    for (std::size_t i = 0; i < std::size(kFields); ++i)
+    {
+        const DxFloatField* field = kFields[i].first->FindFloatField(kFields[i].second);
+        ASSERT_TRUE(field != nullptr && field->size() == 6u) << i;
+        for (std::size_t k = 0; k < 6; ++k)
+            EXPECT_NEAR((*field)[k], kValues[i][k], 1e-9) << i << " " << k;
+    }
 }
 
 // Request changes on the main thread while builds and list refreshes run on another.
