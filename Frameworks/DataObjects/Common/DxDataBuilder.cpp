@@ -261,7 +261,7 @@ bool DxDataBuilder::AddParmToFrame(const DxParm& inParm, DxFrame* ioFrame)
         DxFloatField* floats = ioFrame->FindFloatField(id);
         if (floats == nullptr)
             return false;
-        Describe(floats, id);
+        mManager->DescribeField(floats, id);
         ConvertUnits(floats, inParm.Unit());
         field = floats;
         break;
@@ -274,7 +274,7 @@ bool DxDataBuilder::AddParmToFrame(const DxParm& inParm, DxFrame* ioFrame)
         field = ioFrame->FindIntField(id);
         if (field == nullptr)
             return false;
-        Describe(field, id);
+        mManager->DescribeField(field, id);
         break;
     case kDxTypeString:
         if (ioFrame->FindStringField(id) == nullptr)
@@ -329,18 +329,11 @@ void DxDataBuilder::DeriveIt(DxFrame* ioFrame, const DxParm& inParm)
             break;
         }
         // The deriver converts its arguments itself; the label must say what the values are.
-        Describe(field, argument);
+        mManager->DescribeField(field, argument);
     }
     if (ready)
         deriver.Derive(ioFrame, derived.Args());
     mDerivationStack.pop_back();
-}
-
-void DxDataBuilder::Describe(DxField* ioField, const CxString& inId)
-{
-    DxParm listed;
-    if (mManager->FindListedParm(inId, listed))
-        DxSetParmInfo(ioField, listed);
 }
 
 void DxDataBuilder::AddSiteInfo(DxTable* ioTable)

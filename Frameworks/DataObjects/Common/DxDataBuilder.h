@@ -42,8 +42,6 @@ private:
     bool AddParmToFrame(const DxParm& inParm, DxFrame* ioFrame);
     void DeriveIt(DxFrame* ioFrame, const DxParm& inParm);
     void AddSiteInfo(DxTable* ioTable);
-    // The set's description when its list has the parameter; otherwise the field stays as it is.
-    void Describe(DxField* ioField, const CxString& inId);
     bool ReadColumn(DxFrame* ioFrame, const CxString& inId);
     // Site-list columns, one value per station of the frame; nothing for a grid.
     void CloneIntField(const CxString& inId, DxFrame* ioFrame);

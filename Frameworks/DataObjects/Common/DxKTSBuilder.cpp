@@ -65,7 +65,7 @@ void DxKTSBuilder::AddParmToTable(const DxParm& inParm, DxTable* ioTable)
         field = ioTable->FindIntField(id);
         if (field == nullptr)
             return;
-        DxSetParmInfo(field, mManager->FindParm(id));
+        mManager->DescribeField(field, id);
         break;
     case kDxTypeString:
         mParser->ParseField(ioTable, id);
@@ -86,7 +86,7 @@ void DxKTSBuilder::AddParmToTable(const DxParm& inParm, DxTable* ioTable)
         DxFloatField* floats = ioTable->FindFloatField(id);
         if (floats == nullptr)
             return;
-        DxSetParmInfo(floats, mManager->FindParm(id));
+        mManager->DescribeField(floats, id);
         ConvertUnits(floats, inParm.Unit());
         field = floats;
         break;
@@ -112,13 +112,13 @@ void DxKTSBuilder::DeriveIt(DxTable* ioTable, const DxParm& inParm)
         mParser->ParseField(ioTable, argument);
         if (DxFloatField* field = ioTable->FindFloatField(argument))
         {
-            DxSetParmInfo(field, mManager->FindParm(argument));
+            mManager->DescribeField(field, argument);
             continue;
         }
         CloneFloatField(argument, ioTable);
         if (DxFloatField* field = ioTable->FindFloatField(argument))
         {
-            DxSetParmInfo(field, mManager->FindParm(argument));
+            mManager->DescribeField(field, argument);
             continue;
         }
         if (std::find(mDerivationStack.begin(), mDerivationStack.end(), argument) == mDerivationStack.end())

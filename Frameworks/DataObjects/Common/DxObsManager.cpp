@@ -77,17 +77,6 @@ bool DxObsManager::ParseConfig(CxData& ioData)
     return result;
 }
 
-bool DxObsManager::FindListedParm(const CxString& inId, DxParm& outParm)
-{
-    CxAutoLock lock(mRegion);
-    const auto iter =
-        std::find_if(mParms.begin(), mParms.end(), [&inId](const DxParm& inParm) { return inParm.Id() == inId; });
-    if (iter == mParms.end())
-        return false;
-    outParm = *iter;
-    return true;
-}
-
 DxFrame* DxObsManager::OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                              DxClient* inClient)
 {

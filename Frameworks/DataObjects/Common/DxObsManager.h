@@ -21,9 +21,6 @@ public:
     // "dataUrlFormat" is a strftime pattern: a literal "%" in the URL is written "%%".
     bool ParseConfig(CxData& ioData);
 
-    // False, leaving the output alone, when the list has no parameter of the id.
-    bool FindListedParm(const CxString& inId, DxParm& outParm);
-
     const CxString& ConfigUrl() const { return mConfigUrl; }
     const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
     const CxString& ParmInfoUrl() const { return mParmInfoUrl; }

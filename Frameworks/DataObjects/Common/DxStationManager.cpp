@@ -3,6 +3,7 @@
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxFrame.h"
+#include "DxParmInfo.h"
 
 #include <algorithm>
 
@@ -72,6 +73,24 @@ DxParm DxStationManager::FindParm(const CxString& inId)
 {
     CxAutoLock lock(mRegion);
     return DxParmListParser::FindParm(mParms, inId);
+}
+
+bool DxStationManager::FindListedParm(const CxString& inId, DxParm& outParm)
+{
+    CxAutoLock lock(mRegion);
+    const auto iter =
+        std::find_if(mParms.begin(), mParms.end(), [&inId](const DxParm& inParm) { return inParm.Id() == inId; });
+    if (iter == mParms.end())
+        return false;
+    outParm = *iter;
+    return true;
+}
+
+void DxStationManager::DescribeField(DxField* ioField, const CxString& inId)
+{
+    DxParm listed;
+    if (FindListedParm(inId, listed))
+        DxSetParmInfo(ioField, listed);
 }
 
 DxDerivedParm DxStationManager::FindDerivedParm(const CxString& inId)

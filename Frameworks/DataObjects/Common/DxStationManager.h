@@ -25,6 +25,11 @@ public:
     DxDerivedParm FindDerivedParm(const CxString& inId);
     DxVectorParm FindVectorParm(const CxString& inId);
     std::vector<DxParm> Parms();
+    // False, leaving the output alone, when the list has no parameter of the id.
+    bool FindListedParm(const CxString& inId, DxParm& outParm);
+    // Labels a field as the listed parameter of the id says, converting values that carry another unit. An
+    // unlisted id leaves the field as it is: FindParm's stand-in would relabel it "nada" without converting.
+    void DescribeField(DxField* ioField, const CxString& inId);
     std::vector<DxDerivedParm> DerivedParms();
     std::vector<DxVectorParm> VectorParms();
 

@@ -7,6 +7,7 @@
 #include "DxFrame.h"
 #include "DxKTSBuilder.h"
 #include "DxLogger.h"
+#include "DxMetFormulas.h"
 #include "DxSeriesClient.h"
 #include "DxSeriesManager.h"
 #include "DxSet.h"
@@ -180,7 +181,7 @@ protected:
         mServer.AddDocument("/parminfo.xml", 200, "text/xml", dxtest::Document("parminfo", R"(
             <parm id="time" type="float" units="min"/><parm id="tmpf" type="float" units="fahr"/>
             <parm id="dwpf" type="float" units="fahr"/><parm id="lat" type="float" units="degr"/>
-            <derivation id="relh" func="relh" args="tmpf dwpf"/>
+            <derivation id="relh" func="relh" args="tmpf dwpf"/><derivation id="tlcl" func="tlcl" args="tmpf dwpf"/>
             <derivation id="aaa" func="diff" args="bbb tmpf"/><derivation id="bbb" func="diff" args="aaa tmpf"/>)"));
         mServer.AddDocument("/siteinfo.xml", 200, "text/xml", dxtest::FixtureText("siteinfo.xml"));
         mServer.AddDocument("/kts/20200104/HBR01.kts", 200, "application/kts", Kts("4", "HBR01 1 0 50 41\n"));
@@ -226,6 +227,11 @@ TEST_F(DxSeriesTest, BuildsTheRequestedColumns)
          {50, 68}},
         {"converted", {Parm("tmpf", "cels"), Parm("time", "secs")}, true, "tmpf:cels", {10, 20}},
         {"minutes to seconds", {Parm("time", "secs")}, true, "time:secs", {0, 3600}},
+        {"derived in kelvin, unlisted, asked in Celsius", // 50/41 and 68/50 Fahrenheit
+         {Parm("time", "secs"), Parm("tlcl", "cels")},
+         true,
+         "tlcl:cels",
+         {DxTlcl(10, 5) - 273.15, DxTlcl(20, 10) - 273.15}},
         {"site list, unlisted station", {Parm("time", "secs"), Parm("lat", "degr")}, true, "lat:degr", {44.6476, nan}},
         {"derivation cycle", {Parm("time", "secs"), Parm("aaa", "celsd")}, true, nullptr, {}},
         {"no time in seconds", {Parm("tmpf", "fahr")}, true, nullptr, {}},
