@@ -194,26 +194,38 @@ TEST_F(DxObsTest, BuilderEdges)
     }
 }
 
-// Through the set's kind and the job threads: a table client and a grid client each get their frame.
+// Through the set's kind and the job threads: a table client and a grid client each get their frame, from a Kdf
+// file and from an XKDF file an hour older.
 TEST_F(DxObsTest, FilesReachTableAndGridClients)
 {
-    DxObsClient table, grid;
-    grid.SetFrameType(kDxFrameGrid);
-    for (DxObsClient* client : {&table, &grid})
+    const CxDate older = kNow - 3600.0;
+    mServer.AddDocument("/kdf/2020072711.kdf", 200, "text/xkdf",
+                        "<?kdf version=\"1.0d1\"?><kdf><table date=\"" + older.AsString().AsUtf8() +
+                            "\"><fieldref id=\"stid\" type=\"string\"/><fieldref id=\"tmpf\" type=\"float\"/>"
+                            "<fieldref id=\"dwpf\" type=\"float\"/><record>\"HBR01\",86,68</record>"
+                            "<record>\"HBR03\",50,41</record></table></kdf>");
+    for (const CxDate& date : {kNow, older})
     {
-        client->AddParm(Parm("tmpf", "cels"));
-        client->AddParm(Parm("relh", "prct"));
-        client->SetSet(mSet);
-        client->SetDates(kNow - 3600.0, kNow);
-        client->SetDisplayDate(kNow);
-        client->RefreshClient();
+        SCOPED_TRACE(date.AsString().AsUtf8());
+        DxObsClient table, grid;
+        grid.SetFrameType(kDxFrameGrid);
+        for (DxObsClient* client : {&table, &grid})
+        {
+            client->AddParm(Parm("tmpf", "cels"));
+            client->AddParm(Parm("relh", "prct"));
+            client->SetSet(mSet);
+            client->SetDates(date, date);
+            client->SetDisplayDate(date);
+            client->RefreshClient();
+        }
+        ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return table.Table() != nullptr && grid.Grid() != nullptr; },
+                                            sky::test::kBound));
+        EXPECT_NEAR(table.Table()->FindFloatField("tmpf:cels")->front(), 30.0, 1e-9);
+        EXPECT_NEAR(table.Table()->FindFloatField("relh:prct")->front(), DxRelh(30.0, 20.0), 1e-9);
+        EXPECT_EQ(table.Table()->FindStringField("name:nada")->front(), "Harbour Light");
+        EXPECT_EQ(table.Table()->Date(), date);
+        EXPECT_NE(grid.Grid()->FindFloatField("relh:prct"), nullptr);
     }
-    ASSERT_TRUE(
-        pf::MainLoop().RunUntil([&] { return table.Table() != nullptr && grid.Grid() != nullptr; }, sky::test::kBound));
-    EXPECT_NEAR(table.Table()->FindFloatField("tmpf:cels")->front(), 30.0, 1e-9);
-    EXPECT_EQ(table.Table()->FindStringField("name:nada")->front(), "Harbour Light");
-    EXPECT_EQ(table.Table()->Date(), kNow);
-    EXPECT_NE(grid.Grid()->FindFloatField("relh:prct"), nullptr);
 }
 
 // What a refresh answers and leaves in the status, by the reply to the configuration request.
