@@ -154,6 +154,18 @@ CxString DxManager::Status() const
     return mStatus;
 }
 
+CxString DxManager::AuthenticationKey() const
+{
+    CxAutoLock lock(mStatusLock);
+    return mAuthenticationKey;
+}
+
+void DxManager::SetAuthenticationKey(const CxString& inKey)
+{
+    CxAutoLock lock(mStatusLock);
+    mAuthenticationKey = inKey;
+}
+
 void DxManager::SetStatus(const CxString& inStatus)
 {
     CxAutoLock lock(mStatusLock);
@@ -265,7 +277,7 @@ void DxManager::SetAuthenticated(bool inValue)
 void DxManager::SetAuthentication(const CxString& inUser, const CxString& inPassword)
 {
     CxAutoLock lock(mRegion);
-    CxWriteAuthentication(mAuthenticationKey, inUser, inPassword);
+    CxWriteAuthentication(AuthenticationKey(), inUser, inPassword);
     RefreshAllClients();
 }
 

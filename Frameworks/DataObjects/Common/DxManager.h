@@ -67,8 +67,9 @@ public:
 
     const CxString& Id() const { return mId; }
     CxString Name() const;
-    CxString AuthenticationKey() const { return mAuthenticationKey; }
-    void SetAuthenticationKey(const CxString& inKey) { mAuthenticationKey = inKey; }
+    // The set hands its key over on the main thread while jobs send it: both sides take the status lock.
+    CxString AuthenticationKey() const;
+    void SetAuthenticationKey(const CxString& inKey);
     CxString ProviderName() const { return mProviderName; }
     CxString ProviderUrl() const { return mProviderUrl; }
     CxString SourceName() const { return mSourceName; }

@@ -12,7 +12,7 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
     const CxString registry = RegistryUrl();
     auto request = std::make_unique<CxUrl>(inUrl);
     request->SetIfModifiedSince(mCache->GetInfoFileModDate(inName));
-    request->SetAuthenticationKey(mAuthenticationKey);
+    request->SetAuthenticationKey(AuthenticationKey());
     CxData body = request->Get();
     result.mStatus = request->ResponseCode();
     LogLine(" GET " + inUrl + " -- " + CxString(result.mStatus));

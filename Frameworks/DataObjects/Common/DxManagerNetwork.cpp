@@ -121,7 +121,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                 // A fresh request each time: no condition, login or Last-Modified of an earlier reply carries over.
                 CxUrl request(url);
                 request.SetIfModifiedSince(cached);
-                request.SetAuthenticationKey(mAuthenticationKey);
+                request.SetAuthenticationKey(AuthenticationKey());
                 request.SetFollowRedirect(false);
                 SetStatus("Requesting data.");
                 CxData body;
@@ -398,7 +398,7 @@ std::vector<CxDate> DxManager::PerformOnlineQuery(DxSubscription& inSubscription
     {
         const CxString url = OnGetQueryUrl(inSubscription);
         CxUrl request(url);
-        request.SetAuthenticationKey(mAuthenticationKey);
+        request.SetAuthenticationKey(AuthenticationKey());
         CxData body = request.Get();
         code = request.ResponseCode();
         if (code == 200)

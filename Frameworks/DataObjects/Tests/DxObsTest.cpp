@@ -350,12 +350,13 @@ TEST_F(DxObsTest, RequestChangesRaceBuildsAndRefreshes)
     client.SetSet(mSet);
     std::atomic<bool> done{false};
     const std::string list = dxtest::Document("parminfo", R"(<parm id="tmpf" type="float" units="fahr"/>)");
-    // The update job builds under the manager's lock; a configuration job replaces the lists between builds.
+    // The update job builds under the manager's lock; a configuration job refreshes and replaces the lists between
+    // builds.
     std::thread jobs(
         [&]
         {
             for (CxData data; !done; data = dxtest::Bytes(list))
-                Build(client, kKdf, "application/kdf"), mManager->ParseParmList(data);
+                Build(client, kKdf, "application/kdf"), mManager->ParseParmList(data), mManager->PerformConfigUpdate();
         });
     for (int i = 0; i < 200; ++i)
     {
@@ -365,6 +366,7 @@ TEST_F(DxObsTest, RequestChangesRaceBuildsAndRefreshes)
         DxParm parm = Parm("dwpf", "fahr");
         client.UpdateParm(parm);
         client.RemoveParm(Parm("pres", "mbar"));
+        mSet->Manager(); // hands the set's key over while the refresh sends it
     }
     done = true;
     jobs.join();
