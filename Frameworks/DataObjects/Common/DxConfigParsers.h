@@ -163,6 +163,27 @@ private:
     DxUnit mUnit;
 };
 
+// A radar site of a data set's site list.
+class DxNidsSite
+{
+public:
+    DxNidsSite() = default;
+    DxNidsSite(const CxString& inId, const CxString& inName) : mId(inId), mName(inName) {}
+
+    const CxString& Id() const { return mId; }
+    void SetId(const CxString& inId) { mId = inId; }
+    const CxString& Name() const { return mName; }
+    void SetName(const CxString& inName) { mName = inName; }
+
+    // Every field.
+    bool operator==(const DxNidsSite& inOther) const { return mId == inOther.mId && mName == inOther.mName; }
+    bool operator!=(const DxNidsSite& inOther) const { return !(*this == inOther); }
+
+private:
+    CxString mId;
+    CxString mName;
+};
+
 // What a radar product code looks like: scale, data levels, unit and colours.
 class DxNidsProductInfo
 {

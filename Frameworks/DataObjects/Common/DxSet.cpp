@@ -7,6 +7,7 @@
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxManager.h"
+#include "DxNidsManager.h"
 #include "DxObsManager.h"
 #include "DxSeriesManager.h"
 
@@ -20,6 +21,7 @@ namespace
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
     static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
+                                                               {kDxManagerNids, &DxNidsManager::FindManager},
                                                                {kDxManagerKts, &DxSeriesManager::FindManager}};
     return sFinders;
 }
@@ -184,6 +186,11 @@ DxManager* DxSet::Manager()
 DxObsManager* DxSet::ObsManager()
 {
     return dynamic_cast<DxObsManager*>(Manager());
+}
+
+DxNidsManager* DxSet::NidsManager()
+{
+    return dynamic_cast<DxNidsManager*>(Manager());
 }
 
 DxSeriesManager* DxSet::SeriesManager()

@@ -11,6 +11,7 @@
 class CxFolder;
 class DxConfigParser;
 class DxManager;
+class DxNidsManager;
 class DxObsManager;
 class DxSeriesManager;
 
@@ -63,6 +64,7 @@ public:
     DxManager* ExistingManager() const { return mManager; }
     // The manager when it is of that class, else null.
     DxObsManager* ObsManager();
+    DxNidsManager* NidsManager();
     DxSeriesManager* SeriesManager();
     void MakePreferredSet() const;
 

@@ -1,0 +1,356 @@
+#include "DxNidsManager.h"
+
+#include "CxDebug.h"
+#include "DxCache.h"
+#include "DxFrame.h"
+#include "DxImage.h"
+#include "DxNidsClient.h"
+#include "DxNidsLevelThree.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace
+{
+
+// The site id is the key up to its first colon, the product id the rest; a key without one is all site.
+void SplitKey(const CxString& inKey, CxString& outSite, CxString& outProduct)
+{
+    const CxUint32 colon = inKey.Find(":");
+    outSite = colon == 0 ? CxString() : inKey.Substring(0, colon - 1);
+    outProduct = inKey.Substring(colon + 1, inKey.Length());
+}
+
+template <class Info> Info FindInfo(const std::vector<Info>& inInfos, CxSint16 inCode)
+{
+    const auto iter = std::find_if(inInfos.begin(), inInfos.end(),
+                                   [inCode](const Info& inInfo) { return inInfo.ProductCode() == inCode; });
+    if (iter != inInfos.end())
+        return *iter;
+    Info missing;
+    missing.SetKmPerPixel(1.0);
+    return missing;
+}
+
+} // namespace
+
+DxNidsManager::DxNidsManager(const CxString& inId)
+    : DxManager(inId), mLists(std::make_shared<const ProductLists>()), mConfigUrl(RegistryUrl())
+{
+    mAutoRefresh = GetAutoRefreshIgnoreValue();
+    CxAssertText(mCache != nullptr, "mCache != nil");
+    if (mCache != nullptr)
+    {
+        CxData config = mCache->ReadInfo("config.xml");
+        ParseConfig(config);
+        CxData products = mCache->ReadInfo("prodinfo.xml");
+        ParseProductList(products);
+    }
+    Register(mId, this);
+    mExtensions.push_back(".nids");
+    mExtensions.push_back(".nc");
+}
+
+DxNidsManager::~DxNidsManager()
+{
+    delete mSites;
+    Unregister(mId, this);
+}
+
+bool DxNidsManager::ParseConfig(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        const DxConfigParser parser(ioData);
+        if (!parser.Parsed())
+            return false;
+        mName = parser.StringProperty("name");
+        mProviderName = parser.StringProperty("provider");
+        mProviderUrl = parser.UrlProperty("provider");
+        mSourceName = parser.StringProperty("source");
+        mSourceUrl = parser.UrlProperty("source");
+        mContactName = parser.StringProperty("contact");
+        mContactUrl = parser.UrlProperty("contact");
+        const CxString base = parser.StringProperty("baseUrl");
+        const CxString config = parser.StringProperty("configUrl");
+        mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+        mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
+        mProductInfoUrl = JoinUrl(base, parser.StringProperty("prodInfoUrl"));
+        mDataUrlFormat = UrlPattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));
+        mQueryUrlFormat = parser.StringProperty("dataQueryUrlFormat");
+        mQueryDateFormat = parser.StringProperty("dataQueryDateFormatString");
+        mStaleThreshold = parser.SecondsProperty("staleThreshold");
+        mMinimumCheckThreshold = parser.SecondsProperty("minimumCheckThreshold");
+        mMimeMapping = parser.StringProperty("mimeTypeMapping");
+        SetTimeResolution(60);
+        if (const CxSint32 resolution = parser.SecondsProperty("dataResolution"); resolution > 0)
+            SetTimeResolution(resolution);
+        if (const CxSint32 seconds = parser.SintProperty("secondsResolution"); seconds > 0)
+            SetTimeResolution(seconds);
+        if (parser.StringProperty("archive") == "auto")
+            mArchive = true;
+        if (parser.StringProperty("updateCachedData") == "false")
+            mUpdateCachedData = false;
+        if (parser.StringProperty("searchServer") == "true")
+            mSearchServer = true;
+        if (const CxSint32 window = parser.SecondsProperty("realTimeDataWindow"); window > 0)
+            mRealTimeDataWindow = float(window);
+        SetStatus("Idle.");
+        mConfigured = true;
+        return true;
+    }
+    catch (...)
+    {
+        SetStatus("Invalid config.xml.");
+        return false;
+    }
+}
+
+bool DxNidsManager::ParseSiteList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        DxTable* table = nullptr;
+        const DxSiteListParser parser(ioData, table);
+        if (table != nullptr)
+        {
+            delete mSites;
+            mSites = table;
+        }
+        return parser.Parsed();
+    }
+    catch (...)
+    {
+        SetStatus("Invalid siteinfo.xml.");
+        return false;
+    }
+}
+
+bool DxNidsManager::ParseProductList(CxData& ioData)
+{
+    CxAutoLock lock(mRegion);
+    try
+    {
+        // The reader leaves the lists alone unless it finds them, so it starts from the ones held.
+        auto lists = std::make_shared<ProductLists>(*mLists);
+        const DxNidsListParser parser(ioData, lists->mProducts, lists->mMosaics, lists->mRadials);
+        if (!parser.Parsed())
+            return false;
+        mLists = std::move(lists);
+        return true;
+    }
+    catch (...)
+    {
+        SetStatus("Invalid prodinfo.xml.");
+        return false;
+    }
+}
+
+DxRadarFormat DxNidsManager::FormatOf(const CxData& inData)
+{
+    CxData data(inData);
+    if (data.Size() == 0)
+        return DxRadarFormat::kLevelThree;
+    data.Lock();
+    const std::string head(static_cast<const char*>(data.Pointer()), std::min<CxUint32>(data.Size(), 22));
+    data.Unlock();
+    if (head == "MajorProductType RADAR")
+        return DxRadarFormat::kCanadian;
+    if (head.compare(0, 8, "ARCHIVE2") == 0 || head.compare(0, 3, "AR2") == 0)
+        return DxRadarFormat::kLevelTwo;
+    if (head.compare(0, 3, "CDF") == 0)
+        return DxRadarFormat::kNetCDF;
+    return DxRadarFormat::kLevelThree;
+}
+
+std::vector<DxNidsProduct> DxNidsManager::NidsProducts()
+{
+    CxAutoLock lock(mRegion);
+    return mLists->mProducts;
+}
+
+DxNidsProduct DxNidsManager::FindNidsProduct(const DxNidsProduct& inProduct)
+{
+    CxAutoLock lock(mRegion);
+    const auto& products = mLists->mProducts;
+    const auto iter = std::find_if(products.begin(), products.end(),
+                                   [&inProduct](const DxNidsProduct& inHeld) { return inHeld.Id() == inProduct.Id(); });
+    return iter != products.end() ? *iter : inProduct;
+}
+
+DxNidsMosaicInfo DxNidsManager::FindMosaicInfo(CxSint16 inCode)
+{
+    CxAutoLock lock(mRegion);
+    return FindInfo(mLists->mMosaics, inCode);
+}
+
+DxNidsRadialInfo DxNidsManager::FindRadialInfo(CxSint16 inCode)
+{
+    CxAutoLock lock(mRegion);
+    return FindInfo(mLists->mRadials, inCode);
+}
+
+DxTable* DxNidsManager::Sites()
+{
+    CxAutoLock lock(mRegion);
+    if (mSites == nullptr && mCache != nullptr)
+    {
+        CxData data = mCache->ReadInfo("siteinfo.xml");
+        if (data.Size() != 0)
+            ParseSiteList(data);
+    }
+    return mSites;
+}
+
+DxNidsSite DxNidsManager::FindNidsSite(const DxNidsSite& inSite)
+{
+    CxAutoLock lock(mRegion);
+    const DxTable* sites = Sites();
+    const DxStringField* ids = sites != nullptr ? sites->FindStringField("stid") : nullptr;
+    const DxStringField* names = sites != nullptr ? sites->FindStringField("name") : nullptr;
+    const CxSint32 row = ids != nullptr ? sites->Lookup(inSite.Id()) : -1;
+    if (row < 0 || names == nullptr || std::size_t(row) >= names->size() || std::size_t(row) >= ids->size())
+        return inSite;
+    return DxNidsSite((*ids)[row], (*names)[row]);
+}
+
+CxString DxNidsManager::ConfigUrl()
+{
+    CxAutoLock lock(mRegion);
+    return mConfigUrl;
+}
+
+CxString DxNidsManager::SiteInfoUrl()
+{
+    CxAutoLock lock(mRegion);
+    return mSiteInfoUrl;
+}
+
+CxString DxNidsManager::ProductInfoUrl()
+{
+    CxAutoLock lock(mRegion);
+    return mProductInfoUrl;
+}
+
+CxString DxNidsManager::DataUrlFormat()
+{
+    CxAutoLock lock(mRegion);
+    return mDataUrlFormat;
+}
+
+DxFrame* DxNidsManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxData& inData, DxClient* inClient)
+{
+    [[maybe_unused]] auto* client = dynamic_cast<DxNidsClient*>(inClient);
+    DxFrame* frame = nullptr;
+    switch (FormatOf(inData))
+    {
+    case DxRadarFormat::kLevelThree:
+    {
+        std::shared_ptr<const ProductLists> lists;
+        {
+            CxAutoLock lock(mRegion);
+            lists = mLists;
+        }
+        NidsLevelThreeParser parser;
+        frame = parser.Parse(inData, lists->mMosaics, lists->mRadials);
+        break;
+    }
+    // Not here yet: the readers of the other three formats, each to be called as below; until then their files
+    // give no frame.
+    case DxRadarFormat::kLevelTwo:
+        frame = nullptr; // NidsLevelTwoParser().Parse(inData, this, client)
+        break;
+    case DxRadarFormat::kNetCDF:
+        frame = nullptr; // NidsNetCDFParser().Parse(inData, this, client)
+        break;
+    case DxRadarFormat::kCanadian:
+        frame = nullptr; // DxCanadianRadarParser().Parse(inData, this, client)
+        break;
+    }
+    if (frame != nullptr && dynamic_cast<DxImage*>(frame) == nullptr)
+    {
+        delete frame;
+        frame = nullptr;
+    }
+    return frame;
+}
+
+CxString DxNidsManager::OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders)
+{
+    CxAssertText(inRecord != nullptr, "inRecord != nil");
+    if (inRecord == nullptr)
+        return CxString();
+    CxString site;
+    CxString product;
+    SplitKey(inRecord->mAttributes, site, product);
+    outFolders.push_back(site);
+    outFolders.push_back(product);
+    return inRecord->mDate.AsString(FileDateFormat(), 0) + product + "_" + site;
+}
+
+CxString DxNidsManager::OnGetUrlForRecord(DxRecord* inRecord)
+{
+    CxAssertText(inRecord != nullptr, "inRecord != nil");
+    if (inRecord == nullptr)
+        return CxString();
+    CxString site;
+    CxString product;
+    SplitKey(inRecord->mAttributes, site, product);
+    CxString pattern = DataUrlFormat();
+    pattern.ReplaceAll("%siteid;", site, 0);
+    pattern.ReplaceAll("%product;", product, 0);
+    pattern.ReplaceAll("%threelettersiteid;", site.Substring(1, site.Length()), 0);
+    return inRecord->mDate.AsString(pattern, 0);
+}
+
+CxString DxNidsManager::OnGetQueryUrl(const DxSubscription& inSubscription)
+{
+    CxString url;
+    CxString dateFormat;
+    double stale = 0.0;
+    {
+        CxAutoLock lock(mRegion);
+        url = mQueryUrlFormat;
+        dateFormat = mQueryDateFormat;
+        stale = mStaleThreshold;
+    }
+    CxString site;
+    CxString product;
+    SplitKey(inSubscription.Attribs(), site, product);
+    const CxDate start = inSubscription.StartDate() - stale;
+    url.ReplaceAll("%siteid;", site, 0);
+    url.ReplaceAll("%product;", product, 0);
+    url.ReplaceAll("%startDate;", start.AsString(dateFormat, 0), 0);
+    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(dateFormat, 0), 0);
+    url.ReplaceAll(" ", "%20", 0);
+    return url;
+}
+
+bool DxNidsManager::OnUpdateConfig()
+{
+    if (!Online())
+        return false;
+    SetStatus("Updating configuration.");
+    const InfoRefresh config =
+        RefreshInfoDocument(ConfigUrl(), "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (config.mStatus == 0)
+    {
+        SetStatus("Configuration host unreachable.");
+        return false;
+    }
+    // Each list is asked for whatever became of the configuration; any document that came new counts.
+    const auto refresh = [this](const CxString& inUrl, const char* inName, bool (DxNidsManager::*inParse)(CxData&))
+    {
+        const auto parse = [this, inParse](CxData& ioData) { return (this->*inParse)(ioData); };
+        return inUrl.Length() != 0 && RefreshInfoDocument(inUrl, inName, false, parse).mStatus == 200;
+    };
+    bool result = config.mStatus == 200;
+    result |= refresh(SiteInfoUrl(), "siteinfo.xml", &DxNidsManager::ParseSiteList);
+    result |= refresh(ProductInfoUrl(), "prodinfo.xml", &DxNidsManager::ParseProductList);
+    if (Status() != "Authentication failed.")
+        SetStatus("Idle.");
+    return result;
+}

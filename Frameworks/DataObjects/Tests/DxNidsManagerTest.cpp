@@ -1,0 +1,189 @@
+// The radar manager and client: configured from a loopback server, fed real radar files.
+#include "DxNidsManager.h"
+#include "DxFrame.h"
+#include "DxImage.h"
+#include "DxManagerFixture.h"
+#include "DxNidsClient.h"
+#include "GxProjection.h"
+#include "TestLatch.h"
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+namespace
+{
+
+const CxDate kNow(2015, 1, 2, 2, 5, 0, 0);
+
+CxData Head(const std::string& inPath)
+{
+    return dxtest::Bytes(inPath.empty() ? std::string() : dxtest::ReadFile(inPath).substr(0, 64));
+}
+
+TEST(DxNidsManager, DecoderChosenByFirstBytes)
+{
+    SKY_NEED_TESTDATA(root);
+    const struct
+    {
+        CxData mData;
+        DxRadarFormat mFormat;
+    } cases[] = {
+        {Head(root + "/canadian/WHK_201611212330_PRECIPET_NUMERIC_MMHR.txt"), DxRadarFormat::kCanadian},
+        {Head(root + "/nexrad2/KDMX20250101_225441_V06"), DxRadarFormat::kLevelTwo},
+        {Head(root + "/netcdf/wdssii_radialset/KTLX_19990503-235123.netcdf"), DxRadarFormat::kNetCDF},
+        {Head(root + "/nexrad3/KBMX_SDUS54_N0RBMX_201501020205"), DxRadarFormat::kLevelThree},
+        {dxtest::Bytes("ARCHIVE2.001"), DxRadarFormat::kLevelTwo},
+        {dxtest::Bytes("MajorProductType RADA"), DxRadarFormat::kLevelThree},
+        {dxtest::Bytes("AR"), DxRadarFormat::kLevelThree},
+        {CxData(), DxRadarFormat::kLevelThree},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DxNidsManager::FormatOf(c.mData), c.mFormat) << &c - cases;
+}
+
+using DxNidsClientTest = dxtest::UnitTableTest;
+
+// The client's readers of the current frame, with their defaults.
+TEST_F(DxNidsClientTest, ReadsTheImageFields)
+{
+    const CxDate missing = DxManager::sMissingDate;
+    const std::vector<CxSint32> times = {2015, 1, 2, 1, 0, 0, 2015, 1, 2, 2, 5, 30};
+    const struct
+    {
+        std::vector<CxSint32> mVcp, mType, mTimes;
+        const char* mUnit;
+        CxSint32 mVcpRead, mTypeRead;
+        const char* mUnitRead;
+        CxDate mBegin, mEnd;
+    } cases[] = {
+        {{}, {}, {}, nullptr, 999, 100, "nada", missing, missing},
+        {{221, 12}, {3}, times, "mm", 221, 3, "mm", CxDate(2015, 1, 2, 1, 0, 0, 0), CxDate(2015, 1, 2, 2, 5, 30, 0)},
+        {{}, {}, std::vector<CxSint32>(times.begin(), times.end() - 1), "mm", 999, 100, "mm", missing, missing},
+    };
+    for (const auto& c : cases)
+    {
+        DxNidsClient client;
+        auto* image = new DxIndexedImage(GxOrthographicProjection());
+        image->NewIntField("vcp")->assign(c.mVcp.begin(), c.mVcp.end());
+        image->NewIntField("dataType")->assign(c.mType.begin(), c.mType.end());
+        image->NewIntField("productTimes")->assign(c.mTimes.begin(), c.mTimes.end());
+        if (c.mUnit != nullptr)
+            image->NewFloatField("units")->SetUnit(DxUnit(c.mUnit));
+        client.AcceptFrame(image);
+        EXPECT_EQ(client.GetVCP(), c.mVcpRead);
+        EXPECT_EQ(client.GetNidsType(), c.mTypeRead);
+        EXPECT_EQ(client.NidsUnit().Id(), c.mUnitRead);
+        EXPECT_EQ(client.GetProductBeginDate(), c.mBegin);
+        EXPECT_EQ(client.GetProductEndDate(), c.mEnd);
+    }
+    DxNidsClient table;
+    table.AcceptFrame(new DxTable());
+    EXPECT_EQ(table.GetVCP(), 999);
+}
+
+class DxNidsTest : public dxtest::ManagerTest
+{
+protected:
+    DxNidsTest() : ManagerTest(kNow) {}
+    void SetUp() override
+    {
+        ManagerTest::SetUp();
+        Reply(200, dxtest::Document("datasetconfig", R"(
+            <property id="type" value="nids"/><property id="baseUrl" value="@BASE@/"/>
+            <property id="siteInfoUrl" value="siteinfo.xml"/><property id="prodInfoUrl" value="prodinfo.xml"/>
+            <property id="dataUrlFormat" value="%threelettersiteid;/%product;/%04Y%02m%02d%02H%02M.nids"/>)"));
+        mServer.AddDocument("/siteinfo.xml", 200, "text/xml", Sites("Birmingham"));
+        mServer.AddDocument("/prodinfo.xml", 200, "text/xml", Products("Base reflectivity"));
+        mServer.AddDocument("/BMX/N0R/201501020205.nids", 200, "image/nids",
+                            dxtest::ReadFile(sky::test::TestDataFile("nexrad3/KBMX_SDUS54_N0RBMX_201501020205")));
+        mSet = DxSet::FindOrCreateSet("radar", kDxManagerShp);
+        mManager = mSet->NidsManager();
+        ASSERT_NE(mManager, nullptr);
+        ASSERT_TRUE(mManager->PerformConfigUpdate());
+    }
+    static std::string Sites(const std::string& inName)
+    {
+        return dxtest::Document("siteinfo", R"(<table><fieldref id="stid" type="string"/>
+            <fieldref id="name" type="string"/><record>"KBMX", ")" +
+                                                inName + "\"</record></table>");
+    }
+    static std::string Products(const std::string& inName)
+    {
+        return dxtest::Document("parminfo", "<parm id=\"N0R\" name=\"" + inName +
+                                                "\" units=\"mm\"/><radial id=\"19\" "
+                                                "name=\"" +
+                                                inName + "\" kmPerPixel=\"0.5\"/>");
+    }
+
+    DxSet* mSet = nullptr;
+    DxNidsManager* mManager = nullptr;
+};
+
+TEST_F(DxNidsTest, OneRefreshConfiguresTheSet)
+{
+    EXPECT_EQ(mManager->DataUrlFormat(),
+              CxString::FromUtf8(mServer.Url("/%threelettersiteid;/%product;/%Y%m%d%H%M.nids")));
+    EXPECT_EQ(mManager->Status(), "Idle.");
+    EXPECT_EQ(mManager->FindRadialInfo(19).KmPerPixel(), 0.5);
+    EXPECT_EQ(mManager->FindMosaicInfo(19).KmPerPixel(), 1.0);
+    EXPECT_EQ(mManager->FindMosaicInfo(19).Unit().Id(), "nada");
+    EXPECT_EQ(mManager->FindNidsProduct(DxNidsProduct("N0R", "", "", DxUnit())).Unit().Id(), "mm");
+    EXPECT_EQ(mManager->FindNidsProduct(DxNidsProduct("N0Q", "q", "", DxUnit())).Name(), "q");
+    EXPECT_EQ(mManager->FindNidsSite(DxNidsSite("kbmx", "")), DxNidsSite("KBMX", "Birmingham"));
+    EXPECT_EQ(mManager->FindNidsSite(DxNidsSite("KTLX", "t")), DxNidsSite("KTLX", "t"));
+}
+
+// The file reaches the client, stored under its date, product and site.
+TEST_F(DxNidsTest, ServedProductReachesTheClient)
+{
+    DxNidsClient client;
+    client.SetSite(DxNidsSite("KBMX", ""));
+    client.SetProduct(DxNidsProduct("N0R", "", "N0R", DxUnit()));
+    client.SetSet(mSet);
+    client.SetDates(kNow, kNow);
+    client.SetDisplayDate(kNow);
+    client.RefreshClient();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Image() != nullptr; }, sky::test::kBound));
+    EXPECT_EQ(client.GetVCP(), 221);
+    EXPECT_EQ(client.Image()->Height(), 360);
+    EXPECT_TRUE(
+        std::filesystem::exists(mHome.Path() + "/radar/Temporary/2015/01/02/KBMX/N0R/201501020205N0R_KBMX.nids"));
+    mManager->RefreshAllClients();
+    EXPECT_EQ(client.Product().Name(), "Base reflectivity");
+}
+
+// Lists and site table replaced by refreshes, and the client's key changed, while other threads read them.
+TEST_F(DxNidsTest, ListsReplacedWhileRead)
+{
+    DxNidsClient client;
+    std::atomic<bool> done{false};
+    std::thread refresher(
+        [&]
+        {
+            for (int round = 0; !done || round < 50; ++round)
+            {
+                CxData sites = dxtest::Bytes(Sites(round % 2 ? "A" : "B"));
+                CxData products = dxtest::Bytes(Products(round % 2 ? "A" : "B"));
+                mManager->ParseSiteList(sites);
+                mManager->ParseProductList(products);
+                EXPECT_NE(client.Id().Length(), 0u);
+            }
+        });
+    CxData data = dxtest::Bytes(dxtest::ReadFile(sky::test::TestDataFile("nexrad3/KBMX_SDUS54_N0RBMX_201501020205")));
+    const auto known = [](const CxString& inName) { return inName == "A" || inName == "B" || inName.Length() > 1; };
+    for (int round = 0; round < 50; ++round)
+    {
+        client.SetSite(DxNidsSite(round % 2 ? "KBMX" : "KTLX", ""));
+        client.SetProduct(DxNidsProduct("N0R", "", round % 2 ? "N0R" : "N0Q", DxUnit()));
+        EXPECT_TRUE(known(mManager->FindRadialInfo(19).Name()));
+        EXPECT_TRUE(known(mManager->FindNidsSite(DxNidsSite("KBMX", "")).Name()));
+        EXPECT_EQ(mManager->NidsProducts().size(), 1u);
+        std::unique_ptr<DxFrame> frame(mManager->BuildFrameForClient(nullptr, "", data, &client));
+        EXPECT_NE(frame, nullptr);
+    }
+    done = true;
+    refresher.join();
+}
+
+} // namespace
