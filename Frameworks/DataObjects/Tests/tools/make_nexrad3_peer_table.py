@@ -5,17 +5,21 @@ every shared Level III file and writes the radial layers it decodes as a table t
 Usage: PEER_DIR=/tmp/peers python3 make_nexrad3_peer_table.py [--times]
 With --times, on the benchmark machine, it writes only data/nexrad3/peer_times.tsv: the peer's mean parse time of
 five parses per file, for nexrad3_bench.
-Writes data/nexrad3/peer_radials.tsv and, for the products that carry an image, their text lines as
-data/nexrad3/peer_text.tsv (file, "g" graphic or "t" tabular pages flattened, the line).
+Writes data/nexrad3/peer_radials.tsv; for the products that carry an image, their text lines as
+data/nexrad3/peer_text.tsv (file, "g" graphic or "t" tabular pages flattened, the line); and for every file, the
+edge files included, the packet codes the peer met as data/nexrad3/peer_packets.tsv (those it decoded and those it
+names as unsupported; it stops a layer at the first of these).
 """
 import json
 import os
+import re
 import subprocess
 import sys
 
 root = os.path.abspath(os.path.join(os.path.dirname(__file__), "../../../../../shared"))
 folder = os.path.join(root, "testdata/nexrad3")
 files = sorted(f for f in os.listdir(folder) if os.path.isfile(os.path.join(folder, f)) and not f.endswith(".md"))
+edge = sorted("edge/" + f for f in os.listdir(os.path.join(folder, "edge")) if not f.endswith(".md"))
 if "--times" in sys.argv:
     out = subprocess.run(["node", os.path.join(root, "tools/peers/l3peer.js"), "--repeat", "5"] +
                          [os.path.join(folder, f) for f in files],
@@ -28,10 +32,11 @@ if "--times" in sys.argv:
             if rec.get("ok"):
                 table.write("%s\t%s\n" % (rec["file"], rec["parseMsMean"]))
     sys.exit(0)
-out = subprocess.run(["node", os.path.join(root, "tools/peers/l3peer.js"), "--full"] + [os.path.join(folder, f) for f in files],
+out = subprocess.run(["node", os.path.join(root, "tools/peers/l3peer.js"), "--full"] + [os.path.join(folder, f) for f in files + edge],
                      capture_output=True, text=True, cwd=os.environ.get("PEER_DIR", ".")).stdout
 rows = []
 text = []
+packets = []
 peer = "?"
 rasters = {37, 38, 41, 57, 65, 66, 67, 90}
 for line in out.splitlines():
@@ -40,6 +45,11 @@ for line in out.splitlines():
     except ValueError:
         continue
     peer = rec.get("peer", peer)
+    met = {l["packet"] for l in rec.get("layers", []) if l.get("packet")}
+    met |= {p for l in rec.get("layers", []) for p in l.get("packetCodes") or [] if p}
+    met |= set(re.findall(r"Unsupported packet code 0x([0-9a-f]+)", " ".join(rec.get("warnings", []))))
+    name = next(f for f in files + edge if os.path.basename(f) == rec["file"])
+    packets.append((name, ",".join(sorted("%x" % int(p, 16) for p in met))))
     radial = [l for l in rec.get("layers", []) if l.get("packet") in ("10", "af1f") and "rawBinSum" in l]
     # Our image keeps the last image layer.
     if rec.get("ok") and radial:
@@ -55,3 +65,6 @@ with open(here + "peer_radials.tsv", "w") as out:
 with open(here + "peer_text.tsv", "w") as out:
     out.write("# peer %s; file, g (graphic) or t (tabular), line\n" % peer)
     out.writelines("\t".join(r) + "\n" for r in text)
+with open(here + "peer_packets.tsv", "w") as out:
+    out.write("# peer %s; file, packet codes met (hex)\n" % peer)
+    out.writelines("%s\t%s\n" % r for r in packets)
