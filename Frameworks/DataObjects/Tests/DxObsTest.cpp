@@ -1,19 +1,13 @@
-#include "../../CoreObjects/Tests/CxDateTestHelpers.h"
 #include "CxDebug.h"
-#include "CxEvents.h"
-#include "CxJob.h"
-#include "CxLog.h"
 #include "DxAnalysis.h"
-#include "DxConfigTestSupport.h"
 #include "DxDataBuilder.h"
 #include "DxFrame.h"
-#include "DxLogger.h"
+#include "DxManagerFixture.h"
 #include "DxMetFormulas.h"
 #include "DxObsClient.h"
 #include "DxObsManager.h"
 #include "DxSet.h"
 #include "GxProjection.h"
-#include "LoopbackServer.h"
 #include "PfRunLoop.h"
 #include "TestLatch.h"
 
@@ -41,21 +35,13 @@ DxParm Parm(const char* inId, const char* inUnit, DxType inType = kDxTypeFloat)
 const std::string kKdf = "101\n3 2020 7 27 12 0 0\nSTID STNM TIME TMPF DWPF PRES\n"
                          "HBR01 1 0 86 68 1010\nHBR03 2 0 50 41 1020\nXYZ99 3 0 68 50 1000\n";
 
-class DxObsTest : public dxtest::UnitTableTest
+class DxObsTest : public dxtest::ManagerTest
 {
 protected:
+    DxObsTest() : ManagerTest(kNow) {}
     void SetUp() override
     {
-        UnitTableTest::SetUp();
-        setenv("SKYVANE_SERVER_REGISTRY", mServer.Base().c_str(), 1);
-        DxSet::RebuildRegistryUrlForTesting();
-        DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path()}));
-        DxManager::SetRootCacheFolder(CxFolder(CxFileRef{mHome.Path()}));
-        DxLogger::Instance().AttachLog(new CxLog(CxFolder(kCxLogsFolder).CreateFile("data.log")));
-        pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
-        ASSERT_EQ(CxInstallEventHandler(), 0);
-        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
-            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+        ManagerTest::SetUp();
         mServer.AddDocument("/nimbrel/registry.php", 200, "text/xml", dxtest::Document("datasetconfig", R"(
             <property id="type" value="kdf"/><property id="baseUrl" value="@BASE@/"/>
             <property id="parmInfoUrl" value="parminfo.xml"/><property id="siteInfoUrl" value="siteinfo.xml"/>
@@ -73,16 +59,6 @@ protected:
         ASSERT_NE(mManager, nullptr);
         ASSERT_TRUE(mManager->PerformConfigUpdate());
     }
-    void TearDown() override
-    {
-        mThreads.clear();
-        DxSet::DeleteAllSets();
-        CxRemoveEventHandler();
-        pf::MainLoop().ResetForTesting(pf::ClockKind::kReal);
-        unsetenv("SKYVANE_SERVER_REGISTRY");
-        DxSet::RebuildRegistryUrlForTesting();
-        UnitTableTest::TearDown();
-    }
     std::unique_ptr<DxFrame> Build(DxObsClient& ioClient, const std::string& inBody, const char* inMime)
     {
         CxData data = dxtest::Bytes(inBody);
@@ -93,10 +69,6 @@ protected:
                                             : static_cast<DxFrame*>(builder.BuildTable(&ioClient)));
     }
 
-    sky::test::TempHome mHome;
-    sky::test::ScopedNow mNow{[] { return kNow.AbsoluteTime(); }};
-    sky::test::LoopbackServer mServer;
-    std::vector<std::unique_ptr<CxJobThread>> mThreads;
     DxSet* mSet = nullptr;
     DxObsManager* mManager = nullptr;
 };
