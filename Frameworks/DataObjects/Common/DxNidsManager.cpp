@@ -8,7 +8,6 @@
 #include "DxNidsLevelThree.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace
