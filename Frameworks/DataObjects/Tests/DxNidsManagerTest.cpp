@@ -86,7 +86,11 @@ protected:
         Reply(200, dxtest::Document("datasetconfig", R"(
             <property id="type" value="nids"/><property id="baseUrl" value="@BASE@/"/>
             <property id="siteInfoUrl" value="siteinfo.xml"/><property id="prodInfoUrl" value="prodinfo.xml"/>
-            <property id="dataUrlFormat" value="%threelettersiteid;/%product;/%04Y%02m%02d%02H%02M.nids"/>)"));
+            <property id="dataUrlFormat" value="%threelettersiteid;/%product;/%04Y%02m%02d%02H%02M.nids"/>
+            <property id="dataQueryUrlFormat" value="@BASE@/q/%siteid;/%product;/%startDate;/%endDate;"/>
+            <property id="dataQueryDateFormatString" value="%Y%m%d%H%M"/>)"));
+        mServer.AddDocument("/q/KBMX/N0R/201501020205/201501020205", 200, "text/xml",
+                            "<xml><date>2015-01-02 02:05:00 UTC</date></xml>");
         mServer.AddDocument("/siteinfo.xml", 200, "text/xml", Sites("Birmingham"));
         mServer.AddDocument("/prodinfo.xml", 200, "text/xml", Products("Base reflectivity"));
         mServer.AddDocument("/BMX/N0R/201501020205.nids", 200, "image/nids",
@@ -112,8 +116,8 @@ protected:
     DxNidsManager* mManager = nullptr;
 };
 
-// One refresh configures the set; the file named by the three-letter site id reaches the client, stored under
-// its date, product and site; the lists' records and defaults.
+// One refresh configures the set; the file the query finds, named by the three-letter site id, reaches the client,
+// stored under its date, product and site; the lists' records and defaults, and again from the cache.
 TEST_F(DxNidsTest, ServedProductReachesTheClient)
 {
     DxNidsClient client;
@@ -135,6 +139,12 @@ TEST_F(DxNidsTest, ServedProductReachesTheClient)
     EXPECT_EQ(mManager->FindMosaicInfo(19).Unit().Id(), "nada");
     EXPECT_EQ(mManager->FindNidsSite(DxNidsSite("kbmx", "")), DxNidsSite("KBMX", "Birmingham"));
     EXPECT_EQ(mManager->FindNidsSite(DxNidsSite("KTLX", "t")), DxNidsSite("KTLX", "t"));
+    // A manager made again reads the cached lists.
+    client.SetSet(nullptr);
+    DxSet::DeleteAllSets();
+    DxNidsManager* again = DxSet::FindOrCreateSet("radar", kDxManagerShp)->NidsManager();
+    EXPECT_EQ(again->FindNidsSite(DxNidsSite("KBMX", "")).Name(), "Birmingham");
+    EXPECT_EQ(again->FindRadialInfo(19).KmPerPixel(), 0.5);
 }
 
 // Lists and site table replaced by refreshes, and the client's key changed, while other threads read them.
