@@ -139,7 +139,13 @@ TEST_F(DxNidsTest, ServedProductReachesTheClient)
     EXPECT_EQ(mManager->FindMosaicInfo(19).Unit().Id(), "nada");
     EXPECT_EQ(mManager->FindNidsSite(DxNidsSite("kbmx", "")), DxNidsSite("KBMX", "Birmingham"));
     EXPECT_EQ(mManager->FindNidsSite(DxNidsSite("KTLX", "t")), DxNidsSite("KTLX", "t"));
-    // A manager made again reads the cached lists.
+    // A manager made again, once the refresh's jobs are done, reads the cached lists.
+    const auto idle = [&]
+    {
+        CxAutoLock lock(mManager->Region());
+        return mManager->CountJobs() == 0;
+    };
+    ASSERT_TRUE(pf::MainLoop().RunUntil(idle, sky::test::kBound));
     client.SetSet(nullptr);
     DxSet::DeleteAllSets();
     DxNidsManager* again = DxSet::FindOrCreateSet("radar", kDxManagerShp)->NidsManager();
