@@ -182,6 +182,22 @@ private:
 
 // ---- documents
 
+// The reader's wrapper: "<?vanedoc version=...?><vanedoc>" + body + "</vanedoc>".
+std::string Vanedoc(const std::string& inBody, const std::string& inVersion = "1.4d1");
+// The map written as a whole document, as the plug-in saves it.
+std::string WriteDocument(const WxMap& inMap);
+// Reads the text into a map and writes it; then reads that output and writes it again. An empty text stands for
+// a document that was refused.
+struct RoundTripResult
+{
+    std::string mFirst;
+    std::string mSecond;
+};
+RoundTripResult RoundTrip(const std::string& inText);
+
+// A canonical fixture document of the kit's Fixtures folder, read whole; "" when missing.
+std::string Fixture(const std::string& inName);
+
 // Records every message of the messengers it is attached to, as (code, payload).
 class KitRecorder : public CxReceiver
 {

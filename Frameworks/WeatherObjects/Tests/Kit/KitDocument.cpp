@@ -1,0 +1,62 @@
+#include "WeatherTestKit.h"
+
+#include "WxMap.h"
+#include "WxParser.h"
+#include "XmlBuilder.h"
+#include "XmlWriter.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace wxkit
+{
+
+std::string Vanedoc(const std::string& inBody, const std::string& inVersion)
+{
+    return "<?vanedoc version=\"" + inVersion + "\"?><vanedoc>" + inBody + "</vanedoc>";
+}
+
+std::string WriteDocument(const WxMap& inMap)
+{
+    XmlBuilder builder;
+    builder.Instruction("vanedoc", "version=\"1.4d1\"");
+    builder.Begin("vanedoc");
+    inMap.Externalize(builder);
+    builder.End("vanedoc");
+    std::ostringstream out;
+    XmlStdStreamWriter writer(out);
+    builder.Write(writer);
+    return out.str();
+}
+
+namespace
+{
+
+std::string ReadAndWrite(const std::string& inText)
+{
+    WxParser parser;
+    if (!parser.Parse(inText.data(), inText.size(), true) || !parser.CompatibleVersion())
+        return std::string();
+    std::unique_ptr<WxMap> map(parser.Map());
+    return map != nullptr ? WriteDocument(*map) : std::string();
+}
+
+} // namespace
+
+RoundTripResult RoundTrip(const std::string& inText)
+{
+    RoundTripResult result;
+    result.mFirst = ReadAndWrite(inText);
+    result.mSecond = ReadAndWrite(result.mFirst);
+    return result;
+}
+
+std::string Fixture(const std::string& inName)
+{
+    std::ifstream in(std::string(SKYVANE_SOURCE_DIR "/Frameworks/WeatherObjects/Tests/Kit/Fixtures/") + inName,
+                     std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace wxkit
