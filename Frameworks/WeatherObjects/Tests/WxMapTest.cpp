@@ -99,6 +99,7 @@ TEST_F(WxMapTest, SyncProductDatesAreTheFramesAndNewDatesJoinAtTheLast)
     map->FirstFrame();
     EXPECT_EQ(map->Frames(), (std::vector<CxDate>{At(16, 0), At(16, 20), At(16, 40)}));
     EXPECT_EQ(map->StepSeconds(), -1);
+    EXPECT_EQ(WriteDocument(*map).find("<step"), std::string::npos); // the sync product's dates rule the loop
     map->NextFrame();
     KitAddDates(set, {At(17, 0)});
     map->NextFrame(); // reaches the last frame, and the new date joins
@@ -193,16 +194,63 @@ TEST_F(WxMapTest, SteppedFramesStopAtTheCap)
 
 TEST_F(WxMapTest, HugeCountsSaturateInsteadOfOverflowing)
 {
-    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"9223372036854775807\" units=\"day\"/>"
-                    "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopFrom\"/>"
-                    "<step value=\"9223372036854775807\" units=\"day\"/></loop><obs/></map>");
+    auto map =
+        Read("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"9223372036854775807\" units=\"day\"/>"
+             "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopFrom\"/>"
+             "<step value=\"9223372036854775807\" units=\"day\"/></loop><obs/></map>");
     EXPECT_EQ(map->StepSeconds(), INT64_MAX);
+    EXPECT_EQ(WxClientSeconds(map->StepSeconds()), INT32_MAX);
+    EXPECT_EQ(WxClientSeconds(INT64_MIN), INT32_MIN);
+    EXPECT_EQ(WxClientSeconds(-86400), -86400);
     dynamic_cast<KitProduct*>(*map->ProductBegin())->ClearHooks();
     map->SetStepInterval(-1);
     EXPECT_EQ(dynamic_cast<KitProduct*>(*map->ProductBegin())->Hooks(),
               std::vector<std::string>{"IntervalChanged -86400"});
     map->FirstFrame();
     EXPECT_EQ(map->Date(), map->StartDate());
+}
+
+TEST_F(WxMapTest, SettingsActOnlyOnAChange)
+{
+    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\" scale=\"2\" legendVisible=\"true\"><obs/></map>");
+    auto* product = dynamic_cast<KitProduct*>(*map->ProductBegin());
+    KitRecorder recorder;
+    map->AttachReceiver(&recorder);
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        map->SetName("storm");
+        map->SetColor(GxColor(CxString("#102030FF")));
+        map->SetScale(3.0);
+        map->SetLegendVisible(false);
+        map->SetLegendAlign("center"); // stored as "left", which differs from "center" every time
+    }
+    EXPECT_EQ(recorder.Codes(), (std::vector<CxSint32>{1004, 1004, 1011, 1011, 1011}));
+    EXPECT_EQ(product->Hooks(),
+              (std::vector<std::string>{"Internalize obs", "AlphaChanged 0.0", "BackgroundChanged", "ScaleChanged"}));
+    EXPECT_EQ(map->LegendAlign(), "left");
+}
+
+TEST_F(WxMapTest, ShorterDurationPullsTheDateIntoTheWindow)
+{
+    auto map = Read(kQuarterLoop);
+    map->SetDate(At(17, 5));
+    map->SetDurationAndUnit(5, DxUnit(CxString("min")));
+    EXPECT_EQ(map->StartDate(), At(17, 10));
+    EXPECT_EQ(map->Date(), At(17, 10));
+}
+
+TEST_F(WxMapTest, LoopWithoutStepStillStepsAndWritesTheDefaultStep)
+{
+    auto map = Read("<map date=\"2009-07-04 17:15:00 UTC\"><obs/><loop><duration value=\"15\" units=\"min\"/>"
+                    "<anchor date=\"2009-07-04 17:15:00 UTC\" type=\"loopTo\"/></loop></map>");
+    map->PreviousFrame(); // from the first frame of a fresh list: wraps to the last
+    EXPECT_EQ(map->FrameIndex(), 3u);
+    map->PreviousFrame();
+    EXPECT_EQ(map->Date(), At(17, 10));
+    const std::string written = WriteDocument(*map);
+    EXPECT_NE(written.find("<step value=\"5\" units=\"min\"/>"), std::string::npos) << written;
+    map->SetStepInterval(2);
+    EXPECT_EQ(map->StepSeconds(), 120);
 }
 
 } // namespace

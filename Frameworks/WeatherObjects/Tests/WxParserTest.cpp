@@ -1,4 +1,5 @@
 #include "WxParser.h"
+#include "CxDebug.h"
 #include "WeatherTestKit.h"
 #include "WxMap.h"
 #include "XmlElement.h"
@@ -96,11 +97,13 @@ TEST_F(WxParserTest, FixturesReadBackToTheirCanonicalTexts)
     for (const char* name : {"old-0.9", "tracking-1.0", "lambert-loopfrom-1.4", "sync-loopto-1.4"})
     {
         SCOPED_TRACE(name);
+        CxDebugCapture capture;
         const std::string canonical = Fixture(std::string(name) + ".canonical");
         ASSERT_FALSE(canonical.empty());
         const RoundTripResult result = RoundTrip(Fixture(std::string(name) + ".vanedoc"));
         EXPECT_EQ(result.mFirst, canonical);
         EXPECT_EQ(result.mSecond, result.mFirst);
+        EXPECT_EQ(capture.Count(), 0u) << capture.Lines()[0];
     }
 }
 
