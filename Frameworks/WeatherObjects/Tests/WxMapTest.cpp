@@ -21,21 +21,6 @@ CxDate At(int inHour, int inMinute, int inSecond = 0)
 class WxMapTest : public KitTest
 {
 protected:
-    std::unique_ptr<WxMap> Read(const std::string& inMapElement)
-    {
-        WxParser parser;
-        const std::string text = Vanedoc(inMapElement);
-        EXPECT_TRUE(parser.Parse(text.data(), text.size(), true));
-        return std::unique_ptr<WxMap>(parser.Map());
-    }
-    std::string Labels(const WxMap& inMap)
-    {
-        std::string out;
-        for (auto p = inMap.ProductBegin(); p != inMap.ProductEnd(); ++p)
-            out += dynamic_cast<KitProduct*>(*p)->Label();
-        return out;
-    }
-
     KitProductTable mTable;
     KitClock mClock{kBase};
 };
@@ -47,7 +32,7 @@ const char kQuarterLoop[] =
 
 TEST_F(WxMapTest, AnimationAdvancesDwellsRestoresAndWraps)
 {
-    auto map = Read(kQuarterLoop);
+    auto map = KitMap(kQuarterLoop);
     struct Step
     {
         CxSint64 mAdvance;
@@ -78,7 +63,8 @@ TEST_F(WxMapTest, AnimationAdvancesDwellsRestoresAndWraps)
 
 TEST_F(WxMapTest, TrackingKeepsTheWindowAtThePresent)
 {
-    auto map = Read("<map><loop><duration value=\"1\" units=\"hour\"/><step value=\"5\" units=\"min\"/></loop></map>");
+    auto map =
+        KitMap("<map><loop><duration value=\"1\" units=\"hour\"/><step value=\"5\" units=\"min\"/></loop></map>");
     EXPECT_TRUE(map->IsTracking());
     EXPECT_EQ(mClock.NextDelay(), 0);
     ASSERT_TRUE(mClock.FireNext());
@@ -93,9 +79,9 @@ TEST_F(WxMapTest, TrackingKeepsTheWindowAtThePresent)
 TEST_F(WxMapTest, SyncProductDatesAreTheFramesAndNewDatesJoinAtTheLast)
 {
     DxSet* set = KitSet("kit", kDxManagerKdf, 300, {At(16, 0), At(16, 20), At(16, 40)});
-    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"1\" units=\"hour\"/>"
-                    "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopTo\"/></loop>"
-                    "<obs dataset=\"kit\" sync=\"true\"/></map>");
+    auto map = KitMap("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"1\" units=\"hour\"/>"
+                      "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopTo\"/></loop>"
+                      "<obs dataset=\"kit\" sync=\"true\"/></map>");
     map->FirstFrame();
     EXPECT_EQ(map->Frames(), (std::vector<CxDate>{At(16, 0), At(16, 20), At(16, 40)}));
     EXPECT_EQ(map->StepSeconds(), -1);
@@ -115,7 +101,7 @@ TEST_F(WxMapTest, TrackingPeriodFollowsTheFinestResolution)
     for (const auto& [resolution, period] : cases)
     {
         KitSet(CxString("set") + CxString(resolution), kDxManagerKdf, resolution, {});
-        auto map = Read("<map><obs dataset=\"set" + std::to_string(resolution) + "\"/></map>");
+        auto map = KitMap("<map><obs/><obs dataset=\"set" + std::to_string(resolution) + "\"/></map>");
         EXPECT_EQ(map->TrackingPeriod(), 10000u);
         map->CalculateTimerInterval();
         EXPECT_EQ(map->TrackingPeriod(), period) << resolution;
@@ -128,25 +114,26 @@ TEST_F(WxMapTest, MoveSelectionPasses)
     const char pattern[] =
         "<map><obs name=\"E\" selected=\"true\"/><obs name=\"D\" selected=\"true\"/><obs name=\"c\"/>"
         "<obs name=\"B\" selected=\"true\"/><obs name=\"a\"/></map>";
-    const std::pair<void (WxMap::*)(), const char*> cases[] = {{&WxMap::MoveSelectionForward, "BaDEc"},
-                                                               {&WxMap::MoveSelectionBackward, "acBDE"},
-                                                               {&WxMap::MoveSelectionToFront, "BDEac"},
-                                                               {&WxMap::MoveSelectionToBack, "acBDE"}};
+    const std::pair<void (WxMap::*)(), const char*> cases[] = {{&WxMap::MoveSelectionForward, "B*aD*E*c"},
+                                                               {&WxMap::MoveSelectionBackward, "acB*D*E*"},
+                                                               {&WxMap::MoveSelectionToFront, "B*D*E*ac"},
+                                                               {&WxMap::MoveSelectionToBack, "acB*D*E*"}};
     for (const auto& [move, expected] : cases)
     {
-        auto map = Read(pattern);
-        ASSERT_EQ(Labels(*map), "aBcDE");
+        auto map = KitMap(pattern);
+        ASSERT_EQ(KitLabels(*map), "aB*cD*E*");
+        EXPECT_EQ(map->SelectionCount(), 3u);
         KitRecorder recorder;
         map->AttachReceiver(&recorder);
         ((*map).*move)();
-        EXPECT_EQ(Labels(*map), expected);
+        EXPECT_EQ(KitLabels(*map), expected);
         EXPECT_EQ(recorder.Codes(), std::vector<CxSint32>{1004});
     }
 }
 
 TEST_F(WxMapTest, DestroyingAnAnimatingMapStopsThenOrphansThenSaysGoodbye)
 {
-    auto map = Read("<map><obs/><radar/></map>");
+    auto map = KitMap("<map><obs/><radar/></map>");
     const std::vector<WxProduct*> products(map->ProductBegin(), map->ProductEnd());
     map->TogglePlay();
     KitRecorder recorder;
@@ -161,8 +148,8 @@ TEST_F(WxMapTest, DestroyingAnAnimatingMapStopsThenOrphansThenSaysGoodbye)
 TEST_F(WxMapTest, LoopWithoutDurationCountsZero)
 {
     CxDebugCapture capture;
-    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\"><loop><anchor date=\"2009-07-04 17:00:00 UTC\" "
-                    "type=\"loopTo\"/></loop></map>");
+    auto map = KitMap("<map date=\"2009-07-04 17:00:00 UTC\"><loop><anchor date=\"2009-07-04 17:00:00 UTC\" "
+                      "type=\"loopTo\"/></loop></map>");
     EXPECT_TRUE(capture.Contains("CxAssert (durationElement != nil)"));
     EXPECT_EQ(map->Duration(), 0);
     EXPECT_EQ(map->DurationUnit().Id(), "hour");
@@ -172,7 +159,7 @@ TEST_F(WxMapTest, LoopWithoutDurationCountsZero)
 // Mended: the first and last frame of an empty frame list were read.
 TEST_F(WxMapTest, FirstAndLastFrameOfNoFramesDoNothing)
 {
-    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\"><obs sync=\"true\"/></map>");
+    auto map = KitMap("<map date=\"2009-07-04 17:00:00 UTC\"><obs sync=\"true\"/></map>");
     map->FirstFrame();
     map->LastFrame();
     EXPECT_EQ(map->NumFrames(), 0u);
@@ -182,9 +169,9 @@ TEST_F(WxMapTest, FirstAndLastFrameOfNoFramesDoNothing)
 // Mended: a ten-year loop stepping by the second asked for 3e8 frames.
 TEST_F(WxMapTest, SteppedFramesStopAtTheCap)
 {
-    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"3650\" units=\"day\"/>"
-                    "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopTo\"/><step value=\"1\" units=\"secs\"/>"
-                    "</loop></map>");
+    auto map = KitMap("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"3650\" units=\"day\"/>"
+                      "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopTo\"/><step value=\"1\" units=\"secs\"/>"
+                      "</loop></map>");
     CxDebugCapture capture;
     map->FirstFrame();
     EXPECT_EQ(map->NumFrames(), 100000u);
@@ -195,9 +182,9 @@ TEST_F(WxMapTest, SteppedFramesStopAtTheCap)
 TEST_F(WxMapTest, HugeCountsSaturateInsteadOfOverflowing)
 {
     auto map =
-        Read("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"9223372036854775807\" units=\"day\"/>"
-             "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopFrom\"/>"
-             "<step value=\"9223372036854775807\" units=\"day\"/></loop><obs/></map>");
+        KitMap("<map date=\"2009-07-04 17:00:00 UTC\"><loop><duration value=\"9223372036854775807\" units=\"day\"/>"
+               "<anchor date=\"2009-07-04 17:00:00 UTC\" type=\"loopFrom\"/>"
+               "<step value=\"9223372036854775807\" units=\"day\"/></loop><obs/></map>");
     EXPECT_EQ(map->StepSeconds(), INT64_MAX);
     EXPECT_EQ(WxClientSeconds(map->StepSeconds()), INT32_MAX);
     EXPECT_EQ(WxClientSeconds(INT64_MIN), INT32_MIN);
@@ -212,7 +199,7 @@ TEST_F(WxMapTest, HugeCountsSaturateInsteadOfOverflowing)
 
 TEST_F(WxMapTest, SettingsActOnlyOnAChange)
 {
-    auto map = Read("<map date=\"2009-07-04 17:00:00 UTC\" scale=\"2\" legendVisible=\"true\"><obs/></map>");
+    auto map = KitMap("<map date=\"2009-07-04 17:00:00 UTC\" scale=\"2\" legendVisible=\"true\"><obs/></map>");
     auto* product = dynamic_cast<KitProduct*>(*map->ProductBegin());
     KitRecorder recorder;
     map->AttachReceiver(&recorder);
@@ -228,11 +215,13 @@ TEST_F(WxMapTest, SettingsActOnlyOnAChange)
     EXPECT_EQ(product->Hooks(),
               (std::vector<std::string>{"Internalize obs", "AlphaChanged 0.0", "BackgroundChanged", "ScaleChanged"}));
     EXPECT_EQ(map->LegendAlign(), "left");
+    map->SetCaptionProduct(product);
+    EXPECT_EQ(map->CaptionProduct(), product);
 }
 
 TEST_F(WxMapTest, ShorterDurationPullsTheDateIntoTheWindow)
 {
-    auto map = Read(kQuarterLoop);
+    auto map = KitMap(kQuarterLoop);
     map->SetDate(At(17, 5));
     map->SetDurationAndUnit(5, DxUnit(CxString("min")));
     EXPECT_EQ(map->StartDate(), At(17, 10));
@@ -241,8 +230,8 @@ TEST_F(WxMapTest, ShorterDurationPullsTheDateIntoTheWindow)
 
 TEST_F(WxMapTest, LoopWithoutStepStillStepsAndWritesTheDefaultStep)
 {
-    auto map = Read("<map date=\"2009-07-04 17:15:00 UTC\"><obs/><loop><duration value=\"15\" units=\"min\"/>"
-                    "<anchor date=\"2009-07-04 17:15:00 UTC\" type=\"loopTo\"/></loop></map>");
+    auto map = KitMap("<map date=\"2009-07-04 17:15:00 UTC\"><obs/><loop><duration value=\"15\" units=\"min\"/>"
+                      "<anchor date=\"2009-07-04 17:15:00 UTC\" type=\"loopTo\"/></loop></map>");
     map->PreviousFrame(); // from the first frame of a fresh list: wraps to the last
     EXPECT_EQ(map->FrameIndex(), 3u);
     map->PreviousFrame();
@@ -251,6 +240,20 @@ TEST_F(WxMapTest, LoopWithoutStepStillStepsAndWritesTheDefaultStep)
     EXPECT_NE(written.find("<step value=\"5\" units=\"min\"/>"), std::string::npos) << written;
     map->SetStepInterval(2);
     EXPECT_EQ(map->StepSeconds(), 120);
+}
+
+TEST_F(WxMapTest, BrokenListRequirementsAreReportedAndChangeNothing)
+{
+    auto map = KitMap("<map><obs name=\"a\"/></map>");
+    WxMap other(nullptr);
+    KitProduct stray(&other);
+    CxDebugCapture capture;
+    map->AdoptProduct(nullptr, nullptr);
+    map->AdoptProduct(*map->ProductBegin(), nullptr); // on a map already, and listed
+    map->OrphanProduct(nullptr);
+    map->MoveProduct(&stray, nullptr);
+    EXPECT_EQ(KitLabels(*map), "a");
+    EXPECT_EQ(capture.Count(), 5u);
 }
 
 } // namespace

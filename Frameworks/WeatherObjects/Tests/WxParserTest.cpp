@@ -40,44 +40,38 @@ TEST_F(WxParserTest, VersionsDecideConversionAndRefusal)
     for (const VersionCase& c : cases)
     {
         SCOPED_TRACE(c.mVersion);
-        WxParser parser;
-        const std::string text = Vanedoc(kOldProducts, c.mVersion);
-        ASSERT_TRUE(parser.Parse(text.data(), text.size(), true));
-        EXPECT_EQ(parser.CompatibleVersion(), c.mAccepted);
-        const XmlElement* barb = parser.Root()->FindElement("vanedoc")->FindElement("map")->GetElements()[0];
+        const auto parser = KitParser(Vanedoc(kOldProducts, c.mVersion));
+        EXPECT_EQ(parser->CompatibleVersion(), c.mAccepted);
+        const XmlElement* barb = parser->Root()->FindElement("vanedoc")->FindElement("map")->GetElements()[0];
         EXPECT_EQ(barb->Name(), c.mFirstProduct);
         EXPECT_EQ(barb->GetAttribute("units"), c.mUnits);
         const std::string message =
             c.mAccepted ? "" : "The document's format version " + std::string(c.mMessage) + tooNew;
-        EXPECT_EQ(parser.LastErrorMessage().AsUtf8(), message);
+        EXPECT_EQ(parser->LastErrorMessage().AsUtf8(), message);
     }
 }
 
 TEST_F(WxParserTest, NoInstructionIsRefusedOnEveryCallAndNeverConverted)
 {
-    WxParser parser;
-    const std::string text = std::string("<vanedoc>") + kOldProducts + "</vanedoc>";
-    ASSERT_TRUE(parser.Parse(text.data(), text.size(), true));
+    const auto parser = KitParser(std::string("<vanedoc>") + kOldProducts + "</vanedoc>");
     for (int call = 0; call < 2; ++call)
     {
-        EXPECT_FALSE(parser.CompatibleVersion());
-        EXPECT_EQ(parser.Map(), nullptr);
+        EXPECT_FALSE(parser->CompatibleVersion());
+        EXPECT_EQ(parser->Map(), nullptr);
     }
-    EXPECT_EQ(parser.LastErrorMessage().AsUtf8(),
+    EXPECT_EQ(parser->LastErrorMessage().AsUtf8(),
               "The document's format version 0.0.0d0 is too old for this plug-in, which reads version 1.4.0d1.");
-    EXPECT_NE(parser.Root()->FindElement("vanedoc")->FindElement("map")->FindElement("barb"), nullptr);
+    EXPECT_NE(parser->Root()->FindElement("vanedoc")->FindElement("map")->FindElement("barb"), nullptr);
 }
 
 TEST_F(WxParserTest, ConversionRunsOnceAcrossChecksAndMaps)
 {
-    WxParser parser;
-    const std::string text = Vanedoc("<map><contour max=\"auto\" min=\"1\"/></map>", "0.9");
-    ASSERT_TRUE(parser.Parse(text.data(), text.size(), true));
-    const XmlElement* contour = parser.Root()->FindElement("vanedoc")->FindElement("map")->FindElement("contour");
+    const auto parser = KitParser(Vanedoc("<map><contour max=\"auto\" min=\"1\"/></map>", "0.9"));
+    const XmlElement* contour = parser->Root()->FindElement("vanedoc")->FindElement("map")->FindElement("contour");
     for (int call = 0; call < 3; ++call)
     {
-        EXPECT_TRUE(parser.CompatibleVersion());
-        std::unique_ptr<WxMap> map(parser.Map());
+        EXPECT_TRUE(parser->CompatibleVersion());
+        std::unique_ptr<WxMap> map(parser->Map());
         EXPECT_EQ(map->ProductCount(), 1u);
         EXPECT_EQ(contour->GetAttribute("auto"), "true");
         EXPECT_EQ(contour->GetAttribute("min"), "nan");
@@ -86,10 +80,8 @@ TEST_F(WxParserTest, ConversionRunsOnceAcrossChecksAndMaps)
 
 TEST_F(WxParserTest, SyntaxErrorNamesTheLineCapitalised)
 {
-    WxParser parser;
-    const std::string text = "<?vanedoc version=\"1.4d1\"?>\n<vanedoc>\n<map></vanedoc>";
-    EXPECT_FALSE(parser.Parse(text.data(), text.size(), true));
-    EXPECT_EQ(parser.LastErrorMessage().AsUtf8(), "Mismatched tag in line 3 of the document.");
+    const auto parser = KitParser("<?vanedoc version=\"1.4d1\"?>\n<vanedoc>\n<map></vanedoc>");
+    EXPECT_EQ(parser->LastErrorMessage().AsUtf8(), "Mismatched tag in line 3 of the document.");
 }
 
 TEST_F(WxParserTest, FixturesReadBackToTheirCanonicalTexts)
@@ -109,19 +101,10 @@ TEST_F(WxParserTest, FixturesReadBackToTheirCanonicalTexts)
 
 TEST_F(WxParserTest, ProductsTakeDocumentOrderAndAnchoredBuildsStayAbove)
 {
-    WxParser parser;
-    const std::string text = Vanedoc(
-        "<map><obs name=\"o\"/><contour name=\"c\"/><radar name=\"r\"/><step/><projection id=\"radian\"/></map>");
-    ASSERT_TRUE(parser.Parse(text.data(), text.size(), true));
-    std::unique_ptr<WxMap> map(parser.Map());
-    auto labels = [&]
-    {
-        std::string out;
-        for (auto p = map->ProductBegin(); p != map->ProductEnd(); ++p)
-            out += dynamic_cast<KitProduct*>(*p)->Label() + (((*p)->IsSelected()) ? "*" : "");
-        return out;
-    };
-    EXPECT_EQ(labels(), "rco");
+    const auto parser = KitParser(Vanedoc(
+        "<map><obs name=\"o\"/><contour name=\"c\"/><radar name=\"r\"/><step/><projection id=\"radian\"/></map>"));
+    std::unique_ptr<WxMap> map(parser->Map());
+    EXPECT_EQ(KitLabels(*map), "rco");
 
     XmlElement more("map");
     for (const char* name : {"x", "y"})
@@ -130,8 +113,8 @@ TEST_F(WxParserTest, ProductsTakeDocumentOrderAndAnchoredBuildsStayAbove)
         element->SetAttribute("name", name);
         more.AdoptItem(element);
     }
-    parser.BuildProducts(&more, map.get(), *(map->ProductBegin() + 2), true);
-    EXPECT_EQ(labels(), "rcy*x*o");
+    parser->BuildProducts(&more, map.get(), *(map->ProductBegin() + 2), true);
+    EXPECT_EQ(KitLabels(*map), "rcy*x*o");
 }
 
 } // namespace

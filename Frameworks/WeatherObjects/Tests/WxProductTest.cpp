@@ -18,7 +18,7 @@ TEST_F(WxProductTest, MapHearsOfChangesOnlyWhenEveryProductIsReady)
 {
     WxMap map(nullptr);
     auto* waiting = new KitProduct(&map);
-    auto* ready = new KitProduct(&map);
+    auto* ready = new WxProduct(&map); // the base is always ready
     KitRecorder recorder;
     map.AttachReceiver(&recorder);
     for (bool isReady : {false, true})
@@ -27,7 +27,9 @@ TEST_F(WxProductTest, MapHearsOfChangesOnlyWhenEveryProductIsReady)
         ready->ProductChanged();
         ready->ProductDataChanged();
     }
-    EXPECT_EQ(recorder.Codes(), (std::vector<CxSint32>{1000, 1003}));
+    ready->SetSelected(true);
+    EXPECT_EQ(recorder.Codes(), (std::vector<CxSint32>{1000, 1003, 1012}));
+    EXPECT_EQ(recorder.Messages().back().second, ready);
 }
 
 TEST_F(WxProductTest, StatusDateShowsTheDayOnlyWhenItDiffers)
@@ -58,6 +60,21 @@ TEST_F(WxProductTest, StatusDateShowsTheDayOnlyWhenItDiffers)
         product.SetStatusDate(c.mData, c.mSeconds);
         EXPECT_EQ(product.Status().AsUtf8(), c.mStatus);
     }
+}
+
+TEST_F(WxProductTest, BaseProductIsAPlainLayer)
+{
+    WxMap map(nullptr);
+    const GxPosition where(0.5, 0.25);
+    map.SetTrackingPosition(where);
+    WxProduct plain(&map);
+    CxStringList names{CxString("x")}, values{CxString("y")};
+    EXPECT_FALSE(plain.GetAttributesFromPosition(where, names, values));
+    EXPECT_TRUE(names.empty() && values.empty());
+    std::unique_ptr<WxInspector> legend(plain.CreateLegend());
+    EXPECT_EQ(dynamic_cast<WxProductInspector&>(*legend).TrackPosition(), where);
+    EXPECT_FALSE(std::unique_ptr<WxPopup>(plain.CreatePopup())->ShouldInvalidate());
+    EXPECT_EQ(plain.Color(), GxColor(0.0, 0.0, 1.0, 1.0));
 }
 
 class CountingContext : public GxContext

@@ -17,6 +17,31 @@ std::string Vanedoc(const std::string& inBody, const std::string& inVersion)
     return "<?vanedoc version=\"" + inVersion + "\"?><vanedoc>" + inBody + "</vanedoc>";
 }
 
+std::unique_ptr<WxParser> KitParser(const std::string& inText)
+{
+    auto parser = std::make_unique<WxParser>();
+    parser->Parse(inText.data(), inText.size(), true);
+    return parser;
+}
+
+std::unique_ptr<WxMap> KitMap(const std::string& inMapElement)
+{
+    const std::unique_ptr<WxParser> parser = KitParser(Vanedoc(inMapElement));
+    EXPECT_EQ(parser->ErrorMessage().AsUtf8(), "");
+    return std::unique_ptr<WxMap>(parser->Map());
+}
+
+std::string KitLabels(const WxMap& inMap)
+{
+    std::string labels;
+    for (auto product = inMap.ProductBegin(); product != inMap.ProductEnd(); ++product)
+    {
+        if (const auto* kit = dynamic_cast<const KitProduct*>(*product))
+            labels += kit->Label() + ((*product)->IsSelected() ? "*" : "");
+    }
+    return labels;
+}
+
 std::string WriteDocument(const WxMap& inMap)
 {
     XmlBuilder builder;

@@ -30,6 +30,7 @@
 
 class DxSet;
 class WxMap;
+class WxParser;
 class XmlElement;
 
 namespace wxkit
@@ -184,6 +185,12 @@ private:
 
 // The reader's wrapper: "<?vanedoc version=...?><vanedoc>" + body + "</vanedoc>".
 std::string Vanedoc(const std::string& inBody, const std::string& inVersion = "1.4d1");
+// A reader fed the whole text; whether it parsed is in its ErrorMessage().
+std::unique_ptr<WxParser> KitParser(const std::string& inText);
+// The map of Vanedoc(inMapElement), or null when the reader refuses it.
+std::unique_ptr<WxMap> KitMap(const std::string& inMapElement);
+// The "name" attributes of the map's KitProducts, top first, each selected one followed by "*".
+std::string KitLabels(const WxMap& inMap);
 // The map written as a whole document, as the plug-in saves it.
 std::string WriteDocument(const WxMap& inMap);
 // Reads the text into a map and writes it; then reads that output and writes it again. An empty text stands for
