@@ -206,6 +206,18 @@ public:
         mServer.Patch(".*", handler);
         mServer.Delete(".*", handler);
         mServer.Options(".*", handler);
+        // No route takes CONNECT (a proxy's tunnel request); it is logged as its refusal is made, before the
+        // client can see the answer.
+        mServer.set_error_handler(httplib::Server::HandlerWithResponse(
+            [this](const httplib::Request& inRequest, httplib::Response&)
+            {
+                if (inRequest.method == "CONNECT")
+                {
+                    std::lock_guard lock(mMutex);
+                    mLog.push_back(Convert(inRequest));
+                }
+                return httplib::Server::HandlerResponse::Unhandled;
+            }));
         mPort = mServer.bind_to_any_port("127.0.0.1");
         if (mPort <= 0)
             throw std::runtime_error("LoopbackServer: cannot bind 127.0.0.1");
@@ -244,6 +256,7 @@ public:
     }
 
     void Serve(const httplib::Request& inRequest, httplib::Response& outResponse);
+    static HttpRequest Convert(const httplib::Request& inRequest);
 
     httplib::Server mServer;
     std::thread mThread;
@@ -258,7 +271,7 @@ public:
     int mNextChain = 0;
 };
 
-void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Response& outResponse)
+HttpRequest LoopbackServer::Imp::Convert(const httplib::Request& inRequest)
 {
     HttpRequest request;
     request.method = inRequest.method;
@@ -269,6 +282,12 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
     for (const auto& [name, value] : inRequest.headers)
         request.headers.push_back({name, value});
     request.body = inRequest.body;
+    return request;
+}
+
+void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Response& outResponse)
+{
+    const HttpRequest request = Convert(inRequest);
 
     RouteConfig route;
     std::string target;

@@ -466,6 +466,16 @@ std::size_t RunLoop::CountEvents() const
     return mEvents.size();
 }
 
+Nanos RunLoop::NextDeadline() const
+{
+    std::lock_guard lock(mMutex);
+    // The heap keeps removed timers' entries, so the live timers are asked.
+    Nanos earliest = kForever;
+    for (const auto& entry : mTimers)
+        earliest = std::min(earliest, entry.second->deadline);
+    return earliest;
+}
+
 std::size_t RunLoop::CountTimers() const
 {
     std::lock_guard lock(mMutex);

@@ -93,6 +93,8 @@ public:
 
     std::size_t CountEvents() const;
     std::size_t CountTimers() const;
+    // The earliest deadline among the timers, kForever when there is none.
+    Nanos NextDeadline() const;
     bool IsOwnerThread() const;
 
 private:

@@ -198,6 +198,19 @@ TEST_F(PfRunLoopTest, TimersMayBeRemovedAndAddedInsideCallbacks)
     EXPECT_EQ(loop.CountTimers(), 0u);
 }
 
+TEST_F(PfRunLoopTest, NextDeadlineIgnoresRemovedTimersAndFollowsRepeats)
+{
+    RunLoop& loop = MainLoop();
+    EXPECT_EQ(loop.NextDeadline(), RunLoop::kForever);
+    const TimerRef soon = loop.AddTimer(5ms, 0ms, [](TimerRef) {});
+    loop.AddTimer(20ms, 10ms, [](TimerRef) {});
+    EXPECT_EQ(loop.NextDeadline(), Nanos(5ms));
+    loop.RemoveTimer(soon);
+    EXPECT_EQ(loop.NextDeadline(), Nanos(20ms));
+    loop.Advance(20ms);
+    EXPECT_EQ(loop.NextDeadline(), Nanos(30ms));
+}
+
 TEST_F(PfRunLoopTest, TickCountFollowsTheClock)
 {
     RunLoop& loop = MainLoop();

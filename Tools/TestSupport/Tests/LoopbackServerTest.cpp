@@ -28,3 +28,20 @@ TEST(LoopbackServer, ServesADocumentAndLogsTheRequest)
     EXPECT_EQ(log[0].path, "/doc.xml");
     EXPECT_EQ(server.Hits("/doc.xml"), 1);
 }
+
+// A proxy trap must see tunnelled requests too, and see them before the client hears the refusal.
+TEST(LoopbackServer, LogsAConnectRequestItRefuses)
+{
+    LoopbackServer server;
+    httplib::Client client("127.0.0.1", server.Port());
+    httplib::Request request;
+    request.method = "CONNECT";
+    request.path = "weather.example.com:443";
+    auto reply = client.send(request);
+    ASSERT_TRUE(reply);
+    EXPECT_GE(reply->status, 400);
+    const auto log = server.Requests();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].method, "CONNECT");
+    EXPECT_EQ(log[0].path, "weather.example.com:443");
+}

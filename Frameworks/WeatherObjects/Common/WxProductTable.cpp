@@ -1,0 +1,58 @@
+#include "WxProductTable.h"
+
+#include "CxDebug.h"
+
+namespace
+{
+
+struct Slot
+{
+    const char* mName;
+    WxProductFactory mFactory;
+};
+
+// The order in which names are tested.
+Slot sSlots[kWxProductKinds] = {
+    {"vector", nullptr}, {"contour", nullptr}, {"gradient", nullptr}, {"gridlines", nullptr},
+    {"obs", nullptr},    {"symbol", nullptr},  {"shape", nullptr},    {"shapefill", nullptr},
+    {"radar", nullptr},  {"image", nullptr},   {"distance", nullptr}, {"advisory", nullptr},
+};
+
+Slot* FindSlot(const CxString& inName)
+{
+    for (Slot& slot : sSlots)
+    {
+        if (inName == slot.mName)
+            return &slot;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+const char* WxProductKindName(std::size_t inKind)
+{
+    return inKind < kWxProductKinds ? sSlots[inKind].mName : nullptr;
+}
+
+WxProductFactory WxFindProductFactory(const CxString& inName)
+{
+    const Slot* slot = FindSlot(inName);
+    return slot != nullptr ? slot->mFactory : nullptr;
+}
+
+WxProductFactory WxSetProductFactory(const CxString& inName, WxProductFactory inFactory)
+{
+    Slot* slot = FindSlot(inName);
+    CxAssertText(slot != nullptr, "known product name");
+    if (slot == nullptr)
+        return nullptr;
+    const WxProductFactory old = slot->mFactory;
+    slot->mFactory = inFactory;
+    return old;
+}
+
+void WxRegisterProducts()
+{
+    // No product class has landed in the library yet; each fills its slot here when it does.
+}

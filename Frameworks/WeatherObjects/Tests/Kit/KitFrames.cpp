@@ -1,0 +1,81 @@
+#include "WeatherTestKit.h"
+
+#include "DxField.h"
+#include "GxProjection.h"
+
+#include <cstring>
+
+namespace wxkit
+{
+
+DxTable* KitTable(const CxDate& inDate, const KitStrings& inStrings, const KitNumbers& inNumbers)
+{
+    auto* table = new DxTable;
+    table->SetDate(inDate);
+    for (const auto& [id, values] : inStrings)
+    {
+        DxStringField* field = table->NewStringField(CxString::FromUtf8(id));
+        for (const std::string& value : values)
+            field->push_back(CxString::FromUtf8(value));
+    }
+    for (const auto& [id, values] : inNumbers)
+    {
+        DxFloatField* field = table->NewFloatField(CxString::FromUtf8(id));
+        field->assign(values.begin(), values.end());
+    }
+    return table;
+}
+
+DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                const GxPoint& inDelta, const std::string& inFieldId, const std::vector<double>& inValues)
+{
+    auto* grid = new DxGrid(GxDegreeProjection(), inWidth, inHeight, inOrigin, inDelta);
+    grid->SetDate(inDate);
+    DxFloatField* field = grid->NewFloatField(CxString::FromUtf8(inFieldId));
+    field->assign(inValues.begin(), inValues.end());
+    return grid;
+}
+
+DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                const GxPoint& inDelta, const std::string& inFieldId,
+                const std::function<double(CxSint32, CxSint32)>& inValue)
+{
+    std::vector<double> values;
+    for (CxSint32 j = 0; j < inHeight; ++j)
+        for (CxSint32 i = 0; i < inWidth; ++i)
+            values.push_back(inValue(i, j));
+    return KitGrid(inDate, inWidth, inHeight, inOrigin, inDelta, inFieldId, values);
+}
+
+DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                         const GxPoint& inPixelSize, const std::vector<CxUint8>& inPixels, const GxColorTable& inColors)
+{
+    auto* image = new DxIndexedImage(GxDegreeProjection());
+    image->SetDate(inDate);
+    image->SetWidth(inWidth);
+    image->SetHeight(inHeight);
+    image->SetOrigin(inOrigin);
+    image->SetPixelSize(inPixelSize);
+    image->Reserve();
+    const std::size_t count = std::size_t(inWidth) * std::size_t(inHeight);
+    if (image->Pixels() != nullptr && inPixels.size() == count)
+        std::memcpy(image->Pixels(), inPixels.data(), count);
+    else
+        ADD_FAILURE() << "KitImage: " << inPixels.size() << " pixels for a " << inWidth << " x " << inHeight
+                      << " image";
+    image->AcceptColorTable(inColors);
+    return image;
+}
+
+DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                         const GxPoint& inPixelSize, const std::function<CxUint8(CxSint32, CxSint32)>& inPixel,
+                         const GxColorTable& inColors)
+{
+    std::vector<CxUint8> pixels;
+    for (CxSint32 y = 0; y < inHeight; ++y)
+        for (CxSint32 x = 0; x < inWidth; ++x)
+            pixels.push_back(inPixel(x, y));
+    return KitImage(inDate, inWidth, inHeight, inOrigin, inPixelSize, pixels, inColors);
+}
+
+} // namespace wxkit
