@@ -87,7 +87,7 @@ void DxCanadianRadarParser::FindImportantData(const std::string& inLine)
 bool DxCanadianRadarParser::HaveNecessaryInfo() const
 {
     return mSizeInBytes != 0 && !std::isnan(mLatitude) && !std::isnan(mLongitude) && !std::isnan(mBinResolution) &&
-           !std::isnan(mAzimuthalResolution) && mRange != 0 && mTheta != 0 && mTheta <= kMaxRadials && mHaveTime;
+           std::fabs(mAzimuthalResolution) <= 360.0 && mRange != 0 && mTheta != 0 && mTheta <= kMaxRadials && mHaveTime;
 }
 
 DxIndexedImage* DxCanadianRadarParser::Parse(const CxData& inData, const std::vector<DxNidsRadialInfo>& inRadialInfos)

@@ -47,7 +47,6 @@ private:
     CxSint32 mProdType = 2;
     CxUint32 mGates = 0;
     double mGateKm = 1.0;
-    double mFirstGateKm = 0.0;
     double mOffset = 129.0;
     double mScale = 2.0;
     CxUint16 mVcp = 0;

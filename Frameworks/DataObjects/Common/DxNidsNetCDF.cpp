@@ -152,6 +152,68 @@ bool ReadValues(NetCDFFile& ioFile, const std::string& inVariable, bool inSparse
     return true;
 }
 
+// The classic header (CDF-1, -2 or -5) walked before the library sees it: a name, list or attribute larger than
+// the file is refused here, since the library would allocate whatever size the header claims.
+bool PlausibleHeader(const CxUint8* inBytes, std::size_t inSize)
+{
+    if (inSize < 4 || std::memcmp(inBytes, "CDF", 3) != 0 || (inBytes[3] != 1 && inBytes[3] != 2 && inBytes[3] != 5))
+        return false;
+    const bool wide = inBytes[3] == 5;
+    std::size_t at = 4;
+    const auto number = [&](bool inWide, CxUint64& outValue)
+    {
+        const std::size_t width = inWide ? 8 : 4;
+        if (inSize - at < width)
+            return false;
+        outValue = 0;
+        for (std::size_t i = 0; i < width; ++i)
+            outValue = (outValue << 8) | inBytes[at++];
+        return true;
+    };
+    const auto skip = [&](CxUint64 inCount)
+    {
+        if (inCount > inSize - at)
+            return false;
+        at += std::size_t(inCount);
+        return true;
+    };
+    const auto name = [&]
+    {
+        CxUint64 length = 0;
+        return number(wide, length) && length <= inSize && skip((length + 3) / 4 * 4);
+    };
+    // A list: its tag and count, then each entry.
+    const auto list = [&](auto inEntry)
+    {
+        CxUint64 tag = 0, count = 0;
+        if (!number(false, tag) || !number(wide, count) || count > inSize)
+            return false;
+        for (CxUint64 i = 0; i < count; ++i)
+            if (!inEntry())
+                return false;
+        return true;
+    };
+    const auto attribute = [&]
+    {
+        static const CxUint64 kSizes[] = {0, 1, 1, 2, 4, 4, 8, 1, 2, 4, 8, 8};
+        CxUint64 type = 0, count = 0;
+        if (!name() || !number(false, type) || type == 0 || type >= std::size(kSizes) || !number(wide, count) ||
+            count > inSize)
+            return false;
+        return skip((count * kSizes[type] + 3) / 4 * 4);
+    };
+    CxUint64 records = 0, value = 0;
+    return number(wide, records) && list([&] { return name() && number(wide, value); }) && list(attribute) &&
+           list(
+               [&]
+               {
+                   CxUint64 dimensions = 0;
+                   return name() && number(wide, dimensions) && dimensions <= inSize &&
+                          skip(dimensions * (wide ? 8 : 4)) && list(attribute) && number(false, value) &&
+                          number(wide, value) && number(inBytes[3] != 1, value);
+               });
+}
+
 std::string Lowered(std::string inText)
 {
     for (char& c : inText)
@@ -330,7 +392,10 @@ std::unique_ptr<DxIndexedImage> CreateRadialImage(const RadarContents& inContent
 
 std::unique_ptr<DxIndexedImage> CreateRasterImage(const RadarContents& inContents)
 {
-    if (!std::isfinite(inContents.mLatitude) || !std::isfinite(inContents.mLongitude))
+    // The mesh samples every cell: a cell wider than the globe would be cut into countless pieces.
+    if (!std::isfinite(inContents.mLatitude) || !std::isfinite(inContents.mLongitude) ||
+        !(inContents.mLatSpacing > 0.0 && inContents.mLatSpacing <= 180.0) ||
+        !(inContents.mLonSpacing > 0.0 && inContents.mLonSpacing <= 360.0))
         return nullptr;
     GxDegreeProjection projection;
     auto image = std::make_unique<DxIndexedImage>(projection);
@@ -420,7 +485,7 @@ DxIndexedImage* NidsNetCDFParser::Parse(const CxData& inData)
 
 DxIndexedImage* NidsNetCDFParser::Parse(const CxUint8* inBytes, std::size_t inSize)
 {
-    if (inBytes == nullptr || inSize > std::numeric_limits<CxUint32>::max())
+    if (inBytes == nullptr || inSize > std::numeric_limits<CxUint32>::max() || !PlausibleHeader(inBytes, inSize))
         return nullptr;
     CxData copy(inBytes, CxUint32(inSize));
     // Its address tells the temporary files of two live parses apart.

@@ -186,6 +186,8 @@ TEST(CanadianRadar, PolarFiles)
                 image->Pixels()[512 + 100] == 0 && image->Pixels()[1024] == 0);
     CxDebugCapture capture;
     EXPECT_EQ(Canadian(file("200", "3", "", 600)), nullptr);
+    std::string wide = file("200", "3", "ValidTime 201611212330", 600);
+    EXPECT_EQ(Canadian(wide.replace(wide.find("0.98"), 4, "1e30")), nullptr);
     EXPECT_TRUE(capture.Contains("Does not have necessary info"));
     SKY_NEED_TESTDATA_FILE(path, "canadian/WHK_201611212330_PRECIPET_NUMERIC_MMHR.txt");
     const Bytes real = ReadAll(path);
