@@ -229,6 +229,20 @@ TEST(NidsLevelTwo, SingleMessages)
         ASSERT_NE(image, nullptr) << name;
         EXPECT_EQ(image->Height(), 1);
         EXPECT_EQ(parser.Gates(), gates);
+        if (gates != 1832)
+            continue;
+        // The same radial with its data block zlib-compressed (compression code 2) reads the same gates.
+        Bytes packed(bytes.begin(), bytes.begin() + 24 + 12 + 16 + 68), block(bytes.begin() + 120, bytes.end());
+        uLongf size = compressBound(uLong(block.size()));
+        packed.resize(packed.size() + size);
+        ASSERT_EQ(compress(packed.data() + 120, &size, block.data(), uLong(block.size())), Z_OK);
+        packed.resize(120 + size + size % 2);
+        packed[52 + 16] = 2;
+        Put16(packed, 52 + 18, CxUint16(block.size()));
+        Put16(packed, 36, CxUint16((packed.size() - 36) / 2));
+        NidsLevelTwoParser again;
+        ASSERT_NE(Decode(again, packed, "BREF1", Sites("KABR", 41.7, -93.7).get()), nullptr);
+        EXPECT_EQ(again.RawGates(), parser.RawGates());
     }
 }
 
