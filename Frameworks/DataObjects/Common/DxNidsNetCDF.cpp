@@ -202,16 +202,30 @@ bool PlausibleHeader(const CxUint8* inBytes, std::size_t inSize)
             return false;
         return skip((count * kSizes[type] + 3) / 4 * 4);
     };
-    CxUint64 records = 0, value = 0;
-    return number(wide, records) && list([&] { return name() && number(wide, value); }) && list(attribute) &&
-           list(
-               [&]
-               {
-                   CxUint64 dimensions = 0;
-                   return name() && number(wide, dimensions) && dimensions <= inSize &&
-                          skip(dimensions * (wide ? 8 : 4)) && list(attribute) && number(false, value) &&
-                          number(wide, value) && number(inBytes[3] != 1, value);
-               });
+    // The library divides by a variable's element size and then by each of its dimensions in turn: a variable of
+    // no known type (size 0), or with the record (zero-length) dimension anywhere but first, would divide by zero.
+    std::vector<CxUint64> lengths;
+    const auto dimension = [&]
+    {
+        CxUint64 length = 0;
+        if (!name() || !number(wide, length))
+            return false;
+        lengths.push_back(length);
+        return true;
+    };
+    const auto variable = [&]
+    {
+        CxUint64 count = 0, dimensionId = 0, type = 0, value = 0;
+        if (!name() || !number(wide, count) || count > inSize)
+            return false;
+        for (CxUint64 i = 0; i < count; ++i)
+            if (!number(wide, dimensionId) || dimensionId >= lengths.size() || (i > 0 && lengths[dimensionId] == 0))
+                return false;
+        return list(attribute) && number(false, type) && type >= 1 && type <= (wide ? 11u : 6u) &&
+               number(wide, value) && number(inBytes[3] != 1, value);
+    };
+    CxUint64 records = 0;
+    return number(wide, records) && list(dimension) && list(attribute) && list(variable);
 }
 
 std::string Lowered(std::string inText)

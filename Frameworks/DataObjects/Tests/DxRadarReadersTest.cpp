@@ -151,6 +151,10 @@ TEST(NidsNetCDF, Fixtures)
     Bytes real = ReadAll(shared + "/netcdf/wdssii_radialset/KTLX_19990503-235123.netcdf");
     for (std::size_t cut : {std::size_t(3), std::size_t(200), real.size() / 2})
         NetCDF(Bytes(real.begin(), real.begin() + std::ptrdiff_t(cut)));
+    // A fuzzer's find: a variable of no known type, whose element size of 0 the library divides by.
+    EXPECT_EQ(NetCDF(ReadAll(std::string(SKYVANE_SOURCE_DIR) +
+                             "/Frameworks/DataObjects/Tests/data/netcdf/unknown_variable_type.nc")),
+              nullptr);
     EXPECT_EQ(DxRadarReplayCorpus(DX_RADAR_CORPUS "/radar_netcdf", DxRadarNetCDFFuzzOne), 0);
     const std::filesystem::path temporary = CxFolder(kCxTemporaryFolder).Path().AsUtf8();
     for (const auto& entry : std::filesystem::directory_iterator(temporary))
