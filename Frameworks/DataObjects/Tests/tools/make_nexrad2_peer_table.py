@@ -4,7 +4,7 @@ shared Level II volume, elevations 1 and 2, and writes what it decodes as the ta
 
 Usage: PEER_DIR=/tmp/peers python3 make_nexrad2_peer_table.py [--times]
 Writes data/nexrad2/peer_sweeps.tsv: per file, elevation number and moment ("ref" or "vel"), the radials, gates,
-non-null gate count and the sum of their physical values (dBZ or m/s). With --times, on the benchmark machine, it
+non-null gate count, the sum of their physical values (dBZ or m/s) and the elevation angle. With --times, on the benchmark machine, it
 writes only data/nexrad2/peer_times.tsv: the peer's mean parse time of five parses per file, for nexrad2_bench.
 """
 import json
@@ -29,11 +29,12 @@ if times:
         table.writelines("%s\t%s\n" % (r["file"], r["parseMsMean"]) for r in recs if r.get("ok"))
     sys.exit(0)
 with open(here + "peer_sweeps.tsv", "w") as table:
-    table.write("# peer %s; file elevation moment radials gates nonNull valueSum\n" % recs[0]["peer"])
+    table.write("# peer %s; file elevation moment radials gates nonNull valueSum elevationAngle\n" % recs[0]["peer"])
     for r in recs:
         for sweep in r.get("sweeps", []):
             for moment, key in (("ref", "reflectivity"), ("vel", "velocity")):
                 m = sweep.get(key) or {}
                 if m.get("gates"):
-                    table.write("%s\t%d\t%s\t%d\t%d\t%d\t%s\n" % (r["file"], sweep["elevation"], moment, m["radials"],
-                                                                m["gates"], m["nonNull"], m["valueSum"]))
+                    table.write("%s\t%d\t%s\t%d\t%d\t%d\t%s\t%s\n" % (r["file"], sweep["elevation"], moment, m["radials"],
+                                                                    m["gates"], m["nonNull"], m["valueSum"],
+                                                                    sweep["elevationAngle"]))
