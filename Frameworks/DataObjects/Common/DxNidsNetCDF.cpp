@@ -42,7 +42,7 @@ struct RadarContents
 class NetCDFFile
 {
 public:
-    explicit NetCDFFile(const CxFile& inFile)
+    NetCDFFile(const CxFile& inFile, std::size_t inSize) : mSize(inSize)
     {
         const int ncStatus = nc_open(inFile.Path().AsUtf8().c_str(), NC_NOWRITE, &mId);
         CxAssert(ncStatus == NC_NOERR);
@@ -93,7 +93,7 @@ public:
         int variable = -1;
         return nc_inq_varid(mId, inName, &variable) == NC_NOERR ? variable : -1;
     }
-    // The whole variable, only when its dimensions are exactly these lengths.
+    // The whole variable, only when its dimensions are exactly these lengths and the file can hold its values.
     template <typename T> bool Read(const char* inName, const std::vector<size_t>& inShape, std::vector<T>& outValues)
     {
         const int variable = Variable(inName);
@@ -109,6 +109,8 @@ public:
             if (nc_inq_dimlen(mId, dimensions[i], &length) != NC_NOERR || length != inShape[size_t(i)])
                 return false;
             cells *= length;
+            if (cells > mSize)
+                return false;
         }
         outValues.resize(cells);
         int ncStatus;
@@ -122,6 +124,7 @@ public:
 
 private:
     int mId = -1;
+    std::size_t mSize;
 };
 
 // Dense values, or sparse runs over the background: each entry writes its value to its cell and the count - 1
@@ -512,7 +515,7 @@ DxIndexedImage* NidsNetCDFParser::Parse(const CxUint8* inBytes, std::size_t inSi
     RadarContents contents;
     {
         DxNetCDFLock lock;
-        NetCDFFile netcdf(file.File());
+        NetCDFFile netcdf(file.File(), inSize);
         if (!netcdf.IsOpen() || !ReadContents(netcdf, contents))
             return nullptr;
     }
