@@ -3,6 +3,7 @@
 #include "CxDebug.h"
 #include "CxFile.h"
 #include "DxCanadianRadar.h"
+#include "DxNidsLevelTwo.h"
 #include "DxNidsNetCDF.h"
 #include "DxRadarFuzzEntry.h"
 #include "TestSupport.h"
@@ -197,4 +198,24 @@ TEST(CanadianRadar, PolarFiles)
     const Bytes real = ReadAll(path);
     EXPECT_EQ(Canadian(std::string(real.begin(), real.end())), nullptr);
     EXPECT_EQ(DxRadarReplayCorpus(DX_RADAR_CORPUS "/canadian_radar", DxCanadianRadarFuzzOne), 0);
+}
+
+// The first bytes the radar manager chooses a reader by: Level II, netCDF, Canadian, or none of these.
+TEST(RadarReaders, RecognisedByFirstBytes)
+{
+    const std::tuple<std::string, bool, bool, bool> kCases[] = {{"ARCHIVE2.001", true, false, false},
+                                                                {"AR2V0006.615", true, false, false},
+                                                                {"AR", false, false, false},
+                                                                {std::string("CDF\1\0", 5), false, true, false},
+                                                                {"CD", false, false, false},
+                                                                {"MajorProductType RADAR\n", false, false, true},
+                                                                {"MajorProductType RADA", false, false, false},
+                                                                {"SDUS54 KBMX 020205", false, false, false}};
+    for (const auto& [text, levelTwo, netcdf, canadian] : kCases)
+    {
+        const auto* bytes = reinterpret_cast<const CxUint8*>(text.data());
+        EXPECT_EQ(NidsLevelTwoParser::Recognizes(bytes, text.size()), levelTwo) << text;
+        EXPECT_EQ(NidsNetCDFParser::Recognizes(bytes, text.size()), netcdf) << text;
+        EXPECT_EQ(DxCanadianRadarParser::Recognizes(bytes, text.size()), canadian) << text;
+    }
 }
