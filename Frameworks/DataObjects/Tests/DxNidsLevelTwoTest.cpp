@@ -200,14 +200,12 @@ TEST(NidsLevelTwo, SiteMissingFromTheTable)
 
 TEST(NidsLevelTwo, ColourIndices)
 {
-    EXPECT_EQ(NidsLevelTwoParser::ReflectivityIndex(66), 0);
-    EXPECT_EQ(NidsLevelTwoParser::ReflectivityIndex(216), 255);
-    EXPECT_EQ(NidsLevelTwoParser::ReflectivityIndex(255), 255);
-    for (double metres : {-64.5, -64.0, -1e30, std::nan("")})
-        EXPECT_EQ(NidsLevelTwoParser::VelocityIndex(metres), 0);
-    EXPECT_EQ(NidsLevelTwoParser::VelocityIndex(63.0), 255);
-    EXPECT_EQ(NidsLevelTwoParser::VelocityIndex(30.0), 252);
-    EXPECT_EQ(NidsLevelTwoParser::VelocityIndex(-0.1), 131);
+    for (const auto& [raw, index] : {std::pair<CxUint8, int>{66, 0}, {216, 255}, {255, 255}})
+        EXPECT_EQ(NidsLevelTwoParser::ReflectivityIndex(raw), index);
+    // Raw 0 and 1 of type-1 velocity (-64.5, -64), the extremes, and NaN.
+    for (const auto& [metres, index] :
+         {std::pair<double, int>{-64.5, 0}, {-64.0, 0}, {-1e30, 0}, {NAN, 0}, {63.0, 255}, {30.0, 252}, {-0.1, 131}})
+        EXPECT_EQ(NidsLevelTwoParser::VelocityIndex(metres), index) << metres;
     SKY_NEED_TESTDATA_FILE(path, "nexrad2/KABR20050101_000745.gz");
     NidsLevelTwoParser parser;
     auto image = Decode(parser, Volume(path), "BREF1");
