@@ -2,3 +2,6 @@
 # shapefiles at run time).
 sky_add_fuzz(shapefile_fuzz SOURCES DxShapeFileFuzz.cpp DxShapeFuzzEntry.cpp LIBS DataObjects)
 sky_add_fuzz(nexrad3_fuzz SOURCES DxNidsLevelThreeFuzz.cpp DxNidsFuzzEntry.cpp LIBS DataObjects)
+sky_add_fuzz(nexrad2_fuzz SOURCES DxNexrad2Fuzz.cpp DxRadarFuzzEntry.cpp LIBS DataObjects)
+sky_add_fuzz(radar_netcdf_fuzz SOURCES DxRadarNetCDFFuzz.cpp DxRadarFuzzEntry.cpp LIBS DataObjects)
+sky_add_fuzz(canadian_radar_fuzz SOURCES DxCanadianRadarFuzz.cpp DxRadarFuzzEntry.cpp LIBS DataObjects)
