@@ -2,10 +2,13 @@
 
 #include "CxDebug.h"
 #include "DxCache.h"
+#include "DxCanadianRadar.h"
 #include "DxFrame.h"
 #include "DxImage.h"
 #include "DxNidsClient.h"
 #include "DxNidsLevelThree.h"
+#include "DxNidsLevelTwo.h"
+#include "DxNidsNetCDF.h"
 
 #include <algorithm>
 #include <string>
@@ -151,18 +154,15 @@ bool DxNidsManager::ParseProductList(CxData& ioData)
 DxRadarFormat DxNidsManager::FormatOf(const CxData& inData)
 {
     CxData data(inData);
-    if (data.Size() == 0)
-        return DxRadarFormat::kLevelThree;
     data.Lock();
-    const std::string head(static_cast<const char*>(data.Pointer()), std::min<CxUint32>(data.Size(), 22));
+    const auto* bytes = static_cast<const CxUint8*>(data.Pointer());
+    const std::size_t size = data.Size();
+    const DxRadarFormat format = DxCanadianRadarParser::Recognizes(bytes, size) ? DxRadarFormat::kCanadian
+                                 : NidsLevelTwoParser::Recognizes(bytes, size)  ? DxRadarFormat::kLevelTwo
+                                 : NidsNetCDFParser::Recognizes(bytes, size)    ? DxRadarFormat::kNetCDF
+                                                                                : DxRadarFormat::kLevelThree;
     data.Unlock();
-    if (head == "MajorProductType RADAR")
-        return DxRadarFormat::kCanadian;
-    if (head.compare(0, 8, "ARCHIVE2") == 0 || head.compare(0, 3, "AR2") == 0)
-        return DxRadarFormat::kLevelTwo;
-    if (head.compare(0, 3, "CDF") == 0)
-        return DxRadarFormat::kNetCDF;
-    return DxRadarFormat::kLevelThree;
+    return format;
 }
 
 std::vector<DxNidsProduct> DxNidsManager::NidsProducts()
@@ -242,31 +242,28 @@ CxString DxNidsManager::DataUrlFormat()
 
 DxFrame* DxNidsManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxData& inData, DxClient* inClient)
 {
-    [[maybe_unused]] auto* client = dynamic_cast<DxNidsClient*>(inClient);
+    auto* client = dynamic_cast<DxNidsClient*>(inClient);
+    std::shared_ptr<const ProductLists> lists;
+    {
+        CxAutoLock lock(mRegion);
+        lists = mLists;
+    }
     DxFrame* frame = nullptr;
     switch (FormatOf(inData))
     {
     case DxRadarFormat::kLevelThree:
-    {
-        std::shared_ptr<const ProductLists> lists;
-        {
-            CxAutoLock lock(mRegion);
-            lists = mLists;
-        }
-        NidsLevelThreeParser parser;
-        frame = parser.Parse(inData, lists->mMosaics, lists->mRadials);
+        frame = NidsLevelThreeParser().Parse(inData, lists->mMosaics, lists->mRadials);
         break;
-    }
-    // Not here yet: the readers of the other three formats, each to be called as below; until then their files
-    // give no frame.
+    // The update job builds under the manager's lock, so the site table holds still.
     case DxRadarFormat::kLevelTwo:
-        frame = nullptr; // NidsLevelTwoParser().Parse(inData, this, client)
+        if (client != nullptr)
+            frame = NidsLevelTwoParser().Parse(inData, client->Site().Id(), client->Product().Id(), Sites());
         break;
     case DxRadarFormat::kNetCDF:
-        frame = nullptr; // NidsNetCDFParser().Parse(inData, this, client)
+        frame = NidsNetCDFParser().Parse(inData);
         break;
     case DxRadarFormat::kCanadian:
-        frame = nullptr; // DxCanadianRadarParser().Parse(inData, this, client)
+        frame = DxCanadianRadarParser().Parse(inData, lists->mRadials);
         break;
     }
     if (frame != nullptr && dynamic_cast<DxImage*>(frame) == nullptr)

@@ -146,6 +146,32 @@ TEST_F(DxNidsTest, ServedProductReachesTheClient)
     EXPECT_EQ(again->FindRadialInfo(19).KmPerPixel(), 0.5);
 }
 
+// A Level II volume and a radar netCDF file served as products of the set reach their clients through the readers
+// the first bytes choose.
+TEST_F(DxNidsTest, OtherFormatsReachTheirClients)
+{
+    const std::tuple<const char*, const char*, CxSint32> kFiles[] = {
+        {"BREF1", "nexrad2/KDMX20250101_225441_V06", 720},
+        {"NETC", "netcdf/wdssii_radialset/KTLX_19990503-235123.netcdf", 367}};
+    for (const auto& [product, file, rows] : kFiles)
+    {
+        SCOPED_TRACE(file);
+        mServer.AddDocument(std::string("/q/KBMX/") + product + "/201501020205/201501020205", 200, "text/xml",
+                            "<xml><date>2015-01-02 02:05:00 UTC</date></xml>");
+        mServer.AddDocument(std::string("/BMX/") + product + "/201501020205.nids", 200, "image/nids",
+                            dxtest::ReadFile(sky::test::TestDataFile(file)));
+        DxNidsClient client;
+        client.SetSite(DxNidsSite("KBMX", ""));
+        client.SetProduct(DxNidsProduct(product, "", product, DxUnit()));
+        client.SetSet(mSet);
+        client.SetDates(kNow, kNow);
+        client.SetDisplayDate(kNow);
+        client.RefreshClient();
+        ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Image() != nullptr; }, sky::test::kBound));
+        EXPECT_EQ(client.Image()->Height(), rows);
+    }
+}
+
 // Lists and site table replaced by refreshes, and the client's key changed, while other threads read them.
 TEST_F(DxNidsTest, ListsReplacedWhileRead)
 {
