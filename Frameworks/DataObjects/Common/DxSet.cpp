@@ -6,6 +6,7 @@
 #include "CxUrl.h"
 #include "DxCache.h"
 #include "DxConfigParsers.h"
+#include "DxImageManager.h"
 #include "DxManager.h"
 #include "DxObsManager.h"
 #include "DxSeriesManager.h"
@@ -20,6 +21,7 @@ namespace
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
     static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
+                                                               {kDxManagerImage, &DxImageManager::FindManager},
                                                                {kDxManagerKts, &DxSeriesManager::FindManager}};
     return sFinders;
 }
@@ -189,6 +191,11 @@ DxObsManager* DxSet::ObsManager()
 DxSeriesManager* DxSet::SeriesManager()
 {
     return dynamic_cast<DxSeriesManager*>(Manager());
+}
+
+DxImageManager* DxSet::ImageManager()
+{
+    return dynamic_cast<DxImageManager*>(Manager());
 }
 
 void DxSet::MakePreferredSet() const

@@ -11,6 +11,7 @@
 class CxFolder;
 class DxConfigParser;
 class DxManager;
+class DxImageManager;
 class DxObsManager;
 class DxSeriesManager;
 
@@ -64,6 +65,7 @@ public:
     // The manager when it is of that class, else null.
     DxObsManager* ObsManager();
     DxSeriesManager* SeriesManager();
+    DxImageManager* ImageManager();
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);
