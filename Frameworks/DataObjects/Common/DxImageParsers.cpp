@@ -201,10 +201,12 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
                 return nullptr;
             const CxSint32 w = gif->Image.Width;
             const CxSint32 h = gif->Image.Height;
-            // LZW codes take at least 2 bits and give at most 4096 pixels each: a raster the rest of the data
-            // could never fill is refused before it exists.
+            // An LZW code gives at most 4096 pixels, and once the table is full each takes 12 bits; before that
+            // the codes give fewer than 2^23 pixels in all. A raster the rest of the data could never fill is
+            // refused before it exists.
             const CxSint64 pixels = CxSint64(w) * CxSint64(h);
-            if (w <= 0 || h <= 0 || pixels > kMaxPixels || pixels / 16384 > CxSint64(source.mSize - source.mPosition))
+            const CxSint64 fillable = (CxSint64(1) << 23) + CxSint64(source.mSize - source.mPosition) * 2731;
+            if (w <= 0 || h <= 0 || pixels > kMaxPixels || pixels > fillable)
                 return nullptr;
             if (!haveImage)
             {

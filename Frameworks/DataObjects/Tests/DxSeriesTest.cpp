@@ -15,11 +15,6 @@
 namespace
 {
 
-using dxtest::Config;
-using dxtest::kDay;
-using dxtest::Seconds;
-using DxSetTest = dxtest::SetTest;
-
 // Day, then rows of station, number, minutes, tmpf, dwpf.
 std::string Kts(const char* inDay, const char* inRows)
 {

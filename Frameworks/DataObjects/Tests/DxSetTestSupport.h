@@ -1,4 +1,4 @@
-// A data-set test on a loopback registry server: a fresh home for the caches, the four job threads, a virtual main
+// Data-set tests on a loopback registry server: a fresh home for the caches, the four job threads, a virtual main
 // loop and a fixed "now" (5 January 2020, noon).
 #pragma once
 
@@ -20,15 +20,12 @@
 #include <memory>
 #include <vector>
 
-namespace dxtest
-{
-
 inline const CxDate kDay(2020, 1, 4, 0, 0, 0, 0);
 inline const CxDate kNow = kDay + 129600.0; // 5 January, noon
 
 inline std::string Config(const std::string& inProperties)
 {
-    return Document("datasetconfig", inProperties);
+    return dxtest::Document("datasetconfig", inProperties);
 }
 
 inline std::string Seconds(const char* inId, int inValue)
@@ -36,7 +33,7 @@ inline std::string Seconds(const char* inId, int inValue)
     return "<property id=\"" + std::string(inId) + "\" value=\"" + std::to_string(inValue) + "\" units=\"secs\"/>";
 }
 
-class SetTest : public UnitTableTest
+class DxSetTest : public dxtest::UnitTableTest
 {
 protected:
     void SetUp() override
@@ -79,5 +76,3 @@ protected:
     sky::test::LoopbackServer mServer;
     std::vector<std::unique_ptr<CxJobThread>> mThreads;
 };
-
-} // namespace dxtest

@@ -17,7 +17,9 @@ constexpr std::size_t kChunk = 4096;
 // A hostile progressive file can carry scans without end; real ones have a few dozen.
 constexpr int kMaxScans = 1000;
 // The library's own whole-image buffers (progressive and multi-scan files) stay below this.
-constexpr long kMaxLibraryMemory = 1L << 30;
+constexpr long kMaxLibraryMemory = 1L << 29;
+// Huffman codes spend at least one bit on every 8 x 8 block: at most 512 pixels a byte.
+constexpr std::uint64_t kMaxPixelsPerByte = 512;
 const JOCTET kFakeEnd[2] = {0xFF, JPEG_EOI};
 
 // Plain data only: the library's error exit jumps over these frames.
@@ -123,7 +125,10 @@ bool Decode(jpeg_decompress_struct& ioInfo, ErrorManager& ioErrors, Source& ioSo
     ioInfo.src = &ioSource.mPublic;
     static_cast<void>(jpeg_read_header(&ioInfo, TRUE));
     const std::uint64_t pixels = std::uint64_t(ioInfo.image_width) * ioInfo.image_height;
-    if (pixels == 0 || pixels > inOptions.mMaxPixels)
+    // A picture larger than its data could ever describe is refused before any memory for it exists; data cut
+    // short still decodes within that bound.
+    if (pixels == 0 || pixels > inOptions.mMaxPixels ||
+        (!ioInfo.arith_code && pixels / kMaxPixelsPerByte > ioSource.mSize))
     {
         ioInfo.err->msg_code = JERR_IMAGE_TOO_BIG;
         ioInfo.err->msg_parm.i[0] = static_cast<int>(ioInfo.image_width);

@@ -21,7 +21,8 @@ struct JpegImage
 
 struct JpegOptions
 {
-    // Width x height above this is refused after the header, before any pixel memory exists.
+    // Width x height above this, or more than a Huffman-coded file's data could describe, is refused after the
+    // header, before any pixel memory exists.
     std::uint64_t mMaxPixels = std::uint64_t(1) << 28;
     // Rows in the buffer from the last of the file to the first, as GL textures take them.
     bool mBottomRowFirst = true;
