@@ -2,3 +2,5 @@
 # shapefiles at run time).
 sky_add_fuzz(shapefile_fuzz SOURCES DxShapeFileFuzz.cpp DxShapeFuzzEntry.cpp LIBS DataObjects)
 sky_add_fuzz(nexrad3_fuzz SOURCES DxNidsLevelThreeFuzz.cpp DxNidsFuzzEntry.cpp LIBS DataObjects)
+# Its seeds are the shared pictures (../shared/testdata/images), which the image readers' tests also replay.
+sky_add_fuzz(image_readers_fuzz SOURCES DxImageReadersFuzz.cpp DxImageFuzzEntry.cpp LIBS DataObjects)

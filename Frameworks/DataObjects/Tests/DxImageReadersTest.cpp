@@ -171,10 +171,9 @@ TEST(DxImageParsers, CutFlippedAndOversizedJpegs)
     }
     for (std::size_t bit = 0; bit < jpeg.size() * 8; bit += 997)
         Parse(jpeg.substr(0, bit / 8) + char(jpeg[bit / 8] ^ (1 << (bit % 8))) + jpeg.substr(bit / 8 + 1));
-    // 65535 x 65535 in the frame header, past the pixel cap.
-    std::string huge = jpeg;
-    huge.replace(jpeg.find("\xFF\xC0") + 5, 4, "\xFF\xFF\xFF\xFF");
-    EXPECT_EQ(Parse(huge), nullptr);
+    // 65535 x 65535 in the frame header is past the pixel cap; 10000 x 10000 past what 5770 bytes describe.
+    for (const char* size : {"\xFF\xFF\xFF\xFF", "\x27\x10\x27\x10"})
+        EXPECT_EQ(Parse(std::string(jpeg).replace(jpeg.find("\xFF\xC0") + 5, 4, size, 4)), nullptr) << size;
 }
 
 // Hand-made one-pixel GIFs: a comment leaves "01 00 00 00" in giflib's block buffer, then a graphic control
