@@ -301,14 +301,14 @@ TEST_F(DxImageManagerTest, UrlsNamesAndQueriesFromTheConfiguration)
         <property id="dataQueryDateFormatString" value="%Y-%m-%d %H:%M"/>)" +
                           Seconds("dataResolution", 3600)));
     ExposedImageManager manager("rules");
-    DxRecord record(kDay + 5400.0, "east:ir");
-    EXPECT_EQ(manager.OnGetUrlForRecord(&record), CxString("https://img.example/2020/01/east_ir.gif"));
+    DxRecord record(kDay + 5400.0, "north-east:ir");
+    EXPECT_EQ(manager.OnGetUrlForRecord(&record), CxString("https://img.example/2020/01/north-east_ir.gif"));
     CxStringList folders;
-    EXPECT_EQ(manager.OnGetFilenameForRecord(&record, folders), CxString("202001040130ir_east"));
-    EXPECT_EQ(folders, (CxStringList{"east", "ir"}));
+    EXPECT_EQ(manager.OnGetFilenameForRecord(&record, folders), CxString("202001040130ir_north-east"));
+    EXPECT_EQ(folders, (CxStringList{"north-east", "ir"}));
     // No "staleThreshold": the query starts at the subscription's start.
-    EXPECT_EQ(manager.OnGetQueryUrl(DxSubscription(kDay, kDay + 3600.0, "east:ir", 60)),
-              CxString("q?c=east&p=ir&s=2020-01-04%2000:00&e=2020-01-04%2001:00"));
+    EXPECT_EQ(manager.OnGetQueryUrl(DxSubscription(kDay, kDay + 3600.0, "north-east:ir", 60)),
+              CxString("q?c=north-east&p=ir&s=2020-01-04%2000:00&e=2020-01-04%2001:00"));
 }
 
 TEST_F(DxImageManagerTest, ClientKeyAndItemsOfANewDescription)
@@ -316,15 +316,15 @@ TEST_F(DxImageManagerTest, ClientKeyAndItemsOfANewDescription)
     DxImageClient client;
     EXPECT_FALSE(client.IsIdValid());
     client.SetCategory1(DxImageItem("east", "old name"));
-    client.SetCategory2(DxImageItem("uv", "old name"));
-    EXPECT_EQ(client.Id(), CxString("east:uv"));
+    client.SetCategory2(DxImageItem("x-ray", "old name"));
+    EXPECT_EQ(client.Id(), CxString("east:x-ray"));
     EXPECT_TRUE(client.IsIdValid());
     client.SetSet(mSet);
     client.ReleaseAndInvalidate();
     EXPECT_EQ(client.Category1().Name(), CxString("East Coast"));
     EXPECT_EQ(client.Category2().Name(), CxString("Unknown"));
     EXPECT_EQ(mManager->GetCategory(2).Name(), CxString("Unknown"));
-    EXPECT_EQ(mManager->GetLegendInfo("uv").Key(), CxString("n/a"));
+    EXPECT_EQ(mManager->GetLegendInfo("x-ray").Key(), CxString("n/a"));
 }
 
 // The main thread's readers while a configuration job replaces the description (ThreadSanitizer).
