@@ -147,11 +147,10 @@ bool SkipSubBlocks(GifFileType* inGif, GifByteType* inBlock, bool inExtension)
 }
 
 // Rows in picture order, as the high-level reader delivers an interlaced raster.
-bool ReadRaster(GifFileType* inGif, CxSint32 inWidth, CxSint32 inHeight, std::vector<CxUint8>& outRaster)
+bool ReadRaster(GifFileType* inGif, CxSint32 inWidth, CxSint32 inHeight, CxUint8* outRaster)
 {
-    outRaster.assign(static_cast<std::size_t>(inWidth) * static_cast<std::size_t>(inHeight), 0);
     auto row = [&](CxSint32 inRow)
-    { return DGifGetLine(inGif, outRaster.data() + static_cast<std::size_t>(inRow) * inWidth, inWidth) != GIF_ERROR; };
+    { return DGifGetLine(inGif, outRaster + static_cast<std::size_t>(inRow) * inWidth, inWidth) != GIF_ERROR; };
     if (!inGif->Image.Interlace)
     {
         for (CxSint32 y = 0; y < inHeight; ++y)
@@ -183,10 +182,7 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
 
     // Record by record, so that every image descriptor is checked before anything sized by it exists; the later
     // images are read through but not kept.
-    bool haveImage = false;
-    CxSint32 width = 0;
-    CxSint32 height = 0;
-    std::vector<CxUint8> raster;
+    std::unique_ptr<DxIndexedImage> image;
     std::vector<GifColorType> colours;
     bool transparent = false;
     int transparentIndex = 0;
@@ -208,15 +204,16 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
             const CxSint64 fillable = (CxSint64(1) << 23) + CxSint64(source.mSize - source.mPosition) * 2731;
             if (w <= 0 || h <= 0 || pixels > kMaxPixels || pixels > fillable)
                 return nullptr;
-            if (!haveImage)
+            if (image == nullptr)
             {
                 if (const ColorMapObject* map = gif->Image.ColorMap; map != nullptr && map->Colors != nullptr)
                     colours.assign(map->Colors, map->Colors + std::max(map->ColorCount, 0));
-                if (!ReadRaster(gif.get(), w, h, raster))
+                image = std::make_unique<DxIndexedImage>(GxDegreeProjection());
+                image->SetWidth(w);
+                image->SetHeight(h);
+                image->Reserve();
+                if (image->Pixels() == nullptr || !ReadRaster(gif.get(), w, h, image->Pixels()))
                     return nullptr;
-                width = w;
-                height = h;
-                haveImage = true;
             }
             else
             {
@@ -234,7 +231,8 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
                 return nullptr;
             // The graphic control blocks before the first image are its own; a block is its length, then the
             // packed flags, the delay (2 bytes) and the transparent index.
-            if (code == GRAPHICS_EXT_FUNC_CODE && !haveImage && block != nullptr && block[0] >= 4 && (block[1] & 1))
+            if (code == GRAPHICS_EXT_FUNC_CODE && image == nullptr && block != nullptr && block[0] >= 4 &&
+                (block[1] & 1))
             {
                 transparent = true;
                 transparentIndex = block[4];
@@ -244,7 +242,7 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
         }
     } while (type != TERMINATE_RECORD_TYPE);
 
-    if (!haveImage)
+    if (image == nullptr)
         return nullptr;
     if (colours.empty() && gif->SColorMap != nullptr && gif->SColorMap->Colors != nullptr)
         colours.assign(gif->SColorMap->Colors, gif->SColorMap->Colors + std::max(gif->SColorMap->ColorCount, 0));
@@ -258,14 +256,7 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
         const bool clear = transparent && static_cast<std::size_t>(transparentIndex) == i;
         table.push_back(GxColor(8, colours[i].Red, colours[i].Green, colours[i].Blue, clear ? 0 : 255));
     }
-    auto image = std::make_unique<DxIndexedImage>(GxDegreeProjection());
-    image->SetWidth(width);
-    image->SetHeight(height);
     image->AcceptColorTable(table);
-    image->Reserve();
-    if (image->Pixels() == nullptr)
-        return nullptr;
-    std::memcpy(image->Pixels(), raster.data(), raster.size());
     image->GenerateBuffer();
     return image.release();
 }
