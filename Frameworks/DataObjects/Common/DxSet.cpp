@@ -6,6 +6,7 @@
 #include "CxUrl.h"
 #include "DxCache.h"
 #include "DxConfigParsers.h"
+#include "DxImageManager.h"
 #include "DxManager.h"
 #include "DxNidsManager.h"
 #include "DxObsManager.h"
@@ -22,6 +23,7 @@ std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
     static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
                                                                {kDxManagerNids, &DxNidsManager::FindManager},
+                                                               {kDxManagerImage, &DxImageManager::FindManager},
                                                                {kDxManagerKts, &DxSeriesManager::FindManager}};
     return sFinders;
 }
@@ -196,6 +198,11 @@ DxNidsManager* DxSet::NidsManager()
 DxSeriesManager* DxSet::SeriesManager()
 {
     return dynamic_cast<DxSeriesManager*>(Manager());
+}
+
+DxImageManager* DxSet::ImageManager()
+{
+    return dynamic_cast<DxImageManager*>(Manager());
 }
 
 void DxSet::MakePreferredSet() const

@@ -11,6 +11,7 @@
 class CxFolder;
 class DxConfigParser;
 class DxManager;
+class DxImageManager;
 class DxNidsManager;
 class DxObsManager;
 class DxSeriesManager;
@@ -66,6 +67,7 @@ public:
     DxObsManager* ObsManager();
     DxNidsManager* NidsManager();
     DxSeriesManager* SeriesManager();
+    DxImageManager* ImageManager();
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);

@@ -5,3 +5,5 @@ sky_add_fuzz(nexrad3_fuzz SOURCES DxNidsLevelThreeFuzz.cpp DxNidsFuzzEntry.cpp L
 sky_add_fuzz(nexrad2_fuzz SOURCES DxNexrad2Fuzz.cpp DxRadarFuzzEntry.cpp LIBS DataObjects)
 sky_add_fuzz(radar_netcdf_fuzz SOURCES DxRadarNetCDFFuzz.cpp DxRadarFuzzEntry.cpp LIBS DataObjects)
 sky_add_fuzz(canadian_radar_fuzz SOURCES DxCanadianRadarFuzz.cpp DxRadarFuzzEntry.cpp LIBS DataObjects)
+# Its seeds are the shared pictures (../shared/testdata/images), which the image readers' tests also replay.
+sky_add_fuzz(image_readers_fuzz SOURCES DxImageReadersFuzz.cpp DxImageFuzzEntry.cpp LIBS DataObjects)

@@ -1,13 +1,10 @@
 #include "CxPreferences.h"
 #include "DxFrame.h"
 #include "DxKTSBuilder.h"
-#include "DxManagerFixture.h"
 #include "DxMetFormulas.h"
 #include "DxSeriesClient.h"
 #include "DxSeriesManager.h"
-#include "DxSet.h"
-#include "PfRunLoop.h"
-#include "TestLatch.h"
+#include "DxSetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +16,6 @@
 namespace
 {
 
-const CxDate kDay(2020, 1, 4, 0, 0, 0, 0);
-const CxDate kNow = kDay + 129600.0; // 5 January, noon
-
-std::string Config(const std::string& inProperties)
-{
-    return dxtest::Document("datasetconfig", inProperties);
-}
-
-std::string Seconds(const char* inId, int inValue)
-{
-    return "<property id=\"" + std::string(inId) + "\" value=\"" + std::to_string(inValue) + "\" units=\"secs\"/>";
-}
-
 // Day, then rows of station, number, minutes, tmpf, dwpf.
 std::string Kts(const char* inDay, const char* inRows)
 {
@@ -42,18 +26,6 @@ DxParm Parm(const char* inId, const char* inUnit)
 {
     return DxParm(inId, inId, kDxTypeFloat, DxUnit(inUnit), DxUnitSet(), 1.0);
 }
-
-class DxSetTest : public dxtest::ManagerTest
-{
-protected:
-    DxSetTest() : ManagerTest(kNow) {}
-    void Store(const std::string& inId, const std::string& inConfig)
-    {
-        std::filesystem::create_directories(mHome.Path() + "/" + inId + "/info");
-        if (!inConfig.empty())
-            std::ofstream(mHome.Path() + "/" + inId + "/info/config.xml") << inConfig;
-    }
-};
 
 TEST_F(DxSetTest, RegistryReplyDecidesKindAndName)
 {

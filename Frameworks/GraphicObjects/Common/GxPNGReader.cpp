@@ -10,6 +10,7 @@
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <new>
 
@@ -205,6 +206,27 @@ void GxPNGReader::Destroy()
         png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, end != nullptr ? &end : nullptr);
     }
     mPngPtr = mInfoPtr = mEndPtr = nullptr;
+}
+
+bool GxPNGReader::UnknownChunk(const char* inName, std::vector<CxUint8>& outBytes) const
+{
+    outBytes.clear();
+    if (mPngPtr == nullptr || mWidth == 0 || inName == nullptr || std::strlen(inName) != 4)
+        return false;
+    for (void* info : {mInfoPtr, mEndPtr})
+    {
+        png_unknown_chunkp chunks = nullptr;
+        const int count = info != nullptr ? png_get_unknown_chunks(Png(mPngPtr), Info(info), &chunks) : 0;
+        for (int i = 0; i < count; ++i)
+        {
+            if (std::memcmp(chunks[i].name, inName, 4) != 0)
+                continue;
+            if (chunks[i].data != nullptr)
+                outBytes.assign(chunks[i].data, chunks[i].data + chunks[i].size);
+            return true;
+        }
+    }
+    return false;
 }
 
 void GxPNGReader::CheckSignature(CxBinaryStream& ioStream)

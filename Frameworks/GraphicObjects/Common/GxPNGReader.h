@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 class CxBinaryStream;
 class CxData;
@@ -33,6 +34,10 @@ public:
     CxSint32 BitDepth() const { return mBitDepth; }
     CxSint32 ColorType() const { return mColorType; }
     CxSint32 InterlaceType() const { return mInterlaceType; }
+
+    // The data of the first chunk of that four-letter name the library does not know itself, met before or after
+    // the image data of the last successful read. False when there was none.
+    bool UnknownChunk(const char* inName, std::vector<CxUint8>& outBytes) const;
 
     // Reads 8 bytes and reports when they are no PNG signature (the library then meets the bad data).
     void CheckSignature(CxBinaryStream& ioStream);
