@@ -9,6 +9,7 @@
 #include "DxManager.h"
 #include "DxObsManager.h"
 #include "DxSeriesManager.h"
+#include "DxShapeManager.h"
 
 #include <algorithm>
 #include <optional>
@@ -20,6 +21,7 @@ namespace
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
     static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
+                                                               {kDxManagerShp, &DxShapeManager::FindManager},
                                                                {kDxManagerKts, &DxSeriesManager::FindManager}};
     return sFinders;
 }
@@ -189,6 +191,11 @@ DxObsManager* DxSet::ObsManager()
 DxSeriesManager* DxSet::SeriesManager()
 {
     return dynamic_cast<DxSeriesManager*>(Manager());
+}
+
+DxShapeManager* DxSet::ShapeManager()
+{
+    return dynamic_cast<DxShapeManager*>(Manager());
 }
 
 void DxSet::MakePreferredSet() const

@@ -13,6 +13,7 @@ class DxConfigParser;
 class DxManager;
 class DxObsManager;
 class DxSeriesManager;
+class DxShapeManager;
 
 // Kinds of data set, as the "type" property of a set's configuration names them.
 enum : CxSint32
@@ -64,6 +65,7 @@ public:
     // The manager when it is of that class, else null.
     DxObsManager* ObsManager();
     DxSeriesManager* SeriesManager();
+    DxShapeManager* ShapeManager();
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);

@@ -287,6 +287,7 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
     std::vector<unsigned char> records;
     CxSint32 number = 0;
     CxUint32 written = 0;
+    CxUint32 writtenPoints = 0;
     for (const auto& polygon : inShape.Polygons())
     {
         ++number;
@@ -305,6 +306,7 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
         else if ((type == kDxShapePolyLine || type == kDxShapePolygon) && count > 0)
         {
             StoreBig(records, CxUint32(++written));
+            writtenPoints += count;
             StoreBig(records, 24 + 8 * count);
             StoreLittle(records, CxUint32(type));
             StoreBox(records, polygon->Bounds());
@@ -317,6 +319,12 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
                 StoreDouble(records, point.mY);
             }
         }
+    }
+    if (type == kDxShapePolygon)
+    {
+        const CxString counts =
+            "wrote " + CxString(CxSint32(written)) + " polygons, " + CxString(CxSint32(writtenPoints)) + " points";
+        CxDebug(counts);
     }
     // The length word counts the bytes actually written, so that other readers accept the file.
     std::vector<unsigned char> bytes;
