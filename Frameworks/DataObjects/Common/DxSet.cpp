@@ -4,6 +4,7 @@
 #include "CxFile.h"
 #include "CxPreferences.h"
 #include "CxUrl.h"
+#include "DxAdvisoryManager.h"
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxManager.h"
@@ -22,7 +23,8 @@ std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
     static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
                                                                {kDxManagerShp, &DxShapeManager::FindManager},
-                                                               {kDxManagerKts, &DxSeriesManager::FindManager}};
+                                                               {kDxManagerKts, &DxSeriesManager::FindManager},
+                                                               {kDxManagerAdvisory, &DxAdvisoryManager::FindManager}};
     return sFinders;
 }
 
@@ -177,9 +179,10 @@ DxManager* DxSet::Manager()
             return nullptr;
         }
         mManager = finder->second(mId);
+        // Given once: the manager's jobs read the key, and the set's key never changes.
+        if (mManager != nullptr)
+            mManager->SetAuthenticationKey(mKey);
     }
-    if (mManager != nullptr)
-        mManager->SetAuthenticationKey(mKey);
     return mManager;
 }
 
@@ -196,6 +199,11 @@ DxSeriesManager* DxSet::SeriesManager()
 DxShapeManager* DxSet::ShapeManager()
 {
     return dynamic_cast<DxShapeManager*>(Manager());
+}
+
+DxAdvisoryManager* DxSet::AdvisoryManager()
+{
+    return dynamic_cast<DxAdvisoryManager*>(Manager());
 }
 
 void DxSet::MakePreferredSet() const
@@ -376,6 +384,8 @@ void DxSet::InstallManagerForTesting(DxManager* inManager)
     if (inManager != mManager)
         delete mManager;
     mManager = inManager;
+    if (mManager != nullptr)
+        mManager->SetAuthenticationKey(mKey);
 }
 
 void DxSet::RebuildRegistryUrlForTesting()

@@ -9,6 +9,7 @@
 #include <map>
 
 class CxFolder;
+class DxAdvisoryManager;
 class DxConfigParser;
 class DxManager;
 class DxObsManager;
@@ -66,6 +67,7 @@ public:
     DxObsManager* ObsManager();
     DxSeriesManager* SeriesManager();
     DxShapeManager* ShapeManager();
+    DxAdvisoryManager* AdvisoryManager();
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);

@@ -444,6 +444,12 @@ DxShape* DxShapeArchiveParser::GetShapeForId(const CxString& inId)
     return entry.mShape.get();
 }
 
+CxUint32 DxShapeArchiveParser::CountShapes() const
+{
+    return CxUint32(std::count_if(mIndex.begin(), mIndex.end(),
+                                  [](const auto& inEntry) { return inEntry.second.mShape != nullptr; }));
+}
+
 void DxShapeArchiveParser::PurgeShapes(const CxDate& inDate)
 {
     for (auto& [id, entry] : mIndex)
