@@ -167,6 +167,7 @@ TEST_F(DxAdvisoryTest, RefreshesOnceAndFallsBack)
 {
     EXPECT_FALSE(mManager->PerformConfigUpdate()); // both documents answer 304 now
     EXPECT_EQ(mServer.Hits("/prodinfo.xml"), 2);
+    EXPECT_TRUE(std::filesystem::exists(mHome.Path() + "/adv/info/prodinfo.xml"));
     EXPECT_EQ(mManager->GetStaleThreshold(), 2700);
     EXPECT_EQ(mManager->GetProductName("TO.W"), CxString("Tornado Warning"));
     EXPECT_EQ(mManager->GetProductName("XX.W"), CxString("Unknown"));

@@ -88,6 +88,7 @@ TEST_F(DxShapeManagerTest, RefreshesOnceAndAnswersCopiesWhileTheListIsReplaced)
 {
     EXPECT_FALSE(mManager->PerformConfigUpdate()); // both documents answer 304 now
     EXPECT_EQ(mServer.Hits("/shapeinfo.xml"), 2);
+    EXPECT_TRUE(std::filesystem::exists(mHome.Path() + "/shp/info/shapeinfo.xml"));
     EXPECT_FALSE(mManager->FillAsSinglePolygon());
     std::thread replacer(
         [&]
