@@ -54,7 +54,7 @@ const std::pair<const char*, const char*> kXdgFolders[] = {
     {"XDG_STATE_HOME", ".local/state"}, {"XDG_RUNTIME_DIR", "run"},        {"XDG_DESKTOP_DIR", "Desktop"},
     {"XDG_DOCUMENTS_DIR", "Documents"}, {"XDG_DOWNLOAD_DIR", "Downloads"}, {"XDG_MUSIC_DIR", "Music"},
     {"XDG_PICTURES_DIR", "Pictures"},   {"XDG_VIDEOS_DIR", "Videos"},      {"XDG_TEMPLATES_DIR", "Templates"},
-    {"XDG_PUBLICSHARE_DIR", "Public"},
+    {"XDG_PUBLICSHARE_DIR", "Public"},  {"XDG_DATA_DIRS", "share"},
 };
 } // namespace
 

@@ -419,7 +419,13 @@ std::string LinuxCxFolderPath(CxFolderId inId, bool inCreate)
     case kCxRootFolder:
         return "/";
     case kCxLocalApplicationSupportFolder:
+    {
+        // XDG's rule: the first entry of the data folder list when it is absolute, else the default.
+        const char* dirs = std::getenv("XDG_DATA_DIRS");
+        if (dirs != nullptr && dirs[0] == '/')
+            return Trimmed(std::string(dirs, std::strcspn(dirs, ":")));
         return "/usr/local/share";
+    }
     case kCxHomeFolder:
     case kCxUserFolder:
         path = HomePath();

@@ -50,13 +50,14 @@ TEST_F(CxFileTest, FolderIdsFollowTheXdgVariables)
 {
     ScopedEnv desktop("XDG_DESKTOP_DIR", At("Schreibtisch"));
     ScopedEnv config("XDG_CONFIG_HOME", At("cfg"));
+    ScopedEnv data("XDG_DATA_DIRS", At("first/") + ":/usr/share");
     const std::pair<CxFolderId, std::string> cases[] = {
         {kCxRootFolder, "/"},
         {kCxHomeFolder, mHome.Path()},
         {kCxDesktopFolder, At("Schreibtisch")},
         {kCxDownloadsFolder, At("Downloads")},
         {kCxPreferencesFolder, At("cfg/skyvane")},
-        {kCxLocalApplicationSupportFolder, "/usr/local/share"},
+        {kCxLocalApplicationSupportFolder, At("first")},
     };
     for (const auto& [id, path] : cases)
     {
@@ -89,6 +90,8 @@ TEST_F(CxFileTest, FolderIdsWithoutTheXdgVariablesAreCreatedWhenMissing)
         EXPECT_EQ(CxFolder(id).Path().AsUtf8(), path) << "id " << id;
         EXPECT_TRUE(std::filesystem::is_directory(path)) << "id " << id;
     }
+    ScopedEnv data("XDG_DATA_DIRS", "share:/usr/share");
+    EXPECT_EQ(CxFolder(kCxLocalApplicationSupportFolder).Path().AsUtf8(), "/usr/local/share");
 }
 
 TEST_F(CxFileTest, TemporaryFolderIsPrivateToTheUser)

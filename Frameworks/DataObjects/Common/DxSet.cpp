@@ -4,6 +4,7 @@
 #include "CxFile.h"
 #include "CxPreferences.h"
 #include "CxUrl.h"
+#include "DxAdvisoryManager.h"
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxImageManager.h"
@@ -11,6 +12,7 @@
 #include "DxNidsManager.h"
 #include "DxObsManager.h"
 #include "DxSeriesManager.h"
+#include "DxShapeManager.h"
 
 #include <algorithm>
 #include <optional>
@@ -21,10 +23,10 @@ namespace
 
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
-    static std::map<CxSint32, DxSet::FindManagerProc> sFinders{{kDxManagerKdf, &DxObsManager::FindManager},
-                                                               {kDxManagerNids, &DxNidsManager::FindManager},
-                                                               {kDxManagerImage, &DxImageManager::FindManager},
-                                                               {kDxManagerKts, &DxSeriesManager::FindManager}};
+    static std::map<CxSint32, DxSet::FindManagerProc> sFinders{
+        {kDxManagerKdf, &DxObsManager::FindManager},    {kDxManagerShp, &DxShapeManager::FindManager},
+        {kDxManagerNids, &DxNidsManager::FindManager},  {kDxManagerImage, &DxImageManager::FindManager},
+        {kDxManagerKts, &DxSeriesManager::FindManager}, {kDxManagerAdvisory, &DxAdvisoryManager::FindManager}};
     return sFinders;
 }
 
@@ -179,9 +181,10 @@ DxManager* DxSet::Manager()
             return nullptr;
         }
         mManager = finder->second(mId);
+        // Given once: the manager's jobs read the key, and the set's key never changes.
+        if (mManager != nullptr)
+            mManager->SetAuthenticationKey(mKey);
     }
-    if (mManager != nullptr)
-        mManager->SetAuthenticationKey(mKey);
     return mManager;
 }
 
@@ -203,6 +206,16 @@ DxSeriesManager* DxSet::SeriesManager()
 DxImageManager* DxSet::ImageManager()
 {
     return dynamic_cast<DxImageManager*>(Manager());
+}
+
+DxShapeManager* DxSet::ShapeManager()
+{
+    return dynamic_cast<DxShapeManager*>(Manager());
+}
+
+DxAdvisoryManager* DxSet::AdvisoryManager()
+{
+    return dynamic_cast<DxAdvisoryManager*>(Manager());
 }
 
 void DxSet::MakePreferredSet() const
@@ -383,6 +396,8 @@ void DxSet::InstallManagerForTesting(DxManager* inManager)
     if (inManager != mManager)
         delete mManager;
     mManager = inManager;
+    if (mManager != nullptr)
+        mManager->SetAuthenticationKey(mKey);
 }
 
 void DxSet::RebuildRegistryUrlForTesting()

@@ -9,12 +9,14 @@
 #include <map>
 
 class CxFolder;
+class DxAdvisoryManager;
 class DxConfigParser;
 class DxManager;
 class DxImageManager;
 class DxNidsManager;
 class DxObsManager;
 class DxSeriesManager;
+class DxShapeManager;
 
 // Kinds of data set, as the "type" property of a set's configuration names them.
 enum : CxSint32
@@ -68,6 +70,8 @@ public:
     DxNidsManager* NidsManager();
     DxSeriesManager* SeriesManager();
     DxImageManager* ImageManager();
+    DxShapeManager* ShapeManager();
+    DxAdvisoryManager* AdvisoryManager();
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);

@@ -287,6 +287,7 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
     std::vector<unsigned char> records;
     CxSint32 number = 0;
     CxUint32 written = 0;
+    CxUint32 writtenPoints = 0;
     for (const auto& polygon : inShape.Polygons())
     {
         ++number;
@@ -305,6 +306,7 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
         else if ((type == kDxShapePolyLine || type == kDxShapePolygon) && count > 0)
         {
             StoreBig(records, CxUint32(++written));
+            writtenPoints += count;
             StoreBig(records, 24 + 8 * count);
             StoreLittle(records, CxUint32(type));
             StoreBox(records, polygon->Bounds());
@@ -317,6 +319,12 @@ void DxShapeFileWriter::WriteShape(CxFile& ioFile, DxShape& inShape)
                 StoreDouble(records, point.mY);
             }
         }
+    }
+    if (type == kDxShapePolygon)
+    {
+        const CxString counts =
+            "wrote " + CxString(CxSint32(written)) + " polygons, " + CxString(CxSint32(writtenPoints)) + " points";
+        CxDebug(counts);
     }
     // The length word counts the bytes actually written, so that other readers accept the file.
     std::vector<unsigned char> bytes;
@@ -434,6 +442,12 @@ DxShape* DxShapeArchiveParser::GetShapeForId(const CxString& inId)
     }
     entry.mShape->SetDate(CxDate());
     return entry.mShape.get();
+}
+
+CxUint32 DxShapeArchiveParser::CountShapes() const
+{
+    return CxUint32(std::count_if(mIndex.begin(), mIndex.end(),
+                                  [](const auto& inEntry) { return inEntry.second.mShape != nullptr; }));
 }
 
 void DxShapeArchiveParser::PurgeShapes(const CxDate& inDate)

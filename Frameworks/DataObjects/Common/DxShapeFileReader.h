@@ -88,6 +88,8 @@ public:
     // Frees the shapes last used before the date; they are parsed again on their next request.
     void PurgeShapes(const CxDate& inDate);
     CxUint32 CountEntries() const { return CxUint32(mIndex.size()); }
+    // The shapes parsed and not yet purged.
+    CxUint32 CountShapes() const;
 
 private:
     struct Entry

@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace
 {
+
+using namespace dxtest;
 
 // Day, then rows of station, number, minutes, tmpf, dwpf.
 std::string Kts(const char* inDay, const char* inRows)

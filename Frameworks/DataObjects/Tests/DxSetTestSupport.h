@@ -11,12 +11,15 @@
 #include <fstream>
 #include <string>
 
+namespace dxtest
+{
+
 inline const CxDate kDay(2020, 1, 4, 0, 0, 0, 0);
 inline const CxDate kNow = kDay + 129600.0; // 5 January, noon
 
 inline std::string Config(const std::string& inProperties)
 {
-    return dxtest::Document("datasetconfig", inProperties);
+    return Document("datasetconfig", inProperties);
 }
 
 inline std::string Seconds(const char* inId, int inValue)
@@ -24,7 +27,7 @@ inline std::string Seconds(const char* inId, int inValue)
     return "<property id=\"" + std::string(inId) + "\" value=\"" + std::to_string(inValue) + "\" units=\"secs\"/>";
 }
 
-class DxSetTest : public dxtest::ManagerTest
+class DxSetTest : public ManagerTest
 {
 protected:
     DxSetTest() : ManagerTest(kNow) {}
@@ -35,3 +38,5 @@ protected:
             std::ofstream(mHome.Path() + "/" + inId + "/info/config.xml") << inConfig;
     }
 };
+
+} // namespace dxtest
