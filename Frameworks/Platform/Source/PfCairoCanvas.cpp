@@ -1,10 +1,16 @@
 #include "PfCairoCanvas.h"
 
+#include "PfText.h"
+
+#include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
 
 namespace pf
 {
@@ -45,7 +51,61 @@ cairo_surface_t* SurfaceOf(const Image& inImage)
     return surface;
 }
 
+// Cairo's face for a font id, made once from the registry's file and index and kept for the process: Cairo opens
+// its own FreeType face, so the text engine's faces stay with their styles' locks.
+cairo_font_face_t* FontFaceOf(std::uint32_t inFontId)
+{
+    static std::mutex sMutex;
+    static auto* sFaces = new std::map<std::uint32_t, cairo_font_face_t*>();
+    std::lock_guard<std::mutex> lock(sMutex);
+    const auto found = sFaces->find(inFontId);
+    if (found != sFaces->end())
+        return found->second;
+    FontFace face;
+    cairo_font_face_t* cairoFace = nullptr;
+    if (FontRegistry::Describe(inFontId, face))
+    {
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(face.mFile.c_str()));
+        FcPatternAddInteger(pattern, FC_INDEX, face.mIndex);
+        // Outlines as the engine measures them: no hinting, grey coverage.
+        FcPatternAddBool(pattern, FC_HINTING, FcFalse);
+        FcPatternAddBool(pattern, FC_ANTIALIAS, FcTrue);
+        cairoFace = cairo_ft_font_face_create_for_pattern(pattern);
+        FcPatternDestroy(pattern);
+        if (cairo_font_face_status(cairoFace) != CAIRO_STATUS_SUCCESS)
+        {
+            cairo_font_face_destroy(cairoFace);
+            cairoFace = nullptr;
+        }
+    }
+    sFaces->emplace(inFontId, cairoFace);
+    return cairoFace;
+}
+
 } // namespace
+
+cairo_font_options_t* CairoCanvas::TextOptions()
+{
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    return options;
+}
+
+void CairoCanvas::SetTextFont(_cairo* ioCairo, std::uint32_t inFontId, std::int32_t inPixelSize, const Affine& inMatrix)
+{
+    cairo_set_font_face(ioCairo, FontFaceOf(inFontId));
+    // Cairo's glyphs are y down: glyph space (y up) goes through the flip, then the layout's font matrix.
+    const double size = inPixelSize;
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, size * inMatrix.a, size * inMatrix.b, -size * inMatrix.c, -size * inMatrix.d, 0, 0);
+    cairo_set_font_matrix(ioCairo, &matrix);
+    cairo_font_options_t* options = TextOptions();
+    cairo_set_font_options(ioCairo, options);
+    cairo_font_options_destroy(options);
+}
 
 std::unique_ptr<CairoCanvas> CairoCanvas::MakeBitmap(std::int32_t inWidth, std::int32_t inHeight)
 {
@@ -342,6 +402,35 @@ void CairoCanvas::DrawAxialShading(Point inStart, Point inEnd, const ShadingFunc
     cairo_new_path(mCairo);
     cairo_append_path(mCairo, path);
     cairo_path_destroy(path);
+}
+
+void CairoCanvas::DrawText(const TextLayout& inLayout, Point inOrigin)
+{
+    if (!inLayout.Style())
+        return;
+    const std::vector<TextLayout::GlyphPlacement> placements = inLayout.Placements();
+    const Affine& matrix = inLayout.FontMatrix();
+    cairo_save(mCairo);
+    SetSource(mFill);
+    // One run per face: fallback glyphs come from other fonts.
+    for (std::size_t first = 0; first < placements.size();)
+    {
+        std::size_t last = first;
+        std::vector<cairo_glyph_t> glyphs;
+        for (; last < placements.size() && placements[last].mFontId == placements[first].mFontId; ++last)
+        {
+            const double pen = static_cast<double>(placements[last].mPen) / 64.0;
+            glyphs.push_back(
+                cairo_glyph_t{placements[last].mIndex, inOrigin.x + matrix.a * pen, inOrigin.y + matrix.b * pen});
+        }
+        if (FontFaceOf(placements[first].mFontId) != nullptr)
+        {
+            SetTextFont(mCairo, placements[first].mFontId, inLayout.Style()->PixelSize(), matrix);
+            cairo_show_glyphs(mCairo, glyphs.data(), static_cast<int>(glyphs.size()));
+        }
+        first = last;
+    }
+    cairo_restore(mCairo);
 }
 
 } // namespace pf

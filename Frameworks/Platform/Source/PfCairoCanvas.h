@@ -9,6 +9,7 @@
 
 struct _cairo;
 struct _cairo_surface;
+struct _cairo_font_options;
 
 namespace pf
 {
@@ -54,6 +55,12 @@ public:
     void DrawImage(const Rect& inRect, const Image& inImage) override;
     void DrawAxialShading(Point inStart, Point inEnd, const ShadingFunction& inFunction, bool inExtendStart,
                           bool inExtendEnd) override;
+    void DrawText(const TextLayout& inLayout, Point inOrigin) override;
+
+    // What the canvas draws text with, for callers that measure with Cairo: no hinting, grey coverage. The
+    // options are the caller's to destroy.
+    static struct _cairo_font_options* TextOptions();
+    static void SetTextFont(_cairo* ioCairo, std::uint32_t inFontId, std::int32_t inPixelSize, const Affine& inMatrix);
 
 private:
     CairoCanvas(_cairo_surface* inSurface, double inWidth, double inHeight, bool inPdf);

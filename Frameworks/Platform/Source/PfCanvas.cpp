@@ -1,5 +1,6 @@
 #include "PfCanvas.h"
 #include "PfRecordingCanvas.h"
+#include "PfText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -196,6 +197,34 @@ void RecordingCanvas::DrawAxialShading(Point inStart, Point inEnd, const Shading
     Operation op = Begin(Operation::kShading);
     op.mStart = Device(inStart);
     op.mEnd = Device(inEnd);
+    mOperations.push_back(std::move(op));
+}
+
+void RecordingCanvas::DrawText(const TextLayout& inLayout, Point inOrigin)
+{
+    if (!inLayout.Style())
+        return;
+    Operation op = Begin(Operation::kText);
+    op.mColor = mState.mFill;
+    op.mStart = Device(inOrigin);
+    // The measured rectangle, from the pen's start to its end and from the descent to the ascent, in glyph space.
+    const Affine toUser = inLayout.FontMatrix().Then(Affine::Translation(inOrigin.x, inOrigin.y));
+    const Point a = toUser.Apply({0, -static_cast<double>(inLayout.Descent())});
+    const Point b = toUser.Apply({static_cast<double>(inLayout.EndOffset()), static_cast<double>(inLayout.Ascent())});
+    op.mRect = DeviceBounds(Rect{std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y)});
+    for (const std::uint32_t c : inLayout.CodePoints())
+    {
+        if (c < 0x80)
+            op.mText += static_cast<char>(c);
+        else if (c < 0x800)
+            op.mText += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+        else if (c < 0x10000)
+            op.mText += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                         static_cast<char>(0x80 | (c & 0x3F))};
+        else
+            op.mText += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+                         static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
     mOperations.push_back(std::move(op));
 }
 

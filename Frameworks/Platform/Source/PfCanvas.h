@@ -88,6 +88,8 @@ public:
     // Fills the clip with the colours along the axis; beyond an end the end colour when extended, else nothing.
     virtual void DrawAxialShading(Point inStart, Point inEnd, const ShadingFunction& inFunction, bool inExtendStart,
                                   bool inExtendEnd) = 0;
+    // The layout's pen starts at inOrigin and its glyphs go through its font matrix, in the fill colour.
+    virtual void DrawText(const TextLayout& inLayout, Point inOrigin) = 0;
 };
 
 } // namespace pf

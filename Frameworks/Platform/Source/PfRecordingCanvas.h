@@ -77,6 +77,7 @@ public:
     void DrawImage(const Rect& inRect, const Image& inImage) override;
     void DrawAxialShading(Point inStart, Point inEnd, const ShadingFunction& inFunction, bool inExtendStart,
                           bool inExtendEnd) override;
+    void DrawText(const TextLayout& inLayout, Point inOrigin) override;
 
 private:
     struct State
