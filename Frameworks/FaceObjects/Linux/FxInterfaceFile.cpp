@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "CxSystem.h"
+#include "PfTheme.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
 
@@ -415,7 +416,7 @@ void FxInterfaceFile::BuildControl(const XmlElement& inElement, ViewRef inParent
                 c = u'\n';
                 ++count;
             }
-        SetControlProperty(view, kFxFaceSignature, FourCC("tabs"), titles.data(), titles.size() * 2);
+        SetControlProperty(view, kTabTitlesPropertyCreator, kTabTitlesPropertyTag, titles.data(), titles.size() * 2);
         SetControlMaximum(view, count);
         SetControlValue(view, static_cast<std::int32_t>(attributes.Number("value", 1)));
     }

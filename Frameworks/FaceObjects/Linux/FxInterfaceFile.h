@@ -31,7 +31,7 @@ constexpr pf::FourCharCode FxControlDataCreator(std::int16_t inPart)
     return pf::FourCC("dat\0") | static_cast<std::uint8_t>(inPart);
 }
 // Per-kind settings kept as control properties of creator 'FACE': the clock type ('clkt', uint32), the data
-// browser's style ('dbvs', fourcc), the tab titles ('tabs', UTF-16, one per line).
+// browser's style ('dbvs', fourcc). Tab titles go where the platform's theme reads them.
 constexpr pf::FourCharCode kFxFaceSignature = pf::FourCC("FACE");
 
 class FxInterfaceFile

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace pf
 {
@@ -79,17 +80,45 @@ void Field(Canvas& ioCanvas, const Rect& inBounds, bool inEnabled)
     ioCanvas.StrokeRect(Inset(inBounds, 0.5));
 }
 
-void Strip(Canvas& ioCanvas, const Rect& inStrip, std::int32_t inCount, std::int32_t inSelected, bool inEnabled)
+std::vector<std::u16string> TabTitles(ViewRef inView)
 {
+    std::vector<std::u16string> titles;
+    std::size_t size = 0;
+    if (GetControlPropertySize(inView, kTabTitlesPropertyCreator, kTabTitlesPropertyTag, size) != kNoErr)
+        return titles;
+    std::u16string all(size / 2, u'\0');
+    if (GetControlProperty(inView, kTabTitlesPropertyCreator, kTabTitlesPropertyTag, all.data(), all.size() * 2) !=
+        kNoErr)
+        return titles;
+    for (std::size_t start = 0; start <= all.size();)
+    {
+        const std::size_t end = std::min(all.find(u'\n', start), all.size());
+        titles.push_back(all.substr(start, end - start));
+        start = end + 1;
+    }
+    return titles;
+}
+
+void Strip(Canvas& ioCanvas, const Rect& inStrip, ViewRef inView, std::int32_t inCount, std::int32_t inSelected,
+           bool inEnabled)
+{
+    const std::vector<std::u16string> titles = TabTitles(inView);
     const std::int32_t count = std::max(1, inCount);
     const double width = inStrip.w / count;
     for (std::int32_t i = 0; i < count; ++i)
     {
         const Rect segment{inStrip.x + i * width, inStrip.y, width, inStrip.h};
-        ioCanvas.SetFillColor(i + 1 == inSelected && inEnabled ? ThemeHiliteColor() : kFace);
+        const bool selected = i + 1 == inSelected && inEnabled;
+        ioCanvas.SetFillColor(selected ? ThemeHiliteColor() : kFace);
         ioCanvas.FillRect(segment);
         ioCanvas.SetStrokeColor(inEnabled ? kEdge : kEdgeInactive);
         ioCanvas.StrokeRect(Inset(segment, 0.5));
+        if (std::size_t(i) < titles.size())
+            DrawThemeText(ioCanvas, titles[std::size_t(i)], Inset(segment, 2), true,
+                          selected    ? kWhite
+                          : inEnabled ? kBlack
+                                      : kTextInactive,
+                          11);
     }
 }
 
@@ -229,7 +258,8 @@ void DrawStandardView(Canvas& ioCanvas, ViewRef inView)
         return;
     const Rect bounds = GetViewBounds(inView);
     const WindowRef window = GetViewWindow(inView);
-    const bool enabled = IsViewEnabled(inView) && (window == nullptr || IsWindowActive(window));
+    const bool enabled =
+        IsViewEnabled(inView) && (window == nullptr || !IsWindowVisible(window) || IsWindowActive(window));
     const bool focused = window != nullptr && GetKeyboardFocus(window) == inView;
     const std::int16_t hilite = GetControlHilite(inView);
     const std::int32_t value = GetControlValue(inView);
@@ -306,8 +336,12 @@ void DrawStandardView(Canvas& ioCanvas, ViewRef inView)
         break;
     }
     case ViewKind::kStaticText:
-        DrawThemeText(ioCanvas, GetControlText(inView), Rect{0, 0, bounds.w, std::min(bounds.h, 18.0)}, false, text);
+    {
+        const std::u16string shown = GetControlText(inView);
+        DrawThemeText(ioCanvas, shown.empty() ? GetControlTitle(inView) : shown,
+                      Rect{0, 0, bounds.w, std::min(bounds.h, 18.0)}, false, text);
         break;
+    }
     case ViewKind::kEditText:
     case ViewKind::kSearchField:
     case ViewKind::kComboBox:
@@ -395,11 +429,11 @@ void DrawStandardView(Canvas& ioCanvas, ViewRef inView)
         ioCanvas.SetStrokeColor(kEdge);
         ioCanvas.StrokeRect(Rect{0.5, 10.5, bounds.w - 1, bounds.h - 11});
         const double stripWidth = std::min(bounds.w - 20, 90.0 * std::max(1, maximum));
-        Strip(ioCanvas, Rect{(bounds.w - stripWidth) / 2, 0, stripWidth, 21}, maximum, value, enabled);
+        Strip(ioCanvas, Rect{(bounds.w - stripWidth) / 2, 0, stripWidth, 21}, inView, maximum, value, enabled);
         break;
     }
     case ViewKind::kSegmented:
-        Strip(ioCanvas, bounds, maximum, value, enabled);
+        Strip(ioCanvas, bounds, inView, maximum, value, enabled);
         break;
     case ViewKind::kProgressBar:
         ioCanvas.SetFillColor(kTrack);
@@ -447,6 +481,46 @@ void DrawStandardView(Canvas& ioCanvas, ViewRef inView)
     case ViewKind::kScrollView:
     case ViewKind::kImage:
         break;
+    }
+    ioCanvas.Restore();
+}
+
+void DrawThemeWindowFrame(Canvas& ioCanvas, WindowRef inWindow)
+{
+    if (!IsValidWindow(inWindow))
+        return;
+    const Rect structure = GetWindowBounds(inWindow, kWindowStructureRgn);
+    const Rect content = GetWindowBounds(inWindow, kWindowContentRgn);
+    const double bar = content.y - structure.y;
+    ioCanvas.Save();
+    ioCanvas.SetFillColor(Color{0.86, 0.86, 0.87, 1});
+    ioCanvas.FillRect(Rect{0, 0, structure.w, structure.h});
+    if (bar > 0)
+    {
+        ioCanvas.SetFillColor(kEdge);
+        ioCanvas.FillRect(Rect{0, bar - 1, structure.w, 1});
+        const std::uint32_t attributes = GetWindowAttributes(inWindow);
+        const struct
+        {
+            std::uint32_t mAttribute;
+            double mLeft;
+            Color mColor;
+        } boxes[] = {{kWindowCloseBoxAttribute, metrics::kCloseBoxLeft, Color{0.93, 0.36, 0.33, 1}},
+                     {kWindowCollapseBoxAttribute, metrics::kCollapseBoxLeft, Color{0.96, 0.75, 0.29, 1}},
+                     {kWindowHorizontalZoomAttribute | kWindowVerticalZoomAttribute, metrics::kZoomBoxLeft,
+                      Color{0.38, 0.78, 0.33, 1}}};
+        const double size = std::min(metrics::kBoxSize, bar - 2 * 2);
+        for (const auto& box : boxes)
+        {
+            if ((attributes & box.mAttribute) == 0)
+                continue;
+            ioCanvas.SetFillColor(IsWindowActive(inWindow) || !IsWindowVisible(inWindow) ? box.mColor : kEdgeInactive);
+            RoundedRect(ioCanvas, Rect{box.mLeft, (bar - size) / 2, size, size}, size / 2);
+            ioCanvas.FillPath();
+        }
+        DrawThemeText(ioCanvas, GetWindowTitle(inWindow),
+                      Rect{metrics::kZoomBoxLeft + 20, 0, structure.w - 2 * (metrics::kZoomBoxLeft + 20), bar}, true,
+                      kBlack, bar < metrics::kTitleBarHeight ? 11 : 13);
     }
     ioCanvas.Restore();
 }

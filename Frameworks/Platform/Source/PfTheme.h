@@ -23,6 +23,10 @@ constexpr FourCharCode kIconPropertyTag = FourCC("icon");
 constexpr FourCharCode kPasswordPropertyCreator = FourCC("appl");
 constexpr FourCharCode kPasswordPropertyTag = FourCC("pass");
 
+// The titles of a kTabs or kSegmented view: control property ('appl', 'tabs'), UTF-16, one title per line.
+constexpr FourCharCode kTabTitlesPropertyCreator = FourCC("appl");
+constexpr FourCharCode kTabTitlesPropertyTag = FourCC("tabs");
+
 enum class ThemeButtonSize
 {
     kSmall,
@@ -52,7 +56,12 @@ bool DrawThemeIcon(Canvas& ioCanvas, const Rect& inRect, FourCharCode inType);
 void DrawThemeText(Canvas& ioCanvas, const std::u16string& inText, const Rect& inRect, bool inCentred,
                    const Color& inColor, int inPixelSize = 13);
 
-// The standard look of the view's kind; user panes, scroll views and images draw nothing.
+// The window's frame in a canvas of the structure's size: the title bar with its boxes and title above the
+// content, which is left for the content's own pixels.
+void DrawThemeWindowFrame(Canvas& ioCanvas, WindowRef inWindow);
+
+// The standard look of the view's kind; user panes, scroll views and images draw nothing. A view of a visible
+// window that is not active looks inactive; a hidden window has no activation to show.
 void DrawStandardView(Canvas& ioCanvas, ViewRef inView);
 
 } // namespace pf
