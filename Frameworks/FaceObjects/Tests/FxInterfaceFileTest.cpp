@@ -40,6 +40,12 @@ std::vector<std::uint8_t> Property(ViewRef inView, const char (&inTag)[5], std::
     return bytes;
 }
 
+std::vector<std::uint8_t> Raw(const void* inBytes, std::size_t inSize)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(inBytes);
+    return std::vector<std::uint8_t>(bytes, bytes + inSize);
+}
+
 TEST_F(FxInterfaceFileTest, EveryKindNestingAndPropertyForm)
 {
     const WindowRef window = mFile->CreateWindow("All");
@@ -96,9 +102,7 @@ TEST_F(FxInterfaceFileTest, EveryKindNestingAndPropertyForm)
                                                                    reinterpret_cast<const std::uint8_t*>(&size) + 4));
     EXPECT_EQ(Property(pane, "NAME", 6), (std::vector<std::uint8_t>{'V', 'a', 'n', 'e', ' ', 0xE9}));
     const std::u16string text = u"Wind \u2192 20 kt";
-    std::vector<std::uint8_t> units(text.size() * 2);
-    std::memcpy(units.data(), text.data(), units.size());
-    EXPECT_EQ(Property(pane, "TEXT", units.size()), units);
+    EXPECT_EQ(Property(pane, "TEXT", text.size() * 2), Raw(text.data(), text.size() * 2));
     std::uint32_t truncation = 0;
     EXPECT_EQ(GetControlProperty(pane, FxControlDataCreator(5), FourCC("trun"), &truncation, 4), kNoErr);
     EXPECT_EQ(truncation, 16384u);

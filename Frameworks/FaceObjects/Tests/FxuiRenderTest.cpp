@@ -63,6 +63,7 @@ TEST(FxuiRender, DrawsTheFrameTheBrushAndTheControls)
     // The progress bar (200, 150, 120, 12) at 3 of 4 is blue to 90 and grey after.
     EXPECT_EQ(At(content, 280, 156), 0x3B7EEDu);
     EXPECT_NE(At(content, 300, 156), 0x3B7EEDu);
+    EXPECT_NE(At(content, 366, 158), brush); // the folder icon's body
 }
 
 TEST(FxuiRender, ExitCodesAndMessages)

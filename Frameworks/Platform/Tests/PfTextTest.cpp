@@ -1,16 +1,13 @@
-// Text on the canvas against Cairo's own measurements and poppler's reading of PDF pages.
+// Text on the canvas against Cairo's own measurements.
 #include "PfText.h"
 #include "PfCairoCanvas.h"
 #include "PfRecordingCanvas.h"
 
 #include <cairo.h>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace
 {
@@ -97,34 +94,6 @@ TEST(PfText, FlippedTextInksAboveTheBaselineOfAYDownCanvas)
         else
             EXPECT_GT(ink.mBelow, 20 * ink.mAbove);
     }
-}
-
-std::string Output(const std::string& inCommand)
-{
-    std::string out;
-    if (FILE* pipe = ::popen(inCommand.c_str(), "r"))
-    {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
-TEST(PfText, APdfPageOfTextReadsBack)
-{
-    if (Output("command -v pdftotext").empty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    const std::string path = ::testing::TempDir() + "pf_text_" + std::to_string(::getpid()) + ".pdf";
-    std::string error;
-    auto canvas = CairoCanvas::MakePdf(path, 612, 792, error);
-    ASSERT_TRUE(canvas) << error;
-    canvas->DrawText(LayOut(u"Weather at Vane Field", 14, Affine{1, 0, 0, -1, 0, 0}), {72, 100});
-    ASSERT_TRUE(canvas->Finish(error)) << error;
-    EXPECT_THAT(Output("pdfinfo '" + path + "'"), ::testing::ContainsRegex("Page size: +612 x 792 pts"));
-    EXPECT_THAT(Output("pdftotext '" + path + "' -"), ::testing::HasSubstr("Weather at Vane Field"));
-    std::remove(path.c_str());
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The standard look as the window server's snapshots show it.
 #include "PfTheme.h"
-#include "PfCairoCanvas.h"
 #include "PfRunLoop.h"
 #include "PfSurface.h"
 
@@ -87,17 +86,6 @@ TEST_F(PfThemeTest, TheFocusedFieldHasARingInsideItsEdge)
     EXPECT_NE(ring, edge);
     EXPECT_GT(ring >> 8 & 0xFF, ring >> 24 & 0xFF) << std::hex << ring; // blue over red
     EXPECT_EQ(shot.Pixel(100, 50), 0xFFFFFFFFu);
-}
-
-TEST(PfTheme, IconsAreKnownByType)
-{
-    auto canvas = CairoCanvas::MakeBitmap(16, 16);
-    for (const FourCharCode type : {FourCC("fldr"), FourCC("docu"), FourCC("capl")})
-        EXPECT_TRUE(DrawThemeIcon(*canvas, {0, 0, 16, 16}, type)) << type;
-    auto blank = CairoCanvas::MakeBitmap(16, 16);
-    EXPECT_FALSE(DrawThemeIcon(*blank, {0, 0, 16, 16}, FourCC("what")));
-    EXPECT_EQ(blank->Snapshot().Pixel(8, 8)[3], 0);
-    EXPECT_EQ(canvas->Snapshot().Pixel(8, 8)[3], 255);
 }
 
 } // namespace
