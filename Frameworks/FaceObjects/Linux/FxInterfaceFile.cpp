@@ -168,11 +168,12 @@ const std::map<std::string, ViewKind>& Kinds()
 const std::map<std::string, std::uint32_t>& WindowClasses()
 {
     static const std::map<std::string, std::uint32_t> sClasses = {
-        {"alert", kAlertWindowClass},       {"movableAlert", kMovableAlertWindowClass},
-        {"modal", kModalWindowClass},       {"movableModal", kMovableModalWindowClass},
-        {"floating", kFloatingWindowClass}, {"document", kDocumentWindowClass},
-        {"utility", kUtilityWindowClass},   {"help", kHelpWindowClass},
-        {"sheet", kSheetWindowClass},       {"plain", kPlainWindowClass},
+        {"alert", kAlertWindowClass},         {"movableAlert", kMovableAlertWindowClass},
+        {"modal", kModalWindowClass},         {"movableModal", kMovableModalWindowClass},
+        {"dialog", kMovableModalWindowClass}, {"floating", kFloatingWindowClass},
+        {"document", kDocumentWindowClass},   {"utility", kUtilityWindowClass},
+        {"help", kHelpWindowClass},           {"sheet", kSheetWindowClass},
+        {"plain", kPlainWindowClass},
     };
     return sClasses;
 }

@@ -150,6 +150,8 @@ TEST_F(FxInterfaceFileTest, TwoWindowsOfOneNameStayIndependent)
     EXPECT_TRUE(IsValidWindow(b));
     EXPECT_TRUE(IsValidView(FindControlByID(b, FourCC("FACE"), 12)));
     EXPECT_FALSE(mFile->CreateWindow("Missing"));
+    EXPECT_EQ(GetWindowClass(mFile->CreateWindow("Small")), kUtilityWindowClass);
+    EXPECT_EQ(GetWindowClass(mFile->CreateWindow("Dialog")), kMovableModalWindowClass);
 }
 
 TEST_F(FxInterfaceFileTest, BadFilesAndUnknownItems)

@@ -92,6 +92,10 @@ TEST(PfImage, PngRoundTripKeepsStraightAlpha)
             continue; // fully transparent: the colour is gone
         EXPECT_NEAR(back.mPixels[i], rgba[i], 1) << i;
     }
+    // A bitmap context's premultiplied pixel: 100 of 128 is 199 of 255.
+    const std::uint8_t premultiplied[] = {100, 50, 0, 128};
+    EXPECT_EQ(Image::FromPremultipliedRgba(premultiplied, 1, 1, 4).mPixels,
+              (std::vector<std::uint8_t>{199, 100, 0, 128}));
 }
 
 std::string Output(const std::string& inCommand)
