@@ -176,13 +176,14 @@ TEST_F(FxInterfaceFileTest, BadFilesAndUnknownItems)
 
     CxDebugCapture capture;
     const char* odd = "<?fxui version=\"1.0\"?><interface><gadget/><window name=\"w\" colour=\"red\" "
-                      "bounds=\"1,2,3\"><control kind=\"pushButton\" shape=\"round\"><sparkle/></control></window>"
+                      "bounds=\"1,2,3\"><control kind=\"pushButton\" shape=\"round\"><sparkle/><property "
+                      "creator=\"FACE\" tag=\"ICON\" fourccs=\"abcdefgh\"/></control></window>"
                       "</interface>";
     std::string error;
     auto file = FxInterfaceFile::Parse(odd, std::strlen(odd), error);
     ASSERT_TRUE(file) << error;
     ASSERT_TRUE(file->CreateWindow("w"));
-    for (const char* line : {"<gadget>", "'colour'", "1,2,3", "'shape'", "<sparkle>"})
+    for (const char* line : {"<gadget>", "'colour'", "1,2,3", "'shape'", "<sparkle>", "four-character codes"})
         EXPECT_TRUE(capture.Contains(line)) << line;
 
     // By name from the bundle.

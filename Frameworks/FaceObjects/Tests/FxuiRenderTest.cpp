@@ -83,7 +83,7 @@ TEST(FxuiRender, ExitCodesAndMessages)
         {"--help", 0, "usage: fxui-render"},
         {"", 1, "expected FILE.fxui WINDOW OUT.png"},
         {"'" + kFixture + "' All", 1, "expected"},
-        {"'" + kFixture + "' Nowhere /tmp/x.png", 1, "no window 'Nowhere'"},
+        {"'" + kFixture + "' Nowhere /tmp/x.png", 1, "(windows: All, Small, Dialog)"},
         {"'" + bad + "' All /tmp/x.png", 1, "line 4"},
         {"/nonexistent.fxui All /tmp/x.png", 1, "cannot open"},
         {"'" + kFixture + "' Small /nonexistent-folder/x.png", 1, "cannot write"},
