@@ -1,6 +1,7 @@
 #include "PfTheme.h"
 #include "PfSurface.h"
 #include "PfText.h"
+#include "PfWindowServerState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -454,9 +455,15 @@ void DrawStandardView(Canvas& ioCanvas, ViewRef inView)
         RoundedRect(ioCanvas, Rect{0.5, 8.5, bounds.w - 1, bounds.h - 9}, 4);
         ioCanvas.StrokePath();
         const std::u16string title = GetControlTitle(inView);
-        if (!title.empty())
+        const std::shared_ptr<TextStyle> style = StyleOfSize(11);
+        if (!title.empty() && style)
         {
-            ioCanvas.SetFillColor(ThemeBrushColor(1));
+            // The title interrupts the frame, on the window's own background.
+            TextLayout layout;
+            layout.Build(reinterpret_cast<const std::uint16_t*>(title.data()), std::uint32_t(title.size()), style,
+                         std::int32_t(bounds.w - 28));
+            ioCanvas.SetFillColor(ThemeBrushColor(window != nullptr ? window->mBrush : 1));
+            ioCanvas.FillRect(Rect{8, 0, layout.EndOffset() + 4.0, 17});
             DrawThemeText(ioCanvas, title, Rect{10, 0, bounds.w - 20, 17}, false, text, 11);
         }
         break;
