@@ -1,5 +1,6 @@
 // The standard control behaviours: hit testing, values, text, mouse tracking and the tracking of a click.
 #include "PfRunLoop.h"
+#include "PfTheme.h"
 #include "PfWindowServerState.h"
 
 #include <algorithm>
@@ -164,7 +165,12 @@ OSStatus StandardViewHandler(View* inView, Event& ioEvent)
             ioEvent.SetParam(kParamControlPart, kTypeControlPartCode, inView->mFocusPart);
             return kNoErr;
         case kControlDraw:
+        {
+            Canvas* canvas = nullptr;
+            if (ioEvent.GetParam(kParamCGContext, kTypeCGContext, canvas) == kNoErr && canvas != nullptr)
+                DrawStandardView(*canvas, inView);
             return kNoErr;
+        }
         default:
             return kEventNotHandled;
         }

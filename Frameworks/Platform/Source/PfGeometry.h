@@ -43,6 +43,41 @@ struct Rect
     }
 };
 
+// An affine transform as Core Graphics writes it: x' = a x + c y + tx, y' = b x + d y + ty.
+struct Affine
+{
+    double a = 1.0;
+    double b = 0.0;
+    double c = 0.0;
+    double d = 1.0;
+    double tx = 0.0;
+    double ty = 0.0;
+
+    bool operator==(const Affine&) const = default;
+    Point Apply(Point inPoint) const
+    {
+        return Point{a * inPoint.x + c * inPoint.y + tx, b * inPoint.x + d * inPoint.y + ty};
+    }
+    // This transform applied first, then inOuter.
+    Affine Then(const Affine& inOuter) const
+    {
+        const Affine& o = inOuter;
+        return Affine{a * o.a + b * o.c, a * o.b + b * o.d,          c * o.a + d * o.c,
+                      c * o.b + d * o.d, tx * o.a + ty * o.c + o.tx, tx * o.b + ty * o.d + o.ty};
+    }
+    double Determinant() const { return a * d - b * c; }
+    // The identity when the transform cannot be inverted.
+    Affine Inverted() const
+    {
+        const double det = Determinant();
+        if (det == 0.0)
+            return Affine{};
+        return Affine{d / det, -b / det, -c / det, a / det, (c * ty - d * tx) / det, (b * tx - a * ty) / det};
+    }
+    static Affine Translation(double inX, double inY) { return Affine{1, 0, 0, 1, inX, inY}; }
+    static Affine Scaling(double inX, double inY) { return Affine{inX, 0, 0, inY, 0, 0}; }
+};
+
 // The platform's QuickDraw point: v is the height or row, h the width or column.
 struct QDPoint
 {

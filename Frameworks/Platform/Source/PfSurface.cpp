@@ -1,4 +1,6 @@
 #include "PfSurface.h"
+#include "PfCairoCanvas.h"
+#include "PfTheme.h"
 
 #include "PfWindowServerState.h"
 
@@ -263,19 +265,34 @@ std::uint32_t Snapshot::Pixel(int inX, int inY) const
 namespace
 {
 
-void DrawViews(View* inView)
+// Each view draws in its own coordinates, clipped to its bounds cut by its ancestors'.
+void DrawViews(View* inView, Canvas* ioCanvas)
 {
     if (!inView->mVisible)
     {
         return;
     }
-    SendControlEvent(inView, kControlDraw);
+    Event event(kClassControl, kControlDraw);
+    event.SetParam(kParamDirectObject, kTypeControlRef, static_cast<ViewRef>(inView));
+    if (ioCanvas != nullptr)
+    {
+        event.SetParam(kParamCGContext, kTypeCGContext, ioCanvas);
+        ioCanvas->Save();
+        ioCanvas->ClipToRect(ViewClippedContentRect(inView));
+        const Point origin = ConvertPoint(Point{}, inView, nullptr);
+        ioCanvas->Translate(origin.x, origin.y);
+    }
+    inView->mTarget.Send(event);
+    if (ioCanvas != nullptr)
+    {
+        ioCanvas->Restore();
+    }
     const std::vector<View*> children = CheckView(inView, nullptr) ? inView->mChildren : std::vector<View*>();
     for (View* child : children)
     {
         if (CheckView(child, nullptr))
         {
-            DrawViews(child);
+            DrawViews(child, ioCanvas);
         }
     }
 }
@@ -329,14 +346,27 @@ Snapshot TakeSnapshot(WindowRef inWindow)
         shot.rgba[i + 2] = std::uint8_t(color);
         shot.rgba[i + 3] = 255;
     }
+    // Views draw on a canvas holding the brush; without a canvas (no bitmap of that size) they still get the
+    // events.
+    std::unique_ptr<CairoCanvas> canvas = CairoCanvas::MakeBitmap(shot.width, shot.height);
+    if (canvas)
+    {
+        canvas->SetFillColor(ThemeBrushColor(w->mBrush));
+        canvas->FillRect(Rect{0, 0, double(shot.width), double(shot.height)});
+    }
     SendWindowEvent(w, kWindowDrawContent);
     if (CheckWindow(w, nullptr))
     {
-        DrawViews(w->mRoot);
+        DrawViews(w->mRoot, canvas.get());
     }
     if (!CheckWindow(w, nullptr))
     {
         return Snapshot{};
+    }
+    if (canvas)
+    {
+        const Image drawn = canvas->Snapshot();
+        shot.rgba = drawn.mPixels;
     }
     for (auto& s : State().surfaces)
     {

@@ -587,6 +587,12 @@ OSStatus GetControlProperty(ViewRef inView, FourCharCode inCreator, FourCharCode
     return v ? v->mProperties.Get(inCreator, inTag, outData, inSize) : kParamErr;
 }
 
+OSStatus GetControlPropertySize(ViewRef inView, FourCharCode inCreator, FourCharCode inTag, std::size_t& outSize)
+{
+    View* v = CheckView(inView, "GetControlPropertySize");
+    return v ? v->mProperties.Size(inCreator, inTag, outSize) : kParamErr;
+}
+
 OSStatus RemoveControlProperty(ViewRef inView, FourCharCode inCreator, FourCharCode inTag)
 {
     View* v = CheckView(inView, "RemoveControlProperty");

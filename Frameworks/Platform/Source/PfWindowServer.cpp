@@ -276,6 +276,19 @@ OSStatus Properties::Set(FourCharCode inCreator, FourCharCode inTag, const void*
 constexpr OSStatus kPropertyNotFound = -5604;
 constexpr OSStatus kPropertyBufferTooSmall = -5603;
 
+OSStatus Properties::Size(FourCharCode inCreator, FourCharCode inTag, std::size_t& outSize) const
+{
+    for (const Property& p : mList)
+    {
+        if (p.creator == inCreator && p.tag == inTag)
+        {
+            outSize = p.bytes.size();
+            return kNoErr;
+        }
+    }
+    return kPropertyNotFound;
+}
+
 OSStatus Properties::Get(FourCharCode inCreator, FourCharCode inTag, void* outData, std::size_t inSize) const
 {
     for (const Property& p : mList)

@@ -248,6 +248,7 @@ OSStatus SetControlProperty(ViewRef inView, FourCharCode inCreator, FourCharCode
 OSStatus GetControlProperty(ViewRef inView, FourCharCode inCreator, FourCharCode inTag, void* outData,
                             std::size_t inSize);
 OSStatus RemoveControlProperty(ViewRef inView, FourCharCode inCreator, FourCharCode inTag);
+OSStatus GetControlPropertySize(ViewRef inView, FourCharCode inCreator, FourCharCode inTag, std::size_t& outSize);
 
 // Focus: the focused view of a window; 'cntl' 7 asks the view for a part. Null clears.
 OSStatus SetKeyboardFocus(WindowRef inWindow, ViewRef inView, std::int16_t inPart);

@@ -29,6 +29,7 @@ public:
     OSStatus Set(FourCharCode inCreator, FourCharCode inTag, const void* inData, std::size_t inSize);
     OSStatus Get(FourCharCode inCreator, FourCharCode inTag, void* outData, std::size_t inSize) const;
     OSStatus Remove(FourCharCode inCreator, FourCharCode inTag);
+    OSStatus Size(FourCharCode inCreator, FourCharCode inTag, std::size_t& outSize) const;
 
 private:
     std::vector<Property> mList;
