@@ -3,6 +3,7 @@
 #include "CxDebug.h"
 #include "GxContext.h"
 #include "GxProjection.h"
+#include "WxGridlinePopup.h"
 #include "WxMap.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
@@ -260,5 +261,5 @@ GxColor WxGridline::OnGetColor() const
 
 WxPopup* WxGridline::OnCreatePopup()
 {
-    return new WxPopup;
+    return new WxGridlinePopup(this);
 }

@@ -1,5 +1,5 @@
 sky_add_tests(wx_2_tests LABEL wx_2 TIMEOUT 120
-    SOURCES WxMapDrawTest.cpp WxGridlineTest.cpp
+    SOURCES WxMapDrawTest.cpp WxGridlineTest.cpp WxGridlinePopupTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_2_tests)
