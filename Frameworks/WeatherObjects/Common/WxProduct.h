@@ -95,6 +95,9 @@ public:
     WxMap* Map() const { return mMap; }
     WxProductBadge IconBadge() const { return mBadge; }
     bool AuthenticationFailed() const { return mAuthenticationFailed; }
+    // The legend row's cached name and status texts; null until the row is first drawn.
+    const GxString* LegendString() const { return mLegendString; }
+    const GxString* StatusString() const { return mStatusString; }
 
 protected:
     virtual void OnDrawProduct(GxContext& ioContext);

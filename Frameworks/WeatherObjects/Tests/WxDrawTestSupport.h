@@ -7,8 +7,10 @@
 #include "GxGLContext.h"
 #include "GxGLTestSupport.h"
 #include "WeatherTestKit.h"
+#include "WxMap.h"
 
 #include <GL/gl.h>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -55,6 +57,40 @@ protected:
         std::ofstream(path).close();
         CxFile file(CxString::FromUtf8(path), false);
         mContext->Export(CxString("image/png"), file, nullptr);
+    }
+
+    // The quads among these whose rectangle is (left, bottom, right, top), to 1e-3 px.
+    static std::vector<gxtest::Quad> At(const std::vector<gxtest::Quad>& inQuads, double inL, double inB, double inR,
+                                        double inT)
+    {
+        std::vector<gxtest::Quad> found;
+        for (const gxtest::Quad& q : inQuads)
+            if (std::fabs(q.mLeft - inL) + std::fabs(q.mBottom - inB) + std::fabs(q.mRight - inR) +
+                    std::fabs(q.mTop - inT) <
+                1e-3)
+                found.push_back(q);
+        return found;
+    }
+
+    // Every polygon of the legend as the rectangle it covers; with inMerge a quad split in two triangles is one.
+    std::vector<gxtest::Quad> Legend(WxMap& ioMap, const GxRect& inRect, bool inActive = true, bool inMerge = true)
+    {
+        const auto all = gxtest::CaptureFeedback([&] { ioMap.DrawLegend(*mContext, inRect, inActive, false); });
+        if (inMerge)
+            return gxtest::Quads(all);
+        std::vector<gxtest::Quad> covers;
+        for (const auto& p : gxtest::OfToken(all, GL_POLYGON_TOKEN))
+            covers.push_back(gxtest::Cover(p));
+        return covers;
+    }
+
+    // One whole frame with the legend down the left edge.
+    void Frame(WxMap& ioMap)
+    {
+        ioMap.BeginDraw();
+        ioMap.DrawMap(*mContext);
+        ioMap.DrawLegend(*mContext, GxRect(0, 0, 175, kHeight), true, false);
+        ioMap.EndDraw();
     }
 
     std::unique_ptr<GxAGLContext> mContext;
