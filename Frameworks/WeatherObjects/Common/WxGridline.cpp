@@ -140,7 +140,7 @@ void WxGridline::Build()
 void WxGridline::OnDrawProduct(GxContext& ioContext)
 {
     Build();
-    if (mLines == nullptr)
+    if (mLines == nullptr || mLines->CountPolygons() == 0)
         return;
     BeginDisplayList();
     ioContext.PushAttribs();

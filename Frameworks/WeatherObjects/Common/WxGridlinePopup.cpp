@@ -22,8 +22,9 @@ WxBalloonLayout WxLayoutBalloon(const std::vector<WxBalloonLine>& inLines, const
     {
         layout.mLabelWidth = std::max(layout.mLabelWidth, line.mLabelWidth);
         const double sum = line.mValueWidth + line.mLabelWidth + 10.0;
+        // The sum goes through a 16-bit integer, wrapping as it always has; the clamp keeps the conversion defined.
         if (width < sum)
-            width = static_cast<CxSint16>(sum) + 15.0;
+            width = static_cast<CxSint16>(static_cast<CxSint32>(std::clamp(sum, -2147483648.0, 2147483647.0))) + 15.0;
         height += line.mValueHeight + 3.0;
     }
     height += 5.0;
