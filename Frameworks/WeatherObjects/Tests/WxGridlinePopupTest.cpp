@@ -43,7 +43,7 @@ TEST(GridlinePopupLayout, SizesShiftsAndPointerSides)
 
 using GridlinePopupTest = wxdraw::DrawTest;
 
-// The pointer's tip lands on the tracked position as the view shows it; a hidden product draws nothing.
+// Shadow, pointer, box and texts, the tip on the tracked position as seen; nothing for a hidden product.
 TEST_F(GridlinePopupTest, TipAtTheTrackedPositionAndNothingWhenHidden)
 {
     WxMap map(nullptr);
@@ -62,6 +62,7 @@ TEST_F(GridlinePopupTest, TipAtTheTrackedPositionAndNothingWhenHidden)
             tips += p.mVertices.size() == 3 &&
                     std::hypot(p.mVertices[1].mX - (200 + 512), p.mVertices[1].mY - (-100 + 384)) < 1e-3;
         EXPECT_EQ(tips, visible ? 1 : 0);
+        EXPECT_EQ(gxtest::Quads(all).size(), visible ? 8u : 0u);
         EXPECT_EQ(all.empty(), !visible);
     }
     grid->SetVisibility(true);

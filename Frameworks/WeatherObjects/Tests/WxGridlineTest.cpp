@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <limits>
 #include <tuple>
 
 namespace
@@ -18,14 +17,13 @@ using GridlineTest = wxdraw::DrawTest;
 
 TEST_F(GridlineTest, RefusedValuesChangeAndSendNothingAndARoundTripKeepsEveryAttribute)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     using Set = void (WxGridline::*)(double);
     using Get = double (WxGridline::*)() const;
     const std::tuple<Set, Get, double, bool> cases[] = {
         {&WxGridline::SetLatInterval, &WxGridline::LatInterval, 0.05, false},
         {&WxGridline::SetLonInterval, &WxGridline::LonInterval, 0.1, true},
         {&WxGridline::SetStartLat, &WxGridline::StartLat, 95, false},
-        {&WxGridline::SetEndLon, &WxGridline::EndLon, nan, false}};
+        {&WxGridline::SetEndLon, &WxGridline::EndLon, std::nan(""), false}};
     for (const auto& [set, get, value, taken] : cases)
     {
         WxMap map(nullptr);
@@ -140,10 +138,10 @@ TEST_F(GridlineTest, DefaultLinesMatchProjAndReachOpenGLAsPairs)
     }
 }
 
+// Missing degrees read 0, so the range is spelled out; the last element is the top layer.
 TEST_F(GridlineTest, TopLayerColourAtACrossingAndSnapshots)
 {
     WxRegisterProducts();
-    // Missing degrees read 0, so the range is spelled out; the last element is the top layer.
     const std::string lines = "visible=\"true\" width=\"3\" alpha=\"1\" latInterval=\"15\" lonInterval=\"15\" "
                               "startLat=\"0\" endLat=\"90\" startLon=\"-180\" endLon=\"0\"/>";
     for (const char* projection : {"flat", "lambert"})
