@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the bundle's images (the symbol strip, the rounded-rectangle corners and the playheads) and writes them
+"""Draws the bundle's images (the symbol strip, the rounded-rectangle corners, the playheads and the legend's
+product and state icons) and writes them
 as 8-bit RGBA PNGs into Products/Skyvane/Resources. Pure Python, deterministic: run it again after changing a
 shape and commit the output.
 
@@ -186,6 +187,47 @@ def playhead(rgb, default):
     return render(16, 16, shade)
 
 
+# Legend pictures: white on transparent, tinted by the current colour when drawn. Each shape works in the
+# image's own frame, x right and y up over -1..1.
+def icon(size, shape, alpha=lambda x, y: 1.0):
+    def shade(px, py):
+        x = px / size * 2 - 1
+        y = 1 - py / size * 2
+        return (1.0, 1.0, 1.0, alpha(x, y)) if shape(x, y) else None
+    return render(size, size, shade)
+
+
+def glass_alpha(x, y):
+    # A sheen across the upper half of the icon, strongest at the top.
+    return max(0.0, min(1.0, 0.55 * y + 0.05)) if y > -0.1 else 0.0
+
+
+def shadow_alpha(x, y):
+    # Soft: fades out over the last quarter of each side.
+    edge = min(1 - abs(x), 1 - abs(y))
+    return max(0.0, min(1.0, edge / 0.25)) * 0.6
+
+
+LOCK = union(solid([(-0.6, -0.85), (0.6, -0.85), (0.6, 0.15), (-0.6, 0.15)]),
+             strokes([((-0.38, 0.15), (-0.38, 0.45)), ((0.38, 0.15), (0.38, 0.45))], 0.12),
+             lambda x, y: y >= 0.45 and 0.26 <= math.hypot(x, y - 0.45) <= 0.5)
+NO_DATA = union(ring(0.68, 0.9), strokes([((-0.6, -0.6), (0.6, 0.6))], 0.13))
+FOLDER = union(outline([(-0.9, -0.75), (0.9, -0.75), (0.9, 0.45), (-0.9, 0.45)], 0.16),
+               solid([(-0.9, 0.45), (-0.9, 0.75), (-0.2, 0.75), (0.0, 0.45)]))
+LOOP = union(lambda x, y: 0.5 <= math.hypot(x, y) <= 0.78 and not (x > 0 and abs(y) < 0.35),
+             solid([(0.35, 0.0), (0.95, 0.0), (0.65, 0.4)]))
+CLOCK = union(ring(0.72, 0.92), strokes([((0.0, 0.0), (0.0, 0.55)), ((0.0, 0.0), (0.42, -0.2))], 0.1))
+LEGEND_ICONS = [
+    ("WxProductGlass", 32, lambda x, y: True, glass_alpha),
+    ("WxProductShadow", 64, lambda x, y: True, shadow_alpha),
+    ("WxProductLock", 16, LOCK, lambda x, y: 1.0),
+    ("WxProductNoData", 16, NO_DATA, lambda x, y: 1.0),
+    ("WxIconFolder", 16, FOLDER, lambda x, y: 1.0),
+    ("WxIconLoop", 16, LOOP, lambda x, y: 1.0),
+    ("WxIconClock", 16, CLOCK, lambda x, y: 1.0),
+]
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "Products", "Skyvane", "Resources")
@@ -197,6 +239,8 @@ def main():
     for theme, rgb in THEMES.items():
         write_png(os.path.join(out, "MacGxPlayhead%s.png" % theme), 16, 16, playhead(rgb, False))
         write_png(os.path.join(out, "MacGxPlayheadDefault%s.png" % theme), 16, 16, playhead(rgb, True))
+    for name, size, shape, alpha in LEGEND_ICONS:
+        write_png(os.path.join(out, name + ".png"), size, size, icon(size, shape, alpha))
 
 
 if __name__ == "__main__":

@@ -15,60 +15,16 @@
 using gxtest::CaptureFeedback;
 using gxtest::FeedbackPrimitive;
 using gxtest::OfToken;
+using gxtest::Quad;
+using gxtest::Quads;
 
 namespace
 {
-
-// The rectangle a feedback polygon covers, with its colour and texture coordinates at the corners.
-struct Quad
-{
-    double mLeft, mBottom, mRight, mTop;
-    std::vector<double> mColor;
-    double mSLeft, mTBottom, mSRight, mTTop; // s at the left and right, t at the bottom and top
-
-    std::array<double, 4> Box() const { return {mLeft, mBottom, mRight, mTop}; }
-    std::array<double, 4> Texture() const { return {mSLeft, mTBottom, mSRight, mTTop}; }
-};
 
 // Left, bottom, right, top (or s, t, s, t), each to four units in the last place.
 testing::Matcher<const std::array<double, 4>&> Is(double inLeft, double inBottom, double inRight, double inTop)
 {
     return testing::Pointwise(testing::DoubleEq(), std::array<double, 4>{inLeft, inBottom, inRight, inTop});
-}
-
-Quad Cover(const FeedbackPrimitive& inPolygon)
-{
-    Quad quad{1e9, 1e9, -1e9, -1e9, {}, 0, 0, 0, 0};
-    for (const auto& v : inPolygon.mVertices)
-    {
-        quad.mLeft = std::min(quad.mLeft, v.mX);
-        quad.mBottom = std::min(quad.mBottom, v.mY);
-        quad.mRight = std::max(quad.mRight, v.mX);
-        quad.mTop = std::max(quad.mTop, v.mY);
-    }
-    for (const auto& v : inPolygon.mVertices)
-    {
-        (v.mX == quad.mLeft ? quad.mSLeft : quad.mSRight) = v.mTexture[0];
-        (v.mY == quad.mBottom ? quad.mTBottom : quad.mTTop) = v.mTexture[1];
-    }
-    const auto& c = inPolygon.mVertices.front().mColor;
-    quad.mColor.assign(c, c + 4);
-    return quad;
-}
-
-// Quads as feedback reports them: whole, or as triangles that share the quad's rectangle.
-std::vector<Quad> Quads(const std::vector<FeedbackPrimitive>& inAll)
-{
-    std::vector<Quad> quads;
-    for (const FeedbackPrimitive& polygon : OfToken(inAll, GL_POLYGON_TOKEN))
-    {
-        const Quad quad = Cover(polygon);
-        if (!quads.empty() && quads.back().mLeft == quad.mLeft && quads.back().mBottom == quad.mBottom &&
-            quads.back().mRight == quad.mRight && quads.back().mTop == quad.mTop && polygon.mVertices.size() == 3)
-            continue;
-        quads.push_back(quad);
-    }
-    return quads;
 }
 
 const std::vector<double> kBlack = {0, 0, 0, 1};

@@ -7,6 +7,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -96,6 +98,52 @@ inline std::vector<FeedbackPrimitive> OfToken(const std::vector<FeedbackPrimitiv
         if (p.mToken == inToken)
             result.push_back(p);
     return result;
+}
+
+// The rectangle a feedback polygon covers, with its colour and texture coordinates at the corners.
+struct Quad
+{
+    double mLeft, mBottom, mRight, mTop;
+    std::vector<double> mColor;
+    double mSLeft, mTBottom, mSRight, mTTop; // s at the left and right, t at the bottom and top
+
+    std::array<double, 4> Box() const { return {mLeft, mBottom, mRight, mTop}; }
+    std::array<double, 4> Texture() const { return {mSLeft, mTBottom, mSRight, mTTop}; }
+};
+
+inline Quad Cover(const FeedbackPrimitive& inPolygon)
+{
+    Quad quad{1e9, 1e9, -1e9, -1e9, {}, 0, 0, 0, 0};
+    for (const auto& v : inPolygon.mVertices)
+    {
+        quad.mLeft = std::min(quad.mLeft, v.mX);
+        quad.mBottom = std::min(quad.mBottom, v.mY);
+        quad.mRight = std::max(quad.mRight, v.mX);
+        quad.mTop = std::max(quad.mTop, v.mY);
+    }
+    for (const auto& v : inPolygon.mVertices)
+    {
+        (v.mX == quad.mLeft ? quad.mSLeft : quad.mSRight) = v.mTexture[0];
+        (v.mY == quad.mBottom ? quad.mTBottom : quad.mTTop) = v.mTexture[1];
+    }
+    const auto& c = inPolygon.mVertices.front().mColor;
+    quad.mColor.assign(c, c + 4);
+    return quad;
+}
+
+// Quads as feedback reports them: whole, or as triangles that share the quad's rectangle.
+inline std::vector<Quad> Quads(const std::vector<FeedbackPrimitive>& inAll)
+{
+    std::vector<Quad> quads;
+    for (const FeedbackPrimitive& polygon : OfToken(inAll, GL_POLYGON_TOKEN))
+    {
+        const Quad quad = Cover(polygon);
+        if (!quads.empty() && quads.back().mLeft == quad.mLeft && quads.back().mBottom == quad.mBottom &&
+            quads.back().mRight == quad.mRight && quads.back().mTop == quad.mTop && polygon.mVertices.size() == 3)
+            continue;
+        quads.push_back(quad);
+    }
+    return quads;
 }
 
 // A fresh 64 x 64 context, current, cleared to transparent black, with the model-view and projection at identity.

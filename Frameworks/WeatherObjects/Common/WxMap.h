@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <vector>
 
+class CxRect;
+class GxContext;
 class GxFont;
 class GxString;
 class WxProduct;
@@ -99,6 +101,9 @@ public:
     bool IsLegendVisible() const { return mLegendVisible; }
     const CxString& LegendAlign() const { return mLegendAlign; }
     const CxString& LegendDateFormat() const { return mLegendDateFormat; }
+    // The date band's texts as last drawn; empty before the first draw.
+    CxString DateText() const;
+    CxString TimeText() const;
 
     // Time.
     void SetDate(const CxDate& inDate);
@@ -122,6 +127,11 @@ public:
     void StartArchiving();
     void StopArchiving();
     void CalculateTimerInterval();
+    // One frame: BeginDraw, DrawMap, DrawLegend, EndDraw. The context must be current.
+    void BeginDraw();
+    void DrawMap(GxContext& ioContext);
+    // The legend column in the rectangle (pixels, y up): the date band, then a row per product, top layer first.
+    void DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite);
     // The displayed date has been drawn.
     void EndDraw() { mFramePending = false; }
 
@@ -157,6 +167,8 @@ private:
     void MessageMapTrackRealTime();
     ProductList::iterator Find(WxProduct* inProduct);
     void MarkDateStringsStale();
+    void DrawDateTime(GxContext& ioContext, const GxRect& inRect, bool inHilite);
+    bool ShowsSeconds() const;
 
     ProductList mProducts;
     CxDate mStartDate;

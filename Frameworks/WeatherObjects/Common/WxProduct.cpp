@@ -146,8 +146,6 @@ void WxProduct::WriteDataFlags(XmlBuilder& ioBuilder) const
 
 void WxProduct::OnDrawProduct(GxContext&) {}
 
-void WxProduct::OnDrawIcon(GxContext&) {}
-
 void WxProduct::OnInternalize(const XmlElement*) {}
 
 void WxProduct::OnExternalize(XmlBuilder& ioBuilder) const

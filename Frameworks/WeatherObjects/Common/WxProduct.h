@@ -10,6 +10,7 @@
 #include "WxInspector.h"
 
 class CxDate;
+class CxRect;
 class CxStringList;
 class GxColor;
 class GxContext;
@@ -57,6 +58,14 @@ public:
     WxInspector* CreateLegend() { return OnCreateLegend(); }
     WxPopup* CreatePopup() { return OnCreatePopup(); }
 
+    // Nothing when hidden; replays the display list while it is valid, else draws (and may compile) afresh.
+    void DrawProduct(GxContext& ioContext);
+    // One legend row, 175 x 40 above the current origin.
+    void DrawLegendItem(GxContext& ioContext, const CxRect& inIconRect, bool inActive);
+    // The 32 px icon with its glass and shadow; the badge in its corner.
+    void DrawIcon(GxContext& ioContext);
+    void DrawIconBadge(GxContext& ioContext);
+
     void SetVisibility(bool inVisible);
     void ToggleVisibility() { SetVisibility(!mVisible); }
     void SetSelected(bool inSelected);
@@ -86,6 +95,9 @@ public:
     WxMap* Map() const { return mMap; }
     WxProductBadge IconBadge() const { return mBadge; }
     bool AuthenticationFailed() const { return mAuthenticationFailed; }
+    // The legend row's cached name and status texts; null until the row is first drawn.
+    const GxString* LegendString() const { return mLegendString; }
+    const GxString* StatusString() const { return mStatusString; }
 
 protected:
     virtual void OnDrawProduct(GxContext& ioContext);

@@ -1,6 +1,7 @@
 #include "WxProductTable.h"
 
 #include "CxDebug.h"
+#include "WxGridline.h"
 
 namespace
 {
@@ -54,5 +55,5 @@ WxProductFactory WxSetProductFactory(const CxString& inName, WxProductFactory in
 
 void WxRegisterProducts()
 {
-    // No product class has landed in the library yet; each fills its slot here when it does.
+    WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
 }

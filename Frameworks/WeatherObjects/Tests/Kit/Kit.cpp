@@ -5,6 +5,8 @@
 #include "DxUnit.h"
 #include "PfRunLoop.h"
 
+#include <GL/gl.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -150,6 +152,20 @@ std::vector<CxSint32> KitRecorder::Codes() const
     for (const Message& message : mMessages)
         codes.push_back(message.first);
     return codes;
+}
+
+void KitOrthoView(const GxPoint& inCenter, double inKmPerPixel)
+{
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double halfWidth = viewport[2] * inKmPerPixel / 2.0;
+    const double halfHeight = viewport[3] * inKmPerPixel / 2.0;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(inCenter.mX - halfWidth, inCenter.mX + halfWidth, inCenter.mY - halfHeight, inCenter.mY + halfHeight, -1.0,
+            1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }
 
 } // namespace wxkit

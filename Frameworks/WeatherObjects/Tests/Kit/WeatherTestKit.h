@@ -220,4 +220,10 @@ private:
     std::vector<Message> mMessages;
 };
 
+// ---- drawing
+
+// The drawing tests' view: projected kilometres to pixels orthographically, inCenter at the middle of the viewport
+// and inKmPerPixel kilometres to a pixel; the model-view matrix is left at identity.
+void KitOrthoView(const GxPoint& inCenter, double inKmPerPixel);
+
 } // namespace wxkit

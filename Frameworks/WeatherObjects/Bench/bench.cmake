@@ -1,0 +1,2 @@
+# One offscreen map frame at 1024 x 768 and its parts; the bundle's icons come from the source tree.
+sky_add_bench(map_frame_bench SOURCES WxMapFrameBench.cpp LIBS WeatherObjects GraphicObjectsGL)

@@ -1,0 +1,99 @@
+// The weather drawing tests' fixture: an offscreen 1024 x 768 context over the kit's offline environment, pixel
+// probes and snapshots for people to look at.
+#pragma once
+
+#include "CxFile.h"
+#include "GxColor.h"
+#include "GxGLContext.h"
+#include "GxGLTestSupport.h"
+#include "WeatherTestKit.h"
+#include "WxMap.h"
+
+#include <GL/gl.h>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace wxdraw
+{
+
+class DrawTest : public wxkit::KitTest
+{
+protected:
+    static constexpr int kWidth = 1024;
+    static constexpr int kHeight = 768;
+
+    void SetUp() override
+    {
+        KitTest::SetUp();
+        mContext =
+            std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, kWidth, kHeight), CxRect(0, 0, kWidth, kHeight));
+        ASSERT_TRUE(mContext->IsValid()) << "no headless OpenGL context (Mesa surfaceless EGL)";
+    }
+
+    void TearDown() override
+    {
+        mContext.reset();
+        KitTest::TearDown();
+    }
+
+    // The pixel at (x, y) from the bottom left, within 2/255 of the colour.
+    static void ExpectPixel(int inX, int inY, const GxColor& inColor)
+    {
+        GLubyte rgb[4] = {};
+        glReadPixels(inX, inY, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgb);
+        const double want[3] = {inColor.mRed, inColor.mGreen, inColor.mBlue};
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(rgb[c], want[c] * 255.0, 2.0) << "channel " << c << " at " << inX << "," << inY;
+    }
+
+    // wx2_<case>.png in the build tree's snapshots folder.
+    void Snapshot(const std::string& inCase)
+    {
+        std::filesystem::create_directories(WX2_SNAPSHOT_DIR);
+        const std::string path = std::string(WX2_SNAPSHOT_DIR) + "/wx2_" + inCase + ".png";
+        std::ofstream(path).close();
+        CxFile file(CxString::FromUtf8(path), false);
+        mContext->Export(CxString("image/png"), file, nullptr);
+    }
+
+    // The quads among these whose rectangle is (left, bottom, right, top), to 1e-3 px.
+    static std::vector<gxtest::Quad> At(const std::vector<gxtest::Quad>& inQuads, double inL, double inB, double inR,
+                                        double inT)
+    {
+        std::vector<gxtest::Quad> found;
+        for (const gxtest::Quad& q : inQuads)
+            if (std::fabs(q.mLeft - inL) + std::fabs(q.mBottom - inB) + std::fabs(q.mRight - inR) +
+                    std::fabs(q.mTop - inT) <
+                1e-3)
+                found.push_back(q);
+        return found;
+    }
+
+    // Every polygon of the legend as the rectangle it covers; with inMerge a quad split in two triangles is one.
+    std::vector<gxtest::Quad> Legend(WxMap& ioMap, const GxRect& inRect, bool inActive = true, bool inMerge = true)
+    {
+        const auto all = gxtest::CaptureFeedback([&] { ioMap.DrawLegend(*mContext, inRect, inActive, false); });
+        if (inMerge)
+            return gxtest::Quads(all);
+        std::vector<gxtest::Quad> covers;
+        for (const auto& p : gxtest::OfToken(all, GL_POLYGON_TOKEN))
+            covers.push_back(gxtest::Cover(p));
+        return covers;
+    }
+
+    // One whole frame with the legend down the left edge.
+    void Frame(WxMap& ioMap)
+    {
+        ioMap.BeginDraw();
+        ioMap.DrawMap(*mContext);
+        ioMap.DrawLegend(*mContext, GxRect(0, 0, 175, kHeight), true, false);
+        ioMap.EndDraw();
+    }
+
+    std::unique_ptr<GxAGLContext> mContext;
+};
+
+} // namespace wxdraw
