@@ -82,6 +82,8 @@ public:
     static DxSet* FindOrCreateSet(const CxString& inId, CxSint32 inKind);
     // Registers each folder of the data folder that holds a readable configuration of a supported kind.
     static void InitCachedSets(const CxFolder& inDataRoot);
+    // For shut-down, once the job threads are gone: a manager's destructor does not wait for a job that a worker
+    // has already taken.
     static void DeleteAllSets();
     static SetMap::const_iterator BeginSets();
     static SetMap::const_iterator EndSets();
