@@ -306,7 +306,6 @@ void WxObs::OnInternalize(const XmlElement* inXml)
         mFont->Internalize(font);
         mRebuild = true;
     }
-    SetSelected(WxReadBool(inXml->GetAttribute("selected"), true));
 }
 
 void WxObs::OnExternalize(XmlBuilder& ioBuilder) const
