@@ -193,7 +193,8 @@ TEST_F(ObsTest, ShortOrMissingFieldsAndAForeignSetAreSurvived)
     {
         WxObs* obs = Obs(KitTable(kDate, {{"name", {"a"}}}, numbers));
         DrawAt(*mMap, kEurope, 4.0);
-        EXPECT_EQ(std::pair(std::size_t(obs->Labels().Count()), obs->Bounds().Width() > 0), std::pair(labels, bounds));
+        EXPECT_EQ(std::tuple(std::size_t(obs->Labels().Count()), obs->Bounds().Width() > 0, obs->Status().AsUtf8()),
+                  std::tuple(labels, bounds, std::string("europe"))); // a set without dates shows its name
         CxStringList names, values;
         EXPECT_TRUE(obs->GetAttributesFromPosition(GxPosition().FromDegrees(7, 52), names, values));
         EXPECT_EQ(names.empty() ? "none" : values.front().AsUtf8() + "|" + values.back().AsUtf8(),
@@ -230,6 +231,7 @@ TEST_F(ObsTest, LegendBandsMarkerAndValueFollowTheTrackedStation)
         obs->SetParameter(DxParm()); // the same id and unit would keep the type
         obs->SetParameter(DxParm(CxString("pres"), CxString("Pressure"), type, DxUnit(CxString("mbar")), {}, 1));
         Inject(*obs, table);
+        EXPECT_TRUE(obs->HasAttributesForPositions() && obs->IsScalar() == (type == kDxTypeFloat));
         std::unique_ptr<WxInspector> legend(obs->CreateLegend());
         legend->SetColor(GxColor(CxString(background)));
         legend->SetTrackPosition(GxPosition().FromDegrees(lon[station], lat[station]));
