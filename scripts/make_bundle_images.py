@@ -225,6 +225,8 @@ LEGEND_ICONS = [
     ("WxIconFolder", 16, FOLDER, lambda x, y: 1.0),
     ("WxIconLoop", 16, LOOP, lambda x, y: 1.0),
     ("WxIconClock", 16, CLOCK, lambda x, y: 1.0),
+    ("WxIconObsFloat", 32, union(ring(0, 0.2), strokes([((0.1, 0.55), (0.85, 0.55)), ((0.1, 0.3), (0.6, 0.3))], 0.09)), lambda x, y: 1.0),
+    ("WxIconObsString", 32, union(ring(0, 0.2), strokes([((-0.85, -0.5), (0.85, -0.5)), ((-0.85, -0.75), (0.4, -0.75))], 0.07)), lambda x, y: 1.0),
 ]
 
 

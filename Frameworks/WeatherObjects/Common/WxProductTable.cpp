@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "WxGridline.h"
+#include "WxObs.h"
 
 namespace
 {
@@ -56,4 +57,5 @@ WxProductFactory WxSetProductFactory(const CxString& inName, WxProductFactory in
 void WxRegisterProducts()
 {
     WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
+    WxSetProductFactory(CxString("obs"), &WxObs::Make);
 }

@@ -17,3 +17,9 @@ CxSint64 WxUnitSeconds(const CxString& inUnitId);
 
 // A 64-bit count of seconds as the data clients take it, saturated to 32 bits.
 CxSint32 WxClientSeconds(CxSint64 inSeconds);
+
+// A data-defining number as document text: inDecimals decimals, or the fewest more (at most 17 significant
+// digits) that read back through WxReadDouble as the same double. NaN, an unset value, writes "".
+CxString WxWriteNumber(double inValue, CxSint32 inDecimals);
+// A number that may be unset: "" and "nan" in any letter case read NaN; anything else as WxReadDouble.
+double WxReadOptionalNumber(const CxString& inText);

@@ -7,6 +7,7 @@
 #include "GxGLContext.h"
 #include "GxGLTestSupport.h"
 #include "WeatherTestKit.h"
+#include "WxInspector.h"
 #include "WxMap.h"
 
 #include <GL/gl.h>
@@ -14,7 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace wxdraw
 {
@@ -49,11 +52,11 @@ protected:
             EXPECT_NEAR(rgb[c], want[c] * 255.0, 2.0) << "channel " << c << " at " << inX << "," << inY;
     }
 
-    // wx2_<case>.png in the build tree's snapshots folder.
-    void Snapshot(const std::string& inCase)
+    // <prefix><case>.png in the build tree's snapshots folder.
+    void Snapshot(const std::string& inCase, const std::string& inPrefix = "wx2_")
     {
         std::filesystem::create_directories(WX2_SNAPSHOT_DIR);
-        const std::string path = std::string(WX2_SNAPSHOT_DIR) + "/wx2_" + inCase + ".png";
+        const std::string path = std::string(WX2_SNAPSHOT_DIR) + "/" + inPrefix + inCase + ".png";
         std::ofstream(path).close();
         CxFile file(CxString::FromUtf8(path), false);
         mContext->Export(CxString("image/png"), file, nullptr);
@@ -82,6 +85,64 @@ protected:
         for (const auto& p : gxtest::OfToken(all, GL_POLYGON_TOKEN))
             covers.push_back(gxtest::Cover(p));
         return covers;
+    }
+
+    // A frame of the map alone, inCentre at the middle of the window, inKmPerPixel kilometres to a pixel.
+    void DrawAt(WxMap& ioMap, const GxPosition& inCentre, double inKmPerPixel)
+    {
+        wxkit::KitOrthoView(ioMap.Projection()->Project(inCentre), inKmPerPixel);
+        ioMap.BeginDraw();
+        ioMap.DrawMap(*mContext);
+        ioMap.EndDraw();
+    }
+
+    // The cells of a comma-separated file, row by row; none when it cannot be read.
+    static std::vector<std::vector<std::string>> ReadCsv(const std::string& inPath)
+    {
+        std::vector<std::vector<std::string>> rows;
+        std::ifstream in(inPath);
+        for (std::string line, cell; std::getline(in, line);)
+        {
+            rows.emplace_back();
+            for (std::stringstream split(line); std::getline(split, cell, ',');)
+                rows.back().push_back(cell);
+        }
+        return rows;
+    }
+
+    // The whole window as RGBA bytes, bottom row first.
+    static std::vector<GLubyte> ReadWindow()
+    {
+        std::vector<GLubyte> pixels(std::size_t(kWidth) * kHeight * 4);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+
+    // What a legend or popup draws in the rectangle in 2-D mode; its texts are deleted afterwards.
+    std::vector<gxtest::FeedbackPrimitive> Inspect(WxInspector& ioInspector, const CxRect& inRect)
+    {
+        const auto all = gxtest::CaptureFeedback(
+            [&]
+            {
+                mContext->Begin2D();
+                ioInspector.OnDraw(*mContext, inRect);
+                mContext->End2D();
+            });
+        ioInspector.DeleteTextures(*mContext);
+        return all;
+    }
+
+    // The heights of the horizontal lines from inX0 to inX1 (to 1e-3 px) whose alpha is inAlpha.
+    static std::vector<double> HorizontalLines(const std::vector<gxtest::FeedbackPrimitive>& inAll, double inX0,
+                                               double inX1, double inAlpha)
+    {
+        std::vector<double> ys;
+        for (const auto& l : gxtest::OfToken(inAll, GL_LINE_TOKEN))
+            if (std::fabs(l.mVertices[0].mX - inX0) < 1e-3 && std::fabs(l.mVertices[1].mX - inX1) < 1e-3 &&
+                std::fabs(l.mVertices[0].mY - l.mVertices[1].mY) < 1e-3 &&
+                std::fabs(l.mVertices[0].mColor[3] - inAlpha) < 1e-3)
+                ys.push_back(l.mVertices[0].mY);
+        return ys;
     }
 
     // One whole frame with the legend down the left edge.

@@ -3,7 +3,9 @@
 #include "DxField.h"
 #include "GxProjection.h"
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace wxkit
 {
@@ -24,6 +26,26 @@ DxTable* KitTable(const CxDate& inDate, const KitStrings& inStrings, const KitNu
         field->assign(values.begin(), values.end());
     }
     return table;
+}
+
+DxTable* KitStationTable(const CxDate& inDate, const std::string& inName, const std::string& inFieldId)
+{
+    const std::string path = sky::test::TestDataFile("obs/" + inName);
+    EXPECT_TRUE(!path.empty() || !sky::test::TestDataRequired()) << "no test data obs/" << inName;
+    if (path.empty())
+        return nullptr;
+    std::ifstream in(path);
+    std::vector<double> lat, lon, value;
+    std::string line;
+    std::getline(in, line);
+    for (double a, b, c; std::getline(in, line);)
+        if (std::sscanf(line.c_str(), "%lf,%lf,%lf", &a, &b, &c) == 3)
+        {
+            lat.push_back(a);
+            lon.push_back(b);
+            value.push_back(c);
+        }
+    return KitTable(inDate, {}, {{"lat:degr", lat}, {"lon:degr", lon}, {inFieldId, value}});
 }
 
 DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,

@@ -128,6 +128,11 @@ DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeig
                          const GxPoint& inPixelSize, const std::function<CxUint8(CxSint32 inX, CxSint32 inY)>& inPixel,
                          const GxColorTable& inColors = GxColorTable());
 
+// A station file of the shared test data (obs/<name>: a count line, then latitude,longitude,value) as a table of
+// "lat:degr", "lon:degr" and the values under inFieldId; null when the file is missing (a failure when the test
+// data are required).
+DxTable* KitStationTable(const CxDate& inDate, const std::string& inName, const std::string& inFieldId);
+
 // Hands a frame to a client as a manager would; the client owns it then.
 void Inject(DxClient& ioClient, DxFrame* inFrame);
 

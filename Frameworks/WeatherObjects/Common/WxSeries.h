@@ -1,0 +1,102 @@
+// The vertical value scale of graphs and legends: steps of 1, 2 or 5 x 10^k, about one tick per 20 pixels,
+// tick marks, optional grid lines, tick labels and the unit's name on its side. Main thread only; drawing needs
+// the GL context current.
+#pragma once
+
+#include "CxCoordinates.h"
+#include "CxString.h"
+#include "DxUnit.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+class GxColor;
+class GxContext;
+class GxString;
+class XmlBuilder;
+class XmlElement;
+
+class WxSeriesAxis
+{
+public:
+    WxSeriesAxis() = default;
+    // Deletes the label textures: the context must be current when there are any.
+    ~WxSeriesAxis();
+    WxSeriesAxis(const WxSeriesAxis&) = delete;
+    WxSeriesAxis& operator=(const WxSeriesAxis&) = delete;
+
+    // A changed value (NaN counts as equal to NaN) makes the labels be built again.
+    void SetMin(double inValue);
+    void SetMax(double inValue);
+    void SetAutoMin(bool inAuto);
+    void SetAutoMax(bool inAuto);
+    void SetSelected(bool inSelected) { mSelected = inSelected; }
+    void SetUnit(const DxUnit& inUnit);
+
+    double Min() const { return mMinimum; }
+    double Max() const { return mMaximum; }
+    bool AutoMin() const { return mAutoMin; }
+    bool AutoMax() const { return mAutoMax; }
+    bool IsSelected() const { return mSelected; }
+    const DxUnit& Unit() const { return mUnit; }
+
+    // Element "axis"; a missing bound reads 0, an empty or "nan" one unset.
+    void Internalize(const XmlElement* inXml);
+    // Nothing when both bounds follow the data.
+    void Externalize(XmlBuilder& ioBuilder) const;
+
+    // Lays the scale out in the rectangle (pixels, y up from its lower edge).
+    void Build(const CxRect& inRect);
+    // In the rectangle's own coordinates, the origin at its lower-left corner; ticks and labels on the left side
+    // with inLeft, else on the right. Nothing for a rectangle of no height.
+    void Draw(GxContext& ioContext, const GxColor& inBackground, bool inLeft, bool inGrid);
+    void DeleteStrings();
+
+    // The label of an integer value standing for value / divisor, with the decimals' digits after the point.
+    static CxString ValueToLabel(std::int64_t inValue, std::int64_t inDivisor, std::int32_t inDecimals);
+
+    // The layout of the last Build.
+    const CxRect& Rect() const { return mRect; }
+    std::int32_t Power() const { return mPower; }
+    std::int32_t Decimals() const { return mDecimals; }
+    double TickSpacing() const { return mTickSpacing; }
+    double FirstTickOffset() const { return mFirstTickOffset; }
+    double Step() const { return mStep; }
+    double LabelStep() const { return mLabelStep; }
+    double FirstLabel() const { return mFirstLabel; }
+    // False when the bounds leave no scale (equal, infinite, or too far apart): only the unit name is drawn.
+    bool HasTicks() const { return mHasTicks; }
+    // The tick positions from the bottom, as Draw places them.
+    std::vector<double> TickOffsets() const;
+    // The tick labels Draw shows, one per tick from the bottom.
+    std::vector<CxString> TickLabels() const;
+    // The textured texts of the last Draw: the unit name first, then the tick labels.
+    std::vector<CxString> DrawnTexts() const;
+    double WidestLabel() const { return mWidestLabel; }
+
+private:
+    void BuildStrings(GxContext& ioContext);
+    void DrawStrings(GxContext& ioContext, bool inLeft);
+    CxString LabelText(double inLabelValue) const;
+
+    CxRect mRect;
+    std::int32_t mPower = 0;
+    std::int32_t mDecimals = 1;
+    double mTickSpacing = 0.0;
+    double mFirstTickOffset = 0.0;
+    double mStep = 0.0;
+    double mLabelStep = 0.0;
+    double mFirstLabel = 0.0;
+    double mMinimum = std::numeric_limits<double>::quiet_NaN();
+    double mMaximum = std::numeric_limits<double>::quiet_NaN();
+    std::vector<GxString*> mLabels;
+    bool mLabelsValid = false;
+    DxUnit mUnit;
+    bool mAutoMin = true;
+    bool mAutoMax = true;
+    double mWidestLabel = 0.0;
+    bool mSelected = false;
+    bool mHasTicks = false;
+};
