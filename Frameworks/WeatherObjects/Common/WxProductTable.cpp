@@ -2,6 +2,8 @@
 
 #include "CxDebug.h"
 #include "WxGridline.h"
+#include "WxSymbol.h"
+#include "WxVector.h"
 
 namespace
 {
@@ -56,4 +58,6 @@ WxProductFactory WxSetProductFactory(const CxString& inName, WxProductFactory in
 void WxRegisterProducts()
 {
     WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
+    WxSetProductFactory(CxString("vector"), &WxVector::Make);
+    WxSetProductFactory(CxString("symbol"), &WxSymbol::Make);
 }

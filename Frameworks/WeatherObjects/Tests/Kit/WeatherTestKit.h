@@ -105,6 +105,17 @@ DxSet* KitSet(const CxString& inId, CxSint32 inKind, CxSint32 inResolution, cons
 // More records for a set made by KitSet.
 void KitAddDates(DxSet* inSet, const std::vector<CxDate>& inDates, const CxString& inAttributes = CxString());
 
+// The info documents of a set's cache: file name and whole text.
+using KitDocuments = std::vector<std::pair<std::string, std::string>>;
+// A configuration document: "<?datasetconfig version="1.0"?><root>" + body + "</root>".
+std::string KitInfoDocument(const std::string& inRoot, const std::string& inBody);
+// A real data set of any kind whose real manager (made through DxSet::Manager()) reads the documents, written into
+// its cache's info folder first; offline, so nothing is fetched. The registry owns it.
+DxSet* KitManagedSet(const CxString& inId, CxSint32 inKind, const KitDocuments& inDocuments);
+// A station set (kind 1) with a real DxObsManager whose parameters are "pmsl" (mbar) and the vector "wind" of
+// "samag" (mps), "dir" (degr), "ucomp" and "vcomp" (mps).
+DxSet* KitWindSet(const CxString& inId);
+
 // ---- frames
 
 // Frames in the degree projection (x longitude, y latitude), dated; the caller owns each until it is injected.

@@ -1,0 +1,453 @@
+#include "WxDrawTestSupport.h"
+
+#include "CxDebug.h"
+#include "DxAnalysisReference.h"
+#include "DxSet.h"
+#include "GxProjection.h"
+#include "WxParser.h"
+#include "WxSymbol.h"
+#include "WxVector.h"
+#include "XmlElement.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace
+{
+
+using namespace wxkit;
+using gxtest::FeedbackPrimitive;
+
+const double kNaN = std::nan("");
+double Rad(double inDegrees)
+{
+    return inDegrees * M_PI / 180.0;
+}
+
+struct Stations
+{
+    std::vector<double> mLat, mLon, mPmsl;
+};
+
+Stations ReadStations(const std::string& inPath)
+{
+    Stations s;
+    std::ifstream in(inPath);
+    std::string row;
+    std::getline(in, row); // count and columns
+    for (double lat, lon, p; std::getline(in, row) && std::sscanf(row.c_str(), "%lf,%lf,%lf", &lat, &lon, &p) == 3;)
+    {
+        s.mLat.push_back(lat);
+        s.mLon.push_back(lon);
+        s.mPmsl.push_back(p);
+    }
+    return s;
+}
+
+// PROJ's points (km) for degree positions, from inFrom (default the sphere's longitude and latitude).
+std::vector<GxPoint> Cs2cs(const std::string& inTo, const std::vector<double>& inX, const std::vector<double>& inY,
+                           const std::string& inFrom = "+proj=longlat +R=6367470", double inFromScale = 1.0)
+{
+    const std::string input = testing::TempDir() + "wx9_cs2cs.txt";
+    std::ofstream out(input);
+    out.precision(17);
+    for (std::size_t i = 0; i < inX.size(); ++i)
+        out << inX[i] * inFromScale << " " << inY[i] * inFromScale << "\n";
+    out.close();
+    std::vector<GxPoint> points;
+    FILE* pipe = popen(("cs2cs -f %.9f " + inFrom + " +to " + inTo + " < " + input).c_str(), "r");
+    for (double x, y, z; pipe != nullptr && std::fscanf(pipe, "%lf %lf %lf", &x, &y, &z) == 3;)
+        points.emplace_back(x / 1000.0, y / 1000.0);
+    if (pipe != nullptr)
+        pclose(pipe);
+    EXPECT_EQ(points.size(), inX.size()) << "cs2cs (proj-bin) missing?";
+    return points;
+}
+
+const std::string kLcc = "+proj=lcc +lat_1=40 +lat_2=60 +lat_0=90 +lon_0=10 +R=6367470";
+
+// One wind per station: calm, half, full, pennant, NaN speed, NaN direction, over and over.
+const double kSpeeds[] = {0.0, 2.5, 5.0, 25.0, kNaN, 5.0};
+const double kDirs[] = {0.0, 90.0, 180.0, 270.0, 45.0, kNaN};
+
+DxTable* WindTable(const Stations& inS, std::size_t inDirShort = 0)
+{
+    std::vector<double> speed, dir;
+    for (std::size_t i = 0; i < inS.mLat.size(); ++i)
+    {
+        speed.push_back(kSpeeds[i % 6]);
+        dir.push_back(kDirs[i % 6]);
+    }
+    dir.resize(dir.size() - inDirShort);
+    return KitTable(CxDate(), {{"stn", {"first"}}},
+                    {{"lat:degr", inS.mLat},
+                     {"lon:degr", inS.mLon},
+                     {"pmsl:mbar", inS.mPmsl},
+                     {"samag:mps", speed},
+                     {"dir:degr", dir}});
+}
+
+class OverlayTest : public wxdraw::DrawTest
+{
+protected:
+    void SetUp() override
+    {
+        DrawTest::SetUp();
+        WxRegisterProducts();
+        KitWindSet(CxString("w"));
+        mMap.SetProjection(GxLambertConformalProjection(Rad(10), Rad(40), Rad(60)));
+        // The map holds its own copy; the test cuts that copy's bounds at 10 E.
+        auto* projection = const_cast<GxProjection*>(mMap.Projection());
+        GxRect cut = projection->Bounds();
+        cut.mRight = Rad(10);
+        projection->SetBounds(cut);
+        mMap.SetScale(0.125); // barbs about 80 km, 13 px
+    }
+
+    WxVector* Vector(const std::string& inAttributes)
+    {
+        return static_cast<WxVector*>(WxVector::Make(
+            &mMap, Element("<vector dataset=\"w\" parm=\"wind\" " + inAttributes + " width=\"1\" scale=\"30\"/>")));
+    }
+    XmlElement* Element(const std::string& inText)
+    {
+        std::string text = inText;
+        text.insert(text.find(' '), " visible=\"true\" alpha=\"1.0\"");
+        mParser = KitParser(Vanedoc("<map>" + text + "</map>"));
+        return mParser->Root()->FindElement(CxString("vanedoc"))->FindElement(CxString("map"))->GetElements().front();
+    }
+    // Window pixels of a map point under KitOrthoView(mCentre, mKm).
+    GxPoint Window(const GxPoint& inP) const
+    {
+        return GxPoint((inP.mX - mCentre.mX) / mKm + 512, (inP.mY - mCentre.mY) / mKm + 384);
+    }
+    std::vector<FeedbackPrimitive> Draw(WxProduct& ioProduct)
+    {
+        KitOrthoView(mCentre, mKm);
+        return gxtest::CaptureFeedback([&] { ioProduct.DrawProduct(*mContext); });
+    }
+
+    void TearDown() override
+    {
+        mOwner.reset(); // the products leave their sets before the sets go
+        DrawTest::TearDown();
+    }
+
+    std::unique_ptr<WxMap> mOwner = std::make_unique<WxMap>(nullptr);
+    WxMap& mMap = *mOwner;
+    std::unique_ptr<WxParser> mParser;
+    GxPoint mCentre{-1000.0, -4750.0};
+    double mKm = 6.0; // km a pixel
+};
+
+TEST(VectorLegendRows, FollowTheBarbCompositionOfTheTrackedValue)
+{
+    const struct
+    {
+        bool mBarbs;
+        double mBase, mTracked, mTwelfth;
+        int mHighlight, mDecimals;
+    } cases[] = {{true, 5, 12, 75, 2, 0},
+                 {true, 5, 57, 57, 11, 0},
+                 {true, 5, kNaN, 75, -1, 0},
+                 {true, 2.5, 3, 37.5, 1, 1},
+                 {false, 2.5, kNaN, 0, -1, 0}};
+    for (const auto& c : cases)
+    {
+        const WxVectorLegendRows rows = WxVectorLegendRowsFor(c.mBarbs, c.mBase, c.mTracked);
+        ASSERT_EQ(rows.mValues.size(), c.mBarbs ? 12u : 7u);
+        EXPECT_EQ(rows.mDecimals, c.mDecimals);
+        EXPECT_EQ(rows.mValues[1], c.mBarbs ? c.mBase : 2.5); // arrows: 1, then the bases
+        EXPECT_EQ(rows.mValues.back(), c.mBarbs ? c.mTwelfth : 15.0);
+        for (std::size_t i = 0; i < rows.mValues.size(); ++i)
+            EXPECT_EQ(rows.mHighlighted[i], int(i) == c.mHighlight) << c.mTracked << " row " << i;
+    }
+}
+
+TEST_F(OverlayTest, ElementsReadAndWriteBackAndParametersFollowTheMode)
+{
+    const std::string layers =
+        "<vector visible=\"true\" selected=\"false\" alpha=\"1.0\" dataset=\"w\" parm=\"wind\" units=\"kmph\" "
+        "color=\"#FFFF80FF\" width=\"1.0\" scale=\"30.000\" min=\"10.000\" max=\"\" arrows=\"false\" grid=\"false\"/>"
+        "<vector visible=\"true\" selected=\"false\" alpha=\"0.5\" dataset=\"w\" parm=\"wind\" units=\"mps\" "
+        "color=\"#00FF00FF\" width=\"2.0\" scale=\"12.500\" min=\"\" max=\"20.000\" arrows=\"true\" grid=\"true\"/>"
+        "<symbol visible=\"true\" selected=\"false\" alpha=\"1.0\" dataset=\"w\" color=\"#0000FFFF\" "
+        "symbol=\"star\" size=\"1.50\"/>";
+    const RoundTripResult trip = RoundTrip(Vanedoc("<map>" + layers + "</map>"));
+    for (std::size_t at = 0, end; (end = layers.find("/>", at)) != std::string::npos; at = end + 2)
+        EXPECT_NE(trip.mFirst.find(layers.substr(at, end + 2 - at)), std::string::npos) << trip.mFirst;
+    EXPECT_EQ(trip.mSecond, trip.mFirst);
+
+    // Refused scale, missing arrows and grid; an old barb layer.
+    WxVector* plain = Vector("units=\"mps\" ");
+    plain->SetScale(0);
+    plain->SetScale(-3);
+    EXPECT_EQ(plain->Scale(), 30.0);
+    EXPECT_TRUE(plain->DrawsBarbs());
+    EXPECT_EQ(plain->FrameType(), kDxFrameTable);
+    std::unique_ptr<WxMap> old(
+        KitParser(Vanedoc("<map><barb dataset=\"w\" parm=\"wind\" magUnit=\"mps\"/></map>", "1.2d1"))->Map());
+    ASSERT_NE(old, nullptr);
+    auto* converted = dynamic_cast<WxVector*>(*old->ProductBegin());
+    ASSERT_NE(converted, nullptr);
+    EXPECT_TRUE(converted->DrawsBarbs());
+    EXPECT_EQ(converted->FrameType(), kDxFrameTable);
+
+    // Station mode asks for speed and direction, grid mode for u and v; a matching request changes nothing.
+    auto ids = [&]
+    {
+        std::string text;
+        for (const DxParm& p : plain->Parms())
+            text += p.Key().AsUtf8() + " ";
+        return text;
+    };
+    EXPECT_EQ(ids(), "samag:mps dir:degr ");
+    DxVectorParm parm = plain->Parameter();
+    plain->SetParameter(parm, kDxFrameGrid);
+    EXPECT_EQ(ids(), "ucomp:mps vcomp:mps ");
+    KitRecorder recorder;
+    mMap.AttachReceiver(&recorder);
+    plain->SetParameter(parm, kDxFrameGrid);
+    EXPECT_EQ(ids(), "ucomp:mps vcomp:mps ");
+    plain->SetParameter(parm, kDxFrameTable);
+    EXPECT_EQ(ids(), "samag:mps dir:degr ");
+    EXPECT_TRUE(recorder.Codes().empty()); // a change of mode alone is no product change
+    mMap.DetachReceiver(&recorder);
+}
+
+// Symbols, barb roots and arrow heads of the 218 real stations land on PROJ's points; none east of the cut.
+TEST_F(OverlayTest, GlyphsLandOnProjPointsInsideTheCut)
+{
+    SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
+    const Stations s = ReadStations(path);
+    const std::vector<GxPoint> proj = Cs2cs(kLcc, s.mLon, s.mLat);
+    ASSERT_EQ(proj.size(), s.mLat.size());
+    std::vector<GxPoint> inside, drawn; // every station inside; those with a wind above calm
+    for (std::size_t i = 0; i < proj.size(); ++i)
+    {
+        const GxPoint ours = mMap.Projection()->Project(GxPosition().FromDegrees(s.mLon[i], s.mLat[i]));
+        ASSERT_LT(std::hypot(ours.mX - proj[i].mX, ours.mY - proj[i].mY), 1e-6) << i;
+        if (s.mLon[i] <= 10)
+        {
+            inside.push_back(Window(proj[i]));
+            if (i % 6 >= 1 && i % 6 <= 3) // half, full, pennant
+                drawn.push_back(Window(proj[i]));
+        }
+    }
+    ASSERT_GT(inside.size(), 50u);
+
+    auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(&mMap, Element("<symbol dataset=\"w\" size=\"32\"/>")));
+    Inject(*symbol, WindTable(s));
+    const auto quads = gxtest::Quads(Draw(*symbol));
+    ASSERT_EQ(quads.size(), inside.size());
+    for (std::size_t i = 0; i < quads.size(); ++i)
+    {
+        const auto& q = quads[i];
+        EXPECT_LT(std::hypot((q.mLeft + q.mRight) / 2 - inside[i].mX, (q.mBottom + q.mTop) / 2 - inside[i].mY), 0.01);
+        EXPECT_NEAR((q.mRight - q.mLeft) / 2, 0.0125 * 90 * 32 / mKm, 0.01);
+    }
+
+    for (const char* arrows : {"false", "true"})
+    {
+        WxVector* vector = Vector(std::string("units=\"mps\" arrows=\"") + arrows + "\"");
+        Inject(*vector, WindTable(s));
+        const auto lines = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN);
+        for (std::size_t k = 0; k < drawn.size(); ++k) // a stem or a head begins at each windy station
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                    [&](const FeedbackPrimitive& inL)
+                                    {
+                                        const auto& v = inL.mVertices[0];
+                                        return std::hypot(v.mX - drawn[k].mX, v.mY - drawn[k].mY) < 0.01;
+                                    }))
+                << arrows << " " << k;
+    }
+}
+
+// A half per increment, a full per two, a pennant per ten; "mps" halves are 2.5, "kmph" ones 5 km/h.
+TEST_F(OverlayTest, BarbsCountLikeTheWmoConventionAndKeepTheirLimits)
+{
+    const struct
+    {
+        const char* mUnits;
+        double mSpeedMps;
+        std::size_t mLines, mTriangles;
+    } cases[] = {{"mps", 2.5, 2, 0},      {"mps", 7.5, 3, 0},       {"mps", 25, 1, 1},        {"mps", 32.5, 3, 1},
+                 {"kmph", 5 / 3.6, 2, 0}, {"kmph", 15 / 3.6, 3, 0}, {"kmph", 50 / 3.6, 1, 1}, {"mps", 0, 16, 0}};
+    for (const auto& c : cases)
+    {
+        WxVector* vector = Vector(std::string("units=\"") + c.mUnits + "\"");
+        Inject(*vector,
+               KitTable(CxDate(), {},
+                        {{"lat:degr", {50}}, {"lon:degr", {0}}, {"samag:mps", {c.mSpeedMps}}, {"dir:degr", {200}}}));
+        const auto all = Draw(*vector);
+        EXPECT_EQ(gxtest::OfToken(all, GL_LINE_TOKEN).size(), c.mLines) << c.mUnits << " " << c.mSpeedMps;
+        EXPECT_EQ(gxtest::OfToken(all, GL_POLYGON_TOKEN).size(), c.mTriangles) << c.mUnits << " " << c.mSpeedMps;
+    }
+    // Limits are inclusive (set in km/h, compared in m/s); NaN speed or direction draws nothing.
+    WxVector* limited = Vector("units=\"kmph\" min=\"18\" max=\"36\"");
+    Inject(*limited, KitTable(CxDate(), {},
+                              {{"lat:degr", {50, 51, 52, 53, 54}},
+                               {"lon:degr", {0, 0, 0, 0, 0}},
+                               {"samag:mps", {5, 10, 4.9, kNaN, 7}},
+                               {"dir:degr", {10, 10, 10, 10, kNaN}}}));
+    const auto lines = gxtest::OfToken(Draw(*limited), GL_LINE_TOKEN);
+    EXPECT_EQ(lines.size(), 3u + 5u); // 18 km/h: stem and two fulls; 36 km/h: stem, three fulls and a half
+}
+
+TEST_F(OverlayTest, SeparationEqualsTheAllPairsScanOverProjPoints)
+{
+    SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_872.csv");
+    const Stations s = ReadStations(path);
+    const std::vector<GxPoint> proj = Cs2cs(kLcc, s.mLon, s.mLat);
+    std::vector<double> xs, ys;
+    for (std::size_t i = 0; i < proj.size(); ++i)
+        if (s.mLon[i] <= 10)
+        {
+            xs.push_back(proj[i].mX);
+            ys.push_back(proj[i].mY);
+        }
+    WxVector* vector = Vector("units=\"mps\"");
+    Inject(*vector, WindTable(s));
+    const double reference = DxAllPairsSeparation(xs, ys);
+    EXPECT_NEAR(vector->StationSeparation(), reference, 1e-6 * reference);
+
+    const struct
+    {
+        std::vector<double> mLon;
+        double mWant;
+    } few[] = {{{0}, std::sqrt(9999999.0)}, {{20}, kNaN}};
+    for (const auto& f : few)
+    {
+        Inject(*vector, KitTable(CxDate(), {}, {{"lat:degr", {50}}, {"lon:degr", f.mLon}}));
+        if (std::isnan(f.mWant))
+            EXPECT_TRUE(std::isnan(vector->StationSeparation()));
+        else
+            EXPECT_DOUBLE_EQ(vector->StationSeparation(), f.mWant);
+    }
+}
+
+TEST_F(OverlayTest, ValuesAtPositionsComeFromTheNearestStationOrTheGrid)
+{
+    WxVector* vector = Vector("units=\"kmph\"");
+    Inject(*vector,
+           KitTable(CxDate(), {},
+                    {{"lat:degr", {50, 50}}, {"lon:degr", {0, 2}}, {"samag:mps", {10, 20}}, {"dir:degr", {0, 0}}}));
+    EXPECT_NEAR(vector->GetValueFromPosition(GxPosition().FromDegrees(1, 50)), 36.0, 1e-9);
+
+    // u = 1 + x, v = 2 + y over a degree grid: bilinear is exact, so the answer is |(u, v)|.
+    WxVector* grid = Vector("units=\"mps\" grid=\"true\"");
+    DxGrid* frame = KitGrid(CxDate(), 5, 5, GxPoint(-2, 48), GxPoint(1, 1), "ucomp:mps",
+                            [](CxSint32 inI, CxSint32) { return 1.0 + inI; });
+    DxFloatField* v = frame->NewFloatField(CxString("vcomp:mps"));
+    for (int j = 0; j < 5; ++j)
+        for (int i = 0; i < 5; ++i)
+            v->push_back(2.0 + j);
+    Inject(*grid, frame);
+    EXPECT_NEAR(grid->GetValueFromPosition(GxPosition().FromDegrees(0.5, 49.25)), std::hypot(3.5, 3.25), 1e-9);
+
+    // The symbol lists every field of the nearest station; a short string field gives "".
+    SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
+    const Stations s = ReadStations(path);
+    auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(&mMap, Element("<symbol dataset=\"w\"/>")));
+    Inject(*symbol, WindTable(s));
+    CxStringList names, values;
+    EXPECT_TRUE(symbol->GetAttributesFromPosition(GxPosition().FromDegrees(s.mLon[3], s.mLat[3]), names, values));
+    ASSERT_EQ(names.size(), 6u);
+    EXPECT_EQ(*names.begin(), "stn");
+    EXPECT_EQ(*values.begin(), "");
+    EXPECT_EQ(*std::next(values.begin(), 3), CxString(s.mPmsl[3], 3));
+}
+
+// The direction field is 10 values short: only the stations it covers are drawn, and nothing is read past it.
+TEST_F(OverlayTest, ShortFieldDrawsOnlyTheStationsItCovers)
+{
+    CxDebugCapture capture;
+    std::vector<double> lat(30, 50.0), lon, speed(30, 5.0), dir(20, 90.0);
+    for (int i = 0; i < 30; ++i)
+        lon.push_back(-10.0 + i * 0.5);
+    WxVector* vector = Vector("units=\"mps\"");
+    Inject(*vector,
+           KitTable(CxDate(), {}, {{"lat:degr", lat}, {"lon:degr", lon}, {"samag:mps", speed}, {"dir:degr", dir}}));
+    EXPECT_EQ(gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN).size(), 2u * 20u);
+    EXPECT_TRUE(capture.Contains("magField->size() == dirField->size()"));
+}
+
+// Edges: a flat map bounded by the stations' own box draws all 218; a NaN latitude counts nowhere.
+TEST_F(OverlayTest, StationsOnTheEdgeAreDrawnAndNaNPositionsAreNot)
+{
+    SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
+    Stations s = ReadStations(path);
+    // The box's corners as the product turns degrees into radians, so the edges are the stations' own.
+    const GxPosition low = GxPosition().FromDegrees(*std::min_element(s.mLon.begin(), s.mLon.end()),
+                                                    *std::min_element(s.mLat.begin(), s.mLat.end()));
+    const GxPosition high = GxPosition().FromDegrees(*std::max_element(s.mLon.begin(), s.mLon.end()),
+                                                     *std::max_element(s.mLat.begin(), s.mLat.end()));
+    GxFlatProjection flat;
+    flat.SetBounds(GxRect(low.mLongitude, low.mLatitude, high.mLongitude, high.mLatitude));
+    mMap.SetProjection(flat);
+    mCentre = mMap.Projection()->Project(GxPosition().FromDegrees(12, 53));
+    mKm = 10;
+    auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(&mMap, Element("<symbol dataset=\"w\" size=\"4\"/>")));
+    Inject(*symbol, WindTable(s));
+    const auto quads = gxtest::Quads(Draw(*symbol));
+    for (std::size_t i = 0; i < s.mLat.size(); ++i) // every one on its point (coincident stations share a quad)
+    {
+        const GxPoint w = Window(mMap.Projection()->Project(GxPosition().FromDegrees(s.mLon[i], s.mLat[i])));
+        EXPECT_TRUE(std::any_of(quads.begin(), quads.end(),
+                                [&](const gxtest::Quad& inQ) {
+                                    return std::hypot((inQ.mLeft + inQ.mRight) / 2 - w.mX,
+                                                      (inQ.mBottom + inQ.mTop) / 2 - w.mY) < 0.01;
+                                }))
+            << i;
+    }
+    // The northernmost station loses its latitude: it is not drawn, and the bounds end at the next one.
+    const auto north = std::max_element(s.mLat.begin(), s.mLat.end()) - s.mLat.begin();
+    EXPECT_DOUBLE_EQ(symbol->Bounds().mTop, mMap.Projection()->Project(high).mY);
+    s.mLat[north] = kNaN;
+    Inject(*symbol, WindTable(s));
+    EXPECT_EQ(gxtest::Quads(Draw(*symbol)).size(), quads.size() - 1);
+    const double next =
+        *std::max_element(s.mLat.begin(), s.mLat.end(),
+                          [](double inA, double inB) { return std::isnan(inA) || (!std::isnan(inB) && inA < inB); });
+    EXPECT_DOUBLE_EQ(symbol->Bounds().mTop, mMap.Projection()->Project(GxPosition().FromDegrees(0, next)).mY);
+}
+
+TEST_F(OverlayTest, SnapshotOfTheStationsWithSymbolsAndBarbs)
+{
+    SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
+    const Stations s = ReadStations(path);
+    WxVector* vector = Vector("units=\"mps\" color=\"#000000FF\"");
+    auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(
+        &mMap, Element("<symbol dataset=\"w\" size=\"24\" color=\"#FF0000FF\" symbol=\"solidDiamond\"/>")));
+    Inject(*vector, WindTable(s));
+    Inject(*symbol, WindTable(s));
+    KitOrthoView(mCentre, mKm);
+    mMap.BeginDraw();
+    // The map view blends its layers; the products leave that to it.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    mMap.DrawMap(*mContext);
+    glFinish();
+    std::filesystem::create_directories(WX2_SNAPSHOT_DIR);
+    const std::string file = std::string(WX2_SNAPSHOT_DIR) + "/wx9_stations.png";
+    std::ofstream(file).close();
+    CxFile snapshot(CxString::FromUtf8(file), false);
+    mContext->Export(CxString("image/png"), snapshot, nullptr);
+    // A station with a NaN speed (no barb over its symbol) inside the cut, and its nearest neighbour.
+    std::size_t at = 4;
+    while (s.mLon[at] > 10)
+        at += 6;
+    std::size_t near = at == 0 ? 1 : 0;
+    auto distance = [&](std::size_t inI) { return std::hypot(s.mLon[inI] - s.mLon[at], s.mLat[inI] - s.mLat[at]); };
+    for (std::size_t i = 0; i < s.mLat.size(); ++i)
+        if (i != at && s.mLon[i] <= 10 && distance(i) > 0 && distance(i) < distance(near))
+            near = i;
+    auto pixel = [&](std::size_t inI)
+    { return Window(mMap.Projection()->Project(GxPosition().FromDegrees(s.mLon[inI], s.mLat[inI]))); };
+    const GxPoint centre = pixel(at), other = pixel(near);
+    ExpectPixel(int(centre.mX), int(centre.mY), GxColor(1.0, 0.0, 0.0, 1.0));
+    ExpectPixel(int((centre.mX + other.mX) / 2), int((centre.mY + other.mY) / 2), mMap.Color());
+    mMap.EndDraw();
+}
+
+} // namespace
