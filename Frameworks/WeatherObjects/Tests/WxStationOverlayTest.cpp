@@ -7,9 +7,7 @@
 #include "WxParser.h"
 #include "WxSymbol.h"
 #include "WxVector.h"
-#include "XmlElement.h"
 
-#include <cstdio>
 #include <fstream>
 
 namespace
@@ -24,53 +22,13 @@ double Rad(double inDegrees)
     return inDegrees * M_PI / 180.0;
 }
 
-struct Stations
-{
-    std::vector<double> mLat, mLon, mPmsl;
-};
-
-Stations ReadStations(const std::string& inPath)
-{
-    Stations s;
-    std::ifstream in(inPath);
-    std::string row;
-    std::getline(in, row); // count and columns
-    for (double lat, lon, p; std::getline(in, row) && std::sscanf(row.c_str(), "%lf,%lf,%lf", &lat, &lon, &p) == 3;)
-    {
-        s.mLat.push_back(lat);
-        s.mLon.push_back(lon);
-        s.mPmsl.push_back(p);
-    }
-    return s;
-}
-
-// PROJ's points (km) for degree positions, from inFrom (default the sphere's longitude and latitude).
-std::vector<GxPoint> Cs2cs(const std::string& inTo, const std::vector<double>& inX, const std::vector<double>& inY,
-                           const std::string& inFrom = "+proj=longlat +R=6367470", double inFromScale = 1.0)
-{
-    const std::string input = testing::TempDir() + "wx9_cs2cs.txt";
-    std::ofstream out(input);
-    out.precision(17);
-    for (std::size_t i = 0; i < inX.size(); ++i)
-        out << inX[i] * inFromScale << " " << inY[i] * inFromScale << "\n";
-    out.close();
-    std::vector<GxPoint> points;
-    FILE* pipe = popen(("cs2cs -f %.9f " + inFrom + " +to " + inTo + " < " + input).c_str(), "r");
-    for (double x, y, z; pipe != nullptr && std::fscanf(pipe, "%lf %lf %lf", &x, &y, &z) == 3;)
-        points.emplace_back(x / 1000.0, y / 1000.0);
-    if (pipe != nullptr)
-        pclose(pipe);
-    EXPECT_EQ(points.size(), inX.size()) << "cs2cs (proj-bin) missing?";
-    return points;
-}
-
 const std::string kLcc = "+proj=lcc +lat_1=40 +lat_2=60 +lat_0=90 +lon_0=10 +R=6367470";
 
 // One wind per station: calm, half, full, pennant, NaN speed, NaN direction, over and over.
 const double kSpeeds[] = {0.0, 2.5, 5.0, 25.0, kNaN, 5.0};
 const double kDirs[] = {0.0, 90.0, 180.0, 270.0, 45.0, kNaN};
 
-DxTable* WindTable(const Stations& inS, std::size_t inDirShort = 0)
+DxTable* WindTable(const KitStations& inS, std::size_t inDirShort = 0)
 {
     std::vector<double> speed, dir;
     for (std::size_t i = 0; i < inS.mLat.size(); ++i)
@@ -113,8 +71,7 @@ protected:
     {
         std::string text = inText;
         text.insert(text.find(' '), " visible=\"true\" alpha=\"1.0\"");
-        mParser = KitParser(Vanedoc("<map>" + text + "</map>"));
-        return mParser->Root()->FindElement(CxString("vanedoc"))->FindElement(CxString("map"))->GetElements().front();
+        return KitElement(mParser, text);
     }
     // Window pixels of a map point under KitOrthoView(mCentre, mKm).
     GxPoint Window(const GxPoint& inP) const
@@ -219,8 +176,8 @@ TEST_F(OverlayTest, ElementsReadAndWriteBackAndParametersFollowTheMode)
 TEST_F(OverlayTest, GlyphsLandOnProjPointsInsideTheCut)
 {
     SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
-    const Stations s = ReadStations(path);
-    const std::vector<GxPoint> proj = Cs2cs(kLcc, s.mLon, s.mLat);
+    const KitStations s = KitReadStations(path);
+    const std::vector<GxPoint> proj = KitProj(kLcc, s.mLon, s.mLat);
     ASSERT_EQ(proj.size(), s.mLat.size());
     std::vector<GxPoint> inside, drawn; // every station inside; those with a wind above calm
     for (std::size_t i = 0; i < proj.size(); ++i)
@@ -263,6 +220,59 @@ TEST_F(OverlayTest, GlyphsLandOnProjPointsInsideTheCut)
     }
 }
 
+// Arrows of an analytic u/v grid in a flat projection stand on PROJ's flat-to-Lambert points of the cells inside
+// the cut (each head is three lines from the point); a NaN cell draws none.
+TEST_F(OverlayTest, GridArrowsLandOnProjPointsOfTheCells)
+{
+    auto cell = [](CxSint32 inI, CxSint32 inJ) { return inI == 3 && inJ == 2 ? kNaN : 5.0 + inI + inJ; };
+    DxGrid* grid = KitGrid(CxDate(), 9, 6, GxPoint(-1180, 4450), GxPoint(250, 250), "ucomp:mps", cell);
+    grid->SetProjection(GxFlatProjection(GxPosition().FromDegrees(0, 45)));
+    DxFloatField* v = grid->NewFloatField(CxString("vcomp:mps"));
+    std::vector<double> xs, ys;
+    for (CxSint32 j = 0; j < 6; ++j)
+        for (CxSint32 i = 0; i < 9; ++i)
+        {
+            v->push_back(-3.0);
+            xs.push_back((-1180 + 250 * i) * 1000.0);
+            ys.push_back((4450 + 250 * j) * 1000.0);
+        }
+    WxVector* vector = Vector("units=\"mps\" grid=\"true\" arrows=\"true\"");
+    Inject(*vector, grid);
+    const auto lines = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN);
+    const auto proj = KitProj(kLcc, xs, ys, "+proj=eqc +lat_ts=45 +R=6367681.04774543");
+    std::size_t east = 0;
+    for (std::size_t k = 0; k < proj.size(); ++k)
+    {
+        const GxPoint w = Window(proj[k]);
+        const auto heads =
+            std::count_if(lines.begin(), lines.end(),
+                          [&](const FeedbackPrimitive& inL)
+                          { return std::hypot(inL.mVertices[0].mX - w.mX, inL.mVertices[0].mY - w.mY) < 0.01; });
+        const bool inside =
+            mMap.Projection()->Contains(grid->Projection()->Unproject(GxPoint(xs[k] / 1000, ys[k] / 1000)));
+        east += !inside;
+        EXPECT_EQ(heads, inside && k != 2 * 9 + 3 ? 3 : 0) << k;
+    }
+    EXPECT_GT(east, 0u);
+}
+
+// 30 degrees west of the central meridian a barb's stem follows PROJ's local north turned by the wind direction.
+TEST_F(OverlayTest, StemsFollowProjLocalNorth)
+{
+    const auto north = KitProj(kLcc, {-20, -20}, {50, 50.01});
+    const double up = std::atan2(north[1].mY - north[0].mY, north[1].mX - north[0].mX);
+    for (double direction : {0.0, 90.0, 200.0})
+    {
+        WxVector* vector = Vector("units=\"mps\"");
+        Inject(*vector,
+               KitTable(CxDate(), {},
+                        {{"lat:degr", {50}}, {"lon:degr", {-20}}, {"samag:mps", {5}}, {"dir:degr", {direction}}}));
+        const auto stem = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN).at(0).mVertices;
+        const double angle = std::atan2(stem[1].mY - stem[0].mY, stem[1].mX - stem[0].mX);
+        EXPECT_NEAR(std::remainder(angle - (up - Rad(direction)), 2 * M_PI), 0.0, 1e-3) << direction;
+    }
+}
+
 // A half per increment, a full per two, a pennant per ten; "mps" halves are 2.5, "kmph" ones 5 km/h.
 TEST_F(OverlayTest, BarbsCountLikeTheWmoConventionAndKeepTheirLimits)
 {
@@ -297,8 +307,8 @@ TEST_F(OverlayTest, BarbsCountLikeTheWmoConventionAndKeepTheirLimits)
 TEST_F(OverlayTest, SeparationEqualsTheAllPairsScanOverProjPoints)
 {
     SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_872.csv");
-    const Stations s = ReadStations(path);
-    const std::vector<GxPoint> proj = Cs2cs(kLcc, s.mLon, s.mLat);
+    const KitStations s = KitReadStations(path);
+    const std::vector<GxPoint> proj = KitProj(kLcc, s.mLon, s.mLat);
     std::vector<double> xs, ys;
     for (std::size_t i = 0; i < proj.size(); ++i)
         if (s.mLon[i] <= 10)
@@ -347,7 +357,7 @@ TEST_F(OverlayTest, ValuesAtPositionsComeFromTheNearestStationOrTheGrid)
 
     // The symbol lists every field of the nearest station; a short string field gives "".
     SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
-    const Stations s = ReadStations(path);
+    const KitStations s = KitReadStations(path);
     auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(&mMap, Element("<symbol dataset=\"w\"/>")));
     Inject(*symbol, WindTable(s));
     CxStringList names, values;
@@ -376,7 +386,7 @@ TEST_F(OverlayTest, ShortFieldDrawsOnlyTheStationsItCovers)
 TEST_F(OverlayTest, StationsOnTheEdgeAreDrawnAndNaNPositionsAreNot)
 {
     SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
-    Stations s = ReadStations(path);
+    KitStations s = KitReadStations(path);
     // The box's corners as the product turns degrees into radians, so the edges are the stations' own.
     const GxPosition low = GxPosition().FromDegrees(*std::min_element(s.mLon.begin(), s.mLon.end()),
                                                     *std::min_element(s.mLat.begin(), s.mLat.end()));
@@ -415,7 +425,7 @@ TEST_F(OverlayTest, StationsOnTheEdgeAreDrawnAndNaNPositionsAreNot)
 TEST_F(OverlayTest, SnapshotOfTheStationsWithSymbolsAndBarbs)
 {
     SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
-    const Stations s = ReadStations(path);
+    const KitStations s = KitReadStations(path);
     WxVector* vector = Vector("units=\"mps\" color=\"#000000FF\"");
     auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(
         &mMap, Element("<symbol dataset=\"w\" size=\"24\" color=\"#FF0000FF\" symbol=\"solidDiamond\"/>")));

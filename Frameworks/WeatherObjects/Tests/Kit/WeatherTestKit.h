@@ -116,6 +116,20 @@ DxSet* KitManagedSet(const CxString& inId, CxSint32 inKind, const KitDocuments& 
 // "samag" (mps), "dir" (degr), "ucomp" and "vcomp" (mps).
 DxSet* KitWindSet(const CxString& inId);
 
+// ---- station data and PROJ
+
+// A station file of the shared test data (obs/*.csv: a count line, then latitude, longitude and sea-level
+// pressure in mbar per line).
+struct KitStations
+{
+    std::vector<double> mLat, mLon, mPmsl;
+};
+KitStations KitReadStations(const std::string& inPath);
+// PROJ's cs2cs at test time: the points (x, y in km) of inTo for the given coordinates of inFrom (by default
+// longitudes and latitudes in degrees on the sphere of the Lambert conformal projection).
+std::vector<GxPoint> KitProj(const std::string& inTo, const std::vector<double>& inX, const std::vector<double>& inY,
+                             const std::string& inFrom = "+proj=longlat +R=6367470");
+
 // ---- frames
 
 // Frames in the degree projection (x longitude, y latitude), dated; the caller owns each until it is injected.
@@ -202,6 +216,9 @@ std::unique_ptr<WxParser> KitParser(const std::string& inText);
 std::unique_ptr<WxMap> KitMap(const std::string& inMapElement);
 // The "name" attributes of the map's KitProducts, top first, each selected one followed by "*".
 std::string KitLabels(const WxMap& inMap);
+// The first product element of the map element text, read by the document reader (conversions applied), owned
+// by the parser left in outParser.
+XmlElement* KitElement(std::unique_ptr<WxParser>& outParser, const std::string& inElement);
 // The map written as a whole document, as the plug-in saves it.
 std::string WriteDocument(const WxMap& inMap);
 // Reads the text into a map and writes it; then reads that output and writes it again. An empty text stands for
