@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <unistd.h>
 
 namespace wxkit
 {
@@ -28,7 +30,8 @@ KitStations KitReadStations(const std::string& inPath)
 std::vector<GxPoint> KitProj(const std::string& inTo, const std::vector<double>& inX, const std::vector<double>& inY,
                              const std::string& inFrom)
 {
-    const std::string input = testing::TempDir() + "kit_cs2cs.txt";
+    // One file a process: ctest runs the tests of a program side by side.
+    const std::string input = testing::TempDir() + "kit_cs2cs_" + std::to_string(getpid()) + ".txt";
     std::ofstream out(input);
     out.precision(17);
     for (std::size_t i = 0; i < std::min(inX.size(), inY.size()); ++i)
@@ -40,6 +43,7 @@ std::vector<GxPoint> KitProj(const std::string& inTo, const std::vector<double>&
         points.emplace_back(x / 1000.0, y / 1000.0);
     if (pipe != nullptr)
         pclose(pipe);
+    std::remove(input.c_str());
     EXPECT_EQ(points.size(), inX.size()) << "cs2cs (proj-bin, scripts/install-deps) missing or refusing " << inTo;
     return points;
 }
