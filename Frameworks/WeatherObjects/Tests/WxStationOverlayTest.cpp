@@ -17,10 +17,7 @@ using namespace wxkit;
 using gxtest::FeedbackPrimitive;
 
 const double kNaN = std::nan("");
-double Rad(double inDegrees)
-{
-    return inDegrees * M_PI / 180.0;
-}
+constexpr double kRad = M_PI / 180.0;
 
 const std::string kLcc = "+proj=lcc +lat_1=40 +lat_2=60 +lat_0=90 +lon_0=10 +R=6367470";
 
@@ -28,7 +25,8 @@ const std::string kLcc = "+proj=lcc +lat_1=40 +lat_2=60 +lat_0=90 +lon_0=10 +R=6
 const double kSpeeds[] = {0.0, 2.5, 5.0, 25.0, kNaN, 5.0};
 const double kDirs[] = {0.0, 90.0, 180.0, 270.0, 45.0, kNaN};
 
-DxTable* WindTable(const KitStations& inS, std::size_t inDirShort = 0)
+// The stations' table with those winds, and one string field that holds a single station.
+DxTable* WindTable(const KitStations& inS)
 {
     std::vector<double> speed, dir;
     for (std::size_t i = 0; i < inS.mLat.size(); ++i)
@@ -36,13 +34,7 @@ DxTable* WindTable(const KitStations& inS, std::size_t inDirShort = 0)
         speed.push_back(kSpeeds[i % 6]);
         dir.push_back(kDirs[i % 6]);
     }
-    dir.resize(dir.size() - inDirShort);
-    return KitTable(CxDate(), {{"stn", {"first"}}},
-                    {{"lat:degr", inS.mLat},
-                     {"lon:degr", inS.mLon},
-                     {"pmsl:mbar", inS.mPmsl},
-                     {"samag:mps", speed},
-                     {"dir:degr", dir}});
+    return KitStationTable(inS, {{"samag:mps", speed}, {"dir:degr", dir}}, {{"stn", {"first"}}});
 }
 
 class OverlayTest : public wxdraw::DrawTest
@@ -53,12 +45,7 @@ protected:
         DrawTest::SetUp();
         WxRegisterProducts();
         KitWindSet(CxString("w"));
-        mMap.SetProjection(GxLambertConformalProjection(Rad(10), Rad(40), Rad(60)));
-        // The map holds its own copy; the test cuts that copy's bounds at 10 E.
-        auto* projection = const_cast<GxProjection*>(mMap.Projection());
-        GxRect cut = projection->Bounds();
-        cut.mRight = Rad(10);
-        projection->SetBounds(cut);
+        KitSetProjection(mMap, GxLambertConformalProjection(10 * kRad, 40 * kRad, 60 * kRad), -180, -90, 10, 90);
         mMap.SetScale(0.125); // barbs about 80 km, 13 px
     }
 
@@ -73,16 +60,8 @@ protected:
         text.insert(text.find(' '), " visible=\"true\" alpha=\"1.0\"");
         return KitElement(mParser, text);
     }
-    // Window pixels of a map point under KitOrthoView(mCentre, mKm).
-    GxPoint Window(const GxPoint& inP) const
-    {
-        return GxPoint((inP.mX - mCentre.mX) / mKm + 512, (inP.mY - mCentre.mY) / mKm + 384);
-    }
-    std::vector<FeedbackPrimitive> Draw(WxProduct& ioProduct)
-    {
-        KitOrthoView(mCentre, mKm);
-        return gxtest::CaptureFeedback([&] { ioProduct.DrawProduct(*mContext); });
-    }
+    GxPoint Window(const GxPoint& inP) const { return ToWindow(inP, mCentre, mKm); }
+    std::vector<FeedbackPrimitive> Draw(WxProduct& ioProduct) { return Feedback(ioProduct, mCentre, mKm); }
 
     void TearDown() override
     {
@@ -151,13 +130,7 @@ TEST_F(OverlayTest, ElementsReadAndWriteBackAndParametersFollowTheMode)
     EXPECT_EQ(converted->FrameType(), kDxFrameTable);
 
     // Station mode asks for speed and direction, grid mode for u and v; a matching request changes nothing.
-    auto ids = [&]
-    {
-        std::string text;
-        for (const DxParm& p : plain->Parms())
-            text += p.Key().AsUtf8() + " ";
-        return text;
-    };
+    auto ids = [&] { return KitParmKeys(*plain); };
     EXPECT_EQ(ids(), "samag:mps dir:degr ");
     DxVectorParm parm = plain->Parameter();
     plain->SetParameter(parm, kDxFrameGrid);
@@ -197,12 +170,9 @@ TEST_F(OverlayTest, GlyphsLandOnProjPointsInsideTheCut)
     Inject(*symbol, WindTable(s));
     const auto quads = gxtest::Quads(Draw(*symbol));
     ASSERT_EQ(quads.size(), inside.size());
-    for (std::size_t i = 0; i < quads.size(); ++i)
-    {
-        const auto& q = quads[i];
-        EXPECT_LT(std::hypot((q.mLeft + q.mRight) / 2 - inside[i].mX, (q.mBottom + q.mTop) / 2 - inside[i].mY), 0.01);
-        EXPECT_NEAR((q.mRight - q.mLeft) / 2, 0.0125 * 90 * 32 / mKm, 0.01);
-    }
+    const double h = 0.0125 * 90 * 32 / mKm; // half a side
+    for (const GxPoint& w : inside)
+        EXPECT_FALSE(At(quads, w.mX - h, w.mY - h, w.mX + h, w.mY + h).empty()) << w.mX << "," << w.mY;
 
     for (const char* arrows : {"false", "true"})
     {
@@ -210,13 +180,7 @@ TEST_F(OverlayTest, GlyphsLandOnProjPointsInsideTheCut)
         Inject(*vector, WindTable(s));
         const auto lines = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN);
         for (std::size_t k = 0; k < drawn.size(); ++k) // a stem or a head begins at each windy station
-            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                                    [&](const FeedbackPrimitive& inL)
-                                    {
-                                        const auto& v = inL.mVertices[0];
-                                        return std::hypot(v.mX - drawn[k].mX, v.mY - drawn[k].mY) < 0.01;
-                                    }))
-                << arrows << " " << k;
+            EXPECT_GT(LinesFrom(lines, drawn[k]), 0) << arrows << " " << k;
     }
 }
 
@@ -225,17 +189,13 @@ TEST_F(OverlayTest, GlyphsLandOnProjPointsInsideTheCut)
 TEST_F(OverlayTest, GridArrowsLandOnProjPointsOfTheCells)
 {
     auto cell = [](CxSint32 inI, CxSint32 inJ) { return inI == 3 && inJ == 2 ? kNaN : 5.0 + inI + inJ; };
-    DxGrid* grid = KitGrid(CxDate(), 9, 6, GxPoint(-1180, 4450), GxPoint(250, 250), "ucomp:mps", cell);
+    DxGrid* grid = KitGrid(CxDate(), 9, 6, GxPoint(-1180, 4450), GxPoint(250, 250),
+                           {{"ucomp:mps", cell}, {"vcomp:mps", [](CxSint32, CxSint32) { return -3.0; }}});
     grid->SetProjection(GxFlatProjection(GxPosition().FromDegrees(0, 45)));
-    DxFloatField* v = grid->NewFloatField(CxString("vcomp:mps"));
-    std::vector<double> xs, ys;
+    std::vector<double> xs, ys; // metres
     for (CxSint32 j = 0; j < 6; ++j)
         for (CxSint32 i = 0; i < 9; ++i)
-        {
-            v->push_back(-3.0);
-            xs.push_back((-1180 + 250 * i) * 1000.0);
-            ys.push_back((4450 + 250 * j) * 1000.0);
-        }
+            xs.push_back((-1180 + 250 * i) * 1000.0), ys.push_back((4450 + 250 * j) * 1000.0);
     WxVector* vector = Vector("units=\"mps\" grid=\"true\" arrows=\"true\"");
     Inject(*vector, grid);
     const auto lines = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN);
@@ -244,10 +204,7 @@ TEST_F(OverlayTest, GridArrowsLandOnProjPointsOfTheCells)
     for (std::size_t k = 0; k < proj.size(); ++k)
     {
         const GxPoint w = Window(proj[k]);
-        const auto heads =
-            std::count_if(lines.begin(), lines.end(),
-                          [&](const FeedbackPrimitive& inL)
-                          { return std::hypot(inL.mVertices[0].mX - w.mX, inL.mVertices[0].mY - w.mY) < 0.01; });
+        const auto heads = LinesFrom(lines, w);
         const bool inside =
             mMap.Projection()->Contains(grid->Projection()->Unproject(GxPoint(xs[k] / 1000, ys[k] / 1000)));
         east += !inside;
@@ -269,7 +226,7 @@ TEST_F(OverlayTest, StemsFollowProjLocalNorth)
                         {{"lat:degr", {50}}, {"lon:degr", {-20}}, {"samag:mps", {5}}, {"dir:degr", {direction}}}));
         const auto stem = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN).at(0).mVertices;
         const double angle = std::atan2(stem[1].mY - stem[0].mY, stem[1].mX - stem[0].mX);
-        EXPECT_NEAR(std::remainder(angle - (up - Rad(direction)), 2 * M_PI), 0.0, 1e-3) << direction;
+        EXPECT_NEAR(std::remainder(angle - (up - direction * kRad), 2 * M_PI), 0.0, 1e-3) << direction;
     }
 }
 
@@ -321,19 +278,10 @@ TEST_F(OverlayTest, SeparationEqualsTheAllPairsScanOverProjPoints)
     const double reference = DxAllPairsSeparation(xs, ys);
     EXPECT_NEAR(vector->StationSeparation(), reference, 1e-6 * reference);
 
-    const struct
-    {
-        std::vector<double> mLon;
-        double mWant;
-    } few[] = {{{0}, std::sqrt(9999999.0)}, {{20}, kNaN}};
-    for (const auto& f : few)
-    {
-        Inject(*vector, KitTable(CxDate(), {}, {{"lat:degr", {50}}, {"lon:degr", f.mLon}}));
-        if (std::isnan(f.mWant))
-            EXPECT_TRUE(std::isnan(vector->StationSeparation()));
-        else
-            EXPECT_DOUBLE_EQ(vector->StationSeparation(), f.mWant);
-    }
+    Inject(*vector, KitTable(CxDate(), {}, {{"lat:degr", {50}}, {"lon:degr", {0}}})); // one inside
+    EXPECT_DOUBLE_EQ(vector->StationSeparation(), std::sqrt(9999999.0));
+    Inject(*vector, KitTable(CxDate(), {}, {{"lat:degr", {50}}, {"lon:degr", {20}}})); // none
+    EXPECT_TRUE(std::isnan(vector->StationSeparation()));
 }
 
 TEST_F(OverlayTest, ValuesAtPositionsComeFromTheNearestStationOrTheGrid)
@@ -346,13 +294,9 @@ TEST_F(OverlayTest, ValuesAtPositionsComeFromTheNearestStationOrTheGrid)
 
     // u = 1 + x, v = 2 + y over a degree grid: bilinear is exact, so the answer is |(u, v)|.
     WxVector* grid = Vector("units=\"mps\" grid=\"true\"");
-    DxGrid* frame = KitGrid(CxDate(), 5, 5, GxPoint(-2, 48), GxPoint(1, 1), "ucomp:mps",
-                            [](CxSint32 inI, CxSint32) { return 1.0 + inI; });
-    DxFloatField* v = frame->NewFloatField(CxString("vcomp:mps"));
-    for (int j = 0; j < 5; ++j)
-        for (int i = 0; i < 5; ++i)
-            v->push_back(2.0 + j);
-    Inject(*grid, frame);
+    Inject(*grid, KitGrid(CxDate(), 5, 5, GxPoint(-2, 48), GxPoint(1, 1),
+                          {{"ucomp:mps", [](CxSint32 inI, CxSint32) { return 1.0 + inI; }},
+                           {"vcomp:mps", [](CxSint32, CxSint32 inJ) { return 2.0 + inJ; }}}));
     EXPECT_NEAR(grid->GetValueFromPosition(GxPosition().FromDegrees(0.5, 49.25)), std::hypot(3.5, 3.25), 1e-9);
 
     // The symbol lists every field of the nearest station; a short string field gives "".
@@ -387,39 +331,27 @@ TEST_F(OverlayTest, StationsOnTheEdgeAreDrawnAndNaNPositionsAreNot)
 {
     SKY_NEED_TESTDATA_FILE(path, "obs/PressQFF_202007271200_218.csv");
     KitStations s = KitReadStations(path);
-    // The box's corners as the product turns degrees into radians, so the edges are the stations' own.
-    const GxPosition low = GxPosition().FromDegrees(*std::min_element(s.mLon.begin(), s.mLon.end()),
-                                                    *std::min_element(s.mLat.begin(), s.mLat.end()));
-    const GxPosition high = GxPosition().FromDegrees(*std::max_element(s.mLon.begin(), s.mLon.end()),
-                                                     *std::max_element(s.mLat.begin(), s.mLat.end()));
-    GxFlatProjection flat;
-    flat.SetBounds(GxRect(low.mLongitude, low.mLatitude, high.mLongitude, high.mLatitude));
-    mMap.SetProjection(flat);
+    const auto [west, east] = std::minmax_element(s.mLon.begin(), s.mLon.end());
+    const auto [south, north] = std::minmax_element(s.mLat.begin(), s.mLat.end());
+    KitSetProjection(mMap, GxFlatProjection(), *west, *south, *east, *north);
     mCentre = mMap.Projection()->Project(GxPosition().FromDegrees(12, 53));
     mKm = 10;
     auto* symbol = static_cast<WxSymbol*>(WxSymbol::Make(&mMap, Element("<symbol dataset=\"w\" size=\"4\"/>")));
     Inject(*symbol, WindTable(s));
     const auto quads = gxtest::Quads(Draw(*symbol));
-    for (std::size_t i = 0; i < s.mLat.size(); ++i) // every one on its point (coincident stations share a quad)
+    const double h = 0.0125 * 90 * 4 / mKm; // every one on its point (coincident stations share a quad)
+    for (std::size_t i = 0; i < s.mLat.size(); ++i)
     {
         const GxPoint w = Window(mMap.Projection()->Project(GxPosition().FromDegrees(s.mLon[i], s.mLat[i])));
-        EXPECT_TRUE(std::any_of(quads.begin(), quads.end(),
-                                [&](const gxtest::Quad& inQ) {
-                                    return std::hypot((inQ.mLeft + inQ.mRight) / 2 - w.mX,
-                                                      (inQ.mBottom + inQ.mTop) / 2 - w.mY) < 0.01;
-                                }))
-            << i;
+        EXPECT_FALSE(At(quads, w.mX - h, w.mY - h, w.mX + h, w.mY + h).empty()) << i;
     }
-    // The northernmost station loses its latitude: it is not drawn, and the bounds end at the next one.
-    const auto north = std::max_element(s.mLat.begin(), s.mLat.end()) - s.mLat.begin();
-    EXPECT_DOUBLE_EQ(symbol->Bounds().mTop, mMap.Projection()->Project(high).mY);
-    s.mLat[north] = kNaN;
+    // The northernmost station loses its latitude: it is not drawn, and the bounds no longer reach it.
+    const GxRect all = symbol->Bounds();
+    s.mLat[north - s.mLat.begin()] = kNaN;
     Inject(*symbol, WindTable(s));
     EXPECT_EQ(gxtest::Quads(Draw(*symbol)).size(), quads.size() - 1);
-    const double next =
-        *std::max_element(s.mLat.begin(), s.mLat.end(),
-                          [](double inA, double inB) { return std::isnan(inA) || (!std::isnan(inB) && inA < inB); });
-    EXPECT_DOUBLE_EQ(symbol->Bounds().mTop, mMap.Projection()->Project(GxPosition().FromDegrees(0, next)).mY);
+    EXPECT_LT(symbol->Bounds().mTop, all.mTop);
+    EXPECT_EQ(symbol->Bounds().mBottom, all.mBottom);
 }
 
 TEST_F(OverlayTest, SnapshotOfTheStationsWithSymbolsAndBarbs)
@@ -437,21 +369,14 @@ TEST_F(OverlayTest, SnapshotOfTheStationsWithSymbolsAndBarbs)
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     mMap.DrawMap(*mContext);
-    glFinish();
-    std::filesystem::create_directories(WX2_SNAPSHOT_DIR);
-    const std::string file = std::string(WX2_SNAPSHOT_DIR) + "/wx9_stations.png";
-    std::ofstream(file).close();
-    CxFile snapshot(CxString::FromUtf8(file), false);
-    mContext->Export(CxString("image/png"), snapshot, nullptr);
-    // A station with a NaN speed (no barb over its symbol) inside the cut, and its nearest neighbour.
-    std::size_t at = 4;
+    Snapshot("stations", "wx9_");
+    // A station with a NaN speed (no barb over its symbol) inside the cut, and halfway to its nearest neighbour.
+    std::size_t at = 4, near = 0;
     while (s.mLon[at] > 10)
         at += 6;
-    std::size_t near = at == 0 ? 1 : 0;
-    auto distance = [&](std::size_t inI) { return std::hypot(s.mLon[inI] - s.mLon[at], s.mLat[inI] - s.mLat[at]); };
-    for (std::size_t i = 0; i < s.mLat.size(); ++i)
-        if (i != at && s.mLon[i] <= 10 && distance(i) > 0 && distance(i) < distance(near))
-            near = i;
+    auto d = [&](std::size_t inI) { return std::hypot(s.mLon[inI] - s.mLon[at], s.mLat[inI] - s.mLat[at]); };
+    for (std::size_t i = 1; i < s.mLat.size(); ++i)
+        near = s.mLon[i] <= 10 && d(i) > 0 && (d(near) == 0 || d(i) < d(near)) ? i : near;
     auto pixel = [&](std::size_t inI)
     { return Window(mMap.Projection()->Project(GxPosition().FromDegrees(s.mLon[inI], s.mLat[inI]))); };
     const GxPoint centre = pixel(at), other = pixel(near);

@@ -1,5 +1,7 @@
 #include "WeatherTestKit.h"
 
+#include "GxProjection.h"
+#include "WxMap.h"
 #include "WxParser.h"
 #include "XmlElement.h"
 
@@ -25,6 +27,48 @@ KitStations KitReadStations(const std::string& inPath)
     }
     EXPECT_FALSE(stations.mLat.empty()) << "no stations in " << inPath;
     return stations;
+}
+
+DxTable* KitStationTable(const KitStations& inStations, const KitNumbers& inMore, const KitStrings& inStrings)
+{
+    KitNumbers numbers = {
+        {"lat:degr", inStations.mLat}, {"lon:degr", inStations.mLon}, {"pmsl:mbar", inStations.mPmsl}};
+    numbers.insert(numbers.end(), inMore.begin(), inMore.end());
+    return KitTable(CxDate(), inStrings, numbers);
+}
+
+DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                const GxPoint& inDelta, const std::vector<std::pair<std::string, KitCellFunction>>& inFields)
+{
+    auto* grid = new DxGrid(GxDegreeProjection(), inWidth, inHeight, inOrigin, inDelta);
+    grid->SetDate(inDate);
+    for (const auto& [id, value] : inFields)
+    {
+        DxFloatField* field = grid->NewFloatField(CxString::FromUtf8(id));
+        for (CxSint32 j = 0; j < inHeight; ++j)
+            for (CxSint32 i = 0; i < inWidth; ++i)
+                field->push_back(value(i, j));
+    }
+    return grid;
+}
+
+std::string KitParmKeys(const DxObsClient& inClient)
+{
+    std::string keys;
+    for (const DxParm& parm : inClient.Parms())
+        keys += parm.Key().AsUtf8() + " ";
+    return keys;
+}
+
+void KitSetProjection(WxMap& ioMap, const GxProjection& inProjection, double inWest, double inSouth, double inEast,
+                      double inNorth)
+{
+    ioMap.SetProjection(inProjection);
+    GxPosition low, high;
+    low.FromDegrees(inWest, inSouth);
+    high.FromDegrees(inEast, inNorth);
+    const_cast<GxProjection*>(ioMap.Projection())
+        ->SetBounds(GxRect(low.mLongitude, low.mLatitude, high.mLongitude, high.mLatitude));
 }
 
 std::vector<GxPoint> KitProj(const std::string& inTo, const std::vector<double>& inX, const std::vector<double>& inY,

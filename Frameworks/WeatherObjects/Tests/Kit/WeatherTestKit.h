@@ -10,6 +10,7 @@
 #include "DxFrame.h"
 #include "DxImage.h"
 #include "DxManager.h"
+#include "DxObsClient.h"
 #include "GxColor.h"
 #include "GxCoordinates.h"
 #include "LoopbackServer.h"
@@ -29,6 +30,7 @@
 #include <vector>
 
 class DxSet;
+class GxProjection;
 class WxMap;
 class WxParser;
 class XmlElement;
@@ -144,6 +146,15 @@ DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const
 DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
                 const GxPoint& inDelta, const std::string& inFieldId,
                 const std::function<double(CxSint32 inI, CxSint32 inJ)>& inValue);
+// The stations as a table: string columns, then "lat:degr", "lon:degr", "pmsl:mbar" and the further float columns.
+DxTable* KitStationTable(const KitStations& inStations, const KitNumbers& inMore = {},
+                         const KitStrings& inStrings = {});
+// A grid of several float fields, each from a function of (i, j), in the order given.
+using KitCellFunction = std::function<double(CxSint32 inI, CxSint32 inJ)>;
+DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                const GxPoint& inDelta, const std::vector<std::pair<std::string, KitCellFunction>>& inFields);
+// The ids of the parameters a station client asks for, each "id:unit" followed by a blank.
+std::string KitParmKeys(const DxObsClient& inClient);
 // An indexed image: palette indices top row first, or from a function of (column, row from the top), with the
 // given palette.
 DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
@@ -249,6 +260,11 @@ private:
 };
 
 // ---- drawing
+
+// Gives the map the projection with bounds in degrees; kinds whose copies drop their bounds get them on the map's
+// own copy.
+void KitSetProjection(WxMap& ioMap, const GxProjection& inProjection, double inWest, double inSouth, double inEast,
+                      double inNorth);
 
 // The drawing tests' view: projected kilometres to pixels orthographically, inCenter at the middle of the viewport
 // and inKmPerPixel kilometres to a pixel; the model-view matrix is left at identity.
