@@ -119,8 +119,7 @@ TEST_F(OverlayTest, ElementsReadAndWriteBackAndParametersFollowTheMode)
     plain->SetScale(0);
     plain->SetScale(-3);
     EXPECT_EQ(plain->Scale(), 30.0);
-    EXPECT_TRUE(plain->DrawsBarbs());
-    EXPECT_EQ(plain->FrameType(), kDxFrameTable);
+    EXPECT_TRUE(plain->DrawsBarbs()); // and station mode: see the keys below
     std::unique_ptr<WxMap> old(
         KitParser(Vanedoc("<map><barb dataset=\"w\" parm=\"wind\" magUnit=\"mps\"/></map>", "1.2d1"))->Map());
     ASSERT_NE(old, nullptr);
@@ -269,10 +268,7 @@ TEST_F(OverlayTest, SeparationEqualsTheAllPairsScanOverProjPoints)
     std::vector<double> xs, ys;
     for (std::size_t i = 0; i < proj.size(); ++i)
         if (s.mLon[i] <= 10)
-        {
-            xs.push_back(proj[i].mX);
-            ys.push_back(proj[i].mY);
-        }
+            xs.push_back(proj[i].mX), ys.push_back(proj[i].mY);
     WxVector* vector = Vector("units=\"mps\"");
     Inject(*vector, WindTable(s));
     const double reference = DxAllPairsSeparation(xs, ys);
@@ -291,6 +287,11 @@ TEST_F(OverlayTest, ValuesAtPositionsComeFromTheNearestStationOrTheGrid)
            KitTable(CxDate(), {},
                     {{"lat:degr", {50, 50}}, {"lon:degr", {0, 2}}, {"samag:mps", {10, 20}}, {"dir:degr", {0, 0}}}));
     EXPECT_NEAR(vector->GetValueFromPosition(GxPosition().FromDegrees(1, 50)), 36.0, 1e-9);
+    WxVectorLegend legend(vector); // the legend labels the value under the mouse
+    legend.SetTrackPosition(GxPosition().FromDegrees(1, 50));
+    legend.OnDraw(*mContext, CxRect(0, 0, 175, 400));
+    EXPECT_EQ(legend.ValueText(), "36");
+    legend.DeleteTextures(*mContext);
 
     // u = 1 + x, v = 2 + y over a degree grid: bilinear is exact, so the answer is |(u, v)|.
     WxVector* grid = Vector("units=\"mps\" grid=\"true\"");
