@@ -153,7 +153,7 @@ DxTable* KitStationTable(const KitStations& inStations, const KitNumbers& inMore
 using KitCellFunction = std::function<double(CxSint32 inI, CxSint32 inJ)>;
 DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
                 const GxPoint& inDelta, const std::vector<std::pair<std::string, KitCellFunction>>& inFields);
-// The ids of the parameters a station client asks for, each "id:unit" followed by a blank.
+// The keys of the parameters a station client asks for (id, colon, unit id), each followed by a blank.
 std::string KitParmKeys(const DxObsClient& inClient);
 // An indexed image: palette indices top row first, or from a function of (column, row from the top), with the
 // given palette.
