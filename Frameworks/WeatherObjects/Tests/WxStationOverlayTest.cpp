@@ -8,13 +8,10 @@
 #include "WxSymbol.h"
 #include "WxVector.h"
 
-#include <fstream>
-
 namespace
 {
 
 using namespace wxkit;
-using gxtest::FeedbackPrimitive;
 
 const double kNaN = std::nan("");
 constexpr double kRad = M_PI / 180.0;
@@ -30,10 +27,7 @@ DxTable* WindTable(const KitStations& inS)
 {
     std::vector<double> speed, dir;
     for (std::size_t i = 0; i < inS.mLat.size(); ++i)
-    {
-        speed.push_back(kSpeeds[i % 6]);
-        dir.push_back(kDirs[i % 6]);
-    }
+        speed.push_back(kSpeeds[i % 6]), dir.push_back(kDirs[i % 6]);
     return KitStationTable(inS, {{"samag:mps", speed}, {"dir:degr", dir}}, {{"stn", {"first"}}});
 }
 
@@ -61,7 +55,7 @@ protected:
         return KitElement(mParser, text);
     }
     GxPoint Window(const GxPoint& inP) const { return ToWindow(inP, mCentre, mKm); }
-    std::vector<FeedbackPrimitive> Draw(WxProduct& ioProduct) { return Feedback(ioProduct, mCentre, mKm); }
+    std::vector<gxtest::FeedbackPrimitive> Draw(WxProduct& ioProduct) { return Feedback(ioProduct, mCentre, mKm); }
 
     void TearDown() override
     {
@@ -202,12 +196,10 @@ TEST_F(OverlayTest, GridArrowsLandOnProjPointsOfTheCells)
     std::size_t east = 0;
     for (std::size_t k = 0; k < proj.size(); ++k)
     {
-        const GxPoint w = Window(proj[k]);
-        const auto heads = LinesFrom(lines, w);
         const bool inside =
             mMap.Projection()->Contains(grid->Projection()->Unproject(GxPoint(xs[k] / 1000, ys[k] / 1000)));
         east += !inside;
-        EXPECT_EQ(heads, inside && k != 2 * 9 + 3 ? 3 : 0) << k;
+        EXPECT_EQ(LinesFrom(lines, Window(proj[k])), inside && k != 2 * 9 + 3 ? 3 : 0) << k;
     }
     EXPECT_GT(east, 0u);
 }
