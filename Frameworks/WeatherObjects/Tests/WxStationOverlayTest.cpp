@@ -40,7 +40,7 @@ protected:
         WxRegisterProducts();
         KitWindSet(CxString("w"));
         KitSetProjection(mMap, GxLambertConformalProjection(10 * kRad, 40 * kRad, 60 * kRad), -180, -90, 10, 90);
-        mMap.SetScale(0.125); // barbs about 80 km, 13 px
+        mMap.SetScale(0.25); // barb unit 0.0025 x 90 x 30 x 1.5 / 0.25 km: 2-unit stems of 13.5 px
     }
 
     WxVector* Vector(const std::string& inAttributes)
@@ -218,6 +218,7 @@ TEST_F(OverlayTest, StemsFollowProjLocalNorth)
         const auto stem = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN).at(0).mVertices;
         const double angle = std::atan2(stem[1].mY - stem[0].mY, stem[1].mX - stem[0].mX);
         EXPECT_NEAR(std::remainder(angle - (up - direction * kRad), 2 * M_PI), 0.0, 1e-3) << direction;
+        EXPECT_NEAR(std::hypot(stem[1].mX - stem[0].mX, stem[1].mY - stem[0].mY), 2 * 40.5 / mKm, 1e-3);
     }
 }
 
