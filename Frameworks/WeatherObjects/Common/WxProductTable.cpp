@@ -3,6 +3,8 @@
 #include "CxDebug.h"
 #include "WxGridline.h"
 #include "WxObs.h"
+#include "WxSymbol.h"
+#include "WxVector.h"
 
 namespace
 {
@@ -58,4 +60,6 @@ void WxRegisterProducts()
 {
     WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
     WxSetProductFactory(CxString("obs"), &WxObs::Make);
+    WxSetProductFactory(CxString("vector"), &WxVector::Make);
+    WxSetProductFactory(CxString("symbol"), &WxSymbol::Make);
 }

@@ -11,6 +11,7 @@
 #include "WxMap.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,29 @@ protected:
         std::ofstream(path).close();
         CxFile file(CxString::FromUtf8(path), false);
         mContext->Export(CxString("image/png"), file, nullptr);
+    }
+
+    // A product's drawing as feedback, in window pixels of KitOrthoView(inCentre, inKmPerPixel).
+    std::vector<gxtest::FeedbackPrimitive> Feedback(WxProduct& ioProduct, const GxPoint& inCentre, double inKmPerPixel)
+    {
+        wxkit::KitOrthoView(inCentre, inKmPerPixel);
+        return gxtest::CaptureFeedback([&] { ioProduct.DrawProduct(*mContext); });
+    }
+
+    // The window pixel of a map point under KitOrthoView(inCentre, inKmPerPixel).
+    static GxPoint ToWindow(const GxPoint& inPoint, const GxPoint& inCentre, double inKmPerPixel)
+    {
+        return GxPoint((inPoint.mX - inCentre.mX) / inKmPerPixel + kWidth / 2.0,
+                       (inPoint.mY - inCentre.mY) / inKmPerPixel + kHeight / 2.0);
+    }
+
+    // How many of the lines begin at the window point, to 0.01 px.
+    static std::ptrdiff_t LinesFrom(const std::vector<gxtest::FeedbackPrimitive>& inLines, const GxPoint& inAt)
+    {
+        return std::count_if(inLines.begin(), inLines.end(),
+                             [&](const gxtest::FeedbackPrimitive& inL) {
+                                 return std::hypot(inL.mVertices[0].mX - inAt.mX, inL.mVertices[0].mY - inAt.mY) < 0.01;
+                             });
     }
 
     // The quads among these whose rectangle is (left, bottom, right, top), to 1e-3 px.

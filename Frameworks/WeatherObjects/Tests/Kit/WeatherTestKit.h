@@ -10,6 +10,7 @@
 #include "DxFrame.h"
 #include "DxImage.h"
 #include "DxManager.h"
+#include "DxObsClient.h"
 #include "GxColor.h"
 #include "GxCoordinates.h"
 #include "LoopbackServer.h"
@@ -29,6 +30,7 @@
 #include <vector>
 
 class DxSet;
+class GxProjection;
 class WxMap;
 class WxParser;
 class XmlElement;
@@ -105,6 +107,31 @@ DxSet* KitSet(const CxString& inId, CxSint32 inKind, CxSint32 inResolution, cons
 // More records for a set made by KitSet.
 void KitAddDates(DxSet* inSet, const std::vector<CxDate>& inDates, const CxString& inAttributes = CxString());
 
+// The info documents of a set's cache: file name and whole text.
+using KitDocuments = std::vector<std::pair<std::string, std::string>>;
+// A configuration document: "<?datasetconfig version="1.0"?><root>" + body + "</root>".
+std::string KitInfoDocument(const std::string& inRoot, const std::string& inBody);
+// A real data set of any kind whose real manager (made through DxSet::Manager()) reads the documents, written into
+// its cache's info folder first; offline, so nothing is fetched. The registry owns it.
+DxSet* KitManagedSet(const CxString& inId, CxSint32 inKind, const KitDocuments& inDocuments);
+// A station set (kind 1) with a real DxObsManager whose parameters are "pmsl" (mbar) and the vector "wind" of
+// "samag" (mps), "dir" (degr), "ucomp" and "vcomp" (mps).
+DxSet* KitWindSet(const CxString& inId);
+
+// ---- station data and PROJ
+
+// A station file of the shared test data (obs/*.csv: a count line, then latitude, longitude and sea-level
+// pressure in mbar per line).
+struct KitStations
+{
+    std::vector<double> mLat, mLon, mPmsl;
+};
+KitStations KitReadStations(const std::string& inPath);
+// PROJ's cs2cs at test time: the points (x, y in km) of inTo for the given coordinates of inFrom (by default
+// longitudes and latitudes in degrees on the sphere of the Lambert conformal projection).
+std::vector<GxPoint> KitProj(const std::string& inTo, const std::vector<double>& inX, const std::vector<double>& inY,
+                             const std::string& inFrom = "+proj=longlat +R=6367470");
+
 // ---- frames
 
 // Frames in the degree projection (x longitude, y latitude), dated; the caller owns each until it is injected.
@@ -119,6 +146,15 @@ DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const
 DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
                 const GxPoint& inDelta, const std::string& inFieldId,
                 const std::function<double(CxSint32 inI, CxSint32 inJ)>& inValue);
+// The stations as a table: string columns, then "lat:degr", "lon:degr", "pmsl:mbar" and the further float columns.
+DxTable* KitStationTable(const KitStations& inStations, const KitNumbers& inMore = {},
+                         const KitStrings& inStrings = {});
+// A grid of several float fields, each from a function of (i, j), in the order given.
+using KitCellFunction = std::function<double(CxSint32 inI, CxSint32 inJ)>;
+DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
+                const GxPoint& inDelta, const std::vector<std::pair<std::string, KitCellFunction>>& inFields);
+// The keys of the parameters a station client asks for (id, colon, unit id), each followed by a blank.
+std::string KitParmKeys(const DxObsClient& inClient);
 // An indexed image: palette indices top row first, or from a function of (column, row from the top), with the
 // given palette.
 DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
@@ -196,6 +232,9 @@ std::unique_ptr<WxParser> KitParser(const std::string& inText);
 std::unique_ptr<WxMap> KitMap(const std::string& inMapElement);
 // The "name" attributes of the map's KitProducts, top first, each selected one followed by "*".
 std::string KitLabels(const WxMap& inMap);
+// The first product element of the map element text, read by the document reader (conversions applied), owned
+// by the parser left in outParser.
+XmlElement* KitElement(std::unique_ptr<WxParser>& outParser, const std::string& inElement);
 // The map written as a whole document, as the plug-in saves it.
 std::string WriteDocument(const WxMap& inMap);
 // Reads the text into a map and writes it; then reads that output and writes it again. An empty text stands for
@@ -226,6 +265,11 @@ private:
 };
 
 // ---- drawing
+
+// Gives the map the projection with bounds in degrees; kinds whose copies drop their bounds get them on the map's
+// own copy.
+void KitSetProjection(WxMap& ioMap, const GxProjection& inProjection, double inWest, double inSouth, double inEast,
+                      double inNorth);
 
 // The drawing tests' view: projected kilometres to pixels orthographically, inCenter at the middle of the viewport
 // and inKmPerPixel kilometres to a pixel; the model-view matrix is left at identity.
