@@ -50,16 +50,7 @@ bool DxAdvisoryManager::ParseConfig(CxData& ioData)
         const DxConfigParser parser(ioData);
         if (!parser.Parsed())
             return false;
-        mName = parser.StringProperty("name");
-        mProviderName = parser.StringProperty("provider");
-        mProviderUrl = parser.UrlProperty("provider");
-        mSourceName = parser.StringProperty("source");
-        mSourceUrl = parser.UrlProperty("source");
-        mContactName = parser.StringProperty("contact");
-        mContactUrl = parser.UrlProperty("contact");
-        const CxString base = parser.StringProperty("baseUrl");
-        const CxString config = parser.StringProperty("configUrl");
-        mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+        const CxString base = ReadDescription(parser, mConfigUrl);
         mProductListUrl = JoinSet(base, parser.StringProperty("prodInfoUrl"));
         mDataUrlFormat = JoinSet(base, parser.StringProperty("dataUrlFormat"));
         if (const CxString advisoryBase = parser.StringProperty("advisoryBaseUrl"); advisoryBase.Length() != 0)

@@ -24,6 +24,7 @@
 class CxJob;
 class DxCache;
 class DxClient;
+class DxConfigParser;
 class DxConfigJob;
 class DxDownloadJob;
 class DxFrame;
@@ -149,6 +150,9 @@ public:
     std::vector<CxDate> PareDownDates(std::vector<CxDate>& ioDates, const std::vector<CxDate>& inKnown);
     // The most HEAD probes one search sends; older candidates beyond it are dropped.
     static constexpr std::size_t kMaxProbes = 1000;
+    // What every configuration names alike: the set's name, provider, source and contact, and the configuration
+    // URL (the registry's when it names none). Answers the base URL that the kind's own URLs join.
+    CxString ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl);
     // An "http:" or "https:" URL (any case) as it is; anything else after the base.
     static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
     // A configured URL pattern keeps its strftime codes; the server's printf habit "%04" or "%02" becomes "%".

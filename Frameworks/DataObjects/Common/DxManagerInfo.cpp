@@ -1,5 +1,6 @@
 #include "CxUrl.h"
 #include "DxCache.h"
+#include "DxConfigParsers.h"
 #include "DxManager.h"
 
 #include <memory>
@@ -35,4 +36,19 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
         result.mStored = true;
     }
     return result;
+}
+
+CxString DxManager::ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl)
+{
+    mName = inParser.StringProperty("name");
+    mProviderName = inParser.StringProperty("provider");
+    mProviderUrl = inParser.UrlProperty("provider");
+    mSourceName = inParser.StringProperty("source");
+    mSourceUrl = inParser.UrlProperty("source");
+    mContactName = inParser.StringProperty("contact");
+    mContactUrl = inParser.UrlProperty("contact");
+    const CxString base = inParser.StringProperty("baseUrl");
+    const CxString config = inParser.StringProperty("configUrl");
+    outConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+    return base;
 }

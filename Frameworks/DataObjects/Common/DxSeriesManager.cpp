@@ -35,16 +35,7 @@ bool DxSeriesManager::ParseConfig(CxData& ioData)
         const DxConfigParser parser(ioData);
         if (!parser.Parsed())
             throw -1;
-        mName = parser.StringProperty("name");
-        mProviderName = parser.StringProperty("provider");
-        mProviderUrl = parser.UrlProperty("provider");
-        mSourceName = parser.StringProperty("source");
-        mSourceUrl = parser.UrlProperty("source");
-        mContactName = parser.StringProperty("contact");
-        mContactUrl = parser.UrlProperty("contact");
-        const CxString base = parser.StringProperty("baseUrl");
-        const CxString config = parser.StringProperty("configUrl");
-        mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+        const CxString base = ReadDescription(parser, mConfigUrl);
         mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
         mParmInfoUrl = JoinUrl(base, parser.StringProperty("parmInfoUrl"));
         mDataUrlFormat = UrlPattern(JoinUrl(base, parser.StringProperty("dataUrlFormat")));

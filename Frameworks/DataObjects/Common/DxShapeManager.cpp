@@ -95,16 +95,7 @@ bool DxShapeManager::ParseConfig(CxData& ioData)
         const DxConfigParser parser(ioData);
         if (!parser.Parsed())
             return false;
-        mName = parser.StringProperty("name");
-        mProviderName = parser.StringProperty("provider");
-        mProviderUrl = parser.UrlProperty("provider");
-        mSourceName = parser.StringProperty("source");
-        mSourceUrl = parser.UrlProperty("source");
-        mContactName = parser.StringProperty("contact");
-        mContactUrl = parser.UrlProperty("contact");
-        const CxString base = parser.StringProperty("baseUrl");
-        const CxString config = parser.StringProperty("configUrl");
-        mConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+        const CxString base = ReadDescription(parser, mConfigUrl);
         // No list URL means no list to fetch, not the base URL itself.
         const CxString list = parser.StringProperty("shapeInfoUrl");
         mShapeListUrl = list.Length() == 0 ? CxString() : JoinUrl(base, list);
