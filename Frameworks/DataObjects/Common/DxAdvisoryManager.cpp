@@ -224,49 +224,30 @@ CxString DxAdvisoryManager::OnGetUrlForRecord(DxRecord* inRecord)
 
 CxString DxAdvisoryManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
-    CxString url;
-    CxString format;
-    double stale = 0;
-    {
-        CxAutoLock lock(mRegion);
-        url = mQueryUrlFormat;
-        format = mQueryDateFormat;
-        stale = mStaleThreshold;
-    }
-    url.ReplaceAll("%startDate;", (inSubscription.StartDate() - stale).AsString(format, 0), 0);
-    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(format, 0), 0);
-    url.ReplaceAll(" ", "%20", 0);
-    return url;
+    return FillQueryUrl(inSubscription);
 }
 
 bool DxAdvisoryManager::OnUpdateConfig()
 {
-    if (!Online())
-        return false;
-    SetStatus("Updating configuration.");
     CxString configUrl;
     CxString listUrl;
     {
         CxAutoLock lock(mRegion);
         configUrl = mConfigUrl;
     }
-    const InfoRefresh config =
-        RefreshInfoDocument(configUrl, "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (config.mStatus == 0)
-    {
-        SetStatus("Configuration host unreachable.");
+    const std::optional<InfoRefresh> config =
+        RefreshConfigDocument(configUrl, [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (!config)
         return false;
-    }
     {
         CxAutoLock lock(mRegion);
         listUrl = mProductListUrl;
     }
-    bool result = config.mStored;
+    bool result = config->mStored;
     if (listUrl.Length() != 0 &&
         RefreshInfoDocument(listUrl, "prodinfo.xml", false, [this](CxData& ioData) { return ParseProductList(ioData); })
             .mStored)
         result = true;
-    if (Status() != "Authentication failed.")
-        SetStatus("Idle.");
+    EndConfigRefresh();
     return result;
 }

@@ -226,45 +226,29 @@ CxString DxImageManager::OnGetUrlForRecord(DxRecord* inRecord)
 
 CxString DxImageManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
-    CxString url;
-    CxString dateFormat;
-    double stale = 0;
-    {
-        CxAutoLock lock(mRegion);
-        url = mQueryUrlFormat;
-        dateFormat = mQueryDateFormat;
-        stale = mStaleThreshold;
-    }
-    CxString category1;
-    CxString category2;
-    SplitKey(inSubscription.Attribs(), category1, category2);
-    url.ReplaceAll("%category1;", category1, 0);
-    url.ReplaceAll("%category2;", category2, 0);
-    url.ReplaceAll("%startDate;", (inSubscription.StartDate() - stale).AsString(dateFormat, 0), 0);
-    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(dateFormat, 0), 0);
-    url.ReplaceAll(" ", "%20", 0);
-    return url;
+    return FillQueryUrl(inSubscription,
+                        [&](CxString& ioUrl)
+                        {
+                            CxString category1;
+                            CxString category2;
+                            SplitKey(inSubscription.Attribs(), category1, category2);
+                            ioUrl.ReplaceAll("%category1;", category1, 0);
+                            ioUrl.ReplaceAll("%category2;", category2, 0);
+                        });
 }
 
 bool DxImageManager::OnUpdateConfig()
 {
-    if (!Online())
+    const std::optional<InfoRefresh> config =
+        RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (!config)
         return false;
-    SetStatus("Updating configuration.");
-    const InfoRefresh config =
-        RefreshInfoDocument(ConfigUrl(), "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (config.mStatus == 0)
-    {
-        SetStatus("Configuration host unreachable.");
-        return false;
-    }
-    bool stored = config.mStored;
+    bool stored = config->mStored;
     if (const CxString url = ProductInfoUrl(); url.Length() != 0)
         stored =
             RefreshInfoDocument(url, "datainfo.xml", false, [this](CxData& ioData) { return ParseProductList(ioData); })
                 .mStored ||
             stored;
-    if (Status() != "Authentication failed.")
-        SetStatus("Idle.");
+    EndConfigRefresh();
     return stored;
 }

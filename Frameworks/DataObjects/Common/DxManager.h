@@ -19,6 +19,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CxJob;
@@ -170,6 +171,15 @@ public:
     // Job threads.
     InfoRefresh RefreshInfoDocument(const CxString& inUrl, const CxString& inName, bool inRetryAtRegistry,
                                     const std::function<bool(CxData&)>& inAccept);
+    // The query URL pattern after inKeys has filled the kind's own keys: its dates filled in (the start moved back
+    // by the stale threshold) and spaces escaped. Read under the lock: a configuration job may replace it.
+    CxString FillQueryUrl(const DxSubscription& inSubscription, const std::function<void(CxString&)>& inKeys = {});
+    // The first step of every kind's refresh: config.xml fetched again, with the registry retry, and read by the
+    // kind's parser. Null when offline or when its host does not answer (the status then says so).
+    std::optional<InfoRefresh> RefreshConfigDocument(const CxString& inConfigUrl,
+                                                     const std::function<bool(CxData&)>& inParse);
+    // The last step: "Idle." again, unless a request was refused for its login.
+    void EndConfigRefresh();
 
     // Housekeeping, on the main thread.
     void OnTimer() override;

@@ -52,3 +52,43 @@ CxString DxManager::ReadDescription(const DxConfigParser& inParser, CxString& ou
     outConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
     return base;
 }
+
+CxString DxManager::FillQueryUrl(const DxSubscription& inSubscription, const std::function<void(CxString&)>& inKeys)
+{
+    CxString url;
+    CxString format;
+    double stale = 0.0;
+    {
+        CxAutoLock lock(mRegion);
+        url = mQueryUrlFormat;
+        format = mQueryDateFormat;
+        stale = mStaleThreshold;
+    }
+    if (inKeys)
+        inKeys(url);
+    url.ReplaceAll("%startDate;", (inSubscription.StartDate() - stale).AsString(format, 0), 0);
+    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(format, 0), 0);
+    url.ReplaceAll(" ", "%20", 0);
+    return url;
+}
+
+std::optional<DxManager::InfoRefresh> DxManager::RefreshConfigDocument(const CxString& inConfigUrl,
+                                                                       const std::function<bool(CxData&)>& inParse)
+{
+    if (!Online())
+        return std::nullopt;
+    SetStatus("Updating configuration.");
+    const InfoRefresh config = RefreshInfoDocument(inConfigUrl, "config.xml", true, inParse);
+    if (config.mStatus == 0)
+    {
+        SetStatus("Configuration host unreachable.");
+        return std::nullopt;
+    }
+    return config;
+}
+
+void DxManager::EndConfigRefresh()
+{
+    if (Status() != "Authentication failed.")
+        SetStatus("Idle.");
+}

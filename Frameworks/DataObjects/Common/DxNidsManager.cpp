@@ -295,49 +295,32 @@ CxString DxNidsManager::OnGetUrlForRecord(DxRecord* inRecord)
 
 CxString DxNidsManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
-    CxString url;
-    CxString dateFormat;
-    double stale = 0.0;
-    {
-        CxAutoLock lock(mRegion);
-        url = mQueryUrlFormat;
-        dateFormat = mQueryDateFormat;
-        stale = mStaleThreshold;
-    }
-    CxString site;
-    CxString product;
-    SplitKey(inSubscription.Attribs(), site, product);
-    const CxDate start = inSubscription.StartDate() - stale;
-    url.ReplaceAll("%siteid;", site, 0);
-    url.ReplaceAll("%product;", product, 0);
-    url.ReplaceAll("%startDate;", start.AsString(dateFormat, 0), 0);
-    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(dateFormat, 0), 0);
-    url.ReplaceAll(" ", "%20", 0);
-    return url;
+    return FillQueryUrl(inSubscription,
+                        [&](CxString& ioUrl)
+                        {
+                            CxString site;
+                            CxString product;
+                            SplitKey(inSubscription.Attribs(), site, product);
+                            ioUrl.ReplaceAll("%siteid;", site, 0);
+                            ioUrl.ReplaceAll("%product;", product, 0);
+                        });
 }
 
 bool DxNidsManager::OnUpdateConfig()
 {
-    if (!Online())
+    const std::optional<InfoRefresh> config =
+        RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (!config)
         return false;
-    SetStatus("Updating configuration.");
-    const InfoRefresh config =
-        RefreshInfoDocument(ConfigUrl(), "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (config.mStatus == 0)
-    {
-        SetStatus("Configuration host unreachable.");
-        return false;
-    }
     // Each list is asked for whatever became of the configuration; any document that came new counts.
     const auto refresh = [this](const CxString& inUrl, const char* inName, bool (DxNidsManager::*inParse)(CxData&))
     {
         const auto parse = [this, inParse](CxData& ioData) { return (this->*inParse)(ioData); };
         return inUrl.Length() != 0 && RefreshInfoDocument(inUrl, inName, false, parse).mStatus == 200;
     };
-    bool result = config.mStatus == 200;
+    bool result = config->mStatus == 200;
     result |= refresh(SiteInfoUrl(), "siteinfo.xml", &DxNidsManager::ParseSiteList);
     result |= refresh(ProductInfoUrl(), "prodinfo.xml", &DxNidsManager::ParseProductList);
-    if (Status() != "Authentication failed.")
-        SetStatus("Idle.");
+    EndConfigRefresh();
     return result;
 }

@@ -114,31 +114,20 @@ CxString DxSeriesManager::OnGetUrlForRecord(DxRecord* inRecord)
 
 CxString DxSeriesManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
-    CxString url = mQueryUrlFormat;
-    const CxDate start = inSubscription.StartDate() - static_cast<double>(mStaleThreshold);
-    url.ReplaceAll("%startDate;", start.AsString(mQueryDateFormat, 0), 0);
-    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(mQueryDateFormat, 0), 0);
-    url.ReplaceAll(" ", "%20", 0);
-    return url;
+    return FillQueryUrl(inSubscription);
 }
 
 bool DxSeriesManager::OnUpdateConfig()
 {
-    if (!Online())
-        return false;
-    SetStatus("Updating configuration.");
     CxString configUrl;
     {
         CxAutoLock lock(mRegion);
         configUrl = mConfigUrl;
     }
-    const InfoRefresh config =
-        RefreshInfoDocument(configUrl, "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (config.mStatus == 0)
-    {
-        SetStatus("Configuration host unreachable.");
+    const std::optional<InfoRefresh> config =
+        RefreshConfigDocument(configUrl, [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (!config)
         return false;
-    }
     CxString siteUrl;
     CxString parmUrl;
     {
@@ -150,7 +139,6 @@ bool DxSeriesManager::OnUpdateConfig()
         RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
     if (parmUrl.Length() != 0)
         RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
-    if (Status() != "Authentication failed.")
-        SetStatus("Idle.");
-    return config.mStored;
+    EndConfigRefresh();
+    return config->mStored;
 }

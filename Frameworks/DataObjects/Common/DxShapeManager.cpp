@@ -224,42 +224,22 @@ CxString DxShapeManager::OnGetUrlForRecord(DxRecord* inRecord)
 
 CxString DxShapeManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
-    CxString url;
-    CxString format;
-    double stale = 0;
-    {
-        CxAutoLock lock(mRegion);
-        url = mQueryUrlFormat;
-        format = mQueryDateFormat;
-        stale = mStaleThreshold;
-    }
-    url = ReplaceKey(url, inSubscription.Attribs());
-    url.ReplaceAll("%startDate;", (inSubscription.StartDate() - stale).AsString(format, 0), 0);
-    url.ReplaceAll("%endDate;", inSubscription.EndDate().AsString(format, 0), 0);
-    url.ReplaceAll(" ", "%20", 0);
-    return url;
+    return FillQueryUrl(inSubscription, [&](CxString& ioUrl) { ioUrl = ReplaceKey(ioUrl, inSubscription.Attribs()); });
 }
 
 bool DxShapeManager::OnUpdateConfig()
 {
-    if (!Online())
+    const std::optional<InfoRefresh> config =
+        RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (!config)
         return false;
-    SetStatus("Updating configuration.");
-    const InfoRefresh config =
-        RefreshInfoDocument(ConfigUrl(), "config.xml", true, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (config.mStatus == 0)
-    {
-        SetStatus("Configuration host unreachable.");
-        return false;
-    }
-    bool result = config.mStored;
+    bool result = config->mStored;
     if (const CxString listUrl = ShapeListUrl(); listUrl.Length() != 0)
         result = RefreshInfoDocument(listUrl, "shapeinfo.xml", false,
                                      [this](CxData& ioData) { return ParseShapeList(ioData); })
                      .mStored ||
                  result;
-    if (Status() != "Authentication failed.")
-        SetStatus("Idle.");
+    EndConfigRefresh();
     return result;
 }
 
