@@ -1,6 +1,7 @@
 #include "WxProductTable.h"
 
 #include "CxDebug.h"
+#include "WxContour.h"
 #include "WxGridline.h"
 #include "WxObs.h"
 
@@ -58,4 +59,5 @@ void WxRegisterProducts()
 {
     WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
     WxSetProductFactory(CxString("obs"), &WxObs::Make);
+    WxSetProductFactory(CxString("contour"), &WxContour::Make);
 }
