@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "WxContour.h"
+#include "WxGradient.h"
 #include "WxGridline.h"
 #include "WxObs.h"
 
@@ -60,4 +61,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
     WxSetProductFactory(CxString("obs"), &WxObs::Make);
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
+    WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
 }

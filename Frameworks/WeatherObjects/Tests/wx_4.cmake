@@ -1,5 +1,5 @@
 sky_add_tests(wx_4_tests LABEL wx_4 TIMEOUT 120
-    SOURCES WxContourTest.cpp
+    SOURCES WxContourTest.cpp WxGradientTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_4_tests)
