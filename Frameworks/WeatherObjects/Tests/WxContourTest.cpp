@@ -1,10 +1,18 @@
 #include "WxDrawTestSupport.h"
 
+#include "DxAnalysis.h"
 #include "DxFrame.h"
 #include "DxSet.h"
 #include "GxProjection.h"
 #include "PfText.h"
+#include "TestSupport.h"
 #include "WxContour.h"
+#include "WxGradient.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <set>
 
 namespace
 {
@@ -182,6 +190,106 @@ TEST_F(ContourTest, RoundTripKeepsLevels)
     std::erase_if(flat, [](char c) { return c == '\t' || c == '\n'; });
     EXPECT_NE(flat.find(fixed + font), std::string::npos) << flat;
     EXPECT_EQ(result.mSecond, result.mFirst);
+}
+
+// Barnes-analysed QFF of real stations (x longitude, y latitude) against contourpy: segment ends on grid edges of
+// cells with four valid corners equal its vertices as sets; on a Lambert map every end unprojects to the same place.
+TEST_F(ContourTest, RealPressureMatchesContourpy)
+{
+    if (std::system("/usr/bin/python3 -c 'import contourpy' 2>/dev/null") != 0 && !sky::test::TestDataRequired())
+        GTEST_SKIP() << "python3-contourpy absent";
+    for (const char* name : {"PressQFF_202007271200_218.csv", "PressQFF_202007271200_872.csv"})
+    {
+        SKY_NEED_TESTDATA_FILE(path, std::string("obs/") + name);
+        std::ifstream in(path);
+        std::vector<double> lon, lat, qff;
+        std::string line;
+        std::getline(in, line);
+        for (double a, b, c; in >> a && in.ignore() >> b && in.ignore() >> c;)
+            lat.push_back(a), lon.push_back(b), qff.push_back(c);
+        DxAnalysis analysis(lon, lat, 4);
+        if (double(analysis.Width()) * analysis.Height() > 4000)
+            analysis.SetNumPass(1);
+        analysis.Analyze(qff);
+        const CxSint32 w = analysis.Width(), h = analysis.Height();
+        const std::vector<double>& v = analysis.Grid();
+        const double x0 = analysis.OriginX(), y0 = analysis.OriginY(), d = analysis.Dx();
+        const std::string levels = "990.0123 994.0123 998.0123 1002.0123 1006.0123 1010.0123 1014.0123 1018.0123";
+        const std::string file = ::testing::TempDir() + "wx4_qff.txt";
+        std::ofstream out(file);
+        out << w << " " << h << "\n";
+        for (double value : v)
+            out << std::setprecision(17) << value << "\n";
+        out << levels << "\n";
+        out.close();
+        std::set<std::pair<double, double>> theirs;
+        FILE* pipe =
+            popen(("/usr/bin/python3 " SKYVANE_SOURCE_DIR "/scripts/contour_crossings.py " + file).c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        for (double l, x, y; std::fscanf(pipe, "%lf %lf %lf", &l, &x, &y) == 3;)
+            theirs.emplace(x, y);
+        ASSERT_EQ(pclose(pipe), 0);
+        const auto f = [&](CxSint32 i, CxSint32 j) { return v[i + j * w]; };
+        WxContour* contour =
+            Contour("auto=\"false\" min=\"990.0123\" max=\"1018.0123\" interval=\"4\" labels=\"false\"", w, h, d, f, 0);
+        Inject(*contour, KitGrid(kDate, w, h, GxPoint(x0, y0), GxPoint(d, d), "pres:mbar", f));
+        contour->BuildContours();
+        const std::vector<GxPoint> degrees = contour->Segments();
+        std::vector<std::pair<double, double>> ours;
+        const auto valid = [&](CxSint32 i, CxSint32 j)
+        {
+            return i >= 0 && j >= 0 && i + 1 < w && j + 1 < h &&
+                   !std::isnan(f(i, j) + f(i + 1, j) + f(i, j + 1) + f(i + 1, j + 1));
+        };
+        for (std::size_t k = 0; k < degrees.size(); k += 2)
+        {
+            const double mx = ((degrees[k].mX + degrees[k + 1].mX) / 2 - x0) / d,
+                         my = ((degrees[k].mY + degrees[k + 1].mY) / 2 - y0) / d;
+            if (!valid(CxSint32(std::floor(mx)), CxSint32(std::floor(my))))
+                continue;
+            for (const GxPoint& p : {degrees[k], degrees[k + 1]})
+            {
+                const double x = (p.mX - x0) / d, y = (p.mY - y0) / d;
+                if (std::fabs(x - std::round(x)) < 1e-9 || std::fabs(y - std::round(y)) < 1e-9)
+                    ours.emplace_back(x, y);
+            }
+        }
+        const auto near = [](const auto& inSet, std::pair<double, double> inP)
+        {
+            auto it = inSet.lower_bound({inP.first - 1e-9, -HUGE_VAL});
+            for (; it != inSet.end() && it->first <= inP.first + 1e-9; ++it)
+                if (std::fabs(it->second - inP.second) <= 1e-9)
+                    return true;
+            return false;
+        };
+        ASSERT_GT(std::min(theirs.size(), ours.size()), 100u) << name;
+        const std::set<std::pair<double, double>> ourSet(ours.begin(), ours.end());
+        for (const auto& p : ours)
+            EXPECT_TRUE(near(theirs, p)) << name << " ours " << p.first << "," << p.second;
+        for (const auto& p : theirs)
+            EXPECT_TRUE(near(ourSet, p)) << name << " theirs " << p.first << "," << p.second;
+        mMap->SetProjection(GxLambertConformalProjection(10 * M_PI / 180, 35 * M_PI / 180, 65 * M_PI / 180));
+        contour->BuildContours();
+        ASSERT_EQ(contour->Segments().size(), degrees.size());
+        for (std::size_t k = 0; k < degrees.size(); ++k)
+        {
+            const GxPosition p = mMap->Projection()->Unproject(contour->Segments()[k]);
+            EXPECT_NEAR(p.AsDegrees().mLongitude, degrees[k].mX, 1e-9);
+            EXPECT_NEAR(p.AsDegrees().mLatitude, degrees[k].mY, 1e-9);
+        }
+        if (w != 60)
+            continue;
+        contour->SetLabelFlag(true);
+        DrawAt(*mMap, GxPosition().FromDegrees(5, 50), 5.0);
+        Snapshot("contour_qff", "wx4_");
+        auto shaded = KitMap("<map color=\"#FFFFFFFF\"><gradient visible=\"true\" alpha=\"1\" dataset=\"grid\" "
+                             "parm=\"pres\" units=\"mbar\"/></map>");
+        shaded->SetProjection(*mMap->Projection());
+        Inject(*dynamic_cast<WxGradient*>(*shaded->ProductBegin()),
+               KitGrid(kDate, w, h, GxPoint(x0, y0), GxPoint(d, d), "pres:mbar", f));
+        DrawAt(*shaded, GxPosition().FromDegrees(5, 50), 5.0);
+        Snapshot("gradient_qff", "wx4_");
+    }
 }
 
 } // namespace
