@@ -205,6 +205,7 @@ void WxContour::TraceSubCell(const double* inValues, int inX0, int inY0, double 
     const int cy[4] = {1, 0, 0, 1};
     const int sx = inX0 & 1, sy = inY0 & 1;
     double crossings[4][2];
+    int shared[4];
     int count = 0;
     for (int e = 0; e < 4; ++e)
     {
@@ -216,6 +217,8 @@ void WxContour::TraceSubCell(const double* inValues, int inX0, int inY0, double 
         const double t = first == second ? 0.0 : (inLevel - first) / (second - first);
         crossings[count][0] = inX0 + cx[f] + t * (cx[s] - cx[f]);
         crossings[count][1] = inY0 + cy[f] + t * (cy[s] - cy[f]);
+        // The cell's middle lines are crossed once for the two sub-cells beside them: project that end once.
+        shared[count] = e == (sx == 0 ? 2 : 0) ? sy : e == (sy == 0 ? 3 : 1) ? 2 + sx : -1;
         ++count;
     }
     const GxPoint& origin = mTraceGrid->Origin();
@@ -224,9 +227,20 @@ void WxContour::TraceSubCell(const double* inValues, int inX0, int inY0, double 
     {
         for (int end = 0; end < 2; ++end)
         {
+            const int id = shared[k + end];
+            if (id >= 0 && mSharedValid[id])
+            {
+                mSegments.push_back(mShared[id]);
+                continue;
+            }
             const GxPoint grid(origin.mX + crossings[k + end][0] * 0.5 * delta.mX,
                                origin.mY + crossings[k + end][1] * 0.5 * delta.mY);
             mSegments.push_back(mTraceProjection->Project(mTraceGrid->Projection()->Unproject(grid)));
+            if (id >= 0)
+            {
+                mShared[id] = mSegments.back();
+                mSharedValid[id] = true;
+            }
         }
         if (++ioCounter == 1 && mLabels)
         {
@@ -284,6 +298,7 @@ void WxContour::BuildContours()
                 sub[0] = a, sub[1] = (a + b) / 2, sub[2] = b;
                 sub[3] = (a + c) / 2, sub[4] = (a + b + c + d) / 4, sub[5] = (b + d) / 2;
                 sub[6] = c, sub[7] = (c + d) / 2, sub[8] = d;
+                std::fill(std::begin(mSharedValid), std::end(mSharedValid), false);
                 TraceSubCell(sub, 2 * i, 2 * j, level, counter);
                 TraceSubCell(sub, 2 * i, 2 * j + 1, level, counter);
                 TraceSubCell(sub, 2 * i + 1, 2 * j, level, counter);

@@ -105,6 +105,9 @@ private:
     // Tracing state of the current build.
     const DxGrid* mTraceGrid = nullptr;
     const GxProjection* mTraceProjection = nullptr;
+    // The projected crossings of the cell's two middle lines, lower/left half first.
+    GxPoint mShared[4];
+    bool mSharedValid[4] = {};
 };
 
 class WxContourLegend : public WxProductInspector
