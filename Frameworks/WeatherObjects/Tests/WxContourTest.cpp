@@ -174,6 +174,33 @@ TEST_F(ContourTest, LegendLinesAndMarker)
     }
 }
 
+// A dark level colour on black is drawn lighter, a light one on white darker, others as they are.
+TEST_F(ContourTest, LegendLevelColourStandsOffTheBackground)
+{
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"#202020FF", "#000000FF", 1}, {"#E0E0E0FF", "#FFFFFFFF", -1}, {"#202020FF", "#FFFFFFFF", 0}};
+    for (const auto& [colour, background, sign] : cases)
+    {
+        WxContour* contour =
+            Contour(std::string("color=\"") + colour + "\"", 3, 2, 1, [](CxSint32 i, CxSint32) { return i * 1.0; });
+        std::unique_ptr<WxInspector> legend(contour->CreateLegend());
+        legend->SetColor(GxColor(CxString(background)));
+        const auto all = Inspect(*legend, CxRect(0, 0, 100, 220));
+        const double red = GxColor(CxString(colour)).mRed;
+        std::size_t levels = 0;
+        for (const auto& l : gxtest::OfToken(all, GL_LINE_TOKEN))
+        {
+            const double r = l.mVertices[0].mColor[0];
+            if (std::fabs(l.mVertices[0].mX - 37) + std::fabs(l.mVertices[1].mX - 62) < 1e-3 &&
+                l.mVertices[0].mColor[3] > 0.99 && ++levels)
+            {
+                EXPECT_EQ((r > red + 0.05) - (r < red - 0.05), sign) << colour;
+            }
+        }
+        EXPECT_GT(levels, 0u);
+    }
+}
+
 // Every attribute in order; fixed levels finer than the label precision read back; a set of another kind.
 TEST_F(ContourTest, RoundTripKeepsLevels)
 {
