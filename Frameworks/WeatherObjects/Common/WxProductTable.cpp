@@ -1,6 +1,8 @@
 #include "WxProductTable.h"
 
 #include "CxDebug.h"
+#include "WxContour.h"
+#include "WxGradient.h"
 #include "WxGridline.h"
 #include "WxObs.h"
 #include "WxSymbol.h"
@@ -62,4 +64,6 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("obs"), &WxObs::Make);
     WxSetProductFactory(CxString("vector"), &WxVector::Make);
     WxSetProductFactory(CxString("symbol"), &WxSymbol::Make);
+    WxSetProductFactory(CxString("contour"), &WxContour::Make);
+    WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
 }
