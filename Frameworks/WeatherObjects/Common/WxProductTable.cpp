@@ -3,6 +3,7 @@
 #include "CxDebug.h"
 #include "WxGridline.h"
 #include "WxObs.h"
+#include "WxRadar.h"
 
 namespace
 {
@@ -58,4 +59,5 @@ void WxRegisterProducts()
 {
     WxSetProductFactory(CxString("gridlines"), &WxGridline::Make);
     WxSetProductFactory(CxString("obs"), &WxObs::Make);
+    WxSetProductFactory(CxString("radar"), &WxRadar::Make);
 }

@@ -49,12 +49,12 @@ TEST(WxRadarGeometry, RadialSearchOverRealAndMadeSweeps)
     SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
     const auto image = DecodeFile(path);
     ASSERT_NE(image, nullptr);
-    const std::vector<float> real(image->FindFloatField("radialAngle")->begin(),
-                                  image->FindFloatField("radialAngle")->end());
+    const std::vector<double> real(image->FindFloatField("radialAngle")->begin(),
+                                   image->FindFloatField("radialAngle")->end());
     ASSERT_EQ(real.size(), 360u);
     EXPECT_NEAR(real.front(), 320.0, 1.0); // the sweep starts past north
-    const std::vector<float> reversed(real.rbegin(), real.rend());
-    const std::vector<float> made = {358.0f, 359.0f, 0.0f, 1.0f, 2.0f};
+    const std::vector<double> reversed(real.rbegin(), real.rend());
+    const std::vector<double> made = {358.0, 359.0, 0.0, 1.0, 2.0};
     for (const auto* angles : {&real, &reversed, &made})
     {
         const std::size_t n = angles->size();
@@ -73,9 +73,9 @@ TEST(WxRadarGeometry, RadialSearchOverRealAndMadeSweeps)
     EXPECT_EQ(WxFindRadial(made, 359.5), 1);
     EXPECT_EQ(WxFindRadial({}, 10.0), -1);
     EXPECT_EQ(WxFindRadial(made, std::nan("")), -1);
-    EXPECT_EQ(WxFindRadial({10.0f, std::nanf(""), 30.0f}, 15.0), -1);
-    EXPECT_EQ(WxFindRadial({10.0f, std::nanf(""), 30.0f}, 40.0), 2);
-    EXPECT_EQ(WxFindRadial({45.0f}, 300.0), 0);
+    EXPECT_EQ(WxFindRadial({10.0, std::nan(""), 30.0}, 15.0), -1);
+    EXPECT_EQ(WxFindRadial({10.0, std::nan(""), 30.0}, 40.0), 2);
+    EXPECT_EQ(WxFindRadial({45.0}, 300.0), 0);
 }
 
 // Triangles with a corner that projects nowhere are dropped whole, texture coordinates alongside.
@@ -134,6 +134,135 @@ TEST_F(WxRadarDrawTest, DrapeDrawsEveryTriangleOfARealSweep)
     EXPECT_EQ(triangles.size(), 2880u);
     EXPECT_EQ(points.size(), 3 * 2880u);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+class WxRadarProductTest : public wxdraw::DrawTest
+{
+protected:
+    void TearDown() override
+    {
+        mMap.reset();
+        DrawTest::TearDown();
+    }
+
+    WxRadar* Radar(const std::string& inAttributes, const std::string& inBody = "")
+    {
+        WxRegisterProducts();
+        mMap = wxkit::KitMap("<map color=\"#FFFFFFFF\"><radar visible=\"true\" alpha=\"1\" " + inAttributes + ">" +
+                             inBody + "</radar></map>");
+        return mMap != nullptr ? dynamic_cast<WxRadar*>(*mMap->ProductBegin()) : nullptr;
+    }
+
+    std::unique_ptr<WxMap> mMap;
+};
+
+// Bins wide enough to probe on an orthographic map at the radar show their palette colour and
+// answer their index, in every radial; a hidden colour shows the map, and so do all after a command-click.
+TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
+{
+    // Fine levels are seldom uniform over nine bins: fewer radials can be probed.
+    for (const auto& [name, radials] :
+         {std::pair{"KBMX_SDUS54_N0RBMX_201501020205", 300u}, {"KBMX_SDUS54_N0QBMX_201501020205", 20u}})
+    {
+        SCOPED_TRACE(name);
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + name);
+        auto image = DecodeFile(path);
+        ASSERT_NE(image, nullptr);
+        WxRadar* radar = Radar("");
+        ASSERT_NE(radar, nullptr);
+        mMap->SetProjection(*image->Projection());
+        const GxProjection& local = *image->Projection();
+        const std::vector<double> angles(image->FindFloatField("radialAngle")->begin(),
+                                         image->FindFloatField("radialAngle")->end());
+        const std::vector<CxUint8> pixels(image->Pixels(), image->Pixels() + image->Width() * image->Height());
+        const std::size_t width = std::size_t(image->Width()), rows = angles.size();
+        const double bin = image->PixelSize().mX, scale = bin / 4.0; // km a pixel: bins 4 px long
+        wxkit::Inject(*radar, image.release());
+        const GxColorTable colors = radar->GetColorTable();
+        struct Probe
+        {
+            GxPosition mPosition;
+            int mX, mY;
+            CxUint8 mIndex;
+        };
+        std::vector<Probe> probes;
+        std::size_t radialsProbed = 0;
+        for (std::size_t i = 0; i < rows; ++i)
+        {
+            const double sector = std::fmod(angles[(i + 1) % rows] - angles[i] + 360.0, 360.0);
+            const double azimuth = (angles[i] + sector / 2.0) * M_PI / 180.0;
+            bool any = false;
+            for (std::size_t k = 1; k + 1 < width; ++k)
+            {
+                const double range = (double(k) + 0.5) * bin;
+                const GxPoint point(range * std::sin(azimuth), range * std::cos(azimuth));
+                const GxPosition position = local.Unproject(point);
+                const CxUint8 index = pixels[i * width + k];
+                EXPECT_EQ(radar->GetValueFromPosition(position), double(index)) << i << " " << k;
+                bool uniform = true;
+                for (std::size_t di : {rows - 1, std::size_t(0), std::size_t(1)})
+                    for (std::size_t dk : {k - 1, k, k + 1})
+                        uniform = uniform && pixels[((i + di) % rows) * width + dk] == index;
+                const int x = int(std::lround(512 + point.mX / scale)), y = int(std::lround(384 + point.mY / scale));
+                if (uniform && range * sector * M_PI / 180.0 >= 3 * scale && x > 2 && x < 1021 && y > 2 && y < 765)
+                {
+                    probes.push_back({position, x, y, index});
+                    any = true;
+                }
+            }
+            radialsProbed += any;
+        }
+        EXPECT_GT(radialsProbed, radials);
+        const GxPosition centre = local.Unproject(GxPoint(0, 0));
+        const auto shown = std::find_if(probes.begin(), probes.end(), [](const Probe& p) { return p.mIndex != 0; });
+        const CxUint8 hidden = shown == probes.end() ? 0 : shown->mIndex;
+        // Over the white map.
+        const auto over = [](const GxColor& c)
+        {
+            return GxColor(c.mRed * c.mAlpha + 1 - c.mAlpha, c.mGreen * c.mAlpha + 1 - c.mAlpha,
+                           c.mBlue * c.mAlpha + 1 - c.mAlpha, 1);
+        };
+        for (int step = 0; step < 3; ++step)
+        {
+            DrawAt(*mMap, centre, scale);
+            for (const Probe& p : probes)
+            {
+                SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
+                const bool blank = step == 2 || (step == 1 && p.mIndex == hidden);
+                ExpectPixel(p.mX, p.mY, blank ? GxColor(1, 1, 1, 1) : over(colors[p.mIndex]));
+            }
+            if (step == 0)
+                radar->ToggleColorByIndex(hidden);
+            else
+                radar->ToggleAllColors(short(hidden == 0 ? 1 : 0));
+            if (colors.size() > 16)
+                break; // large palettes are not toggled
+        }
+    }
+}
+
+// Documents: no radar set or a set of another kind keeps the ids and draws nothing; a missing
+// "clearAirLikePrecip" reads false; "toggled" is written highest index first and each listing inverts.
+TEST_F(WxRadarProductTest, DocumentsWithoutARadarSetAndToggles)
+{
+    wxkit::KitSet(CxString("obsset"), 1, 0, {});
+    for (const char* set : {"", "dataset=\"obsset\" "})
+    {
+        WxRadar* radar = Radar(std::string(set) + "site=\"KBMX\" product=\"N0R\"",
+                               "<toggled><color index=\"3\"/><color index=\"5\"/><color index=\"5\"/>"
+                               "<color index=\"40\"/></toggled>");
+        ASSERT_NE(radar, nullptr);
+        EXPECT_EQ(radar->Site().Id(), CxString("KBMX"));
+        EXPECT_EQ(radar->Product().Id(), CxString("N0R"));
+        EXPECT_FALSE(radar->GetClearAirLikePrecip());
+        radar->ToggleColorByIndex(7);
+        std::string text = wxkit::WriteDocument(*mMap);
+        std::erase_if(text, [](char c) { return c == '\t' || c == '\n'; });
+        EXPECT_NE(text.find("<toggled><color index=\"7\"/><color index=\"3\"/></toggled>"), std::string::npos) << text;
+        const auto all = gxtest::CaptureFeedback([&] { DrawAt(*mMap, GxPosition(0, 0), 1.0); });
+        EXPECT_TRUE(gxtest::OfToken(all, GL_POLYGON_TOKEN).empty());
+        EXPECT_TRUE(std::isnan(radar->GetValueFromPosition(GxPosition(0, 0))));
+    }
 }
 
 } // namespace
