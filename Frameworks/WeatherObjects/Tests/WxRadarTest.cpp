@@ -1,5 +1,6 @@
 #include "WxRadar.h"
 #include "DxNidsLevelThree.h"
+#include "FxMouseEvent.h"
 #include "GxMesh.h"
 #include "GxProjection.h"
 #include "GxTexture.h"
@@ -263,6 +264,64 @@ TEST_F(WxRadarProductTest, DocumentsWithoutARadarSetAndToggles)
         EXPECT_TRUE(gxtest::OfToken(all, GL_POLYGON_TOKEN).empty());
         EXPECT_TRUE(std::isnan(radar->GetValueFromPosition(GxPosition(0, 0))));
     }
+}
+
+// N0R's labelled levels: a 100 x 180 panel puts box i at x 37 to 62, y 10 + 10 i, in palette colour i; a click
+// toggles the box under it, a command-click sets all to the inverse of the clicked box; N0Q's ramp ignores clicks.
+TEST_F(WxRadarProductTest, LegendBoxesAndClicks)
+{
+    for (const char* name : {"KBMX_SDUS54_N0RBMX_201501020205", "KBMX_SDUS54_N0QBMX_201501020205"})
+    {
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + name);
+        WxRadar* radar = Radar("");
+        ASSERT_NE(radar, nullptr);
+        wxkit::Inject(*radar, DecodeFile(path).release());
+        std::unique_ptr<WxInspector> legend(radar->CreateLegend());
+        const GxColorTable colors = radar->GetColorTable();
+        const auto quads = gxtest::Quads(Inspect(*legend, CxRect(0, 0, 100, 180)));
+        const bool boxes = colors.size() <= 16;
+        for (std::size_t i = 0; boxes && i < colors.size(); ++i)
+        {
+            const auto box = At(quads, 37, 10 + 10.0 * double(i), 62, 20 + 10.0 * double(i));
+            ASSERT_EQ(box.size(), 1u) << i;
+            EXPECT_NEAR(box.front().mColor[1], colors[i].mGreen, 1e-6) << i;
+        }
+        FxMouseEvent click;
+        click.mWhere = CxPoint(45, CxSint16(180 - 45)); // box 3, y down
+        legend->OnMouseDown(click);
+        const std::vector<unsigned char> one = radar->ColorToggles();
+        EXPECT_EQ(std::count(one.begin(), one.end(), 0), boxes ? 1 : 0);
+        EXPECT_EQ(one[3], boxes ? 0 : 1);
+        click.mModifiers = FxMouseEvent::kCommand;
+        legend->OnMouseDown(click);
+        const std::vector<unsigned char> all = radar->ColorToggles();
+        EXPECT_EQ(std::count(all.begin(), all.end(), 1), 16);
+        click.mWhere = CxPoint(45, CxSint16(180 - 95)); // box 8, shown: all hidden
+        legend->OnMouseDown(click);
+        EXPECT_EQ(radar->ColorsToggled(), boxes);
+    }
+}
+
+// Range in miles and beam height in feet at 100 km on N0R's sweep; none away from a radial image.
+TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    WxRadar* radar = Radar("");
+    ASSERT_NE(radar, nullptr);
+    CxStringList names, values;
+    EXPECT_FALSE(radar->GetAttributesFromPosition(GxPosition(0, 0), names, values));
+    auto image = DecodeFile(path);
+    const double tilt = image->FindFloatField("degreeTilt")->front();
+    const double elevation = image->FindFloatField("elevation")->front();
+    const GxPosition at = image->Projection()->Unproject(GxPoint(100, 0));
+    wxkit::Inject(*radar, image.release());
+    ASSERT_TRUE(radar->GetAttributesFromPosition(at, names, values));
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names.front(), CxString("radarRange"));
+    EXPECT_EQ(names.back(), CxString("beamHeight"));
+    EXPECT_EQ(values.front(), CxString("62") + DxUnit(CxString("mile")).Symbol());
+    const long feet = std::lround(WxBeamHeight(100, tilt, elevation) / 0.0003048);
+    EXPECT_EQ(values.back(), CxString(std::to_string(feet).c_str()) + DxUnit(CxString("foot")).Symbol());
 }
 
 } // namespace
