@@ -9,6 +9,7 @@
 #include "GxFont.h"
 #include "GxProjection.h"
 #include "GxString.h"
+#include "GxSymbol.h"
 #include "GxTexture.h"
 #include "WxDrape.h"
 #include "WxMap.h"
@@ -19,8 +20,10 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 namespace
 {
 
@@ -61,6 +64,28 @@ int WxFindRadial(const std::vector<double>& inStartAngles, double inAzimuth)
             return int(i);
     }
     return -1;
+}
+
+std::vector<const char*> WxStormIcons(const CxString& inMeso, const CxString& inTVS, double inHailSize)
+{
+    std::vector<const char*> icons;
+    bool meso = false;
+    if (inMeso.Length() > 3)
+        meso = inMeso == "MESO";
+    else if (inMeso != "NONE")
+    {
+        const CxSint32 rank = inMeso.AsSint32();
+        meso = rank >= 5 && rank <= 25;
+    }
+    if (meso)
+        icons.push_back("WxStormMesocyclone");
+    if (inTVS != "NONE")
+        icons.push_back(inTVS == "ETVS" ? "WxStormElevatedRotation" : "WxStormEnhancedRotation");
+    else if (inHailSize > 0.0)
+        icons.push_back(inHailSize < 1.0 ? "WxStormHail1" : inHailSize < 2.0 ? "WxStormHail2" : "WxStormHail3");
+    else if (!meso)
+        icons.push_back("x");
+    return icons;
 }
 
 double WxBeamHeight(double inRangeKm, double inTiltDegrees, double inElevationMetres)
@@ -363,14 +388,74 @@ void WxRadar::DrawRings(GxContext&)
     mRingList.EndDisplayList();
 }
 
+void WxRadar::DrawStormTexture(int inTexture, const GxPoint& inCentre, double inScale)
+{
+    glPushMatrix();
+    glTranslated(inCentre.mX, inCentre.mY, 0.0);
+    glScaled(inScale, inScale, inScale);
+    if (inTexture > 0)
+    {
+        glBindTexture(GL_TEXTURE_2D, GLuint(inTexture));
+        glBegin(GL_QUADS);
+        for (const auto& [s, t, x, y] : {std::array{0, 1, -1, 1}, {1, 1, 1, 1}, {1, 0, 1, -1}, {0, 0, -1, -1}})
+        {
+            glTexCoord2d(s, t);
+            glVertex2d(x, y);
+        }
+        glEnd();
+    }
+    glPopMatrix();
+}
+
+void WxRadar::DrawStormIcons(GxContext& ioContext)
+{
+    const DxImage* image = Image();
+    const DxFloatField* lat = image != nullptr ? image->FindFloatField(CxString("stormLat")) : nullptr;
+    const DxFloatField* lon = image != nullptr ? image->FindFloatField(CxString("stormLon")) : nullptr;
+    if (lat == nullptr || lon == nullptr || mMap == nullptr || mMap->Projection() == nullptr)
+        return;
+    // Other fields missing or short read "NONE" and NaN.
+    const auto text = [&](const char* inField, std::size_t inCell)
+    {
+        const DxStringField* field = image->FindStringField(CxString(inField));
+        return field != nullptr && inCell < field->size() ? (*field)[inCell] : CxString("NONE");
+    };
+    const DxFloatField* hail = image->FindFloatField(CxString("stormHailSize"));
+    GxColor colour = mMap->TextColor();
+    colour.mAlpha *= Alpha();
+    glEnable(GL_TEXTURE_2D);
+    for (std::size_t i = 0, n = std::min(lat->size(), lon->size()); i < n; ++i)
+    {
+        const GxPoint point = mMap->Projection()->Project(GxPosition((*lon)[i], (*lat)[i]));
+        if (!std::isfinite(point.mX) || !std::isfinite(point.mY))
+            continue;
+        glColor4d(colour.mRed, colour.mGreen, colour.mBlue, colour.mAlpha);
+        const double size = hail != nullptr && i < hail->size() ? (*hail)[i] : std::nan("");
+        for (const char* icon : WxStormIcons(text("stormMeso", i), text("stormTVS", i), size))
+        {
+            if (std::string_view(icon) == "x")
+            {
+                glDisable(GL_TEXTURE_2D);
+                GxSymbol("x").Draw(ioContext, point, 1.5);
+                glEnable(GL_TEXTURE_2D);
+            }
+            else
+                DrawStormTexture(int(ioContext.GetTexture(CxString(icon), false)), point, 3.0);
+        }
+    }
+    glDisable(GL_TEXTURE_2D);
+}
+
 void WxRadar::OnDrawProduct(GxContext& ioContext)
 {
     if (Image() == nullptr)
         return;
     DrawImage(ioContext);
+    if (mDrawStorms)
+        DrawStormIcons(ioContext);
 }
 
-void WxRadar::OnDrawIcon(GxContext&)
+void WxRadar::OnDrawIcon(GxContext& ioContext)
 {
     const GxColorTable colors = GetColorTable();
     const double alpha = Alpha() * (IsVisible() ? 1.0 : 0.2);
@@ -387,6 +472,16 @@ void WxRadar::OnDrawIcon(GxContext&)
             glVertex2d(32.0, 2.0 * double(i));
         }
         glEnd();
+        if (mDrawStorms && mMap != nullptr)
+        {
+            const GxColor text = mMap->TextColor();
+            glColor4d(text.mRed, text.mGreen, text.mBlue, text.mAlpha * alpha);
+            glEnable(GL_TEXTURE_2D);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            for (const char* icon : {"WxStormMesocyclone", "WxStormEnhancedRotation"})
+                DrawStormTexture(int(ioContext.GetTexture(CxString(icon), false)), GxPoint(16, 16), 14.0);
+            glDisable(GL_TEXTURE_2D);
+        }
         return;
     }
     auto stripe = [&](const GxColor& inColor, double inBottom, double inHeight)

@@ -26,6 +26,11 @@ int WxFindRadial(const std::vector<double>& inStartAngles, double inAzimuth);
 // radar inElevationMetres high, under the four-thirds earth. NaN unless the tilt is greater than 0.
 double WxBeamHeight(double inRangeKm, double inTiltDegrees, double inElevationMetres);
 
+// The icons of one storm cell, by texture name in drawing order; "x" alone stands for the plain marker. A
+// mesocyclone icon for "MESO" or a rank of 5 to 25; a signature icon over any hail icon; hail from 1, 2 and 3
+// inches up.
+std::vector<const char*> WxStormIcons(const CxString& inMeso, const CxString& inTVS, double inHailSize);
+
 class WxRadar : public WxProduct, public DxNidsClient
 {
 public:
@@ -67,6 +72,9 @@ public:
     void DrawImage(GxContext& ioContext);
     void DrawTiles(GxContext& ioContext);
     void DrawRings(GxContext& ioContext);
+    void DrawStormIcons(GxContext& ioContext);
+    // The icon quad, twice inScale wide about the centre; no quad without a texture (0 or less).
+    static void DrawStormTexture(int inTexture, const GxPoint& inCentre, double inScale);
 
 protected:
     void OnDrawProduct(GxContext& ioContext) override;

@@ -79,6 +79,30 @@ TEST(WxRadarGeometry, RadialSearchOverRealAndMadeSweeps)
     EXPECT_EQ(WxFindRadial({45.0}, 300.0), 0);
 }
 
+// Storm icons as the cells' fields select them.
+TEST(WxRadarGeometry, StormIconsByMesoSignatureAndHail)
+{
+    const std::tuple<const char*, const char*, double, std::string> kCases[] = {
+        {"4", "NONE", 0, "x"},
+        {"5", "NONE", 0, "WxStormMesocyclone"},
+        {"26", "NONE", NAN, "x"},
+        {"MESO", "NONE", 0, "WxStormMesocyclone"},
+        {"NONE", "TVS", 2.5, "WxStormEnhancedRotation"},
+        {"NONE", "ETVS", 0, "WxStormElevatedRotation"},
+        {"NONE", "NONE", 0.99, "WxStormHail1"},
+        {"NONE", "NONE", 1.0, "WxStormHail2"},
+        {"NONE", "NONE", 1.99, "WxStormHail2"},
+        {"NONE", "NONE", 2.0, "WxStormHail3"},
+        {"12", "NONE", 1.5, "WxStormMesocyclone WxStormHail2"}};
+    for (const auto& [meso, tvs, hail, want] : kCases)
+    {
+        std::string got;
+        for (const char* icon : WxStormIcons(CxString(meso), CxString(tvs), hail))
+            got += (got.empty() ? "" : " ") + std::string(icon);
+        EXPECT_EQ(got, want) << meso << " " << tvs << " " << hail;
+    }
+}
+
 // Triangles with a corner that projects nowhere are dropped whole, texture coordinates alongside.
 TEST(WxRadarGeometry, DrapeDropsTrianglesWithNonFiniteCorners)
 {
