@@ -250,6 +250,8 @@ TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
         for (int step = 0; step < 3; ++step)
         {
             DrawAt(*mMap, centre, scale);
+            if (step == 0)
+                Snapshot(name, "wx5_");
             for (const Probe& p : probes)
             {
                 SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
