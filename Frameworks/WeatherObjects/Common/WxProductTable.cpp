@@ -5,6 +5,7 @@
 #include "WxGradient.h"
 #include "WxGridline.h"
 #include "WxObs.h"
+#include "WxRadar.h"
 #include "WxSymbol.h"
 #include "WxVector.h"
 
@@ -66,4 +67,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("symbol"), &WxSymbol::Make);
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
+    WxSetProductFactory(CxString("radar"), &WxRadar::Make);
 }

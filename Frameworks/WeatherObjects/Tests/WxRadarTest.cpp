@@ -1,0 +1,353 @@
+#include "WxRadar.h"
+#include "DxNidsLevelThree.h"
+#include "FxMouseEvent.h"
+#include "GxMesh.h"
+#include "GxProjection.h"
+#include "GxTexture.h"
+#include "TestSupport.h"
+#include "WxDrape.h"
+#include "WxDrawTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace
+{
+
+std::unique_ptr<DxIndexedImage> DecodeFile(const std::string& inPath)
+{
+    std::ifstream in(inPath, std::ios::binary);
+    const std::vector<CxUint8> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    NidsLevelThreeParser parser;
+    return std::unique_ptr<DxIndexedImage>(parser.Parse(bytes.data(), bytes.size(), {}, {}));
+}
+
+// Heights from Python's math with R = 4/3 x 6371 km.
+TEST(WxRadarGeometry, BeamHeightAgainstPython)
+{
+    const struct
+    {
+        double mRange, mTilt, mElevation, mHeight;
+    } kCases[] = {{100, 0.5, 0, 1.4611325028163265},
+                  {230, 0.5, 0, 5.119279019023452},
+                  {100, 0.5, 200, 1.6611325028163264},
+                  {50, 1.5, 640, 2.0958738102750796},
+                  {0, 0.5, 0, 0.0},
+                  {230, 19.5, 0, 79.51712293611672}};
+    for (const auto& c : kCases)
+        EXPECT_NEAR(WxBeamHeight(c.mRange, c.mTilt, c.mElevation), c.mHeight, 1e-5) << c.mRange << " " << c.mTilt;
+    for (double tilt : {0.0, -0.5, std::nan("")})
+        EXPECT_TRUE(std::isnan(WxBeamHeight(100, tilt, 0))) << tilt;
+}
+
+// Every row's middle azimuth finds that row, the wrap sector included, whichever way the sweep turns.
+TEST(WxRadarGeometry, RadialSearchOverRealAndMadeSweeps)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    const auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    const std::vector<double> real(image->FindFloatField("radialAngle")->begin(),
+                                   image->FindFloatField("radialAngle")->end());
+    ASSERT_EQ(real.size(), 360u);
+    EXPECT_NEAR(real.front(), 320.0, 1.0); // the sweep starts past north
+    const std::vector<double> reversed(real.rbegin(), real.rend());
+    const std::vector<double> made = {358.0, 359.0, 0.0, 1.0, 2.0};
+    for (const auto* angles : {&real, &reversed, &made})
+    {
+        const std::size_t n = angles->size();
+        const bool down = angles == &reversed;
+        for (std::size_t i = 0; i < n; ++i)
+        {
+            const double from = down ? (*angles)[(i + 1) % n] : (*angles)[i];
+            const double to = down ? (*angles)[i] : (*angles)[(i + 1) % n];
+            const double width = std::fmod(to - from + 360.0, 360.0);
+            const double middle = std::fmod(from + width / 2.0, 360.0);
+            EXPECT_EQ(WxFindRadial(*angles, middle), int(i)) << "row " << i << " at " << middle;
+        }
+    }
+    // The made sweep's last row reaches back to 358 and so covers 2..358.
+    EXPECT_EQ(WxFindRadial(made, 180.0), 4);
+    EXPECT_EQ(WxFindRadial(made, 359.5), 1);
+    EXPECT_EQ(WxFindRadial({}, 10.0), -1);
+    EXPECT_EQ(WxFindRadial(made, std::nan("")), -1);
+    EXPECT_EQ(WxFindRadial({10.0, std::nan(""), 30.0}, 15.0), -1);
+    EXPECT_EQ(WxFindRadial({10.0, std::nan(""), 30.0}, 40.0), 2);
+    EXPECT_EQ(WxFindRadial({45.0}, 300.0), 0);
+}
+
+// Storm icons as the cells' fields select them.
+TEST(WxRadarGeometry, StormIconsByMesoSignatureAndHail)
+{
+    const std::tuple<const char*, const char*, double, std::string> kCases[] = {
+        {"4", "NONE", 0, "x"},
+        {"5", "NONE", 0, "WxStormMesocyclone"},
+        {"26", "NONE", NAN, "x"},
+        {"MESO", "NONE", 0, "WxStormMesocyclone"},
+        {"NONE", "TVS", 2.5, "WxStormEnhancedRotation"},
+        {"NONE", "ETVS", 0, "WxStormElevatedRotation"},
+        {"NONE", "NONE", 0.99, "WxStormHail1"},
+        {"NONE", "NONE", 1.0, "WxStormHail2"},
+        {"NONE", "NONE", 1.99, "WxStormHail2"},
+        {"NONE", "NONE", 2.0, "WxStormHail3"},
+        {"12", "NONE", 1.5, "WxStormMesocyclone WxStormHail2"}};
+    for (const auto& [meso, tvs, hail, want] : kCases)
+    {
+        std::string got;
+        for (const char* icon : WxStormIcons(CxString(meso), CxString(tvs), hail))
+            got += (got.empty() ? "" : " ") + std::string(icon);
+        EXPECT_EQ(got, want) << meso << " " << tvs << " " << hail;
+    }
+}
+
+// Triangles with a corner that projects nowhere are dropped whole, texture coordinates alongside.
+TEST(WxRadarGeometry, DrapeDropsTrianglesWithNonFiniteCorners)
+{
+    const GxOrthographicProjection projection(GxPosition(0.0, 0.0));
+    GxTileInfo tile;
+    const GxPosition kCorners[] = {{0.0, 0.0},   {0.01, 0.0},  {0.0, 0.01},  {std::nan(""), 0.0}, {0.01, 0.01},
+                                   {0.02, 0.01}, {0.02, 0.02}, {0.03, 0.02}, {0.02, 0.03},        {0.5, 0.5}};
+    for (std::size_t i = 0; i < std::size(kCorners); ++i)
+    {
+        tile.AddPositionCoord(kCorners[i]);
+        tile.AddImageCoord(GxPoint(double(i), 0.0));
+    }
+    std::vector<GxPoint> points, texture;
+    WxProjectTriangles(tile, projection, points, &texture);
+    ASSERT_EQ(points.size(), 6u);
+    ASSERT_EQ(texture.size(), 6u);
+    const double kTexture[] = {0, 1, 2, 6, 7, 8};
+    for (std::size_t i = 0; i < 6; ++i)
+    {
+        EXPECT_EQ(texture[i].mX, kTexture[i]);
+        const GxPoint want = projection.Project(kCorners[std::size_t(kTexture[i])]);
+        EXPECT_EQ(points[i], want) << i;
+    }
+    GxRect bounds(1, 2, 3, 4);
+    EXPECT_FALSE(WxBoundsOfPoints({}, bounds));
+    EXPECT_EQ(bounds.mLeft, 1.0);
+    ASSERT_TRUE(WxBoundsOfPoints(points, bounds));
+    EXPECT_EQ(bounds.mLeft, points[0].mX);
+    EXPECT_EQ(bounds.mTop, points[5].mY);
+}
+
+class WxRadarDrawTest : public wxdraw::DrawTest
+{
+};
+
+// The real N0R frame drapes as two triangles per radial and tile column, each textured.
+TEST_F(WxRadarDrawTest, DrapeDrawsEveryTriangleOfARealSweep)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    const auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    GxTexture texture(image->CountComponents());
+    texture.SetWidth(image->Width());
+    texture.SetHeight(image->Height());
+    texture.CreateTiles(image->GetMesh());
+    texture.SetTextureBuffer(image->GetTextureBuffer());
+    texture.GenTextures(*mContext);
+    std::vector<GxPoint> points;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-240, 240, -240, 240, -1, 1);
+    const auto all = gxtest::CaptureFeedback([&] { points = WxDrapeTexture(texture, *image->Projection()); });
+    const auto triangles = gxtest::OfToken(all, GL_POLYGON_TOKEN);
+    EXPECT_EQ(triangles.size(), 2880u);
+    EXPECT_EQ(points.size(), 3 * 2880u);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+class WxRadarProductTest : public wxdraw::DrawTest
+{
+protected:
+    void TearDown() override
+    {
+        mMap.reset();
+        DrawTest::TearDown();
+    }
+
+    WxRadar* Radar(const std::string& inAttributes, const std::string& inBody = "")
+    {
+        WxRegisterProducts();
+        mMap = wxkit::KitMap("<map color=\"#FFFFFFFF\"><radar visible=\"true\" alpha=\"1\" " + inAttributes + ">" +
+                             inBody + "</radar></map>");
+        return mMap != nullptr ? dynamic_cast<WxRadar*>(*mMap->ProductBegin()) : nullptr;
+    }
+
+    std::unique_ptr<WxMap> mMap;
+};
+
+// Bins wide enough to probe on an orthographic map at the radar show their palette colour and
+// answer their index, in every radial; a hidden colour shows the map, and so do all after a command-click.
+TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
+{
+    // Fine levels are seldom uniform over nine bins: fewer radials can be probed.
+    for (const auto& [name, radials] :
+         {std::pair{"KBMX_SDUS54_N0RBMX_201501020205", 300u}, {"KBMX_SDUS54_N0QBMX_201501020205", 20u}})
+    {
+        SCOPED_TRACE(name);
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + name);
+        auto image = DecodeFile(path);
+        ASSERT_NE(image, nullptr);
+        WxRadar* radar = Radar("");
+        ASSERT_NE(radar, nullptr);
+        mMap->SetProjection(*image->Projection());
+        const GxProjection& local = *image->Projection();
+        const std::vector<double> angles(image->FindFloatField("radialAngle")->begin(),
+                                         image->FindFloatField("radialAngle")->end());
+        const std::vector<CxUint8> pixels(image->Pixels(), image->Pixels() + image->Width() * image->Height());
+        const std::size_t width = std::size_t(image->Width()), rows = angles.size();
+        const double bin = image->PixelSize().mX, scale = bin / 4.0; // km a pixel: bins 4 px long
+        wxkit::Inject(*radar, image.release());
+        const GxColorTable colors = radar->GetColorTable();
+        struct Probe
+        {
+            GxPosition mPosition;
+            int mX, mY;
+            CxUint8 mIndex;
+        };
+        std::vector<Probe> probes;
+        std::size_t radialsProbed = 0;
+        for (std::size_t i = 0; i < rows; ++i)
+        {
+            const double sector = std::fmod(angles[(i + 1) % rows] - angles[i] + 360.0, 360.0);
+            const double azimuth = (angles[i] + sector / 2.0) * M_PI / 180.0;
+            bool any = false;
+            for (std::size_t k = 1; k + 1 < width; ++k)
+            {
+                const double range = (double(k) + 0.5) * bin;
+                const GxPoint point(range * std::sin(azimuth), range * std::cos(azimuth));
+                const GxPosition position = local.Unproject(point);
+                const CxUint8 index = pixels[i * width + k];
+                EXPECT_EQ(radar->GetValueFromPosition(position), double(index)) << i << " " << k;
+                bool uniform = true;
+                for (std::size_t di : {rows - 1, std::size_t(0), std::size_t(1)})
+                    for (std::size_t dk : {k - 1, k, k + 1})
+                        uniform = uniform && pixels[((i + di) % rows) * width + dk] == index;
+                const int x = int(std::lround(512 + point.mX / scale)), y = int(std::lround(384 + point.mY / scale));
+                if (uniform && range * sector * M_PI / 180.0 >= 3 * scale && x > 2 && x < 1021 && y > 2 && y < 765)
+                {
+                    probes.push_back({position, x, y, index});
+                    any = true;
+                }
+            }
+            radialsProbed += any;
+        }
+        EXPECT_GT(radialsProbed, radials);
+        const GxPosition centre = local.Unproject(GxPoint(0, 0));
+        const auto shown = std::find_if(probes.begin(), probes.end(), [](const Probe& p) { return p.mIndex != 0; });
+        const CxUint8 hidden = shown == probes.end() ? 0 : shown->mIndex;
+        // Over the white map.
+        const auto over = [](const GxColor& c)
+        {
+            return GxColor(c.mRed * c.mAlpha + 1 - c.mAlpha, c.mGreen * c.mAlpha + 1 - c.mAlpha,
+                           c.mBlue * c.mAlpha + 1 - c.mAlpha, 1);
+        };
+        for (int step = 0; step < 3; ++step)
+        {
+            DrawAt(*mMap, centre, scale);
+            if (step == 0)
+                Snapshot(name, "wx5_");
+            for (const Probe& p : probes)
+            {
+                SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
+                const bool blank = step == 2 || (step == 1 && p.mIndex == hidden);
+                ExpectPixel(p.mX, p.mY, blank ? GxColor(1, 1, 1, 1) : over(colors[p.mIndex]));
+            }
+            if (step == 0)
+                radar->ToggleColorByIndex(hidden);
+            else
+                radar->ToggleAllColors(short(hidden == 0 ? 1 : 0));
+            if (colors.size() > 16)
+                break; // large palettes are not toggled
+        }
+    }
+}
+
+// Documents: no radar set or a set of another kind keeps the ids and draws nothing; a missing
+// "clearAirLikePrecip" reads false; "toggled" is written highest index first and each listing inverts.
+TEST_F(WxRadarProductTest, DocumentsWithoutARadarSetAndToggles)
+{
+    wxkit::KitSet(CxString("obsset"), 1, 0, {});
+    for (const char* set : {"", "dataset=\"obsset\" "})
+    {
+        WxRadar* radar = Radar(std::string(set) + "site=\"KBMX\" product=\"N0R\"",
+                               "<toggled><color index=\"3\"/><color index=\"5\"/><color index=\"5\"/>"
+                               "<color index=\"40\"/></toggled>");
+        ASSERT_NE(radar, nullptr);
+        EXPECT_EQ(radar->Site().Id(), CxString("KBMX"));
+        EXPECT_EQ(radar->Product().Id(), CxString("N0R"));
+        EXPECT_FALSE(radar->GetClearAirLikePrecip());
+        radar->ToggleColorByIndex(7);
+        std::string text = wxkit::WriteDocument(*mMap);
+        std::erase_if(text, [](char c) { return c == '\t' || c == '\n'; });
+        EXPECT_NE(text.find("<toggled><color index=\"7\"/><color index=\"3\"/></toggled>"), std::string::npos) << text;
+        const auto all = gxtest::CaptureFeedback([&] { DrawAt(*mMap, GxPosition(0, 0), 1.0); });
+        EXPECT_TRUE(gxtest::OfToken(all, GL_POLYGON_TOKEN).empty());
+        EXPECT_TRUE(std::isnan(radar->GetValueFromPosition(GxPosition(0, 0))));
+    }
+}
+
+// N0R's labelled levels: a 100 x 180 panel puts box i at x 37 to 62, y 10 + 10 i, in palette colour i; a click
+// toggles the box under it, a command-click sets all to the inverse of the clicked box; N0Q's ramp ignores clicks.
+TEST_F(WxRadarProductTest, LegendBoxesAndClicks)
+{
+    for (const char* name : {"KBMX_SDUS54_N0RBMX_201501020205", "KBMX_SDUS54_N0QBMX_201501020205"})
+    {
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + name);
+        WxRadar* radar = Radar("");
+        ASSERT_NE(radar, nullptr);
+        wxkit::Inject(*radar, DecodeFile(path).release());
+        std::unique_ptr<WxInspector> legend(radar->CreateLegend());
+        const GxColorTable colors = radar->GetColorTable();
+        const auto quads = gxtest::Quads(Inspect(*legend, CxRect(0, 0, 100, 180)));
+        const bool boxes = colors.size() <= 16;
+        for (std::size_t i = 0; boxes && i < colors.size(); ++i)
+        {
+            const auto box = At(quads, 37, 10 + 10.0 * double(i), 62, 20 + 10.0 * double(i));
+            ASSERT_EQ(box.size(), 1u) << i;
+            EXPECT_NEAR(box.front().mColor[1], colors[i].mGreen, 1e-6) << i;
+        }
+        FxMouseEvent click;
+        click.mWhere = CxPoint(45, CxSint16(180 - 45)); // box 3, y down
+        legend->OnMouseDown(click);
+        const std::vector<unsigned char> one = radar->ColorToggles();
+        EXPECT_EQ(std::count(one.begin(), one.end(), 0), boxes ? 1 : 0);
+        EXPECT_EQ(one[3], boxes ? 0 : 1);
+        click.mModifiers = FxMouseEvent::kCommand;
+        legend->OnMouseDown(click);
+        const std::vector<unsigned char> all = radar->ColorToggles();
+        EXPECT_EQ(std::count(all.begin(), all.end(), 1), 16);
+        click.mWhere = CxPoint(45, CxSint16(180 - 95)); // box 8, shown: all hidden
+        legend->OnMouseDown(click);
+        EXPECT_EQ(radar->ColorsToggled(), boxes);
+    }
+}
+
+// Range in miles and beam height in feet at 100 km on N0R's sweep; none away from a radial image.
+TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    WxRadar* radar = Radar("");
+    ASSERT_NE(radar, nullptr);
+    CxStringList names, values;
+    EXPECT_FALSE(radar->GetAttributesFromPosition(GxPosition(0, 0), names, values));
+    auto image = DecodeFile(path);
+    const double tilt = image->FindFloatField("degreeTilt")->front();
+    const double elevation = image->FindFloatField("elevation")->front();
+    const GxPosition at = image->Projection()->Unproject(GxPoint(100, 0));
+    wxkit::Inject(*radar, image.release());
+    ASSERT_TRUE(radar->GetAttributesFromPosition(at, names, values));
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names.front(), CxString("radarRange"));
+    EXPECT_EQ(names.back(), CxString("beamHeight"));
+    EXPECT_EQ(values.front(), CxString("62") + DxUnit(CxString("mile")).Symbol());
+    const long feet = std::lround(WxBeamHeight(100, tilt, elevation) / 0.0003048);
+    EXPECT_EQ(values.back(), CxString(std::to_string(feet).c_str()) + DxUnit(CxString("foot")).Symbol());
+}
+
+} // namespace
