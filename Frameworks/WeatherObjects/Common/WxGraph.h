@@ -1,0 +1,137 @@
+// The model of one time-series graph: its series (index 0 first, pane dividers among them), one value axis per
+// unit, the time window with real-time tracking, archiving and the legend settings. It reads and writes the
+// document's "graph" element and tells its listeners of each change by message. Main thread only.
+#pragma once
+
+#include "CxCoordinates.h"
+#include "CxDate.h"
+#include "CxMessenger.h"
+#include "CxString.h"
+#include "CxTimer.h"
+#include "CxTypes.h"
+#include "GxColor.h"
+#include "GxCoordinates.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class WxSeries;
+class WxSeriesAxis;
+class XmlBuilder;
+class XmlElement;
+
+// The graph's messages; the payload is null unless noted.
+enum : CxSint32
+{
+    kWxGraphSeriesChanged = 1000,
+    kWxGraphSeriesAdopted = 1001,
+    kWxGraphSeriesOrphaned = 1002,
+    kWxGraphDataChanged = 1003,
+    kWxGraphSettingsChanged = 1008,
+    kWxGraphDeleted = 1009,
+    kWxGraphTrackRealTime = 1010,
+    kWxGraphSelectionChanged = 1012 // the series
+};
+
+class WxGraph : public CxMessenger, public CxReceiver
+{
+public:
+    using SeriesList = std::vector<WxSeries*>;
+    using AxisMap = std::map<CxString, std::unique_ptr<WxSeriesAxis>>;
+
+    // The window a graph gets when its dates are equal.
+    static constexpr double kDefaultWindow = 43200.0;
+    static constexpr CxUint32 kTrackingMs = 60000;
+
+    explicit WxGraph(const XmlElement* inXml = nullptr);
+    ~WxGraph() override;
+    WxGraph(const WxGraph&) = delete;
+    WxGraph& operator=(const WxGraph&) = delete;
+
+    void Internalize(const XmlElement* inXml);
+    void Externalize(XmlBuilder& ioBuilder) const;
+
+    // Series.
+    void AdoptSeries(WxSeries* inSeries, WxSeries* inBefore, bool inAppend);
+    void OrphanSeries(WxSeries* inSeries);
+    void MoveSeries(WxSeries* inSeries, WxSeries* inBefore);
+    void MoveSelectionForward();
+    void MoveSelectionBackward();
+    void MoveSelectionToFront();
+    void MoveSelectionToBack();
+    void Split();
+    void Combine();
+    // The number of panes: one more than the dividers.
+    std::size_t SplitCount() const;
+    SeriesList::const_iterator SeriesBegin() const { return mSeries.begin(); }
+    SeriesList::const_iterator SeriesEnd() const { return mSeries.end(); }
+    std::size_t SeriesCount() const { return mSeries.size(); }
+    SeriesList SelectedSeries() const;
+    std::size_t SelectionCount() const;
+    void SelectAll();
+    void DeselectAll();
+    void SeriesChanged(WxSeries* inSeries);
+    void SeriesDataChanged(WxSeries* inSeries);
+    void SelectionChanged(WxSeries* inSeries);
+
+    // Axes. An adopted axis replaces, and deletes, the one of its unit.
+    void AdoptAxis(WxSeriesAxis* inAxis);
+    // Makes an axis for an id it does not know.
+    WxSeriesAxis* GetAxisById(const CxString& inId);
+    // The axis of a data series' unit; null for any other series.
+    WxSeriesAxis* GetAxis(WxSeries* inSeries);
+    const AxisMap& Axes() const { return mAxes; }
+    const CxString& GetSelectedAxisId() const { return mSelectedAxisId; }
+    void SetSelectedAxisId(const CxString& inId);
+    // The unit id of the axis drawn under a point (y down from the top of the bounds) and its 1-based place
+    // among the drawn axes; "" and 0 elsewhere.
+    CxString GetAxisUnitIdForPoint(const CxPoint& inPoint, std::int32_t& outIndex) const;
+
+    // Settings.
+    void SetName(const CxString& inName);
+    void SetColor(const GxColor& inColor);
+    void SetLegendVisible(bool inVisible) { mLegendVisible = inVisible; }
+    void SetLegendAlign(const CxString& inAlign);
+    void SetDates(const CxDate& inStart, const CxDate& inEnd);
+    void ToggleRealTime();
+    void ToggleArchiving();
+    void StartArchiving();
+    void StopArchiving();
+    void SetTrackingPoint(const GxPoint& inPoint);
+
+    const CxString& Name() const { return mName; }
+    const GxColor& Color() const { return mColor; }
+    const CxDate& StartDate() const { return mStartDate; }
+    const CxDate& EndDate() const { return mEndDate; }
+    const CxRect& Bounds() const { return mBounds; }
+    bool IsLegendVisible() const { return mLegendVisible; }
+    const CxString& LegendAlign() const { return mLegendAlign; }
+    bool IsArchiving() const { return mArchiving; }
+    bool IsTracking() const { return mTrackingTimer.IsRepeating(); }
+    const GxPoint& TrackingPoint() const { return mTrackingPoint; }
+
+    void OnReceiveMessage(CxMessenger* inSender, CxSint32 inCode, void* inData) override;
+
+private:
+    SeriesList::iterator Find(WxSeries* inSeries);
+    void TrackRealTime();
+
+    SeriesList mSeries;
+    CxDate mStartDate;
+    CxDate mEndDate;
+    GxColor mColor;
+    CxString mName;
+    bool mLegendVisible = true;
+    CxRect mBounds;
+    AxisMap mAxes;
+    bool mArchiving = false;
+    CxMessageTimer mTrackingTimer;
+    CxString mLegendAlign;
+    GxPoint mTrackingPoint;
+    std::vector<std::pair<CxRect, CxString>> mAxisAreas;
+    CxString mSelectedAxisId;
+};
