@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+class GxContext;
+class GxString;
 class WxSeries;
 class WxSeriesAxis;
 class XmlBuilder;
@@ -35,6 +37,66 @@ enum : CxSint32
     kWxGraphDeleted = 1009,
     kWxGraphTrackRealTime = 1010,
     kWxGraphSelectionChanged = 1012 // the series
+};
+
+// The horizontal axis of a graph pane: ticks on whole steps of local time counted from 1960-01-01 (with the zone's
+// offset at the start, so they stay evenly spaced), grid lines, and the times and changed dates below them.
+class WxGraphTimeAxis
+{
+public:
+    // A label text and where it is drawn, in the plot's coordinates (y up).
+    struct Label
+    {
+        CxString mText;
+        double mX;
+        double mY;
+    };
+
+    WxGraphTimeAxis();
+    // Deletes the label textures: the context must be current when there are any.
+    ~WxGraphTimeAxis();
+    WxGraphTimeAxis(const WxGraphTimeAxis&) = delete;
+    WxGraphTimeAxis& operator=(const WxGraphTimeAxis&) = delete;
+
+    void Build(const CxDate& inStart, const CxDate& inEnd, const CxRect& inRect);
+    // In the plot's coordinates, the origin at its lower-left corner. The labels are textured again every time.
+    void Draw(GxContext& ioContext, const GxColor& inBackground);
+    void BuildStrings(GxContext& ioContext);
+    void DrawStrings(GxContext& ioContext);
+    void DeleteStrings();
+
+    // Inside the plot's width the tracking time follows the point; elsewhere it stays.
+    void SetTrackingPoint(const GxPoint& inPoint);
+    const CxDate& TrackingTime() const { return mTrackingTime; }
+    double PixelsPerSecond() const { return mPixelsPerSecond; }
+
+    // The layout of the last Build. Without a positive finite tick spacing nothing is laid out or drawn.
+    bool HasTicks() const;
+    std::int32_t LabelCount() const { return mLabelCount; }
+    std::int64_t Step() const { return mStep; }
+    const CxDate& StartDate() const { return mStartDate; }
+    const CxDate& EndDate() const { return mEndDate; }
+    const CxDate& FirstTick() const { return mFirstTick; }
+    double TickSpacing() const { return mTickSpacing; }
+    double FirstTickOffset() const { return mFirstTickOffset; }
+    // The ticks' x, as Draw places them.
+    std::vector<double> TickOffsets() const;
+    // The labels BuildStrings makes: each tick's time, and its date where that changes.
+    std::vector<Label> Labels() const;
+
+private:
+    CxDate mStartDate;
+    CxDate mEndDate;
+    CxDate mFirstTick;
+    std::int64_t mStep = 900;
+    CxRect mRect;
+    double mTickSpacing = 0.0;
+    double mFirstTickOffset = 0.0;
+    std::vector<GxString*> mGxStrings;
+    std::vector<Label> mStringPlaces;
+    double mPixelsPerSecond;
+    CxDate mTrackingTime;
+    std::int32_t mLabelCount = 1;
 };
 
 class WxGraph : public CxMessenger, public CxReceiver
