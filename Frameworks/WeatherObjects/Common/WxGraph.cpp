@@ -3,6 +3,8 @@
 #include "CxDebug.h"
 #include "CxError.h"
 #include "DxClients.h"
+#include "GxFont.h"
+#include "GxString.h"
 #include "WxSeries.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
@@ -27,8 +29,8 @@ DxClient* AsDxClient(WxSeries* inSeries)
 } // namespace
 
 WxGraph::WxGraph(const XmlElement* inXml)
-    : mColor(CxString("#FFFF99")), mBounds(0, 0, 100, 100), mTrackingTimer(kTrackingMs, kWxGraphTrackRealTime),
-      mLegendAlign("left")
+    : mColor(CxString("#FFFF99")), mDateFont(new GxFont(CxUint32(0), 10)), mBounds(0, 0, 100, 100),
+      mTrackingTimer(kTrackingMs, kWxGraphTrackRealTime), mLegendAlign("left")
 {
     mTrackingTimer.AttachReceiver(this);
     if (inXml != nullptr)
@@ -38,6 +40,10 @@ WxGraph::WxGraph(const XmlElement* inXml)
 WxGraph::~WxGraph()
 {
     mTrackingTimer.StopRepeating();
+    delete mDateFont;
+    mTimeAxis.reset();
+    delete mStartString;
+    delete mEndString;
     // Each series leaves the list through OrphanSeries as it goes.
     while (!mSeries.empty())
     {
@@ -357,6 +363,8 @@ void WxGraph::SetDates(const CxDate& inStart, const CxDate& inEnd)
     mEndDate = inEnd < inStart ? inStart : inEnd;
     if (mStartDate == mEndDate)
         mStartDate = mEndDate - kDefaultWindow;
+    mStartStale = true;
+    mEndStale = true;
     for (WxSeries* series : SeriesList(mSeries))
         series->DatesChanged(mStartDate, mEndDate);
     SendMessage(kWxGraphSettingsChanged, nullptr);
@@ -414,7 +422,14 @@ void WxGraph::SetTrackingPoint(const GxPoint& inPoint)
 {
     if (inPoint.IsEqualTo(mTrackingPoint))
         return;
+    if (mTimeAxis != nullptr)
+        mTimeAxis->SetTrackingPoint(inPoint);
     mTrackingPoint = inPoint;
+}
+
+CxDate WxGraph::TrackingTime() const
+{
+    return mTimeAxis != nullptr ? mTimeAxis->TrackingTime() : CxDate();
 }
 
 void WxGraph::OnReceiveMessage(CxMessenger*, CxSint32 inCode, void*)

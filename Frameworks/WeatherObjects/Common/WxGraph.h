@@ -20,6 +20,8 @@
 #include <vector>
 
 class GxContext;
+class GxFont;
+class GxRect;
 class GxString;
 class WxSeries;
 class WxSeriesAxis;
@@ -140,6 +142,22 @@ public:
     void SeriesDataChanged(WxSeries* inSeries);
     void SelectionChanged(WxSeries* inSeries);
 
+    // Drawing, in pixels with y up (a CxRect's "top" is its lower edge). The context must be current.
+    // The whole graph in the rectangle: stacked panes split at the dividers, each with its series, frame, time axis
+    // and value axes.
+    void DrawGraph(GxContext& ioContext, const CxRect& inRect);
+    // The legend column in the rectangle: the date band, then a row per series in list order.
+    void DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inDateActive);
+    // Fits the automatic bounds of the value axes to the data series and drops the axes no series uses.
+    void BuildAxes();
+    // The plot area of a pane: 50 px off the left, right and lower edges, 20 px off the upper, at least 10 px wide.
+    static CxRect PlotRect(const CxRect& inBounds);
+    WxGraphTimeAxis* GetTimeAxis() const { return mTimeAxis.get(); }
+    CxDate TrackingTime() const;
+    // The date band's two lines as last drawn; empty before the first draw.
+    CxString StartText() const;
+    CxString EndText() const;
+
     // Axes. An adopted axis replaces, and deletes, the one of its unit.
     void AdoptAxis(WxSeriesAxis* inAxis);
     // Makes an axis for an id it does not know.
@@ -181,19 +199,31 @@ public:
 private:
     SeriesList::iterator Find(WxSeries* inSeries);
     void TrackRealTime();
+    void DrawGraphOne(GxContext& ioContext, const SeriesList& inSeries, std::int32_t inPane);
+    void DrawVerticalAxes(GxContext& ioContext, const SeriesList& inSeries);
+    void DrawOneAxis(GxContext& ioContext, WxSeries* inSeries, bool inLeft, bool inGrid);
+    void DrawDateTime(GxContext& ioContext, const GxRect& inRect, bool inHilite);
 
     SeriesList mSeries;
     CxDate mStartDate;
     CxDate mEndDate;
     GxColor mColor;
     CxString mName;
+    GxString* mStartString = nullptr;
+    GxString* mEndString = nullptr;
+    bool mStartStale = true;
+    bool mEndStale = true;
+    GxFont* mDateFont;
     bool mLegendVisible = true;
     CxRect mBounds;
+    std::unique_ptr<WxGraphTimeAxis> mTimeAxis;
     AxisMap mAxes;
     bool mArchiving = false;
     CxMessageTimer mTrackingTimer;
     CxString mLegendAlign;
     GxPoint mTrackingPoint;
+    CxRect mLeftAxisArea;
+    CxRect mRightAxisArea;
     std::vector<std::pair<CxRect, CxString>> mAxisAreas;
     CxString mSelectedAxisId;
 };

@@ -140,6 +140,13 @@ public:
         return OnGetAttributesFromPoint(inPoint, outNames, outValues);
     }
 
+    // Nothing when hidden; the compiled list when valid, else OnDrawSeries.
+    void DrawSeries(GxContext& ioContext);
+    // The 175 x 40 legend row at the origin; the rectangle is not used.
+    void DrawLegendItem(GxContext& ioContext, const CxRect& inIconRect, bool inActive);
+    // The glass and shadow over a 32 x 32 icon; each OnDrawIcon ends with it.
+    void DrawIconEmbellishments(GxContext& ioContext);
+
     void SeriesChanged();
     void SeriesDataChanged();
     void SetName(const CxString& inName);
@@ -194,4 +201,10 @@ public:
 
 protected:
     void OnExternalize(XmlBuilder& ioBuilder) const override;
+    void OnDrawSeries(GxContext& ioContext) override;
+    void OnDrawIcon(GxContext& ioContext) override;
+
+private:
+    // A band 16 px tall and inLength long, darkest along its centre line 16 px above the origin.
+    void DrawShadow(double inLength) const;
 };
