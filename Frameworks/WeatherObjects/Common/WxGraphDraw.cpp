@@ -98,6 +98,9 @@ void WxGraph::DrawGraphOne(GxContext& ioContext, const SeriesList& inSeries, std
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushMatrix();
+    // The label textures carry their glyphs in alpha.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTranslated(plot.left, plot.top, 0.0);
     WxGlColor(WxTextColorOver(mColor), 1.0);
     glBegin(GL_LINE_LOOP);

@@ -127,6 +127,9 @@ public:
     bool IsAuthenticationFailed() const { return mAuthenticationFailed; }
     WxGraph* Graph() const { return mGraph; }
     GxRect Bounds() const { return GxRect(); }
+    // The legend's cached textures of the name and the status; null until the first legend draw.
+    const GxString* LegendString() const { return mLegendString; }
+    const GxString* StatusString() const { return mStatusString; }
     // Only the graph calls this, when adopting and orphaning.
     void SetGraph(WxGraph* inGraph) { mGraph = inGraph; }
 

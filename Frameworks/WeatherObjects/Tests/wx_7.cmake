@@ -1,5 +1,5 @@
 sky_add_tests(wx_7_tests LABEL wx_7 TIMEOUT 120
-    SOURCES WxGraphTest.cpp WxGraphTimeAxisTest.cpp
+    SOURCES WxGraphTest.cpp WxGraphTimeAxisTest.cpp WxGraphDrawTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_7_tests)

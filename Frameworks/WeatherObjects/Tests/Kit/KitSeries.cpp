@@ -5,6 +5,8 @@
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 
+#include <GL/gl.h>
+
 namespace wxkit
 {
 
@@ -38,6 +40,23 @@ void KitSeries::OnExternalize(XmlBuilder& ioBuilder) const
 {
     if (mElement != nullptr)
         Rewrite(mElement.get(), ioBuilder);
+}
+
+void KitSeries::OnDrawSeries(GxContext&)
+{
+    if (Graph() == nullptr)
+        return;
+    const CxRect plot = WxGraph::PlotRect(Graph()->Bounds());
+    glColor4d(mColor.mRed, mColor.mGreen, mColor.mBlue, 1.0);
+    glBegin(GL_LINE_STRIP);
+    glVertex2d(plot.left, plot.top);
+    glVertex2d(plot.right, plot.bottom);
+    glEnd();
+}
+
+void KitSeries::OnDrawIcon(GxContext& ioContext)
+{
+    DrawIconEmbellishments(ioContext);
 }
 
 KitSeriesTable::KitSeriesTable()

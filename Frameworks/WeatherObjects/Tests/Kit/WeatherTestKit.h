@@ -181,7 +181,8 @@ private:
 void Rewrite(const XmlElement* inXml, XmlBuilder& ioBuilder);
 
 // A graph data series with a settable unit and value range (read from "unit", "min" and "max" too) that writes its
-// element back as it was read.
+// element back as it was read. It draws one line in its colour across the plot of its pane, from the lower-left
+// corner to the upper-right, and its icon as the glass and shadow alone.
 class KitSeries : public WxSeries, public WxDataSeries
 {
 public:
@@ -192,6 +193,7 @@ public:
 
     void SetUnit(const DxUnit& inUnit) { mUnit = inUnit; }
     void SetRange(double inMinimum, double inMaximum);
+    void SetColor(const GxColor& inColor) { mColor = inColor; }
     CxString AxisUnitId() const override { return mUnit.Id(); }
     DxUnit DataUnit() const override { return mUnit; }
     double DataMinimum() const override { return mMinimum; }
@@ -200,8 +202,11 @@ public:
 protected:
     void OnInternalize(const XmlElement* inXml) override;
     void OnExternalize(XmlBuilder& ioBuilder) const override;
+    void OnDrawSeries(GxContext& ioContext) override;
+    void OnDrawIcon(GxContext& ioContext) override;
 
 private:
+    GxColor mColor{1.0, 0.0, 0.0, 1.0};
     DxUnit mUnit;
     double mMinimum = std::numeric_limits<double>::quiet_NaN();
     double mMaximum = std::numeric_limits<double>::quiet_NaN();
