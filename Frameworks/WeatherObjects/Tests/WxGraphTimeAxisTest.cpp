@@ -55,6 +55,12 @@ TEST_F(WxGraphTimeAxisTest, TicksAndLabelsMatchZoneinfo)
         axis.Build(start, Utc(head[3]), CxRect(0, 0, CxSint16(std::stoi(head[4])), 200));
         EXPECT_EQ(axis.LabelCount(), std::stoi(head[5])) << name;
         EXPECT_EQ(axis.Step(), std::stoll(head[6])) << name;
+        ASSERT_EQ(rows[i][0], "band");
+        WxGraph graph;
+        graph.SetDates(start, Utc(head[3]));
+        gxtest::CaptureFeedback([&] { graph.DrawLegend(*mContext, GxRect(0.0, 0.0, 175.0, 400.0), true, false); });
+        EXPECT_EQ(graph.StartText().AsUtf8(), rows[i][1]) << name;
+        EXPECT_EQ(graph.EndText().AsUtf8(), rows[i++][2]) << name;
         std::vector<WxGraphTimeAxis::Label> want;
         std::vector<double> wantX;
         for (; i < rows.size() && rows[i][0] == "tick"; ++i)

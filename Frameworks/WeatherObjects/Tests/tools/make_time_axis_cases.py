@@ -6,7 +6,11 @@ found by walking every whole second of the plotted span and keeping those where 
 1960-01-01 00:00) is a whole number of steps, not by the axis' own formula. Each tick gets its short time and,
 where the date text changes, its short date, in the zone's true local time ("5:06 AM", "7/4/09").
 
-Lines: "case,zone,start,end,width,labels,step" then one "tick,seconds after start,x,time,date" per tick.
+Each case also gets the legend's date band for a graph of that window: the start and the end as short date,
+short time and zone abbreviation ("7/4/09 5:06 AM EDT"); a graph moves the start of equal dates back 12 hours.
+
+Lines: "case,zone,start,end,width,labels,step", "band,first line,second line", then one
+"tick,seconds after start,x,time,date" per tick.
 Usage: make_time_axis_cases.py OUT.csv | --check OUT.csv
 """
 import sys
@@ -54,6 +58,11 @@ def case_lines(zone_name, start_text, end_text, width):
     step = int(step)
     pixels_per_second = width / span
     lines = ["case,%s,%s,%s,%d,%d,%d" % (zone_name, start_text, end_text, width, labels, step)]
+    band = []
+    for t in (start - 43200 if start == end else start, end):
+        local = datetime.fromtimestamp(t, zone)
+        band.append("%s %s %s" % (short_date(local), short_time(local), local.tzname()))
+    lines.append("band,%s,%s" % tuple(band))
     last_date = None
     t = start
     while (t - start) * pixels_per_second <= width + 1:
