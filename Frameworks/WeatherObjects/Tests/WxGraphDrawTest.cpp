@@ -178,6 +178,9 @@ TEST_F(WxGraphDrawTest, LegendRowsLockHiddenAlphaAndNoFillBelowOverflow)
     { return gxtest::Quads(gxtest::CaptureFeedback([&] { mGraph.DrawLegend(*mContext, inRect, true, false); })); };
     // Rows from 60 px below the top, 40 px each: 600, 560 and 520 up.
     const auto quads = legend(GxRect(0.0, 200.0, 175.0, 700.0));
+    // In the plot the hidden series draws nothing.
+    const auto lines = Lines(Draw());
+    EXPECT_TRUE(Has(lines, 50.0, 434.0, 974.0, 748.0) && !Has(lines, 50.0, 50.0, 974.0, 364.0));
     for (int k = 1; k <= 3; ++k)
         EXPECT_FALSE(At(quads, 0.0, 640.0 - 40.0 * k, 175.0, 680.0 - 40.0 * k).empty()) << "row " << k;
     // The lock 19 px right of and 3 px below the first row's icon, which sits at (5, 4) in the row.
@@ -201,12 +204,4 @@ TEST_F(WxGraphDrawTest, LegendRowsLockHiddenAlphaAndNoFillBelowOverflow)
     legend(GxRect(0.0, 200.0, 175.0, 700.0));
     EXPECT_TRUE(series[0]->StatusString() == status && series[0]->LegendString()->GetString() == "Air temperature");
 }
-// The series base draws nothing while hidden.
-TEST_F(WxGraphDrawTest, HiddenSeriesDrawsNothingInThePlot)
-{
-    const auto series = Fill({{"cels", 0}});
-    series[0]->SetVisibility(false);
-    EXPECT_FALSE(Has(Lines(Draw()), 50.0, 50.0, kWidth - 50.0, kHeight - 20.0));
-}
-
 } // namespace

@@ -38,21 +38,14 @@ std::string Names(const WxGraph& inGraph)
 TEST_F(WxGraphTest, WindowKeepsItsOrderAndEqualDatesGiveTwelveHours)
 {
     const CxDate noon(2009, 7, 4, 12, 0, 0, 0);
-    const struct
-    {
-        CxDate mStart, mEnd, mWantStart, mWantEnd;
-    } cases[] = {
-        {noon - 3600.0, noon, noon - 3600.0, noon},
-        {noon, noon, noon - 43200.0, noon},
-        // An end before the start is the start, which makes the dates equal.
-        {noon, noon - 60.0, noon - 43200.0, noon},
-    };
+    // Seconds from noon: start and end given, start and end wanted. An end before the start is the start.
+    const double cases[][4] = {{-3600, 0, -3600, 0}, {0, 0, -43200, 0}, {0, -60, -43200, 0}};
     for (const auto& test : cases)
     {
         WxGraph graph;
-        graph.SetDates(test.mStart, test.mEnd);
-        EXPECT_EQ(graph.StartDate().AsString(), test.mWantStart.AsString());
-        EXPECT_EQ(graph.EndDate().AsString(), test.mWantEnd.AsString());
+        graph.SetDates(noon + test[0], noon + test[1]);
+        EXPECT_EQ(graph.StartDate().AsString() + graph.EndDate().AsString(),
+                  (noon + test[2]).AsString() + (noon + test[3]).AsString());
     }
 }
 

@@ -117,21 +117,19 @@ TEST_F(WxGraphTimeAxisTest, NoWidthOrNoDatesLayNothingOut)
     }
 }
 
+// The graph's tracking time is its time axis', which follows the point inside the plot (50 to 974) only.
 TEST_F(WxGraphTimeAxisTest, TrackingFollowsThePointInsideThePlotOnly)
 {
     sky::test::ScopedTz tz("UTC");
     const CxDate start = Utc("2025-11-01 12:00:00");
-    WxGraphTimeAxis axis;
-    axis.Build(start, start + 86400.0, CxRect(50, 0, 650, 200));
-    const struct
+    WxGraph graph;
+    graph.SetDates(start, start + 92400.0);
+    gxtest::CaptureFeedback([&] { graph.DrawGraph(*mContext, CxRect(0, 0, 1024, 768)); });
+    const std::pair<double, double> cases[] = {{50, 0}, {512, 46200}, {974, 92400}, {975, 92400}, {10, 92400}};
+    for (const auto& [x, want] : cases)
     {
-        double mX;
-        double mWant;
-    } cases[] = {{50.0, 0.0}, {350.0, 43200.0}, {650.0, 86400.0}, {651.0, 86400.0}, {10.0, 86400.0}};
-    for (const auto& test : cases)
-    {
-        axis.SetTrackingPoint(GxPoint(test.mX, 0.0));
-        EXPECT_EQ(axis.TrackingTime().AsString(), (start + test.mWant).AsString()) << test.mX;
+        graph.SetTrackingPoint(GxPoint(x, 0.0));
+        EXPECT_EQ(graph.TrackingTime().AsString(), (start + want).AsString()) << x;
     }
 }
 
