@@ -1,9 +1,11 @@
 #include "WxParser.h"
 
 #include "CxLocalize.h"
+#include "WxGraph.h"
 #include "WxMap.h"
 #include "WxProduct.h"
 #include "WxProductTable.h"
+#include "WxSeries.h"
 #include "XmlElement.h"
 
 #include <memory>
@@ -109,6 +111,65 @@ void WxParser::BuildProducts(const XmlElement* inXml, WxMap* inMap, WxProduct* i
             inMap->OrphanProduct(product);
             inMap->AdoptProduct(product, anchor);
             anchor = product;
+        }
+    }
+}
+
+WxGraph* WxParser::Graph()
+{
+    if (!CompatibleVersion())
+        return nullptr;
+    XmlElement* element = FindChild(FindChild(Root(), "vanedoc"), "graph");
+    if (element == nullptr)
+        return nullptr;
+    auto* graph = new WxGraph(element);
+    BuildSeries(element, graph, nullptr, false, false);
+    return graph;
+}
+
+void WxParser::BuildSeries(const XmlElement* inXml, WxGraph* inGraph, WxSeries* inAnchor, bool inSelect, bool inAppend)
+{
+    // Five panes at most: four dividers.
+    constexpr std::size_t kMaxPanes = 5;
+    WxSeries* anchor = inAnchor;
+    for (auto item = inXml->ItemBegin(); item != inXml->ItemEnd(); ++item)
+    {
+        const auto* element = dynamic_cast<const XmlElement*>(*item);
+        if (element == nullptr)
+            continue;
+        const CxString& name = element->Name();
+        if (name == "axis")
+        {
+            auto* axis = new WxSeriesAxis();
+            axis->Internalize(element);
+            inGraph->AdoptAxis(axis);
+            continue;
+        }
+        WxSeries* series = nullptr;
+        if (name == "split")
+        {
+            if (inGraph->SplitCount() < kMaxPanes)
+                series = new WxSeriesSplit(inGraph);
+        }
+        else if (const WxSeriesFactory factory = WxFindSeriesFactory(name))
+        {
+            series = factory(inGraph);
+        }
+        if (series == nullptr)
+            continue;
+        series->Internalize(element);
+        if (inSelect)
+            series->SetSelected(true);
+        if (inAppend)
+        {
+            inGraph->OrphanSeries(series);
+            inGraph->AdoptSeries(series, nullptr, true);
+        }
+        else if (anchor != nullptr)
+        {
+            inGraph->OrphanSeries(series);
+            inGraph->AdoptSeries(series, anchor, false);
+            anchor = series;
         }
     }
 }

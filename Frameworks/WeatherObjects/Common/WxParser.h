@@ -6,8 +6,10 @@
 #include "CxVersion.h"
 #include "XmlParser.h"
 
+class WxGraph;
 class WxMap;
 class WxProduct;
+class WxSeries;
 class XmlElement;
 
 class WxParser : public XmlParser
@@ -32,6 +34,14 @@ public:
     // Builds a product per child element of a known kind, in document order. With an anchor, each new product
     // goes directly above the previous one, starting above the anchor.
     void BuildProducts(const XmlElement* inXml, WxMap* inMap, WxProduct* inAnchor, bool inSelect);
+
+    // A new graph the caller owns, or null when the version is refused or the document holds no graph.
+    WxGraph* Graph();
+
+    // Builds the series, axes and dividers of the element's children, in document order (at most four dividers).
+    // Appended, each new series goes to the end of the list; else with an anchor, directly before the previous
+    // one, starting before the anchor; else at the front.
+    void BuildSeries(const XmlElement* inXml, WxGraph* inGraph, WxSeries* inAnchor, bool inSelect, bool inAppend);
 
     CxString LastErrorMessage() const;
 

@@ -35,7 +35,42 @@ Slot* FindSlot(const CxString& inName)
     return nullptr;
 }
 
+struct SeriesSlot
+{
+    const char* mName;
+    WxSeriesFactory mFactory;
+};
+
+SeriesSlot sSeriesSlots[] = {{"series", nullptr}, {"vectorseries", nullptr}};
+
+SeriesSlot* FindSeriesSlot(const CxString& inName)
+{
+    for (SeriesSlot& slot : sSeriesSlots)
+    {
+        if (inName == slot.mName)
+            return &slot;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+WxSeriesFactory WxFindSeriesFactory(const CxString& inName)
+{
+    const SeriesSlot* slot = FindSeriesSlot(inName);
+    return slot != nullptr ? slot->mFactory : nullptr;
+}
+
+WxSeriesFactory WxSetSeriesFactory(const CxString& inName, WxSeriesFactory inFactory)
+{
+    SeriesSlot* slot = FindSeriesSlot(inName);
+    CxAssertText(slot != nullptr, "known series name");
+    if (slot == nullptr)
+        return nullptr;
+    const WxSeriesFactory old = slot->mFactory;
+    slot->mFactory = inFactory;
+    return old;
+}
 
 const char* WxProductKindName(std::size_t inKind)
 {

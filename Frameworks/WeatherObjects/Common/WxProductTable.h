@@ -6,8 +6,10 @@
 
 #include <cstddef>
 
+class WxGraph;
 class WxMap;
 class WxProduct;
+class WxSeries;
 class XmlElement;
 
 // Builds the product on the map (adopting it at the top) and reads the element.
@@ -24,6 +26,12 @@ WxProductFactory WxFindProductFactory(const CxString& inName);
 // Fills (or with null empties) the slot of a name and returns what it held; an unknown name is reported and
 // changes nothing.
 WxProductFactory WxSetProductFactory(const CxString& inName, WxProductFactory inFactory);
+
+// The data series kinds a graph element may hold ("series", "vectorseries"), filled in the same way. The factory
+// builds the series at the front of the graph's list; the reader then has it read its element.
+using WxSeriesFactory = WxSeries* (*)(WxGraph* inGraph);
+WxSeriesFactory WxFindSeriesFactory(const CxString& inName);
+WxSeriesFactory WxSetSeriesFactory(const CxString& inName, WxSeriesFactory inFactory);
 
 // Installs the factories of every product class built into the library.
 void WxRegisterProducts();

@@ -4,6 +4,7 @@
 #include "GxContext.h"
 #include "GxFont.h"
 #include "GxString.h"
+#include "WxGraph.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -314,4 +315,120 @@ void WxSeriesAxis::DrawStrings(GxContext& ioContext, bool inLeft)
         mLabels[i]->Draw(ioContext, inLeft ? kGxHAlignRight : kGxHAlignLeft, kGxVAlignCenter);
         glPopMatrix();
     }
+}
+
+// ---- series base
+
+WxSeries::WxSeries(WxGraph* inGraph)
+{
+    if (inGraph != nullptr)
+        inGraph->AdoptSeries(this, nullptr, false);
+}
+
+WxSeries::~WxSeries()
+{
+    delete mLegendString;
+    delete mStatusString;
+    if (mGraph != nullptr)
+        mGraph->OrphanSeries(this);
+}
+
+CxString WxSeries::AxisUnitId() const
+{
+    return CxString("nada");
+}
+
+void WxSeries::SeriesChanged()
+{
+    InvalidateDisplayList();
+    if (mGraph != nullptr)
+        mGraph->SeriesChanged(this);
+}
+
+void WxSeries::SeriesDataChanged()
+{
+    InvalidateDisplayList();
+    if (mGraph != nullptr)
+        mGraph->SeriesDataChanged(this);
+}
+
+void WxSeries::SetName(const CxString& inName)
+{
+    mName = inName;
+    mLegendStale = true;
+    SeriesDataChanged();
+}
+
+void WxSeries::SetStatus(const CxString& inStatus)
+{
+    mStatus = inStatus;
+    mStatusStale = true;
+    SeriesDataChanged();
+}
+
+void WxSeries::SetVisibility(bool inVisible)
+{
+    if (inVisible == mVisible)
+        return;
+    mVisible = inVisible;
+    // Drawing skips a hidden series, so the compiled list stays good.
+    if (mGraph != nullptr)
+        mGraph->SeriesChanged(this);
+}
+
+void WxSeries::SetSelected(bool inSelected)
+{
+    if (inSelected == mSelected)
+        return;
+    mSelected = inSelected;
+    if (mGraph != nullptr)
+        mGraph->SelectionChanged(this);
+}
+
+void WxSeries::SetAlpha(double inAlpha)
+{
+    mAlpha = inAlpha;
+    SeriesChanged();
+}
+
+void WxSeries::SetAuthenticationFailed(bool inFailed)
+{
+    if (inFailed == mAuthenticationFailed)
+        return;
+    mAuthenticationFailed = inFailed;
+    SeriesDataChanged();
+}
+
+void WxSeries::OnDrawSeries(GxContext&) {}
+
+void WxSeries::OnDrawIcon(GxContext&) {}
+
+void WxSeries::OnInternalize(const XmlElement*) {}
+
+void WxSeries::OnExternalize(XmlBuilder&) const {}
+
+void WxSeries::OnDatesChanged(const CxDate&, const CxDate&) {}
+
+void WxSeries::OnBackgroundChanged() {}
+
+void WxSeries::OnTrackingChanged(const GxPoint&) {}
+
+bool WxSeries::OnGetAttributesFromPoint(const GxPoint&, CxStringList& outNames, CxStringList& outValues)
+{
+    outNames.clear();
+    outValues.clear();
+    return false;
+}
+
+// ---- pane divider
+
+WxSeriesSplit::WxSeriesSplit(WxGraph* inGraph) : WxSeries(inGraph)
+{
+    SetName(CxString());
+}
+
+void WxSeriesSplit::OnExternalize(XmlBuilder& ioBuilder) const
+{
+    ioBuilder.Begin("split");
+    ioBuilder.End("split");
 }

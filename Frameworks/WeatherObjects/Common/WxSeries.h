@@ -4,17 +4,22 @@
 #pragma once
 
 #include "CxCoordinates.h"
+#include "CxDate.h"
 #include "CxString.h"
 #include "DxUnit.h"
+#include "GxCoordinates.h"
+#include "GxDisplayList.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
+class CxStringList;
 class GxColor;
 class GxContext;
 class GxString;
+class WxGraph;
 class XmlBuilder;
 class XmlElement;
 
@@ -99,4 +104,110 @@ private:
     double mWidestLabel = 0.0;
     bool mSelected = false;
     bool mHasTicks = false;
+};
+
+// A layer of a graph: a line, wind barbs or a pane divider. With a graph it goes to the front of the graph's list
+// at construction and leaves it when deleted; its changes reach the graph as messages. Main thread only.
+class WxSeries : public GxDisplayList
+{
+public:
+    explicit WxSeries(WxGraph* inGraph);
+    ~WxSeries() override;
+    WxSeries(const WxSeries&) = delete;
+    WxSeries& operator=(const WxSeries&) = delete;
+
+    // "nada" when the series needs no value axis.
+    virtual CxString AxisUnitId() const;
+
+    const CxString& Name() const { return mName; }
+    const CxString& Status() const { return mStatus; }
+    bool IsVisible() const { return mVisible; }
+    bool IsSelected() const { return mSelected; }
+    double Alpha() const { return mAlpha; }
+    bool IsAuthenticationFailed() const { return mAuthenticationFailed; }
+    WxGraph* Graph() const { return mGraph; }
+    GxRect Bounds() const { return GxRect(); }
+    // The legend's cached textures of the name and the status; null until the first legend draw.
+    const GxString* LegendString() const { return mLegendString; }
+    const GxString* StatusString() const { return mStatusString; }
+    // Only the graph calls this, when adopting and orphaning.
+    void SetGraph(WxGraph* inGraph) { mGraph = inGraph; }
+
+    void Internalize(const XmlElement* inXml) { OnInternalize(inXml); }
+    void Externalize(XmlBuilder& ioBuilder) const { OnExternalize(ioBuilder); }
+    void DatesChanged(const CxDate& inStart, const CxDate& inEnd) { OnDatesChanged(inStart, inEnd); }
+    void BackgroundChanged() { OnBackgroundChanged(); }
+    void TrackingChanged(const GxPoint& inPoint) { OnTrackingChanged(inPoint); }
+    bool GetAttributesFromPoint(const GxPoint& inPoint, CxStringList& outNames, CxStringList& outValues)
+    {
+        return OnGetAttributesFromPoint(inPoint, outNames, outValues);
+    }
+
+    // Nothing when hidden; the compiled list when valid, else OnDrawSeries.
+    void DrawSeries(GxContext& ioContext);
+    // The 175 x 40 legend row at the origin; the rectangle is not used.
+    void DrawLegendItem(GxContext& ioContext, const CxRect& inIconRect, bool inActive);
+    // The glass and shadow over a 32 x 32 icon; each OnDrawIcon ends with it.
+    void DrawIconEmbellishments(GxContext& ioContext);
+
+    void SeriesChanged();
+    void SeriesDataChanged();
+    void SetName(const CxString& inName);
+    void SetStatus(const CxString& inStatus);
+    void SetVisibility(bool inVisible);
+    void ToggleVisibility() { SetVisibility(!mVisible); }
+    void SetSelected(bool inSelected);
+    void ToggleSelected() { SetSelected(!mSelected); }
+    void SetAlpha(double inAlpha);
+    void SetAuthenticationFailed(bool inFailed);
+
+protected:
+    virtual void OnDrawSeries(GxContext& ioContext);
+    virtual void OnDrawIcon(GxContext& ioContext);
+    virtual void OnInternalize(const XmlElement* inXml);
+    virtual void OnExternalize(XmlBuilder& ioBuilder) const;
+    virtual void OnDatesChanged(const CxDate& inStart, const CxDate& inEnd);
+    virtual void OnBackgroundChanged();
+    virtual void OnTrackingChanged(const GxPoint& inPoint);
+    virtual bool OnGetAttributesFromPoint(const GxPoint& inPoint, CxStringList& outNames, CxStringList& outValues);
+
+private:
+    WxGraph* mGraph = nullptr;
+    CxString mName;
+    CxString mStatus;
+    GxString* mLegendString = nullptr;
+    GxString* mStatusString = nullptr;
+    bool mLegendStale = true;
+    bool mStatusStale = true;
+    bool mVisible = true;
+    bool mSelected = false;
+    double mAlpha = 1.0;
+    bool mAuthenticationFailed = false;
+};
+
+// What the graph asks of a series that carries data: the unit of its values and their range, NaN when unknown.
+// Only the line and wind series implement it.
+class WxDataSeries
+{
+public:
+    virtual ~WxDataSeries() = default;
+    virtual DxUnit DataUnit() const = 0;
+    virtual double DataMinimum() const = 0;
+    virtual double DataMaximum() const = 0;
+};
+
+// A pane divider: the series after it in the list go to the next pane down. Element "split", no data.
+class WxSeriesSplit : public WxSeries
+{
+public:
+    explicit WxSeriesSplit(WxGraph* inGraph);
+
+protected:
+    void OnExternalize(XmlBuilder& ioBuilder) const override;
+    void OnDrawSeries(GxContext& ioContext) override;
+    void OnDrawIcon(GxContext& ioContext) override;
+
+private:
+    // A band 16 px tall and inLength long, darkest along its centre line 16 px above the origin.
+    void DrawShadow(double inLength) const;
 };

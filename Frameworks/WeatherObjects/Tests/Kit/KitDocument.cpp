@@ -44,10 +44,15 @@ std::string KitLabels(const WxMap& inMap)
 
 std::string WriteDocument(const WxMap& inMap)
 {
+    return WriteVanedoc([&inMap](XmlBuilder& ioBuilder) { inMap.Externalize(ioBuilder); });
+}
+
+std::string WriteVanedoc(const std::function<void(XmlBuilder&)>& inBody)
+{
     XmlBuilder builder;
     builder.Instruction("vanedoc", "version=\"1.4d1\"");
     builder.Begin("vanedoc");
-    inMap.Externalize(builder);
+    inBody(builder);
     builder.End("vanedoc");
     std::ostringstream out;
     XmlStdStreamWriter writer(out);

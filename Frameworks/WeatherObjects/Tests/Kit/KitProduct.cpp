@@ -9,10 +9,6 @@
 namespace wxkit
 {
 
-namespace
-{
-
-// Writes an element and everything below it through a builder, as it stands.
 void Rewrite(const XmlElement* inXml, XmlBuilder& ioBuilder)
 {
     ioBuilder.Begin(inXml->Name());
@@ -29,8 +25,6 @@ void Rewrite(const XmlElement* inXml, XmlBuilder& ioBuilder)
     }
     ioBuilder.End(inXml->Name());
 }
-
-} // namespace
 
 KitProduct::KitProduct(WxMap* inMap) : WxProduct(inMap) {}
 

@@ -17,12 +17,14 @@
 #include "TestSupport.h"
 #include "WxProduct.h"
 #include "WxProductTable.h"
+#include "WxSeries.h"
 #include "WxValues.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +33,10 @@
 
 class DxSet;
 class GxProjection;
+class WxGraph;
 class WxMap;
 class WxParser;
+class XmlBuilder;
 class XmlElement;
 
 namespace wxkit
@@ -209,6 +213,60 @@ private:
     bool mReady = true;
 };
 
+// Writes an element and everything below it through a builder, as it stands.
+void Rewrite(const XmlElement* inXml, XmlBuilder& ioBuilder);
+
+// A graph data series with a settable unit and value range (read from "unit", "min" and "max" too) that writes its
+// element back as it was read. It draws one line in its colour across the plot of its pane, from the lower-left
+// corner to the upper-right, and its icon as the glass and shadow alone.
+class KitSeries : public WxSeries, public WxDataSeries
+{
+public:
+    explicit KitSeries(WxGraph* inGraph);
+    ~KitSeries() override;
+
+    static WxSeries* Make(WxGraph* inGraph) { return new KitSeries(inGraph); }
+
+    void SetUnit(const DxUnit& inUnit) { mUnit = inUnit; }
+    void SetRange(double inMinimum, double inMaximum);
+    void SetColor(const GxColor& inColor) { mColor = inColor; }
+    CxString AxisUnitId() const override { return mUnit.Id(); }
+    DxUnit DataUnit() const override { return mUnit; }
+    double DataMinimum() const override { return mMinimum; }
+    double DataMaximum() const override { return mMaximum; }
+
+protected:
+    void OnInternalize(const XmlElement* inXml) override;
+    void OnExternalize(XmlBuilder& ioBuilder) const override;
+    void OnDrawSeries(GxContext& ioContext) override;
+    void OnDrawIcon(GxContext& ioContext) override;
+
+private:
+    GxColor mColor{1.0, 0.0, 0.0, 1.0};
+    DxUnit mUnit;
+    double mMinimum = std::numeric_limits<double>::quiet_NaN();
+    double mMaximum = std::numeric_limits<double>::quiet_NaN();
+    std::unique_ptr<XmlElement> mElement;
+};
+
+// Fills the empty data series slots of the graph table with KitSeries::Make for its life, then empties them.
+class KitSeriesTable
+{
+public:
+    KitSeriesTable();
+    ~KitSeriesTable();
+    KitSeriesTable(const KitSeriesTable&) = delete;
+    KitSeriesTable& operator=(const KitSeriesTable&) = delete;
+
+private:
+    std::array<bool, 2> mFilled{};
+};
+
+// The graph of Vanedoc(inGraphElement), or null when the reader refuses it.
+std::unique_ptr<WxGraph> KitGraph(const std::string& inGraphElement);
+// The graph written as a whole document, as the plug-in saves it.
+std::string WriteDocument(const WxGraph& inGraph);
+
 // Fills every empty slot of the product table with KitProduct::Make for its life, then empties them again.
 class KitProductTable
 {
@@ -237,6 +295,8 @@ std::string KitLabels(const WxMap& inMap);
 XmlElement* KitElement(std::unique_ptr<WxParser>& outParser, const std::string& inElement);
 // The map written as a whole document, as the plug-in saves it.
 std::string WriteDocument(const WxMap& inMap);
+// A whole document whose "vanedoc" element holds what the function writes.
+std::string WriteVanedoc(const std::function<void(XmlBuilder&)>& inBody);
 // Reads the text into a map and writes it; then reads that output and writes it again. An empty text stands for
 // a document that was refused.
 struct RoundTripResult
