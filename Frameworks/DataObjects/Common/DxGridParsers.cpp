@@ -6,6 +6,7 @@
 #include "CxParsers.h"
 #include "CxSystem.h"
 #include "DxFrame.h"
+#include "DxNidsNetCDF.h"
 #include "DxUnit.h"
 #include "XmlElement.h"
 
@@ -107,6 +108,14 @@ DxTemporaryFile::~DxTemporaryFile()
 
 DxNetCDFGridParser::DxNetCDFGridParser(CxData& ioData) : mToken(std::make_unique<char>(0))
 {
+    {
+        CxAutoLock lock(ioData);
+        if (!NidsNetCDFParser::PlausibleHeader(static_cast<const CxUint8*>(ioData.Pointer()), ioData.Size()))
+        {
+            CxDebug("DxNetCDFGridParser: not a netCDF file, or one whose header claims more than it holds");
+            return;
+        }
+    }
     char name[96];
     std::snprintf(name, sizeof name, "netcdf-grid.%d%p.tmp", int(CxGetProcessId()), static_cast<void*>(mToken.get()));
     mFile = std::make_unique<DxTemporaryFile>(CxString(name), ioData);
