@@ -12,7 +12,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -121,11 +123,12 @@ protected:
             }
         return files;
     }
+    std::time_t UnixNow() const { return kUnixNow + std::time_t(mClock.load() - kNow.AbsoluteTime()); }
     // Dated after every earlier reply, and before the clock of the phase that fetches it.
     void Good(int inTemperature)
     {
-        mServer.AddDocument(kPath, 200, "application/kdf", Kdf(inTemperature))
-            .LastModified(std::time_t(mClock.load() - kNow.AbsoluteTime()) + kUnixNow + 100);
+        mLatest = std::max(UnixNow() + 100, mLatest + 1);
+        mServer.AddDocument(kPath, 200, "application/kdf", Kdf(inTemperature)).LastModified(mLatest);
     }
     // A fault answers whatever the request's condition.
     LoopbackServer::Route Fault(int inStatus, const char* inType, const std::string& inBody)
@@ -134,6 +137,7 @@ protected:
     }
 
     std::unique_ptr<DxObsClient> mClient;
+    std::time_t mLatest = 0;
     std::atomic<double> mClock = kNow.AbsoluteTime();
     sky::test::ScopedNow mMovingNow{[this] { return mClock.load(); }};
     DxSet* mSet = nullptr;
@@ -148,6 +152,9 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
     for (std::size_t i = 0; i < noise.size(); ++i)
         noise[i] = char((i * 2654435761u) >> 13);
     using Setup = std::function<void()>;
+    int temperature = 50;
+    const std::time_t future = kUnixNow + 864000;
+    const auto now = [this] { return UnixNow(); };
     const struct
     {
         const char* mFault;
@@ -155,6 +162,8 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
         const char* mStatus;
         std::string mLogged; // what the data log adds
         bool mAuthenticated = true;
+        int mStored = 0; // a reply kept: its temperature, and the file's date
+        std::function<std::time_t()> mStamp = nullptr;
     } cases[] = {
         {"body cut", [&] { Fault(200, "application/kdf", Kdf(1, 400)).CutAfter(30); }, "Host Unreachable.", " -- 0\n"},
         {"closed after headers", [&] { Fault(200, "application/kdf", Kdf(1)).CutAfter(0); }, "Host Unreachable.",
@@ -184,11 +193,33 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
         {"64 MiB of noise", [&] { Fault(200, "application/kdf", noise); }, "Idle.",
          " reply does not read as a .kdf file; not written.\n"},
         {"file-size limit", [&] { Fault(200, "application/kdf", Kdf(1, 200000)); }, "Idle.", " -- 200\n"},
+        {"no Last-Modified", [&] { Fault(200, "application/kdf", Kdf(90)); }, "Idle.", " -- 200\n", true, 90, now},
+        {"malformed Last-Modified",
+         [&] { Fault(200, "application/kdf", Kdf(91)).Header("Last-Modified", "yesterday"); }, "Idle.", " -- 200\n",
+         true, 91, now},
+        {"Last-Modified in the future",
+         [&]
+         {
+             Fault(200, "application/kdf", Kdf(92)).Header("Last-Modified", sky::test::HttpDate(future));
+             mLatest = future;
+         },
+         "Idle.", " -- 200\n", true, 92, [&] { return future; }},
+        {"200 with the same bytes to If-Modified-Since",
+         [&]
+         {
+             mServer.AddHandler(kPath,
+                                [&](const sky::test::HttpRequest&, sky::test::HttpReply& outReply)
+                                {
+                                    outReply.contentType = "application/kdf";
+                                    outReply.body = Kdf(temperature);
+                                    outReply.headers.push_back({"Last-Modified", sky::test::HttpDate(mLatest)});
+                                });
+         },
+         "Idle.", " -- 200\n"},
     };
     Good(50);
     ASSERT_EQ(Phase(50), 50.0);
     ASSERT_EQ(Cache().size(), 1u);
-    int temperature = 50;
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.mFault);
@@ -207,7 +238,7 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
             limit.rlim_cur = 100000;
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        Phase();
+        Phase(c.mStored != 0 ? c.mStored : NAN);
         if (limited)
             setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
@@ -215,7 +246,17 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
         const std::string added = Log().substr(logged);
         EXPECT_NE(added.find(c.mLogged), std::string::npos) << added;
         EXPECT_EQ(mManager->IsAuthenticated(), c.mAuthenticated);
-        EXPECT_EQ(Cache(), before) << "the previous good file, and nothing besides";
+        const std::map<std::string, std::string> after = Cache();
+        if (c.mStored == 0)
+            EXPECT_EQ(after, before) << "the previous good file, and nothing besides";
+        else if (after.size() != 1)
+            ADD_FAILURE() << "one file, the reply";
+        else
+        {
+            EXPECT_EQ(after.begin()->second, Kdf(c.mStored));
+            const auto written = std::chrono::file_clock::to_sys(fs::last_write_time(after.begin()->first));
+            EXPECT_EQ(std::chrono::system_clock::to_time_t(written), c.mStamp());
+        }
         Good(++temperature);
         EXPECT_EQ(Phase(temperature), temperature) << "a good reply after the fault";
         EXPECT_TRUE(mManager->IsAuthenticated());
