@@ -1,6 +1,6 @@
 // Network faults made on loopback, driven through an observation manager and the job threads: after each the
 // manager still serves, the status and the data log say what happened, the cache holds the previous good file
-// (no partial or foreign one), and a good reply that follows is used as usual.
+// (no partial or foreign one), and a good reply that follows is used as usual. Then clients coming and going.
 #include "CxUrl.h"
 #include "DxManagerFixture.h"
 #include "DxObsClient.h"
@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <random>
 #include <sstream>
 
 namespace
@@ -261,6 +262,62 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
         EXPECT_EQ(Phase(temperature), temperature) << "a good reply after the fault";
         EXPECT_TRUE(mManager->IsAuthenticated());
     }
+}
+
+// Fifty clients come and go in a seeded random order over six hours of files while downloads, updates and
+// refreshes run; afterwards every client still gets its table, and nothing is left running or allocated.
+TEST_F(DxFaultMatrixTest, ClientsComeAndGoWhileJobsRun)
+{
+    constexpr int kClients = 50, kHours = 6;
+    const auto File = [](int inHour)
+    {
+        const int hour = 12 - inHour;
+        return "/kdf/20200727" + std::string(hour < 10 ? "0" : "") + std::to_string(hour) + ".kdf";
+    };
+    for (int hour = 0; hour < kHours; ++hour)
+        mServer.AddDocument(File(hour), 200, "application/kdf", Kdf(hour)).Delay(hour * 10);
+    std::mt19937 random(47);
+    std::vector<std::unique_ptr<DxObsClient>> clients(kClients);
+    const auto subscribe = [this](std::unique_ptr<DxObsClient>& outClient, int inHour)
+    {
+        outClient = std::make_unique<DxObsClient>();
+        outClient->AddParm(DxParm("tmpf", "tmpf", kDxTypeFloat, DxUnit("fahr"), DxUnitSet(), 1.0));
+        outClient->SetSet(mSet);
+        const CxDate date = kNow - 3600.0 * inHour;
+        outClient->SetDates(date, date);
+        outClient->SetDisplayDate(date);
+        outClient->RefreshClient();
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (int step = 0; step < 600; ++step)
+    {
+        std::unique_ptr<DxObsClient>& client = clients[random() % kClients];
+        if (client == nullptr || random() % 3 == 0)
+            subscribe(client, int(random() % kHours));
+        else
+            client.reset();
+        if (step % 100 == 99)
+        {
+            mClock = mClock + 301.0;
+            pf::MainLoop().Advance(std::chrono::seconds(60));
+        }
+        pf::MainLoop().RunOnce(std::chrono::milliseconds(random() % 3));
+    }
+    for (int hour = 0; hour < kHours; ++hour)
+        EXPECT_GT(mServer.Hits(File(hour)), 0) << "downloads ran meanwhile";
+    for (std::unique_ptr<DxObsClient>& client : clients)
+        subscribe(client, 2);
+    EXPECT_TRUE(pf::MainLoop().RunUntil(
+        [&]
+        {
+            return std::all_of(clients.begin(), clients.end(),
+                               [](const auto& inClient) { return inClient->Table() != nullptr; });
+        },
+        std::chrono::seconds(30)));
+    EXPECT_EQ(clients.front()->Table()->FindFloatField("tmpf:fahr")->front(), 2.0);
+    clients.clear();
+    EXPECT_TRUE(pf::MainLoop().RunUntil([this] { return mManager->CountJobs() == 0; }, std::chrono::seconds(30)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 }
 
 } // namespace

@@ -9,4 +9,4 @@ if(TARGET rel_1_replay_tests)
         ${CMAKE_CURRENT_LIST_DIR}/../../XmlObjects/Fuzz ${CMAKE_CURRENT_LIST_DIR}/../../XmlObjects/Tests
         ${CMAKE_CURRENT_LIST_DIR}/../../GraphicObjects/Fuzz)
 endif()
-sky_add_tests(rel_1_fault_tests LABEL rel_1 TIMEOUT 300 SOURCES DxFaultMatrixTest.cpp LIBS DataObjects TestSupportHttp)
+sky_add_tests(rel_1_fault_tests LABEL rel_1 TSAN TIMEOUT 300 SOURCES DxFaultMatrixTest.cpp LIBS DataObjects TestSupportHttp)
