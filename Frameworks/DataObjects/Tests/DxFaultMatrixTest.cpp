@@ -87,13 +87,16 @@ protected:
             pf::MainLoop().Advance(std::chrono::seconds(60));
         }
         const bool done = pf::MainLoop().RunUntil(
-            [&] {
-                return mManager->CountJobs() == 0 && Requested(logged) &&
-                       (std::isnan(inWanted) || Temperature() == inWanted);
-            },
+            [&] { return Idle() && Requested(logged) && (std::isnan(inWanted) || Temperature() == inWanted); },
             std::chrono::seconds(20));
-        EXPECT_TRUE(done) << "bounded; jobs " << mManager->CountJobs() << "\n" << Log().substr(logged);
+        EXPECT_TRUE(done) << "bounded\n" << Log().substr(logged);
         return Temperature();
+    }
+    // Jobs are added on the job threads under the manager's lock.
+    bool Idle() const
+    {
+        CxAutoLock lock(mManager->Region());
+        return mManager->CountJobs() == 0;
     }
     double Temperature() const
     {
@@ -316,7 +319,7 @@ TEST_F(DxFaultMatrixTest, ClientsComeAndGoWhileJobsRun)
         std::chrono::seconds(30)));
     EXPECT_EQ(clients.front()->Table()->FindFloatField("tmpf:fahr")->front(), 2.0);
     clients.clear();
-    EXPECT_TRUE(pf::MainLoop().RunUntil([this] { return mManager->CountJobs() == 0; }, std::chrono::seconds(30)));
+    EXPECT_TRUE(pf::MainLoop().RunUntil([this] { return Idle(); }, std::chrono::seconds(30)));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 }
 
