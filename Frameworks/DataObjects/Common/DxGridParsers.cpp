@@ -146,8 +146,15 @@ DxNetCDFGridParser::DxNetCDFGridParser(CxData& ioData) : mToken(std::make_unique
     SetSize(CxUint32(std::min(length[0], kCap)), CxUint32(std::min(length[1], kCap)));
 
     // A fractional spacing such as 0.5 degrees must not be cut to 0.
+    // The library writes every value the attribute holds: only a single number fits.
     double spacing = 0.0;
-    ncStatus = nc_get_att_double(mNcId, NC_GLOBAL, "LatGridSpacing", &spacing);
+    nc_type type = NC_NAT;
+    size_t count = 0;
+    ncStatus = nc_inq_att(mNcId, NC_GLOBAL, "LatGridSpacing", &type, &count);
+    if (ncStatus == NC_NOERR && (type == NC_CHAR || count != 1))
+        ncStatus = NC_EBADTYPE;
+    if (ncStatus == NC_NOERR)
+        ncStatus = nc_get_att_double(mNcId, NC_GLOBAL, "LatGridSpacing", &spacing);
     CheckStatus(ncStatus);
     if (ncStatus == NC_NOERR)
         mCellSize = GxPoint(spacing, spacing);
