@@ -125,6 +125,9 @@ struct RouteConfig
     int delayMs = 0;
     bool cut = false;
     std::size_t cutAfter = 0;
+    bool shortLength = false;
+    std::size_t announced = 0;
+    bool hang = false;
     bool gzip = false;
     std::vector<HttpHeader> headers;
 };
@@ -309,6 +312,13 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
         ++mHits[target];
     }
 
+    if (route.hang)
+    {
+        std::unique_lock lock(mMutex);
+        mStopCondition.wait(lock, [this] { return mStopping; });
+        outResponse.status = 503;
+        return;
+    }
     if (route.delayMs > 0)
     {
         std::unique_lock lock(mMutex);
@@ -377,6 +387,14 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
     }
     // A provider of known length keeps the server from compressing the body on its own.
     auto body = std::make_shared<const std::string>(std::move(reply.body));
+    if (route.shortLength && route.announced < body->size())
+    {
+        // The whole body goes out at the first call, past the length announced.
+        outResponse.set_content_provider(route.announced, reply.contentType,
+                                         [body](size_t inOffset, size_t, httplib::DataSink& ioSink)
+                                         { return ioSink.write(body->data() + inOffset, body->size() - inOffset); });
+        return;
+    }
     const std::size_t limit = route.cut ? std::min(route.cutAfter, body->size()) : body->size();
     outResponse.set_content_provider(body->size(), reply.contentType,
                                      [body, limit](size_t inOffset, size_t inLength, httplib::DataSink& ioSink)
@@ -431,6 +449,23 @@ LoopbackServer::Route& LoopbackServer::Route::CutAfter(std::size_t inBytes)
                      ioRoute.cut = true;
                      ioRoute.cutAfter = inBytes;
                  });
+    return *this;
+}
+
+LoopbackServer::Route& LoopbackServer::Route::ShortLength(std::size_t inBytes)
+{
+    mImp->Modify(mTarget,
+                 [&](RouteConfig& ioRoute)
+                 {
+                     ioRoute.shortLength = true;
+                     ioRoute.announced = inBytes;
+                 });
+    return *this;
+}
+
+LoopbackServer::Route& LoopbackServer::Route::NeverAnswer()
+{
+    mImp->Modify(mTarget, [](RouteConfig& ioRoute) { ioRoute.hang = true; });
     return *this;
 }
 

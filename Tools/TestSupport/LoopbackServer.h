@@ -75,6 +75,10 @@ public:
         Route& Delay(int inMilliseconds);
         // Announces the whole body's Content-Length but sends only this many bytes, then closes the connection.
         Route& CutAfter(std::size_t inBytes);
+        // Announces a Content-Length of this many bytes (when fewer than the body's) and sends the whole body.
+        Route& ShortLength(std::size_t inBytes);
+        // Accepts the request and answers nothing until the server stops, however long that is.
+        Route& NeverAnswer();
         // Sends the body gzip-compressed with Content-Encoding: gzip.
         Route& Gzip();
         // An extra header, written as given (also to test letter case).

@@ -22,6 +22,7 @@ namespace
 {
 
 std::atomic<bool> sAbort{false};
+std::atomic<long> sOverallTimeout{0};
 
 CxCriticalRegion& AgentRegion()
 {
@@ -407,7 +408,8 @@ void CxUrl::SetFixedOptions()
     // The encodings offered are decoded by CxUrlReply; libcurl passes bodies on as they come.
     curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT, 600L);
+    const long overall = sOverallTimeout.load();
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT, overall > 0 ? overall : 600L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
     curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 600L);
     // HTTP/2 would lower-case the header names, and the Last-Modified match is exact.
@@ -417,6 +419,11 @@ void CxUrl::SetFixedOptions()
 void CxUrl::SetVerbose(bool inVerbose)
 {
     curl_easy_setopt(Easy(mHandle), CURLOPT_VERBOSE, inVerbose ? 1L : 0L);
+}
+
+void CxUrl::SetOverallTimeoutForTesting(CxSint32 inSeconds)
+{
+    sOverallTimeout = inSeconds;
 }
 
 void CxUrl::SetConnectTimeout(CxSint32 inSeconds)

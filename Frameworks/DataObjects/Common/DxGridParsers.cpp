@@ -6,6 +6,7 @@
 #include "CxParsers.h"
 #include "CxSystem.h"
 #include "DxFrame.h"
+#include "DxNidsNetCDF.h"
 #include "DxUnit.h"
 #include "XmlElement.h"
 
@@ -107,6 +108,14 @@ DxTemporaryFile::~DxTemporaryFile()
 
 DxNetCDFGridParser::DxNetCDFGridParser(CxData& ioData) : mToken(std::make_unique<char>(0))
 {
+    {
+        CxAutoLock lock(ioData);
+        if (!NidsNetCDFParser::PlausibleHeader(static_cast<const CxUint8*>(ioData.Pointer()), ioData.Size()))
+        {
+            CxDebug("DxNetCDFGridParser: not a netCDF file, or one whose header claims more than it holds");
+            return;
+        }
+    }
     char name[96];
     std::snprintf(name, sizeof name, "netcdf-grid.%d%p.tmp", int(CxGetProcessId()), static_cast<void*>(mToken.get()));
     mFile = std::make_unique<DxTemporaryFile>(CxString(name), ioData);
@@ -137,8 +146,15 @@ DxNetCDFGridParser::DxNetCDFGridParser(CxData& ioData) : mToken(std::make_unique
     SetSize(CxUint32(std::min(length[0], kCap)), CxUint32(std::min(length[1], kCap)));
 
     // A fractional spacing such as 0.5 degrees must not be cut to 0.
+    // The library writes every value the attribute holds: only a single number fits.
     double spacing = 0.0;
-    ncStatus = nc_get_att_double(mNcId, NC_GLOBAL, "LatGridSpacing", &spacing);
+    nc_type type = NC_NAT;
+    size_t count = 0;
+    ncStatus = nc_inq_att(mNcId, NC_GLOBAL, "LatGridSpacing", &type, &count);
+    if (ncStatus == NC_NOERR && (type == NC_CHAR || count != 1))
+        ncStatus = NC_EBADTYPE;
+    if (ncStatus == NC_NOERR)
+        ncStatus = nc_get_att_double(mNcId, NC_GLOBAL, "LatGridSpacing", &spacing);
     CheckStatus(ncStatus);
     if (ncStatus == NC_NOERR)
         mCellSize = GxPoint(spacing, spacing);

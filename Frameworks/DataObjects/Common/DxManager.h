@@ -221,6 +221,9 @@ protected:
     virtual bool OnUpdateConfig();
     virtual CxDate OnClipDate(const CxDate& inDate) const;
     virtual bool OnGuessDataExtension(CxData& inData, CxString& ioExtension);
+    // Whether a reply is worth caching as a file of that extension. A reply cut short under a Content-Length that
+    // looks complete, or a page served under a data type, must not replace a good file; the default takes all.
+    virtual bool OnAcceptData(CxData& ioData, const CxString& inExtension);
 
     void AddRecord(const DxRecord& inRecord);
     void RemoveRecord(const DxRecord& inRecord);

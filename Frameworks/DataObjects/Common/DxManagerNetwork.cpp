@@ -249,6 +249,11 @@ void DxManager::WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDat
         LogLine(" " + inContentType + " is an unsupported mime type for this data set.");
         return;
     }
+    if (!OnAcceptData(inData, extension))
+    {
+        LogLine(" " + inContentType + " reply does not read as a " + extension + " file; not written.");
+        return;
+    }
     CxStringList folders;
     const CxString name = OnGetFilenameForRecord(inRecord, folders);
     CxAutoLock lock(mRegion);
@@ -282,6 +287,11 @@ bool DxManager::ValidateData(CxData& inData, const CxString& inContentType, CxSt
     if (std::find(mExtensions.begin(), mExtensions.end(), outExtension) != mExtensions.end())
         return true;
     return GuessDataExtension(inData, outExtension);
+}
+
+bool DxManager::OnAcceptData(CxData&, const CxString&)
+{
+    return true;
 }
 
 bool DxManager::GuessDataExtension(CxData& inData, CxString& ioExtension)

@@ -441,6 +441,11 @@ std::unique_ptr<DxIndexedImage> CreateRasterImage(const RadarContents& inContent
 }
 } // namespace
 
+bool NidsNetCDFParser::PlausibleHeader(const CxUint8* inBytes, std::size_t inSize)
+{
+    return ::PlausibleHeader(inBytes, inSize);
+}
+
 bool NidsNetCDFParser::Recognizes(const CxUint8* inBytes, std::size_t inSize)
 {
     return inBytes != nullptr && inSize >= 3 && std::memcmp(inBytes, "CDF", 3) == 0;

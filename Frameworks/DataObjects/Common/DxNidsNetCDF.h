@@ -25,6 +25,9 @@ public:
 
     // "CDF" at the start.
     static bool Recognizes(const CxUint8* inBytes, std::size_t inSize);
+    // A classic header whose names, lists and attributes all fit the bytes; the library would allocate whatever
+    // a header claims, so every netCDF reader asks this first.
+    static bool PlausibleHeader(const CxUint8* inBytes, std::size_t inSize);
 
     // A new image the caller owns, or null when a dimension, the data variable or its shape is missing or wrong.
     DxIndexedImage* Parse(const CxData& inData);

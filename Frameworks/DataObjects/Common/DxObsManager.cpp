@@ -1,10 +1,14 @@
 #include "DxObsManager.h"
 
 #include "CxDebug.h"
+#include "CxMime.h"
 #include "DxCache.h"
 #include "DxConfigParsers.h"
 #include "DxDataBuilder.h"
 #include "DxFrame.h"
+#include "DxGridParsers.h"
+#include "DxKdfParsers.h"
+#include "DxNidsNetCDF.h"
 #include "DxObsClient.h"
 
 #include <algorithm>
@@ -66,6 +70,44 @@ bool DxObsManager::ParseConfig(CxData& ioData)
     }
     mConfigured = result;
     return result;
+}
+
+bool DxObsManager::OnAcceptData(CxData& ioData, const CxString& inExtension)
+{
+    // The readers the update will use, asked for what every frame needs: a station or a parsed grid.
+    const CxString mime = CxMimeInfo::FromExtension(inExtension).Mime();
+    const auto hasStations = [](DxKdfParser& ioParser)
+    {
+        DxTable table;
+        const DxStringField* ids = ioParser.ParseField(&table, "stid") ? table.FindStringField("stid") : nullptr;
+        return ids != nullptr && !ids->empty();
+    };
+    try
+    {
+        if (mime == "application/kdf")
+        {
+            DxKdfUncompressedParser parser(ioData);
+            return hasStations(parser);
+        }
+        if (mime == "text/xkdf")
+        {
+            DxXkdfParser parser(ioData);
+            return hasStations(parser);
+        }
+        if (mime == "text/wxml")
+            return DxXmlGridParser(ioData).Parsed();
+        if (mime == "application/netcdf")
+        {
+            CxAutoLock lock(ioData);
+            return NidsNetCDFParser::PlausibleHeader(static_cast<const CxUint8*>(ioData.Pointer()), ioData.Size());
+        }
+    }
+    catch (...)
+    {
+        // A format version the readers do not take.
+        return false;
+    }
+    return true;
 }
 
 DxFrame* DxObsManager::OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,

@@ -27,6 +27,7 @@ public:
     const CxString& DataUrlFormat() const { return mDataUrlFormat; }
 
 protected:
+    bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
