@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "WxContour.h"
+#include "WxDistance.h"
 #include "WxGradient.h"
 #include "WxGridline.h"
 #include "WxObs.h"
@@ -68,4 +69,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
+    WxSetProductFactory(CxString("distance"), &WxDistance::Make);
 }
