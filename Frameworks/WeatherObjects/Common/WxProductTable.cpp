@@ -7,6 +7,7 @@
 #include "WxGridline.h"
 #include "WxObs.h"
 #include "WxRadar.h"
+#include "WxShape.h"
 #include "WxSymbol.h"
 #include "WxVector.h"
 
@@ -70,4 +71,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
     WxSetProductFactory(CxString("distance"), &WxDistance::Make);
+    WxSetProductFactory(CxString("shape"), &WxShape::Make);
 }

@@ -1,4 +1,4 @@
-sky_add_tests(wx_10_tests LABEL wx_10 TIMEOUT 120 SOURCES WxDistanceTest.cpp
+sky_add_tests(wx_10_tests LABEL wx_10 TIMEOUT 120 SOURCES WxDistanceTest.cpp WxShapeTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_10_tests)
