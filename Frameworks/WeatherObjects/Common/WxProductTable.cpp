@@ -8,6 +8,7 @@
 #include "WxObs.h"
 #include "WxRadar.h"
 #include "WxShape.h"
+#include "WxShapeFill.h"
 #include "WxSymbol.h"
 #include "WxVector.h"
 
@@ -72,4 +73,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
     WxSetProductFactory(CxString("distance"), &WxDistance::Make);
     WxSetProductFactory(CxString("shape"), &WxShape::Make);
+    WxSetProductFactory(CxString("shapefill"), &WxShapeFill::Make);
 }

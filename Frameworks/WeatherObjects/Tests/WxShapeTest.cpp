@@ -4,6 +4,7 @@
 #include "GxProjection.h"
 #include "WxParser.h"
 #include "WxShape.h"
+#include "WxShapeFill.h"
 
 #include <tuple>
 
@@ -163,6 +164,56 @@ TEST_F(ShapeTest, ElementRoundTripsAndReadsCaptionExactlyButMaskInAnyCase)
     const RoundTripResult bare = RoundTrip(Vanedoc("<map><shape dataset=\"single\"/></map>"));
     EXPECT_NE(bare.mFirst.find("<shape visible=\"false\""), std::string::npos) << bare.mFirst;
     EXPECT_NE(bare.mFirst.find("width=\"0.0\""), std::string::npos) << bare.mFirst;
+}
+
+} // namespace
+
+namespace
+{
+
+const GxPosition kParis = GxPosition().FromDegrees(2.5, 46.5);
+const GxPosition kGuiana = GxPosition().FromDegrees(-53.0, 4.0);
+const GxPosition kMadrid = GxPosition().FromDegrees(-3.7, 40.0);
+const GxPosition kRome = GxPosition().FromDegrees(12.5, 42.5);
+
+// The picks point into the projected shape: a new frame and a new projection remake it, and the picks must follow
+// (under ASan a freed polygon read here fails the test).
+TEST_F(ShapeTest, FillFollowsItsPositionAndPicksThroughNewFramesAndProjections)
+{
+    DxShape* world = KitShapeFrame("naturalearth_lowres.shp");
+    if (world == nullptr)
+    {
+        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile/naturalearth_lowres.shp";
+        GTEST_SKIP() << "no shapefile test data";
+    }
+    const GxColor red(1, 0, 0, 1), blue(0, 0, 1, 1), map = mMap.Color();
+    auto* fill = static_cast<WxShapeFill*>(
+        WxShapeFill::Make(&mMap, KitElement(mParser, "<shapefill visible=\"true\" alpha=\"1.0\" dataset=\"single\" "
+                                                     "color=\"#00FF00FF\"/>")));
+    Inject(*fill, new DxShape(*world));
+    Draw();
+    for (const GxPosition& p : {kParis, kGuiana, kMadrid, kAtlantic})
+        ExpectAt(p, map); // (0, 0) lies in the sea
+    fill->SetFillPosition(kParis);
+    fill->AddFillPositionWithColor(kMadrid, red);
+    fill->AddFillPositionWithColor(kRome, blue);
+    fill->AddFillPositionWithColor(kAtlantic, blue); // no polygon: no pick
+    EXPECT_EQ(fill->CountPicks(), 2u);
+    Draw();
+    const std::pair<GxPosition, GxColor> expected[] = {
+        {kParis, mGreen}, {kGuiana, map}, {kMadrid, red}, {kRome, blue}, {kAtlantic, map}};
+    for (const auto& [p, c] : expected)
+        ExpectAt(p, c);
+
+    Inject(*fill, world);
+    GxPosition standard;
+    standard.FromDegrees(0.0, 45.0);
+    KitSetProjection(mMap, GxFlatProjection(standard), -180.5, -90.5, 180.5, 90.5);
+    EXPECT_EQ(fill->CountPicks(), 2u);
+    Draw();
+    for (const auto& [p, c] : expected)
+        ExpectAt(p, c);
+    Snapshot("fill", "wx10_");
 }
 
 } // namespace
