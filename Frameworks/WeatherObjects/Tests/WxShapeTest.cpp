@@ -217,3 +217,39 @@ TEST_F(ShapeTest, FillFollowsItsPositionAndPicksThroughNewFramesAndProjections)
 }
 
 } // namespace
+
+namespace
+{
+
+// South Africa's extent as OGR reports it.
+constexpr double kSouthAfricaAspect =
+    (-22.091312758067588 + 34.81916635512371) / (32.830120477028885 - 16.344976840895242);
+
+TEST_F(ShapeTest, LegendRowCentresTheShapeAtItsAspectAndDarkensABrightColourOnWhite)
+{
+    DxShape* world = KitShapeFrame("naturalearth_lowres.shp");
+    if (world == nullptr)
+    {
+        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile/naturalearth_lowres.shp";
+        GTEST_SKIP() << "no shapefile test data";
+    }
+    WxShape* shape = Shape("dataset=\"single\" color=\"#00FF00FF\"", SouthAfrica(*world));
+    delete world;
+    const std::unique_ptr<WxInspector> legend(shape->CreateLegend());
+    for (const auto& [background, green] : {std::pair{1.0, 0.5}, {0.5, 1.0}})
+    {
+        legend->SetColor(GxColor(background, background, background, 1.0));
+        GxRect box(1e9, 1e9, -1e9, -1e9);
+        for (const auto& line : Inspect(*legend, CxRect(0, 0, 300, 40)))
+            for (const auto& v : line.mVertices)
+            {
+                box.ExpandToContain(GxPoint(v.mX, v.mY));
+                EXPECT_NEAR(v.mColor[1], green, 2.0 / 255) << background;
+            }
+        EXPECT_NEAR(box.Height(), 40.0, 0.01);
+        EXPECT_NEAR(box.Width(), 40.0 / kSouthAfricaAspect, 0.01);
+        EXPECT_NEAR(box.XCenter(), 150.0, 0.01);
+    }
+}
+
+} // namespace
