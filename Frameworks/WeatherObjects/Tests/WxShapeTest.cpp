@@ -101,6 +101,8 @@ TEST_F(ShapeTest, FillsFollowTheLayersFillModeHolesIncluded)
         ExpectAt(kLesotho, lesothoFilled ? mGreen : map);
         ExpectAt(kKaroo, mGreen);
         ExpectAt(kAtlantic, map);
+        if (whole)
+            Snapshot(std::string("world_") + set, "wx10_");
         delete shape;
     }
     delete world;
