@@ -2,10 +2,13 @@
 
 #include "CxDebug.h"
 #include "WxContour.h"
+#include "WxDistance.h"
 #include "WxGradient.h"
 #include "WxGridline.h"
 #include "WxObs.h"
 #include "WxRadar.h"
+#include "WxShape.h"
+#include "WxShapeFill.h"
 #include "WxSymbol.h"
 #include "WxVector.h"
 
@@ -103,4 +106,7 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
+    WxSetProductFactory(CxString("distance"), &WxDistance::Make);
+    WxSetProductFactory(CxString("shape"), &WxShape::Make);
+    WxSetProductFactory(CxString("shapefill"), &WxShapeFill::Make);
 }

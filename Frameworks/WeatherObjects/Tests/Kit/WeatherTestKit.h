@@ -11,6 +11,7 @@
 #include "DxImage.h"
 #include "DxManager.h"
 #include "DxObsClient.h"
+#include "DxShape.h"
 #include "GxColor.h"
 #include "GxCoordinates.h"
 #include "LoopbackServer.h"
@@ -172,6 +173,12 @@ DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeig
 // "lat:degr", "lon:degr" and the values under inFieldId; null when the file is missing (a failure when the test
 // data are required).
 DxTable* KitStationTable(const CxDate& inDate, const std::string& inName, const std::string& inFieldId);
+
+// A shapefile of the shared test data (shapefile/<name>) as a frame in the degree projection, its rings in reading
+// order; null when the file is missing or does not read.
+DxShape* KitShapeFrame(const std::string& inName);
+// A shape set (kind 2) whose real manager reads its "config.xml" offline, filling one by one or as one polygon.
+DxSet* KitShapeSet(const CxString& inId, bool inIndividual);
 
 // Hands a frame to a client as a manager would; the client owns it then.
 void Inject(DxClient& ioClient, DxFrame* inFrame);
