@@ -4,6 +4,7 @@
 #include "WxContour.h"
 #include "WxGradient.h"
 #include "WxGridline.h"
+#include "WxImage.h"
 #include "WxObs.h"
 #include "WxRadar.h"
 #include "WxSymbol.h"
@@ -68,4 +69,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
+    WxSetProductFactory(CxString("image"), &WxImage::Make);
 }
