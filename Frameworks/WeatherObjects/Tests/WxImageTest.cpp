@@ -78,8 +78,8 @@ TEST_F(WxImageTest, DocumentAttributes)
     }
 }
 
-// The quadrants drape where PROJ puts their pixel centres, plain and tinted half-transparent red, inside PROJ's box
-// around the outline; the lookup answers each quadrant's colour and transparent black outside.
+// The quadrants drape where PROJ puts their pixel centres, plain and tinted half-transparent red at half alpha, inside
+// PROJ's box around the outline; the lookup answers each quadrant's colour and transparent black outside.
 TEST_F(WxImageTest, DrapedQuadrantsAtProjPositions)
 {
     const double kScale = 2.0; // km a pixel
@@ -92,10 +92,12 @@ TEST_F(WxImageTest, DrapedQuadrantsAtProjPositions)
     GxRect box;
     ASSERT_TRUE(WxBoundsOfPoints(wxkit::KitProj(kLcc, xs, ys), box));
     const GxColor kPlain[] = {kRed, kGreen, kBlue, kYellow};
-    const GxColor kTinted[] = {{1, 0.5, 0.5, 1}, {0.5, 0.5, 0.5, 1}, {0.5, 0.5, 0.5, 1}, {1, 0.5, 0.5, 1}};
+    // A quarter of the source over three quarters of white.
+    const GxColor kTinted[] = {{1, 0.75, 0.75, 1}, {0.75, 0.75, 0.75, 1}, {0.75, 0.75, 0.75, 1}, {1, 0.75, 0.75, 1}};
     for (const bool tinted : {false, true})
     {
-        WxImage* image = Image(std::string("visible=\"true\" alpha=\"1.0\"") + (tinted ? " color=\"#FF000080\"" : ""));
+        WxImage* image =
+            Image(tinted ? "visible=\"true\" alpha=\"0.5\" color=\"#FF000080\"" : "visible=\"true\" alpha=\"1.0\"");
         ASSERT_NE(image, nullptr);
         wxkit::Inject(*image, Quadrants());
         DrawAt(*mMap, Degrees(-98, 33), kScale);
