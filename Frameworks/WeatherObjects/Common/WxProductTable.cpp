@@ -5,6 +5,7 @@
 #include "WxDistance.h"
 #include "WxGradient.h"
 #include "WxGridline.h"
+#include "WxImage.h"
 #include "WxObs.h"
 #include "WxRadar.h"
 #include "WxShape.h"
@@ -109,4 +110,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("distance"), &WxDistance::Make);
     WxSetProductFactory(CxString("shape"), &WxShape::Make);
     WxSetProductFactory(CxString("shapefill"), &WxShapeFill::Make);
+    WxSetProductFactory(CxString("image"), &WxImage::Make);
 }

@@ -1,0 +1,351 @@
+#include "WxImage.h"
+
+#include "CxDebug.h"
+#include "DxImage.h"
+#include "DxImageManager.h"
+#include "DxSet.h"
+#include "GxContext.h"
+#include "GxFont.h"
+#include "GxProjection.h"
+#include "GxString.h"
+#include "GxTexture.h"
+#include "WxDrape.h"
+#include "WxMap.h"
+#include "WxValues.h"
+#include "XmlBuilder.h"
+#include "XmlElement.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+constexpr char kElement[] = "image";
+
+void GlColor(const GxColor& inColor, double inAlpha)
+{
+    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
+}
+
+void Outline(double inLeft, double inBottom, double inRight, double inTop)
+{
+    glBegin(GL_LINE_STRIP);
+    glVertex2d(inLeft, inBottom);
+    glVertex2d(inRight, inBottom);
+    glVertex2d(inRight, inTop);
+    glVertex2d(inLeft, inTop);
+    glVertex2d(inLeft, inBottom);
+    glEnd();
+}
+
+} // namespace
+
+WxImage::WxImage(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
+{
+    mName = CxString("Image");
+    if (inMap != nullptr)
+    {
+        SetInterval(WxClientSeconds(inMap->StepSeconds()));
+        SetDates(inMap->StartDate(), inMap->EndDate());
+        SetDisplayDate(inMap->Date());
+        SetArchiving(inMap->IsArchiving());
+    }
+    if (inXml != nullptr)
+        WxProduct::Internalize(inXml);
+}
+
+WxImage::~WxImage()
+{
+    Detach();
+    mTexture.reset();
+}
+
+WxProduct* WxImage::Make(WxMap* inMap, const XmlElement* inXml)
+{
+    return new WxImage(inMap, inXml);
+}
+
+void WxImage::SetClientInfo(const DxImageItem& inFirst, const DxImageItem& inSecond)
+{
+    if (inFirst.Id() == Category1().Id() && inSecond.Id() == Category2().Id() && IsSubscriptionValid())
+        return;
+    SetCategory1(inFirst);
+    SetCategory2(inSecond);
+    RefreshClient();
+    ProductChanged();
+}
+
+GxColor WxImage::GetValueFromPosition(const GxPosition& inPosition) const
+{
+    const DxImage* image = Image();
+    if (image == nullptr || image->Projection() == nullptr)
+        return GxColor(0.0, 0.0, 0.0, 0.0);
+    const GxPoint point = image->Projection()->Project(inPosition);
+    if (!std::isfinite(point.mX) || !std::isfinite(point.mY))
+        return GxColor(0.0, 0.0, 0.0, 0.0);
+    return image->GetColorFromPoint(point);
+}
+
+void WxImage::OnDrawProduct(GxContext& ioContext)
+{
+    DxImage* image = Image();
+    if (image == nullptr || mMap == nullptr || mMap->Projection() == nullptr)
+        return;
+    mTexture.reset();
+    ioContext.PushAttribs();
+    // The texture exists before the list so that the list only binds it.
+    mTexture = std::make_unique<GxTexture>(image->CountComponents());
+    mTexture->SetWidth(image->Width());
+    mTexture->SetHeight(image->Height());
+    mTexture->CreateTiles(image->GetMesh());
+    mTexture->SetTextureBuffer(image->GetTextureBuffer());
+    mTexture->GenTextures(ioContext);
+    BeginDisplayList();
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    GlColor(mColor, mColor.mAlpha * Alpha());
+    const std::vector<GxPoint> points = WxDrapeTexture(*mTexture, *mMap->Projection());
+    glPopAttrib();
+    EndDisplayList();
+    ioContext.PopAttribs();
+    WxBoundsOfPoints(points, mBounds);
+}
+
+void WxImage::OnDrawIcon(GxContext&)
+{
+    const double alpha = Alpha() * (IsVisible() ? 1.0 : 0.2);
+    if (!mLegendColors.empty())
+    {
+        const double height = 32.0 / double(mLegendColors.size());
+        glBegin(GL_QUADS);
+        for (std::size_t i = 0; i < mLegendColors.size(); ++i)
+        {
+            const GxColor& c = mLegendColors[i];
+            GlColor(c, alpha * c.mAlpha);
+            glVertex2d(0.0, double(i) * height);
+            glVertex2d(32.0, double(i) * height);
+            glVertex2d(32.0, double(i + 1) * height);
+            glVertex2d(0.0, double(i + 1) * height);
+        }
+        glEnd();
+        return;
+    }
+    // Without a legend: red, green and blue columns fading upwards.
+    const double edges[] = {0.0, 10.666667, 21.333334, 32.0};
+    for (int i = 0; i < 32; ++i)
+    {
+        const double level = 1.0 - double(i) / 32.0;
+        const double rowAlpha = IsVisible() ? alpha - double(i) / 96.0 : alpha;
+        glBegin(GL_QUADS);
+        for (int part = 0; part < 3; ++part)
+        {
+            glColor4d(part == 0 ? level : 0.0, part == 1 ? level : 0.0, part == 2 ? level : 0.0, rowAlpha);
+            glVertex2d(edges[part], double(i));
+            glVertex2d(edges[part + 1], double(i));
+            glVertex2d(edges[part + 1], double(i + 1));
+            glVertex2d(edges[part], double(i + 1));
+        }
+        glEnd();
+    }
+}
+
+void WxImage::OnInternalize(const XmlElement* inXml)
+{
+    CxAssertText(inXml != nullptr, "inXml != nil");
+    if (inXml == nullptr)
+        return;
+    CxAssert(inXml->Name() == kElement);
+    const CxString color = inXml->GetAttribute("color");
+    mColor = color.Length() == 0 ? GxColor(1.0, 1.0, 1.0, 1.0) : GxColor(color);
+    ReadCommonAttributes(inXml, true);
+    SetSet(DxSet::FindOrCreateSet(inXml->GetAttribute("dataset"), 4));
+    DxImageItem first(inXml->GetAttribute("cat1"), CxString());
+    DxImageItem second(inXml->GetAttribute("cat2"), CxString());
+    // A set of another kind has no image manager: the ids stay, without names.
+    if (DxImageManager* manager = Set() != nullptr ? Set()->ImageManager() : nullptr)
+    {
+        first = manager->GetItemForCategory(0, first);
+        second = manager->GetItemForCategory(1, second);
+    }
+    SetCategory1(first);
+    SetCategory2(second);
+    SetClientInfo(first, second);
+    RefreshClient();
+    SetSelected(WxReadBool(inXml->GetAttribute("selected"), true));
+}
+
+void WxImage::OnExternalize(XmlBuilder& ioBuilder) const
+{
+    ioBuilder.Begin(CxString(kElement));
+    WriteCommonAttributes(ioBuilder);
+    ioBuilder.Attribute("dataset", Set() != nullptr ? Set()->Id() : CxString());
+    ioBuilder.Attribute("color", mColor.AsString());
+    ioBuilder.Attribute("cat1", Category1().Id());
+    ioBuilder.Attribute("cat2", Category2().Id());
+    WriteDataFlags(ioBuilder);
+    ioBuilder.End(CxString(kElement));
+}
+
+void WxImage::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
+{
+    SetDates(inStart, inEnd);
+    RefreshClient();
+}
+
+void WxImage::OnDateChanged(const CxDate& inDate)
+{
+    SetDisplayDate(inDate);
+    RefreshClient();
+}
+
+void WxImage::OnIntervalChanged(CxSint64 inSeconds)
+{
+    SetInterval(WxClientSeconds(inSeconds));
+    RefreshClient();
+}
+
+void WxImage::OnProjectionChanged()
+{
+    InvalidateDisplayList();
+}
+
+void WxImage::OnSetColor(const GxColor& inColor)
+{
+    if (inColor == mColor)
+        return;
+    mColor = inColor;
+    ProductChanged();
+}
+
+GxColor WxImage::OnGetColor() const
+{
+    return mColor;
+}
+
+bool WxImage::OnIsReadyToDraw() const
+{
+    return !WaitingForData();
+}
+
+WxInspector* WxImage::OnCreateLegend()
+{
+    return new WxImageLegend(this);
+}
+
+void WxImage::OnTextureChanged()
+{
+    SetName(Category1().Name() + CxString(" ") + Category2().Name());
+    SetStatus(CxString());
+    mLegendColors.clear();
+    if (const DxImage* image = Image())
+    {
+        if (IsTemporal())
+            SetStatusDate(FrameDate(), ShowsSeconds());
+        else if (Set() != nullptr)
+            SetStatus(Set()->Name());
+        if (const DxStringField* keys = image->FindStringField(CxString("legendKey")))
+            for (auto key = keys->rbegin(); key != keys->rend(); ++key)
+                mLegendColors.push_back(GxColor(*key));
+    }
+    ProductDataChanged();
+}
+
+void WxImage::OnSetChanged()
+{
+    if (mMap != nullptr)
+        mMap->CalculateTimerInterval();
+}
+
+void WxImage::OnAuthenticationChanged()
+{
+    SetAuthenticationFailed(!IsAuthenticated());
+}
+
+WxImageLegend::WxImageLegend(WxImage* inImage) : WxProductInspector(inImage), mImage(inImage)
+{
+    CxAssertText(inImage != nullptr, "inImage != nil");
+}
+
+WxImageLegend::~WxImageLegend() = default;
+
+void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
+{
+    const DxImage* image = mImage->Image();
+    const DxStringField* keys = image != nullptr ? image->FindStringField(CxString("legendKey")) : nullptr;
+    // Without keys there are no rows to size.
+    if (keys == nullptr || keys->empty())
+        return;
+    std::vector<GxColor> colors;
+    for (const CxString& key : *keys)
+        colors.emplace_back(key);
+    const std::size_t count = colors.size();
+    const CxString tracked = mImage->GetValueFromPosition(TrackPosition()).AsString();
+    const double width = inBounds.Width();
+    const double rowHeight = (inBounds.Height() - 10.0) / double(count);
+    DeleteTextures(ioContext);
+    ioContext.PushAttribs();
+    glPushMatrix();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    mWidestLabel = 0.0;
+    if (const DxStringField* values = image->FindStringField(CxString("legendValue")))
+    {
+        GxFont font(0, 8);
+        for (const CxString& value : *values)
+        {
+            auto* label = new GxString(value, &font);
+            label->Texture(ioContext);
+            mWidestLabel = std::max(mWidestLabel, double(label->Width()));
+            mGxStrings.push_back(label);
+        }
+    }
+    mSwatchWidth = std::floor(std::max(10.0, std::min(width / 3.5, width - mWidestLabel - 15.0)));
+    const double swatch = mSwatchWidth;
+    const double a = Alpha();
+
+    glTranslated(5.0, 5.0, 0.0);
+    glBegin(GL_QUADS);
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        GlColor(colors[i], colors[i].mAlpha * a);
+        glVertex2d(0.0, double(i) * rowHeight);
+        glVertex2d(swatch, double(i) * rowHeight);
+        glVertex2d(swatch, double(i + 1) * rowHeight);
+        glVertex2d(0.0, double(i + 1) * rowHeight);
+    }
+    glEnd();
+    const double inkLevel = Color().Brightness() > 0.6 ? 0.0 : 1.0;
+    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
+    ioContext.LineWidth(1.0f);
+    if (rowHeight >= 10.0 && count <= 40)
+    {
+        GlColor(ink, a);
+        for (std::size_t i = 0; i < count; ++i)
+            Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
+    }
+    ioContext.LineWidth(3.0f);
+    for (std::size_t i = 0; i < count; ++i)
+        if (colors[i].AsString() == tracked)
+            Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
+    ioContext.LineWidth(1.0f);
+
+    if (mGxStrings.empty())
+        CxDebug(CxString("image legend without legendValue texts: swatches unlabelled"));
+    else
+    {
+        glTranslated(((width - 10.0) - swatch) * 0.5 + swatch + 5.0, rowHeight * 0.5, 0.0);
+        glTranslated(0.375, 0.375, 0.0);
+        GlColor(ink, a);
+        for (std::size_t i = 0; i < mGxStrings.size(); ++i)
+        {
+            mGxStrings[i]->SetPosition(0.0, std::floor(double(i) * rowHeight + 0.5));
+            mGxStrings[i]->Draw(ioContext, kGxHAlignCenter, kGxVAlignCenter);
+        }
+    }
+    glPopMatrix();
+    ioContext.PopAttribs();
+}
