@@ -6,6 +6,7 @@
 #include "WxGridline.h"
 #include "WxObs.h"
 #include "WxRadar.h"
+#include "WxSeriesClient.h"
 #include "WxSymbol.h"
 #include "WxVector.h"
 
@@ -103,4 +104,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
+    WxSetSeriesFactory(CxString("series"), &WxSeriesClient::Make);
 }
