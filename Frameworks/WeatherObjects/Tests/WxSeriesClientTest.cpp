@@ -7,6 +7,7 @@
 #include "XmlBuilder.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace
 {
@@ -159,6 +160,31 @@ TEST_F(WxSeriesClientTest, EmptyColumnAndFlatAxisDrawNothing)
     axis->SetMax(1000.0);
     mGraph.DrawGraph(*mContext, window);
     EXPECT_TRUE(series->DrawnLines().empty());
+}
+
+// The legend reads the sample nearest the tracking time: the earlier one only when it is strictly nearer.
+TEST_F(WxSeriesClientTest, TrackingGivesTheNearerSample)
+{
+    const std::vector<double> values{1010.25, 1011.5, 1012.75, 1013.0, 1014.125};
+    WxSeriesClient* series = MakeSeries();
+    wxkit::Inject(*series, Day(mStart, values));
+    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    const double left = WxGraph::PlotRect(mGraph.Bounds()).left;
+    const double pps = mGraph.GetTimeAxis()->PixelsPerSecond();
+    for (double seconds : {100.0, 200.0, 640.0, 1010.0})
+    {
+        mGraph.SetTrackingPoint(GxPoint(left + seconds * pps, 100.0));
+        const double tracked = mGraph.TrackingTime() - mStart;
+        ASSERT_NEAR(tracked, seconds, 1.0);
+        const auto k = std::size_t(std::floor(tracked / 300.0 + 0.5));
+        CxStringList names, got;
+        ASSERT_TRUE(series->GetAttributesFromPoint(GxPoint(), names, got)) << seconds;
+        ASSERT_EQ(got.size(), 2u);
+        EXPECT_EQ(got.front(), (mStart + 300.0 * double(k)).AsString()) << seconds;
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", values[k]);
+        EXPECT_EQ(got.back().AsUtf8(), text) << seconds;
+    }
 }
 
 } // namespace
