@@ -7,12 +7,14 @@
 #include "DxSeriesManager.h"
 #include "DxSet.h"
 #include "GxContext.h"
+#include "GxPolygon.h"
 #include "WxGraph.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -157,6 +159,7 @@ void WxSeriesClient::OnTableChanged()
 void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
 {
     mDrawnLines.clear();
+    mDrawnFills.clear();
     WxGraph* graph = Graph();
     DxSeriesManager* manager = ManagerOf(Set());
     if (graph == nullptr || manager == nullptr || graph->GetTimeAxis() == nullptr)
@@ -179,11 +182,21 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
     const CxString key = mParm.Key();
 
     std::vector<GxPoint> line;
-    auto finish = [this, &line]()
+    GxPolygon fill;
+    auto finish = [&]()
     {
         if (line.size() > 1)
             mDrawnLines.push_back(line);
         line.clear();
+        if (fill.CountPoints() > 1)
+        {
+            // Down to the axis minimum and back, so a value below it fills to the bottom only.
+            fill.Add(GxPoint(fill.Points().back().mX, plot.bottom));
+            fill.Add(GxPoint(fill.Points().front().mX, plot.bottom));
+            fill.Close();
+            mDrawnFills.push_back(fill);
+        }
+        fill.Clear();
     };
     CxDate last = start;
     for (const auto& [date, frame] : FrameList())
@@ -216,7 +229,10 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
                     finish();
                 continue;
             }
-            line.push_back(GxPoint(plot.left + x * xScale, plot.bottom + (v - axis->Min()) * yScale));
+            const double px = plot.left + x * xScale;
+            line.push_back(GxPoint(px, plot.bottom + (v - axis->Min()) * yScale));
+            if (mFilled)
+                fill.Add(GxPoint(px, plot.bottom + std::clamp(v - axis->Min(), 0.0, range) * yScale));
             last = sample;
         }
     }
@@ -227,11 +243,13 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
     if (mLineWidth <= 2.0)
         ioContext.AntiAlias();
     if (mLineWidth > 0.0)
-    {
         ioContext.LineWidth(mLineWidth);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(GLint(plot.left), GLint(std::min(plot.top, plot.bottom)), GLsizei(plot.Width()),
-                  GLsizei(plot.Height()));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(GLint(plot.left), GLint(std::min(plot.top, plot.bottom)), GLsizei(plot.Width()), GLsizei(plot.Height()));
+    for (const GxPolygon& polygon : mDrawnFills)
+        polygon.DrawFilled();
+    if (mLineWidth > 0.0)
+    {
         for (const auto& strip : mDrawnLines)
         {
             glBegin(GL_LINE_STRIP);

@@ -5,6 +5,7 @@
 #include "DxParm.h"
 #include "DxSeriesClient.h"
 #include "GxColor.h"
+#include "GxPolygon.h"
 #include "WxSeries.h"
 
 #include <limits>
@@ -42,6 +43,8 @@ public:
 
     // The polylines of the last draw, in plot pixels from the plot's lower-left corner.
     const std::vector<std::vector<GxPoint>>& DrawnLines() const { return mDrawnLines; }
+    // The closed fill rings of the last draw, in the same pixels.
+    const std::vector<GxPolygon>& DrawnFills() const { return mDrawnFills; }
 
 protected:
     void OnDrawSeries(GxContext& ioContext) override;
@@ -65,4 +68,5 @@ private:
     bool mInterpolate = true;
     bool mFilled = false;
     std::vector<std::vector<GxPoint>> mDrawnLines;
+    std::vector<GxPolygon> mDrawnFills;
 };

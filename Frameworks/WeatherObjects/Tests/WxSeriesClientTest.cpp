@@ -47,19 +47,20 @@ protected:
         DrawTest::TearDown();
     }
 
-    WxSeriesClient* MakeSeries(const char* inExtra = "")
+    WxSeriesClient* MakeSeries(const char* inExtra = "", bool inFilled = false)
     {
         auto* series = new WxSeriesClient(&mGraph);
         std::unique_ptr<WxParser> parser;
-        series->Internalize(wxkit::KitElement(parser, Element(inExtra)));
+        series->Internalize(wxkit::KitElement(parser, Element(inExtra, inFilled)));
         return series;
     }
 
-    static std::string Element(const char* inExtra)
+    static std::string Element(const char* inExtra, bool inFilled = false)
     {
-        return std::string(R"(<series visible="true" selected="false" alpha="1.0" filled="false" )"
-                           R"(dataset="kts1set" color="#800000FF" width="2.0" parm="pres" )"
-                           R"(unit="mbar" site="kts1" symbol="none" symbolSize="2.00" )") +
+        return std::string(R"(<series visible="true" selected="false" alpha="1.0" filled=")") +
+               (inFilled ? "true" : "false") +
+               R"(" dataset="kts1set" color="#800000FF" width="2.0" parm="pres" unit="mbar" site="kts1" )"
+               R"(symbol="none" symbolSize="2.00" )" +
                inExtra + "/>";
     }
 
@@ -160,6 +161,31 @@ TEST_F(WxSeriesClientTest, EmptyColumnAndFlatAxisDrawNothing)
     axis->SetMax(1000.0);
     mGraph.DrawGraph(*mContext, window);
     EXPECT_TRUE(series->DrawnLines().empty());
+}
+
+// Under a fixed axis the line runs past the top while the fill stops at it; a value below the axis fills nothing.
+TEST_F(WxSeriesClientTest, FillStaysWithinTheAxisRange)
+{
+    WxSeriesClient* series = MakeSeries("", true);
+    wxkit::Inject(*series, Day(mStart, {1004.0, 1015.0, 995.0, 1011.0}));
+    WxSeriesAxis* axis = mGraph.GetAxis(series);
+    ASSERT_NE(axis, nullptr);
+    axis->SetAutoMin(false);
+    axis->SetAutoMax(false);
+    axis->SetMin(1000.0);
+    axis->SetMax(1012.0);
+    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    const CxRect plot = WxGraph::PlotRect(mGraph.Bounds());
+    const double h = plot.Height() / 12.0;
+    ASSERT_EQ(series->DrawnLines().size(), 1u);
+    EXPECT_NEAR(series->DrawnLines()[0][1].mY, plot.bottom + 15.0 * h, 0.01);
+    ASSERT_EQ(series->DrawnFills().size(), 1u);
+    const std::vector<GxPoint>& ring = series->DrawnFills()[0].Points();
+    // Four samples, two corners on the axis minimum, the closing point.
+    ASSERT_EQ(ring.size(), 7u);
+    const double expected[] = {4.0, 12.0, 0.0, 11.0, 0.0, 0.0, 4.0};
+    for (std::size_t i = 0; i < ring.size(); ++i)
+        EXPECT_NEAR(ring[i].mY, plot.bottom + expected[i] * h, 0.01) << i;
 }
 
 // The legend reads the sample nearest the tracking time: the earlier one only when it is strictly nearer.
