@@ -188,6 +188,40 @@ TEST_F(WxSeriesClientTest, FillStaysWithinTheAxisRange)
         EXPECT_NEAR(ring[i].mY, plot.bottom + expected[i] * h, 0.01) << i;
 }
 
+// A sample off the five-minute steps is never drawn.
+TEST_F(WxSeriesClientTest, SampleOffTheStepsDrawsNoVertex)
+{
+    WxSeriesClient* series = MakeSeries();
+    wxkit::Inject(*series, wxkit::KitTable(mStart, {},
+                                           {{"time:secs", {0.0, 300.0, 450.0, 600.0}},
+                                            {"pres:mbar", {1010.0, 1011.0, 1030.0, 1012.0}}}));
+    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    const CxRect plot = WxGraph::PlotRect(mGraph.Bounds());
+    const double pps = mGraph.GetTimeAxis()->PixelsPerSecond();
+    ASSERT_EQ(series->DrawnLines().size(), 1u);
+    const auto& line = series->DrawnLines()[0];
+    ASSERT_EQ(line.size(), 3u);
+    for (std::size_t i = 0; i < line.size(); ++i)
+        EXPECT_NEAR(line[i].mX, plot.left + 300.0 * double(i) * pps, 0.01);
+}
+
+// Without a series manager the element's parameter, site and selection are not read, and nothing is drawn.
+TEST_F(WxSeriesClientTest, SetOfAnotherKindReadsNoParameterAndDrawsNothing)
+{
+    wxkit::KitWindSet(CxString("stations"));
+    auto* series = new WxSeriesClient(&mGraph);
+    std::unique_ptr<WxParser> parser;
+    std::string text = Element("");
+    text.replace(text.find("kts1set"), 7, "stations");
+    text.replace(text.find(R"(selected="false")"), 16, R"(selected="true")");
+    series->Internalize(wxkit::KitElement(parser, text));
+    EXPECT_EQ(series->Parameter().Id(), CxString());
+    EXPECT_EQ(series->Site(), CxString());
+    EXPECT_FALSE(series->IsSelected());
+    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    EXPECT_TRUE(series->DrawnLines().empty());
+}
+
 // The legend reads the sample nearest the tracking time: the earlier one only when it is strictly nearer.
 TEST_F(WxSeriesClientTest, TrackingGivesTheNearerSample)
 {
