@@ -8,6 +8,7 @@
 #include "DxSet.h"
 #include "GxContext.h"
 #include "GxPolygon.h"
+#include "GxSymbol.h"
 #include "WxGraph.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
@@ -160,6 +161,7 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
 {
     mDrawnLines.clear();
     mDrawnFills.clear();
+    mSymbolPoints.clear();
     WxGraph* graph = Graph();
     DxSeriesManager* manager = ManagerOf(Set());
     if (graph == nullptr || manager == nullptr || graph->GetTimeAxis() == nullptr)
@@ -231,6 +233,9 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
             }
             const double px = plot.left + x * xScale;
             line.push_back(GxPoint(px, plot.bottom + (v - axis->Min()) * yScale));
+            const double above = v - axis->Min();
+            if (mSymbol != "none" && mSymbol.Length() != 0 && above >= 0.0 && above <= range && px <= plot.right)
+                mSymbolPoints.push_back(line.back());
             if (mFilled)
                 fill.Add(GxPoint(px, plot.bottom + std::clamp(v - axis->Min(), 0.0, range) * yScale));
             last = sample;
@@ -257,6 +262,16 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
                 glVertex2d(p.mX, p.mY);
             glEnd();
         }
+    }
+    if (!mSymbolPoints.empty())
+    {
+        // Drawn each time in pixels, so their size does not follow the axis scale.
+        const GxSymbol symbol(mSymbol);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        for (const GxPoint& point : mSymbolPoints)
+            symbol.Draw(ioContext, point, mSymbolSize);
+        glDisable(GL_TEXTURE_2D);
     }
     ioContext.PopAttribs();
 }

@@ -45,6 +45,8 @@ public:
     const std::vector<std::vector<GxPoint>>& DrawnLines() const { return mDrawnLines; }
     // The closed fill rings of the last draw, in the same pixels.
     const std::vector<GxPolygon>& DrawnFills() const { return mDrawnFills; }
+    // Where the last draw put symbols: the samples inside the plot, edges included.
+    const std::vector<GxPoint>& SymbolPoints() const { return mSymbolPoints; }
 
 protected:
     void OnDrawSeries(GxContext& ioContext) override;
@@ -69,4 +71,5 @@ private:
     bool mFilled = false;
     std::vector<std::vector<GxPoint>> mDrawnLines;
     std::vector<GxPolygon> mDrawnFills;
+    std::vector<GxPoint> mSymbolPoints;
 };

@@ -186,6 +186,12 @@ TEST_F(WxSeriesClientTest, FillStaysWithinTheAxisRange)
     const double expected[] = {4.0, 12.0, 0.0, 11.0, 0.0, 0.0, 4.0};
     for (std::size_t i = 0; i < ring.size(); ++i)
         EXPECT_NEAR(ring[i].mY, plot.bottom + expected[i] * h, 0.01) << i;
+    // Symbols only where the value lies on the axis: the first and the last sample.
+    series->SetSymbol(CxString("circle"));
+    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    ASSERT_EQ(series->SymbolPoints().size(), 2u);
+    EXPECT_NEAR(series->SymbolPoints()[0].mY, plot.bottom + 4.0 * h, 0.01);
+    EXPECT_NEAR(series->SymbolPoints()[1].mY, plot.bottom + 11.0 * h, 0.01);
 }
 
 // A sample off the five-minute steps is never drawn.
