@@ -8,6 +8,7 @@
 #include "WxImage.h"
 #include "WxObs.h"
 #include "WxRadar.h"
+#include "WxSeriesClient.h"
 #include "WxShape.h"
 #include "WxShapeFill.h"
 #include "WxSymbol.h"
@@ -111,4 +112,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("shape"), &WxShape::Make);
     WxSetProductFactory(CxString("shapefill"), &WxShapeFill::Make);
     WxSetProductFactory(CxString("image"), &WxImage::Make);
+    WxSetSeriesFactory(CxString("series"), &WxSeriesClient::Make);
 }
