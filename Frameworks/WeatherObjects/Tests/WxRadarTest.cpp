@@ -5,15 +5,18 @@
 #include "GxProjection.h"
 #include "GxTexture.h"
 #include "TestSupport.h"
+#include "WeatherTestKit.h"
 #include "WxDrape.h"
 #include "WxDrawTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 
 namespace
 {
@@ -351,3 +354,123 @@ TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
 }
 
 } // namespace
+
+namespace
+{
+
+// The KOKX NCR storm table as an independent Level III decoder printed it: one row per cell.
+std::vector<std::vector<std::string>> PeerStormRows(const std::string& inFile)
+{
+    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/DataObjects/Tests/data/nexrad3/peer_text.tsv");
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);)
+    {
+        if (line.rfind(inFile + "\tg\t", 0) != 0 || line.find("STM ID") != std::string::npos)
+            continue;
+        std::replace(line.begin(), line.end(), '/', ' ');
+        std::istringstream words(line.substr(inFile.size() + 3));
+        rows.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    }
+    return rows;
+}
+
+} // namespace
+
+// Cells against the peer's table; the forecast speed is in knots, so an hour covers a nautical mile per knot.
+// The popup reads units from the bundle's table.
+class WxRadarStorms : public wxkit::KitTest
+{
+};
+
+TEST_F(WxRadarStorms, CellsAndLinesAgainstThePeerTable)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KOKX_SDUS51_NCROKX_201108280702");
+    const auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+    const auto rows = PeerStormRows("KOKX_SDUS51_NCROKX_201108280702");
+    ASSERT_EQ(rows.size(), 32u);
+    ASSERT_EQ(cells.size(), rows.size());
+    const DxUnitConverter nmiToKm(DxUnit(CxString("nmi")), DxUnit(CxString("km")));
+    const CxString degr = DxUnit(CxString("degr")).Symbol(), mph = DxUnit(CxString("mph")).Symbol();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+    {
+        const auto& row = rows[i];
+        SCOPED_TRACE(row[0]);
+        ASSERT_GE(row.size(), 13u);
+        const WxStormCell& cell = cells[i];
+        EXPECT_EQ(cell.mId, CxString(row[0].c_str()));
+        EXPECT_EQ(cell.mMeso, CxString(row[4].c_str()));
+        EXPECT_DOUBLE_EQ(cell.mVIL, std::stod(row[8]));
+        const std::array<CxString, 6> lines = WxStormLines(cell);
+        if (row[12] == "NEW")
+        {
+            EXPECT_TRUE(std::isnan(cell.mKnots));
+            EXPECT_EQ(lines[5], CxString("Unknown"));
+            continue;
+        }
+        const double knots = std::stod(row[13]);
+        EXPECT_DOUBLE_EQ(cell.mKnots, knots);
+        EXPECT_NEAR(WxStormHourKm(cell.mKnots), nmiToKm.Convert(knots), 1e-9);
+        const CxString expected = CxString(row[12].c_str()) + degr + CxString(" at ") +
+                                  CxString(std::round(knots * 1852.0 / 1609.344), 0) + mph;
+        EXPECT_EQ(lines[5], expected);
+    }
+}
+
+// Cells run to the shorter coordinate field; other short fields read NONE and NaN; no number, no cell.
+TEST_F(WxRadarStorms, ShortFieldsAndTrackingWithoutANumber)
+{
+    DxImage frame{GxRadianProjection()};
+    frame.NewFloatField(CxString("stormLat"))->assign({0.5, 0.6, 0.7});
+    frame.NewFloatField(CxString("stormLon"))->assign({-1.0, -1.1});
+    frame.NewStringField(CxString("stormId"))->assign({CxString("A1")});
+    frame.NewFloatField(CxString("stormVIL"))->assign({20.0});
+    const std::vector<WxStormCell> cells = WxReadStormCells(frame);
+    ASSERT_EQ(cells.size(), 2u);
+    EXPECT_EQ(cells[1].mId, CxString("NONE"));
+    EXPECT_TRUE(std::isnan(cells[1].mVIL));
+    EXPECT_EQ(cells[0].mVIL, 20.0);
+    double distance = 0.0;
+    const GxRadianProjection projection;
+    EXPECT_EQ(WxNearestStorm(cells, projection, GxPosition(-1.1, 0.61), distance), 1);
+    EXPECT_NEAR(distance, 0.01, 1e-12);
+    EXPECT_EQ(WxNearestStorm(cells, projection, GxPosition(std::nan(""), 0.6), distance), -1);
+    EXPECT_TRUE(std::isnan(distance));
+    frame.FindFloatField(CxString("stormLon"))->assign({-1.0, -1.0});
+    frame.FindFloatField(CxString("stormLat"))->assign({0.5, 0.5});
+    EXPECT_EQ(WxNearestStorm(WxReadStormCells(frame), projection, GxPosition(-1.0, 0.6), distance), 0);
+}
+
+TEST_F(WxRadarStorms, FirstLinesAndTooltipPlacement)
+{
+    const struct
+    {
+        const char* mTVS;
+        const char* mMeso;
+        const char* mLine;
+    } lines[] = {{"TVS", "12", "K7 (TVS, MESO: 12)"},
+                 {"NONE", "3", "K7 (MDA: 3)"},
+                 {"NONE", "NONE", "K7"},
+                 {"ETVS", "MESO", "K7 (ETVS, MESO)"}};
+    for (const auto& [tvs, meso, line] : lines)
+    {
+        WxStormCell cell;
+        cell.mId = CxString("K7");
+        cell.mTVS = CxString(tvs);
+        cell.mMeso = CxString(meso);
+        EXPECT_EQ(WxStormLines(cell)[0], CxString(line));
+    }
+    const struct
+    {
+        double mDirection;
+        double mX, mY;
+    } offsets[] = {{180, -120, -70}, {269.9, -120, -70}, {270, -120, 20}, {0, 20, 20},
+                   {89, 20, 20},     {90, 20, -70},      {179, 20, -70},  {std::nan(""), -50, -70}};
+    for (const auto& [direction, x, y] : offsets)
+    {
+        const GxPoint offset = WxStormTooltipOffset(direction, 100, 50);
+        EXPECT_EQ(offset.mX, x) << direction;
+        EXPECT_EQ(offset.mY, y) << direction;
+    }
+}
