@@ -767,6 +767,29 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
         glVertex2d(0.0, double(i + 1) * h);
     }
     glEnd();
+    if (mRadar->GetDrawStorms())
+    {
+        // The key is 100 x 240 pixels at the bottom left of its 128 x 256 texture.
+        const GLuint key = ioContext.GetTexture(CxString("WxStormLegend"), false);
+        const double s = std::min(height / 240.0, 1.0);
+        const double kw = 100.0 * s, kh = 240.0 * s;
+        const double kx = w + std::floor((width - (x + w) - kw) / 2.0);
+        const double ky = std::floor((height - kh) / 2.0) - 10.0;
+        if (key > 0)
+        {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, key);
+            glColor4d(1.0, 1.0, 1.0, 0.9 * a);
+            glBegin(GL_QUADS);
+            for (const auto& [u, v] : {std::array{0.0, 0.0}, {1.0, 0.0}, {1.0, 1.0}, {0.0, 1.0}})
+            {
+                glTexCoord2d(u * 0.78125, v * 0.9375);
+                glVertex2d(kx + u * kw, ky + v * kh);
+            }
+            glEnd();
+            glDisable(GL_TEXTURE_2D);
+        }
+    }
     GlColor(ink, a);
     for (std::size_t i = 0; i < count; ++i)
         Outline(0.0, double(i) * h, w, double(i + 1) * h);

@@ -474,3 +474,73 @@ TEST_F(WxRadarStorms, FirstLinesAndTooltipPlacement)
         EXPECT_EQ(offset.mY, y) << direction;
     }
 }
+
+// A real frame's cells: the popup follows the nearest, rebuilds its texts only for a new cell, draws nothing 80 px
+// away, and its hour track, the line fading to the hour, runs the knots of the peer's table as nautical miles.
+TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KOKX_SDUS51_NCROKX_201108280702");
+    auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    WxRadar* radar = Radar("storms=\"true\"");
+    ASSERT_NE(radar, nullptr);
+    mMap->SetProjection(*image->Projection());
+    const GxProjection& local = *mMap->Projection();
+    const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+    const auto rows = PeerStormRows("KOKX_SDUS51_NCROKX_201108280702");
+    ASSERT_EQ(rows.size(), cells.size());
+    const GxPosition centre = local.Unproject(GxPoint(0, 0));
+    wxkit::Inject(*radar, image.release());
+    std::unique_ptr<WxPopup> popup(radar->CreatePopup());
+    ASSERT_TRUE(popup->ShouldInvalidate());
+    auto* storms = dynamic_cast<WxRadarPopup*>(popup.get());
+    ASSERT_NE(storms, nullptr);
+    const double kmPerPixel = 0.5;
+    mMap->SetScale(1.0 / kmPerPixel);
+    const auto draw = [&](const GxPosition& inAt)
+    {
+        mMap->SetTrackingPosition(inAt);
+        wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
+        return gxtest::CaptureFeedback([&] { popup->Draw(*mContext); });
+    };
+    for (std::size_t i : {1u, 2u, 3u})
+    {
+        SCOPED_TRACE(rows[i][0]);
+        const GxPoint cell = local.Project(cells[i].mPosition);
+        const auto all = draw(local.Unproject(GxPoint(cell.mX + 2, cell.mY)));
+        EXPECT_EQ(storms->Key(), CxString("id: ") + CxString(rows[i][0].c_str()));
+        const auto line = std::find_if(all.begin(), all.end(),
+                                       [](const auto& p)
+                                       {
+                                           return p.mToken == GL_LINE_TOKEN && p.mVertices.size() == 2 &&
+                                                  p.mVertices[0].mColor[3] > 0.99 &&
+                                                  std::abs(p.mVertices[1].mColor[3] - 0.07) < 0.002;
+                                       });
+        ASSERT_NE(line, all.end());
+        const double dx = line->mVertices[1].mX - line->mVertices[0].mX;
+        const double dy = line->mVertices[1].mY - line->mVertices[0].mY;
+        EXPECT_NEAR(line->mVertices[0].mX, 512 + cell.mX / kmPerPixel, 0.5);
+        EXPECT_NEAR(line->mVertices[0].mY, 384 + cell.mY / kmPerPixel, 0.5);
+        EXPECT_NEAR(std::hypot(dx, dy) * kmPerPixel, std::stod(rows[i][13]) * 1.852, 0.5);
+        // Towards the forecast direction's opposite: the table gives where the cell comes from.
+        const double bearing = std::fmod(std::atan2(dx, dy) * 180.0 / M_PI + 360.0, 360.0);
+        EXPECT_NEAR(std::fmod(bearing - std::stod(rows[i][12]) + 360.0, 360.0), 180.0, 2.0);
+        EXPECT_EQ(storms->Rebuilds(), int(i));
+        draw(local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
+        EXPECT_EQ(storms->Rebuilds(), int(i));
+    }
+    EXPECT_TRUE(draw(centre).empty());
+    DrawAt(*mMap, centre, kmPerPixel);
+    mMap->SetTrackingPosition(cells[1].mPosition);
+    wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
+    popup->Draw(*mContext);
+    Snapshot("storms", "wx5_");
+    std::unique_ptr<WxInspector> legend(radar->CreateLegend());
+    glClearColor(0.2f, 0.2f, 0.3f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    mContext->Begin2D();
+    legend->OnDraw(*mContext, CxRect(0, 0, 240, 300));
+    mContext->End2D();
+    Snapshot("legend", "wx5_");
+    legend->DeleteTextures(*mContext);
+}
