@@ -151,8 +151,8 @@ struct WxStormCell
     CxString mId{"NONE"};
     CxString mMeso{"NONE"};
     CxString mTVS{"NONE"};
-    CxString mHailString;
-    GxPosition mPosition;
+    CxString mHailString = CxString();
+    GxPosition mPosition = GxPosition();
     double mSevereHail = std::nan("");
     double mHail = std::nan("");
     double mHailSize = std::nan("");
