@@ -230,6 +230,50 @@ LEGEND_ICONS = [
 ]
 
 
+# Storm icons: a mesocyclone's ring with trailing arms, solid and open downward triangles for a vortex signature
+# (open when elevated), and hail as an upward triangle growing with the size class.
+MESO = union(ring(0.5, 0.75), strokes([((0.62, 0.0), (0.95, -0.45)), ((-0.62, 0.0), (-0.95, 0.45))], 0.12))
+STORM_ICONS = [
+    ("WxStormMesocyclone", MESO),
+    ("WxStormEnhancedRotation", solid(TRIANGLE_DOWN)),
+    ("WxStormElevatedRotation", outline(TRIANGLE_DOWN, 0.18)),
+    ("WxStormHail1", solid(scaled(TRIANGLE_UP, 0.45, 0, 0))),
+    ("WxStormHail2", solid(scaled(TRIANGLE_UP, 0.7, 0, 0))),
+    ("WxStormHail3", solid(TRIANGLE_UP)),
+]
+# A 5 x 7 face for the legend's few words, rows top down.
+FONT = {"M": "10001 11011 10101 10001 10001 10001 10001", "E": "11111 10000 10000 11110 10000 10000 11111",
+        "S": "01111 10000 10000 01110 00001 00001 11110", "O": "01110 10001 10001 10001 10001 10001 01110",
+        "T": "11111 00100 00100 00100 00100 00100 00100", "V": "10001 10001 10001 10001 10001 01010 00100",
+        "I": "01110 00100 00100 00100 00100 00100 01110", "N": "10001 11001 10101 10011 10001 10001 10001",
+        "C": "01111 10000 10000 10000 10000 10000 01111", "L": "10000 10000 10000 10000 10000 10000 11111",
+        "<": "00010 00100 01000 10000 01000 00100 00010", ">": "01000 00100 00010 00001 00010 00100 01000",
+        "1": "00100 01100 00100 00100 00100 00100 01110", "2": "01110 10001 00001 00010 00100 01000 11111",
+        "-": "00000 00000 00000 11111 00000 00000 00000", " ": "00000 00000 00000 00000 00000 00000 00000"}
+
+
+def storm_legend():
+    """The key of the storm icons, 100 x 240 at the bottom left of a 128 x 256 texture, white on transparent."""
+    keys = [(MESO, "MESO"), (solid(TRIANGLE_DOWN), "TVS"), (outline(TRIANGLE_DOWN, 0.18), "ETVS"),
+            (solid(scaled(TRIANGLE_UP, 0.45, 0, 0)), "<1 IN"), (solid(scaled(TRIANGLE_UP, 0.7, 0, 0)), "1-2 IN"),
+            (solid(TRIANGLE_UP), ">2 IN"), (strokes([((-0.6, -0.6), (0.6, 0.6)), ((-0.6, 0.6), (0.6, -0.6))], 0.14), "CELL")]
+    row, top, dot = 240 / len(keys), 16, 1.8
+
+    def shade(px, py):
+        if px >= 100 or py < top:
+            return None
+        k, y = divmod(py - top, row)
+        shape, word = keys[int(k)]
+        if px < row:  # the icon, in a square of the row's height
+            return (1.0, 1.0, 1.0, 1.0) if shape(px / row * 2 - 1, 1 - y / row * 2) else None
+        gx, gy = int((px - row - 2) // dot), int((y - (row - 7 * dot) / 2) // dot)
+        glyph, col = divmod(gx, 6)
+        if px < row + 2 or not 0 <= gy < 7 or col == 5 or glyph >= len(word):
+            return None
+        return (1.0, 1.0, 1.0, 1.0) if FONT[word[glyph]].split()[gy][col] == "1" else None
+    return render(128, 256, shade)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "Products", "Skyvane", "Resources")
@@ -243,6 +287,9 @@ def main():
         write_png(os.path.join(out, "MacGxPlayheadDefault%s.png" % theme), 16, 16, playhead(rgb, True))
     for name, size, shape, alpha in LEGEND_ICONS:
         write_png(os.path.join(out, name + ".png"), size, size, icon(size, shape, alpha))
+    for name, shape in STORM_ICONS:
+        write_png(os.path.join(out, name + ".png"), 32, 32, icon(32, shape))
+    write_png(os.path.join(out, "WxStormLegend.png"), 128, 256, storm_legend())
 
 
 if __name__ == "__main__":

@@ -8,8 +8,12 @@
 #include "DxUnit.h"
 #include "GxColor.h"
 #include "GxDisplayList.h"
+#include "GxString.h"
+#include "WxInspector.h"
 #include "WxProduct.h"
 
+#include <array>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -89,6 +93,7 @@ protected:
     bool OnGetAttributesFromPosition(const GxPosition& inPosition, CxStringList& outNames,
                                      CxStringList& outValues) const override;
     WxInspector* OnCreateLegend() override;
+    WxPopup* OnCreatePopup() override;
     void OnTextureChanged() override;
     void OnSetChanged() override;
     void OnAuthenticationChanged() override;
@@ -135,4 +140,68 @@ private:
     GxRect mBoxRect;
     std::vector<CxString> mLabels;
     std::size_t mColorCount = 0;
+};
+
+class DxFrame;
+class GxProjection;
+
+// One storm cell as the popup shows it; text fields missing or short read "NONE", numbers NaN.
+struct WxStormCell
+{
+    CxString mId{"NONE"};
+    CxString mMeso{"NONE"};
+    CxString mTVS{"NONE"};
+    CxString mHailString = CxString();
+    GxPosition mPosition = GxPosition();
+    double mSevereHail = std::nan("");
+    double mHail = std::nan("");
+    double mHailSize = std::nan("");
+    double mVIL = std::nan("");
+    double mMaxRef = std::nan("");
+    double mMaxRefHeight = std::nan("");
+    double mTop = std::nan("");
+    double mDirection = std::nan("");
+    double mKnots = std::nan(""); // the tables give the forecast speed in knots
+};
+
+// One cell per index below the shorter of "stormLat" and "stormLon".
+std::vector<WxStormCell> WxReadStormCells(const DxFrame& inFrame);
+// The index of the cell nearest the tracking position on the map, and its distance in map units; -1 without
+// cells or when the tracking position projects to no number. The first of equally near cells wins.
+int WxNearestStorm(const std::vector<WxStormCell>& inCells, const GxProjection& inProjection,
+                   const GxPosition& inTracking, double& outDistance);
+// The popup's six value lines: id with signature and mesocyclone, hail, VIL, top, maximum, forecast motion.
+std::array<CxString, 6> WxStormLines(const WxStormCell& inCell);
+// Kilometres a cell moving at the speed covers in one hour.
+double WxStormHourKm(double inKnots);
+// Where the tooltip box's lower-left corner goes from the cell's window point, away from its forecast direction.
+GxPoint WxStormTooltipOffset(double inDirection, double inWidth, double inHeight);
+
+// The mouse-over popup of the radar: the storm cell nearest the mouse, its hour track and its attributes.
+class WxRadarPopup : public WxPopup
+{
+public:
+    explicit WxRadarPopup(WxRadar* inRadar);
+    ~WxRadarPopup() override;
+
+    bool ShouldInvalidate() const override;
+    void OnDraw(GxContext& ioContext) override;
+    void DrawStorms(GxContext& ioContext);
+    void DrawStormProjection(GxContext& ioContext, const GxPoint& inPoint, const WxStormCell& inCell);
+    void DrawTooltip(GxContext& ioContext, const GxPoint& inPoint, double inDirection);
+    static void DrawStormTexture(int inTexture, const GxPoint& inCentre, double inScale)
+    {
+        WxRadar::DrawStormTexture(inTexture, inCentre, inScale);
+    }
+    // The key of the cell shown last, "id: " and its id.
+    const CxString& Key() const { return mKey; }
+    // How often the value texts were rebuilt.
+    int Rebuilds() const { return mRebuilds; }
+
+private:
+    WxRadar* mRadar;
+    CxString mKey;
+    GxStringBunch mValues;
+    GxStringBunch mLabels;
+    int mRebuilds = 0;
 };

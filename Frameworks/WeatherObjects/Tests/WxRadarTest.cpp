@@ -5,15 +5,18 @@
 #include "GxProjection.h"
 #include "GxTexture.h"
 #include "TestSupport.h"
+#include "WeatherTestKit.h"
 #include "WxDrape.h"
 #include "WxDrawTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 
 namespace
 {
@@ -351,3 +354,155 @@ TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
 }
 
 } // namespace
+
+namespace
+{
+
+// The KOKX NCR storm table as an independent Level III decoder printed it: one row per cell.
+std::vector<std::vector<std::string>> PeerStormRows(const std::string& inFile)
+{
+    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/DataObjects/Tests/data/nexrad3/peer_text.tsv");
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);)
+    {
+        if (line.rfind(inFile + "\tg\t", 0) != 0 || line.find("STM ID") != std::string::npos)
+            continue;
+        std::replace(line.begin(), line.end(), '/', ' ');
+        std::istringstream words(line.substr(inFile.size() + 3));
+        rows.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    }
+    return rows;
+}
+
+} // namespace
+
+// Cells against the peer's table; the forecast speed is in knots, so an hour covers a nautical mile per knot.
+using WxRadarStorms = wxkit::KitTest;
+
+TEST_F(WxRadarStorms, CellsAndLinesAgainstThePeerTable)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KOKX_SDUS51_NCROKX_201108280702");
+    const auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+    const auto rows = PeerStormRows("KOKX_SDUS51_NCROKX_201108280702");
+    ASSERT_EQ(rows.size(), 32u);
+    ASSERT_EQ(cells.size(), rows.size());
+    const CxString degr = DxUnit(CxString("degr")).Symbol(), mph = DxUnit(CxString("mph")).Symbol();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+    {
+        const auto& row = rows[i];
+        SCOPED_TRACE(row[0]);
+        ASSERT_GE(row.size(), 13u);
+        const WxStormCell& cell = cells[i];
+        EXPECT_EQ(cell.mId, CxString(row[0].c_str()));
+        EXPECT_EQ(cell.mMeso, CxString(row[4].c_str()));
+        EXPECT_DOUBLE_EQ(cell.mVIL, std::stod(row[8]));
+        const std::array<CxString, 6> lines = WxStormLines(cell);
+        if (row[12] == "NEW")
+            EXPECT_EQ(lines[5], CxString("Unknown"));
+        else // knots to miles an hour
+            EXPECT_EQ(lines[5], CxString(row[12].c_str()) + degr + CxString(" at ") +
+                                    CxString(std::round(std::stod(row[13]) * 1852.0 / 1609.344), 0) + mph);
+    }
+}
+
+// Cells run to the shorter coordinate field; other short fields read NONE and NaN; no number, no cell.
+TEST_F(WxRadarStorms, ShortFieldsAndTrackingWithoutANumber)
+{
+    DxImage frame{GxRadianProjection()};
+    frame.NewFloatField(CxString("stormLat"))->assign({0.5, 0.6, 0.7});
+    frame.NewFloatField(CxString("stormLon"))->assign({-1.0, -1.1});
+    frame.NewStringField(CxString("stormId"))->assign({CxString("A1")});
+    frame.NewFloatField(CxString("stormVIL"))->assign({20.0});
+    const std::vector<WxStormCell> cells = WxReadStormCells(frame);
+    ASSERT_EQ(cells.size(), 2u);
+    EXPECT_EQ(cells[1].mId, CxString("NONE"));
+    EXPECT_TRUE(std::isnan(cells[1].mVIL));
+    double distance = 0.0;
+    const GxRadianProjection projection;
+    EXPECT_EQ(WxNearestStorm(cells, projection, GxPosition(-1.1, 0.61), distance), 1);
+    EXPECT_EQ(WxNearestStorm(cells, projection, GxPosition(std::nan(""), 0.6), distance), -1);
+}
+
+TEST_F(WxRadarStorms, FirstLinesAndTooltipPlacement)
+{
+    for (const auto& [tvs, meso, line] : {std::array{"TVS", "12", "K7 (TVS, MESO: 12)"},
+                                          {"NONE", "3", "K7 (MDA: 3)"},
+                                          {"NONE", "NONE", "K7"},
+                                          {"ETVS", "MESO", "K7 (ETVS, MESO)"}})
+    {
+        EXPECT_EQ(WxStormLines({.mId = CxString("K7"), .mMeso = CxString(meso), .mTVS = CxString(tvs)})[0],
+                  CxString(line));
+    }
+    for (const auto& [direction, x, y] : {std::array{180.0, -120.0, -70.0},
+                                          {269.9, -120, -70},
+                                          {270, -120, 20},
+                                          {0, 20, 20},
+                                          {89, 20, 20},
+                                          {90, 20, -70},
+                                          {179, 20, -70},
+                                          {NAN, -50, -70}})
+        EXPECT_EQ(WxStormTooltipOffset(direction, 100, 50), GxPoint(x, y)) << direction;
+}
+
+// The popup follows the nearest cell, rebuilds texts only for a new one, and runs its hour track a nmi per knot.
+TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KOKX_SDUS51_NCROKX_201108280702");
+    auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    WxRadar* radar = Radar("storms=\"true\"");
+    ASSERT_NE(radar, nullptr);
+    mMap->SetProjection(*image->Projection());
+    const GxProjection& local = *mMap->Projection();
+    const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+    const auto rows = PeerStormRows("KOKX_SDUS51_NCROKX_201108280702");
+    const GxPosition centre = local.Unproject(GxPoint(0, 0));
+    wxkit::Inject(*radar, image.release());
+    std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
+    ASSERT_TRUE(popup->ShouldInvalidate());
+    const double kmPerPixel = 0.5;
+    mMap->SetScale(1.0 / kmPerPixel);
+    const auto draw = [&](const GxPosition& inAt)
+    {
+        mMap->SetTrackingPosition(inAt);
+        wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
+        return gxtest::CaptureFeedback([&] { popup->Draw(*mContext); });
+    };
+    for (std::size_t i : {1u, 2u, 3u})
+    {
+        SCOPED_TRACE(rows[i][0]);
+        const GxPoint cell = local.Project(cells[i].mPosition);
+        const auto all = draw(local.Unproject(GxPoint(cell.mX + 2, cell.mY)));
+        EXPECT_EQ(popup->Key(), CxString("id: ") + CxString(rows[i][0].c_str()));
+        auto line = gxtest::OfToken(all, GL_LINE_TOKEN);
+        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
+        ASSERT_EQ(line.size(), 1u);
+        const auto& [a, b] = std::pair(line[0].mVertices[0], line[0].mVertices[1]);
+        const double dx = b.mX - a.mX, dy = b.mY - a.mY;
+        EXPECT_NEAR(a.mX, 512 + cell.mX / kmPerPixel, 0.5);
+        EXPECT_NEAR(a.mY, 384 + cell.mY / kmPerPixel, 0.5);
+        EXPECT_NEAR(std::hypot(dx, dy) * kmPerPixel, std::stod(rows[i][13]) * 1.852, 0.5);
+        // Towards the forecast direction's opposite: the table gives where the cell comes from.
+        const double bearing = std::fmod(std::atan2(dx, dy) * 180.0 / M_PI + 360.0, 360.0);
+        EXPECT_NEAR(std::fmod(bearing - std::stod(rows[i][12]) + 360.0, 360.0), 180.0, 2.0);
+        EXPECT_EQ(popup->Rebuilds(), int(i));
+        draw(local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
+        EXPECT_EQ(popup->Rebuilds(), int(i));
+    }
+    EXPECT_TRUE(draw(centre).empty());
+    DrawAt(*mMap, centre, kmPerPixel);
+    mMap->SetTrackingPosition(cells[1].mPosition);
+    wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
+    popup->Draw(*mContext);
+    Snapshot("storms", "wx5_");
+    std::unique_ptr<WxInspector> legend(radar->CreateLegend());
+    glClearColor(0.2f, 0.2f, 0.3f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    mContext->Begin2D();
+    legend->OnDraw(*mContext, CxRect(0, 0, 240, 300));
+    mContext->End2D();
+    Snapshot("legend", "wx5_");
+    legend->DeleteTextures(*mContext);
+}
