@@ -1,6 +1,7 @@
 #include "WxProductTable.h"
 
 #include "CxDebug.h"
+#include "WxAdvisory.h"
 #include "WxContour.h"
 #include "WxGradient.h"
 #include "WxGridline.h"
@@ -68,4 +69,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("contour"), &WxContour::Make);
     WxSetProductFactory(CxString("gradient"), &WxGradient::Make);
     WxSetProductFactory(CxString("radar"), &WxRadar::Make);
+    WxSetProductFactory(CxString("advisory"), &WxAdvisory::Make);
 }

@@ -1,0 +1,73 @@
+// The map layer that shows warnings and advisories as polygons in their kinds' colours. The document may lay its
+// own colour, fill and visibility over any kind the data set lists; those settings outlive every reload of the
+// set's list. Main thread only.
+#pragma once
+
+#include "DxAdvisoryClient.h"
+#include "GxColor.h"
+#include "GxDisplayList.h"
+#include "WxProduct.h"
+
+#include <vector>
+
+class DxShape;
+
+class WxAdvisory : public WxProduct, public DxAdvisoryClient
+{
+public:
+    using InfoIterator = std::vector<DxAdvisory>::const_iterator;
+
+    WxAdvisory(WxMap* inMap, const XmlElement* inXml);
+    ~WxAdvisory() override;
+    static WxProduct* Make(WxMap* inMap, const XmlElement* inXml);
+
+    void SetLineWidth(double inWidth);
+    double LineWidth() const { return mLineWidth; }
+    bool HasAdvisories() const;
+    bool Filled() const;
+    // The kind under the map position; "UNK" without a frame in the map's projection or outside every polygon.
+    CxString GetAdvisoryFromPosition(const GxPosition& inPosition) const;
+    // A default advisory when no kind has the id.
+    DxAdvisory FindAdvisoryInfo(const CxString& inId) const;
+    InfoIterator FindAdvisoryById(const CxString& inId) const;
+    InfoIterator FindAdvisoryByName(const CxString& inName) const;
+    const std::vector<DxAdvisory>& CustomAdvisories() const { return mCustomAdvisories; }
+
+    void UpdateCustomAdvisories(DxAdvisory& ioAdvisory);
+    bool ModifyAdvisory(DxAdvisory& ioAdvisory);
+    void UpdateAdvisories();
+    // Sends the enabled kinds to the data set.
+    void EnableFlagsChanged();
+    // By the kind's name; they reach the data set only at the next EnableFlagsChanged.
+    void SetAdvisoryColor(const CxString& inName, const GxColor& inColor);
+    void SetEnabled(const CxString& inName, bool inEnabled);
+    void SetFilled(const CxString& inName, bool inFilled);
+    void BuildBounds(const DxShape* inShape);
+
+protected:
+    void OnDrawProduct(GxContext& ioContext) override;
+    void OnDrawIcon(GxContext& ioContext) override;
+    void OnInternalize(const XmlElement* inXml) override;
+    void OnExternalize(XmlBuilder& ioBuilder) const override;
+    void OnDatesChanged(const CxDate& inStart, const CxDate& inEnd) override;
+    void OnIntervalChanged(CxSint64 inSeconds) override;
+    void OnDateChanged(const CxDate& inDate) override;
+    // Serves both the map's hook and the client projector's.
+    void OnProjectionChanged() override;
+    void OnAlphaChanged(double inAlpha) override;
+    bool OnIsReadyToDraw() const override;
+    GxColor OnGetColor() const override;
+    void OnShapeChanged() override;
+    void OnSetChanged() override;
+    void OnReleaseAndInvalidate() override;
+    void OnAuthenticationChanged() override;
+
+private:
+    // Copies the custom advisory of the info's id, or the info, changes it and lays it over.
+    template <typename Change> void ChangeByName(const CxString& inName, Change inChange);
+
+    GxColor mColor{CxString("#00FF00")};
+    double mLineWidth = 1.0;
+    GxDisplayList mShapeList;
+    std::vector<DxAdvisory> mCustomAdvisories;
+};
