@@ -57,6 +57,7 @@ protected:
     void OnAlphaChanged(double inAlpha) override;
     bool OnIsReadyToDraw() const override;
     GxColor OnGetColor() const override;
+    WxInspector* OnCreateLegend() override;
     void OnShapeChanged() override;
     void OnSetChanged() override;
     void OnReleaseAndInvalidate() override;
@@ -70,4 +71,23 @@ private:
     double mLineWidth = 1.0;
     GxDisplayList mShapeList;
     std::vector<DxAdvisory> mCustomAdvisories;
+};
+
+// The advisory legend: a swatch and a name for each kind in the current frame, the kind under the mouse
+// highlighted.
+class WxAdvisoryLegend : public WxProductInspector
+{
+public:
+    explicit WxAdvisoryLegend(WxAdvisory* inAdvisory);
+    ~WxAdvisoryLegend() override;
+
+    void OnDraw(GxContext& ioContext, const CxRect& inBounds) override;
+    bool IsShown() override { return true; }
+    // Each kind of the frame once, by its last occurrence from the end; kept as it was without a frame.
+    void AccumulateAdvisories();
+    const CxStringList& Kinds() const { return mKinds; }
+
+private:
+    WxAdvisory* mAdvisory;
+    CxStringList mKinds;
 };

@@ -200,4 +200,42 @@ TEST_F(AdvisoryTest, ProjectionChangeBeforeAnyFrameIsTakenAndLaterOnesMarkTheFra
     EXPECT_TRUE(*advisory->CopyProjection() == *mMap.Projection());
 }
 
+// The 14-pixel swatches a legend draws, top row first.
+std::vector<gxtest::Quad> Swatches(const std::vector<gxtest::FeedbackPrimitive>& inAll)
+{
+    std::vector<gxtest::Quad> swatches;
+    for (const gxtest::Quad& q : gxtest::Quads(inAll))
+        if (std::fabs(q.mRight - q.mLeft - 14) < 0.01 && std::fabs(q.mTop - q.mBottom - 14) < 0.01)
+            swatches.push_back(q);
+    return swatches;
+}
+
+TEST_F(AdvisoryTest, LegendListsKindsFromTheFrameEndAndHighlightsTheOneUnderTheMouse)
+{
+    WxAdvisory* advisory = Make(kWsaOff);
+    Inject(*advisory, Frame(*mMap.Projection()));
+    std::unique_ptr<WxAdvisoryLegend> legend(static_cast<WxAdvisoryLegend*>(advisory->CreateLegend()));
+    EXPECT_TRUE(Swatches(Inspect(*legend, CxRect(0, 0, 200, 17))).empty());
+    // XXX (default black) and WSA (magenta) are the last two records: the first two rows, both filled.
+    const auto two = Swatches(Inspect(*legend, CxRect(0, 0, 200, 36)));
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[0].mColor, std::vector<double>({0, 0, 0, 1}));
+    EXPECT_EQ(two[1].mColor, std::vector<double>({1, 0, 1, 1}));
+    EXPECT_EQ(Joined(legend->Kinds()), "XXX WSA SVR TOR FFW ");
+    // FFW, the last row, lies under the mouse: the band is centred on its swatch.
+    legend->SetTrackPosition(GxPosition().FromDegrees(-105, 30));
+    const auto all = Inspect(*legend, CxRect(0, 0, 200, 100));
+    const GxColor hilite = GxSystemHiliteColor();
+    std::vector<gxtest::Quad> bands;
+    for (const gxtest::Quad& q : gxtest::Quads(all))
+        if (std::fabs(q.mColor[2] - hilite.mBlue) < 0.01 && std::fabs(q.mColor[3] - 0.8) < 0.01)
+            bands.push_back(q);
+    const auto swatches = Swatches(all);
+    ASSERT_EQ(bands.size(), 1u);
+    ASSERT_EQ(swatches.size(), 3u); // TOR and SVR are outlined
+    EXPECT_EQ(swatches.back().mColor, std::vector<double>({0, 1, 0, 1}));
+    EXPECT_NEAR(bands[0].mBottom + bands[0].mTop, swatches.back().mBottom + swatches.back().mTop, 1e-3);
+    EXPECT_NEAR(bands[0].mRight - bands[0].mLeft, 200, 1e-3);
+}
+
 } // namespace
