@@ -6,8 +6,12 @@
 #include "DxAdvisoryClient.h"
 #include "GxColor.h"
 #include "GxDisplayList.h"
+#include "GxString.h"
+#include "WxGridlinePopup.h"
 #include "WxProduct.h"
 
+#include <array>
+#include <memory>
 #include <vector>
 
 class DxShape;
@@ -58,6 +62,7 @@ protected:
     bool OnIsReadyToDraw() const override;
     GxColor OnGetColor() const override;
     WxInspector* OnCreateLegend() override;
+    WxPopup* OnCreatePopup() override;
     void OnShapeChanged() override;
     void OnSetChanged() override;
     void OnReleaseAndInvalidate() override;
@@ -90,4 +95,41 @@ public:
 private:
     WxAdvisory* mAdvisory;
     CxStringList mKinds;
+};
+
+// Where the advisory balloon goes, in window pixels with y up.
+struct WxAdvisoryBalloon
+{
+    GxRect mBox;
+    double mRowHeight = 0;
+    WxPointerSide mSide = kWxPointerNone;
+    GxPoint mBaseA, mBaseB, mTip; // the pointer's 12 px base and its tip
+};
+
+// The balloon for strings of the sizes (width, height), two per advisory: centred under the anchor, its top 12 px
+// below it, kept 10 px inside the viewport (x, y, width, height).
+WxAdvisoryBalloon WxLayoutAdvisoryBalloon(const std::vector<GxPoint>& inSizes, const GxPoint& inAnchor,
+                                          const std::array<int, 4>& inViewport);
+
+// The advisory popup: every advisory under the mouse with its swatch, its name and the time it runs until.
+class WxAdvisoryPopup : public WxPopup
+{
+public:
+    explicit WxAdvisoryPopup(WxAdvisory* inAdvisory);
+    ~WxAdvisoryPopup() override;
+
+    bool ShouldInvalidate() const override;
+    void OnDraw(GxContext& ioContext) override;
+    // The balloon of the current lines at the anchor (map coordinates), through the current matrices.
+    void DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor);
+    // Time line, then name, for each advisory shown.
+    const std::vector<CxString>& Lines() const { return mTexts; }
+
+private:
+    WxAdvisory* mAdvisory;
+    std::unique_ptr<GxFont> mNameFont;
+    std::unique_ptr<GxFont> mTimeFont;
+    GxStringBunch mLines;
+    std::vector<GxColor> mColors;
+    std::vector<CxString> mTexts;
 };
