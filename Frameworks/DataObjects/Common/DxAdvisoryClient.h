@@ -30,6 +30,10 @@ public:
     void SetProjection(const GxProjection& inProjection);
     [[nodiscard]] std::unique_ptr<GxProjection> CopyProjection() const;
 
+protected:
+    // The product lays its own settings over the copy in place.
+    std::vector<DxAdvisory>& AdvisoryInfoList() { return mAdvisoryInfo; }
+
 private:
     CxStringList mAdvisoryClientIds;
     std::vector<DxAdvisory> mAdvisoryInfo;

@@ -12,6 +12,36 @@
 #include <algorithm>
 #include <cmath>
 
+void WxKeepBalloonInside(GxRect& ioBox, const std::array<int, 4>& inViewport)
+{
+    // The viewport's far edges lie at its origin plus its size.
+    const double vLeft = inViewport[0], vBottom = inViewport[1];
+    const double vRight = vLeft + inViewport[2], vTop = vBottom + inViewport[3];
+    GxRect& b = ioBox;
+    if (b.mRight > vRight - 10.0)
+        b.Offset(vRight - b.mRight - 10.0, 0.0);
+    if (b.mLeft < vLeft + 10.0)
+        b.Offset(vLeft - b.mLeft + 10.0, 0.0);
+    if (b.mBottom < vBottom + 10.0)
+        b.Offset(0.0, vBottom - b.mBottom + 10.0);
+    if (b.mTop > vTop - 10.0)
+        b.Offset(0.0, vTop - b.mTop - 10.0);
+}
+
+WxPointerSide WxBalloonPointerSide(const GxPoint& inAnchor, const GxRect& inBox)
+{
+    const GxPoint pinned = inAnchor.Pin(inBox);
+    if (pinned.mY == inBox.mTop)
+        return kWxPointerTop;
+    if (pinned.mY == inBox.mBottom)
+        return kWxPointerBottom;
+    if (pinned.mX == inBox.mLeft)
+        return kWxPointerLeft;
+    if (pinned.mX == inBox.mRight)
+        return kWxPointerRight;
+    return kWxPointerNone;
+}
+
 WxBalloonLayout WxLayoutBalloon(const std::vector<WxBalloonLine>& inLines, const GxPoint& inAnchor,
                                 const std::array<int, 4>& inViewport)
 {
@@ -29,32 +59,14 @@ WxBalloonLayout WxLayoutBalloon(const std::vector<WxBalloonLine>& inLines, const
     }
     height += 5.0;
 
-    // The viewport's far edges lie at its origin plus its size.
-    const double vLeft = inViewport[0], vBottom = inViewport[1];
-    const double vRight = vLeft + inViewport[2], vTop = vBottom + inViewport[3];
     GxRect& b = layout.mBox;
     b = GxRect(0.0, 0.0, width, height);
     b.Offset(std::floor(inAnchor.mX) - width / 1.5, std::floor(inAnchor.mY) + 20.0);
-    if (b.mRight > vRight - 10.0)
-        b.Offset(vRight - b.mRight - 10.0, 0.0);
-    if (b.mLeft < vLeft + 10.0)
-        b.Offset(vLeft - b.mLeft + 10.0, 0.0);
-    if (b.mBottom < vBottom + 10.0)
-        b.Offset(0.0, vBottom - b.mBottom + 10.0);
-    if (b.mTop > vTop - 10.0)
-        b.Offset(0.0, vTop - b.mTop - 10.0);
+    WxKeepBalloonInside(b, inViewport);
 
-    const GxPoint pinned = inAnchor.Pin(b);
     const GxPoint bottomLeft(b.mLeft, b.mBottom), topLeft(b.mLeft, b.mTop);
     const GxPoint topRight(b.mRight, b.mTop), bottomRight(b.mRight, b.mBottom);
-    if (pinned.mY == b.mTop)
-        layout.mSide = kWxPointerTop;
-    else if (pinned.mY == b.mBottom)
-        layout.mSide = kWxPointerBottom;
-    else if (pinned.mX == b.mLeft)
-        layout.mSide = kWxPointerLeft;
-    else if (pinned.mX == b.mRight)
-        layout.mSide = kWxPointerRight;
+    layout.mSide = WxBalloonPointerSide(inAnchor, b);
     layout.mTip = inAnchor;
     switch (layout.mSide)
     {

@@ -39,6 +39,11 @@ struct WxBalloonLayout
     std::array<GxPoint, 4> mCorners; // the outline's p1 ... p4
 };
 
+// Moves the box to keep it 10 px inside the viewport (x, y, width, height): right, left, bottom, top in turn.
+void WxKeepBalloonInside(GxRect& ioBox, const std::array<int, 4>& inViewport);
+// The side the anchor, pinned into the box, lies on: top, bottom, left, right in turn; none inside the box.
+WxPointerSide WxBalloonPointerSide(const GxPoint& inAnchor, const GxRect& inBox);
+
 // The balloon for the lines, 20 px above the anchor and kept 10 px inside the viewport (x, y, width, height).
 WxBalloonLayout WxLayoutBalloon(const std::vector<WxBalloonLine>& inLines, const GxPoint& inAnchor,
                                 const std::array<int, 4>& inViewport);

@@ -1,6 +1,7 @@
 #include "WxProductTable.h"
 
 #include "CxDebug.h"
+#include "WxAdvisory.h"
 #include "WxContour.h"
 #include "WxDistance.h"
 #include "WxGradient.h"
@@ -113,4 +114,5 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("shapefill"), &WxShapeFill::Make);
     WxSetProductFactory(CxString("image"), &WxImage::Make);
     WxSetSeriesFactory(CxString("series"), &WxSeriesClient::Make);
+    WxSetProductFactory(CxString("advisory"), &WxAdvisory::Make);
 }

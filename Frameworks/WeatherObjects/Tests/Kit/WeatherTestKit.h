@@ -40,6 +40,8 @@ class WxParser;
 class XmlBuilder;
 class XmlElement;
 
+class DxShape;
+
 namespace wxkit
 {
 
@@ -144,6 +146,17 @@ using KitStrings = std::vector<std::pair<std::string, std::vector<std::string>>>
 using KitNumbers = std::vector<std::pair<std::string, std::vector<double>>>;
 // A station table: string columns, then float columns (NaN for a missing value), in the order given.
 DxTable* KitTable(const CxDate& inDate, const KitStrings& inStrings, const KitNumbers& inNumbers);
+// One advisory record: its kind ("phenomenon"), its id, a lon/lat box in degrees and its end and expire times.
+struct KitAdvisoryRecord
+{
+    const char* mKind;
+    const char* mId;
+    double mWest, mSouth, mEast, mNorth;
+    const char* mEnd = "1970-01-01 00:00:00 UTC";
+    const char* mExpire = "1970-01-01 00:00:00 UTC";
+};
+// An advisory frame as the advisory reader builds it: one closed box a record, in the projection.
+DxShape* KitAdvisoryFrame(const GxProjection& inProjection, const std::vector<KitAdvisoryRecord>& inRecords);
 // A grid of one float field: values row by row from the bottom (index i + j * width), or from a function of
 // (i, j).
 DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
