@@ -470,14 +470,19 @@ TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
         wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
         return gxtest::CaptureFeedback([&] { popup->Draw(*mContext); });
     };
+    const auto centreLine = [](const auto& inAll)
+    {
+        auto line = gxtest::OfToken(inAll, GL_LINE_TOKEN);
+        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
+        return line;
+    };
     for (std::size_t i : {1u, 2u, 3u})
     {
         SCOPED_TRACE(rows[i][0]);
         const GxPoint cell = local.Project(cells[i].mPosition);
         const auto all = draw(local.Unproject(GxPoint(cell.mX + 2, cell.mY)));
         EXPECT_EQ(popup->Key(), CxString("id: ") + CxString(rows[i][0].c_str()));
-        auto line = gxtest::OfToken(all, GL_LINE_TOKEN);
-        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
+        const auto line = centreLine(all);
         ASSERT_EQ(line.size(), 1u);
         const auto& [a, b] = std::pair(line[0].mVertices[0], line[0].mVertices[1]);
         const double dx = b.mX - a.mX, dy = b.mY - a.mY;
@@ -491,6 +496,44 @@ TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
         draw(local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
         EXPECT_EQ(popup->Rebuilds(), int(i));
     }
+    // The code-58 cells (azimuth, nm; "-": no 60-minute forecast) where PROJ puts them about the radar.
+    const GxPosition site = centre.AsDegrees();
+    const std::string about =
+        " +R=6371000 +lat_0=" + std::to_string(site.mLatitude) + " +lon_0=" + std::to_string(site.mLongitude);
+    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/WeatherObjects/Tests/data/storms_kokx.tsv");
+    std::vector<std::pair<std::string, bool>> table;
+    std::vector<double> xs, ys;
+    for (std::string id, az, nm, hourAz, hourNm; std::getline(in, id, '\t') && in >> az >> nm >> hourAz >> hourNm;)
+    {
+        table.emplace_back(id.substr(id.find_last_of('\n') + 1), hourAz != "-");
+        for (const auto& [a, r] :
+             {std::pair(az, nm), table.back().second ? std::pair(hourAz, hourNm) : std::pair(az, nm)})
+        {
+            xs.push_back(std::stod(r) * 1852.0 * std::sin(std::stod(a) * M_PI / 180.0));
+            ys.push_back(std::stod(r) * 1852.0 * std::cos(std::stod(a) * M_PI / 180.0));
+        }
+    }
+    const auto proj = wxkit::KitProj("+proj=ortho" + about, xs, ys, "+proj=aeqd" + about);
+    ASSERT_EQ(proj.size(), 2 * table.size());
+    int tracks = 0; // P4 is not in the code-58 file; F4, F9 and K0 are not in the NCR table
+    for (std::size_t r = 0; r < table.size(); ++r)
+    {
+        const auto& [id, hour] = table[r];
+        SCOPED_TRACE(id);
+        const auto cell = std::ranges::find(cells, CxString(id.c_str()), &WxStormCell::mId);
+        EXPECT_EQ(cell == cells.end(), id == "F4" || id == "F9" || id == "K0");
+        if (cell == cells.end())
+            continue;
+        EXPECT_LT(local.Project(cell->mPosition).DistanceFromPoint(proj[2 * r]), 0.05);
+        const auto line = centreLine(draw(cell->mPosition));
+        if (!hour || line.size() != 1u)
+            continue;
+        const auto& end = line[0].mVertices[1];
+        EXPECT_LT(GxPoint((end.mX - 512) * kmPerPixel, (end.mY - 384) * kmPerPixel).DistanceFromPoint(proj[2 * r + 1]),
+                  3 * 1.852);
+        ++tracks;
+    }
+    EXPECT_EQ(tracks, 12);
     EXPECT_TRUE(draw(centre).empty());
     DrawAt(*mMap, centre, kmPerPixel);
     mMap->SetTrackingPosition(cells[1].mPosition);
