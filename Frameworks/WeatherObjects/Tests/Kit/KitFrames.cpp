@@ -101,31 +101,4 @@ DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeig
     return KitImage(inDate, inWidth, inHeight, inOrigin, inPixelSize, pixels, inColors);
 }
 
-DxShape* KitAdvisoryFrame(const GxProjection& inProjection, const std::vector<KitAdvisoryRecord>& inRecords)
-{
-    auto* shape = new DxShape(inProjection);
-    shape->BeginData();
-    for (const KitAdvisoryRecord& r : inRecords)
-    {
-        shape->AcceptVertex(true);
-        for (const auto& [lon, lat] :
-             {std::pair{r.mWest, r.mSouth}, {r.mEast, r.mSouth}, {r.mEast, r.mNorth}, {r.mWest, r.mNorth}})
-            shape->AcceptPoint(inProjection.Project(GxPosition().FromDegrees(lon, lat)));
-    }
-    shape->AcceptVertex(true);
-    shape->EndData();
-    DxStringField* kinds = shape->NewStringField(CxString("phenomenon"));
-    DxStringField* ids = shape->NewStringField(CxString("id"));
-    DxDateField* expires = shape->NewDateField(CxString("expireTime"));
-    DxDateField* ends = shape->NewDateField(CxString("endTime"));
-    for (const KitAdvisoryRecord& r : inRecords)
-    {
-        kinds->push_back(CxString(r.mKind));
-        ids->push_back(CxString(r.mId));
-        expires->push_back(CxDate(CxString(r.mExpire)));
-        ends->push_back(CxDate(CxString(r.mEnd)));
-    }
-    return shape;
-}
-
 } // namespace wxkit
