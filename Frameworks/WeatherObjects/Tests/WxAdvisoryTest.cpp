@@ -1,7 +1,6 @@
 #include "WxDrawTestSupport.h"
 
 #include "DxAdvisoryArchive.h"
-#include "DxAdvisoryParser.h"
 
 #include "CxData.h"
 #include "CxDate.h"
@@ -35,13 +34,6 @@ const std::vector<KitAdvisoryRecord> kRecords = {
     {"WSA", "polygon", -108, 38, -105, 41, kDay},
     {"XXX", "polygon", -92, 26, -89, 28, kDay}};
 
-// A record's box as a closed ring of longitude, latitude pairs.
-std::vector<double> Ring(const KitAdvisoryRecord& inRecord)
-{
-    const KitAdvisoryRecord& r = inRecord;
-    return {r.mWest, r.mSouth, r.mEast, r.mSouth, r.mEast, r.mNorth, r.mWest, r.mNorth, r.mWest, r.mSouth};
-}
-
 class AdvisoryTest : public wxdraw::DrawTest
 {
 protected:
@@ -53,8 +45,8 @@ protected:
                       {{"config.xml", KitInfoDocument("datasetconfig", R"(<property id="name" value="Warnings"/>)")},
                        {"prodinfo.xml", KitInfoDocument("productInfo", kList)}});
         KitSetProjection(mMap, GxFlatProjection(), -110, 25, -90, 45);
-        dxtest::WriteAdvisoryArchive(mHome.Path() + "/zones.wxshp",
-                                     {{"TXZ001", Ring(kRecords[0])}, {"TXZ002", Ring(kRecords[1])}});
+        dxtest::WriteAdvisoryArchive(mHome.Path() + "/zones.wxshp", {{"TXZ001", KitAdvisoryRing(kRecords[0])},
+                                                                     {"TXZ002", KitAdvisoryRing(kRecords[1])}});
     }
     void TearDown() override
     {
@@ -70,41 +62,14 @@ protected:
     {
         return mMap.Projection()->Project(GxPosition().FromDegrees(inLon, inLat));
     }
-    // The reader's frame of the records over the zone archive; with repeats, the first zone again with its kind,
-    // then with another kind.
+    // With repeats: the first zone again with its kind, then with another kind.
     DxShape* Frame(const GxProjection& inProjection, bool inRepeats = false)
     {
         std::vector<KitAdvisoryRecord> records = kRecords;
         if (inRepeats)
             records.insert(records.begin() + 2,
                            {{"FFW", "TXZ001", 0, 0, 0, 0, kDay}, {"TOR", "TXZ001", 0, 0, 0, 0, kDay}});
-        const auto seconds = [](const char* inDate)
-        { return std::to_string(std::llround(CxDate(CxString(inDate)) - CxDate(1970, 1, 1, 0, 0, 0, 0))); };
-        std::string events, zones, polygons;
-        for (std::size_t i = 0; i < records.size(); ++i)
-        {
-            const KitAdvisoryRecord& r = records[i];
-            const std::string ref = std::to_string(i + 1),
-                              ps = R"(<ps id=")" + std::string(r.mKind) + R"(" ref=")" + ref + R"("/>)";
-            events += R"(<e id=")" + ref + R"(" stid="KFWD" exp=")" + seconds(r.mExpire) + R"(" end=")" +
-                      seconds(r.mEnd) + R"(" file="f"/>)";
-            if (std::string(r.mId) != "polygon")
-                zones += R"(<z id=")" + std::string(r.mId) + R"(">)" + ps + "</z>";
-            else
-            {
-                const std::vector<double> ring = Ring(r);
-                std::string points;
-                for (std::size_t k = 0; k < ring.size(); k += 2)
-                    points += std::to_string(ring[k + 1]) + "," + std::to_string(ring[k]) + " ";
-                polygons += R"(<l id=")" + points + R"(">)" + ps + "</l>";
-            }
-        }
-        const std::string text =
-            R"(<lcz base="0"><ref>)" + events + "</ref><zs>" + zones + "</zs><ls>" + polygons + "</ls></lcz>";
-        CxData data(text.data(), CxUint32(text.size()));
-        CxFile file(CxString::FromUtf8(mHome.Path() + "/zones.wxshp"), false);
-        DxShapeArchiveParser archive(file);
-        return DxAdvisoryParser(data).Parse(&archive, {}, inProjection).release();
+        return KitAdvisoryFrame(inProjection, records, mHome.Path() + "/zones.wxshp");
     }
 
     std::unique_ptr<WxMap> mOwner = std::make_unique<WxMap>(nullptr);
