@@ -1,3 +1,4 @@
+#include "DxAdvisoryArchive.h"
 #include "DxAdvisoryClient.h"
 #include "DxAdvisoryManager.h"
 #include "DxAdvisoryParser.h"
@@ -56,7 +57,13 @@ protected:
     {
         DxSetTest::SetUp();
         std::filesystem::create_directories(mHome.Path() + "/share/Nimbrel/Resources");
-        WriteArchive(mHome.Path() + "/share/Nimbrel/Resources/o.wxshp");
+        // The last area's record is spoiled.
+        dxtest::WriteAdvisoryArchive(mHome.Path() + "/share/Nimbrel/Resources/o.wxshp",
+                                     {{"Z1", {-80, 40, -79, 40, -79, 41, -80, 41, -80, 40}},
+                                      {"C1", {-90, 30, -89, 30, -89, 31, -90, 30}},
+                                      {"S1", {-60, -30, -59, -30, -59, -31, -60, -30}},
+                                      {"BAD", {-70, 30, -69, 30, -70, 30}}},
+                                     true);
         Reply(200, dxtest::Document("datasetconfig", R"(<property id="type" value="advisory"/>
             <property id="baseUrl" value="@BASE@/"/><property id="prodInfoUrl" value="prodinfo.xml"/>
             <property id="dataUrlFormat" value="adv.xml"/><property id="shapeResource" value="o.wxshp"/>)"));
@@ -66,38 +73,6 @@ protected:
         mManager = mSet->AdvisoryManager();
         ASSERT_TRUE(mManager && mManager->PerformConfigUpdate());
     }
-    // The archive layout: counts and header length, an index of 8-byte ids and record offsets, then a shapefile
-    // from our writer, whose last record's type is spoiled.
-    static void WriteArchive(const std::string& inPath)
-    {
-        DxShape shape{GxDegreeProjection()};
-        shape.SetType(kDxShapePolygon);
-        shape.BeginData();
-        std::string index;
-        CxUint32 at = 100;
-        for (const auto& [id, xy] : std::vector<std::pair<std::string, std::vector<double>>>{
-                 {"Z1", {-80, 40, -79, 40, -79, 41, -80, 41, -80, 40}},
-                 {"C1", {-90, 30, -89, 30, -89, 31, -90, 30}},
-                 {"S1", {-60, -30, -59, -30, -59, -31, -60, -30}},
-                 {"BAD", {-70, 30, -69, 30, -70, 30}}})
-        {
-            shape.AcceptVertex(false);
-            for (std::size_t i = 0; i < xy.size(); i += 2)
-                shape.AcceptPoint(GxPoint(xy[i], xy[i + 1]));
-            index += id + std::string(8 - id.size(), '\0') + std::string(reinterpret_cast<const char*>(&at), 4);
-            at += 56 + 8 * CxUint32(xy.size());
-        }
-        shape.EndData();
-        CxFile file(CxString::FromUtf8(inPath), true);
-        DxShapeFileWriter().WriteShape(file, shape);
-        std::ifstream in(inPath, std::ios::binary);
-        std::string bytes(std::istreambuf_iterator<char>(in), {});
-        bytes[at - 104 + 8] = 3;
-        const CxUint32 header[] = {0, 0, 4, 0, 24 + 12 * 4, 0};
-        std::ofstream(inPath, std::ios::binary)
-            << std::string(reinterpret_cast<const char*>(header), 24) << index << bytes;
-    }
-
     DxSet* mSet = nullptr;
     DxAdvisoryManager* mManager = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "WxDrawTestSupport.h"
 
+#include "DxAdvisoryArchive.h"
+
 #include "CxData.h"
 #include "CxDate.h"
 #include "DxAdvisoryManager.h"
@@ -21,15 +23,15 @@ const std::string kList = R"(<product id="FFW" name="Flash Flood Warning" color=
 const std::string kHead = R"(<advisory visible="true" selected="false" alpha="0.5" dataset="adv" width="1.0">)";
 const std::string kWsaOff = R"(<customAdvisory id="WSA" color="#FF00FFFF" enabled="false" filled="true"/>)";
 
-// A filled kind under a free light polygon, a free dark one, a dark zone, a disabled kind and a missing one; the
-// first ends with none given (its expire time stands in), the second on the next day, the others on the map's day.
+// A filled zone, a dark zone, a free light polygon, a free dark one, a disabled kind and a missing one; the first
+// ends with none given (its expire time stands in), the free light one on the next day, the others on the map's day.
 const char* const kDay = "2026-07-04 22:30:00 UTC";
 const std::vector<KitAdvisoryRecord> kRecords = {
     {"FFW", "TXZ001", -106, 29, -100, 35, "1970-01-01 00:00:00 UTC", "2026-07-04 20:00:00 UTC"},
+    {"SVR", "TXZ002", -96, 36, -92, 40, kDay},
     {"TOR", "polygon", -103, 32, -97, 38, "2026-07-05 14:00:00 UTC"},
     {"SVR", "polygon", -96, 28, -92, 32, kDay},
-    {"SVR", "TXZ002", -96, 36, -92, 40, kDay},
-    {"WSA", "TXZ003", -108, 38, -105, 41, kDay},
+    {"WSA", "polygon", -108, 38, -105, 41, kDay},
     {"XXX", "polygon", -92, 26, -89, 28, kDay}};
 
 class AdvisoryTest : public wxdraw::DrawTest
@@ -43,6 +45,8 @@ protected:
                       {{"config.xml", KitInfoDocument("datasetconfig", R"(<property id="name" value="Warnings"/>)")},
                        {"prodinfo.xml", KitInfoDocument("productInfo", kList)}});
         KitSetProjection(mMap, GxFlatProjection(), -110, 25, -90, 45);
+        dxtest::WriteAdvisoryArchive(mHome.Path() + "/zones.wxshp", {{"TXZ001", KitAdvisoryRing(kRecords[0])},
+                                                                     {"TXZ002", KitAdvisoryRing(kRecords[1])}});
     }
     void TearDown() override
     {
@@ -63,9 +67,9 @@ protected:
     {
         std::vector<KitAdvisoryRecord> records = kRecords;
         if (inRepeats)
-            records.insert(records.end(),
-                           {{"FFW", "TXZ001", -106, 29, -100, 35, kDay}, {"TOR", "TXZ001", -106, 29, -100, 35, kDay}});
-        return KitAdvisoryFrame(inProjection, records);
+            records.insert(records.begin() + 2,
+                           {{"FFW", "TXZ001", 0, 0, 0, 0, kDay}, {"TOR", "TXZ001", 0, 0, 0, 0, kDay}});
+        return KitAdvisoryFrame(inProjection, records, mHome.Path() + "/zones.wxshp");
     }
 
     std::unique_ptr<WxMap> mOwner = std::make_unique<WxMap>(nullptr);
@@ -104,13 +108,19 @@ TEST_F(AdvisoryTest, DocumentCustomsSelectKindsAndWriteOnlyWhatDiffersFromTheSet
     {
         WxAdvisory* advisory = Make(row.mCustoms);
         EXPECT_EQ(Joined(advisory->GetAdvisoryClientIds()), row.mIds) << row.mCustoms;
-        const RoundTripResult result = RoundTrip(Vanedoc("<map>" + kHead + row.mCustoms + "</advisory></map>"));
-        EXPECT_EQ(result.mSecond, result.mFirst);
+        // Read, drawn, written, then read and written again.
+        const std::unique_ptr<WxMap> map = KitMap("<map>" + kHead + row.mCustoms + "</advisory></map>");
+        KitSetProjection(*map, GxFlatProjection(), -110, 25, -90, 45);
+        auto& read = static_cast<WxAdvisory&>(**map->ProductBegin());
+        Inject(read, Frame(*map->Projection()));
+        EXPECT_FALSE(Feedback(read, At(-100, 35), 4.0).empty());
+        const std::string first = WriteDocument(*map);
+        EXPECT_EQ(RoundTrip(first).mFirst, first);
         std::size_t count = 0;
-        for (std::size_t at = 0; (at = result.mFirst.find("<customAdvisory ", at)) != std::string::npos; ++at)
+        for (std::size_t at = 0; (at = first.find("<customAdvisory ", at)) != std::string::npos; ++at)
             ++count;
-        EXPECT_EQ(count, row.mWritten.empty() ? 0u : 1u) << result.mFirst;
-        EXPECT_NE(result.mFirst.find(row.mWritten), std::string::npos) << result.mFirst;
+        EXPECT_EQ(count, row.mWritten.empty() ? 0u : 1u) << first;
+        EXPECT_NE(first.find(row.mWritten), std::string::npos) << first;
     }
 
     // The set takes a changed list and asks its clients to request again: the document's settings still apply.
@@ -152,10 +162,10 @@ TEST_F(AdvisoryTest, DrawsKindsInTheirColoursWithHalosOnlyAroundFreeOutlines)
 {
     WxAdvisory* advisory = Make(kWsaOff);
     Inject(*advisory, Frame(*mMap.Projection()));
-    // Filled green; light outline on black; dark outline on white; the dark zone without halo; WSA off; XXX black.
+    // Filled green; the dark zone without halo; light outline on black; dark outline on white; WSA off; XXX black.
     for (int pass = 0; pass < 2; ++pass) // the second replays the compiled list
-        EXPECT_EQ(Runs(Feedback(*advisory, At(-100, 35), 4.0), 0.5), "P010 L000 L110 L111 L100 P000 ");
-    const GxPoint low = At(-108, 26), high = At(-89, 41);
+        EXPECT_EQ(Runs(Feedback(*advisory, At(-100, 35), 4.0), 0.5), "P010 L100 L000 L110 L111 L100 P000 ");
+    const GxPoint low = At(-108, 26), high = At(-90, 41); // XXX cut at the projection's east edge
     EXPECT_EQ(advisory->Bounds(), GxRect(low.mX, low.mY, high.mX, high.mY));
 }
 
@@ -259,11 +269,11 @@ TEST_F(AdvisoryTest, PopupListsEachAdvisoryUnderTheMouseOnceWithItsEndInTheLocal
         std::vector<std::string> mLines;
     } rows[] = {
         {"America/Chicago",
-         {"until 3:00 PM CDT", "Flash Flood Warning", "until 9:00 AM CDT 7/5/26", "Tornado Warning",
-          "until 5:30 PM CDT", "Tornado Warning"}},
+         {"until 3:00 PM CDT", "Flash Flood Warning", "until 5:30 PM CDT", "Tornado Warning",
+          "until 9:00 AM CDT 7/5/26", "Tornado Warning"}},
         {"UTC",
-         {"until 8:00 PM UTC", "Flash Flood Warning", "until 2:00 PM UTC 7/5/26", "Tornado Warning",
-          "until 10:30 PM UTC", "Tornado Warning"}},
+         {"until 8:00 PM UTC", "Flash Flood Warning", "until 10:30 PM UTC", "Tornado Warning",
+          "until 2:00 PM UTC 7/5/26", "Tornado Warning"}},
     };
     KitOrthoView(At(-100, 35), 4.0);
     for (const auto& row : rows)

@@ -1,9 +1,14 @@
 #include "WeatherTestKit.h"
 
+#include "CxData.h"
+#include "CxFile.h"
+#include "DxAdvisoryParser.h"
 #include "DxField.h"
 #include "DxShape.h"
+#include "DxShapeFileReader.h"
 #include "GxProjection.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -101,31 +106,42 @@ DxIndexedImage* KitImage(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeig
     return KitImage(inDate, inWidth, inHeight, inOrigin, inPixelSize, pixels, inColors);
 }
 
-DxShape* KitAdvisoryFrame(const GxProjection& inProjection, const std::vector<KitAdvisoryRecord>& inRecords)
+std::vector<double> KitAdvisoryRing(const KitAdvisoryRecord& inRecord)
 {
-    auto* shape = new DxShape(inProjection);
-    shape->BeginData();
-    for (const KitAdvisoryRecord& r : inRecords)
+    const KitAdvisoryRecord& r = inRecord;
+    return {r.mWest, r.mSouth, r.mEast, r.mSouth, r.mEast, r.mNorth, r.mWest, r.mNorth, r.mWest, r.mSouth};
+}
+
+DxShape* KitAdvisoryFrame(const GxProjection& inProjection, const std::vector<KitAdvisoryRecord>& inRecords,
+                          const std::string& inArchive)
+{
+    const auto seconds = [](const char* inDate)
+    { return std::to_string(std::llround(CxDate(CxString(inDate)) - CxDate(1970, 1, 1, 0, 0, 0, 0))); };
+    std::string events, zones, polygons;
+    for (std::size_t i = 0; i < inRecords.size(); ++i)
     {
-        shape->AcceptVertex(true);
-        for (const auto& [lon, lat] :
-             {std::pair{r.mWest, r.mSouth}, {r.mEast, r.mSouth}, {r.mEast, r.mNorth}, {r.mWest, r.mNorth}})
-            shape->AcceptPoint(inProjection.Project(GxPosition().FromDegrees(lon, lat)));
+        const KitAdvisoryRecord& r = inRecords[i];
+        const std::string ref = std::to_string(i + 1),
+                          ps = R"(<ps id=")" + std::string(r.mKind) + R"(" ref=")" + ref + R"("/>)";
+        events += R"(<e id=")" + ref + R"(" stid="KFWD" exp=")" + seconds(r.mExpire) + R"(" end=")" + seconds(r.mEnd) +
+                  R"(" file="f"/>)";
+        if (std::string(r.mId) != "polygon")
+            zones += R"(<z id=")" + std::string(r.mId) + R"(">)" + ps + "</z>";
+        else
+        {
+            const std::vector<double> ring = KitAdvisoryRing(r);
+            std::string points;
+            for (std::size_t k = 0; k < ring.size(); k += 2)
+                points += std::to_string(ring[k + 1]) + "," + std::to_string(ring[k]) + " ";
+            polygons += R"(<l id=")" + points + R"(">)" + ps + "</l>";
+        }
     }
-    shape->AcceptVertex(true);
-    shape->EndData();
-    DxStringField* kinds = shape->NewStringField(CxString("phenomenon"));
-    DxStringField* ids = shape->NewStringField(CxString("id"));
-    DxDateField* expires = shape->NewDateField(CxString("expireTime"));
-    DxDateField* ends = shape->NewDateField(CxString("endTime"));
-    for (const KitAdvisoryRecord& r : inRecords)
-    {
-        kinds->push_back(CxString(r.mKind));
-        ids->push_back(CxString(r.mId));
-        expires->push_back(CxDate(CxString(r.mExpire)));
-        ends->push_back(CxDate(CxString(r.mEnd)));
-    }
-    return shape;
+    const std::string text =
+        R"(<lcz base="0"><ref>)" + events + "</ref><zs>" + zones + "</zs><ls>" + polygons + "</ls></lcz>";
+    CxData data(text.data(), CxUint32(text.size()));
+    CxFile file(CxString::FromUtf8(inArchive), false);
+    DxShapeArchiveParser archive(file);
+    return DxAdvisoryParser(data).Parse(&archive, {}, inProjection).release();
 }
 
 } // namespace wxkit

@@ -155,8 +155,12 @@ struct KitAdvisoryRecord
     const char* mEnd = "1970-01-01 00:00:00 UTC";
     const char* mExpire = "1970-01-01 00:00:00 UTC";
 };
-// An advisory frame as the advisory reader builds it: one closed box a record, in the projection.
-DxShape* KitAdvisoryFrame(const GxProjection& inProjection, const std::vector<KitAdvisoryRecord>& inRecords);
+// A record's box as a closed ring of longitude, latitude pairs.
+std::vector<double> KitAdvisoryRing(const KitAdvisoryRecord& inRecord);
+// The advisory reader's frame of the records, in the projection: zone records name areas of the outline archive,
+// the others are free polygons, each with an event of its own.
+DxShape* KitAdvisoryFrame(const GxProjection& inProjection, const std::vector<KitAdvisoryRecord>& inRecords,
+                          const std::string& inArchive);
 // A grid of one float field: values row by row from the bottom (index i + j * width), or from a function of
 // (i, j).
 DxGrid* KitGrid(const CxDate& inDate, CxSint32 inWidth, CxSint32 inHeight, const GxPoint& inOrigin,
