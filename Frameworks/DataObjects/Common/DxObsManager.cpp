@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId), mConfigUrl(RegistryUrl())
+DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId)
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
     CxData config = mCache->ReadInfo("config.xml");
@@ -159,30 +159,4 @@ CxString DxObsManager::OnGetUrlForRecord(DxRecord* inRecord)
 CxString DxObsManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
     return FillQueryUrl(inSubscription);
-}
-
-bool DxObsManager::OnUpdateConfig()
-{
-    CxString configUrl;
-    {
-        CxAutoLock lock(mRegion);
-        configUrl = mConfigUrl;
-    }
-    const std::optional<InfoRefresh> config =
-        RefreshConfigDocument(configUrl, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (!config)
-        return false;
-    CxString siteUrl;
-    CxString parmUrl;
-    {
-        CxAutoLock lock(mRegion);
-        siteUrl = mSiteInfoUrl;
-        parmUrl = mParmInfoUrl;
-    }
-    if (siteUrl.Length() != 0)
-        RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
-    if (parmUrl.Length() != 0)
-        RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
-    EndConfigRefresh();
-    return config->mStored;
 }

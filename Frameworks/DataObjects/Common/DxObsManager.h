@@ -19,11 +19,8 @@ public:
 
     // Each takes the lock; false, with the status telling which document, when the document does not read.
     // "dataUrlFormat" is a strftime pattern: a literal "%" in the URL is written "%%".
-    bool ParseConfig(CxData& ioData);
+    bool ParseConfig(CxData& ioData) override;
 
-    const CxString& ConfigUrl() const { return mConfigUrl; }
-    const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
-    const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
     const CxString& DataUrlFormat() const { return mDataUrlFormat; }
 
 protected:
@@ -33,11 +30,7 @@ protected:
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     CxString OnGetUrlForRecord(DxRecord* inRecord) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
-    bool OnUpdateConfig() override;
 
 private:
     CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mSiteInfoUrl;
-    CxString mParmInfoUrl;
 };

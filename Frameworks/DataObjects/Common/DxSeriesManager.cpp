@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId), mConfigUrl(RegistryUrl())
+DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId)
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
     CxData config = mCache->ReadInfo("config.xml");
@@ -115,30 +115,4 @@ CxString DxSeriesManager::OnGetUrlForRecord(DxRecord* inRecord)
 CxString DxSeriesManager::OnGetQueryUrl(const DxSubscription& inSubscription)
 {
     return FillQueryUrl(inSubscription);
-}
-
-bool DxSeriesManager::OnUpdateConfig()
-{
-    CxString configUrl;
-    {
-        CxAutoLock lock(mRegion);
-        configUrl = mConfigUrl;
-    }
-    const std::optional<InfoRefresh> config =
-        RefreshConfigDocument(configUrl, [this](CxData& ioData) { return ParseConfig(ioData); });
-    if (!config)
-        return false;
-    CxString siteUrl;
-    CxString parmUrl;
-    {
-        CxAutoLock lock(mRegion);
-        siteUrl = mSiteInfoUrl;
-        parmUrl = mParmInfoUrl;
-    }
-    if (siteUrl.Length() != 0)
-        RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
-    if (parmUrl.Length() != 0)
-        RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
-    EndConfigRefresh();
-    return config->mStored;
 }

@@ -18,15 +18,12 @@ public:
     ~DxSeriesManager() override;
 
     // Each takes the lock; false, with the status telling which document, when the document does not read.
-    bool ParseConfig(CxData& ioData);
+    bool ParseConfig(CxData& ioData) override;
 
     CxUint32 GetDataInterval() const { return static_cast<CxUint32>(mDataResolution); }
     // The latest data step at or before the date, in UTC.
     CxDate ClipDateToDataResolution(const CxDate& inDate) const;
 
-    const CxString& ConfigUrl() const { return mConfigUrl; }
-    const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
-    const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
     const CxString& TimeSeriesUrlFormat() const { return mTimeSeriesUrlFormat; }
 
 protected:
@@ -35,13 +32,9 @@ protected:
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     CxString OnGetUrlForRecord(DxRecord* inRecord) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
-    bool OnUpdateConfig() override;
 
 private:
     CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mSiteInfoUrl;
-    CxString mParmInfoUrl;
     CxString mTimeSeriesUrlFormat;
     CxSint32 mDataResolution = 300;
 };

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId) {}
+DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl()) {}
 
 DxStationManager::~DxStationManager()
 {
@@ -130,4 +130,30 @@ std::vector<DxVectorParm> DxStationManager::VectorParms()
 {
     CxAutoLock lock(mRegion);
     return mVectors;
+}
+
+bool DxStationManager::OnUpdateConfig()
+{
+    CxString configUrl;
+    {
+        CxAutoLock lock(mRegion);
+        configUrl = mConfigUrl;
+    }
+    const std::optional<InfoRefresh> config =
+        RefreshConfigDocument(configUrl, [this](CxData& ioData) { return ParseConfig(ioData); });
+    if (!config)
+        return false;
+    CxString siteUrl;
+    CxString parmUrl;
+    {
+        CxAutoLock lock(mRegion);
+        siteUrl = mSiteInfoUrl;
+        parmUrl = mParmInfoUrl;
+    }
+    if (siteUrl.Length() != 0)
+        RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
+    if (parmUrl.Length() != 0)
+        RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
+    EndConfigRefresh();
+    return config->mStored;
 }

@@ -15,6 +15,7 @@ public:
     ~DxStationManager() override;
 
     // Each takes the lock; false, with the status telling which document, when the document does not read.
+    virtual bool ParseConfig(CxData& ioData) = 0;
     bool ParseSiteList(CxData& ioData);
     bool ParseParmList(CxData& ioData);
 
@@ -56,7 +57,17 @@ public:
         }
     }
 
+    const CxString& ConfigUrl() const { return mConfigUrl; }
+    const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
+    const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
+
 protected:
+    // The configuration, then the site and parameter lists it names, each fetched again.
+    bool OnUpdateConfig() override;
+
+    CxString mConfigUrl;
+    CxString mSiteInfoUrl;
+    CxString mParmInfoUrl;
     DxTable* mSites = nullptr;
     std::vector<DxParm> mParms;
     std::vector<DxDerivedParm> mDerived;
