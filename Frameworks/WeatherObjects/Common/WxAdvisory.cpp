@@ -1,5 +1,7 @@
 #include "WxAdvisory.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxDebug.h"
 #include "DxAdvisoryManager.h"
 #include "DxFrame.h"
@@ -27,11 +29,6 @@ namespace
 
 constexpr char kElement[] = "advisory";
 constexpr char kCustom[] = "customAdvisory";
-
-void SetGLColor(const GxColor& inColor, double inAlpha)
-{
-    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
-}
 
 } // namespace
 
@@ -245,7 +242,7 @@ void WxAdvisory::OnDrawProduct(GxContext& ioContext)
         const double alpha = color.mAlpha * Alpha();
         if (info.IsFilled())
         {
-            SetGLColor(color, alpha);
+            WxGlColor(color, alpha);
             polygon.DrawFilled();
             continue;
         }
@@ -258,7 +255,7 @@ void WxAdvisory::OnDrawProduct(GxContext& ioContext)
             polygon.Outline();
             ioContext.LineWidth(float(mLineWidth));
         }
-        SetGLColor(color, alpha);
+        WxGlColor(color, alpha);
         polygon.Outline();
     }
     mShapeList.EndDisplayList();
@@ -476,7 +473,7 @@ void WxAdvisoryLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
         if (*kind == hilited)
         {
             const GxColor band = GxSystemHiliteColor();
-            SetGLColor(band, 0.8 * a);
+            WxGlColor(band, 0.8 * a);
             glBegin(GL_QUADS);
             glVertex2d(0.0, -2.0);
             glVertex2d(width, -2.0);
@@ -485,7 +482,7 @@ void WxAdvisoryLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
             glEnd();
             ink = band.Brightness() > 0.6 ? 0.0 : 1.0;
         }
-        SetGLColor(color, color.mAlpha * a);
+        WxGlColor(color, color.mAlpha * a);
         glBegin(info.IsFilled() ? GL_QUADS : GL_LINE_STRIP);
         for (const auto& [x, y] : {std::pair{4.0, 0.0}, {18.0, 0.0}, {18.0, 14.0}, {4.0, 14.0}})
             glVertex2d(x, y);
@@ -663,7 +660,7 @@ void WxAdvisoryPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor)
     for (std::size_t i = 0; i < mColors.size(); ++i)
     {
         const double bottom = b.mBottom + 4.0 + double(i) * h;
-        SetGLColor(mColors[i], 1.0);
+        WxGlColor(mColors[i], 1.0);
         glBegin(GL_QUADS);
         quad(b.mLeft + 4.0, bottom, b.mLeft + 16.0, bottom + h - 8.0, -1.0);
         glEnd();

@@ -1,5 +1,7 @@
 #include "WxContour.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxDebug.h"
 #include "DxFrame.h"
 #include "DxObsManager.h"
@@ -27,11 +29,6 @@ CxString Capitalised(const CxString& inName)
     CxString name = inName;
     name.Capitalize();
     return name;
-}
-
-void GlColor(const GxColor& inColor, double inAlpha)
-{
-    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
 }
 
 // A step of about a tenth of the range, always a little more, on 1, 2, 2.5 and 5.
@@ -335,7 +332,7 @@ void WxContour::OnDrawProduct(GxContext& ioContext)
     ioContext.PushAttribs();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    GlColor(mColor, mColor.mAlpha * mAlpha);
+    WxGlColor(mColor, mColor.mAlpha * mAlpha);
     if (!mLines.IsDisplayListValid())
     {
         BuildContours();
@@ -358,7 +355,7 @@ void WxContour::OnDrawProduct(GxContext& ioContext)
         mLabelGroup.SetDirty();
         if (mOutline)
         {
-            GlColor(mColor.Brightness() > 0.6 ? GxColor(0, 0, 0, 1) : GxColor(1, 1, 1, 1), mAlpha * 0.8);
+            WxGlColor(mColor.Brightness() > 0.6 ? GxColor(0, 0, 0, 1) : GxColor(1, 1, 1, 1), mAlpha * 0.8);
             for (int k = 0; k < 5; ++k)
             {
                 const float d = float(-1.0 + 0.3 * k);
@@ -366,7 +363,7 @@ void WxContour::OnDrawProduct(GxContext& ioContext)
                     mLabelGroup.DrawGL(ioContext, 0.0f, x, y);
             }
         }
-        GlColor(mColor, mColor.mAlpha * mAlpha);
+        WxGlColor(mColor, mColor.mAlpha * mAlpha);
         mLabelGroup.DrawGL(ioContext, 0.0f, 0.0f, 0.0f);
     }
     ioContext.PopAttribs();
@@ -384,7 +381,7 @@ void WxContour::OnDrawIcon(GxContext& ioContext)
         {{24, 0}, {32, 8}}};
     ioContext.PushAttribs();
     ioContext.AntiAlias();
-    GlColor(mColor, mColor.mAlpha * (mAlpha * (mVisible ? 1.0 : 0.2)));
+    WxGlColor(mColor, mColor.mAlpha * (mAlpha * (mVisible ? 1.0 : 0.2)));
     ioContext.LineWidth(float(mWidth));
     for (const auto& strip : kStrips)
     {
@@ -577,28 +574,11 @@ void WxContourLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
     glTranslated(std::floor(width * 0.375), 0.0, 0.0);
     const GxColor mapColor = mContour->Map() != nullptr ? mContour->Map()->Color() : GxColor(1, 1, 1, 1);
-    GlColor(mapColor, mapColor.mAlpha * a);
-    glBegin(GL_QUADS);
-    glVertex2d(0.0, -1.0);
-    glVertex2d(wb, -1.0);
-    glVertex2d(wb, hb);
-    glVertex2d(0.0, hb);
-    glEnd();
-    ioContext.LineWidth(1.0f);
-    GlColor(ink, a * 0.5);
-    glBegin(GL_LINE_STRIP);
-    for (const auto& [x, y] : {std::pair{0.0, -1.0}, {wb, -1.0}, {wb, hb}, {0.0, hb}, {0.0, -1.0}})
-        glVertex2d(x, y);
-    glEnd();
+    WxDrawLegendBar(ioContext, mapColor, ink, a, wb, hb);
 
-    GxColor c = mContour->Color();
-    const double brightness = c.Brightness();
-    if (background.Brightness() > 0.9 && brightness > 0.7)
-        c.Darken(brightness - 0.5);
-    else if (background.Brightness() < 0.1 && brightness < 0.3)
-        c.Lighten(0.5 - brightness);
+    const GxColor c = WxStandOff(mContour->Color(), background);
     ioContext.LineWidth(float(mContour->LineWidth()));
-    GlColor(c, mContour->Alpha() * c.mAlpha * a);
+    WxGlColor(c, mContour->Alpha() * c.mAlpha * a);
     // One level: a single line at the bottom.
     const double step = n > 0.0 ? hb / n : 0.0;
     glBegin(GL_LINES);
@@ -616,7 +596,7 @@ void WxContourLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     const bool marked = !std::isnan(v) && spread && std::isfinite(m);
     if (marked)
     {
-        GlColor(ink, a * 0.5);
+        WxGlColor(ink, a * 0.5);
         glBegin(GL_LINES);
         glVertex2d(0.0, m);
         glVertex2d(wb + 4.0, m);
@@ -641,7 +621,7 @@ void WxContourLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
         text->SetDepth(0.0);
         mGxStrings.push_back(text);
     }
-    GlColor(ink, a);
+    WxGlColor(ink, a);
     for (GxString* text : mGxStrings)
         text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
     glPopMatrix();

@@ -24,6 +24,35 @@ void WxGlColor(const GxColor& inColor, double inAlpha)
     glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
 }
 
+GxColor WxStandOff(GxColor inColor, const GxColor& inBackground)
+{
+    const double brightness = inColor.Brightness();
+    if (inBackground.Brightness() > 0.9 && brightness > 0.7)
+        inColor.Darken(brightness - 0.5);
+    else if (inBackground.Brightness() < 0.1 && brightness < 0.3)
+        inColor.Lighten(0.5 - brightness);
+    return inColor;
+}
+
+void WxDrawLegendBar(GxContext& ioContext, const GxColor& inMapColor, const GxColor& inInk, double inAlpha,
+                     double inWidth, double inHeight)
+{
+    WxGlColor(inMapColor, inMapColor.mAlpha * inAlpha);
+    glBegin(GL_QUADS);
+    glVertex2d(0.0, -1.0);
+    glVertex2d(inWidth, -1.0);
+    glVertex2d(inWidth, inHeight);
+    glVertex2d(0.0, inHeight);
+    glEnd();
+    ioContext.LineWidth(1.0f);
+    WxGlColor(inInk, inAlpha * 0.5);
+    glBegin(GL_LINE_STRIP);
+    for (const auto& [x, y] :
+         {std::pair{0.0, -1.0}, {inWidth, -1.0}, {inWidth, inHeight}, {0.0, inHeight}, {0.0, -1.0}})
+        glVertex2d(x, y);
+    glEnd();
+}
+
 void WxFillRect(double inLeft, double inBottom, double inRight, double inTop)
 {
     glBegin(GL_QUADS);

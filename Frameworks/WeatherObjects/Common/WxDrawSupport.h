@@ -19,6 +19,12 @@ constexpr double kWxRowAlpha = 0.96;
 // Black over bright colours, white over dark ones.
 GxColor WxTextColorOver(const GxColor& inBelow);
 void WxGlColor(const GxColor& inColor, double inAlpha);
+// A layer's colour made to stand off the legend's background: a bright one darkened over white, a dark one
+// lightened over black.
+GxColor WxStandOff(GxColor inColor, const GxColor& inBackground);
+// The value legends' bar, origin at its bottom left: the map's colour under it, an outline in half the ink.
+void WxDrawLegendBar(GxContext& ioContext, const GxColor& inMapColor, const GxColor& inInk, double inAlpha,
+                     double inWidth, double inHeight);
 void WxFillRect(double inLeft, double inBottom, double inRight, double inTop);
 // A fill whose alpha runs from inTopAlpha at the top edge to inBottomAlpha at the bottom.
 void WxFadeRect(const GxColor& inColor, double inLeft, double inBottom, double inRight, double inTop, double inTopAlpha,

@@ -1,5 +1,7 @@
 #include "WxGradient.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxDebug.h"
 #include "CxUtilities.h"
 #include "DxFrame.h"
@@ -28,11 +30,6 @@ CxString Capitalised(const CxString& inName)
     CxString name = inName;
     name.Capitalize();
     return name;
-}
-
-void GlColor(const GxColor& inColor, double inAlpha)
-{
-    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
 }
 
 // Entry k of the table, its last entry past the end, opaque black for an empty table.
@@ -344,7 +341,7 @@ void WxGradient::OnDrawIcon(GxContext& ioContext)
     for (int k = 1; k <= 32; ++k)
     {
         const GxColor c = Entry(mColorTable, std::size_t(7 * k));
-        GlColor(c, a * c.mAlpha);
+        WxGlColor(c, a * c.mAlpha);
         glBegin(GL_QUADS);
         glVertex2d(0, k - 1);
         glVertex2d(32, k - 1);
@@ -513,7 +510,7 @@ void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     for (int k = 1; k <= 254; ++k)
     {
         const GxColor c = Entry(table, std::size_t(k));
-        GlColor(c, mGradient->Alpha() * c.mAlpha * a);
+        WxGlColor(c, mGradient->Alpha() * c.mAlpha * a);
         glBegin(GL_QUADS);
         glVertex2d(0.0, y);
         glVertex2d(wb, y);
@@ -525,7 +522,7 @@ void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
             mark = k * step;
     }
     ioContext.LineWidth(1.0f);
-    GlColor(ink, a * 0.5);
+    WxGlColor(ink, a * 0.5);
     glBegin(GL_LINE_STRIP);
     for (const auto& [px, py] : {std::pair{0.0, -1.0}, {wb, -1.0}, {wb, hb}, {0.0, hb}, {0.0, -1.0}})
         glVertex2d(px, py);
@@ -558,7 +555,7 @@ void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
         text->SetDepth(0.0);
         mGxStrings.push_back(text);
     }
-    GlColor(ink, a);
+    WxGlColor(ink, a);
     for (GxString* text : mGxStrings)
         text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
     glPopMatrix();

@@ -1,5 +1,7 @@
 #include "WxImage.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxDebug.h"
 #include "DxImage.h"
 #include "DxImageManager.h"
@@ -23,11 +25,6 @@ namespace
 {
 
 constexpr char kElement[] = "image";
-
-void GlColor(const GxColor& inColor, double inAlpha)
-{
-    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
-}
 
 void Outline(double inLeft, double inBottom, double inRight, double inTop)
 {
@@ -106,7 +103,7 @@ void WxImage::OnDrawProduct(GxContext& ioContext)
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    GlColor(mColor, mColor.mAlpha * Alpha());
+    WxGlColor(mColor, mColor.mAlpha * Alpha());
     const std::vector<GxPoint> points = WxDrapeTexture(*mTexture, *mMap->Projection());
     glPopAttrib();
     EndDisplayList();
@@ -124,7 +121,7 @@ void WxImage::OnDrawIcon(GxContext&)
         for (std::size_t i = 0; i < mLegendColors.size(); ++i)
         {
             const GxColor& c = mLegendColors[i];
-            GlColor(c, alpha * c.mAlpha);
+            WxGlColor(c, alpha * c.mAlpha);
             glVertex2d(0.0, double(i) * height);
             glVertex2d(32.0, double(i) * height);
             glVertex2d(32.0, double(i + 1) * height);
@@ -311,7 +308,7 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     glBegin(GL_QUADS);
     for (std::size_t i = 0; i < count; ++i)
     {
-        GlColor(colors[i], colors[i].mAlpha * a);
+        WxGlColor(colors[i], colors[i].mAlpha * a);
         glVertex2d(0.0, double(i) * rowHeight);
         glVertex2d(swatch, double(i) * rowHeight);
         glVertex2d(swatch, double(i + 1) * rowHeight);
@@ -323,7 +320,7 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     ioContext.LineWidth(1.0f);
     if (rowHeight >= 10.0 && count <= 40)
     {
-        GlColor(ink, a);
+        WxGlColor(ink, a);
         for (std::size_t i = 0; i < count; ++i)
             Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
     }
@@ -339,7 +336,7 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     {
         glTranslated(((width - 10.0) - swatch) * 0.5 + swatch + 5.0, rowHeight * 0.5, 0.0);
         glTranslated(0.375, 0.375, 0.0);
-        GlColor(ink, a);
+        WxGlColor(ink, a);
         for (std::size_t i = 0; i < mGxStrings.size(); ++i)
         {
             mGxStrings[i]->SetPosition(0.0, std::floor(double(i) * rowHeight + 0.5));

@@ -1,5 +1,7 @@
 #include "WxObs.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxDebug.h"
 #include "DxFrame.h"
 #include "DxObsManager.h"
@@ -52,11 +54,6 @@ bool ReadUnsigned(const XmlElement* inXml, const char* inName, std::uint32_t& ou
         return false;
     outValue = static_cast<std::uint32_t>(value);
     return true;
-}
-
-void GlColor(const GxColor& inColor, double inAlpha)
-{
-    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
 }
 
 } // namespace
@@ -454,11 +451,11 @@ void WxObs::OnDrawProduct(GxContext& ioContext)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (mOutline)
     {
-        GlColor(outline, mAlpha);
+        WxGlColor(outline, mAlpha);
         for (const auto& [dx, dy] : {std::pair{1.0f, 1.0f}, {-1.0f, -1.0f}, {1.0f, -1.0f}, {-1.0f, 1.0f}})
             mLabels.DrawGL(ioContext, 0.0f, dx, dy);
     }
-    GlColor(mColor, mColor.mAlpha * mAlpha);
+    WxGlColor(mColor, mColor.mAlpha * mAlpha);
     mLabels.DrawGL(ioContext, 0.0f, 0.0f, 0.0f);
     ioContext.PopAttribs();
 }
@@ -479,7 +476,7 @@ void WxObs::OnDrawIcon(GxContext& ioContext)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glBindTexture(GL_TEXTURE_2D, ioContext.GetTexture(CxString(name), false));
-    GlColor(mColor, mColor.mAlpha * mAlpha * (mVisible ? 1.0 : 0.2));
+    WxGlColor(mColor, mColor.mAlpha * mAlpha * (mVisible ? 1.0 : 0.2));
     glBegin(GL_QUADS);
     const double corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (const auto& c : corners)
@@ -568,27 +565,10 @@ void WxObsLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
     glTranslated(std::floor(width * 0.375), 0.0, 0.0);
     const GxColor mapColor = mObs->Map() != nullptr ? mObs->Map()->Color() : GxColor(1, 1, 1, 1);
-    GlColor(mapColor, mapColor.mAlpha * a);
-    glBegin(GL_QUADS);
-    glVertex2d(0.0, -1.0);
-    glVertex2d(wb, -1.0);
-    glVertex2d(wb, hb);
-    glVertex2d(0.0, hb);
-    glEnd();
-    ioContext.LineWidth(1.0f);
-    GlColor(ink, a * 0.5);
-    glBegin(GL_LINE_STRIP);
-    for (const auto& [x, y] : {std::pair{0.0, -1.0}, {wb, -1.0}, {wb, hb}, {0.0, hb}, {0.0, -1.0}})
-        glVertex2d(x, y);
-    glEnd();
+    WxDrawLegendBar(ioContext, mapColor, ink, a, wb, hb);
 
-    GxColor band = mObs->Color();
-    const double brightness = band.Brightness();
-    if (background.Brightness() > 0.9 && brightness > 0.7)
-        band.Darken(brightness - 0.5);
-    else if (background.Brightness() < 0.1 && brightness < 0.3)
-        band.Lighten(0.5 - brightness);
-    GlColor(band, mObs->Alpha() * band.mAlpha * a);
+    const GxColor band = WxStandOff(mObs->Color(), background);
+    WxGlColor(band, mObs->Alpha() * band.mAlpha * a);
     glBegin(GL_LINES);
     double y = 0.0;
     for (int k = 0; k <= 8; ++k, y += hb * 0.125)
@@ -604,7 +584,7 @@ void WxObsLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     const double m = hasValue && spread ? hb * (v - minimum) / (maximum - minimum) : 0.0;
     if (hasValue && spread)
     {
-        GlColor(ink, a * 0.5);
+        WxGlColor(ink, a * 0.5);
         glBegin(GL_LINES);
         glVertex2d(0.0, m);
         glVertex2d(wb + 4.0, m);
@@ -629,7 +609,7 @@ void WxObsLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
         text->SetDepth(0.0);
         mGxStrings.push_back(text);
     }
-    GlColor(ink, a);
+    WxGlColor(ink, a);
     for (GxString* text : mGxStrings)
     {
         text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);

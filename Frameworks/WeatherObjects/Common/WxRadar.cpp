@@ -1,5 +1,7 @@
 #include "WxRadar.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxDebug.h"
 #include "DxImage.h"
 #include "DxNidsManager.h"
@@ -648,11 +650,6 @@ void WxRadar::OnAuthenticationChanged()
 namespace
 {
 
-void GlColor(const GxColor& inColor, double inAlpha)
-{
-    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inAlpha);
-}
-
 void Outline(double inLeft, double inBottom, double inRight, double inTop)
 {
     glBegin(GL_LINE_STRIP);
@@ -760,7 +757,7 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
     glBegin(GL_QUADS);
     for (std::size_t i = 0; i < count; ++i)
     {
-        GlColor(colors[i], colors[i].mAlpha * a);
+        WxGlColor(colors[i], colors[i].mAlpha * a);
         glVertex2d(0.0, double(i) * h);
         glVertex2d(w, double(i) * h);
         glVertex2d(w, double(i + 1) * h);
@@ -790,7 +787,7 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
             glDisable(GL_TEXTURE_2D);
         }
     }
-    GlColor(ink, a);
+    WxGlColor(ink, a);
     for (std::size_t i = 0; i < count; ++i)
         Outline(0.0, double(i) * h, w, double(i + 1) * h);
     const double tracked = TrackedIndex();
@@ -801,7 +798,7 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
         Outline(2.0, y + 2.0, w - 2.0, y + h - 2.0);
     }
     const std::vector<unsigned char> toggles = mRadar->ColorToggles();
-    GlColor(ink, a * 0.3);
+    WxGlColor(ink, a * 0.3);
     glEnable(GL_LINE_SMOOTH);
     for (std::size_t i = 0; i < count && i < toggles.size(); ++i)
         if (toggles[i] == 0)
@@ -814,7 +811,7 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
         }
     glDisable(GL_LINE_SMOOTH);
 
-    GlColor(ink, a);
+    WxGlColor(ink, a);
     glTranslated(-5.0, std::floor(h / 2.0), 0.0);
     const double labels = double(mGxStrings.size() - 1);
     for (std::size_t j = 1; j < mGxStrings.size(); ++j)
@@ -868,7 +865,7 @@ void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
     glBegin(GL_QUADS);
     for (std::size_t i = 0; i < colors.size(); ++i)
     {
-        GlColor(colors[i], colors[i].mAlpha * a);
+        WxGlColor(colors[i], colors[i].mAlpha * a);
         glVertex2d(0.0, double(i) * row);
         glVertex2d(rampWidth, double(i) * row);
         glVertex2d(rampWidth, double(i + 1) * row);
@@ -876,7 +873,7 @@ void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
     }
     glEnd();
     ioContext.LineWidth(1.0f);
-    GlColor(ink, 0.5);
+    WxGlColor(ink, 0.5);
     Outline(0.0, -1.0, rampWidth, ramp);
     const std::size_t index = IndexOf(TrackedIndex());
     glRectd(0.0, double(index) * row, rampWidth + 4.0, double(index + 1) * row);
@@ -898,7 +895,7 @@ void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
         text->SetPosition(rampWidth + 8.0 + 0.375, std::trunc(double(index) * row) + 0.375);
         text->SetDepth(0.0);
         mGxStrings.push_back(text);
-        GlColor(ink, a);
+        WxGlColor(ink, a);
         text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
     }
     glPopMatrix();

@@ -1,5 +1,7 @@
 #include "WxShape.h"
 
+#include "WxDrawSupport.h"
+
 #include "CxCoordinates.h"
 #include "CxDebug.h"
 #include "DxSet.h"
@@ -466,12 +468,7 @@ void WxShapeLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
         target.mLeft += cut / 2.0;
         target.SetWidth(width);
     }
-    GxColor colour = mShape->Color();
-    const double brightness = colour.Brightness();
-    if (Color().Brightness() > 0.9 && brightness > 0.7)
-        colour.Darken(brightness - 0.5);
-    else if (Color().Brightness() < 0.1 && brightness < 0.3)
-        colour.Lighten(0.5 - brightness);
+    const GxColor colour = WxStandOff(mShape->Color(), Color());
     ioContext.LineWidth(float(mShape->LineWidth()));
     glEnable(GL_LINE_SMOOTH);
     glColor4d(colour.mRed, colour.mGreen, colour.mBlue, colour.mAlpha * Alpha());
