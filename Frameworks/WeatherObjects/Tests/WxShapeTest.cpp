@@ -1,23 +1,35 @@
 #include "WxDrawTestSupport.h"
 
+#include "CxLocalize.h"
 #include "DxShape.h"
 #include "GxProjection.h"
 #include "WxParser.h"
 #include "WxShape.h"
 #include "WxShapeFill.h"
 
-#include <tuple>
+#include <algorithm>
+#include <map>
+#include <sstream>
 
 namespace
 {
 
 using namespace wxkit;
 
-// South Africa's outer ring starts here (OGR's reading of naturalearth_lowres); its Lesotho hole follows it.
-const GxPoint kSouthAfricaStart(16.3449768408952, -28.5767050106977);
-const GxPosition kLesotho = GxPosition().FromDegrees(28.25, -29.6);
-const GxPosition kKaroo = GxPosition().FromDegrees(22.0, -31.0);
 const GxPosition kAtlantic = GxPosition().FromDegrees(-30.0, 0.0);
+
+// A view of make_shape_probes.py's table: a shapefile's rings in a projection and a window, and pixel-centre probes,
+// each with the number of the view's rings that OGR says contain it.
+struct ProbeView
+{
+    std::string mFile;
+    bool mMercator = false;
+    GxPosition mOrigin; // of the Mercator projection
+    GxPosition mCentre;
+    double mKmPerPixel = 0.0;
+    std::vector<std::size_t> mRings; // in reading order; none: all
+    std::vector<std::pair<GxPosition, int>> mProbes;
+};
 
 class ShapeTest : public wxdraw::DrawTest
 {
@@ -29,13 +41,68 @@ protected:
         KitShapeSet(CxString("single"), false);
         KitShapeSet(CxString("individual"), true);
         // A little past the world: rings that touch the antimeridian then stay whole and closed.
-        KitSetProjection(mMap, GxFlatProjection(), -180.5, -90.5, 180.5, 90.5);
+        SetMapProjection(GxFlatProjection(), -180.5, -90.5, 180.5, 90.5);
     }
 
     void TearDown() override
     {
         mOwner.reset(); // the products leave their sets before the sets go
         DrawTest::TearDown();
+    }
+
+    // The bounds go with the projection, so that the products' projected copies are cut by them.
+    void SetMapProjection(const GxProjection& inProjection, double inWest, double inSouth, double inEast,
+                          double inNorth)
+    {
+        const std::unique_ptr<GxProjection> projection(inProjection.Copy());
+        const GxPosition low = GxPosition().FromDegrees(inWest, inSouth);
+        const GxPosition high = GxPosition().FromDegrees(inEast, inNorth);
+        projection->SetBounds(GxRect(low.mLongitude, low.mLatitude, high.mLongitude, high.mLatitude));
+        mMap.SetProjection(*projection);
+    }
+
+    std::map<std::string, ProbeView> ProbeViews()
+    {
+        std::map<std::string, ProbeView> views;
+        for (const auto& row : ReadCsv(WX10_DATA_DIR "/shape_probes.csv"))
+        {
+            auto at = [&](std::size_t inI)
+            { return GxPosition().FromDegrees(std::stod(row[inI]), std::stod(row[inI + 1])); };
+            if (row.size() >= 9 && row[0] == "view")
+            {
+                ProbeView& view = views[row[1]];
+                view.mFile = row[2];
+                view.mMercator = row[3] == "mercator";
+                view.mOrigin = at(4);
+                view.mCentre = at(6);
+                view.mKmPerPixel = std::stod(row[8]);
+                std::istringstream rings(row.size() > 9 ? row[9] : "");
+                for (std::size_t ring = 0; rings >> ring;)
+                    view.mRings.push_back(ring);
+            }
+            else if (row.size() == 5 && row[0] == "probe")
+                views[row[1]].mProbes.emplace_back(at(2), std::stoi(row[4]));
+        }
+        return views;
+    }
+
+    // The view's rings as a frame, its projection on the map and its window for Draw; null without the shapefile.
+    DxShape* ShowView(const ProbeView& inView)
+    {
+        DxShape* file = KitShapeFrame(inView.mFile + ".shp");
+        if (inView.mMercator)
+            mMap.SetProjection(GxMercatorProjection(inView.mOrigin));
+        else
+            SetMapProjection(GxFlatProjection(), -180.5, -90.5, 180.5, 90.5);
+        mCentre = inView.mCentre;
+        mKmPerPixel = inView.mKmPerPixel;
+        if (file == nullptr || inView.mRings.empty())
+            return file;
+        auto* some = new DxShape(GxDegreeProjection());
+        for (const std::size_t ring : inView.mRings)
+            some->Polygons().push_back(file->Polygons().at(ring)->Copy());
+        delete file;
+        return some;
     }
 
     WxShape* Shape(const std::string& inAttributes, DxShape* inFrame)
@@ -47,75 +114,109 @@ protected:
         return shape;
     }
 
-    void Draw() { DrawAt(mMap, GxPosition().FromDegrees(0, 0), 40.0); }
+    WxShapeFill* Fill(const std::string& inAttributes, DxShape* inFrame)
+    {
+        auto* fill = static_cast<WxShapeFill*>(WxShapeFill::Make(
+            &mMap, KitElement(mParser, "<shapefill visible=\"true\" alpha=\"1.0\" " + inAttributes + "/>")));
+        if (inFrame != nullptr)
+            Inject(*fill, inFrame);
+        return fill;
+    }
+
+    void Draw() { DrawAt(mMap, mCentre, mKmPerPixel); }
+
+    GxPoint PixelOf(const GxPosition& inPosition) const
+    {
+        const GxProjection& projection = *mMap.Projection();
+        return ToWindow(projection.Project(inPosition), projection.Project(mCentre), mKmPerPixel);
+    }
 
     void ExpectAt(const GxPosition& inPosition, const GxColor& inColor)
     {
-        const GxPoint centre = mMap.Projection()->Project(GxPosition().FromDegrees(0, 0));
-        const GxPoint at = ToWindow(mMap.Projection()->Project(inPosition), centre, 40.0);
+        const GxPoint at = PixelOf(inPosition);
         ExpectPixel(int(at.mX), int(at.mY), inColor);
+    }
+
+    // Every position's pixel within 2/255 of its colour; the first few that are not are named.
+    void ExpectAll(const std::vector<std::pair<GxPosition, GxColor>>& inExpected)
+    {
+        const std::vector<GLubyte> window = ReadWindow();
+        int wrong = 0;
+        for (const auto& [position, colour] : inExpected)
+        {
+            const GxPoint at = PixelOf(position);
+            const int x = int(at.mX), y = int(at.mY);
+            ASSERT_TRUE(x >= 0 && x < kWidth && y >= 0 && y < kHeight) << x << "," << y;
+            const GLubyte* rgb = &window[(std::size_t(y) * kWidth + std::size_t(x)) * 4];
+            const double want[3] = {colour.mRed, colour.mGreen, colour.mBlue};
+            if (std::fabs(rgb[0] - want[0] * 255) > 2 || std::fabs(rgb[1] - want[1] * 255) > 2 ||
+                std::fabs(rgb[2] - want[2] * 255) > 2)
+            {
+                if (++wrong <= 5)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << int(rgb[0]) << "," << int(rgb[1]) << ","
+                                  << int(rgb[2]);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "of " << inExpected.size();
     }
 
     std::unique_ptr<WxMap> mOwner = std::make_unique<WxMap>(nullptr);
     WxMap& mMap = *mOwner;
     std::unique_ptr<WxParser> mParser;
+    GxPosition mCentre = GxPosition().FromDegrees(0, 0);
+    double mKmPerPixel = 40.0;
     const GxColor mGreen{0.0, 1.0, 0.0, 1.0};
 };
 
-// South Africa with its Lesotho hole, alone, as a frame of its own.
-DxShape* SouthAfrica(const DxShape& inWorld)
-{
-    auto* shape = new DxShape(GxDegreeProjection());
-    const auto& rings = inWorld.Polygons();
-    for (std::size_t i = 0; i + 1 < rings.size(); ++i)
-        if (std::fabs(rings[i]->Points().front().mX - kSouthAfricaStart.mX) < 1e-9 &&
-            std::fabs(rings[i]->Points().front().mY - kSouthAfricaStart.mY) < 1e-9)
-        {
-            shape->Polygons().push_back(rings[i]->Copy());
-            shape->Polygons().push_back(rings[i + 1]->Copy());
-        }
-    return shape;
-}
+#define SKIP_WITHOUT(frame)                                                                                            \
+    if ((frame) == nullptr)                                                                                            \
+    {                                                                                                                  \
+        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile test data";                                          \
+        GTEST_SKIP() << "no shapefile test data";                                                                      \
+    }
 
-// The Lesotho probe lies in three rings of the world (South Africa, its hole, Lesotho) and in two of South
-// Africa alone: odd winding fills it in the first, not in the second; one by one fills it in both.
-TEST_F(ShapeTest, FillsFollowTheLayersFillModeHolesIncluded)
+// One by one fills what lies in any ring, as one polygon what lies in an odd number of them: holes (Lesotho in
+// South Africa's, the hole of block group 612) and islands in holes (Lesotho itself) come out right.
+TEST_F(ShapeTest, FillsMatchOgrsRingCountsInBothModesHolesIncluded)
 {
-    DxShape* world = KitShapeFrame("naturalearth_lowres.shp");
-    if (world == nullptr)
+    const std::map<std::string, ProbeView> views = ProbeViews();
+    ASSERT_EQ(views.size(), 5u);
+    for (const auto& [name, deepest] : {std::pair{"southern_africa", 3}, {"south_africa", 2}, {"blockgroup_612", 2}})
     {
-        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile/naturalearth_lowres.shp";
-        GTEST_SKIP() << "no shapefile test data";
+        const auto& probes = views.at(name).mProbes;
+        EXPECT_EQ(std::max_element(probes.begin(), probes.end(), [](auto& a, auto& b) { return a.second < b.second; })
+                      ->second,
+                  deepest)
+            << name;
     }
-    std::unique_ptr<DxShape> alone(SouthAfrica(*world));
-    ASSERT_EQ(alone->CountPolygons(), 2u);
-    const GxColor map = mMap.Color();
-    const std::tuple<const char*, bool, bool> cases[] = {
-        {"single", true, true}, {"individual", true, true}, {"single", false, false}, {"individual", false, true}};
-    for (const auto& [set, whole, lesothoFilled] : cases)
+    for (const auto& [name, view] : views)
     {
-        SCOPED_TRACE(std::string(set) + (whole ? " world" : " South Africa"));
-        WxShape* shape = Shape("dataset=\"" + std::string(set) + "\" filled=\"true\" color=\"#00FF00FF\"",
-                               new DxShape(whole ? *world : *alone));
-        Draw();
-        ExpectAt(kLesotho, lesothoFilled ? mGreen : map);
-        ExpectAt(kKaroo, mGreen);
-        ExpectAt(kAtlantic, map);
-        if (whole)
-            Snapshot(std::string("world_") + set, "wx10_");
-        delete shape;
+        DxShape* frame = ShowView(view);
+        SKIP_WITHOUT(frame);
+        for (const bool individual : {false, true})
+        {
+            SCOPED_TRACE(name + (individual ? " one by one" : " as one polygon"));
+            const std::unique_ptr<WxShape> shape(Shape(std::string("dataset=\"") +
+                                                           (individual ? "individual" : "single") +
+                                                           "\" filled=\"true\" color=\"#00FF00FF\"",
+                                                       new DxShape(*frame)));
+            Draw();
+            std::vector<std::pair<GxPosition, GxColor>> expected;
+            for (const auto& [position, rings] : view.mProbes)
+                expected.emplace_back(position, (individual ? rings > 0 : rings % 2 == 1) ? mGreen : mMap.Color());
+            ExpectAll(expected);
+            if (name == "world")
+                Snapshot(individual ? "world_individual" : "world_single", "wx10_");
+        }
+        delete frame;
     }
-    delete world;
 }
 
 TEST_F(ShapeTest, MaskHidesWhatLiesBehindOutsideTheShapeAndAnOpenLineDropsIt)
 {
-    DxShape* world = KitShapeFrame("naturalearth_lowres.shp");
-    if (world == nullptr)
-    {
-        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile/naturalearth_lowres.shp";
-        GTEST_SKIP() << "no shapefile test data";
-    }
+    const ProbeView world = ProbeViews()["world"];
+    DxShape* frame = ShowView(world);
+    SKIP_WITHOUT(frame);
     auto* rectangle = new DxShape(GxDegreeProjection());
     rectangle->BeginData();
     rectangle->AcceptVertex(false);
@@ -125,40 +226,58 @@ TEST_F(ShapeTest, MaskHidesWhatLiesBehindOutsideTheShapeAndAnOpenLineDropsIt)
     rectangle->EndData();
     const GxColor red(1.0, 0.0, 0.0, 1.0);
     Shape("dataset=\"single\" filled=\"true\" color=\"#FF0000FF\"", rectangle);
-    WxShape* masked = Shape("dataset=\"single\" mask=\"true\" color=\"#0000FFFF\"", world);
+    WxShape* masked = Shape("dataset=\"single\" mask=\"true\" color=\"#0000FFFF\"", frame);
+    // The rectangle shows where it lies in land (an odd number of rings), or everywhere once the mask is gone.
+    const GxPoint low = PixelOf(GxPosition().FromDegrees(-60, -50)), high = PixelOf(GxPosition().FromDegrees(60, 50));
+    auto expect = [&](bool inMasked)
+    {
+        std::vector<std::pair<GxPosition, GxColor>> expected;
+        for (const auto& [position, rings] : world.mProbes)
+        {
+            const GxPoint at = PixelOf(position);
+            if (std::min({std::fabs(at.mX - low.mX), std::fabs(at.mX - high.mX), std::fabs(at.mY - low.mY),
+                          std::fabs(at.mY - high.mY)}) < 3.0)
+                continue;
+            const bool inside = at.mX > low.mX && at.mX < high.mX && at.mY > low.mY && at.mY < high.mY;
+            expected.emplace_back(position, inside && (!inMasked || rings % 2 == 1) ? red : mMap.Color());
+        }
+        ExpectAll(expected);
+    };
     Draw();
-    ExpectAt(kKaroo, red);
-    ExpectAt(kAtlantic, mMap.Color());
+    expect(true);
     Snapshot("mask", "wx10_");
     EXPECT_TRUE(masked->Mask());
 
     auto* line = new DxShape(GxDegreeProjection());
     line->BeginData();
     line->AcceptVertex(false);
-    line->AcceptPosition(GxPosition().FromDegrees(-10, -10));
-    line->AcceptPosition(GxPosition().FromDegrees(10, 10));
+    // Along the rectangle's edge, where no probe looks.
+    line->AcceptPosition(GxPosition().FromDegrees(-60, -50));
+    line->AcceptPosition(GxPosition().FromDegrees(60, -50));
     line->EndData();
     Inject(*masked, line);
     Draw();
-    ExpectAt(kAtlantic, red);
+    expect(false);
     EXPECT_NE(WriteDocument(mMap).find("mask=\"false\""), std::string::npos);
 }
 
-TEST_F(ShapeTest, ElementRoundTripsAndReadsCaptionExactlyButMaskInAnyCase)
+TEST_F(ShapeTest, ElementsRoundTripAndReadCaptionExactlyButMaskInAnyCase)
 {
-    const std::string written = "<shape visible=\"true\" selected=\"false\" alpha=\"0.5\" dataset=\"single\" "
-                                "color=\"#FF000080\" width=\"1.3\" feature=\"f\" region=\"r\" mask=\"%s\" "
-                                "filled=\"true\"%s/>";
-    const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"caption=\"TRUE\" mask=\"TRUE\"", "true", ""}, {"caption=\"true\" mask=\"no\"", "false", " caption=\"true\""}};
-    for (const auto& [attributes, mask, caption] : cases)
+    const std::string shape = "visible=\"true\" alpha=\"0.5\" dataset=\"single\" color=\"#FF000080\" width=\"1.25\" "
+                              "feature=\"f\" region=\"r\" ";
+    const std::string written = "visible=\"true\" selected=\"false\" alpha=\"0.5\" dataset=\"single\" "
+                                "color=\"#FF000080\" width=\"1.3\" feature=\"f\" region=\"r\" mask=";
+    // A fill layer has no caption, sync or filled flag to read or write.
+    const std::pair<std::string, std::string> cases[] = {
+        {"<shape " + shape + "filled=\"true\" caption=\"TRUE\" mask=\"TRUE\"/>",
+         "<shape " + written + "\"true\" filled=\"true\"/>"},
+        {"<shape " + shape + "filled=\"true\" caption=\"true\" mask=\"no\"/>",
+         "<shape " + written + "\"false\" filled=\"true\" caption=\"true\"/>"},
+        {"<shapefill " + shape + "filled=\"true\" caption=\"true\" sync=\"true\" mask=\"TRUE\"/>",
+         "<shapefill " + written + "\"true\"/>"}};
+    for (const auto& [element, want] : cases)
     {
-        const RoundTripResult result = RoundTrip(
-            Vanedoc("<map><shape visible=\"true\" alpha=\"0.5\" dataset=\"single\" color=\"#FF000080\" width=\"1.25\" "
-                    "feature=\"f\" region=\"r\" filled=\"true\" " +
-                    attributes + "/></map>"));
-        char want[512];
-        std::snprintf(want, sizeof want, written.c_str(), mask.c_str(), caption.c_str());
+        const RoundTripResult result = RoundTrip(Vanedoc("<map>" + element + "</map>"));
         EXPECT_NE(result.mFirst.find(want), std::string::npos) << result.mFirst;
         EXPECT_EQ(result.mSecond, result.mFirst);
     }
@@ -166,6 +285,96 @@ TEST_F(ShapeTest, ElementRoundTripsAndReadsCaptionExactlyButMaskInAnyCase)
     const RoundTripResult bare = RoundTrip(Vanedoc("<map><shape dataset=\"single\"/></map>"));
     EXPECT_NE(bare.mFirst.find("<shape visible=\"false\""), std::string::npos) << bare.mFirst;
     EXPECT_NE(bare.mFirst.find("width=\"0.0\""), std::string::npos) << bare.mFirst;
+}
+
+// A square about (0, 0), 20 degrees wide, or its outline left open.
+DxShape* Square(bool inClosed = true)
+{
+    auto* square = new DxShape(GxDegreeProjection());
+    square->BeginData();
+    square->AcceptVertex(false);
+    for (const auto& [lon, lat] : {std::pair{-10, -10}, {10, -10}, {10, 10}, {-10, 10}})
+        square->AcceptPosition(GxPosition().FromDegrees(lon, lat));
+    square->AcceptVertex(inClosed);
+    square->EndData();
+    return square;
+}
+
+// An open shape cannot be masked: the outline layer drops its mask, the fill layer keeps it and says so. A closed
+// shape that the projection's bounds cut open counts the same once the projection changes.
+TEST_F(ShapeTest, OpenShapesCannotBeMaskedAlsoOnceAProjectionCutsThemOpen)
+{
+    const CxString cant = CxLocalize(CxString("cantMaskShape"));
+    ASSERT_NE(cant, "cantMaskShape");
+    for (const bool cut : {false, true})
+    {
+        SCOPED_TRACE(cut ? "cut open" : "open");
+        SetMapProjection(GxFlatProjection(), -180.5, -90.5, 180.5, 90.5);
+        DxShape* frame = Square(cut);
+        const std::unique_ptr<WxShape> shape(Shape("dataset=\"single\" mask=\"true\"", new DxShape(*frame)));
+        const std::unique_ptr<WxShapeFill> fill(Fill("dataset=\"single\" mask=\"true\"", frame));
+        EXPECT_EQ(shape->IsMaskable(), cut);
+        EXPECT_EQ(fill->Status() == cant, !cut);
+        if (cut)
+            SetMapProjection(GxFlatProjection(), -5.0, -90.5, 5.0, 90.5);
+        Draw();
+        EXPECT_FALSE(shape->Mask());
+        EXPECT_TRUE(fill->Mask());
+        EXPECT_EQ(fill->Status(), cant);
+        const std::string written = WriteDocument(mMap);
+        EXPECT_NE(written.find("mask=\"false\" filled=\"false\"/>"), std::string::npos) << written;
+        EXPECT_NE(written.find("region=\"\" mask=\"true\"/>"), std::string::npos) << written;
+    }
+}
+
+// The same ids with a valid subscription change nothing; the fill layer looks at the ids only.
+TEST_F(ShapeTest, SameRegionAndFeatureKeepTheFrameWhileTheSubscriptionHolds)
+{
+    struct Case
+    {
+        bool mFill;
+        bool mInvalidate;
+        const char* mFeature;
+        bool mKept;
+    };
+    const Case cases[] = {{false, false, "f", true}, {false, true, "f", false}, {false, false, "g", false},
+                          {true, false, "f", true},  {true, true, "f", true},   {true, false, "g", false}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.mFill ? "fill " : "shape ") + (c.mInvalidate ? "unsubscribed " : "") + c.mFeature);
+        const std::string attributes = "dataset=\"single\" region=\"r\" feature=\"f\"";
+        std::unique_ptr<WxProduct> product(c.mFill ? static_cast<WxProduct*>(Fill(attributes, Square()))
+                                                   : Shape(attributes, Square()));
+        auto* client = dynamic_cast<DxShapeClient*>(product.get());
+        ASSERT_TRUE(client->IsSubscriptionValid());
+        if (c.mInvalidate)
+            client->ReleaseAndInvalidate();
+        KitRecorder recorder;
+        mMap.AttachReceiver(&recorder);
+        if (c.mFill)
+            static_cast<WxShapeFill*>(product.get())->SetShapeInfo(CxString("r"), CxString(c.mFeature));
+        else
+            static_cast<WxShape*>(product.get())->SetShapeInfo(CxString("r"), CxString(c.mFeature));
+        mMap.DetachReceiver(&recorder);
+        EXPECT_EQ(client->Shape() != nullptr, c.mKept);
+        EXPECT_EQ(recorder.Messages().empty(), c.mKept);
+    }
+}
+
+// Without a date the layer is named by its region and shows its feature; with one, named by the feature, it shows
+// the date.
+TEST_F(ShapeTest, ADatedShapeNamesTheLayerByItsFeatureAndShowsTheDate)
+{
+    KitClock clock(CxDate(2009, 7, 4, 17, 6, 7, 0), "UTC");
+    mMap.SetDate(CxDate(2009, 7, 4, 17, 6, 7, 0));
+    const std::unique_ptr<WxShape> shape(Shape("dataset=\"single\" region=\"r\" feature=\"f\"", Square()));
+    EXPECT_EQ(shape->Name(), "r");
+    EXPECT_EQ(shape->Status(), "f");
+    DxShape* dated = Square();
+    dated->SetDate(CxDate(2009, 7, 4, 15, 30, 0, 0));
+    Inject(*shape, dated);
+    EXPECT_EQ(shape->Name(), "f");
+    EXPECT_EQ(shape->Status(), "3:30 PM UTC");
 }
 
 } // namespace
@@ -183,16 +392,9 @@ const GxPosition kRome = GxPosition().FromDegrees(12.5, 42.5);
 TEST_F(ShapeTest, FillFollowsItsPositionAndPicksThroughNewFramesAndProjections)
 {
     DxShape* world = KitShapeFrame("naturalearth_lowres.shp");
-    if (world == nullptr)
-    {
-        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile/naturalearth_lowres.shp";
-        GTEST_SKIP() << "no shapefile test data";
-    }
+    SKIP_WITHOUT(world);
     const GxColor red(1, 0, 0, 1), blue(0, 0, 1, 1), map = mMap.Color();
-    auto* fill = static_cast<WxShapeFill*>(
-        WxShapeFill::Make(&mMap, KitElement(mParser, "<shapefill visible=\"true\" alpha=\"1.0\" dataset=\"single\" "
-                                                     "color=\"#00FF00FF\"/>")));
-    Inject(*fill, new DxShape(*world));
+    WxShapeFill* fill = Fill("dataset=\"single\" color=\"#00FF00FF\"", new DxShape(*world));
     Draw();
     for (const GxPosition& p : {kParis, kGuiana, kMadrid, kAtlantic})
         ExpectAt(p, map); // (0, 0) lies in the sea
@@ -210,7 +412,7 @@ TEST_F(ShapeTest, FillFollowsItsPositionAndPicksThroughNewFramesAndProjections)
     Inject(*fill, world);
     GxPosition standard;
     standard.FromDegrees(0.0, 45.0);
-    KitSetProjection(mMap, GxFlatProjection(standard), -180.5, -90.5, 180.5, 90.5);
+    SetMapProjection(GxFlatProjection(standard), -180.5, -90.5, 180.5, 90.5);
     EXPECT_EQ(fill->CountPicks(), 2u);
     Draw();
     for (const auto& [p, c] : expected)
@@ -229,14 +431,9 @@ constexpr double kSouthAfricaAspect =
 
 TEST_F(ShapeTest, LegendRowCentresTheShapeAtItsAspectAndDarkensABrightColourOnWhite)
 {
-    DxShape* world = KitShapeFrame("naturalearth_lowres.shp");
-    if (world == nullptr)
-    {
-        EXPECT_FALSE(sky::test::TestDataRequired()) << "shapefile/naturalearth_lowres.shp";
-        GTEST_SKIP() << "no shapefile test data";
-    }
-    WxShape* shape = Shape("dataset=\"single\" color=\"#00FF00FF\"", SouthAfrica(*world));
-    delete world;
+    DxShape* southAfrica = ShowView(ProbeViews()["south_africa"]);
+    SKIP_WITHOUT(southAfrica);
+    WxShape* shape = Shape("dataset=\"single\" color=\"#00FF00FF\"", southAfrica);
     const std::unique_ptr<WxInspector> legend(shape->CreateLegend());
     for (const auto& [background, green] : {std::pair{1.0, 0.5}, {0.5, 1.0}})
     {
