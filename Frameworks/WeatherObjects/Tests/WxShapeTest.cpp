@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace
@@ -448,6 +449,72 @@ TEST_F(ShapeTest, LegendRowCentresTheShapeAtItsAspectAndDarkensABrightColourOnWh
         EXPECT_NEAR(box.Height(), 40.0, 0.01);
         EXPECT_NEAR(box.Width(), 40.0 / kSouthAfricaAspect, 0.01);
         EXPECT_NEAR(box.XCenter(), 150.0, 0.01);
+    }
+}
+
+} // namespace
+
+namespace
+{
+
+// Icons: the filled square or the line in the product colour, or the square less a diamond in the map's colour
+// with its border and diamond in the inverse. A hidden layer's at 0.2; the outline layer's also at its own alpha,
+// the fill layer's at neither its alpha nor its colour's.
+TEST_F(ShapeTest, IconsDrawFillLineOrMaskAtTheirAlphas)
+{
+    const GxColor green(0, 1, 0, 1), map = mMap.Color(), inverted(1 - map.mRed, 1 - map.mGreen, 1 - map.mBlue, 1);
+    struct Case
+    {
+        std::string mElement;
+        GLenum mToken;
+        GxColor mColour;
+        GxRect mCover;
+        std::set<double> mAlphas; // and of the inverse's lines, for a mask
+        std::set<double> mInverse;
+    };
+    const std::string half = " alpha=\"0.5\" color=\"#00FF0080\"";
+    const Case cases[] = {
+        {"<shape visible=\"true\" filled=\"true\"" + half, GL_POLYGON_TOKEN, green, {0, 0, 32, 32}, {0.25}, {}},
+        {"<shape visible=\"false\"" + half, GL_LINE_TOKEN, green, {0, 16, 32, 16}, {0.05}, {}},
+        {"<shapefill visible=\"false\"" + half, GL_LINE_TOKEN, green, {0, 16, 32, 16}, {0.2}, {}},
+        {"<shape visible=\"true\" mask=\"true\"" + half, GL_POLYGON_TOKEN, map, {0, 0, 32, 32}, {0.5}, {0.2, 0.5}},
+        {"<shapefill visible=\"false\" mask=\"true\"" + half, GL_POLYGON_TOKEN, map, {0, 0, 32, 32}, {0.2}, {0.2}}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.mElement);
+        const bool fill = c.mElement.rfind("<shapefill", 0) == 0;
+        XmlElement* element = KitElement(mParser, c.mElement + " dataset=\"single\"/>");
+        const std::unique_ptr<WxProduct> product(fill ? WxShapeFill::Make(&mMap, element)
+                                                      : WxShape::Make(&mMap, element));
+        mContext->Begin2D();
+        const auto all = gxtest::CaptureFeedback([&] { product->DrawIcon(*mContext); });
+        mContext->End2D();
+        auto same = [](const double* inRgb, const GxColor& inColour)
+        {
+            return std::fabs(inRgb[0] - inColour.mRed) + std::fabs(inRgb[1] - inColour.mGreen) +
+                       std::fabs(inRgb[2] - inColour.mBlue) <
+                   0.01;
+        };
+        GxRect cover(1e9, 1e9, -1e9, -1e9);
+        std::set<double> alphas, inverse;
+        for (const auto& p : all)
+            for (const auto& v : p.mVertices)
+            {
+                if (p.mToken == c.mToken && same(v.mColor, c.mColour))
+                {
+                    cover.ExpandToContain(GxPoint(v.mX, v.mY));
+                    alphas.insert(std::round(v.mColor[3] * 100) / 100);
+                }
+                if (p.mToken == GL_LINE_TOKEN && same(v.mColor, inverted))
+                    inverse.insert(std::round(v.mColor[3] * 100) / 100);
+            }
+        EXPECT_EQ(alphas, c.mAlphas);
+        EXPECT_EQ(inverse, c.mInverse);
+        for (const auto& [got, want] : {std::pair{cover.mLeft, c.mCover.mLeft},
+                                        {cover.mBottom, c.mCover.mBottom},
+                                        {cover.mRight, c.mCover.mRight},
+                                        {cover.mTop, c.mCover.mTop}})
+            EXPECT_NEAR(got, want, 0.5);
     }
 }
 
