@@ -132,12 +132,6 @@ protected:
         return ToWindow(projection.Project(inPosition), projection.Project(mCentre), mKmPerPixel);
     }
 
-    void ExpectAt(const GxPosition& inPosition, const GxColor& inColor)
-    {
-        const GxPoint at = PixelOf(inPosition);
-        ExpectPixel(int(at.mX), int(at.mY), inColor);
-    }
-
     // Every position's pixel within 2/255 of its colour; the first few that are not are named.
     void ExpectAll(const std::vector<std::pair<GxPosition, GxColor>>& inExpected)
     {
@@ -150,13 +144,12 @@ protected:
             ASSERT_TRUE(x >= 0 && x < kWidth && y >= 0 && y < kHeight) << x << "," << y;
             const GLubyte* rgb = &window[(std::size_t(y) * kWidth + std::size_t(x)) * 4];
             const double want[3] = {colour.mRed, colour.mGreen, colour.mBlue};
-            if (std::fabs(rgb[0] - want[0] * 255) > 2 || std::fabs(rgb[1] - want[1] * 255) > 2 ||
-                std::fabs(rgb[2] - want[2] * 255) > 2)
-            {
-                if (++wrong <= 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << int(rgb[0]) << "," << int(rgb[1]) << ","
-                                  << int(rgb[2]);
-            }
+            bool off = false;
+            for (int c = 0; c < 3; ++c)
+                off = off || std::fabs(rgb[c] - want[c] * 255) > 2;
+            if (off && ++wrong <= 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << int(rgb[0]) << "," << int(rgb[1]) << ","
+                              << int(rgb[2]);
         }
         EXPECT_EQ(wrong, 0) << "of " << inExpected.size();
     }
@@ -182,14 +175,11 @@ TEST_F(ShapeTest, FillsMatchOgrsRingCountsInBothModesHolesIncluded)
 {
     const std::map<std::string, ProbeView> views = ProbeViews();
     ASSERT_EQ(views.size(), 5u);
-    for (const auto& [name, deepest] : {std::pair{"southern_africa", 3}, {"south_africa", 2}, {"blockgroup_612", 2}})
-    {
-        const auto& probes = views.at(name).mProbes;
-        EXPECT_EQ(std::max_element(probes.begin(), probes.end(), [](auto& a, auto& b) { return a.second < b.second; })
-                      ->second,
-                  deepest)
+    // The holes are in the table: Lesotho in South Africa's hole, and block group 612's hole.
+    for (const auto& [name, rings] : {std::pair{"southern_africa", 3}, {"south_africa", 2}, {"blockgroup_612", 2}})
+        EXPECT_TRUE(std::any_of(views.at(name).mProbes.begin(), views.at(name).mProbes.end(),
+                                [rings = rings](const auto& inProbe) { return inProbe.second == rings; }))
             << name;
-    }
     for (const auto& [name, view] : views)
     {
         DxShape* frame = ShowView(view);
@@ -397,18 +387,16 @@ TEST_F(ShapeTest, FillFollowsItsPositionAndPicksThroughNewFramesAndProjections)
     const GxColor red(1, 0, 0, 1), blue(0, 0, 1, 1), map = mMap.Color();
     WxShapeFill* fill = Fill("dataset=\"single\" color=\"#00FF00FF\"", new DxShape(*world));
     Draw();
-    for (const GxPosition& p : {kParis, kGuiana, kMadrid, kAtlantic})
-        ExpectAt(p, map); // (0, 0) lies in the sea
+    ExpectAll({{kParis, map}, {kGuiana, map}, {kMadrid, map}, {kAtlantic, map}}); // (0, 0) lies in the sea
     fill->SetFillPosition(kParis);
     fill->AddFillPositionWithColor(kMadrid, red);
     fill->AddFillPositionWithColor(kRome, blue);
     fill->AddFillPositionWithColor(kAtlantic, blue); // no polygon: no pick
     EXPECT_EQ(fill->CountPicks(), 2u);
     Draw();
-    const std::pair<GxPosition, GxColor> expected[] = {
+    const std::vector<std::pair<GxPosition, GxColor>> expected = {
         {kParis, mGreen}, {kGuiana, map}, {kMadrid, red}, {kRome, blue}, {kAtlantic, map}};
-    for (const auto& [p, c] : expected)
-        ExpectAt(p, c);
+    ExpectAll(expected);
 
     Inject(*fill, world);
     GxPosition standard;
@@ -416,8 +404,7 @@ TEST_F(ShapeTest, FillFollowsItsPositionAndPicksThroughNewFramesAndProjections)
     SetMapProjection(GxFlatProjection(standard), -180.5, -90.5, 180.5, 90.5);
     EXPECT_EQ(fill->CountPicks(), 2u);
     Draw();
-    for (const auto& [p, c] : expected)
-        ExpectAt(p, c);
+    ExpectAll(expected);
     Snapshot("fill", "wx10_");
 }
 
