@@ -184,64 +184,61 @@ protected:
     std::unique_ptr<WxMap> mMap;
 };
 
-// Bins wide enough to probe on an orthographic map at the radar show their palette colour and
-// answer their index, in every radial; a hidden colour shows the map, and so do all after a command-click.
-TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
+// Bins (raster: pixels) wide enough to probe, on an orthographic map at the radar and on a Lambert map, show their
+// palette colour and answer their index, in every radial; a hidden colour shows the map, and so do all after a
+// command-click.
+TEST_F(WxRadarProductTest, PixelsAndValuesMatchTheirBins)
 {
-    // Fine levels are seldom uniform over nine bins: fewer radials can be probed.
-    for (const auto& [name, radials] :
-         {std::pair{"KBMX_SDUS54_N0RBMX_201501020205", 300u}, {"KBMX_SDUS54_N0QBMX_201501020205", 20u}})
+    const GxLambertConformalProjection lambert(-98.0 * M_PI / 180.0, 33.0 * M_PI / 180.0, 45.0 * M_PI / 180.0);
+    // Fine levels are seldom uniform over nine bins: fewer rows can be probed.
+    for (const auto& [name, rowsProbed] : {std::pair{"KBMX_SDUS54_N0RBMX_201501020205", 350u},
+                                           {"KBMX_SDUS54_N0QBMX_201501020205", 20u},
+                                           {"KOKX_SDUS51_NCROKX_201108280702", 180u}})
     {
         SCOPED_TRACE(name);
         SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + name);
         auto image = DecodeFile(path);
         ASSERT_NE(image, nullptr);
+        const std::unique_ptr<const GxProjection> local(image->Projection()->Copy());
+        const DxFloatField* field = image->FindFloatField("radialAngle");
+        const std::vector<double> angles =
+            field != nullptr ? std::vector<double>(field->begin(), field->end()) : std::vector<double>();
+        const std::vector<CxUint8> pixels(image->Pixels(), image->Pixels() + image->Width() * image->Height());
+        const std::size_t width = std::size_t(image->Width()), rows = std::size_t(image->Height());
+        const double bin = image->PixelSize().mX, scale = bin / 4.0; // km a pixel: bins 4 px long
+        const GxPoint origin = image->Origin();
         WxRadar* radar = Radar("");
         ASSERT_NE(radar, nullptr);
-        mMap->SetProjection(*image->Projection());
-        const GxProjection& local = *image->Projection();
-        const std::vector<double> angles(image->FindFloatField("radialAngle")->begin(),
-                                         image->FindFloatField("radialAngle")->end());
-        const std::vector<CxUint8> pixels(image->Pixels(), image->Pixels() + image->Width() * image->Height());
-        const std::size_t width = std::size_t(image->Width()), rows = angles.size();
-        const double bin = image->PixelSize().mX, scale = bin / 4.0; // km a pixel: bins 4 px long
         wxkit::Inject(*radar, image.release());
         const GxColorTable colors = radar->GetColorTable();
         struct Probe
         {
             GxPosition mPosition;
-            int mX, mY;
+            std::size_t mRow;
             CxUint8 mIndex;
         };
         std::vector<Probe> probes;
-        std::size_t radialsProbed = 0;
         for (std::size_t i = 0; i < rows; ++i)
         {
-            const double sector = std::fmod(angles[(i + 1) % rows] - angles[i] + 360.0, 360.0);
-            const double azimuth = (angles[i] + sector / 2.0) * M_PI / 180.0;
-            bool any = false;
+            const double sector = angles.empty() ? 0.0 : std::fmod(angles[(i + 1) % rows] - angles[i] + 360.0, 360.0);
+            const double azimuth = angles.empty() ? 0.0 : (angles[i] + sector / 2.0) * M_PI / 180.0;
             for (std::size_t k = 1; k + 1 < width; ++k)
             {
                 const double range = (double(k) + 0.5) * bin;
-                const GxPoint point(range * std::sin(azimuth), range * std::cos(azimuth));
-                const GxPosition position = local.Unproject(point);
+                const GxPoint point = angles.empty() ? GxPoint(origin.mX + range, origin.mY + (rows - i - 0.5) * bin)
+                                                     : GxPoint(range * std::sin(azimuth), range * std::cos(azimuth));
+                const GxPosition position = local->Unproject(point);
                 const CxUint8 index = pixels[i * width + k];
                 EXPECT_EQ(radar->GetValueFromPosition(position), double(index)) << i << " " << k;
-                bool uniform = true;
+                bool uniform = angles.empty() ? i > 0 && i + 1 < rows : range * sector * M_PI / 180.0 >= 3 * scale;
                 for (std::size_t di : {rows - 1, std::size_t(0), std::size_t(1)})
                     for (std::size_t dk : {k - 1, k, k + 1})
                         uniform = uniform && pixels[((i + di) % rows) * width + dk] == index;
-                const int x = int(std::lround(512 + point.mX / scale)), y = int(std::lround(384 + point.mY / scale));
-                if (uniform && range * sector * M_PI / 180.0 >= 3 * scale && x > 2 && x < 1021 && y > 2 && y < 765)
-                {
-                    probes.push_back({position, x, y, index});
-                    any = true;
-                }
+                if (uniform)
+                    probes.push_back({position, i, index});
             }
-            radialsProbed += any;
         }
-        EXPECT_GT(radialsProbed, radials);
-        const GxPosition centre = local.Unproject(GxPoint(0, 0));
+        const GxPosition centre = local->Unproject(GxPoint(0, 0));
         const auto shown = std::find_if(probes.begin(), probes.end(), [](const Probe& p) { return p.mIndex != 0; });
         const CxUint8 hidden = shown == probes.end() ? 0 : shown->mIndex;
         // Over the white map.
@@ -250,23 +247,42 @@ TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
             return GxColor(c.mRed * c.mAlpha + 1 - c.mAlpha, c.mGreen * c.mAlpha + 1 - c.mAlpha,
                            c.mBlue * c.mAlpha + 1 - c.mAlpha, 1);
         };
-        for (int step = 0; step < 3; ++step)
+        for (const GxProjection* map : std::array<const GxProjection*, 2>{local.get(), &lambert})
         {
-            DrawAt(*mMap, centre, scale);
-            if (step == 0)
-                Snapshot(name, "wx5_");
+            SCOPED_TRACE(map->Id().AsUtf8());
+            mMap->SetProjection(*map);
+            const GxPoint middle = map->Project(centre);
+            std::vector<std::pair<Probe, CxPoint>> seen;
+            std::vector<bool> rowsSeen(rows);
             for (const Probe& p : probes)
             {
-                SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
-                const bool blank = step == 2 || (step == 1 && p.mIndex == hidden);
-                ExpectPixel(p.mX, p.mY, blank ? GxColor(1, 1, 1, 1) : over(colors[p.mIndex]));
+                const GxPoint at = ToWindow(map->Project(p.mPosition), middle, scale);
+                const int x = int(std::lround(at.mX)), y = int(std::lround(at.mY));
+                if (x > 2 && x < kWidth - 3 && y > 2 && y < kHeight - 3)
+                {
+                    seen.emplace_back(p, CxPoint(CxSint16(x), CxSint16(y)));
+                    rowsSeen[p.mRow] = true;
+                }
             }
-            if (step == 0)
-                radar->ToggleColorByIndex(hidden);
-            else
-                radar->ToggleAllColors(short(hidden == 0 ? 1 : 0));
-            if (colors.size() > 16)
-                break; // large palettes are not toggled
+            EXPECT_GT(std::size_t(std::count(rowsSeen.begin(), rowsSeen.end(), true)), rowsProbed);
+            for (int step = 0; step < 3; ++step)
+            {
+                DrawAt(*mMap, centre, scale);
+                if (step == 0 && map == local.get())
+                    Snapshot(name, "wx5_");
+                for (const auto& [p, at] : seen)
+                {
+                    SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
+                    const bool blank = step == 2 || (step == 1 && p.mIndex == hidden);
+                    ExpectPixel(at.h, at.v, blank ? GxColor(1, 1, 1, 1) : over(colors[p.mIndex]));
+                }
+                if (colors.size() > 16)
+                    break; // large palettes are not toggled
+                if (step == 0)
+                    radar->ToggleColorByIndex(hidden);
+                else
+                    radar->ToggleAllColors(short(hidden == 0 ? 1 : 0)); // all hidden, then all shown again
+            }
         }
     }
 }
