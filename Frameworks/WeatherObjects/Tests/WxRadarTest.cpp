@@ -181,6 +181,25 @@ protected:
         return mMap != nullptr ? dynamic_cast<WxRadar*>(*mMap->ProductBegin()) : nullptr;
     }
 
+    static constexpr double kKmPerPixel = 0.5;
+
+    // The popup's drawing with the mouse at the position, in window pixels of an orthographic view at the origin.
+    std::vector<gxtest::FeedbackPrimitive> PopupFeedback(WxRadarPopup& ioPopup, const GxPosition& inAt)
+    {
+        mMap->SetScale(1.0 / kKmPerPixel);
+        mMap->SetTrackingPosition(inAt);
+        wxkit::KitOrthoView(GxPoint(0, 0), kKmPerPixel);
+        return gxtest::CaptureFeedback([&] { ioPopup.Draw(*mContext); });
+    }
+
+    // The hour track's centre line: the lines that fade to alpha 0.07.
+    static std::vector<gxtest::FeedbackPrimitive> CentreLine(const std::vector<gxtest::FeedbackPrimitive>& inAll)
+    {
+        auto line = gxtest::OfToken(inAll, GL_LINE_TOKEN);
+        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
+        return line;
+    }
+
     std::unique_ptr<WxMap> mMap;
 };
 
@@ -478,82 +497,29 @@ TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
     wxkit::Inject(*radar, image.release());
     std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
     ASSERT_TRUE(popup->ShouldInvalidate());
-    const double kmPerPixel = 0.5;
-    mMap->SetScale(1.0 / kmPerPixel);
-    const auto draw = [&](const GxPosition& inAt)
-    {
-        mMap->SetTrackingPosition(inAt);
-        wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
-        return gxtest::CaptureFeedback([&] { popup->Draw(*mContext); });
-    };
-    const auto centreLine = [](const auto& inAll)
-    {
-        auto line = gxtest::OfToken(inAll, GL_LINE_TOKEN);
-        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
-        return line;
-    };
     for (std::size_t i : {1u, 2u, 3u})
     {
         SCOPED_TRACE(rows[i][0]);
         const GxPoint cell = local.Project(cells[i].mPosition);
-        const auto all = draw(local.Unproject(GxPoint(cell.mX + 2, cell.mY)));
+        const auto line = CentreLine(PopupFeedback(*popup, local.Unproject(GxPoint(cell.mX + 2, cell.mY))));
         EXPECT_EQ(popup->Key(), CxString("id: ") + CxString(rows[i][0].c_str()));
-        const auto line = centreLine(all);
         ASSERT_EQ(line.size(), 1u);
         const auto& [a, b] = std::pair(line[0].mVertices[0], line[0].mVertices[1]);
         const double dx = b.mX - a.mX, dy = b.mY - a.mY;
-        EXPECT_NEAR(a.mX, 512 + cell.mX / kmPerPixel, 0.5);
-        EXPECT_NEAR(a.mY, 384 + cell.mY / kmPerPixel, 0.5);
-        EXPECT_NEAR(std::hypot(dx, dy) * kmPerPixel, std::stod(rows[i][13]) * 1.852, 0.5);
+        EXPECT_NEAR(a.mX, 512 + cell.mX / kKmPerPixel, 0.5);
+        EXPECT_NEAR(a.mY, 384 + cell.mY / kKmPerPixel, 0.5);
+        EXPECT_NEAR(std::hypot(dx, dy) * kKmPerPixel, std::stod(rows[i][13]) * 1.852, 0.5);
         // Towards the forecast direction's opposite: the table gives where the cell comes from.
         const double bearing = std::fmod(std::atan2(dx, dy) * 180.0 / M_PI + 360.0, 360.0);
         EXPECT_NEAR(std::fmod(bearing - std::stod(rows[i][12]) + 360.0, 360.0), 180.0, 2.0);
         EXPECT_EQ(popup->Rebuilds(), int(i));
-        draw(local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
+        PopupFeedback(*popup, local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
         EXPECT_EQ(popup->Rebuilds(), int(i));
     }
-    // The code-58 cells (azimuth, nm; "-": no 60-minute forecast) where PROJ puts them about the radar.
-    const GxPosition site = centre.AsDegrees();
-    const std::string about =
-        " +R=6371000 +lat_0=" + std::to_string(site.mLatitude) + " +lon_0=" + std::to_string(site.mLongitude);
-    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/WeatherObjects/Tests/data/storms_kokx.tsv");
-    std::vector<std::pair<std::string, bool>> table;
-    std::vector<double> xs, ys;
-    for (std::string id, az, nm, hourAz, hourNm; std::getline(in, id, '\t') && in >> az >> nm >> hourAz >> hourNm;)
-    {
-        table.emplace_back(id.substr(id.find_last_of('\n') + 1), hourAz != "-");
-        for (const auto& [a, r] :
-             {std::pair(az, nm), table.back().second ? std::pair(hourAz, hourNm) : std::pair(az, nm)})
-        {
-            xs.push_back(std::stod(r) * 1852.0 * std::sin(std::stod(a) * M_PI / 180.0));
-            ys.push_back(std::stod(r) * 1852.0 * std::cos(std::stod(a) * M_PI / 180.0));
-        }
-    }
-    const auto proj = wxkit::KitProj("+proj=ortho" + about, xs, ys, "+proj=aeqd" + about);
-    ASSERT_EQ(proj.size(), 2 * table.size());
-    int tracks = 0; // P4 is not in the code-58 file; F4, F9 and K0 are not in the NCR table
-    for (std::size_t r = 0; r < table.size(); ++r)
-    {
-        const auto& [id, hour] = table[r];
-        SCOPED_TRACE(id);
-        const auto cell = std::ranges::find(cells, CxString(id.c_str()), &WxStormCell::mId);
-        EXPECT_EQ(cell == cells.end(), id == "F4" || id == "F9" || id == "K0");
-        if (cell == cells.end())
-            continue;
-        EXPECT_LT(local.Project(cell->mPosition).DistanceFromPoint(proj[2 * r]), 0.05);
-        const auto line = centreLine(draw(cell->mPosition));
-        if (!hour || line.size() != 1u)
-            continue;
-        const auto& end = line[0].mVertices[1];
-        EXPECT_LT(GxPoint((end.mX - 512) * kmPerPixel, (end.mY - 384) * kmPerPixel).DistanceFromPoint(proj[2 * r + 1]),
-                  3 * 1.852);
-        ++tracks;
-    }
-    EXPECT_EQ(tracks, 12);
-    EXPECT_TRUE(draw(centre).empty());
-    DrawAt(*mMap, centre, kmPerPixel);
+    EXPECT_TRUE(PopupFeedback(*popup, centre).empty());
+    DrawAt(*mMap, centre, kKmPerPixel);
     mMap->SetTrackingPosition(cells[1].mPosition);
-    wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
+    wxkit::KitOrthoView(GxPoint(0, 0), kKmPerPixel);
     popup->Draw(*mContext);
     Snapshot("storms", "wx5_");
     std::unique_ptr<WxInspector> legend(radar->CreateLegend());
@@ -564,4 +530,90 @@ TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
     mContext->End2D();
     Snapshot("legend", "wx5_");
     legend->DeleteTextures(*mContext);
+}
+
+// Against the code-58 and code-59 tables (tools/make_storm_reference.py): each cell lies where PROJ puts its
+// code-58 position about the radar (within 0.05 km: the decoder lays the range on the flat map, PROJ along the
+// ground), its hour track ends within 3 nm of the 60-minute forecast, and its popup's hail line is the code-59 row.
+TEST_F(WxRadarProductTest, StormCellsAgainstTheTrackingAndHailTables)
+{
+    const struct
+    {
+        const char* mFile;
+        const char* mTable;
+        std::vector<std::string> mAbsent; // from the image's table
+        int mCells, mTracks, mHailRows;
+    } kCases[] = {{"KOKX_SDUS51_NCROKX_201108280702", "storms_kokx.tsv", {"F4", "F9", "K0"}, 31, 12, 31},
+                  {"KBMX_SDUS64_NCZBMX_201501020205", "storms_kbmx.tsv", {}, 13, 4, 0}};
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(c.mFile);
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + c.mFile);
+        auto image = DecodeFile(path);
+        ASSERT_NE(image, nullptr);
+        WxRadar* radar = Radar("storms=\"true\"");
+        ASSERT_NE(radar, nullptr);
+        mMap->SetProjection(*image->Projection());
+        const GxProjection& local = *mMap->Projection();
+        const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+        wxkit::Inject(*radar, image.release());
+        std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
+        // Rows: id, azimuth, nm, hour azimuth, hour nm, POSH, POH, size; "-" for none.
+        std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/WeatherObjects/Tests/data/" + c.mTable);
+        std::vector<std::vector<std::string>> table;
+        std::vector<double> xs, ys;
+        for (std::string line; std::getline(in, line);)
+        {
+            std::istringstream words(line);
+            table.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+            if (line[0] == '#' || table.back().size() != 8)
+            {
+                table.pop_back();
+                continue;
+            }
+            const auto& row = table.back();
+            for (std::size_t at : {1u, row[3] == "-" ? 1u : 3u})
+            {
+                const double km = std::stod(row[at + 1]) * 1.852, azimuth = std::stod(row[at]) * M_PI / 180.0;
+                xs.push_back(km * 1000.0 * std::sin(azimuth));
+                ys.push_back(km * 1000.0 * std::cos(azimuth));
+            }
+        }
+        const GxPosition site = local.Unproject(GxPoint(0, 0)).AsDegrees();
+        const std::string about =
+            " +R=6371000 +lat_0=" + std::to_string(site.mLatitude) + " +lon_0=" + std::to_string(site.mLongitude);
+        const auto proj = wxkit::KitProj("+proj=ortho" + about, xs, ys, "+proj=aeqd" + about);
+        ASSERT_EQ(proj.size(), 2 * table.size());
+        int found = 0, tracks = 0, hailRows = 0;
+        for (std::size_t r = 0; r < table.size(); ++r)
+        {
+            const auto& row = table[r];
+            SCOPED_TRACE(row[0]);
+            const auto cell = std::ranges::find(cells, CxString(row[0].c_str()), &WxStormCell::mId);
+            EXPECT_EQ(cell == cells.end(), std::ranges::count(c.mAbsent, row[0]) == 1);
+            if (cell == cells.end())
+                continue;
+            ++found;
+            EXPECT_LT(local.Project(cell->mPosition).DistanceFromPoint(proj[2 * r]), 0.05);
+            const auto line = CentreLine(PopupFeedback(*popup, cell->mPosition));
+            if (row[3] != "-" && line.size() == 1u)
+            {
+                const auto& end = line[0].mVertices[1];
+                const GxPoint km((end.mX - 512) * kKmPerPixel, (end.mY - 384) * kKmPerPixel);
+                EXPECT_LT(km.DistanceFromPoint(proj[2 * r + 1]), 3 * 1.852);
+                ++tracks;
+            }
+            if (row[5] != "-")
+            {
+                char hail[64];
+                std::snprintf(hail, sizeof hail, "%.0f%%, %.0f%%, %.2fin", std::stod(row[5]), std::stod(row[6]),
+                              std::stod(row[7]));
+                EXPECT_EQ(WxStormLines(*cell)[1], CxString(hail));
+                ++hailRows;
+            }
+        }
+        EXPECT_EQ(found, c.mCells);
+        EXPECT_EQ(tracks, c.mTracks);
+        EXPECT_EQ(hailRows, c.mHailRows);
+    }
 }
