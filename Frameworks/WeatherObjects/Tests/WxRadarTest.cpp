@@ -1,5 +1,6 @@
 #include "WxRadar.h"
 #include "DxNidsLevelThree.h"
+#include "DxSet.h"
 #include "FxMouseEvent.h"
 #include "GxMesh.h"
 #include "GxProjection.h"
@@ -366,7 +367,74 @@ TEST_F(WxRadarProductTest, LegendBoxesAndClicks)
     }
 }
 
-// Range in miles and beam height in feet at 100 km on N0R's sweep; none away from a radial image.
+// The legend with its texts in view.
+class WxRadarLegendTexts : public WxRadarLegend
+{
+public:
+    using WxRadarLegend::WxRadarLegend;
+    std::vector<GxString*>& Texts() { return mGxStrings; }
+};
+
+// N0R's labels are made once and kept while the frame's levels stay, made anew when one changes. A ramp without
+// "units" draws nothing; a "tracking" list that ends before the index under the mouse gives no value label. A frame
+// without colours draws no legend and ignores clicks, also after a frame with colours.
+TEST_F(WxRadarProductTest, LegendLabelsAndGuards)
+{
+    SKY_NEED_TESTDATA_FILE(n0r, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    SKY_NEED_TESTDATA_FILE(n0q, "nexrad3/KBMX_SDUS54_N0QBMX_201501020205");
+    WxRadar* radar = Radar("");
+    ASSERT_NE(radar, nullptr);
+    wxkit::Inject(*radar, DecodeFile(n0r).release());
+    WxRadarLegendTexts legend(radar);
+    const auto draw = [&]
+    {
+        return gxtest::CaptureFeedback(
+            [&]
+            {
+                mContext->Begin2D();
+                legend.OnDraw(*mContext, CxRect(0, 0, 100, 180));
+                mContext->End2D();
+            });
+    };
+    draw();
+    ASSERT_EQ(legend.Texts().size(), 17u); // the unit and 16 levels
+    const CxString first = legend.Texts()[1]->GetString();
+    legend.Texts()[1]->SetString(CxString("kept"));
+    draw();
+    EXPECT_EQ(legend.Texts()[1]->GetString(), CxString("kept"));
+    radar->Image()->FindStringField("dataLevel")->at(3) = CxString("changed");
+    draw();
+    EXPECT_EQ(legend.Texts()[1]->GetString(), first);
+    EXPECT_EQ(legend.Texts()[4]->GetString(), CxString("changed"));
+
+    DxIndexedImage* colourless = DecodeFile(n0r).release();
+    GxColorTable none;
+    none.clear();
+    colourless->AcceptColorTable(none);
+    wxkit::Inject(*radar, colourless);
+    EXPECT_TRUE(draw().empty());
+    FxMouseEvent click;
+    click.mWhere = CxPoint(45, CxSint16(180 - 45));
+    for (CxUint16 modifiers : {CxUint16(0), CxUint16(FxMouseEvent::kCommand)})
+    {
+        click.mModifiers = modifiers;
+        legend.OnMouseDown(click);
+        EXPECT_FALSE(radar->ColorsToggled());
+    }
+
+    wxkit::Inject(*radar, DecodeFile(n0q).release());
+    EXPECT_FALSE(gxtest::Quads(draw()).empty());
+    EXPECT_EQ(legend.Texts().size(), 1u); // the value at index 0, off the image
+    radar->Image()->FindFloatField("tracking")->clear();
+    EXPECT_FALSE(gxtest::Quads(draw()).empty());
+    EXPECT_TRUE(legend.Texts().empty());
+    radar->Image()->ClearField(CxString("units"));
+    EXPECT_TRUE(draw().empty());
+    legend.DeleteTextures(*mContext);
+}
+
+// Range in miles and beam height in feet at 100 km on N0R's sweep, its heights against Python's for the peer's
+// 759 ft and 0.5 degrees; none away from a radial image, and no texts at a tilt of 0.
 TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
 {
     SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
@@ -375,8 +443,6 @@ TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
     CxStringList names, values;
     EXPECT_FALSE(radar->GetAttributesFromPosition(GxPosition(0, 0), names, values));
     auto image = DecodeFile(path);
-    const double tilt = image->FindFloatField("degreeTilt")->front();
-    const double elevation = image->FindFloatField("elevation")->front();
     const GxPosition at = image->Projection()->Unproject(GxPoint(100, 0));
     wxkit::Inject(*radar, image.release());
     ASSERT_TRUE(radar->GetAttributesFromPosition(at, names, values));
@@ -384,8 +450,106 @@ TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
     EXPECT_EQ(names.front(), CxString("radarRange"));
     EXPECT_EQ(names.back(), CxString("beamHeight"));
     EXPECT_EQ(values.front(), CxString("62") + DxUnit(CxString("mile")).Symbol());
-    const long feet = std::lround(WxBeamHeight(100, tilt, elevation) / 0.0003048);
-    EXPECT_EQ(values.back(), CxString(std::to_string(feet).c_str()) + DxUnit(CxString("foot")).Symbol());
+    EXPECT_EQ(values.back(), CxString("5553") + DxUnit(CxString("foot")).Symbol());
+    for (const auto& [range, height] :
+         {std::pair{25.0, 0.48629055005486294}, {100.0, 1.6924757028163264}, {230.0, 5.350622219023452}})
+        EXPECT_NEAR(radar->GetBeamHeight(range), height, 1e-5) << range;
+    radar->Image()->FindFloatField("degreeTilt")->front() = 0.0;
+    radar->GetAttributesFromPosition(at, names, values);
+    EXPECT_TRUE(names.empty() && values.empty());
+}
+
+// A clear-air reflectivity frame (pattern 31 or 32) in the clear-air palette arrives in the clear-air-like-
+// precipitation one while the switch is on, and the switch trades them; pattern 35 and velocity frames stay.
+TEST_F(WxRadarProductTest, ClearAirSwap)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    const GxColorTable clear(kGxNidsReflectivityColors16ClearAir), like(kGxNidsReflectivityColors16ClearAirLikePrecip);
+    const struct
+    {
+        CxSint32 mVcp, mType;
+        const GxColorTable &mOn, &mOff;
+    } kCases[] = {{32, 1, like, clear}, {31, 1, like, clear}, {35, 1, clear, clear}, {32, 2, clear, clear}};
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(std::to_string(c.mVcp) + " " + std::to_string(c.mType));
+        auto image = DecodeFile(path);
+        image->FindIntField("vcp")->front() = c.mVcp;
+        image->FindIntField("dataType")->front() = c.mType;
+        image->AcceptColorTable(clear);
+        WxRadar* radar = Radar("clearAirLikePrecip=\"true\"");
+        ASSERT_NE(radar, nullptr);
+        wxkit::Inject(*radar, image.release());
+        EXPECT_TRUE(radar->GetColorTable() == c.mOn);
+        radar->SetClearAirLikePrecip(false);
+        EXPECT_TRUE(radar->GetColorTable() == c.mOff);
+        radar->SetClearAirLikePrecip(true);
+        EXPECT_TRUE(radar->GetColorTable() == c.mOn);
+    }
+}
+
+// The image list compiled in the first frame replays in the next (a cleared mesh shows only once it is compiled
+// again): 2,880 textured triangles, the same each time.
+TEST_F(WxRadarProductTest, ImageListReplaysNextFrame)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    auto image = DecodeFile(path);
+    ASSERT_NE(image, nullptr);
+    WxRadar* radar = Radar("");
+    ASSERT_NE(radar, nullptr);
+    mMap->SetProjection(*image->Projection());
+    wxkit::Inject(*radar, image.release());
+    const auto frame = [&] { return gxtest::OfToken(Feedback(*radar, GxPoint(0, 0), 1.0), GL_POLYGON_TOKEN); };
+    const auto first = frame();
+    radar->Image()->SetMesh(GxMesh());
+    const auto second = frame();
+    ASSERT_EQ(first.size(), 2880u);
+    ASSERT_EQ(second.size(), first.size());
+    for (std::size_t i = 0; i < first.size(); ++i)
+        for (std::size_t v = 0; v < 3; ++v)
+        {
+            const auto &a = first[i].mVertices[v], &b = second[i].mVertices[v];
+            ASSERT_TRUE(a.mX == b.mX && a.mY == b.mY && a.mTexture[0] == b.mTexture[0] &&
+                        a.mTexture[1] == b.mTexture[1])
+                << i;
+        }
+    radar->ResetColors();
+    EXPECT_TRUE(frame().empty());
+}
+
+// Rings need the site's "lat" and "lon" in the radar set's site table: the site's cross and 22 rings of 360
+// segments; without either field, or without the site, nothing.
+TEST_F(WxRadarProductTest, RangeRingsNeedTheSitesPosition)
+{
+    const struct
+    {
+        const char* mFields;
+        const char* mSite;
+        std::size_t mLines;
+    } kCases[] = {{"lat lon", "KBMX", 2 + 22 * 360}, {"lat", "KBMX", 0}, {"lon", "KBMX", 0}, {"lat lon", "KOKX", 0}};
+    int set = 0;
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(std::string(c.mFields) + " " + c.mSite);
+        std::string fields = "<fieldref id='stid' type='string'/>", record = "\"KBMX\"";
+        for (const auto& [field, value] : {std::pair{"lat", "33.172"}, {"lon", "-86.77"}})
+            if (std::string(c.mFields).find(field) != std::string::npos)
+            {
+                fields += std::string("<fieldref id='") + field + "' type='float'/>";
+                record += std::string(", ") + value;
+            }
+        const std::string id = "rings" + std::to_string(set++);
+        wxkit::KitManagedSet(CxString(id.c_str()), kDxManagerNids,
+                             {{"siteinfo.xml", wxkit::KitInfoDocument("siteinfo", "<table>" + fields + "<record>" +
+                                                                                      record + "</record></table>")}});
+        WxRadar* radar = Radar("dataset=\"" + id + "\" site=\"" + c.mSite + "\"");
+        ASSERT_NE(radar, nullptr);
+        mMap->SetProjection(GxOrthographicProjection(GxPosition().FromDegrees(-86.77, 33.172)));
+        wxkit::KitOrthoView(GxPoint(0, 0), 1.0);
+        const auto lines =
+            gxtest::OfToken(gxtest::CaptureFeedback([&] { radar->DrawRings(*mContext); }), GL_LINE_TOKEN);
+        EXPECT_EQ(lines.size(), c.mLines);
+    }
 }
 
 } // namespace
