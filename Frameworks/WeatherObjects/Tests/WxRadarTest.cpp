@@ -182,6 +182,19 @@ protected:
         return mMap != nullptr ? dynamic_cast<WxRadar*>(*mMap->ProductBegin()) : nullptr;
     }
 
+    // A radar showing the file, on a map in the file's own projection; null when either fails.
+    WxRadar* RadarOver(const std::string& inPath, const std::string& inAttributes = "")
+    {
+        auto image = DecodeFile(inPath);
+        WxRadar* radar = image != nullptr ? Radar(inAttributes) : nullptr;
+        if (radar != nullptr)
+        {
+            mMap->SetProjection(*image->Projection());
+            wxkit::Inject(*radar, image.release());
+        }
+        return radar;
+    }
+
     static constexpr double kKmPerPixel = 0.5;
 
     // The popup's drawing with the mouse at the position, in window pixels of an orthographic view at the origin.
@@ -382,9 +395,8 @@ TEST_F(WxRadarProductTest, LegendLabelsAndGuards)
 {
     SKY_NEED_TESTDATA_FILE(n0r, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
     SKY_NEED_TESTDATA_FILE(n0q, "nexrad3/KBMX_SDUS54_N0QBMX_201501020205");
-    WxRadar* radar = Radar("");
+    WxRadar* radar = RadarOver(n0r);
     ASSERT_NE(radar, nullptr);
-    wxkit::Inject(*radar, DecodeFile(n0r).release());
     WxRadarLegendTexts legend(radar);
     const auto draw = [&]
     {
@@ -493,12 +505,8 @@ TEST_F(WxRadarProductTest, ClearAirSwap)
 TEST_F(WxRadarProductTest, ImageListReplaysNextFrame)
 {
     SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
-    auto image = DecodeFile(path);
-    ASSERT_NE(image, nullptr);
-    WxRadar* radar = Radar("");
+    WxRadar* radar = RadarOver(path);
     ASSERT_NE(radar, nullptr);
-    mMap->SetProjection(*image->Projection());
-    wxkit::Inject(*radar, image.release());
     const auto frame = [&]
     {
         std::vector<std::array<double, 4>> corners;
@@ -647,16 +655,12 @@ TEST_F(WxRadarStorms, FirstLinesAndTooltipPlacement)
 TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
 {
     SKY_NEED_TESTDATA_FILE(path, "nexrad3/KOKX_SDUS51_NCROKX_201108280702");
-    auto image = DecodeFile(path);
-    ASSERT_NE(image, nullptr);
-    WxRadar* radar = Radar("storms=\"true\"");
+    WxRadar* radar = RadarOver(path, "storms=\"true\"");
     ASSERT_NE(radar, nullptr);
-    mMap->SetProjection(*image->Projection());
     const GxProjection& local = *mMap->Projection();
-    const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+    const std::vector<WxStormCell> cells = WxReadStormCells(*radar->Image());
     const auto rows = PeerStormRows("KOKX_SDUS51_NCROKX_201108280702");
     const GxPosition centre = local.Unproject(GxPoint(0, 0));
-    wxkit::Inject(*radar, image.release());
     std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
     ASSERT_TRUE(popup->ShouldInvalidate());
     for (std::size_t i : {1u, 2u, 3u})
@@ -712,14 +716,10 @@ TEST_F(WxRadarProductTest, StormCellsAgainstTheTrackingAndHailTables)
     {
         SCOPED_TRACE(c.mFile);
         SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + c.mFile);
-        auto image = DecodeFile(path);
-        ASSERT_NE(image, nullptr);
-        WxRadar* radar = Radar("storms=\"true\"");
+        WxRadar* radar = RadarOver(path, "storms=\"true\"");
         ASSERT_NE(radar, nullptr);
-        mMap->SetProjection(*image->Projection());
         const GxProjection& local = *mMap->Projection();
-        const std::vector<WxStormCell> cells = WxReadStormCells(*image);
-        wxkit::Inject(*radar, image.release());
+        const std::vector<WxStormCell> cells = WxReadStormCells(*radar->Image());
         std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
         // Rows: id, azimuth, nm, hour azimuth, hour nm, POSH, POH, size; "-" for none.
         std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/WeatherObjects/Tests/data/" + c.mTable);
