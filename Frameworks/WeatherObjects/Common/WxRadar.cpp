@@ -697,9 +697,12 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
     const DxImage* image = mRadar->Image();
     const GxColorTable colors = mRadar->GetColorTable();
     const std::size_t count = colors.size();
-    // Without colours there are no boxes to size.
+    // Without colours there are no boxes to size, nor boxes of an earlier frame to click.
     if (count == 0)
+    {
+        mColorCount = 0;
         return;
+    }
     ioContext.PushAttribs();
     glPushMatrix();
     ioContext.LineWidth(1.0f);

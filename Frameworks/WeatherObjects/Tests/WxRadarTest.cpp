@@ -1,5 +1,6 @@
 #include "WxRadar.h"
 #include "DxNidsLevelThree.h"
+#include "DxSet.h"
 #include "FxMouseEvent.h"
 #include "GxMesh.h"
 #include "GxProjection.h"
@@ -181,67 +182,96 @@ protected:
         return mMap != nullptr ? dynamic_cast<WxRadar*>(*mMap->ProductBegin()) : nullptr;
     }
 
+    // A radar showing the file, on a map in the file's own projection; null when either fails.
+    WxRadar* RadarOver(const std::string& inPath, const std::string& inAttributes = "")
+    {
+        auto image = DecodeFile(inPath);
+        WxRadar* radar = image != nullptr ? Radar(inAttributes) : nullptr;
+        if (radar != nullptr)
+        {
+            mMap->SetProjection(*image->Projection());
+            wxkit::Inject(*radar, image.release());
+        }
+        return radar;
+    }
+
+    static constexpr double kKmPerPixel = 0.5;
+
+    // The popup's drawing with the mouse at the position, in window pixels of an orthographic view at the origin.
+    std::vector<gxtest::FeedbackPrimitive> PopupFeedback(WxRadarPopup& ioPopup, const GxPosition& inAt)
+    {
+        mMap->SetScale(1.0 / kKmPerPixel);
+        mMap->SetTrackingPosition(inAt);
+        wxkit::KitOrthoView(GxPoint(0, 0), kKmPerPixel);
+        return gxtest::CaptureFeedback([&] { ioPopup.Draw(*mContext); });
+    }
+
+    // The hour track's centre line: the lines that fade to alpha 0.07.
+    static std::vector<gxtest::FeedbackPrimitive> CentreLine(const std::vector<gxtest::FeedbackPrimitive>& inAll)
+    {
+        auto line = gxtest::OfToken(inAll, GL_LINE_TOKEN);
+        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
+        return line;
+    }
+
     std::unique_ptr<WxMap> mMap;
 };
 
-// Bins wide enough to probe on an orthographic map at the radar show their palette colour and
-// answer their index, in every radial; a hidden colour shows the map, and so do all after a command-click.
-TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
+// Bins (raster: pixels) wide enough to probe, on an orthographic map at the radar and on a Lambert map, show their
+// palette colour and answer their index, in every radial; a hidden colour shows the map, and so do all after a
+// command-click.
+TEST_F(WxRadarProductTest, PixelsAndValuesMatchTheirBins)
 {
-    // Fine levels are seldom uniform over nine bins: fewer radials can be probed.
-    for (const auto& [name, radials] :
-         {std::pair{"KBMX_SDUS54_N0RBMX_201501020205", 300u}, {"KBMX_SDUS54_N0QBMX_201501020205", 20u}})
+    const GxLambertConformalProjection lambert(-98.0 * M_PI / 180.0, 33.0 * M_PI / 180.0, 45.0 * M_PI / 180.0);
+    // Fine levels are seldom uniform over nine bins: fewer rows can be probed.
+    for (const auto& [name, rowsProbed] : {std::pair{"KBMX_SDUS54_N0RBMX_201501020205", 350u},
+                                           {"KBMX_SDUS54_N0QBMX_201501020205", 20u},
+                                           {"KOKX_SDUS51_NCROKX_201108280702", 180u}})
     {
         SCOPED_TRACE(name);
         SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + name);
         auto image = DecodeFile(path);
         ASSERT_NE(image, nullptr);
+        const std::unique_ptr<const GxProjection> local(image->Projection()->Copy());
+        const DxFloatField* field = image->FindFloatField("radialAngle");
+        const std::vector<double> angles =
+            field != nullptr ? std::vector<double>(field->begin(), field->end()) : std::vector<double>();
+        const std::vector<CxUint8> pixels(image->Pixels(), image->Pixels() + image->Width() * image->Height());
+        const std::size_t width = std::size_t(image->Width()), rows = std::size_t(image->Height());
+        const double bin = image->PixelSize().mX, scale = bin / 4.0; // km a pixel: bins 4 px long
+        const GxPoint origin = image->Origin();
         WxRadar* radar = Radar("");
         ASSERT_NE(radar, nullptr);
-        mMap->SetProjection(*image->Projection());
-        const GxProjection& local = *image->Projection();
-        const std::vector<double> angles(image->FindFloatField("radialAngle")->begin(),
-                                         image->FindFloatField("radialAngle")->end());
-        const std::vector<CxUint8> pixels(image->Pixels(), image->Pixels() + image->Width() * image->Height());
-        const std::size_t width = std::size_t(image->Width()), rows = angles.size();
-        const double bin = image->PixelSize().mX, scale = bin / 4.0; // km a pixel: bins 4 px long
         wxkit::Inject(*radar, image.release());
         const GxColorTable colors = radar->GetColorTable();
         struct Probe
         {
             GxPosition mPosition;
-            int mX, mY;
+            std::size_t mRow;
             CxUint8 mIndex;
         };
         std::vector<Probe> probes;
-        std::size_t radialsProbed = 0;
         for (std::size_t i = 0; i < rows; ++i)
         {
-            const double sector = std::fmod(angles[(i + 1) % rows] - angles[i] + 360.0, 360.0);
-            const double azimuth = (angles[i] + sector / 2.0) * M_PI / 180.0;
-            bool any = false;
+            const double sector = angles.empty() ? 0.0 : std::fmod(angles[(i + 1) % rows] - angles[i] + 360.0, 360.0);
+            const double azimuth = angles.empty() ? 0.0 : (angles[i] + sector / 2.0) * M_PI / 180.0;
             for (std::size_t k = 1; k + 1 < width; ++k)
             {
                 const double range = (double(k) + 0.5) * bin;
-                const GxPoint point(range * std::sin(azimuth), range * std::cos(azimuth));
-                const GxPosition position = local.Unproject(point);
+                const GxPoint point = angles.empty() ? GxPoint(origin.mX + range, origin.mY + (rows - i - 0.5) * bin)
+                                                     : GxPoint(range * std::sin(azimuth), range * std::cos(azimuth));
+                const GxPosition position = local->Unproject(point);
                 const CxUint8 index = pixels[i * width + k];
                 EXPECT_EQ(radar->GetValueFromPosition(position), double(index)) << i << " " << k;
-                bool uniform = true;
+                bool uniform = angles.empty() ? i > 0 && i + 1 < rows : range * sector * M_PI / 180.0 >= 3 * scale;
                 for (std::size_t di : {rows - 1, std::size_t(0), std::size_t(1)})
                     for (std::size_t dk : {k - 1, k, k + 1})
                         uniform = uniform && pixels[((i + di) % rows) * width + dk] == index;
-                const int x = int(std::lround(512 + point.mX / scale)), y = int(std::lround(384 + point.mY / scale));
-                if (uniform && range * sector * M_PI / 180.0 >= 3 * scale && x > 2 && x < 1021 && y > 2 && y < 765)
-                {
-                    probes.push_back({position, x, y, index});
-                    any = true;
-                }
+                if (uniform)
+                    probes.push_back({position, i, index});
             }
-            radialsProbed += any;
         }
-        EXPECT_GT(radialsProbed, radials);
-        const GxPosition centre = local.Unproject(GxPoint(0, 0));
+        const GxPosition centre = local->Unproject(GxPoint(0, 0));
         const auto shown = std::find_if(probes.begin(), probes.end(), [](const Probe& p) { return p.mIndex != 0; });
         const CxUint8 hidden = shown == probes.end() ? 0 : shown->mIndex;
         // Over the white map.
@@ -250,23 +280,42 @@ TEST_F(WxRadarProductTest, RadialPixelsAndValuesMatchTheirBins)
             return GxColor(c.mRed * c.mAlpha + 1 - c.mAlpha, c.mGreen * c.mAlpha + 1 - c.mAlpha,
                            c.mBlue * c.mAlpha + 1 - c.mAlpha, 1);
         };
-        for (int step = 0; step < 3; ++step)
+        for (const GxProjection* map : std::array<const GxProjection*, 2>{local.get(), &lambert})
         {
-            DrawAt(*mMap, centre, scale);
-            if (step == 0)
-                Snapshot(name, "wx5_");
+            SCOPED_TRACE(map->Id().AsUtf8());
+            mMap->SetProjection(*map);
+            const GxPoint middle = map->Project(centre);
+            std::vector<std::pair<Probe, CxPoint>> seen;
+            std::vector<bool> rowsSeen(rows);
             for (const Probe& p : probes)
             {
-                SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
-                const bool blank = step == 2 || (step == 1 && p.mIndex == hidden);
-                ExpectPixel(p.mX, p.mY, blank ? GxColor(1, 1, 1, 1) : over(colors[p.mIndex]));
+                const GxPoint at = ToWindow(map->Project(p.mPosition), middle, scale);
+                const int x = int(std::lround(at.mX)), y = int(std::lround(at.mY));
+                if (x > 2 && x < kWidth - 3 && y > 2 && y < kHeight - 3)
+                {
+                    seen.emplace_back(p, CxPoint(CxSint16(x), CxSint16(y)));
+                    rowsSeen[p.mRow] = true;
+                }
             }
-            if (step == 0)
-                radar->ToggleColorByIndex(hidden);
-            else
-                radar->ToggleAllColors(short(hidden == 0 ? 1 : 0));
-            if (colors.size() > 16)
-                break; // large palettes are not toggled
+            EXPECT_GT(std::size_t(std::count(rowsSeen.begin(), rowsSeen.end(), true)), rowsProbed);
+            for (int step = 0; step < 3; ++step)
+            {
+                DrawAt(*mMap, centre, scale);
+                if (step == 0 && map == local.get())
+                    Snapshot(name, "wx5_");
+                for (const auto& [p, at] : seen)
+                {
+                    SCOPED_TRACE(std::to_string(step) + " index " + std::to_string(p.mIndex));
+                    const bool blank = step == 2 || (step == 1 && p.mIndex == hidden);
+                    ExpectPixel(at.h, at.v, blank ? GxColor(1, 1, 1, 1) : over(colors[p.mIndex]));
+                }
+                if (colors.size() > 16)
+                    break; // large palettes are not toggled
+                if (step == 0)
+                    radar->ToggleColorByIndex(hidden);
+                else
+                    radar->ToggleAllColors(short(hidden == 0 ? 1 : 0)); // all hidden, then all shown again
+            }
         }
     }
 }
@@ -331,7 +380,73 @@ TEST_F(WxRadarProductTest, LegendBoxesAndClicks)
     }
 }
 
-// Range in miles and beam height in feet at 100 km on N0R's sweep; none away from a radial image.
+// The legend with its texts in view.
+class WxRadarLegendTexts : public WxRadarLegend
+{
+public:
+    using WxRadarLegend::WxRadarLegend;
+    std::vector<GxString*>& Texts() { return mGxStrings; }
+};
+
+// N0R's labels are made once and kept while the frame's levels stay, made anew when one changes. A ramp without
+// "units" draws nothing; a "tracking" list that ends before the index under the mouse gives no value label. A frame
+// without colours draws no legend and ignores clicks, also after a frame with colours.
+TEST_F(WxRadarProductTest, LegendLabelsAndGuards)
+{
+    SKY_NEED_TESTDATA_FILE(n0r, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    SKY_NEED_TESTDATA_FILE(n0q, "nexrad3/KBMX_SDUS54_N0QBMX_201501020205");
+    WxRadar* radar = RadarOver(n0r);
+    ASSERT_NE(radar, nullptr);
+    WxRadarLegendTexts legend(radar);
+    const auto draw = [&]
+    {
+        return gxtest::CaptureFeedback(
+            [&]
+            {
+                mContext->Begin2D();
+                legend.OnDraw(*mContext, CxRect(0, 0, 100, 180));
+                mContext->End2D();
+            });
+    };
+    draw();
+    ASSERT_EQ(legend.Texts().size(), 17u); // the unit and 16 levels
+    const CxString first = legend.Texts()[1]->GetString();
+    legend.Texts()[1]->SetString(CxString("kept"));
+    draw();
+    EXPECT_EQ(legend.Texts()[1]->GetString(), CxString("kept"));
+    radar->Image()->FindStringField("dataLevel")->at(3) = CxString("changed");
+    draw();
+    EXPECT_EQ(legend.Texts()[1]->GetString(), first);
+    EXPECT_EQ(legend.Texts()[4]->GetString(), CxString("changed"));
+
+    DxIndexedImage* colourless = DecodeFile(n0r).release();
+    GxColorTable none;
+    none.clear();
+    colourless->AcceptColorTable(none);
+    wxkit::Inject(*radar, colourless);
+    EXPECT_TRUE(draw().empty());
+    FxMouseEvent click;
+    click.mWhere = CxPoint(45, CxSint16(180 - 45));
+    for (CxUint16 modifiers : {CxUint16(0), CxUint16(FxMouseEvent::kCommand)})
+    {
+        click.mModifiers = modifiers;
+        legend.OnMouseDown(click);
+        EXPECT_FALSE(radar->ColorsToggled());
+    }
+
+    wxkit::Inject(*radar, DecodeFile(n0q).release());
+    EXPECT_FALSE(gxtest::Quads(draw()).empty());
+    EXPECT_EQ(legend.Texts().size(), 1u); // the value at index 0, off the image
+    radar->Image()->FindFloatField("tracking")->clear();
+    EXPECT_FALSE(gxtest::Quads(draw()).empty());
+    EXPECT_TRUE(legend.Texts().empty());
+    radar->Image()->ClearField(CxString("units"));
+    EXPECT_TRUE(draw().empty());
+    legend.DeleteTextures(*mContext);
+}
+
+// Range in miles and beam height in feet at 100 km on N0R's sweep, its heights against Python's for the peer's
+// 759 ft and 0.5 degrees; none away from a radial image, and no texts at a tilt of 0.
 TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
 {
     SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
@@ -340,8 +455,6 @@ TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
     CxStringList names, values;
     EXPECT_FALSE(radar->GetAttributesFromPosition(GxPosition(0, 0), names, values));
     auto image = DecodeFile(path);
-    const double tilt = image->FindFloatField("degreeTilt")->front();
-    const double elevation = image->FindFloatField("elevation")->front();
     const GxPosition at = image->Projection()->Unproject(GxPoint(100, 0));
     wxkit::Inject(*radar, image.release());
     ASSERT_TRUE(radar->GetAttributesFromPosition(at, names, values));
@@ -349,8 +462,100 @@ TEST_F(WxRadarProductTest, RangeAndBeamHeightAnswers)
     EXPECT_EQ(names.front(), CxString("radarRange"));
     EXPECT_EQ(names.back(), CxString("beamHeight"));
     EXPECT_EQ(values.front(), CxString("62") + DxUnit(CxString("mile")).Symbol());
-    const long feet = std::lround(WxBeamHeight(100, tilt, elevation) / 0.0003048);
-    EXPECT_EQ(values.back(), CxString(std::to_string(feet).c_str()) + DxUnit(CxString("foot")).Symbol());
+    EXPECT_EQ(values.back(), CxString("5553") + DxUnit(CxString("foot")).Symbol());
+    for (const auto& [range, height] :
+         {std::pair{25.0, 0.48629055005486294}, {100.0, 1.6924757028163264}, {230.0, 5.350622219023452}})
+        EXPECT_NEAR(radar->GetBeamHeight(range), height, 1e-5) << range;
+    radar->Image()->FindFloatField("degreeTilt")->front() = 0.0;
+    radar->GetAttributesFromPosition(at, names, values);
+    EXPECT_TRUE(names.empty() && values.empty());
+}
+
+// A clear-air reflectivity frame (pattern 31 or 32) in the clear-air palette arrives in the clear-air-like-
+// precipitation one while the switch is on, and the switch trades them; pattern 35 and velocity frames stay.
+TEST_F(WxRadarProductTest, ClearAirSwap)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    const GxColorTable clear(kGxNidsReflectivityColors16ClearAir), like(kGxNidsReflectivityColors16ClearAirLikePrecip);
+    const struct
+    {
+        CxSint32 mVcp, mType;
+        const GxColorTable &mOn, &mOff;
+    } kCases[] = {{32, 1, like, clear}, {31, 1, like, clear}, {35, 1, clear, clear}, {32, 2, clear, clear}};
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(std::to_string(c.mVcp) + " " + std::to_string(c.mType));
+        auto image = DecodeFile(path);
+        image->FindIntField("vcp")->front() = c.mVcp;
+        image->FindIntField("dataType")->front() = c.mType;
+        image->AcceptColorTable(clear);
+        WxRadar* radar = Radar("clearAirLikePrecip=\"true\"");
+        ASSERT_NE(radar, nullptr);
+        wxkit::Inject(*radar, image.release());
+        EXPECT_TRUE(radar->GetColorTable() == c.mOn);
+        radar->SetClearAirLikePrecip(false);
+        EXPECT_TRUE(radar->GetColorTable() == c.mOff);
+        radar->SetClearAirLikePrecip(true);
+        EXPECT_TRUE(radar->GetColorTable() == c.mOn);
+    }
+}
+
+// The image list compiled in the first frame replays in the next (a cleared mesh shows only once it is compiled
+// again): 2,880 textured triangles, the same each time.
+TEST_F(WxRadarProductTest, ImageListReplaysNextFrame)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    WxRadar* radar = RadarOver(path);
+    ASSERT_NE(radar, nullptr);
+    const auto frame = [&]
+    {
+        std::vector<std::array<double, 4>> corners;
+        for (const auto& p : gxtest::OfToken(Feedback(*radar, GxPoint(0, 0), 1.0), GL_POLYGON_TOKEN))
+            for (const auto& v : p.mVertices)
+                corners.push_back({v.mX, v.mY, v.mTexture[0], v.mTexture[1]});
+        return corners;
+    };
+    const auto first = frame();
+    radar->Image()->SetMesh(GxMesh());
+    EXPECT_EQ(first.size(), 3 * 2880u);
+    EXPECT_TRUE(frame() == first);
+    radar->ResetColors();
+    EXPECT_TRUE(frame().empty());
+}
+
+// Rings need the site's "lat" and "lon" in the radar set's site table: the site's cross and 22 rings of 360
+// segments; without either field, or without the site, nothing.
+TEST_F(WxRadarProductTest, RangeRingsNeedTheSitesPosition)
+{
+    const struct
+    {
+        const char* mFields;
+        const char* mSite;
+        std::size_t mLines;
+    } kCases[] = {{"lat lon", "KBMX", 2 + 22 * 360}, {"lat", "KBMX", 0}, {"lon", "KBMX", 0}, {"lat lon", "KOKX", 0}};
+    int set = 0;
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(std::string(c.mFields) + " " + c.mSite);
+        std::string fields = "<fieldref id='stid' type='string'/>", record = "\"KBMX\"";
+        for (const auto& [field, value] : {std::pair{"lat", "33.172"}, {"lon", "-86.77"}})
+            if (std::string(c.mFields).find(field) != std::string::npos)
+            {
+                fields += std::string("<fieldref id='") + field + "' type='float'/>";
+                record += std::string(", ") + value;
+            }
+        const std::string id = "rings" + std::to_string(set++);
+        wxkit::KitManagedSet(CxString(id.c_str()), kDxManagerNids,
+                             {{"siteinfo.xml", wxkit::KitInfoDocument("siteinfo", "<table>" + fields + "<record>" +
+                                                                                      record + "</record></table>")}});
+        WxRadar* radar = Radar("dataset=\"" + id + "\" site=\"" + c.mSite + "\"");
+        ASSERT_NE(radar, nullptr);
+        mMap->SetProjection(GxOrthographicProjection(GxPosition().FromDegrees(-86.77, 33.172)));
+        wxkit::KitOrthoView(GxPoint(0, 0), 1.0);
+        const auto lines =
+            gxtest::OfToken(gxtest::CaptureFeedback([&] { radar->DrawRings(*mContext); }), GL_LINE_TOKEN);
+        EXPECT_EQ(lines.size(), c.mLines);
+    }
 }
 
 } // namespace
@@ -450,94 +655,37 @@ TEST_F(WxRadarStorms, FirstLinesAndTooltipPlacement)
 TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
 {
     SKY_NEED_TESTDATA_FILE(path, "nexrad3/KOKX_SDUS51_NCROKX_201108280702");
-    auto image = DecodeFile(path);
-    ASSERT_NE(image, nullptr);
-    WxRadar* radar = Radar("storms=\"true\"");
+    WxRadar* radar = RadarOver(path, "storms=\"true\"");
     ASSERT_NE(radar, nullptr);
-    mMap->SetProjection(*image->Projection());
     const GxProjection& local = *mMap->Projection();
-    const std::vector<WxStormCell> cells = WxReadStormCells(*image);
+    const std::vector<WxStormCell> cells = WxReadStormCells(*radar->Image());
     const auto rows = PeerStormRows("KOKX_SDUS51_NCROKX_201108280702");
     const GxPosition centre = local.Unproject(GxPoint(0, 0));
-    wxkit::Inject(*radar, image.release());
     std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
     ASSERT_TRUE(popup->ShouldInvalidate());
-    const double kmPerPixel = 0.5;
-    mMap->SetScale(1.0 / kmPerPixel);
-    const auto draw = [&](const GxPosition& inAt)
-    {
-        mMap->SetTrackingPosition(inAt);
-        wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
-        return gxtest::CaptureFeedback([&] { popup->Draw(*mContext); });
-    };
-    const auto centreLine = [](const auto& inAll)
-    {
-        auto line = gxtest::OfToken(inAll, GL_LINE_TOKEN);
-        std::erase_if(line, [](const auto& p) { return std::abs(p.mVertices[1].mColor[3] - 0.07) > 0.002; });
-        return line;
-    };
     for (std::size_t i : {1u, 2u, 3u})
     {
         SCOPED_TRACE(rows[i][0]);
         const GxPoint cell = local.Project(cells[i].mPosition);
-        const auto all = draw(local.Unproject(GxPoint(cell.mX + 2, cell.mY)));
+        const auto line = CentreLine(PopupFeedback(*popup, local.Unproject(GxPoint(cell.mX + 2, cell.mY))));
         EXPECT_EQ(popup->Key(), CxString("id: ") + CxString(rows[i][0].c_str()));
-        const auto line = centreLine(all);
         ASSERT_EQ(line.size(), 1u);
         const auto& [a, b] = std::pair(line[0].mVertices[0], line[0].mVertices[1]);
         const double dx = b.mX - a.mX, dy = b.mY - a.mY;
-        EXPECT_NEAR(a.mX, 512 + cell.mX / kmPerPixel, 0.5);
-        EXPECT_NEAR(a.mY, 384 + cell.mY / kmPerPixel, 0.5);
-        EXPECT_NEAR(std::hypot(dx, dy) * kmPerPixel, std::stod(rows[i][13]) * 1.852, 0.5);
+        EXPECT_NEAR(a.mX, 512 + cell.mX / kKmPerPixel, 0.5);
+        EXPECT_NEAR(a.mY, 384 + cell.mY / kKmPerPixel, 0.5);
+        EXPECT_NEAR(std::hypot(dx, dy) * kKmPerPixel, std::stod(rows[i][13]) * 1.852, 0.5);
         // Towards the forecast direction's opposite: the table gives where the cell comes from.
         const double bearing = std::fmod(std::atan2(dx, dy) * 180.0 / M_PI + 360.0, 360.0);
         EXPECT_NEAR(std::fmod(bearing - std::stod(rows[i][12]) + 360.0, 360.0), 180.0, 2.0);
         EXPECT_EQ(popup->Rebuilds(), int(i));
-        draw(local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
+        PopupFeedback(*popup, local.Unproject(GxPoint(cell.mX - 3, cell.mY + 1)));
         EXPECT_EQ(popup->Rebuilds(), int(i));
     }
-    // The code-58 cells (azimuth, nm; "-": no 60-minute forecast) where PROJ puts them about the radar.
-    const GxPosition site = centre.AsDegrees();
-    const std::string about =
-        " +R=6371000 +lat_0=" + std::to_string(site.mLatitude) + " +lon_0=" + std::to_string(site.mLongitude);
-    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/WeatherObjects/Tests/data/storms_kokx.tsv");
-    std::vector<std::pair<std::string, bool>> table;
-    std::vector<double> xs, ys;
-    for (std::string id, az, nm, hourAz, hourNm; std::getline(in, id, '\t') && in >> az >> nm >> hourAz >> hourNm;)
-    {
-        table.emplace_back(id.substr(id.find_last_of('\n') + 1), hourAz != "-");
-        for (const auto& [a, r] :
-             {std::pair(az, nm), table.back().second ? std::pair(hourAz, hourNm) : std::pair(az, nm)})
-        {
-            xs.push_back(std::stod(r) * 1852.0 * std::sin(std::stod(a) * M_PI / 180.0));
-            ys.push_back(std::stod(r) * 1852.0 * std::cos(std::stod(a) * M_PI / 180.0));
-        }
-    }
-    const auto proj = wxkit::KitProj("+proj=ortho" + about, xs, ys, "+proj=aeqd" + about);
-    ASSERT_EQ(proj.size(), 2 * table.size());
-    int tracks = 0; // P4 is not in the code-58 file; F4, F9 and K0 are not in the NCR table
-    for (std::size_t r = 0; r < table.size(); ++r)
-    {
-        const auto& [id, hour] = table[r];
-        SCOPED_TRACE(id);
-        const auto cell = std::ranges::find(cells, CxString(id.c_str()), &WxStormCell::mId);
-        EXPECT_EQ(cell == cells.end(), id == "F4" || id == "F9" || id == "K0");
-        if (cell == cells.end())
-            continue;
-        EXPECT_LT(local.Project(cell->mPosition).DistanceFromPoint(proj[2 * r]), 0.05);
-        const auto line = centreLine(draw(cell->mPosition));
-        if (!hour || line.size() != 1u)
-            continue;
-        const auto& end = line[0].mVertices[1];
-        EXPECT_LT(GxPoint((end.mX - 512) * kmPerPixel, (end.mY - 384) * kmPerPixel).DistanceFromPoint(proj[2 * r + 1]),
-                  3 * 1.852);
-        ++tracks;
-    }
-    EXPECT_EQ(tracks, 12);
-    EXPECT_TRUE(draw(centre).empty());
-    DrawAt(*mMap, centre, kmPerPixel);
+    EXPECT_TRUE(PopupFeedback(*popup, centre).empty());
+    DrawAt(*mMap, centre, kKmPerPixel);
     mMap->SetTrackingPosition(cells[1].mPosition);
-    wxkit::KitOrthoView(GxPoint(0, 0), kmPerPixel);
+    wxkit::KitOrthoView(GxPoint(0, 0), kKmPerPixel);
     popup->Draw(*mContext);
     Snapshot("storms", "wx5_");
     std::unique_ptr<WxInspector> legend(radar->CreateLegend());
@@ -548,4 +696,92 @@ TEST_F(WxRadarProductTest, StormPopupOnARealFrame)
     mContext->End2D();
     Snapshot("legend", "wx5_");
     legend->DeleteTextures(*mContext);
+}
+
+// Against the code-58 and code-59 tables (tools/make_storm_reference.py): each cell lies where PROJ puts its
+// code-58 position about the radar (within 0.05 km: the decoder lays the range on the flat map, PROJ along the
+// ground) with its marker there to 0.01 px, its hour track ends within 3 nm of the 60-minute forecast, and its popup's
+// hail line is the code-59 row.
+TEST_F(WxRadarProductTest, StormCellsAgainstTheTrackingAndHailTables)
+{
+    const struct
+    {
+        const char* mFile;
+        const char* mTable;
+        std::vector<std::string> mAbsent; // from the image's table
+        int mCells, mTracks, mHailRows;
+    } kCases[] = {{"KOKX_SDUS51_NCROKX_201108280702", "storms_kokx.tsv", {"F4", "F9", "K0"}, 31, 12, 31},
+                  {"KBMX_SDUS64_NCZBMX_201501020205", "storms_kbmx.tsv", {}, 13, 4, 0}};
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(c.mFile);
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + c.mFile);
+        WxRadar* radar = RadarOver(path, "storms=\"true\"");
+        ASSERT_NE(radar, nullptr);
+        const GxProjection& local = *mMap->Projection();
+        const std::vector<WxStormCell> cells = WxReadStormCells(*radar->Image());
+        std::unique_ptr<WxRadarPopup> popup(static_cast<WxRadarPopup*>(radar->CreatePopup()));
+        // Rows: id, azimuth, nm, hour azimuth, hour nm, POSH, POH, size; "-" for none.
+        std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/WeatherObjects/Tests/data/" + c.mTable);
+        std::vector<std::vector<std::string>> table;
+        std::vector<double> xs, ys;
+        for (std::string line; std::getline(in, line);)
+        {
+            std::istringstream words(line);
+            table.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+            if (line[0] == '#' || table.back().size() != 8)
+            {
+                table.pop_back();
+                continue;
+            }
+            const auto& row = table.back();
+            for (std::size_t at : {1u, row[3] == "-" ? 1u : 3u})
+            {
+                const double km = std::stod(row[at + 1]) * 1.852, azimuth = std::stod(row[at]) * M_PI / 180.0;
+                xs.push_back(km * 1000.0 * std::sin(azimuth));
+                ys.push_back(km * 1000.0 * std::cos(azimuth));
+            }
+        }
+        const GxPosition site = local.Unproject(GxPoint(0, 0)).AsDegrees();
+        const std::string about =
+            " +R=6371000 +lat_0=" + std::to_string(site.mLatitude) + " +lon_0=" + std::to_string(site.mLongitude);
+        const auto proj = wxkit::KitProj("+proj=ortho" + about, xs, ys, "+proj=aeqd" + about);
+        ASSERT_EQ(proj.size(), 2 * table.size());
+        const auto markers = gxtest::Quads(Feedback(*radar, GxPoint(0, 0), 1.0));
+        int found = 0, tracks = 0, hailRows = 0;
+        for (std::size_t r = 0; r < table.size(); ++r)
+        {
+            const auto& row = table[r];
+            SCOPED_TRACE(row[0]);
+            const auto cell = std::ranges::find(cells, CxString(row[0].c_str()), &WxStormCell::mId);
+            EXPECT_EQ(cell == cells.end(), std::ranges::count(c.mAbsent, row[0]) == 1);
+            if (cell == cells.end())
+                continue;
+            ++found;
+            EXPECT_LT(local.Project(cell->mPosition).DistanceFromPoint(proj[2 * r]), 0.05);
+            const GxPoint mark = ToWindow(local.Project(cell->mPosition), GxPoint(0, 0), 1.0);
+            EXPECT_TRUE(std::ranges::any_of(
+                markers, [&](const gxtest::Quad& q)
+                { return std::hypot((q.mLeft + q.mRight) / 2 - mark.mX, (q.mBottom + q.mTop) / 2 - mark.mY) < 0.01; }));
+            const auto line = CentreLine(PopupFeedback(*popup, cell->mPosition));
+            if (row[3] != "-" && line.size() == 1u)
+            {
+                const auto& end = line[0].mVertices[1];
+                const GxPoint km((end.mX - 512) * kKmPerPixel, (end.mY - 384) * kKmPerPixel);
+                EXPECT_LT(km.DistanceFromPoint(proj[2 * r + 1]), 3 * 1.852);
+                ++tracks;
+            }
+            if (row[5] != "-")
+            {
+                char hail[64];
+                std::snprintf(hail, sizeof hail, "%.0f%%, %.0f%%, %.2fin", std::stod(row[5]), std::stod(row[6]),
+                              std::stod(row[7]));
+                EXPECT_EQ(WxStormLines(*cell)[1], CxString(hail));
+                ++hailRows;
+            }
+        }
+        EXPECT_EQ(found, c.mCells);
+        EXPECT_EQ(tracks, c.mTracks);
+        EXPECT_EQ(hailRows, c.mHailRows);
+    }
 }
