@@ -1,5 +1,5 @@
 find_package(ZLIB REQUIRED)
-sky_add_tests(wx_6_tests LABEL wx_6 TIMEOUT 120 SOURCES WxImageTest.cpp
+sky_add_tests(wx_6_tests LABEL wx_6 TSAN TIMEOUT 120 SOURCES WxImageTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest ZLIB::ZLIB)
 
 if(TARGET wx_6_tests)
