@@ -329,11 +329,6 @@ TEST_F(WxImageTest, LegendRowsOutlinesAndIcon)
     }
 }
 
-} // namespace
-
-namespace
-{
-
 // testorig.png placed by a spliced chunk in Lambert conformal (-98, 33, 45), 8 km pixels from (-108, 34), on a
 // polar stereographic map: where PROJ carries it.
 TEST_F(WxImageTest, ChunkedPngOnPolarStereographic)
