@@ -6,9 +6,9 @@
 #include "DxImageParsers.h"
 #include "DxSetTestSupport.h"
 #include "GxPNGReader.h"
+#include "PngChunk.h"
 
 #include <openssl/evp.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <set>
@@ -21,15 +21,7 @@ namespace
 
 using namespace dxtest;
 
-// A PNG chunk with its length and CRC.
-std::string Chunk(const char* inName, const std::string& inData)
-{
-    std::string body = std::string(inName, 4) + inData;
-    const auto be = [](uLong inValue) {
-        return std::string{char(inValue >> 24), char(inValue >> 16), char(inValue >> 8), char(inValue)};
-    };
-    return be(inData.size()) + body + be(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
-}
+using sky::test::WithWxMlChunk;
 
 std::string WxMl(const char* inProjection, bool inOrigin = true)
 {
@@ -39,12 +31,6 @@ std::string WxMl(const char* inProjection, bool inOrigin = true)
            (inOrigin ? R"(<origin lat="16.5" lon="-126.25"/>)" : "") +
            R"(<legend><row color="#FF0000FF" value="1"/><row color="#00FF00FF" value="2"/><x value="3"/></legend>)"
            "</image>";
-}
-
-// The PNG with a "wxMl" chunk of that text spliced in at the offset (33: right after the header).
-std::string WithChunk(const std::string& inPng, const std::string& inXml, std::size_t inAt = 33)
-{
-    return inPng.substr(0, inAt) + Chunk("wxMl", inXml) + inPng.substr(inAt);
 }
 
 std::unique_ptr<DxImage> Parse(const std::string& inBytes, DxImageFactory* ioFactory = nullptr)
@@ -111,7 +97,7 @@ TEST(DxImageParsers, WxMlChunkPlacesThePngOrIsIgnoredWhole)
     {
         SCOPED_TRACE(what);
         DxImageFactory factory;
-        auto image = Parse(std::string(chunk).empty() ? png : WithChunk(png, chunk, at), &factory);
+        auto image = Parse(std::string(chunk).empty() ? png : WithWxMlChunk(png, chunk, at), &factory);
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(factory.HasProjection(), applied);
         EXPECT_EQ(image->FindStringField("legendKey") != nullptr, applied);
@@ -213,7 +199,7 @@ TEST(DxImageParsers, FactoryDispatchesOnTheFirstBytes)
              {"unknown", std::string(64, 'x'), false},
          })
     {
-        ASSERT_NE(Parse(WithChunk(png, WxMl("lambertConformal")), &factory), nullptr);
+        ASSERT_NE(Parse(WithWxMlChunk(png, WxMl("lambertConformal")), &factory), nullptr);
         EXPECT_EQ(Parse(bytes, &factory) != nullptr, decodes) << what;
         // Only a PNG with the chunk sets the flag; unrecognised data leaves it.
         EXPECT_EQ(factory.HasProjection(), !decodes) << what;
@@ -283,7 +269,7 @@ TEST_F(DxImageManagerTest, PicturesArePlacedAndReachTheirClients)
 
     // "harbour" is described in degrees and "ir" has a legend: the chunk's own win.
     const std::string png = ReadFile(root + "/images/png/basn2c08.png");
-    const auto chunked = Deliver("harbour", "ir", WithChunk(png, WxMl("lambertConformal")), "image/png");
+    const auto chunked = Deliver("harbour", "ir", WithWxMlChunk(png, WxMl("lambertConformal")), "image/png");
     ASSERT_NE(chunked->Image(), nullptr);
     EXPECT_TRUE(*chunked->Image()->Projection() == east);
     EXPECT_EQ(chunked->Image()->FindStringField("legendValue")->size(), 3u);

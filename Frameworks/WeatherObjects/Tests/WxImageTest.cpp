@@ -1,11 +1,24 @@
 #include "WxImage.h"
+#include "CxEvents.h"
+#include "CxFileTestHelpers.h"
+#include "CxJob.h"
+#include "DxImageManager.h"
+#include "DxImageParsers.h"
+#include "DxSet.h"
+#include "GxPNGReader.h"
+#include "PfRunLoop.h"
+#include "PngChunk.h"
+#include "TestLatch.h"
 #include "WxDrape.h"
 #include "WxDrawTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace
 {
@@ -13,6 +26,84 @@ namespace
 const GxColor kRed(1, 0, 0, 1), kGreen(0, 1, 0, 1), kBlue(0, 0, 1, 1), kYellow(1, 1, 0, 1);
 const std::string kLcc = "+proj=lcc +lat_1=33 +lat_2=45 +lat_0=33 +lon_0=-98 +R=6367470";
 const GxLambertConformalProjection kLambert(-98 * M_PI / 180, 33 * M_PI / 180, 45 * M_PI / 180);
+const GxPolarStereoProjection kPolar(GxPosition().FromDegrees(-80, 60));
+
+using cx4::ReadFile;
+
+// A "wxMl" georeference: projection, its properties, pixel size and south-west corner.
+std::string WxMl(const std::string& inProjection, double inPixel, double inLon, double inLat)
+{
+    return "<?xml version=\"1.0\"?><image>" + inProjection + "<pixelSize width=\"" + std::to_string(inPixel) +
+           "\" height=\"" + std::to_string(inPixel) + "\"/><origin lat=\"" + std::to_string(inLat) + "\" lon=\"" +
+           std::to_string(inLon) + "\"/></image>";
+}
+
+// The PNG of the shared test data with the chunk spliced in, decoded; null when it does not decode.
+DxImage* ChunkedPng(const std::string& inPath, const std::string& inWxMl)
+{
+    const std::string bytes = sky::test::WithWxMlChunk(ReadFile(inPath), inWxMl);
+    CxData data(bytes.data(), CxUint32(bytes.size()));
+    DxImageFactory factory;
+    DxImage* image = factory.ParseImage(data);
+    EXPECT_TRUE(factory.HasProjection());
+    return image;
+}
+
+// The set's configuration, as the registry serves it, and its description (make_image_probes.py places hopper.gif
+// the same way).
+const char* kHopperConfig = R"(<property id="type" value="image"/><property id="baseUrl" value="@BASE@/"/>
+    <property id="prodInfoUrl" value="datainfo.xml"/><property id="dataUrlFormat" value="img/%siteid;_%product;"/>)";
+const char* kHopperInfo = R"(<?xml version="1.0" encoding="UTF-8"?><?datasetconfig version="1.0"?><datainfo>
+    <category id="site" name="Site"><item id="pit" name="Pittsburgh"/></category>
+    <category id="channel" name="Channel"><item id="vis" name="Visible"/></category>
+    <projectionInfo key="pit"><projection id="orthographic"><property id="stdLon" value="-80"/>
+        <property id="stdLat" value="40.5"/></projection><pixelSize width="4" height="4"/>
+        <origin lat="38.2" lon="-83"/></projectionInfo>
+    <legendInfo key="vis"><item color="#FF0000FF" value="Bright"/><item color="#00FF00FF" value="Grey"/>
+        <item color="#0000FFFF" value="Dark"/></legendInfo></datainfo>)";
+
+// What make_image_probes.py made for a picture: the view, the outline's box from the centre (left, bottom, right,
+// top) and four probes (window x, y, then the lowest and the highest r, g, b).
+struct Probes
+{
+    GxPosition mCentre;
+    double mScale = 0.0;
+    std::vector<double> mBox;
+    std::vector<std::vector<int>> mProbes;
+};
+
+// The registry, a set's configuration, description and pictures on a loopback server; the managers online with
+// the plug-in's job threads and the handler that carries their results to the main loop. Put back when it goes.
+class OnlineSets
+{
+public:
+    OnlineSets()
+    {
+        setenv("SKYVANE_SERVER_REGISTRY", mServer.Base().c_str(), 1);
+        DxSet::RebuildRegistryUrlForTesting();
+        DxManager::GoOnline();
+        DxSet::GoOnline();
+        EXPECT_EQ(CxInstallEventHandler(), 0);
+        for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
+            mThreads.push_back(std::make_unique<CxJobThread>(type, id));
+    }
+    ~OnlineSets()
+    {
+        mThreads.clear();
+        DxManager::GoOffline();
+        DxSet::GoOffline();
+        CxRemoveEventHandler();
+        unsetenv("SKYVANE_SERVER_REGISTRY");
+        DxSet::RebuildRegistryUrlForTesting();
+    }
+    OnlineSets(const OnlineSets&) = delete;
+    OnlineSets& operator=(const OnlineSets&) = delete;
+
+    sky::test::LoopbackServer mServer;
+
+private:
+    std::vector<std::unique_ptr<CxJobThread>> mThreads;
+};
 
 // 4 x 4 pixels of 2 degrees from (-102, 29): red, green over blue, yellow.
 DxIndexedImage* Quadrants()
@@ -34,20 +125,93 @@ protected:
     void TearDown() override
     {
         mMap.reset();
+        mOnline.reset();
         DrawTest::TearDown();
     }
     static GxPosition Degrees(double inLon, double inLat) { return GxPosition().FromDegrees(inLon, inLat); }
 
-    WxImage* Image(const std::string& inAttributes)
+    // The map of the document's image element, white, in the projection bounded in degrees.
+    WxImage* Image(const std::string& inAttributes, const GxProjection& inProjection = kLambert,
+                   const std::array<double, 4>& inBounds = {-120, 15, -75, 50})
     {
         WxRegisterProducts();
         mMap = wxkit::KitMap("<map color=\"#FFFFFFFF\"><image " + inAttributes + "/></map>");
-        if (mMap != nullptr)
-            wxkit::KitSetProjection(*mMap, kLambert, -120, 15, -75, 50);
-        return mMap != nullptr ? dynamic_cast<WxImage*>(*mMap->ProductBegin()) : nullptr;
+        if (mMap == nullptr)
+            return nullptr;
+        wxkit::KitSetProjection(*mMap, inProjection, inBounds[0], inBounds[1], inBounds[2], inBounds[3]);
+        return dynamic_cast<WxImage*>(*mMap->ProductBegin());
+    }
+
+    // hopper.gif as "pit" (an orthographic site, 4 km pixels) and "vis" (a three-row legend) of the set "sat",
+    // reached from the document through the registry, the image manager and the client; null when it never comes.
+    WxImage* ServeHopper(const std::string& inPath)
+    {
+        mOnline.emplace();
+        sky::test::LoopbackServer& server = mOnline->mServer;
+        server.AddDocument("/nimbrel/registry.php", 200, "text/xml",
+                           wxkit::KitInfoDocument("datasetconfig", kHopperConfig));
+        server.AddDocument("/datainfo.xml", 200, "text/xml", kHopperInfo);
+        server.AddDocument("/img/pit_vis", 200, "image/gif", ReadFile(inPath));
+        DxSet* set = DxSet::FindOrCreateSet("sat", kDxManagerImage);
+        if (set == nullptr || set->ImageManager() == nullptr || !set->ImageManager()->PerformConfigUpdate())
+            return nullptr;
+        WxImage* image = Image(R"(visible="true" alpha="1.0" dataset="sat" cat1="pit" cat2="vis")");
+        if (image == nullptr || !pf::MainLoop().RunUntil([&] { return image->Image() != nullptr; }, sky::test::kBound))
+            return nullptr;
+        return image;
+    }
+
+    static Probes ReadProbes(const std::string& inPicture)
+    {
+        Probes found;
+        for (const auto& row : ReadCsv(WX6_PROBES))
+        {
+            if (row.size() < 2 || row[1] != inPicture)
+                continue;
+            if (row[0] == "view" && row.size() == 9)
+            {
+                found.mCentre = GxPosition().FromDegrees(std::stod(row[2]), std::stod(row[3]));
+                found.mScale = std::stod(row[4]);
+                for (std::size_t i = 5; i < 9; ++i)
+                    found.mBox.push_back(std::stod(row[i]));
+            }
+            else if (row[0] == "probe" && row.size() == 11)
+            {
+                found.mProbes.emplace_back();
+                for (std::size_t i = 3; i < 11; ++i)
+                    found.mProbes.back().push_back(std::stoi(row[i]));
+            }
+        }
+        return found;
+    }
+
+    // Draws the map in the script's view of the picture, snapshots it, and checks its probes and its bounds.
+    void ExpectDrape(const std::string& inPicture, WxImage& ioImage)
+    {
+        const Probes want = ReadProbes(inPicture);
+        ASSERT_EQ(want.mProbes.size(), 4u) << inPicture;
+        ASSERT_EQ(want.mBox.size(), 4u) << inPicture;
+        DrawAt(*mMap, want.mCentre, want.mScale);
+        Snapshot(inPicture, "wx6_");
+        for (const std::vector<int>& probe : want.mProbes)
+        {
+            GLubyte rgba[4] = {};
+            glReadPixels(probe[0], probe[1], 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_TRUE(rgba[c] + 2 >= probe[2 + c] && rgba[c] <= probe[5 + c] + 2)
+                    << inPicture << " channel " << c << " at " << probe[0] << "," << probe[1] << ": " << int(rgba[c]);
+        }
+        const GxRect& b = ioImage.Bounds();
+        const GxPoint m = mMap->Projection()->Project(want.mCentre);
+        const double tolerance = 0.01 * (want.mBox[2] - want.mBox[0]);
+        EXPECT_NEAR(b.mLeft - m.mX, want.mBox[0], tolerance);
+        EXPECT_NEAR(b.mBottom - m.mY, want.mBox[1], tolerance);
+        EXPECT_NEAR(b.mRight - m.mX, want.mBox[2], tolerance);
+        EXPECT_NEAR(b.mTop - m.mY, want.mBox[3], tolerance);
     }
 
     std::unique_ptr<WxMap> mMap;
+    std::optional<OnlineSets> mOnline;
 };
 
 // Every attribute written back as read; defaults for missing ones; a set of another kind keeps the ids, draws none.
@@ -163,6 +327,130 @@ TEST_F(WxImageTest, LegendRowsOutlinesAndIcon)
         for (std::size_t i = 0; i < keys.size(); ++i)
             EXPECT_EQ(image->LegendColors()[i].AsString(), CxString(keys[keys.size() - 1 - i].c_str()));
     }
+}
+
+// testorig.png placed by a spliced chunk in Lambert conformal (-98, 33, 45), 8 km pixels from (-108, 34), on a
+// polar stereographic map: where PROJ carries it.
+TEST_F(WxImageTest, ChunkedPngOnPolarStereographic)
+{
+    SKY_NEED_TESTDATA_FILE(path, "images/png/testorig.png");
+    WxImage* image = Image(R"(visible="true" alpha="1.0")", kPolar, {-180, 0, 180, 90});
+    ASSERT_NE(image, nullptr);
+    const std::string lambert =
+        R"(<projection id="lambertConformal"><property id="stdLon" value="-98"/>)"
+        R"(<property id="stdLat1" value="33"/><property id="stdLat2" value="45"/></projection>)";
+    DxImage* frame = ChunkedPng(path, WxMl(lambert, 8.0, -108, 34));
+    ASSERT_NE(frame, nullptr);
+    wxkit::Inject(*image, frame);
+    ExpectDrape("testorig", *image);
+}
+
+// hopper.gif from the document through the registry, the manager and the client onto a Lambert map: where PROJ
+// carries it; named by its two items, its icon bands the legend keys reversed; its legend drawn beside it.
+TEST_F(WxImageTest, ServedGifOnLambert)
+{
+    SKY_NEED_TESTDATA_FILE(path, "images/gif/hopper.gif");
+    WxImage* image = ServeHopper(path);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Name(), CxString("Pittsburgh Visible"));
+    ASSERT_EQ(image->LegendColors().size(), 3u);
+    EXPECT_EQ(image->LegendColors()[0].AsString() + image->LegendColors()[1].AsString() +
+                  image->LegendColors()[2].AsString(),
+              CxString("#0000FFFF#00FF00FF#FF0000FF"));
+    ExpectDrape("hopper", *image);
+    Frame(*mMap);
+    std::unique_ptr<WxInspector> legend(image->CreateLegend());
+    legend->SetTrackPosition(Degrees(-80, 40.5));
+    mContext->Begin2D();
+    legend->OnDraw(*mContext, CxRect(0, 0, 175, 90));
+    mContext->End2D();
+    Snapshot("legend", "wx6_");
+    legend->DeleteTextures(*mContext);
+}
+
+// The same two items again, with a valid subscription, neither announce a change nor ask for a picture (the
+// manager may still refresh its description meanwhile); another channel does both.
+TEST_F(WxImageTest, SameItemsAgainAreQuiet)
+{
+    SKY_NEED_TESTDATA_FILE(path, "images/gif/hopper.gif");
+    WxImage* image = ServeHopper(path);
+    ASSERT_NE(image, nullptr);
+    sky::test::LoopbackServer& server = mOnline->mServer;
+    server.AddDocument("/img/pit_ir", 200, "image/gif", ReadFile(path));
+    const auto pictures = [&] { return server.Hits("/img/pit_vis") + server.Hits("/img/pit_ir"); };
+    const int before = pictures();
+    wxkit::KitRecorder recorder;
+    mMap->AttachReceiver(&recorder);
+    image->SetClientInfo(image->Category1(), image->Category2());
+    pf::MainLoop().RunUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(recorder.Messages().empty());
+    EXPECT_EQ(pictures(), before);
+    image->SetClientInfo(image->Category1(), DxImageItem(CxString("ir"), CxString()));
+    EXPECT_TRUE(pf::MainLoop().RunUntil([&] { return server.Hits("/img/pit_ir") == 1 && !recorder.Messages().empty(); },
+                                        sky::test::kBound));
+}
+
+// An alpha ramp (transparent at the left, opaque at the right) tinted "#FF000080": the opaque column is half the
+// source red over half the white map, the transparent column the map alone.
+TEST_F(WxImageTest, TintAndAlphaOverAnAlphaRamp)
+{
+    SKY_NEED_TESTDATA_FILE(path, "images/png/basn6a08.png");
+    WxImage* image = Image(R"(visible="true" alpha="1.0" color="#FF000080")");
+    ASSERT_NE(image, nullptr);
+    // 32 x 32 pixels of a quarter degree from (-102, 29).
+    DxImage* frame = ChunkedPng(path, WxMl(R"(<projection id="degree"/>)", 0.25, -102, 29));
+    ASSERT_NE(frame, nullptr);
+    wxkit::Inject(*image, frame);
+    const std::string bytes = ReadFile(path);
+    CxData data(bytes.data(), CxUint32(bytes.size()));
+    GxPNGReader reader;
+    const auto source = reader.ReadImage(data);
+    ASSERT_EQ(reader.Width() * reader.Height(), 1024u);
+    // Rows from the top, columns; the reader stores the bottom row first.
+    const std::pair<int, int> kPixels[] = {{2, 31}, {24, 31}, {2, 0}, {24, 0}};
+    std::vector<double> lons, lats;
+    for (const auto& [row, column] : kPixels)
+        lons.push_back(-102 + (column + 0.5) * 0.25), lats.push_back(29 + (31.5 - row) * 0.25);
+    lons.push_back(-98), lats.push_back(33);
+    const auto at = wxkit::KitProj(kLcc, lons, lats);
+    const double kScale = 2.0;
+    DrawAt(*mMap, Degrees(-98, 33), kScale);
+    for (std::size_t i = 0; i < 4; ++i)
+    {
+        const auto [row, column] = kPixels[i];
+        const CxUint8* rgba = &source[std::size_t(((31 - row) * 32 + column) * 4)];
+        ASSERT_EQ(rgba[3], column == 0 ? 0 : 255) << row;
+        const double red = rgba[0] / 255.0;
+        ExpectPixel(int(std::floor(512 + (at[i].mX - at[4].mX) / kScale)),
+                    int(std::floor(384 + (at[i].mY - at[4].mY) / kScale)),
+                    column == 0 ? GxColor(1, 1, 1, 1) : GxColor(0.5 * red + 0.5, 0.5, 0.5, 1));
+    }
+}
+
+// A degree picture from pole to pole on a northern Lambert map: the triangles at the south pole, which has no
+// place there, are left out; every vertex drawn and the bounds are finite.
+TEST_F(WxImageTest, PoleToPolePictureStaysFinite)
+{
+    WxImage* image = Image(R"(visible="true" alpha="1.0")");
+    ASSERT_NE(image, nullptr);
+    GxColorTable palette;
+    palette.clear();
+    palette.push_back(kRed);
+    palette.push_back(kBlue);
+    auto* frame = wxkit::KitImage(
+        CxDate(), 20, 180, GxPoint(-110, -90), GxPoint(1, 1), [](CxSint32 x, CxSint32) { return CxUint8(x % 2); },
+        palette);
+    frame->GenerateMesh(false, 10.0);
+    wxkit::Inject(*image, frame);
+    const auto all = gxtest::CaptureFeedback([&] { DrawAt(*mMap, Degrees(-100, 40), 20.0); });
+    const auto polygons = gxtest::OfToken(all, GL_POLYGON_TOKEN);
+    EXPECT_FALSE(polygons.empty());
+    for (const auto& p : polygons)
+        for (const auto& v : p.mVertices)
+            ASSERT_TRUE(std::isfinite(v.mX) && std::isfinite(v.mY));
+    const GxRect& b = image->Bounds();
+    EXPECT_TRUE(std::isfinite(b.mLeft) && std::isfinite(b.mRight) && std::isfinite(b.mBottom) && std::isfinite(b.mTop));
+    EXPECT_LT(b.mBottom, b.mTop);
 }
 
 } // namespace
