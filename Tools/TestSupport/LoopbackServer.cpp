@@ -519,7 +519,7 @@ LoopbackServer::Route LoopbackServer::AddDocument(const std::string& inTarget, i
     route.status = inStatus;
     route.contentType = inContentType;
     route.body = inBody;
-    route.lastModified = std::time(nullptr);
+    route.lastModified = mClock ? mClock() : std::time(nullptr);
     mImp->Modify(inTarget, [&](RouteConfig& ioRoute) { ioRoute = std::move(route); });
     return Route(mImp.get(), inTarget);
 }
