@@ -79,6 +79,9 @@ public:
         Route& ShortLength(std::size_t inBytes);
         // Accepts the request and answers nothing until the server stops, however long that is.
         Route& NeverAnswer();
+        // Sends the headers, then the body a byte at a time, one every interval (at most 2 s), until it is sent or
+        // the server stops.
+        Route& Trickle(int inMillisecondsPerByte);
         // Sends the body gzip-compressed with Content-Encoding: gzip.
         Route& Gzip();
         // An extra header, written as given (also to test letter case).
