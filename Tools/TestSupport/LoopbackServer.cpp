@@ -128,6 +128,7 @@ struct RouteConfig
     bool shortLength = false;
     std::size_t announced = 0;
     bool hang = false;
+    int trickleMs = 0;
     bool gzip = false;
     std::vector<HttpHeader> headers;
 };
@@ -395,6 +396,20 @@ void LoopbackServer::Imp::Serve(const httplib::Request& inRequest, httplib::Resp
                                          { return ioSink.write(body->data() + inOffset, body->size() - inOffset); });
         return;
     }
+    if (route.trickleMs > 0)
+    {
+        outResponse.set_content_provider(
+            body->size(), reply.contentType,
+            [this, body, pause = route.trickleMs](size_t inOffset, size_t, httplib::DataSink& ioSink)
+            {
+                std::unique_lock lock(mMutex);
+                if (mStopCondition.wait_for(lock, std::chrono::milliseconds(pause), [this] { return mStopping; }))
+                    return false;
+                lock.unlock();
+                return ioSink.write(body->data() + inOffset, 1);
+            });
+        return;
+    }
     const std::size_t limit = route.cut ? std::min(route.cutAfter, body->size()) : body->size();
     outResponse.set_content_provider(body->size(), reply.contentType,
                                      [body, limit](size_t inOffset, size_t inLength, httplib::DataSink& ioSink)
@@ -463,6 +478,13 @@ LoopbackServer::Route& LoopbackServer::Route::ShortLength(std::size_t inBytes)
     return *this;
 }
 
+LoopbackServer::Route& LoopbackServer::Route::Trickle(int inMillisecondsPerByte)
+{
+    mImp->Modify(mTarget,
+                 [&](RouteConfig& ioRoute) { ioRoute.trickleMs = std::clamp(inMillisecondsPerByte, 1, kMaxDelayMs); });
+    return *this;
+}
+
 LoopbackServer::Route& LoopbackServer::Route::NeverAnswer()
 {
     mImp->Modify(mTarget, [](RouteConfig& ioRoute) { ioRoute.hang = true; });
@@ -519,7 +541,7 @@ LoopbackServer::Route LoopbackServer::AddDocument(const std::string& inTarget, i
     route.status = inStatus;
     route.contentType = inContentType;
     route.body = inBody;
-    route.lastModified = std::time(nullptr);
+    route.lastModified = mClock ? mClock() : std::time(nullptr);
     mImp->Modify(inTarget, [&](RouteConfig& ioRoute) { ioRoute = std::move(route); });
     return Route(mImp.get(), inTarget);
 }

@@ -79,6 +79,9 @@ public:
         Route& ShortLength(std::size_t inBytes);
         // Accepts the request and answers nothing until the server stops, however long that is.
         Route& NeverAnswer();
+        // Sends the headers, then the body a byte at a time, one every interval (at most 2 s), until it is sent or
+        // the server stops.
+        Route& Trickle(int inMillisecondsPerByte);
         // Sends the body gzip-compressed with Content-Encoding: gzip.
         Route& Gzip();
         // An extra header, written as given (also to test letter case).
@@ -105,6 +108,9 @@ public:
     std::string Base() const;
     // Base() followed by a path with an optional query.
     std::string Url(const std::string& inTarget) const;
+    // The time document routes added from now on count as added (the wall clock unless set), so a test on a
+    // virtual clock gets dates that are not ahead of it.
+    void SetClock(std::function<std::time_t()> inNow) { mClock = std::move(inNow); }
 
     // A route answers requests whose path and query equal the target ("/a/b?x=1"); a target without a query also
     // answers its path with any query that has no route of its own. Adding a target again replaces its route.
@@ -128,6 +134,7 @@ public:
 
 private:
     std::unique_ptr<Imp> mImp;
+    std::function<std::time_t()> mClock;
 };
 
 // A socket bound to an ephemeral port of 127.0.0.1 that never listens: connections to it are refused, and no

@@ -13,3 +13,5 @@ CxSint32 CxInstallEventHandler();
 CxSint32 CxRemoveEventHandler();
 // Any thread. Without a handler this is reported, and the event is posted anyway.
 void CxDispatchEvent(CxJob* inJob, CxSint32 inCode);
+// The same for a job that may be deleted as soon as this is called: it is not touched, its serial is given.
+void CxDispatchEvent(CxJob* inJob, CxUint32 inSerial, CxSint32 inCode);

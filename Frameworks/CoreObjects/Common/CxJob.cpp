@@ -4,10 +4,40 @@
 #include "CxEvents.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 // ---- CxJob
 
-CxJob::CxJob(CxSint32 inType, CxSint32 inId) : mType(inType), mId(inId)
+namespace
+{
+
+// The jobs alive now, with their serials. Never destroyed, so static jobs may outlive every other static.
+struct LiveJobs
+{
+    std::mutex mLock;
+    std::unordered_map<const CxJob*, CxUint32> mJobs;
+    CxUint32 mNext = 0;
+};
+
+LiveJobs& Live()
+{
+    static LiveJobs* sLive = new LiveJobs;
+    return *sLive;
+}
+
+CxUint32 Enlist(const CxJob* inJob)
+{
+    LiveJobs& live = Live();
+    std::lock_guard lock(live.mLock);
+    const CxUint32 serial = ++live.mNext;
+    live.mJobs[inJob] = serial;
+    return serial;
+}
+
+} // namespace
+
+CxJob::CxJob(CxSint32 inType, CxSint32 inId) : mType(inType), mId(inId), mSerial(Enlist(this))
 {
     // Made first, so the dispatcher outlives even a static job.
     CxJobDispatcher::Instance();
@@ -16,6 +46,17 @@ CxJob::CxJob(CxSint32 inType, CxSint32 inId) : mType(inType), mId(inId)
 CxJob::~CxJob()
 {
     CxJobDispatcher::Instance().RemoveJob(this);
+    LiveJobs& live = Live();
+    std::lock_guard lock(live.mLock);
+    live.mJobs.erase(this);
+}
+
+bool CxJob::IsLive(const CxJob* inJob, const CxUint32* inSerial)
+{
+    LiveJobs& live = Live();
+    std::lock_guard lock(live.mLock);
+    const auto entry = live.mJobs.find(inJob);
+    return entry != live.mJobs.end() && (inSerial == nullptr || entry->second == *inSerial);
 }
 
 void CxJob::OnRun() {}

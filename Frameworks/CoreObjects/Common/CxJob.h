@@ -43,6 +43,11 @@ public:
 
     CxSint32 Type() const { return mType; }
     CxSint32 Id() const { return mId; }
+    // Numbers every job made in the process, so a message can tell its job from a later one at the same address.
+    CxUint32 Serial() const { return mSerial; }
+    // Whether the job has not been deleted (and, with a serial, is that same job). Any thread; a job its owner
+    // may delete meanwhile is only safe to use on the owner's thread.
+    static bool IsLive(const CxJob* inJob, const CxUint32* inSerial);
 
 private:
     friend class CxJobThread;
@@ -54,6 +59,7 @@ private:
     CxCriticalRegion mLock;
     const CxSint32 mType;
     const CxSint32 mId;
+    const CxUint32 mSerial;
     std::atomic<bool> mCancelled{false};
     bool mStarted = false;
     bool mSubmitted = false;

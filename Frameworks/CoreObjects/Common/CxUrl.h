@@ -8,6 +8,7 @@
 #include "CxString.h"
 #include "CxTypes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -68,6 +69,9 @@ public:
     static constexpr CxUint32 kDefaultReplyLimit = 256u << 20;
     void SetReplyLimit(CxUint32 inBytes) { mReplyLimit = inBytes; }
     CxUint32 ReplyLimit() const { return mReplyLimit; }
+    // While the flag (owned by the caller, outliving the request) is set, this request's transfer ends within
+    // about a second, or at once when it has not begun, with status 0; null for none.
+    void SetCancelFlag(const std::atomic<bool>* inFlag) { mCancelFlag = inFlag; }
 
     // Each is tried first without credentials; after a 401, once more with the login when a name or a key is
     // set, and that second reply counts.
@@ -91,6 +95,10 @@ public:
     static bool TransfersAborted();
     // Tests only: the overall time-out of every request made after the call, in seconds; 0 restores 600.
     static void SetOverallTimeoutForTesting(CxSint32 inSeconds);
+    // A transfer that moves less than a byte a second for this long ends with status 0, so a trickling server
+    // cannot hold a job thread for the whole overall time-out. Tests only: seconds for requests made after the
+    // call; 0 restores 60.
+    static void SetStallWindowForTesting(CxSint32 inSeconds);
 
 private:
     enum class Method
@@ -104,6 +112,7 @@ private:
     CxData Request(Method inMethod);
     CxData Fetch(Method inMethod, bool inWithLogin);
     void ReceiveHeader(const char* inLine, std::size_t inLength);
+    bool Cancelled() const { return mCancelFlag != nullptr && mCancelFlag->load(std::memory_order_relaxed); }
 
     friend struct CxUrlCallbacks;
 
@@ -120,6 +129,7 @@ private:
     CxUint32 mRefCon = 0;
     CxUint32 mTransferSize = 0;
     CxUint32 mReplyLimit = kDefaultReplyLimit;
+    const std::atomic<bool>* mCancelFlag = nullptr;
 
     // One transfer's buffers.
     std::unique_ptr<CxUrlReply> mReply;

@@ -37,9 +37,15 @@ CxSint32 CxRemoveEventHandler()
 
 void CxDispatchEvent(CxJob* inJob, CxSint32 inCode)
 {
+    CxDispatchEvent(inJob, inJob != nullptr ? inJob->Serial() : 0, inCode);
+}
+
+void CxDispatchEvent(CxJob* inJob, CxUint32 inSerial, CxSint32 inCode)
+{
     CxAssertText(sHandlerInstalled.load(), "sHandler != nil");
     pf::EventRef event = pf::MakeEvent(kCxEventClass, kCxEventKindJobMessage, 0.0);
     event->SetParam(kCxEventParamJob, pf::FourCC("JOBP"), inJob);
+    event->SetParam(kCxEventParamSerial, pf::kTypeUInt32, inSerial);
     event->SetParam(kCxEventParamCode, pf::FourCC("CMSG"), inCode);
     event->SetParam(kCxEventParamGeneration, pf::kTypeUInt32, sHandlerCounterThingy.load());
     pf::MainLoop().Post(std::move(event));
@@ -65,6 +71,13 @@ pf::OSStatus CxEventProc(pf::HandlerCallRef, pf::Event& ioEvent)
     CxUint32 generation = 0;
     if (ioEvent.GetParam(kCxEventParamGeneration, pf::kTypeUInt32, generation) != pf::kNoErr ||
         generation != sHandlerCounterThingy.load())
+    {
+        return pf::kNoErr;
+    }
+    // Its owner may have deleted the job after it posted: the message goes with it.
+    CxUint32 serial = 0;
+    const bool hasSerial = ioEvent.GetParam(kCxEventParamSerial, pf::kTypeUInt32, serial) == pf::kNoErr;
+    if (!CxJob::IsLive(job, hasSerial ? &serial : nullptr))
     {
         return pf::kNoErr;
     }

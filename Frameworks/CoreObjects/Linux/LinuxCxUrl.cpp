@@ -23,6 +23,7 @@ namespace
 
 std::atomic<bool> sAbort{false};
 std::atomic<long> sOverallTimeout{0};
+std::atomic<long> sStallWindow{0};
 
 CxCriticalRegion& AgentRegion()
 {
@@ -144,11 +145,6 @@ bool SameNameNoCase(const std::string& inLine, const char* inName)
 {
     const std::size_t length = std::strlen(inName);
     return inLine.size() >= length && strncasecmp(inLine.c_str(), inName, length) == 0;
-}
-
-int AbortProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    return sAbort.load(std::memory_order_relaxed) ? 1 : 0;
 }
 
 int DebugText(CURL*, curl_infotype inType, char* inData, std::size_t inSize, void*)
@@ -292,6 +288,12 @@ struct CxUrlReply
 // libcurl's callbacks, with its own argument types.
 struct CxUrlCallbacks
 {
+    static int Progress(void* inUrl, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        const CxUrl* self = static_cast<const CxUrl*>(inUrl);
+        return sAbort.load(std::memory_order_relaxed) || self->Cancelled() ? 1 : 0;
+    }
+
     static std::size_t WriteBody(char* inData, std::size_t inSize, std::size_t inCount, void* inUrl)
     {
         CxUrl* self = static_cast<CxUrl*>(inUrl);
@@ -370,6 +372,7 @@ CxUrl& CxUrl::operator=(const CxUrl& inOther)
         mBody = inOther.mBody;
         mResponseCode = inOther.mResponseCode;
         mRefCon = inOther.mRefCon;
+        mCancelFlag = inOther.mCancelFlag;
     }
     return *this;
 }
@@ -399,7 +402,8 @@ void CxUrl::SetFixedOptions()
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CxUrlCallbacks::WriteHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &DebugText);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &AbortProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &CxUrlCallbacks::Progress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
     // URLs come from remote documents: no other scheme, so no local files and no raw writes to a chosen port.
@@ -411,6 +415,9 @@ void CxUrl::SetFixedOptions()
     const long overall = sOverallTimeout.load();
     curl_easy_setopt(easy, CURLOPT_TIMEOUT, overall > 0 ? overall : 600L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
+    const long stall = sStallWindow.load();
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stall > 0 ? stall : 60L);
     curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 600L);
     // HTTP/2 would lower-case the header names, and the Last-Modified match is exact.
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
@@ -424,6 +431,11 @@ void CxUrl::SetVerbose(bool inVerbose)
 void CxUrl::SetOverallTimeoutForTesting(CxSint32 inSeconds)
 {
     sOverallTimeout = inSeconds;
+}
+
+void CxUrl::SetStallWindowForTesting(CxSint32 inSeconds)
+{
+    sStallWindow = inSeconds;
 }
 
 void CxUrl::SetConnectTimeout(CxSint32 inSeconds)
@@ -536,7 +548,7 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     curl_easy_setopt(easy, CURLOPT_USERPWD, login.empty() ? nullptr : login.c_str());
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
 
-    const CURLcode result = TransfersAborted() ? CURLE_ABORTED_BY_CALLBACK : curl_easy_perform(easy);
+    const CURLcode result = TransfersAborted() || Cancelled() ? CURLE_ABORTED_BY_CALLBACK : curl_easy_perform(easy);
 
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
     curl_slist_free_all(headers);

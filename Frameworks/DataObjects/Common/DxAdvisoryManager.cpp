@@ -37,6 +37,7 @@ DxAdvisoryManager::DxAdvisoryManager(const CxString& inId) : DxManager(inId), mC
 
 DxAdvisoryManager::~DxAdvisoryManager()
 {
+    Close(); // before anything a running job reads goes
     mPurgeTimer.StopRepeating();
     Unregister(mId, this);
 }
@@ -181,6 +182,13 @@ void DxAdvisoryManager::OnReceiveMessage(CxMessenger*, CxSint32 inCode, void*)
 {
     if (inCode == kPurgeMessage)
         PurgeShapeArchive();
+}
+
+bool DxAdvisoryManager::OnAcceptData(CxData& ioData, const CxString&)
+{
+    // A document the reader parses, with the zone list every frame starts from.
+    const DxAdvisoryParser parser(ioData);
+    return parser.Parsed() && parser.Root() != nullptr && parser.Root()->FindElement("lcz") != nullptr;
 }
 
 DxFrame* DxAdvisoryManager::OnBuildFrameForClient(DxRecord* inRecord, const CxString&, CxData& inData,

@@ -102,6 +102,39 @@ void DxCache::Cleanup()
     }
 }
 
+CxUint32 DxCache::PurgeTree(const CxFolder& inFolder, const CxDate& inDate)
+{
+    CxUint32 count = 0;
+    for (const CxFolderItem& item : inFolder.Contents())
+    {
+        if (item.IsFolder())
+        {
+            count += PurgeTree(item.AsFolder(), inDate);
+        }
+        else if (CxFile file = item.AsFile(); file.ModificationDate() < inDate)
+        {
+            file.Delete();
+            ++count;
+        }
+    }
+    return count;
+}
+
+CxUint32 DxCache::PurgeOlderThan(const CxDate& inDate)
+{
+    if (!Temporary(false).IsValid())
+        return 0;
+    try
+    {
+        return PurgeTree(mTemporaryFolder, inDate);
+    }
+    catch (const CxError& error)
+    {
+        Report(error);
+        return 0;
+    }
+}
+
 const CxFolder& DxCache::Temporary(bool inCreate)
 {
     // A folder left by an earlier run is taken over, so that its files are found and cleaned up too.

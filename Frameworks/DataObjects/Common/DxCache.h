@@ -25,6 +25,8 @@ public:
 
     // Deletes the temporary folder and everything in it.
     void Cleanup();
+    // Deletes the temporary tree's files last modified before the date; the archive stays. Answers how many went.
+    CxUint32 PurgeOlderThan(const CxDate& inDate);
     bool HasFiles() const;
     void ShowFiles() const;
 
@@ -70,6 +72,7 @@ private:
     static bool WriteReplacing(const CxFolder& inFolder, const CxString& inName, CxData& inData,
                                const CxDate& inModified);
     static void DeleteTree(const CxFolder& inFolder);
+    static CxUint32 PurgeTree(const CxFolder& inFolder, const CxDate& inDate);
     const CxFolder& Temporary(bool inCreate);
 
     CxString mId;

@@ -7,6 +7,7 @@
 #include "DxImageParsers.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace
 {
@@ -35,6 +36,7 @@ DxImageManager::DxImageManager(const CxString& inId) : DxManager(inId), mConfigU
 
 DxImageManager::~DxImageManager()
 {
+    Close(); // before anything a running job reads goes
     Unregister(mId, this);
     CxAutoLock lock(mRegion);
     DeleteProjections();
@@ -158,6 +160,12 @@ CxString DxImageManager::DataUrlFormat()
 {
     CxAutoLock lock(mRegion);
     return mDataUrlFormat;
+}
+
+bool DxImageManager::OnAcceptData(CxData& ioData, const CxString&)
+{
+    CxAutoLock lock(ioData);
+    return DxImageFactory::Recognizes(static_cast<const CxUint8*>(ioData.Pointer()), ioData.Size());
 }
 
 DxFrame* DxImageManager::OnBuildFrameForClient(DxRecord* inRecord, const CxString&, CxData& inData, DxClient* inClient)

@@ -263,6 +263,34 @@ DxIndexedImage* DxGifParser::ReadImage(CxData& ioData)
 
 // ---- dispatch
 
+bool DxImageFactory::Recognizes(const CxUint8* inBytes, std::size_t inSize)
+{
+    if (inBytes == nullptr || inSize < 16)
+        return false;
+    const auto big32 = [inBytes](std::size_t inAt)
+    {
+        return CxUint32(inBytes[inAt]) << 24 | CxUint32(inBytes[inAt + 1]) << 16 | CxUint32(inBytes[inAt + 2]) << 8 |
+               inBytes[inAt + 3];
+    };
+    static const CxUint8 kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    static const CxUint8 kIend[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    if (std::memcmp(inBytes, kPng, sizeof(kPng)) == 0)
+        return inSize >= 8 + 25 + sizeof(kIend) && std::memcmp(inBytes + 12, "IHDR", 4) == 0 && big32(16) != 0 &&
+               big32(20) != 0 && std::memcmp(inBytes + inSize - sizeof(kIend), kIend, sizeof(kIend)) == 0;
+    if (inBytes[0] == 0xFF && inBytes[1] == 0xD8 &&
+        (std::memcmp(inBytes + 6, "JFIF", 4) == 0 || std::memcmp(inBytes + 6, "Exif", 4) == 0))
+    {
+        // Some writers pad after the end-of-image marker.
+        for (std::size_t at = inSize - 1; at > 2 && at + 64 > inSize; --at)
+            if (inBytes[at - 1] == 0xFF && inBytes[at] == 0xD9)
+                return true;
+        return false;
+    }
+    if (std::memcmp(inBytes, "GIF", 3) == 0)
+        return (inBytes[6] | inBytes[7]) != 0 && (inBytes[8] | inBytes[9]) != 0 && inBytes[inSize - 1] == 0x3B;
+    return false;
+}
+
 DxImage* DxImageFactory::ParseImage(CxData& ioData)
 {
     CxUint8 head[16] = {};

@@ -7,6 +7,7 @@
 #include "CxString.h"
 #include "CxTypes.h"
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,9 @@ public:
     // for anything else, which leaves HasProjection as it was.
     DxImage* ParseImage(CxData& ioData);
     bool HasProjection() const { return mHasProjection; }
+    // Without decoding: whether the bytes are a picture ParseImage takes, with a size in its header and its end
+    // marker present (PNG's IEND chunk last, JPEG's end of image, GIF's trailer), so a cut file is refused.
+    static bool Recognizes(const CxUint8* inBytes, std::size_t inSize);
 
 private:
     bool mHasProjection = false;

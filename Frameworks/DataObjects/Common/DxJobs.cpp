@@ -1,6 +1,7 @@
 #include "DxJobs.h"
 
 #include "CxDebug.h"
+#include "CxEvents.h"
 #include "DxManager.h"
 
 namespace
@@ -8,14 +9,22 @@ namespace
 constexpr CxSint32 kCancelled = 900;
 }
 
+void DxJob::Finish(CxSint32 inCode)
+{
+    CxJob* const self = this;
+    const CxUint32 serial = Serial();
+    mSettled.store(true);
+    CxDispatchEvent(self, serial, inCode);
+}
+
 DxDownloadJob::DxDownloadJob(DxManager* inManager, const DxRecord& inRecord)
-    : CxJob(100, 1), mManager(inManager), mRecord(inRecord)
+    : DxJob(100, 1, inManager), mRecord(inRecord)
 {
 }
 
 void DxDownloadJob::OnRun()
 {
-    PostMessage(mManager->PerformDownload(mRecord));
+    Finish(mManager->PerformDownload(mRecord));
 }
 
 void DxDownloadJob::OnReceiveMessage(CxSint32 inCode)
@@ -25,17 +34,16 @@ void DxDownloadJob::OnReceiveMessage(CxSint32 inCode)
 
 void DxDownloadJob::OnCancel()
 {
-    PostMessage(kCancelled);
+    Finish(kCancelled);
 }
 
-DxUpdateJob::DxUpdateJob(DxManager* inManager, const DxRecord& inRecord)
-    : CxJob(101, 1), mManager(inManager), mRecord(inRecord)
+DxUpdateJob::DxUpdateJob(DxManager* inManager, const DxRecord& inRecord) : DxJob(101, 1, inManager), mRecord(inRecord)
 {
 }
 
 void DxUpdateJob::OnRun()
 {
-    PostMessage(mManager->PerformUpdate(mRecord));
+    Finish(mManager->PerformUpdate(mRecord));
 }
 
 void DxUpdateJob::OnReceiveMessage(CxSint32 inCode)
@@ -45,11 +53,11 @@ void DxUpdateJob::OnReceiveMessage(CxSint32 inCode)
 
 void DxUpdateJob::OnCancel()
 {
-    PostMessage(kCancelled);
+    Finish(kCancelled);
 }
 
 DxQueryJob::DxQueryJob(DxManager* inManager, const DxSubscription& inSubscription)
-    : CxJob(100, 2), mManager(inManager), mSubscription(inSubscription)
+    : DxJob(100, 2, inManager), mSubscription(inSubscription)
 {
 }
 
@@ -59,7 +67,7 @@ void DxQueryJob::OnRun()
     PostMessage(0);
     mOnlineDates = mManager->PerformQuery(mSubscription, mLocalDates);
     PostMessage(1);
-    PostMessage(2);
+    Finish(2);
 }
 
 void DxQueryJob::OnReceiveMessage(CxSint32 inCode)
@@ -72,7 +80,7 @@ void DxQueryJob::OnReceiveMessage(CxSint32 inCode)
 
 void DxQueryJob::OnCancel()
 {
-    PostMessage(kCancelled);
+    Finish(kCancelled);
 }
 
 std::vector<CxDate> DxQueryJob::GetDates(CxSint32 inCode) const
@@ -83,11 +91,11 @@ std::vector<CxDate> DxQueryJob::GetDates(CxSint32 inCode) const
     return mLocalDates;
 }
 
-DxConfigJob::DxConfigJob(DxManager* inManager) : CxJob(102, 4), mManager(inManager) {}
+DxConfigJob::DxConfigJob(DxManager* inManager) : DxJob(102, 4, inManager) {}
 
 void DxConfigJob::OnRun()
 {
-    PostMessage(mManager->PerformConfigUpdate() ? 1 : 0);
+    Finish(mManager->PerformConfigUpdate() ? 1 : 0);
 }
 
 void DxConfigJob::OnReceiveMessage(CxSint32 inCode)
@@ -97,15 +105,15 @@ void DxConfigJob::OnReceiveMessage(CxSint32 inCode)
 
 void DxConfigJob::OnCancel()
 {
-    PostMessage(kCancelled);
+    Finish(kCancelled);
 }
 
-DxHoleCollectJob::DxHoleCollectJob(DxManager* inManager) : CxJob(102, 4), mManager(inManager) {}
+DxHoleCollectJob::DxHoleCollectJob(DxManager* inManager) : DxJob(102, 4, inManager) {}
 
 void DxHoleCollectJob::OnRun()
 {
     mManager->PerformHoleCollect();
-    PostMessage(6513);
+    Finish(6513);
 }
 
 void DxHoleCollectJob::OnReceiveMessage(CxSint32 inCode)
@@ -115,5 +123,5 @@ void DxHoleCollectJob::OnReceiveMessage(CxSint32 inCode)
 
 void DxHoleCollectJob::OnCancel()
 {
-    PostMessage(kCancelled);
+    Finish(kCancelled);
 }

@@ -7,11 +7,31 @@
 #include "CxJob.h"
 #include "DxRecord.h"
 
+#include <atomic>
 #include <vector>
 
 class DxManager;
 
-class DxDownloadJob : public CxJob
+// What the five share: the manager, and the moment from which no worker touches the job again.
+class DxJob : public CxJob
+{
+public:
+    // True once the job has posted its last message from OnRun, or its cancel notice: its owner may then delete
+    // it even while that message is still on its way (a message for a deleted job is dropped).
+    bool Settled() const { return mSettled.load(); }
+
+protected:
+    DxJob(CxSint32 inType, CxSint32 inId, DxManager* inManager) : CxJob(inType, inId), mManager(inManager) {}
+    // The job's last act on its thread: settles, then posts without touching the job.
+    void Finish(CxSint32 inCode);
+
+    DxManager* mManager;
+
+private:
+    std::atomic<bool> mSettled{false};
+};
+
+class DxDownloadJob : public DxJob
 {
 public:
     DxDownloadJob(DxManager* inManager, const DxRecord& inRecord);
@@ -20,11 +40,10 @@ public:
     void OnCancel() override;
 
 private:
-    DxManager* mManager;
     DxRecord mRecord;
 };
 
-class DxUpdateJob : public CxJob
+class DxUpdateJob : public DxJob
 {
 public:
     DxUpdateJob(DxManager* inManager, const DxRecord& inRecord);
@@ -33,11 +52,10 @@ public:
     void OnCancel() override;
 
 private:
-    DxManager* mManager;
     DxRecord mRecord;
 };
 
-class DxQueryJob : public CxJob
+class DxQueryJob : public DxJob
 {
 public:
     DxQueryJob(DxManager* inManager, const DxSubscription& inSubscription);
@@ -49,32 +67,25 @@ public:
     std::vector<CxDate> GetDates(CxSint32 inCode) const;
 
 private:
-    DxManager* mManager;
     DxSubscription mSubscription;
     std::vector<CxDate> mLocalDates;
     std::vector<CxDate> mOnlineDates;
 };
 
-class DxConfigJob : public CxJob
+class DxConfigJob : public DxJob
 {
 public:
     explicit DxConfigJob(DxManager* inManager);
     void OnRun() override;
     void OnReceiveMessage(CxSint32 inCode) override;
     void OnCancel() override;
-
-private:
-    DxManager* mManager;
 };
 
-class DxHoleCollectJob : public CxJob
+class DxHoleCollectJob : public DxJob
 {
 public:
     explicit DxHoleCollectJob(DxManager* inManager);
     void OnRun() override;
     void OnReceiveMessage(CxSint32 inCode) override;
     void OnCancel() override;
-
-private:
-    DxManager* mManager;
 };

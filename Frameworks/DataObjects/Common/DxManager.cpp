@@ -56,7 +56,7 @@ DxManager::DxManager(const CxString& inId)
 
 DxManager::~DxManager()
 {
-    StopRepeating();
+    Close();
     auto& managers = Managers();
     const auto iter = std::find(managers.begin(), managers.end(), this);
     CxAssertText(iter != managers.end(), "iter != sManagers.end()");

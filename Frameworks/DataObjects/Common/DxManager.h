@@ -15,6 +15,7 @@
 #include "CxTypes.h"
 #include "DxRecord.h"
 
+#include <atomic>
 #include <functional>
 #include <list>
 #include <map>
@@ -49,6 +50,14 @@ public:
     ~DxManager() override;
     DxManager(const DxManager&) = delete;
     DxManager& operator=(const DxManager&) = delete;
+
+    // Ends the manager's work before it goes: queued jobs never run, its transfers stop within about a second,
+    // and a job a worker holds is waited for (a decode is not interrupted: past 2 s it is logged and still waited
+    // for, since it reads the manager). Main thread; once. Each concrete manager's destructor calls it first,
+    // while its own members still stand.
+    void Close();
+    // Deletes the downloaded (not archived) files last modified before the date, and logs how many went.
+    void PurgeOldData(const CxDate& inDate);
 
     // The registry of live managers, in order of construction. Main thread only.
     static ManagerList::iterator BeginDataManagers();
@@ -225,6 +234,9 @@ protected:
     // looks complete, or a page served under a data type, must not replace a good file; the default takes all.
     virtual bool OnAcceptData(CxData& ioData, const CxString& inExtension);
 
+    // The date a reply is stored under: its Last-Modified, or its arrival when that is missing or later.
+    static CxDate StampOfReply(const CxDate& inLastModified);
+
     void AddRecord(const DxRecord& inRecord);
     void RemoveRecord(const DxRecord& inRecord);
     void AddSubscription(const DxSubscription& inSubscription);
@@ -296,6 +308,8 @@ private:
     std::map<CxString, MemoEntry> mRequestMemo;
     CxDate mNextConfigRefresh;
     std::list<CxJob*> mJobs;
+    // Set by Close; every request the manager makes stops while it is set.
+    std::atomic<bool> mClosing{false};
     bool mAuthenticated = true;
 };
 

@@ -1,10 +1,14 @@
 // The manager's housekeeping: the timer, configuration refreshes, hole collection and the bookkeeping of its jobs.
 #include "DxManager.h"
 
+#include "CxDebug.h"
 #include "CxJob.h"
+#include "DxCache.h"
 #include "DxJobs.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 // ---- housekeeping
 
@@ -189,6 +193,49 @@ void DxManager::CancelConfigJob(DxConfigJob* inJob)
 void DxManager::CancelHoleCollectJob(DxHoleCollectJob* inJob)
 {
     ForgetJob(inJob);
+}
+
+void DxManager::Close()
+{
+    if (mClosing.exchange(true))
+        return;
+    StopRepeating();
+    const auto start = std::chrono::steady_clock::now();
+    bool reported = false;
+    for (;;)
+    {
+        // Jobs a running job adds meanwhile are cancelled on the next pass.
+        std::vector<CxJob*> jobs;
+        {
+            CxAutoLock lock(mRegion);
+            jobs.assign(mJobs.begin(), mJobs.end());
+        }
+        bool settled = true;
+        for (CxJob* job : jobs)
+        {
+            job->Cancel();
+            settled = settled && static_cast<DxJob*>(job)->Settled();
+        }
+        if (settled)
+            return;
+        if (!reported && std::chrono::steady_clock::now() - start > std::chrono::seconds(2))
+        {
+            reported = true;
+            _CxDebugOut(__FILE__, __LINE__, "A job of a closing data manager still runs after 2 s; waiting for it",
+                        mId.AsUtf8().c_str());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void DxManager::PurgeOldData(const CxDate& inDate)
+{
+    CxAutoLock lock(mRegion);
+    if (mCache == nullptr)
+        return;
+    const CxUint32 count = mCache->PurgeOlderThan(inDate);
+    LogLine(" purged " + CxString(count) + " data files older than " +
+            inDate.AsString(CxString("%Y-%m-%d %H:%M:%S"), 0));
 }
 
 void DxManager::CleanupJobs()

@@ -12,6 +12,7 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
     InfoRefresh result;
     const CxString registry = RegistryUrl();
     auto request = std::make_unique<CxUrl>(inUrl);
+    request->SetCancelFlag(&mClosing);
     request->SetIfModifiedSince(mCache->GetInfoFileModDate(inName));
     request->SetAuthenticationKey(AuthenticationKey());
     CxData body = request->Get();
@@ -20,6 +21,7 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
     if (result.mStatus == 404 && inRetryAtRegistry && inUrl != registry)
     {
         request = std::make_unique<CxUrl>(registry);
+        request->SetCancelFlag(&mClosing);
         body = request->Get();
         result.mStatus = request->ResponseCode();
         LogLine(" GET " + registry + " -- " + CxString(result.mStatus));
@@ -28,11 +30,7 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
         SetStatus("Authentication failed.");
     if (result.mStatus == 200 && inAccept(body))
     {
-        // Without a usable Last-Modified the copy would never count as cached; the time it arrived stands in.
-        CxDate modified = request->LastModified();
-        if (modified < CxDate(1970, 1, 1, 0, 0, 0, 0))
-            modified = CxDate();
-        mCache->WriteInfoFile(inName, body, modified);
+        mCache->WriteInfoFile(inName, body, StampOfReply(request->LastModified()));
         result.mStored = true;
     }
     return result;

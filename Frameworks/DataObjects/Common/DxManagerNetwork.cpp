@@ -120,6 +120,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
             {
                 // A fresh request each time: no condition, login or Last-Modified of an earlier reply carries over.
                 CxUrl request(url);
+                request.SetCancelFlag(&mClosing);
                 request.SetIfModifiedSince(cached);
                 request.SetAuthenticationKey(AuthenticationKey());
                 request.SetFollowRedirect(false);
@@ -144,12 +145,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                     break;
                 case 200:
                 {
-                    // Without a usable Last-Modified the file would carry the missing date and never count as
-                    // cached; the time it arrived stands in.
-                    CxDate modified = request.LastModified();
-                    if (modified < CxDate(1970, 1, 1, 0, 0, 0, 0))
-                        modified = CxDate();
-                    WriteDataToCache(&copy, body, modified, request.Mime());
+                    WriteDataToCache(&copy, body, StampOfReply(request.LastModified()), request.Mime());
                     last = true;
                     break;
                 }
@@ -191,6 +187,17 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
     if (result != 401 && result != 0)
         SetStatus("Idle.");
     return notFound ? 1001 : result;
+}
+
+CxDate DxManager::StampOfReply(const CxDate& inLastModified)
+{
+    // Without a usable Last-Modified the file would carry the missing date and never count as cached; one ahead
+    // of its arrival would come back as If-Modified-Since and hold off every newer file until the server's clock
+    // passed it. The time it arrived stands in for both.
+    const CxDate arrived;
+    if (inLastModified < CxDate(1970, 1, 1, 0, 0, 0, 0) || arrived < inLastModified)
+        return arrived;
+    return inLastModified;
 }
 
 void DxManager::LogLine(const CxString& inRest) const
@@ -408,6 +415,7 @@ std::vector<CxDate> DxManager::PerformOnlineQuery(DxSubscription& inSubscription
     {
         const CxString url = OnGetQueryUrl(inSubscription);
         CxUrl request(url);
+        request.SetCancelFlag(&mClosing);
         request.SetAuthenticationKey(AuthenticationKey());
         CxData body = request.Get();
         code = request.ResponseCode();
@@ -515,6 +523,7 @@ std::vector<CxDate> DxManager::PerformOnlineSearch(DxSubscription& inSubscriptio
                 DxRecord record(candidates[index], inSubscription.Attribs());
                 const CxString url = OnGetUrlForRecord(&record);
                 CxUrl probe(url);
+                probe.SetCancelFlag(&mClosing);
                 probe.SetFollowRedirect(false);
                 const CxSint32 status = probe.Head();
                 if (status == 200)

@@ -11,6 +11,8 @@
 #include "DxNidsNetCDF.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -56,6 +58,7 @@ DxNidsManager::DxNidsManager(const CxString& inId)
 
 DxNidsManager::~DxNidsManager()
 {
+    Close(); // before anything a running job reads goes
     delete mSites;
     Unregister(mId, this);
 }
@@ -142,6 +145,43 @@ bool DxNidsManager::ParseProductList(CxData& ioData)
     }
 }
 
+namespace
+{
+
+CxUint32 LoadBig32(const CxUint8* inBytes)
+{
+    return CxUint32(inBytes[0]) << 24 | CxUint32(inBytes[1]) << 16 | CxUint32(inBytes[2]) << 8 | inBytes[3];
+}
+
+// A Level III message: its header and the product description's divider, and every byte its header counts.
+bool SoundLevelThree(const CxUint8* inBytes, std::size_t inSize)
+{
+    if (inSize >= 30 && std::memcmp(inBytes + 18, "\r\r\n", 3) == 0 && std::memcmp(inBytes + 27, "\r\r\n", 3) == 0)
+        inBytes += 30, inSize -= 30;
+    constexpr std::size_t kHeaderAndDescription = 120;
+    if (inSize < kHeaderAndDescription || inBytes[18] != 0xFF || inBytes[19] != 0xFF)
+        return false;
+    const CxUint32 length = LoadBig32(inBytes + 8);
+    return length >= kHeaderAndDescription && length <= inSize;
+}
+
+// A Level II volume: its header, and an LDM volume's first record whole.
+bool SoundLevelTwo(const CxUint8* inBytes, std::size_t inSize)
+{
+    constexpr std::size_t kVolumeHeader = 24;
+    if (inSize <= kVolumeHeader + 4)
+        return false;
+    if (inSize >= kVolumeHeader + 7 && std::memcmp(inBytes + kVolumeHeader + 4, "BZh", 3) == 0)
+    {
+        // The control word is negative on a volume's last record.
+        const CxSint64 record = std::abs(CxSint64(CxSint32(LoadBig32(inBytes + kVolumeHeader))));
+        return record > 0 && CxUint64(record) <= inSize - kVolumeHeader - 4;
+    }
+    return true;
+}
+
+} // namespace
+
 DxRadarFormat DxNidsManager::FormatOf(const CxData& inData)
 {
     CxData data(inData);
@@ -154,6 +194,27 @@ DxRadarFormat DxNidsManager::FormatOf(const CxData& inData)
                                                                                 : DxRadarFormat::kLevelThree;
     data.Unlock();
     return format;
+}
+
+bool DxNidsManager::OnAcceptData(CxData& ioData, const CxString&)
+{
+    // The header checks of the reader the update will choose; no decode on the network thread. A product
+    // without an image (a text product) is kept when its header is sound.
+    const DxRadarFormat format = FormatOf(ioData);
+    CxAutoLock lock(ioData);
+    const auto* bytes = static_cast<const CxUint8*>(ioData.Pointer());
+    const std::size_t size = ioData.Size();
+    switch (format)
+    {
+    case DxRadarFormat::kLevelThree:
+        return SoundLevelThree(bytes, size);
+    case DxRadarFormat::kLevelTwo:
+        return SoundLevelTwo(bytes, size);
+    case DxRadarFormat::kNetCDF:
+        return NidsNetCDFParser::PlausibleHeader(bytes, size);
+    default:
+        return true;
+    }
 }
 
 std::vector<DxNidsProduct> DxNidsManager::NidsProducts()

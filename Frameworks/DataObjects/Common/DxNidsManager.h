@@ -60,6 +60,7 @@ protected:
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
+    bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
     CxString OnGetUrlForRecord(DxRecord* inRecord) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
     bool OnUpdateConfig() override;

@@ -28,6 +28,7 @@ DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId)
 
 DxObsManager::~DxObsManager()
 {
+    Close(); // before anything a running job reads goes
     Unregister(mId, this);
 }
 
@@ -76,23 +77,17 @@ bool DxObsManager::OnAcceptData(CxData& ioData, const CxString& inExtension)
 {
     // The readers the update will use, asked for what every frame needs: a station or a parsed grid.
     const CxString mime = CxMimeInfo::FromExtension(inExtension).Mime();
-    const auto hasStations = [](DxKdfParser& ioParser)
-    {
-        DxTable table;
-        const DxStringField* ids = ioParser.ParseField(&table, "stid") ? table.FindStringField("stid") : nullptr;
-        return ids != nullptr && !ids->empty();
-    };
     try
     {
         if (mime == "application/kdf")
         {
             DxKdfUncompressedParser parser(ioData);
-            return hasStations(parser);
+            return HasStations(parser);
         }
         if (mime == "text/xkdf")
         {
             DxXkdfParser parser(ioData);
-            return hasStations(parser);
+            return HasStations(parser);
         }
         if (mime == "text/wxml")
             return DxXmlGridParser(ioData).Parsed();

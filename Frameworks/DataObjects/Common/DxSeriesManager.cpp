@@ -5,6 +5,7 @@
 #include "DxConfigParsers.h"
 #include "DxFrame.h"
 #include "DxKTSBuilder.h"
+#include "DxKdfParsers.h"
 #include "DxSeriesClient.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId)
 
 DxSeriesManager::~DxSeriesManager()
 {
+    Close(); // before anything a running job reads goes
     Unregister(mId, this);
 }
 
@@ -77,6 +79,20 @@ CxDate DxSeriesManager::ClipDateToDataResolution(const CxDate& inDate) const
     if (result > inDate)
         result -= static_cast<double>(resolution);
     return result;
+}
+
+bool DxSeriesManager::OnAcceptData(CxData& ioData, const CxString&)
+{
+    // The KTS reader's header and a first station row, as the builder needs them.
+    try
+    {
+        DxKdfUncompressedParser parser(ioData);
+        return HasStations(parser);
+    }
+    catch (...)
+    {
+        return false;
+    }
 }
 
 DxFrame* DxSeriesManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxData& inData, DxClient* inClient)

@@ -49,6 +49,20 @@ void ReadPointList(const unsigned char* inBytes, CxUint32 inSize, DxShape& ioSha
 }
 } // namespace
 
+bool DxPlausibleShapeData(const unsigned char* inBytes, std::size_t inSize, bool inPointList)
+{
+    if (inBytes == nullptr)
+        return false;
+    if (inPointList)
+        return inSize >= kPointListHeaderBytes && inSize % 8 == 0 &&
+               std::memchr(inBytes, 0, kPointListHeaderBytes) != nullptr;
+    constexpr std::size_t kHeaderBytes = 100;
+    if (inSize < kHeaderBytes || LoadBig(inBytes) != 9994)
+        return false;
+    const std::size_t length = std::size_t(LoadBig(inBytes + 24)) * 2;
+    return length >= kHeaderBytes && length <= inSize;
+}
+
 std::unique_ptr<DxShape> DxBuildShapeFrame(CxData& ioData, const CxString& inKey)
 {
     auto shape = std::make_unique<DxShape>(GxDegreeProjection());

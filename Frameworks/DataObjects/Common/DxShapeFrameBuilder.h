@@ -10,3 +10,7 @@
 // shape of type 1234 for data of neither kind. Null, with a debug line, for a shapefile that fails to read: no
 // frame for that record rather than an error escaping the job thread.
 [[nodiscard]] std::unique_ptr<DxShape> DxBuildShapeFrame(CxData& ioData, const CxString& inKey);
+
+// Without reading the shapes: a shapefile's header (file code 9994) with every byte its length word counts, or
+// a point list's whole header with its key ended and whole pairs after it. A cut file is neither.
+bool DxPlausibleShapeData(const unsigned char* inBytes, std::size_t inSize, bool inPointList);

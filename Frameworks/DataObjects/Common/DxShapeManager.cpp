@@ -54,6 +54,7 @@ DxShapeManager::DxShapeManager(const CxString& inId)
 
 DxShapeManager::~DxShapeManager()
 {
+    Close(); // before anything a running job reads goes
     Unregister(mId, this);
 }
 
@@ -241,6 +242,14 @@ bool DxShapeManager::OnUpdateConfig()
                  result;
     EndConfigRefresh();
     return result;
+}
+
+bool DxShapeManager::OnAcceptData(CxData& ioData, const CxString& inExtension)
+{
+    CxAutoLock lock(ioData);
+    const auto* bytes = static_cast<const unsigned char*>(ioData.Pointer());
+    const std::size_t size = ioData.Size();
+    return DxPlausibleShapeData(bytes, size, inExtension == ".wxshp");
 }
 
 bool DxShapeManager::OnGuessDataExtension(CxData& inData, CxString& ioExtension)

@@ -2,7 +2,9 @@
 
 #include "DxCache.h"
 #include "DxConfigParsers.h"
+#include "DxField.h"
 #include "DxFrame.h"
+#include "DxKdfParsers.h"
 #include "DxParmInfo.h"
 
 #include <algorithm>
@@ -11,6 +13,7 @@ DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId), mCon
 
 DxStationManager::~DxStationManager()
 {
+    Close(); // before anything a running job reads goes
     delete mSites;
 }
 
@@ -156,4 +159,11 @@ bool DxStationManager::OnUpdateConfig()
         RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
     EndConfigRefresh();
     return config->mStored;
+}
+
+bool DxStationManager::HasStations(DxKdfParser& ioParser)
+{
+    DxTable table;
+    const DxStringField* ids = ioParser.ParseField(&table, "stid") ? table.FindStringField("stid") : nullptr;
+    return ids != nullptr && !ids->empty();
 }

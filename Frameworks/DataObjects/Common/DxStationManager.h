@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class DxKdfParser;
+
 class DxStationManager : public DxManager
 {
 public:
@@ -62,6 +64,10 @@ public:
     const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
 
 protected:
+    // Whether a station file's reader finds a station in it: what every table needs, so a reply without one is
+    // not worth caching.
+    static bool HasStations(DxKdfParser& ioParser);
+
     // The configuration, then the site and parameter lists it names, each fetched again.
     bool OnUpdateConfig() override;
 

@@ -174,9 +174,10 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
         {"file-size limit", [&] { Fault(200, kdf, Kdf(1, 200000)); }},
         {"no Last-Modified", [&] { Fault(200, kdf, Kdf(90)); }, "Idle.", " -- 200\n", 90},
         {"bad Last-Modified", [&] { Fault(200, kdf, Kdf(91)).Header("Last-Modified", "x"); }, "Idle.", " -- 200\n", 91},
-        {"future Last-Modified",
-         [&] { mLatest = future, Fault(200, kdf, Kdf(92)).Header("Last-Modified", sky::test::HttpDate(future)); },
-         "Idle.", " -- 200\n", 92, future},
+        // Dated on arrival: sent back as If-Modified-Since, the server's date would hold off the next good file,
+        // which an honest server dates by its own clock, before this one.
+        {"future Last-Modified", [&] { Fault(200, kdf, Kdf(92)).Header("Last-Modified", sky::test::HttpDate(future)); },
+         "Idle.", " -- 200\n", 92},
         {"same bytes to If-Modified-Since",
          [&] { Fault(200, kdf, Kdf(temperature)).Header("Last-Modified", sky::test::HttpDate(mLatest)); }},
     };
@@ -196,6 +197,7 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
             setrlimit(RLIMIT_FSIZE, &limit);
         Phase(c.mStored != 0 ? c.mStored : NAN);
         setrlimit(RLIMIT_FSIZE, &saved);
+        CxUrl::SetOverallTimeoutForTesting(0); // a short one would fail a slow transfer of a later row
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
         EXPECT_EQ(mManager->Status(), c.mStatus);
         EXPECT_NE(Log().find(c.mLogged, logged), std::string::npos) << Log().substr(logged);

@@ -29,6 +29,9 @@ protected:
     void SetUp() override
     {
         UnitTableTest::SetUp();
+        // Documents dated by the test's clock: a date ahead of it would be stored as the time of arrival.
+        mServer.SetClock(
+            [] { return std::time_t(CxDate().AbsoluteTime() - CxDate(1970, 1, 1, 0, 0, 0, 0).AbsoluteTime()); });
         setenv("SKYVANE_SERVER_REGISTRY", mServer.Base().c_str(), 1);
         DxSet::RebuildRegistryUrlForTesting();
         DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path()}));
