@@ -305,6 +305,8 @@ std::string StatusText(int inStatus)
         {200, "OK"},          {304, "Not Modified"},       {400, "Bad Request"},        {401, "Unauthorized"},
         {403, "Forbidden"},   {404, "Not Found"},          {405, "Method Not Allowed"}, {500, "Internal Server Error"},
         {502, "Bad Gateway"}, {503, "Service Unavailable"}};
+    if (inStatus == 0)
+        return "0 (no reply)";
     const auto found = kTexts.find(inStatus);
     return std::to_string(inStatus) + (found != kTexts.end() ? std::string(" ") + found->second : std::string());
 }
