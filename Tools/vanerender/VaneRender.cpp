@@ -371,6 +371,7 @@ public:
     }
 
     int Render(const std::string& inDocument, const fs::path& inOut);
+    const std::vector<VaneTimings>& Timings() const { return mTimings; }
 
 private:
     bool ReadDocument(const std::string& inDocument, std::string& outText);
@@ -386,6 +387,7 @@ private:
     std::vector<ProductState> mProducts;
     std::set<DxManager*> mRefreshed;
     CxDate mDate;
+    std::vector<VaneTimings> mTimings;
 };
 
 bool Renderer::ReadDocument(const std::string& inDocument, std::string& outText)
@@ -514,6 +516,9 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
 {
     mSets.clear();
     mProducts.clear();
+    VaneTimings timings;
+    timings.mDocument = inDocument;
+    const double start = mClock.Seconds();
     std::string text;
     if (!ReadDocument(inDocument, text))
         return kVaneUsage;
@@ -559,6 +564,7 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
             state.mManager->UpdateConfig();
 
     const double waitStart = mClock.Seconds();
+    timings.mRead = waitStart - start;
     const auto allAnswered = [&]
     {
         FollowLog(waitStart);
@@ -586,6 +592,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     pf::MainLoop().RunUntil([] { return false; }, std::chrono::milliseconds(20));
     allAnswered();
 
+    const double drawStart = mClock.Seconds();
+    timings.mData = drawStart - waitStart;
     int result = kVaneDone;
     for (ProductState& product : mProducts)
     {
@@ -617,6 +625,10 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
         map->DrawLegend(mContext, VaneLegendRect(view), false, false);
     map->EndDraw();
     mContext.SwapBuffers();
+    // The drawing is done when its pixels are.
+    glFinish();
+    const double exportStart = mClock.Seconds();
+    timings.mDraw = exportStart - drawStart;
     Say(mClock, "drawn");
 
     const fs::path picture = inOut / PictureName(inDocument);
@@ -636,6 +648,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
         Complain(picture.string() + ": the picture could not be written");
         return kVaneFailed;
     }
+    timings.mExport = mClock.Seconds() - exportStart;
+    mTimings.push_back(timings);
     Say(mClock, "exported");
 
     std::string layers;
@@ -671,7 +685,7 @@ bool InsideDemoFolder(const std::string& inDocument)
 
 } // namespace
 
-int VaneRender(const VaneOptions& inOptions)
+int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTimings)
 {
     const Stopwatch clock;
     std::vector<std::string> documents = inOptions.mDocuments;
@@ -751,6 +765,8 @@ int VaneRender(const VaneOptions& inOptions)
             if (rank(one) > rank(result))
                 result = one;
         }
+        if (outTimings != nullptr)
+            *outTimings = renderer.Timings();
     }
     Say(clock, "total");
 

@@ -64,5 +64,17 @@ enum : int
     kVaneNoData = 3
 };
 
-// The whole tool: renders the documents (the bundled ones when none is given) and returns the exit status.
-int VaneRender(const VaneOptions& inOptions);
+// Seconds each step of one document took: reading it and building the map (the registry lookups included),
+// fetching and decoding its data (the analyses included), drawing, exporting.
+struct VaneTimings
+{
+    std::string mDocument;
+    double mRead = 0.0;
+    double mData = 0.0;
+    double mDraw = 0.0;
+    double mExport = 0.0;
+};
+
+// The whole tool: renders the documents (the bundled ones when none is given) and returns the exit status; with
+// outTimings, the steps' times of each document drawn.
+int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTimings = nullptr);

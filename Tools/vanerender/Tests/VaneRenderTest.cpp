@@ -3,12 +3,15 @@
 #include "VaneRender.h"
 
 #include "CxData.h"
+#include "DxAnalysis.h"
 #include "DxConfigParsers.h"
 #include "DxImage.h"
 #include "DxNidsLevelThree.h"
 #include "DxSet.h"
 #include "DxUnit.h"
+#include "GxColorGradient.h"
 #include "GxPNGReader.h"
+#include "GxProjection.h"
 #include "LoopbackServer.h"
 #include "WeatherTestKit.h"
 #include "WxDrawSupport.h"
@@ -34,6 +37,10 @@ namespace fs = std::filesystem;
 const fs::path kDemo = fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Demo";
 const std::string kRadarLcc = "+proj=lcc +lat_1=33.172 +lat_2=33.172 +lat_0=90 +lon_0=-86.77 +R=6367470";
 const std::array<double, 2> kKbmx = {33.172, -86.770};
+// The gradient's colours against the analysis: the test interpolates the grid in its own flat projection, the
+// drawing interpolates the same cells' corners in the map's; where the field is steep the two part by a few of the
+// 254 colour steps (0.126 hPa each here).
+constexpr double kGradientSteps = 3.0;
 
 struct RunResult
 {
@@ -118,6 +125,65 @@ std::pair<std::vector<double>, std::vector<double>> FromKbmx(const std::vector<d
     EXPECT_EQ(lats.size(), inRanges.size()) << "geod (proj-bin) missing";
     return {lons, lats};
 }
+
+// The bundled stations (positions from the site list, values from the Kdf file) and their analysis as the station
+// manager makes it: in its flat projection, one pass above 4,000 cells, bounded by the values.
+struct Stations
+{
+    std::vector<double> mLat, mLon, mValue;
+    std::unique_ptr<DxAnalysis> mAnalysis;
+    GxFlatProjection mFlat{GxPosition().FromDegrees(-100.0, 35.48)};
+
+    Stations()
+    {
+        std::istringstream kdf(Slurp(kDemo / "europe-qff" / "data" / "202007271200.kdf"));
+        std::istringstream sites(Slurp(kDemo / "europe-qff" / "info" / "siteinfo.xml"));
+        std::string line;
+        for (int skip = 0; skip < 3 && std::getline(kdf, line); ++skip)
+        {
+        }
+        for (char id[16]; std::getline(kdf, line);)
+        {
+            int number = 0, time = 0;
+            double value = 0.0;
+            if (std::sscanf(line.c_str(), "%15s %d %d %lf", id, &number, &time, &value) == 4)
+                mValue.push_back(value);
+        }
+        std::vector<double> xs, ys;
+        for (char id[16]; std::getline(sites, line);)
+        {
+            double lat = 0.0, lon = 0.0;
+            if (std::sscanf(line.c_str(), " <record>\"%15[^\"]\", %lf, %lf", id, &lat, &lon) == 3)
+            {
+                mLat.push_back(lat);
+                mLon.push_back(lon);
+                const GxPoint point = mFlat.Project(GxPosition().FromDegrees(lon, lat));
+                xs.push_back(point.mX);
+                ys.push_back(point.mY);
+            }
+        }
+        mAnalysis = std::make_unique<DxAnalysis>(xs, ys, 4);
+        mAnalysis->SetNumPass(mAnalysis->Width() * mAnalysis->Height() > 4000 ? 1 : 4);
+        mAnalysis->mLowerBound = *std::min_element(mValue.begin(), mValue.end());
+        mAnalysis->mUpperBound = *std::max_element(mValue.begin(), mValue.end());
+        mAnalysis->mUseLowerBound = mAnalysis->mUseUpperBound = true;
+        mAnalysis->Analyze(mValue);
+    }
+    // The analysis at a place, bilinear between its grid points; NaN outside the grid.
+    double At(double inLon, double inLat) const
+    {
+        const GxPoint p = mFlat.Project(GxPosition().FromDegrees(inLon, inLat));
+        const double fi = (p.mX - mAnalysis->OriginX()) / mAnalysis->Dx();
+        const double fj = (p.mY - mAnalysis->OriginY()) / mAnalysis->Dy();
+        const int i = int(std::floor(fi)), j = int(std::floor(fj)), w = mAnalysis->Width();
+        if (i < 0 || j < 0 || i + 1 >= w || j + 1 >= mAnalysis->Height())
+            return NAN;
+        const auto g = [&](int inI, int inJ) { return mAnalysis->Grid()[inI + inJ * w]; };
+        const double u = fi - i, v = fj - j;
+        return (1 - u) * (1 - v) * g(i, j) + u * (1 - v) * g(i + 1, j) + (1 - u) * v * g(i, j + 1) +
+               u * v * g(i + 1, j + 1);
+    }
+};
 
 // The bundled run, once for every test here.
 class VaneBundledRun : public wxkit::KitTest
@@ -257,6 +323,125 @@ TEST_F(VaneBundledRun, ReflectivityBinsWhereProjSaysTheyAre)
         ++checked;
     }
     EXPECT_EQ(checked, 3);
+}
+
+// The gradient's colour maps back through its table to the analysis there (computed here from the same stations),
+// wherever nothing else is drawn over it (a pixel whose 5 x 5 neighbourhood is even).
+TEST_F(VaneBundledRun, GradientShowsTheAnalysis)
+{
+    const Picture& picture = Pic("europe-pressure");
+    ASSERT_TRUE(picture.mRgba);
+    const Stations stations;
+    ASSERT_EQ(stations.mValue.size(), 872u);
+    ASSERT_TRUE(stations.mAnalysis->HasGrid());
+    const VaneView view = Framing("europe-pressure.vanedoc");
+    // The document's gradient: 992 to 1024 hPa over 254 colours, at 0.7 over the map's colour.
+    const GxColorTable table = GxColorGradient(kGxGradientColors256).GenerateColors();
+    const GxColor paper("#E9EEF2FF");
+    const double low = 992.0, high = 1024.0, scale = 254.0 / (high - low), alpha = 0.7;
+    std::vector<double> lons, lats;
+    for (double lat = 36.0; lat <= 70.0; lat += 0.7)
+        for (double lon = -20.0; lon <= 45.0; lon += 0.9)
+        {
+            lons.push_back(lon);
+            lats.push_back(lat);
+        }
+    const auto points = wxkit::KitProj("+proj=lcc +lat_1=35 +lat_2=65 +lat_0=90 +lon_0=10 +R=6367470", lons, lats);
+    ASSERT_EQ(points.size(), lons.size());
+    int checked = 0, oneStep = 0;
+    std::vector<std::string> wrong;
+    for (std::size_t n = 0; n < points.size(); ++n)
+    {
+        const GxPoint at = VaneToWindow(view, points[n]);
+        const int x = int(std::lround(at.mX)), y = int(std::lround(at.mY));
+        const double value = stations.At(lons[n], lats[n]);
+        if (x < 190 || y < 5 || x > 1018 || y > 762 || !std::isfinite(value) || value < low || value > high)
+            continue;
+        const auto centre = picture.At(x, y);
+        bool even = true;
+        for (int dy = -2; dy <= 2 && even; ++dy)
+            for (int dx = -2; dx <= 2 && even; ++dx)
+            {
+                const auto other = picture.At(x + dx, y + dy);
+                for (int c = 0; c < 3; ++c)
+                    even = even && std::abs(other[c] - centre[c]) <= 8;
+            }
+        if (!even)
+            continue;
+        std::size_t best = 1;
+        double bestDistance = 1e9;
+        for (std::size_t k = 1; k < 255; ++k)
+        {
+            const GxColor c = table[k];
+            const double d = std::pow(alpha * c.mRed * 255 + (1 - alpha) * paper.mRed * 255 - centre[0], 2) +
+                             std::pow(alpha * c.mGreen * 255 + (1 - alpha) * paper.mGreen * 255 - centre[1], 2) +
+                             std::pow(alpha * c.mBlue * 255 + (1 - alpha) * paper.mBlue * 255 - centre[2], 2);
+            if (d < bestDistance)
+            {
+                bestDistance = d;
+                best = k;
+            }
+        }
+        const double expected = std::floor((value - low) * scale + 1.0);
+        ++checked;
+        oneStep += std::fabs(double(best) - expected) <= 1.0;
+        if (std::fabs(double(best) - expected) > kGradientSteps)
+            wrong.push_back(std::to_string(lons[n]) + "," + std::to_string(lats[n]) + ": colour " +
+                            std::to_string(best) + ", analysis " + std::to_string(expected));
+    }
+    EXPECT_GE(checked, 100);
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << checked << ", first " << wrong.front();
+    // Almost everywhere within one step.
+    EXPECT_GE(oneStep, checked * 95 / 100);
+}
+
+// Between two neighbouring stations whose analysed values bracket an isobar, the segment joining them crosses the
+// isobar's colour; a label laid on the line may break it at the crossing.
+TEST_F(VaneBundledRun, IsobarsCrossBetweenBracketingStations)
+{
+    const Picture& picture = Pic("europe-pressure");
+    ASSERT_TRUE(picture.mRgba);
+    const Stations stations;
+    const VaneView view = Framing("europe-pressure.vanedoc");
+    const auto points =
+        wxkit::KitProj("+proj=lcc +lat_1=35 +lat_2=65 +lat_0=90 +lon_0=10 +R=6367470", stations.mLon, stations.mLat);
+    ASSERT_EQ(points.size(), stations.mLat.size());
+    std::vector<GxPoint> pixels;
+    std::vector<double> values;
+    for (std::size_t i = 0; i < points.size(); ++i)
+    {
+        pixels.push_back(VaneToWindow(view, points[i]));
+        values.push_back(stations.At(stations.mLon[i], stations.mLat[i]));
+    }
+    const GxColor isobar("#1A3D8FFF");
+    const auto isIsobar = [&](const std::array<int, 3>& inRgb)
+    {
+        return std::abs(inRgb[0] - isobar.mRed * 255) < 40 && std::abs(inRgb[1] - isobar.mGreen * 255) < 40 &&
+               std::abs(inRgb[2] - isobar.mBlue * 255) < 40;
+    };
+    const auto inside = [&](const GxPoint& inP) { return inP.mX > 190 && inP.mY > 3 && inP.mX < 1020 && inP.mY < 764; };
+    int pairs = 0, crossed = 0;
+    for (std::size_t a = 0; a < pixels.size(); ++a)
+        for (std::size_t b = a + 1; b < pixels.size(); ++b)
+        {
+            const double length = std::hypot(pixels[b].mX - pixels[a].mX, pixels[b].mY - pixels[a].mY);
+            if (length < 12 || length > 40 || !inside(pixels[a]) || !inside(pixels[b]))
+                continue;
+            const double low = std::min(values[a], values[b]), high = std::max(values[a], values[b]);
+            // One level strictly between, not within 0.3 hPa of either end.
+            const double level = std::ceil((low + 0.3) / 4.0) * 4.0;
+            if (!(level <= high - 0.3) || level + 4.0 <= high - 0.3)
+                continue;
+            ++pairs;
+            bool found = false;
+            for (double t = 0.0; t <= 1.0 && !found; t += 0.5 / length)
+                found = picture.Near(GxPoint(pixels[a].mX + t * (pixels[b].mX - pixels[a].mX),
+                                             pixels[a].mY + t * (pixels[b].mY - pixels[a].mY)),
+                                     1, isIsobar);
+            crossed += found;
+        }
+    EXPECT_GE(pairs, 30);
+    EXPECT_GE(crossed, pairs * 9 / 10);
 }
 
 // The legend: below the date band, a row of 40 px per layer with ink in its 32-px icon square, then the fill.
