@@ -248,8 +248,6 @@ public:
             setenv(name, (mPath / folder).c_str(), 1);
         }
         fs::permissions(mPath / "run", fs::perms::owner_all);
-        fs::create_directories(mPath / "data");
-        fs::create_directories(mPath / "datacache");
     }
     ~Scratch()
     {
@@ -709,8 +707,13 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         return kVaneFailed;
     }
 
-    Scratch scratch;
-    if (!scratch.IsValid())
+    // The process's scratch folder and data server outlive one call: Mesa reads its cache folder once and the set
+    // registry its address once. Each call still starts from empty data and cache roots of its own.
+    static Scratch sScratch;
+    static VaneDemoServer sServer;
+    static std::string sServed;
+    static int sRuns = 0;
+    if (!sScratch.IsValid())
     {
         Complain("cannot make a temporary folder");
         return kVaneFailed;
@@ -719,18 +722,24 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         setenv("SKYVANE_BUNDLE", (fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Resources").c_str(), 1);
     _CxDebugMode(kCxDebugLog);
 
-    VaneDemoServer server;
-    if (!serve.empty())
+    if (!serve.empty() && serve != sServed)
     {
-        const std::string base = server.Start(serve);
-        if (base.empty())
+        if (!sServed.empty())
         {
-            Complain("cannot serve " + serve + ": " + server.Error());
+            Complain("cannot serve " + serve + ": this process serves " + sServed);
             return kVaneFailed;
         }
+        const std::string base = sServer.Start(serve);
+        if (base.empty())
+        {
+            Complain("cannot serve " + serve + ": " + sServer.Error());
+            return kVaneFailed;
+        }
+        sServed = serve;
         setenv("SKYVANE_SERVER_REGISTRY", base.c_str(), 1);
-        Say(clock, "data server: " + serve + " at " + base);
     }
+    if (!serve.empty())
+        Say(clock, "data server: " + serve + " at " + sServer.Base());
 
     auto context = std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, inOptions.mWidth, inOptions.mHeight),
                                                   CxRect(0, 0, inOptions.mWidth, inOptions.mHeight));
@@ -740,16 +749,20 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         return kVaneFailed;
     }
 
+    const std::string run = "run" + std::to_string(++sRuns);
+    const fs::path roots = sScratch.Path() / run;
+    fs::create_directories(roots / "data", error);
+    fs::create_directories(roots / "cache", error);
     CxUrl::InitGlobals();
     CxUrl::SetAgentWithProduct("vanerender", "1.0", "");
     CxUrl::SetOverallTimeout(inOptions.mTimeout);
     CxInstallEventHandler();
     DxUnit::Load();
     WxRegisterProducts();
-    DxManager::SetRootDataFolder(CxFolder(CxFileRef{(scratch.Path() / "data").string()}));
-    DxManager::SetRootCacheFolder(CxFolder(CxFileRef{(scratch.Path() / "datacache").string()}));
-    DxLogger::Instance().CreateLog(CxString("data.log"));
-    LogFollower log(scratch.Path() / "state" / "skyvane" / "data.log");
+    DxManager::SetRootDataFolder(CxFolder(CxFileRef{(roots / "data").string()}));
+    DxManager::SetRootCacheFolder(CxFolder(CxFileRef{(roots / "cache").string()}));
+    DxLogger::Instance().CreateLog(CxString::FromUtf8(run + ".log"));
+    LogFollower log(sScratch.Path() / "state" / "skyvane" / (run + ".log"));
     std::vector<std::unique_ptr<CxJobThread>> threads = StartJobThreads();
 
     int result = kVaneDone;
@@ -778,6 +791,6 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
     context.reset();
     CxRemoveEventHandler();
     CxUrl::CleanupGlobals();
-    server.Stop();
+    fs::remove_all(roots, error);
     return result;
 }
