@@ -114,7 +114,7 @@ void VaneApplyView(WxMap& ioMap, const VaneView& inView)
     glViewport(0, 0, inView.mWidth, inView.mHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(inView.mPerspective, double(inView.mWidth) / inView.mHeight, kEyeHeight - 1.0, kEyeHeight + 1.0);
+    gluPerspective(inView.mPerspective, double(inView.mWidth) / inView.mHeight, kEyeHeight, kEyeHeight + 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(inView.mFocus.mX, inView.mFocus.mY, kEyeHeight, inView.mFocus.mX, inView.mFocus.mY, 0.0, 0.0, 1.0, 0.0);
