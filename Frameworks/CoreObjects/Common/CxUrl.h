@@ -93,8 +93,9 @@ public:
     // Any thread. While set, running transfers end within about a second and new ones at once, with status 0.
     static void AbortTransfers(bool inAbort);
     static bool TransfersAborted();
-    // Tests only: the overall time-out of every request made after the call, in seconds; 0 restores 600.
-    static void SetOverallTimeoutForTesting(CxSint32 inSeconds);
+    // The overall time-out of every request made after the call, in seconds; 0 restores 600.
+    static void SetOverallTimeout(CxSint32 inSeconds);
+    static void SetOverallTimeoutForTesting(CxSint32 inSeconds) { SetOverallTimeout(inSeconds); }
     // A transfer that moves less than a byte a second for this long ends with status 0, so a trickling server
     // cannot hold a job thread for the whole overall time-out. Tests only: seconds for requests made after the
     // call; 0 restores 60.

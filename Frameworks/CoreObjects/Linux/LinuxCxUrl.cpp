@@ -428,7 +428,7 @@ void CxUrl::SetVerbose(bool inVerbose)
     curl_easy_setopt(Easy(mHandle), CURLOPT_VERBOSE, inVerbose ? 1L : 0L);
 }
 
-void CxUrl::SetOverallTimeoutForTesting(CxSint32 inSeconds)
+void CxUrl::SetOverallTimeout(CxSint32 inSeconds)
 {
     sOverallTimeout = inSeconds;
 }
