@@ -68,8 +68,7 @@ void WxSeriesLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     if (!series->GetAttributesFromPoint(TrackPoint(), names, values))
         return;
     double value = kNaN;
-    for (auto name = names.begin(), text = values.begin(); name != names.end() && text != values.end();
-         ++name, ++text)
+    for (auto name = names.begin(), text = values.begin(); name != names.end() && text != values.end(); ++name, ++text)
         if (*name == "value")
         {
             value = WxReadOptionalNumber(*text);

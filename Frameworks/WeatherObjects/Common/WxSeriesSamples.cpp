@@ -101,8 +101,8 @@ void WxWalkSteps(const std::vector<WxSeriesColumns>& inTables, const CxDate& inS
     }
 }
 
-bool WxNearestSample(const std::vector<WxSeriesColumns>& inTables, const CxDate& inGraphStart,
-                     const CxDate& inTracking, const WxSeriesColumns*& outTable, std::size_t& outRow)
+bool WxNearestSample(const std::vector<WxSeriesColumns>& inTables, const CxDate& inGraphStart, const CxDate& inTracking,
+                     const WxSeriesColumns*& outTable, std::size_t& outRow)
 {
     for (const WxSeriesColumns& table : inTables)
     {

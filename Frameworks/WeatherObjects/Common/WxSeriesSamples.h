@@ -45,8 +45,8 @@ void WxWalkSteps(const std::vector<WxSeriesColumns>& inTables, const CxDate& inS
 
 // The sample nearest the tracking time among those from the graph start on: the earlier of the two around it only
 // when it is nearer in whole seconds. False when no table reaches the tracking time.
-bool WxNearestSample(const std::vector<WxSeriesColumns>& inTables, const CxDate& inGraphStart,
-                     const CxDate& inTracking, const WxSeriesColumns*& outTable, std::size_t& outRow);
+bool WxNearestSample(const std::vector<WxSeriesColumns>& inTables, const CxDate& inGraphStart, const CxDate& inTracking,
+                     const WxSeriesColumns*& outTable, std::size_t& outRow);
 
 // The name with its first letter capitalised.
 CxString WxCapitalized(const CxString& inName);
