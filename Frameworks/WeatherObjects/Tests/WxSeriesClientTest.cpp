@@ -4,6 +4,7 @@
 #include "WxGraph.h"
 #include "WxParser.h"
 #include "WxProductTable.h"
+#include "WxSeriesTestSupport.h"
 #include "XmlBuilder.h"
 
 #include <cmath>
@@ -14,33 +15,11 @@ namespace
 {
 
 using namespace wxdraw;
+using wxseries::InColor;
+using wxseries::Polylines;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const GxColor kLineColor(0.5, 0.0, 0.0, 1.0);
-
-bool InColor(const gxtest::FeedbackVertex& inVertex, const GxColor& inColor)
-{
-    return std::fabs(inVertex.mColor[0] - inColor.mRed) + std::fabs(inVertex.mColor[1] - inColor.mGreen) +
-               std::fabs(inVertex.mColor[2] - inColor.mBlue) <
-           0.01;
-}
-
-// The polylines drawn in the colour: a segment that starts where the last one ended continues it.
-std::vector<std::vector<GxPoint>> Polylines(const std::vector<gxtest::FeedbackPrimitive>& inAll, const GxColor& inColor)
-{
-    std::vector<std::vector<GxPoint>> lines;
-    for (const auto& l : gxtest::OfToken(inAll, GL_LINE_TOKEN))
-    {
-        if (!InColor(l.mVertices[0], inColor))
-            continue;
-        const GxPoint a(l.mVertices[0].mX, l.mVertices[0].mY);
-        const GxPoint b(l.mVertices[1].mX, l.mVertices[1].mY);
-        if (lines.empty() || std::hypot(lines.back().back().mX - a.mX, lines.back().back().mY - a.mY) > 1e-3)
-            lines.push_back({a});
-        lines.back().push_back(b);
-    }
-    return lines;
-}
 
 class WxSeriesClientTest : public DrawTest
 {
@@ -51,15 +30,7 @@ protected:
         if (HasFatalFailure())
             return;
         WxRegisterProducts();
-        mSet = wxkit::KitManagedSet(
-            CxString("kts1set"), kDxManagerKts,
-            {{"config.xml",
-              wxkit::KitInfoDocument("datasetconfig", R"(<property id="type" value="kts"/>)"
-                                                      R"(<property id="dataResolution" value="300" units="secs"/>)"
-                                                      R"(<property id="fileResolution" value="86400" units="secs"/>)")},
-             {"parminfo.xml",
-              wxkit::KitInfoDocument("parminfo", R"(<parm id="time" type="float" units="min"/>)"
-                                                 R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)")}});
+        mSet = wxseries::KitSeriesSet();
         ASSERT_NE(mSet, nullptr);
         ASSERT_NE(mSet->SeriesManager(), nullptr);
         mGraph.SetDates(mStart, mStart + 86400.0);

@@ -12,6 +12,7 @@
 #include "WxGraph.h"
 #include "WxSeriesClient.h"
 #include "WxSeriesLegend.h"
+#include "WxSeriesTestSupport.h"
 #include "WxSeriesVectorClient.h"
 
 #include <chrono>
@@ -38,30 +39,6 @@ struct Sample
     bool mDayStart; // the first row of its file
 };
 
-bool Close(const gxtest::FeedbackVertex& inVertex, const GxColor& inColor)
-{
-    return std::fabs(inVertex.mColor[0] - inColor.mRed) + std::fabs(inVertex.mColor[1] - inColor.mGreen) +
-               std::fabs(inVertex.mColor[2] - inColor.mBlue) <
-           0.01;
-}
-
-// Polylines in the colour: a segment that starts where the last one ended continues it.
-std::vector<std::vector<GxPoint>> Polylines(const std::vector<gxtest::FeedbackPrimitive>& inAll, const GxColor& inColor)
-{
-    std::vector<std::vector<GxPoint>> lines;
-    for (const auto& l : gxtest::OfToken(inAll, GL_LINE_TOKEN))
-    {
-        if (!Close(l.mVertices[0], inColor))
-            continue;
-        const GxPoint a(l.mVertices[0].mX, l.mVertices[0].mY);
-        const GxPoint b(l.mVertices[1].mX, l.mVertices[1].mY);
-        if (lines.empty() || std::hypot(lines.back().back().mX - a.mX, lines.back().back().mY - a.mY) > 1e-3)
-            lines.push_back({a});
-        lines.back().push_back(b);
-    }
-    return lines;
-}
-
 class WxSeriesObsTest : public DrawTest
 {
 protected:
@@ -79,22 +56,7 @@ protected:
         for (auto [type, id] : {std::pair{100, 1}, {100, 2}, {101, 5}, {102, 7}})
             mThreads.push_back(std::make_unique<CxJobThread>(type, id));
 
-        mSet = wxkit::KitManagedSet(
-            CxString("kts1set"), kDxManagerKts,
-            {{"config.xml",
-              wxkit::KitInfoDocument("datasetconfig", R"(<property id="type" value="kts"/>)"
-                                                      R"(<property id="dataResolution" value="300" units="secs"/>)"
-                                                      R"(<property id="fileResolution" value="86400" units="secs"/>)")},
-             {"parminfo.xml",
-              wxkit::KitInfoDocument("parminfo", R"(<parm id="time" type="float" units="min"/>)"
-                                                 R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)"
-                                                 R"(<parm id="sped" name="wind speed" type="float" units="mph"/>)"
-                                                 R"(<parm id="drct" name="wind direction" type="float" units="degr"/>)"
-                                                 R"(<vector id="wind" name="wind" samag="sped" dir="drct"/>)")},
-             {"siteinfo.xml",
-              wxkit::KitInfoDocument("siteinfo", R"(<table><fieldref id="stid" type="string"/>)"
-                                                 R"(<fieldref id="name" type="string"/>)"
-                                                 R"(<record>"kts1", "Station One"</record></table>)")}});
+        mSet = wxseries::KitSeriesSet("300", true);
         ASSERT_NE(mSet, nullptr);
         DxSeriesManager* manager = mSet->SeriesManager();
         ASSERT_NE(manager, nullptr);
@@ -239,7 +201,7 @@ TEST_F(WxSeriesObsTest, LinesJoinOrBreakAtTheObservations)
                 expected.back().push_back(At(s, &Sample::mPres, 0, range));
         }
         std::erase_if(expected, [](const auto& inRun) { return inRun.size() < 2; });
-        const auto lines = Polylines(DrawFeedback(), GxColor(0.5, 0.0, 0.0, 1.0));
+        const auto lines = wxseries::Polylines(DrawFeedback(), GxColor(0.5, 0.0, 0.0, 1.0));
         ASSERT_EQ(lines.size(), expected.size());
         std::size_t far = 0;
         for (std::size_t r = 0; r < lines.size(); ++r)
@@ -278,7 +240,7 @@ TEST_F(WxSeriesObsTest, BarbsStandOnTheSpeedLineAndPointIntoTheWind)
                 std::find_if(lines.begin(), lines.end(),
                              [&](const gxtest::FeedbackPrimitive& inL)
                              {
-                                 return Close(inL.mVertices[0], navy) &&
+                                 return wxseries::InColor(inL.mVertices[0], navy) &&
                                         std::hypot(inL.mVertices[0].mX - from.mX, inL.mVertices[0].mY - from.mY) < 0.01;
                              });
             if (line == lines.end())
@@ -309,36 +271,12 @@ TEST_F(WxSeriesObsTest, BarbsStandOnTheSpeedLineAndPointIntoTheWind)
     EXPECT_EQ(mWind->GlyphPoints().size(), lower.second);
 }
 
-TEST_F(WxSeriesObsTest, TrackingReadsTheNearerObservation)
-{
-    mGraph->DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
-    const CxRect plot = Plot(0);
-    const double pps = plot.Width() / (2.0 * 86400.0);
-    // Into day 2 past a missing row, a point between two rows, and a tie.
-    for (double seconds : {86400.0 + 3 * 300.0 + 40.0, 7 * 3600.0 + 200.0, 12 * 3600.0 + 150.0})
-    {
-        SCOPED_TRACE(seconds);
-        mGraph->SetTrackingPoint(GxPoint(plot.left + seconds * pps, 100.0));
-        const double tracked = mGraph->TrackingTime() - mStart;
-        const auto nearest = std::min_element(mSamples.begin(), mSamples.end(),
-                                              [&](const Sample& inA, const Sample& inB)
-                                              {
-                                                  const double a = std::trunc(std::fabs(inA.mDate - mStart - tracked));
-                                                  const double b = std::trunc(std::fabs(inB.mDate - mStart - tracked));
-                                                  return a < b || (a == b && inA.mDate > inB.mDate);
-                                              });
-        CxStringList names, values;
-        ASSERT_TRUE(mPres->GetAttributesFromPoint(GxPoint(), names, values));
-        ASSERT_EQ(values.size(), 2u);
-        EXPECT_EQ(values.front(), nearest->mDate.AsString());
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", nearest->mPres);
-        EXPECT_EQ(values.back().AsUtf8(), std::isnan(nearest->mPres) ? CxString(kNaN, 2).AsUtf8() : text);
-    }
-}
-
 TEST_F(WxSeriesObsTest, GraphAndLegendsSnapshots)
 {
+#if defined(__SANITIZE_THREAD__)
+    // Rendering runs Mesa's uninstrumented rasterizer threads, whose own work reads as races.
+    GTEST_SKIP() << "rendered snapshots are left to the other trees";
+#endif
     // The tracked time follows a point only once the time axis is laid out.
     mGraph->DrawGraph(*mContext, CxRect(175, 0, kWidth, kHeight));
     const CxRect plot = WxGraph::PlotRect(CxRect(175, CxSint16(kHeight / 2), kWidth, kHeight));

@@ -6,6 +6,7 @@
 #include "WxProductTable.h"
 #include "WxSeriesClient.h"
 #include "WxSeriesLegend.h"
+#include "WxSeriesTestSupport.h"
 #include "WxSeriesVectorClient.h"
 #include "XmlBuilder.h"
 
@@ -35,25 +36,6 @@ protected:
         while (mGraph.SeriesBegin() != mGraph.SeriesEnd())
             delete *mGraph.SeriesBegin();
         DrawTest::TearDown();
-    }
-
-    // A time-series set of speed, direction and pressure, with its data resolution.
-    void MakeSet(const char* inResolution = "300")
-    {
-        wxkit::KitManagedSet(
-            CxString("kts1set"), kDxManagerKts,
-            {{"config.xml", wxkit::KitInfoDocument(
-                                "datasetconfig", std::string(R"(<property id="type" value="kts"/>)"
-                                                             R"(<property id="dataResolution" value=")") +
-                                                     inResolution +
-                                                     R"(" units="secs"/>)"
-                                                     R"(<property id="fileResolution" value="86400" units="secs"/>)")},
-             {"parminfo.xml",
-              wxkit::KitInfoDocument("parminfo", R"(<parm id="time" type="float" units="min"/>)"
-                                                 R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)"
-                                                 R"(<parm id="sped" name="speed" type="float" units="mps"/>)"
-                                                 R"(<parm id="drct" name="direction" type="float" units="degr"/>)"
-                                                 R"(<vector id="wind" name="wind" samag="sped" dir="drct"/>)")}});
     }
 
     static std::string Wind(const char* inUnit, const char* inParm = "wind")
@@ -98,7 +80,7 @@ protected:
 
 TEST_F(WxSeriesVectorTest, ElementRoundTripsAndReadsBackAsBarbs)
 {
-    MakeSet();
+    wxseries::KitSeriesSet();
     const std::string text = Wind("mph");
     auto* series = Read<WxSeriesVectorClient>(text);
     series->SetDrawBarb(false);
@@ -121,7 +103,7 @@ TEST_F(WxSeriesVectorTest, ElementRoundTripsAndReadsBackAsBarbs)
 // Speed 6 is two increments of 2.5 in "mps", one full feather; in "mph" one increment of 5, a half feather.
 TEST_F(WxSeriesVectorTest, BarbIncrementFollowsTheUnit)
 {
-    MakeSet();
+    wxseries::KitSeriesSet();
     for (const auto& [unit, feather] : {std::pair{"mps", 1.0}, {"mph", 0.5}})
     {
         SCOPED_TRACE(unit);
@@ -146,7 +128,7 @@ TEST_F(WxSeriesVectorTest, BarbIncrementFollowsTheUnit)
 // The range comes from the frames held now, so another site's extremes do not linger.
 TEST_F(WxSeriesVectorTest, SiteChangeRecomputesTheRange)
 {
-    MakeSet();
+    wxseries::KitSeriesSet();
     auto* series = Read<WxSeriesVectorClient>(Wind("mps"));
     wxkit::Inject(*series, Table(mStart, {{"sped:mps", {30.0, 2.0}}, {"drct:degr", {90.0, 180.0}}}));
     EXPECT_EQ(series->DataMaximum(), 30.0);
@@ -159,7 +141,7 @@ TEST_F(WxSeriesVectorTest, SiteChangeRecomputesTheRange)
 // A frame holding the time and the speed but no direction is skipped; the next day still draws.
 TEST_F(WxSeriesVectorTest, FrameWithoutDirectionIsSkipped)
 {
-    MakeSet();
+    wxseries::KitSeriesSet();
     auto* series = Read<WxSeriesVectorClient>(Wind("mps"));
     wxkit::Inject(*series, Table(mStart, {{"sped:mps", {4.0, 5.0, 6.0}}}));
     wxkit::Inject(*series, Table(mStart + 86400.0, {{"sped:mps", {7.0, 8.0}}, {"drct:degr", {90.0, 180.0}}}));
@@ -172,7 +154,7 @@ TEST_F(WxSeriesVectorTest, FrameWithoutDirectionIsSkipped)
 // A set whose data resolution is 0 gives the series an interval of 0: nothing is drawn, and drawing ends.
 TEST_F(WxSeriesVectorTest, ZeroIntervalDrawsNothing)
 {
-    MakeSet("0");
+    wxseries::KitSeriesSet("0");
     auto* wind = Read<WxSeriesVectorClient>(Wind("mps"));
     auto* line = Read<WxSeriesClient>(R"(<series visible="true" selected="false" alpha="1.0" filled="true" )"
                                       R"(dataset="kts1set" color="#800000FF" width="2.0" parm="pres" unit="mbar" )"
@@ -190,7 +172,7 @@ TEST_F(WxSeriesVectorTest, ZeroIntervalDrawsNothing)
 
 TEST_F(WxSeriesVectorTest, BarbKeyRowsAndTheCurrentWind)
 {
-    MakeSet();
+    wxseries::KitSeriesSet();
     const struct
     {
         const char* mWhat;
@@ -230,7 +212,7 @@ TEST_F(WxSeriesVectorTest, BarbKeyRowsAndTheCurrentWind)
 
 TEST_F(WxSeriesVectorTest, LineLegendMarksTheValue)
 {
-    MakeSet();
+    wxseries::KitSeriesSet();
     const struct
     {
         const char* mWhat;
