@@ -49,10 +49,8 @@ public:
     double DataMinimum() const override { return mMinimum; }
     double DataMaximum() const override { return mMaximum; }
 
-    // The glyphs of the last build, in steps from the graph start and speeds above the axis minimum, with their
-    // winds in the same order.
+    // The glyphs of the last build, in steps from the graph start and speeds above the axis minimum.
     const std::vector<GxPoint>& GlyphPoints() const { return mPoints; }
-    const std::vector<GxVector>& GlyphVectors() const { return mVectors; }
 
 protected:
     WxSeriesInspector* OnCreateLegend() override;

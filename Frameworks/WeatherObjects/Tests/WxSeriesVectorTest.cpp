@@ -92,6 +92,8 @@ TEST_F(WxSeriesVectorTest, ElementRoundTripsAndReadsBackAsBarbs)
     EXPECT_EQ(series->SpeedParameter().Key(), CxString("sped:mph"));
     EXPECT_EQ(series->DirectionParameter().Key(), CxString("drct:degr"));
     EXPECT_TRUE(Read<WxSeriesVectorClient>(text)->IsDrawBarb());
+    // Before any arrow is drawn the key scales by the symbol size.
+    EXPECT_EQ(series->Scale(), 2.0 * 6.0 + 2.0);
 
     // A vector the set does not list gives the placeholder, which asks for nothing beyond the time.
     auto* unknown = Read<WxSeriesVectorClient>(Wind("mph", "gust"));
