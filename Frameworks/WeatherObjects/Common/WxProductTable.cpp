@@ -10,6 +10,7 @@
 #include "WxObs.h"
 #include "WxRadar.h"
 #include "WxSeriesClient.h"
+#include "WxSeriesVectorClient.h"
 #include "WxShape.h"
 #include "WxShapeFill.h"
 #include "WxSymbol.h"
@@ -114,5 +115,6 @@ void WxRegisterProducts()
     WxSetProductFactory(CxString("shapefill"), &WxShapeFill::Make);
     WxSetProductFactory(CxString("image"), &WxImage::Make);
     WxSetSeriesFactory(CxString("series"), &WxSeriesClient::Make);
+    WxSetSeriesFactory(CxString("vectorseries"), &WxSeriesVectorClient::Make);
     WxSetProductFactory(CxString("advisory"), &WxAdvisory::Make);
 }

@@ -20,6 +20,7 @@ class GxColor;
 class GxContext;
 class GxString;
 class WxGraph;
+class WxSeriesInspector;
 class XmlBuilder;
 class XmlElement;
 
@@ -138,6 +139,8 @@ public:
     void DatesChanged(const CxDate& inStart, const CxDate& inEnd) { OnDatesChanged(inStart, inEnd); }
     void BackgroundChanged() { OnBackgroundChanged(); }
     void TrackingChanged(const GxPoint& inPoint) { OnTrackingChanged(inPoint); }
+    // A new inspector legend the caller owns; null when the series has none.
+    WxSeriesInspector* CreateLegend() { return OnCreateLegend(); }
     bool GetAttributesFromPoint(const GxPoint& inPoint, CxStringList& outNames, CxStringList& outValues)
     {
         return OnGetAttributesFromPoint(inPoint, outNames, outValues);
@@ -162,6 +165,7 @@ public:
     void SetAuthenticationFailed(bool inFailed);
 
 protected:
+    virtual WxSeriesInspector* OnCreateLegend() { return nullptr; }
     virtual void OnDrawSeries(GxContext& ioContext);
     virtual void OnDrawIcon(GxContext& ioContext);
     virtual void OnInternalize(const XmlElement* inXml);

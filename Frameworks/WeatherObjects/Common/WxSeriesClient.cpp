@@ -1,7 +1,6 @@
 #include "WxSeriesClient.h"
 
 #include "CxDebug.h"
-#include "CxUtilities.h"
 #include "DxField.h"
 #include "DxFrame.h"
 #include "DxSeriesManager.h"
@@ -9,7 +8,10 @@
 #include "GxContext.h"
 #include "GxPolygon.h"
 #include "GxSymbol.h"
+#include "WxDrawSupport.h"
 #include "WxGraph.h"
+#include "WxSeriesLegend.h"
+#include "WxSeriesSamples.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -20,21 +22,6 @@
 
 namespace
 {
-constexpr const char* kTimeKey = "time:secs";
-
-CxString Capitalized(const CxString& inName)
-{
-    CxString text = inName;
-    if (text.Length() != 0 && text[0] >= u'a' && text[0] <= u'z')
-        text[0] = static_cast<CxUint16>(text[0] - u'a' + u'A');
-    return text;
-}
-
-DxSeriesManager* ManagerOf(const DxSet* inSet)
-{
-    return inSet == nullptr ? nullptr : const_cast<DxSet*>(inSet)->SeriesManager();
-}
-
 const char* Bool(bool inValue)
 {
     return inValue ? "true" : "false";
@@ -61,27 +48,31 @@ void WxSeriesClient::SetClientInfo(const CxString& inSite, const DxParm& inParm)
         RemoveParm(mParm);
     mParm = inParm;
     AddParm(mParm);
-    SetName(Capitalized(mParm.Name()));
+    SetName(WxCapitalized(mParm.Name()));
     SetSite(inSite);
     RefreshClient();
+    InvalidateLists();
     SeriesChanged();
 }
 
 void WxSeriesClient::SetLineWidth(double inWidth)
 {
     mLineWidth = inWidth;
+    InvalidateLists();
     SeriesChanged();
 }
 
 void WxSeriesClient::SetDrawInterpolated(bool inInterpolate)
 {
     mInterpolate = inInterpolate;
+    InvalidateLists();
     SeriesChanged();
 }
 
 void WxSeriesClient::SetSymbol(const CxString& inSymbol)
 {
     mSymbol = inSymbol.Length() == 0 ? CxString("none") : inSymbol;
+    InvalidateLists();
     SeriesChanged();
 }
 
@@ -90,6 +81,7 @@ void WxSeriesClient::SetFilled(bool inFilled)
     if (inFilled == mFilled)
         return;
     mFilled = inFilled;
+    InvalidateLists();
     SeriesChanged();
 }
 
@@ -109,7 +101,7 @@ void WxSeriesClient::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
     CxDate start = inStart;
     CxDate end = inEnd;
-    if (DxSeriesManager* manager = ManagerOf(Set()))
+    if (DxSeriesManager* manager = WxSeriesManagerOf(Set()))
     {
         start = manager->ClipDateToDataResolution(start);
         end = manager->ClipDateToDataResolution(end);
@@ -118,6 +110,7 @@ void WxSeriesClient::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
     if (Graph() != nullptr)
         SetDisplayDate(Graph()->StartDate());
     RefreshClient();
+    InvalidateLists();
 }
 
 void WxSeriesClient::OnAuthenticationChanged()
@@ -131,45 +124,46 @@ void WxSeriesClient::OnAuthenticationChanged()
 
 void WxSeriesClient::OnTableChanged()
 {
-    // A column that starts missing, or a frame without the field, must not hide the rest: the automatic axis
-    // would clip drawn data away.
-    mMinimum = std::numeric_limits<double>::quiet_NaN();
-    mMaximum = mMinimum;
-    const CxString key = mParm.Key();
-    for (const auto& [date, frame] : FrameList())
-    {
-        const auto* table = dynamic_cast<const DxTable*>(frame);
-        const DxFloatField* field = table == nullptr ? nullptr : table->FindFloatField(key);
-        if (field == nullptr)
-            continue;
-        for (double value : *field)
-        {
-            mMinimum = CxMinNotNan(mMinimum, value);
-            mMaximum = CxMaxNotNan(mMaximum, value);
-        }
-    }
+    WxSeriesRange(FrameList(), mParm.Key(), mMinimum, mMaximum);
     CxString name = mParm.Name();
-    if (DxSeriesManager* manager = ManagerOf(Set()))
+    if (DxSeriesManager* manager = WxSeriesManagerOf(Set()))
+    {
         name = manager->FindParm(mParm.Id()).Name();
+        CxString station;
+        if (WxSiteName(Set(), Site(), station))
+            SetStatus(station);
+    }
     else
         SetStatus(Site());
-    SetName(Capitalized(name));
+    SetName(WxCapitalized(name));
+    InvalidateLists();
     SeriesDataChanged();
+}
+
+void WxSeriesClient::InvalidateLists()
+{
+    mLineList.InvalidateDisplayList();
+    mFillList.InvalidateDisplayList();
+}
+
+WxSeriesInspector* WxSeriesClient::OnCreateLegend()
+{
+    return new WxSeriesLegend(this);
 }
 
 void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
 {
-    mDrawnLines.clear();
-    mDrawnFills.clear();
-    mSymbolPoints.clear();
     WxGraph* graph = Graph();
-    DxSeriesManager* manager = ManagerOf(Set());
-    if (graph == nullptr || manager == nullptr || graph->GetTimeAxis() == nullptr)
+    if (graph == nullptr || WxSeriesManagerOf(Set()) == nullptr || graph->GetTimeAxis() == nullptr)
         return;
     WxSeriesAxis* axis = graph->GetAxis(this);
     CxAssertText(axis != nullptr, "axis != nil");
     if (axis == nullptr)
         return;
+    if (axis->Max() != mListMaximum || axis->Min() != mListMinimum)
+        InvalidateLists();
+    mListMaximum = axis->Max();
+    mListMinimum = axis->Min();
     const double range = axis->Max() - axis->Min();
     const double interval = Interval();
     // A flat or unknown axis has no scale, and a zero interval would never advance the step walk.
@@ -178,102 +172,119 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
     const CxRect plot = WxGraph::PlotRect(graph->Bounds());
     const double yScale = plot.Height() / range;
     const double xScale = interval * graph->GetTimeAxis()->PixelsPerSecond();
-    const CxDate start = manager->ClipDateToDataResolution(graph->StartDate());
-    const CxDate end = manager->ClipDateToDataResolution(graph->EndDate());
-    const double x0 = (start - graph->StartDate()) / interval;
-    const CxString key = mParm.Key();
-
-    std::vector<GxPoint> line;
-    GxPolygon fill;
-    auto finish = [&]()
-    {
-        if (line.size() > 1)
-            mDrawnLines.push_back(line);
-        line.clear();
-        if (fill.CountPoints() > 1)
-        {
-            // Down to the axis minimum and back, so a value below it fills to the bottom only.
-            fill.Add(GxPoint(fill.Points().back().mX, plot.bottom));
-            fill.Add(GxPoint(fill.Points().front().mX, plot.bottom));
-            fill.Close();
-            mDrawnFills.push_back(fill);
-        }
-        fill.Clear();
-    };
-    CxDate last = start;
-    for (const auto& [date, frame] : FrameList())
-    {
-        const auto* table = dynamic_cast<const DxTable*>(frame);
-        const DxFloatField* times = table == nullptr ? nullptr : table->FindFloatField(CxString(kTimeKey));
-        const DxFloatField* values = table == nullptr ? nullptr : table->FindFloatField(key);
-        // An empty column has no first sample to date the frame by.
-        if (times == nullptr || values == nullptr || times->empty() || values->empty())
-            continue;
-        const std::size_t count = std::min(times->size(), values->size());
-        const CxDate first = date + (*times)[0];
-        if (!mInterpolate && last - (first - interval) != 0.0)
-            finish();
-        std::size_t i = 0;
-        double x = x0;
-        for (CxDate d = start; d - end <= 0.0; d += interval, x += 1.0)
-        {
-            while (i < count && (date + (*times)[i]) - d < 0.0)
-                ++i;
-            if (i >= count)
-                break;
-            const CxDate sample = date + (*times)[i];
-            if (sample - d != 0.0)
-                continue;
-            const double v = (*values)[i++];
-            if (std::isnan(v))
-            {
-                if (!mInterpolate)
-                    finish();
-                continue;
-            }
-            const double px = plot.left + x * xScale;
-            line.push_back(GxPoint(px, plot.bottom + (v - axis->Min()) * yScale));
-            const double above = v - axis->Min();
-            if (mSymbol != "none" && mSymbol.Length() != 0 && above >= 0.0 && above <= range && px <= plot.right)
-                mSymbolPoints.push_back(line.back());
-            if (mFilled)
-                fill.Add(GxPoint(px, plot.bottom + std::clamp(v - axis->Min(), 0.0, range) * yScale));
-            last = sample;
-        }
-    }
-    finish();
+    const GxRect clip(0.0, 0.0, std::trunc((graph->EndDate() - graph->StartDate()) / interval), range);
 
     ioContext.PushAttribs();
     glColor4d(mColor.mRed, mColor.mGreen, mColor.mBlue, mColor.mAlpha * Alpha());
+    glPushMatrix();
+    glTranslated(plot.left, plot.top, 0.0);
     if (mLineWidth <= 2.0)
         ioContext.AntiAlias();
     if (mLineWidth > 0.0)
         ioContext.LineWidth(mLineWidth);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(GLint(plot.left), GLint(std::min(plot.top, plot.bottom)), GLsizei(plot.Width()), GLsizei(plot.Height()));
-    for (const GxPolygon& polygon : mDrawnFills)
-        polygon.DrawFilled();
-    if (mLineWidth > 0.0)
+    glPushMatrix();
+    glScaled(xScale, yScale, 1.0);
+    if (mLineList.IsDisplayListValid() && (!mFilled || mFillList.IsDisplayListValid()))
     {
-        for (const auto& strip : mDrawnLines)
-        {
-            glBegin(GL_LINE_STRIP);
-            for (const GxPoint& p : strip)
-                glVertex2d(p.mX, p.mY);
-            glEnd();
-        }
+        if (mLineWidth > 0.0)
+            mLineList.DrawList();
+        if (mFilled)
+            mFillList.DrawList();
     }
-    if (!mSymbolPoints.empty())
+    else
+        BuildLists(clip, axis->Min(), range);
+    glPopMatrix();
+    // Symbols keep their size in pixels, so they stay out of the scaled lists.
+    if (mSymbol != "none" && !mSymbolPoints.empty())
     {
-        // Drawn each time in pixels, so their size does not follow the axis scale.
         const GxSymbol symbol(mSymbol);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         for (const GxPoint& point : mSymbolPoints)
-            symbol.Draw(ioContext, point, mSymbolSize);
+            symbol.Draw(ioContext, GxPoint(point.mX * xScale, point.mY * yScale), mSymbolSize);
         glDisable(GL_TEXTURE_2D);
     }
+    glPopMatrix();
     ioContext.PopAttribs();
+}
+
+void WxSeriesClient::BuildLists(const GxRect& inClip, double inAxisMinimum, double inRange)
+{
+    WxGraph* graph = Graph();
+    DxSeriesManager* manager = WxSeriesManagerOf(Set());
+    const double interval = Interval();
+    mLineList.BeginDisplayList();
+    mSymbolPoints.clear();
+    const CxDate start = manager->ClipDateToDataResolution(graph->StartDate());
+    const CxDate end = manager->ClipDateToDataResolution(graph->EndDate());
+    const double x0 = (start - graph->StartDate()) / interval;
+    GxShape line;
+    GxShape fill;
+    line.BeginData();
+    line.AcceptVertex(false);
+    fill.BeginData();
+    fill.AcceptVertex(false);
+    const bool symbols = mSymbol != "none";
+    CxDate last = start;
+    WxWalkSteps(
+        WxSeriesTables(FrameList(), {mParm.Key()}), start, end, interval,
+        [&](const WxSeriesColumns& inTable)
+        {
+            if (!mInterpolate && last - (inTable.SampleDate(0) - interval) != 0.0)
+            {
+                line.AcceptVertex(false);
+                fill.AcceptVertex(false);
+            }
+        },
+        [&](double inStep, const WxSeriesColumns& inTable, std::size_t inRow)
+        {
+            const double v = inTable.Value(0, inRow);
+            const GxPoint p(x0 + inStep, v - inAxisMinimum);
+            if (std::isnan(v))
+            {
+                if (!mInterpolate)
+                {
+                    line.AcceptVertex(false);
+                    fill.AcceptVertex(false);
+                }
+            }
+            else
+            {
+                line.AcceptPoint(p);
+                if (mFilled)
+                    fill.AcceptPoint(GxPoint(p.mX, std::clamp(p.mY, 0.0, inRange)));
+                last = inTable.SampleDate(inRow);
+            }
+            if (symbols && inClip.Contains(p))
+                mSymbolPoints.push_back(p);
+        });
+    line.EndData();
+    fill.EndData();
+    if (mLineWidth > 0.0)
+    {
+        const std::unique_ptr<GxShape> clipped = line.ClipToRect(inClip);
+        for (const auto& piece : clipped->Polygons())
+            piece->Outline();
+    }
+    mLineList.EndDisplayList();
+    if (mFilled)
+    {
+        mFillList.BeginDisplayList();
+        const std::unique_ptr<GxShape> clipped = fill.ClipToRect(inClip);
+        for (const auto& piece : clipped->Polygons())
+        {
+            if (piece->CountPoints() == 0)
+                continue;
+            // Down to the axis minimum and back, so a value below it fills to the bottom only.
+            GxPolygon ring = *piece;
+            const double first = ring.Points().front().mX;
+            ring.Add(GxPoint(ring.Points().back().mX, 0.0));
+            ring.Add(GxPoint(first, 0.0));
+            ring.Close();
+            ring.DrawFilled();
+        }
+        mFillList.EndDisplayList();
+    }
 }
 
 void WxSeriesClient::OnDrawIcon(GxContext& ioContext)
@@ -281,15 +292,37 @@ void WxSeriesClient::OnDrawIcon(GxContext& ioContext)
     static const double kLine[][2] = {{0, 5}, {8, 15}, {16, 12}, {24, 20}, {32, 22}};
     ioContext.PushAttribs();
     glColor4d(mColor.mRed, mColor.mGreen, mColor.mBlue, Alpha());
+    if (mFilled)
+    {
+        GxPolygon area;
+        for (const auto& p : kLine)
+            area.Add(GxPoint(p[0], p[1]));
+        area.Add(GxPoint(32, 0));
+        area.Add(GxPoint(0, 0));
+        area.Close();
+        area.DrawFilled();
+    }
     if (mLineWidth > 0.0)
     {
+        if (mLineWidth <= 2.0)
+            ioContext.AntiAlias();
         ioContext.LineWidth(mLineWidth);
         glBegin(GL_LINE_STRIP);
         for (const auto& p : kLine)
             glVertex2d(p[0], p[1]);
         glEnd();
     }
+    if (mSymbol.Length() != 0)
+    {
+        const GxSymbol symbol(mSymbol);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        for (int i = 1; i <= 3; ++i)
+            symbol.Draw(ioContext, GxPoint(kLine[i][0], kLine[i][1]), mSymbolSize);
+        glDisable(GL_TEXTURE_2D);
+    }
     ioContext.PopAttribs();
+    WxDrawIconFrame(ioContext, Graph());
     DrawIconEmbellishments(ioContext);
 }
 
@@ -299,35 +332,14 @@ bool WxSeriesClient::OnGetAttributesFromPoint(const GxPoint&, CxStringList& outN
     outNames.push_back(CxString("value"));
     if (Graph() == nullptr)
         return false;
-    const CxDate tracking = Graph()->TrackingTime();
-    const CxDate graphStart = Graph()->StartDate();
-    for (const auto& [date, frame] : FrameList())
-    {
-        const auto* table = dynamic_cast<const DxTable*>(frame);
-        const DxFloatField* times = table == nullptr ? nullptr : table->FindFloatField(CxString(kTimeKey));
-        const DxFloatField* values = table == nullptr ? nullptr : table->FindFloatField(mParm.Key());
-        if (times == nullptr || values == nullptr)
-            continue;
-        const std::size_t count = std::min(times->size(), values->size());
-        std::size_t i = 0;
-        while (i < count && (date + (*times)[i]) - graphStart < 0.0)
-            ++i;
-        const std::size_t firstWalked = i;
-        for (; i < count; ++i)
-        {
-            const CxDate sample = date + (*times)[i];
-            if (sample - tracking < 0.0)
-                continue;
-            const std::size_t before = i == firstWalked ? i : i - 1;
-            const double a = std::trunc(tracking - (date + (*times)[before]));
-            const double b = std::trunc(sample - tracking);
-            const std::size_t pick = a < b ? before : i;
-            outValues.push_back((date + (*times)[pick]).AsString());
-            outValues.push_back(CxString((*values)[pick], 2));
-            return true;
-        }
-    }
-    return false;
+    const std::vector<WxSeriesColumns> tables = WxSeriesTables(FrameList(), {mParm.Key()});
+    const WxSeriesColumns* table = nullptr;
+    std::size_t row = 0;
+    if (!WxNearestSample(tables, Graph()->StartDate(), Graph()->TrackingTime(), table, row))
+        return false;
+    outValues.push_back(table->SampleDate(row).AsString());
+    outValues.push_back(CxString(table->Value(0, row), 2));
+    return true;
 }
 
 void WxSeriesClient::OnInternalize(const XmlElement* inXml)
@@ -350,7 +362,7 @@ void WxSeriesClient::OnInternalize(const XmlElement* inXml)
         SetDates(Graph()->StartDate(), Graph()->EndDate());
         SetDisplayDate(Graph()->StartDate());
     }
-    DxSeriesManager* manager = ManagerOf(Set());
+    DxSeriesManager* manager = WxSeriesManagerOf(Set());
     if (manager == nullptr)
         return;
     DxParm parm = manager->FindParm(inXml->GetAttribute("parm"));

@@ -5,7 +5,8 @@
 #include "DxParm.h"
 #include "DxSeriesClient.h"
 #include "GxColor.h"
-#include "GxPolygon.h"
+#include "GxCoordinates.h"
+#include "GxDisplayList.h"
 #include "WxSeries.h"
 
 #include <limits>
@@ -41,14 +42,15 @@ public:
     double DataMinimum() const override { return mMinimum; }
     double DataMaximum() const override { return mMaximum; }
 
-    // The polylines of the last draw, in plot pixels from the plot's lower-left corner.
-    const std::vector<std::vector<GxPoint>>& DrawnLines() const { return mDrawnLines; }
-    // The closed fill rings of the last draw, in the same pixels.
-    const std::vector<GxPolygon>& DrawnFills() const { return mDrawnFills; }
-    // Where the last draw put symbols: the samples inside the plot, edges included.
+    // Where symbols go: the samples inside the plot (edges included), in steps from the graph start and values
+    // above the axis minimum, as of the last build of the lists.
     const std::vector<GxPoint>& SymbolPoints() const { return mSymbolPoints; }
+    // The compiled line and fill; colour, alpha and symbols stay outside them.
+    const GxDisplayList& LineList() const { return mLineList; }
+    const GxDisplayList& FillList() const { return mFillList; }
 
 protected:
+    WxSeriesInspector* OnCreateLegend() override;
     void OnDrawSeries(GxContext& ioContext) override;
     void OnDrawIcon(GxContext& ioContext) override;
     void OnInternalize(const XmlElement* inXml) override;
@@ -60,6 +62,10 @@ protected:
     void OnAuthenticationChanged() override;
 
 private:
+    void InvalidateLists();
+    // Compiles the lists while drawing them, in steps and values under the current scale.
+    void BuildLists(const GxRect& inClip, double inAxisMinimum, double inRange);
+
     DxParm mParm;
     GxColor mColor{0.5, 0.0, 0.0, 1.0};
     double mLineWidth = 2.0;
@@ -69,7 +75,9 @@ private:
     double mMaximum = std::numeric_limits<double>::quiet_NaN();
     bool mInterpolate = true;
     bool mFilled = false;
-    std::vector<std::vector<GxPoint>> mDrawnLines;
-    std::vector<GxPolygon> mDrawnFills;
     std::vector<GxPoint> mSymbolPoints;
+    GxDisplayList mLineList;
+    GxDisplayList mFillList;
+    double mListMaximum = 0.0;
+    double mListMinimum = 0.0;
 };

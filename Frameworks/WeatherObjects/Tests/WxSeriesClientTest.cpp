@@ -4,17 +4,22 @@
 #include "WxGraph.h"
 #include "WxParser.h"
 #include "WxProductTable.h"
+#include "WxSeriesTestSupport.h"
 #include "XmlBuilder.h"
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace
 {
 
 using namespace wxdraw;
+using wxseries::InColor;
+using wxseries::Polylines;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+const GxColor kLineColor(0.5, 0.0, 0.0, 1.0);
 
 class WxSeriesClientTest : public DrawTest
 {
@@ -25,15 +30,7 @@ protected:
         if (HasFatalFailure())
             return;
         WxRegisterProducts();
-        mSet = wxkit::KitManagedSet(
-            CxString("kts1set"), kDxManagerKts,
-            {{"config.xml",
-              wxkit::KitInfoDocument("datasetconfig", R"(<property id="type" value="kts"/>)"
-                                                      R"(<property id="dataResolution" value="300" units="secs"/>)"
-                                                      R"(<property id="fileResolution" value="86400" units="secs"/>)")},
-             {"parminfo.xml",
-              wxkit::KitInfoDocument("parminfo", R"(<parm id="time" type="float" units="min"/>)"
-                                                 R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)")}});
+        mSet = wxseries::KitSeriesSet();
         ASSERT_NE(mSet, nullptr);
         ASSERT_NE(mSet->SeriesManager(), nullptr);
         mGraph.SetDates(mStart, mStart + 86400.0);
@@ -71,6 +68,12 @@ protected:
         for (std::size_t i = 0; i < inValues.size(); ++i)
             times.push_back(300.0 * double(i));
         return wxkit::KitTable(inDate, {}, {{"time:secs", times}, {"pres:mbar", inValues}});
+    }
+
+    // The whole graph's feedback in window pixels.
+    std::vector<gxtest::FeedbackPrimitive> DrawFeedback()
+    {
+        return gxtest::CaptureFeedback([&] { mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight)); });
     }
 
     const CxDate mStart{2020, 7, 27, 0, 0, 0, 0};
@@ -116,18 +119,16 @@ TEST_F(WxSeriesClientTest, VerticesSitOnTheStepsAndBreakOnlyWhenNotInterpolating
         {"joined", true, values, {{0, 2, 3, 5, 6}}},
         {"broken", false, values, {{2, 3}, {5, 6}}},
     };
-    const CxRect window(0, 0, kWidth, kHeight);
     for (const LineCase& c : cases)
     {
         WxSeriesClient* series = MakeSeries(c.mInterpolate ? R"(interpolate="true")" : R"(interpolate="false")");
         wxkit::Inject(*series, Day(mStart, c.mValues));
-        mGraph.DrawGraph(*mContext, window);
+        const auto lines = Polylines(DrawFeedback(), kLineColor);
         WxSeriesAxis* axis = mGraph.GetAxis(series);
         ASSERT_NE(axis, nullptr);
         const CxRect plot = WxGraph::PlotRect(mGraph.Bounds());
         const double pps = mGraph.GetTimeAxis()->PixelsPerSecond();
         const double h = plot.Height() / (axis->Max() - axis->Min());
-        const auto& lines = series->DrawnLines();
         ASSERT_EQ(lines.size(), c.mRuns.size()) << c.mName;
         for (std::size_t r = 0; r < lines.size(); ++r)
         {
@@ -136,7 +137,7 @@ TEST_F(WxSeriesClientTest, VerticesSitOnTheStepsAndBreakOnlyWhenNotInterpolating
             {
                 const int i = c.mRuns[r][k];
                 EXPECT_NEAR(lines[r][k].mX, plot.left + i * 300.0 * pps, 0.01) << c.mName;
-                EXPECT_NEAR(lines[r][k].mY, plot.bottom + (c.mValues[i] - axis->Min()) * h, 0.01) << c.mName;
+                EXPECT_NEAR(lines[r][k].mY, plot.top + (c.mValues[i] - axis->Min()) * h, 0.01) << c.mName;
             }
         }
         delete series;
@@ -148,9 +149,7 @@ TEST_F(WxSeriesClientTest, EmptyColumnAndFlatAxisDrawNothing)
 {
     WxSeriesClient* series = MakeSeries();
     wxkit::Inject(*series, wxkit::KitTable(mStart, {}, {{"time:secs", {}}, {"pres:mbar", {}}}));
-    const CxRect window(0, 0, kWidth, kHeight);
-    mGraph.DrawGraph(*mContext, window);
-    EXPECT_TRUE(series->DrawnLines().empty());
+    EXPECT_TRUE(Polylines(DrawFeedback(), kLineColor).empty());
 
     wxkit::Inject(*series, Day(mStart + 86400.0, {1010.0, 1011.0}));
     WxSeriesAxis* axis = mGraph.GetAxis(series);
@@ -159,8 +158,7 @@ TEST_F(WxSeriesClientTest, EmptyColumnAndFlatAxisDrawNothing)
     axis->SetAutoMax(false);
     axis->SetMin(1000.0);
     axis->SetMax(1000.0);
-    mGraph.DrawGraph(*mContext, window);
-    EXPECT_TRUE(series->DrawnLines().empty());
+    EXPECT_TRUE(Polylines(DrawFeedback(), kLineColor).empty());
 }
 
 // Under a fixed axis the line runs past the top while the fill stops at it; a value below the axis fills nothing.
@@ -174,24 +172,87 @@ TEST_F(WxSeriesClientTest, FillStaysWithinTheAxisRange)
     axis->SetAutoMax(false);
     axis->SetMin(1000.0);
     axis->SetMax(1012.0);
-    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    const auto all = DrawFeedback();
     const CxRect plot = WxGraph::PlotRect(mGraph.Bounds());
     const double h = plot.Height() / 12.0;
-    ASSERT_EQ(series->DrawnLines().size(), 1u);
-    EXPECT_NEAR(series->DrawnLines()[0][1].mY, plot.bottom + 15.0 * h, 0.01);
-    ASSERT_EQ(series->DrawnFills().size(), 1u);
-    const std::vector<GxPoint>& ring = series->DrawnFills()[0].Points();
-    // Four samples, two corners on the axis minimum, the closing point.
-    ASSERT_EQ(ring.size(), 7u);
-    const double expected[] = {4.0, 12.0, 0.0, 11.0, 0.0, 0.0, 4.0};
-    for (std::size_t i = 0; i < ring.size(); ++i)
-        EXPECT_NEAR(ring[i].mY, plot.bottom + expected[i] * h, 0.01) << i;
+    // Clipped where it leaves the axis: up through 12 after step 8/11, back at 1.15, out at the bottom at 1.75 and
+    // in again at 2.3125 (straight lines between the samples).
+    const double step = 300.0 * mGraph.GetTimeAxis()->PixelsPerSecond();
+    const std::vector<std::vector<GxPoint>> expected{
+        {{0.0, 4.0}, {8.0 / 11.0, 12.0}}, {{1.15, 12.0}, {1.75, 0.0}}, {{2.3125, 0.0}, {3.0, 11.0}}};
+    const auto lines = Polylines(all, kLineColor);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t r = 0; r < lines.size(); ++r)
+    {
+        ASSERT_EQ(lines[r].size(), expected[r].size()) << r;
+        for (std::size_t k = 0; k < lines[r].size(); ++k)
+        {
+            EXPECT_NEAR(lines[r][k].mX, plot.left + expected[r][k].mX * step, 0.01) << r << "," << k;
+            EXPECT_NEAR(lines[r][k].mY, plot.top + expected[r][k].mY * h, 0.01) << r << "," << k;
+        }
+    }
+    // The fill's triangles stay within the axis range, reach its top and lie flat where the value is below it.
+    double top = plot.top;
+    std::size_t triangles = 0;
+    for (const auto& p : gxtest::OfToken(all, GL_POLYGON_TOKEN))
+    {
+        if (!InColor(p.mVertices[0], kLineColor))
+            continue;
+        ++triangles;
+        for (const auto& v : p.mVertices)
+        {
+            EXPECT_GE(v.mY, plot.top - 0.01);
+            EXPECT_LE(v.mY, plot.top + 12.0 * h + 0.01);
+            top = std::max(top, v.mY);
+            if (std::fabs(v.mX - (plot.left + 2.0 * step)) < 0.01)
+            {
+                EXPECT_NEAR(v.mY, plot.top, 0.01);
+            }
+        }
+    }
+    EXPECT_GT(triangles, 0u);
+    EXPECT_NEAR(top, plot.top + 12.0 * h, 0.01);
     // Symbols only where the value lies on the axis: the first and the last sample.
     series->SetSymbol(CxString("circle"));
     mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
     ASSERT_EQ(series->SymbolPoints().size(), 2u);
-    EXPECT_NEAR(series->SymbolPoints()[0].mY, plot.bottom + 4.0 * h, 0.01);
-    EXPECT_NEAR(series->SymbolPoints()[1].mY, plot.bottom + 11.0 * h, 0.01);
+    EXPECT_EQ(series->SymbolPoints()[0], GxPoint(0.0, 4.0));
+    EXPECT_EQ(series->SymbolPoints()[1], GxPoint(3.0, 11.0));
+}
+
+// Colour and symbol size are applied outside the compiled lists; a width is compiled into them.
+TEST_F(WxSeriesClientTest, StyleChangesKeepOrRebuildTheLists)
+{
+    WxSeriesClient* series = MakeSeries("", true);
+    wxkit::Inject(*series, Day(mStart, {1004.0, 1008.0, 1006.0}));
+    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    const unsigned int line = series->LineList().DisplayListName();
+    const unsigned int fill = series->FillList().DisplayListName();
+    ASSERT_NE(line, 0u);
+    ASSERT_NE(fill, 0u);
+    const struct
+    {
+        const char* mWhat;
+        std::function<void()> mChange;
+        bool mKept;
+    } cases[] = {
+        {"colour", [&] { series->SetColor(GxColor(0.0, 0.5, 0.0, 1.0)); }, true},
+        {"symbol size", [&] { series->SetSymbolSize(5.0); }, true},
+        {"width", [&] { series->SetLineWidth(3.0); }, false},
+    };
+    for (const auto& c : cases)
+    {
+        c.mChange();
+        EXPECT_EQ(series->LineList().IsDisplayListValid(), c.mKept) << c.mWhat;
+        EXPECT_EQ(series->FillList().IsDisplayListValid(), c.mKept) << c.mWhat;
+        mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+        EXPECT_TRUE(series->LineList().IsDisplayListValid()) << c.mWhat;
+        if (c.mKept)
+        {
+            EXPECT_EQ(series->LineList().DisplayListName(), line) << c.mWhat;
+            EXPECT_EQ(series->FillList().DisplayListName(), fill) << c.mWhat;
+        }
+    }
 }
 
 // A sample off the five-minute steps is never drawn.
@@ -201,11 +262,11 @@ TEST_F(WxSeriesClientTest, SampleOffTheStepsDrawsNoVertex)
     wxkit::Inject(*series, wxkit::KitTable(mStart, {},
                                            {{"time:secs", {0.0, 300.0, 450.0, 600.0}},
                                             {"pres:mbar", {1010.0, 1011.0, 1030.0, 1012.0}}}));
-    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
+    const auto lines = Polylines(DrawFeedback(), kLineColor);
     const CxRect plot = WxGraph::PlotRect(mGraph.Bounds());
     const double pps = mGraph.GetTimeAxis()->PixelsPerSecond();
-    ASSERT_EQ(series->DrawnLines().size(), 1u);
-    const auto& line = series->DrawnLines()[0];
+    ASSERT_EQ(lines.size(), 1u);
+    const auto& line = lines[0];
     ASSERT_EQ(line.size(), 3u);
     for (std::size_t i = 0; i < line.size(); ++i)
         EXPECT_NEAR(line[i].mX, plot.left + 300.0 * double(i) * pps, 0.01);
@@ -224,8 +285,7 @@ TEST_F(WxSeriesClientTest, SetOfAnotherKindReadsNoParameterAndDrawsNothing)
     EXPECT_EQ(series->Parameter().Id(), CxString());
     EXPECT_EQ(series->Site(), CxString());
     EXPECT_FALSE(series->IsSelected());
-    mGraph.DrawGraph(*mContext, CxRect(0, 0, kWidth, kHeight));
-    EXPECT_TRUE(series->DrawnLines().empty());
+    EXPECT_TRUE(Polylines(DrawFeedback(), kLineColor).empty());
 }
 
 // The legend reads the sample nearest the tracking time: the earlier one only when it is strictly nearer.
