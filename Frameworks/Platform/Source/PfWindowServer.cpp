@@ -416,6 +416,10 @@ OSStatus DisposeWindow(WindowRef inWindow)
     owned->mTarget.SetStandardHandler(nullptr);
     ForgetSurfaces(nullptr, owned.get());
     ForgetDragHandlers(owned.get());
+    if (state.currentPort == &owned->mPort)
+    {
+        state.currentPort = nullptr;
+    }
     if (state.fontPanelTarget == &owned->mTarget)
     {
         state.fontPanelTarget = nullptr;

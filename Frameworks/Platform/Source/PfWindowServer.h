@@ -279,6 +279,8 @@ std::uint64_t GetTrackingAreaId(TrackingAreaRef inArea);
 
 // ---- Services: state only ----------------------------------------------------------------------------------
 
+// Two clicks at most this many ticks apart count as one multiple click (metrics::kDoubleClickTicks).
+std::uint32_t GetDblTime();
 // Ids below 128 are theme cursors, from 128 up the plug-in's own.
 void SetCursorId(std::int32_t inCursor);
 std::int32_t CurrentCursorId();
@@ -319,6 +321,9 @@ enum MenuItemAttribute : std::uint32_t
     kMenuItemDynamic = 1u << 4,
     kMenuItemNotPreviousAlternate = 1u << 5,
 };
+
+// A menu attribute: kept with the menu, unread by the server.
+constexpr std::uint32_t kMenuAttrAutoDisable = 1u << 2;
 
 // A menu with its item 0 standing for the menu itself. Retain count 1.
 MenuRef CreateMenu(std::int16_t inMenuId, std::uint32_t inAttributes);

@@ -183,6 +183,7 @@ struct ServerState
     bool fontPanelVisible = false;
     bool refitting = false;
     bool sourceInstalled = false;
+    Port* currentPort = nullptr;
 };
 
 ServerState& State();
