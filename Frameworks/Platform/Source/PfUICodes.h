@@ -16,6 +16,9 @@ constexpr FourCharCode kClassCommand = FourCC("cmds");
 constexpr FourCharCode kClassTextInput = FourCC("text");
 constexpr FourCharCode kClassTextField = FourCC("txfd");
 constexpr FourCharCode kClassFont = FourCC("font");
+// The server sends neither of these two; the toolkit's handlers take them when they come.
+constexpr FourCharCode kClassSearchField = FourCC("srfd");
+constexpr FourCharCode kClassComboBox = FourCC("hicb");
 
 // Window kinds.
 constexpr std::uint32_t kWindowDrawContent = 2;
@@ -74,6 +77,9 @@ constexpr std::uint32_t kCommandUpdateStatus = 2;
 constexpr std::uint32_t kTextInputUnicodeForKeyEvent = 2;
 constexpr std::uint32_t kTextFieldTextDidChange = 3;
 constexpr std::uint32_t kFontSelection = 2;
+constexpr std::uint32_t kSearchFieldCancelClicked = 1;
+constexpr std::uint32_t kComboBoxListItemSelected = 1;
+constexpr std::uint32_t kTextFieldTextAccepted = 1;
 
 // Parameter names.
 constexpr FourCharCode kParamDirectObject = FourCC("----");

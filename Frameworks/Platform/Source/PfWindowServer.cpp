@@ -420,6 +420,10 @@ OSStatus DisposeWindow(WindowRef inWindow)
     {
         state.currentPort = nullptr;
     }
+    if (state.userFocusWindow == owned.get())
+    {
+        state.userFocusWindow = nullptr;
+    }
     if (state.fontPanelTarget == &owned->mTarget)
     {
         state.fontPanelTarget = nullptr;

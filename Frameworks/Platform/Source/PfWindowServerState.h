@@ -75,6 +75,7 @@ public:
     std::u16string mHelpTag;
     std::unique_ptr<BrowserState> mBrowser;
     ScrollInfo mScroll;
+    ControlActionProc mAction;
 };
 
 class Port
@@ -184,6 +185,7 @@ struct ServerState
     bool refitting = false;
     bool sourceInstalled = false;
     Port* currentPort = nullptr;
+    Window* userFocusWindow = nullptr;
 };
 
 ServerState& State();
