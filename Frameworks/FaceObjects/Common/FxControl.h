@@ -10,7 +10,10 @@
 #include "PfWindowServer.h"
 
 #include <map>
+#include <memory>
 
+class CxFile;
+class FxHierarchy;
 class FxMenu;
 class FxTextValidator;
 class FxWindow;
@@ -338,6 +341,72 @@ private:
     CxUint32 mShown = 0;
 };
 
+// Draws its image over its bounds, upright.
+class FxImage : public FxControl
+{
+public:
+    explicit FxImage(pf::ViewRef inControl);
+    ~FxImage() override;
+    pf::OSStatus Event(pf::HandlerCallRef inCall, pf::Event& ioEvent) override;
+    void ClearImage();
+    // A JPEG file; a file that does not decode shows no image.
+    void SetImageFromFile(const CxFile& inFile);
+    // The bundle's "<name>.<type>", read as PNG.
+    void SetImageFromResource(const CxString& inName, const CxString& inType);
+
+private:
+    std::unique_ptr<struct FxImageData> mImage;
+};
+
+// Segments share the width; each shows the theme icon of its type ('FACE'/'ICON').
+class FxSegmentView : public FxControl
+{
+public:
+    explicit FxSegmentView(pf::ViewRef inControl);
+    // Not added to the window.
+    FxSegmentView(FxWindow* inWindow, const CxRect& inBounds);
+    pf::OSStatus Event(pf::HandlerCallRef inCall, pf::Event& ioEvent) override;
+};
+
+// The items of a hierarchy; item 0 is the root.
+class FxHierarchyAdapter
+{
+public:
+    virtual ~FxHierarchyAdapter() = default;
+    // Adds the container's children through FxHierarchy::AddItem.
+    virtual void ListChildren(CxUint32 inContainer, FxHierarchy* inHierarchy) = 0;
+    virtual bool IsParent(CxUint32 inItem) = 0;
+    virtual CxString GetLabel(CxUint32 inItem) = 0;
+};
+
+// A column view of an adapter's tree, its labels sorted in CxString order.
+class FxHierarchy : public FxPlatformControl
+{
+public:
+    explicit FxHierarchy(pf::ViewRef inControl);
+    FxHierarchy(FxWindow* inWindow, const CxRect& inBounds);
+    ~FxHierarchy() override;
+
+    // Not owned; replacing one clears the view, then the root is listed.
+    void SetAdapter(FxHierarchyAdapter* inAdapter);
+    FxHierarchyAdapter* Adapter() const { return mAdapter; }
+    void AddItem(CxUint32 inContainer, CxUint32 inItem);
+    // With everything below it.
+    void DeleteItem(CxUint32 inItem);
+    // The last selected child of the current container, else the container itself.
+    CxUint32 SelectedItem() const;
+    void ClearControl();
+
+private:
+    void SetUp();
+    std::map<CxUint32, CxUint32> mParents;
+    FxHierarchyAdapter* mAdapter = nullptr;
+    CxUint32 mCurrent = 0;
+    CxUint32 mFirst = 0;
+    std::uint32_t mFolderIcon = 0;
+    std::uint32_t mDocumentIcon = 0;
+};
+
 FxStaticText* AsFxStaticText(FxControl* inControl);
 FxEditText* AsFxEditText(FxControl* inControl);
 FxEditDate* AsFxEditDate(FxControl* inControl);
@@ -358,3 +427,6 @@ FxIcon* AsFxIcon(FxControl* inControl);
 FxChasingArrows* AsFxChasingArrows(FxControl* inControl);
 FxLittleArrows* AsFxLittleArrows(FxControl* inControl);
 FxTabs* AsFxTabs(FxControl* inControl);
+FxImage* AsFxImage(FxControl* inControl);
+FxSegmentView* AsFxSegmentView(FxControl* inControl);
+FxHierarchy* AsFxHierarchy(FxControl* inControl);

@@ -1,13 +1,18 @@
 #include "CxDebug.h"
+#include "CxFile.h"
 #include "CxSystem.h"
 #include "FxControl.h"
 #include "FxInterfaceFile.h"
 #include "FxMenu.h"
 #include "FxTextValidator.h"
+#include "PfDrag.h"
+#include "PfImage.h"
 #include "PfTheme.h"
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -1248,6 +1253,304 @@ CxString FxTabs::TabTitle(int inTab) const
     return std::size_t(inTab) <= lines.size() ? FromUtf16(lines[std::size_t(inTab) - 1]) : CxString();
 }
 
+// ---- Image and segmented view -------------------------------------------------------------------------------
+
+struct FxImageData
+{
+    pf::Image mImage;
+};
+
+namespace
+{
+std::vector<std::uint8_t> ReadBytes(const std::string& inPath)
+{
+    std::ifstream in(inPath, std::ios::binary);
+    return in ? std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
+              : std::vector<std::uint8_t>();
+}
+
+pf::Canvas* CanvasOf(const pf::Event& inEvent)
+{
+    pf::Canvas* canvas = nullptr;
+    inEvent.GetParam(pf::kParamCGContext, pf::kTypeCGContext, canvas);
+    return canvas;
+}
+} // namespace
+
+FxImage::FxImage(pf::ViewRef inControl) : FxControl(inControl), mImage(std::make_unique<FxImageData>())
+{
+    Install({{pf::kClassControl, pf::kControlDraw}});
+}
+
+FxImage::~FxImage()
+{
+    RemoveHandler();
+}
+
+void FxImage::ClearImage()
+{
+    mImage->mImage = pf::Image();
+}
+
+void FxImage::SetImageFromFile(const CxFile& inFile)
+{
+    ClearImage();
+    const std::vector<std::uint8_t> bytes = ReadBytes(inFile.Path().AsUtf8());
+    std::string error;
+    if (bytes.empty() || !pf::ReadJpegImage(bytes.data(), bytes.size(), mImage->mImage, error))
+    {
+        mImage->mImage = pf::Image();
+        _CxDebugOut(__FILE__, __LINE__, "FxImage", error.empty() ? "no image file" : error.c_str());
+    }
+}
+
+void FxImage::SetImageFromResource(const CxString& inName, const CxString& inType)
+{
+    ClearImage();
+    const std::string bundle = CxGetBundle().AsUtf8();
+    const std::vector<std::uint8_t> bytes = bundle.empty()
+                                                ? std::vector<std::uint8_t>()
+                                                : ReadBytes(bundle + "/" + inName.AsUtf8() + "." + inType.AsUtf8());
+    std::string error;
+    if (bytes.empty() || !pf::ReadPngImage(bytes.data(), bytes.size(), mImage->mImage, error))
+    {
+        mImage->mImage = pf::Image();
+        _CxDebugOut(__FILE__, __LINE__, "FxImage", error.empty() ? "no image resource" : error.c_str());
+    }
+}
+
+pf::OSStatus FxImage::Event(pf::HandlerCallRef inCall, pf::Event& ioEvent)
+{
+    if (ioEvent.Class() != pf::kClassControl || ioEvent.Kind() != pf::kControlDraw)
+        return FxControl::Event(inCall, ioEvent);
+    pf::CallNext(inCall, ioEvent);
+    pf::Canvas* canvas = CanvasOf(ioEvent);
+    if (canvas != nullptr && !mImage->mImage.Empty() && mControl != nullptr)
+    {
+        // Images come out upright only in a y-up space.
+        const pf::Rect bounds = pf::GetViewBounds(mControl);
+        canvas->Save();
+        canvas->ConcatTransform(pf::Affine{1, 0, 0, -1, 0, bounds.h});
+        canvas->DrawImage(bounds, mImage->mImage);
+        canvas->Restore();
+    }
+    return pf::kNoErr;
+}
+
+FxSegmentView::FxSegmentView(pf::ViewRef inControl) : FxControl(inControl)
+{
+    if (mControl != nullptr)
+    {
+        std::size_t size = 0;
+        pf::GetControlPropertySize(mControl, kFxFaceSignature, pf::FourCC("ICON"), size);
+        std::vector<std::uint8_t> bytes(size);
+        if (size > 0)
+            pf::GetControlProperty(mControl, kFxFaceSignature, pf::FourCC("ICON"), bytes.data(), size);
+        const std::int32_t segments = pf::GetControlMaximum(mControl);
+        for (std::int32_t n = 1; n <= segments; ++n)
+        {
+            const std::size_t at = std::size_t(n - 1) * 4;
+            if (at + 4 <= bytes.size())
+            {
+                // Stored big-endian.
+                const pf::FourCharCode type = (pf::FourCharCode(bytes[at]) << 24) |
+                                              (pf::FourCharCode(bytes[at + 1]) << 16) |
+                                              (pf::FourCharCode(bytes[at + 2]) << 8) | pf::FourCharCode(bytes[at + 3]);
+                SetData(CxSint16(n), pf::FourCC("icon"), &type, sizeof(type));
+            }
+            const CxUint32 radio = 2;
+            SetData(CxSint16(n), pf::FourCC("bhvr"), &radio, sizeof(radio));
+        }
+    }
+    Install({{pf::kClassControl, pf::kControlDraw}});
+}
+
+FxSegmentView::FxSegmentView(FxWindow* inWindow, const CxRect& inBounds)
+    : FxControl(Make(inWindow, pf::ViewKind::kSegmented, inBounds, false))
+{
+    Install({{pf::kClassControl, pf::kControlDraw}});
+}
+
+pf::OSStatus FxSegmentView::Event(pf::HandlerCallRef inCall, pf::Event& ioEvent)
+{
+    if (ioEvent.Class() != pf::kClassControl || ioEvent.Kind() != pf::kControlDraw)
+        return FxControl::Event(inCall, ioEvent);
+    pf::CallNext(inCall, ioEvent);
+    pf::Canvas* canvas = CanvasOf(ioEvent);
+    const std::int32_t segments = mControl != nullptr ? pf::GetControlMaximum(mControl) : 0;
+    if (canvas == nullptr || segments <= 0)
+        return pf::kNoErr;
+    const pf::Rect bounds = pf::GetViewBounds(mControl);
+    const double width = bounds.w / segments;
+    const double side = std::max(0.0, std::min(width, bounds.h) - 4);
+    for (std::int32_t n = 1; n <= segments; ++n)
+    {
+        pf::FourCharCode type = 0;
+        if (GetData(CxSint16(n), pf::FourCC("icon"), &type, sizeof(type)))
+            pf::DrawThemeIcon(*canvas,
+                              pf::Rect{(n - 1) * width + (width - side) / 2, (bounds.h - side) / 2, side, side}, type);
+    }
+    return pf::kNoErr;
+}
+
+// ---- Hierarchy -----------------------------------------------------------------------------------------------
+
+namespace
+{
+constexpr pf::DataBrowserPropertyID kActiveProperty = 1;
+constexpr pf::DataBrowserPropertyID kSelectableProperty = 2;
+constexpr pf::DataBrowserPropertyID kContainerProperty = 4;
+constexpr pf::DataBrowserPropertyID kOpenableProperty = 5;
+constexpr pf::DataBrowserPropertyID kClosableProperty = 6;
+constexpr pf::DataBrowserPropertyID kItemSelfProperty = 8;
+constexpr pf::DataBrowserPropertyID kParentContainerProperty = 11;
+} // namespace
+
+FxHierarchy::FxHierarchy(pf::ViewRef inControl) : FxPlatformControl(inControl)
+{
+    SetUp();
+}
+
+FxHierarchy::FxHierarchy(FxWindow* inWindow, const CxRect& inBounds)
+    : FxPlatformControl(Make(inWindow, pf::ViewKind::kDataBrowser, inBounds))
+{
+    if (mControl != nullptr)
+        pf::SetDataBrowserViewStyle(mControl, pf::FourCC("clmv"));
+    SetUp();
+}
+
+FxHierarchy::~FxHierarchy()
+{
+    if (mControl != nullptr && pf::IsValidView(mControl))
+    {
+        pf::SetDataBrowserCallbacks(mControl, pf::DataBrowserCallbacks());
+        ClearControl();
+    }
+    pf::ReleaseIconRef(mFolderIcon);
+    pf::ReleaseIconRef(mDocumentIcon);
+}
+
+void FxHierarchy::SetUp()
+{
+    mFolderIcon = pf::GetIconRef(pf::FourCC("macs"), pf::FourCC("fldr"));
+    mDocumentIcon = pf::GetIconRef(pf::FourCC("macs"), pf::FourCC("docu"));
+    if (mControl == nullptr)
+        return;
+    pf::DataBrowserCallbacks callbacks;
+    callbacks.itemData = [this](pf::ViewRef, pf::DataBrowserItemID inItem, pf::DataBrowserPropertyID inProperty,
+                                pf::DataBrowserItemData& ioData, bool inSet) -> pf::OSStatus
+    {
+        if (inSet || mAdapter == nullptr)
+            return pf::kNoErr;
+        switch (inProperty)
+        {
+        case kActiveProperty:
+        case kSelectableProperty:
+            ioData.boolean = true;
+            break;
+        case kContainerProperty:
+        case kOpenableProperty:
+        case kClosableProperty:
+            ioData.boolean = mAdapter->IsParent(inItem);
+            break;
+        case kItemSelfProperty:
+            ioData.number = mAdapter->IsParent(inItem) ? mFolderIcon : mDocumentIcon;
+            // The label's own UTF-16: names beyond ASCII show as they are.
+            ioData.text = Utf16(mAdapter->GetLabel(inItem));
+            break;
+        case kParentContainerProperty:
+        {
+            const auto found = mParents.find(inItem);
+            ioData.number = found != mParents.end() ? found->second : 0;
+            break;
+        }
+        default:
+            break;
+        }
+        return pf::kNoErr;
+    };
+    callbacks.compare =
+        [this](pf::ViewRef, pf::DataBrowserItemID inOne, pf::DataBrowserItemID inTwo, pf::DataBrowserPropertyID)
+    { return mAdapter != nullptr && mAdapter->GetLabel(inOne) < mAdapter->GetLabel(inTwo); };
+    callbacks.notification = [this](pf::ViewRef, pf::DataBrowserItemID inItem, pf::DataBrowserNotification inMessage)
+    {
+        if (inMessage == pf::kDataBrowserContainerOpened)
+        {
+            mCurrent = inItem;
+            if (mAdapter != nullptr)
+                mAdapter->ListChildren(inItem, this);
+        }
+        else if (inMessage == pf::kDataBrowserContainerClosed)
+        {
+            const auto found = mParents.find(inItem);
+            mCurrent = found != mParents.end() ? found->second : 0;
+        }
+    };
+    pf::SetDataBrowserCallbacks(mControl, std::move(callbacks));
+    pf::SetDataBrowserSortProperty(mControl, kItemSelfProperty, true);
+}
+
+void FxHierarchy::SetAdapter(FxHierarchyAdapter* inAdapter)
+{
+    if (mAdapter != nullptr)
+        ClearControl();
+    mAdapter = inAdapter;
+    mFirst = 0;
+    mCurrent = 0;
+    if (mAdapter != nullptr)
+        mAdapter->ListChildren(0, this);
+}
+
+void FxHierarchy::AddItem(CxUint32 inContainer, CxUint32 inItem)
+{
+    if (mControl == nullptr)
+        return;
+    pf::AddDataBrowserItems(mControl, inContainer, {inItem}, 0);
+    mParents[inItem] = inContainer;
+    if (mFirst == 0)
+        mFirst = inItem;
+}
+
+void FxHierarchy::DeleteItem(CxUint32 inItem)
+{
+    std::vector<CxUint32> children;
+    for (const auto& [item, container] : mParents)
+        if (container == inItem && item != inItem)
+            children.push_back(item);
+    for (const CxUint32 child : children)
+        DeleteItem(child);
+    const auto found = mParents.find(inItem);
+    if (found == mParents.end())
+        return;
+    if (mControl != nullptr)
+        pf::RemoveDataBrowserItems(mControl, found->second, {inItem});
+    mParents.erase(found);
+}
+
+CxUint32 FxHierarchy::SelectedItem() const
+{
+    if (mControl == nullptr)
+        return mCurrent;
+    const std::vector<pf::DataBrowserItemID> selected = pf::GetDataBrowserSelectedItems(mControl);
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+    {
+        const auto found = mParents.find(*it);
+        if (found != mParents.end() && found->second == mCurrent)
+            return *it;
+    }
+    return mCurrent;
+}
+
+void FxHierarchy::ClearControl()
+{
+    if (mControl != nullptr)
+    {
+        pf::SetDataBrowserSelectedItems(mControl, {}, pf::SelectionOp::kAssign);
+        pf::RemoveDataBrowserItems(mControl, 0, {});
+    }
+    mParents.clear();
+}
+
 // ---- Downcasts -----------------------------------------------------------------------------------------------
 
 #define FX_AS(Class)                                                                                                   \
@@ -1275,4 +1578,7 @@ FX_AS(FxIcon)
 FX_AS(FxChasingArrows)
 FX_AS(FxLittleArrows)
 FX_AS(FxTabs)
+FX_AS(FxImage)
+FX_AS(FxSegmentView)
+FX_AS(FxHierarchy)
 #undef FX_AS

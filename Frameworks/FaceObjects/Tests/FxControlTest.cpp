@@ -1,15 +1,24 @@
 #include "FxControl.h"
 #include "CxDebug.h"
+#include "CxFile.h"
 #include "CxSystem.h"
 #include "FxInterfaceFile.h"
 #include "FxMenu.h"
 #include "FxTextValidator.h"
+#include "PfDrag.h"
+#include "PfRecordingCanvas.h"
 #include "PfRunLoop.h"
+#include "PfTheme.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +139,9 @@ TEST_F(FxControlTest, EveryClassWrapsItsPlatformControl)
         {17, Make<FxChasingArrows>(), [](FxControl* c) { return AsFxChasingArrows(c) != nullptr; }},
         {18, Make<FxLittleArrows>(), [](FxControl* c) { return AsFxLittleArrows(c) != nullptr; }},
         {19, Make<FxTabs>(), [](FxControl* c) { return AsFxTabs(c) && !AsFxButton(c); }},
+        {20, Make<FxImage>(), [](FxControl* c) { return AsFxImage(c) != nullptr; }},
+        {21, Make<FxSegmentView>(), [](FxControl* c) { return AsFxSegmentView(c) != nullptr; }},
+        {22, Make<FxHierarchy>(), [](FxControl* c) { return AsFxHierarchy(c) && AsFxPlatformControl(c); }},
     };
     std::vector<std::unique_ptr<FxControl>> wrappers;
     for (const Row& row : rows)
@@ -152,7 +164,7 @@ TEST_F(FxControlTest, EveryClassWrapsItsPlatformControl)
     EXPECT_EQ(GetControlProperty(View(1), FxControlDataCreator(0), FourCC("stim"), &multiLine, 1), kNoErr);
     EXPECT_EQ(multiLine, 0);
     // The tabs find their panes by id, wrapped or not.
-    auto* tabs = AsFxTabs(wrappers.back().get());
+    auto* tabs = AsFxTabs(wrappers[17].get());
     // Only direct subviews are the tabs' to delete: this one sits in an unwrapped pane.
     const std::unique_ptr<FxCheckBox> inside(new FxCheckBox(View(2001)));
     EXPECT_EQ(tabs->GetControlById(2001), inside.get());
@@ -502,6 +514,7 @@ TEST_F(FxControlTest, CodeConstructorsMakeTheirKindInTheOwnersWindow)
         {[&] { return new FxChasingArrows(Owner(), bounds); }, ViewKind::kChasingArrows, ""},
         {[&] { return new FxLittleArrows(Owner(), bounds); }, ViewKind::kLittleArrows, ""},
         {[&] { return new FxTabs(Owner(), bounds); }, ViewKind::kTabs, ""},
+        {[&] { return new FxHierarchy(Owner(), bounds); }, ViewKind::kDataBrowser, ""},
     };
     for (const Row& row : rows)
     {
@@ -520,6 +533,12 @@ TEST_F(FxControlTest, CodeConstructorsMakeTheirKindInTheOwnersWindow)
     EXPECT_EQ(std::tuple(progress.Value(), progress.Maximum(), progress.IsIndeterminate()), std::tuple(30, 100, false));
     FxTabs tabs(Owner(), bounds);
     EXPECT_EQ(std::tuple(tabs.Maximum(), tabs.Value()), std::tuple(4, 1));
+    FxHierarchy column(Owner(), bounds);
+    EXPECT_EQ(GetDataBrowserViewStyle(column.GetRef()), FourCC("clmv"));
+    // The segmented view stays out of the window.
+    FxSegmentView segments(Owner(), bounds);
+    EXPECT_EQ(std::tuple(GetViewKind(segments.GetRef()), GetSuperview(segments.GetRef())),
+              std::tuple(ViewKind::kSegmented, ViewRef(nullptr)));
 
     // A pointer that no window carries gives a null control.
     CxDebugCapture capture;
@@ -528,6 +547,161 @@ TEST_F(FxControlTest, CodeConstructorsMakeTheirKindInTheOwnersWindow)
     EXPECT_EQ(lost.GetRef(), nullptr);
     EXPECT_TRUE(capture.Contains("no window carries the FxWindow"));
     EXPECT_EQ(std::tuple(lost.Value(), lost.Title(), lost.IsVisible()), std::tuple(0, CxString(), false));
+}
+
+std::vector<Operation> Draw(ViewRef inView)
+{
+    RecordingCanvas canvas(500, 500);
+    Canvas* context = &canvas;
+    pf::Event draw(kClassControl, kControlDraw);
+    draw.SetParam(kParamCGContext, kTypeCGContext, context);
+    GetViewEventTarget(inView)->Send(draw);
+    return canvas.Operations();
+}
+
+TEST_F(FxControlTest, ImagesFromJpegFilesAndBundleResources)
+{
+    SKY_NEED_TESTDATA_FILE(path, "images/jpeg/testorig.jpg");
+    FxImage image(View(20));
+    const auto images = [&]
+    {
+        std::vector<std::tuple<int, int, bool>> found;
+        for (const Operation& op : Draw(image.GetRef()))
+            if (op.mKind == Operation::kImage)
+                found.emplace_back(op.mImageWidth, op.mImageHeight, op.mUpright);
+        return found;
+    };
+    EXPECT_TRUE(images().empty());
+    image.SetImageFromFile(CxFile(CxString::FromUtf8(path), false));
+    EXPECT_EQ(images(), (std::vector<std::tuple<int, int, bool>>{{227, 149, true}}));
+
+    // A copy cut before its scan data shows nothing, and so does a file gone before it is read.
+    sky::test::TempHome home;
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::size_t scan = bytes.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    const std::string cut = home.Path() + "/cut.jpg";
+    std::ofstream(cut, std::ios::binary).write(bytes.data(), std::streamsize(scan + 2));
+    CxDebugCapture capture;
+    const CxFile cutFile(CxString::FromUtf8(cut), false);
+    image.SetImageFromFile(cutFile);
+    EXPECT_TRUE(images().empty());
+    std::remove(cut.c_str());
+    image.SetImageFromFile(cutFile);
+    EXPECT_TRUE(images().empty());
+    CxSetBundle(CxString::FromUtf8(kFixtures));
+    image.SetImageFromResource("Cursor128", "png");
+    EXPECT_EQ(images(), (std::vector<std::tuple<int, int, bool>>{{16, 16, true}}));
+    image.ClearImage();
+    EXPECT_TRUE(images().empty());
+    CxSetBundle("");
+}
+
+// The segments show the theme icons of their types; a type the theme lacks shows none.
+TEST_F(FxControlTest, SegmentsDrawTheirIcons)
+{
+    FxSegmentView segments(View(21));
+    const auto count = [](FourCharCode inType)
+    {
+        RecordingCanvas canvas(100, 100);
+        DrawThemeIcon(canvas, Rect{0, 0, 20, 20}, inType);
+        return canvas.Operations().size();
+    };
+    RecordingCanvas standard(500, 500);
+    DrawStandardView(standard, segments.GetRef());
+    EXPECT_GT(count(FourCC("fldr")), 0u);
+    EXPECT_EQ(Draw(segments.GetRef()).size(),
+              standard.Operations().size() + count(FourCC("fldr")) + count(FourCC("docu")));
+    CxUint32 behaviour = 0;
+    EXPECT_EQ(GetControlProperty(segments.GetRef(), FxControlDataCreator(3), FourCC("bhvr"), &behaviour, 4), kNoErr);
+    EXPECT_EQ(behaviour, 2u);
+}
+
+// A table of (container, item, label); containers are the items that have children.
+class TableAdapter : public FxHierarchyAdapter
+{
+public:
+    void ListChildren(CxUint32 inContainer, FxHierarchy* inHierarchy) override
+    {
+        for (const auto& [item, row] : mRows)
+            if (row.first == inContainer)
+                inHierarchy->AddItem(inContainer, item);
+    }
+    bool IsParent(CxUint32 inItem) override
+    {
+        for (const auto& [item, row] : mRows)
+            if (row.first == inItem)
+                return true;
+        return false;
+    }
+    CxString GetLabel(CxUint32 inItem) override { return CxString::FromUtf8(mRows[inItem].second); }
+    std::map<CxUint32, std::pair<CxUint32, std::string>> mRows = {
+        {1, {0, "beta"}},   {2, {0, "Alpha"}}, {3, {0, "Charlie"}}, {11, {1, "Grüße Ελλάδα"}},
+        {12, {1, "Apfel"}}, {31, {3, "x"}},    {111, {11, "deep"}},
+    };
+};
+
+TEST_F(FxControlTest, HierarchyListsAnAdaptersTree)
+{
+    FxHierarchy hierarchy(View(22));
+    const ViewRef browser = hierarchy.GetRef();
+    TableAdapter adapter;
+    hierarchy.SetAdapter(&adapter);
+    EXPECT_EQ(hierarchy.Adapter(), &adapter);
+    // CxString order: capitals first.
+    EXPECT_EQ(DisplayedRows(browser), (std::vector<DataBrowserItemID>{2, 3, 1}));
+    EXPECT_TRUE(GetDataBrowserSelectedItems(browser).empty());
+    EXPECT_EQ(hierarchy.SelectedItem(), 0u);
+
+    struct Row
+    {
+        const char* step;
+        std::function<void()> act;
+        std::vector<DataBrowserItemID> rows;
+        CxUint32 selected;
+    };
+    const std::vector<Row> rows = {
+        {"open 1", [&] { NotifyDataBrowser(browser, 1, kDataBrowserContainerOpened); }, {2, 3, 1, 12, 11}, 1},
+        {"select 12", [&] { NotifyDataBrowser(browser, 12, kDataBrowserItemSelected); }, {2, 3, 1, 12, 11}, 12},
+        {"open 11", [&] { NotifyDataBrowser(browser, 11, kDataBrowserContainerOpened); }, {2, 3, 1, 12, 11, 111}, 11},
+        {"close 11", [&] { NotifyDataBrowser(browser, 11, kDataBrowserContainerClosing); }, {2, 3, 1, 12, 11}, 12},
+        {"select a root item", [&] { NotifyDataBrowser(browser, 2, kDataBrowserItemSelected); }, {2, 3, 1, 12, 11}, 12},
+        {"delete 12, the selection", [&] { hierarchy.DeleteItem(12); }, {2, 3, 1, 11}, 1},
+        {"delete 1 and below", [&] { hierarchy.DeleteItem(1); }, {2, 3}, 1},
+    };
+    for (const Row& row : rows)
+    {
+        row.act();
+        EXPECT_EQ(DisplayedRows(browser), row.rows) << row.step;
+        EXPECT_EQ(hierarchy.SelectedItem(), row.selected) << row.step;
+    }
+
+    // What the browser shows of an item: flags, icon, label as it is, parent.
+    NotifyDataBrowser(browser, 3, kDataBrowserContainerOpened);
+    hierarchy.AddItem(3, 11);
+    DataBrowserItemData data;
+    GetDataBrowserItemData(browser, 11, 8, data);
+    EXPECT_EQ(data.text, u"Grüße Ελλάδα");
+    EXPECT_EQ(data.number, GetIconRef(FourCC("macs"), FourCC("fldr")));
+    ReleaseIconRef(data.number);
+    for (const auto& [property, expected] : {std::pair(1u, true), std::pair(4u, true), std::pair(6u, true)})
+    {
+        DataBrowserItemData flag;
+        GetDataBrowserItemData(browser, 11, property, flag);
+        EXPECT_EQ(flag.boolean, expected) << property;
+    }
+    DataBrowserItemData parent;
+    GetDataBrowserItemData(browser, 31, 11, parent);
+    EXPECT_EQ(parent.number, 3u);
+
+    // A new adapter clears the view first.
+    TableAdapter other;
+    other.mRows = {{7, {0, "only"}}};
+    hierarchy.SetAdapter(&other);
+    EXPECT_EQ(DisplayedRows(browser), (std::vector<DataBrowserItemID>{7}));
+    hierarchy.SetAdapter(nullptr);
+    EXPECT_TRUE(DisplayedRows(browser).empty());
 }
 
 // Records the order in which wrappers go.
