@@ -142,6 +142,8 @@ TEST_F(FxControlTest, EveryClassWrapsItsPlatformControl)
         {20, Make<FxImage>(), [](FxControl* c) { return AsFxImage(c) != nullptr; }},
         {21, Make<FxSegmentView>(), [](FxControl* c) { return AsFxSegmentView(c) != nullptr; }},
         {22, Make<FxHierarchy>(), [](FxControl* c) { return AsFxHierarchy(c) && AsFxPlatformControl(c); }},
+        {23, Make<FxActionControl>(), [](FxControl* c) { return AsFxActionControl(c) && !AsFxSlider(c); }},
+        {24, Make<FxPlatformControl>(), [](FxControl* c) { return AsFxPlatformControl(c) && !AsFxIcon(c); }},
     };
     std::vector<std::unique_ptr<FxControl>> wrappers;
     for (const Row& row : rows)
@@ -526,9 +528,19 @@ TEST_F(FxControlTest, CodeConstructorsMakeTheirKindInTheOwnersWindow)
         EXPECT_EQ(control->Bounds().AsString(), bounds.AsString());
         EXPECT_EQ(control->Title(), CxString(row.title));
         EXPECT_EQ(FxControl::FromRef(view), control.get());
+        EXPECT_EQ(control->Kind().mKind, GetControlKindCode(view));
     }
     FxEditText password(Owner(), bounds, true);
     EXPECT_EQ(password.Text(), CxString("Editable"));
+    password.SetHelpText(CxString::FromUtf8("Kennwort → hier"));
+    EXPECT_EQ(GetViewHelpTag(password.GetRef()), u"Kennwort → hier");
+    std::unique_ptr<FxTextValidator> plain(FxMakeTextValidator(FourCC("TXVL")));
+    CxString text = "any";
+    bool ok = true;
+    ASSERT_TRUE(plain);
+    plain->Validate(text, ok);
+    EXPECT_TRUE(ok && text == "any");
+    EXPECT_EQ(FxMakeTextValidator(FourCC("NONE")), nullptr);
     FxProgressBar progress(Owner(), bounds);
     EXPECT_EQ(std::tuple(progress.Value(), progress.Maximum(), progress.IsIndeterminate()), std::tuple(30, 100, false));
     FxTabs tabs(Owner(), bounds);
