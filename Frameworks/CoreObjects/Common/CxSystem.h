@@ -55,7 +55,7 @@ CxString CxSystemLocale();
 void CxLaunchUrlInBrowser(const CxString& inUrl);
 // The alert sound: a debug line "Beep".
 void CxBeep();
-// Sixtieths of a second of the monotonic clock, wrapping at 32 bits.
+// Sixtieths of a second of the main run loop's clock (monotonic, or virtual in tests), wrapping at 32 bits.
 CxUint32 CxTickCount();
 CxSint32 CxGetProcessId();
 // Source first, destination second; overlapping ranges are fine. Null pointers are reported and nothing moves.

@@ -3,13 +3,13 @@
 #include "CxCoordinates.h"
 #include "CxDebug.h"
 #include "LinuxCxFile.h"
+#include "PfRunLoop.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -187,11 +187,8 @@ void CxBeep()
 
 CxUint32 CxTickCount()
 {
-    struct timespec now;
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const unsigned long long ticks = static_cast<unsigned long long>(now.tv_sec) * 60ULL +
-                                     static_cast<unsigned long long>(now.tv_nsec) * 60ULL / 1000000000ULL;
-    return static_cast<CxUint32>(ticks);
+    // The run loop's clock, so that ticks and timers agree, also on a test's virtual clock.
+    return pf::MainLoop().GetClock().TickCount();
 }
 
 CxSint32 CxGetProcessId()

@@ -305,6 +305,12 @@ void SendTrackEvents(View* inView)
 // What a release in the part does before 'cntl' 1.
 void StandardHit(View* inView, std::int16_t inPart)
 {
+    if (inView->mAction && (inView->mKind == ViewKind::kLittleArrows || inView->mKind == ViewKind::kScrollBar))
+    {
+        const ControlActionProc action = inView->mAction;
+        action(inView, inPart);
+        return;
+    }
     switch (inView->mKind)
     {
     case ViewKind::kCheckBox:
@@ -475,6 +481,17 @@ bool TrackControlClick(View* inView, Point inGlobal, std::uint32_t inModifiers)
         SendControlEvent(inView, kControlHit, &final, nullptr, inModifiers);
     }
     return true;
+}
+
+OSStatus SetControlAction(ViewRef inView, ControlActionProc inAction)
+{
+    View* v = CheckView(inView, "SetControlAction");
+    if (v == nullptr)
+    {
+        return kParamErr;
+    }
+    v->mAction = std::move(inAction);
+    return kNoErr;
 }
 
 OSStatus SimulateClick(ViewRef inView, std::int16_t inPart, std::uint32_t inModifiers)

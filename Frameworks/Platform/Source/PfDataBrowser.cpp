@@ -292,6 +292,23 @@ void AppendRows(View* inView, DataBrowserItemID inContainer, std::vector<DataBro
 }
 } // namespace
 
+OSStatus GetDataBrowserItemData(ViewRef inBrowser, DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
+                                DataBrowserItemData& outData)
+{
+    BrowserState* b = CheckBrowser(inBrowser, "GetDataBrowserItemData");
+    if (b == nullptr)
+    {
+        return kParamErr;
+    }
+    if (!b->callbacks.itemData)
+    {
+        return kEventNotHandled;
+    }
+    DispatchGuard guard;
+    const auto itemData = b->callbacks.itemData;
+    return itemData(inBrowser, inItem, inProperty, outData, false);
+}
+
 std::vector<DataBrowserItemID> DisplayedRows(ViewRef inBrowser)
 {
     std::vector<DataBrowserItemID> rows;

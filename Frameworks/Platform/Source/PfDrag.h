@@ -167,6 +167,10 @@ std::uint32_t GetDataBrowserSelectionFlags(ViewRef inBrowser);
 // The user's doing, as a script would make it: 5 and 6 change the selection, 8 opens a container (its items come
 // through the item-data callback's container property), 9 and 10 close it, 7 only notifies.
 OSStatus NotifyDataBrowser(ViewRef inBrowser, DataBrowserItemID inItem, DataBrowserNotification inMessage);
+// What the browser shows of an item's property: the item-data callback asked to read it (kEventNotHandled without
+// a callback).
+OSStatus GetDataBrowserItemData(ViewRef inBrowser, DataBrowserItemID inItem, DataBrowserPropertyID inProperty,
+                                DataBrowserItemData& outData);
 // The rows as shown: each container's items sorted by the sort property (through the compare callback), open
 // containers followed by their items.
 std::vector<DataBrowserItemID> DisplayedRows(ViewRef inBrowser);

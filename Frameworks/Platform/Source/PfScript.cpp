@@ -171,8 +171,7 @@ void DeliverMouseDown(const ScriptItem& inItem)
     const double dx = inItem.where.x - state.lastDownPoint.x;
     const double dy = inItem.where.y - state.lastDownPoint.y;
     const bool near = std::fabs(dx) <= metrics::kDoubleClickSlop && std::fabs(dy) <= metrics::kDoubleClickSlop;
-    state.clickCount =
-        (state.hadDown && now - state.lastDownTicks <= metrics::kDoubleClickTicks && near) ? state.clickCount + 1 : 1;
+    state.clickCount = (state.hadDown && now - state.lastDownTicks <= GetDblTime() && near) ? state.clickCount + 1 : 1;
     state.hadDown = true;
     state.lastDownTicks = now;
     state.lastDownPoint = inItem.where;
@@ -461,6 +460,11 @@ void UpdateTrackingAreas(Point inGlobal)
 }
 
 // ---- Services ----------------------------------------------------------------------------------------------
+
+std::uint32_t GetDblTime()
+{
+    return metrics::kDoubleClickTicks;
+}
 
 void SetCursorId(std::int32_t inCursor)
 {

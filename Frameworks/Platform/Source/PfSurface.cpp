@@ -83,6 +83,47 @@ Rect GetPortBounds(PortRef inPort)
     return Rect{p->mOrigin.x, p->mOrigin.y, p->mWindow->mContent.w, p->mWindow->mContent.h};
 }
 
+OSStatus SetPort(PortRef inPort)
+{
+    if (inPort != nullptr && CheckPort(inPort, "SetPort") == nullptr)
+    {
+        return kParamErr;
+    }
+    State().currentPort = inPort;
+    return kNoErr;
+}
+
+PortRef GetPort()
+{
+    return State().currentPort;
+}
+
+OSStatus LocalToGlobal(Point& ioPoint)
+{
+    const Port* p = State().currentPort;
+    if (p == nullptr)
+    {
+        Log("LocalToGlobal: no current port");
+        return kParamErr;
+    }
+    ioPoint =
+        Point{ioPoint.x - p->mOrigin.x + p->mWindow->mContent.x, ioPoint.y - p->mOrigin.y + p->mWindow->mContent.y};
+    return kNoErr;
+}
+
+OSStatus GlobalToLocal(Point& ioPoint)
+{
+    const Port* p = State().currentPort;
+    if (p == nullptr)
+    {
+        Log("GlobalToLocal: no current port");
+        return kParamErr;
+    }
+    ioPoint =
+        Point{ioPoint.x - p->mWindow->mContent.x + p->mOrigin.x, ioPoint.y - p->mWindow->mContent.y + p->mOrigin.y};
+    return kNoErr;
+}
+
 Rect ViewClippedContentRect(ViewRef inView)
 {
     View* v = CheckView(inView, "ViewClippedContentRect");

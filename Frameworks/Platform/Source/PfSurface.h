@@ -22,6 +22,14 @@ Point GetPortOrigin(PortRef inPort);
 // The content rectangle in port coordinates.
 Rect GetPortBounds(PortRef inPort);
 
+// The current port: none at first, and none again once its window goes. Null clears it.
+OSStatus SetPort(PortRef inPort);
+PortRef GetPort();
+// Between the current port's coordinates and global ones, through its window's content and origin. Without a
+// current port the point stays as it is and the answer is kParamErr.
+OSStatus LocalToGlobal(Point& ioPoint);
+OSStatus GlobalToLocal(Point& ioPoint);
+
 // The view's bounds in its window's content coordinates, cut by the bounds of every enclosing view.
 Rect ViewClippedContentRect(ViewRef inView);
 

@@ -1,6 +1,7 @@
 // The window server's event classes, kinds, parameters and part codes, with the desktop platform's numbers.
 #pragma once
 
+#include "PfGeometry.h"
 #include "PfTypes.h"
 
 namespace pf
@@ -15,6 +16,9 @@ constexpr FourCharCode kClassCommand = FourCC("cmds");
 constexpr FourCharCode kClassTextInput = FourCC("text");
 constexpr FourCharCode kClassTextField = FourCC("txfd");
 constexpr FourCharCode kClassFont = FourCC("font");
+// The server sends neither of these two; the toolkit's handlers take them when they come.
+constexpr FourCharCode kClassSearchField = FourCC("srfd");
+constexpr FourCharCode kClassComboBox = FourCC("hicb");
 
 // Window kinds.
 constexpr std::uint32_t kWindowDrawContent = 2;
@@ -39,6 +43,10 @@ constexpr std::uint32_t kMouseDown = 1;
 constexpr std::uint32_t kMouseUp = 2;
 constexpr std::uint32_t kMouseMoved = 5;
 constexpr std::uint32_t kMouseDragged = 6;
+constexpr std::uint32_t kMouseEntered = 8;
+constexpr std::uint32_t kMouseExited = 9;
+constexpr std::uint32_t kMouseWheelMoved = 10;
+constexpr std::uint32_t kMouseScroll = 11;
 
 // Keyboard kinds.
 constexpr std::uint32_t kRawKeyDown = 1;
@@ -69,6 +77,9 @@ constexpr std::uint32_t kCommandUpdateStatus = 2;
 constexpr std::uint32_t kTextInputUnicodeForKeyEvent = 2;
 constexpr std::uint32_t kTextFieldTextDidChange = 3;
 constexpr std::uint32_t kFontSelection = 2;
+constexpr std::uint32_t kSearchFieldCancelClicked = 1;
+constexpr std::uint32_t kComboBoxListItemSelected = 1;
+constexpr std::uint32_t kTextFieldTextAccepted = 1;
 
 // Parameter names.
 constexpr FourCharCode kParamDirectObject = FourCC("----");
@@ -78,6 +89,10 @@ constexpr FourCharCode kParamKeyModifiers = FourCC("kmod");
 constexpr FourCharCode kParamMouseButton = FourCC("mbtn");
 constexpr FourCharCode kParamClickCount = FourCC("ccnt");
 constexpr FourCharCode kParamMouseDelta = FourCC("mdta");
+// Wheel and smooth-scroll deltas, kTypeSInt32. The script has no wheel item: such events are sent directly.
+constexpr FourCharCode kParamMouseWheelDelta = FourCC("mwdl");
+constexpr FourCharCode kParamMouseWheelSmoothVerticalDelta = FourCC("saxy");
+constexpr FourCharCode kParamMouseWheelSmoothHorizontalDelta = FourCC("saxx");
 constexpr FourCharCode kParamControlPart = FourCC("cprt");
 constexpr FourCharCode kParamAttributes = FourCC("attr");
 constexpr FourCharCode kParamPreviousBounds = FourCC("prct");
@@ -169,6 +184,12 @@ constexpr std::uint32_t kShiftKey = 0x0200;
 constexpr std::uint32_t kOptionKey = 0x0800;
 constexpr std::uint32_t kControlKey = 0x1000;
 
+// Menu item modifiers (SetMenuItemKey): the command key is implied unless kMenuNoCommandModifier is set.
+constexpr std::uint8_t kMenuShiftModifier = 1;
+constexpr std::uint8_t kMenuOptionModifier = 2;
+constexpr std::uint8_t kMenuControlModifier = 4;
+constexpr std::uint8_t kMenuNoCommandModifier = 8;
+
 // Virtual key codes the server acts on.
 constexpr std::uint32_t kKeyReturn = 36;
 constexpr std::uint32_t kKeyTab = 48;
@@ -188,5 +209,31 @@ struct HICommand
     std::uint16_t menuItem = 0;
 };
 constexpr std::uint32_t kHICommandFromMenu = 1;
+
+// The old-style event record, as browsers hand it to plug-ins in Carbon mode.
+struct EventRecord
+{
+    std::uint16_t what = 0;      // one of the codes below
+    std::uint32_t message = 0;   // keys: character code in the lowest byte, virtual key code in the next
+    std::uint32_t when = 0;      // ticks
+    QDPoint where;               // global
+    std::uint16_t modifiers = 0; // 'kmod' bits
+};
+
+constexpr std::uint16_t kNullEvent = 0;
+constexpr std::uint16_t kMouseDownEvent = 1;
+constexpr std::uint16_t kMouseUpEvent = 2;
+constexpr std::uint16_t kKeyDownEvent = 3;
+constexpr std::uint16_t kKeyUpEvent = 4;
+constexpr std::uint16_t kAutoKeyEvent = 5;
+constexpr std::uint16_t kUpdateEvent = 6;
+constexpr std::uint16_t kDiskEvent = 7;
+constexpr std::uint16_t kActivateEvent = 8;
+// The browser's focus and cursor records.
+constexpr std::uint16_t kGetFocusEvent = 31;
+constexpr std::uint16_t kLoseFocusEvent = 32;
+constexpr std::uint16_t kAdjustCursorEvent = 33;
+// The plug-in frame's own mouse-moved record.
+constexpr std::uint16_t kFrameMouseMovedEvent = 666;
 
 } // namespace pf

@@ -550,6 +550,24 @@ View* FindById(View* inView, FourCharCode inSignature, std::int32_t inId)
 }
 } // namespace
 
+OSStatus GetControlID(ViewRef inView, FourCharCode* outSignature, std::int32_t* outId)
+{
+    View* v = CheckView(inView, "GetControlID");
+    if (v == nullptr)
+    {
+        return kParamErr;
+    }
+    if (outSignature != nullptr)
+    {
+        *outSignature = v->mSignature;
+    }
+    if (outId != nullptr)
+    {
+        *outId = v->mId;
+    }
+    return kNoErr;
+}
+
 ViewRef FindControlByID(WindowRef inWindow, FourCharCode inSignature, std::int32_t inId)
 {
     Window* w = CheckWindow(inWindow, "FindControlByID");

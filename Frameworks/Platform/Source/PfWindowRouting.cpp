@@ -51,9 +51,25 @@ std::int16_t GetKeyboardFocusPart(WindowRef inWindow)
     return (w && w->mFocus) ? w->mFocus->mFocusPart : 0;
 }
 
+OSStatus SetUserFocusWindow(WindowRef inWindow)
+{
+    if (inWindow != nullptr && CheckWindow(inWindow, "SetUserFocusWindow") == nullptr)
+    {
+        return kParamErr;
+    }
+    State().userFocusWindow = inWindow;
+    return kNoErr;
+}
+
+WindowRef GetUserFocusWindow()
+{
+    return State().userFocusWindow;
+}
+
 EventTarget* GetUserFocusEventTarget()
 {
-    Window* w = ActiveWindow();
+    Window* focus = State().userFocusWindow;
+    Window* w = focus != nullptr && focus->mVisible ? focus : ActiveWindow();
     if (w == nullptr)
     {
         return &ApplicationTarget();

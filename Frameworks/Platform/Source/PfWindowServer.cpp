@@ -416,6 +416,14 @@ OSStatus DisposeWindow(WindowRef inWindow)
     owned->mTarget.SetStandardHandler(nullptr);
     ForgetSurfaces(nullptr, owned.get());
     ForgetDragHandlers(owned.get());
+    if (state.currentPort == &owned->mPort)
+    {
+        state.currentPort = nullptr;
+    }
+    if (state.userFocusWindow == owned.get())
+    {
+        state.userFocusWindow = nullptr;
+    }
     if (state.fontPanelTarget == &owned->mTarget)
     {
         state.fontPanelTarget = nullptr;

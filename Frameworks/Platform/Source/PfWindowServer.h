@@ -237,6 +237,8 @@ std::u16string GetControlTitle(ViewRef inView);
 OSStatus SetControlText(ViewRef inView, const std::u16string& inText); // edit and static text
 std::u16string GetControlText(ViewRef inView);
 OSStatus SetControlID(ViewRef inView, FourCharCode inSignature, std::int32_t inId);
+// Either output may be null.
+OSStatus GetControlID(ViewRef inView, FourCharCode* outSignature, std::int32_t* outId);
 ViewRef FindControlByID(WindowRef inWindow, FourCharCode inSignature, std::int32_t inId);
 OSStatus SetControlCommandID(ViewRef inView, std::uint32_t inCommand);
 std::uint32_t GetControlCommandID(ViewRef inView);
@@ -254,8 +256,18 @@ OSStatus GetControlPropertySize(ViewRef inView, FourCharCode inCreator, FourChar
 OSStatus SetKeyboardFocus(WindowRef inWindow, ViewRef inView, std::int16_t inPart);
 ViewRef GetKeyboardFocus(WindowRef inWindow);
 std::int16_t GetKeyboardFocusPart(WindowRef inWindow);
-// Keys go here: the focused view of the active window, else that window, else the application.
+// Keys go here: the focused view of the user-focus window while it is shown, else of the active window, else that
+// window, else the application.
 EventTarget* GetUserFocusEventTarget();
+// A window that takes the keys while shown (a floating panel, which never becomes active). Null clears it; it is
+// forgotten when the window goes.
+OSStatus SetUserFocusWindow(WindowRef inWindow);
+WindowRef GetUserFocusWindow();
+
+// Called instead of the standard step when a click is released in a part of little arrows or a scroll bar (the
+// arrows and the page parts); null restores the step.
+using ControlActionProc = std::function<void(ViewRef inView, std::int16_t inPart)>;
+OSStatus SetControlAction(ViewRef inView, ControlActionProc inAction);
 
 // A click on the part as if the user made it: hilite, unhilite, then the control's standard hit behaviour and
 // 'cntl' 1.
@@ -279,6 +291,8 @@ std::uint64_t GetTrackingAreaId(TrackingAreaRef inArea);
 
 // ---- Services: state only ----------------------------------------------------------------------------------
 
+// Two clicks at most this many ticks apart count as one multiple click (metrics::kDoubleClickTicks).
+std::uint32_t GetDblTime();
 // Ids below 128 are theme cursors, from 128 up the plug-in's own.
 void SetCursorId(std::int32_t inCursor);
 std::int32_t CurrentCursorId();
@@ -319,6 +333,9 @@ enum MenuItemAttribute : std::uint32_t
     kMenuItemDynamic = 1u << 4,
     kMenuItemNotPreviousAlternate = 1u << 5,
 };
+
+// A menu attribute: kept with the menu, unread by the server.
+constexpr std::uint32_t kMenuAttrAutoDisable = 1u << 2;
 
 // A menu with its item 0 standing for the menu itself. Retain count 1.
 MenuRef CreateMenu(std::int16_t inMenuId, std::uint32_t inAttributes);

@@ -75,6 +75,7 @@ public:
     std::u16string mHelpTag;
     std::unique_ptr<BrowserState> mBrowser;
     ScrollInfo mScroll;
+    ControlActionProc mAction;
 };
 
 class Port
@@ -183,6 +184,8 @@ struct ServerState
     bool fontPanelVisible = false;
     bool refitting = false;
     bool sourceInstalled = false;
+    Port* currentPort = nullptr;
+    Window* userFocusWindow = nullptr;
 };
 
 ServerState& State();
