@@ -42,7 +42,8 @@ protected:
     {
         return std::string(R"(<vectorseries visible="true" selected="false" alpha="1.0" dataset="kts1set" )"
                            R"(color="#000080FF" parm=")") +
-               inParm + R"(" unit=")" + inUnit + R"(" site="kts1" symbolSize="2.00" width="1.0"/>)";
+               inParm + "\" " + std::string("unit") + "=\"" + inUnit +
+               R"(" site="kts1" symbolSize="2.00" width="1.0"/>)";
     }
 
     template <class Series> Series* Read(const std::string& inElement)
