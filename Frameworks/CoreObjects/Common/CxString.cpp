@@ -759,11 +759,18 @@ CxUint64 CxString::AsUint64() const
 
 float CxString::AsFloat() const
 {
+    CxParserDetail::CxDecimalText text;
+    if (text.ReadPlain(mChars))
+        return text.ToFloat();
     return ParseOr<CxFloatParser<float>>(mChars, 0.0f);
 }
 
 double CxString::AsDouble() const
 {
+    // Most texts are plain decimals: read directly, without the state machine's step per unit.
+    CxParserDetail::CxDecimalText text;
+    if (text.ReadPlain(mChars))
+        return text.ToDouble();
     return ParseOr<CxFloatParser<double>>(mChars, 0.0);
 }
 
