@@ -17,6 +17,10 @@
 #include <ostream>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 
@@ -231,7 +235,19 @@ CxString CxString::FromUtf8(std::string_view inText)
     std::size_t i = 0;
     while (i < n)
     {
-        // Runs of ASCII without 0 bytes, the usual text, go eight bytes at a time.
+#if defined(__SSE2__)
+        // Runs of ASCII without 0 bytes, the usual text, go sixteen bytes at a time, widened in registers.
+        for (; i + 16 <= n; i += 16, out += 16)
+        {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i zero = _mm_setzero_si128();
+            if ((_mm_movemask_epi8(block) | _mm_movemask_epi8(_mm_cmpeq_epi8(block, zero))) != 0)
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(units + out), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(units + out + 8), _mm_unpackhi_epi8(block, zero));
+        }
+#endif
+        // Then eight bytes at a time.
         constexpr std::uint64_t kOnes = 0x0101010101010101u;
         constexpr std::uint64_t kHighBits = 0x8080808080808080u;
         for (std::uint64_t block; i + 8 <= n; i += 8, out += 8)

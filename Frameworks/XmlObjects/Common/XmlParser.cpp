@@ -1,6 +1,7 @@
 #include "XmlParser.h"
 
 #include "CxDebug.h"
+#include "XmlArena.h"
 
 #include <cstring>
 #include <string_view>
@@ -54,7 +55,7 @@ void XmlParser::StartElement(const char* inName, const char** inAttributes)
     {
         XmlAttribute** tail = nullptr;
         for (const char** pair = inAttributes; *pair != nullptr; pair += 2)
-            tail = element->AppendNew(new XmlAttribute(Utf16(pair[0]), Utf16(pair[1])), tail);
+            tail = element->AppendNew(new (*mArena) XmlAttribute(Utf16(pair[0]), Utf16(pair[1])), tail);
     }
     Append(element);
     mElements.push_back(element);
@@ -102,22 +103,22 @@ void XmlParser::Instruction(const char* inTarget, const char* inData)
 
 XmlElement* XmlParser::CreateElement(CxString inName)
 {
-    return new XmlElement(std::move(inName));
+    return new (*mArena) XmlElement(std::move(inName));
 }
 
 XmlContent* XmlParser::CreateContent(CxString inText)
 {
-    return new XmlContent(std::move(inText));
+    return new (*mArena) XmlContent(std::move(inText));
 }
 
 XmlComment* XmlParser::CreateComment(CxString inText)
 {
-    return new XmlComment(std::move(inText));
+    return new (*mArena) XmlComment(std::move(inText));
 }
 
 XmlInstruction* XmlParser::CreateInstruction(CxString inTarget, CxString inData)
 {
-    return new XmlInstruction(std::move(inTarget), std::move(inData));
+    return new (*mArena) XmlInstruction(std::move(inTarget), std::move(inData));
 }
 
 void XmlParser::OnStartElement(XmlElement*) {}

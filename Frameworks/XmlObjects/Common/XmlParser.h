@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class XmlArena;
+
 class XmlParser
 {
 public:
@@ -68,6 +70,8 @@ private:
 
     void Append(XmlItem* inItem);
 
+    // Where the items of the trees this parser builds live; they may outlive it.
+    std::unique_ptr<XmlArena> mArena;
     std::vector<XmlElement*> mElements;
     XmlRoot* mRoot = nullptr;
     std::unique_ptr<Impl> mImpl;
