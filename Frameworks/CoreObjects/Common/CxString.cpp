@@ -222,15 +222,31 @@ CxString CxString::FromUtf8(const char* inText)
 
 CxString CxString::FromUtf8(std::string_view inText)
 {
-    const auto* s = reinterpret_cast<const CxUint8*>(inText.data());
-    const std::size_t n = inText.size();
     // One object for every return, so that it is built in place rather than copied out.
     CxString result;
-    if (n == 0 || s[0] == 0)
+    if (inText.empty() || inText[0] == 0)
         return result;
-
     // At most one unit per byte; a 0 byte ends the text early.
-    CxUint16* units = result.Reserve(CxUint32(n));
+    const CxUint32 out = FromUtf8(inText, result.Reserve(CxUint32(inText.size())));
+    if (!result.IsInline())
+        result.mLength = out;
+    return result;
+}
+
+CxString CxString::Over(CxUint16* inUnits, CxUint32 inLength) noexcept
+{
+    CxString result;
+    result.mChars = inUnits;
+    result.mLength = inLength;
+    result.mCapacity = kNotOwned;
+    return result;
+}
+
+CxUint32 CxString::FromUtf8(std::string_view inText, CxUint16* outUnits)
+{
+    const auto* s = reinterpret_cast<const CxUint8*>(inText.data());
+    const std::size_t n = inText.size();
+    CxUint16* const units = outUnits;
     CxUint32 out = 0;
     std::size_t i = 0;
     while (i < n)
@@ -327,9 +343,7 @@ CxString CxString::FromUtf8(std::string_view inText)
         }
     }
     units[out] = 0;
-    if (!result.IsInline())
-        result.mLength = out;
-    return result;
+    return out;
 }
 
 std::string CxString::AsUtf8() const
@@ -388,7 +402,7 @@ CxUint16* CxString::Reserve(CxUint32 inLength)
 
 void CxString::Release()
 {
-    if (!IsInline())
+    if (OwnsArray())
         delete[] mChars;
     mChars = mInline;
     mInline[0] = 0;
@@ -427,7 +441,7 @@ CxString& CxString::operator=(CxString&& ioOther) noexcept
 {
     if (this != &ioOther)
     {
-        if (!IsInline())
+        if (OwnsArray())
             delete[] mChars;
         TakeFrom(ioOther);
     }
@@ -471,7 +485,7 @@ CxString& CxString::operator+=(const CxString& inOther)
         return *this;
     }
     const CxUint32 needed = length + otherLength;
-    if (!IsInline() && needed <= mCapacity)
+    if (OwnsArray() && needed <= mCapacity)
     {
         // Also right when inOther is *this: the units copied lie before the ones written.
         std::memcpy(mChars + length, inOther.mChars, std::size_t(otherLength) * 2);

@@ -87,6 +87,34 @@ TEST(XmlArena, SingleDeletesAndOrphansOutliveTheTree)
     }
 }
 
+// Long texts and attribute values share their item's allocation; changing them, copying them and writing them
+// work as on any other.
+TEST(XmlArena, LongTextsChangeLikeAnyOther)
+{
+    std::unique_ptr<XmlRoot> root(Parse("<a long=\"a value longer than seven\" s=\"short\">a text longer than "
+                                        "seven units</a>"));
+    XmlElement* a = root->FindElement(Text("a"));
+    ASSERT_NE(a, nullptr);
+    XmlContent* content = AsXmlContent(*a->ItemBegin());
+    ASSERT_NE(content, nullptr);
+    const CxString before = content->Text();
+    content->AppendText(Text(", and then some"));
+    EXPECT_EQ(content->Text(), Text("a text longer than seven units, and then some"));
+    EXPECT_EQ(before, Text("a text longer than seven units"));
+    content->SetText(Text("replaced by a long text"));
+    EXPECT_EQ(a->GetContent(), Text("replaced by a long text"));
+
+    XmlAttribute* attribute = a->FindAttribute(Text("long"));
+    ASSERT_NE(attribute, nullptr);
+    const std::unique_ptr<XmlElement> copy(a->CopyDeep());
+    a->SetAttribute(Text("long"), Text("another value, just as long"));
+    attribute->SetName(Text("renamed"));
+    EXPECT_EQ(a->GetAttribute(Text("renamed")), Text("another value, just as long"));
+    EXPECT_EQ(copy->GetAttribute(Text("long")), Text("a value longer than seven"));
+    EXPECT_EQ(copy->GetAttribute(Text("s")), Text("short"));
+    EXPECT_EQ(copy->GetContent(), Text("replaced by a long text"));
+}
+
 TEST(XmlArena, CopiesOfParsedTreesAreIndependent)
 {
     std::unique_ptr<XmlElement> copy;
