@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -103,6 +104,76 @@ template <typename T> T CxDecimalText::Convert() const
     if (std::from_chars(first, end, value).ec == std::errc::result_out_of_range)
         return magnitude > 0 ? sign * kInfinity : sign * T(0);
     return value;
+}
+
+bool CxDecimalText::ReadPlain(const CxUint16* inUnits)
+{
+    const CxUint16* p = inUnits;
+    if (IsSign(*p))
+        mNegative = *p++ == '-';
+
+    // Leading zeros only place the point; the digits after them are kept up to kDigits, the rest counted as
+    // dropped, exactly as Digit does one at a time.
+    bool any = false;
+    while (*p == '0')
+    {
+        ++p;
+        any = true;
+    }
+    const CxUint16* start = p;
+    while (IsDigit(*p))
+        ++p;
+    CxSint64 count = p - start;
+    any = any || count > 0;
+    CxSint32 kept = CxSint32(std::min<CxSint64>(count, kDigits));
+    for (CxSint32 i = 0; i < kept; ++i)
+        mText[1 + i] = char(start[i]);
+    for (const CxUint16* q = start + kept; q < p; ++q)
+        mDropped |= *q != '0';
+    mCount = kept;
+    mShift = count - kept;
+
+    if (*p == '.')
+    {
+        ++p;
+        if (mCount == 0)
+        {
+            start = p;
+            while (*p == '0')
+                ++p;
+            mShift -= p - start;
+            any = any || p > start;
+        }
+        start = p;
+        while (IsDigit(*p))
+            ++p;
+        count = p - start;
+        any = any || count > 0;
+        kept = CxSint32(std::min<CxSint64>(count, kDigits - mCount));
+        for (CxSint32 i = 0; i < kept; ++i)
+            mText[1 + mCount + i] = char(start[i]);
+        for (const CxUint16* q = start + kept; q < p; ++q)
+            mDropped |= *q != '0';
+        mCount += kept;
+        mShift -= kept;
+    }
+    // "", a lone sign or point, "nan", "inf": the state machine's.
+    if (!any)
+        return false;
+
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        if (IsSign(*p))
+            mExponentNegative = *p++ == '-';
+        // "1e" and "1e+" end differently at the terminator and before other text.
+        if (!IsDigit(*p))
+            return false;
+        for (; IsDigit(*p); ++p)
+            if (mExponent < 100000000)
+                mExponent = mExponent * 10 + (*p - '0');
+    }
+    return true;
 }
 
 double CxDecimalText::ToDouble() const

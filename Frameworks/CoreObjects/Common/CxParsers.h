@@ -256,6 +256,11 @@ public:
     double ToDouble() const;
     float ToFloat() const;
 
+    // The whole grammar's common shape read straight from a zero-terminated text: [sign] digits [. digits]
+    // [e [sign] digits], the point with a digit on either side, then anything. False, and the record is to be
+    // discarded, for any other text (the state machine then reads it).
+    bool ReadPlain(const CxUint16* inUnits);
+
 private:
     enum Kind : unsigned char
     {

@@ -30,7 +30,7 @@ public:
     CxString(CxString&& ioOther) noexcept { TakeFrom(ioOther); }
     ~CxString()
     {
-        if (!IsInline())
+        if (OwnsArray())
             delete[] mChars;
     }
 
@@ -56,6 +56,13 @@ public:
     // UTF-8 in (up to a 0 byte); each ill-formed part becomes U+FFFD.
     static CxString FromUtf8(std::string_view inText);
     static CxString FromUtf8(const char* inText);
+    // The same into outUnits, which has room for inText.size() + 1 units; answers the units written before the
+    // terminator.
+    static CxUint32 FromUtf8(std::string_view inText, CxUint16* outUnits);
+    // A string over inLength units at inUnits, terminated there, that it does not own: for containers that keep
+    // the text with the string, in one allocation. The units must outlive the string and its moves; changing it
+    // first moves the text into an array of its own, and copies own theirs.
+    static CxString Over(CxUint16* inUnits, CxUint32 inLength) noexcept;
     // UTF-8 out; an unpaired surrogate becomes U+FFFD.
     std::string AsUtf8() const;
 
@@ -169,7 +176,11 @@ private:
     // whitespace between elements. Their length is counted when asked, in the room that caches an array's.
     static constexpr CxUint32 kInlineUnits = 7;
 
+    // The capacity of units held by another owner (a real capacity is at most kMaxUnits).
+    static constexpr CxUint32 kNotOwned = 0xFFFFFFFFu;
+
     bool IsInline() const { return mChars == mInline; }
+    bool OwnsArray() const { return !IsInline() && mCapacity != kNotOwned; }
     // Storage for inLength units and the terminator on an empty string; the caller fills the units.
     CxUint16* Reserve(CxUint32 inLength);
     void Release();
@@ -185,7 +196,7 @@ private:
     void Splice(CxUint32 inFirst, CxUint32 inRest, const CxString& inString);
     bool Equals(const CxString& inOther) const;
 
-    CxUint16* mChars; // mInline or an array of its own
+    CxUint16* mChars; // mInline, an array of its own, or units it is Over
     union
     {
         struct

@@ -67,20 +67,22 @@ inline void GxSinCos(double inRadians, double& outSin, double& outCos)
     outCos = kCosSign[quadrant] * values[(quadrant & 1u) ^ 1u];
 }
 
-// GxSinCos of two angles at once, in the two lanes of one register: the same values at little more than the cost of
-// one.
-inline void GxSinCos2(double inA, double inB, double& outSinA, double& outCosA, double& outSinB, double& outCosB)
+// GxSinCos of the two lanes of one register: the same values at little more than the cost of one.
+[[gnu::always_inline]] inline void GxSinCos2(GxDouble2 inRadians, GxDouble2& outSin, GxDouble2& outCos)
 {
-    if (!(std::abs(inA) < 1.0e4) || !(std::abs(inB) < 1.0e4))
+    if (!(std::abs(inRadians[0]) < 1.0e4) || !(std::abs(inRadians[1]) < 1.0e4))
     {
-        GxSinCos(inA, outSinA, outCosA);
-        GxSinCos(inB, outSinB, outCosB);
+        double sinA, cosA, sinB, cosB;
+        GxSinCos(inRadians[0], sinA, cosA);
+        GxSinCos(inRadians[1], sinB, cosB);
+        outSin = GxDouble2{sinA, sinB};
+        outCos = GxDouble2{cosA, cosB};
         return;
     }
     GxInt2 bits;
     GxDouble2 sinR;
     GxDouble2 cosR;
-    GxSinCosKernel(GxDouble2{inA, inB}, bits, sinR, cosR);
+    GxSinCosKernel(inRadians, bits, sinR, cosR);
 
     // Odd quadrants swap the two; the signs come from the quadrant's bits (negation is exact, as the scalar's
     // multiplication by -1 is).
@@ -91,10 +93,16 @@ inline void GxSinCos2(double inA, double inB, double& outSinA, double& outCosA, 
     const GxInt2 swap = (sinBits ^ cosBits) & -(bits & 1);
     const GxInt2 outSinBits = sinBits ^ swap ^ ((bits & 2) << 62);
     const GxInt2 outCosBits = cosBits ^ swap ^ (((bits + 1) & 2) << 62);
+    std::memcpy(&outSin, &outSinBits, sizeof outSin);
+    std::memcpy(&outCos, &outCosBits, sizeof outCos);
+}
+
+// GxSinCos of two angles at once.
+inline void GxSinCos2(double inA, double inB, double& outSinA, double& outCosA, double& outSinB, double& outCosB)
+{
     GxDouble2 sinValues;
     GxDouble2 cosValues;
-    std::memcpy(&sinValues, &outSinBits, sizeof sinValues);
-    std::memcpy(&cosValues, &outCosBits, sizeof cosValues);
+    GxSinCos2(GxDouble2{inA, inB}, sinValues, cosValues);
     outSinA = sinValues[0];
     outSinB = sinValues[1];
     outCosA = cosValues[0];

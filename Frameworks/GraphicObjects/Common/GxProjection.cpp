@@ -19,6 +19,12 @@ GxProjection::GxProjection() : mBounds(-kPi, -kHalfPi, kPi, kHalfPi) {}
 
 GxProjection::~GxProjection() = default;
 
+void GxProjection::ProjectMany(const GxPosition* inPositions, GxPoint* outPoints, std::size_t inCount) const
+{
+    for (std::size_t i = 0; i < inCount; ++i)
+        outPoints[i] = Project(inPositions[i]);
+}
+
 void GxProjection::Internalize(const XmlElement* inXml)
 {
     if (KindId() == nullptr)

@@ -7,6 +7,7 @@
 #include "GxCoordinates.h"
 #include "GxMath.h"
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     virtual ~GxProjection();
 
     virtual GxPoint Project(const GxPosition& inPosition) const = 0;
+    // Project of each of inCount positions into outPoints, the same values one by one; a kind may do it in
+    // batches.
+    virtual void ProjectMany(const GxPosition* inPositions, GxPoint* outPoints, std::size_t inCount) const;
     // The wind vector at the position turned into map orientation.
     virtual GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const = 0;
     virtual GxPosition Unproject(const GxPoint& inPoint) const = 0;
@@ -414,6 +418,7 @@ public:
     explicit GxUtmProjection(const GxPosition& inOrigin);
 
     GxPoint Project(const GxPosition& inPosition) const override;
+    void ProjectMany(const GxPosition* inPositions, GxPoint* outPoints, std::size_t inCount) const override;
     GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override;
     GxPosition Unproject(const GxPoint& inPoint) const override;
 
@@ -421,10 +426,16 @@ private:
     Parameters XmlParameters() override;
     void Setup() override;
     // The meridian distance from the equator, metres, from the latitude's sine and cosine.
-    double MeridianArc(double inLat, double inSin, double inCos) const;
+    template <typename V> V MeridianArc(V inLat, V inSin, V inCos) const;
+    // Project in three steps, on one position (V = double) or on two at a time, one per register lane
+    // (V = GxDouble2). Both take the same operations in the same order, so that a position gives the same bits
+    // either way.
+    template <typename V> struct Lanes;
+    template <typename V> void StepAngles(V inLon, V inLat, Lanes<V>& outLanes) const;
+    template <typename V> void StepRadius(Lanes<V>& ioLanes) const;
+    template <typename V> void StepSeries(const Lanes<V>& inLanes, V& outX, V& outY) const;
 
     GxPosition mOrigin;
-    double mOriginLonDegrees;
     double mE2;
     double mEp2;
     double mE0;

@@ -1,6 +1,7 @@
 #include "XmlElement.h"
 
 #include "CxDebug.h"
+#include "XmlArena.h"
 #include "XmlParser.h"
 #include "XmlWriter.h"
 
@@ -90,6 +91,51 @@ CxString Escape(const CxUint16* inUnits, CxUint32 inLength, EscapeFn inEscape)
 }
 
 } // namespace
+
+// ---- storage
+
+static_assert(alignof(XmlAttribute) <= XmlArena::kAlignment && alignof(XmlElement) <= XmlArena::kAlignment &&
+              alignof(XmlContent) <= XmlArena::kAlignment && alignof(XmlInstruction) <= XmlArena::kAlignment);
+
+void* XmlAttribute::operator new(std::size_t inSize)
+{
+    return XmlArena::AllocateAlone(inSize);
+}
+
+void* XmlAttribute::operator new(std::size_t inSize, XmlArena& ioArena)
+{
+    return ioArena.Allocate(inSize);
+}
+
+void XmlAttribute::operator delete(void* inObject) noexcept
+{
+    XmlArena::Free(inObject);
+}
+
+void XmlAttribute::operator delete(void* inObject, XmlArena&) noexcept
+{
+    XmlArena::Free(inObject);
+}
+
+void* XmlItem::operator new(std::size_t inSize)
+{
+    return XmlArena::AllocateAlone(inSize);
+}
+
+void* XmlItem::operator new(std::size_t inSize, XmlArena& ioArena)
+{
+    return ioArena.Allocate(inSize);
+}
+
+void XmlItem::operator delete(void* inObject) noexcept
+{
+    XmlArena::Free(inObject);
+}
+
+void XmlItem::operator delete(void* inObject, XmlArena&) noexcept
+{
+    XmlArena::Free(inObject);
+}
 
 // ---- XmlAttribute
 

@@ -12,6 +12,7 @@
 class XmlWriter;
 class XmlVisitor;
 class XmlElement;
+class XmlArena;
 
 // Forward iteration over an element's attributes or children, yielding pointers. The lists are linked through
 // the entries themselves, so a tree costs one allocation per entry and nothing for its lists.
@@ -54,6 +55,12 @@ public:
     XmlAttribute(const XmlAttribute& inOther) : mName(inOther.mName), mValue(inOther.mValue) {}
     XmlAttribute& operator=(const XmlAttribute&) = delete;
 
+    // On the heap, or in a parser's arena; deleted alike.
+    static void* operator new(std::size_t inSize);
+    static void* operator new(std::size_t inSize, XmlArena& ioArena);
+    static void operator delete(void* inObject) noexcept;
+    static void operator delete(void* inObject, XmlArena& ioArena) noexcept;
+
     const CxString& Name() const { return mName; }
     const CxString& Value() const { return mValue; }
     void SetName(const CxString& inName) { mName = inName; }
@@ -78,6 +85,12 @@ public:
     XmlItem() = default;
     // Leaves its parent's child list first, so an item may be deleted while it sits in a tree.
     virtual ~XmlItem();
+
+    // On the heap, or in a parser's arena; deleted alike.
+    static void* operator new(std::size_t inSize);
+    static void* operator new(std::size_t inSize, XmlArena& ioArena);
+    static void operator delete(void* inObject) noexcept;
+    static void operator delete(void* inObject, XmlArena& ioArena) noexcept;
 
     // A new item owned by the caller, without parent.
     virtual XmlItem* Copy() const = 0;

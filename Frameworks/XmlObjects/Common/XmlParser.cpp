@@ -1,9 +1,12 @@
 #include "XmlParser.h"
 
 #include "CxDebug.h"
+#include "XmlArena.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
+#include <typeinfo>
 #include <utility>
 
 namespace
@@ -43,6 +46,15 @@ void XmlParser::Append(XmlItem* inItem)
 
 // ---- handlers
 
+template <class T, typename... Args> T* XmlParser::NewWithText(std::string_view inText, Args&&... ioArguments)
+{
+    // The text's units right after the object, in one allocation of the arena: they live and die with it.
+    void* memory = mArena->Allocate(sizeof(T) + (inText.size() + 1) * sizeof(CxUint16));
+    CxUint16* units = reinterpret_cast<CxUint16*>(static_cast<char*>(memory) + sizeof(T));
+    const CxUint32 length = CxString::FromUtf8(inText, units);
+    return ::new (memory) T(std::forward<Args>(ioArguments)..., CxString::Over(units, length));
+}
+
 void XmlParser::StartElement(const char* inName, const char** inAttributes)
 {
     mAttributes = inAttributes;
@@ -54,7 +66,14 @@ void XmlParser::StartElement(const char* inName, const char** inAttributes)
     {
         XmlAttribute** tail = nullptr;
         for (const char** pair = inAttributes; *pair != nullptr; pair += 2)
-            tail = element->AppendNew(new XmlAttribute(Utf16(pair[0]), Utf16(pair[1])), tail);
+        {
+            CxString name = Utf16(pair[0]);
+            const std::string_view value(pair[1]);
+            XmlAttribute* attribute = value.size() > kOwnTextUnits
+                                          ? NewWithText<XmlAttribute>(value, std::move(name))
+                                          : new (*mArena) XmlAttribute(std::move(name), Utf16(pair[1], value.size()));
+            tail = element->AppendNew(attribute, tail);
+        }
     }
     Append(element);
     mElements.push_back(element);
@@ -73,7 +92,11 @@ void XmlParser::EndElement(const char*)
 
 void XmlParser::Content(const char* inText, int inLength)
 {
-    XmlContent* content = CreateContent(Utf16(inText, inLength > 0 ? std::size_t(inLength) : 0));
+    const std::string_view text(inText, inLength > 0 ? std::size_t(inLength) : 0);
+    // This class's own factory makes just such an item; a subclass's gets its text as always.
+    XmlContent* content = text.size() > kOwnTextUnits && typeid(*this) == typeid(XmlParser)
+                              ? NewWithText<XmlContent>(text)
+                              : CreateContent(Utf16(text.data(), text.size()));
     if (content == nullptr)
         return;
     Append(content);
@@ -102,22 +125,22 @@ void XmlParser::Instruction(const char* inTarget, const char* inData)
 
 XmlElement* XmlParser::CreateElement(CxString inName)
 {
-    return new XmlElement(std::move(inName));
+    return new (*mArena) XmlElement(std::move(inName));
 }
 
 XmlContent* XmlParser::CreateContent(CxString inText)
 {
-    return new XmlContent(std::move(inText));
+    return new (*mArena) XmlContent(std::move(inText));
 }
 
 XmlComment* XmlParser::CreateComment(CxString inText)
 {
-    return new XmlComment(std::move(inText));
+    return new (*mArena) XmlComment(std::move(inText));
 }
 
 XmlInstruction* XmlParser::CreateInstruction(CxString inTarget, CxString inData)
 {
-    return new XmlInstruction(std::move(inTarget), std::move(inData));
+    return new (*mArena) XmlInstruction(std::move(inTarget), std::move(inData));
 }
 
 void XmlParser::OnStartElement(XmlElement*) {}

@@ -8,7 +8,10 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 #include <vector>
+
+class XmlArena;
 
 class XmlParser
 {
@@ -67,7 +70,13 @@ private:
     struct Impl;
 
     void Append(XmlItem* inItem);
+    // Texts longer than a string holds by itself go into the item's own allocation.
+    static constexpr std::size_t kOwnTextUnits = 7;
+    // A new T in the arena from the arguments and, last, the text.
+    template <class T, typename... Args> T* NewWithText(std::string_view inText, Args&&... ioArguments);
 
+    // Where the items of the trees this parser builds live; they may outlive it.
+    std::unique_ptr<XmlArena> mArena;
     std::vector<XmlElement*> mElements;
     XmlRoot* mRoot = nullptr;
     std::unique_ptr<Impl> mImpl;

@@ -2,6 +2,7 @@
 #include "XmlParser.h"
 
 #include "CxDebug.h"
+#include "XmlArena.h"
 
 #include <expat.h>
 
@@ -45,7 +46,7 @@ struct XmlParser::Impl
     XML_Parser mExpat = nullptr;
 };
 
-XmlParser::XmlParser()
+XmlParser::XmlParser() : mArena(std::make_unique<XmlArena>())
 {
     mRoot = new XmlRoot;
     mElements.push_back(mRoot);
