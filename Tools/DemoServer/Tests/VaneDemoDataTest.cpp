@@ -25,6 +25,9 @@
 namespace
 {
 
+// Generous: sanitizer trees on a loaded machine fetch and decode a set in seconds.
+constexpr std::chrono::seconds kArrival{30};
+
 namespace fs = std::filesystem;
 
 const std::string kDemo = std::string(SKYVANE_SOURCE_DIR) + "/Products/Skyvane/Demo";
@@ -92,7 +95,7 @@ TEST_F(VaneDemoDataTest, StationsReadAsTheirSourceFile)
     client.SetDates(date, date);
     client.SetDisplayDate(date);
     client.RefreshClient();
-    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Table() != nullptr; }, sky::test::kBound)) << DataLog();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Table() != nullptr; }, kArrival)) << DataLog();
     const DxTable* table = client.Table();
     EXPECT_EQ(table->Date(), date);
     const DxFloatField* pmsl = table->FindFloatField("pmsl:mbar");
@@ -133,7 +136,7 @@ TEST_F(VaneDemoDataTest, RadarProductFoundByProbe)
     client.SetDates(date, date);
     client.SetDisplayDate(date);
     client.RefreshClient();
-    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Image() != nullptr; }, sky::test::kBound)) << DataLog();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Image() != nullptr; }, kArrival)) << DataLog();
     const auto* image = dynamic_cast<const DxIndexedImage*>(client.Image());
     ASSERT_NE(image, nullptr);
 
@@ -166,7 +169,7 @@ TEST_F(VaneDemoDataTest, OutlinesReadAsTheirSourceFile)
     client.SetFeature("naturalearth_lowres");
     client.SetSet(DxSet::FindExistingSet("natural-earth"));
     client.RefreshClient();
-    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Shape() != nullptr; }, sky::test::kBound)) << DataLog();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.Shape() != nullptr; }, kArrival)) << DataLog();
     const std::string shp = Slurp(data + "/shapefile/naturalearth_lowres.shp");
     CxData copy(shp.data(), CxUint32(shp.size()));
     const std::unique_ptr<DxShape> theirs(DxShapeParser().ParseShape(copy));
