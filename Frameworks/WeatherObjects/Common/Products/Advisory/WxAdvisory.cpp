@@ -1,5 +1,6 @@
 #include "WxAdvisory.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -35,13 +36,7 @@ constexpr char kCustom[] = "customAdvisory";
 WxAdvisory::WxAdvisory(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Advisory");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
     if (inMap != nullptr)
@@ -341,20 +336,17 @@ void WxAdvisory::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxAdvisory::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxAdvisory::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxAdvisory::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxAdvisory::OnProjectionChanged()
@@ -416,8 +408,7 @@ void WxAdvisory::OnSetChanged()
 {
     mCustomAdvisories.clear();
     UpdateAdvisories();
-    if (Map() != nullptr)
-        Map()->CalculateTimerInterval();
+    WxForwardSetChanged(Map());
 }
 
 void WxAdvisory::OnReleaseAndInvalidate()
@@ -428,7 +419,7 @@ void WxAdvisory::OnReleaseAndInvalidate()
 
 void WxAdvisory::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }
 
 // ---- WxAdvisoryLegend

@@ -1,5 +1,6 @@
 #include "WxContour.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -60,13 +61,7 @@ WxContour::WxContour(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Contour");
     SetFrameType(kDxFrameGrid);
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -451,20 +446,17 @@ void WxContour::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxContour::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxContour::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxContour::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxContour::OnProjectionChanged()
@@ -532,13 +524,12 @@ void WxContour::OnGridChanged()
 
 void WxContour::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxContour::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }
 
 // ---- legend

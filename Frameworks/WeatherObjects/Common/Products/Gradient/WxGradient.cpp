@@ -1,5 +1,6 @@
 #include "WxGradient.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -52,13 +53,7 @@ WxGradient::WxGradient(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Gradient");
     SetFrameType(kDxFrameGrid);
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -395,20 +390,17 @@ void WxGradient::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxGradient::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxGradient::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxGradient::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxGradient::OnProjectionChanged()
@@ -453,13 +445,12 @@ void WxGradient::OnGridChanged()
 
 void WxGradient::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxGradient::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }
 
 // ---- legend

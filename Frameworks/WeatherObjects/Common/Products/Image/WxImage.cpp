@@ -1,5 +1,6 @@
 #include "WxImage.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -42,13 +43,7 @@ void Outline(double inLeft, double inBottom, double inRight, double inTop)
 WxImage::WxImage(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Image");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -188,20 +183,17 @@ void WxImage::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxImage::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxImage::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxImage::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxImage::OnProjectionChanged()
@@ -252,13 +244,12 @@ void WxImage::OnTextureChanged()
 
 void WxImage::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxImage::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }
 
 WxImageLegend::WxImageLegend(WxImage* inImage) : WxProductInspector(inImage), mImage(inImage)

@@ -11,6 +11,7 @@
 #include "GxFont.h"
 #include "GxProjection.h"
 #include "GxString.h"
+#include "WxClientKit.h"
 #include "WxMap.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
@@ -85,13 +86,7 @@ WxVector::WxVector(WxMap* inMap, const XmlElement* inXml)
     : WxProduct(inMap), mMinimum(kNaN), mMaximum(kNaN), mSeparation(kNaN)
 {
     mName = CxString("Wind Barbs");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -499,20 +494,17 @@ void WxVector::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxVector::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxVector::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxVector::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxVector::OnProjectionChanged()
@@ -572,13 +564,12 @@ void WxVector::OnReleaseAndInvalidate()
 
 void WxVector::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxVector::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }
 
 // ---- legend
