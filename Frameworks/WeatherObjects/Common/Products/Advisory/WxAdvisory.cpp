@@ -605,26 +605,15 @@ void WxAdvisoryPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor)
         sizes.emplace_back(line->Width(), line->Height());
     if (sizes.size() < 2)
         return;
-    double modelView[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(inAnchor.mX, inAnchor.mY, 0.0, modelView, projection, viewport, &wx, &wy, &wz);
-    const WxAdvisoryBalloon balloon =
-        WxLayoutAdvisoryBalloon(sizes, GxPoint(wx, wy), {viewport[0], viewport[1], viewport[2], viewport[3]});
+    GxPoint window;
+    std::array<int, 4> viewport{};
+    WxBalloonWindowPoint(inAnchor, window, viewport);
+    const WxAdvisoryBalloon balloon = WxLayoutAdvisoryBalloon(sizes, window, viewport);
     const GxRect& b = balloon.mBox;
     const double h = balloon.mRowHeight;
 
-    ioContext.Begin2D();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    WxBeginBalloon(ioContext, viewport, true);
     ioContext.LineWidth(1.0f);
-    glEnable(GL_LINE_SMOOTH);
-    // Begin2D maps the viewport's origin to 0: the layout is in window pixels.
-    glTranslated(-viewport[0], -viewport[1], 0.0);
     auto quad = [](double inL, double inB, double inR, double inT, double inZ)
     {
         glVertex3d(inL, inB, inZ);
@@ -710,6 +699,5 @@ void WxAdvisoryPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor)
         glVertex3d(p.mX, p.mY, -1.0);
     glEnd();
     glDisable(GL_LINE_SMOOTH);
-    glPopAttrib();
-    ioContext.End2D();
+    WxEndBalloon(ioContext);
 }

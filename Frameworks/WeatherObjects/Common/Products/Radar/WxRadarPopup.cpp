@@ -1,5 +1,6 @@
 #include "WxRadar.h"
 
+#include "WxBalloon.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -159,28 +160,15 @@ void WxRadarPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inPoint, dou
     }
     const double width = labelWidth + valueWidth + 10.0 + 15.0;
     const double height = std::max(labelHeight, valueHeight) + 5.0;
-    double modelView[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    double wx = 0, wy = 0, wz = 0;
-    if (gluProject(inPoint.mX, inPoint.mY, 0.0, modelView, projection, viewport, &wx, &wy, &wz) != GL_TRUE ||
-        !std::isfinite(wx) || !std::isfinite(wy))
+    GxPoint window;
+    std::array<int, 4> viewport{};
+    if (!WxBalloonWindowPoint(inPoint, window, viewport))
         return;
+    const double wx = window.mX, wy = window.mY;
     GxRect b(0.0, 0.0, width, height);
     const GxPoint offset = WxStormTooltipOffset(inDirection, width, height);
     b.Offset(std::floor(wx) + offset.mX, std::floor(wy) + offset.mY);
-    const double vLeft = viewport[0], vBottom = viewport[1];
-    const double vRight = vLeft + viewport[2], vTop = vBottom + viewport[3];
-    if (b.mRight > vRight - 10.0)
-        b.Offset(vRight - b.mRight - 10.0, 0.0);
-    if (b.mLeft < vLeft + 10.0)
-        b.Offset(vLeft - b.mLeft + 10.0, 0.0);
-    if (b.mBottom < vBottom + 10.0)
-        b.Offset(0.0, vBottom - b.mBottom + 10.0);
-    if (b.mTop > vTop - 10.0)
-        b.Offset(0.0, vTop - b.mTop - 10.0);
+    WxKeepBalloonInside(b, viewport);
     // The pointer leaves the side facing the cell.
     const GxPoint tip(wx, wy);
     const GxPoint pinned = tip.Pin(b);
@@ -198,11 +186,7 @@ void WxRadarPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inPoint, dou
         baseB = GxPoint(pinned.mX, y + 10.0);
     }
 
-    ioContext.Begin2D();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glTranslated(-viewport[0], -viewport[1], 0.0);
+    WxBeginBalloon(ioContext, viewport, false);
     const auto quad = [](const GxRect& inRect)
     {
         glBegin(GL_QUADS);
@@ -236,28 +220,6 @@ void WxRadarPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inPoint, dou
     glVertex2d(baseB.mX, baseB.mY);
     glEnd();
 
-    glTranslated(std::floor(b.mLeft + 5), std::floor(b.mBottom + 5), 0.0);
-    const struct
-    {
-        const GxStringBunch& mStrings;
-        double mX;
-        double mAlpha;
-        GxHAlign mAlign;
-    } columns[] = {{mValues, labelWidth + 5, 1.0, kGxHAlignLeft}, {mLabels, labelWidth, 0.7, kGxHAlignRight}};
-    for (const auto& column : columns)
-    {
-        glPushMatrix();
-        glTranslated(0.375 + column.mX, 0.375, 0.0);
-        glColor4d(0.0, 0.0, 0.0, column.mAlpha);
-        std::vector<GxString*> strings(column.mStrings.begin(), column.mStrings.end());
-        for (auto s = strings.rbegin(); s != strings.rend(); ++s)
-        {
-            (*s)->SetPosition(0.0, 0.0);
-            (*s)->Draw(ioContext, column.mAlign, kGxVAlignBottom);
-            glTranslated(0.0, (*s)->Height() + 3.0, 0.0);
-        }
-        glPopMatrix();
-    }
-    glPopAttrib();
-    ioContext.End2D();
+    WxDrawBalloonRows(ioContext, b, mValues, mLabels, labelWidth, 0.0);
+    WxEndBalloon(ioContext);
 }
