@@ -2,6 +2,7 @@
 
 #include "WxClientKit.h"
 #include "WxDrawSupport.h"
+#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "CxUtilities.h"
@@ -462,18 +463,8 @@ WxGradientLegend::~WxGradientLegend() = default;
 void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
 {
     DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const double a = Alpha();
-    const GxColor background = Color();
-    const double inkLevel = background.Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
-    const double width = inBounds.Width();
-    const double height = inBounds.Height();
-    const double hb = height - 20.0;
-    const double wb = std::floor(width * 0.25);
+    WxLegendPainter painter(ioContext, *this);
+    const double a = painter.Alpha();
     const double minimum = mGradient->GetMin();
     const double maximum = mGradient->GetMax();
     const double v = mGradient->GetValueFromPosition(TrackPosition());
@@ -482,8 +473,9 @@ void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     const double x = (v - minimum) * (254.0 / (maximum - minimum));
     const int i = std::isfinite(x) && x > -2.0 && x < 1000.0 ? int(x) + 1 : -1;
 
-    glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
-    glTranslated(std::floor(width * 0.375), 0.0, 0.0);
+    painter.MoveToBar(inBounds);
+    const double hb = painter.BarHeight();
+    const double wb = painter.BarWidth();
     glColor4d(0, 0, 0, 1);
     glBegin(GL_TRIANGLES);
     glVertex2d(0.0, 0.0);
@@ -513,42 +505,15 @@ void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
             mark = k * step;
     }
     ioContext.LineWidth(1.0f);
-    WxGlColor(ink, a * 0.5);
+    WxGlColor(painter.Ink(), a * 0.5);
     glBegin(GL_LINE_STRIP);
     for (const auto& [px, py] : {std::pair{0.0, -1.0}, {wb, -1.0}, {wb, hb}, {0.0, hb}, {0.0, -1.0}})
         glVertex2d(px, py);
     glEnd();
     const bool marked = i >= 2 && i <= 255;
-    const double m = std::floor(mark) + 0.375 + step / 2;
     if (marked)
-    {
-        glBegin(GL_LINES);
-        glVertex2d(0.0, m);
-        glVertex2d(wb + 4.0, m);
-        glEnd();
-    }
-
-    WxSeriesAxis axis;
-    axis.SetMin(minimum);
-    axis.SetMax(maximum);
-    axis.SetUnit(mGradient->Parameter().Unit());
-    axis.Build(CxRect(inBounds.left, inBounds.top, CxSint16(inBounds.left + 3), CxSint16(inBounds.top + hb)));
-    GxColor axisBackground = background;
-    axisBackground.mAlpha *= a;
-    axis.Draw(ioContext, axisBackground, true, true);
-
-    if (marked && mGxStrings.empty())
-    {
-        GxFont font(0, 8);
-        auto* text = new GxString(CxString(v, int(axis.Decimals()) + 1), &font);
-        text->Texture(ioContext);
-        text->SetPosition(wb + 8.0 + 0.375, std::floor(mark) + 0.375);
-        text->SetDepth(0.0);
-        mGxStrings.push_back(text);
-    }
-    WxGlColor(ink, a);
-    for (GxString* text : mGxStrings)
-        text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-    glPopMatrix();
-    ioContext.PopAttribs();
+        painter.DrawMarker(std::floor(mark) + 0.375 + step / 2);
+    const int decimals =
+        painter.DrawValueAxis(ioContext, inBounds, hb, minimum, maximum, mGradient->Parameter().Unit());
+    painter.DrawReadout(ioContext, mGxStrings, marked, v, decimals, wb, std::floor(mark));
 }

@@ -2,6 +2,7 @@
 
 #include "WxClientKit.h"
 #include "WxDrawSupport.h"
+#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "DxImage.h"
@@ -26,17 +27,6 @@ namespace
 {
 
 constexpr char kElement[] = "image";
-
-void Outline(double inLeft, double inBottom, double inRight, double inTop)
-{
-    glBegin(GL_LINE_STRIP);
-    glVertex2d(inLeft, inBottom);
-    glVertex2d(inRight, inBottom);
-    glVertex2d(inRight, inTop);
-    glVertex2d(inLeft, inTop);
-    glVertex2d(inLeft, inBottom);
-    glEnd();
-}
 
 } // namespace
 
@@ -274,10 +264,7 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     const double width = inBounds.Width();
     const double rowHeight = (inBounds.Height() - 10.0) / double(count);
     DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    WxLegendPainter painter(ioContext, *this);
 
     mWidestLabel = 0.0;
     if (const DxStringField* values = image->FindStringField(CxString("legendValue")))
@@ -296,16 +283,7 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     const double a = Alpha();
 
     glTranslated(5.0, 5.0, 0.0);
-    glBegin(GL_QUADS);
-    for (std::size_t i = 0; i < count; ++i)
-    {
-        WxGlColor(colors[i], colors[i].mAlpha * a);
-        glVertex2d(0.0, double(i) * rowHeight);
-        glVertex2d(swatch, double(i) * rowHeight);
-        glVertex2d(swatch, double(i + 1) * rowHeight);
-        glVertex2d(0.0, double(i + 1) * rowHeight);
-    }
-    glEnd();
+    painter.DrawColorRows(colors.cbegin(), colors.cend(), swatch, rowHeight);
     const double inkLevel = Color().Brightness() > 0.6 ? 0.0 : 1.0;
     const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
     ioContext.LineWidth(1.0f);
@@ -313,12 +291,12 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     {
         WxGlColor(ink, a);
         for (std::size_t i = 0; i < count; ++i)
-            Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
+            WxOutlineRect(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
     }
     ioContext.LineWidth(3.0f);
     for (std::size_t i = 0; i < count; ++i)
         if (colors[i].AsString() == tracked)
-            Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
+            WxOutlineRect(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
     ioContext.LineWidth(1.0f);
 
     if (mGxStrings.empty())
@@ -334,6 +312,4 @@ void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
             mGxStrings[i]->Draw(ioContext, kGxHAlignCenter, kGxVAlignCenter);
         }
     }
-    glPopMatrix();
-    ioContext.PopAttribs();
 }

@@ -2,6 +2,7 @@
 
 #include "WxClientKit.h"
 #include "WxDrawSupport.h"
+#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "DxFrame.h"
@@ -526,18 +527,7 @@ WxObsLegend::~WxObsLegend() = default;
 void WxObsLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
 {
     DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const double a = Alpha();
-    const GxColor background = Color();
-    const double inkLevel = background.Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
-    const double width = inBounds.Width();
-    const double height = inBounds.Height();
-    const double hb = height - 20.0;
-    const double wb = std::floor(width * 0.25);
+    WxLegendPainter painter(ioContext, *this);
     const double minimum = mObs->DataMinimum();
     const double maximum = mObs->DataMaximum();
 
@@ -553,59 +543,21 @@ void WxObsLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
                 v = WxReadOptionalNumber(*value);
     }
 
-    glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
-    glTranslated(std::floor(width * 0.375), 0.0, 0.0);
-    const GxColor mapColor = mObs->Map() != nullptr ? mObs->Map()->Color() : GxColor(1, 1, 1, 1);
-    WxDrawLegendBar(ioContext, mapColor, ink, a, wb, hb);
+    painter.MoveToBar(inBounds);
+    const double hb = painter.BarHeight();
+    painter.DrawLevelBar(ioContext, mObs->Map());
 
-    const GxColor band = WxStandOff(mObs->Color(), background);
-    WxGlColor(band, mObs->Alpha() * band.mAlpha * a);
-    glBegin(GL_LINES);
-    double y = 0.0;
-    for (int k = 0; k <= 8; ++k, y += hb * 0.125)
-    {
-        glVertex2d(0.0, y);
-        glVertex2d(wb, y);
-    }
-    glEnd();
+    const GxColor band = WxStandOff(mObs->Color(), Color());
+    WxGlColor(band, mObs->Alpha() * band.mAlpha * painter.Alpha());
+    painter.DrawLevelLines(8, hb * 0.125);
 
     // With one value the scale has no extent: no marker, and the value sits at the bottom.
     const bool hasValue = !std::isnan(v);
     const bool spread = maximum > minimum;
     const double m = hasValue && spread ? hb * (v - minimum) / (maximum - minimum) : 0.0;
     if (hasValue && spread)
-    {
-        WxGlColor(ink, a * 0.5);
-        glBegin(GL_LINES);
-        glVertex2d(0.0, m);
-        glVertex2d(wb + 4.0, m);
-        glEnd();
-    }
-
-    WxSeriesAxis axis;
-    axis.SetMin(minimum);
-    axis.SetMax(maximum);
-    axis.SetUnit(mObs->Parameter().Unit());
-    axis.Build(CxRect(inBounds.left, inBounds.top, CxSint16(inBounds.left + 3), CxSint16(inBounds.top + hb)));
-    GxColor axisBackground = background;
-    axisBackground.mAlpha *= a;
-    axis.Draw(ioContext, axisBackground, true, true);
-
-    if (hasValue && mGxStrings.empty() && std::isfinite(m))
-    {
-        GxFont font(0, 8);
-        auto* text = new GxString(CxString(v, int(axis.Decimals()) + 1), &font);
-        text->Texture(ioContext);
-        text->SetPosition(wb + 8.0 + 0.375, std::trunc(m) + 0.375);
-        text->SetDepth(0.0);
-        mGxStrings.push_back(text);
-    }
-    WxGlColor(ink, a);
-    for (GxString* text : mGxStrings)
-    {
-        text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-        glTranslated(0.0, -hb * 0.125, 0.0);
-    }
-    glPopMatrix();
-    ioContext.PopAttribs();
+        painter.DrawMarker(m);
+    const int decimals = painter.DrawValueAxis(ioContext, inBounds, hb, minimum, maximum, mObs->Parameter().Unit());
+    painter.DrawReadout(ioContext, mGxStrings, hasValue && std::isfinite(m), v, decimals, painter.BarWidth(),
+                        std::trunc(m));
 }

@@ -1,6 +1,7 @@
 #include "WxRadar.h"
 
 #include "WxDrawSupport.h"
+#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "DxImage.h"
@@ -20,17 +21,6 @@
 
 namespace
 {
-
-void Outline(double inLeft, double inBottom, double inRight, double inTop)
-{
-    glBegin(GL_LINE_STRIP);
-    glVertex2d(inLeft, inBottom);
-    glVertex2d(inRight, inBottom);
-    glVertex2d(inRight, inTop);
-    glVertex2d(inLeft, inTop);
-    glVertex2d(inLeft, inBottom);
-    glEnd();
-}
 
 // A palette index for drawing: truncated into 0 to 255, 0 for NaN.
 std::size_t IndexOf(double inValue)
@@ -74,15 +64,11 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
         mColorCount = 0;
         return;
     }
-    ioContext.PushAttribs();
-    glPushMatrix();
+    WxLegendPainter painter(ioContext, *this);
     ioContext.LineWidth(1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     mLegendRect = inBounds;
-    const double a = Alpha();
-    const double inkLevel = Color().Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
+    const double a = painter.Alpha();
+    const GxColor& ink = painter.Ink();
 
     std::vector<CxString> levels;
     if (const DxStringField* field = image->FindStringField(CxString("dataLevel")))
@@ -128,16 +114,7 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
     }
     mBoxRect = GxRect(x, 10.0, x + w, column + 10.0);
     glTranslated(x, 10.0, 0.0);
-    glBegin(GL_QUADS);
-    for (std::size_t i = 0; i < count; ++i)
-    {
-        WxGlColor(colors[i], colors[i].mAlpha * a);
-        glVertex2d(0.0, double(i) * h);
-        glVertex2d(w, double(i) * h);
-        glVertex2d(w, double(i + 1) * h);
-        glVertex2d(0.0, double(i + 1) * h);
-    }
-    glEnd();
+    painter.DrawColorRows(colors.begin(), colors.end(), w, h);
     if (mRadar->GetDrawStorms())
     {
         // The key is 100 x 240 pixels at the bottom left of its 128 x 256 texture.
@@ -163,13 +140,13 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
     }
     WxGlColor(ink, a);
     for (std::size_t i = 0; i < count; ++i)
-        Outline(0.0, double(i) * h, w, double(i + 1) * h);
+        WxOutlineRect(0.0, double(i) * h, w, double(i + 1) * h);
     const double tracked = TrackedIndex();
     if (std::isfinite(TrackPosition().mLongitude) && std::isfinite(tracked))
     {
         const double y = tracked * h;
-        Outline(1.0, y + 1.0, w - 1.0, y + h - 1.0);
-        Outline(2.0, y + 2.0, w - 2.0, y + h - 2.0);
+        WxOutlineRect(1.0, y + 1.0, w - 1.0, y + h - 1.0);
+        WxOutlineRect(2.0, y + 2.0, w - 2.0, y + h - 2.0);
     }
     const std::vector<unsigned char> toggles = mRadar->ColorToggles();
     WxGlColor(ink, a * 0.3);
@@ -199,8 +176,6 @@ void WxRadarLegend::DrawColorBoxes(GxContext& ioContext, const CxRect& inBounds)
     mGxStrings.front()->SetPosition(0.0, 0.0);
     mGxStrings.front()->Draw(ioContext, kGxHAlignCenter, kGxVAlignBottom);
     glPopMatrix();
-    glPopMatrix();
-    ioContext.PopAttribs();
 }
 
 void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
@@ -224,56 +199,24 @@ void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
     const DxUnit display = mRadar->GetDisplayUnit().Id() == "nada" ? dataUnit : mRadar->GetDisplayUnit();
     const DxUnitConverter converter(dataUnit, display);
 
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const double a = Alpha();
-    const double inkLevel = Color().Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
+    WxLegendPainter painter(ioContext, *this);
     const double width = inBounds.Width();
     const double ramp = inBounds.Height() - 20.0;
     const double rampWidth = width * 0.25;
     const double row = ramp / double(colors.size());
     glTranslated(std::floor(width * 0.375), 10.0, 0.0);
-    glBegin(GL_QUADS);
-    for (std::size_t i = 0; i < colors.size(); ++i)
-    {
-        WxGlColor(colors[i], colors[i].mAlpha * a);
-        glVertex2d(0.0, double(i) * row);
-        glVertex2d(rampWidth, double(i) * row);
-        glVertex2d(rampWidth, double(i + 1) * row);
-        glVertex2d(0.0, double(i + 1) * row);
-    }
-    glEnd();
+    painter.DrawColorRows(colors.begin(), colors.end(), rampWidth, row);
     ioContext.LineWidth(1.0f);
-    WxGlColor(ink, 0.5);
-    Outline(0.0, -1.0, rampWidth, ramp);
+    WxGlColor(painter.Ink(), 0.5);
+    WxOutlineRect(0.0, -1.0, rampWidth, ramp);
     const std::size_t index = IndexOf(TrackedIndex());
     glRectd(0.0, double(index) * row, rampWidth + 4.0, double(index + 1) * row);
 
-    WxSeriesAxis axis;
-    axis.SetMin(converter.Convert(minimum));
-    axis.SetMax(converter.Convert(maximum));
-    axis.SetUnit(display);
-    axis.Build(CxRect(inBounds.left, inBounds.top, CxSint16(inBounds.left + 3), CxSint16(inBounds.top + ramp)));
-    GxColor axisBackground = Color();
-    axisBackground.mAlpha *= a;
-    axis.Draw(ioContext, axisBackground, true, true);
-
-    if (index < tracking->size())
-    {
-        GxFont font(0, 8);
-        auto* text = new GxString(CxString(converter.Convert((*tracking)[index]), int(axis.Decimals()) + 1), &font);
-        text->Texture(ioContext);
-        text->SetPosition(rampWidth + 8.0 + 0.375, std::trunc(double(index) * row) + 0.375);
-        text->SetDepth(0.0);
-        mGxStrings.push_back(text);
-        WxGlColor(ink, a);
-        text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-    }
-    glPopMatrix();
-    ioContext.PopAttribs();
+    const int decimals = painter.DrawValueAxis(ioContext, inBounds, ramp, converter.Convert(minimum),
+                                               converter.Convert(maximum), display);
+    const bool shown = index < tracking->size();
+    painter.DrawReadout(ioContext, mGxStrings, shown, shown ? converter.Convert((*tracking)[index]) : NAN, decimals,
+                        rampWidth, std::trunc(double(index) * row));
 }
 
 void WxRadarLegend::OnMouseDown(const FxMouseEvent& inEvent)
