@@ -34,14 +34,6 @@ CxString Capitalised(const CxString& inName)
     return name;
 }
 
-// Entry k of the table, its last entry past the end, opaque black for an empty table.
-GxColor Entry(const GxColorTable& inTable, std::size_t inIndex)
-{
-    if (inTable.empty())
-        return GxColor(0, 0, 0, 1);
-    return inTable[std::min(inIndex, inTable.size() - 1)];
-}
-
 // An infinite bound is as unusable as a missing one.
 double Usable(double inValue)
 {
@@ -49,6 +41,13 @@ double Usable(double inValue)
 }
 
 } // namespace
+
+GxColor WxGradientEntry(const GxColorTable& inTable, std::size_t inIndex)
+{
+    if (inTable.empty())
+        return GxColor(0, 0, 0, 1);
+    return inTable[std::min(inIndex, inTable.size() - 1)];
+}
 
 WxGradient::WxGradient(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
@@ -194,7 +193,7 @@ void WxGradient::BuildColorTexture()
     std::vector<float> texels(256 * 4);
     for (std::size_t k = 0; k < 256; ++k)
     {
-        const GxColor c = Entry(mColorTable, std::min<std::size_t>(k, 255));
+        const GxColor c = WxGradientEntry(mColorTable, std::min<std::size_t>(k, 255));
         texels[k * 4] = float(c.mRed);
         texels[k * 4 + 1] = float(c.mGreen);
         texels[k * 4 + 2] = float(c.mBlue);
@@ -336,7 +335,7 @@ void WxGradient::OnDrawIcon(GxContext& ioContext)
     ioContext.LineWidth(1.0f);
     for (int k = 1; k <= 32; ++k)
     {
-        const GxColor c = Entry(mColorTable, std::size_t(7 * k));
+        const GxColor c = WxGradientEntry(mColorTable, std::size_t(7 * k));
         WxGlColor(c, a * c.mAlpha);
         glBegin(GL_QUADS);
         glVertex2d(0, k - 1);
@@ -452,68 +451,4 @@ void WxGradient::OnSetChanged()
 void WxGradient::OnAuthenticationChanged()
 {
     WxForwardAuthentication(*this, *this);
-}
-
-// ---- legend
-
-WxGradientLegend::WxGradientLegend(WxGradient* inGradient) : WxProductInspector(inGradient), mGradient(inGradient) {}
-
-WxGradientLegend::~WxGradientLegend() = default;
-
-void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    DeleteTextures(ioContext);
-    WxLegendPainter painter(ioContext, *this);
-    const double a = painter.Alpha();
-    const double minimum = mGradient->GetMin();
-    const double maximum = mGradient->GetMax();
-    const double v = mGradient->GetValueFromPosition(TrackPosition());
-    const GxColorTable table = mGradient->GetColorTable();
-    // Truncated only when finite and in range: anything else has no strip.
-    const double x = (v - minimum) * (254.0 / (maximum - minimum));
-    const int i = std::isfinite(x) && x > -2.0 && x < 1000.0 ? int(x) + 1 : -1;
-
-    painter.MoveToBar(inBounds);
-    const double hb = painter.BarHeight();
-    const double wb = painter.BarWidth();
-    glColor4d(0, 0, 0, 1);
-    glBegin(GL_TRIANGLES);
-    glVertex2d(0.0, 0.0);
-    glVertex2d(0.0, hb);
-    glVertex2d(wb, hb);
-    glEnd();
-    glEnable(GL_LINE_SMOOTH);
-    glBegin(GL_LINE_STRIP);
-    for (const auto& [px, py] : {std::pair{0.0, 0.0}, {0.0, hb}, {wb, hb}, {0.0, 0.0}})
-        glVertex2d(px, py);
-    glEnd();
-    const double step = hb / 254.0;
-    double y = 0.0;
-    double mark = NAN;
-    for (int k = 1; k <= 254; ++k)
-    {
-        const GxColor c = Entry(table, std::size_t(k));
-        WxGlColor(c, mGradient->Alpha() * c.mAlpha * a);
-        glBegin(GL_QUADS);
-        glVertex2d(0.0, y);
-        glVertex2d(wb, y);
-        glVertex2d(wb, y + step);
-        glVertex2d(0.0, y + step);
-        glEnd();
-        y += step;
-        if (i == k + 1)
-            mark = k * step;
-    }
-    ioContext.LineWidth(1.0f);
-    WxGlColor(painter.Ink(), a * 0.5);
-    glBegin(GL_LINE_STRIP);
-    for (const auto& [px, py] : {std::pair{0.0, -1.0}, {wb, -1.0}, {wb, hb}, {0.0, hb}, {0.0, -1.0}})
-        glVertex2d(px, py);
-    glEnd();
-    const bool marked = i >= 2 && i <= 255;
-    if (marked)
-        painter.DrawMarker(std::floor(mark) + 0.375 + step / 2);
-    const int decimals =
-        painter.DrawValueAxis(ioContext, inBounds, hb, minimum, maximum, mGradient->Parameter().Unit());
-    painter.DrawReadout(ioContext, mGxStrings, marked, v, decimals, wb, std::floor(mark));
 }

@@ -30,7 +30,9 @@ DxShapeManager* ShapeManagerOf(const DxClient& inClient)
     return inClient.Set() != nullptr ? inClient.Set()->ShapeManager() : nullptr;
 }
 
-GxRect BoundsOf(const GxShape& inShape)
+} // namespace
+
+GxRect WxShapeBounds(const GxShape& inShape)
 {
     GxRect bounds;
     bool first = true;
@@ -41,8 +43,6 @@ GxRect BoundsOf(const GxShape& inShape)
     }
     return bounds;
 }
-
-} // namespace
 
 WxShape::WxShape(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
@@ -158,7 +158,7 @@ bool WxShape::DrawLists(GxContext& ioContext)
 
 void WxShape::BuildBounds(const DxShape& inShape)
 {
-    mBounds = BoundsOf(inShape);
+    mBounds = WxShapeBounds(inShape);
 }
 
 void WxShape::BuildMask(const DxShape& inShape)
@@ -419,64 +419,4 @@ void WxShape::OnSetChanged()
 void WxShape::OnAuthenticationChanged()
 {
     WxForwardAuthentication(*this, *this);
-}
-
-// ---- legend
-
-WxShapeLegend::WxShapeLegend(WxShape* inShape) : WxProductInspector(inShape), mShape(inShape) {}
-
-WxShapeLegend::~WxShapeLegend() = default;
-
-void WxShapeLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    ioContext.PushAttribs();
-    glPushMatrix();
-    CxAssertText(mShape != nullptr, "nil != mShape");
-    const DxShape* shape = mShape != nullptr ? mShape->Shape() : nullptr;
-    if (shape == nullptr)
-    {
-        glPopMatrix();
-        ioContext.PopAttribs();
-        return;
-    }
-    CxRect normal = inBounds;
-    normal.Normalize();
-    GxRect target(normal.left + 2.0, normal.top, normal.right - 2.0, normal.bottom);
-    const GxRect source = BoundsOf(*shape);
-    // Keep the shape's proportions, centred in the row.
-    const double aspect = source.Height() / source.Width();
-    if (target.Height() / target.Width() > aspect)
-    {
-        const double height = aspect * target.Width();
-        const double cut = target.Height() - height;
-        target.mBottom += cut / 2.0;
-        target.SetHeight(height);
-    }
-    else
-    {
-        const double width = target.Height() / aspect;
-        const double cut = target.Width() - width;
-        target.mLeft += cut / 2.0;
-        target.SetWidth(width);
-    }
-    const GxColor colour = WxStandOff(mShape->Color(), Color());
-    ioContext.LineWidth(float(mShape->LineWidth()));
-    glEnable(GL_LINE_SMOOTH);
-    glColor4d(colour.mRed, colour.mGreen, colour.mBlue, colour.mAlpha * Alpha());
-    glBegin(GL_LINES);
-    for (const auto& polygon : shape->Polygons())
-    {
-        const auto& points = polygon->Points();
-        for (std::size_t i = 1; i < points.size(); ++i)
-        {
-            const GxPoint a = points[i - 1].Map(source, target);
-            const GxPoint b = points[i].Map(source, target);
-            glVertex2d(a.mX, a.mY);
-            glVertex2d(b.mX, b.mY);
-        }
-    }
-    glEnd();
-    glDisable(GL_LINE_SMOOTH);
-    glPopMatrix();
-    ioContext.PopAttribs();
 }
