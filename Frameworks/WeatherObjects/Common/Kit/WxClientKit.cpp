@@ -1,6 +1,7 @@
 #include "WxClientKit.h"
 
 #include "DxClients.h"
+#include "DxSet.h"
 #include "WxMap.h"
 #include "WxProduct.h"
 #include "WxValues.h"
@@ -37,6 +38,14 @@ void WxForwardSetChanged(WxMap* inMap)
 {
     if (inMap != nullptr)
         inMap->CalculateTimerInterval();
+}
+
+void WxShowFrameStatus(WxProduct& ioProduct, const DxClient& inClient)
+{
+    if (inClient.IsTemporal())
+        ioProduct.SetStatusDate(inClient.FrameDate(), inClient.ShowsSeconds());
+    else if (inClient.Set() != nullptr)
+        ioProduct.SetStatus(inClient.Set()->Name());
 }
 
 void WxForwardAuthentication(WxProduct& ioProduct, const DxClient& inClient)

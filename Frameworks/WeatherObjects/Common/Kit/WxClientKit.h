@@ -21,5 +21,8 @@ void WxForwardDate(DxClient& ioClient, const CxDate& inDate);
 // A new data set may update at another pace: the map's timer is worked out again; nothing without a map.
 void WxForwardSetChanged(WxMap* inMap);
 
+// A new frame's status: its date (with seconds when the set shows them) on a temporal set, else the set's name.
+void WxShowFrameStatus(WxProduct& ioProduct, const DxClient& inClient);
+
 // The product's badge follows the client's authentication.
 void WxForwardAuthentication(WxProduct& ioProduct, const DxClient& inClient);

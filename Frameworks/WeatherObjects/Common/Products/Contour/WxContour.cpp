@@ -512,12 +512,7 @@ void WxContour::OnGridChanged()
     SetName(Capitalised(mParm.Name()));
     SetStatus(CxString());
     if (Grid() != nullptr)
-    {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
-    }
+        WxShowFrameStatus(*this, *this);
     if (mAuto)
         ComputeExtrema();
     ProductDataChanged();

@@ -433,12 +433,7 @@ void WxGradient::OnGridChanged()
     SetName(Capitalised(mParm.Name()));
     SetStatus(CxString());
     if (Grid() != nullptr)
-    {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
-    }
+        WxShowFrameStatus(*this, *this);
     mCells.InvalidateDisplayList();
     ProductDataChanged();
 }

@@ -221,10 +221,7 @@ void WxImage::OnTextureChanged()
     mLegendColors.clear();
     if (const DxImage* image = Image())
     {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
+        WxShowFrameStatus(*this, *this);
         if (const DxStringField* keys = image->FindStringField(CxString("legendKey")))
             for (auto key = keys->rbegin(); key != keys->rend(); ++key)
                 mLegendColors.push_back(GxColor(*key));

@@ -325,12 +325,7 @@ void WxObs::OnTableChanged()
     SetName(Capitalised(mParm.Name()));
     SetStatus(CxString());
     if (Frame() != nullptr)
-    {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
-    }
+        WxShowFrameStatus(*this, *this);
     mDataMaximum = mDataMinimum = std::numeric_limits<double>::quiet_NaN();
     ProductDataChanged();
 }
