@@ -19,7 +19,6 @@
 #include "XmlElement.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 #include <memory>

@@ -1,25 +1,12 @@
 #include "WxAdvisory.h"
 
-#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
-#include "CxDebug.h"
-#include "DxAdvisoryManager.h"
-#include "DxFrame.h"
-#include "DxSet.h"
 #include "DxShape.h"
 #include "GxContext.h"
 #include "GxFont.h"
-#include "GxPolygon.h"
-#include "GxProjection.h"
-#include "GxString.h"
-#include "WxMap.h"
-#include "WxValues.h"
-#include "XmlBuilder.h"
-#include "XmlElement.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 #include <memory>

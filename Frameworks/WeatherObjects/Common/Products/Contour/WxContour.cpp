@@ -2,7 +2,6 @@
 
 #include "WxClientKit.h"
 #include "WxDrawSupport.h"
-#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "DxFrame.h"
@@ -11,7 +10,6 @@
 #include "GxContext.h"
 #include "GxProjection.h"
 #include "WxMap.h"
-#include "WxSeries.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"

@@ -2,7 +2,6 @@
 
 #include "WxClientKit.h"
 #include "WxDrawSupport.h"
-#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "CxUtilities.h"
@@ -13,7 +12,6 @@
 #include "GxProjection.h"
 #include "GxString.h"
 #include "WxMap.h"
-#include "WxSeries.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"

@@ -1,22 +1,9 @@
 #include "WxGradient.h"
 
-#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 #include "WxLegendPainter.h"
 
-#include "CxDebug.h"
-#include "CxUtilities.h"
-#include "DxFrame.h"
-#include "DxObsManager.h"
-#include "DxSet.h"
 #include "GxContext.h"
-#include "GxProjection.h"
-#include "GxString.h"
-#include "WxMap.h"
-#include "WxSeries.h"
-#include "WxValues.h"
-#include "XmlBuilder.h"
-#include "XmlElement.h"
 
 #include <GL/gl.h>
 #include <algorithm>

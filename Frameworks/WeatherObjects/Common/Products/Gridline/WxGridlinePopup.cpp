@@ -8,7 +8,6 @@
 #include "WxMap.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 

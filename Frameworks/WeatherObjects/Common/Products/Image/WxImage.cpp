@@ -2,7 +2,6 @@
 
 #include "WxClientKit.h"
 #include "WxDrawSupport.h"
-#include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "DxImage.h"

@@ -1,23 +1,14 @@
 #include "WxImage.h"
 
-#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 #include "WxLegendPainter.h"
 
 #include "CxDebug.h"
 #include "DxImage.h"
 #include "DxImageManager.h"
-#include "DxSet.h"
 #include "GxContext.h"
 #include "GxFont.h"
-#include "GxProjection.h"
 #include "GxString.h"
-#include "GxTexture.h"
-#include "WxDrape.h"
-#include "WxMap.h"
-#include "WxValues.h"
-#include "XmlBuilder.h"
-#include "XmlElement.h"
 
 #include <GL/gl.h>
 #include <algorithm>

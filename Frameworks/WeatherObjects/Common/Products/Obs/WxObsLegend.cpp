@@ -1,20 +1,9 @@
 #include "WxObs.h"
 
-#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 #include "WxLegendPainter.h"
 
-#include "CxDebug.h"
-#include "DxFrame.h"
-#include "DxObsManager.h"
-#include "DxSet.h"
-#include "GxContext.h"
-#include "GxProjection.h"
-#include "WxMap.h"
-#include "WxSeries.h"
 #include "WxValues.h"
-#include "XmlBuilder.h"
-#include "XmlElement.h"
 
 #include <GL/gl.h>
 #include <algorithm>

@@ -1,14 +1,10 @@
 #include "WxRadar.h"
 
-#include "WxDrawSupport.h"
-
-#include "CxDebug.h"
 #include "DxImage.h"
 #include "DxNidsManager.h"
 #include "DxSet.h"
 #include "GxContext.h"
 #include "GxProjection.h"
-#include "GxSymbol.h"
 #include "GxTexture.h"
 #include "WxDrape.h"
 #include "WxMap.h"

@@ -5,14 +5,10 @@
 
 #include "CxDebug.h"
 #include "DxImage.h"
-#include "DxSet.h"
 #include "FxMouseEvent.h"
 #include "GxContext.h"
 #include "GxFont.h"
-#include "GxProjection.h"
 #include "GxString.h"
-#include "WxMap.h"
-#include "WxSeries.h"
 
 #include <GL/gl.h>
 #include <algorithm>

@@ -1,20 +1,14 @@
 #include "WxRadar.h"
 
 #include "WxBalloon.h"
-#include "WxDrawSupport.h"
 
-#include "CxDebug.h"
 #include "DxImage.h"
-#include "DxSet.h"
-#include "GxContext.h"
 #include "GxFont.h"
 #include "GxProjection.h"
 #include "GxString.h"
 #include "WxMap.h"
-#include "WxValues.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 #include <numbers>

@@ -1,15 +1,7 @@
 #include "WxRadar.h"
 
-#include "WxDrawSupport.h"
-
-#include "CxDebug.h"
 #include "DxImage.h"
-#include "DxSet.h"
-#include "GxContext.h"
 #include "GxProjection.h"
-#include "GxSymbol.h"
-#include "WxMap.h"
-#include "WxValues.h"
 
 #include <GL/gl.h>
 #include <algorithm>

@@ -1,20 +1,12 @@
 #include "WxShape.h"
 
-#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxCoordinates.h"
 #include "CxDebug.h"
-#include "DxSet.h"
 #include "DxShape.h"
 #include "DxShapeManager.h"
 #include "GxContext.h"
-#include "GxProjection.h"
-#include "GxTesselator.h"
-#include "WxMap.h"
-#include "WxValues.h"
-#include "XmlBuilder.h"
-#include "XmlElement.h"
 
 #include <GL/gl.h>
 #include <vector>

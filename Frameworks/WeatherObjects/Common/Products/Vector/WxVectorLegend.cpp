@@ -1,21 +1,9 @@
 #include "WxVector.h"
 
-#include "CxDebug.h"
-#include "DxAnalysis.h"
-#include "DxField.h"
-#include "DxFrame.h"
-#include "DxObsManager.h"
-#include "DxSet.h"
-#include "DxUnit.h"
 #include "GxContext.h"
 #include "GxFont.h"
-#include "GxProjection.h"
 #include "GxString.h"
-#include "WxClientKit.h"
 #include "WxMap.h"
-#include "WxValues.h"
-#include "XmlBuilder.h"
-#include "XmlElement.h"
 
 #include <GL/gl.h>
 #include <algorithm>
