@@ -10,6 +10,10 @@
 #include <memory>
 
 class DxShape;
+class GxShape;
+
+// The union of the shape's polygons' bounds; a default rectangle without polygons.
+GxRect WxShapeBounds(const GxShape& inShape);
 
 class WxShape : public WxProduct, public DxShapeClient
 {

@@ -15,6 +15,9 @@
 
 class DxFloatField;
 
+// Entry k of the table, its last entry past the end, opaque black for an empty table.
+GxColor WxGradientEntry(const GxColorTable& inTable, std::size_t inIndex);
+
 class WxGradient : public WxProduct, public DxObsClient
 {
 public:

@@ -1,5 +1,6 @@
 #include "WxImage.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -26,29 +27,12 @@ namespace
 
 constexpr char kElement[] = "image";
 
-void Outline(double inLeft, double inBottom, double inRight, double inTop)
-{
-    glBegin(GL_LINE_STRIP);
-    glVertex2d(inLeft, inBottom);
-    glVertex2d(inRight, inBottom);
-    glVertex2d(inRight, inTop);
-    glVertex2d(inLeft, inTop);
-    glVertex2d(inLeft, inBottom);
-    glEnd();
-}
-
 } // namespace
 
 WxImage::WxImage(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Image");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -188,20 +172,17 @@ void WxImage::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxImage::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxImage::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxImage::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxImage::OnProjectionChanged()
@@ -239,10 +220,7 @@ void WxImage::OnTextureChanged()
     mLegendColors.clear();
     if (const DxImage* image = Image())
     {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
+        WxShowFrameStatus(*this, *this);
         if (const DxStringField* keys = image->FindStringField(CxString("legendKey")))
             for (auto key = keys->rbegin(); key != keys->rend(); ++key)
                 mLegendColors.push_back(GxColor(*key));
@@ -252,97 +230,10 @@ void WxImage::OnTextureChanged()
 
 void WxImage::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxImage::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
-}
-
-WxImageLegend::WxImageLegend(WxImage* inImage) : WxProductInspector(inImage), mImage(inImage)
-{
-    CxAssertText(inImage != nullptr, "inImage != nil");
-}
-
-WxImageLegend::~WxImageLegend() = default;
-
-void WxImageLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    const DxImage* image = mImage->Image();
-    const DxStringField* keys = image != nullptr ? image->FindStringField(CxString("legendKey")) : nullptr;
-    // Without keys there are no rows to size.
-    if (keys == nullptr || keys->empty())
-        return;
-    std::vector<GxColor> colors;
-    for (const CxString& key : *keys)
-        colors.emplace_back(key);
-    const std::size_t count = colors.size();
-    const CxString tracked = mImage->GetValueFromPosition(TrackPosition()).AsString();
-    const double width = inBounds.Width();
-    const double rowHeight = (inBounds.Height() - 10.0) / double(count);
-    DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-    mWidestLabel = 0.0;
-    if (const DxStringField* values = image->FindStringField(CxString("legendValue")))
-    {
-        GxFont font(0, 8);
-        for (const CxString& value : *values)
-        {
-            auto* label = new GxString(value, &font);
-            label->Texture(ioContext);
-            mWidestLabel = std::max(mWidestLabel, double(label->Width()));
-            mGxStrings.push_back(label);
-        }
-    }
-    mSwatchWidth = std::floor(std::max(10.0, std::min(width / 3.5, width - mWidestLabel - 15.0)));
-    const double swatch = mSwatchWidth;
-    const double a = Alpha();
-
-    glTranslated(5.0, 5.0, 0.0);
-    glBegin(GL_QUADS);
-    for (std::size_t i = 0; i < count; ++i)
-    {
-        WxGlColor(colors[i], colors[i].mAlpha * a);
-        glVertex2d(0.0, double(i) * rowHeight);
-        glVertex2d(swatch, double(i) * rowHeight);
-        glVertex2d(swatch, double(i + 1) * rowHeight);
-        glVertex2d(0.0, double(i + 1) * rowHeight);
-    }
-    glEnd();
-    const double inkLevel = Color().Brightness() > 0.6 ? 0.0 : 1.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
-    ioContext.LineWidth(1.0f);
-    if (rowHeight >= 10.0 && count <= 40)
-    {
-        WxGlColor(ink, a);
-        for (std::size_t i = 0; i < count; ++i)
-            Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
-    }
-    ioContext.LineWidth(3.0f);
-    for (std::size_t i = 0; i < count; ++i)
-        if (colors[i].AsString() == tracked)
-            Outline(0.0, double(i) * rowHeight, swatch, double(i + 1) * rowHeight);
-    ioContext.LineWidth(1.0f);
-
-    if (mGxStrings.empty())
-        CxDebug(CxString("image legend without legendValue texts: swatches unlabelled"));
-    else
-    {
-        glTranslated(((width - 10.0) - swatch) * 0.5 + swatch + 5.0, rowHeight * 0.5, 0.0);
-        glTranslated(0.375, 0.375, 0.0);
-        WxGlColor(ink, a);
-        for (std::size_t i = 0; i < mGxStrings.size(); ++i)
-        {
-            mGxStrings[i]->SetPosition(0.0, std::floor(double(i) * rowHeight + 0.5));
-            mGxStrings[i]->Draw(ioContext, kGxHAlignCenter, kGxVAlignCenter);
-        }
-    }
-    glPopMatrix();
-    ioContext.PopAttribs();
+    WxForwardAuthentication(*this, *this);
 }

@@ -1,5 +1,6 @@
 #include "WxContour.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -9,7 +10,6 @@
 #include "GxContext.h"
 #include "GxProjection.h"
 #include "WxMap.h"
-#include "WxSeries.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -60,13 +60,7 @@ WxContour::WxContour(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Contour");
     SetFrameType(kDxFrameGrid);
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -451,20 +445,17 @@ void WxContour::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxContour::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxContour::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxContour::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxContour::OnProjectionChanged()
@@ -519,12 +510,7 @@ void WxContour::OnGridChanged()
     SetName(Capitalised(mParm.Name()));
     SetStatus(CxString());
     if (Grid() != nullptr)
-    {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
-    }
+        WxShowFrameStatus(*this, *this);
     if (mAuto)
         ComputeExtrema();
     ProductDataChanged();
@@ -532,98 +518,10 @@ void WxContour::OnGridChanged()
 
 void WxContour::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxContour::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
-}
-
-// ---- legend
-
-WxContourLegend::WxContourLegend(WxContour* inContour) : WxProductInspector(inContour), mContour(inContour) {}
-
-WxContourLegend::~WxContourLegend() = default;
-
-void WxContourLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const double a = Alpha();
-    const GxColor background = Color();
-    const double inkLevel = background.Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
-    const double width = inBounds.Width();
-    const double height = inBounds.Height();
-    const double hb = height - 20.0;
-    const double wb = std::floor(width * 0.25);
-    const double minimum = mContour->Minimum();
-    const double maximum = mContour->Maximum();
-    // Counted in double: a tiny or non-finite interval must neither loop for ever nor convert out of range.
-    double n = std::trunc((maximum - minimum) / mContour->ContourInterval());
-    if (!std::isfinite(n) || n < 0.0)
-        n = 0.0;
-    n = std::min(n, double(WxContour::kMaxLevels));
-    const double v = mContour->GetValueFromPosition(TrackPosition());
-
-    glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
-    glTranslated(std::floor(width * 0.375), 0.0, 0.0);
-    const GxColor mapColor = mContour->Map() != nullptr ? mContour->Map()->Color() : GxColor(1, 1, 1, 1);
-    WxDrawLegendBar(ioContext, mapColor, ink, a, wb, hb);
-
-    const GxColor c = WxStandOff(mContour->Color(), background);
-    ioContext.LineWidth(float(mContour->LineWidth()));
-    WxGlColor(c, mContour->Alpha() * c.mAlpha * a);
-    // One level: a single line at the bottom.
-    const double step = n > 0.0 ? hb / n : 0.0;
-    glBegin(GL_LINES);
-    double y = 0.0;
-    for (int k = 0; k <= int(n); ++k, y += step)
-    {
-        glVertex2d(0.0, y);
-        glVertex2d(wb, y);
-    }
-    glEnd();
-    ioContext.LineWidth(1.0f);
-
-    const bool spread = maximum > minimum && n > 0.0;
-    const double m = spread ? hb * (v - minimum) / (maximum - minimum) : 0.0;
-    const bool marked = !std::isnan(v) && spread && std::isfinite(m);
-    if (marked)
-    {
-        WxGlColor(ink, a * 0.5);
-        glBegin(GL_LINES);
-        glVertex2d(0.0, m);
-        glVertex2d(wb + 4.0, m);
-        glEnd();
-    }
-
-    WxSeriesAxis axis;
-    axis.SetMin(minimum);
-    axis.SetMax(maximum);
-    axis.SetUnit(mContour->Parameter().Unit());
-    axis.Build(CxRect(inBounds.left, inBounds.top, CxSint16(inBounds.left + 3), CxSint16(inBounds.top + hb)));
-    GxColor axisBackground = background;
-    axisBackground.mAlpha *= a;
-    axis.Draw(ioContext, axisBackground, true, true);
-
-    if (marked && mGxStrings.empty())
-    {
-        GxFont font(0, 8);
-        auto* text = new GxString(CxString(v, int(axis.Decimals()) + 1), &font);
-        text->Texture(ioContext);
-        text->SetPosition(wb + 8.0 + 0.375, std::floor(m) + 0.375);
-        text->SetDepth(0.0);
-        mGxStrings.push_back(text);
-    }
-    WxGlColor(ink, a);
-    for (GxString* text : mGxStrings)
-        text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-    glPopMatrix();
-    ioContext.PopAttribs();
+    WxForwardAuthentication(*this, *this);
 }

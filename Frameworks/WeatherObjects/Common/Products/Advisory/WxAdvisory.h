@@ -7,7 +7,7 @@
 #include "GxColor.h"
 #include "GxDisplayList.h"
 #include "GxString.h"
-#include "WxGridlinePopup.h"
+#include "WxBalloon.h"
 #include "WxProduct.h"
 
 #include <array>

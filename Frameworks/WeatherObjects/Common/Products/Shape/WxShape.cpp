@@ -1,5 +1,6 @@
 #include "WxShape.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxCoordinates.h"
@@ -29,7 +30,9 @@ DxShapeManager* ShapeManagerOf(const DxClient& inClient)
     return inClient.Set() != nullptr ? inClient.Set()->ShapeManager() : nullptr;
 }
 
-GxRect BoundsOf(const GxShape& inShape)
+} // namespace
+
+GxRect WxShapeBounds(const GxShape& inShape)
 {
     GxRect bounds;
     bool first = true;
@@ -41,18 +44,10 @@ GxRect BoundsOf(const GxShape& inShape)
     return bounds;
 }
 
-} // namespace
-
 WxShape::WxShape(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Shape");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -163,7 +158,7 @@ bool WxShape::DrawLists(GxContext& ioContext)
 
 void WxShape::BuildBounds(const DxShape& inShape)
 {
-    mBounds = BoundsOf(inShape);
+    mBounds = WxShapeBounds(inShape);
 }
 
 void WxShape::BuildMask(const DxShape& inShape)
@@ -353,20 +348,17 @@ void WxShape::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxShape::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxShape::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxShape::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxShape::OnProjectionChanged()
@@ -421,71 +413,10 @@ void WxShape::OnShapeChanged()
 
 void WxShape::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxShape::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
-}
-
-// ---- legend
-
-WxShapeLegend::WxShapeLegend(WxShape* inShape) : WxProductInspector(inShape), mShape(inShape) {}
-
-WxShapeLegend::~WxShapeLegend() = default;
-
-void WxShapeLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    ioContext.PushAttribs();
-    glPushMatrix();
-    CxAssertText(mShape != nullptr, "nil != mShape");
-    const DxShape* shape = mShape != nullptr ? mShape->Shape() : nullptr;
-    if (shape == nullptr)
-    {
-        glPopMatrix();
-        ioContext.PopAttribs();
-        return;
-    }
-    CxRect normal = inBounds;
-    normal.Normalize();
-    GxRect target(normal.left + 2.0, normal.top, normal.right - 2.0, normal.bottom);
-    const GxRect source = BoundsOf(*shape);
-    // Keep the shape's proportions, centred in the row.
-    const double aspect = source.Height() / source.Width();
-    if (target.Height() / target.Width() > aspect)
-    {
-        const double height = aspect * target.Width();
-        const double cut = target.Height() - height;
-        target.mBottom += cut / 2.0;
-        target.SetHeight(height);
-    }
-    else
-    {
-        const double width = target.Height() / aspect;
-        const double cut = target.Width() - width;
-        target.mLeft += cut / 2.0;
-        target.SetWidth(width);
-    }
-    const GxColor colour = WxStandOff(mShape->Color(), Color());
-    ioContext.LineWidth(float(mShape->LineWidth()));
-    glEnable(GL_LINE_SMOOTH);
-    glColor4d(colour.mRed, colour.mGreen, colour.mBlue, colour.mAlpha * Alpha());
-    glBegin(GL_LINES);
-    for (const auto& polygon : shape->Polygons())
-    {
-        const auto& points = polygon->Points();
-        for (std::size_t i = 1; i < points.size(); ++i)
-        {
-            const GxPoint a = points[i - 1].Map(source, target);
-            const GxPoint b = points[i].Map(source, target);
-            glVertex2d(a.mX, a.mY);
-            glVertex2d(b.mX, b.mY);
-        }
-    }
-    glEnd();
-    glDisable(GL_LINE_SMOOTH);
-    glPopMatrix();
-    ioContext.PopAttribs();
+    WxForwardAuthentication(*this, *this);
 }

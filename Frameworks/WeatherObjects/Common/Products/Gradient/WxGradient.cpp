@@ -1,5 +1,6 @@
 #include "WxGradient.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -11,7 +12,6 @@
 #include "GxProjection.h"
 #include "GxString.h"
 #include "WxMap.h"
-#include "WxSeries.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -32,14 +32,6 @@ CxString Capitalised(const CxString& inName)
     return name;
 }
 
-// Entry k of the table, its last entry past the end, opaque black for an empty table.
-GxColor Entry(const GxColorTable& inTable, std::size_t inIndex)
-{
-    if (inTable.empty())
-        return GxColor(0, 0, 0, 1);
-    return inTable[std::min(inIndex, inTable.size() - 1)];
-}
-
 // An infinite bound is as unusable as a missing one.
 double Usable(double inValue)
 {
@@ -48,17 +40,18 @@ double Usable(double inValue)
 
 } // namespace
 
+GxColor WxGradientEntry(const GxColorTable& inTable, std::size_t inIndex)
+{
+    if (inTable.empty())
+        return GxColor(0, 0, 0, 1);
+    return inTable[std::min(inIndex, inTable.size() - 1)];
+}
+
 WxGradient::WxGradient(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Gradient");
     SetFrameType(kDxFrameGrid);
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -198,7 +191,7 @@ void WxGradient::BuildColorTexture()
     std::vector<float> texels(256 * 4);
     for (std::size_t k = 0; k < 256; ++k)
     {
-        const GxColor c = Entry(mColorTable, std::min<std::size_t>(k, 255));
+        const GxColor c = WxGradientEntry(mColorTable, std::min<std::size_t>(k, 255));
         texels[k * 4] = float(c.mRed);
         texels[k * 4 + 1] = float(c.mGreen);
         texels[k * 4 + 2] = float(c.mBlue);
@@ -340,7 +333,7 @@ void WxGradient::OnDrawIcon(GxContext& ioContext)
     ioContext.LineWidth(1.0f);
     for (int k = 1; k <= 32; ++k)
     {
-        const GxColor c = Entry(mColorTable, std::size_t(7 * k));
+        const GxColor c = WxGradientEntry(mColorTable, std::size_t(7 * k));
         WxGlColor(c, a * c.mAlpha);
         glBegin(GL_QUADS);
         glVertex2d(0, k - 1);
@@ -395,20 +388,17 @@ void WxGradient::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxGradient::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxGradient::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxGradient::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxGradient::OnProjectionChanged()
@@ -441,123 +431,17 @@ void WxGradient::OnGridChanged()
     SetName(Capitalised(mParm.Name()));
     SetStatus(CxString());
     if (Grid() != nullptr)
-    {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
-    }
+        WxShowFrameStatus(*this, *this);
     mCells.InvalidateDisplayList();
     ProductDataChanged();
 }
 
 void WxGradient::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxGradient::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
-}
-
-// ---- legend
-
-WxGradientLegend::WxGradientLegend(WxGradient* inGradient) : WxProductInspector(inGradient), mGradient(inGradient) {}
-
-WxGradientLegend::~WxGradientLegend() = default;
-
-void WxGradientLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const double a = Alpha();
-    const GxColor background = Color();
-    const double inkLevel = background.Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
-    const double width = inBounds.Width();
-    const double height = inBounds.Height();
-    const double hb = height - 20.0;
-    const double wb = std::floor(width * 0.25);
-    const double minimum = mGradient->GetMin();
-    const double maximum = mGradient->GetMax();
-    const double v = mGradient->GetValueFromPosition(TrackPosition());
-    const GxColorTable table = mGradient->GetColorTable();
-    // Truncated only when finite and in range: anything else has no strip.
-    const double x = (v - minimum) * (254.0 / (maximum - minimum));
-    const int i = std::isfinite(x) && x > -2.0 && x < 1000.0 ? int(x) + 1 : -1;
-
-    glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
-    glTranslated(std::floor(width * 0.375), 0.0, 0.0);
-    glColor4d(0, 0, 0, 1);
-    glBegin(GL_TRIANGLES);
-    glVertex2d(0.0, 0.0);
-    glVertex2d(0.0, hb);
-    glVertex2d(wb, hb);
-    glEnd();
-    glEnable(GL_LINE_SMOOTH);
-    glBegin(GL_LINE_STRIP);
-    for (const auto& [px, py] : {std::pair{0.0, 0.0}, {0.0, hb}, {wb, hb}, {0.0, 0.0}})
-        glVertex2d(px, py);
-    glEnd();
-    const double step = hb / 254.0;
-    double y = 0.0;
-    double mark = NAN;
-    for (int k = 1; k <= 254; ++k)
-    {
-        const GxColor c = Entry(table, std::size_t(k));
-        WxGlColor(c, mGradient->Alpha() * c.mAlpha * a);
-        glBegin(GL_QUADS);
-        glVertex2d(0.0, y);
-        glVertex2d(wb, y);
-        glVertex2d(wb, y + step);
-        glVertex2d(0.0, y + step);
-        glEnd();
-        y += step;
-        if (i == k + 1)
-            mark = k * step;
-    }
-    ioContext.LineWidth(1.0f);
-    WxGlColor(ink, a * 0.5);
-    glBegin(GL_LINE_STRIP);
-    for (const auto& [px, py] : {std::pair{0.0, -1.0}, {wb, -1.0}, {wb, hb}, {0.0, hb}, {0.0, -1.0}})
-        glVertex2d(px, py);
-    glEnd();
-    const bool marked = i >= 2 && i <= 255;
-    const double m = std::floor(mark) + 0.375 + step / 2;
-    if (marked)
-    {
-        glBegin(GL_LINES);
-        glVertex2d(0.0, m);
-        glVertex2d(wb + 4.0, m);
-        glEnd();
-    }
-
-    WxSeriesAxis axis;
-    axis.SetMin(minimum);
-    axis.SetMax(maximum);
-    axis.SetUnit(mGradient->Parameter().Unit());
-    axis.Build(CxRect(inBounds.left, inBounds.top, CxSint16(inBounds.left + 3), CxSint16(inBounds.top + hb)));
-    GxColor axisBackground = background;
-    axisBackground.mAlpha *= a;
-    axis.Draw(ioContext, axisBackground, true, true);
-
-    if (marked && mGxStrings.empty())
-    {
-        GxFont font(0, 8);
-        auto* text = new GxString(CxString(v, int(axis.Decimals()) + 1), &font);
-        text->Texture(ioContext);
-        text->SetPosition(wb + 8.0 + 0.375, std::floor(mark) + 0.375);
-        text->SetDepth(0.0);
-        mGxStrings.push_back(text);
-    }
-    WxGlColor(ink, a);
-    for (GxString* text : mGxStrings)
-        text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-    glPopMatrix();
-    ioContext.PopAttribs();
+    WxForwardAuthentication(*this, *this);
 }

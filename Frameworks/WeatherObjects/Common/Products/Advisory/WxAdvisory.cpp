@@ -1,5 +1,6 @@
 #include "WxAdvisory.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -18,7 +19,6 @@
 #include "XmlElement.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -35,13 +35,7 @@ constexpr char kCustom[] = "customAdvisory";
 WxAdvisory::WxAdvisory(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Advisory");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
     if (inMap != nullptr)
@@ -341,20 +335,17 @@ void WxAdvisory::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxAdvisory::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxAdvisory::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxAdvisory::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxAdvisory::OnProjectionChanged()
@@ -416,8 +407,7 @@ void WxAdvisory::OnSetChanged()
 {
     mCustomAdvisories.clear();
     UpdateAdvisories();
-    if (Map() != nullptr)
-        Map()->CalculateTimerInterval();
+    WxForwardSetChanged(Map());
 }
 
 void WxAdvisory::OnReleaseAndInvalidate()
@@ -428,297 +418,5 @@ void WxAdvisory::OnReleaseAndInvalidate()
 
 void WxAdvisory::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
-}
-
-// ---- WxAdvisoryLegend
-
-WxAdvisoryLegend::WxAdvisoryLegend(WxAdvisory* inAdvisory) : WxProductInspector(inAdvisory), mAdvisory(inAdvisory) {}
-
-WxAdvisoryLegend::~WxAdvisoryLegend() = default;
-
-void WxAdvisoryLegend::AccumulateAdvisories()
-{
-    const DxShape* shape = mAdvisory->Shape();
-    if (shape == nullptr)
-        return;
-    mKinds.clear();
-    const DxStringField* kinds = shape->FindStringField(CxString("phenomenon"));
-    if (kinds == nullptr)
-        return;
-    for (auto kind = kinds->rbegin(); kind != kinds->rend(); ++kind)
-        if (std::find(mKinds.begin(), mKinds.end(), *kind) == mKinds.end())
-            mKinds.push_back(*kind);
-}
-
-void WxAdvisoryLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    AccumulateAdvisories();
-    const CxString hilited = mAdvisory->GetAdvisoryFromPosition(TrackPosition());
-    const double a = Alpha();
-    const double plainInk = Color().Brightness() > 0.6 ? 0.0 : 1.0;
-    const double width = inBounds.Width();
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glTranslated(0.0, inBounds.Height(), 0.0);
-    const std::size_t rows = std::min(std::size_t(std::max(0, inBounds.Height() / 18)), mKinds.size());
-    GxFont font(0, 9);
-    auto kind = mKinds.begin();
-    for (std::size_t row = 0; row < rows; ++row, ++kind)
-    {
-        const DxAdvisory info = mAdvisory->FindAdvisoryInfo(*kind);
-        const GxColor color(info.Color());
-        glTranslated(0.0, -18.0, 0.0);
-        double ink = plainInk;
-        if (*kind == hilited)
-        {
-            const GxColor band = GxSystemHiliteColor();
-            WxGlColor(band, 0.8 * a);
-            glBegin(GL_QUADS);
-            glVertex2d(0.0, -2.0);
-            glVertex2d(width, -2.0);
-            glVertex2d(width, 16.0);
-            glVertex2d(0.0, 16.0);
-            glEnd();
-            ink = band.Brightness() > 0.6 ? 0.0 : 1.0;
-        }
-        WxGlColor(color, color.mAlpha * a);
-        glBegin(info.IsFilled() ? GL_QUADS : GL_LINE_STRIP);
-        for (const auto& [x, y] : {std::pair{4.0, 0.0}, {18.0, 0.0}, {18.0, 14.0}, {4.0, 14.0}})
-            glVertex2d(x, y);
-        if (!info.IsFilled())
-            glVertex2d(4.0, 0.0);
-        glEnd();
-        glTranslated(22.0, 0.0, 0.0);
-        GxString name(info.Name(), &font);
-        name.TruncateToWidth(CxSint32(width) - 26 - (row == 0 ? 23 : 0));
-        name.Texture(ioContext);
-        glTranslated(0.375, 7.375, 0.0);
-        glColor4d(ink, ink, ink, a);
-        name.Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-        name.UnTexture(ioContext);
-        glTranslated(-22.375, -7.375, 0.0);
-    }
-    glPopMatrix();
-    ioContext.PopAttribs();
-}
-
-// ---- WxAdvisoryPopup
-
-WxAdvisoryBalloon WxLayoutAdvisoryBalloon(const std::vector<GxPoint>& inSizes, const GxPoint& inAnchor,
-                                          const std::array<int, 4>& inViewport)
-{
-    WxAdvisoryBalloon balloon;
-    if (inSizes.size() < 2)
-        return balloon;
-    double width = 0.0;
-    for (const GxPoint& size : inSizes)
-        width = std::max(width, size.mX);
-    width += 24.0;
-    balloon.mRowHeight = inSizes[0].mY + inSizes[1].mY + 6.0;
-    const double height = double(inSizes.size() / 2) * balloon.mRowHeight;
-    const GxPoint tip(std::floor(inAnchor.mX), std::floor(inAnchor.mY));
-    GxRect& b = balloon.mBox;
-    b = GxRect(tip.mX - width / 2.0, tip.mY - 12.0 - height, tip.mX + width / 2.0, tip.mY - 12.0);
-    WxKeepBalloonInside(b, inViewport);
-    balloon.mSide = WxBalloonPointerSide(tip, b);
-    balloon.mTip = tip;
-    const double midX = (b.mLeft + b.mRight) / 2.0, midY = (b.mBottom + b.mTop) / 2.0;
-    switch (balloon.mSide)
-    {
-    case kWxPointerTop:
-    case kWxPointerBottom:
-    {
-        const double y = balloon.mSide == kWxPointerTop ? b.mTop : b.mBottom;
-        balloon.mBaseA = GxPoint(midX - 6.0, y);
-        balloon.mBaseB = GxPoint(midX + 6.0, y);
-        break;
-    }
-    case kWxPointerLeft:
-    case kWxPointerRight:
-    {
-        const double x = balloon.mSide == kWxPointerLeft ? b.mLeft : b.mRight;
-        balloon.mBaseA = GxPoint(x, midY - 6.0);
-        balloon.mBaseB = GxPoint(x, midY + 6.0);
-        break;
-    }
-    case kWxPointerNone:
-        balloon.mBaseA = balloon.mBaseB = balloon.mTip;
-        break;
-    }
-    return balloon;
-}
-
-WxAdvisoryPopup::WxAdvisoryPopup(WxAdvisory* inAdvisory)
-    : mAdvisory(inAdvisory), mNameFont(std::make_unique<GxFont>(CxUint32(0), 8)),
-      mTimeFont(std::make_unique<GxFont>(CxUint32(0), 7))
-{
-}
-
-WxAdvisoryPopup::~WxAdvisoryPopup() = default;
-
-bool WxAdvisoryPopup::ShouldInvalidate() const
-{
-    return mAdvisory->HasAdvisories() && mAdvisory->IsVisible();
-}
-
-void WxAdvisoryPopup::OnDraw(GxContext& ioContext)
-{
-    if (!mAdvisory->IsVisible())
-        return;
-    mColors.clear();
-    mTexts.clear();
-    mLines.Clear();
-    const DxShape* shape = mAdvisory->Shape();
-    const WxMap* map = mAdvisory->Map();
-    if (shape == nullptr || shape->CountPolygons() == 0 || map == nullptr)
-        return;
-    const DxStringField* kinds = shape->FindStringField(CxString("phenomenon"));
-    const DxStringField* ids = shape->FindStringField(CxString("id"));
-    const DxDateField* expires = shape->FindDateField(CxString("expireTime"));
-    const DxDateField* ends = shape->FindDateField(CxString("endTime"));
-    if (kinds == nullptr || ids == nullptr || expires == nullptr || ends == nullptr)
-        return;
-    const GxPoint point = shape->Projection()->Project(map->TrackingPosition());
-    const GxPoint anchor = map->Projection()->Project(map->TrackingPosition());
-    DxAdvisoryManager* manager = mAdvisory->Set() != nullptr ? mAdvisory->Set()->AdvisoryManager() : nullptr;
-    const CxTimeZone zone;
-    const CxDate none(CxString("1970-01-01 00:00:00 UTC"));
-    const CxString today = map->Date().AsString(CxString("%D"), zone);
-    std::set<std::string> shown;
-    const std::size_t count =
-        std::min({std::size_t(shape->CountPolygons()), kinds->size(), ids->size(), expires->size(), ends->size()});
-    for (std::size_t i = 0; i < count; ++i)
-    {
-        const CxDate end = (*ends)[i] == none ? (*expires)[i] : (*ends)[i];
-        if (!shape->Polygons()[i]->Contains(point) || !shown.insert(((*ids)[i] + (*kinds)[i]).AsUtf8()).second)
-            continue;
-        mColors.emplace_back(mAdvisory->FindAdvisoryInfo((*kinds)[i]).Color());
-        CxString time = end.AsString(kCxDateFormatShortTime, zone) + end.AsString(CxString(" %Z"), zone);
-        if (end.AsString(CxString("%D"), zone) != today)
-            time += CxString(" ") + end.AsString(kCxDateFormatShortDate, zone);
-        mTexts.push_back(CxString("until ") + time);
-        mTexts.push_back(manager != nullptr ? manager->GetProductName((*kinds)[i]) : CxString("Unknown"));
-    }
-    for (std::size_t i = 0; i < mTexts.size(); ++i)
-        mLines.AddString(ioContext, mTexts[i], i % 2 == 0 ? mTimeFont.get() : mNameFont.get());
-    if (!mTexts.empty())
-        DrawTooltip(ioContext, anchor);
-}
-
-void WxAdvisoryPopup::DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor)
-{
-    std::vector<GxPoint> sizes;
-    std::vector<GxString*> strings(mLines.begin(), mLines.end());
-    for (const GxString* line : strings)
-        sizes.emplace_back(line->Width(), line->Height());
-    if (sizes.size() < 2)
-        return;
-    double modelView[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(inAnchor.mX, inAnchor.mY, 0.0, modelView, projection, viewport, &wx, &wy, &wz);
-    const WxAdvisoryBalloon balloon =
-        WxLayoutAdvisoryBalloon(sizes, GxPoint(wx, wy), {viewport[0], viewport[1], viewport[2], viewport[3]});
-    const GxRect& b = balloon.mBox;
-    const double h = balloon.mRowHeight;
-
-    ioContext.Begin2D();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    ioContext.LineWidth(1.0f);
-    glEnable(GL_LINE_SMOOTH);
-    // Begin2D maps the viewport's origin to 0: the layout is in window pixels.
-    glTranslated(-viewport[0], -viewport[1], 0.0);
-    auto quad = [](double inL, double inB, double inR, double inT, double inZ)
-    {
-        glVertex3d(inL, inB, inZ);
-        glVertex3d(inR, inB, inZ);
-        glVertex3d(inR, inT, inZ);
-        glVertex3d(inL, inT, inZ);
-    };
-
-    glColor4d(0.0, 0.0, 0.0, 0.4);
-    glBegin(GL_QUADS);
-    quad(b.mRight, b.mBottom - 3.0, b.mRight + 3.0, b.mTop - 3.0, 0.0);
-    quad(b.mLeft + 3.0, b.mBottom - 3.0, b.mRight, b.mBottom, 0.0);
-    glEnd();
-
-    glColor4d(1.0, 1.0, 0.9, 1.0);
-    glBegin(GL_TRIANGLES);
-    for (const GxPoint& p : {balloon.mBaseA, balloon.mTip, balloon.mBaseB})
-        glVertex3d(p.mX, p.mY, -1.0);
-    glEnd();
-    glBegin(GL_QUADS);
-    quad(b.mLeft, b.mBottom, b.mRight, b.mTop, -1.0);
-    glEnd();
-
-    for (std::size_t i = 0; i < mColors.size(); ++i)
-    {
-        const double bottom = b.mBottom + 4.0 + double(i) * h;
-        WxGlColor(mColors[i], 1.0);
-        glBegin(GL_QUADS);
-        quad(b.mLeft + 4.0, bottom, b.mLeft + 16.0, bottom + h - 8.0, -1.0);
-        glEnd();
-        glColor4d(0.0, 0.0, 0.0, 0.7);
-        glBegin(GL_LINE_LOOP);
-        quad(b.mLeft + 4.0, bottom, b.mLeft + 16.0, bottom + h - 8.0, -1.0);
-        glEnd();
-    }
-
-    for (std::size_t i = 0; i + 1 < strings.size(); i += 2)
-    {
-        glPushMatrix();
-        glTranslated(b.mLeft + 20.0, b.mBottom + double(i / 2) * h + 2.0, -1.0);
-        for (std::size_t k = i; k < i + 2; ++k)
-        {
-            glColor4d(0.0, 0.0, 0.0, k == i ? 0.7 : 1.0);
-            strings[k]->SetPosition(0.0, 0.0);
-            strings[k]->Draw(ioContext, kGxHAlignLeft, kGxVAlignBottom);
-            glTranslated(0.0, strings[k]->Height() + 2.0, 0.0);
-        }
-        glPopMatrix();
-    }
-
-    glColor4d(0.0, 0.0, 0.0, 0.3);
-    glBegin(GL_LINES);
-    for (double y = b.mBottom + h; y < b.mTop - 0.5; y += h)
-    {
-        glVertex3d(b.mLeft, y, -1.0);
-        glVertex3d(b.mRight, y, -1.0);
-    }
-    glEnd();
-
-    glColor4d(0.0, 0.0, 0.0, 1.0);
-    glBegin(GL_LINE_LOOP);
-    const GxPoint bl(b.mLeft, b.mBottom), tl(b.mLeft, b.mTop), tr(b.mRight, b.mTop), br(b.mRight, b.mBottom);
-    std::vector<GxPoint> outline;
-    switch (balloon.mSide)
-    {
-    case kWxPointerTop:
-        outline = {tl, balloon.mBaseA, balloon.mTip, balloon.mBaseB, tr, br, bl};
-        break;
-    case kWxPointerBottom:
-        outline = {bl, balloon.mBaseA, balloon.mTip, balloon.mBaseB, br, tr, tl};
-        break;
-    case kWxPointerLeft:
-        outline = {bl, balloon.mBaseA, balloon.mTip, balloon.mBaseB, tl, tr, br};
-        break;
-    case kWxPointerRight:
-        outline = {br, balloon.mBaseA, balloon.mTip, balloon.mBaseB, tr, tl, bl};
-        break;
-    case kWxPointerNone:
-        outline = {bl, tl, tr, br};
-        break;
-    }
-    for (const GxPoint& p : outline)
-        glVertex3d(p.mX, p.mY, -1.0);
-    glEnd();
-    glDisable(GL_LINE_SMOOTH);
-    glPopAttrib();
-    ioContext.End2D();
+    WxForwardAuthentication(*this, *this);
 }

@@ -1,11 +1,8 @@
-#include "WxGridlinePopup.h"
+#include "WxBalloon.h"
 
 #include "CxTypes.h"
 #include "GxContext.h"
-#include "GxFont.h"
-#include "GxProjection.h"
-#include "WxGridline.h"
-#include "WxMap.h"
+#include "GxString.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -101,112 +98,54 @@ WxBalloonLayout WxLayoutBalloon(const std::vector<WxBalloonLine>& inLines, const
     return layout;
 }
 
-WxGridlinePopup::WxGridlinePopup(WxGridline* inProduct) : mProduct(inProduct) {}
-
-WxGridlinePopup::~WxGridlinePopup() = default;
-
-bool WxGridlinePopup::ShouldInvalidate() const
+bool WxBalloonWindowPoint(const GxPoint& inAnchor, GxPoint& outPoint, std::array<int, 4>& outViewport)
 {
-    return mProduct->IsVisible();
-}
-
-void WxGridlinePopup::OnDraw(GxContext& ioContext)
-{
-    if (!mProduct->IsVisible() || mProduct->Map() == nullptr)
-        return;
-    const WxMap& map = *mProduct->Map();
-    const GxPosition& position = map.TrackingPosition();
-    const GxPoint anchor = map.Projection()->Project(position);
-    GxFont font(CxUint32(0), 9);
-    if (mLabels.IsEmpty())
-    {
-        mLabels.AddString(ioContext, CxString("lat:"), &font);
-        mLabels.AddString(ioContext, CxString("lon:"), &font);
-    }
-    mValues.Clear();
-    mValues.AddString(ioContext, position.AsString(CxString("%3.3Da%* %N")), &font);
-    mValues.AddString(ioContext, position.AsString(CxString("%3.3Do%* %W")), &font);
-    DrawTooltip(ioContext, anchor);
-}
-
-void WxGridlinePopup::DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor)
-{
-    std::vector<WxBalloonLine> lines;
-    auto label = mLabels.begin();
-    for (const GxString* value : mValues)
-    {
-        WxBalloonLine line;
-        line.mValueWidth = value->Width();
-        line.mValueHeight = value->Height();
-        if (label != mLabels.end())
-            line.mLabelWidth = (*label++)->Width();
-        lines.push_back(line);
-    }
     double modelView[16], projection[16];
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
+    outViewport = {viewport[0], viewport[1], viewport[2], viewport[3]};
     double wx = 0, wy = 0, wz = 0;
-    gluProject(inAnchor.mX, inAnchor.mY, 0.0, modelView, projection, viewport, &wx, &wy, &wz);
-    const WxBalloonLayout layout =
-        WxLayoutBalloon(lines, GxPoint(wx, wy), {viewport[0], viewport[1], viewport[2], viewport[3]});
-    const GxRect& b = layout.mBox;
+    const bool projected =
+        gluProject(inAnchor.mX, inAnchor.mY, 0.0, modelView, projection, viewport, &wx, &wy, &wz) == GL_TRUE;
+    outPoint = GxPoint(wx, wy);
+    return projected && std::isfinite(wx) && std::isfinite(wy);
+}
 
+void WxBeginBalloon(GxContext& ioContext, const std::array<int, 4>& inViewport, bool inSmoothLines)
+{
     ioContext.Begin2D();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LINE_SMOOTH);
+    if (inSmoothLines)
+        glEnable(GL_LINE_SMOOTH);
     // Begin2D maps the viewport's origin to 0: the layout is in window pixels.
-    glTranslated(-viewport[0], -viewport[1], 0.0);
+    glTranslated(-inViewport[0], -inViewport[1], 0.0);
+}
 
-    glColor4d(0.0, 0.0, 0.0, 0.4);
-    glBegin(GL_QUADS);
-    glVertex2d(b.mRight, b.mTop - 6);
-    glVertex2d(b.mRight + 6, b.mTop - 6);
-    glVertex2d(b.mRight + 6, b.mBottom - 6);
-    glVertex2d(b.mRight, b.mBottom - 6);
-    glVertex2d(b.mLeft + 6, b.mBottom);
-    glVertex2d(b.mRight, b.mBottom);
-    glVertex2d(b.mRight, b.mBottom - 6);
-    glVertex2d(b.mLeft + 6, b.mBottom - 6);
-    glEnd();
+void WxEndBalloon(GxContext& ioContext)
+{
+    glPopAttrib();
+    ioContext.End2D();
+}
 
-    glColor4d(1.0, 1.0, 0.9, 1.0);
-    glBegin(GL_TRIANGLES);
-    glVertex3d(layout.mBaseA.mX, layout.mBaseA.mY, -1);
-    glVertex3d(layout.mTip.mX, layout.mTip.mY, -1);
-    glVertex3d(layout.mBaseB.mX, layout.mBaseB.mY, -1);
-    glEnd();
-    glBegin(GL_QUADS);
-    glVertex3d(b.mLeft, b.mBottom, -1);
-    glVertex3d(b.mRight, b.mBottom, -1);
-    glVertex3d(b.mRight, b.mTop, -1);
-    glVertex3d(b.mLeft, b.mTop, -1);
-    glEnd();
-
-    glColor4d(0.0, 0.0, 0.0, 1.0);
-    glBegin(GL_LINE_STRIP);
-    const auto& p = layout.mCorners;
-    for (const GxPoint& q : {p[0], layout.mBaseA, layout.mTip, layout.mBaseB, p[1], p[2], p[3], p[0]})
-        glVertex3d(q.mX, q.mY, -1);
-    glEnd();
-
-    glTranslated(std::floor(b.mLeft + 5), std::floor(b.mBottom + 5), 0.0);
-    // Values then labels, each column from its last line up.
+void WxDrawBalloonRows(GxContext& ioContext, const GxRect& inBox, const GxStringBunch& inValues,
+                       const GxStringBunch& inLabels, double inLabelWidth, double inZ)
+{
+    glTranslated(std::floor(inBox.mLeft + 5), std::floor(inBox.mBottom + 5), 0.0);
     const struct
     {
         const GxStringBunch& mStrings;
         double mX;
         double mAlpha;
         GxHAlign mAlign;
-    } columns[] = {{mValues, layout.mLabelWidth + 5, 1.0, kGxHAlignLeft},
-                   {mLabels, layout.mLabelWidth, 0.7, kGxHAlignRight}};
+    } columns[] = {{inValues, inLabelWidth + 5, 1.0, kGxHAlignLeft}, {inLabels, inLabelWidth, 0.7, kGxHAlignRight}};
     for (const auto& column : columns)
     {
         glPushMatrix();
-        glTranslated(0.375 + column.mX, 0.375, -1.0);
+        glTranslated(0.375 + column.mX, 0.375, inZ);
         glColor4d(0.0, 0.0, 0.0, column.mAlpha);
         std::vector<GxString*> strings(column.mStrings.begin(), column.mStrings.end());
         for (auto s = strings.rbegin(); s != strings.rend(); ++s)
@@ -217,6 +156,4 @@ void WxGridlinePopup::DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor)
         }
         glPopMatrix();
     }
-    glPopAttrib();
-    ioContext.End2D();
 }

@@ -1,14 +1,15 @@
-// The gridline product's mouse-over balloon: the latitude and longitude under the mouse, pointing at it.
+// The product kit's balloon: the mouse-over box with a pointer at what it describes, kept inside the viewport,
+// drawn in window pixels, with its rows of labels and values. The radar, advisory and gridline popups share it.
+// Main thread; the GL context must be current to draw.
 #pragma once
 
 #include "GxCoordinates.h"
-#include "GxString.h"
-#include "WxInspector.h"
 
 #include <array>
 #include <vector>
 
-class WxGridline;
+class GxContext;
+class GxStringBunch;
 
 enum WxPointerSide
 {
@@ -48,19 +49,16 @@ WxPointerSide WxBalloonPointerSide(const GxPoint& inAnchor, const GxRect& inBox)
 WxBalloonLayout WxLayoutBalloon(const std::vector<WxBalloonLine>& inLines, const GxPoint& inAnchor,
                                 const std::array<int, 4>& inViewport);
 
-class WxGridlinePopup : public WxPopup
-{
-public:
-    explicit WxGridlinePopup(WxGridline* inProduct);
-    ~WxGridlinePopup() override;
+// The anchor (current model coordinates) in window pixels, and the viewport (x, y, width, height). False when the
+// projection fails or gives no finite point; the point is still what the projection gave.
+bool WxBalloonWindowPoint(const GxPoint& inAnchor, GxPoint& outPoint, std::array<int, 4>& outViewport);
 
-    bool ShouldInvalidate() const override;
-    void OnDraw(GxContext& ioContext) override;
-    // The balloon of the current strings at the anchor (map coordinates), through the current matrices.
-    void DrawTooltip(GxContext& ioContext, const GxPoint& inAnchor);
+// Window pixels for the balloon until WxEndBalloon: 2D, the attributes pushed, blending (and smooth lines when
+// asked) on, the viewport's origin at 0.
+void WxBeginBalloon(GxContext& ioContext, const std::array<int, 4>& inViewport, bool inSmoothLines);
+void WxEndBalloon(GxContext& ioContext);
 
-private:
-    WxGridline* mProduct;
-    GxStringBunch mLabels;
-    GxStringBunch mValues;
-};
+// The rows from 5 px inside the box's lower-left corner: values left-aligned after the label column, labels
+// right-aligned to it in 70 % black, each column from its last line up, at depth inZ. Leaves the translation.
+void WxDrawBalloonRows(GxContext& ioContext, const GxRect& inBox, const GxStringBunch& inValues,
+                       const GxStringBunch& inLabels, double inLabelWidth, double inZ);

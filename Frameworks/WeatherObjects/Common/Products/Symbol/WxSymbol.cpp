@@ -7,6 +7,7 @@
 #include "GxContext.h"
 #include "GxProjection.h"
 #include "GxSymbol.h"
+#include "WxClientKit.h"
 #include "WxMap.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
@@ -32,13 +33,7 @@ const DxFloatField* Lon(const DxTable& inTable)
 
 WxSymbol::WxSymbol(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
     SetWantsEverything(true);
@@ -256,20 +251,17 @@ void WxSymbol::OnExternalize(XmlBuilder& ioBuilder) const
 
 void WxSymbol::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxSymbol::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxSymbol::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxSymbol::OnProjectionChanged()
@@ -306,11 +298,10 @@ void WxSymbol::OnTableChanged()
 
 void WxSymbol::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxSymbol::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }

@@ -1,5 +1,6 @@
 #include "WxObs.h"
 
+#include "WxClientKit.h"
 #include "WxDrawSupport.h"
 
 #include "CxDebug.h"
@@ -9,7 +10,6 @@
 #include "GxContext.h"
 #include "GxProjection.h"
 #include "WxMap.h"
-#include "WxSeries.h"
 #include "WxValues.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -61,13 +61,7 @@ bool ReadUnsigned(const XmlElement* inXml, const char* inName, std::uint32_t& ou
 WxObs::WxObs(WxMap* inMap, const XmlElement* inXml) : WxProduct(inMap)
 {
     mName = CxString("Observation");
-    if (inMap != nullptr)
-    {
-        SetInterval(WxClientSeconds(inMap->StepSeconds()));
-        SetDates(inMap->StartDate(), inMap->EndDate());
-        SetDisplayDate(inMap->Date());
-        SetArchiving(inMap->IsArchiving());
-    }
+    WxStartClient(*this, inMap);
     if (inXml != nullptr)
         WxProduct::Internalize(inXml);
 }
@@ -231,31 +225,27 @@ bool WxObs::OnHasAttributesForPositions() const
 
 void WxObs::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    SetDates(inStart, inEnd);
-    RefreshClient();
+    WxForwardDates(*this, inStart, inEnd);
 }
 
 void WxObs::OnDateChanged(const CxDate& inDate)
 {
-    SetDisplayDate(inDate);
-    RefreshClient();
+    WxForwardDate(*this, inDate);
 }
 
 void WxObs::OnIntervalChanged(CxSint64 inSeconds)
 {
-    SetInterval(WxClientSeconds(inSeconds));
-    RefreshClient();
+    WxForwardInterval(*this, inSeconds);
 }
 
 void WxObs::OnSetChanged()
 {
-    if (mMap != nullptr)
-        mMap->CalculateTimerInterval();
+    WxForwardSetChanged(mMap);
 }
 
 void WxObs::OnAuthenticationChanged()
 {
-    SetAuthenticationFailed(!IsAuthenticated());
+    WxForwardAuthentication(*this, *this);
 }
 
 void WxObs::OnProjectionChanged()
@@ -333,12 +323,7 @@ void WxObs::OnTableChanged()
     SetName(Capitalised(mParm.Name()));
     SetStatus(CxString());
     if (Frame() != nullptr)
-    {
-        if (IsTemporal())
-            SetStatusDate(FrameDate(), ShowsSeconds());
-        else if (Set() != nullptr)
-            SetStatus(Set()->Name());
-    }
+        WxShowFrameStatus(*this, *this);
     mDataMaximum = mDataMinimum = std::numeric_limits<double>::quiet_NaN();
     ProductDataChanged();
 }
@@ -524,97 +509,4 @@ bool WxObs::OnGetAttributesFromPosition(const GxPosition& inPosition, CxStringLi
             outValues.push_back(field->ValueAsString(CxUint32(nearest)));
     }
     return true;
-}
-
-// ---- legend
-
-WxObsLegend::WxObsLegend(WxObs* inObs) : WxProductInspector(inObs), mObs(inObs) {}
-
-WxObsLegend::~WxObsLegend() = default;
-
-void WxObsLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
-{
-    DeleteTextures(ioContext);
-    ioContext.PushAttribs();
-    glPushMatrix();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const double a = Alpha();
-    const GxColor background = Color();
-    const double inkLevel = background.Brightness() <= 0.6 ? 1.0 : 0.0;
-    const GxColor ink(inkLevel, inkLevel, inkLevel, 1.0);
-    const double width = inBounds.Width();
-    const double height = inBounds.Height();
-    const double hb = height - 20.0;
-    const double wb = std::floor(width * 0.25);
-    const double minimum = mObs->DataMinimum();
-    const double maximum = mObs->DataMaximum();
-
-    double v = NAN;
-    CxStringList names, values;
-    const DxType type = mObs->Parameter().Type();
-    if (mObs->GetAttributesFromPosition(TrackPosition(), names, values) &&
-        (type == kDxTypeFloat || type == kDxTypeInteger))
-    {
-        const CxString key = mObs->Parameter().Key();
-        for (auto name = names.begin(), value = values.begin(); name != names.end(); ++name, ++value)
-            if (*name == key)
-                v = WxReadOptionalNumber(*value);
-    }
-
-    glTranslated(0.0, std::floor((height - hb) * 0.5), 0.0);
-    glTranslated(std::floor(width * 0.375), 0.0, 0.0);
-    const GxColor mapColor = mObs->Map() != nullptr ? mObs->Map()->Color() : GxColor(1, 1, 1, 1);
-    WxDrawLegendBar(ioContext, mapColor, ink, a, wb, hb);
-
-    const GxColor band = WxStandOff(mObs->Color(), background);
-    WxGlColor(band, mObs->Alpha() * band.mAlpha * a);
-    glBegin(GL_LINES);
-    double y = 0.0;
-    for (int k = 0; k <= 8; ++k, y += hb * 0.125)
-    {
-        glVertex2d(0.0, y);
-        glVertex2d(wb, y);
-    }
-    glEnd();
-
-    // With one value the scale has no extent: no marker, and the value sits at the bottom.
-    const bool hasValue = !std::isnan(v);
-    const bool spread = maximum > minimum;
-    const double m = hasValue && spread ? hb * (v - minimum) / (maximum - minimum) : 0.0;
-    if (hasValue && spread)
-    {
-        WxGlColor(ink, a * 0.5);
-        glBegin(GL_LINES);
-        glVertex2d(0.0, m);
-        glVertex2d(wb + 4.0, m);
-        glEnd();
-    }
-
-    WxSeriesAxis axis;
-    axis.SetMin(minimum);
-    axis.SetMax(maximum);
-    axis.SetUnit(mObs->Parameter().Unit());
-    axis.Build(CxRect(inBounds.left, inBounds.top, CxSint16(inBounds.left + 3), CxSint16(inBounds.top + hb)));
-    GxColor axisBackground = background;
-    axisBackground.mAlpha *= a;
-    axis.Draw(ioContext, axisBackground, true, true);
-
-    if (hasValue && mGxStrings.empty() && std::isfinite(m))
-    {
-        GxFont font(0, 8);
-        auto* text = new GxString(CxString(v, int(axis.Decimals()) + 1), &font);
-        text->Texture(ioContext);
-        text->SetPosition(wb + 8.0 + 0.375, std::trunc(m) + 0.375);
-        text->SetDepth(0.0);
-        mGxStrings.push_back(text);
-    }
-    WxGlColor(ink, a);
-    for (GxString* text : mGxStrings)
-    {
-        text->Draw(ioContext, kGxHAlignLeft, kGxVAlignCenter);
-        glTranslated(0.0, -hb * 0.125, 0.0);
-    }
-    glPopMatrix();
-    ioContext.PopAttribs();
 }
