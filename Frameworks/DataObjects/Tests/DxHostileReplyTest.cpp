@@ -117,8 +117,7 @@ TEST_F(DxHostileReplyTest, ForeignAndCutRepliesLeaveTheGoodFile)
          "/i/201501020205.png", "image/png", "SAT:VIS", png, png2, n0r, refused, refused},
         // No media type names shapefiles: the first word tells, so a page or a picture is no .shp at all.
         {"shape", R"(<property id="type" value="shp"/><property id="dataUrlFormat" value="s/%Y%m%d%H%M.shp"/>)",
-         "/s/201501020205.shp", "application/octet-stream", "WORLD:LAND", shp, shp2, png, unsupported,
-         unsupported},
+         "/s/201501020205.shp", "application/octet-stream", "WORLD:LAND", shp, shp2, png, unsupported, unsupported},
         {"series", R"(<property id="type" value="kts"/><property id="timeSeriesUrlFormat" value="t/%siteid;.kts"/>)",
          "/t/kts1.kts", "application/kts", "kts1", Kts(1), Kts(2), png, refused, refused},
         {"advisory", R"(<property id="type" value="advisory"/><property id="dataUrlFormat" value="a/%Y%m%d%H%M.xml"/>)",
