@@ -25,7 +25,7 @@ class VaneHost
 {
 public:
     // The browser window's content, in global coordinates.
-    static constexpr pf::Rect kWindowContent{40, 60, 400, 300};
+    static constexpr pf::Rect kWindowContent{40, 60, 640, 480};
 
     explicit VaneHost(const NPPluginFuncs& inPlugin);
     // Destroys the instances still alive, drops the layers and disposes the window.
