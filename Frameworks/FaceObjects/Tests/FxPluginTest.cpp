@@ -1,5 +1,6 @@
 #include "FxPlugin.h"
 
+#include "CxSystem.h"
 #include "FxBrowser.h"
 #include "FxCommander.h"
 #include "FxKeyEvent.h"
@@ -15,7 +16,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -400,6 +405,27 @@ TEST_F(FxPluginTest, TheTransplantTakesEverythingAndThePlaceholderGoes)
     EXPECT_EQ(TakeSnapshot(mHost->Window()).Pixel(140, 230), kRed);
 }
 
+// The hand-over may happen while the layer draws: the layer then draws the new instance.
+TEST_F(FxPluginTest, TheTransplantTakesTheLayer)
+{
+    NPP instance = Embed(true);
+    mHost->DisplayLayers(0);
+    Probe* placeholder = ProbeOf(instance);
+    GxContext* context = placeholder->GetContext();
+    placeholder->mHandOver = true;
+    placeholder->Refresh();
+    mHost->DisplayLayers(0.1);
+    Probe* next = ProbeOf(instance);
+    ASSERT_NE(next, placeholder);
+    EXPECT_TRUE(next->IsCocoaMode());
+    EXPECT_EQ(next->GetContext(), context);
+    sTrace.clear();
+    next->Refresh();
+    mHost->DisplayLayers(0.2);
+    EXPECT_EQ(sTrace, (std::vector<std::string>{"draw"}));
+    EXPECT_EQ(TakeSnapshot(mHost->Window()).Pixel(140, 230), kRed);
+}
+
 TEST_F(FxPluginTest, CocoaLayerIsMadeOnceAndRetainedPerRequest)
 {
     NPP instance = Embed(true);
@@ -591,6 +617,42 @@ TEST_F(FxPluginTest, ArgumentsAndCommands)
     EXPECT_EQ(probe->GetArgument("missing").AsUtf8(), "");
     probe->ObeyCommandNow(FourCC("ABOU"));
     EXPECT_EQ(sTrace.back(), "command " + std::to_string(FourCC("ABOU")));
+}
+
+class Application : public FxPlugin
+{
+public:
+    using FxPlugin::FxPlugin;
+    void OnStartup() override { sTrace.push_back("startup"); }
+    void OnShutdown() override { sTrace.push_back("shutdown"); }
+};
+
+TEST(FxPluginObjectTest, RegistersItsBundleBesideTheLibraryWhileItLives)
+{
+    if (std::getenv("SKYVANE_BUNDLE") != nullptr)
+        GTEST_SKIP() << "SKYVANE_BUNDLE overrides the bundle";
+    MainLoop().ResetForTesting(ClockKind::kVirtual);
+    Dl_info info{};
+    ASSERT_NE(::dladdr(reinterpret_cast<const void*>(&FxMouseEventFromCocoaEvent), &info), 0);
+    const std::filesystem::path bundle =
+        std::filesystem::path(info.dli_fname).parent_path() / "FxPluginTestBundle.bundle";
+    const std::string resources = (bundle / "Resources").string();
+    std::filesystem::create_directories(resources);
+    sTrace.clear();
+    {
+        Application application("FxPluginTestBundle");
+        EXPECT_EQ(CxGetBundle().AsUtf8(), resources);
+        application.Startup();
+        application.Shutdown();
+    }
+    EXPECT_EQ(sTrace, (std::vector<std::string>{"startup", "shutdown"}));
+    EXPECT_NE(CxGetBundle().AsUtf8(), resources);
+    {
+        Application missing("FxPluginTestNoBundle");
+        EXPECT_EQ(CxGetBundle().AsUtf8().find("FxPluginTestNoBundle"), std::string::npos);
+    }
+    std::filesystem::remove_all(bundle);
+    MainLoop().ResetForTesting(ClockKind::kVirtual);
 }
 
 } // namespace
