@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -44,6 +45,7 @@ public:
         mConfigured = inConfigured;
         mDataResolutionOffset = inOffset;
     }
+    void SetQueryUrlFormat(const CxString& inFormat) { mQueryUrlFormat = inFormat; }
 
 protected:
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
@@ -250,6 +252,18 @@ TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
     }
 }
 
+TEST_F(DxManagerTest, SecondsShowBelowAMinute)
+{
+    TestClient client("stn");
+    EXPECT_FALSE(client.ShowsSeconds()) << "no manager";
+    client.SetSet(mSet.get());
+    for (auto [resolution, shows] : {std::pair{-1, false}, {0, false}, {1, true}, {59, true}, {60, false}})
+    {
+        mManager->SetTimeResolution(resolution);
+        EXPECT_EQ(client.ShowsSeconds(), shows) << resolution;
+    }
+}
+
 TEST_F(DxManagerTest, TheRegistryUrlNamesTheManagerOnTheCurrentServer)
 {
     setenv("SKYVANE_SERVER_REGISTRY", "http://127.0.0.1:9", 1);
@@ -346,6 +360,31 @@ TEST_F(DxManagerTest, AnOfflineDownloadLeavesNoJobBehindItsRecord)
     client.SetSet(nullptr); // RemoveRecord cancels any job a record still names
     EXPECT_TRUE(Settle());
     EXPECT_TRUE(HoldsNothing());
+}
+
+// Offline, a query manager learns its dates from the cache alone: the query job's first message carries them.
+TEST_F(DxManagerTest, OfflineAQueryManagerOffersItsCachedFiles)
+{
+    mManager->SetQueryUrlFormat("q?%Y");
+    Seed(kT + 300, "a");
+    Seed(kT + 1200, "b");
+    Seed(kT + 3600, "after the window");
+    TestClient client("stn");
+    Attach(client, kT, kT + 1800, kT + 300);
+    ASSERT_TRUE(Settle());
+    std::vector<CxDate> dates;
+    {
+        CxAutoLock lock(mManager->Region());
+        for (const DxRecord* record : mManager->Records())
+            if (record->mDate != DxManager::sMissingDate)
+                dates.push_back(record->mDate);
+    }
+    std::sort(dates.begin(), dates.end());
+    ASSERT_EQ(dates, (std::vector<CxDate>{kT + 300, kT + 1200}));
+    ASSERT_TRUE(Pump([&] { return client.Table() != nullptr; }));
+    EXPECT_EQ(client.FrameDate(), kT + 300);
+    client.SetSet(nullptr);
+    EXPECT_TRUE(Settle());
 }
 
 TEST_F(DxManagerTest, OfflineEndToEndFromTheCacheToTheClient)
