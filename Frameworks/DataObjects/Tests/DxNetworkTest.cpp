@@ -203,7 +203,7 @@ TEST_F(DxNetworkTest, ALocalSearchOffersExactlyTheCachedDates)
     for (const CxDate& date : mManager->PerformLocalSearch(s))
         found.push_back(date.AsString().AsUtf8());
     EXPECT_EQ(found, (std::vector<std::string>{(kT - 600).AsString().AsUtf8(), (kT + 300).AsString().AsUtf8(),
-                                                (kT + 900).AsString().AsUtf8()}));
+                                               (kT + 900).AsString().AsUtf8()}));
 }
 
 // A record that failed with nothing cached (1001) goes back to the clients, so each can ask again or give up.

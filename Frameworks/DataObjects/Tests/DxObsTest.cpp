@@ -88,8 +88,8 @@ TEST_F(DxObsTest, ConfigurationJoinsUrlsAndStripsDateWidths)
     EXPECT_EQ(mManager->FindParm("nope").Unit().Id(), "nada");
 
     // The offset moves the grid of the year that dates are clipped to.
-    for (auto [offset, clipped] : {std::pair{"0", CxDate(2020, 7, 27, 10, 10, 0, 0)},
-                                   {"300", CxDate(2020, 7, 27, 10, 15, 0, 0)}})
+    for (auto [offset, clipped] :
+         {std::pair{"0", CxDate(2020, 7, 27, 10, 10, 0, 0)}, {"300", CxDate(2020, 7, 27, 10, 15, 0, 0)}})
     {
         CxData config = dxtest::Bytes(dxtest::Document(
             "datasetconfig", std::string(R"(<property id="dataResolution" value="600" units="secs"/>)") +

@@ -106,14 +106,20 @@ TEST(NidsNetCDF, Fixtures)
         {{{"Gate = GATES", "Range = 3"}, {"SHAPE", "Azimuth, Range"}}, 0, 0.0, {}, nullptr},
         {{}, 512, 35.0, {255, 0, 0, 0, 0, 0, 0, 0, 0}, nullptr, "64-bit-offset"},
         // Sparse runs without their columns or counts; more cells than a grid may hold.
-        {{{"TYPE", "SparseRadialSet"}, {"SHAPE", "pixel"}, {"VALUES", "75, 30, 80, 30"}, {" short pixel_x(pixel);", ""},
+        {{{"TYPE", "SparseRadialSet"},
+          {"SHAPE", "pixel"},
+          {"VALUES", "75, 30, 80, 30"},
+          {" short pixel_x(pixel);", ""},
           {" pixel_x = 0, -1, 3, 9;", ""}},
          0,
          0.0,
          {},
          nullptr},
-        {{{"TYPE", "SparseRadialSet"}, {"SHAPE", "pixel"}, {"VALUES", "75, 30, 80, 30"},
-          {" int pixel_count(pixel);", ""}, {" pixel_count = 3, 1, 99999999, 1;", ""}},
+        {{{"TYPE", "SparseRadialSet"},
+          {"SHAPE", "pixel"},
+          {"VALUES", "75, 30, 80, 30"},
+          {" int pixel_count(pixel);", ""},
+          {" pixel_count = 3, 1, 99999999, 1;", ""}},
          0,
          0.0,
          {},
@@ -143,10 +149,10 @@ TEST(NidsNetCDF, Fixtures)
                 cdl.replace(at, from.size(), to);
         SCOPED_TRACE(cdl);
         std::ofstream(home.Path() + "/r.cdl") << cdl;
-        ASSERT_EQ(std::system(("ncgen -k " + std::string(c.mKind) + " -o " + home.Path() + "/r.nc " + home.Path() +
-                               "/r.cdl")
-                                  .c_str()),
-                  0);
+        ASSERT_EQ(
+            std::system(("ncgen -k " + std::string(c.mKind) + " -o " + home.Path() + "/r.nc " + home.Path() + "/r.cdl")
+                            .c_str()),
+            0);
         Bytes bytes = ReadAll(home.Path() + "/r.nc");
         auto image = NetCDF(bytes);
         ASSERT_EQ(image != nullptr, c.mWidth != 0);
