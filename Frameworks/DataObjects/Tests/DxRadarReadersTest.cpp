@@ -224,6 +224,21 @@ TEST(CanadianRadar, PolarFiles)
     EXPECT_EQ(image->Width(), 512);
     EXPECT_TRUE(image->Pixels()[299] == 1 + 299 % 200 && image->Pixels()[512 + 99] == 1 + 399 % 200 &&
                 image->Pixels()[512 + 100] == 0 && image->Pixels()[1024] == 0);
+    // The minor product names the kind whose configured colours the image takes.
+    std::vector<DxNidsRadialInfo> infos(2);
+    infos[0].SetProductCode(1), infos[0].SetColorTable(GxColorTable(kGxGradientColors256));
+    infos[1].SetProductCode(2), infos[1].SetColorTable(GxColorTable(kGxNidsVelocity256));
+    for (auto [minor, table] : {std::pair{"MPRATE", kGxGradientColors256},
+                                {"DOPVOL1_A", kGxNidsVelocity256},
+                                {"CAPPI", kGxNidsReflectivityColors256}})
+    {
+        std::string text = file("200", "3", "ValidTime 201611212330", 600);
+        text.insert(text.find('\n') + 1, std::string("MinorProductParameters ") + minor + "\n");
+        std::unique_ptr<DxIndexedImage> kind(
+            DxCanadianRadarParser().Parse(reinterpret_cast<const CxUint8*>(text.data()), text.size(), infos));
+        ASSERT_NE(kind, nullptr);
+        EXPECT_TRUE(kind->GetColors() == GxColorTable(table)) << minor;
+    }
     CxDebugCapture capture;
     EXPECT_EQ(Canadian(file("200", "3", "", 600)), nullptr);
     std::string wide = file("200", "3", "ValidTime 201611212330", 600);
