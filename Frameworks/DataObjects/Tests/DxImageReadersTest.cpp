@@ -198,6 +198,29 @@ TEST(DxImageParsers, GifControlBlocksAreReadWithinThemselvesAndTheMap)
     }
 }
 
+// A frame is read whole or the picture is refused: no frame at all, a raster whose data ends before its last
+// pixel (then the trailer), a frame of no width, first or later.
+TEST(DxImageParsers, DamagedGifsAreRefused)
+{
+    const std::string head("GIF89a\x01\x00\x01\x00\x80\x00\x00\x11\x22\x33\x44\x55\x66", 19);
+    // Clear, index 0, end of information: one pixel.
+    const std::string onePixel("\x02\x02\x44\x01", 4);
+    const auto frame = [](char inWidth, char inHeight)
+    { return std::string("\x2C\x00\x00\x00\x00", 5) + inWidth + '\0' + inHeight + std::string("\x00\x00", 2); };
+    for (const auto& [what, bytes, decodes] : {
+             std::tuple{"one pixel", head + frame(1, 1) + onePixel + std::string(1, '\0') + ";", true},
+             {"header and trailer", head + ";", false},
+             {"one pixel of four, then the trailer", head + frame(2, 2) + onePixel + ";", false},
+             {"one pixel of four, ended", head + frame(2, 2) + onePixel + std::string(1, '\0') + ";", false},
+             {"no width", head + frame(0, 1) + onePixel + std::string(1, '\0') + ";", false},
+             {"a second frame of no width",
+              head + frame(1, 1) + onePixel + std::string(1, '\0') + frame(0, 1) + onePixel + std::string(1, '\0') +
+                  ";",
+              false},
+         })
+        EXPECT_EQ(Parse(bytes) != nullptr, decodes) << what;
+}
+
 TEST(DxImageParsers, FactoryDispatchesOnTheFirstBytes)
 {
     SKY_NEED_TESTDATA(root);
@@ -309,6 +332,20 @@ TEST_F(DxImageManagerTest, UrlsNamesAndQueriesFromTheConfiguration)
     // No "staleThreshold": the query starts at the subscription's start.
     EXPECT_EQ(manager.OnGetQueryUrl(DxSubscription(kDay, kDay + 3600.0, "north-east:ir", 60)),
               CxString("q?c=north-east&p=ir&s=2020-01-04%2000:00&e=2020-01-04%2001:00"));
+}
+
+// A search never looks further back than the real-time window: a day-old window is not asked for at all.
+TEST_F(DxImageManagerTest, SearchesStayWithinTheRealTimeWindow)
+{
+    Store("window", Config(std::string(kImageConfig) + R"(<property id="searchServer" value="true"/>)" +
+                           Seconds("dataResolution", 3600) + Seconds("realTimeDataWindow", 7200)));
+    ExposedImageManager manager("window");
+    DxSubscription old(kDay, kDay + 3600.0, "east:ir", 3600);
+    EXPECT_TRUE(manager.PerformOnlineSearch(old, {}).empty());
+    std::ostringstream log;
+    log << std::ifstream(mHome.Path() + "/.local/state/skyvane/data.log").rdbuf();
+    EXPECT_NE(log.str().find("(exceeds data availability window)"), std::string::npos) << log.str();
+    EXPECT_EQ(mServer.Hits("/img/east_ir"), 0);
 }
 
 TEST_F(DxImageManagerTest, ClientKeyAndItemsOfANewDescription)
