@@ -81,6 +81,19 @@ protected:
     std::string mReceived;
 };
 
+TEST_F(DragDataTest, FlavorDataNeedsADragAndASize)
+{
+    char text[8] = {};
+    std::size_t size = sizeof text;
+    DragRef gone = NewDrag();
+    DisposeDrag(gone);
+    EXPECT_EQ(GetFlavorData(nullptr, 1, kText, text, &size, 0), kParamErr);
+    EXPECT_EQ(GetFlavorData(gone, 1, kText, text, &size, 0), kParamErr);
+    EXPECT_EQ(GetFlavorData(mDrag, 1, kText, text, nullptr, 0), kParamErr);
+    EXPECT_EQ(GetFlavorData(mDrag, 1, kText, nullptr, &size, 0), kParamErr);
+    EXPECT_EQ(mLog.size(), 2u); // the bad references
+}
+
 TEST_F(DragDataTest, DragsVisitViewsAndWindowsAndDropWhereAccepted)
 {
     int sends = 0;
