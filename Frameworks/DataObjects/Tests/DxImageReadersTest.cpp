@@ -10,7 +10,11 @@
 #include <openssl/evp.h>
 #include <zlib.h>
 
+#include <array>
+#include <cstdio> // before the JPEG library's header, which needs FILE
+#include <cstdlib>
 #include <cstring>
+#include <jpeglib.h>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -174,6 +178,63 @@ TEST(DxImageParsers, CutFlippedAndOversizedJpegs)
     // 65535 x 65535 in the frame header is past the pixel cap; 10000 x 10000 past what 5770 bytes describe.
     for (const char* size : {"\xFF\xFF\xFF\xFF", "\x27\x10\x27\x10"})
         EXPECT_EQ(Parse(std::string(jpeg).replace(jpeg.find("\xFF\xC0") + 5, 4, size, 4)), nullptr) << size;
+}
+
+// Patches of ink, 16 pixels square, written by the library as CMYK: inverted and marked as Adobe's programs do, or
+// as they are without the mark.
+std::string InkJpeg(const std::vector<std::array<CxUint8, 4>>& inPatches, bool inAdobe)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(16 * inPatches.size());
+    info.image_height = 16;
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    info.write_Adobe_marker = inAdobe ? TRUE : FALSE;
+    info.write_JFIF_header = TRUE; // the tag the reader is chosen by
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row;
+    for (std::size_t x = 0; x < info.image_width; ++x)
+        for (const CxUint8 ink : inPatches[x / 16])
+            row.push_back(JSAMPLE(inAdobe ? 255 - ink : ink));
+    while (info.next_scanline < info.image_height)
+    {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    const std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    jpeg_destroy_compress(&info);
+    return bytes;
+}
+
+// Mended: ink files gave four channels that were taken for red, green, blue and alpha. Paper, cyan, magenta,
+// yellow and black now read as their RGB colours, marked or not.
+TEST(DxImageParsers, InkJpegsReadAsRgb)
+{
+    const std::vector<std::array<CxUint8, 4>> inks = {{0, 0, 0, 0},   {255, 0, 0, 0}, {0, 255, 0, 0},
+                                                      {0, 0, 255, 0}, {0, 0, 0, 255}, {0, 0, 0, 128}};
+    const int rgb[][3] = {{255, 255, 255}, {0, 255, 255}, {255, 0, 255}, {255, 255, 0}, {0, 0, 0}, {127, 127, 127}};
+    for (const bool adobe : {true, false})
+    {
+        auto image = Parse(InkJpeg(inks, adobe));
+        ASSERT_NE(image, nullptr) << adobe;
+        ASSERT_EQ(image->CountComponents(), 3) << adobe;
+        ASSERT_EQ(image->Width(), 96);
+        const auto* pixels = static_cast<const CxUint8*>(image->GetTextureBuffer());
+        for (std::size_t patch = 0; patch < inks.size(); ++patch)
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(pixels[(8 * 96 + patch * 16 + 8) * 3 + std::size_t(k)], rgb[patch][k], 3)
+                    << adobe << " patch " << patch << " channel " << k;
+    }
 }
 
 // Hand-made one-pixel GIFs: a comment leaves "01 00 00 00" in giflib's block buffer, then a graphic control

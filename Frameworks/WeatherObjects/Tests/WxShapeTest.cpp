@@ -316,6 +316,12 @@ TEST_F(ShapeTest, OpenShapesCannotBeMaskedAlsoOnceAProjectionCutsThemOpen)
         EXPECT_NE(written.find("mask=\"false\" filled=\"false\"/>"), std::string::npos) << written;
         EXPECT_NE(written.find("region=\"\" mask=\"true\"/>"), std::string::npos) << written;
     }
+    // Turned on later, the mask is refused the same way.
+    SetMapProjection(GxFlatProjection(), -180.5, -90.5, 180.5, 90.5);
+    const std::unique_ptr<WxShapeFill> fill(Fill("dataset=\"single\" mask=\"false\"", Square(false)));
+    EXPECT_NE(fill->Status(), cant);
+    fill->SetMask(true);
+    EXPECT_EQ(fill->Status(), cant);
 }
 
 // The same ids with a valid subscription change nothing; the fill layer looks at the ids only.
