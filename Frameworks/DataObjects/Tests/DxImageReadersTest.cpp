@@ -409,6 +409,19 @@ TEST_F(DxImageManagerTest, SearchesStayWithinTheRealTimeWindow)
     EXPECT_EQ(mServer.Hits("/img/east_ir"), 0);
 }
 
+// A configuration host that does not answer ends the refresh there: the product list is not asked for.
+TEST_F(DxImageManagerTest, AnUnansweredConfigurationEndsTheRefresh)
+{
+    const sky::test::ClosedPort closed;
+    Store("unanswered", Config(std::string(kImageConfig) + R"(<property id="configUrl" value=")" +
+                               closed.Url("/config.xml") + R"("/>)"));
+    ExposedImageManager manager("unanswered");
+    const int before = mServer.Hits("/datainfo.xml");
+    EXPECT_FALSE(manager.PerformConfigUpdate());
+    EXPECT_EQ(manager.Status(), CxString("Configuration host unreachable."));
+    EXPECT_EQ(mServer.Hits("/datainfo.xml"), before);
+}
+
 TEST_F(DxImageManagerTest, ClientKeyAndItemsOfANewDescription)
 {
     DxImageClient client;

@@ -252,15 +252,18 @@ TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
     }
 }
 
-TEST_F(DxManagerTest, SecondsShowBelowAMinute)
+// A client is temporal while its manager steps in time, and shows seconds below a minute's steps.
+TEST_F(DxManagerTest, TemporalAndSecondsFollowTheResolution)
 {
     TestClient client("stn");
-    EXPECT_FALSE(client.ShowsSeconds()) << "no manager";
+    EXPECT_FALSE(client.ShowsSeconds() || client.IsTemporal()) << "no manager";
     client.SetSet(mSet.get());
-    for (auto [resolution, shows] : {std::pair{-1, false}, {0, false}, {1, true}, {59, true}, {60, false}})
+    for (auto [resolution, temporal, seconds] :
+         {std::tuple{-1, false, false}, {0, false, false}, {1, true, true}, {59, true, true}, {60, true, false}})
     {
         mManager->SetTimeResolution(resolution);
-        EXPECT_EQ(client.ShowsSeconds(), shows) << resolution;
+        EXPECT_EQ(client.IsTemporal(), temporal) << resolution;
+        EXPECT_EQ(client.ShowsSeconds(), seconds) << resolution;
     }
 }
 
@@ -383,6 +386,11 @@ TEST_F(DxManagerTest, OfflineAQueryManagerOffersItsCachedFiles)
     ASSERT_EQ(dates, (std::vector<CxDate>{kT + 300, kT + 1200}));
     ASSERT_TRUE(Pump([&] { return client.Table() != nullptr; }));
     EXPECT_EQ(client.FrameDate(), kT + 300);
+    EXPECT_EQ(client.GetDatesForAnimation(), (std::vector<CxDate>{kT + 300, kT + 1200}));
+    // The shown record again, no newer: nothing to ask for; nor for no record.
+    DxRecord shown(kT + 300, "stn");
+    EXPECT_FALSE(client.NeedsToRequest(&shown));
+    EXPECT_FALSE(client.NeedsToRequest(nullptr));
     client.SetSet(nullptr);
     EXPECT_TRUE(Settle());
 }

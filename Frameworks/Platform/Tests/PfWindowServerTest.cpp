@@ -378,6 +378,29 @@ TEST_F(WindowServerTest, DisposingAWindowTakesItsSheetAndFontTarget)
     EXPECT_EQ(FontPanelTarget(), nullptr);
 }
 
+TEST_F(WindowServerTest, AViewCannotHoldItsOwnAncestor)
+{
+    ViewRef group = AddView(ViewKind::kGroupBox, Rect{10, 40, 200, 100});
+    ViewRef inner = AddView(ViewKind::kUserPane, Rect{5, 5, 50, 50}, group);
+    EXPECT_EQ(AddSubview(inner, group), kParamErr);
+    EXPECT_EQ(AddSubview(group, group), kParamErr);
+    EXPECT_EQ(AddSubview(group, mButton), kNoErr);
+}
+
+TEST_F(WindowServerTest, KindCodesHelpTagsAndDisabledMenus)
+{
+    EXPECT_EQ(GetControlKindCode(AddView(ViewKind::kSearchField, Rect{10, 40, 100, 20})), FourCC("srfd"));
+    EXPECT_EQ(SetViewHelpTag(mButton, u"Press"), kNoErr);
+    EXPECT_EQ(GetViewHelpTag(mButton), u"Press");
+    EXPECT_EQ(SetViewHelpTag(nullptr, u"none"), kParamErr);
+    MenuRef off = CreateMenu(7, kMenuItemDisabled);
+    InsertMenuItem(off, 0, u"item", 0, 0);
+    EXPECT_FALSE(IsMenuItemEnabled(off, 1)) << "the whole menu is disabled";
+    MenuRef on = CreateMenu(8, 0);
+    InsertMenuItem(on, 0, u"item", 0, 0);
+    EXPECT_TRUE(IsMenuItemEnabled(on, 1));
+}
+
 TEST_F(WindowServerTest, AHandlerReachesTheStandardHandlerThroughCallNext)
 {
     std::int16_t seen = -1;
