@@ -228,6 +228,30 @@ TEST_F(DxManagerTest, ReferencesTakenBySubscriptionsAreAllGivenBack)
     }
 }
 
+// A subscription holds what lies within its manager's look-back before its start, even when it asks for less.
+TEST_F(DxManagerTest, ASubscriptionLooksBackAtLeastAsFarAsItsManager)
+{
+    const auto held = [&]
+    {
+        CxAutoLock lock(mManager->Region());
+        const auto record = mManager->FindRecord(DxRecord(kT - 1800, "stn"));
+        return record == mManager->Records().end() ? 0u : (*record)->RefCount();
+    };
+    DxSubscription earlier(kT - 1800, kT - 1800, "stn", 300), later(kT, kT + 600, "stn", 300);
+    later.mStaleThreshold = 600; // the manager's is 2700
+    ASSERT_TRUE(mManager->Subscribe(earlier));
+    ASSERT_TRUE(Settle());
+    const CxUint32 before = held();
+    ASSERT_GT(before, 0u);
+    ASSERT_TRUE(mManager->Subscribe(later));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(held(), before + 1);
+    mManager->Unsubscribe(later);
+    mManager->Unsubscribe(earlier);
+    ASSERT_TRUE(Settle());
+    EXPECT_TRUE(HoldsNothing());
+}
+
 TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
 {
     const struct
