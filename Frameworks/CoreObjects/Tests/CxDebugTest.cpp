@@ -329,6 +329,26 @@ TEST(CxDebugLogTest, CarriageReturnLinesGoToTheDesktopLog)
     }
 }
 
+// Without a desktop setting or a home there is no desktop: the report is dropped, and nothing is made at the root.
+TEST(CxDebugLogTest, NoHomeDropsTheReport)
+{
+    TempHome home;
+    DebugModeScope mode(kCxDebugLog);
+    FdRedirect err(STDERR_FILENO);
+    FdRedirect out(STDOUT_FILENO);
+    const std::string saved = std::getenv("HOME");
+    unsetenv("XDG_DESKTOP_DIR");
+    for (const char* value : {static_cast<const char*>(nullptr), ""})
+    {
+        value == nullptr ? unsetenv("HOME") : setenv("HOME", value, 1);
+        _CxAssert("F", 1, "dropped");
+    }
+    setenv("HOME", saved.c_str(), 1);
+    EXPECT_EQ(out.Text(), "");
+    EXPECT_EQ(err.Text(), "");
+    EXPECT_FALSE(fs::exists(home.Path() + "/Desktop/CxDebug.log"));
+}
+
 TEST(CxDebugLogTest, AnUnusableDesktopDropsTheReport)
 {
     TempHome home;

@@ -147,13 +147,14 @@ TEST(CxTimeZone, NamedZonesAgreeWithTheCLibrary)
 TEST(CxTimeZone, PosixRulesInTzAgreeWithTheCLibrary)
 {
     const char* rules[] = {
-        "XST-3XDT,M3.5.0/2,M10.5.0/3",        // northern, week 5 meaning the last
-        "<+0330>-3:30",                       // no daylight saving, a quoted name
-        "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1",   // negative transition times
-        "AAA3BBB,J60/0,J300",                 // Julian days without Feb 29
-        "CCC-2DDD,59,299/1:30",               // zero-based days with Feb 29
-        "GGG-10HHH,M10.1.0,M4.1.0/3",         // southern: across the new year
-        "III-5:45JJJ-6:45,M4.1.0/0,M9.5.6/23" // odd minutes, an explicit daylight offset
+        "XST-3XDT,M3.5.0/2,M10.5.0/3",         // northern, week 5 meaning the last
+        "<+0330>-3:30",                        // no daylight saving, a quoted name
+        "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1",    // negative transition times
+        "AAA3BBB,J60/0,J300",                  // Julian days without Feb 29
+        "CCC-2DDD,59,299/1:30",                // zero-based days with Feb 29
+        "GGG-10HHH,M10.1.0,M4.1.0/3",          // southern: across the new year
+        "III-5:45JJJ-6:45,M4.1.0/0,M9.5.6/23", // odd minutes, an explicit daylight offset
+        "KKK2LLL,M1.1.0,M12.5.0"               // the first and last months
     };
     for (const char* rule : rules)
     {

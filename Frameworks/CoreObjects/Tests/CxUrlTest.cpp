@@ -235,6 +235,11 @@ TEST_F(CxUrlTest, ThreeRedirectsAreFollowedAndAFourthFails)
     url.SetFollowRedirect(false);
     url.Get();
     EXPECT_EQ(url.ResponseCode(), 302);
+    // And on again.
+    url.SetFollowRedirect(true);
+    url.SetUrl(Cx(server.Url("/three")));
+    EXPECT_EQ(Text(url.Get()), "arrived");
+    EXPECT_EQ(url.ResponseCode(), 200);
 }
 
 TEST_F(CxUrlTest, EncodedBodiesAreDecoded)

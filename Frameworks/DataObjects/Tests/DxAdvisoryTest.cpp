@@ -155,6 +155,24 @@ TEST_F(DxAdvisoryTest, RefreshesOnceAndFallsBack)
     EXPECT_EQ(mManager->Status(), CxString("Idle."));
 }
 
+class ExposedAdvisoryManager : public DxAdvisoryManager
+{
+public:
+    using DxAdvisoryManager::DxAdvisoryManager;
+    using DxAdvisoryManager::OnGetUrlForRecord;
+};
+
+// A URL the configuration leaves out stays unset: the base alone names no document.
+TEST_F(DxAdvisoryTest, UnsetUrlsStayUnset)
+{
+    ExposedAdvisoryManager manager("bare");
+    CxData config = dxtest::Bytes(dxtest::Document(
+        "datasetconfig", R"(<property id="baseUrl" value="@BASE@/"/><property id="shapeResource" value="o.wxshp"/>)"));
+    ASSERT_TRUE(manager.ParseConfig(config));
+    DxRecord record(dxtest::kDay, "x");
+    EXPECT_EQ(manager.OnGetUrlForRecord(&record), CxString());
+}
+
 TEST_F(DxAdvisoryTest, PurgesOutlinesIdleForAMinute)
 {
     double now = CxDate().AbsoluteTime();

@@ -195,6 +195,20 @@ TEST_F(DxCacheTest, NamesFromOutsideMakeNothingOutsideTheRoots)
     EXPECT_FALSE(fs::exists(fs::path(mHome.Path()).parent_path() / "escaped"));
 }
 
+// A base name is one plain name before its extension is added: "" would otherwise find ".kdf", and ".." "...kdf".
+TEST_F(DxCacheTest, OnlyAPlainBaseNameFindsAFile)
+{
+    DxCache& cache = Make();
+    DxRecord record(kLate, "stn");
+    for (const char* decoy : {".kdf", "..kdf", "...kdf", "base.kdf"})
+        Put(TempDay() / decoy, "x");
+    Put(TempDay().parent_path() / "up.kdf", "above");
+    Put(TempDay() / "sub" / "in.kdf", "below");
+    for (const char* name : {"", ".", "..", "../up", "sub/in"})
+        EXPECT_FALSE(cache.FindDataFile(&record, kSub, kExtensions, name, true).IsValid()) << name;
+    EXPECT_TRUE(cache.FindDataFile(&record, kSub, kExtensions, "base", true).IsValid());
+}
+
 TEST_F(DxCacheTest, AFailedReplaceKeepsTheEarlierCopiesAndNoTemporaryFile)
 {
     struct Case

@@ -62,6 +62,30 @@ TEST(DxXmlGridTest, GeometryEdges)
     }
 }
 
+// Each field type reads as its own kind of field; a type no reader knows gives no field.
+TEST(DxXmlGridTest, FieldTypes)
+{
+    for (const auto& [type, kind] : std::initializer_list<std::pair<const char*, char>>{
+             {"float", 'f'}, {"int", 'i'}, {"integer", 'i'}, {"string", 's'}, {"blob", 0}, {"", 0}})
+    {
+        SCOPED_TRACE(type);
+        const std::string text = std::string("<grid><field id=\"v\" type=\"") + type + "\">1 2 3</field></grid>";
+        CxData data(text.data(), CxUint32(text.size()));
+        DxXmlGridParser parser(data);
+        DxGrid frame;
+        CxDebugCapture capture; // an unknown type is a debugging line
+        EXPECT_EQ(parser.ParseField(&frame, "v"), kind != 0);
+        EXPECT_EQ(frame.FindFloatField("v") != nullptr, kind == 'f');
+        EXPECT_EQ(frame.FindIntField("v") != nullptr, kind == 'i');
+        const DxStringField* strings = frame.FindStringField("v");
+        ASSERT_EQ(strings != nullptr, kind == 's');
+        if (strings != nullptr)
+        {
+            EXPECT_EQ(*strings, (DxStringField::vector{"1", "2", "3"}));
+        }
+    }
+}
+
 // A grid made by the netCDF tools themselves; no temporary copy may outlive its reader, whatever the bytes.
 TEST(DxNetCDFGridTest, SpacingTypesAndTemporaryCopies)
 {

@@ -10,7 +10,11 @@
 
 #include <openssl/evp.h>
 
+#include <array>
+#include <cstdio> // before the JPEG library's header, which needs FILE
+#include <cstdlib>
 #include <cstring>
+#include <jpeglib.h>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -162,6 +166,63 @@ TEST(DxImageParsers, CutFlippedAndOversizedJpegs)
         EXPECT_EQ(Parse(std::string(jpeg).replace(jpeg.find("\xFF\xC0") + 5, 4, size, 4)), nullptr) << size;
 }
 
+// Patches of ink, 16 pixels square, written by the library as CMYK: inverted and marked as Adobe's programs do, or
+// as they are without the mark.
+std::string InkJpeg(const std::vector<std::array<CxUint8, 4>>& inPatches, bool inAdobe)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(16 * inPatches.size());
+    info.image_height = 16;
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    info.write_Adobe_marker = inAdobe ? TRUE : FALSE;
+    info.write_JFIF_header = TRUE; // the tag the reader is chosen by
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row;
+    for (std::size_t x = 0; x < info.image_width; ++x)
+        for (const CxUint8 ink : inPatches[x / 16])
+            row.push_back(JSAMPLE(inAdobe ? 255 - ink : ink));
+    while (info.next_scanline < info.image_height)
+    {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    const std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    jpeg_destroy_compress(&info);
+    return bytes;
+}
+
+// Mended: ink files gave four channels that were taken for red, green, blue and alpha. Paper, cyan, magenta,
+// yellow and black now read as their RGB colours, marked or not.
+TEST(DxImageParsers, InkJpegsReadAsRgb)
+{
+    const std::vector<std::array<CxUint8, 4>> inks = {{0, 0, 0, 0},   {255, 0, 0, 0}, {0, 255, 0, 0},
+                                                      {0, 0, 255, 0}, {0, 0, 0, 255}, {0, 0, 0, 128}};
+    const int rgb[][3] = {{255, 255, 255}, {0, 255, 255}, {255, 0, 255}, {255, 255, 0}, {0, 0, 0}, {127, 127, 127}};
+    for (const bool adobe : {true, false})
+    {
+        auto image = Parse(InkJpeg(inks, adobe));
+        ASSERT_NE(image, nullptr) << adobe;
+        ASSERT_EQ(image->CountComponents(), 3) << adobe;
+        ASSERT_EQ(image->Width(), 96);
+        const auto* pixels = static_cast<const CxUint8*>(image->GetTextureBuffer());
+        for (std::size_t patch = 0; patch < inks.size(); ++patch)
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(pixels[(8 * 96 + patch * 16 + 8) * 3 + std::size_t(k)], rgb[patch][k], 3)
+                    << adobe << " patch " << patch << " channel " << k;
+    }
+}
+
 // Hand-made one-pixel GIFs: a comment leaves "01 00 00 00" in giflib's block buffer, then a graphic control
 // block follows.
 TEST(DxImageParsers, GifControlBlocksAreReadWithinThemselvesAndTheMap)
@@ -182,6 +243,29 @@ TEST(DxImageParsers, GifControlBlocksAreReadWithinThemselvesAndTheMap)
         EXPECT_EQ(indexed->GetColors()[0].mAlpha, alpha0) << what;
         EXPECT_EQ(indexed->GetColors()[1].mAlpha, 1.0) << what;
     }
+}
+
+// A frame is read whole or the picture is refused: no frame at all, a raster whose data ends before its last
+// pixel (then the trailer), a frame of no width, first or later.
+TEST(DxImageParsers, DamagedGifsAreRefused)
+{
+    const std::string head("GIF89a\x01\x00\x01\x00\x80\x00\x00\x11\x22\x33\x44\x55\x66", 19);
+    // Clear, index 0, end of information: one pixel.
+    const std::string onePixel("\x02\x02\x44\x01", 4);
+    const auto frame = [](char inWidth, char inHeight)
+    { return std::string("\x2C\x00\x00\x00\x00", 5) + inWidth + '\0' + inHeight + std::string("\x00\x00", 2); };
+    for (const auto& [what, bytes, decodes] : {
+             std::tuple{"one pixel", head + frame(1, 1) + onePixel + std::string(1, '\0') + ";", true},
+             {"header and trailer", head + ";", false},
+             {"one pixel of four, then the trailer", head + frame(2, 2) + onePixel + ";", false},
+             {"one pixel of four, ended", head + frame(2, 2) + onePixel + std::string(1, '\0') + ";", false},
+             {"no width", head + frame(0, 1) + onePixel + std::string(1, '\0') + ";", false},
+             {"a second frame of no width",
+              head + frame(1, 1) + onePixel + std::string(1, '\0') + frame(0, 1) + onePixel + std::string(1, '\0') +
+                  ";",
+              false},
+         })
+        EXPECT_EQ(Parse(bytes) != nullptr, decodes) << what;
 }
 
 TEST(DxImageParsers, FactoryDispatchesOnTheFirstBytes)
@@ -295,6 +379,33 @@ TEST_F(DxImageManagerTest, UrlsNamesAndQueriesFromTheConfiguration)
     // No "staleThreshold": the query starts at the subscription's start.
     EXPECT_EQ(manager.OnGetQueryUrl(DxSubscription(kDay, kDay + 3600.0, "north-east:ir", 60)),
               CxString("q?c=north-east&p=ir&s=2020-01-04%2000:00&e=2020-01-04%2001:00"));
+}
+
+// A search never looks further back than the real-time window: a day-old window is not asked for at all.
+TEST_F(DxImageManagerTest, SearchesStayWithinTheRealTimeWindow)
+{
+    Store("window", Config(std::string(kImageConfig) + R"(<property id="searchServer" value="true"/>)" +
+                           Seconds("dataResolution", 3600) + Seconds("realTimeDataWindow", 7200)));
+    ExposedImageManager manager("window");
+    DxSubscription old(kDay, kDay + 3600.0, "east:ir", 3600);
+    EXPECT_TRUE(manager.PerformOnlineSearch(old, {}).empty());
+    std::ostringstream log;
+    log << std::ifstream(mHome.Path() + "/.local/state/skyvane/data.log").rdbuf();
+    EXPECT_NE(log.str().find("(exceeds data availability window)"), std::string::npos) << log.str();
+    EXPECT_EQ(mServer.Hits("/img/east_ir"), 0);
+}
+
+// A configuration host that does not answer ends the refresh there: the product list is not asked for.
+TEST_F(DxImageManagerTest, AnUnansweredConfigurationEndsTheRefresh)
+{
+    const sky::test::ClosedPort closed;
+    Store("unanswered", Config(std::string(kImageConfig) + R"(<property id="configUrl" value=")" +
+                               closed.Url("/config.xml") + R"("/>)"));
+    ExposedImageManager manager("unanswered");
+    const int before = mServer.Hits("/datainfo.xml");
+    EXPECT_FALSE(manager.PerformConfigUpdate());
+    EXPECT_EQ(manager.Status(), CxString("Configuration host unreachable."));
+    EXPECT_EQ(mServer.Hits("/datainfo.xml"), before);
 }
 
 TEST_F(DxImageManagerTest, ClientKeyAndItemsOfANewDescription)

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -44,6 +45,7 @@ public:
         mConfigured = inConfigured;
         mDataResolutionOffset = inOffset;
     }
+    void SetQueryUrlFormat(const CxString& inFormat) { mQueryUrlFormat = inFormat; }
 
 protected:
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
@@ -226,6 +228,30 @@ TEST_F(DxManagerTest, ReferencesTakenBySubscriptionsAreAllGivenBack)
     }
 }
 
+// A subscription holds what lies within its manager's look-back before its start, even when it asks for less.
+TEST_F(DxManagerTest, ASubscriptionLooksBackAtLeastAsFarAsItsManager)
+{
+    const auto held = [&]
+    {
+        CxAutoLock lock(mManager->Region());
+        const auto record = mManager->FindRecord(DxRecord(kT - 1800, "stn"));
+        return record == mManager->Records().end() ? 0u : (*record)->RefCount();
+    };
+    DxSubscription earlier(kT - 1800, kT - 1800, "stn", 300), later(kT, kT + 600, "stn", 300);
+    later.mStaleThreshold = 600; // the manager's is 2700
+    ASSERT_TRUE(mManager->Subscribe(earlier));
+    ASSERT_TRUE(Settle());
+    const CxUint32 before = held();
+    ASSERT_GT(before, 0u);
+    ASSERT_TRUE(mManager->Subscribe(later));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(held(), before + 1);
+    mManager->Unsubscribe(later);
+    mManager->Unsubscribe(earlier);
+    ASSERT_TRUE(Settle());
+    EXPECT_TRUE(HoldsNothing());
+}
+
 TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
 {
     const struct
@@ -247,6 +273,21 @@ TEST_F(DxManagerTest, ClipDateFollowsTheGridOfTheYear)
         mManager->SetTimeResolution(c.resolution);
         mManager->Configure(c.configured, c.offset);
         EXPECT_EQ(mManager->ClipDate(c.in).AsString(), c.out.AsString()) << c.resolution << " " << c.offset;
+    }
+}
+
+// A client is temporal while its manager steps in time, and shows seconds below a minute's steps.
+TEST_F(DxManagerTest, TemporalAndSecondsFollowTheResolution)
+{
+    TestClient client("stn");
+    EXPECT_FALSE(client.ShowsSeconds() || client.IsTemporal()) << "no manager";
+    client.SetSet(mSet.get());
+    for (auto [resolution, temporal, seconds] :
+         {std::tuple{-1, false, false}, {0, false, false}, {1, true, true}, {59, true, true}, {60, true, false}})
+    {
+        mManager->SetTimeResolution(resolution);
+        EXPECT_EQ(client.IsTemporal(), temporal) << resolution;
+        EXPECT_EQ(client.ShowsSeconds(), seconds) << resolution;
     }
 }
 
@@ -346,6 +387,36 @@ TEST_F(DxManagerTest, AnOfflineDownloadLeavesNoJobBehindItsRecord)
     client.SetSet(nullptr); // RemoveRecord cancels any job a record still names
     EXPECT_TRUE(Settle());
     EXPECT_TRUE(HoldsNothing());
+}
+
+// Offline, a query manager learns its dates from the cache alone: the query job's first message carries them.
+TEST_F(DxManagerTest, OfflineAQueryManagerOffersItsCachedFiles)
+{
+    mManager->SetQueryUrlFormat("q?%Y");
+    Seed(kT + 300, "a");
+    Seed(kT + 1200, "b");
+    Seed(kT + 3600, "after the window");
+    TestClient client("stn");
+    Attach(client, kT, kT + 1800, kT + 300);
+    ASSERT_TRUE(Settle());
+    std::vector<CxDate> dates;
+    {
+        CxAutoLock lock(mManager->Region());
+        for (const DxRecord* record : mManager->Records())
+            if (record->mDate != DxManager::sMissingDate)
+                dates.push_back(record->mDate);
+    }
+    std::sort(dates.begin(), dates.end());
+    ASSERT_EQ(dates, (std::vector<CxDate>{kT + 300, kT + 1200}));
+    ASSERT_TRUE(Pump([&] { return client.Table() != nullptr; }));
+    EXPECT_EQ(client.FrameDate(), kT + 300);
+    EXPECT_EQ(client.GetDatesForAnimation(), (std::vector<CxDate>{kT + 300, kT + 1200}));
+    // The shown record again, no newer: nothing to ask for; nor for no record.
+    DxRecord shown(kT + 300, "stn");
+    EXPECT_FALSE(client.NeedsToRequest(&shown));
+    EXPECT_FALSE(client.NeedsToRequest(nullptr));
+    client.SetSet(nullptr);
+    EXPECT_TRUE(Settle());
 }
 
 TEST_F(DxManagerTest, OfflineEndToEndFromTheCacheToTheClient)

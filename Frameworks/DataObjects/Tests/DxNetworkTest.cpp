@@ -48,6 +48,21 @@ public:
     bool mChanging = false;
 };
 
+// Counts the records of kT handed back to it.
+class AskedClient : public DxClient
+{
+public:
+    ~AskedClient() override { Detach(); }
+    int mAsked = 0;
+
+protected:
+    bool OnNeedsToRequest(DxRecord* inRecord) override
+    {
+        mAsked += inRecord != nullptr && inRecord->mDate == kT;
+        return DxClient::OnNeedsToRequest(inRecord);
+    }
+};
+
 class DxNetworkTest : public ::testing::Test, public CxReceiver
 {
 protected:
@@ -172,6 +187,46 @@ TEST_F(DxNetworkTest, FallbacksQueriesAndSearchesKeepTheirBounds)
                                                     (kT + end).AsString().AsUtf8() + " (" +
                                                     std::to_string(status == 200 ? probes : 0) + " new results)");
     }
+}
+
+// Cached files before the window (within the look-back) and in it are offered; gaps and later files are not.
+TEST_F(DxNetworkTest, ALocalSearchOffersExactlyTheCachedDates)
+{
+    CxData data("data", 4);
+    for (double at : {-600.0, 300.0, 900.0, 2400.0})
+    {
+        DxRecord record(kT + at, "stn");
+        mManager->WriteDataToCache(&record, data, kT, "x/t");
+    }
+    DxSubscription s(kT, kT + 1200, "stn", 300);
+    std::vector<std::string> found;
+    for (const CxDate& date : mManager->PerformLocalSearch(s))
+        found.push_back(date.AsString().AsUtf8());
+    EXPECT_EQ(found, (std::vector<std::string>{(kT - 600).AsString().AsUtf8(), (kT + 300).AsString().AsUtf8(),
+                                               (kT + 900).AsString().AsUtf8()}));
+}
+
+// A record that failed with nothing cached (1001) goes back to the clients, so each can ask again or give up.
+TEST_F(DxNetworkTest, AFailedDownloadHandsTheRecordBackToItsClients)
+{
+    mServer.AddDocument("/tst?03071200", 404, "text/plain", "");
+    DxRecord record(kT, CxString()); // a plain client's id
+    EXPECT_EQ(mManager->PerformDownload(record), 1001);
+    AskedClient client;
+    client.SetSet(mSet.get()), client.SetDates(kT, kT), client.SetDisplayDate(kT);
+    client.RefreshClient();
+    ASSERT_TRUE(Settle());
+    const int asked = client.mAsked;
+    DxDownloadJob* job = nullptr;
+    {
+        CxAutoLock lock(mManager->Region());
+        ASSERT_NE(mManager->FindRecord(record), mManager->Records().end());
+        job = mManager->CreateDownloadJob(record);
+    }
+    mManager->ReceiveMessageFromDownloadJob(job, 1001, record);
+    EXPECT_EQ(client.mAsked, asked + 1);
+    client.SetSet(nullptr);
+    EXPECT_TRUE(Settle());
 }
 
 // Ticks at the first pump and every 60 s; refreshes at 0, 900 and 1800 s; then collection rules on held records.

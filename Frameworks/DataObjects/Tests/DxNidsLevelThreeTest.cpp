@@ -351,3 +351,35 @@ TEST(NidsLevelThree, ThresholdLabels)
         EXPECT_EQ(NidsLevelThreeParser::DataLevelLabel(c.first), CxString(c.second)) << std::hex << c.first;
 }
 } // namespace
+
+// Storm-total precipitation (code 80) carries its accumulation's start and end, the end within its volume scan;
+// the one- and three-hour totals, base reflectivity and hybrid reflectivity carry no times.
+TEST(NidsLevelThree, AccumulationTimes)
+{
+    const std::pair<const char*, bool> files[] = {
+        {"KBMX_SDUS54_NTPBMX_201501020205", true},  {"LOT_NTP_2021_01_31_11_06_30", true},
+        {"KBMX_SDUS64_N3PBMX_201501020211", false}, {"LOT_N1P_2021_01_31_11_06_30", false},
+        {"KBMX_SDUS54_N0RBMX_201501020205", false}, {"KOKX_SDUS51_DHROKX_201108280702", false}};
+    for (const auto& [file, timed] : files)
+    {
+        SCOPED_TRACE(file);
+        SKY_NEED_TESTDATA_FILE(path, std::string("nexrad3/") + file);
+        auto image = Decode(ReadAll(path));
+        ASSERT_NE(image, nullptr);
+        const DxIntField* times = image->FindIntField("productTimes");
+        ASSERT_EQ(times != nullptr, timed);
+        if (!timed)
+            continue;
+        ASSERT_EQ(times->size(), 12u);
+        const auto at = [&](std::size_t inFirst)
+        {
+            const auto& t = *times;
+            return CxDate(CxSint16(t[inFirst]), CxSint16(t[inFirst + 1]), CxSint16(t[inFirst + 2]),
+                          CxSint16(t[inFirst + 3]), CxSint16(t[inFirst + 4]), CxSint16(t[inFirst + 5]), 0);
+        };
+        const CxDate start = at(0), end = at(6);
+        EXPECT_LT(start, end);
+        EXPECT_LE(image->Date() - 60.0, end);
+        EXPECT_LE(end, image->Date() + 600.0);
+    }
+}

@@ -179,6 +179,16 @@ TEST(NidsLevelTwo, PatchedLegacyRadials)
                           std::count(image->Pixels() + row * width, image->Pixels() + (row + 1) * width, 0) == width);
         EXPECT_TRUE(std::equal(out->Pixels() + 3 * width, out->Pixels() + height * width, image->Pixels() + 3 * width));
     }
+    // The third radial moved to the second's azimuth: the second then has no width, never a whole turn.
+    Bytes same = original;
+    const std::size_t second = Type1Messages(original).at(1) + 16;
+    Put16(same, third + 8, CxUint16(same.at(second + 8) << 8 | same.at(second + 9)));
+    NidsLevelTwoParser parser;
+    auto out = Decode(parser, same, "BREF1");
+    ASSERT_NE(out, nullptr);
+    const DxFloatField *angles = out->FindFloatField("radialAngle"), *before = image->FindFloatField("radialAngle");
+    ASSERT_TRUE(angles != nullptr && before != nullptr && angles->size() > 2);
+    EXPECT_LT(std::fabs(angles->at(1) - before->at(1)), 1.0);
 }
 
 // A site the table lacks: the message-31 volume's own position (as the peer reads it), none for message 1.

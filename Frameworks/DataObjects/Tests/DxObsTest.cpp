@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -85,6 +86,55 @@ TEST_F(DxObsTest, ConfigurationJoinsUrlsAndStripsDateWidths)
     EXPECT_FALSE(mManager->ParseConfig(broken));
     EXPECT_EQ(mManager->Status(), "Invalid config.xml.");
     EXPECT_EQ(mManager->FindParm("nope").Unit().Id(), "nada");
+
+    // The offset moves the grid of the year that dates are clipped to.
+    for (auto [offset, clipped] :
+         {std::pair{"0", CxDate(2020, 7, 27, 10, 10, 0, 0)}, {"300", CxDate(2020, 7, 27, 10, 15, 0, 0)}})
+    {
+        CxData config = dxtest::Bytes(dxtest::Document(
+            "datasetconfig", std::string(R"(<property id="dataResolution" value="600" units="secs"/>)") +
+                                 R"(<property id="dataResolutionOffset" units="secs" value=")" + offset + R"("/>)"));
+        ASSERT_TRUE(mManager->ParseConfig(config));
+        EXPECT_EQ(mManager->ClipDate(CxDate(2020, 7, 27, 10, 17, 30, 0)).AsString(), clipped.AsString()) << offset;
+    }
+}
+
+// Without a parameter list URL the refresh asks for the configuration and nothing else.
+TEST_F(DxObsTest, NoListUrlsFetchNoLists)
+{
+    mServer.AddDocument("/bare.xml", 200, "text/xml", dxtest::Document("datasetconfig", ""));
+    CxData config = dxtest::Bytes(
+        dxtest::Document("datasetconfig", "<property id=\"configUrl\" value=\"" + mServer.Url("/bare.xml") + "\"/>"));
+    ASSERT_TRUE(mManager->ParseConfig(config));
+    const auto log = [&]
+    {
+        std::ostringstream text;
+        text << std::ifstream(mHome.Path() + "/.local/state/skyvane/data.log").rdbuf();
+        return text.str();
+    };
+    const std::size_t before = log().size();
+    mManager->PerformConfigUpdate();
+    const std::string added = log().substr(before);
+    EXPECT_NE(added.find(" GET " + mServer.Url("/bare.xml")), std::string::npos) << added;
+    EXPECT_EQ(std::count(added.begin(), added.end(), '\n'), 1) << added;
+}
+
+// An integer column builds as integers, named by the parameter list.
+TEST_F(DxObsTest, AnIntegerParameterBuildsWithItsValuesAndName)
+{
+    CxData list = dxtest::Bytes(dxtest::Document(
+        "parminfo", R"(<parm id="tmpf" type="float" units="fahr"/><parm id="stnm" type="integer" units="nada")"
+                    R"( name="Station number"/>)"));
+    ASSERT_TRUE(mManager->ParseParmList(list));
+    DxObsClient client;
+    client.AddParm(Parm("stnm", "nada", kDxTypeInteger));
+    client.SetSet(mSet);
+    const std::unique_ptr<DxFrame> table = Build(client, kKdf, "application/kdf");
+    ASSERT_NE(table, nullptr);
+    const DxIntField* numbers = table->FindIntField("stnm:nada");
+    ASSERT_NE(numbers, nullptr);
+    EXPECT_EQ(*numbers, (std::vector<CxSint32>{1, 2, 3}));
+    EXPECT_EQ(numbers->Name(), "Station number");
 }
 
 // Fields requested in any order, arguments converted in place by a derivation included, end up the same.

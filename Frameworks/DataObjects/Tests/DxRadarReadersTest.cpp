@@ -87,6 +87,7 @@ TEST(NidsNetCDF, Fixtures)
         double mLatitude;
         std::vector<CxUint8> mPixels;
         const char* mField;
+        const char* mKind = "classic"; // ncgen's
     } cases[] = {
         {{{"TYPE", "SparseRadialSet"}, {"SHAPE", "pixel"}, {"VALUES", "75, 30, 80, 30"}},
          512,
@@ -103,6 +104,31 @@ TEST(NidsNetCDF, Fixtures)
         {{{"SHAPE", "Gate, Azimuth"}}, 0, 0.0, {}, nullptr},
         {{{"TypeName = \"Reflectivity\"", "TypeName = \"Velocity\""}}, 0, 0.0, {}, nullptr},
         {{{"Gate = GATES", "Range = 3"}, {"SHAPE", "Azimuth, Range"}}, 0, 0.0, {}, nullptr},
+        {{}, 512, 35.0, {255, 0, 0, 0, 0, 0, 0, 0, 0}, nullptr, "64-bit-offset"},
+        // Sparse runs without their columns or counts; more cells than a grid may hold.
+        {{{"TYPE", "SparseRadialSet"},
+          {"SHAPE", "pixel"},
+          {"VALUES", "75, 30, 80, 30"},
+          {" short pixel_x(pixel);", ""},
+          {" pixel_x = 0, -1, 3, 9;", ""}},
+         0,
+         0.0,
+         {},
+         nullptr},
+        {{{"TYPE", "SparseRadialSet"},
+          {"SHAPE", "pixel"},
+          {"VALUES", "75, 30, 80, 30"},
+          {" int pixel_count(pixel);", ""},
+          {" pixel_count = 3, 1, 99999999, 1;", ""}},
+         0,
+         0.0,
+         {},
+         nullptr},
+        {{{"TYPE", "SparseRadialSet"}, {"SHAPE", "pixel"}, {"VALUES", "75, 30, 80, 30"}, {"GATES", "4194305"}},
+         0,
+         0.0,
+         {},
+         nullptr},
     };
     for (const Case& c : cases)
     {
@@ -123,18 +149,27 @@ TEST(NidsNetCDF, Fixtures)
                 cdl.replace(at, from.size(), to);
         SCOPED_TRACE(cdl);
         std::ofstream(home.Path() + "/r.cdl") << cdl;
-        ASSERT_EQ(std::system(("ncgen -k classic -o " + home.Path() + "/r.nc " + home.Path() + "/r.cdl").c_str()), 0);
-        auto image = NetCDF(ReadAll(home.Path() + "/r.nc"));
+        ASSERT_EQ(
+            std::system(("ncgen -k " + std::string(c.mKind) + " -o " + home.Path() + "/r.nc " + home.Path() + "/r.cdl")
+                            .c_str()),
+            0);
+        Bytes bytes = ReadAll(home.Path() + "/r.nc");
+        auto image = NetCDF(bytes);
         ASSERT_EQ(image != nullptr, c.mWidth != 0);
+        // No version 3 exists between the 64-bit offset and 64-bit data formats.
+        bytes[3] = 3;
+        EXPECT_EQ(NetCDF(bytes), nullptr);
         if (!image)
             continue;
         EXPECT_EQ(image->Width(), c.mWidth);
         EXPECT_NEAR(Degrees(*image, true), c.mLatitude, 1e-4);
         for (std::size_t i = 0; i < c.mPixels.size(); ++i)
             EXPECT_EQ(image->Pixels()[std::size_t("\0\1\3"[i / 3] * c.mWidth) + i % 3], c.mPixels[i]) << i;
-        // Azimuths 0, 1, 2, 9 without spacings: the third radial, before a 7-degree gap, has no width.
+        // Azimuths 0, 1, 2, 9 without spacings: the first two radials reach the next, the third, before a 7-degree
+        // gap, has no width, the last keeps one degree. A fan per radial, the last radial first: site, start, end.
         const auto& corners = image->GetMesh().BeginTiles()->PositionCoords();
         ASSERT_GE(corners.size(), 12u);
+        EXPECT_TRUE(corners[11] == corners[7] && corners[8] == corners[4]);
         EXPECT_TRUE(corners[4] == corners[5] && !(corners[1] == corners[2]));
         EXPECT_TRUE(c.mField == nullptr || image->FindField(c.mField) != nullptr);
     }
@@ -189,6 +224,21 @@ TEST(CanadianRadar, PolarFiles)
     EXPECT_EQ(image->Width(), 512);
     EXPECT_TRUE(image->Pixels()[299] == 1 + 299 % 200 && image->Pixels()[512 + 99] == 1 + 399 % 200 &&
                 image->Pixels()[512 + 100] == 0 && image->Pixels()[1024] == 0);
+    // The minor product names the kind whose configured colours the image takes.
+    std::vector<DxNidsRadialInfo> infos(2);
+    infos[0].SetProductCode(1), infos[0].SetColorTable(GxColorTable(kGxGradientColors256));
+    infos[1].SetProductCode(2), infos[1].SetColorTable(GxColorTable(kGxNidsVelocity256));
+    for (auto [minor, table] : {std::pair{"MPRATE", kGxGradientColors256},
+                                {"DOPVOL1_A", kGxNidsVelocity256},
+                                {"CAPPI", kGxNidsReflectivityColors256}})
+    {
+        std::string text = file("200", "3", "ValidTime 201611212330", 600);
+        text.insert(text.find('\n') + 1, std::string("MinorProductParameters ") + minor + "\n");
+        std::unique_ptr<DxIndexedImage> kind(
+            DxCanadianRadarParser().Parse(reinterpret_cast<const CxUint8*>(text.data()), text.size(), infos));
+        ASSERT_NE(kind, nullptr);
+        EXPECT_TRUE(kind->GetColors() == GxColorTable(table)) << minor;
+    }
     CxDebugCapture capture;
     EXPECT_EQ(Canadian(file("200", "3", "", 600)), nullptr);
     std::string wide = file("200", "3", "ValidTime 201611212330", 600);

@@ -1,9 +1,11 @@
 #include "CxPreferences.h"
+#include "DxConfigParsers.h"
 #include "DxFrame.h"
 #include "DxKTSBuilder.h"
 #include "DxMetFormulas.h"
 #include "DxSeriesClient.h"
 #include "DxSeriesManager.h"
+#include "DxSet.h"
 #include "DxSetTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +77,18 @@ TEST_F(DxSetTest, RegistryReplyDecidesKindAndName)
     EXPECT_EQ(mServer.Requests()[0].query, "id=a%26b%20c%23d~e.f");
     DxSet typed("a&b c#d~e.f", 7);
     EXPECT_EQ(typed.Manager()->RegistryUrl(), DxSet::RegistryUrlFor("a&b c#d~e.f"));
+}
+
+// Each kind's name reads back as that kind, as a configuration's "type" and in its preference key.
+TEST(DxSetKinds, NamesReadBackAsTheirKind)
+{
+    for (CxSint32 kind = kDxManagerKdf; kind <= kDxManagerAdvisory; ++kind)
+    {
+        const CxString name = DxManagerTypeToString(kind);
+        EXPECT_NE(name.Length(), 0u) << kind;
+        CxData config = Bytes(Config(R"(<property id="type" value=")" + name.AsUtf8() + R"("/>)"));
+        EXPECT_EQ(DxParseManagerType(DxConfigParser(config)), kind) << name.AsUtf8();
+    }
 }
 
 TEST_F(DxSetTest, CachedSetsAndPreferences)
@@ -281,6 +295,40 @@ TEST_F(DxSeriesTest, TwoDaysArriveAsTwoTables)
         const double relh = table->FindFloatField("relh:prct")->at(0);
         EXPECT_TRUE(relh > 0 && relh < 100) << relh;
         ++day;
+    }
+}
+
+// Only the client's own site within its window is parsed (when newer than the file it has) or asked for.
+TEST_F(DxSeriesTest, OnlyItsOwnSiteInItsWindowIsWanted)
+{
+    DxSeriesClient client;
+    client.SetSite("HBR01");
+    for (const DxParm& parm : {Parm("time", "secs"), Parm("tmpf", "cels")})
+        client.AddParm(parm);
+    client.SetSet(mSet);
+    client.SetDates(kDay, kDay + 86400.0);
+    client.RefreshClient();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.FrameList().size() == 2; }, sky::test::kBound));
+    const CxDate cached = client.LastModified(kDay);
+    const struct
+    {
+        const char* mWhat;
+        DxRecord mRecord;
+        CxDate mModified;
+        bool mParsed, mWanted;
+    } cases[] = {
+        {"own, in the window, newer", DxRecord(kDay, "HBR01"), cached + 60.0, true, true},
+        {"own, in the window, not newer", DxRecord(kDay, "HBR01"), cached, false, true},
+        {"own, after the window", DxRecord(kDay + 2 * 86400.0, "HBR01"), cached + 60.0, false, false},
+        {"own, before the window", DxRecord(kDay - 86400.0, "HBR01"), cached + 60.0, false, false},
+        {"another site, in the window", DxRecord(kDay, "HBR02"), cached + 60.0, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        DxRecord record = c.mRecord;
+        CxAutoLock lock(mManager->Region());
+        EXPECT_EQ(client.NeedsToParse(&record, c.mModified), c.mParsed) << c.mWhat;
+        EXPECT_EQ(client.NeedsToRequest(&record), c.mWanted) << c.mWhat;
     }
 }
 

@@ -31,6 +31,38 @@ protected:
     DxShapeManager* mManager = nullptr;
 };
 
+class ExposedShapeManager : public DxShapeManager
+{
+public:
+    using DxShapeManager::DxShapeManager;
+    using DxShapeManager::OnGetFilenameForRecord;
+    using DxShapeManager::OnGetUrlForRecord;
+};
+
+// The configured regions are listed; a key is the region before its colon, the feature after it, and a key with
+// no colon is a region alone.
+TEST_F(DxShapeManagerTest, RegionsAndKeys)
+{
+    const std::vector<DxRegion> regions = mManager->Regions();
+    ASSERT_EQ(regions.size(), 1u);
+    EXPECT_EQ(regions[0].Id(), CxString("us"));
+    EXPECT_EQ(regions[0].Name(), CxString("United States"));
+
+    Store("keys", dxtest::Document("datasetconfig", R"(<property id="type" value="shp"/>
+        <property id="baseUrl" value="http://h/"/><property id="dataUrlFormat" value="s/%region;/%feature;.shp"/>)"));
+    ExposedShapeManager manager("keys");
+    for (auto [key, url, name] : {std::tuple{"us:c", "http://h/s/us/c.shp", "usc"},
+                                  {"us", "http://h/s/us/.shp", "us"},
+                                  {":c", "http://h/s//c.shp", "c"}})
+    {
+        DxRecord record(dxtest::kDay, key);
+        EXPECT_EQ(manager.OnGetUrlForRecord(&record), CxString(url)) << key;
+        CxStringList folders;
+        EXPECT_EQ(manager.OnGetFilenameForRecord(&record, folders), CxString(name)) << key;
+        EXPECT_EQ(folders.front(), CxString(std::string(key).substr(0, std::string(key).find(':')).c_str())) << key;
+    }
+}
+
 TEST_F(DxShapeManagerTest, DeliversShapefilesAndPointLists)
 {
     SKY_NEED_TESTDATA(data);

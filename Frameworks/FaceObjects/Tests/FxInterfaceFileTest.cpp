@@ -135,6 +135,7 @@ TEST_F(FxInterfaceFileTest, MenusHoldItemsSeparatorsKeysAndSubmenus)
     EXPECT_EQ(GetMenuItemText(file, 4), u"Recent");
     EXPECT_EQ(GetMenuItemCommandID(recent, 1), FourCC("rec1"));
     EXPECT_EQ(GetMenuItemKey(file, 5), u'W');
+    EXPECT_TRUE(IsMenuItemEnabled(file, 1) && IsMenuItemEnabled(file, 5) && IsMenuItemEnabled(recent, 1));
     EXPECT_FALSE(mFile->CreateMenu("Nothing"));
 }
 
@@ -178,12 +179,15 @@ TEST_F(FxInterfaceFileTest, BadFilesAndUnknownItems)
     const char* odd = "<?fxui version=\"1.0\"?><interface><gadget/><window name=\"w\" colour=\"red\" "
                       "bounds=\"1,2,3\"><control kind=\"pushButton\" shape=\"round\"><sparkle/><property "
                       "creator=\"FACE\" tag=\"ICON\" fourccs=\"abcdefgh\"/></control></window>"
-                      "</interface>";
+                      "<window name=\"u\" bounds=\"1,2x3,4\"/><window name=\"v\" bounds=\"a,2,3,4\"/>"
+                      "<window name=\"t\" bounds=\"1,2,3,4x\"/></interface>";
     std::string error;
     auto file = FxInterfaceFile::Parse(odd, std::strlen(odd), error);
     ASSERT_TRUE(file) << error;
-    ASSERT_TRUE(file->CreateWindow("w"));
-    for (const char* line : {"<gadget>", "'colour'", "1,2,3", "'shape'", "<sparkle>", "four-character codes"})
+    for (const char* name : {"w", "u", "v", "t"})
+        ASSERT_TRUE(file->CreateWindow(name)) << name;
+    for (const char* line : {"<gadget>", "'colour'", "\"1,2,3\"", "\"1,2x3,4\"", "\"a,2,3,4\"", "\"1,2,3,4x\"",
+                             "'shape'", "<sparkle>", "four-character codes"})
         EXPECT_TRUE(capture.Contains(line)) << line;
 
     // By name from the bundle.

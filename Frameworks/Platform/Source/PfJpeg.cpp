@@ -113,6 +113,20 @@ void OnProgress(j_common_ptr inInfo)
     }
 }
 
+// Adobe's programs store the inks inverted (0 full ink) and mark their files; others store them as they are.
+void InkToRgb(const JSAMPLE* inInk, std::size_t inWidth, bool inInverted, std::uint8_t* outRgb)
+{
+    for (std::size_t x = 0; x < inWidth; ++x, inInk += 4, outRgb += 3)
+    {
+        const unsigned paper = inInverted ? inInk[3] : 255u - inInk[3];
+        for (int k = 0; k < 3; ++k)
+        {
+            const unsigned light = inInverted ? inInk[k] : 255u - inInk[k];
+            outRgb[k] = static_cast<std::uint8_t>((light * paper + 127u) / 255u);
+        }
+    }
+}
+
 // Every library call happens below the recovery point set here; the pixels live in ioPixels, which the caller
 // frees when this answers false.
 bool Decode(jpeg_decompress_struct& ioInfo, ErrorManager& ioErrors, Source& ioSource, const JpegOptions& inOptions,
@@ -142,7 +156,10 @@ bool Decode(jpeg_decompress_struct& ioInfo, ErrorManager& ioErrors, Source& ioSo
     const std::size_t rowBytes = width * components;
     if (std::uint64_t(width) * height > inOptions.mMaxPixels || components == 0 || components > 4)
         (*ioInfo.err->error_exit)(reinterpret_cast<j_common_ptr>(&ioInfo));
-    ioPixels = new (std::nothrow) std::uint8_t[rowBytes * height];
+    // Ink (CMYK, and YCCK, which the library turns into CMYK) is handed out as RGB.
+    const bool ink = ioInfo.out_color_space == JCS_CMYK && components == 4;
+    const std::size_t outBytes = ink ? width * 3 : rowBytes;
+    ioPixels = new (std::nothrow) std::uint8_t[outBytes * height];
     if (ioPixels == nullptr)
         (*ioInfo.err->error_exit)(reinterpret_cast<j_common_ptr>(&ioInfo));
     JSAMPARRAY row = (*ioInfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&ioInfo), JPOOL_IMAGE,
@@ -153,12 +170,15 @@ bool Decode(jpeg_decompress_struct& ioInfo, ErrorManager& ioErrors, Source& ioSo
         if (jpeg_read_scanlines(&ioInfo, row, 1) != 1)
             (*ioInfo.err->error_exit)(reinterpret_cast<j_common_ptr>(&ioInfo));
         const std::size_t target = inOptions.mBottomRowFirst ? height - 1 - line : line;
-        std::memcpy(ioPixels + target * rowBytes, row[0], rowBytes);
+        if (ink)
+            InkToRgb(row[0], width, ioInfo.saw_Adobe_marker != 0, ioPixels + target * outBytes);
+        else
+            std::memcpy(ioPixels + target * rowBytes, row[0], rowBytes);
     }
     jpeg_finish_decompress(&ioInfo);
     outImage.mWidth = static_cast<std::uint32_t>(width);
     outImage.mHeight = static_cast<std::uint32_t>(height);
-    outImage.mComponents = static_cast<int>(components);
+    outImage.mComponents = ink ? 3 : static_cast<int>(components);
     return true;
 }
 

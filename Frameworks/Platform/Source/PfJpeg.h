@@ -16,7 +16,7 @@ struct JpegImage
     std::unique_ptr<std::uint8_t[]> mPixels; // width x height x components bytes
     std::uint32_t mWidth = 0;
     std::uint32_t mHeight = 0;
-    int mComponents = 0; // 1 grey, 3 RGB
+    int mComponents = 0; // 1 grey, 3 RGB (ink files too)
 };
 
 struct JpegOptions

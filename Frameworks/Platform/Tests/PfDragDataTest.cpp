@@ -81,6 +81,22 @@ protected:
     std::string mReceived;
 };
 
+TEST_F(DragDataTest, FlavorDataNeedsADragAndASize)
+{
+    char text[8] = {};
+    std::size_t size = sizeof text;
+    DragRef gone = NewDrag();
+    DisposeDrag(gone);
+    EXPECT_EQ(GetFlavorData(nullptr, 1, kText, text, &size, 0), kParamErr);
+    EXPECT_EQ(GetFlavorData(gone, 1, kText, text, &size, 0), kParamErr);
+    EXPECT_EQ(GetFlavorData(mDrag, 1, kText, text, nullptr, 0), kParamErr);
+    EXPECT_EQ(GetFlavorData(mDrag, 1, kText, nullptr, &size, 0), kParamErr);
+    EXPECT_EQ(mLog.size(), 2u); // the bad references
+    EXPECT_EQ(CountDragItemFlavors(mDrag, 1), 1u);
+    EXPECT_EQ(CountDragItemFlavors(mDrag, 99), 0u);
+    EXPECT_EQ(SetDragSendProc(nullptr, {}), kParamErr);
+}
+
 TEST_F(DragDataTest, DragsVisitViewsAndWindowsAndDropWhereAccepted)
 {
     int sends = 0;
@@ -183,6 +199,10 @@ TEST_F(DragDataTest, TheBrowserNotifiesAndShowsSortedRows)
     SetDataBrowserCallbacks(browser, callbacks);
     AddDataBrowserItems(browser, 0, {3, 1, 2}, 0);
     AddDataBrowserItems(browser, 2, {21, 20}, 0);
+    const std::size_t added = notes.size();
+    AddDataBrowserItems(browser, 0, {0, 3, 1}, 0); // no item 0, and none twice: no change, nothing sent
+    EXPECT_EQ(CountDataBrowserItems(browser, 0), 3u);
+    EXPECT_EQ(notes.size(), added);
     SetDataBrowserSortProperty(browser, 1024, true);
     SetDataBrowserSelectedItems(browser, {1}, SelectionOp::kAssign);
     SetDataBrowserSelectedItems(browser, {2}, SelectionOp::kAssign);

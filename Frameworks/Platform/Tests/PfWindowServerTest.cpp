@@ -326,6 +326,81 @@ TEST_F(WindowServerTest, KeysTravelTheFocusChainThenFallBack)
     EXPECT_EQ(GetKeyboardFocus(mWindow), first);
 }
 
+TEST_F(WindowServerTest, BackspaceTakesTheLastCharacter)
+{
+    ViewRef field = AddView(ViewKind::kEditText, Rect{10, 40, 100, 20});
+    ASSERT_EQ(SetKeyboardFocus(mWindow, field, kControlFocusNextPart), kNoErr);
+    RunScript({script::Key(0, u"a"), script::Key(11, u"b"), script::Key(51, u"\b")});
+    EXPECT_EQ(GetControlText(field), u"a");
+    RunScript({script::Key(51, u"\b"), script::Key(51, u"\b"), script::Key(0, u"\a")}); // BEL is no character
+    EXPECT_EQ(GetControlText(field), u"");
+}
+
+// A change of enabled state reads back and is announced once; setting the same state again is silent.
+TEST_F(WindowServerTest, EnablingAControlIsAnnouncedOnce)
+{
+    Record(GetViewEventTarget(mButton), "B", {{kClassControl, kControlEnabledStateChanged}});
+    EXPECT_TRUE(IsViewEnabled(mButton));
+    EXPECT_EQ(SetViewEnabled(mButton, false), kNoErr);
+    EXPECT_FALSE(IsViewEnabled(mButton));
+    EXPECT_EQ(SetViewEnabled(mButton, false), kNoErr);
+    EXPECT_EQ(SetViewEnabled(mButton, true), kNoErr);
+    EXPECT_TRUE(IsViewEnabled(mButton));
+    EXPECT_EQ(mTrace, (std::vector<std::string>{"B:cntl 161", "B:cntl 161"}));
+}
+
+TEST_F(WindowServerTest, WindowPropertiesComeAndGo)
+{
+    const FourCharCode creator = FourCC("test"), tag = FourCC("prop");
+    const std::uint32_t value = 42;
+    std::uint32_t read = 0;
+    ASSERT_EQ(SetWindowProperty(mWindow, creator, tag, &value, sizeof value), kNoErr);
+    ASSERT_EQ(GetWindowProperty(mWindow, creator, tag, &read, sizeof read), kNoErr);
+    EXPECT_EQ(read, 42u);
+    EXPECT_EQ(RemoveWindowProperty(mWindow, creator, tag), kNoErr);
+    EXPECT_NE(GetWindowProperty(mWindow, creator, tag, &read, sizeof read), kNoErr);
+    EXPECT_NE(RemoveWindowProperty(mWindow, creator, tag), kNoErr);
+    EXPECT_EQ(RemoveWindowProperty(nullptr, creator, tag), kParamErr);
+}
+
+// A disposed window takes its sheet with it, and is no longer the font panel's target.
+TEST_F(WindowServerTest, DisposingAWindowTakesItsSheetAndFontTarget)
+{
+    SetFontPanelTarget(GetWindowEventTarget(mWindow));
+    DisposeWindow(CreateWindow(kDocumentWindowClass, 0, kContent));
+    EXPECT_EQ(FontPanelTarget(), GetWindowEventTarget(mWindow)) << "another window's disposal";
+    WindowRef sheet = CreateWindow(kSheetWindowClass, kWindowStandardHandlerAttribute, Rect{0, 0, 200, 100});
+    ASSERT_EQ(ShowSheetWindow(sheet, mWindow), kNoErr);
+    ReleaseWindow(mWindow); // the sheet's retain is the last
+    EXPECT_EQ(DisposeWindow(mWindow), kNoErr);
+    EXPECT_FALSE(IsValidWindow(sheet));
+    EXPECT_FALSE(IsValidWindow(mWindow));
+    EXPECT_EQ(FontPanelTarget(), nullptr);
+}
+
+TEST_F(WindowServerTest, AViewCannotHoldItsOwnAncestor)
+{
+    ViewRef group = AddView(ViewKind::kGroupBox, Rect{10, 40, 200, 100});
+    ViewRef inner = AddView(ViewKind::kUserPane, Rect{5, 5, 50, 50}, group);
+    EXPECT_EQ(AddSubview(inner, group), kParamErr);
+    EXPECT_EQ(AddSubview(group, group), kParamErr);
+    EXPECT_EQ(AddSubview(group, mButton), kNoErr);
+}
+
+TEST_F(WindowServerTest, KindCodesHelpTagsAndDisabledMenus)
+{
+    EXPECT_EQ(GetControlKindCode(AddView(ViewKind::kSearchField, Rect{10, 40, 100, 20})), FourCC("srfd"));
+    EXPECT_EQ(SetViewHelpTag(mButton, u"Press"), kNoErr);
+    EXPECT_EQ(GetViewHelpTag(mButton), u"Press");
+    EXPECT_EQ(SetViewHelpTag(nullptr, u"none"), kParamErr);
+    MenuRef off = CreateMenu(7, kMenuItemDisabled);
+    InsertMenuItem(off, 0, u"item", 0, 0);
+    EXPECT_FALSE(IsMenuItemEnabled(off, 1)) << "the whole menu is disabled";
+    MenuRef on = CreateMenu(8, 0);
+    InsertMenuItem(on, 0, u"item", 0, 0);
+    EXPECT_TRUE(IsMenuItemEnabled(on, 1));
+}
+
 TEST_F(WindowServerTest, AHandlerReachesTheStandardHandlerThroughCallNext)
 {
     std::int16_t seen = -1;

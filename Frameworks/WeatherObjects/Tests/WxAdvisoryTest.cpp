@@ -182,6 +182,24 @@ TEST_F(AdvisoryTest, HitTestFindsTheTopmostKindInTheMapsProjectionOnly)
     EXPECT_EQ(advisory->GetAdvisoryFromPosition(overlap), "UNK");
 }
 
+// A set not known yet is made as an advisory set; a frame arriving with no set, or one of another kind, changes
+// nothing.
+TEST_F(AdvisoryTest, UnknownSetsAreAdvisorySetsAndFramesWithoutOneAreSurvived)
+{
+    auto* fresh = static_cast<WxAdvisory*>(WxAdvisory::Make(
+        &mMap, KitElement(mParser, R"(<advisory visible="true" alpha="1" dataset="fresh" width="1.0"/>)")));
+    ASSERT_NE(fresh->Set(), nullptr);
+    EXPECT_EQ(fresh->Set()->Kind(), kDxManagerAdvisory);
+    for (DxSet* set : {KitSet(CxString("plain"), 1, 0, {}), static_cast<DxSet*>(nullptr)})
+    {
+        WxAdvisory* advisory = Make("");
+        advisory->SetSet(set);
+        const CxString name = advisory->Name();
+        Inject(*advisory, Frame(*mMap.Projection()));
+        EXPECT_EQ(advisory->Name(), name);
+    }
+}
+
 // Mended: a projection change before the first frame used to mark a frame that was not there.
 TEST_F(AdvisoryTest, ProjectionChangeBeforeAnyFrameIsTakenAndLaterOnesMarkTheFrameStale)
 {
@@ -286,6 +304,11 @@ TEST_F(AdvisoryTest, PopupListsEachAdvisoryUnderTheMouseOnceWithItsEndInTheLocal
         EXPECT_EQ(lines, row.mLines) << row.mZone;
     }
     EXPECT_TRUE(popup->ShouldInvalidate());
+    // Each line is drawn as text.
+    std::size_t texts = 0;
+    for (const gxtest::Quad& q : gxtest::Quads(gxtest::CaptureFeedback([&] { popup->Draw(*mContext); })))
+        texts += q.mSRight > q.mSLeft;
+    EXPECT_GE(texts, popup->Lines().size());
 
     // The balloon over the overlap: the filled kind inside its polygon, the balloon's paper away from the text.
     glClearColor(1, 1, 1, 1);

@@ -64,6 +64,9 @@ TEST_F(ContourTest, AnalyticFieldsPutLevelsWhereTheyBelong)
     ASSERT_EQ(line->Segments().size(), 10u * 10u * 2u);
     for (const GxPoint& p : line->Segments())
         EXPECT_NEAR(p.mX - 0.5, std::round(p.mX - 0.5), 1e-9);
+    // Drawn as those lines, the first time and again from the display list.
+    for (int pass = 0; pass < 2; ++pass)
+        EXPECT_EQ(gxtest::OfToken(Feedback(*line, GxPoint(5, 2.5), 0.01), GL_LINE_TOKEN).size(), 100u) << pass;
     WxContour* ring = Contour(
         Fixed(10.3, 60.3, 10), 41, 41, 0.5,
         [](CxSint32 i, CxSint32 j) { return std::pow(i * 0.5 - 10, 2) + std::pow(j * 0.5 - 10, 2); }, 0);

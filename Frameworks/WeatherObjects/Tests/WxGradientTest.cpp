@@ -36,6 +36,18 @@ protected:
     std::unique_ptr<WxMap> mMap;
 };
 
+// The map checks for new data every 15 s while a product's set steps in less than a minute, else every minute.
+TEST_F(GradientTest, ASetChangeSetsTheMapsRefreshPeriod)
+{
+    WxGradient* gradient = Gradient("", 2, 2, {1, 2, 3, 4});
+    DxSet* fast = KitSet(CxString("fast"), 1, 30, {});
+    for (auto [set, period] : {std::pair{fast, 15000u}, {nullptr, 60000u}, {fast, 15000u}})
+    {
+        gradient->SetSet(set);
+        EXPECT_EQ(mMap->TrackingPeriod(), period);
+    }
+}
+
 // Indices over fixed and automatic ranges; a degenerate range widens by one, an infinite bound counts as missing.
 TEST_F(GradientTest, IndicesAndRepairedRanges)
 {

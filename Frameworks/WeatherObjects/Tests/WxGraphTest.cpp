@@ -141,6 +141,26 @@ TEST_F(WxGraphTest, CombineRemovesSelectedDividersOneMessageEach)
     graph->DetachReceiver(&recorder);
 }
 
+// Each selected series moves one place towards the front (the reader put d first), past an unselected one only;
+// the first stays first.
+TEST_F(WxGraphTest, SelectedSeriesMoveForwardOnePlace)
+{
+    const struct
+    {
+        const char* mSelected;
+        const char* mOrder;
+    } cases[] = {{"b", "dbca"}, {"a", "dcab"}, {"d", "dcba"}, {"ca", "cdab"}, {"dc", "dcba"}, {"", "dcba"}};
+    for (const auto& c : cases)
+    {
+        const auto graph =
+            KitGraph(Graph(R"(<series name="a"/><series name="b"/><series name="c"/><series name="d"/>)"));
+        for (auto series = graph->SeriesBegin(); series != graph->SeriesEnd(); ++series)
+            (*series)->SetSelected(std::string(c.mSelected).find((*series)->Name().AsUtf8()) != std::string::npos);
+        graph->MoveSelectionForward();
+        EXPECT_EQ(Names(*graph), c.mOrder) << c.mSelected;
+    }
+}
+
 TEST_F(WxGraphTest, AxesByUnitLastReadWinsAndDividersHaveNone)
 {
     const auto graph = KitGraph(Graph("<axis id=\"cels\" min=\"1\" max=\"2\" autoMin=\"false\"/>"

@@ -62,8 +62,22 @@ TEST_F(GridlinePopupTest, TipAtTheTrackedPositionAndNothingWhenHidden)
             tips += p.mVertices.size() == 3 &&
                     std::hypot(p.mVertices[1].mX - (200 + 512), p.mVertices[1].mY - (-100 + 384)) < 1e-3;
         EXPECT_EQ(tips, visible ? 1 : 0);
-        EXPECT_EQ(gxtest::Quads(all).size(), visible ? 8u : 0u);
+        const auto quads = gxtest::Quads(all);
+        EXPECT_EQ(quads.size(), visible ? 8u : 0u);
         EXPECT_EQ(all.empty(), !visible);
+        // The box (pale yellow) holds every text, labels and values side by side.
+        double left = 1e9, right = -1e9;
+        for (const gxtest::Quad& q : quads)
+            if (q.mColor.size() > 2 && std::fabs(q.mColor[2] - 0.9) < 0.01 && q.mRight - q.mLeft > right - left)
+                left = q.mLeft, right = q.mRight;
+        int texts = 0;
+        for (const gxtest::Quad& q : quads)
+            if (q.mSRight > q.mSLeft) // textured: a text
+            {
+                ++texts;
+                EXPECT_TRUE(q.mLeft >= left && q.mRight <= right) << q.mLeft << " " << q.mRight << " in " << left;
+            }
+        EXPECT_EQ(texts > 0, visible);
     }
     grid->SetVisibility(true);
     Frame(map);

@@ -181,6 +181,19 @@ TEST_F(ObsTest, RoundTripKeepsEveryAttributeAndUnsetLimits)
     }
 }
 
+// Precision and place are unsigned 32-bit numbers: text outside that range leaves the defaults.
+TEST_F(ObsTest, OutOfRangeUnsignedAttributesAreRefused)
+{
+    for (const char* text : {"-1", "4294967296", "-4294967295"})
+    {
+        WxObs* obs = Obs(nullptr, "#000000FF", std::string("precision=\"") + text + "\"");
+        EXPECT_EQ(obs->Precision(), 0u) << text;
+        mMap = KitMap(std::string("<map><obs dataset=\"europe\" parm=\"pres\" location=\"") + text + "\"/></map>");
+        EXPECT_EQ(dynamic_cast<WxObs*>(*mMap->ProductBegin())->Location(), 4u) << text;
+    }
+    EXPECT_EQ(Obs(nullptr, "#000000FF", "precision=\"4294967295\"")->Precision(), 4294967295u);
+}
+
 // Fields of unequal length are read to the shortest, missing coordinates give no labels or bounds, every field
 // past its end answers "", and a set the registry makes radar has no station manager: the stand-in serves.
 TEST_F(ObsTest, ShortOrMissingFieldsAndAForeignSetAreSurvived)
@@ -244,10 +257,16 @@ TEST_F(ObsTest, LegendBandsMarkerAndValueFollowTheTrackedStation)
         const auto quads = gxtest::Quads(all);
         const auto at = std::find_if(quads.begin(), quads.end(), [](auto& q) { return std::fabs(q.mLeft - 70.4) < 1; });
         EXPECT_NEAR(at == quads.end() ? -1 : (at->mBottom + at->mTop) / 2 - 0.375, text, 1.0);
+        // The marker in ink that stands off the background: white on black, black on white.
+        const double ink = std::string(background) == "#000000FF" ? 1.0 : 0.0;
         for (const auto& l : gxtest::OfToken(all, GL_LINE_TOKEN))
         {
             const bool band = std::fabs(l.mVertices[0].mX - 37) + std::fabs(l.mVertices[1].mX - 62) < 1e-3;
             EXPECT_NEAR(band && l.mVertices[0].mColor[3] > 0.99 ? l.mVertices[0].mColor[0] : grey, grey, 0.01);
+            if (std::fabs(l.mVertices[0].mX - 37) + std::fabs(l.mVertices[1].mX - 66) < 1e-3)
+            {
+                EXPECT_NEAR(l.mVertices[0].mColor[0], ink, 0.01) << background;
+            }
         }
     }
 }

@@ -316,9 +316,31 @@ TEST_F(ShapeTest, OpenShapesCannotBeMaskedAlsoOnceAProjectionCutsThemOpen)
         EXPECT_NE(written.find("mask=\"false\" filled=\"false\"/>"), std::string::npos) << written;
         EXPECT_NE(written.find("region=\"\" mask=\"true\"/>"), std::string::npos) << written;
     }
+    // Turned on later, the mask is refused the same way.
+    SetMapProjection(GxFlatProjection(), -180.5, -90.5, 180.5, 90.5);
+    const std::unique_ptr<WxShapeFill> fill(Fill("dataset=\"single\" mask=\"false\"", Square(false)));
+    EXPECT_NE(fill->Status(), cant);
+    fill->SetMask(true);
+    EXPECT_EQ(fill->Status(), cant);
 }
 
 // The same ids with a valid subscription change nothing; the fill layer looks at the ids only.
+// A fill made on an archiving map asks for archived records, like the map's other products.
+TEST_F(ShapeTest, AFillOnAnArchivingMapArchives)
+{
+    for (const bool archiving : {false, true})
+    {
+        archiving ? mMap.StartArchiving() : mMap.StopArchiving();
+        const std::unique_ptr<WxShapeFill> fill(Fill("dataset=\"single\" region=\"us\" feature=\"c\"", nullptr));
+        fill->RefreshClient();
+        DxManager* manager = fill->Manager();
+        ASSERT_NE(manager, nullptr);
+        CxAutoLock lock(manager->Region());
+        ASSERT_FALSE(manager->Subscriptions().empty());
+        EXPECT_EQ(manager->Subscriptions().front()->mRecording, archiving);
+    }
+}
+
 TEST_F(ShapeTest, SameRegionAndFeatureKeepTheFrameWhileTheSubscriptionHolds)
 {
     struct Case

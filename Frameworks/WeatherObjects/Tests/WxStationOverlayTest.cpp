@@ -220,6 +220,36 @@ TEST_F(OverlayTest, StemsFollowProjLocalNorth)
         EXPECT_NEAR(std::remainder(angle - (up - direction * kRad), 2 * M_PI), 0.0, 1e-3) << direction;
         EXPECT_NEAR(std::hypot(stem[1].mX - stem[0].mX, stem[1].mY - stem[0].mY), 2 * 40.5 / mKm, 1e-3);
     }
+    // Barbs keep their size on screen: half the field of view, half the length on the map.
+    mMap.SetFieldOfViewY(45.0);
+    WxVector* vector = Vector("units=\"mps\"");
+    Inject(*vector,
+           KitTable(CxDate(), {}, {{"lat:degr", {50}}, {"lon:degr", {-20}}, {"samag:mps", {5}}, {"dir:degr", {0}}}));
+    const auto stem = gxtest::OfToken(Draw(*vector), GL_LINE_TOKEN).at(0).mVertices;
+    EXPECT_NEAR(std::hypot(stem[1].mX - stem[0].mX, stem[1].mY - stem[0].mY), 40.5 / mKm, 1e-3);
+}
+
+// On a set with time steps the status is the frame's date, from a table or a grid; a set without a station
+// manager gives no vector definition to look up again, and no set none at all.
+TEST_F(OverlayTest, StatusDatesAndReleaseWithoutAStationManager)
+{
+    KitClock clock(CxDate(2009, 7, 4, 17, 6, 7, 0), "UTC");
+    mMap.SetDate(CxDate(2009, 7, 4, 17, 6, 7, 0));
+    KitSet(CxString("timed"), 1, 300, {});
+    auto* vector = static_cast<WxVector*>(WxVector::Make(
+        &mMap, Element("<vector dataset=\"timed\" parm=\"wind\" units=\"mps\" width=\"1\" scale=\"30\"/>")));
+    Inject(*vector, KitTable(CxDate(2009, 7, 4, 15, 30, 0, 0), {}, {{"lat:degr", {50}}, {"lon:degr", {0}}}));
+    EXPECT_EQ(vector->Status().AsUtf8(), "3:30 PM UTC");
+    Inject(*vector, KitGrid(CxDate(2009, 7, 4, 15, 35, 0, 0), 2, 2, GxPoint(0, 0), GxPoint(1, 1),
+                            {{"ucomp:mps", [](CxSint32, CxSint32) { return 1.0; }},
+                             {"vcomp:mps", [](CxSint32, CxSint32) { return 1.0; }}}));
+    EXPECT_EQ(vector->Status().AsUtf8(), "3:35 PM UTC");
+    const std::string before = KitParmKeys(*vector);
+    vector->ReleaseAndInvalidate();
+    EXPECT_EQ(KitParmKeys(*vector), before);
+    vector->SetSet(nullptr);
+    vector->ReleaseAndInvalidate();
+    EXPECT_EQ(KitParmKeys(*vector), before);
 }
 
 // A half per increment, a full per two, a pennant per ten; "mps" halves are 2.5, "kmph" ones 5 km/h.
