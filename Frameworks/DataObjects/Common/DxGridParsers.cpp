@@ -19,8 +19,6 @@
 namespace
 {
 
-std::mutex gNetCDFMutex;
-
 void CheckStatus(int inStatus)
 {
     const int ncStatus = inStatus;
@@ -75,36 +73,6 @@ void DxGridParser::SetSize(CxUint32 inWidth, CxUint32 inHeight)
 }
 
 // ---- netCDF
-
-DxNetCDFLock::DxNetCDFLock() : mGuard(gNetCDFMutex) {}
-
-DxTemporaryFile::DxTemporaryFile(const CxString& inName, CxData& ioData)
-{
-    try
-    {
-        mFile = CxFolder(kCxTemporaryFolder).CreateFile(inName);
-        mFile.WriteContents(ioData);
-        mValid = true;
-    }
-    catch (const CxError& inError)
-    {
-        _CxDebug(__FILE__, __LINE__, "DxTemporaryFile", inError);
-    }
-}
-
-DxTemporaryFile::~DxTemporaryFile()
-{
-    if (mFile.GetRef().IsNull())
-        return;
-    try
-    {
-        mFile.Delete();
-    }
-    catch (const CxError& inError)
-    {
-        _CxDebug(__FILE__, __LINE__, "DxTemporaryFile", inError);
-    }
-}
 
 DxNetCDFGridParser::DxNetCDFGridParser(CxData& ioData) : mToken(std::make_unique<char>(0))
 {

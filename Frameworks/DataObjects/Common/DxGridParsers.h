@@ -6,12 +6,12 @@
 #include "CxFile.h"
 #include "CxString.h"
 #include "CxTypes.h"
+#include "DxNetCDFSupport.h"
 #include "GxCoordinates.h"
 #include "GxProjection.h"
 #include "XmlParser.h"
 
 #include <memory>
-#include <mutex>
 
 class CxData;
 class DxFrame;
@@ -20,7 +20,7 @@ class DxGridParser : public GxProjector
 {
 public:
     // The most cells a reader accepts; a larger grid keeps the size 0 by 0.
-    static constexpr CxUint32 kMaxCells = CxUint32(1) << 24;
+    static constexpr CxUint32 kMaxCells = kDxMaxGridCells;
 
     // A degree projection, no cells, the current time.
     DxGridParser();
@@ -44,36 +44,6 @@ protected:
     GxPoint mCellSize;
     GxPoint mOrigin;
     CxDate mBaseDate;
-};
-
-// The netCDF library is not thread-safe: every call into it is made while one of these lives.
-class DxNetCDFLock
-{
-public:
-    DxNetCDFLock();
-    DxNetCDFLock(const DxNetCDFLock&) = delete;
-    DxNetCDFLock& operator=(const DxNetCDFLock&) = delete;
-
-private:
-    std::lock_guard<std::mutex> mGuard;
-};
-
-// A copy of some data under a name in the user's temporary folder, deleted with the owner. File errors are
-// reported as debug lines and leave it invalid, with nothing left on disk.
-class DxTemporaryFile
-{
-public:
-    DxTemporaryFile(const CxString& inName, CxData& ioData);
-    ~DxTemporaryFile();
-    DxTemporaryFile(const DxTemporaryFile&) = delete;
-    DxTemporaryFile& operator=(const DxTemporaryFile&) = delete;
-
-    bool IsValid() const { return mValid; }
-    const CxFile& File() const { return mFile; }
-
-private:
-    CxFile mFile;
-    bool mValid = false;
 };
 
 // netCDF grid: dimensions "lon" (width) and "lat" (height), the global "LatGridSpacing" as both cell sizes and

@@ -3,7 +3,7 @@
 #include "CxDebug.h"
 #include "CxSystem.h"
 #include "DxField.h"
-#include "DxGridParsers.h"
+#include "DxNetCDFSupport.h"
 #include "DxRadialMesh.h"
 #include "DxUnit.h"
 #include "GxProjection.h"
@@ -246,7 +246,7 @@ bool ReadContents(NetCDFFile& ioFile, RadarContents& outContents)
     const bool radial = outContents.mRadial;
     if (!ioFile.Dimension(radial ? "Azimuth" : "Lat", outContents.mRows) ||
         !ioFile.Dimension(radial ? "Gate" : "Lon", outContents.mColumns) || outContents.mRows == 0 ||
-        outContents.mColumns == 0 || outContents.mRows > DxGridParser::kMaxCells / outContents.mColumns)
+        outContents.mColumns == 0 || outContents.mRows > kDxMaxGridCells / outContents.mColumns)
         return false;
     outContents.mVariable = ioFile.Text("TypeName");
     const int variable = ioFile.Variable(outContents.mVariable.c_str());
