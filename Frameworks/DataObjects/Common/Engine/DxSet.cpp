@@ -4,15 +4,9 @@
 #include "CxFile.h"
 #include "CxPreferences.h"
 #include "CxUrl.h"
-#include "DxAdvisoryManager.h"
 #include "DxCache.h"
 #include "DxConfigParsers.h"
-#include "DxImageManager.h"
 #include "DxManager.h"
-#include "DxNidsManager.h"
-#include "DxObsManager.h"
-#include "DxSeriesManager.h"
-#include "DxShapeManager.h"
 
 #include <algorithm>
 #include <optional>
@@ -23,10 +17,7 @@ namespace
 
 std::map<CxSint32, DxSet::FindManagerProc>& Finders()
 {
-    static std::map<CxSint32, DxSet::FindManagerProc> sFinders{
-        {kDxManagerKdf, &DxObsManager::FindManager},    {kDxManagerShp, &DxShapeManager::FindManager},
-        {kDxManagerNids, &DxNidsManager::FindManager},  {kDxManagerImage, &DxImageManager::FindManager},
-        {kDxManagerKts, &DxSeriesManager::FindManager}, {kDxManagerAdvisory, &DxAdvisoryManager::FindManager}};
+    static std::map<CxSint32, DxSet::FindManagerProc> sFinders;
     return sFinders;
 }
 
@@ -170,6 +161,9 @@ CxString DxSet::Name() const
 
 DxManager* DxSet::Manager()
 {
+    // The kinds live above the engine, which knows them only through the finders they register.
+    static const bool sKindsRegistered = (DxRegisterKinds(), true);
+    (void)sKindsRegistered;
     if (mManager == nullptr)
     {
         const auto finder = Finders().find(mKind);
@@ -188,36 +182,6 @@ DxManager* DxSet::Manager()
     return mManager;
 }
 
-DxObsManager* DxSet::ObsManager()
-{
-    return dynamic_cast<DxObsManager*>(Manager());
-}
-
-DxNidsManager* DxSet::NidsManager()
-{
-    return dynamic_cast<DxNidsManager*>(Manager());
-}
-
-DxSeriesManager* DxSet::SeriesManager()
-{
-    return dynamic_cast<DxSeriesManager*>(Manager());
-}
-
-DxImageManager* DxSet::ImageManager()
-{
-    return dynamic_cast<DxImageManager*>(Manager());
-}
-
-DxShapeManager* DxSet::ShapeManager()
-{
-    return dynamic_cast<DxShapeManager*>(Manager());
-}
-
-DxAdvisoryManager* DxSet::AdvisoryManager()
-{
-    return dynamic_cast<DxAdvisoryManager*>(Manager());
-}
-
 void DxSet::MakePreferredSet() const
 {
     CxGetGlobalPreferences().SetStringValue(PreferenceKey(mKind), mId, 0);
@@ -226,6 +190,11 @@ void DxSet::MakePreferredSet() const
 void DxSet::SetFindManager(CxSint32 inKind, FindManagerProc inProc)
 {
     Finders()[inKind] = inProc;
+}
+
+void DxSet::AddFindManager(CxSint32 inKind, FindManagerProc inProc)
+{
+    Finders().emplace(inKind, inProc);
 }
 
 DxSet* DxSet::FindExistingSet(const CxString& inId)

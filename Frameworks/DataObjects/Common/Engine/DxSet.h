@@ -75,6 +75,8 @@ public:
     void MakePreferredSet() const;
 
     static void SetFindManager(CxSint32 inKind, FindManagerProc inProc);
+    // Sets the finder unless the kind has one already (a caller's stand-in stays).
+    static void AddFindManager(CxSint32 inKind, FindManagerProc inProc);
 
     static DxSet* FindExistingSet(const CxString& inId);
     // A known set as it is; otherwise a new one whose kind the server's registry decides when it answers with a
@@ -120,3 +122,6 @@ private:
     CxSint32 mKind;
     DxManager* mManager = nullptr;
 };
+
+// Gives every kind's finder to DxSet::AddFindManager (Kinds/DxKindTable.cpp); the first DxSet::Manager() calls it.
+void DxRegisterKinds();
