@@ -166,7 +166,43 @@ function(sky_test_code_options target)
   endif()
 endfunction()
 
+# The gtest filter of the tests a source file defines ("Suite.Name", parameterized and typed ones by pattern), for
+# labels per file. The file is read when configuring, so an edit to it configures again.
+function(_sky_test_filter out)
+  set(patterns)
+  foreach(src ${ARGN})
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${src})
+    file(READ ${src} text)
+    set(id "[A-Za-z0-9_]+")
+    set(sp "[ \t\r\n]*")
+    string(REGEX MATCHALL "(^|[^A-Za-z0-9_])(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(${sp}${id}${sp},${sp}${id}${sp}\\)"
+      found "${text}")
+    foreach(m ${found})
+      string(REGEX REPLACE "[ \t\r\n]" "" m "${m}")
+      string(REGEX MATCH "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\((${id}),(${id})\\)" m "${m}")
+      set(kind ${CMAKE_MATCH_1})
+      set(suite ${CMAKE_MATCH_2})
+      set(name ${CMAKE_MATCH_3})
+      if(kind STREQUAL "TEST_P")
+        list(APPEND patterns "*/${suite}.${name}/*")
+      elseif(kind STREQUAL "TYPED_TEST")
+        list(APPEND patterns "${suite}/*.${name}")
+      elseif(kind STREQUAL "TYPED_TEST_P")
+        list(APPEND patterns "*/${suite}/*.${name}")
+      else()
+        list(APPEND patterns "${suite}.${name}")
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES patterns)
+  list(JOIN patterns ":" filter)
+  set(${out} "${filter}" PARENT_SCOPE)
+endfunction()
+
 # sky_add_tests(target LABEL label [TSAN] [TIMEOUT seconds] SOURCES file... [LIBS lib...])
+# sky_add_tests(target [TSAN] [TIMEOUT seconds] SOURCES [file...] label: file... [label: file...] [LIBS lib...])
+# The second form labels each file's tests with the label named before it (one discovery per label); files before
+# the first label hold no tests. TSAN builds the program in the ThreadSanitizer tree too and adds the label tsan.
 # TIMEOUT makes a hanging test fail fast instead of waiting for ctest's default.
 # Sources are relative to the calling Tests/ folder (or absolute).
 function(sky_add_tests target)
@@ -174,8 +210,26 @@ function(sky_add_tests target)
   if(SKYVANE_THREAD_TREE AND NOT T_TSAN)
     return()
   endif()
-  _sky_resolve_sources(srcs ${T_SOURCES})
-  add_executable(${target} ${srcs})
+  set(files)
+  set(groups)
+  set(group)
+  foreach(item ${T_SOURCES})
+    if(item MATCHES "^([A-Za-z0-9_]+):$")
+      set(group ${CMAKE_MATCH_1})
+      list(APPEND groups ${group})
+    else()
+      _sky_resolve_sources(src ${item})
+      list(APPEND files ${src})
+      if(group)
+        list(APPEND group_${group} ${src})
+      endif()
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES groups)
+  if(T_LABEL AND groups)
+    message(FATAL_ERROR "sky_add_tests(${target}): LABEL or labels per file, not both")
+  endif()
+  add_executable(${target} ${files})
   target_link_libraries(${target} PRIVATE ${T_LIBS} TestSupport GTest::gtest GTest::gmock Threads::Threads)
   # GCC 12 at -O2 flags `"literal" + std::to_string(n)` as overlapping memcpy (a known false positive of its
   # std::string inlining, fixed in GCC 13); the tests build strings that way freely.
@@ -183,24 +237,44 @@ function(sky_add_tests target)
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
   sky_test_code_options(${target})
-  set(labels ${T_LABEL})
   if(T_TSAN)
-    list(APPEND labels tsan)
     add_dependencies(tsan_tests ${target})
   endif()
-  gtest_discover_tests(${target}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60
-    TEST_LIST ${target}_TESTS)
-  # The discovery loses list-valued properties (two labels became "LABELS core_1 tsan"), so the labels are set
-  # on the discovered tests by a file ctest reads after the discovery's own.
-  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
   set(timeout)
   if(T_TIMEOUT)
     set(timeout " TIMEOUT ${T_TIMEOUT}")
   endif()
-  file(WRITE ${label_file}
-    "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\"${timeout})\nendif()\n")
+  # The discovery loses list-valued properties (two labels became "LABELS core_1 tsan"), so the labels are set
+  # on the discovered tests by a file ctest reads after the discovery's own.
+  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
+  file(WRITE ${label_file} "")
+  if(NOT groups)
+    set(groups ${T_LABEL})
+    set(single ON)
+  endif()
+  foreach(label ${groups})
+    set(labels ${label})
+    if(T_TSAN)
+      list(APPEND labels tsan)
+    endif()
+    set(list_name ${target}_TESTS)
+    set(filter)
+    if(NOT single)
+      set(list_name ${target}_${label}_TESTS)
+      _sky_test_filter(filter ${group_${label}})
+      if(NOT filter)
+        message(FATAL_ERROR "sky_add_tests(${target}): no test found in the files of label ${label}")
+      endif()
+      set(filter TEST_FILTER "${filter}")
+    endif()
+    gtest_discover_tests(${target}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 60
+      TEST_LIST ${list_name}
+      ${filter})
+    file(APPEND ${label_file}
+      "if(${list_name})\n  set_tests_properties(\${${list_name}} PROPERTIES LABELS \"${labels}\"${timeout})\nendif()\n")
+  endforeach()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 
