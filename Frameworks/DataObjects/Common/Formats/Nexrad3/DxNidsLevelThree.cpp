@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "DxField.h"
+#include "DxRadialMesh.h"
 #include "GxProjection.h"
 
 #include <bzlib.h>
@@ -210,86 +211,11 @@ void BuildTracking(DxIndexedImage& ioImage, const SymbologyContext& inContext)
     }
 }
 
-// One quadrilateral per radial and texture column, not per bin: the texture carries the bins.
-void BuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection, CxUint32 inBins, double inKmPerBin,
-                     const std::vector<double>& inSines, const std::vector<double>& inCosines)
+// The texture side: the power of two from 64 to 256 nearest below 64 km of bins.
+CxUint32 RadialTextureSide(double inKmPerBin)
 {
-    if (!(inKmPerBin > 0.0) || !std::isfinite(inKmPerBin))
-        return;
     const double k = std::floor(64.0 / inKmPerBin);
-    GxMesh mesh;
-    mesh.SetMaxTextureDim(k > 256 ? 256 : k > 128 ? 128 : 64);
-    mesh.SetNumComponents(ioImage.CountComponents());
-    mesh.SetWidth(ioImage.Width());
-    mesh.SetHeight(ioImage.Height());
-    mesh.Tile();
-    const GxPoint center = ioImage.Origin();
-    const CxSint32 height = ioImage.Height();
-    const std::size_t radials = inSines.size() / 2;
-
-    // Unprojecting is the cost: each corner is computed once, at every column boundary on every radial edge, and an
-    // edge equal to the previous radial's end is shared.
-    std::vector<CxUint32> boundaries;
-    for (auto tile = mesh.BeginTiles(); tile != mesh.EndTiles(); ++tile)
-        for (CxSint32 bin : {tile->TexelBounds().left, tile->TexelBounds().right})
-            boundaries.push_back(std::min<CxUint32>(CxUint32(std::max(bin, 0)), inBins));
-    std::sort(boundaries.begin(), boundaries.end());
-    boundaries.erase(std::unique(boundaries.begin(), boundaries.end()), boundaries.end());
-    const std::size_t count = boundaries.size();
-    std::vector<GxPosition> corners(2 * radials * count);
-    for (std::size_t edge = 0; edge < 2 * radials; ++edge)
-    {
-        if (edge > 0 && inSines[edge] == inSines[edge - 1] && inCosines[edge] == inCosines[edge - 1])
-            std::copy_n(corners.begin() + std::ptrdiff_t((edge - 1) * count), count,
-                        corners.begin() + std::ptrdiff_t(edge * count));
-        else
-            for (std::size_t b = 0; b < count; ++b)
-            {
-                const double range = boundaries[b] * inKmPerBin;
-                corners[edge * count + b] = inProjection.Unproject(
-                    GxPoint(center.mX + range * inSines[edge], center.mY + range * inCosines[edge]));
-            }
-    }
-    const auto boundaryIndex = [&](CxUint32 inBin)
-    { return std::size_t(std::lower_bound(boundaries.begin(), boundaries.end(), inBin) - boundaries.begin()); };
-
-    for (auto tile = mesh.ReverseBeginTiles(); tile != mesh.ReverseEndTiles(); ++tile)
-    {
-        const CxRect& texels = tile->TexelBounds();
-        if (texels.left < 0 || CxUint32(texels.left) >= inBins || texels.right <= texels.left ||
-            texels.bottom <= texels.top)
-            continue;
-        const CxUint32 outerBin = std::min<CxUint32>(CxUint32(texels.right), inBins);
-        const std::size_t inner = boundaryIndex(CxUint32(texels.left));
-        const std::size_t outer = boundaryIndex(outerBin);
-        const GxRect& uv = tile->TextureBounds();
-        const double uOuter = uv.mLeft + (uv.mRight - uv.mLeft) * double(outerBin - CxUint32(texels.left)) /
-                                             double(texels.right - texels.left);
-        const double rowsHigh = double(texels.bottom - texels.top);
-        tile->PositionCoords().reserve(6 * std::size_t(rowsHigh));
-        tile->ImageCoords().reserve(6 * std::size_t(rowsHigh));
-        // Buffer rows run bottom first: buffer row y holds radial height - 1 - y.
-        for (CxSint32 y = texels.top; y < texels.bottom; ++y)
-        {
-            const CxSint64 radial = height - 1 - y;
-            if (radial < 0 || std::size_t(radial) >= radials)
-                continue;
-            const GxPosition* start = &corners[2 * std::size_t(radial) * count];
-            const GxPosition* end = start + count;
-            const double vStart = uv.mBottom + (uv.mTop - uv.mBottom) * (y + 1 - texels.top) / rowsHigh;
-            const double vEnd = uv.mBottom + (uv.mTop - uv.mBottom) * (y - texels.top) / rowsHigh;
-            const std::pair<const GxPosition*, GxPoint> vertices[] = {
-                {start + inner, GxPoint(uv.mLeft, vStart)}, {start + outer, GxPoint(uOuter, vStart)},
-                {end + outer, GxPoint(uOuter, vEnd)},       {end + inner, GxPoint(uv.mLeft, vEnd)},
-                {start + inner, GxPoint(uv.mLeft, vStart)}, {end + outer, GxPoint(uOuter, vEnd)}};
-            for (const auto& [position, texture] : vertices)
-            {
-                tile->AddPositionCoord(*position);
-                tile->AddImageCoord(texture);
-            }
-        }
-    }
-    ioImage.SetMesh(mesh);
+    return k > 256 ? 256 : k > 128 ? 128 : 64;
 }
 
 std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPacket, const SymbologyContext& inContext)
@@ -316,10 +242,9 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     image->NewIntField("numRangeBins")->push_back(bins);
     DxFloatField* angles = image->NewFloatField("radialAngle");
     angles->reserve(radials);
-    // Sine and cosine of each radial's start and end azimuth: x = r sin(az) east, y = r cos(az) north.
-    std::vector<double> sines, cosines;
-    sines.reserve(2 * std::size_t(radials));
-    cosines.reserve(2 * std::size_t(radials));
+    DxRadialSweep sweep;
+    sweep.mStart.reserve(radials);
+    sweep.mEnd.reserve(radials);
 
     for (CxUint32 row = 0; row < radials; ++row)
     {
@@ -334,11 +259,8 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
         if (!ioReader.Has(byteCount))
             break;
         angles->push_back(start);
-        for (double azimuth : {start, start + delta})
-        {
-            sines.push_back(std::sin(azimuth * kDegree));
-            cosines.push_back(std::cos(azimuth * kDegree));
-        }
+        sweep.mStart.push_back(start);
+        sweep.mEnd.push_back(start + delta);
         CxUint8* out = pixels + std::size_t(row) * rowWidth;
         const CxUint8* in = ioReader.Here();
         if (inPacket == 16)
@@ -361,7 +283,9 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     const double kmPerBin = info.KmPerPixel();
     image->SetOrigin(projection.Project(inContext.mPosition));
     image->SetPixelSize(GxPoint(kmPerBin, 1.0));
-    BuildRadialMesh(*image, projection, bins, kmPerBin, sines, cosines);
+    sweep.mGates = bins;
+    sweep.mGateKm = kmPerBin;
+    DxBuildRadialMesh(*image, projection, sweep, false, RadialTextureSide(kmPerBin));
     image->NewFloatField("units")->SetUnit(info.Unit());
     image->NewFloatField("elevation")->push_back(inContext.mHeight);
     image->NewFloatField("degreeTilt")->push_back(inContext.mCodes[2] / 10.0);

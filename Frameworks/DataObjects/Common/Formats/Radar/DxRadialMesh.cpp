@@ -4,14 +4,14 @@
 #include <cmath>
 
 void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection, const DxRadialSweep& inSweep,
-                       bool inFan)
+                       bool inFan, CxUint32 inTextureSide)
 {
     const std::size_t radials = std::min(inSweep.mStart.size(), inSweep.mEnd.size());
     if (!(inSweep.mGateKm > 0.0) || !std::isfinite(inSweep.mGateKm) || !std::isfinite(inSweep.mFirstGateKm) ||
         inSweep.mGates == 0 || radials == 0)
         return;
     GxMesh mesh;
-    mesh.SetMaxTextureDim(512);
+    mesh.SetMaxTextureDim(CxSint32(inTextureSide));
     mesh.SetNumComponents(ioImage.CountComponents());
     mesh.SetWidth(ioImage.Width());
     mesh.SetHeight(ioImage.Height());
@@ -21,7 +21,8 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
     const CxSint32 height = ioImage.Height();
     const CxUint32 gates = inSweep.mGates;
 
-    // Unprojecting is the cost: each corner is computed once per column boundary and radial edge.
+    // Unprojecting is the cost: each corner is computed once per column boundary and radial edge, and an edge at
+    // the previous radial's end is shared.
     std::vector<CxUint32> boundaries;
     for (auto tile = mesh.BeginTiles(); tile != mesh.EndTiles(); ++tile)
         for (CxSint32 gate : {tile->TexelBounds().left, tile->TexelBounds().right})
@@ -30,9 +31,17 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
     boundaries.erase(std::unique(boundaries.begin(), boundaries.end()), boundaries.end());
     const std::size_t count = boundaries.size();
     std::vector<GxPosition> corners(2 * radials * count);
+    const auto degrees = [&](std::size_t inEdge)
+    { return (inEdge % 2 == 0 ? inSweep.mStart : inSweep.mEnd)[inEdge / 2]; };
     for (std::size_t edge = 0; edge < 2 * radials; ++edge)
     {
-        const double azimuth = (edge % 2 == 0 ? inSweep.mStart : inSweep.mEnd)[edge / 2] * M_PI / 180.0;
+        if (edge > 0 && degrees(edge) == degrees(edge - 1))
+        {
+            std::copy_n(corners.begin() + std::ptrdiff_t((edge - 1) * count), count,
+                        corners.begin() + std::ptrdiff_t(edge * count));
+            continue;
+        }
+        const double azimuth = degrees(edge) * M_PI / 180.0;
         const double sine = std::sin(azimuth), cosine = std::cos(azimuth);
         for (std::size_t b = 0; b < count; ++b)
         {
@@ -58,6 +67,8 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
         const double uOuter = uv.mLeft + (uv.mRight - uv.mLeft) * double(outerGate - CxUint32(texels.left)) /
                                              double(texels.right - texels.left);
         const double rowsHigh = double(texels.bottom - texels.top);
+        tile->PositionCoords().reserve((fan ? 3 : 6) * std::size_t(rowsHigh));
+        tile->ImageCoords().reserve((fan ? 3 : 6) * std::size_t(rowsHigh));
         // Buffer rows run bottom first: buffer row y holds radial height - 1 - y.
         for (CxSint32 y = texels.top; y < texels.bottom; ++y)
         {

@@ -22,4 +22,4 @@ struct DxRadialSweep
 // is the radar in inProjection. One quad per radial and texture column; with inFan the innermost column is a
 // triangle from the radar itself instead, so no hole is left around the site.
 void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection, const DxRadialSweep& inSweep,
-                       bool inFan);
+                       bool inFan, CxUint32 inTextureSide = 512);
