@@ -1,7 +1,7 @@
-sky_add_tests(core_1_debug_tests LABEL core_1
+sky_add_tests(cx_debug_tests LABEL core_1
     SOURCES CxDebugTest.cpp
     LIBS CoreObjects)
 
-sky_add_tests(core_1_lock_tests LABEL core_1 TSAN
+sky_add_tests(cx_lock_thread_tests LABEL core_1 TSAN
     SOURCES CxCriticalRegionTest.cpp CxDebugThreadTest.cpp CxRegionReuseTest.cpp
     LIBS CoreObjects)

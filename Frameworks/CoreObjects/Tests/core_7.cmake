@@ -1,1 +1,1 @@
-sky_add_tests(core_7_tests LABEL core_7 TSAN SOURCES CxUrlHostileTest.cpp LIBS CoreObjects TestSupportHttp)
+sky_add_tests(cx_url_hostile_thread_tests LABEL core_7 TSAN SOURCES CxUrlHostileTest.cpp LIBS CoreObjects TestSupportHttp)

@@ -1,1 +1,1 @@
-sky_add_tests(house_2_number_text_tests LABEL house_2 SOURCES CxNumberTextTest.cpp LIBS CoreObjects)
+sky_add_tests(cx_number_text_tests LABEL house_2 SOURCES CxNumberTextTest.cpp LIBS CoreObjects)

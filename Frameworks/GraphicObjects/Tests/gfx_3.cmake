@@ -1,15 +1,15 @@
 # Map projections, the projector and the factory.
-sky_add_tests(gfx_3_tests LABEL gfx_3
+sky_add_tests(gx_projection_tests LABEL gfx_3
     SOURCES GxProjectionTest.cpp GxProjectionsTest.cpp GxProjectionTableTest.cpp
     LIBS GraphicObjects)
 
-if(TARGET gfx_3_tests)
-    target_compile_definitions(gfx_3_tests PRIVATE
+if(TARGET gx_projection_tests)
+    target_compile_definitions(gx_projection_tests PRIVATE
         GX_PROJECTION_TABLE_DIR="${CMAKE_CURRENT_LIST_DIR}/data/projections")
 
     # The ellipse Albers inverse once looped for ever on NaN input.
     add_test(NAME gfx_3_albers_ellipse_nan_ends
-        COMMAND gfx_3_tests --gtest_filter=GxProjectionFaults.AlbersEllipseInverseEndsOnNaN)
+        COMMAND gx_projection_tests --gtest_filter=GxProjectionFaults.AlbersEllipseInverseEndsOnNaN)
     set_tests_properties(gfx_3_albers_ellipse_nan_ends PROPERTIES LABELS gfx_3 TIMEOUT 10)
 
     # The checked-in reference tables are what the script makes today (skipped without PROJ's proj tool).

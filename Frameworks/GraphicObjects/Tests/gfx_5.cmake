@@ -1,7 +1,7 @@
-sky_add_tests(gfx_5_tests LABEL gfx_5
+sky_add_tests(gx_text_tests LABEL gfx_5
     SOURCES GxTextEngineTest.cpp GxFontTest.cpp GxMeshTest.cpp GxDisplayListTest.cpp GxTextureTest.cpp
             GxStringTest.cpp GxStringGroupTest.cpp
     LIBS GraphicObjects GraphicObjectsGL GraphicObjectsPrivate)
-sky_add_tests(gfx_5_thread_tests LABEL gfx_5 TSAN
+sky_add_tests(gx_text_thread_tests LABEL gfx_5 TSAN
     SOURCES GxTextThreadTest.cpp
     LIBS GraphicObjects GraphicObjectsPrivate)

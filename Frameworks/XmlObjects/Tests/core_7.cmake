@@ -1,1 +1,1 @@
-sky_add_tests(core_7_xml_tests LABEL core_7 SOURCES XmlUnwritableTest.cpp LIBS XmlObjects)
+sky_add_tests(xml_unwritable_tests LABEL core_7 SOURCES XmlUnwritableTest.cpp LIBS XmlObjects)

@@ -1,1 +1,1 @@
-sky_add_tests(house_2_xml_number_tests LABEL house_2 SOURCES XmlNumberAttributeTest.cpp LIBS XmlObjects)
+sky_add_tests(xml_number_attribute_tests LABEL house_2 SOURCES XmlNumberAttributeTest.cpp LIBS XmlObjects)

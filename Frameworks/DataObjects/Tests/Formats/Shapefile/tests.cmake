@@ -1,0 +1,5 @@
+sky_add_tests(dx_shapefile_tests SOURCES ${DX_FUZZ}/DxShapeFuzzEntry.cpp dec_5: DxShapeTest.cpp LIBS DataObjects)
+if(TARGET dx_shapefile_tests)
+    target_compile_definitions(dx_shapefile_tests PRIVATE DX_SHAPE_CORPUS="${DX_FUZZ}/corpus/shapefile")
+    target_include_directories(dx_shapefile_tests PRIVATE ${DX_FUZZ})
+endif()

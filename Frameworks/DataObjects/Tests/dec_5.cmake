@@ -1,6 +1,0 @@
-sky_add_tests(dec_5_tests LABEL dec_5 SOURCES DxShapeTest.cpp ../Fuzz/DxShapeFuzzEntry.cpp LIBS DataObjects)
-if(TARGET dec_5_tests)
-    target_compile_definitions(dec_5_tests PRIVATE DX_SHAPE_CORPUS="${CMAKE_CURRENT_LIST_DIR}/../Fuzz/corpus/shapefile")
-    target_include_directories(dec_5_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../Fuzz)
-endif()
-sky_add_tests(dec_5_manager_tests LABEL dec_5 TSAN SOURCES DxShapeManagerTest.cpp LIBS DataObjects TestSupportHttp)

@@ -1,0 +1,4 @@
+#include "DxEngine.h"
+
+#include "CxThing.h"
+#include "DxModel.h"

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "DxModel.h"
+
+class DxEngine
+{
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "DxEngine.h"
+#include "DxModel.h"
+
+class DxObs : public DxEngine
+{
+};

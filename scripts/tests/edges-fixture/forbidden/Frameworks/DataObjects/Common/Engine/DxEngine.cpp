@@ -1,0 +1,5 @@
+#include "DxEngine.h"
+
+#include "CxThing.h"
+#include "DxModel.h"
+#include "DxObs.h"

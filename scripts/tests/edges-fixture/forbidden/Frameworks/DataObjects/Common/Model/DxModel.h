@@ -1,0 +1,7 @@
+#pragma once
+
+#include "CxThing.h"
+
+class DxModel
+{
+};
