@@ -1,5 +1,5 @@
-#include "FxBuildControls.h"
 #include "CxDebug.h"
+#include "FxBuildControls.h"
 #include "FxControl.h"
 #include "FxInterfaceFile.h"
 #include "FxView.h"
@@ -37,16 +37,16 @@ struct KindEntry
 
 // The platform kinds wrapped directly; clocks, browsers and user panes are chosen below.
 const KindEntry kKinds[] = {
-    {FourCC("bevl"), Make<FxButton>},        {FourCC("push"), Make<FxButton>},
-    {FourCC("rndb"), Make<FxButton>},        {FourCC("carr"), Make<FxChasingArrows>},
-    {FourCC("cbbx"), Make<FxComboBox>},      {FourCC("cbox"), Make<FxCheckBox>},
-    {FourCC("etxt"), Make<FxEditText>},      {FourCC("eutx"), Make<FxEditText>},
-    {FourCC("icon"), Make<FxIcon>},          {FourCC("imag"), Make<FxImage>},
-    {FourCC("larr"), Make<FxLittleArrows>},  {FourCC("popb"), Make<FxPopupButton>},
-    {FourCC("prgb"), Make<FxProgressBar>},   {FourCC("rdio"), Make<FxRadioButton>},
-    {FourCC("sbar"), Make<FxScrollBar>},     {FourCC("sgmt"), Make<FxSegmentView>},
-    {FourCC("sldr"), Make<FxSlider>},        {FourCC("srfd"), Make<FxSearchField>},
-    {FourCC("stxt"), Make<FxStaticText>},    {FourCC("tabs"), Make<FxTabs>},
+    {FourCC("bevl"), Make<FxButton>},       {FourCC("push"), Make<FxButton>},
+    {FourCC("rndb"), Make<FxButton>},       {FourCC("carr"), Make<FxChasingArrows>},
+    {FourCC("cbbx"), Make<FxComboBox>},     {FourCC("cbox"), Make<FxCheckBox>},
+    {FourCC("etxt"), Make<FxEditText>},     {FourCC("eutx"), Make<FxEditText>},
+    {FourCC("icon"), Make<FxIcon>},         {FourCC("imag"), Make<FxImage>},
+    {FourCC("larr"), Make<FxLittleArrows>}, {FourCC("popb"), Make<FxPopupButton>},
+    {FourCC("prgb"), Make<FxProgressBar>},  {FourCC("rdio"), Make<FxRadioButton>},
+    {FourCC("sbar"), Make<FxScrollBar>},    {FourCC("sgmt"), Make<FxSegmentView>},
+    {FourCC("sldr"), Make<FxSlider>},       {FourCC("srfd"), Make<FxSearchField>},
+    {FourCC("stxt"), Make<FxStaticText>},   {FourCC("tabs"), Make<FxTabs>},
 };
 
 void Wrap(pf::ViewRef inControl)

@@ -813,8 +813,7 @@ FxControl* FxWindow::GetControlByIndex(int inIndex) const
 
 FxControl* FxWindow::GetControlById(CxSint32 inId) const
 {
-    return Check("GetControlById") ? FxControl::FromRef(pf::FindControlByID(mWindow, kFxFaceSignature, inId))
-                                   : nullptr;
+    return Check("GetControlById") ? FxControl::FromRef(pf::FindControlByID(mWindow, kFxFaceSignature, inId)) : nullptr;
 }
 
 FxControl* FxWindow::DefaultButton() const

@@ -1,7 +1,7 @@
 // Windows, views and the control builder, as products use them: this target links FaceObjects alone.
+#include "FxWindow.h"
 #include "FxBuildControls.h"
 #include "FxView.h"
-#include "FxWindow.h"
 
 #include "CxDebug.h"
 #include "CxFile.h"
@@ -508,9 +508,9 @@ TEST_F(FxWindowTest, FocusPartsMoveWithinTheCount)
         std::int16_t part;
     };
     const std::vector<Row> rows = {
-        {2, 1, 3, kParamErr, 1},    {2, 1, -1, kNoErr, 2}, {2, 2, -1, kNoErr, 0}, {0, 0, -1, kNoErr, 0},
-        {2, 0, -2, kNoErr, 2},      {2, 2, -2, kNoErr, 1}, {2, 1, -2, kNoErr, 0}, {0, 0, -2, kNoErr, 0},
-        {2, 2, 0, kNoErr, 0},       {2, 0, 2, kNoErr, 2},  {2, 1, -3, kParamErr, 1},
+        {2, 1, 3, kParamErr, 1}, {2, 1, -1, kNoErr, 2}, {2, 2, -1, kNoErr, 0},    {0, 0, -1, kNoErr, 0},
+        {2, 0, -2, kNoErr, 2},   {2, 2, -2, kNoErr, 1}, {2, 1, -2, kNoErr, 0},    {0, 0, -2, kNoErr, 0},
+        {2, 2, 0, kNoErr, 0},    {2, 0, 2, kNoErr, 2},  {2, 1, -3, kParamErr, 1},
     };
     auto request = [&](std::int16_t inPart, std::int16_t& outPart)
     {
@@ -576,8 +576,7 @@ TEST_F(FxWindowTest, HitsKeepTheirModifiersAndHiddenGraphicsIgnoreBoundsChanges)
     EXPECT_TRUE(gTrace.empty());
     EXPECT_FALSE(graphic->HasContext());
     SetViewVisible(glPane, true);
-    EXPECT_EQ(Send(GetViewEventTarget(glPane), kClassControl, kControlBoundsChanged, ControlParam(glPane)),
-              kNoErr);
+    EXPECT_EQ(Send(GetViewEventTarget(glPane), kClassControl, kControlBoundsChanged, ControlParam(glPane)), kNoErr);
     EXPECT_EQ(gTrace, std::vector<std::string>{"graphic resize"});
     EXPECT_TRUE(graphic->HasContext());
     EXPECT_EQ(AsFxGraphic(graphic), graphic);
@@ -684,17 +683,38 @@ TEST_F(FxWindowTest, TheBuilderWrapsEveryKindAndClassCode)
 {
     std::unique_ptr<FxWindow> window(new FxDocumentWindow("Windows", "TestWindow"));
     const std::vector<std::pair<std::int32_t, Is>> rows = {
-        {1, Exactly<FxButton>()},          {2, Exactly<FxButton>()},        {3, Exactly<FxButton>()},
-        {4, Exactly<FxChasingArrows>()},   {5, Exactly<FxComboBox>()},      {6, Exactly<FxCheckBox>()},
-        {7, Exactly<FxEditDate>()},        {8, Exactly<FxEditTime>()},      {9, Unwrapped()},
-        {10, Exactly<FxHierarchy>()},      {11, Unwrapped()},               {12, Exactly<FxEditText>()},
-        {13, Exactly<FxIcon>()},           {14, Exactly<FxImage>()},        {15, Exactly<FxLittleArrows>()},
-        {16, Exactly<FxPopupButton>()},    {17, Exactly<FxProgressBar>()},  {18, Exactly<FxRadioButton>()},
-        {19, Exactly<FxScrollBar>()},      {20, Exactly<FxSegmentView>()},  {21, Exactly<FxSlider>()},
-        {22, Exactly<FxSearchField>()},    {23, Exactly<FxStaticText>()},   {24, Exactly<FxTabs>()},
-        {1000, Exactly<FxView>()},         {2000, Exactly<FxView>()},       {25, Exactly<FxInvisible>()},
-        {26, Exactly<FxView>()},           {27, Exactly<FxView>()},         {28, Unwrapped()},
-        {30, Exactly<FxCheckBox>()},       {31, Unwrapped()},
+        {1, Exactly<FxButton>()},
+        {2, Exactly<FxButton>()},
+        {3, Exactly<FxButton>()},
+        {4, Exactly<FxChasingArrows>()},
+        {5, Exactly<FxComboBox>()},
+        {6, Exactly<FxCheckBox>()},
+        {7, Exactly<FxEditDate>()},
+        {8, Exactly<FxEditTime>()},
+        {9, Unwrapped()},
+        {10, Exactly<FxHierarchy>()},
+        {11, Unwrapped()},
+        {12, Exactly<FxEditText>()},
+        {13, Exactly<FxIcon>()},
+        {14, Exactly<FxImage>()},
+        {15, Exactly<FxLittleArrows>()},
+        {16, Exactly<FxPopupButton>()},
+        {17, Exactly<FxProgressBar>()},
+        {18, Exactly<FxRadioButton>()},
+        {19, Exactly<FxScrollBar>()},
+        {20, Exactly<FxSegmentView>()},
+        {21, Exactly<FxSlider>()},
+        {22, Exactly<FxSearchField>()},
+        {23, Exactly<FxStaticText>()},
+        {24, Exactly<FxTabs>()},
+        {1000, Exactly<FxView>()},
+        {2000, Exactly<FxView>()},
+        {25, Exactly<FxInvisible>()},
+        {26, Exactly<FxView>()},
+        {27, Exactly<FxView>()},
+        {28, Unwrapped()},
+        {30, Exactly<FxCheckBox>()},
+        {31, Unwrapped()},
     };
     for (const auto& [id, is] : rows)
     {
