@@ -286,6 +286,80 @@ TEST_F(FxWindowTest, TheMouseEntersAndLeavesTheContentOnlyWhileActive)
     EXPECT_TRUE(gTrace.empty());
 }
 
+class SizedWindow : public FxDocumentWindow
+{
+public:
+    using FxDocumentWindow::FxDocumentWindow;
+    void OnGetMinimumSize(CxRect& ioSize) const override { ioSize = CxRect(0, 0, 120, 80); }
+    void OnGetMaximumSize(CxRect& ioSize) const override { ioSize = CxRect(10, 10, 10, 500); }
+    void OnFocusAcquired() override { gTrace.push_back("focus"); }
+    void OnFocusRelinquish() override { gTrace.push_back("unfocus"); }
+};
+
+TEST_F(FxWindowTest, SizeQueriesAnswerTheirCornerAndEmptyOnesGoToThePlatform)
+{
+    std::unique_ptr<FxWindow> window(new SizedWindow(CxRect(100, 100, 300, 250)));
+    EventTarget* target = GetWindowEventTarget(window->GetRef());
+    const struct
+    {
+        std::uint32_t kind;
+        OSStatus status;
+        std::int16_t width;
+        std::int16_t height;
+    } rows[] = {
+        {kWindowGetMinimumSize, kNoErr, 120, 80},
+        {kWindowGetMaximumSize, kEventNotHandled, 0, 0}, // no width: empty
+        {kWindowGetIdealSize, kEventNotHandled, 0, 0},
+    };
+    for (const auto& row : rows)
+    {
+        pf::Event event(kClassWindow, row.kind);
+        EXPECT_EQ(target->Send(event), row.status) << row.kind;
+        QDPoint size;
+        event.GetParam(kParamDimensions, kTypeQDPoint, size);
+        EXPECT_EQ(size.h, row.width) << row.kind;
+        EXPECT_EQ(size.v, row.height) << row.kind;
+    }
+    gTrace.clear();
+    EXPECT_EQ(Send(target, kClassWindow, 200), kNoErr);
+    EXPECT_EQ(FontPanelTarget(), target);
+    EXPECT_EQ(Send(target, kClassWindow, 201), kNoErr);
+    EXPECT_EQ(FontPanelTarget(), nullptr);
+    EXPECT_EQ(Send(target, kClassWindow, 1005), kEventNotHandled);
+    EXPECT_EQ(gTrace, (std::vector<std::string>{"focus", "unfocus"}));
+}
+
+// Mended: a window closed during its own modal loop used to be read again once the loop ended.
+TEST_F(FxWindowTest, AModalLoopEndsByEndModalOrByTheWindowClosing)
+{
+    std::unique_ptr<RecordingWindow> kept(new RecordingWindow(CxRect(100, 100, 300, 250)));
+    kept->Show();
+    gTrace.clear();
+    FxWindow* raw = kept.get();
+    MainLoop().AddTimer(Nanos(0), Nanos(0),
+                        [raw](TimerRef)
+                        {
+                            gTrace.push_back(raw->IsModal() ? "modal" : "not modal");
+                            raw->EndModal();
+                        });
+    kept->BeginModal();
+    EXPECT_FALSE(kept->IsModal());
+    EXPECT_EQ(GetWindowRetainCount(kept->GetRef()), 1u);
+    EXPECT_EQ(gTrace, std::vector<std::string>{"modal"});
+
+    auto* closing = new RecordingWindow(CxRect(100, 100, 300, 250));
+    closing->mName = "closing";
+    const WindowRef ref = closing->GetRef();
+    closing->Show();
+    MainLoop().AddTimer(Nanos(0), Nanos(0),
+                        [ref](TimerRef) { Send(GetWindowEventTarget(ref), kClassWindow, kWindowClose); });
+    gTrace.clear();
+    closing->BeginModal();
+    EXPECT_FALSE(IsValidWindow(ref));
+    // The window left behind becomes active again.
+    EXPECT_EQ(gTrace, (std::vector<std::string>{"close", "deleted closing", "activate"}));
+}
+
 // ---- Menus and bounds ----------------------------------------------------------------------------------------
 
 std::vector<std::int16_t> BarIds()
