@@ -264,6 +264,11 @@ TEST_F(FxWindowTest, ControlAndFaceEventsReachTheWindowOnlyThroughWrappers)
                    }),
               kNoErr);
     EXPECT_EQ(gTrace, std::vector<std::string>{"font"});
+    gTrace.clear();
+    EXPECT_EQ(Send(target, kClassFont, kFontSelection,
+                   [](pf::Event& ioEvent) { ioEvent.SetParam(kParamFontId, kTypeSInt32, std::int32_t(0)); }),
+              kNoErr);
+    EXPECT_TRUE(gTrace.empty());
 }
 
 TEST_F(FxWindowTest, TheMouseEntersAndLeavesTheContentOnlyWhileActive)
@@ -656,6 +661,83 @@ TEST_F(FxWindowTest, HitsKeepTheirModifiersAndHiddenGraphicsIgnoreBoundsChanges)
     EXPECT_EQ(AsFxGraphic(graphic), graphic);
     EXPECT_EQ(AsFxGraphic(view), nullptr);
     EXPECT_EQ(AsFxView(nullptr), nullptr);
+}
+
+class EventGraphic : public FxGraphic
+{
+public:
+    explicit EventGraphic(ViewRef inView) : FxGraphic(FxViewInfo{inView}) {}
+    void OnFontSelection(const GxFont&) override { gTrace.push_back("view font"); }
+    void OnGetFocusPart(CxSint16& ioPart) override { ioPart = 4; }
+    void OnDraw() override { gTrace.push_back("view draw"); }
+};
+
+TEST_F(FxWindowTest, AGraphicAnswersItsOwnControlEventsOnly)
+{
+    std::unique_ptr<FxWindow> window(new FxDocumentWindow(CxRect(100, 100, 300, 250)));
+    const ViewRef pane = AddPane(window.get(), Rect{10, 10, 50, 40});
+    const ViewRef child = CreateView(ViewKind::kUserPane, Rect{5, 5, 10, 10});
+    AddSubview(pane, child);
+    new EventGraphic(pane);
+    struct Row
+    {
+        const char* what;
+        FourCharCode eventClass;
+        std::uint32_t kind;
+        ViewRef control;
+        std::function<void(pf::Event&)> params;
+        OSStatus status;
+        std::int16_t part;
+        std::vector<std::string> heard;
+    };
+    auto at = [](double inX, double inY) {
+        return [=](pf::Event& ioEvent) { ioEvent.SetParam(kParamMouseLocation, kTypeHIPoint, Point{inX, inY}); };
+    };
+    const std::vector<Row> rows = {
+        {"inside", kClassControl, kControlHitTest, pane, at(49, 39), kNoErr, 1, {}},
+        {"outside", kClassControl, kControlHitTest, pane, at(50, 10), kNoErr, 0, {}},
+        {"no location", kClassControl, kControlHitTest, pane, nullptr, kEventParameterNotFound, -1, {}},
+        // Left to the platform, which answers part 0 for a pane.
+        {"a child's", kClassControl, kControlHitTest, child, at(1, 1), kNoErr, 0, {}},
+        {"focus part", kClassControl, kControlGetFocusPart, pane, nullptr, kNoErr, 4, {}},
+        {"a child's focus", kClassControl, kControlGetFocusPart, child, nullptr, kNoErr, 0, {}},
+        {"unknown kind", kClassControl, 77, pane, nullptr, kEventNotHandled, -1, {}},
+        {"font",
+         kClassFont,
+         kFontSelection,
+         pane,
+         [](pf::Event& ioEvent)
+         {
+             ioEvent.SetParam(kParamFontId, kTypeSInt32, std::int32_t(0));
+             ioEvent.SetParam(kParamFontSize, kTypeFixed, std::int32_t(12 << 16));
+         },
+         kNoErr,
+         -1,
+         {"view font"}},
+        {"half a font",
+         kClassFont,
+         kFontSelection,
+         pane,
+         [](pf::Event& ioEvent) { ioEvent.SetParam(kParamFontSize, kTypeFixed, std::int32_t(12 << 16)); },
+         kNoErr,
+         -1,
+         {}},
+        {"draw", kClassControl, kControlDraw, pane, nullptr, kNoErr, -1, {"view draw"}},
+    };
+    for (const Row& row : rows)
+    {
+        gTrace.clear();
+        pf::Event event(row.eventClass, row.kind);
+        event.SetParam(kParamDirectObject, kTypeControlRef, row.control);
+        if (row.params)
+            row.params(event);
+        // A child's event as it climbs: at the graphic, naming the child.
+        EXPECT_EQ(GetViewEventTarget(pane)->Send(event), row.status) << row.what;
+        std::int16_t part = -1;
+        event.GetParam(kParamControlPart, kTypeControlPartCode, part);
+        EXPECT_EQ(part, row.part) << row.what;
+        EXPECT_EQ(gTrace, row.heard) << row.what;
+    }
 }
 
 // Mended: a colour change from a control that is no colour well used to call OnColorChanged(nullptr).
