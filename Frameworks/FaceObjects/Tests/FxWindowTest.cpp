@@ -299,6 +299,7 @@ public:
     void OnGetMaximumSize(CxRect& ioSize) const override { ioSize = CxRect(10, 10, 10, 500); }
     void OnFocusAcquired() override { gTrace.push_back("focus"); }
     void OnFocusRelinquish() override { gTrace.push_back("unfocus"); }
+    void OnSwitchToolbar() override { gTrace.push_back("toolbar"); }
 };
 
 TEST_F(FxWindowTest, SizeQueriesAnswerTheirCornerAndEmptyOnesGoToThePlatform)
@@ -330,8 +331,9 @@ TEST_F(FxWindowTest, SizeQueriesAnswerTheirCornerAndEmptyOnesGoToThePlatform)
     EXPECT_EQ(FontPanelTarget(), target);
     EXPECT_EQ(Send(target, kClassWindow, 201), kNoErr);
     EXPECT_EQ(FontPanelTarget(), nullptr);
+    EXPECT_EQ(Send(target, kClassWindow, 150), kNoErr);
     EXPECT_EQ(Send(target, kClassWindow, 1005), kEventNotHandled);
-    EXPECT_EQ(gTrace, (std::vector<std::string>{"focus", "unfocus"}));
+    EXPECT_EQ(gTrace, (std::vector<std::string>{"focus", "unfocus", "toolbar"}));
 }
 
 // Mended: a window closed during its own modal loop used to be read again once the loop ended.
@@ -551,7 +553,39 @@ TEST_F(FxWindowTest, AWindowThatCannotBeMadeAnswersEmpty)
     EXPECT_EQ(window->GetRef(), nullptr);
     EXPECT_EQ(capture.Count(), 1u);
     EXPECT_TRUE(capture.Contains("FxWindow"));
+    std::vector<std::unique_ptr<FxWindow>> others;
+    others.emplace_back(new FxSheetWindow("Windows", "NoSuchWindow", window));
+    others.emplace_back(new FxAlertWindow("Windows", "NoSuchWindow", nullptr));
+    others.emplace_back(new FxDialogWindow("Windows", "NoSuchWindow", nullptr));
+    others.emplace_back(new FxFloatingWindow("Windows", "NoSuchWindow"));
+    others.emplace_back(new FxUtilityWindow("Windows", "NoSuchWindow"));
+    EXPECT_EQ(capture.Count(), 6u);
     capture.Clear();
+    for (const auto& other : others)
+    {
+        other->Show();
+        other->Hide();
+        EXPECT_EQ(other->GetRef(), nullptr);
+    }
+    others.clear();
+    CxPoint point(1, 2);
+    window->LocalToGlobal(point);
+    window->GlobalToLocal(point);
+    EXPECT_EQ(point, CxPoint(1, 2));
+    EXPECT_EQ(window->Mouse(), CxPoint());
+    EXPECT_EQ(window->ContentBounds(), CxRect());
+    window->SetContentBounds(CxRect(1, 2, 3, 4));
+    window->ConstrainToScreen();
+    window->Collapse();
+    window->Expand();
+    window->SendBehind(nullptr);
+    window->SetDefaultButton(nullptr);
+    window->EndModal();
+    window->Refresh();
+    EXPECT_FALSE(window->IsActive());
+    EXPECT_FALSE(window->IsCollapsed());
+    EXPECT_EQ(window->DefaultButton(), nullptr);
+    EXPECT_EQ(window->CancelButton(), nullptr);
     window->Show();
     window->SetTitle("x");
     window->SetFrameBounds(CxRect(1, 2, 3, 4), true);
