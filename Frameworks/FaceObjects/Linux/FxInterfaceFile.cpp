@@ -2,6 +2,7 @@
 
 #include "CxDebug.h"
 #include "CxSystem.h"
+#include "PfDrag.h"
 #include "PfTheme.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
@@ -397,6 +398,8 @@ void FxInterfaceFile::BuildControl(const XmlElement& inElement, ViewRef inParent
     {
         const FourCharCode style = attributes.Code("style", 0);
         SetControlProperty(view, kFxFaceSignature, FourCC("dbvs"), &style, sizeof style);
+        if (kind == ViewKind::kDataBrowser)
+            SetDataBrowserViewStyle(view, style);
     }
     if (attributes.Has("popup"))
     {

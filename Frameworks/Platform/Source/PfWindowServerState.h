@@ -3,6 +3,7 @@
 
 #include "PfDrag.h"
 #include "PfSurface.h"
+#include "PfWindowProxy.h"
 #include "PfWindowServer.h"
 
 #include <deque>
@@ -122,6 +123,8 @@ public:
     Port mPort;
     std::int16_t mBrush = 0;
     bool mAutoDragTracking = false;
+    WindowProxy mProxy;
+    bool mHasProxy = false;
 };
 
 struct MenuItem

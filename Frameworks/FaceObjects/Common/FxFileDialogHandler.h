@@ -1,0 +1,29 @@
+// Hears the end of a file dialog, one hook per dialog kind. Every FxWindow is one; the hooks do nothing here.
+#pragma once
+
+class FxAskReviewDocumentsDialog;
+class FxAskSaveChangesDialog;
+class FxAskDiscardChangesDialog;
+class FxGetFileDialog;
+class FxPutFileDialog;
+class FxChooseFolderDialog;
+class FxChooseVolumeDialog;
+class FxNewFolderDialog;
+
+class FxFileDialogHandler
+{
+public:
+    FxFileDialogHandler() = default;
+    virtual ~FxFileDialogHandler() = default;
+    FxFileDialogHandler(const FxFileDialogHandler&) = delete;
+    FxFileDialogHandler& operator=(const FxFileDialogHandler&) = delete;
+
+    virtual void OnFinishAskReviewDocuments(FxAskReviewDocumentsDialog*) {}
+    virtual void OnFinishAskSaveChanges(FxAskSaveChangesDialog*) {}
+    virtual void OnFinishAskDiscardChanges(FxAskDiscardChangesDialog*) {}
+    virtual void OnFinishGetFile(FxGetFileDialog*) {}
+    virtual void OnFinishPutFile(FxPutFileDialog*) {}
+    virtual void OnFinishChooseFolder(FxChooseFolderDialog*) {}
+    virtual void OnFinishChooseVolume(FxChooseVolumeDialog*) {}
+    virtual void OnFinishNewFolder(FxNewFolderDialog*) {}
+};
