@@ -229,7 +229,8 @@ TEST(RadarNetCDFDiagnostics, DumpFileListsWhatNcdumpLists)
     CxDebugCapture capture;
     NidsNetCDFParser::DumpFile(CxFile(CxString::FromUtf8(path), false));
     const std::vector<std::string> messages = Messages(capture);
-    // The attribute blocks: name, then value, closed by the bracket; keyed "variable:name" as ncdump writes them.
+    // The attribute blocks: name, then value, closed by the bracket; keyed by variable and name as ncdump writes
+    // them, the variable empty for a global one.
     std::map<std::string, std::string> attributes;
     std::string variable;
     int blocks = 0;
@@ -270,7 +271,7 @@ TEST(RadarNetCDFDiagnostics, DumpFileListsWhatNcdumpLists)
             continue;
         }
         ++listed;
-        SCOPED_TRACE(name); // "Azimuth:Units" or ":TypeName"
+        SCOPED_TRACE(name);
         ASSERT_EQ(attributes.count(name), 1u);
         if (value.front() == '"')
             EXPECT_EQ('"' + attributes[name] + '"', value);
