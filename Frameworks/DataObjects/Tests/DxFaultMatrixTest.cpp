@@ -232,14 +232,15 @@ TEST_F(DxFaultMatrixTest, EveryConfigurationFaultKeepsTheManagerServing)
     {
         return dxtest::Document("datasetconfig", R"(<property id="baseUrl" value="@BASE@)" + inBase + R"("/>
             <property id="parmInfoUrl" value="@BASE@/p.xml"/><property id="siteInfoUrl" value="@BASE@/s.xml"/>
-            <property id="dataUrlFormat" value=")" + inDataUrl + R"("/><property id="dataResolution" value="60"/>)");
+            <property id="dataUrlFormat" value=")" + inDataUrl +
+                                                     R"("/><property id="dataResolution" value="60"/>)");
     };
     const auto newer = [this](const std::string& inTarget, const std::string& inBody)
     { mServer.AddDocument(inTarget, 200, "text/xml", inBody).LastModified(std::time(nullptr) + 1000 + ++mLatest); };
     // Hostile set ids (the set's login key is made from the id too): each gets a set or none, never a folder
     // outside the data folder. Text ends at a 0 character, so "x\0y" is the set "x", in the folder "x".
-    const std::string hostile[] = {"../rel1-escape-" + std::to_string(getpid()), "..", "a/b",
-                                   std::string("x\0y", 3), std::string(300, 'i')};
+    const std::string hostile[] = {"../rel1-escape-" + std::to_string(getpid()), "..", "a/b", std::string("x\0y", 3),
+                                   std::string(300, 'i')};
     // Where each would land if used as a folder name, and the folders the home held before.
     const auto escaped = [&]
     {
@@ -297,7 +298,11 @@ TEST_F(DxFaultMatrixTest, EveryConfigurationFaultKeepsTheManagerServing)
                          manager->PerformConfigUpdate();
              return false;
          },
-         false, "Idle.", "", "/kdf/%Y%m%d%H.kdf", {"x"}},
+         false,
+         "Idle.",
+         "",
+         "/kdf/%Y%m%d%H.kdf",
+         {"x"}},
     };
     Good(50);
     ASSERT_EQ(Phase(50), 50.0);
