@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes small seeds for the Level II, radar netCDF and Canadian readers into corpus/nexrad2, corpus/radar_netcdf and
-corpus/canadian_radar: the two shared single Level II records behind a volume header (and one as an LDM record), two
+corpus/canadian_radar: the two shared single Level II records behind a volume header (and one as an LDM record), a
+synthetic message-31 record of one short radial (a few hundred bytes, where real records take kilobytes), two
 ncgen-built radial sets (dense and sparse) and a raster, and a polar Canadian text file."""
 import bz2
 import os
@@ -23,6 +24,24 @@ for name in ("digital_radar_data_legacy", "digital_radar_data_full"):
     with open(os.path.join(shared, "nexrad2/messages", name + ".bin"), "rb") as f:
         record = f.read()
     write("nexrad2", name.split("_")[-1], header + record)
+
+
+def message31(gates=16):
+    """One type-31 radial of reflectivity: data header, volume block with the site, and a DREF block."""
+    volume = b"RVOL" + struct.pack(">HBB", 44, 1, 0) + struct.pack(">ffhH", 45.456, -98.413, 397, 0)
+    volume += bytes(20) + struct.pack(">HH", 212, 0)
+    moment = b"DREF" + struct.pack(">IHHHHhBBff", 0, gates, 2125, 250, 16, 0, 0, 8, 2.0, 66.0)
+    moment += bytes((60 + 8 * g) % 256 for g in range(gates))
+    pointers = [68, 68 + len(volume)] + [0] * 7
+    body = b"KABR" + struct.pack(">IHHfBBHBBBBfBBH", 82481879, 20090, 1, 90.0, 0, 0, 68 + len(volume) + len(moment),
+                                 1, 4, 1, 0, 0.5, 0, 0, 2)
+    body += struct.pack(">9I", *pointers) + volume + moment
+    size = 16 + len(body)
+    message = struct.pack(">HBBHHIHH", size // 2, 0, 31, 1, 20090, 82481879, 1, 1)
+    return bytes(12) + message + body
+
+
+write("nexrad2", "message31", header + message31())
 packed = bz2.compress(record)
 write("nexrad2", "ldm", header + struct.pack(">i", -len(packed)) + packed)
 

@@ -22,6 +22,8 @@ struct GxPNGReader::PrivateState
     png_bytep mImage = nullptr;
     png_bytepp mRows = nullptr;
     CxUint8* mOutput = nullptr;
+    // Bytes of the current chunk's data and CRC not yet read; at 0 the library's next read is a chunk header.
+    CxUint64 mChunkLeft = 0;
 };
 
 namespace
@@ -80,6 +82,17 @@ void PNGReadData(png_structp inPng, png_bytep outBuffer, size_t inLength)
     }
     if (failed)
         png_error(inPng, "PNG data ends early");
+    if (state->mChunkLeft >= inLength)
+    {
+        state->mChunkLeft -= inLength;
+        return;
+    }
+    // A chunk header. The library takes the memory for a chunk's data before reading it, even past its own cap
+    // (it only warns): a length beyond the bytes left is refused here first.
+    const CxUint64 length = png_get_uint_32(outBuffer);
+    if (inLength != 8 || length + 4 > CxUint64(state->mStream->Length() - state->mStream->Position()))
+        png_error(inPng, "PNG chunk longer than the data");
+    state->mChunkLeft = length + 4;
 }
 
 void FreeState(GxPNGReader::PrivateState& ioState)

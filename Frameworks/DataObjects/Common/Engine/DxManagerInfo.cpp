@@ -87,6 +87,8 @@ std::optional<DxManager::InfoRefresh> DxManager::RefreshConfigDocument(const CxS
 
 void DxManager::EndConfigRefresh()
 {
-    if (Status() != "Authentication failed.")
+    // A document of this refresh that did not read keeps saying so: the previous one is still in force.
+    const CxString status = Status();
+    if (status != "Authentication failed." && !status.AsUtf8().starts_with("Invalid "))
         SetStatus("Idle.");
 }

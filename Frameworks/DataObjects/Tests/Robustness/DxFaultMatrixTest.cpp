@@ -7,6 +7,7 @@
 #include "DxObsManager.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -65,8 +66,9 @@ protected:
         outClient->RefreshClient();
     }
     // The first phase subscribes; later ones are the manager's own refresh of the record, due once the clock has
-    // passed the refresh interval. A phase ends with the request logged, no job left and the table wanted shown.
-    double Phase(double inWanted = NAN)
+    // passed the refresh interval. A phase ends with the request logged (its path as the template made it), no job
+    // left and the table wanted shown.
+    double Phase(double inWanted = NAN, const std::string& inLogged = kPath)
     {
         const std::size_t logged = Log().size();
         if (mClients.empty())
@@ -76,7 +78,7 @@ protected:
         EXPECT_TRUE(pf::MainLoop().RunUntil(
             [&]
             {
-                return Idle() && Log().find(" GET " + mServer.Url(kPath), logged) != std::string::npos &&
+                return Idle() && Log().find(" GET " + mServer.Url(inLogged), logged) != std::string::npos &&
                        (std::isnan(inWanted) || Temperature(0) == inWanted);
             },
             std::chrono::seconds(20)))
@@ -211,6 +213,126 @@ TEST_F(DxFaultMatrixTest, EveryFaultLeavesTheManagerServing)
         Good(++temperature);
         EXPECT_EQ(Phase(temperature), temperature) << "a good reply after the fault";
         EXPECT_TRUE(mManager->IsAuthenticated());
+    }
+}
+
+// Configuration faults, through the same manager: after each the previous configuration is still in force (or the
+// new one, when it was one), nothing is written outside the data folder, and a client subscribing afresh gets the
+// data of a good reply that follows.
+TEST_F(DxFaultMatrixTest, EveryConfigurationFaultKeepsTheManagerServing)
+{
+    const std::string registry = mServer.Url("/nimbrel/registry.php?id=obs");
+    const std::string config = mHome.Path() + "/obs/info/config.xml";
+    const auto read = [](const std::string& inPath)
+    {
+        std::ostringstream text;
+        text << std::ifstream(inPath, std::ios::binary).rdbuf();
+        return text.str();
+    };
+    // The good configuration with the base URL and data URL template given.
+    const auto configuration = [](const std::string& inBase, const std::string& inDataUrl)
+    {
+        return dxtest::Document("datasetconfig", R"(<property id="baseUrl" value="@BASE@)" + inBase + R"("/>
+            <property id="parmInfoUrl" value="@BASE@/p.xml"/><property id="siteInfoUrl" value="@BASE@/s.xml"/>
+            <property id="dataUrlFormat" value=")" + inDataUrl +
+                                                     R"("/><property id="dataResolution" value="60"/>)");
+    };
+    const auto newer = [this](const std::string& inTarget, const std::string& inBody)
+    { mServer.AddDocument(inTarget, 200, "text/xml", inBody).LastModified(std::time(nullptr) + 1000 + ++mLatest); };
+    // Hostile set ids (the set's login key is made from the id too): each gets a set or none, never a folder
+    // outside the data folder. Text ends at a 0 character, so "x\0y" is the set "x", in the folder "x".
+    const std::string hostile[] = {"../rel1-escape-" + std::to_string(getpid()), "..", "a/b", std::string("x\0y", 3),
+                                   std::string(300, 'i')};
+    // Where each would land if used as a folder name, and the folders the home held before.
+    const auto escaped = [&]
+    {
+        std::vector<std::string> there;
+        for (const std::string& path : {"/" + hostile[0], std::string("/../data"), std::string("/../info")})
+            if (fs::exists(mHome.Path() + path))
+                there.push_back(path);
+        for (const auto& entry : fs::directory_iterator(mHome.Path()))
+            there.push_back(entry.path().filename());
+        return there;
+    };
+    const struct
+    {
+        const char* mFault;
+        std::function<bool()> mFetch; // the configuration refresh, or whatever the row does instead
+        bool mReplaced;               // the refresh read a new configuration
+        const char* mStatus;
+        std::string mLogged;
+        std::string mDataUrl = "/kdf/%Y%m%d%H.kdf"; // the data URL template in force afterwards
+        std::vector<std::string> mNewFolders = {};  // of the data folder
+    } cases[] = {
+        {"config.xml that does not parse",
+         [&] { return newer("/nimbrel/registry.php", "<datasetconfig><property"), mManager->PerformConfigUpdate(); },
+         false, "Invalid config.xml.", " GET " + registry + " -- 200\n"},
+        {"data URL template with ..",
+         [&]
+         {
+             return newer("/nimbrel/registry.php", configuration("/a/b/", "../../kdf/../kdf/%Y%m%d%H.kdf")),
+                    mManager->PerformConfigUpdate();
+         },
+         true, "Idle.", " GET " + registry + " -- 200\n", "/a/b/../../kdf/../kdf/%Y%m%d%H.kdf"},
+        {"3 redirects to the configuration",
+         [&]
+         {
+             newer("/c/config.xml", configuration("/", "kdf/%Y%m%d%H.kdf"));
+             mServer.AddRedirectChain("/nimbrel/registry.php", 3, "/c/config.xml");
+             return mManager->PerformConfigUpdate();
+         },
+         true, "Idle.", " GET " + registry + " -- 200\n", "/kdf/%Y%m%d%H.kdf"},
+        {"4 redirects to the configuration",
+         [&]
+         {
+             newer("/c/config.xml", configuration("/a/b/", "../../kdf/%Y%m%d%H.kdf"));
+             mServer.AddRedirectChain("/nimbrel/registry.php", 4, "/c/config.xml");
+             return mManager->PerformConfigUpdate();
+         },
+         false, "Configuration host unreachable.", " GET " + registry + " -- 0\n", "/kdf/%Y%m%d%H.kdf"},
+        {"hostile set ids",
+         [&]
+         {
+             newer("/nimbrel/registry.php", configuration("/", "kdf/%Y%m%d%H.kdf"));
+             for (const std::string& id : hostile)
+                 if (DxSet* set = DxSet::FindOrCreateSet(CxString(id.data(), CxUint32(id.size())), kDxManagerShp))
+                     if (DxObsManager* manager = set->ObsManager())
+                         manager->PerformConfigUpdate();
+             return false;
+         },
+         false,
+         "Idle.",
+         "",
+         "/kdf/%Y%m%d%H.kdf",
+         {"x"}},
+    };
+    Good(50);
+    ASSERT_EQ(Phase(50), 50.0);
+    int temperature = 50;
+    for (const auto& c : cases)
+    {
+        auto expectedFolders = escaped();
+        expectedFolders.insert(expectedFolders.end(), c.mNewFolders.begin(), c.mNewFolders.end());
+        std::sort(expectedFolders.begin(), expectedFolders.end());
+        SCOPED_TRACE(c.mFault);
+        const std::string before = read(config);
+        const auto cached = Cache();
+        const std::size_t logged = Log().size();
+        EXPECT_EQ(c.mFetch(), c.mReplaced);
+        EXPECT_EQ(mManager->Status(), c.mStatus);
+        EXPECT_TRUE(c.mLogged.empty() || Log().find(c.mLogged, logged) != std::string::npos) << Log().substr(logged);
+        EXPECT_EQ(read(config) != before, c.mReplaced);
+        EXPECT_EQ(mManager->DataUrlFormat(), CxString::FromUtf8(mServer.Url(c.mDataUrl)));
+        EXPECT_TRUE(mManager->IsConfigured());
+        EXPECT_EQ(Cache(), cached);
+        auto folders = escaped();
+        std::sort(folders.begin(), folders.end());
+        EXPECT_EQ(folders, expectedFolders) << "nothing outside the data folder";
+        mClients.clear(); // a new subscription, which an unconfigured manager would refuse
+        Good(++temperature);
+        std::string url = c.mDataUrl;
+        url.replace(url.find("%Y%m%d%H"), 8, "2020072712");
+        EXPECT_EQ(Phase(temperature, url), temperature) << "a good reply after the fault";
     }
 }
 

@@ -218,6 +218,43 @@ CxUint32 RadialTextureSide(double inKmPerBin)
     return k > 256 ? 256 : k > 128 ? 128 : 64;
 }
 
+// The data bytes of the radials that are all there, the reader left where it was.
+CxUint64 RadialDataBytes(NidsReader& ioReader, CxUint16 inPacket, CxUint32 inRadials)
+{
+    const std::size_t start = ioReader.Position();
+    CxUint64 total = 0;
+    for (CxUint32 row = 0; row < inRadials && ioReader.Has(6); ++row)
+    {
+        const CxUint16 length = ioReader.U16();
+        const std::size_t byteCount = inPacket == 16 ? length : std::size_t(length) * 2;
+        ioReader.Skip(4);
+        if (!ioReader.Has(byteCount))
+            break;
+        total += byteCount;
+        ioReader.Skip(byteCount);
+    }
+    ioReader.Seek(start);
+    return total;
+}
+
+// The run bytes of the raster rows that are all there, the reader left where it was (before the packing word).
+CxUint64 RasterRunBytes(NidsReader& ioReader, CxUint32 inRows)
+{
+    const std::size_t start = ioReader.Position();
+    ioReader.Skip(2);
+    CxUint64 total = 0;
+    for (CxUint32 row = 0; row < inRows && ioReader.Has(2); ++row)
+    {
+        const CxUint16 count = ioReader.U16();
+        if (!ioReader.Has(count))
+            break;
+        total += count;
+        ioReader.Skip(count);
+    }
+    ioReader.Seek(start);
+    return total;
+}
+
 std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPacket, const SymbologyContext& inContext)
 {
     const DxNidsRadialInfo& info = FindInfo(*inContext.mRadials, inContext.mCode);
@@ -227,6 +264,10 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     // A radial takes at least 6 bytes: a count the data cannot hold would only allocate empty rows.
     const CxUint32 radials = std::min<CxUint32>(ioReader.U16(), CxUint32(ioReader.Left() / 6));
     if (ioReader.Failed())
+        return nullptr;
+    // The header's bin count is not trusted with the allocation: a run byte fills at most 15 bins, a packet-16
+    // byte one.
+    if (CxUint64(bins) * radials > (inPacket == 16 ? 1u : 15u) * RadialDataBytes(ioReader, inPacket, radials))
         return nullptr;
 
     GxOrthographicProjection projection(inContext.mPosition);
@@ -307,6 +348,10 @@ std::unique_ptr<DxIndexedImage> ParseRaster(NidsReader& ioReader, const Symbolog
     CxUint32 columns = inContext.mSourceId >= 10000 ? CxUint16(inContext.mCodes[9]) : 0;
     if (columns == 0)
         columns = announcedRows;
+    // A run byte fills at most 15 pixels: an area the rows cannot fill is a lying header, refused before the
+    // allocation.
+    if (CxUint64(columns) * rows > 15 * RasterRunBytes(ioReader, rows))
+        return nullptr;
 
     std::unique_ptr<GxProjection> projection;
     if (inContext.mSourceId < 10000)
@@ -370,6 +415,9 @@ std::unique_ptr<DxIndexedImage> ParseSymbology(NidsReader& ioReader, const Symbo
         return nullptr;
     ioReader.Skip(2);
     const CxUint32 blockLength = ioReader.U32();
+    // A block shorter than its own length was cut: its missing radials or rows would only be drawn empty.
+    if (blockLength > ioReader.Left() + (ioReader.Position() - blockStart))
+        return nullptr;
     const CxUint16 layers = ioReader.U16();
     std::unique_ptr<DxIndexedImage> result;
     for (CxUint32 layer = 0; layer < layers && !ioReader.Failed(); ++layer)
@@ -536,7 +584,9 @@ void ParseTabular(DxFrame* ioFrame, NidsReader& ioReader)
             const CxSint16 count = ioReader.S16();
             if (count < 0 || ioReader.Position() + std::size_t(count) > blockEnd)
                 break;
-            lines.emplace_back(reinterpret_cast<const char*>(ioReader.Here()), std::size_t(count));
+            // The count defines the line: a 0 byte inside it is shown as a space, not taken as its end.
+            std::string& line = lines.emplace_back(reinterpret_cast<const char*>(ioReader.Here()), std::size_t(count));
+            std::replace(line.begin(), line.end(), '\0', ' ');
             ioReader.Skip(std::size_t(count));
         }
     if (ioFrame == nullptr)
@@ -585,7 +635,10 @@ DxIndexedImage* NidsLevelThreeParser::Parse(const CxUint8* inBytes, std::size_t 
     if (!reader.Has(120))
         return nullptr;
     mMessageCode = reader.U16();
-    reader.Skip(10);
+    reader.Skip(6);
+    // A product shorter than its message length was cut in transfer.
+    if (reader.U32() > inSize)
+        return nullptr;
     mSourceId = reader.U16();
     reader.Skip(6);
     const CxSint32 latitude = reader.S32();

@@ -1,6 +1,7 @@
 #include "DxNidsNetCDF.h"
 
 #include "CxDebug.h"
+#include "CxFile.h"
 #include "CxSystem.h"
 #include "DxField.h"
 #include "DxNetCDFSupport.h"
@@ -216,19 +217,46 @@ bool PlausibleHeader(const CxUint8* inBytes, std::size_t inSize)
         lengths.push_back(length);
         return true;
     };
+    // Each record variable's size in one record and its offset in the first.
+    std::vector<std::pair<CxUint64, CxUint64>> recordVariables;
     const auto variable = [&]
     {
-        CxUint64 count = 0, dimensionId = 0, type = 0, value = 0;
+        CxUint64 count = 0, dimensionId = 0, type = 0, size = 0, begin = 0;
+        bool record = false;
         if (!name() || !number(wide, count) || count > inSize)
             return false;
         for (CxUint64 i = 0; i < count; ++i)
+        {
             if (!number(wide, dimensionId) || dimensionId >= lengths.size() || (i > 0 && lengths[dimensionId] == 0))
                 return false;
-        return list(attribute) && number(false, type) && type >= 1 && type <= (wide ? 11u : 6u) &&
-               number(wide, value) && number(inBytes[3] != 1, value);
+            record = record || lengths[dimensionId] == 0;
+        }
+        if (!list(attribute) || !number(false, type) || type < 1 || type > (wide ? 11u : 6u) || !number(wide, size) ||
+            !number(inBytes[3] != 1, begin))
+            return false;
+        if (record)
+            recordVariables.emplace_back(size, begin);
+        return true;
     };
     CxUint64 records = 0;
-    return number(wide, records) && list(dimension) && list(attribute) && list(variable);
+    if (!number(wide, records) || !list(dimension) || !list(attribute) || !list(variable))
+        return false;
+    if (records == 0)
+        return true;
+    // The library sizes the record dimension by the count in the header: the file must hold every record.
+    CxUint64 recordSize = 0;
+    for (const auto& [size, begin] : recordVariables)
+    {
+        if (size > inSize || begin > inSize - size)
+            return false;
+        recordSize += size;
+    }
+    if (recordSize == 0)
+        return false;
+    for (const auto& [size, begin] : recordVariables)
+        if ((records - 1) > (inSize - begin - size) / recordSize)
+            return false;
+    return true;
 }
 
 std::string Lowered(std::string inText)
@@ -532,4 +560,158 @@ DxIndexedImage* NidsNetCDFParser::Parse(const CxUint8* inBytes, std::size_t inSi
         image->SetDate(CxDate(1970, 1, 1, 0, 0, 0, 0) + std::floor(contents.mTime));
     image->GenerateBuffer();
     return image.release();
+}
+
+namespace
+{
+// One line of the diagnostics: the text alone, or "name = value".
+void Say(const char* inName, const std::string& inValue)
+{
+    _CxDebugOut(__FILE__, __LINE__, inName, inValue.c_str());
+}
+
+void Say(const char* inText)
+{
+    _CxDebugOut(__FILE__, __LINE__, inText, inText);
+}
+
+template <typename T> std::string Joined(const void* inValues, std::size_t inCount, const char* inFormat)
+{
+    std::string text;
+    for (std::size_t i = 0; i < inCount; ++i)
+    {
+        char number[40];
+        T value;
+        std::memcpy(&value, static_cast<const char*>(inValues) + i * sizeof(T), sizeof(T));
+        std::snprintf(number, sizeof number, inFormat, value);
+        text += (i == 0 ? "" : " ") + std::string(number);
+    }
+    return text;
+}
+} // namespace
+
+void NidsNetCDFParser::DumpFile(const CxFile& inFile)
+{
+    DxNetCDFLock lock;
+    int id = -1;
+    int ncStatus = nc_open(inFile.Path().AsUtf8().c_str(), NC_NOWRITE, &id);
+    CxAssert(ncStatus == NC_NOERR);
+    if (ncStatus != NC_NOERR)
+        return;
+    int dimensions = 0, variables = 0, attributes = 0, unlimited = -1;
+    ncStatus = nc_inq(id, &dimensions, &variables, &attributes, &unlimited);
+    CxAssert(ncStatus == NC_NOERR);
+    char name[NC_MAX_NAME + 1];
+    Say("Dimensions:");
+    for (int d = 0; d < dimensions; ++d)
+    {
+        size_t length = 0;
+        if (nc_inq_dim(id, d, name, &length) == NC_NOERR)
+            Say(name, std::to_string(length));
+    }
+    Say("Global Attributes:");
+    for (int a = 0; a < attributes; ++a)
+        DebugAttribute(id, NC_GLOBAL, a);
+    Say("Variables:");
+    for (int v = 0; v < variables; ++v)
+    {
+        nc_type type = NC_NAT;
+        int count = 0, dimensionIds[NC_MAX_VAR_DIMS], variableAttributes = 0;
+        if (nc_inq_var(id, v, name, &type, &count, dimensionIds, &variableAttributes) != NC_NOERR)
+            continue;
+        std::string shape;
+        for (int d = 0; d < count; ++d)
+        {
+            char dimension[NC_MAX_NAME + 1];
+            if (nc_inq_dimname(id, dimensionIds[d], dimension) == NC_NOERR)
+                shape += (d == 0 ? "" : ", ") + std::string(dimension);
+        }
+        Say("Variable", std::string(name) + "(" + shape + ") type " + std::to_string(type));
+        for (int a = 0; a < variableAttributes; ++a)
+            DebugAttribute(id, v, a);
+    }
+    CxAssert(nc_close(id) == NC_NOERR);
+}
+
+void NidsNetCDFParser::DebugAttribute(int inNcId, int inVariable, int inAttribute)
+{
+    char name[NC_MAX_NAME + 1];
+    nc_type type = NC_NAT;
+    size_t count = 0;
+    if (nc_inq_attname(inNcId, inVariable, inAttribute, name) != NC_NOERR ||
+        nc_inq_att(inNcId, inVariable, name, &type, &count) != NC_NOERR)
+        return;
+    Say("[=========");
+    Say("Attribute", name);
+    // Sized from the library's own count of the attribute, read from a file it has already opened.
+    static const std::size_t kSizes[] = {0, 1, 1, 2, 4, 4, 8, 1, 2, 4, 8, 8};
+    const std::size_t size = type > 0 && std::size_t(type) < std::size(kSizes) ? kSizes[type] : 1;
+    std::vector<unsigned char> values(std::max<std::size_t>(1, count * size));
+    if (nc_get_att(inNcId, inVariable, name, values.data()) == NC_NOERR)
+        OutputAttributeValues(type, count, values.data());
+    Say("=========]");
+}
+
+void NidsNetCDFParser::OutputAttributeValues(int inType, std::size_t inCount, const void* inValues)
+{
+    std::string text;
+    switch (inType)
+    {
+    case NC_CHAR:
+        text.assign(static_cast<const char*>(inValues), inCount);
+        text = text.substr(0, text.find('\0'));
+        break;
+    case NC_BYTE:
+        text = Joined<signed char>(inValues, inCount, "%d");
+        break;
+    case NC_UBYTE:
+        text = Joined<unsigned char>(inValues, inCount, "%u");
+        break;
+    case NC_SHORT:
+        text = Joined<short>(inValues, inCount, "%d");
+        break;
+    case NC_USHORT:
+        text = Joined<unsigned short>(inValues, inCount, "%u");
+        break;
+    case NC_INT:
+        text = Joined<int>(inValues, inCount, "%d");
+        break;
+    case NC_UINT:
+        text = Joined<unsigned>(inValues, inCount, "%u");
+        break;
+    case NC_INT64:
+        text = Joined<long long>(inValues, inCount, "%lld");
+        break;
+    case NC_UINT64:
+        text = Joined<unsigned long long>(inValues, inCount, "%llu");
+        break;
+    case NC_FLOAT:
+        text = Joined<float>(inValues, inCount, "%.9g");
+        break;
+    case NC_DOUBLE:
+        text = Joined<double>(inValues, inCount, "%.17g");
+        break;
+    default:
+        Say("Bad type!");
+        return;
+    }
+    Say("Value", text);
+}
+
+void NidsNetCDFParser::DumpImage(const DxIndexedImage& inImage)
+{
+    const CxSint32 width = inImage.Width(), height = inImage.Height();
+    Say("Image", std::to_string(width) + " x " + std::to_string(height));
+    const CxUint8* pixels = inImage.Pixels();
+    if (pixels == nullptr)
+        return;
+    // A debug line holds about a thousand characters: long rows go out in pieces of 128 pixels.
+    for (CxSint32 row = 0; row < height; ++row)
+        for (CxSint32 column = 0; column < width; column += 128)
+        {
+            std::string text;
+            for (CxSint32 x = column; x < std::min(width, column + 128); ++x)
+                text += (x == column ? "" : " ") + std::to_string(pixels[std::size_t(row) * std::size_t(width) + x]);
+            Say(("Row " + std::to_string(row) + " from " + std::to_string(column)).c_str(), text);
+        }
 }

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 
+class CxFile;
+
 class NidsNetCDFParser
 {
 public:
@@ -35,4 +37,15 @@ public:
 
     // The colour index of a value of a kind (NaN gives 0); outTracked is the value the index stands for.
     static CxUint8 Index(Kind inKind, double inValue, double& outTracked);
+
+    // Diagnostics, not used while parsing; all print to the debug output. The file's dimensions, global
+    // attributes and variables with their attributes:
+    static void DumpFile(const CxFile& inFile);
+    // One attribute (by number) of a variable, or a global one with variable -1, between "[=========" and
+    // "=========]". Under the netCDF lock (DxNetCDFLock), as DumpFile calls it.
+    static void DebugAttribute(int inNcId, int inVariable, int inAttribute);
+    // Values of a netCDF external type; "Bad type!" for a type this does not know.
+    static void OutputAttributeValues(int inType, std::size_t inCount, const void* inValues);
+    // The pixel array, row by row from the first.
+    static void DumpImage(const DxIndexedImage& inImage);
 };

@@ -371,8 +371,14 @@ void DxShapeArchiveParser::ReadHeader()
         mIndex[key].mPosition = CxUint32(std::min<unsigned long long>(
             0xffffffffull, (unsigned long long)LoadLittle(bytes + at + 8) + mHeaderLength));
     }
-    if (size - at < kHeaderBytes)
+    // An archive cut before the end of its shapefile header, or shorter than the length word says, was cut in
+    // transfer: its index would point into missing records, so none is served.
+    if (size - at < kHeaderBytes || mHeaderLength > size ||
+        (unsigned long long)LoadBig(bytes + at + 24) * 2 > size - mHeaderLength)
+    {
+        mIndex.clear();
         return;
+    }
     const unsigned char* header = bytes + at;
     mShapeType = CxSint32(LoadLittle(header + 32));
     // As the plain reader, but the checks only end the header read: the index already holds what it needs.

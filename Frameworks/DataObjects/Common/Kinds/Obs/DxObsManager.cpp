@@ -69,7 +69,8 @@ bool DxObsManager::ParseConfig(CxData& ioData)
     {
         SetStatus("Invalid config.xml.");
     }
-    mConfigured = result;
+    // A refresh that does not read leaves an earlier configuration in force, subscriptions included.
+    mConfigured = mConfigured || result;
     return result;
 }
 

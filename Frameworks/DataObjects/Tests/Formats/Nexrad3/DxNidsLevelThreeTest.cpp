@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <netcdf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -96,8 +97,12 @@ TEST(NidsLevelThree, RadialProductsMatchThePeer)
 TEST(NidsLevelThree, TextBlocksMatchThePeer)
 {
     std::map<std::string, std::map<std::string, std::vector<CxString>>> expected;
-    for (const auto& row : ReadTable("peer_text.tsv"))
+    // The one intended difference: the peer keeps a 0 byte inside a counted line, the reader shows a space.
+    for (auto row : ReadTable("peer_text.tsv"))
+    {
+        std::replace(row.at(2).begin(), row.at(2).end(), '\0', ' ');
         expected[row.at(0)][row.at(1)].push_back(CxString::FromUtf8(row.at(2)));
+    }
     ASSERT_GE(expected.size(), 8u);
     for (const auto& [file, blocks] : expected)
     {
@@ -310,14 +315,10 @@ TEST(NidsLevelThree, PatchedProducts)
     EXPECT_GT(Count(*plainRaster).first, 0u);
     EXPECT_EQ(Count(*empty).first, 0u);
 
-    Bytes tooMany = radial; // more radials announced than the data holds: the stored ones stay, the rest are 0
+    Bytes tooMany = radial; // more radials announced than the data can fill: refused before the allocation
     Put16(tooMany, packet + 10, 5000);
-    auto longer = Decode(tooMany);
+    EXPECT_EQ(Decode(tooMany), nullptr);
     auto reference = Decode(radial);
-    ASSERT_NE(longer, nullptr);
-    EXPECT_TRUE(longer->Height() > 360 && longer->Height() < 5000) << longer->Height();
-    EXPECT_EQ(longer->FindFloatField("radialAngle")->size(), 360u);
-    EXPECT_EQ(Count(*longer).first, Count(*reference).first);
 
     Bytes twoLayers = radial; // a second copy of the layer: one image, no leak
     const std::size_t layerStart = 30 + 120 + 10;
