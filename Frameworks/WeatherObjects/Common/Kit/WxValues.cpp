@@ -11,6 +11,11 @@ bool WxReadBool(const CxString& inText, bool inAnyCase)
     return inAnyCase ? inText.CompareNoCase("true") == 0 : inText == "true";
 }
 
+CxString WxWriteBool(bool inValue)
+{
+    return CxString(inValue ? "true" : "false");
+}
+
 double WxReadDouble(const CxString& inText)
 {
     return inText.AsDouble();

@@ -7,6 +7,8 @@
 // The document's booleans: "visible", "selected", "legendVisible" and "archiving" accept "true" in any letter case
 // (inAnyCase), "sync" and "caption" only the exact text "true". Anything else, the empty text included, is false.
 bool WxReadBool(const CxString& inText, bool inAnyCase);
+// A boolean as the document writes it: "true" or "false".
+CxString WxWriteBool(bool inValue);
 
 // Decimal numbers through the core parsers; text that does not parse, or none, reads as 0.
 double WxReadDouble(const CxString& inText);

@@ -5,6 +5,7 @@
 #include "DxSet.h"
 #include "GxContext.h"
 #include "WxGraph.h"
+#include "WxSeriesKit.h"
 #include "WxSeriesLegend.h"
 #include "WxSeriesSamples.h"
 #include "WxValues.h"
@@ -15,19 +16,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
-const char* Bool(bool inValue)
-{
-    return inValue ? "true" : "false";
-}
-} // namespace
-
 WxSeriesVectorClient::WxSeriesVectorClient(WxGraph* inGraph) : WxSeries(inGraph)
 {
-    if (inGraph != nullptr)
-        SetArchiving(inGraph->IsArchiving());
-    AddParm(DxParm(CxString("time"), CxString("time"), kDxTypeFloat, DxUnit(CxString("secs")), DxUnitSet(), 0.0));
+    WxStartSeriesClient(*this, inGraph);
 }
 
 WxSeriesVectorClient::~WxSeriesVectorClient()
@@ -133,27 +124,13 @@ WxSeriesInspector* WxSeriesVectorClient::OnCreateLegend()
 
 void WxSeriesVectorClient::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    CxDate start = inStart;
-    CxDate end = inEnd;
-    if (DxSeriesManager* manager = WxSeriesManagerOf(Set()))
-    {
-        start = manager->ClipDateToDataResolution(start);
-        end = manager->ClipDateToDataResolution(end);
-    }
-    SetDates(start, end);
-    if (Graph() != nullptr)
-        SetDisplayDate(Graph()->StartDate());
-    RefreshClient();
+    WxForwardSeriesDates(*this, Graph(), inStart, inEnd);
     mGlyphsValid = false;
 }
 
 void WxSeriesVectorClient::OnAuthenticationChanged()
 {
-    const bool failed = !IsAuthenticated();
-    if (failed == IsAuthenticationFailed())
-        return;
-    SetAuthenticationFailed(failed);
-    SeriesDataChanged();
+    WxForwardSeriesAuthentication(*this, *this);
 }
 
 void WxSeriesVectorClient::OnReleaseAndInvalidate()
@@ -170,60 +147,40 @@ void WxSeriesVectorClient::OnTableChanged()
 {
     // From the frames held now: a range that only widened kept a former site's or date's extremes.
     WxSeriesRange(FrameList(), mSpeed.Key(), mMinimum, mMaximum);
-    CxString name = mParm.Name();
-    if (DxSeriesManager* manager = WxSeriesManagerOf(Set()))
-    {
-        name = manager->FindVectorParm(mParm.Id()).Name();
-        CxString station;
-        if (WxSiteName(Set(), Site(), station))
-            SetStatus(station);
-    }
-    else
-        SetStatus(Site());
-    SetName(WxCapitalized(name));
+    DxSeriesManager* manager = WxSeriesManagerOf(Set());
+    WxShowSeriesNames(*this, *this, manager == nullptr ? mParm.Name() : manager->FindVectorParm(mParm.Id()).Name());
     mGlyphsValid = false;
     SeriesDataChanged();
 }
 
 void WxSeriesVectorClient::OnDrawSeries(GxContext& ioContext)
 {
-    WxGraph* graph = Graph();
-    DxSeriesManager* manager = WxSeriesManagerOf(Set());
-    if (graph == nullptr || manager == nullptr || graph->GetTimeAxis() == nullptr)
-        return;
-    WxSeriesAxis* axis = graph->GetAxis(this);
-    CxAssertText(axis != nullptr, "axis != nil");
+    const WxSeriesAxis* axis = WxSeriesAxisOf(*this, Set());
     if (axis == nullptr)
         return;
-    if (axis->Max() != mCachedMaximum || axis->Min() != mCachedMinimum)
+    if (WxAxisRangeMoved(*axis, mCachedMaximum, mCachedMinimum))
         mGlyphsValid = false;
-    mCachedMaximum = axis->Max();
-    mCachedMinimum = axis->Min();
-    const double range = axis->Max() - axis->Min();
-    const double interval = Interval();
-    // A flat or unknown axis has no scale, and a zero interval would never advance the step walk.
-    if (!(range > 0.0) || !std::isfinite(range) || !(interval > 0.0))
+    WxSeriesPlot plot;
+    if (!WxSeriesPlotOf(*Graph(), *axis, Interval(), plot))
         return;
-    const CxRect plot = WxGraph::PlotRect(graph->Bounds());
-    const double yScale = plot.Height() / range;
-    const double xScale = interval * graph->GetTimeAxis()->PixelsPerSecond();
     if (!mGlyphsValid)
     {
         mPoints.clear();
         mVectors.clear();
-        const GxRect clip(0.0, 0.0, std::trunc((graph->EndDate() - graph->StartDate()) / interval), range);
+        const WxGraph* graph = Graph();
+        const DxSeriesManager* manager = WxSeriesManagerOf(Set());
         const CxDate start = manager->ClipDateToDataResolution(graph->StartDate());
         const CxDate end = manager->ClipDateToDataResolution(graph->EndDate());
-        const double x0 = (start - graph->StartDate()) / interval;
+        const double x0 = (start - graph->StartDate()) / plot.mInterval;
         // A frame without the direction column is skipped with the others that lack a column.
         WxWalkSteps(
-            WxSeriesTables(FrameList(), {mSpeed.Key(), mDirection.Key()}), start, end, interval,
+            WxSeriesTables(FrameList(), {mSpeed.Key(), mDirection.Key()}), start, end, plot.mInterval,
             [](const WxSeriesColumns&) {},
             [&](double inStep, const WxSeriesColumns& inTable, std::size_t inRow)
             {
                 const double speed = inTable.Value(0, inRow);
                 const GxPoint p(x0 + inStep, speed - axis->Min());
-                if (!clip.Contains(p))
+                if (!plot.mClip.Contains(p))
                     return;
                 mPoints.push_back(p);
                 mVectors.push_back(GxVector::FromMagnitudeAndDegrees(speed, inTable.Value(1, inRow)));
@@ -231,27 +188,19 @@ void WxSeriesVectorClient::OnDrawSeries(GxContext& ioContext)
         mGlyphsValid = true;
     }
 
-    ioContext.PushAttribs();
-    glColor4d(mColor.mRed, mColor.mGreen, mColor.mBlue, mColor.mAlpha * Alpha());
-    glPushMatrix();
-    glTranslated(plot.left, plot.top, 0.0);
-    if (mLineWidth <= 2.0)
-        ioContext.AntiAlias();
-    if (mLineWidth > 0.0)
-        ioContext.LineWidth(mLineWidth);
-    const double arrowScale = std::min({xScale, yScale, 1.0}) * mSymbolSize * 6.0 + 2.0;
+    WxBeginSeriesDraw(ioContext, mColor, Alpha(), plot.mPlot, mLineWidth);
+    const double arrowScale = std::min({plot.mXScale, plot.mYScale, 1.0}) * mSymbolSize * 6.0 + 2.0;
     if (!mDrawBarbs)
         mScale = arrowScale;
     for (std::size_t i = 0; i < mPoints.size(); ++i)
     {
-        const GxPoint q(mPoints[i].mX * xScale, mPoints[i].mY * yScale);
+        const GxPoint q(mPoints[i].mX * plot.mXScale, mPoints[i].mY * plot.mYScale);
         if (mDrawBarbs)
             mVectors[i].DrawBarb(q, 3.0 * arrowScale, BaseMagnitude());
         else
             mVectors[i].DrawArrow(ioContext, q, arrowScale);
     }
-    glPopMatrix();
-    ioContext.PopAttribs();
+    WxEndSeriesDraw(ioContext);
 }
 
 void WxSeriesVectorClient::OnDrawIcon(GxContext& ioContext)
@@ -275,36 +224,24 @@ void WxSeriesVectorClient::OnInternalize(const XmlElement* inXml)
 {
     if (inXml == nullptr)
         return;
-    const bool visible = WxReadBool(inXml->GetAttribute("visible"), false);
-    if (visible != IsVisible())
-        SetVisibility(visible);
+    WxReadSeriesVisibility(*this, *inXml);
     SetColor(GxColor(inXml->GetAttribute("color")));
     SetSymbolSize(WxReadDouble(inXml->GetAttribute("symbolSize")));
     SetLineWidth(WxReadDouble(inXml->GetAttribute("width")));
     SetAlpha(WxReadDouble(inXml->GetAttribute("alpha")));
-    SetSet(DxSet::FindOrCreateSet(inXml->GetAttribute("dataset"), 7));
-    if (Graph() != nullptr)
-    {
-        SetDates(Graph()->StartDate(), Graph()->EndDate());
-        SetDisplayDate(Graph()->StartDate());
-    }
-    DxSeriesManager* manager = WxSeriesManagerOf(Set());
+    DxSeriesManager* manager = WxReadSeriesSet(*this, Graph(), *inXml);
     if (manager == nullptr)
         return;
     DxVectorParm vector = manager->FindVectorParm(inXml->GetAttribute("parm"));
     vector.SetUnit(DxUnit(inXml->GetAttribute("unit")));
     SetClientInfo(inXml->GetAttribute("site"), vector);
-    const bool selected = WxReadBool(inXml->GetAttribute("selected"), false);
-    if (selected != IsSelected())
-        SetSelected(selected);
+    WxReadSeriesSelection(*this, *inXml);
 }
 
 void WxSeriesVectorClient::OnExternalize(XmlBuilder& ioBuilder) const
 {
     ioBuilder.Begin(CxString("vectorseries"));
-    ioBuilder.Attribute(CxString("visible"), CxString(Bool(IsVisible())));
-    ioBuilder.Attribute(CxString("selected"), CxString(Bool(IsSelected())));
-    ioBuilder.Attribute(CxString("alpha"), CxString(Alpha(), 1));
+    WxWriteSeriesState(ioBuilder, *this);
     ioBuilder.Attribute(CxString("dataset"), Set() == nullptr ? CxString() : Set()->Id());
     ioBuilder.Attribute(CxString("color"), mColor.AsString());
     ioBuilder.Attribute(CxString("parm"), mParm.Id());

@@ -1,21 +1,25 @@
 // The samples a graph series reads from its tables: the frames holding the time and the series' columns, their
-// value range, the walk along the graph's time steps and the sample nearest the tracking time. Shared by the line
-// and the wind series. Main thread only.
+// value range, the plot they are drawn in, the walk along the graph's time steps and the sample nearest the
+// tracking time. Shared by the line and the wind series. Main thread only; drawing needs the GL context current.
 #pragma once
 
+#include "CxCoordinates.h"
 #include "CxDate.h"
 #include "CxString.h"
 #include "DxSeriesClient.h"
+#include "GxCoordinates.h"
 
 #include <cstddef>
 #include <functional>
 #include <vector>
 
 class DxFloatField;
-class DxSeriesManager;
 class DxSet;
+class GxColor;
 class GxContext;
 class WxGraph;
+class WxSeries;
+class WxSeriesAxis;
 
 // One table's time column and the series' value columns, cut to the rows every column holds.
 struct WxSeriesColumns
@@ -37,6 +41,35 @@ std::vector<WxSeriesColumns> WxSeriesTables(const DxSeriesClient::FrameMap& inFr
 void WxSeriesRange(const DxSeriesClient::FrameMap& inFrames, const CxString& inKey, double& outMinimum,
                    double& outMaximum);
 
+// Where a series draws: the pane's plot in pixels, and the steps of the client's interval from the graph start by
+// the value units above the axis minimum.
+struct WxSeriesPlot
+{
+    CxRect mPlot;
+    double mRange = 0.0;
+    double mInterval = 0.0;
+    double mXScale = 0.0;
+    double mYScale = 0.0;
+    // The steps the graph spans by the axis range.
+    GxRect mClip;
+};
+
+// The series' value axis, asserted ("axis != nil"); null, with nothing to draw, without a graph, a time axis or a
+// series manager.
+WxSeriesAxis* WxSeriesAxisOf(WxSeries& inSeries, const DxSet* inSet);
+
+// Whether the axis range moved away from the one the series' caches were built for, which then follows it.
+bool WxAxisRangeMoved(const WxSeriesAxis& inAxis, double& ioMaximum, double& ioMinimum);
+
+// False, with nothing to draw, on a flat or unknown axis, or at a zero interval, which would never advance the walk.
+bool WxSeriesPlotOf(const WxGraph& inGraph, const WxSeriesAxis& inAxis, double inInterval, WxSeriesPlot& outPlot);
+
+// Pushes the attributes and the matrix: the colour at its alpha times the series', the origin at the plot's
+// lower-left corner, anti-aliasing at widths up to 2 and the width when above 0. WxEndSeriesDraw pops both.
+void WxBeginSeriesDraw(GxContext& ioContext, const GxColor& inColor, double inAlpha, const CxRect& inPlot,
+                       double inLineWidth);
+void WxEndSeriesDraw(GxContext& ioContext);
+
 // Walks each table along the steps inStart + k x interval up to inEnd, calling inTable before each table and
 // inSample for each sample dated on a step, with k. The interval must be above 0.
 void WxWalkSteps(const std::vector<WxSeriesColumns>& inTables, const CxDate& inStart, const CxDate& inEnd,
@@ -47,15 +80,6 @@ void WxWalkSteps(const std::vector<WxSeriesColumns>& inTables, const CxDate& inS
 // when it is nearer in whole seconds. False when no table reaches the tracking time.
 bool WxNearestSample(const std::vector<WxSeriesColumns>& inTables, const CxDate& inGraphStart, const CxDate& inTracking,
                      const WxSeriesColumns*& outTable, std::size_t& outRow);
-
-// The name with its first letter capitalised.
-CxString WxCapitalized(const CxString& inName);
-
-// The set's series manager; null without a set or for a set of another kind.
-DxSeriesManager* WxSeriesManagerOf(const DxSet* inSet);
-
-// The station's name from the set's site list; false when the list has no name for it.
-bool WxSiteName(const DxSet* inSet, const CxString& inSite, CxString& outName);
 
 // The frame around a series icon: line width 1, black over a bright graph, white over a dark one, alpha 0.2.
 void WxDrawIconFrame(GxContext& ioContext, const WxGraph* inGraph);

@@ -1,6 +1,5 @@
 #include "WxSeriesClient.h"
 
-#include "CxDebug.h"
 #include "DxField.h"
 #include "DxFrame.h"
 #include "DxSeriesManager.h"
@@ -10,6 +9,7 @@
 #include "GxSymbol.h"
 #include "WxDrawSupport.h"
 #include "WxGraph.h"
+#include "WxSeriesKit.h"
 #include "WxSeriesLegend.h"
 #include "WxSeriesSamples.h"
 #include "WxValues.h"
@@ -20,19 +20,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
-const char* Bool(bool inValue)
-{
-    return inValue ? "true" : "false";
-}
-} // namespace
-
 WxSeriesClient::WxSeriesClient(WxGraph* inGraph) : WxSeries(inGraph)
 {
-    if (inGraph != nullptr)
-        SetArchiving(inGraph->IsArchiving());
-    AddParm(DxParm(CxString("time"), CxString("time"), kDxTypeFloat, DxUnit(CxString("secs")), DxUnitSet(), 0.0));
+    WxStartSeriesClient(*this, inGraph);
 }
 
 WxSeriesClient::~WxSeriesClient()
@@ -99,43 +89,20 @@ void WxSeriesClient::SetSymbolSize(double inSize)
 
 void WxSeriesClient::OnDatesChanged(const CxDate& inStart, const CxDate& inEnd)
 {
-    CxDate start = inStart;
-    CxDate end = inEnd;
-    if (DxSeriesManager* manager = WxSeriesManagerOf(Set()))
-    {
-        start = manager->ClipDateToDataResolution(start);
-        end = manager->ClipDateToDataResolution(end);
-    }
-    SetDates(start, end);
-    if (Graph() != nullptr)
-        SetDisplayDate(Graph()->StartDate());
-    RefreshClient();
+    WxForwardSeriesDates(*this, Graph(), inStart, inEnd);
     InvalidateLists();
 }
 
 void WxSeriesClient::OnAuthenticationChanged()
 {
-    const bool failed = !IsAuthenticated();
-    if (failed == IsAuthenticationFailed())
-        return;
-    SetAuthenticationFailed(failed);
-    SeriesDataChanged();
+    WxForwardSeriesAuthentication(*this, *this);
 }
 
 void WxSeriesClient::OnTableChanged()
 {
     WxSeriesRange(FrameList(), mParm.Key(), mMinimum, mMaximum);
-    CxString name = mParm.Name();
-    if (DxSeriesManager* manager = WxSeriesManagerOf(Set()))
-    {
-        name = manager->FindParm(mParm.Id()).Name();
-        CxString station;
-        if (WxSiteName(Set(), Site(), station))
-            SetStatus(station);
-    }
-    else
-        SetStatus(Site());
-    SetName(WxCapitalized(name));
+    DxSeriesManager* manager = WxSeriesManagerOf(Set());
+    WxShowSeriesNames(*this, *this, manager == nullptr ? mParm.Name() : manager->FindParm(mParm.Id()).Name());
     InvalidateLists();
     SeriesDataChanged();
 }
@@ -153,37 +120,18 @@ WxSeriesInspector* WxSeriesClient::OnCreateLegend()
 
 void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
 {
-    WxGraph* graph = Graph();
-    if (graph == nullptr || WxSeriesManagerOf(Set()) == nullptr || graph->GetTimeAxis() == nullptr)
-        return;
-    WxSeriesAxis* axis = graph->GetAxis(this);
-    CxAssertText(axis != nullptr, "axis != nil");
+    const WxSeriesAxis* axis = WxSeriesAxisOf(*this, Set());
     if (axis == nullptr)
         return;
-    if (axis->Max() != mListMaximum || axis->Min() != mListMinimum)
+    if (WxAxisRangeMoved(*axis, mListMaximum, mListMinimum))
         InvalidateLists();
-    mListMaximum = axis->Max();
-    mListMinimum = axis->Min();
-    const double range = axis->Max() - axis->Min();
-    const double interval = Interval();
-    // A flat or unknown axis has no scale, and a zero interval would never advance the step walk.
-    if (!(range > 0.0) || !std::isfinite(range) || !(interval > 0.0))
+    WxSeriesPlot plot;
+    if (!WxSeriesPlotOf(*Graph(), *axis, Interval(), plot))
         return;
-    const CxRect plot = WxGraph::PlotRect(graph->Bounds());
-    const double yScale = plot.Height() / range;
-    const double xScale = interval * graph->GetTimeAxis()->PixelsPerSecond();
-    const GxRect clip(0.0, 0.0, std::trunc((graph->EndDate() - graph->StartDate()) / interval), range);
 
-    ioContext.PushAttribs();
-    glColor4d(mColor.mRed, mColor.mGreen, mColor.mBlue, mColor.mAlpha * Alpha());
+    WxBeginSeriesDraw(ioContext, mColor, Alpha(), plot.mPlot, mLineWidth);
     glPushMatrix();
-    glTranslated(plot.left, plot.top, 0.0);
-    if (mLineWidth <= 2.0)
-        ioContext.AntiAlias();
-    if (mLineWidth > 0.0)
-        ioContext.LineWidth(mLineWidth);
-    glPushMatrix();
-    glScaled(xScale, yScale, 1.0);
+    glScaled(plot.mXScale, plot.mYScale, 1.0);
     if (mLineList.IsDisplayListValid() && (!mFilled || mFillList.IsDisplayListValid()))
     {
         if (mLineWidth > 0.0)
@@ -192,7 +140,7 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
             mFillList.DrawList();
     }
     else
-        BuildLists(clip, axis->Min(), range);
+        BuildLists(plot.mClip, axis->Min(), plot.mRange);
     glPopMatrix();
     // Symbols keep their size in pixels, so they stay out of the scaled lists.
     if (mSymbol != "none" && !mSymbolPoints.empty())
@@ -201,11 +149,10 @@ void WxSeriesClient::OnDrawSeries(GxContext& ioContext)
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         for (const GxPoint& point : mSymbolPoints)
-            symbol.Draw(ioContext, GxPoint(point.mX * xScale, point.mY * yScale), mSymbolSize);
+            symbol.Draw(ioContext, GxPoint(point.mX * plot.mXScale, point.mY * plot.mYScale), mSymbolSize);
         glDisable(GL_TEXTURE_2D);
     }
-    glPopMatrix();
-    ioContext.PopAttribs();
+    WxEndSeriesDraw(ioContext);
 }
 
 void WxSeriesClient::BuildLists(const GxRect& inClip, double inAxisMinimum, double inRange)
@@ -346,9 +293,7 @@ void WxSeriesClient::OnInternalize(const XmlElement* inXml)
 {
     if (inXml == nullptr)
         return;
-    const bool visible = WxReadBool(inXml->GetAttribute("visible"), false);
-    if (visible != IsVisible())
-        SetVisibility(visible);
+    WxReadSeriesVisibility(*this, *inXml);
     SetDrawInterpolated(WxReadBool(inXml->GetAttribute("interpolate"), false));
     SetColor(GxColor(inXml->GetAttribute("color")));
     SetSymbol(inXml->GetAttribute("symbol"));
@@ -356,30 +301,20 @@ void WxSeriesClient::OnInternalize(const XmlElement* inXml)
     SetLineWidth(WxReadDouble(inXml->GetAttribute("width")));
     SetAlpha(WxReadDouble(inXml->GetAttribute("alpha")));
     SetFilled(WxReadBool(inXml->GetAttribute("filled"), false));
-    SetSet(DxSet::FindOrCreateSet(inXml->GetAttribute("dataset"), 7));
-    if (Graph() != nullptr)
-    {
-        SetDates(Graph()->StartDate(), Graph()->EndDate());
-        SetDisplayDate(Graph()->StartDate());
-    }
-    DxSeriesManager* manager = WxSeriesManagerOf(Set());
+    DxSeriesManager* manager = WxReadSeriesSet(*this, Graph(), *inXml);
     if (manager == nullptr)
         return;
     DxParm parm = manager->FindParm(inXml->GetAttribute("parm"));
     parm.SetUnit(DxUnit(inXml->GetAttribute("unit")));
     SetClientInfo(inXml->GetAttribute("site"), parm);
-    const bool selected = WxReadBool(inXml->GetAttribute("selected"), false);
-    if (selected != IsSelected())
-        SetSelected(selected);
+    WxReadSeriesSelection(*this, *inXml);
 }
 
 void WxSeriesClient::OnExternalize(XmlBuilder& ioBuilder) const
 {
     ioBuilder.Begin(CxString("series"));
-    ioBuilder.Attribute(CxString("visible"), CxString(Bool(IsVisible())));
-    ioBuilder.Attribute(CxString("selected"), CxString(Bool(IsSelected())));
-    ioBuilder.Attribute(CxString("alpha"), CxString(Alpha(), 1));
-    ioBuilder.Attribute(CxString("filled"), CxString(Bool(mFilled)));
+    WxWriteSeriesState(ioBuilder, *this);
+    ioBuilder.Attribute(CxString("filled"), WxWriteBool(mFilled));
     ioBuilder.Attribute(CxString("dataset"), Set() == nullptr ? CxString() : Set()->Id());
     ioBuilder.Attribute(CxString("color"), mColor.AsString());
     ioBuilder.Attribute(CxString("width"), CxString(mLineWidth, 1));
@@ -388,6 +323,6 @@ void WxSeriesClient::OnExternalize(XmlBuilder& ioBuilder) const
     ioBuilder.Attribute(CxString("site"), Site());
     ioBuilder.Attribute(CxString("symbol"), mSymbol);
     ioBuilder.Attribute(CxString("symbolSize"), CxString(mSymbolSize, 2));
-    ioBuilder.Attribute(CxString("interpolate"), CxString(Bool(mInterpolate)));
+    ioBuilder.Attribute(CxString("interpolate"), WxWriteBool(mInterpolate));
     ioBuilder.End(CxString("series"));
 }

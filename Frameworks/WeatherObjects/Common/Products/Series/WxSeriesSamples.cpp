@@ -1,14 +1,14 @@
 #include "WxSeriesSamples.h"
 
-#include "CxCriticalRegion.h"
+#include "CxDebug.h"
 #include "CxUtilities.h"
 #include "DxField.h"
 #include "DxFrame.h"
-#include "DxSeriesManager.h"
-#include "DxSet.h"
 #include "GxContext.h"
 #include "WxDrawSupport.h"
 #include "WxGraph.h"
+#include "WxSeries.h"
+#include "WxSeriesKit.h"
 
 #include <GL/gl.h>
 
@@ -80,6 +80,57 @@ void WxSeriesRange(const DxSeriesClient::FrameMap& inFrames, const CxString& inK
     }
 }
 
+WxSeriesAxis* WxSeriesAxisOf(WxSeries& inSeries, const DxSet* inSet)
+{
+    WxGraph* graph = inSeries.Graph();
+    if (graph == nullptr || WxSeriesManagerOf(inSet) == nullptr || graph->GetTimeAxis() == nullptr)
+        return nullptr;
+    WxSeriesAxis* axis = graph->GetAxis(&inSeries);
+    CxAssertText(axis != nullptr, "axis != nil");
+    return axis;
+}
+
+bool WxAxisRangeMoved(const WxSeriesAxis& inAxis, double& ioMaximum, double& ioMinimum)
+{
+    const bool moved = inAxis.Max() != ioMaximum || inAxis.Min() != ioMinimum;
+    ioMaximum = inAxis.Max();
+    ioMinimum = inAxis.Min();
+    return moved;
+}
+
+bool WxSeriesPlotOf(const WxGraph& inGraph, const WxSeriesAxis& inAxis, double inInterval, WxSeriesPlot& outPlot)
+{
+    const double range = inAxis.Max() - inAxis.Min();
+    if (!(range > 0.0) || !std::isfinite(range) || !(inInterval > 0.0))
+        return false;
+    outPlot.mPlot = WxGraph::PlotRect(inGraph.Bounds());
+    outPlot.mRange = range;
+    outPlot.mInterval = inInterval;
+    outPlot.mYScale = outPlot.mPlot.Height() / range;
+    outPlot.mXScale = inInterval * inGraph.GetTimeAxis()->PixelsPerSecond();
+    outPlot.mClip = GxRect(0.0, 0.0, std::trunc((inGraph.EndDate() - inGraph.StartDate()) / inInterval), range);
+    return true;
+}
+
+void WxBeginSeriesDraw(GxContext& ioContext, const GxColor& inColor, double inAlpha, const CxRect& inPlot,
+                       double inLineWidth)
+{
+    ioContext.PushAttribs();
+    glColor4d(inColor.mRed, inColor.mGreen, inColor.mBlue, inColor.mAlpha * inAlpha);
+    glPushMatrix();
+    glTranslated(inPlot.left, inPlot.top, 0.0);
+    if (inLineWidth <= 2.0)
+        ioContext.AntiAlias();
+    if (inLineWidth > 0.0)
+        ioContext.LineWidth(inLineWidth);
+}
+
+void WxEndSeriesDraw(GxContext& ioContext)
+{
+    glPopMatrix();
+    ioContext.PopAttribs();
+}
+
 void WxWalkSteps(const std::vector<WxSeriesColumns>& inTables, const CxDate& inStart, const CxDate& inEnd,
                  double inInterval, const std::function<void(const WxSeriesColumns&)>& inTable,
                  const std::function<void(double inStep, const WxSeriesColumns&, std::size_t inRow)>& inSample)
@@ -123,34 +174,6 @@ bool WxNearestSample(const std::vector<WxSeriesColumns>& inTables, const CxDate&
         }
     }
     return false;
-}
-
-CxString WxCapitalized(const CxString& inName)
-{
-    CxString text = inName;
-    if (text.Length() != 0 && text[0] >= u'a' && text[0] <= u'z')
-        text[0] = static_cast<CxUint16>(text[0] - u'a' + u'A');
-    return text;
-}
-
-DxSeriesManager* WxSeriesManagerOf(const DxSet* inSet)
-{
-    return inSet == nullptr ? nullptr : const_cast<DxSet*>(inSet)->SeriesManager();
-}
-
-bool WxSiteName(const DxSet* inSet, const CxString& inSite, CxString& outName)
-{
-    DxSeriesManager* manager = WxSeriesManagerOf(inSet);
-    if (manager == nullptr)
-        return false;
-    CxAutoLock lock(manager->Region());
-    DxTable* sites = manager->Sites();
-    const DxStringField* names = sites == nullptr ? nullptr : sites->FindStringField(CxString("name"));
-    const CxSint32 row = names == nullptr ? -1 : sites->Lookup(inSite);
-    if (row < 0 || std::size_t(row) >= names->size())
-        return false;
-    outName = (*names)[std::size_t(row)];
-    return true;
 }
 
 void WxDrawIconFrame(GxContext& ioContext, const WxGraph* inGraph)
