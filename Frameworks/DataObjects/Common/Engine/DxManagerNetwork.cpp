@@ -88,7 +88,11 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
     {
         bool last = index + 1 == dates.size();
         copy.mDate = dates[index];
-        const CxString url = OnGetUrlForRecord(&copy);
+        const CxString url = [&]
+        {
+            CxAutoLock lock(mRegion); // the URL formats change under a configuration refresh
+            return OnGetUrlForRecord(&copy);
+        }();
         double elapsed = std::numeric_limits<double>::quiet_NaN();
         {
             CxAutoLock lock(mRegion);
@@ -261,9 +265,10 @@ void DxManager::WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDat
         LogLine(" " + inContentType + " reply does not read as a " + extension + " file; not written.");
         return;
     }
+    // The name reads the configuration, which a refresh on another job thread may be replacing.
+    CxAutoLock lock(mRegion);
     CxStringList folders;
     const CxString name = OnGetFilenameForRecord(inRecord, folders);
-    CxAutoLock lock(mRegion);
     mCache->WriteDataFile(inRecord, inData, folders, mExtensions, name, extension, inLastModified, mTimeResolution > 0);
 }
 
@@ -286,12 +291,19 @@ bool DxManager::ValidateData(CxData& inData, const CxString& inContentType, CxSt
             from = end + 1;
         }
     }
-    const std::string mapping = mMimeMapping.AsUtf8();
+    // The mapping and the extensions come with the configuration a refresh may be replacing.
+    std::string mapping;
+    CxStringList extensions;
+    {
+        CxAutoLock lock(mRegion);
+        mapping = mMimeMapping.AsUtf8();
+        extensions = mExtensions;
+    }
     const std::size_t colon = mapping.find(':');
     if (!mapping.empty() && colon != std::string::npos && NormalMime(mapping.substr(0, colon)) == mime)
         mime = NormalMime(mapping.substr(colon + 1));
     outExtension = CxMimeInfo::FromMime(mime).Extension();
-    if (std::find(mExtensions.begin(), mExtensions.end(), outExtension) != mExtensions.end())
+    if (std::find(extensions.begin(), extensions.end(), outExtension) != extensions.end())
         return true;
     return GuessDataExtension(inData, outExtension);
 }

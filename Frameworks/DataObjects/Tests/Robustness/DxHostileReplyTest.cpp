@@ -263,6 +263,35 @@ TEST_F(DxHostileReplyTest, ASetDeletedDuringItsDownload)
     EXPECT_EQ(DxManager::FindExistingManager("obs"), nullptr);
 }
 
+// A configuration refresh on its job thread replaces the URL formats while downloads on another read them: the
+// downloads read them under the manager's lock (the thread tree reports a race otherwise).
+TEST_F(DxHostileReplyTest, ARefreshDuringDownloadsRacesWithNone)
+{
+    const std::string properties = R"(<property id="type" value="kdf"/>
+        <property id="dataUrlFormat" value="k/data.kdf"/>)";
+    auto* manager = dynamic_cast<DxObsManager*>(Set("obs", properties));
+    ASSERT_NE(manager, nullptr);
+    mServer.AddDocument("/k/data.kdf", 200, "application/kdf", "101\n1 2015 1 2 2 5 0\nSTID STNM TIME TMPF\nA 1 0 1\n")
+        .NoLastModified();
+    std::atomic<bool> done = false;
+    std::thread refresher(
+        [&]
+        {
+            const std::string config = dxtest::Document("datasetconfig", "<property id=\"baseUrl\" value=\"" +
+                                                                             mServer.Base() + "/\"/>" + properties);
+            while (!done)
+            {
+                CxData data = dxtest::Bytes(config);
+                manager->ParseConfig(data);
+            }
+        });
+    DxRecord record(kNow, "");
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(Download(manager, record), 200);
+    done = true;
+    refresher.join();
+}
+
 TEST_F(DxHostileReplyTest, PurgeOldDataKeepsNewerFilesAndTheArchive)
 {
     DxManager* manager = Set("series", R"(<property id="type" value="kts"/>
