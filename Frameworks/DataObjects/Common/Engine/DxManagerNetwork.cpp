@@ -68,9 +68,11 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
     CxDate start;
     std::vector<CxDate> dates;
     DxRecord copy(inRecord);
+    bool updateCached = true;
     {
         CxAutoLock lock(mRegion);
         start = CxDate();
+        updateCached = mUpdateCachedData;
         dates = DateFallbacksForDownload(&inRecord);
         const auto held = FindRecord(inRecord);
         if (held != mRecords.end())
@@ -116,7 +118,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
             const CxDate cached = GetCacheModDate(&copy);
             if (cached != sMissingDate)
                 last = true;
-            if (cached != sMissingDate && !mUpdateCachedData)
+            if (cached != sMissingDate && !updateCached)
             {
                 result = 304;
             }
@@ -320,9 +322,11 @@ bool DxManager::GuessDataExtension(CxData& inData, CxString& ioExtension)
 
 std::vector<CxDate> DxManager::PerformLocalSearch(DxSubscription& inSubscription)
 {
+    // Under the lock throughout: the resolution and the query format come with the configuration, which a
+    // refresh on another job thread may be replacing.
+    CxAutoLock lock(mRegion);
     std::vector<CxDate> fallbacks;
     {
-        CxAutoLock lock(mRegion);
         const DxRecord start(inSubscription.StartDate(), inSubscription.Attribs());
         fallbacks = DateFallbacks(&start);
     }
@@ -361,17 +365,27 @@ std::vector<CxDate> DxManager::PerformLocalSearch(DxSubscription& inSubscription
 
 std::vector<CxDate> DxManager::PerformQuery(DxSubscription& inSubscription, const std::vector<CxDate>& inLocalDates)
 {
-    if (mSearchServer)
+    bool search = false;
+    bool query = false;
+    double resolution = 0.0;
+    {
+        // The configuration a refresh on another job thread may be replacing.
+        CxAutoLock lock(mRegion);
+        search = mSearchServer;
+        query = mQueryUrlFormat.Length() != 0;
+        resolution = mTimeResolution;
+    }
+    if (search)
         return PerformOnlineSearch(inSubscription, inLocalDates);
-    if (mQueryUrlFormat.Length() != 0)
+    if (query)
         return PerformOnlineQuery(inSubscription);
     std::vector<CxDate> dates;
-    if (mTimeResolution <= 0)
+    if (resolution <= 0)
     {
         dates.push_back(inSubscription.StartDate());
         return dates;
     }
-    const double step = std::max<double>(mTimeResolution, inSubscription.Interval());
+    const double step = std::max<double>(resolution, inSubscription.Interval());
     for (CxDate date = inSubscription.StartDate(); !(date > inSubscription.EndDate()); date += step)
         dates.push_back(date);
     return dates;
@@ -379,12 +393,11 @@ std::vector<CxDate> DxManager::PerformQuery(DxSubscription& inSubscription, cons
 
 bool DxManager::NetworkNeeded(const DxSubscription& inSubscription, const CxDate& inFrom)
 {
+    // The thresholds come with the configuration, which a refresh on another job thread may be replacing.
+    CxAutoLock lock(mRegion);
     std::vector<CxDate> known;
-    {
-        CxAutoLock lock(mRegion);
-        for (const DxRecord* record : RecordsInWindow(inSubscription.Attribs(), inFrom, inSubscription.EndDate()))
-            known.push_back(record->mDate);
-    }
+    for (const DxRecord* record : RecordsInWindow(inSubscription.Attribs(), inFrom, inSubscription.EndDate()))
+        known.push_back(record->mDate);
     if (known.empty())
         return true;
     std::sort(known.begin(), known.end());
@@ -420,12 +433,18 @@ std::vector<CxDate> DxManager::TrimToStart(const DxSubscription& inSubscription,
 std::vector<CxDate> DxManager::PerformOnlineQuery(DxSubscription& inSubscription)
 {
     SetStatus("Querying...");
-    const CxDate from = inSubscription.StartDate() - mStaleThreshold;
     std::vector<CxDate> dates;
     CxSint32 code = 0;
-    if (Online() && mQueryUrlFormat.Length() != 0 && NetworkNeeded(inSubscription, from))
+    CxString url;
     {
-        const CxString url = OnGetQueryUrl(inSubscription);
+        // The configuration a refresh on another job thread may be replacing.
+        CxAutoLock lock(mRegion);
+        const CxDate from = inSubscription.StartDate() - mStaleThreshold;
+        if (Online() && mQueryUrlFormat.Length() != 0 && NetworkNeeded(inSubscription, from))
+            url = OnGetQueryUrl(inSubscription);
+    }
+    if (url.Length() != 0)
+    {
         CxUrl request(url);
         request.SetCancelFlag(&mClosing);
         request.SetAuthenticationKey(AuthenticationKey());
@@ -471,6 +490,7 @@ std::vector<CxDate> DxManager::ParseDatesFromQuery(CxData& inData)
 
 std::vector<CxDate> DxManager::PareDownDates(std::vector<CxDate>& ioDates, const std::vector<CxDate>& inKnown)
 {
+    CxAutoLock lock(mRegion); // the resolution and the threshold come with the configuration
     if (mTimeResolution < 1)
         return ioDates;
     std::vector<CxDate> pared = ioDates;
@@ -492,9 +512,18 @@ std::vector<CxDate> DxManager::PerformOnlineSearch(DxSubscription& inSubscriptio
 {
     SetStatus("Searching...");
     const CxDate& end = inSubscription.EndDate();
-    CxDate from = inSubscription.StartDate() - mStaleThreshold;
-    if (!std::isnan(mRealTimeDataWindow))
-        from = std::max(from, ClipDate(CxDate() - mRealTimeDataWindow));
+    CxDate from;
+    double resolution = 0.0;
+    double minimumCheck = 0.0;
+    {
+        // The configuration a refresh on another job thread may be replacing.
+        CxAutoLock lock(mRegion);
+        from = inSubscription.StartDate() - mStaleThreshold;
+        if (!std::isnan(mRealTimeDataWindow))
+            from = std::max(from, ClipDate(CxDate() - mRealTimeDataWindow));
+        resolution = mTimeResolution;
+        minimumCheck = mMinimumCheckThreshold;
+    }
     if (from > end)
     {
         LogLine(" Search: " + inSubscription.Attribs() + " " + from.AsString() + " to " + end.AsString() +
@@ -503,9 +532,8 @@ std::vector<CxDate> DxManager::PerformOnlineSearch(DxSubscription& inSubscriptio
     }
     std::vector<CxDate> found;
     // Stepping needs a positive step; without one there is nothing to probe.
-    if (Online() && mTimeResolution >= 1 && NetworkNeeded(inSubscription, from))
+    if (Online() && resolution >= 1 && NetworkNeeded(inSubscription, from))
     {
-        const double resolution = mTimeResolution;
         const double span = std::floor((end - from) / resolution);
         const double dropped = std::max(0.0, span + 1 - static_cast<double>(kMaxProbes));
         if (dropped > 0)
@@ -533,7 +561,11 @@ std::vector<CxDate> DxManager::PerformOnlineSearch(DxSubscription& inSubscriptio
                 if (candidates[index] != expected)
                     continue;
                 DxRecord record(candidates[index], inSubscription.Attribs());
-                const CxString url = OnGetUrlForRecord(&record);
+                const CxString url = [&]
+                {
+                    CxAutoLock lock(mRegion);
+                    return OnGetUrlForRecord(&record);
+                }();
                 CxUrl probe(url);
                 probe.SetCancelFlag(&mClosing);
                 probe.SetFollowRedirect(false);
@@ -541,7 +573,7 @@ std::vector<CxDate> DxManager::PerformOnlineSearch(DxSubscription& inSubscriptio
                 if (status == 200)
                 {
                     found.push_back(candidates[index]);
-                    expected = expected + mMinimumCheckThreshold;
+                    expected = expected + minimumCheck;
                 }
                 else if (index + 1 < candidates.size())
                 {
