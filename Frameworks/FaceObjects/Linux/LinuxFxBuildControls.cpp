@@ -2,6 +2,7 @@
 #include "FxBuildControls.h"
 #include "FxControl.h"
 #include "FxInterfaceFile.h"
+#include "FxTextValidators.h"
 #include "FxView.h"
 #include "PfDrag.h"
 
@@ -114,6 +115,7 @@ void FxRegisterAllControls()
         return;
     sDone = true;
     FxRegisterControlClass(FourCC("FXIN"), Make<FxInvisible>);
+    FxRegisterValidators();
 }
 
 void FxBuildControls(pf::ViewRef inRoot)

@@ -1,5 +1,6 @@
 // The scripted input queue and its delivery, tracking areas and small services.
 #include "PfRunLoop.h"
+#include "PfStandIns.h"
 #include "PfWindowServerState.h"
 
 #include <algorithm>
@@ -80,6 +81,28 @@ ScriptItem Wait(std::int64_t inNanos)
     item.waitNanos = inNanos;
     return item;
 }
+ScriptItem Colour(double inRed, double inGreen, double inBlue, double inAlpha)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kColour;
+    item.colour[0] = inRed;
+    item.colour[1] = inGreen;
+    item.colour[2] = inBlue;
+    item.colour[3] = inAlpha;
+    return item;
+}
+ScriptItem Accept()
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kAccept;
+    return item;
+}
+ScriptItem Cancel()
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kCancel;
+    return item;
+}
 } // namespace script
 
 void InstallInputSource()
@@ -148,6 +171,7 @@ void ResetWindowServerForTesting()
     state.cursor = 0;
     state.fontPanelTarget = nullptr;
     state.fontPanelVisible = false;
+    ResetStandInsForTesting();
     ClearCurrentScrap();
 }
 
@@ -357,6 +381,11 @@ bool DeliverNextScriptItem()
     }
     case ScriptKind::kWait:
         MainLoop().Advance(Nanos(item.waitNanos));
+        break;
+    case ScriptKind::kColour:
+    case ScriptKind::kAccept:
+    case ScriptKind::kCancel:
+        OfferToTakers(item);
         break;
     }
     return true;

@@ -40,6 +40,11 @@ enum class ScriptKind
     kMenuChoice, // a popup takes item; outside a popup, command goes to the user focus as a menu choice
     kFontPick,
     kWait, // advances the virtual clock
+    // Answers to the dialog stand-ins (PfStandIns.h): a modal picker reads them itself, otherwise the newest taker
+    // gets them.
+    kColour,
+    kAccept,
+    kCancel,
 };
 
 struct ScriptItem
@@ -54,6 +59,7 @@ struct ScriptItem
     std::int32_t fontId = 0;
     std::int32_t fontSize = 0;
     std::int64_t waitNanos = 0;
+    double colour[4] = {0, 0, 0, 1}; // red, green, blue, alpha, 0 to 1
 };
 
 namespace script
@@ -68,6 +74,9 @@ ScriptItem Choose(std::int32_t inItem);
 ScriptItem Command(std::uint32_t inCommand);
 ScriptItem FontPick(std::int32_t inFontId, std::int32_t inSize);
 ScriptItem Wait(std::int64_t inNanos);
+ScriptItem Colour(double inRed, double inGreen, double inBlue, double inAlpha = 1);
+ScriptItem Accept();
+ScriptItem Cancel();
 } // namespace script
 
 // Appends to the FIFO. RunLoop::RunOnce delivers one item per call once timers and events are done.
