@@ -1,6 +1,7 @@
 #include "CxDebug.h"
 #include "FxBuildControls.h"
 #include "FxControl.h"
+#include "FxDataBrowser.h"
 #include "FxInterfaceFile.h"
 #include "FxView.h"
 #include "PfDrag.h"
@@ -114,6 +115,10 @@ void FxRegisterAllControls()
         return;
     sDone = true;
     FxRegisterControlClass(FourCC("FXIN"), Make<FxInvisible>);
+    FxRegisterControlClass(FourCC("lstv"), Make<FxDataBrowser>);
+    FxRegisterControlClass(FourCC("FXTB"), Make<FxTable>);
+    FxRegisterControlClass(FourCC("FXTC"), Make<FxTableCell>);
+    FxRegisterControlClass(FourCC("FXBR"), Make<FxBorder>);
 }
 
 void FxBuildControls(pf::ViewRef inRoot)
