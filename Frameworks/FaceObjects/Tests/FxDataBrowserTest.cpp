@@ -133,6 +133,7 @@ TEST_F(FxDataBrowserTest, TheBuilderWrapsListBrowsersTablesBordersAndTheirNextSi
     EXPECT_NE(AsFxHierarchy(FxControl::FromRef(View(6))), nullptr);
     EXPECT_NE(GetDataBrowserAttributes(View(5)) & 4u, 0u) << "alternating rows";
     EXPECT_NE(AsFxBorder(FxControl::FromRef(View(1))), nullptr);
+    EXPECT_NE(AsFxTableCell(FxControl::FromRef(View(8))), nullptr);
     EXPECT_NE(AsFxButton(FxControl::FromRef(View(3))), nullptr) << "the sibling after a table placeholder";
 
     FxTable* table = Table(2);
@@ -454,6 +455,7 @@ TEST_F(FxDataBrowserTest, RowsAlternateInsideAGreyBorder)
         EXPECT_EQ(shot.Pixel(x, y), kGrey) << x << "," << y;
     EXPECT_NE(shot.Pixel(18, 80), kGrey) << "a 1-pixel line";
     EXPECT_NE(shot.Pixel(321, 80), kGrey);
+    EXPECT_EQ(shot.Pixel(370, 140), kBlue) << "a cell of even id from the interface file";
 }
 
 } // namespace
