@@ -1,6 +1,7 @@
 #include "CxDebug.h"
 #include "FxBuildControls.h"
 #include "FxControl.h"
+#include "FxDataBrowser.h"
 #include "FxInterfaceFile.h"
 #include "FxTextValidators.h"
 #include "FxView.h"
@@ -115,7 +116,14 @@ void FxRegisterAllControls()
         return;
     sDone = true;
     FxRegisterControlClass(FourCC("FXIN"), Make<FxInvisible>);
+<<<<<<< HEAD
     FxRegisterValidators();
+=======
+    FxRegisterControlClass(FourCC("lstv"), Make<FxDataBrowser>);
+    FxRegisterControlClass(FourCC("FXTB"), Make<FxTable>);
+    FxRegisterControlClass(FourCC("FXTC"), Make<FxTableCell>);
+    FxRegisterControlClass(FourCC("FXBR"), Make<FxBorder>);
+>>>>>>> fx10
 }
 
 void FxBuildControls(pf::ViewRef inRoot)

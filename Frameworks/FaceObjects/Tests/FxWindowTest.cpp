@@ -1,6 +1,7 @@
 // Windows, views and the control builder, as products use them: this target links FaceObjects alone.
 #include "FxWindow.h"
 #include "FxBuildControls.h"
+#include "FxDataBrowser.h"
 #include "FxView.h"
 
 #include "CxDebug.h"
@@ -883,7 +884,7 @@ TEST_F(FxWindowTest, TheBuilderWrapsEveryKindAndClassCode)
         {8, Exactly<FxEditTime>()},
         {9, Unwrapped()},
         {10, Exactly<FxHierarchy>()},
-        {11, Unwrapped()},
+        {11, Exactly<FxDataBrowser>()},
         {12, Exactly<FxEditText>()},
         {13, Exactly<FxIcon>()},
         {14, Exactly<FxImage>()},
