@@ -116,14 +116,11 @@ void FxRegisterAllControls()
         return;
     sDone = true;
     FxRegisterControlClass(FourCC("FXIN"), Make<FxInvisible>);
-<<<<<<< HEAD
     FxRegisterValidators();
-=======
     FxRegisterControlClass(FourCC("lstv"), Make<FxDataBrowser>);
     FxRegisterControlClass(FourCC("FXTB"), Make<FxTable>);
     FxRegisterControlClass(FourCC("FXTC"), Make<FxTableCell>);
     FxRegisterControlClass(FourCC("FXBR"), Make<FxBorder>);
->>>>>>> fx10
 }
 
 void FxBuildControls(pf::ViewRef inRoot)

@@ -112,6 +112,10 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                     last = true;
             }
         }
+        // A recent answer stands for the file it brought; when a removed record took that file along, it is
+        // fetched again rather than reported as there.
+        if (!std::isnan(elapsed) && (result == 200 || result == 304) && GetCacheModDate(&copy) == sMissingDate)
+            elapsed = std::numeric_limits<double>::quiet_NaN();
         if (std::isnan(elapsed) || elapsed > 15.0)
         {
             SetStatus(mId + " url: " + url);

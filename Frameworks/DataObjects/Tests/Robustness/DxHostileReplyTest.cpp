@@ -292,6 +292,24 @@ TEST_F(DxHostileReplyTest, ARefreshDuringDownloadsRacesWithNone)
     refresher.join();
 }
 
+// A record removed and asked again within the manager's 15 s memo: its file went with it, so the recent answer
+// no longer stands for a file in the cache and the file is fetched again.
+TEST_F(DxHostileReplyTest, AFileGoneSinceARecentAnswerIsFetchedAgain)
+{
+    DxManager* manager = Set("series", R"(<property id="type" value="kts"/>
+        <property id="fileResolution" value="86400" units="secs"/>
+        <property id="timeSeriesUrlFormat" value="t/%siteid;.kts"/>)");
+    ASSERT_NE(manager, nullptr);
+    mServer.AddDocument("/t/kts1.kts", 200, "application/kts", Kts(1)).NoLastModified();
+    DxRecord record(kNow, "kts1");
+    ASSERT_EQ(Download(manager, record), 200);
+    ASSERT_EQ(Files("series").size(), 1u);
+    fs::remove(Files("series").begin()->first);
+    EXPECT_EQ(manager->PerformDownload(record), 200); // the same second
+    EXPECT_EQ(mServer.Hits("/t/kts1.kts"), 2);
+    EXPECT_EQ(Files("series").size(), 1u);
+}
+
 TEST_F(DxHostileReplyTest, PurgeOldDataKeepsNewerFilesAndTheArchive)
 {
     DxManager* manager = Set("series", R"(<property id="type" value="kts"/>
