@@ -242,6 +242,19 @@ TEST_F(WxImageTest, DocumentAttributes)
     }
 }
 
+// The map checks for new data every 15 s while a product's set steps in less than a minute, else every minute.
+TEST_F(WxImageTest, ASetChangeSetsTheMapsRefreshPeriod)
+{
+    WxImage* image = Image("visible=\"true\" cat1=\"a\" cat2=\"b\"");
+    ASSERT_NE(image, nullptr);
+    DxSet* fast = wxkit::KitSet(CxString("fast"), kDxManagerImage, 30, {});
+    for (auto [set, period] : {std::pair{fast, 15000u}, {nullptr, 60000u}, {fast, 15000u}})
+    {
+        image->SetSet(set);
+        EXPECT_EQ(mMap->TrackingPeriod(), period);
+    }
+}
+
 // The quadrants drape where PROJ puts their pixel centres, plain and tinted half-transparent red at half alpha, inside
 // PROJ's box around the outline; the lookup answers each quadrant's colour and transparent black outside.
 TEST_F(WxImageTest, DrapedQuadrantsAtProjPositions)

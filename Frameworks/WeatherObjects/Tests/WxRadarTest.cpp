@@ -344,6 +344,27 @@ TEST_F(WxRadarProductTest, DocumentsWithoutARadarSetAndToggles)
     }
 }
 
+// A new product keeps the chosen display unit while it converts to it, else shows in its own unit (the legend
+// converts its values to the display unit).
+TEST_F(WxRadarProductTest, ProductOfAnotherUnitFamilyTakesItsUnit)
+{
+    const struct
+    {
+        const char* mChosen;
+        const char* mProduct;
+        const char* mShown;
+    } kCases[] = {{"mph", "kmph", "mph"}, {"mph", "dBZ", "dBZ"}, {"dBZ", "mps", "mps"}, {"", "dBZ", "dBZ"}};
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(std::string(c.mChosen) + " " + c.mProduct);
+        WxRadar* radar = Radar("site=\"KBMX\" product=\"N0R\" unit=\"" + std::string(c.mChosen) + "\"");
+        ASSERT_NE(radar, nullptr);
+        radar->SetClientInfo(DxNidsSite(CxString("KBMX"), CxString()),
+                             DxNidsProduct(CxString("N0V"), CxString(), CxString(), DxUnit(CxString(c.mProduct))));
+        EXPECT_EQ(radar->GetDisplayUnit().Id(), CxString(c.mShown));
+    }
+}
+
 // N0R's labelled levels: a 100 x 180 panel puts box i at x 37 to 62, y 10 + 10 i, in palette colour i; a click
 // toggles the box under it, a command-click sets all to the inverse of the clicked box; N0Q's ramp ignores clicks.
 TEST_F(WxRadarProductTest, LegendBoxesAndClicks)

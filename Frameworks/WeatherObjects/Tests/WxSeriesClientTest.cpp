@@ -91,6 +91,10 @@ TEST_F(WxSeriesClientTest, ElementRoundTripsByteForByte)
     EXPECT_EQ(wxkit::WriteVanedoc([&](XmlBuilder& ioBuilder) { series->Externalize(ioBuilder); }),
               wxkit::WriteVanedoc([&](XmlBuilder& ioBuilder) { wxkit::Rewrite(read, ioBuilder); }));
     EXPECT_EQ(series->Name(), CxString("Pressure"));
+    // Read inside a graph, it asks for the graph's window and shows its start.
+    EXPECT_EQ(series->StartDate(), mGraph.StartDate());
+    EXPECT_EQ(series->EndDate(), mGraph.EndDate());
+    EXPECT_EQ(series->DisplayDate(), mGraph.StartDate());
 }
 
 // A column starting missing and a frame without the field must not shrink the range the axis follows.
@@ -144,7 +148,8 @@ TEST_F(WxSeriesClientTest, VerticesSitOnTheStepsAndBreakOnlyWhenNotInterpolating
     }
 }
 
-// The drawing mends: an empty value column and a flat fixed axis draw nothing, without a crash.
+// The drawing mends: an empty value column and a flat fixed axis draw nothing, without a crash; also when the
+// axis sits at the samples' own value, so they lie on the edge of the plot's clip.
 TEST_F(WxSeriesClientTest, EmptyColumnAndFlatAxisDrawNothing)
 {
     WxSeriesClient* series = MakeSeries();
@@ -159,6 +164,19 @@ TEST_F(WxSeriesClientTest, EmptyColumnAndFlatAxisDrawNothing)
     axis->SetMin(1000.0);
     axis->SetMax(1000.0);
     EXPECT_TRUE(Polylines(DrawFeedback(), kLineColor).empty());
+
+    series->SetSymbol(CxString("circle"));
+    series->SetFilled(true);
+    axis->SetMin(1010.0);
+    axis->SetMax(1010.0);
+    const auto all = DrawFeedback();
+    EXPECT_TRUE(Polylines(all, kLineColor).empty());
+    for (GLenum token : {GL_POLYGON_TOKEN, GL_POINT_TOKEN})
+        for (const auto& p : gxtest::OfToken(all, token))
+            EXPECT_FALSE(InColor(p.mVertices[0], kLineColor)) << token;
+    // Mesa drops the vertices of a non-finite scale, so what was compiled and placed tells.
+    EXPECT_FALSE(series->LineList().IsDisplayListValid());
+    EXPECT_TRUE(series->SymbolPoints().empty());
 }
 
 // Under a fixed axis the line runs past the top while the fill stops at it; a value below the axis fills nothing.

@@ -92,6 +92,10 @@ TEST_F(WxSeriesVectorTest, ElementRoundTripsAndReadsBackAsBarbs)
     EXPECT_EQ(series->Name(), CxString("Wind"));
     EXPECT_EQ(series->SpeedParameter().Key(), CxString("sped:mph"));
     EXPECT_EQ(series->DirectionParameter().Key(), CxString("drct:degr"));
+    // Read inside a graph, it asks for the graph's window and shows its start.
+    EXPECT_EQ(series->StartDate(), mGraph.StartDate());
+    EXPECT_EQ(series->EndDate(), mGraph.EndDate());
+    EXPECT_EQ(series->DisplayDate(), mGraph.StartDate());
     EXPECT_TRUE(Read<WxSeriesVectorClient>(text)->IsDrawBarb());
     // Before any arrow is drawn the key scales by the symbol size.
     EXPECT_EQ(series->Scale(), 2.0 * 6.0 + 2.0);
@@ -171,6 +175,24 @@ TEST_F(WxSeriesVectorTest, ZeroIntervalDrawsNothing)
     EXPECT_TRUE(line->SymbolPoints().empty());
     for (const auto& p : all)
         EXPECT_FALSE(std::fabs(p.mVertices[0].mColor[0] - 0.5) < 0.01 && p.mVertices[0].mColor[1] < 0.01);
+}
+
+// A flat fixed axis, even at the speeds' own value, places no glyph.
+TEST_F(WxSeriesVectorTest, FlatAxisDrawsNothing)
+{
+    wxseries::KitSeriesSet();
+    auto* wind = Read<WxSeriesVectorClient>(Wind("mps"));
+    wxkit::Inject(*wind, Table(mStart, {{"sped:mps", {5.0, 5.0}}, {"drct:degr", {90.0, 180.0}}}));
+    WxSeriesAxis* axis = mGraph.GetAxis(wind);
+    ASSERT_NE(axis, nullptr);
+    axis->SetAutoMin(false);
+    axis->SetAutoMax(false);
+    axis->SetMin(5.0);
+    axis->SetMax(5.0);
+    const auto all = gxtest::CaptureFeedback([&] { Draw(); });
+    EXPECT_TRUE(wind->GlyphPoints().empty());
+    for (const auto& p : all)
+        EXPECT_FALSE(wxseries::InColor(p.mVertices[0], kNavy));
 }
 
 TEST_F(WxSeriesVectorTest, BarbKeyRowsAndTheCurrentWind)
