@@ -1,5 +1,6 @@
 #include "CxDebug.h"
 #include "FxBuildControls.h"
+#include "FxCaptionControl.h"
 #include "FxControl.h"
 #include "FxInterfaceFile.h"
 #include "FxView.h"
@@ -114,6 +115,7 @@ void FxRegisterAllControls()
         return;
     sDone = true;
     FxRegisterControlClass(FourCC("FXIN"), Make<FxInvisible>);
+    FxRegisterHudControls();
 }
 
 void FxBuildControls(pf::ViewRef inRoot)
