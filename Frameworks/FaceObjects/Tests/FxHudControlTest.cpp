@@ -464,6 +464,47 @@ TEST_F(FxHudControlTest, AButtonWithoutItsImagesDrawsItsTitleOnly)
     EXPECT_EQ(raster.mWidth, 100);
 }
 
+TEST_F(FxHudControlTest, ControlEventsAreTakenAsThePlatformExpects)
+{
+    auto window = Open();
+    FxCaptionControl* caption = AsFxCaptionControl(window->GetControlById(1));
+    FxControl* button = window->GetControlById(11);
+    ASSERT_NE(caption, nullptr);
+    ASSERT_NE(button, nullptr);
+    struct Row
+    {
+        std::uint32_t kind;
+        OSStatus status;
+    };
+    // Hits go on to the window; focus requests are the platform's; the rest are taken.
+    for (FxControl* control : {static_cast<FxControl*>(caption), button})
+        for (const Row row :
+             {Row{kControlHit, kEventNotHandled}, Row{kControlSetFocusPart, kEventNotHandled},
+              Row{kControlGetFocusPart, kEventNotHandled}, Row{kControlValueFieldChanged, kEventNotHandled},
+              Row{kControlHitTest, kNoErr}, Row{kControlActivate, kNoErr}, Row{kControlDeactivate, kNoErr},
+              Row{kControlHiliteChanged, kNoErr}, Row{kControlEnabledStateChanged, kNoErr},
+              Row{kControlBoundsChanged, kNoErr}, Row{kControlTrackingAreaEntered, kNoErr},
+              Row{kControlTrackingAreaExited, kNoErr}})
+        {
+            Event event(kClassControl, row.kind);
+            event.SetParam(kParamDirectObject, kTypeControlRef, control->GetRef());
+            event.SetParam(kParamControlPart, kTypeControlPartCode, CxSint16(5));
+            event.SetParam(kParamMouseLocation, kTypeHIPoint, Point{1, 1});
+            // Asked directly: sent, the walk would go on to the parents and the window.
+            EXPECT_EQ(control->Event(nullptr, event), row.status) << row.kind;
+        }
+    // The caption keeps the last hit's part and never reports one of its own.
+    EXPECT_EQ(caption->LastPartHit(), 5);
+    Event test(kClassControl, kControlHitTest);
+    test.SetParam(kParamMouseLocation, kTypeHIPoint, Point{10, 10});
+    ASSERT_EQ(GetViewEventTarget(caption->GetRef())->Send(test), kNoErr);
+    CxSint16 part = -1;
+    test.GetParam(kParamControlPart, kTypeControlPartCode, part);
+    EXPECT_EQ(part, 0);
+    // Entering and leaving change the buttons' look, never the caption's.
+    EXPECT_FALSE(caption->MouseInside());
+}
+
 // ---- Slider -------------------------------------------------------------------------------------------------
 
 TEST_F(FxHudControlTest, TheSliderFollowsTheMouseAcrossItsTravelTellingTheWindowEachStep)
@@ -517,6 +558,32 @@ TEST_F(FxHudControlTest, ASliderWithoutRangeOrTravelStaysAtItsMinimum)
         ASSERT_FALSE(images.empty());
         EXPECT_EQ(images.back().mRect.x, 10) << row.width;
     }
+}
+
+// A window that drops the slider as soon as it hears it move.
+class DroppingWindow : public FxDocumentWindow
+{
+public:
+    using FxDocumentWindow::FxDocumentWindow;
+    void OnControlTrack(FxControl* inControl) override
+    {
+        gTrace.push_back("dropped");
+        delete inControl;
+    }
+};
+
+TEST_F(FxHudControlTest, ASliderTakenAwayWhileTrackingEndsTheLoopUntouched)
+{
+    std::unique_ptr<DroppingWindow> window(new DroppingWindow("Hud", "HudWindow"));
+    window->Show();
+    window->BringToFront();
+    FxTextureSlider* slider = AsFxTextureSlider(window->GetControlById(12));
+    ASSERT_NE(slider, nullptr);
+    Record(slider);
+    PushScript({script::Down(165, 185), script::Drag(200, 185), script::Drag(210, 185), script::Up(210, 185)});
+    Run();
+    EXPECT_EQ(gTrace, std::vector<std::string>{"dropped"});
+    EXPECT_EQ(window->GetControlById(12), nullptr);
 }
 
 // ---- The product's own images -------------------------------------------------------------------------------
