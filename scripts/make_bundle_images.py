@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the bundle's images (the symbol strip, the rounded-rectangle corners, the playheads and the legend's
-product and state icons) and writes them
+"""Draws the bundle's images (the symbol strip, the rounded-rectangle corners, the playheads, the legend's
+product and state icons and the heads-up buttons' slices) and writes them
 as 8-bit RGBA PNGs into Products/Skyvane/Resources. Pure Python, deterministic: run it again after changing a
 shape and commit the output.
 
@@ -274,6 +274,29 @@ def storm_legend():
     return render(128, 256, shade)
 
 
+# The heads-up buttons: three slices per look, the ends 3 pixels wide with rounded outer corners, the middle
+# stretched across the button. Dark and translucent, lit from the top; the pressed look is lighter.
+HUD_BUTTONS = {"FxBarButton": (20, (0.10, 0.11, 0.13), 0.80), "FxHudButton": (22, (0.08, 0.10, 0.16), 0.70)}
+
+
+def hud_slice(part, height, rgb, alpha, pressed):
+    width = 8 if part == "Middle" else 3
+    lift = 0.30 if pressed else 0.0
+    radius = 3.0
+
+    def shade(px, py):
+        # Distance into the corner's circle, for the outer end of each end slice.
+        cx = radius if part == "Left" else width - radius
+        if part != "Middle" and (py < radius or py > height - radius):
+            cy = radius if py < radius else height - radius
+            outer = px < cx if part == "Left" else px > cx
+            if outer and math.hypot(px - cx, py - cy) > radius:
+                return None
+        top = 0.12 * (1 - py / height)
+        return tuple(min(1.0, c + lift + top) for c in rgb) + (alpha,)
+    return render(width, height, shade)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "Products", "Skyvane", "Resources")
@@ -290,6 +313,11 @@ def main():
     for name, shape in STORM_ICONS:
         write_png(os.path.join(out, name + ".png"), 32, 32, icon(32, shape))
     write_png(os.path.join(out, "WxStormLegend.png"), 128, 256, storm_legend())
+    for name, (height, rgb, alpha) in HUD_BUTTONS.items():
+        for look in (1, 2):
+            for part in ("Left", "Middle", "Right"):
+                rows = hud_slice(part, height, rgb, alpha, look == 2)
+                write_png(os.path.join(out, "%s%s%d.png" % (name, part, look)), len(rows[0]) // 4, height, rows)
 
 
 if __name__ == "__main__":
