@@ -141,11 +141,11 @@ TEST_F(FxUtilitiesTest, EditFieldsBuiltByAWindowValidateWhatIsTyped)
     ASSERT_NE(window->GetRef(), nullptr);
     window->Show();
     window->BringToFront();
-    auto field = [&](std::int32_t inId) {
-        return AsFxEditText(FxControl::FromRef(FindControlByID(window->GetRef(), FourCC("FACE"), inId)));
-    };
+    auto field = [&](std::int32_t inId)
+    { return AsFxEditText(FxControl::FromRef(FindControlByID(window->GetRef(), FourCC("FACE"), inId))); };
     // Types inText key by key into the field, then Return; answers whether it beeped.
-    auto type = [&](FxEditText* inField, const std::u16string& inText) {
+    auto type = [&](FxEditText* inField, const std::u16string& inText)
+    {
         SetKeyboardFocus(window->GetRef(), inField->GetRef(), kControlEditTextPart);
         SetControlText(inField->GetRef(), u"");
         for (char16_t unit : inText)
@@ -194,10 +194,16 @@ TEST_F(FxUtilitiesTest, ThePickerAnswersWithTheScriptsLastColourAtFullAlpha)
         std::size_t left;
     };
     const std::vector<Row> rows = {
-        {"colour then accept", {script::Colour(0.2, 0.4, 1.0, 0.5), script::Accept()}, true,
-         GxColor(16, 13107, 26214, 65535, 65535), 0},
-        {"the last colour wins", {script::Colour(1, 0, 0), script::Colour(0.1, 0.3, 0.7), script::Accept()}, true,
-         GxColor(16, 6553, 19660, 45874, 65535), 0},
+        {"colour then accept",
+         {script::Colour(0.2, 0.4, 1.0, 0.5), script::Accept()},
+         true,
+         GxColor(16, 13107, 26214, 65535, 65535),
+         0},
+        {"the last colour wins",
+         {script::Colour(1, 0, 0), script::Colour(0.1, 0.3, 0.7), script::Accept()},
+         true,
+         GxColor(16, 6553, 19660, 45874, 65535),
+         0},
         {"accept alone", {script::Accept()}, false, start, 0},
         {"cancel after a colour", {script::Colour(1, 1, 1), script::Cancel()}, false, start, 0},
         {"an empty script", {}, false, start, 0},
@@ -267,8 +273,8 @@ TEST_F(FxUtilitiesTest, TheFontPanelShowsItsTargetsFont)
             FxSetFontPanelTarget(&view, row.font.get());
         else
             FxSetFontPanelTarget(window, row.font.get());
-        EXPECT_EQ(FontPanelTarget(), row.onView ? GetViewEventTarget(view.GetViewRef())
-                                                : GetWindowEventTarget(window->GetRef()))
+        EXPECT_EQ(FontPanelTarget(),
+                  row.onView ? GetViewEventTarget(view.GetViewRef()) : GetWindowEventTarget(window->GetRef()))
             << row.name;
         FontPanelStyle style{-1, -1};
         EXPECT_EQ(GetFontPanelStyle(&style), row.shown) << row.name;

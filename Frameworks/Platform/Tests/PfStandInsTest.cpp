@@ -46,11 +46,17 @@ TEST_F(PfStandInsTest, ThePickerKeepsSixteenBitChannelsAndLeavesOtherItemsQueued
     };
     const RGBColor start{1, 2, 3};
     const std::vector<Row> rows = {
-        {"truncated, alpha ignored", {script::Colour(0.5, 1.0 / 3, 0.999999, 0), script::Accept()}, true,
-         RGBColor{32767, 21845, 65534}, 0},
+        {"truncated, alpha ignored",
+         {script::Colour(0.5, 1.0 / 3, 0.999999, 0), script::Accept()},
+         true,
+         RGBColor{32767, 21845, 65534},
+         0},
         {"out of range clamps", {script::Colour(-0.5, 1.5, 0), script::Accept()}, true, RGBColor{0, 65535, 0}, 0},
-        {"items after the accept stay", {script::Colour(1, 1, 1), script::Accept(), script::Cancel()}, true,
-         RGBColor{65535, 65535, 65535}, 1},
+        {"items after the accept stay",
+         {script::Colour(1, 1, 1), script::Accept(), script::Cancel()},
+         true,
+         RGBColor{65535, 65535, 65535},
+         1},
         {"a wait at the head", {script::Wait(1000), script::Accept()}, false, start, 2},
         {"a colour then a key", {script::Colour(1, 0, 0), script::Key(kKeyReturn, u"")}, false, start, 1},
         {"cancel alone", {script::Cancel(), script::Accept()}, false, start, 1},
@@ -74,18 +80,24 @@ TEST_F(PfStandInsTest, TakersAreOfferedTheDialogItemsNewestFirst)
     EXPECT_EQ(mLines, (std::vector<std::string>{"script: cancel dropped, no stand-in took it"}));
 
     std::vector<std::string> heard;
-    const TakerRef older = PushScriptTaker([&](const ScriptItem& inItem) {
-        heard.push_back("older " + std::to_string(int(inItem.kind)));
-        return true;
-    });
-    const TakerRef newer = PushScriptTaker([&](const ScriptItem& inItem) {
-        heard.push_back("newer " + std::to_string(int(inItem.kind)));
-        return inItem.kind == ScriptKind::kAccept;
-    });
-    const TakerRef popped = PushScriptTaker([&](const ScriptItem&) {
-        heard.push_back("popped");
-        return true;
-    });
+    const TakerRef older = PushScriptTaker(
+        [&](const ScriptItem& inItem)
+        {
+            heard.push_back("older " + std::to_string(int(inItem.kind)));
+            return true;
+        });
+    const TakerRef newer = PushScriptTaker(
+        [&](const ScriptItem& inItem)
+        {
+            heard.push_back("newer " + std::to_string(int(inItem.kind)));
+            return inItem.kind == ScriptKind::kAccept;
+        });
+    const TakerRef popped = PushScriptTaker(
+        [&](const ScriptItem&)
+        {
+            heard.push_back("popped");
+            return true;
+        });
     PopScriptTaker(popped);
     PopScriptTaker(popped); // a second pop is ignored
     mLines.clear();
@@ -99,11 +111,13 @@ TEST_F(PfStandInsTest, TakersAreOfferedTheDialogItemsNewestFirst)
     // A taker may pop itself, or the one below it, while it answers.
     heard.clear();
     PopScriptTaker(newer);
-    PushScriptTaker([&](const ScriptItem&) {
-        heard.push_back("self-popping");
-        PopScriptTaker(older);
-        return false;
-    });
+    PushScriptTaker(
+        [&](const ScriptItem&)
+        {
+            heard.push_back("self-popping");
+            PopScriptTaker(older);
+            return false;
+        });
     PushScript({script::Cancel(), script::Cancel()});
     Run();
     EXPECT_EQ(heard, (std::vector<std::string>{"self-popping", "self-popping"}));
