@@ -1,5 +1,6 @@
 #include "CxDebug.h"
 #include "FxBuildControls.h"
+#include "FxColorControls.h"
 #include "FxControl.h"
 #include "FxDataBrowser.h"
 #include "FxInterfaceFile.h"
@@ -121,6 +122,7 @@ void FxRegisterAllControls()
     FxRegisterControlClass(FourCC("FXTB"), Make<FxTable>);
     FxRegisterControlClass(FourCC("FXTC"), Make<FxTableCell>);
     FxRegisterControlClass(FourCC("FXBR"), Make<FxBorder>);
+    FxRegisterColorControls();
 }
 
 void FxBuildControls(pf::ViewRef inRoot)
