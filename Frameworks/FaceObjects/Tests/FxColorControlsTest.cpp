@@ -335,6 +335,47 @@ TEST_F(FxColorControlsTest, WellsFocusTargetAndTakeThePanelsColours)
     EXPECT_EQ(GetColorPanelColor(), (Color{0, 0, 0, 0}));
 }
 
+// The user's way in: a click, the space bar, and the mouse moving over a bar.
+TEST_F(FxColorControlsTest, ClicksSpacesAndHoversReachTheControls)
+{
+    FxColorWell* well = Well(1);
+    FxColorBar* bar = Bar(4);
+    ASSERT_TRUE(well && bar);
+    const Point centre = Centre(well);
+    PushScript({script::Down(centre.x, centre.y), script::Up(centre.x + 2, centre.y)});
+    Run();
+    EXPECT_TRUE(well->IsColorTarget());
+    EXPECT_TRUE(IsColorPanelVisible());
+    CloseColorPanel();
+    EXPECT_FALSE(well->IsColorTarget());
+
+    // A space clicks part 10; other characters are not taken.
+    const auto type = [&](char16_t inChar)
+    {
+        Event text(kClassTextInput, kTextInputUnicodeForKeyEvent);
+        text.SetParam(kParamTextInputSendText, kTypeUnicodeText, inChar);
+        return GetViewEventTarget(well->GetRef())->Send(text);
+    };
+    EXPECT_EQ(type(u'x'), kEventNotHandled);
+    EXPECT_FALSE(well->IsColorTarget());
+    EXPECT_EQ(type(u' '), kNoErr);
+    EXPECT_TRUE(well->IsColorTarget());
+
+    // Moving over box 1 shows its bubble; leaving the bar deletes it.
+    const Rect global = ViewGlobalBounds(bar->GetRef());
+    PushScript({script::Move(global.x - 5, global.y + 10), script::Move(global.x + 5, global.y + 10)});
+    Run();
+    ASSERT_NE(bar->Bubble(), nullptr);
+    EXPECT_EQ(bar->Highlighted(), 1);
+    EXPECT_EQ(AsFxStaticText(bar->Bubble()->GetControlById(1))->Text(), CxString("5 dBZ"));
+    PushScript(script::Move(global.x + 25, global.y + 10));
+    Run();
+    EXPECT_EQ(bar->Highlighted(), 3);
+    PushScript(script::Move(global.x + 25, global.y - 10));
+    Run();
+    EXPECT_EQ(std::tuple(bar->Bubble(), bar->Highlighted()), std::tuple(nullptr, 0));
+}
+
 TEST_F(FxColorControlsTest, DraggingAWellsColourSetsTheOtherWell)
 {
     FxColorWell* from = Well(1);
