@@ -152,8 +152,8 @@ public:
     void HideBubble();
     FxHelpWindow* Bubble() const { return mBubble.get(); }
     bool IsRamp() const { return mColors.size() != 16; }
-    // Boxes 1 to 15; box 0 is never laid out.
-    const pf::Rect& Box(int inIndex) const { return mBoxes[std::size_t(inIndex)]; }
+    // Boxes 1 to 15; box 0 is never laid out, and other indexes answer it too.
+    const pf::Rect& Box(int inIndex) const { return mBoxes[inIndex >= 1 && inIndex <= 15 ? std::size_t(inIndex) : 0]; }
     // The ramp index under x: x kept within the bar; -1 for a bar without width.
     int RampIndex(double inX) const;
 
