@@ -4,7 +4,6 @@
 #include "FxPopovers.h"
 
 #include "CxDebug.h"
-#include "CxSystem.h"
 #include "FxView.h"
 #include "PfCairoCanvas.h"
 #include "PfColorPanel.h"
@@ -16,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -50,21 +50,28 @@ protected:
     {
         MainLoop().ResetForTesting(ClockKind::kVirtual);
         ResetWindowServerForTesting();
-        CxSetBundle(CxString::FromUtf8(kFixtures));
+        if (const char* bundle = std::getenv("SKYVANE_BUNDLE"))
+            mSavedBundle = bundle;
+        UseBundle(kFixtures);
         mWindow = std::make_unique<ColorsWindow>();
         ASSERT_NE(mWindow->GetRef(), nullptr);
         mWindow->Show();
         SelectWindow(mWindow->GetRef());
         // The bubble comes from the product's bundle.
-        CxSetBundle(CxString::FromUtf8(kBundle));
+        UseBundle(kBundle);
     }
     void TearDown() override
     {
         CloseColorPanel();
         mWindow.reset();
-        CxSetBundle("");
+        if (mSavedBundle.empty())
+            unsetenv("SKYVANE_BUNDLE");
+        else
+            setenv("SKYVANE_BUNDLE", mSavedBundle.c_str(), 1);
         ResetWindowServerForTesting();
     }
+    // The environment's bundle outranks CxSetBundle.
+    static void UseBundle(const std::string& inFolder) { setenv("SKYVANE_BUNDLE", inFolder.c_str(), 1); }
     template <class T> T* Get(CxSint32 inId, T* (*inCast)(FxControl*))
     {
         T* control = inCast(mWindow->GetControlById(inId));
@@ -101,6 +108,7 @@ protected:
         return canvas.Operations();
     }
     std::unique_ptr<ColorsWindow> mWindow;
+    std::string mSavedBundle;
 };
 
 std::uint32_t Rgba(const Image& inImage, int inX, int inY)
@@ -642,7 +650,7 @@ TEST_F(FxColorControlsTest, BubbleAndHeadsUpOutlinesMeetTheirTangentPoints)
 
 TEST_F(FxColorControlsTest, APopoverNearTheScreenEdgeIsPulledBackButAimsAtThePoint)
 {
-    CxSetBundle(CxString::FromUtf8(kFixtures));
+    UseBundle(kFixtures);
     mWindow->SetContentBounds(CxRect(1200, 200, 1400, 400));
     const CxRect parent = mWindow->ContentBounds();
     FxPopoverWindow popover("Colors", "Popover", mWindow.get(), CxPoint(220, 40));
