@@ -416,6 +416,33 @@ TEST_F(FxColorControlsTest, DraggingAWellsColourSetsTheOtherWell)
     DisposeDrag(drag);
 }
 
+// The views' downcast hook: a well's drop inside a view reaches the view's OnColorChanged with the well.
+class WellView : public FxView
+{
+public:
+    explicit WellView(ViewRef inView) : FxView(FxViewInfo{inView}) {}
+    void OnColorChanged(FxColorWell* inWell) override { mWells.push_back(inWell); }
+    std::vector<FxColorWell*> mWells;
+};
+
+TEST_F(FxColorControlsTest, AWellInsideAViewTellsTheViewWhichWellChanged)
+{
+    const ViewRef pane = CreateView(ViewKind::kUserPane, Rect{200, 200, 100, 60});
+    AddSubview(GetContentView(mWindow->GetRef()), pane);
+    auto* view = new WellView(pane);
+    const ViewRef inner = CreateView(ViewKind::kUserPane, Rect{10, 10, 40, 24});
+    AddSubview(pane, inner);
+    auto* well = new FxColorWell(inner);
+    DragRef drag = NewDrag();
+    FxPutColorOnPasteboard(drag, GxColor(0.5, 0.25, 1, 1));
+    CxDebugCapture capture;
+    well->OnReceiveDrag(drag, Point{5, 5});
+    DisposeDrag(drag);
+    EXPECT_EQ(view->mWells, std::vector<FxColorWell*>{well});
+    EXPECT_EQ(well->Color(), GxColor(0.5, 0.25, 1, 1));
+    EXPECT_FALSE(capture.Contains("colorWell"));
+}
+
 TEST_F(FxColorControlsTest, EqualTablesAndBackgroundsDoNotRedisplay)
 {
     FxColorBar* bar = Bar(4);
