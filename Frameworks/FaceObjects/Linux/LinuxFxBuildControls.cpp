@@ -1,6 +1,7 @@
 #include "CxDebug.h"
 #include "FxBuildControls.h"
 #include "FxCaptionControl.h"
+#include "FxColorControls.h"
 #include "FxControl.h"
 #include "FxDataBrowser.h"
 #include "FxInterfaceFile.h"
@@ -123,6 +124,7 @@ void FxRegisterAllControls()
     FxRegisterControlClass(FourCC("FXTC"), Make<FxTableCell>);
     FxRegisterControlClass(FourCC("FXBR"), Make<FxBorder>);
     FxRegisterHudControls();
+    FxRegisterColorControls();
 }
 
 void FxBuildControls(pf::ViewRef inRoot)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace pf
 {
@@ -26,6 +27,11 @@ struct DragItem
     Rect bounds;
 };
 
+struct Pasteboard
+{
+    std::map<std::uint64_t, std::map<std::string, std::vector<std::uint8_t>>> mItems;
+};
+
 class Drag
 {
 public:
@@ -33,6 +39,9 @@ public:
     DragSendProc mSend;
     Point mMouse;
     bool mOnTrash = false;
+    Pasteboard mPasteboard;
+    Image mImage;
+    Point mImageOffset;
 };
 
 namespace
@@ -533,6 +542,84 @@ OSStatus TrackDrag(DragRef inDrag, Point inStart)
         SendTracking(window, kDragTrackingLeaveHandler, drag);
     }
     return received ? kNoErr : kDragNotAcceptedErr;
+}
+
+// ---- Drag pasteboards and images -------------------------------------------------------------------------------
+
+namespace
+{
+Pasteboard* CheckPasteboard(PasteboardRef inPasteboard, const char* inCall)
+{
+    for (auto& d : Drags().drags)
+    {
+        if (inPasteboard != nullptr && &d->mPasteboard == inPasteboard)
+            return inPasteboard;
+    }
+    Log(std::string(inCall) + ": bad pasteboard reference");
+    return nullptr;
+}
+} // namespace
+
+PasteboardRef GetDragPasteboard(DragRef inDrag)
+{
+    Drag* d = CheckDrag(inDrag, "GetDragPasteboard");
+    return d != nullptr ? &d->mPasteboard : nullptr;
+}
+
+OSStatus PasteboardClear(PasteboardRef inPasteboard)
+{
+    Pasteboard* p = CheckPasteboard(inPasteboard, "PasteboardClear");
+    if (p == nullptr)
+        return kParamErr;
+    p->mItems.clear();
+    return kNoErr;
+}
+
+OSStatus PasteboardPutItemFlavor(PasteboardRef inPasteboard, std::uint64_t inItem, const std::string& inFlavor,
+                                 const void* inData, std::size_t inSize)
+{
+    Pasteboard* p = CheckPasteboard(inPasteboard, "PasteboardPutItemFlavor");
+    if (p == nullptr || (inData == nullptr && inSize > 0))
+        return kParamErr;
+    const auto* bytes = static_cast<const std::uint8_t*>(inData);
+    p->mItems[inItem][inFlavor].assign(bytes, bytes + inSize);
+    return kNoErr;
+}
+
+OSStatus PasteboardCopyItemFlavorData(PasteboardRef inPasteboard, std::uint64_t inItem, const std::string& inFlavor,
+                                      std::vector<std::uint8_t>& outData)
+{
+    Pasteboard* p = CheckPasteboard(inPasteboard, "PasteboardCopyItemFlavorData");
+    if (p == nullptr)
+        return kParamErr;
+    const auto item = p->mItems.find(inItem);
+    if (item == p->mItems.end())
+        return kBadDragItemErr;
+    const auto flavor = item->second.find(inFlavor);
+    if (flavor == item->second.end())
+        return kCantGetFlavorErr;
+    outData = flavor->second;
+    return kNoErr;
+}
+
+OSStatus SetDragImage(DragRef inDrag, const Image& inImage, Point inOffset)
+{
+    Drag* d = CheckDrag(inDrag, "SetDragImage");
+    if (d == nullptr)
+        return kParamErr;
+    d->mImage = inImage;
+    d->mImageOffset = inOffset;
+    return kNoErr;
+}
+
+const Image* GetDragImage(DragRef inDrag, Point* outOffset)
+{
+    Drag* d = CheckDrag(inDrag, "GetDragImage");
+    if (d == nullptr || d->mImage.Empty())
+        return nullptr;
+    if (outOffset != nullptr)
+        *outOffset = d->mImageOffset;
+    return &d->mImage;
 }
 
 } // namespace pf

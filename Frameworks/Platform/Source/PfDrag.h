@@ -1,6 +1,7 @@
 // Drags, the clipboard and the list views (data browser, scroll view) of the window server.
 #pragma once
 
+#include "PfImage.h"
 #include "PfWindowServer.h"
 
 #include <cstdint>
@@ -80,6 +81,25 @@ OSStatus SetControlDragTrackingEnabled(ViewRef inView, bool inEnabled);
 // release (or the end of the script) drops at the last point: the view that accepted on entry receives it, else
 // the window's receive handlers. kNoErr when received or dropped on the trash, kDragNotAcceptedErr otherwise.
 OSStatus TrackDrag(DragRef inDrag, Point inStart);
+
+// ---- Drag pasteboards and images -------------------------------------------------------------------------------
+
+// Each drag has one pasteboard beside its flavours: items by 64-bit id, flavours named by strings (uniform type
+// identifiers), data copied in and out. It lives and dies with its drag.
+struct Pasteboard;
+using PasteboardRef = Pasteboard*;
+PasteboardRef GetDragPasteboard(DragRef inDrag); // null for a bad drag
+OSStatus PasteboardClear(PasteboardRef inPasteboard);
+// Replaces the flavour's data when the item already has it.
+OSStatus PasteboardPutItemFlavor(PasteboardRef inPasteboard, std::uint64_t inItem, const std::string& inFlavor,
+                                 const void* inData, std::size_t inSize);
+// kBadDragItemErr without the item, kCantGetFlavorErr without the flavour; outData is left alone then.
+OSStatus PasteboardCopyItemFlavorData(PasteboardRef inPasteboard, std::uint64_t inItem, const std::string& inFlavor,
+                                      std::vector<std::uint8_t>& outData);
+// The image shown under the mouse, its top-left at the mouse plus inOffset; kept through TrackDrag.
+OSStatus SetDragImage(DragRef inDrag, const Image& inImage, Point inOffset);
+// Null when the drag has no image (or is bad); valid until the drag changes.
+const Image* GetDragImage(DragRef inDrag, Point* outOffset);
 
 // ---- Clipboard ------------------------------------------------------------------------------------------------
 

@@ -103,6 +103,12 @@ ScriptItem Cancel()
     item.kind = ScriptKind::kCancel;
     return item;
 }
+ScriptItem PanelClose()
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kPanelClose;
+    return item;
+}
 } // namespace script
 
 void InstallInputSource()
@@ -385,6 +391,7 @@ bool DeliverNextScriptItem()
     case ScriptKind::kColour:
     case ScriptKind::kAccept:
     case ScriptKind::kCancel:
+    case ScriptKind::kPanelClose:
         OfferToTakers(item);
         break;
     }

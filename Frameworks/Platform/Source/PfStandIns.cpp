@@ -1,4 +1,5 @@
 #include "PfStandIns.h"
+#include "PfColorPanel.h"
 
 #include "PfWindowServerState.h"
 
@@ -52,6 +53,8 @@ const char* KindName(ScriptKind inKind)
         return "accept";
     case ScriptKind::kCancel:
         return "cancel";
+    case ScriptKind::kPanelClose:
+        return "panel-close";
     default:
         return "item";
     }
@@ -203,6 +206,7 @@ void ResetStandInsForTesting()
     stand.icons.clear();
     stand.prompt.clear();
     stand.fontStyle.reset();
+    ResetColorPanelForTesting();
     // Regions stay owned by whoever made them; only a live handle may be disposed later.
 }
 

@@ -45,6 +45,7 @@ enum class ScriptKind
     kColour,
     kAccept,
     kCancel,
+    kPanelClose, // closes the colour panel (PfColorPanel.h)
 };
 
 struct ScriptItem
@@ -77,6 +78,7 @@ ScriptItem Wait(std::int64_t inNanos);
 ScriptItem Colour(double inRed, double inGreen, double inBlue, double inAlpha = 1);
 ScriptItem Accept();
 ScriptItem Cancel();
+ScriptItem PanelClose();
 } // namespace script
 
 // Appends to the FIFO. RunLoop::RunOnce delivers one item per call once timers and events are done.

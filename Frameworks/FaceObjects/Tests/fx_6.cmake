@@ -1,0 +1,11 @@
+# Colour controls, the colour panel bridge and the popovers, through the public headers.
+sky_add_tests(fx_color_controls_tests LABEL fx_6 TIMEOUT 60
+    SOURCES FxColorControlsTest.cpp
+    LIBS FaceObjects)
+if(NOT SKYVANE_THREAD_TREE)
+  # The colour bar's bubble window draws as it stands.
+  add_test(NAME fxui_render_help_window
+      COMMAND fxui-render ${CMAKE_SOURCE_DIR}/Products/Skyvane/Resources/MacFxHelpWindow.fxui HelpWindow
+          ${CMAKE_CURRENT_BINARY_DIR}/help_window.png)
+  set_tests_properties(fxui_render_help_window PROPERTIES LABELS fx_6 TIMEOUT 60)
+endif()
