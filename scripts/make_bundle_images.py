@@ -274,6 +274,25 @@ def storm_legend():
     return render(128, 256, shade)
 
 
+# The plug-in's own icon, shown over a placeholder: a blue disc, a white ring and a white vane off the centre,
+# so that the centre pixel reads as the disc's blue.
+VANE_BLUE = (0.16, 0.45, 0.85)
+VANE_ARROW = [(-0.62, 0.5), (-0.2, 0.5), (-0.2, 0.66), (0.05, 0.42), (-0.2, 0.18), (-0.2, 0.34), (-0.62, 0.34)]
+
+
+def vane_icon(size):
+    marks = union(ring(0.72, 0.84), solid(VANE_ARROW))
+    disc = lambda x, y: math.hypot(x, y) <= 0.96
+
+    def shade(px, py):
+        x = px / size * 2 - 1
+        y = 1 - py / size * 2
+        if marks(x, y):
+            return (1.0, 1.0, 1.0, 1.0)
+        return VANE_BLUE + (1.0,) if disc(x, y) else None
+    return render(size, size, shade)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "Products", "Skyvane", "Resources")
@@ -290,6 +309,7 @@ def main():
     for name, shape in STORM_ICONS:
         write_png(os.path.join(out, name + ".png"), 32, 32, icon(32, shape))
     write_png(os.path.join(out, "WxStormLegend.png"), 128, 256, storm_legend())
+    write_png(os.path.join(out, "VaneIcon.png"), 64, 64, vane_icon(64))
 
 
 if __name__ == "__main__":
