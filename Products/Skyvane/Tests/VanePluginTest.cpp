@@ -4,6 +4,7 @@
 #include "CxJob.h"
 #include "CxPreferences.h"
 #include "DxManager.h"
+#include "DxSet.h"
 #include "VaneEntryPoints.h"
 #include "VanePlugin.h"
 
@@ -51,8 +52,11 @@ TEST_F(VanePluginTest, AFirstStartCopiesTheDefaultsAndMakesEverything)
     EXPECT_EQ(DxManager::RootCacheFolder().Path().AsUtf8(), Home() + "/.cache/skyvane/Weather/SkyvanePlugin Cache");
     EXPECT_TRUE(fs::is_directory(Home() + "/.cache/skyvane/Weather/SkyvanePlugin Cache"));
 
+    wxkit::KitSet(CxString("held"), 1, 0, {});
+    ASSERT_EQ(DxSet::CountSets(), 1u);
     EXPECT_EQ(VaneShutdown(), NPERR_NO_ERROR);
     EXPECT_EQ(CxJobDispatcher::Instance().CountThreads(), 0);
+    EXPECT_EQ(DxSet::CountSets(), 0u);
 }
 
 // A bundle whose defaults lack the update keys: the checker's own defaults stand.
