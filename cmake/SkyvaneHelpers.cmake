@@ -88,13 +88,18 @@ function(sky_add_component folder)
   set_property(DIRECTORY APPEND PROPERTY SKY_COMPONENT_LINKS ${C_LINKS})
 endfunction()
 
-# sky_add_framework(Name [SOURCE_DIRS d...] [DEPS lib...] [PRIVATE_DEPS lib...])
-# One static PIC library per framework, from Common/ and Linux/ (or SOURCE_DIRS), then every Tests/*.cmake.
+# sky_add_framework(Name [SHARED] [SOURCE_DIRS d...] [DEPS lib...] [PRIVATE_DEPS lib...])
+# One static PIC library per framework, from Common/ and Linux/ (or SOURCE_DIRS), then every Tests/*.cmake. SHARED
+# makes it a shared library instead: one copy of its state for a program and every plug-in it loads.
 # Linux/ (and Linux/Public/) is the library's own include folder: its headers are platform code that users of the
 # library do not see, and PRIVATE_DEPS are the platform libraries only that code uses. NamePrivate hands both to
 # the tests of Linux-only code; a header of Linux/Public/ is exported by a target of the framework's own.
 function(sky_add_framework name)
-  cmake_parse_arguments(F "" "" "SOURCE_DIRS;DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(F "SHARED" "" "SOURCE_DIRS;DEPS;PRIVATE_DEPS" ${ARGN})
+  set(kind STATIC)
+  if(F_SHARED)
+    set(kind SHARED)
+  endif()
   if(NOT F_SOURCE_DIRS)
     set(F_SOURCE_DIRS Common Linux)
   endif()
@@ -133,7 +138,7 @@ function(sky_add_framework name)
     endif()
   endforeach()
   if(sources)
-    add_library(${name} STATIC ${sources})
+    add_library(${name} ${kind} ${sources})
     target_include_directories(${name} PUBLIC ${includes} PRIVATE ${private_includes})
     target_link_libraries(${name} PUBLIC ${F_DEPS} Threads::Threads PRIVATE ${F_PRIVATE_DEPS})
     if(private_includes)

@@ -297,6 +297,25 @@ def hud_slice(part, height, rgb, alpha, pressed):
     return render(width, height, shade)
 
 
+# The plug-in's own icon, shown over a placeholder: a blue disc, a white ring and a white vane off the centre,
+# so that the centre pixel reads as the disc's blue.
+VANE_BLUE = (0.16, 0.45, 0.85)
+VANE_ARROW = [(-0.62, 0.5), (-0.2, 0.5), (-0.2, 0.66), (0.05, 0.42), (-0.2, 0.18), (-0.2, 0.34), (-0.62, 0.34)]
+
+
+def vane_icon(size):
+    marks = union(ring(0.72, 0.84), solid(VANE_ARROW))
+    disc = lambda x, y: math.hypot(x, y) <= 0.96
+
+    def shade(px, py):
+        x = px / size * 2 - 1
+        y = 1 - py / size * 2
+        if marks(x, y):
+            return (1.0, 1.0, 1.0, 1.0)
+        return VANE_BLUE + (1.0,) if disc(x, y) else None
+    return render(size, size, shade)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "Products", "Skyvane", "Resources")
@@ -318,6 +337,7 @@ def main():
             for part in ("Left", "Middle", "Right"):
                 rows = hud_slice(part, height, rgb, alpha, look == 2)
                 write_png(os.path.join(out, "%s%s%d.png" % (name, part, look)), len(rows[0]) // 4, height, rows)
+    write_png(os.path.join(out, "VaneIcon.png"), 64, 64, vane_icon(64))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,616 @@
+// vanehost: loads the plug-in library as a browser does and runs a script of embeds and streams on one page,
+// writing snapshots and checking pixels. The main loop runs on a virtual clock; network time-outs stay real.
+#include "PfImage.h"
+#include "PfRunLoop.h"
+#include "PfSurface.h"
+#include "PfUICodes.h"
+#include "VaneHost.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using Nanos = std::chrono::nanoseconds;
+
+constexpr int kExitExpectation = 1;
+constexpr int kExitBadInput = 2;
+
+const char* const kHelp =
+    "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR]\n"
+    "\n"
+    "Loads the plug-in library, shows one page of embeds and runs the script's lines in order.\n"
+    "\n"
+    "options:\n"
+    "  --plugin PATH          the library (else $SKYVANE_PLUGIN, else the build's libskyvane.so)\n"
+    "  --model cocoa|carbon   cocoa (default): layers and Cocoa events; carbon: the browser answers no to\n"
+    "                         both models and the plug-in draws into the window's port\n"
+    "  --home DIR             HOME, the XDG folders and TMPDIR under DIR\n"
+    "  --out DIR              where snapshots go (default: the current folder)\n"
+    "  --help                 this text\n"
+    "\n"
+    "script lines (a line starting with # is a comment; values may be double-quoted; paths are relative to the "
+    "script):\n"
+    "  embed N x=X y=Y w=W h=H [attr=value...]   an embed named N at that rectangle of the page\n"
+    "  stream N FILE [reason=R] [chunk=B]        the file as N's document stream, ended with reason R (0),\n"
+    "                                            in writes of at most B bytes\n"
+    "  resize N x=X y=Y w=W h=H                  moves or resizes N\n"
+    "  destroy N                                 destroys N\n"
+    "  run MS                                    advances the clock by MS, firing timers in order, and pumps\n"
+    "  settle MS [max=S]                         steps the clock by 10 ms until MS pass with no redraw asked\n"
+    "                                            and nothing posted, waiting in real time for job messages\n"
+    "                                            (at most S seconds, default 30)\n"
+    "  snapshot N|page FILE.png                  writes a fresh snapshot of N or of the whole page\n"
+    "  expect-pixel N|page X Y #RRGGBB [TOL]     the pixel at X, Y (top-left origin) of a fresh snapshot,\n"
+    "                                            within TOL (default 2) on each channel\n"
+    "\n"
+    "exit status: 0 all went well, 1 an expectation failed, 2 a bad script, option or library\n";
+
+struct BadInput
+{
+    std::string message;
+};
+
+std::vector<std::string> Tokens(const std::string& inLine)
+{
+    std::vector<std::string> tokens;
+    std::size_t i = 0;
+    while (i < inLine.size())
+    {
+        while (i < inLine.size() && std::isspace(static_cast<unsigned char>(inLine[i])))
+            ++i;
+        if (i >= inLine.size() || (tokens.empty() && inLine[i] == '#'))
+            break;
+        std::string token;
+        bool quoted = false;
+        while (i < inLine.size() && (quoted || !std::isspace(static_cast<unsigned char>(inLine[i]))))
+        {
+            if (inLine[i] == '"')
+                quoted = !quoted;
+            else
+                token += inLine[i];
+            ++i;
+        }
+        if (quoted)
+            throw BadInput{"an unclosed quote"};
+        tokens.push_back(token);
+    }
+    return tokens;
+}
+
+long Number(const std::string& inText, const char* inWhat)
+{
+    std::size_t used = 0;
+    long value = 0;
+    try
+    {
+        value = std::stol(inText, &used, 10);
+    }
+    catch (...)
+    {
+        used = 0;
+    }
+    if (inText.empty() || used != inText.size())
+        throw BadInput{std::string("not a number for ") + inWhat + ": \"" + inText + "\""};
+    return value;
+}
+
+// name=value pairs after the fixed words; the named ones are taken out.
+struct Pairs
+{
+    std::vector<std::pair<std::string, std::string>> items;
+
+    explicit Pairs(const std::vector<std::string>& inTokens, std::size_t inFirst)
+    {
+        for (std::size_t i = inFirst; i < inTokens.size(); ++i)
+        {
+            const std::size_t equals = inTokens[i].find('=');
+            if (equals == std::string::npos || equals == 0)
+                throw BadInput{"expected name=value, not \"" + inTokens[i] + "\""};
+            items.emplace_back(inTokens[i].substr(0, equals), inTokens[i].substr(equals + 1));
+        }
+    }
+    std::optional<std::string> Take(const std::string& inName)
+    {
+        for (auto it = items.begin(); it != items.end(); ++it)
+            if (it->first == inName)
+            {
+                std::string value = it->second;
+                items.erase(it);
+                return value;
+            }
+        return std::nullopt;
+    }
+    long TakeNumber(const std::string& inName)
+    {
+        const std::optional<std::string> value = Take(inName);
+        if (!value)
+            throw BadInput{"missing " + inName + "="};
+        return Number(*value, inName.c_str());
+    }
+};
+
+class Runner
+{
+public:
+    Runner(const NPPluginFuncs& inFuncs, bool inCocoa, fs::path inBase, fs::path inOut)
+        : mFuncs(inFuncs), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)), mOut(std::move(inOut))
+    {
+        const VaneAnswer answer = inCocoa ? VaneAnswer::kTrue : VaneAnswer::kFalse;
+        mHost.SetSupport(answer, answer);
+    }
+
+    VaneHost& Host() { return mHost; }
+
+    void Line(const std::vector<std::string>& inTokens)
+    {
+        const std::string& verb = inTokens[0];
+        if (verb == "embed")
+            Embed(inTokens);
+        else if (verb == "stream")
+            Stream(inTokens);
+        else if (verb == "resize")
+            Resize(inTokens);
+        else if (verb == "destroy")
+            Destroy(inTokens);
+        else if (verb == "run")
+            Run(inTokens);
+        else if (verb == "settle")
+            Settle(inTokens);
+        else if (verb == "snapshot")
+            Snapshot(inTokens);
+        else if (verb == "expect-pixel")
+            ExpectPixel(inTokens);
+        else
+            throw BadInput{"unknown line \"" + verb + "\""};
+    }
+
+    // Redraws what asked for it: update events in Carbon mode, the layers in Cocoa mode. Answers whether any
+    // redraw was asked.
+    bool Redraw()
+    {
+        const bool asked = mHost.Invalidations().size() != mSeenInvalidations;
+        mSeenInvalidations = mHost.Invalidations().size();
+        if (asked && !mCocoa)
+            for (auto& [name, embed] : mEmbeds)
+            {
+                pf::EventRecord update = VaneHost::MakeRecord(pf::kUpdateEvent);
+                mHost.HandleEvent(embed.npp, &update);
+            }
+        mHost.DisplayLayers(std::chrono::duration<double>(pf::MainLoop().Now()).count());
+        return asked;
+    }
+
+    // Delivers what is queued; answers whether anything was.
+    bool Pump()
+    {
+        bool any = false;
+        while (pf::MainLoop().RunOnce(Nanos(0)))
+            any = true;
+        return any;
+    }
+
+private:
+    struct Embedded
+    {
+        NPP npp = nullptr;
+        pf::Rect rect;
+    };
+
+    static void Expect(const std::vector<std::string>& inTokens, std::size_t inMin, std::size_t inMax)
+    {
+        if (inTokens.size() < inMin || inTokens.size() > inMax)
+            throw BadInput{"wrong number of words for " + inTokens[0]};
+    }
+    Embedded& Find(const std::string& inName)
+    {
+        auto found = mEmbeds.find(inName);
+        if (found == mEmbeds.end())
+            throw BadInput{"no embed named \"" + inName + "\""};
+        return found->second;
+    }
+    static pf::Rect RectOf(Pairs& ioPairs)
+    {
+        pf::Rect rect;
+        rect.x = double(ioPairs.TakeNumber("x"));
+        rect.y = double(ioPairs.TakeNumber("y"));
+        rect.w = double(ioPairs.TakeNumber("w"));
+        rect.h = double(ioPairs.TakeNumber("h"));
+        if (rect.w <= 0 || rect.h <= 0)
+            throw BadInput{"an empty rectangle"};
+        return rect;
+    }
+
+    void Embed(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 6, 1000);
+        if (mEmbeds.count(inTokens[1]) != 0)
+            throw BadInput{"embed \"" + inTokens[1] + "\" exists already"};
+        Pairs pairs(inTokens, 2);
+        const pf::Rect rect = RectOf(pairs);
+        NPP npp = mHost.New(pairs.items);
+        if (npp == nullptr)
+            throw BadInput{"the plug-in refused embed \"" + inTokens[1] + "\""};
+        mEmbeds[inTokens[1]] = Embedded{npp, rect};
+        mHost.SetWindow(npp, rect);
+        Pump();
+        Redraw();
+    }
+
+    void Stream(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 5);
+        Embedded& embed = Find(inTokens[1]);
+        Pairs pairs(inTokens, 3);
+        const std::optional<std::string> reason = pairs.Take("reason");
+        const std::optional<std::string> chunk = pairs.Take("chunk");
+        if (!pairs.items.empty())
+            throw BadInput{"unknown stream option \"" + pairs.items[0].first + "\""};
+        const long reasonValue = reason ? Number(*reason, "reason") : NPRES_DONE;
+        const long chunkValue = chunk ? Number(*chunk, "chunk") : 1L << 30;
+        if (chunkValue <= 0 || reasonValue < 0 || reasonValue > 0xFFFF)
+            throw BadInput{"reason or chunk out of range"};
+        const fs::path path = mBase / inTokens[2];
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            throw BadInput{"cannot read " + path.string()};
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        const std::string data = buffer.str();
+
+        const std::string url = "file://" + fs::absolute(path).string();
+        NPStream stream{};
+        stream.url = url.c_str();
+        stream.end = uint32_t(data.size());
+        char mime[] = "application/x-vanedoc";
+        uint16_t type = NP_NORMAL;
+        if (mFuncs.newstream == nullptr || mFuncs.newstream(embed.npp, mime, &stream, 0, &type) != NPERR_NO_ERROR)
+        {
+            std::cerr << "vanehost: the plug-in refused the stream of " << inTokens[1] << "\n";
+            return;
+        }
+        std::size_t at = 0;
+        while (at < data.size())
+        {
+            int32_t ready = mFuncs.writeready(embed.npp, &stream);
+            if (ready <= 0)
+                break;
+            const std::size_t length = std::min({std::size_t(ready), std::size_t(chunkValue), data.size() - at});
+            const int32_t taken =
+                mFuncs.write(embed.npp, &stream, int32_t(at), int32_t(length), const_cast<char*>(data.data() + at));
+            if (taken <= 0)
+                break;
+            at += std::size_t(taken);
+        }
+        mFuncs.destroystream(embed.npp, &stream, NPReason(reasonValue));
+        Pump();
+        Redraw();
+    }
+
+    void Resize(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 6, 6);
+        Embedded& embed = Find(inTokens[1]);
+        Pairs pairs(inTokens, 2);
+        embed.rect = RectOf(pairs);
+        mHost.SetWindow(embed.npp, embed.rect);
+        Pump();
+        Redraw();
+    }
+
+    void Destroy(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 2, 2);
+        Embedded& embed = Find(inTokens[1]);
+        mHost.Destroy(embed.npp);
+        mEmbeds.erase(inTokens[1]);
+        Pump();
+    }
+
+    void Run(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 2, 2);
+        const long ms = Number(inTokens[1], "run");
+        if (ms < 0)
+            throw BadInput{"a negative time"};
+        pf::MainLoop().Advance(std::chrono::milliseconds(ms));
+        Pump();
+        Redraw();
+    }
+
+    void Settle(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 2, 3);
+        const long ms = Number(inTokens[1], "settle");
+        long maxSeconds = 30;
+        if (inTokens.size() == 3)
+        {
+            Pairs pairs(inTokens, 2);
+            maxSeconds = pairs.TakeNumber("max");
+            if (!pairs.items.empty())
+                throw BadInput{"unknown settle option \"" + pairs.items[0].first + "\""};
+        }
+        if (ms < 0 || maxSeconds < 0)
+            throw BadInput{"a negative time"};
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
+        long quiet = 0;
+        while (quiet < ms)
+        {
+            if (std::chrono::steady_clock::now() > deadline)
+            {
+                std::cerr << "vanehost: still busy after " << maxSeconds << " s of settling\n";
+                return;
+            }
+            pf::MainLoop().Advance(std::chrono::milliseconds(10));
+            bool busy = Pump();
+            // Job threads post in real time: give them a moment when nothing else moved.
+            if (!busy)
+                busy = pf::MainLoop().RunOnce(std::chrono::milliseconds(1));
+            busy = Redraw() || busy;
+            quiet = busy ? 0 : quiet + 10;
+        }
+    }
+
+    // The page's pixels, or the embed's, after what waits to be drawn.
+    pf::Snapshot Fresh(const std::string& inWhich, pf::Rect& outArea)
+    {
+        Pump();
+        Redraw();
+        pf::Snapshot page = pf::TakeSnapshot(mHost.Window());
+        outArea = pf::Rect{0, 0, double(page.width), double(page.height)};
+        if (inWhich != "page")
+            outArea = Find(inWhich).rect;
+        return page;
+    }
+
+    void Snapshot(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 3);
+        pf::Rect area;
+        const pf::Snapshot page = Fresh(inTokens[1], area);
+        const int left = int(area.x);
+        const int top = int(area.y);
+        const int width = int(area.w);
+        const int height = int(area.h);
+        std::vector<std::uint8_t> pixels(std::size_t(width) * std::size_t(height) * 4, 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+            {
+                const std::uint32_t p = page.Pixel(left + x, top + y);
+                std::uint8_t* out = &pixels[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4];
+                out[0] = std::uint8_t(p >> 24);
+                out[1] = std::uint8_t(p >> 16);
+                out[2] = std::uint8_t(p >> 8);
+                out[3] = std::uint8_t(p);
+            }
+        const pf::Image image = pf::Image::FromRgba(pixels.data(), width, height, std::size_t(width) * 4);
+        const fs::path path = mOut / inTokens[2];
+        std::string error;
+        if (!pf::WritePngFile(image, path.string(), error))
+            throw BadInput{"cannot write " + path.string() + ": " + error};
+    }
+
+    void ExpectPixel(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 5, 6);
+        const long x = Number(inTokens[2], "X");
+        const long y = Number(inTokens[3], "Y");
+        const std::string& colour = inTokens[4];
+        if (colour.size() != 7 || colour[0] != '#' ||
+            colour.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+            throw BadInput{"expected #RRGGBB, not \"" + colour + "\""};
+        const long tolerance = inTokens.size() == 6 ? Number(inTokens[5], "TOL") : 2;
+        if (tolerance < 0)
+            throw BadInput{"a negative tolerance"};
+        const std::uint32_t wanted = std::uint32_t(std::stoul(colour.substr(1), nullptr, 16));
+        pf::Rect area;
+        const pf::Snapshot page = Fresh(inTokens[1], area);
+        if (x < 0 || y < 0 || x >= long(area.w) || y >= long(area.h))
+            throw BadInput{"the point lies outside " + inTokens[1]};
+        const std::uint32_t got = page.Pixel(int(area.x) + int(x), int(area.y) + int(y)) >> 8;
+        for (int shift = 0; shift < 24; shift += 8)
+        {
+            const long a = long((got >> shift) & 0xFF);
+            const long b = long((wanted >> shift) & 0xFF);
+            if (std::labs(a - b) > tolerance)
+            {
+                char text[8];
+                std::snprintf(text, sizeof text, "#%06X", got);
+                throw std::runtime_error("expected " + colour + " at " + inTokens[1] + " " + inTokens[2] + " " +
+                                         inTokens[3] + ", found " + text);
+            }
+        }
+    }
+
+    NPPluginFuncs mFuncs;
+    VaneHost mHost;
+    bool mCocoa;
+    fs::path mBase;
+    fs::path mOut;
+    std::map<std::string, Embedded> mEmbeds;
+    std::size_t mSeenInvalidations = 0;
+};
+
+int RunScript(Runner& ioRunner, const std::vector<std::string>& inLines, const std::string& inName)
+{
+    int status = 0;
+    for (std::size_t i = 0; i < inLines.size(); ++i)
+    {
+        const std::string where = inName + ":" + std::to_string(i + 1) + ": ";
+        try
+        {
+            const std::vector<std::string> tokens = Tokens(inLines[i]);
+            if (tokens.empty())
+                continue;
+            ioRunner.Line(tokens);
+        }
+        catch (const BadInput& inBad)
+        {
+            std::cerr << where << inBad.message << "\n";
+            return kExitBadInput;
+        }
+        catch (const std::runtime_error& inFailure)
+        {
+            std::cerr << where << inFailure.what() << "\n";
+            status = kExitExpectation;
+        }
+    }
+    return status;
+}
+
+void SetHome(const fs::path& inHome)
+{
+    const std::pair<const char*, const char*> folders[] = {
+        {"XDG_CONFIG_HOME", ".config"},     {"XDG_DATA_HOME", ".local/share"}, {"XDG_CACHE_HOME", ".cache"},
+        {"XDG_STATE_HOME", ".local/state"}, {"XDG_RUNTIME_DIR", "run"},        {"TMPDIR", "tmp"},
+    };
+    fs::create_directories(inHome);
+    const fs::path home = fs::absolute(inHome);
+    setenv("HOME", home.c_str(), 1);
+    for (const auto& [name, sub] : folders)
+    {
+        fs::create_directories(home / sub);
+        setenv(name, (home / sub).c_str(), 1);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string scriptPath;
+    std::string plugin;
+    std::string model = "cocoa";
+    std::optional<std::string> home;
+    std::string out = ".";
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string
+        {
+            if (i + 1 >= argc)
+            {
+                std::cerr << "vanehost: " << arg << " needs a value\n";
+                std::exit(kExitBadInput);
+            }
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h")
+        {
+            std::cout << kHelp;
+            return 0;
+        }
+        if (arg == "--plugin")
+            plugin = value();
+        else if (arg == "--model")
+            model = value();
+        else if (arg == "--home")
+            home = value();
+        else if (arg == "--out")
+            out = value();
+        else if (arg.rfind("--", 0) == 0 || !scriptPath.empty())
+        {
+            std::cerr << "vanehost: unknown argument \"" << arg << "\" (see --help)\n";
+            return kExitBadInput;
+        }
+        else
+            scriptPath = arg;
+    }
+    if (scriptPath.empty())
+    {
+        std::cerr << "vanehost: no script (see --help)\n";
+        return kExitBadInput;
+    }
+    if (model != "cocoa" && model != "carbon")
+    {
+        std::cerr << "vanehost: --model is cocoa or carbon, not \"" << model << "\"\n";
+        return kExitBadInput;
+    }
+    std::ifstream scriptFile(scriptPath);
+    if (!scriptFile)
+    {
+        std::cerr << "vanehost: cannot read " << scriptPath << "\n";
+        return kExitBadInput;
+    }
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(scriptFile, line);)
+        lines.push_back(line);
+    if (plugin.empty())
+    {
+        const char* fromEnvironment = std::getenv("SKYVANE_PLUGIN");
+        plugin = fromEnvironment != nullptr && fromEnvironment[0] != '\0' ? fromEnvironment : SKYVANE_PLUGIN_PATH;
+    }
+    try
+    {
+        if (home)
+            SetHome(*home);
+        fs::create_directories(out);
+    }
+    catch (const fs::filesystem_error& inError)
+    {
+        std::cerr << "vanehost: " << inError.what() << "\n";
+        return kExitBadInput;
+    }
+
+    // The clock is the loop's before the plug-in sets a timer.
+    pf::MainLoop().SetClock(pf::ClockKind::kVirtual);
+    void* library = ::dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr)
+    {
+        std::cerr << "vanehost: cannot load " << plugin << ": " << ::dlerror() << "\n";
+        return kExitBadInput;
+    }
+    using GetEntryPoints = NPError (*)(NPPluginFuncs*);
+    using Initialize = NPError (*)(NPNetscapeFuncs*);
+    using Shutdown = NPError (*)();
+    auto getEntryPoints = reinterpret_cast<GetEntryPoints>(::dlsym(library, "NP_GetEntryPoints"));
+    auto initialize = reinterpret_cast<Initialize>(::dlsym(library, "NP_Initialize"));
+    auto shutdown = reinterpret_cast<Shutdown>(::dlsym(library, "NP_Shutdown"));
+    if (getEntryPoints == nullptr || initialize == nullptr || shutdown == nullptr)
+    {
+        std::cerr << "vanehost: " << plugin << " lacks the NP_ entry points\n";
+        ::dlclose(library);
+        return kExitBadInput;
+    }
+    NPPluginFuncs funcs{};
+    funcs.size = sizeof(funcs);
+    if (getEntryPoints(&funcs) != NPERR_NO_ERROR)
+    {
+        std::cerr << "vanehost: NP_GetEntryPoints refused the table\n";
+        ::dlclose(library);
+        return kExitBadInput;
+    }
+    int status = 0;
+    {
+        const fs::path base = fs::absolute(scriptPath).parent_path();
+        Runner runner(funcs, model == "cocoa", base, fs::path(out));
+        if (initialize(runner.Host().BrowserFuncs()) != NPERR_NO_ERROR)
+        {
+            std::cerr << "vanehost: NP_Initialize failed\n";
+            status = kExitBadInput;
+        }
+        else
+            status = RunScript(runner, lines, scriptPath);
+    }
+    // The host destroyed the instances still alive as it went. The library stays loaded, as in a browser: its
+    // static caches live until the process ends.
+    shutdown();
+    return status;
+}
