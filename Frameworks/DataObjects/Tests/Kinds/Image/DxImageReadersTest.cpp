@@ -387,7 +387,10 @@ TEST_F(DxImageManagerTest, SearchesStayWithinTheRealTimeWindow)
     Store("window", Config(std::string(kImageConfig) + R"(<property id="searchServer" value="true"/>)" +
                            Seconds("dataResolution", 3600) + Seconds("realTimeDataWindow", 7200)));
     ExposedImageManager manager("window");
-    DxSubscription old(kDay, kDay + 3600.0, "east:ir", 3600);
+    DxSubscription old(kDay, kDay + 3600.0,
+                       "east"
+                       ":ir",
+                       3600);
     EXPECT_TRUE(manager.PerformOnlineSearch(old, {}).empty());
     std::ostringstream log;
     log << std::ifstream(mHome.Path() + "/.local/state/skyvane/data.log").rdbuf();

@@ -51,7 +51,9 @@ TEST_F(DxShapeManagerTest, RegionsAndKeys)
     Store("keys", dxtest::Document("datasetconfig", R"(<property id="type" value="shp"/>
         <property id="baseUrl" value="http://h/"/><property id="dataUrlFormat" value="s/%region;/%feature;.shp"/>)"));
     ExposedShapeManager manager("keys");
-    for (auto [key, url, name] : {std::tuple{"us:c", "http://h/s/us/c.shp", "usc"},
+    for (auto [key, url, name] : {std::tuple{"us"
+                                             ":c",
+                                             "http://h/s/us/c.shp", "usc"},
                                   {"us", "http://h/s/us/.shp", "us"},
                                   {":c", "http://h/s//c.shp", "c"}})
     {
