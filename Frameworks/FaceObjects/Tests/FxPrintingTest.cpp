@@ -232,6 +232,42 @@ TEST_F(FxPrintingTest, SheetAndModalFormsCallTheirDoneStepOnce)
     parent->Release();
 }
 
+TEST_F(FxPrintingTest, TitlesBecomeFileNamesTheFileSystemTakes)
+{
+    auto context = Picture(200, 100);
+    NEED_GL(context);
+    SetPrinterForTesting(PrinterSetup{612, 792, 18, false});
+    auto* parent = new FxWindow(CxRect(100, 100, 500, 400), kDocumentWindowClass, 0);
+    std::string longTitle;
+    for (int i = 0; i < 130; ++i)
+        longTitle += "\xC3\xA9"; // 260 bytes of 'e' acute
+    const struct
+    {
+        std::string title;
+        std::string file;
+    } cases[] = {
+        {"", "untitled.pdf"},
+        {"Radar\tLoop\n", "Radar_Loop_.pdf"},
+        {"../up", ".._up.pdf"},
+        {longTitle, longTitle.substr(0, 240) + ".pdf"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        ResetPrintingForTesting();
+        SetPrinterForTesting(PrinterSetup{612, 792, 18, false});
+        parent->SetTitle(CxString::FromUtf8(c.title));
+        FxPrintSettings settings;
+        PushScript(script::Accept());
+        settings.PrintDialog(parent, *context, nullptr);
+        ASSERT_EQ(PrintJobs().size(), 1u);
+        EXPECT_EQ(fs::path(PrintJobs()[0].path).filename().string(), c.file);
+        EXPECT_EQ(fs::path(PrintJobs()[0].path).parent_path(), fs::path(mFolder));
+        EXPECT_TRUE(fs::exists(PrintJobs()[0].path));
+    }
+    parent->Release();
+}
+
 TEST_F(FxPrintingTest, ASheetLeftUpWhenTheScriptRunsDryIsCancelled)
 {
     auto context = Picture(200, 100);

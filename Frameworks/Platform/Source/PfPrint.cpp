@@ -307,7 +307,16 @@ std::string FileStem(const std::u16string& inJobName)
         if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '_';
     }
-    return stem.empty() || stem == "." || stem == ".." ? std::string("untitled") : stem;
+    // A name the file system refuses would lose the job: keep room for " <n>.pdf", cut at a character.
+    constexpr std::size_t kMaxStem = 240;
+    if (stem.size() > kMaxStem)
+    {
+        std::size_t end = kMaxStem;
+        while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80)
+            --end;
+        stem.resize(end);
+    }
+    return stem.empty() ? std::string("untitled") : stem;
 }
 
 // Claims the first free name by creating it, so that no other job takes it meanwhile.
