@@ -268,6 +268,24 @@ TEST_F(FxPrintingTest, TitlesBecomeFileNamesTheFileSystemTakes)
     parent->Release();
 }
 
+TEST_F(FxPrintingTest, AFolderThatCannotTakeTheFileLogsAndPrintsNothing)
+{
+    auto context = Picture(200, 100);
+    NEED_GL(context);
+    fs::create_directories(mFolder);
+    const std::string notAFolder = mFolder + "/file";
+    std::FILE* file = std::fopen(notAFolder.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    ::setenv("SKYVANE_PRINT_DIR", notAFolder.c_str(), 1);
+    CxDebugCapture capture;
+    PrintAccepted(*context, nullptr);
+    EXPECT_TRUE(PrintJobs().empty());
+    EXPECT_TRUE(capture.Contains("could not be begun"));
+    EXPECT_EQ(Files(), 1u);
+    EXPECT_EQ(LivePrintObjects(), 0u);
+}
+
 TEST_F(FxPrintingTest, ASheetLeftUpWhenTheScriptRunsDryIsCancelled)
 {
     auto context = Picture(200, 100);
