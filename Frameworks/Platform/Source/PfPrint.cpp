@@ -594,6 +594,7 @@ OSStatus PMSessionBeginCGDocument(PMPrintSession inSession, PMPrintSettings inSe
         return kParamErr;
     PrintJob job;
     job.orientation = inFormat->mOrientation;
+    job.resolution = inFormat->mResolution;
     PaperOf(job.orientation, job.width, job.height);
     job.path =
         inSession->mFolder.empty() ? std::string() : ClaimFile(inSession->mFolder, FileStem(inSettings->mJobName));

@@ -132,6 +132,7 @@ struct PrintJob
     double width = 0.0; // the page, turned in landscape
     double height = 0.0;
     PMOrientation orientation = kPMPortrait;
+    PMResolution resolution;
     std::vector<Operation> operations; // what was drawn, in page coordinates
 };
 const std::vector<PrintJob>& PrintJobs();
