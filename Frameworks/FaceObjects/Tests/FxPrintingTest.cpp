@@ -252,6 +252,7 @@ TEST_F(FxPrintingTest, TitlesBecomeFileNamesTheFileSystemTakes)
         {"", "untitled.pdf"},
         {"Radar\tLoop\n", "Radar_Loop_.pdf"},
         {"../up", ".._up.pdf"},
+        {"\xF0\x9F\x8C\xA7 Rain", "\xF0\x9F\x8C\xA7 Rain.pdf"}, // outside the BMP: a surrogate pair
         {longTitle, longTitle.substr(0, 239) + ".pdf"},
     };
     for (const auto& c : cases)
