@@ -117,7 +117,17 @@ void InstallInputSource()
     if (!state.sourceInstalled)
     {
         state.sourceInstalled = true;
-        MainLoop().SetInputSource([] { return !State().script.empty(); }, [] { return DeliverNextScriptItem(); });
+        // A print sheet left up when the script runs dry is cancelled, as a modal dialog would be.
+        MainLoop().SetInputSource([] { return !State().script.empty() || PrintSheetsPending(); },
+                                  []
+                                  {
+                                      if (State().script.empty() && PrintSheetsPending())
+                                      {
+                                          CancelNewestPrintSheet();
+                                          return true;
+                                      }
+                                      return DeliverNextScriptItem();
+                                  });
     }
 }
 
@@ -178,6 +188,7 @@ void ResetWindowServerForTesting()
     state.fontPanelTarget = nullptr;
     state.fontPanelVisible = false;
     ResetStandInsForTesting();
+    ForgetPrintSheets();
     ClearCurrentScrap();
 }
 

@@ -193,6 +193,11 @@ struct ServerState
 
 ServerState& State();
 void Log(const std::string& inLine);
+// Print sheets up (PfPrint.cpp): the script source counts them as pending and cancels the newest when dry.
+bool PrintSheetsPending();
+void CancelNewestPrintSheet();
+// Tests: the sheets went with the windows and the takers.
+void ForgetPrintSheets();
 
 // Frees what was disposed once no dispatch is running.
 class DispatchGuard
