@@ -1,1 +1,1 @@
-sky_add_tests(perf_2_projection_tests LABEL perf_2 SOURCES GxProjectManyTest.cpp LIBS GraphicObjects)
+sky_add_tests(gx_project_many_tests LABEL perf_2 SOURCES GxProjectManyTest.cpp LIBS GraphicObjects)

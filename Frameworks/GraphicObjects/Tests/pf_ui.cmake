@@ -1,4 +1,4 @@
 # GL contexts on the window server's views and windows, seen through its snapshots.
-sky_add_tests(pf_ui_gl_tests LABEL pf_ui TIMEOUT 60
+sky_add_tests(gx_surface_tests LABEL pf_ui TIMEOUT 60
     SOURCES GxPfSurfaceTest.cpp
     LIBS GraphicObjects GraphicObjectsGL)

@@ -1,3 +1,3 @@
-sky_add_tests(core_5_platform_tests LABEL core_5 TSAN
+sky_add_tests(pf_run_loop_tests LABEL core_5 TSAN
     SOURCES PfEventTest.cpp PfRunLoopTest.cpp
     LIBS Platform)

@@ -1,3 +1,3 @@
-sky_add_tests(pf_ui_platform_tests LABEL pf_ui TIMEOUT 30
+sky_add_tests(pf_window_server_tests LABEL pf_ui TIMEOUT 30
     SOURCES PfWindowServerTest.cpp PfDragDataTest.cpp
     LIBS Platform)

@@ -1,8 +1,8 @@
-sky_add_tests(wx_10_tests LABEL wx_10 TIMEOUT 120 SOURCES WxDistanceTest.cpp WxShapeTest.cpp
+sky_add_tests(wx_shape_tests LABEL wx_10 TIMEOUT 120 SOURCES WxDistanceTest.cpp WxShapeTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
-if(TARGET wx_10_tests)
-    target_compile_definitions(wx_10_tests PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots"
+if(TARGET wx_shape_tests)
+    target_compile_definitions(wx_shape_tests PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots"
         WX10_DATA_DIR="${CMAKE_CURRENT_LIST_DIR}/data")
 
     # The checked-in probe table is what OGR makes today (skipped without python3-gdal). The bindings come with

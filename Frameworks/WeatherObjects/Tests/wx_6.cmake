@@ -1,9 +1,9 @@
 find_package(ZLIB REQUIRED)
-sky_add_tests(wx_6_tests LABEL wx_6 TSAN TIMEOUT 120 SOURCES WxImageTest.cpp
+sky_add_tests(wx_image_tests LABEL wx_6 TSAN TIMEOUT 120 SOURCES WxImageTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest ZLIB::ZLIB)
 
-if(TARGET wx_6_tests)
-    target_compile_definitions(wx_6_tests PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots"
+if(TARGET wx_image_tests)
+    target_compile_definitions(wx_image_tests PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots"
         WX6_PROBES="${CMAKE_CURRENT_LIST_DIR}/data/image_probes.csv")
 
     # The checked-in probes are what GDAL's pixels and PROJ's positions give today (skipped without gdal-bin or

@@ -1,14 +1,14 @@
-sky_add_tests(wx_7_tests LABEL wx_7 TIMEOUT 120
+sky_add_tests(wx_graph_tests LABEL wx_7 TIMEOUT 120
     SOURCES WxGraphTest.cpp WxGraphTimeAxisTest.cpp WxGraphDrawTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
-if(TARGET wx_7_tests)
-    target_compile_definitions(wx_7_tests PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots"
+if(TARGET wx_graph_tests)
+    target_compile_definitions(wx_graph_tests PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots"
         WX7_DATA_DIR="${CMAKE_CURRENT_LIST_DIR}/data")
 
     # A plot of no width or dates that are no number once never finished drawing.
     add_test(NAME wx_7_time_axis_ends
-        COMMAND wx_7_tests --gtest_filter=WxGraphTimeAxisTest.NoWidthOrNoDatesLayNothingOut)
+        COMMAND wx_graph_tests --gtest_filter=WxGraphTimeAxisTest.NoWidthOrNoDatesLayNothingOut)
     set_tests_properties(wx_7_time_axis_ends PROPERTIES LABELS wx_7 TIMEOUT 10)
 
     # The checked-in time axis cases are what the zoneinfo script makes today.

@@ -1,18 +1,18 @@
-sky_add_tests(wx_8_tests LABEL wx_8 TIMEOUT 120
+sky_add_tests(wx_series_tests LABEL wx_8 TIMEOUT 120
     SOURCES WxSeriesClientTest.cpp WxSeriesVectorTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 # The real observations come through the manager's job threads.
-sky_add_tests(wx_8_obs_tests LABEL wx_8 TSAN TIMEOUT 120
+sky_add_tests(wx_series_thread_tests LABEL wx_8 TSAN TIMEOUT 120
     SOURCES WxSeriesObsTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
-foreach(target wx_8_tests wx_8_obs_tests)
+foreach(target wx_series_tests wx_series_thread_tests)
     if(TARGET ${target})
         target_compile_definitions(${target} PRIVATE WX2_SNAPSHOT_DIR="${CMAKE_BINARY_DIR}/snapshots")
     endif()
 endforeach()
-if(TARGET wx_8_tests)
+if(TARGET wx_series_tests)
     # An interval of 0 once never advanced the walk over the time steps.
     add_test(NAME wx_8_zero_interval_ends
-        COMMAND wx_8_tests --gtest_filter=WxSeriesVectorTest.ZeroIntervalDrawsNothing)
+        COMMAND wx_series_tests --gtest_filter=WxSeriesVectorTest.ZeroIntervalDrawsNothing)
     set_tests_properties(wx_8_zero_interval_ends PROPERTIES LABELS wx_8 TIMEOUT 10)
 endif()
