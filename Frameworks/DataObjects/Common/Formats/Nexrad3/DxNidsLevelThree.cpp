@@ -310,13 +310,19 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
             std::memcpy(out, in, byteCount);
         else
         {
+            // A run is at most 15 bins: away from the row's end a fixed 16-byte store is cheaper than a sized one,
+            // its surplus overwritten by the next run and cleared after the last.
             CxSint32 column = 0;
             for (std::size_t i = 0; i < byteCount; ++i)
             {
                 const CxSint32 run = std::min<CxSint32>(in[i] >> 4, rowWidth - column);
-                std::memset(out + column, in[i] & 0x0F, std::size_t(run));
+                if (rowWidth - column >= 16)
+                    std::memset(out + column, in[i] & 0x0F, 16);
+                else
+                    std::memset(out + column, in[i] & 0x0F, std::size_t(run));
                 column += run;
             }
+            std::memset(out + column, 0, std::size_t(std::min<CxSint32>(16, rowWidth - column)));
         }
         ioReader.Skip(byteCount);
     }

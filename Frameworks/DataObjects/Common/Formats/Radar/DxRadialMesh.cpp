@@ -62,14 +62,14 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
         for (std::size_t b = 0; b < count; ++b)
         {
             const double range = ranges[b];
-            if (!polar || range == 0.0 || !(std::fabs(sines[b]) <= 1.0))
-            {
+            if (polar && range == 0.0)
+                out[b] = site; // what the general path gives: the centre unprojected
+            else if (!polar || !(std::fabs(sines[b]) <= 1.0))
                 out[b] = inProjection.Unproject(GxPoint(center.mX + range * sine, center.mY + range * cosine));
-                continue;
-            }
-            const double s = sines[b], c = cosines[b];
-            out[b] = GxPosition(site.mLongitude + std::atan2(sine * s, c * cosLat0 - cosine * sinLat0 * s),
-                                std::asin(std::clamp(sinLat0 * c + cosine * s * cosLat0, -1.0, 1.0)));
+            else
+                out[b] = GxPosition(
+                    site.mLongitude + std::atan2(sine * sines[b], cosines[b] * cosLat0 - cosine * sinLat0 * sines[b]),
+                    std::asin(std::clamp(sinLat0 * cosines[b] + cosine * sines[b] * cosLat0, -1.0, 1.0)));
         }
     }
     const auto boundaryIndex = [&](CxUint32 inGate)
