@@ -1,7 +1,7 @@
 // Level II decoding speed: sweep-1 reflectivity of every shared volume decoded from memory. For LDM-compressed
 // volumes the floor is the bare bzip2 decompression of the records that hold sweep 1 (found once in the set-up: the
-// fewest leading records whose parse gives the whole volume's sweep). The independent decoder's mean parse times
-// (Tests/data/nexrad2/peer_times.tsv, node, --repeat 5; it decodes the whole volume) are printed as counters.
+// fewest leading records whose parse gives the whole volume's sweep). scripts/bench-peers runs the independent
+// decoder (which decodes the whole volume) on the same files beside it.
 #include "DxFrame.h"
 #include "DxNidsLevelTwo.h"
 #include "DxUnit.h"
@@ -18,23 +18,10 @@
 #include <iterator>
 #include <map>
 #include <memory>
-#include <sstream>
 
 namespace
 {
 using Bytes = std::vector<CxUint8>;
-
-std::map<std::string, double> PeerTimes()
-{
-    std::map<std::string, double> times;
-    std::ifstream in(std::string(SKYVANE_SOURCE_DIR) + "/Frameworks/DataObjects/Tests/data/nexrad2/peer_times.tsv");
-    std::string file;
-    double ms = 0.0;
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty() && line[0] != '#' && std::istringstream(line) >> file >> ms)
-            times[file] = ms;
-    return times;
-}
 
 const DxFrame& Sites()
 {
@@ -54,14 +41,13 @@ std::unique_ptr<DxIndexedImage> Parse(NidsLevelTwoParser& ioParser, const Bytes&
     return std::unique_ptr<DxIndexedImage>(ioParser.Parse(inBytes.data(), inBytes.size(), "SITE", "BREF1", &Sites()));
 }
 
-void Decode(benchmark::State& ioState, const Bytes& inBytes, double inPeerMs)
+void Decode(benchmark::State& ioState, const Bytes& inBytes)
 {
     for (auto _ : ioState)
     {
         NidsLevelTwoParser parser;
         benchmark::DoNotOptimize(Parse(parser, inBytes).get());
     }
-    ioState.counters["peer_ms"] = inPeerMs;
 }
 
 // The LDM records: offset of each bzip2 stream, its length and its expanded size.
@@ -127,14 +113,13 @@ Bytes Gunzip(const Bytes& inBytes)
     return out;
 }
 
-int RegisterAll()
+void RegisterAll()
 {
     const std::string root = sky::test::TestDataDir();
     if (root.empty())
-        return 0;
+        return;
     static std::map<std::string, Bytes> sFiles;
     static std::map<std::string, std::vector<Record>> sRecords;
-    const auto peer = PeerTimes();
     for (const auto& entry : std::filesystem::directory_iterator(root + "/nexrad2"))
     {
         if (!entry.is_regular_file() || entry.path().extension() == ".md")
@@ -145,18 +130,14 @@ int RegisterAll()
         if (entry.path().extension() == ".gz")
             bytes = Gunzip(bytes);
         const Bytes& kept = sFiles[name] = std::move(bytes);
-        const auto found = peer.find(name);
-        benchmark::RegisterBenchmark(("decode/" + name).c_str(), Decode, kept,
-                                     found == peer.end() ? 0.0 : found->second);
+        benchmark::RegisterBenchmark(("decode/" + name).c_str(), Decode, kept);
         if (kept.size() > 31 && std::memcmp(&kept[28], "BZh", 3) == 0)
         {
             sRecords[name] = SweepRecords(kept);
             benchmark::RegisterBenchmark(("bzip2_floor/" + name).c_str(), Floor, kept, sRecords[name]);
         }
     }
-    return 0;
 }
-const int gRegistered = RegisterAll();
 } // namespace
 
 int main(int argc, char** argv)
@@ -164,6 +145,8 @@ int main(int argc, char** argv)
     setenv("SKYVANE_BUNDLE", SKYVANE_SOURCE_DIR "/Products/Skyvane/Resources", 0);
     DxUnit::Load();
     benchmark::Initialize(&argc, argv);
+    // Parsing needs the unit table, so the set-up waits for main.
+    RegisterAll();
     benchmark::RunSpecifiedBenchmarks();
     return 0;
 }

@@ -1,6 +1,8 @@
 // Drawing KBMX's N0R sweep (230 bins x 360 radials, decoded once) offscreen at 1024 x 768 on an orthographic map
-// at the radar: the clear alone, a frame from the image list, the same square as one textured quad, and a frame
-// after the image changed (texture, tiles and list made again).
+// at the radar: the clear alone, a frame from the image list, the same texture nearest-filtered on the sweep's disc
+// alone (the pixels the radar covers, not the square around it), and a frame after the image changed (texture,
+// tiles and list made again). Mesa's llvmpipe spreads fragments over LP_NUM_THREADS, so the context printed with
+// the figures names the renderer, the processors and that setting.
 #include "DxNidsLevelThree.h"
 #include "DxUnit.h"
 #include "GxGLContext.h"
@@ -12,10 +14,13 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 namespace
 {
@@ -93,10 +98,11 @@ void BM_SingleQuad(benchmark::State& ioState)
     DxImage* image = scene.mRadar->Image();
     glGenTextures(1, &scene.mQuadTexture);
     glBindTexture(GL_TEXTURE_2D, scene.mQuadTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->Width(), image->Height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  image->GetTextureBuffer());
+    constexpr int kSides = 360;
     for (auto _ : ioState)
     {
         scene.mMap->BeginDraw();
@@ -104,15 +110,15 @@ void BM_SingleQuad(benchmark::State& ioState)
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glColor4d(1, 1, 1, 1);
-        glBegin(GL_QUADS);
-        glTexCoord2d(0, 0);
-        glVertex2d(-kRangeKm, -kRangeKm);
-        glTexCoord2d(1, 0);
-        glVertex2d(kRangeKm, -kRangeKm);
-        glTexCoord2d(1, 1);
-        glVertex2d(kRangeKm, kRangeKm);
-        glTexCoord2d(0, 1);
-        glVertex2d(-kRangeKm, kRangeKm);
+        glBegin(GL_TRIANGLE_FAN);
+        glTexCoord2d(0.5, 0.5);
+        glVertex2d(0, 0);
+        for (int i = 0; i <= kSides; ++i)
+        {
+            const double a = 2.0 * M_PI * i / kSides, c = std::cos(a), s = std::sin(a);
+            glTexCoord2d(0.5 + 0.5 * c, 0.5 + 0.5 * s);
+            glVertex2d(kRangeKm * c, kRangeKm * s);
+        }
         glEnd();
         glDisable(GL_TEXTURE_2D);
         glFinish();
@@ -137,4 +143,18 @@ BENCHMARK(BM_ClearOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RadarFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleQuad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RadarRebuild)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv)
+{
+    {
+        GxAGLContext context(nullptr, CxRect(0, 0, kWidth, kHeight), CxRect(0, 0, kWidth, kHeight));
+        const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        benchmark::AddCustomContext("gl_renderer", renderer != nullptr ? renderer : "none");
+    }
+    benchmark::AddCustomContext("nproc", std::to_string(sysconf(_SC_NPROCESSORS_ONLN)));
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    benchmark::AddCustomContext("LP_NUM_THREADS", threads != nullptr ? threads : "unset");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -13,6 +13,7 @@
 #include "GxMesh.h"
 
 #include <memory>
+#include <utility>
 
 class DxImage : public DxFrame
 {
@@ -36,6 +37,7 @@ public:
     const GxMesh& GetMesh() const { return mMesh; }
     GxMesh& GetMesh() { return mMesh; }
     void SetMesh(const GxMesh& inMesh) { mMesh = inMesh; }
+    void SetMesh(GxMesh&& inMesh) { mMesh = std::move(inMesh); }
 
     // The bytes to upload, bottom row first; null when there are none. Still owned by the image.
     CxUint8* GetTextureBuffer();

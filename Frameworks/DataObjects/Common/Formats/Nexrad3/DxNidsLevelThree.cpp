@@ -295,26 +295,34 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
         const std::size_t byteCount = inPacket == 16 ? length : std::size_t(length) * 2;
         if (length < 1 || (inPacket == 16 ? length > rowWidth : byteCount > bins))
             break;
-        const double start = ioReader.S16() * 0.1;
-        const double delta = ioReader.S16() * 0.1;
+        const CxSint32 startTenths = ioReader.S16();
+        const CxSint32 deltaTenths = ioReader.S16();
         if (!ioReader.Has(byteCount))
             break;
+        // Summed in tenths, a radial's end is exactly the next one's start, so the mesh shares their corners.
+        const double start = startTenths * 0.1;
         angles->push_back(start);
         sweep.mStart.push_back(start);
-        sweep.mEnd.push_back(start + delta);
+        sweep.mEnd.push_back((startTenths + deltaTenths) * 0.1);
         CxUint8* out = pixels + std::size_t(row) * rowWidth;
         const CxUint8* in = ioReader.Here();
         if (inPacket == 16)
             std::memcpy(out, in, byteCount);
         else
         {
+            // A run is at most 15 bins: away from the row's end a fixed 16-byte store is cheaper than a sized one,
+            // its surplus overwritten by the next run and cleared after the last.
             CxSint32 column = 0;
             for (std::size_t i = 0; i < byteCount; ++i)
             {
                 const CxSint32 run = std::min<CxSint32>(in[i] >> 4, rowWidth - column);
-                std::memset(out + column, in[i] & 0x0F, std::size_t(run));
+                if (rowWidth - column >= 16)
+                    std::memset(out + column, in[i] & 0x0F, 16);
+                else
+                    std::memset(out + column, in[i] & 0x0F, std::size_t(run));
                 column += run;
             }
+            std::memset(out + column, 0, std::size_t(std::min<CxSint32>(16, rowWidth - column)));
         }
         ioReader.Skip(byteCount);
     }

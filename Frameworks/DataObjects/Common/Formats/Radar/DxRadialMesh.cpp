@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection, const DxRadialSweep& inSweep,
                        bool inFan, CxUint32 inTextureSide)
@@ -33,21 +34,42 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
     std::vector<GxPosition> corners(2 * radials * count);
     const auto degrees = [&](std::size_t inEdge)
     { return (inEdge % 2 == 0 ? inSweep.mStart : inSweep.mEnd)[inEdge / 2]; };
+    std::vector<double> ranges(count);
+    for (std::size_t b = 0; b < count; ++b)
+        ranges[b] = boundaries[b] * inSweep.mGateKm + inSweep.mFirstGateKm;
+    // On an orthographic map centred at the radar a ray keeps its direction: each boundary's distance terms are
+    // worked out once and a corner costs only its latitude and longitude.
+    const auto* orthographic = dynamic_cast<const GxOrthographicProjection*>(&inProjection);
+    // The radar projects to the map's origin up to rounding (a micrometre here is far below any pixel).
+    const bool polar = orthographic != nullptr && std::fabs(center.mX) < 1e-9 && std::fabs(center.mY) < 1e-9;
+    const double sinLat0 = std::sin(site.mLatitude), cosLat0 = std::cos(site.mLatitude);
+    std::vector<double> sines(count), cosines(count);
+    for (std::size_t b = 0; polar && b < count; ++b)
+    {
+        sines[b] = ranges[b] / GxProjection::kStdRadius;
+        cosines[b] = std::sqrt(1.0 - sines[b] * sines[b]);
+    }
     for (std::size_t edge = 0; edge < 2 * radials; ++edge)
     {
+        GxPosition* out = &corners[edge * count];
         if (edge > 0 && degrees(edge) == degrees(edge - 1))
         {
-            std::copy_n(corners.begin() + std::ptrdiff_t((edge - 1) * count), count,
-                        corners.begin() + std::ptrdiff_t(edge * count));
+            std::copy_n(out - count, count, out);
             continue;
         }
         const double azimuth = degrees(edge) * M_PI / 180.0;
         const double sine = std::sin(azimuth), cosine = std::cos(azimuth);
         for (std::size_t b = 0; b < count; ++b)
         {
-            const double range = boundaries[b] * inSweep.mGateKm + inSweep.mFirstGateKm;
-            corners[edge * count + b] =
-                inProjection.Unproject(GxPoint(center.mX + range * sine, center.mY + range * cosine));
+            const double range = ranges[b];
+            if (polar && range == 0.0)
+                out[b] = site; // what the general path gives: the centre unprojected
+            else if (!polar || !(std::fabs(sines[b]) <= 1.0))
+                out[b] = inProjection.Unproject(GxPoint(center.mX + range * sine, center.mY + range * cosine));
+            else
+                out[b] = GxPosition(
+                    site.mLongitude + std::atan2(sine * sines[b], cosines[b] * cosLat0 - cosine * sinLat0 * sines[b]),
+                    std::asin(std::clamp(sinLat0 * cosines[b] + cosine * sines[b] * cosLat0, -1.0, 1.0)));
         }
     }
     const auto boundaryIndex = [&](CxUint32 inGate)
@@ -67,8 +89,14 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
         const double uOuter = uv.mLeft + (uv.mRight - uv.mLeft) * double(outerGate - CxUint32(texels.left)) /
                                              double(texels.right - texels.left);
         const double rowsHigh = double(texels.bottom - texels.top);
-        tile->PositionCoords().reserve((fan ? 3 : 6) * std::size_t(rowsHigh));
-        tile->ImageCoords().reserve((fan ? 3 : 6) * std::size_t(rowsHigh));
+        // Filled in place: the vertex count is known before the rows are walked.
+        const std::size_t perRow = fan ? 3 : 6;
+        auto& positions = tile->PositionCoords();
+        auto& textures = tile->ImageCoords();
+        positions.resize(perRow * std::size_t(rowsHigh));
+        textures.resize(perRow * std::size_t(rowsHigh));
+        GxPosition* position = positions.data();
+        GxPoint* texture = textures.data();
         // Buffer rows run bottom first: buffer row y holds radial height - 1 - y.
         for (CxSint32 y = texels.top; y < texels.bottom; ++y)
         {
@@ -81,26 +109,29 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
             const double vEnd = uv.mBottom + (uv.mTop - uv.mBottom) * (y - texels.top) / rowsHigh;
             if (fan)
             {
-                const std::pair<const GxPosition*, GxPoint> vertices[] = {{&site, GxPoint(uv.mLeft, vStart)},
-                                                                          {start + outer, GxPoint(uOuter, vStart)},
-                                                                          {end + outer, GxPoint(uOuter, vEnd)}};
-                for (const auto& [position, texture] : vertices)
-                {
-                    tile->AddPositionCoord(*position);
-                    tile->AddImageCoord(texture);
-                }
+                *position++ = site;
+                *position++ = start[outer];
+                *position++ = end[outer];
+                *texture++ = GxPoint(uv.mLeft, vStart);
+                *texture++ = GxPoint(uOuter, vStart);
+                *texture++ = GxPoint(uOuter, vEnd);
                 continue;
             }
-            const std::pair<const GxPosition*, GxPoint> vertices[] = {
-                {start + inner, GxPoint(uv.mLeft, vStart)}, {start + outer, GxPoint(uOuter, vStart)},
-                {end + outer, GxPoint(uOuter, vEnd)},       {end + inner, GxPoint(uv.mLeft, vEnd)},
-                {start + inner, GxPoint(uv.mLeft, vStart)}, {end + outer, GxPoint(uOuter, vEnd)}};
-            for (const auto& [position, texture] : vertices)
-            {
-                tile->AddPositionCoord(*position);
-                tile->AddImageCoord(texture);
-            }
+            *position++ = start[inner];
+            *position++ = start[outer];
+            *position++ = end[outer];
+            *position++ = end[inner];
+            *position++ = start[inner];
+            *position++ = end[outer];
+            *texture++ = GxPoint(uv.mLeft, vStart);
+            *texture++ = GxPoint(uOuter, vStart);
+            *texture++ = GxPoint(uOuter, vEnd);
+            *texture++ = GxPoint(uv.mLeft, vEnd);
+            *texture++ = GxPoint(uv.mLeft, vStart);
+            *texture++ = GxPoint(uOuter, vEnd);
         }
+        positions.resize(std::size_t(position - positions.data()));
+        textures.resize(std::size_t(texture - textures.data()));
     }
-    ioImage.SetMesh(mesh);
+    ioImage.SetMesh(std::move(mesh));
 }
