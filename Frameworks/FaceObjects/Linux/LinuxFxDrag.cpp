@@ -226,12 +226,14 @@ void FxDragHandler::InstallDragHandlers(pf::WindowRef inWindow)
     mTrackingHandler =
         pf::InstallTrackingHandler(inWindow, [this](std::int16_t inMessage, pf::WindowRef inTarget, pf::DragRef inDrag)
                                    { return DragTrack(inMessage, inTarget, inDrag); });
-    mReceiveHandler = pf::InstallReceiveHandler(inWindow,
-                                                [this](pf::WindowRef, pf::DragRef inDrag)
-                                                {
-                                                    FxDrag drag(inDrag);
-                                                    return DragReceive(drag);
-                                                });
+    // A refused drop is not reported to the source as received.
+    mReceiveHandler =
+        pf::InstallReceiveHandler(inWindow,
+                                  [this](pf::WindowRef, pf::DragRef inDrag)
+                                  {
+                                      FxDrag drag(inDrag);
+                                      return AcceptsDrag(drag) ? DragReceive(drag) : pf::kDragNotAcceptedErr;
+                                  });
 }
 
 void FxDragHandler::RemoveDragHandlers()

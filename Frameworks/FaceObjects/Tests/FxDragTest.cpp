@@ -184,6 +184,33 @@ TEST_F(DragTest, ColourDropsOnAGraphicThatAcceptsThem)
     EXPECT_FALSE(source.IsDragSource());
 }
 
+// Also mended: a window's receive procedure answered noErr for a drop it refused, so the source saw it received.
+TEST_F(DragTest, AWindowReceivesOnlyTheDropsItAccepts)
+{
+    for (const bool accepts : {false, true})
+    {
+        SCOPED_TRACE(accepts);
+        std::unique_ptr<Recording<FxDocumentWindow>> window(
+            new Recording<FxDocumentWindow>(CxRect(100, 100, 300, 250)));
+        if (accepts)
+            window->AddDragFlavor(kFxColorDragFlavor);
+        window->Show();
+        FxDrag drag;
+        drag.AddItem(1, kFxColorDragFlavor, nullptr, 0);
+        FxPutColorOnPasteboard(drag.GetDragRef(), GxColor(1, 0, 0, 1));
+        const pf::Rect r = pf::ViewGlobalBounds(pf::GetContentView(window->GetRef()));
+        const CxSint16 x = CxSint16(r.x + 20), y = CxSint16(r.y + 20);
+        pf::PushScript({pf::script::Drag(x + 1, y), pf::script::Up(x + 1, y)});
+        Recording<FxDragHandler> source;
+        EXPECT_EQ(drag.Track(&source, CxPoint(x, y)), accepts ? pf::kNoErr : pf::kDragNotAcceptedErr);
+        const bool received =
+            std::find(window->mTrace.begin(), window->mTrace.end(), "receive") != window->mTrace.end();
+        EXPECT_EQ(received, accepts);
+        EXPECT_EQ(window->mTrace.empty(), !accepts);
+        EXPECT_EQ(window->mReceived, accepts ? GxColor(1, 0, 0, 1) : GxColor(0, 0, 0, 0));
+    }
+}
+
 TEST_F(DragTest, FlavoursReadFromTheItemOrThePasteboard)
 {
     FxDrag drag;
