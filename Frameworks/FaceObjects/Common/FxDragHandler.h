@@ -1,9 +1,13 @@
 // Receives drags over a window or one of its views and sends the data of drags it starts. Every FxWindow and
-// FxView is one. The hooks do nothing here; the drag objects themselves come with the drag support.
+// FxView is one. A drag is accepted when it carries one of the accepted flavours; the hooks do nothing here.
 #pragma once
 
+#include "PfDrag.h"
 #include "PfEventTarget.h"
 #include "PfWindowServer.h"
+
+#include <cstdint>
+#include <vector>
 
 class FxDrag;
 class FxDragItem;
@@ -13,7 +17,7 @@ class FxDragHandler
 {
 public:
     FxDragHandler() = default;
-    virtual ~FxDragHandler() = default;
+    virtual ~FxDragHandler();
     FxDragHandler(const FxDragHandler&) = delete;
     FxDragHandler& operator=(const FxDragHandler&) = delete;
 
@@ -25,16 +29,46 @@ public:
     virtual void OnTrackBegin(FxDrag&) {}
     virtual void OnTrackEnd(FxDrag&) {}
 
-    // The window-level handlers; a window installs them on itself and removes them before it goes.
-    void InstallDragHandlers(pf::WindowRef inWindow) { mDragWindow = inWindow; }
-    void RemoveDragHandlers() { mDragWindow = nullptr; }
+    void AddDragFlavor(pf::FourCharCode inType);
+    void RemoveDragFlavor(pf::FourCharCode inType);
+    bool AcceptsDragFlavor(pf::FourCharCode inType) const;
+    // Items and flavours in index order, up to the first accepted flavour.
+    bool AcceptsDrag(FxDrag& inDrag) const;
 
-    // A view's 'cntl' 18 to 21. Nothing is accepted yet, so no view claims the drop.
-    pf::OSStatus EventControlDragEnter(pf::HandlerCallRef, pf::Event&) { return pf::kNoErr; }
-    pf::OSStatus EventControlDragWithin(pf::HandlerCallRef, pf::Event&) { return pf::kNoErr; }
-    pf::OSStatus EventControlDragLeave(pf::HandlerCallRef, pf::Event&) { return pf::kNoErr; }
-    pf::OSStatus EventControlDragReceive(pf::HandlerCallRef, pf::Event&) { return pf::kNoErr; }
+    // The window-level handlers; a window installs them on itself and removes them before it goes.
+    void InstallDragHandlers(pf::WindowRef inWindow);
+    void RemoveDragHandlers();
+    // While one control drag event is handled, the control's owner window.
+    pf::WindowRef GetDragWindow() const { return mDragWindow; }
+
+    // A drag started here is being tracked.
+    bool IsDragSource() const { return mSource; }
+    // An accepted drag is over the window or control.
+    bool IsDragTracking() const { return mInside; }
+
+    void PrepareToTrack(FxDrag& inDrag);
+    void TrackBegin(FxDrag& inDrag);
+    void TrackEnd(FxDrag& inDrag);
+    pf::OSStatus DragEnterWindow(FxDrag& inDrag);
+    pf::OSStatus DragInWindow(FxDrag& inDrag);
+    pf::OSStatus DragLeaveWindow(FxDrag& inDrag);
+    pf::OSStatus DragReceive(FxDrag& inDrag);
+    // A tracking message at window level: 0 when refused or for messages 1-5, else paramErr.
+    pf::OSStatus DragTrack(std::int16_t inMessage, pf::WindowRef inWindow, pf::DragRef inDrag);
+
+    // A view's 'cntl' 18 to 21, each answering noErr; entry sets 'cldg' when the drag is accepted.
+    pf::OSStatus EventControlDragEnter(pf::HandlerCallRef, pf::Event& ioEvent);
+    pf::OSStatus EventControlDragWithin(pf::HandlerCallRef, pf::Event& ioEvent);
+    pf::OSStatus EventControlDragLeave(pf::HandlerCallRef, pf::Event& ioEvent);
+    pf::OSStatus EventControlDragReceive(pf::HandlerCallRef, pf::Event& ioEvent);
 
 protected:
     pf::WindowRef mDragWindow = nullptr;
+
+private:
+    std::uint64_t mTrackingHandler = 0;
+    std::uint64_t mReceiveHandler = 0;
+    std::vector<pf::FourCharCode> mFlavors;
+    bool mSource = false;
+    bool mInside = false;
 };

@@ -1,5 +1,8 @@
-// Supplies promised clipboard data. Every FxWindow and FxView is one; the hook does nothing here.
+// Gives access to the clipboard and supplies promised clipboard data. Every FxWindow and FxView is one; the hook
+// does nothing here.
 #pragma once
+
+#include "PfDrag.h"
 
 class FxScrap;
 class FxScrapFlavor;
@@ -13,4 +16,10 @@ public:
     FxScrapHandler& operator=(const FxScrapHandler&) = delete;
 
     virtual void OnScrapSend(FxScrap&, FxScrapFlavor&) {}
+
+    static FxScrap GetScrap();
+    static pf::OSStatus ClearScrap();
+    pf::OSStatus ScrapSend(pf::ScrapRef inScrap, pf::FourCharCode inType);
+    // The promise keeper, its user data the handler: install it with pf::SetScrapPromiseKeeper.
+    static pf::OSStatus ScrapPromiseKeeperProc(pf::ScrapRef inScrap, pf::FourCharCode inType, void* inUserData);
 };

@@ -1,0 +1,8 @@
+# Drags, their colours and the clipboard, through the public headers.
+sky_add_tests(fx_drag_tests LABEL fx_9 TIMEOUT 60
+    SOURCES FxDragTest.cpp
+    LIBS FaceObjects)
+# The discard-changes sheet, its texts from the bundle.
+sky_add_tests(fx_file_dialogs_tests LABEL fx_9 TIMEOUT 60
+    SOURCES FxFileDialogsTest.cpp
+    LIBS FaceObjects)
