@@ -1,5 +1,5 @@
-#include "PfWindowServer.h"
 #include "PfRunLoop.h"
+#include "PfWindowServer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +19,15 @@ protected:
         MainLoop().ResetForTesting(ClockKind::kVirtual);
         ResetWindowServerForTesting();
         SetDebugSink([](const std::string&) {});
-        mHandler = GetUserFocusEventTarget()->InstallHandler(
-            {{kClassCommand, kCommandProcess}},
-            [this](HandlerCallRef, Event& ioEvent)
-            {
-                HICommand command;
-                ioEvent.GetParam(kParamDirectObject, kTypeHICommand, command);
-                mProcessed.push_back(command.commandID);
-                return kNoErr;
-            });
+        mHandler =
+            GetUserFocusEventTarget()->InstallHandler({{kClassCommand, kCommandProcess}},
+                                                      [this](HandlerCallRef, Event& ioEvent)
+                                                      {
+                                                          HICommand command;
+                                                          ioEvent.GetParam(kParamDirectObject, kTypeHICommand, command);
+                                                          mProcessed.push_back(command.commandID);
+                                                          return kNoErr;
+                                                      });
     }
     void TearDown() override
     {
@@ -42,7 +42,7 @@ protected:
 TEST_F(PfPopupCommandTest, APopupTakesACommandAndItNeverReachesTheFocusAfterwards)
 {
     MenuRef menu = CreateMenu(1, 0);
-    InsertMenuItem(menu, 0, u"Open", FourCC("open"), 0);                         // 1
+    InsertMenuItem(menu, 0, u"Open", FourCC("open"), 0);                        // 1
     InsertMenuItem(menu, 1, u"-", FourCC("sepa"), kMenuItemSeparator);          // 2
     InsertMenuItem(menu, 2, u"Save (off)", FourCC("save"), kMenuItemDisabled);  // 3
     InsertMenuItem(menu, 3, u"Save", FourCC("save"), 0);                        // 4
