@@ -1,5 +1,9 @@
 // vanehost: loads the plug-in library as a browser does and runs a script of embeds and streams on one page,
 // writing snapshots and checking pixels. The main loop runs on a virtual clock; network time-outs stay real.
+// g++ 12 warns inside <regex> itself (std::function members "maybe uninitialized") when optimising with the
+// sanitizers; the warning is about the library's code, not this file's.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 #include "PfImage.h"
 #include "PfRunLoop.h"
 #include "PfSurface.h"
@@ -19,9 +23,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -60,6 +66,23 @@ const char* const kHelp =
     "  snapshot N|page FILE.png                  writes a fresh snapshot of N or of the whole page\n"
     "  expect-pixel N|page X Y #RRGGBB [TOL]     the pixel at X, Y (top-left origin) of a fresh snapshot,\n"
     "                                            within TOL (default 2) on each channel\n"
+    "  mouse N down|up|move|drag X Y [button=B] [mods=cmd,ctrl,opt,shift] [clicks=C]\n"
+    "                                            X, Y local to N; queued as the window server's own input\n"
+    "                                            (which counts clicks), or with button= other than 1 or\n"
+    "                                            clicks= sent by the host with the next line; give a click's\n"
+    "                                            up the same options\n"
+    "                                            Queued input takes no loop time: in Carbon mode follow a move\n"
+    "                                            or drag the plug-in should see with run 10 or more\n"
+    "  menu CODE|N|none                          the next popup's choice: item N (all digits), the first\n"
+    "                                            enabled item with the four-character command CODE, or none;\n"
+    "                                            put it right after the mouse down that opens the popup\n"
+    "  expect-url N URL [TARGET]                 N's last GetURL was URL (with TARGET when given)\n"
+    "  expect-url N none                         N asked for no URL since it was made\n"
+    "  expect-file PATH REGEX [wait=S]           the text of the file at PATH (relative to --home, * matching\n"
+    "                                            within one name; the temporary folder is tmp/skyvane-<uid>)\n"
+    "                                            matches the ECMAScript REGEX within S seconds (default 5)\n"
+    "\n"
+    "Input lines queue; every other line first delivers what is queued.\n"
     "\n"
     "exit status: 0 all went well, 1 an expectation failed, 2 a bad script, option or library\n";
 
@@ -150,8 +173,9 @@ struct Pairs
 class Runner
 {
 public:
-    Runner(const NPPluginFuncs& inFuncs, bool inCocoa, fs::path inBase, fs::path inOut)
-        : mFuncs(inFuncs), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)), mOut(std::move(inOut))
+    Runner(const NPPluginFuncs& inFuncs, bool inCocoa, fs::path inBase, fs::path inOut, fs::path inHome)
+        : mFuncs(inFuncs), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)), mOut(std::move(inOut)),
+          mHome(std::move(inHome))
     {
         const VaneAnswer answer = inCocoa ? VaneAnswer::kTrue : VaneAnswer::kFalse;
         mHost.SetSupport(answer, answer);
@@ -162,6 +186,9 @@ public:
     void Line(const std::vector<std::string>& inTokens)
     {
         const std::string& verb = inTokens[0];
+        // Queued input goes first, except before more input.
+        if (verb != "mouse" && verb != "menu")
+            Deliver();
         if (verb == "embed")
             Embed(inTokens);
         else if (verb == "stream")
@@ -178,6 +205,14 @@ public:
             Snapshot(inTokens);
         else if (verb == "expect-pixel")
             ExpectPixel(inTokens);
+        else if (verb == "mouse")
+            Mouse(inTokens);
+        else if (verb == "menu")
+            Menu(inTokens);
+        else if (verb == "expect-url")
+            ExpectUrl(inTokens);
+        else if (verb == "expect-file")
+            ExpectFile(inTokens);
         else
             throw BadInput{"unknown line \"" + verb + "\""};
     }
@@ -196,6 +231,18 @@ public:
             }
         mHost.DisplayLayers(std::chrono::duration<double>(pf::MainLoop().Now()).count());
         return asked;
+    }
+
+    // Sends a held mouse event, then delivers what is queued.
+    void Deliver()
+    {
+        if (mHeld)
+        {
+            const HeldMouse held = *mHeld;
+            mHeld.reset();
+            mHost.SendMouse(held.kind, held.content, held.button, held.modifiers, held.clicks);
+        }
+        Pump();
     }
 
     // Delivers what is queued; answers whether anything was.
@@ -439,11 +486,196 @@ private:
         }
     }
 
+    static std::uint32_t Modifiers(const std::string& inList)
+    {
+        std::uint32_t modifiers = 0;
+        std::stringstream names(inList);
+        for (std::string name; std::getline(names, name, ',');)
+        {
+            if (name == "cmd")
+                modifiers |= pf::kCmdKey;
+            else if (name == "ctrl")
+                modifiers |= pf::kControlKey;
+            else if (name == "opt")
+                modifiers |= pf::kOptionKey;
+            else if (name == "shift")
+                modifiers |= pf::kShiftKey;
+            else
+                throw BadInput{"unknown modifier \"" + name + "\" (cmd, ctrl, opt, shift)"};
+        }
+        return modifiers;
+    }
+
+    void Mouse(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 5, 8);
+        const Embedded& embed = Find(inTokens[1]);
+        const std::string& action = inTokens[2];
+        const pf::Point content{embed.rect.x + double(Number(inTokens[3], "X")),
+                                embed.rect.y + double(Number(inTokens[4], "Y"))};
+        Pairs pairs(inTokens, 5);
+        const std::optional<std::string> buttonText = pairs.Take("button");
+        const std::optional<std::string> modsText = pairs.Take("mods");
+        const std::optional<std::string> clicksText = pairs.Take("clicks");
+        if (!pairs.items.empty())
+            throw BadInput{"unknown mouse option \"" + pairs.items[0].first + "\""};
+        const long button = buttonText ? Number(*buttonText, "button") : 1;
+        const long clicks = clicksText ? Number(*clicksText, "clicks") : 1;
+        if (button < 1 || button > 32 || clicks < 1 || clicks > 1000)
+            throw BadInput{"button or clicks out of range"};
+        const std::uint32_t modifiers = modsText ? Modifiers(*modsText) : 0;
+        if (action != "down" && action != "up" && action != "move" && action != "drag")
+            throw BadInput{"mouse actions are down, up, move or drag, not \"" + action + "\""};
+        Deliver();
+        if (button != 1 || clicksText)
+        {
+            // Held until the next line, so a menu line after it is queued before the popup opens.
+            const std::uint32_t kind = action == "down"   ? pf::kMouseDown
+                                       : action == "up"   ? pf::kMouseUp
+                                       : action == "move" ? pf::kMouseMoved
+                                                          : pf::kMouseDragged;
+            mHeld = HeldMouse{kind, content, std::uint16_t(button), modifiers, std::uint32_t(clicks)};
+            return;
+        }
+        const pf::Point global = VaneHost::Global(content);
+        if (action == "down")
+            pf::PushScript(pf::script::Down(global.x, global.y, modifiers));
+        else if (modsText && modifiers != 0)
+            throw BadInput{"mods= on a queued " + action + " (only down carries them)"};
+        else if (action == "up")
+            pf::PushScript(pf::script::Up(global.x, global.y));
+        else if (action == "move")
+            pf::PushScript(pf::script::Move(global.x, global.y));
+        else
+            pf::PushScript(pf::script::Drag(global.x, global.y));
+    }
+
+    static void Menu(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 2, 2);
+        const std::string& choice = inTokens[1];
+        if (choice == "none")
+            pf::PushScript(pf::script::Choose(0));
+        else if (choice.find_first_not_of("0123456789") == std::string::npos)
+            pf::PushScript(pf::script::Choose(std::int32_t(Number(choice, "menu"))));
+        else if (choice.size() == 4 &&
+                 std::all_of(choice.begin(), choice.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+            pf::PushScript(pf::script::Command(std::uint32_t(std::uint8_t(choice[0])) << 24 |
+                                               std::uint32_t(std::uint8_t(choice[1])) << 16 |
+                                               std::uint32_t(std::uint8_t(choice[2])) << 8 | std::uint8_t(choice[3])));
+        else
+            throw BadInput{"menu takes an item number, a four-character code or none, not \"" + choice + "\""};
+    }
+
+    void ExpectUrl(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 4);
+        const Embedded& embed = Find(inTokens[1]);
+        const std::pair<std::string, std::string>* last = mHost.LastGetUrl(embed.npp);
+        if (inTokens[2] == "none" && inTokens.size() == 3)
+        {
+            if (last != nullptr)
+                throw std::runtime_error("expected no URL from " + inTokens[1] + ", found " + last->first);
+            return;
+        }
+        if (last == nullptr)
+            throw std::runtime_error("expected " + inTokens[2] + " from " + inTokens[1] + ", found none");
+        if (last->first != inTokens[2] || (inTokens.size() == 4 && last->second != inTokens[3]))
+            throw std::runtime_error("expected " + inTokens[2] + (inTokens.size() == 4 ? " " + inTokens[3] : "") +
+                                     " from " + inTokens[1] + ", found " + last->first + " " + last->second);
+    }
+
+    // The files under the home that PATH names, '*' matching within one name.
+    std::vector<fs::path> Matching(const std::string& inPattern) const
+    {
+        std::vector<fs::path> found{mHome};
+        std::stringstream parts(inPattern);
+        for (std::string part; std::getline(parts, part, '/');)
+        {
+            if (part.empty() || part == ".")
+                continue;
+            std::string expression;
+            for (char c : part)
+                expression += c == '*'                                                     ? std::string("[^/]*")
+                              : std::string(".^$|()[]{}+?\\").find(c) != std::string::npos ? std::string("\\") + c
+                                                                                           : std::string(1, c);
+            const std::regex name(expression);
+            std::vector<fs::path> next;
+            for (const fs::path& folder : found)
+            {
+                std::error_code error;
+                if (part.find('*') == std::string::npos)
+                {
+                    if (fs::exists(folder / part, error))
+                        next.push_back(folder / part);
+                    continue;
+                }
+                for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+                    if (std::regex_match(it->path().filename().string(), name))
+                        next.push_back(it->path());
+            }
+            found = std::move(next);
+        }
+        return found;
+    }
+
+    void ExpectFile(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 4);
+        if (mHome.empty())
+            throw BadInput{"expect-file needs --home"};
+        if (inTokens[1].empty() || inTokens[1][0] == '/' || inTokens[1].find("..") != std::string::npos)
+            throw BadInput{"expect-file takes a path inside the home, not \"" + inTokens[1] + "\""};
+        std::regex pattern;
+        try
+        {
+            pattern = std::regex(inTokens[2], std::regex::ECMAScript);
+        }
+        catch (const std::regex_error& inError)
+        {
+            throw BadInput{"a bad expression \"" + inTokens[2] + "\": " + inError.what()};
+        }
+        long seconds = 5;
+        if (inTokens.size() == 4)
+        {
+            Pairs pairs(inTokens, 3);
+            seconds = pairs.TakeNumber("wait");
+            if (!pairs.items.empty() || seconds < 0)
+                throw BadInput{"expect-file takes wait=S"};
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        for (;;)
+        {
+            for (const fs::path& path : Matching(inTokens[1]))
+            {
+                std::ifstream in(path, std::ios::binary);
+                std::stringstream text;
+                text << in.rdbuf();
+                if (in && std::regex_search(text.str(), pattern))
+                    return;
+            }
+            if (std::chrono::steady_clock::now() >= deadline)
+                throw std::runtime_error("no file " + inTokens[1] + " matching " + inTokens[2]);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            Pump();
+        }
+    }
+
     NPPluginFuncs mFuncs;
     VaneHost mHost;
     bool mCocoa;
     fs::path mBase;
     fs::path mOut;
+    fs::path mHome;
+    struct HeldMouse
+    {
+        std::uint32_t kind;
+        pf::Point content;
+        std::uint16_t button;
+        std::uint32_t modifiers;
+        std::uint32_t clicks;
+    };
+    std::optional<HeldMouse> mHeld;
     std::map<std::string, Embedded> mEmbeds;
     std::size_t mSeenInvalidations = 0;
 };
@@ -600,7 +832,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         const fs::path base = fs::absolute(scriptPath).parent_path();
-        Runner runner(funcs, model == "cocoa", base, fs::path(out));
+        Runner runner(funcs, model == "cocoa", base, fs::path(out), home ? fs::absolute(*home) : fs::path());
         if (initialize(runner.Host().BrowserFuncs()) != NPERR_NO_ERROR)
         {
             std::cerr << "vanehost: NP_Initialize failed\n";

@@ -1,0 +1,21 @@
+# The test browser's input lines: clicks, context menus by item and by command code, the URLs asked for and the
+# files written, in both models, each run with a fresh home and an opener that records its argument.
+set(vhs ${CMAKE_CURRENT_LIST_DIR}/scripts)
+foreach(model cocoa carbon)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-input-${model})
+  add_test(NAME vanehost_placeholder_input_${model}
+      COMMAND ${CMAKE_COMMAND}
+          "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/placeholder-input.vhs;--model;${model};--home;${dir}/home;--out;${dir}/out"
+          -DCODE=0 -DCLEAN=${dir} -P ${vhs}/expect-run.cmake)
+  set_tests_properties(vanehost_placeholder_input_${model} PROPERTIES
+      ENVIRONMENT "SKYVANE_OPEN_CMD=${vhs}/record-opened.sh;DISPLAY=")
+endforeach()
+add_test(NAME vanehost_input_help
+    COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;--help" -DCODE=0
+        "-DCONTAINS=mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10"
+        -P ${vhs}/expect-run.cmake)
+add_test(NAME vanehost_bad_menu
+    COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/bad-menu.vhs;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-bad-menu"
+        -DCODE=2 "-DCONTAINS=bad-menu.vhs:2: menu takes" -P ${vhs}/expect-run.cmake)
+set_tests_properties(vanehost_placeholder_input_cocoa vanehost_placeholder_input_carbon vanehost_input_help
+    vanehost_bad_menu PROPERTIES LABELS host_1 TIMEOUT 120)
