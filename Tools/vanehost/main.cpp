@@ -78,6 +78,8 @@ const char* const kHelp =
     "                                            put it right after the mouse down that opens the popup\n"
     "  expect-url N URL [TARGET]                 N's last GetURL was URL (with TARGET when given)\n"
     "  expect-url N none                         N asked for no URL since it was made\n"
+    "  shutdown                                  destroys every embed and calls NP_Shutdown; only expect-\n"
+    "                                            lines may follow\n"
     "  expect-file PATH REGEX [wait=S]           the text of the file at PATH (relative to --home, * matching\n"
     "                                            within one name; the temporary folder is tmp/skyvane-<uid>)\n"
     "                                            matches the ECMAScript REGEX within S seconds (default 5)\n"
@@ -173,19 +175,26 @@ struct Pairs
 class Runner
 {
 public:
-    Runner(const NPPluginFuncs& inFuncs, bool inCocoa, fs::path inBase, fs::path inOut, fs::path inHome)
-        : mFuncs(inFuncs), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)), mOut(std::move(inOut)),
-          mHome(std::move(inHome))
+    using Shutdown = NPError (*)();
+
+    Runner(const NPPluginFuncs& inFuncs, Shutdown inShutdown, bool inCocoa, fs::path inBase, fs::path inOut,
+           fs::path inHome)
+        : mFuncs(inFuncs), mShutdown(inShutdown), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)),
+          mOut(std::move(inOut)), mHome(std::move(inHome))
     {
         const VaneAnswer answer = inCocoa ? VaneAnswer::kTrue : VaneAnswer::kFalse;
         mHost.SetSupport(answer, answer);
     }
 
     VaneHost& Host() { return mHost; }
+    // Whether a shutdown line called NP_Shutdown already.
+    bool ShutDown() const { return mShutDown; }
 
     void Line(const std::vector<std::string>& inTokens)
     {
         const std::string& verb = inTokens[0];
+        if (mShutDown && verb.rfind("expect-", 0) != 0)
+            throw BadInput{"only expectations may follow shutdown, not \"" + verb + "\""};
         // Queued input goes first, except before more input.
         if (verb != "mouse" && verb != "menu")
             Deliver();
@@ -213,6 +222,8 @@ public:
             ExpectUrl(inTokens);
         else if (verb == "expect-file")
             ExpectFile(inTokens);
+        else if (verb == "shutdown")
+            ShutDownPlugin(inTokens);
         else
             throw BadInput{"unknown line \"" + verb + "\""};
     }
@@ -486,6 +497,18 @@ private:
         }
     }
 
+    // Destroys every embed and calls NP_Shutdown; the embeds stay known to expectations.
+    void ShutDownPlugin(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 1, 1);
+        for (auto& [name, embed] : mEmbeds)
+            mHost.Destroy(embed.npp);
+        Pump();
+        mShutDown = true;
+        if (mShutdown() != NPERR_NO_ERROR)
+            throw std::runtime_error("NP_Shutdown failed");
+    }
+
     static std::uint32_t Modifiers(const std::string& inList)
     {
         std::uint32_t modifiers = 0;
@@ -662,6 +685,8 @@ private:
     }
 
     NPPluginFuncs mFuncs;
+    Shutdown mShutdown;
+    bool mShutDown = false;
     VaneHost mHost;
     bool mCocoa;
     fs::path mBase;
@@ -830,9 +855,10 @@ int main(int argc, char** argv)
         return kExitBadInput;
     }
     int status = 0;
+    bool shutDown = false;
     {
         const fs::path base = fs::absolute(scriptPath).parent_path();
-        Runner runner(funcs, model == "cocoa", base, fs::path(out), home ? fs::absolute(*home) : fs::path());
+        Runner runner(funcs, shutdown, model == "cocoa", base, fs::path(out), home ? fs::absolute(*home) : fs::path());
         if (initialize(runner.Host().BrowserFuncs()) != NPERR_NO_ERROR)
         {
             std::cerr << "vanehost: NP_Initialize failed\n";
@@ -840,9 +866,11 @@ int main(int argc, char** argv)
         }
         else
             status = RunScript(runner, lines, scriptPath);
+        shutDown = runner.ShutDown();
     }
     // The host destroyed the instances still alive as it went. The library stays loaded, as in a browser: its
     // static caches live until the process ends.
-    shutdown();
+    if (!shutDown)
+        shutdown();
     return status;
 }

@@ -12,10 +12,24 @@ foreach(model cocoa carbon)
 endforeach()
 add_test(NAME vanehost_input_help
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;--help" -DCODE=0
-        "-DCONTAINS=mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10"
+        "-DCONTAINS=mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown"
         -P ${vhs}/expect-run.cmake)
 add_test(NAME vanehost_bad_menu
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/bad-menu.vhs;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-bad-menu"
         -DCODE=2 "-DCONTAINS=bad-menu.vhs:2: menu takes" -P ${vhs}/expect-run.cmake)
 set_tests_properties(vanehost_placeholder_input_cocoa vanehost_placeholder_input_carbon vanehost_input_help
     vanehost_bad_menu PROPERTIES LABELS host_1 TIMEOUT 120)
+foreach(model cocoa carbon)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-shutdown-${model})
+  add_test(NAME vanehost_shutdown_${model}
+      COMMAND ${CMAKE_COMMAND}
+          "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/shutdown.vhs;--model;${model};--home;${dir}/home;--out;${dir}/out"
+          -DCODE=0 -DCLEAN=${dir} -P ${vhs}/expect-run.cmake)
+  set_tests_properties(vanehost_shutdown_${model} PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=")
+endforeach()
+add_test(NAME vanehost_after_shutdown
+    COMMAND ${CMAKE_COMMAND}
+        "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/after-shutdown.vhs;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-after-shutdown"
+        -DCODE=2 "-DCONTAINS=after-shutdown.vhs:3: only expectations may follow shutdown" -P ${vhs}/expect-run.cmake)
+set_tests_properties(vanehost_shutdown_cocoa vanehost_shutdown_carbon vanehost_after_shutdown PROPERTIES
+    LABELS host_1 TIMEOUT 120)
