@@ -559,6 +559,20 @@ pf::OSStatus VaneHost::SendMouse(std::uint32_t inKind, pf::Point inContent, std:
     return pf::GetWindowEventTarget(mWindow)->Send(event);
 }
 
+pf::OSStatus VaneHost::SendWheel(pf::Point inContent, std::int32_t inDeltaY, std::int32_t inDeltaX)
+{
+    if (!pf::IsValidWindow(mWindow))
+        return pf::kParamErr;
+    pf::Event event(pf::kClassMouse, pf::kMouseScroll);
+    event.SetParam(pf::kParamMouseLocation, pf::kTypeHIPoint, Global(inContent));
+    event.SetParam(pf::kParamWindowMouseLocation, pf::kTypeHIPoint, inContent);
+    event.SetParam(pf::kParamWindowRef, pf::kTypeWindowRef, mWindow);
+    event.SetParam(pf::kParamKeyModifiers, pf::kTypeUInt32, std::uint32_t(0));
+    event.SetParam(pf::kParamMouseWheelSmoothVerticalDelta, pf::kTypeSInt32, inDeltaY);
+    event.SetParam(pf::kParamMouseWheelSmoothHorizontalDelta, pf::kTypeSInt32, inDeltaX);
+    return pf::GetWindowEventTarget(mWindow)->Send(event);
+}
+
 // Clicks the plug-in's own handlers left: records in Carbon mode, Cocoa events in Cocoa mode.
 pf::OSStatus VaneHost::HostMouse(pf::Event& ioEvent)
 {

@@ -73,6 +73,8 @@ public:
     // a button-2 click reaches the plug-in as a record with the control key, as browsers send it.
     pf::OSStatus SendMouse(std::uint32_t inKind, pf::Point inContent, std::uint16_t inButton,
                            std::uint32_t inModifiers = 0, std::uint32_t inClickCount = 1);
+    // Sends a 'mous' 11 (smooth wheel) event with the deltas at a content point.
+    pf::OSStatus SendWheel(pf::Point inContent, std::int32_t inDeltaY, std::int32_t inDeltaX);
     // The content point as a global one.
     static pf::Point Global(pf::Point inContent);
 

@@ -73,6 +73,9 @@ const char* const kHelp =
     "                                            up the same options\n"
     "                                            Queued input takes no loop time: in Carbon mode follow a move\n"
     "                                            or drag the plug-in should see with run 10 or more\n"
+    "  scroll N X Y DY [DX]                      a wheel event ('mous' 11) at X, Y local to N, sent by the host\n"
+    "  key N down|up|repeat left|right|up|down [mods=...]   an arrow key record (Carbon mode only)\n"
+    "  focus N in|out                            a focus record (Carbon mode only)\n"
     "  menu CODE|N|none                          the next popup's choice: item N (all digits), the first\n"
     "                                            enabled item with the four-character command CODE, or none;\n"
     "                                            put it right after the mouse down that opens the popup\n"
@@ -218,6 +221,12 @@ public:
             Mouse(inTokens);
         else if (verb == "menu")
             Menu(inTokens);
+        else if (verb == "scroll")
+            Scroll(inTokens);
+        else if (verb == "key")
+            Key(inTokens);
+        else if (verb == "focus")
+            Focus(inTokens);
         else if (verb == "expect-url")
             ExpectUrl(inTokens);
         else if (verb == "expect-file")
@@ -571,6 +580,74 @@ private:
             pf::PushScript(pf::script::Move(global.x, global.y));
         else
             pf::PushScript(pf::script::Drag(global.x, global.y));
+    }
+
+    void Scroll(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 5, 6);
+        const Embedded& embed = Find(inTokens[1]);
+        const pf::Point content{embed.rect.x + double(Number(inTokens[2], "X")),
+                                embed.rect.y + double(Number(inTokens[3], "Y"))};
+        const long dy = Number(inTokens[4], "DY");
+        const long dx = inTokens.size() == 6 ? Number(inTokens[5], "DX") : 0;
+        if (std::labs(dy) > 1000000 || std::labs(dx) > 1000000)
+            throw BadInput{"a wheel delta out of range"};
+        mHost.SendWheel(content, std::int32_t(dy), std::int32_t(dx));
+        Pump();
+    }
+
+    // Records only: the Cocoa event model drops them.
+    NPP CarbonEmbed(const std::vector<std::string>& inTokens)
+    {
+        if (mCocoa)
+            throw BadInput{inTokens[0] + " lines need --model carbon"};
+        return Find(inTokens[1]).npp;
+    }
+
+    void Key(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 4, 5);
+        NPP npp = CarbonEmbed(inTokens);
+        const std::string& action = inTokens[2];
+        const std::string& name = inTokens[3];
+        const std::uint16_t what = action == "down"     ? pf::kKeyDownEvent
+                                   : action == "up"     ? pf::kKeyUpEvent
+                                   : action == "repeat" ? pf::kAutoKeyEvent
+                                                        : 0;
+        if (what == 0)
+            throw BadInput{"key actions are down, up or repeat, not \"" + action + "\""};
+        // Virtual key codes 123-126 and character codes 28-31, in the order left, right, down, up.
+        const char* const names[] = {"left", "right", "down", "up"};
+        const std::uint32_t codes[][2] = {{123, 28}, {124, 29}, {125, 31}, {126, 30}};
+        std::optional<std::uint32_t> message;
+        for (std::size_t i = 0; i < 4; ++i)
+            if (name == names[i])
+                message = codes[i][0] << 8 | codes[i][1];
+        if (!message)
+            throw BadInput{"keys are left, right, up or down, not \"" + name + "\""};
+        std::uint32_t modifiers = 0;
+        if (inTokens.size() == 5)
+        {
+            Pairs pairs(inTokens, 4);
+            const std::optional<std::string> mods = pairs.Take("mods");
+            if (!mods || !pairs.items.empty())
+                throw BadInput{"key takes mods= only"};
+            modifiers = Modifiers(*mods);
+        }
+        pf::EventRecord record = VaneHost::MakeRecord(what, {}, std::uint16_t(modifiers), *message);
+        mHost.HandleEvent(npp, &record);
+        Pump();
+    }
+
+    void Focus(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 3);
+        NPP npp = CarbonEmbed(inTokens);
+        if (inTokens[2] != "in" && inTokens[2] != "out")
+            throw BadInput{"focus is in or out, not \"" + inTokens[2] + "\""};
+        pf::EventRecord record = VaneHost::MakeRecord(inTokens[2] == "in" ? pf::kGetFocusEvent : pf::kLoseFocusEvent);
+        mHost.HandleEvent(npp, &record);
+        Pump();
     }
 
     static void Menu(const std::vector<std::string>& inTokens)

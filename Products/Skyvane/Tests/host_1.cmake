@@ -12,7 +12,7 @@ foreach(model cocoa carbon)
 endforeach()
 add_test(NAME vanehost_input_help
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;--help" -DCODE=0
-        "-DCONTAINS=mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown"
+        "-DCONTAINS=mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown;scroll N X Y DY [DX];key N down|up|repeat left|right|up|down;focus N in|out"
         -P ${vhs}/expect-run.cmake)
 add_test(NAME vanehost_bad_menu
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/bad-menu.vhs;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-bad-menu"
@@ -33,3 +33,17 @@ add_test(NAME vanehost_after_shutdown
         -DCODE=2 "-DCONTAINS=after-shutdown.vhs:3: only expectations may follow shutdown" -P ${vhs}/expect-run.cmake)
 set_tests_properties(vanehost_shutdown_cocoa vanehost_shutdown_carbon vanehost_after_shutdown PROPERTIES
     LABELS host_1 TIMEOUT 120)
+# The probe plug-in records what arrives: points, modifiers, clicks, buttons, wheel deltas, keys and focus.
+foreach(model cocoa carbon)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-probe-${model})
+  add_test(NAME vanehost_probe_${model}
+      COMMAND ${CMAKE_COMMAND}
+          "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/probe-${model}.vhs;--plugin;$<TARGET_FILE:vane_probe>;--model;${model};--home;${dir}/home;--out;${dir}/out"
+          -DCODE=0 -DCLEAN=${dir} -P ${vhs}/expect-run.cmake)
+  set_tests_properties(vanehost_probe_${model} PROPERTIES ENVIRONMENT "DISPLAY=" LABELS host_1 TIMEOUT 120)
+endforeach()
+add_test(NAME vanehost_probe_cocoa_focus
+    COMMAND ${CMAKE_COMMAND}
+        "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/probe-cocoa-focus.vhs;--plugin;$<TARGET_FILE:vane_probe>;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-probe-focus"
+        -DCODE=2 "-DCONTAINS=probe-cocoa-focus.vhs:2: focus lines need --model carbon" -P ${vhs}/expect-run.cmake)
+set_tests_properties(vanehost_probe_cocoa_focus PROPERTIES LABELS host_1 TIMEOUT 120)
