@@ -5,7 +5,9 @@
 #include "PfSurface.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -90,6 +92,12 @@ VaneHost::~VaneHost()
 VaneHost* VaneHost::Current()
 {
     return sCurrent;
+}
+
+void VaneHost::DropEntriesPastForceRedraw()
+{
+    constexpr std::size_t kKept = offsetof(NPNetscapeFuncs, forceredraw) + sizeof(NPN_ForceRedrawProcPtr);
+    std::memset(reinterpret_cast<char*>(&mBrowser) + kKept, 0, sizeof(mBrowser) - kKept);
 }
 
 void VaneHost::SetSupport(VaneAnswer inCoreAnimation, VaneAnswer inCocoa)

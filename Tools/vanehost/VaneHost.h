@@ -36,6 +36,10 @@ public:
 
     // The browser's table, owned by the host.
     NPNetscapeFuncs* BrowserFuncs() { return &mBrowser; }
+    // The plug-in's table, for an entry that fills it only after seeing the browser's.
+    void SetPluginFuncs(const NPPluginFuncs& inPlugin) { mPlugin = inPlugin; }
+    // As for the legacy entry: the browser's entries past ForceRedraw are null.
+    void DropEntriesPastForceRedraw();
     // What GetValue answers for NPNVsupportsCoreAnimationBool (2003) and NPNVsupportsCocoaBool (3001).
     void SetSupport(VaneAnswer inCoreAnimation, VaneAnswer inCocoa);
 

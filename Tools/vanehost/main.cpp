@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -40,7 +41,7 @@ constexpr int kExitExpectation = 1;
 constexpr int kExitBadInput = 2;
 
 const char* const kHelp =
-    "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR]\n"
+    "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR] [--legacy]\n"
     "\n"
     "Loads the plug-in library, shows one page of embeds and runs the script's lines in order.\n"
     "\n"
@@ -50,6 +51,9 @@ const char* const kHelp =
     "                         both models and the plug-in draws into the window's port\n"
     "  --home DIR             HOME, the XDG folders and TMPDIR under DIR\n"
     "  --out DIR              where snapshots go (default: the current folder)\n"
+    "  --legacy               the single entry main instead of NP_GetEntryPoints and NP_Initialize; the\n"
+    "                         browser answers neither model (Carbon mode) and its entries past ForceRedraw\n"
+    "                         are null\n"
     "  --help                 this text\n"
     "\n"
     "script lines (a line starting with # is a comment; values may be double-quoted; paths are relative to the "
@@ -178,7 +182,7 @@ struct Pairs
 class Runner
 {
 public:
-    using Shutdown = NPError (*)();
+    using Shutdown = std::function<NPError()>;
 
     Runner(const NPPluginFuncs& inFuncs, Shutdown inShutdown, bool inCocoa, fs::path inBase, fs::path inOut,
            fs::path inHome)
@@ -190,6 +194,11 @@ public:
     }
 
     VaneHost& Host() { return mHost; }
+    void SetPluginFuncs(const NPPluginFuncs& inFuncs)
+    {
+        mFuncs = inFuncs;
+        mHost.SetPluginFuncs(inFuncs);
+    }
     // Whether a shutdown line called NP_Shutdown already.
     bool ShutDown() const { return mShutDown; }
 
@@ -832,6 +841,8 @@ int main(int argc, char** argv)
     std::string scriptPath;
     std::string plugin;
     std::string model = "cocoa";
+    bool modelGiven = false;
+    bool legacy = false;
     std::optional<std::string> home;
     std::string out = ".";
     for (int i = 1; i < argc; ++i)
@@ -854,7 +865,12 @@ int main(int argc, char** argv)
         if (arg == "--plugin")
             plugin = value();
         else if (arg == "--model")
+        {
             model = value();
+            modelGiven = true;
+        }
+        else if (arg == "--legacy")
+            legacy = true;
         else if (arg == "--home")
             home = value();
         else if (arg == "--out")
@@ -877,6 +893,13 @@ int main(int argc, char** argv)
         std::cerr << "vanehost: --model is cocoa or carbon, not \"" << model << "\"\n";
         return kExitBadInput;
     }
+    if (legacy && modelGiven && model == "cocoa")
+    {
+        std::cerr << "vanehost: --legacy runs in Carbon mode only\n";
+        return kExitBadInput;
+    }
+    if (legacy)
+        model = "carbon";
     std::ifstream scriptFile(scriptPath);
     if (!scriptFile)
     {
@@ -916,16 +939,19 @@ int main(int argc, char** argv)
     using Shutdown = NPError (*)();
     auto getEntryPoints = reinterpret_cast<GetEntryPoints>(::dlsym(library, "NP_GetEntryPoints"));
     auto initialize = reinterpret_cast<Initialize>(::dlsym(library, "NP_Initialize"));
+    using Unload = void (*)();
+    using LegacyMain = NPError (*)(NPNetscapeFuncs*, NPPluginFuncs*, Unload*);
     auto shutdown = reinterpret_cast<Shutdown>(::dlsym(library, "NP_Shutdown"));
-    if (getEntryPoints == nullptr || initialize == nullptr || shutdown == nullptr)
+    auto legacyMain = reinterpret_cast<LegacyMain>(::dlsym(library, "main"));
+    if (legacy ? legacyMain == nullptr : getEntryPoints == nullptr || initialize == nullptr || shutdown == nullptr)
     {
-        std::cerr << "vanehost: " << plugin << " lacks the NP_ entry points\n";
+        std::cerr << "vanehost: " << plugin << " lacks the " << (legacy ? "main" : "NP_") << " entry points\n";
         ::dlclose(library);
         return kExitBadInput;
     }
     NPPluginFuncs funcs{};
     funcs.size = sizeof(funcs);
-    if (getEntryPoints(&funcs) != NPERR_NO_ERROR)
+    if (!legacy && getEntryPoints(&funcs) != NPERR_NO_ERROR)
     {
         std::cerr << "vanehost: NP_GetEntryPoints refused the table\n";
         ::dlclose(library);
@@ -933,12 +959,32 @@ int main(int argc, char** argv)
     }
     int status = 0;
     bool shutDown = false;
+    Unload unload = nullptr;
+    const Runner::Shutdown unloadOrShutdown = [&]() -> NPError
+    {
+        if (!legacy)
+            return shutdown();
+        if (unload != nullptr)
+            unload();
+        return NPERR_NO_ERROR;
+    };
     {
         const fs::path base = fs::absolute(scriptPath).parent_path();
-        Runner runner(funcs, shutdown, model == "cocoa", base, fs::path(out), home ? fs::absolute(*home) : fs::path());
-        if (initialize(runner.Host().BrowserFuncs()) != NPERR_NO_ERROR)
+        Runner runner(funcs, unloadOrShutdown, model == "cocoa", base, fs::path(out),
+                      home ? fs::absolute(*home) : fs::path());
+        bool started = false;
+        if (legacy)
         {
-            std::cerr << "vanehost: NP_Initialize failed\n";
+            runner.Host().SetSupport(VaneAnswer::kError, VaneAnswer::kError);
+            runner.Host().DropEntriesPastForceRedraw();
+            started = legacyMain(runner.Host().BrowserFuncs(), &funcs, &unload) == NPERR_NO_ERROR;
+            runner.SetPluginFuncs(funcs);
+        }
+        else
+            started = initialize(runner.Host().BrowserFuncs()) == NPERR_NO_ERROR;
+        if (!started)
+        {
+            std::cerr << "vanehost: " << (legacy ? "main" : "NP_Initialize") << " failed\n";
             status = kExitBadInput;
         }
         else
@@ -948,6 +994,6 @@ int main(int argc, char** argv)
     // The host destroyed the instances still alive as it went. The library stays loaded, as in a browser: its
     // static caches live until the process ends.
     if (!shutDown)
-        shutdown();
+        unloadOrShutdown();
     return status;
 }

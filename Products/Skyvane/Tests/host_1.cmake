@@ -12,7 +12,7 @@ foreach(model cocoa carbon)
 endforeach()
 add_test(NAME vanehost_input_help
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;--help" -DCODE=0
-        "-DCONTAINS=mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown;scroll N X Y DY [DX];key N down|up|repeat left|right|up|down;focus N in|out"
+        "-DCONTAINS=--legacy;mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown;scroll N X Y DY [DX];key N down|up|repeat left|right|up|down;focus N in|out"
         -P ${vhs}/expect-run.cmake)
 add_test(NAME vanehost_bad_menu
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/bad-menu.vhs;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-bad-menu"
@@ -47,3 +47,21 @@ add_test(NAME vanehost_probe_cocoa_focus
         "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/probe-cocoa-focus.vhs;--plugin;$<TARGET_FILE:vane_probe>;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-probe-focus"
         -DCODE=2 "-DCONTAINS=probe-cocoa-focus.vhs:2: focus lines need --model carbon" -P ${vhs}/expect-run.cmake)
 set_tests_properties(vanehost_probe_cocoa_focus PROPERTIES LABELS host_1 TIMEOUT 120)
+# The legacy entry: the placeholder's pixels and a shutdown through the unload function it hands back.
+foreach(script placeholder shutdown)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-legacy-${script})
+  add_test(NAME vanehost_legacy_${script}
+      COMMAND ${CMAKE_COMMAND}
+          "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/${script}.vhs;--legacy;--home;${dir}/home;--out;${dir}/out"
+          -DCODE=0 -DCLEAN=${dir} -P ${vhs}/expect-run.cmake)
+  set_tests_properties(vanehost_legacy_${script} PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=" LABELS host_1
+      TIMEOUT 120)
+endforeach()
+add_test(NAME vanehost_legacy_refuses_cocoa
+    COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/placeholder.vhs;--legacy;--model;cocoa" -DCODE=2
+        "-DCONTAINS=--legacy runs in Carbon mode only" -P ${vhs}/expect-run.cmake)
+add_test(NAME vanehost_legacy_needs_main
+    COMMAND ${CMAKE_COMMAND}
+        "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/probe-cocoa-focus.vhs;--legacy;--plugin;$<TARGET_FILE:vane_probe>" -DCODE=2
+        "-DCONTAINS=lacks the main entry points" -P ${vhs}/expect-run.cmake)
+set_tests_properties(vanehost_legacy_refuses_cocoa vanehost_legacy_needs_main PROPERTIES LABELS host_1 TIMEOUT 120)
