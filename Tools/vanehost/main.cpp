@@ -85,6 +85,8 @@ const char* const kHelp =
     "                                            put it right after the mouse down that opens the popup\n"
     "  expect-url N URL [TARGET]                 N's last GetURL was URL (with TARGET when given)\n"
     "  expect-url N none                         N asked for no URL since it was made\n"
+    "  reload                                    destroys every embed, calls NP_Shutdown, then the entry\n"
+    "                                            points again; the library stays loaded\n"
     "  shutdown                                  destroys every embed and calls NP_Shutdown; only expect-\n"
     "                                            lines may follow\n"
     "  expect-file PATH REGEX [wait=S]           the text of the file at PATH (relative to --home, * matching\n"
@@ -199,6 +201,8 @@ public:
         mFuncs = inFuncs;
         mHost.SetPluginFuncs(inFuncs);
     }
+    // Starts the plug-in again after a reload: its entry points, answering whether it started.
+    void SetStart(std::function<bool()> inStart) { mStart = std::move(inStart); }
     // Whether a shutdown line called NP_Shutdown already.
     bool ShutDown() const { return mShutDown; }
 
@@ -242,6 +246,8 @@ public:
             ExpectFile(inTokens);
         else if (verb == "shutdown")
             ShutDownPlugin(inTokens);
+        else if (verb == "reload")
+            Reload(inTokens);
         else
             throw BadInput{"unknown line \"" + verb + "\""};
     }
@@ -527,6 +533,16 @@ private:
             throw std::runtime_error("NP_Shutdown failed");
     }
 
+    // Shuts the plug-in down and starts it again through its entry points, the library staying loaded.
+    void Reload(const std::vector<std::string>& inTokens)
+    {
+        ShutDownPlugin(inTokens);
+        mEmbeds.clear();
+        if (!mStart || !mStart())
+            throw BadInput{"the plug-in did not start again"};
+        mShutDown = false;
+    }
+
     static std::uint32_t Modifiers(const std::string& inList)
     {
         std::uint32_t modifiers = 0;
@@ -772,6 +788,7 @@ private:
 
     NPPluginFuncs mFuncs;
     Shutdown mShutdown;
+    std::function<bool()> mStart;
     bool mShutDown = false;
     VaneHost mHost;
     bool mCocoa;
@@ -972,16 +989,24 @@ int main(int argc, char** argv)
         const fs::path base = fs::absolute(scriptPath).parent_path();
         Runner runner(funcs, unloadOrShutdown, model == "cocoa", base, fs::path(out),
                       home ? fs::absolute(*home) : fs::path());
-        bool started = false;
+        const auto start = [&]() -> bool
+        {
+            bool started = false;
+            if (legacy)
+                started = legacyMain(runner.Host().BrowserFuncs(), &funcs, &unload) == NPERR_NO_ERROR;
+            else
+                started = getEntryPoints(&funcs) == NPERR_NO_ERROR &&
+                          initialize(runner.Host().BrowserFuncs()) == NPERR_NO_ERROR;
+            runner.SetPluginFuncs(funcs);
+            return started;
+        };
         if (legacy)
         {
             runner.Host().SetSupport(VaneAnswer::kError, VaneAnswer::kError);
             runner.Host().DropEntriesPastForceRedraw();
-            started = legacyMain(runner.Host().BrowserFuncs(), &funcs, &unload) == NPERR_NO_ERROR;
-            runner.SetPluginFuncs(funcs);
         }
-        else
-            started = initialize(runner.Host().BrowserFuncs()) == NPERR_NO_ERROR;
+        runner.SetStart(start);
+        const bool started = start();
         if (!started)
         {
             std::cerr << "vanehost: " << (legacy ? "main" : "NP_Initialize") << " failed\n";

@@ -12,7 +12,7 @@ foreach(model cocoa carbon)
 endforeach()
 add_test(NAME vanehost_input_help
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;--help" -DCODE=0
-        "-DCONTAINS=--legacy;mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown;scroll N X Y DY [DX];key N down|up|repeat left|right|up|down;focus N in|out"
+        "-DCONTAINS=--legacy;reload;mouse N down|up|move|drag X Y;button=B;mods=cmd,ctrl,opt,shift;clicks=C;menu CODE|N|none;expect-url N URL [TARGET];expect-url N none;expect-file PATH REGEX [wait=S];skyvane-<uid>;run 10;shutdown;scroll N X Y DY [DX];key N down|up|repeat left|right|up|down;focus N in|out"
         -P ${vhs}/expect-run.cmake)
 add_test(NAME vanehost_bad_menu
     COMMAND ${CMAKE_COMMAND} "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/bad-menu.vhs;--home;${CMAKE_CURRENT_BINARY_DIR}/vhs-bad-menu"
@@ -65,3 +65,18 @@ add_test(NAME vanehost_legacy_needs_main
         "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/probe-cocoa-focus.vhs;--legacy;--plugin;$<TARGET_FILE:vane_probe>" -DCODE=2
         "-DCONTAINS=lacks the main entry points" -P ${vhs}/expect-run.cmake)
 set_tests_properties(vanehost_legacy_refuses_cocoa vanehost_legacy_needs_main PROPERTIES LABELS host_1 TIMEOUT 120)
+# Reloads: the plug-in shut down and started again in the loaded library, in both models and through main.
+foreach(mode cocoa carbon legacy)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-reload-${mode})
+  if(mode STREQUAL "legacy")
+    set(args --legacy)
+  else()
+    set(args --model ${mode})
+  endif()
+  add_test(NAME vanehost_reload_${mode}
+      COMMAND ${CMAKE_COMMAND}
+          "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/reload.vhs;${args};--home;${dir}/home;--out;${dir}/out"
+          -DCODE=0 -DCLEAN=${dir} -P ${vhs}/expect-run.cmake)
+  set_tests_properties(vanehost_reload_${mode} PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=" LABELS host_1
+      TIMEOUT 120)
+endforeach()
