@@ -5,7 +5,9 @@
 #include "PfSurface.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -92,6 +94,12 @@ VaneHost* VaneHost::Current()
     return sCurrent;
 }
 
+void VaneHost::DropEntriesPastForceRedraw()
+{
+    constexpr std::size_t kKept = offsetof(NPNetscapeFuncs, forceredraw) + sizeof(NPN_ForceRedrawProcPtr);
+    std::memset(reinterpret_cast<char*>(&mBrowser) + kKept, 0, sizeof(mBrowser) - kKept);
+}
+
 void VaneHost::SetSupport(VaneAnswer inCoreAnimation, VaneAnswer inCocoa)
 {
     mCoreAnimation = inCoreAnimation;
@@ -137,13 +145,21 @@ void VaneHost::InvalidateRectEntry(NPP, NPRect* inRect)
         host->mInvalidations.push_back(*inRect);
 }
 
-NPError VaneHost::GetURLEntry(NPP, const char* inUrl, const char* inWindow)
+NPError VaneHost::GetURLEntry(NPP inInstance, const char* inUrl, const char* inWindow)
 {
     VaneHost* host = Current();
     if (host == nullptr)
         return NPERR_GENERIC_ERROR;
     host->mGetUrls.emplace_back(inUrl != nullptr ? inUrl : "", inWindow != nullptr ? inWindow : "");
+    if (Instance* instance = host->Find(inInstance))
+        instance->lastUrl = host->mGetUrls.back();
     return NPERR_NO_ERROR;
+}
+
+const std::pair<std::string, std::string>* VaneHost::LastGetUrl(NPP inInstance) const
+{
+    const Instance* instance = Find(inInstance);
+    return instance != nullptr && instance->lastUrl ? &*instance->lastUrl : nullptr;
 }
 
 NPError VaneHost::PopUpContextMenuEntry(NPP, NPMenu* inMenu)
@@ -537,7 +553,7 @@ pf::Point VaneHost::Global(pf::Point inContent)
 }
 
 pf::OSStatus VaneHost::SendMouse(std::uint32_t inKind, pf::Point inContent, std::uint16_t inButton,
-                                 std::uint32_t inModifiers)
+                                 std::uint32_t inModifiers, std::uint32_t inClickCount)
 {
     if (!pf::IsValidWindow(mWindow))
         return pf::kParamErr;
@@ -547,7 +563,21 @@ pf::OSStatus VaneHost::SendMouse(std::uint32_t inKind, pf::Point inContent, std:
     event.SetParam(pf::kParamWindowRef, pf::kTypeWindowRef, mWindow);
     event.SetParam(pf::kParamKeyModifiers, pf::kTypeUInt32, inModifiers);
     event.SetParam(pf::kParamMouseButton, pf::kTypeMouseButton, inButton);
-    event.SetParam(pf::kParamClickCount, pf::kTypeUInt32, std::uint32_t(1));
+    event.SetParam(pf::kParamClickCount, pf::kTypeUInt32, inClickCount);
+    return pf::GetWindowEventTarget(mWindow)->Send(event);
+}
+
+pf::OSStatus VaneHost::SendWheel(pf::Point inContent, std::int32_t inDeltaY, std::int32_t inDeltaX)
+{
+    if (!pf::IsValidWindow(mWindow))
+        return pf::kParamErr;
+    pf::Event event(pf::kClassMouse, pf::kMouseScroll);
+    event.SetParam(pf::kParamMouseLocation, pf::kTypeHIPoint, Global(inContent));
+    event.SetParam(pf::kParamWindowMouseLocation, pf::kTypeHIPoint, inContent);
+    event.SetParam(pf::kParamWindowRef, pf::kTypeWindowRef, mWindow);
+    event.SetParam(pf::kParamKeyModifiers, pf::kTypeUInt32, std::uint32_t(0));
+    event.SetParam(pf::kParamMouseWheelSmoothVerticalDelta, pf::kTypeSInt32, inDeltaY);
+    event.SetParam(pf::kParamMouseWheelSmoothHorizontalDelta, pf::kTypeSInt32, inDeltaX);
     return pf::GetWindowEventTarget(mWindow)->Send(event);
 }
 
@@ -559,12 +589,15 @@ pf::OSStatus VaneHost::HostMouse(pf::Event& ioEvent)
     if (instance == nullptr)
         return pf::kEventNotHandled;
     const auto global = Param<pf::Point>(ioEvent, pf::kParamMouseLocation, pf::kTypeHIPoint);
-    const auto modifiers = Param<std::uint32_t>(ioEvent, pf::kParamKeyModifiers, pf::kTypeUInt32);
+    auto modifiers = Param<std::uint32_t>(ioEvent, pf::kParamKeyModifiers, pf::kTypeUInt32);
     NPP npp = &instance->npp;
     if (!IsCocoa(npp))
     {
         if (ioEvent.Kind() != pf::kMouseDown && ioEvent.Kind() != pf::kMouseUp)
             return pf::kEventNotHandled;
+        // Records carry no button.
+        if (Param<std::uint16_t>(ioEvent, pf::kParamMouseButton, pf::kTypeMouseButton) == 2)
+            modifiers |= pf::kControlKey;
         pf::EventRecord record = MakeRecord(ioEvent.Kind() == pf::kMouseDown ? pf::kMouseDownEvent : pf::kMouseUpEvent,
                                             global, static_cast<std::uint16_t>(modifiers));
         return HandleEvent(npp, &record) != 0 ? pf::kNoErr : pf::kEventNotHandled;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,10 @@ public:
 
     // The browser's table, owned by the host.
     NPNetscapeFuncs* BrowserFuncs() { return &mBrowser; }
+    // The plug-in's table, for an entry that fills it only after seeing the browser's.
+    void SetPluginFuncs(const NPPluginFuncs& inPlugin) { mPlugin = inPlugin; }
+    // As for the legacy entry: the browser's entries past ForceRedraw are null.
+    void DropEntriesPastForceRedraw();
     // What GetValue answers for NPNVsupportsCoreAnimationBool (2003) and NPNVsupportsCocoaBool (3001).
     void SetSupport(VaneAnswer inCoreAnimation, VaneAnswer inCocoa);
 
@@ -68,9 +73,12 @@ public:
                                        std::uint32_t inModifierFlags = 0, std::int32_t inClickCount = 1,
                                        double inDeltaX = 0, double inDeltaY = 0);
     static NPCocoaEvent MakeCocoaKey(NPCocoaEventType inType, std::uint16_t inKeyCode);
-    // Sends a 'mous' event to the browser window at a content point; answers the window's status.
+    // Sends a 'mous' event to the browser window at a content point; answers the window's status. In Carbon mode
+    // a button-2 click reaches the plug-in as a record with the control key, as browsers send it.
     pf::OSStatus SendMouse(std::uint32_t inKind, pf::Point inContent, std::uint16_t inButton,
-                           std::uint32_t inModifiers = 0);
+                           std::uint32_t inModifiers = 0, std::uint32_t inClickCount = 1);
+    // Sends a 'mous' 11 (smooth wheel) event with the deltas at a content point.
+    pf::OSStatus SendWheel(pf::Point inContent, std::int32_t inDeltaY, std::int32_t inDeltaX);
     // The content point as a global one.
     static pf::Point Global(pf::Point inContent);
 
@@ -83,6 +91,8 @@ public:
     const std::vector<SetValueCall>& SetValues() const { return mSetValues; }
     const std::vector<NPRect>& Invalidations() const { return mInvalidations; }
     const std::vector<std::pair<std::string, std::string>>& GetUrls() const { return mGetUrls; }
+    // The instance's last GetURL (URL, target); null when it asked none.
+    const std::pair<std::string, std::string>* LastGetUrl(NPP inInstance) const;
     // One line per call of an entry the host does not act on.
     const std::vector<std::string>& Log() const { return mLog; }
 
@@ -97,6 +107,7 @@ private:
         bool eventModelSet = false;
         pf::Rect rect;
         std::unique_ptr<pf::LayerHost> layers;
+        std::optional<std::pair<std::string, std::string>> lastUrl;
     };
 
     static VaneHost* Current();

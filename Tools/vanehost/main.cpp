@@ -1,5 +1,9 @@
 // vanehost: loads the plug-in library as a browser does and runs a script of embeds and streams on one page,
 // writing snapshots and checking pixels. The main loop runs on a virtual clock; network time-outs stay real.
+// g++ 12 warns inside <regex> itself (std::function members "maybe uninitialized") when optimising with the
+// sanitizers; the warning is about the library's code, not this file's.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 #include "PfImage.h"
 #include "PfRunLoop.h"
 #include "PfSurface.h"
@@ -15,13 +19,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -34,7 +41,7 @@ constexpr int kExitExpectation = 1;
 constexpr int kExitBadInput = 2;
 
 const char* const kHelp =
-    "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR]\n"
+    "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR] [--legacy]\n"
     "\n"
     "Loads the plug-in library, shows one page of embeds and runs the script's lines in order.\n"
     "\n"
@@ -44,6 +51,9 @@ const char* const kHelp =
     "                         both models and the plug-in draws into the window's port\n"
     "  --home DIR             HOME, the XDG folders and TMPDIR under DIR\n"
     "  --out DIR              where snapshots go (default: the current folder)\n"
+    "  --legacy               the single entry main instead of NP_GetEntryPoints and NP_Initialize; the\n"
+    "                         browser answers neither model (Carbon mode) and its entries past ForceRedraw\n"
+    "                         are null\n"
     "  --help                 this text\n"
     "\n"
     "script lines (a line starting with # is a comment; values may be double-quoted; paths are relative to the "
@@ -60,6 +70,30 @@ const char* const kHelp =
     "  snapshot N|page FILE.png                  writes a fresh snapshot of N or of the whole page\n"
     "  expect-pixel N|page X Y #RRGGBB [TOL]     the pixel at X, Y (top-left origin) of a fresh snapshot,\n"
     "                                            within TOL (default 2) on each channel\n"
+    "  mouse N down|up|move|drag X Y [button=B] [mods=cmd,ctrl,opt,shift] [clicks=C]\n"
+    "                                            X, Y local to N; queued as the window server's own input\n"
+    "                                            (which counts clicks), or with button= other than 1 or\n"
+    "                                            clicks= sent by the host with the next line; give a click's\n"
+    "                                            up the same options\n"
+    "                                            Queued input takes no loop time: in Carbon mode follow a move\n"
+    "                                            or drag the plug-in should see with run 10 or more\n"
+    "  scroll N X Y DY [DX]                      a wheel event ('mous' 11) at X, Y local to N, sent by the host\n"
+    "  key N down|up|repeat left|right|up|down [mods=...]   an arrow key record (Carbon mode only)\n"
+    "  focus N in|out                            a focus record (Carbon mode only)\n"
+    "  menu CODE|N|none                          the next popup's choice: item N (all digits), the first\n"
+    "                                            enabled item with the four-character command CODE, or none;\n"
+    "                                            put it right after the mouse down that opens the popup\n"
+    "  expect-url N URL [TARGET]                 N's last GetURL was URL (with TARGET when given)\n"
+    "  expect-url N none                         N asked for no URL since it was made\n"
+    "  reload                                    destroys every embed, calls NP_Shutdown, then the entry\n"
+    "                                            points again; the library stays loaded\n"
+    "  shutdown                                  destroys every embed and calls NP_Shutdown; only expect-\n"
+    "                                            lines may follow\n"
+    "  expect-file PATH REGEX [wait=S]           the text of the file at PATH (relative to --home, * matching\n"
+    "                                            within one name; the temporary folder is tmp/skyvane-<uid>)\n"
+    "                                            matches the ECMAScript REGEX within S seconds (default 5)\n"
+    "\n"
+    "Input lines queue; every other line first delivers what is queued.\n"
     "\n"
     "exit status: 0 all went well, 1 an expectation failed, 2 a bad script, option or library\n";
 
@@ -150,18 +184,36 @@ struct Pairs
 class Runner
 {
 public:
-    Runner(const NPPluginFuncs& inFuncs, bool inCocoa, fs::path inBase, fs::path inOut)
-        : mFuncs(inFuncs), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)), mOut(std::move(inOut))
+    using Shutdown = std::function<NPError()>;
+
+    Runner(const NPPluginFuncs& inFuncs, Shutdown inShutdown, bool inCocoa, fs::path inBase, fs::path inOut,
+           fs::path inHome)
+        : mFuncs(inFuncs), mShutdown(inShutdown), mHost(inFuncs), mCocoa(inCocoa), mBase(std::move(inBase)),
+          mOut(std::move(inOut)), mHome(std::move(inHome))
     {
         const VaneAnswer answer = inCocoa ? VaneAnswer::kTrue : VaneAnswer::kFalse;
         mHost.SetSupport(answer, answer);
     }
 
     VaneHost& Host() { return mHost; }
+    void SetPluginFuncs(const NPPluginFuncs& inFuncs)
+    {
+        mFuncs = inFuncs;
+        mHost.SetPluginFuncs(inFuncs);
+    }
+    // Starts the plug-in again after a reload: its entry points, answering whether it started.
+    void SetStart(std::function<bool()> inStart) { mStart = std::move(inStart); }
+    // Whether a shutdown line called NP_Shutdown already.
+    bool ShutDown() const { return mShutDown; }
 
     void Line(const std::vector<std::string>& inTokens)
     {
         const std::string& verb = inTokens[0];
+        if (mShutDown && verb.rfind("expect-", 0) != 0)
+            throw BadInput{"only expectations may follow shutdown, not \"" + verb + "\""};
+        // Queued input goes first, except before more input.
+        if (verb != "mouse" && verb != "menu")
+            Deliver();
         if (verb == "embed")
             Embed(inTokens);
         else if (verb == "stream")
@@ -178,6 +230,24 @@ public:
             Snapshot(inTokens);
         else if (verb == "expect-pixel")
             ExpectPixel(inTokens);
+        else if (verb == "mouse")
+            Mouse(inTokens);
+        else if (verb == "menu")
+            Menu(inTokens);
+        else if (verb == "scroll")
+            Scroll(inTokens);
+        else if (verb == "key")
+            Key(inTokens);
+        else if (verb == "focus")
+            Focus(inTokens);
+        else if (verb == "expect-url")
+            ExpectUrl(inTokens);
+        else if (verb == "expect-file")
+            ExpectFile(inTokens);
+        else if (verb == "shutdown")
+            ShutDownPlugin(inTokens);
+        else if (verb == "reload")
+            Reload(inTokens);
         else
             throw BadInput{"unknown line \"" + verb + "\""};
     }
@@ -196,6 +266,18 @@ public:
             }
         mHost.DisplayLayers(std::chrono::duration<double>(pf::MainLoop().Now()).count());
         return asked;
+    }
+
+    // Sends a held mouse event, then delivers what is queued.
+    void Deliver()
+    {
+        if (mHeld)
+        {
+            const HeldMouse held = *mHeld;
+            mHeld.reset();
+            mHost.SendMouse(held.kind, held.content, held.button, held.modifiers, held.clicks);
+        }
+        Pump();
     }
 
     // Delivers what is queued; answers whether anything was.
@@ -439,11 +521,289 @@ private:
         }
     }
 
+    // Destroys every embed and calls NP_Shutdown; the embeds stay known to expectations.
+    void ShutDownPlugin(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 1, 1);
+        for (auto& [name, embed] : mEmbeds)
+            mHost.Destroy(embed.npp);
+        Pump();
+        mShutDown = true;
+        if (mShutdown() != NPERR_NO_ERROR)
+            throw std::runtime_error("NP_Shutdown failed");
+    }
+
+    // Shuts the plug-in down and starts it again through its entry points, the library staying loaded.
+    void Reload(const std::vector<std::string>& inTokens)
+    {
+        ShutDownPlugin(inTokens);
+        mEmbeds.clear();
+        if (!mStart || !mStart())
+            throw BadInput{"the plug-in did not start again"};
+        mShutDown = false;
+    }
+
+    static std::uint32_t Modifiers(const std::string& inList)
+    {
+        std::uint32_t modifiers = 0;
+        std::stringstream names(inList);
+        for (std::string name; std::getline(names, name, ',');)
+        {
+            if (name == "cmd")
+                modifiers |= pf::kCmdKey;
+            else if (name == "ctrl")
+                modifiers |= pf::kControlKey;
+            else if (name == "opt")
+                modifiers |= pf::kOptionKey;
+            else if (name == "shift")
+                modifiers |= pf::kShiftKey;
+            else
+                throw BadInput{"unknown modifier \"" + name + "\" (cmd, ctrl, opt, shift)"};
+        }
+        return modifiers;
+    }
+
+    void Mouse(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 5, 8);
+        const Embedded& embed = Find(inTokens[1]);
+        const std::string& action = inTokens[2];
+        const pf::Point content{embed.rect.x + double(Number(inTokens[3], "X")),
+                                embed.rect.y + double(Number(inTokens[4], "Y"))};
+        Pairs pairs(inTokens, 5);
+        const std::optional<std::string> buttonText = pairs.Take("button");
+        const std::optional<std::string> modsText = pairs.Take("mods");
+        const std::optional<std::string> clicksText = pairs.Take("clicks");
+        if (!pairs.items.empty())
+            throw BadInput{"unknown mouse option \"" + pairs.items[0].first + "\""};
+        const long button = buttonText ? Number(*buttonText, "button") : 1;
+        const long clicks = clicksText ? Number(*clicksText, "clicks") : 1;
+        if (button < 1 || button > 32 || clicks < 1 || clicks > 1000)
+            throw BadInput{"button or clicks out of range"};
+        const std::uint32_t modifiers = modsText ? Modifiers(*modsText) : 0;
+        if (action != "down" && action != "up" && action != "move" && action != "drag")
+            throw BadInput{"mouse actions are down, up, move or drag, not \"" + action + "\""};
+        Deliver();
+        if (button != 1 || clicksText)
+        {
+            // Held until the next line, so a menu line after it is queued before the popup opens.
+            const std::uint32_t kind = action == "down"   ? pf::kMouseDown
+                                       : action == "up"   ? pf::kMouseUp
+                                       : action == "move" ? pf::kMouseMoved
+                                                          : pf::kMouseDragged;
+            mHeld = HeldMouse{kind, content, std::uint16_t(button), modifiers, std::uint32_t(clicks)};
+            return;
+        }
+        const pf::Point global = VaneHost::Global(content);
+        if (action == "down")
+            pf::PushScript(pf::script::Down(global.x, global.y, modifiers));
+        else if (modsText && modifiers != 0)
+            throw BadInput{"mods= on a queued " + action + " (only down carries them)"};
+        else if (action == "up")
+            pf::PushScript(pf::script::Up(global.x, global.y));
+        else if (action == "move")
+            pf::PushScript(pf::script::Move(global.x, global.y));
+        else
+            pf::PushScript(pf::script::Drag(global.x, global.y));
+    }
+
+    void Scroll(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 5, 6);
+        const Embedded& embed = Find(inTokens[1]);
+        const pf::Point content{embed.rect.x + double(Number(inTokens[2], "X")),
+                                embed.rect.y + double(Number(inTokens[3], "Y"))};
+        const long dy = Number(inTokens[4], "DY");
+        const long dx = inTokens.size() == 6 ? Number(inTokens[5], "DX") : 0;
+        if (std::labs(dy) > 1000000 || std::labs(dx) > 1000000)
+            throw BadInput{"a wheel delta out of range"};
+        mHost.SendWheel(content, std::int32_t(dy), std::int32_t(dx));
+        Pump();
+    }
+
+    // Records only: the Cocoa event model drops them.
+    NPP CarbonEmbed(const std::vector<std::string>& inTokens)
+    {
+        if (mCocoa)
+            throw BadInput{inTokens[0] + " lines need --model carbon"};
+        return Find(inTokens[1]).npp;
+    }
+
+    void Key(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 4, 5);
+        NPP npp = CarbonEmbed(inTokens);
+        const std::string& action = inTokens[2];
+        const std::string& name = inTokens[3];
+        const std::uint16_t what = action == "down"     ? pf::kKeyDownEvent
+                                   : action == "up"     ? pf::kKeyUpEvent
+                                   : action == "repeat" ? pf::kAutoKeyEvent
+                                                        : 0;
+        if (what == 0)
+            throw BadInput{"key actions are down, up or repeat, not \"" + action + "\""};
+        // Virtual key codes 123-126 and character codes 28-31, in the order left, right, down, up.
+        const char* const names[] = {"left", "right", "down", "up"};
+        const std::uint32_t codes[][2] = {{123, 28}, {124, 29}, {125, 31}, {126, 30}};
+        std::optional<std::uint32_t> message;
+        for (std::size_t i = 0; i < 4; ++i)
+            if (name == names[i])
+                message = codes[i][0] << 8 | codes[i][1];
+        if (!message)
+            throw BadInput{"keys are left, right, up or down, not \"" + name + "\""};
+        std::uint32_t modifiers = 0;
+        if (inTokens.size() == 5)
+        {
+            Pairs pairs(inTokens, 4);
+            const std::optional<std::string> mods = pairs.Take("mods");
+            if (!mods || !pairs.items.empty())
+                throw BadInput{"key takes mods= only"};
+            modifiers = Modifiers(*mods);
+        }
+        pf::EventRecord record = VaneHost::MakeRecord(what, {}, std::uint16_t(modifiers), *message);
+        mHost.HandleEvent(npp, &record);
+        Pump();
+    }
+
+    void Focus(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 3);
+        NPP npp = CarbonEmbed(inTokens);
+        if (inTokens[2] != "in" && inTokens[2] != "out")
+            throw BadInput{"focus is in or out, not \"" + inTokens[2] + "\""};
+        pf::EventRecord record = VaneHost::MakeRecord(inTokens[2] == "in" ? pf::kGetFocusEvent : pf::kLoseFocusEvent);
+        mHost.HandleEvent(npp, &record);
+        Pump();
+    }
+
+    static void Menu(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 2, 2);
+        const std::string& choice = inTokens[1];
+        if (choice == "none")
+            pf::PushScript(pf::script::Choose(0));
+        else if (choice.find_first_not_of("0123456789") == std::string::npos)
+            pf::PushScript(pf::script::Choose(std::int32_t(Number(choice, "menu"))));
+        else if (choice.size() == 4 &&
+                 std::all_of(choice.begin(), choice.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+            pf::PushScript(pf::script::Command(std::uint32_t(std::uint8_t(choice[0])) << 24 |
+                                               std::uint32_t(std::uint8_t(choice[1])) << 16 |
+                                               std::uint32_t(std::uint8_t(choice[2])) << 8 | std::uint8_t(choice[3])));
+        else
+            throw BadInput{"menu takes an item number, a four-character code or none, not \"" + choice + "\""};
+    }
+
+    void ExpectUrl(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 4);
+        const Embedded& embed = Find(inTokens[1]);
+        const std::pair<std::string, std::string>* last = mHost.LastGetUrl(embed.npp);
+        if (inTokens[2] == "none" && inTokens.size() == 3)
+        {
+            if (last != nullptr)
+                throw std::runtime_error("expected no URL from " + inTokens[1] + ", found " + last->first);
+            return;
+        }
+        if (last == nullptr)
+            throw std::runtime_error("expected " + inTokens[2] + " from " + inTokens[1] + ", found none");
+        if (last->first != inTokens[2] || (inTokens.size() == 4 && last->second != inTokens[3]))
+            throw std::runtime_error("expected " + inTokens[2] + (inTokens.size() == 4 ? " " + inTokens[3] : "") +
+                                     " from " + inTokens[1] + ", found " + last->first + " " + last->second);
+    }
+
+    // The files under the home that PATH names, '*' matching within one name.
+    std::vector<fs::path> Matching(const std::string& inPattern) const
+    {
+        std::vector<fs::path> found{mHome};
+        std::stringstream parts(inPattern);
+        for (std::string part; std::getline(parts, part, '/');)
+        {
+            if (part.empty() || part == ".")
+                continue;
+            std::string expression;
+            for (char c : part)
+                expression += c == '*'                                                     ? std::string("[^/]*")
+                              : std::string(".^$|()[]{}+?\\").find(c) != std::string::npos ? std::string("\\") + c
+                                                                                           : std::string(1, c);
+            const std::regex name(expression);
+            std::vector<fs::path> next;
+            for (const fs::path& folder : found)
+            {
+                std::error_code error;
+                if (part.find('*') == std::string::npos)
+                {
+                    if (fs::exists(folder / part, error))
+                        next.push_back(folder / part);
+                    continue;
+                }
+                for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+                    if (std::regex_match(it->path().filename().string(), name))
+                        next.push_back(it->path());
+            }
+            found = std::move(next);
+        }
+        return found;
+    }
+
+    void ExpectFile(const std::vector<std::string>& inTokens)
+    {
+        Expect(inTokens, 3, 4);
+        if (mHome.empty())
+            throw BadInput{"expect-file needs --home"};
+        if (inTokens[1].empty() || inTokens[1][0] == '/' || inTokens[1].find("..") != std::string::npos)
+            throw BadInput{"expect-file takes a path inside the home, not \"" + inTokens[1] + "\""};
+        std::regex pattern;
+        try
+        {
+            pattern = std::regex(inTokens[2], std::regex::ECMAScript);
+        }
+        catch (const std::regex_error& inError)
+        {
+            throw BadInput{"a bad expression \"" + inTokens[2] + "\": " + inError.what()};
+        }
+        long seconds = 5;
+        if (inTokens.size() == 4)
+        {
+            Pairs pairs(inTokens, 3);
+            seconds = pairs.TakeNumber("wait");
+            if (!pairs.items.empty() || seconds < 0)
+                throw BadInput{"expect-file takes wait=S"};
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        for (;;)
+        {
+            for (const fs::path& path : Matching(inTokens[1]))
+            {
+                std::ifstream in(path, std::ios::binary);
+                std::stringstream text;
+                text << in.rdbuf();
+                if (in && std::regex_search(text.str(), pattern))
+                    return;
+            }
+            if (std::chrono::steady_clock::now() >= deadline)
+                throw std::runtime_error("no file " + inTokens[1] + " matching " + inTokens[2]);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            Pump();
+        }
+    }
+
     NPPluginFuncs mFuncs;
+    Shutdown mShutdown;
+    std::function<bool()> mStart;
+    bool mShutDown = false;
     VaneHost mHost;
     bool mCocoa;
     fs::path mBase;
     fs::path mOut;
+    fs::path mHome;
+    struct HeldMouse
+    {
+        std::uint32_t kind;
+        pf::Point content;
+        std::uint16_t button;
+        std::uint32_t modifiers;
+        std::uint32_t clicks;
+    };
+    std::optional<HeldMouse> mHeld;
     std::map<std::string, Embedded> mEmbeds;
     std::size_t mSeenInvalidations = 0;
 };
@@ -498,6 +858,8 @@ int main(int argc, char** argv)
     std::string scriptPath;
     std::string plugin;
     std::string model = "cocoa";
+    bool modelGiven = false;
+    bool legacy = false;
     std::optional<std::string> home;
     std::string out = ".";
     for (int i = 1; i < argc; ++i)
@@ -520,7 +882,12 @@ int main(int argc, char** argv)
         if (arg == "--plugin")
             plugin = value();
         else if (arg == "--model")
+        {
             model = value();
+            modelGiven = true;
+        }
+        else if (arg == "--legacy")
+            legacy = true;
         else if (arg == "--home")
             home = value();
         else if (arg == "--out")
@@ -543,6 +910,13 @@ int main(int argc, char** argv)
         std::cerr << "vanehost: --model is cocoa or carbon, not \"" << model << "\"\n";
         return kExitBadInput;
     }
+    if (legacy && modelGiven && model == "cocoa")
+    {
+        std::cerr << "vanehost: --legacy runs in Carbon mode only\n";
+        return kExitBadInput;
+    }
+    if (legacy)
+        model = "carbon";
     std::ifstream scriptFile(scriptPath);
     if (!scriptFile)
     {
@@ -582,35 +956,69 @@ int main(int argc, char** argv)
     using Shutdown = NPError (*)();
     auto getEntryPoints = reinterpret_cast<GetEntryPoints>(::dlsym(library, "NP_GetEntryPoints"));
     auto initialize = reinterpret_cast<Initialize>(::dlsym(library, "NP_Initialize"));
+    using Unload = void (*)();
+    using LegacyMain = NPError (*)(NPNetscapeFuncs*, NPPluginFuncs*, Unload*);
     auto shutdown = reinterpret_cast<Shutdown>(::dlsym(library, "NP_Shutdown"));
-    if (getEntryPoints == nullptr || initialize == nullptr || shutdown == nullptr)
+    auto legacyMain = reinterpret_cast<LegacyMain>(::dlsym(library, "main"));
+    if (legacy ? legacyMain == nullptr : getEntryPoints == nullptr || initialize == nullptr || shutdown == nullptr)
     {
-        std::cerr << "vanehost: " << plugin << " lacks the NP_ entry points\n";
+        std::cerr << "vanehost: " << plugin << " lacks the " << (legacy ? "main" : "NP_") << " entry points\n";
         ::dlclose(library);
         return kExitBadInput;
     }
     NPPluginFuncs funcs{};
     funcs.size = sizeof(funcs);
-    if (getEntryPoints(&funcs) != NPERR_NO_ERROR)
+    if (!legacy && getEntryPoints(&funcs) != NPERR_NO_ERROR)
     {
         std::cerr << "vanehost: NP_GetEntryPoints refused the table\n";
         ::dlclose(library);
         return kExitBadInput;
     }
     int status = 0;
+    bool shutDown = false;
+    Unload unload = nullptr;
+    const Runner::Shutdown unloadOrShutdown = [&]() -> NPError
+    {
+        if (!legacy)
+            return shutdown();
+        if (unload != nullptr)
+            unload();
+        return NPERR_NO_ERROR;
+    };
     {
         const fs::path base = fs::absolute(scriptPath).parent_path();
-        Runner runner(funcs, model == "cocoa", base, fs::path(out));
-        if (initialize(runner.Host().BrowserFuncs()) != NPERR_NO_ERROR)
+        Runner runner(funcs, unloadOrShutdown, model == "cocoa", base, fs::path(out),
+                      home ? fs::absolute(*home) : fs::path());
+        const auto start = [&]() -> bool
         {
-            std::cerr << "vanehost: NP_Initialize failed\n";
+            bool started = false;
+            if (legacy)
+                started = legacyMain(runner.Host().BrowserFuncs(), &funcs, &unload) == NPERR_NO_ERROR;
+            else
+                started = getEntryPoints(&funcs) == NPERR_NO_ERROR &&
+                          initialize(runner.Host().BrowserFuncs()) == NPERR_NO_ERROR;
+            runner.SetPluginFuncs(funcs);
+            return started;
+        };
+        if (legacy)
+        {
+            runner.Host().SetSupport(VaneAnswer::kError, VaneAnswer::kError);
+            runner.Host().DropEntriesPastForceRedraw();
+        }
+        runner.SetStart(start);
+        const bool started = start();
+        if (!started)
+        {
+            std::cerr << "vanehost: " << (legacy ? "main" : "NP_Initialize") << " failed\n";
             status = kExitBadInput;
         }
         else
             status = RunScript(runner, lines, scriptPath);
+        shutDown = runner.ShutDown();
     }
     // The host destroyed the instances still alive as it went. The library stays loaded, as in a browser: its
     // static caches live until the process ends.
-    shutdown();
+    if (!shutDown)
+        unloadOrShutdown();
     return status;
 }

@@ -435,13 +435,27 @@ std::uint16_t PopUpMenuSelect(MenuRef inMenu, Point inGlobal, std::uint16_t inIt
         state.buttonDown = false;
         state.downWindow = nullptr;
     }
-    if (state.script.empty() || state.script.front().kind != ScriptKind::kMenuChoice ||
-        state.script.front().command != 0 || !CheckMenu(m, nullptr))
+    if (state.script.empty() || state.script.front().kind != ScriptKind::kMenuChoice || !CheckMenu(m, nullptr))
     {
         return 0;
     }
-    const std::int32_t chosen = state.script.front().item;
+    const ScriptItem choice = state.script.front();
     state.script.pop_front();
+    std::int32_t chosen = choice.item;
+    if (choice.command != 0)
+    {
+        // Taken here even when nothing matches, so it never reaches the focus later as a menu command.
+        chosen = 0;
+        for (std::size_t i = 1; i < m->mItems.size(); ++i)
+        {
+            if (m->mItems[i].command == choice.command && IsMenuItemEnabled(m, std::uint16_t(i)) &&
+                (m->mItems[i].attributes & kMenuItemSeparator) == 0)
+            {
+                chosen = std::int32_t(i);
+                break;
+            }
+        }
+    }
     if (chosen < 1 || std::size_t(chosen) >= m->mItems.size() || !IsMenuItemEnabled(m, std::uint16_t(chosen)) ||
         (m->mItems[std::size_t(chosen)].attributes & kMenuItemSeparator) != 0)
     {

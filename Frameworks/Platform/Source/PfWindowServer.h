@@ -389,7 +389,8 @@ OSStatus DeleteMenuFromBar(std::int16_t inMenuId);
 std::vector<MenuRef> MenuBar();
 
 // Shows the menu as a popup at a global point: 'cmds' 2 per item to the user focus target, then takes a
-// scripted choice; answers the chosen item, 0 when the script holds no choice next or the item is disabled.
+// scripted choice (a number, or a command code naming the first enabled item with it; consumed either way);
+// answers the chosen item, 0 when the script holds no choice next or the item is disabled.
 std::uint16_t PopUpMenuSelect(MenuRef inMenu, Point inGlobal, std::uint16_t inItemUnderMouse);
 
 } // namespace pf

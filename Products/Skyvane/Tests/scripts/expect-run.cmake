@@ -1,6 +1,9 @@
 # Runs COMMAND (a list) and checks its exit status is CODE, its output holds every text of CONTAINS and every
-# path of FILES exists afterwards.
-# cmake "-DCOMMAND=..." -DCODE=n ["-DCONTAINS=..."] ["-DFILES=..."] -P expect-run.cmake
+# path of FILES exists afterwards; CLEAN names a folder emptied first.
+# cmake "-DCOMMAND=..." -DCODE=n ["-DCONTAINS=..."] ["-DFILES=..."] [-DCLEAN=dir] -P expect-run.cmake
+if(CLEAN)
+  file(REMOVE_RECURSE "${CLEAN}")
+endif()
 execute_process(COMMAND ${COMMAND} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 message("${out}${err}")
 if(NOT "${rc}" STREQUAL "${CODE}")

@@ -1,0 +1,106 @@
+// A probe plug-in for the test browser's own tests: it takes the Cocoa models when offered and appends every
+// event it gets, one line each, to $HOME/events, so a script can read what arrived.
+#include "PfNpapi.h"
+#include "PfUICodes.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+
+NPNetscapeFuncs* gBrowser = nullptr;
+
+void Append(const std::string& inLine)
+{
+    const char* home = std::getenv("HOME");
+    if (home == nullptr)
+        return;
+    if (std::FILE* file = std::fopen((std::string(home) + "/events").c_str(), "a"))
+    {
+        std::fprintf(file, "%s\n", inLine.c_str());
+        std::fclose(file);
+    }
+}
+
+NPError New(NPMIMEType, NPP inInstance, uint16_t, int16_t, char**, char**, NPSavedData*)
+{
+    NPBool cocoa = false;
+    if (gBrowser->getvalue(inInstance, NPNVsupportsCocoaBool, &cocoa) == NPERR_NO_ERROR && cocoa)
+    {
+        gBrowser->setvalue(inInstance, NPPVpluginDrawingModel,
+                           reinterpret_cast<void*>(std::intptr_t(NPDrawingModelCoreAnimation)));
+        gBrowser->setvalue(inInstance, NPPVpluginEventModel, reinterpret_cast<void*>(std::intptr_t(NPEventModelCocoa)));
+    }
+    return NPERR_NO_ERROR;
+}
+
+NPError Destroy(NPP, NPSavedData**)
+{
+    return NPERR_NO_ERROR;
+}
+
+NPError SetWindow(NPP, NPWindow*)
+{
+    return NPERR_NO_ERROR;
+}
+
+int16_t HandleEvent(NPP inInstance, void* inEvent)
+{
+    char line[200];
+    NPBool cocoa = false;
+    gBrowser->getvalue(inInstance, NPNVsupportsCocoaBool, &cocoa);
+    if (cocoa)
+    {
+        const auto* event = static_cast<const NPCocoaEvent*>(inEvent);
+        if (event->type == NPCocoaEventKeyDown || event->type == NPCocoaEventKeyUp)
+            std::snprintf(line, sizeof line, "cocoa %d key %u mods %u", int(event->type),
+                          unsigned(event->data.key.keyCode), unsigned(event->data.key.modifierFlags));
+        else
+            std::snprintf(line, sizeof line, "cocoa %d at %g %g button %d mods %u clicks %d delta %g %g",
+                          int(event->type), event->data.mouse.pluginX, event->data.mouse.pluginY,
+                          int(event->data.mouse.buttonNumber), unsigned(event->data.mouse.modifierFlags),
+                          int(event->data.mouse.clickCount), event->data.mouse.deltaX, event->data.mouse.deltaY);
+    }
+    else
+    {
+        const auto* record = static_cast<const pf::EventRecord*>(inEvent);
+        if (record->what == pf::kUpdateEvent || record->what == pf::kNullEvent)
+            return 0;
+        std::snprintf(line, sizeof line, "record %u at %d %d mods %u message %u", unsigned(record->what),
+                      int(record->where.h), int(record->where.v), unsigned(record->modifiers),
+                      unsigned(record->message));
+    }
+    Append(line);
+    return 1;
+}
+
+NPError GetValue(NPP, NPPVariable, void*)
+{
+    return NPERR_GENERIC_ERROR;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) NPError NP_GetEntryPoints(NPPluginFuncs* outFuncs)
+{
+    outFuncs->newp = New;
+    outFuncs->destroy = Destroy;
+    outFuncs->setwindow = SetWindow;
+    outFuncs->event = HandleEvent;
+    outFuncs->getvalue = GetValue;
+    return NPERR_NO_ERROR;
+}
+
+extern "C" __attribute__((visibility("default"))) NPError NP_Initialize(NPNetscapeFuncs* inBrowser)
+{
+    gBrowser = inBrowser;
+    return NPERR_NO_ERROR;
+}
+
+extern "C" __attribute__((visibility("default"))) NPError NP_Shutdown()
+{
+    gBrowser = nullptr;
+    return NPERR_NO_ERROR;
+}
