@@ -65,6 +65,8 @@ public:
     void GradientChanged(const GxColorGradient& inGradient);
     // Opaque black unless the drag carries a colour.
     static GxColor ReceiveColor(pf::DragRef inDrag);
+    // The gradient flavour's "colorGradient", else a two-key gradient of a dropped colour, else the default.
+    static GxColorGradient ReceiveGradient(pf::DragRef inDrag);
 
     // White field, black lower-left triangle, then the table as a ramp over the rectangle. An empty table leaves
     // the field and triangle.

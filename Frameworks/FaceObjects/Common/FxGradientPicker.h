@@ -1,0 +1,71 @@
+// Gradient controls: a grid of stored gradients kept in the user's preferences folder, and the gradient's
+// pasteboard flavour.
+#pragma once
+
+#include "FxColorControls.h"
+#include "GxColorGradient.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class XmlElement;
+
+// The item and flavour a gradient travels in: a "colorGradient" element as UTF-8 XML text.
+constexpr std::uint64_t kFxGradientPasteboardItem = 1;
+std::string FxGradientPasteboardFlavor();
+// Untrusted XML: keys outside 0 to 256 are dropped, and a gradient left without keys is the default one.
+GxColorGradient FxReadGradient(const XmlElement* inElement);
+void FxPutGradientOnPasteboard(pf::DragRef inDrag, const GxColorGradient& inGradient);
+
+// Cells of 35 x 21 points in row-major order, read from "FxGradientPickerPrefs.xml" when built and written back
+// after every drop. Points right of the last full column or below the last full row belong to the last ones.
+class FxGradientGrid : public FxColorControl
+{
+public:
+    static constexpr double kCellWidth = 35;
+    static constexpr double kCellHeight = 21;
+    static constexpr CxSint16 kGridPart = 10;
+
+    explicit FxGradientGrid(pf::ViewRef inControl);
+
+    int Columns() const { return mColumns; }
+    int Rows() const { return mRows; }
+    int Selected() const { return mSelected; }
+    int Clicked() const { return mClicked; }
+    const std::vector<GxColorGradient>& Gradients() const { return mGradients; }
+    // White for a grid without cells.
+    GxColorGradient GetClickedGradient() const;
+    // -1 when the grid has no cells.
+    int CellAt(const pf::Point& inPoint) const;
+
+    // Both are silent on every failure: a failed read leaves the cells, a failed write the file.
+    void ReadFromPrefs();
+    void WriteToPrefs();
+
+    void KeyLeftArrow();
+    void KeyRightArrow();
+    void KeyUpArrow();
+    void KeyDownArrow();
+    void KeySpace();
+
+    void OnDraw(pf::Canvas& ioCanvas) override;
+    CxSint16 OnHitTest(const pf::Point& inPoint) override;
+    void OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint) override;
+    bool OnSetFocusPart(CxSint16& ioPart) override;
+    CxSint16 OnGetFocusPart() override { return mFocus; }
+    // Never handled: the keys go on to the window.
+    bool OnTextInput(char16_t inChar) override;
+
+private:
+    std::vector<GxColorGradient> mGradients;
+    int mColumns = 0;
+    int mRows = 0;
+    int mClicked = 0;
+    int mSelected = 0;
+    CxSint16 mFocus = 0;
+};
+
+FxGradientGrid* AsFxGradientGrid(FxControl* inControl);
+// Registers 'FXGG'.
+void FxRegisterGradientControls();

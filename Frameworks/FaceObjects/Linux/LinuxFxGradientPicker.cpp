@@ -1,0 +1,349 @@
+#include "CxFile.h"
+#include "CxStream.h"
+#include "FxBuildControls.h"
+#include "FxGradientPicker.h"
+#include "PfTheme.h"
+#include "XmlBuilder.h"
+#include "XmlElement.h"
+#include "XmlParser.h"
+#include "XmlWriter.h"
+
+#include <algorithm>
+
+using pf::FourCC;
+
+namespace
+{
+
+const CxString kPrefsFile("FxGradientPickerPrefs.xml");
+constexpr CxSint32 kLowestIndex = 0;
+constexpr CxSint32 kHighestIndex = 256;
+constexpr pf::Color kWhite{1, 1, 1, 1};
+constexpr pf::Color kGridGrey{2.0 / 3.0, 2.0 / 3.0, 2.0 / 3.0, 1};
+
+pf::Rect Inset(const pf::Rect& inRect, double inBy)
+{
+    return pf::Rect{inRect.x + inBy, inRect.y + inBy, inRect.w - 2 * inBy, inRect.h - 2 * inBy};
+}
+
+GxColorGradient WhiteGradient()
+{
+    return GxColorGradient(GxColor(1, 1, 1, 1));
+}
+
+// Depth-first, without recursion: dropped documents may nest deeply.
+const XmlElement* FindGradientElement(const XmlElement* inRoot)
+{
+    std::vector<const XmlElement*> pending{inRoot};
+    while (!pending.empty())
+    {
+        const XmlElement* element = pending.back();
+        pending.pop_back();
+        if (element != inRoot && element->Name() == CxString("colorGradient"))
+            return element;
+        const std::vector<XmlElement*> children = element->GetElements();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(*it);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::string FxGradientPasteboardFlavor()
+{
+    return kFxPasteboardPrefix + "gradient";
+}
+
+GxColorGradient FxReadGradient(const XmlElement* inElement)
+{
+    if (inElement == nullptr)
+        return GxColorGradient();
+    GxColorGradient gradient(inElement);
+    auto& keys = gradient.Keys();
+    for (auto it = keys.begin(); it != keys.end();)
+        it = it->first < kLowestIndex || it->first > kHighestIndex ? keys.erase(it) : std::next(it);
+    return keys.empty() ? GxColorGradient() : gradient;
+}
+
+void FxPutGradientOnPasteboard(pf::DragRef inDrag, const GxColorGradient& inGradient)
+{
+    const pf::PasteboardRef board = inDrag != nullptr ? pf::GetDragPasteboard(inDrag) : nullptr;
+    if (board == nullptr)
+        return;
+    XmlBuilder builder;
+    inGradient.Externalize(builder);
+    CxData text(CxUint32(0));
+    {
+        CxTextStream stream(text);
+        XmlTextStreamWriter writer(stream);
+        builder.Write(writer);
+    }
+    text.Lock();
+    pf::PasteboardPutItemFlavor(board, kFxGradientPasteboardItem, FxGradientPasteboardFlavor(), text.Pointer(),
+                                text.Size());
+    text.Unlock();
+}
+
+GxColorGradient FxColorControl::ReceiveGradient(pf::DragRef inDrag)
+{
+    const pf::PasteboardRef board = inDrag != nullptr ? pf::GetDragPasteboard(inDrag) : nullptr;
+    if (board == nullptr)
+        return GxColorGradient();
+    std::vector<std::uint8_t> data;
+    if (pf::PasteboardCopyItemFlavorData(board, kFxGradientPasteboardItem, FxGradientPasteboardFlavor(), data) ==
+        pf::kNoErr)
+    {
+        XmlParser parser;
+        if (parser.Parse(data.data(), data.size(), true) && parser.Root() != nullptr)
+        {
+            // The document element may itself be the gradient.
+            for (const XmlElement* top : parser.Root()->GetElements())
+            {
+                if (top->Name() == CxString("colorGradient"))
+                    return FxReadGradient(top);
+                if (const XmlElement* found = FindGradientElement(top))
+                    return FxReadGradient(found);
+            }
+        }
+        return GxColorGradient();
+    }
+    GxColor color;
+    if (FxGetColorFromPasteboard(inDrag, color))
+        return GxColorGradient(color);
+    return GxColorGradient();
+}
+
+// ---- FxGradientGrid ---------------------------------------------------------------------------------------------
+
+FxGradientGrid::FxGradientGrid(pf::ViewRef inControl) : FxColorControl(inControl)
+{
+    if (mControl != nullptr)
+    {
+        const pf::Rect bounds = pf::GetViewBounds(mControl);
+        mColumns = std::max(0, int(bounds.w / kCellWidth));
+        mRows = std::max(0, int(bounds.h / kCellHeight));
+    }
+    mGradients.assign(std::size_t(mColumns) * std::size_t(mRows), WhiteGradient());
+    ReadFromPrefs();
+}
+
+GxColorGradient FxGradientGrid::GetClickedGradient() const
+{
+    return mClicked >= 0 && std::size_t(mClicked) < mGradients.size() ? mGradients[std::size_t(mClicked)]
+                                                                       : WhiteGradient();
+}
+
+int FxGradientGrid::CellAt(const pf::Point& inPoint) const
+{
+    if (mGradients.empty())
+        return -1;
+    const int column = std::clamp(int(std::max(0.0, inPoint.x) / kCellWidth), 0, mColumns - 1);
+    const int row = std::clamp(int(std::max(0.0, inPoint.y) / kCellHeight), 0, mRows - 1);
+    return row * mColumns + column;
+}
+
+void FxGradientGrid::ReadFromPrefs()
+{
+    try
+    {
+        const CxData data = CxFolder(kCxPreferencesFolder).ExistingFile(kPrefsFile).ReadContents();
+        CxData bytes(data);
+        XmlParser parser;
+        bytes.Lock();
+        const bool parsed = parser.Parse(bytes.Pointer(), bytes.Size(), true);
+        bytes.Unlock();
+        if (!parsed || parser.Root() == nullptr)
+            return;
+        const std::vector<XmlElement*> tops = parser.Root()->GetElements();
+        if (tops.empty() || tops.front()->Name() != CxString("FxGradientPickerPrefs"))
+            return;
+        std::size_t cell = 0;
+        for (const XmlElement* child : tops.front()->GetElements())
+        {
+            if (cell >= mGradients.size())
+                break;
+            if (child->Name() == CxString("colorGradient"))
+                mGradients[cell] = FxReadGradient(child);
+            ++cell;
+        }
+        Redisplay();
+    }
+    catch (...)
+    {
+    }
+}
+
+void FxGradientGrid::WriteToPrefs()
+{
+    try
+    {
+        XmlBuilder builder;
+        builder.Begin(CxString("FxGradientPickerPrefs"));
+        for (const GxColorGradient& gradient : mGradients)
+            gradient.Externalize(builder);
+        builder.End(CxString("FxGradientPickerPrefs"));
+        CxData text(CxUint32(0));
+        {
+            CxTextStream stream(text);
+            XmlTextStreamWriter writer(stream);
+            builder.Write(writer);
+        }
+        CxFolder(kCxPreferencesFolder).CreateFile(kPrefsFile).WriteContents(text);
+    }
+    catch (...)
+    {
+    }
+}
+
+void FxGradientGrid::KeyLeftArrow()
+{
+    if (mGradients.empty())
+        return;
+    mSelected = mSelected % mColumns == 0 ? mSelected + mColumns - 1 : mSelected - 1;
+    Redisplay();
+}
+
+void FxGradientGrid::KeyRightArrow()
+{
+    if (mGradients.empty())
+        return;
+    mSelected = mSelected % mColumns == mColumns - 1 ? mSelected - (mColumns - 1) : mSelected + 1;
+    Redisplay();
+}
+
+void FxGradientGrid::KeyUpArrow()
+{
+    if (mGradients.empty())
+        return;
+    mSelected -= mColumns;
+    if (mSelected < 0)
+        mSelected += mColumns * mRows;
+    Redisplay();
+}
+
+void FxGradientGrid::KeyDownArrow()
+{
+    if (mGradients.empty())
+        return;
+    mSelected += mColumns;
+    if (mSelected >= mColumns * mRows)
+        mSelected -= mColumns * mRows;
+    Redisplay();
+}
+
+void FxGradientGrid::KeySpace()
+{
+    if (mGradients.empty() || mControl == nullptr)
+        return;
+    mClicked = mSelected;
+    pf::SimulateClick(mControl, kGridPart, 0);
+}
+
+bool FxGradientGrid::OnTextInput(char16_t inChar)
+{
+    switch (inChar)
+    {
+    case 28:
+        KeyLeftArrow();
+        break;
+    case 29:
+        KeyRightArrow();
+        break;
+    case 30:
+        KeyUpArrow();
+        break;
+    case 31:
+        KeyDownArrow();
+        break;
+    case 32:
+        KeySpace();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+CxSint16 FxGradientGrid::OnHitTest(const pf::Point& inPoint)
+{
+    const int cell = CellAt(inPoint);
+    if (cell < 0)
+        return 0;
+    mClicked = cell;
+    return kGridPart;
+}
+
+void FxGradientGrid::OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint)
+{
+    const int cell = CellAt(inPoint);
+    if (cell < 0)
+        return;
+    mGradients[std::size_t(cell)] = ReceiveGradient(inDrag);
+    Redisplay();
+    WriteToPrefs();
+}
+
+bool FxGradientGrid::OnSetFocusPart(CxSint16& ioPart)
+{
+    CxSint16 focus = 0;
+    switch (ioPart)
+    {
+    case pf::kControlFocusNextPart:
+    case pf::kControlFocusPrevPart:
+        focus = mFocus == kGridPart ? 0 : kGridPart;
+        break;
+    case 0:
+    case kGridPart:
+        focus = ioPart;
+        break;
+    default:
+        mFocus = 0;
+        ioPart = 0;
+        return false;
+    }
+    if (focus != mFocus)
+    {
+        mFocus = focus;
+        Redisplay();
+    }
+    ioPart = mFocus;
+    return true;
+}
+
+void FxGradientGrid::OnDraw(pf::Canvas& ioCanvas)
+{
+    const pf::Rect bounds = pf::GetViewBounds(mControl);
+    ioCanvas.SetFillColor(kWhite);
+    ioCanvas.FillRect(bounds);
+    ioCanvas.SetLineWidth(1);
+    ioCanvas.SetStrokeColor(kGridGrey);
+    const double left = bounds.x + 0.5;
+    const double top = bounds.y + 0.5;
+    for (int row = 0; row < mRows; ++row)
+    {
+        for (int column = 0; column < mColumns; ++column)
+        {
+            const pf::Rect cell{left + column * kCellWidth, top + row * kCellHeight, kCellWidth, kCellHeight};
+            ioCanvas.StrokeRect(cell);
+            DrawGradient(ioCanvas, Inset(cell, 2.5),
+                         mGradients[std::size_t(row * mColumns + column)].GenerateColors());
+        }
+    }
+    if (mFocus == kGridPart && !mGradients.empty() && mSelected >= 0 && mSelected < int(mGradients.size()))
+    {
+        const pf::Rect cell{left + (mSelected % mColumns) * kCellWidth, top + (mSelected / mColumns) * kCellHeight,
+                            kCellWidth, kCellHeight};
+        pf::DrawThemeFocusRing(ioCanvas, Inset(cell, 2.5));
+    }
+}
+
+FxGradientGrid* AsFxGradientGrid(FxControl* inControl)
+{
+    return dynamic_cast<FxGradientGrid*>(inControl);
+}
+
+void FxRegisterGradientControls()
+{
+    FxRegisterControlClass(FourCC("FXGG"), [](pf::ViewRef inView) -> FxControl* { return new FxGradientGrid(inView); });
+}
