@@ -51,6 +51,8 @@ public:
 
     void OnDraw(pf::Canvas& ioCanvas) override;
     CxSint16 OnHitTest(const pf::Point& inPoint) override;
+    void OnPerformDrag(pf::Event& ioEvent, const pf::Point& inPoint) override;
+    // A drop from another cell of this grid moves the gradient; any other drop copies it.
     void OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint) override;
     bool OnSetFocusPart(CxSint16& ioPart) override;
     CxSint16 OnGetFocusPart() override { return mFocus; }
@@ -63,6 +65,7 @@ private:
     int mRows = 0;
     int mClicked = 0;
     int mSelected = 0;
+    int mDragSource = -1;
     CxSint16 mFocus = 0;
 };
 

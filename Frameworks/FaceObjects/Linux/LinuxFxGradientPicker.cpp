@@ -2,6 +2,7 @@
 #include "CxStream.h"
 #include "FxBuildControls.h"
 #include "FxGradientPicker.h"
+#include "PfCairoCanvas.h"
 #include "PfTheme.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -19,6 +20,7 @@ const CxString kPrefsFile("FxGradientPickerPrefs.xml");
 constexpr CxSint32 kLowestIndex = 0;
 constexpr CxSint32 kHighestIndex = 256;
 constexpr pf::Color kWhite{1, 1, 1, 1};
+constexpr pf::Color kBlack{0, 0, 0, 1};
 constexpr pf::Color kGridGrey{2.0 / 3.0, 2.0 / 3.0, 2.0 / 3.0, 1};
 
 pf::Rect Inset(const pf::Rect& inRect, double inBy)
@@ -114,6 +116,28 @@ GxColorGradient FxColorControl::ReceiveGradient(pf::DragRef inDrag)
     return GxColorGradient();
 }
 
+pf::Image FxColorControl::GradientDragImage(const GxColorGradient& inGradient)
+{
+    auto canvas = pf::CairoCanvas::MakeBitmap(28, 16);
+    const pf::Rect image{0, 0, 28, 16};
+    DrawGradient(*canvas, image, inGradient.GenerateColors());
+    canvas->SetStrokeColor(kBlack);
+    canvas->SetLineWidth(1);
+    canvas->StrokeRect(Inset(image, 0.5));
+    return canvas->Snapshot();
+}
+
+void FxColorControl::DragGradient(pf::Event&, const GxColorGradient& inGradient)
+{
+    const GxColorTable table = inGradient.GenerateColors();
+    pf::DragRef drag = pf::NewDrag();
+    FxPutColorOnPasteboard(drag, table.size() > 1 ? table[1] : GxColor(0, 0, 0, 1));
+    FxPutGradientOnPasteboard(drag, inGradient);
+    pf::SetDragImage(drag, GradientDragImage(inGradient), pf::Point{-14, -8});
+    pf::TrackDrag(drag, pf::GetGlobalMouse());
+    pf::DisposeDrag(drag);
+}
+
 // ---- FxGradientGrid ---------------------------------------------------------------------------------------------
 
 FxGradientGrid::FxGradientGrid(pf::ViewRef inControl) : FxColorControl(inControl)
@@ -131,7 +155,7 @@ FxGradientGrid::FxGradientGrid(pf::ViewRef inControl) : FxColorControl(inControl
 GxColorGradient FxGradientGrid::GetClickedGradient() const
 {
     return mClicked >= 0 && std::size_t(mClicked) < mGradients.size() ? mGradients[std::size_t(mClicked)]
-                                                                       : WhiteGradient();
+                                                                      : WhiteGradient();
 }
 
 int FxGradientGrid::CellAt(const pf::Point& inPoint) const
@@ -280,8 +304,23 @@ void FxGradientGrid::OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint)
     if (cell < 0)
         return;
     mGradients[std::size_t(cell)] = ReceiveGradient(inDrag);
+    // The source is whitened before writing, so that the file never holds a moved gradient twice.
+    if (mDragSource >= 0 && mDragSource != cell && std::size_t(mDragSource) < mGradients.size())
+        mGradients[std::size_t(mDragSource)] = WhiteGradient();
     Redisplay();
     WriteToPrefs();
+}
+
+void FxGradientGrid::OnPerformDrag(pf::Event& ioEvent, const pf::Point& inPoint)
+{
+    const int cell = CellAt(inPoint);
+    if (cell < 0)
+        return;
+    mDragSource = cell;
+    // A copy: the drop may whiten the source cell while the drag runs.
+    const GxColorGradient gradient = mGradients[std::size_t(cell)];
+    DragGradient(ioEvent, gradient);
+    mDragSource = -1;
 }
 
 bool FxGradientGrid::OnSetFocusPart(CxSint16& ioPart)
@@ -326,8 +365,7 @@ void FxGradientGrid::OnDraw(pf::Canvas& ioCanvas)
         {
             const pf::Rect cell{left + column * kCellWidth, top + row * kCellHeight, kCellWidth, kCellHeight};
             ioCanvas.StrokeRect(cell);
-            DrawGradient(ioCanvas, Inset(cell, 2.5),
-                         mGradients[std::size_t(row * mColumns + column)].GenerateColors());
+            DrawGradient(ioCanvas, Inset(cell, 2.5), mGradients[std::size_t(row * mColumns + column)].GenerateColors());
         }
     }
     if (mFocus == kGridPart && !mGradients.empty() && mSelected >= 0 && mSelected < int(mGradients.size()))

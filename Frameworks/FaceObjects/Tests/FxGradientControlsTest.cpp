@@ -14,6 +14,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -132,8 +133,8 @@ TEST_F(FxGradientControlsTest, ArrowKeysWrapWithinTheRowOrColumn)
     {
         char16_t key;
         int selected;
-    } steps[] = {{28, 4}, {29, 0}, {30, 10}, {31, 0}, {31, 5}, {31, 10}, {29, 11}, {29, 12}, {31, 2}, {30, 12},
-                 {29, 13}, {29, 14}, {29, 10}, {28, 14}};
+    } steps[] = {{28, 4},  {29, 0}, {30, 10}, {31, 0},  {31, 5},  {31, 10}, {29, 11},
+                 {29, 12}, {31, 2}, {30, 12}, {29, 13}, {29, 14}, {29, 10}, {28, 14}};
     for (const auto& step : steps)
     {
         EXPECT_FALSE(grid->OnTextInput(step.key));
@@ -256,6 +257,81 @@ TEST_F(FxGradientControlsTest, SpaceClicksTheSelectedCell)
     EXPECT_FALSE(grid->OnTextInput(u' '));
     EXPECT_EQ(grid->Clicked(), 6);
     EXPECT_EQ(grid->GetClickedGradient(), White());
+}
+
+// The picker window's well is not there yet: the drags go from grid to grid.
+TEST_F(FxGradientControlsTest, ADragWithinTheGridMovesAndFromElsewhereCopies)
+{
+    FxGradientGrid* grid = Grid(180, 70);
+    FxGradientGrid* other = Grid(70, 21);
+    SetViewFrame(other->GetRef(), Rect{10, 100, 70, 21});
+    GxColorGradient blue(GxColor(0, 0, 1, 1));
+    blue.Keys().at(1).SetSmoothed(false);
+    blue.SetColorKey(100, GxColor(1, 1, 0, 1));
+    DropText(other, Point{40, 5},
+             "<colorGradient><colorKey index=\"1\" color=\"#0000FFFF\" smoothed=\"false\"/>"
+             "<colorKey index=\"100\" color=\"#FFFF00FF\"/>"
+             "<colorKey index=\"254\" color=\"#0000FFFF\"/></colorGradient>");
+    ASSERT_EQ(other->Gradients()[1], blue);
+    const auto global = [](FxControl* inControl, Point inLocal)
+    {
+        const Point content = ConvertPoint(inLocal, inControl->GetRef(), nullptr);
+        const Rect frame = GetWindowBounds(GetViewWindow(inControl->GetRef()), kWindowContentRgn);
+        return Point{frame.x + content.x, frame.y + content.y};
+    };
+    const auto drag = [](Point inFrom, Point inTo)
+    {
+        PushScript({script::Down(inFrom.x, inFrom.y), script::Drag(inFrom.x + 10, inFrom.y),
+                    script::Drag(inTo.x, inTo.y), script::Up(inTo.x, inTo.y)});
+        while (DeliverNextScriptItem())
+        {
+        }
+    };
+    // From the other grid: a copy into cell 6.
+    drag(global(other, Point{40, 10}), global(grid, Point{45, 30}));
+    EXPECT_EQ(grid->Gradients()[6], blue);
+    EXPECT_EQ(other->Gradients()[1], blue);
+    // Within the grid: cell 6 moves to cell 13 and turns white, in the file too.
+    drag(global(grid, Point{40, 30}), global(grid, Point{110, 50}));
+    EXPECT_EQ(grid->Gradients()[13], blue);
+    EXPECT_EQ(grid->Gradients()[6], White());
+    FxGradientGrid* fresh = Grid(180, 70);
+    EXPECT_EQ(fresh->Gradients(), grid->Gradients());
+    // A drop on its own cell keeps it.
+    drag(global(grid, Point{110, 50}), global(grid, Point{130, 55}));
+    EXPECT_EQ(grid->Gradients()[13], blue);
+}
+
+TEST_F(FxGradientControlsTest, AKeylessGradientDragsOpaqueBlack)
+{
+    FxGradientGrid* grid = Grid(70, 21);
+    const ViewRef pane = CreateView(ViewKind::kUserPane, Rect{10, 100, 40, 24});
+    AddSubview(GetContentView(mWindow->GetRef()), pane);
+    auto* well = new FxColorWell(pane);
+    const Point content = ConvertPoint(Point{20, 12}, pane, nullptr);
+    const Rect frame = GetWindowBounds(mWindow->GetRef(), kWindowContentRgn);
+    const Point target{frame.x + content.x, frame.y + content.y};
+    GxColorGradient none;
+    none.Keys().clear();
+    GxColorGradient ramp;
+    ramp.Keys().clear();
+    ramp.SetColorKey(10, GxColor(0, 1, 0, 1));
+    ramp.SetColorKey(12, GxColor(0, 0, 1, 1));
+    const struct
+    {
+        const GxColorGradient& gradient;
+        GxColor colour;
+    } cases[] = {{none, GxColor(0, 0, 0, 1)}, {ramp, GxColor(0, 1, 0, 1)}};
+    for (const auto& c : cases)
+    {
+        well->SetColor(GxColor(1, 1, 1, 1));
+        const Image image = FxColorControl::GradientDragImage(c.gradient);
+        EXPECT_EQ(std::tuple(image.mWidth, image.mHeight), std::tuple(28, 16));
+        PushScript({script::Drag(target.x, target.y), script::Up(target.x, target.y)});
+        Event event(kClassControl, kControlTrack);
+        grid->DragGradient(event, c.gradient);
+        EXPECT_EQ(well->Color(), c.colour);
+    }
 }
 
 } // namespace
