@@ -62,6 +62,7 @@ public:
     void MakeGradientTarget();
     static void ClearGradientTarget();
     static FxColorControl* ColorTarget();
+    static FxColorControl* GradientTarget();
     void GradientChanged(const GxColorGradient& inGradient);
     // Opaque black unless the drag carries a colour.
     static GxColor ReceiveColor(pf::DragRef inDrag);

@@ -69,6 +69,72 @@ private:
     CxSint16 mFocus = 0;
 };
 
+// One key as the editor shows it: a 16 x 16 button whose x places the key on the strip.
+struct FxColorIndicator
+{
+    CxSint16 mPart = 0;
+    GxColor mColor;
+    pf::Rect mRect;
+    // The keys at 1 and 254 neither move nor go.
+    bool mFixed = false;
+};
+
+// A strip with one key per gradient key. Keys other than the ends keep to indexes 2 to 253, so the ends stay
+// the ends; part numbers never take the strip's own 666.
+class FxGradientEditor : public FxColorControl
+{
+public:
+    static constexpr CxSint16 kStripPart = 666;
+
+    explicit FxGradientEditor(pf::ViewRef inControl);
+
+    const GxColorGradient& Gradient() const { return mGradient; }
+    void SetGradient(const GxColorGradient& inGradient);
+    // The indicators stay as they are.
+    void SetColor(const GxColor& inColor);
+    // The first key's flag; true without keys.
+    bool IsSmooth() const;
+    void SetSmooth(bool inSmooth);
+    void BuildIndicators();
+    void BuildGradient();
+    void SendEventToGradientTarget();
+
+    const std::vector<FxColorIndicator>& Indicators() const { return mIndicators; }
+    const pf::Rect& KeyRect() const { return mKeyRect; }
+    FxColorIndicator* FindIndicator(CxSint16 inPart);
+    CxSint16 FindFirstPart() const;
+    CxSint16 FindLastPart() const;
+    CxSint16 FindNextPart(CxSint16 inPart) const;
+    CxSint16 FindPreviousPart(CxSint16 inPart) const;
+    double PinIndicator(double inX) const;
+
+    void KeyDelete();
+    void KeyLeftArrow();
+    void KeyRightArrow();
+    void KeySpace();
+
+    CxSint16 OnHitTest(const pf::Point& inPoint) override;
+    void OnHit(pf::Event& ioEvent) override;
+    bool OnSetFocusPart(CxSint16& ioPart) override;
+    CxSint16 OnGetFocusPart() override { return mFocus; }
+    // Never handled: the keys go on to the window.
+    bool OnTextInput(char16_t inChar) override;
+    void OnColorChanged(const GxColor& inColor) override;
+
+private:
+    CxSint16 NextPart();
+    void MoveToEnd(CxSint16 inPart);
+    void MoveFocused(double inBy);
+
+    GxColorGradient mGradient{kGxGradientColors256};
+    std::vector<FxColorIndicator> mIndicators;
+    pf::Rect mKeyRect;
+    pf::Point mHitOffset;
+    CxSint16 mFocus = 0;
+    CxSint16 mNextPart = 1;
+};
+
 FxGradientGrid* AsFxGradientGrid(FxControl* inControl);
+FxGradientEditor* AsFxGradientEditor(FxControl* inControl);
 // Registers 'FXGG'.
 void FxRegisterGradientControls();

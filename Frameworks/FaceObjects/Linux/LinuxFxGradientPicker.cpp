@@ -1,5 +1,6 @@
 #include "CxFile.h"
 #include "CxStream.h"
+#include "CxSystem.h"
 #include "FxBuildControls.h"
 #include "FxGradientPicker.h"
 #include "PfCairoCanvas.h"
@@ -374,6 +375,342 @@ void FxGradientGrid::OnDraw(pf::Canvas& ioCanvas)
                             kCellWidth, kCellHeight};
         pf::DrawThemeFocusRing(ioCanvas, Inset(cell, 2.5));
     }
+}
+
+// ---- FxGradientEditor -------------------------------------------------------------------------------------------
+
+namespace
+{
+constexpr double kKeySize = 16;
+constexpr double kHalfKey = 8;
+constexpr CxSint32 kFirstIndex = 1;
+constexpr CxSint32 kLastIndex = 254;
+} // namespace
+
+FxGradientEditor::FxGradientEditor(pf::ViewRef inControl) : FxColorControl(inControl)
+{
+    BuildIndicators();
+}
+
+CxSint16 FxGradientEditor::NextPart()
+{
+    if (mNextPart == kStripPart)
+        ++mNextPart;
+    return mNextPart++;
+}
+
+void FxGradientEditor::BuildIndicators()
+{
+    mKeyRect = Inset(mControl != nullptr ? pf::GetViewBounds(mControl) : pf::Rect{}, 3.5);
+    mIndicators.clear();
+    for (const auto& [index, key] : mGradient.Keys())
+    {
+        FxColorIndicator indicator;
+        indicator.mPart = NextPart();
+        indicator.mColor = key.Color();
+        indicator.mRect = pf::Rect{index * mKeyRect.w / 255 + mKeyRect.x - kHalfKey,
+                                   mKeyRect.y + mKeyRect.h * 0.5 - kHalfKey, kKeySize, kKeySize};
+        indicator.mFixed = index == kFirstIndex || index == kLastIndex;
+        mIndicators.push_back(indicator);
+    }
+}
+
+void FxGradientEditor::BuildGradient()
+{
+    const bool smooth = IsSmooth();
+    const double width = std::max(mKeyRect.w, 1.0);
+    GxColorGradient gradient;
+    gradient.Keys().clear();
+    // In list order: of two keys meeting on one index the later wins.
+    for (const FxColorIndicator& indicator : mIndicators)
+    {
+        const double at = (indicator.mRect.x + indicator.mRect.w * 0.5 - mKeyRect.x) * 256 / width;
+        CxSint32 index = CxSint32(std::clamp(at, 0.0, 256.0));
+        if (!indicator.mFixed)
+            index = std::clamp(index, kFirstIndex + 1, kLastIndex - 1);
+        GxColorPoint key(index);
+        key.SetColor(indicator.mColor);
+        key.SetSmoothed(smooth);
+        gradient.Keys().insert_or_assign(index, key);
+    }
+    mGradient = gradient;
+    Redisplay();
+    SendEventToGradientTarget();
+}
+
+void FxGradientEditor::SendEventToGradientTarget()
+{
+    FxColorControl* target = GradientTarget();
+    if (target == nullptr || target->GetRef() == nullptr)
+        return;
+    pf::Event event(FourCC("FACE"), 4);
+    event.SetParam(pf::kParamDirectObject, pf::kTypeControlRef, target->GetRef());
+    const GxColorGradient* gradient = &mGradient;
+    event.SetParam(FourCC("GRAD"), FourCC("GRAD"), gradient);
+    if (pf::EventTarget* to = pf::GetViewEventTarget(target->GetRef()))
+        to->Send(event);
+}
+
+void FxGradientEditor::SetGradient(const GxColorGradient& inGradient)
+{
+    mGradient = inGradient;
+    BuildIndicators();
+    SendEventToGradientTarget();
+    if (mControl != nullptr)
+        pf::SimulateClick(mControl, kStripPart, 0);
+    Redisplay();
+}
+
+void FxGradientEditor::SetColor(const GxColor& inColor)
+{
+    mGradient = GxColorGradient(inColor);
+    Redisplay();
+}
+
+bool FxGradientEditor::IsSmooth() const
+{
+    return mGradient.Keys().empty() || mGradient.Keys().begin()->second.IsSmoothed();
+}
+
+void FxGradientEditor::SetSmooth(bool inSmooth)
+{
+    for (auto& [index, key] : mGradient.Keys())
+        key.SetSmoothed(inSmooth);
+    SendEventToGradientTarget();
+    Redisplay();
+}
+
+FxColorIndicator* FxGradientEditor::FindIndicator(CxSint16 inPart)
+{
+    for (FxColorIndicator& indicator : mIndicators)
+        if (indicator.mPart == inPart)
+            return &indicator;
+    return nullptr;
+}
+
+CxSint16 FxGradientEditor::FindFirstPart() const
+{
+    const FxColorIndicator* found = nullptr;
+    for (const FxColorIndicator& indicator : mIndicators)
+        if (found == nullptr || indicator.mRect.x < found->mRect.x)
+            found = &indicator;
+    return found != nullptr ? found->mPart : 0;
+}
+
+CxSint16 FxGradientEditor::FindLastPart() const
+{
+    const FxColorIndicator* found = nullptr;
+    for (const FxColorIndicator& indicator : mIndicators)
+        if (found == nullptr || indicator.mRect.x > found->mRect.x)
+            found = &indicator;
+    return found != nullptr ? found->mPart : 0;
+}
+
+CxSint16 FxGradientEditor::FindNextPart(CxSint16 inPart) const
+{
+    if (inPart == 0)
+        return FindFirstPart();
+    const auto from = std::find_if(mIndicators.begin(), mIndicators.end(),
+                                   [&](const FxColorIndicator& inKey) { return inKey.mPart == inPart; });
+    if (from == mIndicators.end())
+        return 0;
+    const FxColorIndicator* found = nullptr;
+    for (const FxColorIndicator& indicator : mIndicators)
+        if (indicator.mRect.x > from->mRect.x && (found == nullptr || indicator.mRect.x < found->mRect.x))
+            found = &indicator;
+    return found != nullptr ? found->mPart : 0;
+}
+
+CxSint16 FxGradientEditor::FindPreviousPart(CxSint16 inPart) const
+{
+    if (inPart == 0)
+        return FindLastPart();
+    const auto from = std::find_if(mIndicators.begin(), mIndicators.end(),
+                                   [&](const FxColorIndicator& inKey) { return inKey.mPart == inPart; });
+    if (from == mIndicators.end())
+        return 0;
+    const FxColorIndicator* found = nullptr;
+    for (const FxColorIndicator& indicator : mIndicators)
+        if (indicator.mRect.x < from->mRect.x && (found == nullptr || indicator.mRect.x > found->mRect.x))
+            found = &indicator;
+    return found != nullptr ? found->mPart : 0;
+}
+
+double FxGradientEditor::PinIndicator(double inX) const
+{
+    return std::min(std::max(inX, mKeyRect.x - kHalfKey), mKeyRect.x + mKeyRect.w - kHalfKey);
+}
+
+void FxGradientEditor::MoveToEnd(CxSint16 inPart)
+{
+    const auto it = std::find_if(mIndicators.begin(), mIndicators.end(),
+                                 [&](const FxColorIndicator& inKey) { return inKey.mPart == inPart; });
+    if (it != mIndicators.end())
+        std::rotate(it, std::next(it), mIndicators.end());
+}
+
+void FxGradientEditor::KeyDelete()
+{
+    FxColorIndicator* key = FindIndicator(mFocus);
+    if (key == nullptr)
+        return;
+    if (key->mFixed)
+    {
+        CxBeep();
+        return;
+    }
+    mIndicators.erase(mIndicators.begin() + (key - mIndicators.data()));
+    BuildGradient();
+    Redisplay();
+}
+
+void FxGradientEditor::MoveFocused(double inBy)
+{
+    FxColorIndicator* key = FindIndicator(mFocus);
+    if (key == nullptr)
+        return;
+    if (key->mFixed)
+    {
+        CxBeep();
+        return;
+    }
+    key->mRect.x = PinIndicator(key->mRect.x + inBy);
+    BuildGradient();
+    Redisplay();
+}
+
+void FxGradientEditor::KeyLeftArrow()
+{
+    MoveFocused(-1);
+}
+
+void FxGradientEditor::KeyRightArrow()
+{
+    MoveFocused(1);
+}
+
+void FxGradientEditor::KeySpace()
+{
+    if (mControl != nullptr)
+        pf::SimulateClick(mControl, mFocus, 0);
+}
+
+bool FxGradientEditor::OnTextInput(char16_t inChar)
+{
+    switch (inChar)
+    {
+    case 8:
+        KeyDelete();
+        break;
+    case 28:
+        KeyLeftArrow();
+        break;
+    case 29:
+        KeyRightArrow();
+        break;
+    case 32:
+        KeySpace();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+CxSint16 FxGradientEditor::OnHitTest(const pf::Point& inPoint)
+{
+    for (auto it = mIndicators.rbegin(); it != mIndicators.rend(); ++it)
+    {
+        if (it->mRect.Contains(inPoint))
+        {
+            mHitOffset = pf::Point{inPoint.x - it->mRect.x, inPoint.y - it->mRect.y};
+            return it->mPart;
+        }
+    }
+    return kStripPart;
+}
+
+void FxGradientEditor::OnHit(pf::Event& ioEvent)
+{
+    CxSint16 part = 0;
+    pf::Point where;
+    std::uint32_t clicks = 0;
+    ioEvent.GetParam(pf::kParamControlPart, pf::kTypeControlPartCode, part);
+    ioEvent.GetParam(pf::kParamWindowMouseLocation, pf::kTypeHIPoint, where);
+    ioEvent.GetParam(pf::kParamClickCount, pf::kTypeUInt32, clicks);
+    if (mControl == nullptr)
+        return;
+    where = pf::ConvertPoint(where, nullptr, mControl);
+    if (FindIndicator(part) == nullptr && clicks == 2)
+    {
+        const pf::Rect strip = Inset(pf::GetViewBounds(mControl), 4);
+        const GxColorTable table = mGradient.GenerateColors();
+        FxColorIndicator key;
+        key.mColor = GxColor(0, 0, 0, 1);
+        if (!table.empty())
+        {
+            // The margins and anything past the table take the nearest entry.
+            const double at = strip.w > 0 ? (where.x - strip.x) * 256 / strip.w : 0.0;
+            const double last = double(table.size() - 1);
+            key.mColor = table[std::size_t(std::clamp(at, 0.0, last))];
+        }
+        key.mPart = NextPart();
+        key.mRect = pf::Rect{where.x - kHalfKey, mKeyRect.y + mKeyRect.h * 0.5 - kHalfKey, kKeySize, kKeySize};
+        mIndicators.push_back(key);
+        BuildGradient();
+        return;
+    }
+    // Floating windows get no keys unless they hold the user focus.
+    const pf::WindowRef window = pf::GetViewWindow(mControl);
+    pf::SetUserFocusWindow(window);
+    pf::SetKeyboardFocus(window, mControl, part);
+}
+
+bool FxGradientEditor::OnSetFocusPart(CxSint16& ioPart)
+{
+    CxSint16 focus = 0;
+    if (ioPart == pf::kControlFocusNextPart)
+        focus = FindNextPart(mFocus);
+    else if (ioPart == pf::kControlFocusPrevPart)
+        focus = FindPreviousPart(mFocus);
+    else if (ioPart == 0)
+        focus = 0;
+    else if (FindIndicator(ioPart) != nullptr)
+        focus = ioPart;
+    else
+        return false;
+    const bool changed = focus != mFocus;
+    mFocus = focus;
+    ioPart = focus;
+    if (changed && focus != 0)
+    {
+        MoveToEnd(focus);
+        MakeColorTarget();
+        FxShowColorPicker(FindIndicator(focus)->mColor);
+        if (mControl != nullptr)
+            pf::SetUserFocusWindow(pf::GetViewWindow(mControl));
+    }
+    else if (changed && IsColorTarget())
+    {
+        ClearColorTarget();
+    }
+    Redisplay();
+    return true;
+}
+
+void FxGradientEditor::OnColorChanged(const GxColor& inColor)
+{
+    if (FxColorIndicator* key = FindIndicator(mFocus))
+    {
+        key->mColor = inColor;
+        BuildGradient();
+    }
+    Redisplay();
+}
+
+FxGradientEditor* AsFxGradientEditor(FxControl* inControl)
+{
+    return dynamic_cast<FxGradientEditor*>(inControl);
 }
 
 FxGradientGrid* AsFxGradientGrid(FxControl* inControl)

@@ -2,6 +2,7 @@
 // file under a temporary home.
 #include "FxGradientPicker.h"
 
+#include "CxDebug.h"
 #include "CxFile.h"
 #include "FxWindow.h"
 #include "PfRunLoop.h"
@@ -11,7 +12,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -52,6 +55,23 @@ protected:
         AddSubview(GetContentView(mWindow->GetRef()), pane);
         return new FxGradientGrid(pane);
     }
+    FxGradientEditor* Editor(double inWidth)
+    {
+        const ViewRef pane = CreateView(ViewKind::kUserPane, Rect{10, 150, inWidth, 30});
+        AddSubview(GetContentView(mWindow->GetRef()), pane);
+        return new FxGradientEditor(pane);
+    }
+    // A hit as the platform reports it, at a point of the control.
+    static void Hit(FxGradientEditor* inEditor, Point inLocal, std::uint32_t inClicks)
+    {
+        Event hit(kClassControl, kControlHit);
+        const CxSint16 part = inEditor->OnHitTest(inLocal);
+        hit.SetParam(kParamControlPart, kTypeControlPartCode, part);
+        hit.SetParam(kParamWindowMouseLocation, kTypeHIPoint, ConvertPoint(inLocal, inEditor->GetRef(), nullptr));
+        hit.SetParam(kParamClickCount, kTypeUInt32, inClicks);
+        inEditor->OnHit(hit);
+    }
+    static bool Focus(FxGradientEditor* inEditor, CxSint16 inPart) { return inEditor->OnSetFocusPart(inPart); }
     std::string PrefsPath() const { return mHome.Path() + "/.config/skyvane/FxGradientPickerPrefs.xml"; }
     void WritePrefs(const std::string& inText)
     {
@@ -332,6 +352,181 @@ TEST_F(FxGradientControlsTest, AKeylessGradientDragsOpaqueBlack)
         grid->DragGradient(event, c.gradient);
         EXPECT_EQ(well->Color(), c.colour);
     }
+}
+
+GxColorGradient Keys(std::initializer_list<std::pair<CxSint32, GxColor>> inKeys)
+{
+    GxColorGradient gradient;
+    gradient.Keys().clear();
+    for (const auto& [index, colour] : inKeys)
+        gradient.SetColorKey(index, colour);
+    return gradient;
+}
+
+TEST_F(FxGradientControlsTest, EveryIndexSurvivesPlacingAndReading)
+{
+    for (double width : {263.0, 200.0, 517.0, 97.0})
+    {
+        GxColorGradient every;
+        every.Keys().clear();
+        for (CxSint32 i = 1; i <= 254; ++i)
+            every.SetColorKey(i, GxColor(i / 254.0, 0, 1 - i / 254.0, 1));
+        FxGradientEditor* editor = Editor(width);
+        editor->SetGradient(every);
+        ASSERT_EQ(editor->Indicators().size(), 254U);
+        editor->BuildGradient();
+        EXPECT_EQ(editor->Gradient(), every) << width;
+    }
+}
+
+TEST_F(FxGradientControlsTest, FixedKeysStayAndOthersArePinnedInside)
+{
+    FxGradientEditor* editor = Editor(263);
+    ASSERT_EQ(editor->Gradient().Keys().size(), 5U);
+    const std::vector<FxColorIndicator> keys = editor->Indicators();
+    ASSERT_TRUE(keys.front().mFixed && keys.back().mFixed);
+    for (CxSint16 part : {keys.front().mPart, keys.back().mPart})
+    {
+        ASSERT_TRUE(Focus(editor, part));
+        for (char16_t key : {u'\x08', u'\x1C', u'\x1D'})
+        {
+            CxDebugCapture capture;
+            editor->OnTextInput(key);
+            EXPECT_TRUE(capture.Contains("Beep")) << part << " " << int(key);
+        }
+    }
+    ASSERT_EQ(editor->Indicators().size(), 5U);
+    for (const FxColorIndicator& key : keys)
+        EXPECT_EQ(editor->FindIndicator(key.mPart)->mRect.x, key.mRect.x);
+
+    // A middle key pushed past either end stops at 2 and 253.
+    ASSERT_TRUE(Focus(editor, keys[1].mPart));
+    for (int i = 0; i < 300; ++i)
+        editor->OnTextInput(28);
+    EXPECT_EQ(editor->Gradient().Keys().begin()->first, 1);
+    EXPECT_EQ(std::next(editor->Gradient().Keys().begin())->first, 2);
+    for (int i = 0; i < 300; ++i)
+        editor->OnTextInput(29);
+    EXPECT_EQ(std::prev(editor->Gradient().Keys().end(), 2)->first, 253);
+    EXPECT_EQ(editor->Gradient().Keys().rbegin()->first, 254);
+    editor->OnTextInput(8);
+    EXPECT_EQ(editor->Indicators().size(), 4U);
+    EXPECT_EQ(editor->Gradient().Keys().size(), 4U);
+}
+
+TEST_F(FxGradientControlsTest, ADoubleClickAddsTheColourShownThere)
+{
+    FxGradientEditor* editor = Editor(263);
+    editor->SetGradient(Keys({{1, GxColor(1, 0, 0, 1)}, {254, GxColor(0, 0, 1, 1)}}));
+    const GxColorTable table = editor->Gradient().GenerateColors();
+    Hit(editor, Point{100, 5}, 1);
+    EXPECT_EQ(editor->Indicators().size(), 2U);
+    const struct
+    {
+        double x;
+        std::size_t entry;
+    } cases[] = {{100, std::size_t((100 - 4) * 256 / 255.0)}, {1, 0}, {262, table.size() - 1}};
+    for (const auto& c : cases)
+    {
+        Hit(editor, Point{c.x, 5}, 2);
+        const FxColorIndicator& added = editor->Indicators().back();
+        EXPECT_FALSE(added.mFixed);
+        EXPECT_EQ(added.mColor, table[c.entry]) << c.x;
+        EXPECT_EQ(added.mRect.x, c.x - 8) << c.x;
+    }
+    EXPECT_EQ(editor->Gradient().Keys().size(), 5U);
+    // Margins give the pinned ends, not 0 and 256.
+    EXPECT_EQ(std::next(editor->Gradient().Keys().begin())->first, 2);
+    EXPECT_EQ(std::prev(editor->Gradient().Keys().end(), 2)->first, 253);
+
+    // Without keys the new key is opaque black.
+    editor->SetGradient(Keys({}));
+    EXPECT_TRUE(editor->Indicators().empty());
+    Hit(editor, Point{100, 5}, 2);
+    ASSERT_EQ(editor->Indicators().size(), 1U);
+    EXPECT_EQ(editor->Indicators().back().mColor, GxColor(0, 0, 0, 1));
+}
+
+TEST_F(FxGradientControlsTest, TabOrderFollowsXAndLeavesAfterTheLastKey)
+{
+    FxGradientEditor* editor = Editor(263);
+    editor->SetGradient(Keys({{1, GxColor(1, 0, 0, 1)}, {254, GxColor(0, 0, 1, 1)}}));
+    Hit(editor, Point{200, 5}, 2);
+    Hit(editor, Point{50, 5}, 2);
+    const auto& list = editor->Indicators();
+    ASSERT_EQ(list.size(), 4U);
+    std::vector<CxSint16> byX{list[0].mPart, list[3].mPart, list[2].mPart, list[1].mPart};
+    std::vector<CxSint16> forward;
+    CxSint16 part = kControlFocusNextPart;
+    while (editor->OnSetFocusPart(part) && part != 0 && forward.size() < 10)
+    {
+        forward.push_back(part);
+        part = kControlFocusNextPart;
+    }
+    EXPECT_EQ(forward, byX);
+    EXPECT_EQ(editor->OnGetFocusPart(), 0);
+    part = kControlFocusPrevPart;
+    ASSERT_TRUE(editor->OnSetFocusPart(part));
+    EXPECT_EQ(part, byX.back());
+    EXPECT_FALSE(Focus(editor, 999));
+}
+
+TEST_F(FxGradientControlsTest, SmoothingOffWritesEveryKeyFalse)
+{
+    FxGradientEditor* editor = Editor(263);
+    editor->SetSmooth(false);
+    EXPECT_FALSE(editor->IsSmooth());
+    Hit(editor, Point{30, 5}, 2);
+    ASSERT_EQ(editor->Gradient().Keys().size(), 6U);
+    for (const auto& [index, key] : editor->Gradient().Keys())
+        EXPECT_FALSE(key.IsSmoothed()) << index;
+    editor->SetSmooth(true);
+    for (const auto& [index, key] : editor->Gradient().Keys())
+        EXPECT_TRUE(key.IsSmoothed()) << index;
+}
+
+TEST_F(FxGradientControlsTest, PartNumbersNeverTakeTheStrips)
+{
+    FxGradientEditor* editor = Editor(263);
+    editor->SetGradient(Keys({{1, GxColor(1, 0, 0, 1)}, {254, GxColor(0, 0, 1, 1)}}));
+    std::set<CxSint16> parts;
+    for (int i = 0; i < 700; ++i)
+    {
+        Hit(editor, Point{130, 5}, 2);
+        parts.insert(editor->Indicators().back().mPart);
+        // Keep the list short: the new key sits on the others.
+        ASSERT_TRUE(Focus(editor, editor->Indicators().back().mPart));
+        editor->OnTextInput(8);
+    }
+    EXPECT_EQ(parts.size(), 700U);
+    EXPECT_EQ(parts.count(FxGradientEditor::kStripPart), 0U);
+    EXPECT_GT(*parts.rbegin(), FxGradientEditor::kStripPart);
+}
+
+TEST_F(FxGradientControlsTest, EditsReachTheGradientTargetAndItsWindow)
+{
+    struct GradientWindow : FxDocumentWindow
+    {
+        GradientWindow() : FxDocumentWindow("Colors", "Colors") {}
+        void OnGradientChanged(const GxColorGradient& inGradient) override { mSeen.push_back(inGradient); }
+        std::vector<GxColorGradient> mSeen;
+    };
+    GradientWindow window;
+    const ViewRef pane = CreateView(ViewKind::kUserPane, Rect{10, 10, 70, 21});
+    AddSubview(GetContentView(window.GetRef()), pane);
+    auto* target = new FxGradientGrid(pane);
+    target->MakeGradientTarget();
+    FxGradientEditor* editor = Editor(263);
+    const GxColorGradient two = Keys({{1, GxColor(1, 0, 0, 1)}, {254, GxColor(0, 0, 1, 1)}});
+    editor->SetGradient(two);
+    ASSERT_EQ(window.mSeen.size(), 1U);
+    EXPECT_EQ(window.mSeen.back(), two);
+    editor->SetSmooth(false);
+    ASSERT_EQ(window.mSeen.size(), 2U);
+    EXPECT_FALSE(window.mSeen.back().Keys().begin()->second.IsSmoothed());
+    FxColorControl::ClearGradientTarget();
+    editor->SetSmooth(true);
+    EXPECT_EQ(window.mSeen.size(), 2U);
 }
 
 } // namespace
