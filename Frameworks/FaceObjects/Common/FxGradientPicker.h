@@ -14,6 +14,8 @@ class XmlElement;
 // The item and flavour a gradient travels in: a "colorGradient" element as UTF-8 XML text.
 constexpr std::uint64_t kFxGradientPasteboardItem = 1;
 std::string FxGradientPasteboardFlavor();
+// A key's part number, 2 bytes in host order, on the same item.
+std::string FxIndicatorPasteboardFlavor();
 // Untrusted XML: keys outside 0 to 256 are dropped, and a gradient left without keys is the default one.
 GxColorGradient FxReadGradient(const XmlElement* inElement);
 void FxPutGradientOnPasteboard(pf::DragRef inDrag, const GxColorGradient& inGradient);
@@ -113,8 +115,20 @@ public:
     void KeyRightArrow();
     void KeySpace();
 
+    // Whether the drag carries one of this editor's keys.
+    bool ReceiveIndicator(pf::DragRef inDrag);
+    // Only a drop on the trash counts, and it only beeps: the key stays.
+    void DragIndicator(pf::Event& ioEvent, const FxColorIndicator& inKey);
+    static void DrawButtonForColorKey(pf::Canvas& ioCanvas, unsigned long, const FxColorIndicator& inKey,
+                                      bool inFocused = false);
+
     CxSint16 OnHitTest(const pf::Point& inPoint) override;
     void OnHit(pf::Event& ioEvent) override;
+    // A key follows the mouse along the strip, or is dragged away once 20 points below where it started.
+    bool OnTrack(pf::Event& ioEvent, const pf::Point& inStart, const pf::Point& inCurrent, CxSint16& ioPart) override;
+    void OnPerformDrag(pf::Event& ioEvent, const pf::Point& inPoint) override;
+    // On a key its colour; near the middle line a new key; elsewhere on the strip a whole gradient.
+    void OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint) override;
     bool OnSetFocusPart(CxSint16& ioPart) override;
     CxSint16 OnGetFocusPart() override { return mFocus; }
     // Never handled: the keys go on to the window.

@@ -11,6 +11,8 @@
 #include "XmlWriter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 using pf::FourCC;
 
@@ -56,6 +58,11 @@ const XmlElement* FindGradientElement(const XmlElement* inRoot)
 std::string FxGradientPasteboardFlavor()
 {
     return kFxPasteboardPrefix + "gradient";
+}
+
+std::string FxIndicatorPasteboardFlavor()
+{
+    return kFxPasteboardPrefix + "FxColorIndicatorPart";
 }
 
 GxColorGradient FxReadGradient(const XmlElement* inElement)
@@ -703,6 +710,132 @@ void FxGradientEditor::OnColorChanged(const GxColor& inColor)
     if (FxColorIndicator* key = FindIndicator(mFocus))
     {
         key->mColor = inColor;
+        BuildGradient();
+    }
+    Redisplay();
+}
+
+bool FxGradientEditor::ReceiveIndicator(pf::DragRef inDrag)
+{
+    const pf::PasteboardRef board = inDrag != nullptr ? pf::GetDragPasteboard(inDrag) : nullptr;
+    std::vector<std::uint8_t> data;
+    if (board == nullptr ||
+        pf::PasteboardCopyItemFlavorData(board, kFxGradientPasteboardItem, FxIndicatorPasteboardFlavor(), data) !=
+            pf::kNoErr ||
+        data.size() != sizeof(CxSint16))
+        return false;
+    CxSint16 part = 0;
+    std::memcpy(&part, data.data(), sizeof(part));
+    return FindIndicator(part) != nullptr;
+}
+
+void FxGradientEditor::DrawButtonForColorKey(pf::Canvas& ioCanvas, unsigned long, const FxColorIndicator& inKey,
+                                             bool inFocused)
+{
+    const pf::Rect& r = inKey.mRect;
+    ioCanvas.SetFillColor(kWhite);
+    ioCanvas.FillRect(r);
+    ioCanvas.SetFillColor(kBlack);
+    ioCanvas.BeginPath();
+    ioCanvas.MoveTo({r.x, r.y});
+    ioCanvas.LineTo({r.x, r.Bottom()});
+    ioCanvas.LineTo({r.Right(), r.y});
+    ioCanvas.ClosePath();
+    ioCanvas.FillPath();
+    const GxColor& c = inKey.mColor;
+    ioCanvas.SetFillColor(pf::Color{c.mRed, c.mGreen, c.mBlue, c.mAlpha});
+    ioCanvas.FillRect(r);
+    ioCanvas.SetLineWidth(1);
+    ioCanvas.SetStrokeColor(kWhite);
+    ioCanvas.StrokeRect(r);
+    ioCanvas.SetStrokeColor(kBlack);
+    ioCanvas.StrokeRect(Inset(r, 1));
+    if (inFocused)
+        pf::DrawThemeFocusRing(ioCanvas, r);
+}
+
+void FxGradientEditor::DragIndicator(pf::Event&, const FxColorIndicator& inKey)
+{
+    pf::DragRef drag = pf::NewDrag();
+    const pf::PasteboardRef board = pf::GetDragPasteboard(drag);
+    if (board != nullptr)
+    {
+        pf::PasteboardClear(board);
+        const CxSint16 part = inKey.mPart;
+        pf::PasteboardPutItemFlavor(board, kFxGradientPasteboardItem, FxIndicatorPasteboardFlavor(), &part,
+                                    sizeof(part));
+    }
+    auto canvas = pf::CairoCanvas::MakeBitmap(16, 16);
+    FxColorIndicator image = inKey;
+    image.mRect = pf::Rect{0, 0, kKeySize, kKeySize};
+    DrawButtonForColorKey(*canvas, 0, image);
+    pf::SetDragImage(drag, canvas->Snapshot(), pf::Point{-kHalfKey, -kHalfKey});
+    pf::TrackDrag(drag, pf::GetGlobalMouse());
+    const bool trashed = pf::DragDroppedOnTrash(drag);
+    pf::DisposeDrag(drag);
+    if (trashed)
+        CxBeep();
+}
+
+bool FxGradientEditor::OnTrack(pf::Event& ioEvent, const pf::Point& inStart, const pf::Point& inCurrent,
+                               CxSint16& ioPart)
+{
+    if (FxColorIndicator* key = FindIndicator(ioPart))
+    {
+        if (inCurrent.y - inStart.y > 20)
+        {
+            // The drag ran to its drop: a whole-gradient drag after it would drop a second time.
+            const FxColorIndicator copy = *key;
+            DragIndicator(ioEvent, copy);
+            ioPart = 0;
+            return true;
+        }
+        if (!key->mFixed)
+        {
+            key->mRect.x = PinIndicator(inCurrent.x - mHitOffset.x);
+            const CxSint16 part = key->mPart;
+            BuildGradient();
+            MoveToEnd(part);
+            Redisplay();
+        }
+        return false;
+    }
+    return FxColorControl::OnTrack(ioEvent, inStart, inCurrent, ioPart);
+}
+
+void FxGradientEditor::OnPerformDrag(pf::Event& ioEvent, const pf::Point&)
+{
+    const GxColorGradient gradient = mGradient;
+    DragGradient(ioEvent, gradient);
+}
+
+void FxGradientEditor::OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint)
+{
+    const CxSint16 part = OnHitTest(inPoint);
+    const double dy = std::abs(inPoint.y - (mKeyRect.y + mKeyRect.h * 0.5));
+    if (part != kStripPart)
+    {
+        FxColorIndicator* key = FindIndicator(part);
+        if (key == nullptr)
+            return;
+        key->mColor = ReceiveColor(inDrag);
+        BuildGradient();
+    }
+    else if (ReceiveIndicator(inDrag))
+    {
+        CxBeep();
+    }
+    else if (dy > 8)
+    {
+        SetGradient(ReceiveGradient(inDrag));
+    }
+    else
+    {
+        FxColorIndicator key;
+        key.mColor = ReceiveColor(inDrag);
+        key.mPart = NextPart();
+        key.mRect = pf::Rect{inPoint.x - kHalfKey, mKeyRect.y + mKeyRect.h * 0.5 - kHalfKey, kKeySize, kKeySize};
+        mIndicators.push_back(key);
         BuildGradient();
     }
     Redisplay();

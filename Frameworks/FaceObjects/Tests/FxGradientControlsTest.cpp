@@ -529,4 +529,104 @@ TEST_F(FxGradientControlsTest, EditsReachTheGradientTargetAndItsWindow)
     EXPECT_EQ(window.mSeen.size(), 2U);
 }
 
+Point Global(FxControl* inControl, Point inLocal)
+{
+    const Point content = ConvertPoint(inLocal, inControl->GetRef(), nullptr);
+    const Rect frame = GetWindowBounds(GetViewWindow(inControl->GetRef()), kWindowContentRgn);
+    return Point{frame.x + content.x, frame.y + content.y};
+}
+
+void RunDrag(Point inFrom, std::vector<Point> inPath)
+{
+    std::vector<ScriptItem> items{script::Down(inFrom.x, inFrom.y)};
+    for (const Point& p : inPath)
+        items.push_back(script::Drag(p.x, p.y));
+    items.push_back(script::Up(inPath.back().x, inPath.back().y));
+    PushScript(items);
+    while (DeliverNextScriptItem())
+    {
+    }
+}
+
+TEST_F(FxGradientControlsTest, AColourNearTheMiddleLineAddsAKeyFartherItReplaces)
+{
+    FxGradientEditor* editor = Editor(263);
+    const double middle = editor->KeyRect().y + editor->KeyRect().h / 2;
+    const auto drop = [&](Point inAt)
+    {
+        DragRef drag = NewDrag();
+        FxPutColorOnPasteboard(drag, GxColor(0, 1, 0, 1));
+        editor->OnReceiveDrag(drag, inAt);
+        DisposeDrag(drag);
+    };
+    drop(Point{100, middle + 8});
+    ASSERT_EQ(editor->Indicators().size(), 6U);
+    EXPECT_EQ(editor->Indicators().back().mColor, GxColor(0, 1, 0, 1));
+    EXPECT_EQ(editor->Indicators().back().mRect.x, 92);
+    EXPECT_EQ(editor->Gradient().Keys().count(CxSint32((100 - 3.5) * 256 / 256)), 1U);
+    // On a key: its colour changes.
+    const FxColorIndicator first = editor->Indicators().front();
+    editor->FindIndicator(first.mPart)->mColor = GxColor(1, 1, 1, 1);
+    drop(Point{first.mRect.x + 8, middle});
+    EXPECT_EQ(editor->Gradient().Keys().at(1).Color(), GxColor(0, 1, 0, 1));
+    // Farther from the line: the whole gradient.
+    drop(Point{100, middle + 8.5});
+    EXPECT_EQ(editor->Gradient(), GxColorGradient(GxColor(0, 1, 0, 1)));
+    EXPECT_EQ(editor->Indicators().size(), 2U);
+}
+
+TEST_F(FxGradientControlsTest, KeysFollowTheMouseAndTheTrashOnlyBeeps)
+{
+    FxGradientEditor* editor = Editor(263);
+    const double middle = editor->KeyRect().y + editor->KeyRect().h / 2;
+    const std::vector<FxColorIndicator> keys = editor->Indicators();
+    const FxColorIndicator moving = keys[2];
+    const Point start = Global(editor, Point{moving.mRect.x + 8, middle});
+    RunDrag(start, {Point{start.x - 20, start.y + 5}, Point{start.x - 40, start.y}});
+    EXPECT_EQ(editor->FindIndicator(moving.mPart)->mRect.x, moving.mRect.x - 40);
+    EXPECT_EQ(editor->Indicators().back().mPart, moving.mPart);
+    EXPECT_EQ(editor->Gradient().Keys().count(CxSint32((moving.mRect.x - 40 + 8 - 3.5) * 256 / 256)), 1U);
+    // A fixed key stays.
+    const FxColorIndicator end = keys.back();
+    const Point endAt = Global(editor, Point{end.mRect.x + 8, middle});
+    RunDrag(endAt, {Point{endAt.x - 30, endAt.y}});
+    EXPECT_EQ(editor->FindIndicator(end.mPart)->mRect.x, end.mRect.x);
+    EXPECT_EQ(editor->Gradient().Keys().rbegin()->first, 254);
+    // Down to the trash: a beep, and the key is still there.
+    const GxColorGradient before = editor->Gradient();
+    const Point from = Global(editor, Point{moving.mRect.x - 40 + 8, middle});
+    CxDebugCapture capture;
+    RunDrag(from, {Point{from.x, from.y + 30}, Point{kTrashBounds.x + 10, kTrashBounds.y + 10}});
+    EXPECT_TRUE(capture.Contains("Beep"));
+    EXPECT_EQ(editor->Gradient(), before);
+    EXPECT_NE(editor->FindIndicator(moving.mPart), nullptr);
+    // Its own key dropped back on the strip beeps and changes nothing.
+    DragRef drag = NewDrag();
+    const CxSint16 part = moving.mPart;
+    PasteboardPutItemFlavor(GetDragPasteboard(drag), kFxGradientPasteboardItem, FxIndicatorPasteboardFlavor(), &part,
+                            sizeof(part));
+    CxDebugCapture again;
+    editor->OnReceiveDrag(drag, Point{240, middle + 20});
+    DisposeDrag(drag);
+    EXPECT_TRUE(again.Contains("Beep"));
+    EXPECT_EQ(editor->Gradient(), before);
+}
+
+TEST_F(FxGradientControlsTest, EditorToGridAndBackKeepsTheGradient)
+{
+    FxGradientEditor* editor = Editor(263);
+    FxGradientGrid* grid = Grid(180, 70);
+    editor->SetSmooth(false);
+    const GxColorGradient edited = editor->Gradient();
+    // From the strip below the keys to cell 7.
+    const Point from = Global(editor, Point{100, 27});
+    RunDrag(from, {Point{from.x + 10, from.y}, Global(grid, Point{80, 30})});
+    EXPECT_EQ(grid->Gradients()[7], edited);
+    editor->SetGradient(GxColorGradient());
+    const Point cell = Global(grid, Point{80, 30});
+    RunDrag(cell, {Point{cell.x + 10, cell.y}, Global(editor, Point{100, 27})});
+    EXPECT_EQ(editor->Gradient(), edited);
+    EXPECT_EQ(grid->Gradients()[7], edited);
+}
+
 } // namespace
