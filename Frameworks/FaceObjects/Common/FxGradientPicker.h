@@ -122,6 +122,8 @@ public:
     static void DrawButtonForColorKey(pf::Canvas& ioCanvas, unsigned long, const FxColorIndicator& inKey,
                                       bool inFocused = false);
 
+    // The strip, a mini track across its middle, then the keys in list order, clipped to the strip.
+    void OnDraw(pf::Canvas& ioCanvas) override;
     CxSint16 OnHitTest(const pf::Point& inPoint) override;
     void OnHit(pf::Event& ioEvent) override;
     // A key follows the mouse along the strip, or is dragged away once 20 points below where it started.
@@ -150,5 +152,5 @@ private:
 
 FxGradientGrid* AsFxGradientGrid(FxControl* inControl);
 FxGradientEditor* AsFxGradientEditor(FxControl* inControl);
-// Registers 'FXGG'.
+// Registers 'FXGG' and 'FXGE'.
 void FxRegisterGradientControls();

@@ -777,6 +777,24 @@ void FxGradientEditor::DragIndicator(pf::Event&, const FxColorIndicator& inKey)
         CxBeep();
 }
 
+void FxGradientEditor::OnDraw(pf::Canvas& ioCanvas)
+{
+    const pf::Rect frame = Inset(pf::GetViewBounds(mControl), 0.5);
+    ioCanvas.SetFillColor(kWhite);
+    ioCanvas.FillRect(frame);
+    ioCanvas.SetLineWidth(1);
+    ioCanvas.SetStrokeColor(kGridGrey);
+    ioCanvas.StrokeRect(frame);
+    const pf::Rect strip = Inset(frame, 3.5);
+    DrawGradient(ioCanvas, strip, mGradient.GenerateColors());
+    pf::DrawThemeTrack(ioCanvas, pf::Rect{strip.x, strip.y + strip.h / 2 - 5, strip.w, 10}, 0, 100, 200, true);
+    ioCanvas.Save();
+    ioCanvas.ClipToRect(strip);
+    for (const FxColorIndicator& key : mIndicators)
+        DrawButtonForColorKey(ioCanvas, 0, key, key.mPart == mFocus);
+    ioCanvas.Restore();
+}
+
 bool FxGradientEditor::OnTrack(pf::Event& ioEvent, const pf::Point& inStart, const pf::Point& inCurrent,
                                CxSint16& ioPart)
 {
@@ -854,4 +872,6 @@ FxGradientGrid* AsFxGradientGrid(FxControl* inControl)
 void FxRegisterGradientControls()
 {
     FxRegisterControlClass(FourCC("FXGG"), [](pf::ViewRef inView) -> FxControl* { return new FxGradientGrid(inView); });
+    FxRegisterControlClass(FourCC("FXGE"),
+                           [](pf::ViewRef inView) -> FxControl* { return new FxGradientEditor(inView); });
 }

@@ -5,7 +5,9 @@
 #include "CxDebug.h"
 #include "CxFile.h"
 #include "FxWindow.h"
+#include "PfRecordingCanvas.h"
 #include "PfRunLoop.h"
+#include "PfTheme.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -627,6 +629,35 @@ TEST_F(FxGradientControlsTest, EditorToGridAndBackKeepsTheGradient)
     RunDrag(cell, {Point{cell.x + 10, cell.y}, Global(editor, Point{100, 27})});
     EXPECT_EQ(editor->Gradient(), edited);
     EXPECT_EQ(grid->Gradients()[7], edited);
+}
+
+std::vector<Operation> Record(FxControl* inControl)
+{
+    RecordingCanvas canvas(500, 500);
+    Canvas* context = &canvas;
+    Event draw(kClassControl, kControlDraw);
+    draw.SetParam(kParamCGContext, kTypeCGContext, context);
+    GetViewEventTarget(inControl->GetRef())->Send(draw);
+    return canvas.Operations();
+}
+
+TEST_F(FxGradientControlsTest, KeysAreDrawnOverTheStripInListOrder)
+{
+    FxGradientEditor* editor = Editor(263);
+    editor->SetGradient(Keys({{1, GxColor(1, 0, 0, 1)}, {254, GxColor(0, 0, 1, 1)}}));
+    Hit(editor, Point{100, 5}, 2);
+    const GxColor added = editor->Indicators().back().mColor;
+    std::vector<Color> keyFills;
+    const Color red{1, 0, 0, 1}, blue{0, 0, 1, 1}, mid{added.mRed, added.mGreen, added.mBlue, added.mAlpha};
+    const std::vector<Operation> operations = Record(editor);
+    ASSERT_FALSE(operations.empty());
+    // The white frame first; every key clipped to the strip.
+    EXPECT_EQ(operations.front().mColor, (Color{1, 1, 1, 1}));
+    for (const Operation& op : operations)
+        if (op.mKind == Operation::kFill && (op.mColor == red || op.mColor == blue || op.mColor == mid) &&
+            op.mClip.w < 263)
+            keyFills.push_back(op.mColor);
+    EXPECT_EQ(keyFills, (std::vector<Color>{red, blue, mid}));
 }
 
 } // namespace
