@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FxColorControls.h"
+#include "FxWindow.h"
 #include "GxColorGradient.h"
 
 #include <cstdint>
@@ -150,7 +151,60 @@ private:
     CxSint16 mNextPart = 1;
 };
 
+// A ramp in a bevel button; a click opens the picker on it, a second click lets it go.
+class FxGradientWell : public FxColorControl
+{
+public:
+    static constexpr CxSint16 kWellPart = 10;
+
+    explicit FxGradientWell(pf::ViewRef inControl);
+    const GxColorGradient& Gradient() const { return mGradient; }
+    void SetGradient(const GxColorGradient& inGradient);
+    void SetColor(const GxColor& inColor);
+
+    void OnDraw(pf::Canvas& ioCanvas) override;
+    void OnHit(pf::Event& ioEvent) override;
+    void OnPerformDrag(pf::Event& ioEvent, const pf::Point& inPoint) override;
+    void OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoint) override;
+    bool OnSetFocusPart(CxSint16& ioPart) override;
+    CxSint16 OnGetFocusPart() override { return mFocus; }
+    void OnGradientChanged(const GxColorGradient& inGradient) override { SetGradient(inGradient); }
+    void OnColorChanged(const GxColor& inColor) override { SetColor(inColor); }
+
+private:
+    GxColorGradient mGradient{kGxGradientColors256};
+    CxSint16 mFocus = 0;
+};
+
+// The one floating picker: the editor (id 2), the grid (3) and the smooth (4) and discrete (5) radio buttons.
+class FxGradientPicker : public FxFloatingWindow
+{
+public:
+    FxGradientPicker();
+    ~FxGradientPicker() override;
+    static void Display(const GxColorGradient& inGradient);
+    static FxGradientPicker* sGradientPicker;
+
+    FxGradientEditor* Editor() const { return mEditor; }
+    FxGradientGrid* Grid() const { return mGrid; }
+    void OnMoved() override;
+    void OnControlHit(FxControl* inControl) override;
+    void HitEditor();
+    void HitGrid();
+    void HitSmooth();
+    void HitDiscrete();
+
+private:
+    FxGradientEditor* mEditor = nullptr;
+    FxGradientGrid* mGrid = nullptr;
+    FxControl* mSmooth = nullptr;
+    FxControl* mDiscrete = nullptr;
+};
+
+void FxShowGradientPicker(const GxColorGradient& inGradient);
+
+FxGradientWell* AsFxGradientWell(FxControl* inControl);
 FxGradientGrid* AsFxGradientGrid(FxControl* inControl);
 FxGradientEditor* AsFxGradientEditor(FxControl* inControl);
-// Registers 'FXGG' and 'FXGE'.
+// Registers 'FXGW', 'FXGG' and 'FXGE'.
 void FxRegisterGradientControls();

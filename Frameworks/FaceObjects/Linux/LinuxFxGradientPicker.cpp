@@ -1,4 +1,6 @@
+#include "CxDebug.h"
 #include "CxFile.h"
+#include "CxPreferences.h"
 #include "CxStream.h"
 #include "CxSystem.h"
 #include "FxBuildControls.h"
@@ -410,6 +412,8 @@ void FxGradientEditor::BuildIndicators()
 {
     mKeyRect = Inset(mControl != nullptr ? pf::GetViewBounds(mControl) : pf::Rect{}, 3.5);
     mIndicators.clear();
+    // Every key gets a new part: a focus kept on an old one would name no key.
+    mFocus = 0;
     for (const auto& [index, key] : mGradient.Keys())
     {
         FxColorIndicator indicator;
@@ -859,6 +863,213 @@ void FxGradientEditor::OnReceiveDrag(pf::DragRef inDrag, const pf::Point& inPoin
     Redisplay();
 }
 
+// ---- FxGradientWell ---------------------------------------------------------------------------------------------
+
+FxGradientWell::FxGradientWell(pf::ViewRef inControl) : FxColorControl(inControl) {}
+
+void FxGradientWell::SetGradient(const GxColorGradient& inGradient)
+{
+    mGradient = inGradient;
+    Redisplay();
+}
+
+void FxGradientWell::SetColor(const GxColor& inColor)
+{
+    SetGradient(GxColorGradient(inColor));
+}
+
+void FxGradientWell::OnDraw(pf::Canvas& ioCanvas)
+{
+    const pf::Rect bounds = pf::GetViewBounds(mControl);
+    pf::ThemeButtonState state =
+        pf::IsViewEnabled(mControl) ? pf::ThemeButtonState::kActive : pf::ThemeButtonState::kInactive;
+    if (pf::GetControlHilite(mControl) == kWellPart || IsGradientTarget() || IsColorTarget())
+        state = pf::ThemeButtonState::kPressed;
+    const pf::Rect content =
+        Inset(pf::DrawThemeBevelButton(ioCanvas, bounds, pf::ThemeButtonSize::kSmall, state, mFocus == kWellPart), 2);
+    if (!content.Empty())
+        DrawGradient(ioCanvas, content, mGradient.GenerateColors());
+}
+
+void FxGradientWell::OnHit(pf::Event&)
+{
+    if (!IsGradientTarget())
+    {
+        MakeGradientTarget();
+        FxShowGradientPicker(mGradient);
+    }
+    else
+    {
+        ClearGradientTarget();
+    }
+}
+
+void FxGradientWell::OnPerformDrag(pf::Event& ioEvent, const pf::Point&)
+{
+    const GxColorGradient gradient = mGradient;
+    DragGradient(ioEvent, gradient);
+}
+
+void FxGradientWell::OnReceiveDrag(pf::DragRef inDrag, const pf::Point&)
+{
+    SetGradient(ReceiveGradient(inDrag));
+    pf::Event event(FourCC("FACE"), 4);
+    event.SetParam(pf::kParamDirectObject, pf::kTypeControlRef, mControl);
+    const GxColorGradient* gradient = &mGradient;
+    event.SetParam(FourCC("GRAD"), FourCC("GRAD"), gradient);
+    SendEventToParentOrWindow(event);
+}
+
+bool FxGradientWell::OnSetFocusPart(CxSint16& ioPart)
+{
+    CxSint16 focus = 0;
+    switch (ioPart)
+    {
+    case pf::kControlFocusNextPart:
+    case pf::kControlFocusPrevPart:
+        focus = mFocus == kWellPart ? 0 : kWellPart;
+        break;
+    case 0:
+    case kWellPart:
+        focus = ioPart;
+        break;
+    default:
+        mFocus = 0;
+        ioPart = 0;
+        return false;
+    }
+    if (focus != mFocus)
+    {
+        mFocus = focus;
+        Redisplay();
+    }
+    ioPart = mFocus;
+    return true;
+}
+
+FxGradientWell* AsFxGradientWell(FxControl* inControl)
+{
+    return dynamic_cast<FxGradientWell*>(inControl);
+}
+
+// ---- FxGradientPicker -------------------------------------------------------------------------------------------
+
+FxGradientPicker* FxGradientPicker::sGradientPicker = nullptr;
+
+namespace
+{
+const CxString kBoundsPreference("gradientPickerDefaultBounds");
+}
+
+FxGradientPicker::FxGradientPicker() : FxFloatingWindow(CxString("VanePalettes"), CxString("GradientPicker"))
+{
+    const CxString stored = CxGetGlobalPreferences().GetStringValue(kBoundsPreference);
+    if (stored.Length() > 0)
+    {
+        const CxRect place(stored);
+        CxRect frame = FrameBounds();
+        frame.Offset(CxSint16(place.left - frame.left), CxSint16(place.top - frame.top));
+        SetFrameBounds(frame, false);
+    }
+    mEditor = AsFxGradientEditor(GetControlById(2));
+    mGrid = AsFxGradientGrid(GetControlById(3));
+    mSmooth = GetControlById(4);
+    mDiscrete = GetControlById(5);
+    CxAssertText(sGradientPicker == nullptr, "sGradientPicker == nil");
+    sGradientPicker = this;
+}
+
+FxGradientPicker::~FxGradientPicker()
+{
+    if (sGradientPicker == this)
+        sGradientPicker = nullptr;
+}
+
+void FxGradientPicker::Display(const GxColorGradient& inGradient)
+{
+    if (sGradientPicker == nullptr)
+        new FxGradientPicker();
+    if (sGradientPicker == nullptr || sGradientPicker->GetRef() == nullptr)
+    {
+        CxAssertText(false, "sGradientPicker");
+        return;
+    }
+    sGradientPicker->Show();
+    sGradientPicker->BringToFront();
+    if (FxGradientEditor* editor = sGradientPicker->mEditor)
+    {
+        editor->SetGradient(inGradient);
+        editor->Focus(pf::kControlFocusNextPart);
+    }
+}
+
+void FxGradientPicker::OnMoved()
+{
+    CxGetGlobalPreferences().SetStringValue(kBoundsPreference, FrameBounds().AsString(), 0);
+}
+
+void FxGradientPicker::OnControlHit(FxControl* inControl)
+{
+    if (inControl == nullptr)
+        return;
+    switch (inControl->Id())
+    {
+    case 2:
+        HitEditor();
+        break;
+    case 3:
+        HitGrid();
+        break;
+    case 4:
+        HitSmooth();
+        break;
+    case 5:
+        HitDiscrete();
+        break;
+    default:
+        break;
+    }
+}
+
+void FxGradientPicker::HitEditor()
+{
+    if (mEditor == nullptr || mSmooth == nullptr || mDiscrete == nullptr)
+        return;
+    mSmooth->SetValue(mEditor->IsSmooth() ? 1 : 0);
+    mDiscrete->SetValue(mEditor->IsSmooth() ? 0 : 1);
+}
+
+void FxGradientPicker::HitGrid()
+{
+    if (mEditor != nullptr && mGrid != nullptr)
+        mEditor->SetGradient(mGrid->GetClickedGradient());
+}
+
+void FxGradientPicker::HitSmooth()
+{
+    if (mDiscrete != nullptr)
+        mDiscrete->SetValue(0);
+    if (mSmooth != nullptr)
+        mSmooth->SetValue(1);
+    if (mEditor != nullptr)
+        mEditor->SetSmooth(true);
+}
+
+void FxGradientPicker::HitDiscrete()
+{
+    if (mSmooth != nullptr)
+        mSmooth->SetValue(0);
+    if (mDiscrete != nullptr)
+        mDiscrete->SetValue(1);
+    if (mEditor != nullptr)
+        mEditor->SetSmooth(false);
+}
+
+void FxShowGradientPicker(const GxColorGradient& inGradient)
+{
+    FxGradientPicker::Display(inGradient);
+}
+
 FxGradientEditor* AsFxGradientEditor(FxControl* inControl)
 {
     return dynamic_cast<FxGradientEditor*>(inControl);
@@ -871,6 +1082,7 @@ FxGradientGrid* AsFxGradientGrid(FxControl* inControl)
 
 void FxRegisterGradientControls()
 {
+    FxRegisterControlClass(FourCC("FXGW"), [](pf::ViewRef inView) -> FxControl* { return new FxGradientWell(inView); });
     FxRegisterControlClass(FourCC("FXGG"), [](pf::ViewRef inView) -> FxControl* { return new FxGradientGrid(inView); });
     FxRegisterControlClass(FourCC("FXGE"),
                            [](pf::ViewRef inView) -> FxControl* { return new FxGradientEditor(inView); });

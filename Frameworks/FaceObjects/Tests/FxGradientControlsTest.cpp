@@ -4,6 +4,7 @@
 
 #include "CxDebug.h"
 #include "CxFile.h"
+#include "CxPreferences.h"
 #include "FxWindow.h"
 #include "PfRecordingCanvas.h"
 #include "PfRunLoop.h"
@@ -658,6 +659,137 @@ TEST_F(FxGradientControlsTest, KeysAreDrawnOverTheStripInListOrder)
             op.mClip.w < 263)
             keyFills.push_back(op.mColor);
     EXPECT_EQ(keyFills, (std::vector<Color>{red, blue, mid}));
+}
+
+const std::string kBundle = std::string(SKYVANE_SOURCE_DIR) + "/Products/Skyvane/Resources";
+
+class GradientWindow : public FxDocumentWindow
+{
+public:
+    GradientWindow() : FxDocumentWindow("Colors", "Colors") {}
+    void OnGradientChanged(const GxColorGradient& inGradient) override { mSeen.push_back(inGradient); }
+    std::vector<GxColorGradient> mSeen;
+};
+
+class FxGradientPickerTest : public FxGradientControlsTest
+{
+protected:
+    void SetUp() override
+    {
+        FxGradientControlsTest::SetUp();
+        mDocument = std::make_unique<GradientWindow>();
+        mDocument->Show();
+        setenv("SKYVANE_BUNDLE", kBundle.c_str(), 1);
+        CxGetGlobalPreferences().SetStringValue(CxString("gradientPickerDefaultBounds"), CxString(""), 0);
+    }
+    void TearDown() override
+    {
+        delete FxGradientPicker::sGradientPicker;
+        CxGetGlobalPreferences().SetStringValue(CxString("gradientPickerDefaultBounds"), CxString(""), 0);
+        mDocument.reset();
+        FxGradientControlsTest::TearDown();
+    }
+    std::unique_ptr<GradientWindow> mDocument;
+};
+
+TEST_F(FxGradientPickerTest, DisplayTwiceKeepsOneWindow)
+{
+    FxShowGradientPicker(GxColorGradient());
+    FxGradientPicker* first = FxGradientPicker::sGradientPicker;
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->Editor(), nullptr);
+    ASSERT_NE(first->Grid(), nullptr);
+    EXPECT_EQ(first->Grid()->Columns(), 5);
+    EXPECT_EQ(first->Grid()->Rows(), 3);
+    const GxColorGradient green(GxColor(0, 1, 0, 1));
+    FxShowGradientPicker(green);
+    EXPECT_EQ(FxGradientPicker::sGradientPicker, first);
+    EXPECT_EQ(first->Editor()->Gradient(), green);
+    // The leftmost key has the focus.
+    EXPECT_EQ(first->Editor()->OnGetFocusPart(), first->Editor()->FindFirstPart());
+}
+
+TEST_F(FxGradientPickerTest, AMovedPickerOpensWhereItWasLeft)
+{
+    FxShowGradientPicker(GxColorGradient());
+    FxGradientPicker* picker = FxGradientPicker::sGradientPicker;
+    ASSERT_NE(picker, nullptr);
+    CxRect frame = picker->FrameBounds();
+    frame.Offset(37, 23);
+    picker->SetFrameBounds(frame, false);
+    picker->OnMoved();
+    EXPECT_EQ(CxGetGlobalPreferences().GetStringValue(CxString("gradientPickerDefaultBounds")), frame.AsString());
+    delete picker;
+    EXPECT_EQ(FxGradientPicker::sGradientPicker, nullptr);
+    FxShowGradientPicker(GxColorGradient());
+    ASSERT_NE(FxGradientPicker::sGradientPicker, nullptr);
+    const CxRect again = FxGradientPicker::sGradientPicker->FrameBounds();
+    EXPECT_EQ(std::tuple(again.left, again.top, again.Width()), std::tuple(frame.left, frame.top, frame.Width()));
+}
+
+TEST_F(FxGradientPickerTest, AGridClickSetsTheEditorAndTheRadioButtons)
+{
+    FxShowGradientPicker(GxColorGradient());
+    FxGradientPicker* picker = FxGradientPicker::sGradientPicker;
+    ASSERT_NE(picker, nullptr);
+    GxColorGradient stepped(GxColor(1, 1, 0, 1));
+    for (auto& [index, key] : stepped.Keys())
+        key.SetSmoothed(false);
+    DropText(picker->Grid(), Point{40, 5},
+             "<colorGradient><colorKey index=\"1\" color=\"#FFFF00FF\" smoothed=\"false\"/>"
+             "<colorKey index=\"254\" color=\"#FFFF00FF\" smoothed=\"false\"/></colorGradient>");
+    ASSERT_EQ(picker->Grid()->OnHitTest(Point{40, 5}), FxGradientGrid::kGridPart);
+    SimulateClick(picker->Grid()->GetRef(), FxGradientGrid::kGridPart, 0);
+    EXPECT_EQ(picker->Editor()->Gradient(), stepped);
+    EXPECT_EQ(picker->GetControlById(4)->Value(), 0);
+    EXPECT_EQ(picker->GetControlById(5)->Value(), 1);
+    SimulateClick(picker->GetControlById(4)->GetRef(), kControlButtonPart, 0);
+    EXPECT_TRUE(picker->Editor()->IsSmooth());
+    EXPECT_EQ(picker->GetControlById(4)->Value(), 1);
+    EXPECT_EQ(picker->GetControlById(5)->Value(), 0);
+}
+
+TEST_F(FxGradientPickerTest, AWellEditedInThePickerAndDroppedOnTheGrid)
+{
+    const ViewRef pane = CreateView(ViewKind::kUserPane, Rect{20, 20, 60, 20});
+    AddSubview(GetContentView(mDocument->GetRef()), pane);
+    auto* well = new FxGradientWell(pane);
+    const GxColorGradient start = well->Gradient();
+    ASSERT_EQ(start.Keys().size(), 5U);
+    // A click: the well becomes the target and the picker opens on its gradient.
+    Event hit(kClassControl, kControlHit);
+    well->OnHit(hit);
+    EXPECT_TRUE(well->IsGradientTarget());
+    FxGradientPicker* picker = FxGradientPicker::sGradientPicker;
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->Editor()->Gradient(), start);
+    // A key edit: a double-click adds a key, and the well and its window hear of it.
+    mDocument->mSeen.clear();
+    Hit(picker->Editor(), Point{40, 27}, 2);
+    EXPECT_EQ(picker->Editor()->Gradient().Keys().size(), 6U);
+    EXPECT_EQ(well->Gradient(), picker->Editor()->Gradient());
+    ASSERT_FALSE(mDocument->mSeen.empty());
+    EXPECT_EQ(mDocument->mSeen.back(), well->Gradient());
+    // The well dragged onto cell 2, the picker moved clear of the well; a new grid reads the file back.
+    CxRect clear = picker->FrameBounds();
+    clear.Offset(600, 300);
+    picker->SetFrameBounds(clear, false);
+    SelectWindow(mDocument->GetRef());
+    const Point from = Global(well, Point{30, 10});
+    RunDrag(from, {Point{from.x + 10, from.y}, Global(picker->Grid(), Point{80, 10})});
+    // Colours travel as eight hexadecimal digits.
+    DragRef text = NewDrag();
+    FxPutGradientOnPasteboard(text, well->Gradient());
+    const GxColorGradient sent = FxColorControl::ReceiveGradient(text);
+    DisposeDrag(text);
+    ASSERT_EQ(sent.Keys().size(), 6U);
+    EXPECT_EQ(picker->Grid()->Gradients()[2], sent);
+    FxGradientGrid* fresh = Grid(175, 63);
+    EXPECT_EQ(fresh->Gradients(), picker->Grid()->Gradients());
+    // A second click lets the well go; the picker stays.
+    well->OnHit(hit);
+    EXPECT_FALSE(well->IsGradientTarget());
+    EXPECT_EQ(FxGradientPicker::sGradientPicker, picker);
 }
 
 } // namespace
