@@ -661,6 +661,25 @@ TEST_F(FxGradientControlsTest, KeysAreDrawnOverTheStripInListOrder)
     EXPECT_EQ(keyFills, (std::vector<Color>{red, blue, mid}));
 }
 
+TEST_F(FxGradientControlsTest, TheGridStrokesEveryFullCellAndRingsTheSelectedOne)
+{
+    FxGradientGrid* grid = Grid(180, 70);
+    const Color grey{2.0 / 3.0, 2.0 / 3.0, 2.0 / 3.0, 1};
+    const auto strokes = [&]
+    {
+        std::size_t count = 0;
+        for (const Operation& op : Record(grid))
+            count += op.mKind == Operation::kStroke && op.mColor == grey ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(strokes(), 15U);
+    const std::size_t unfocused = Record(grid).size();
+    CxSint16 part = FxGradientGrid::kGridPart;
+    ASSERT_TRUE(grid->OnSetFocusPart(part));
+    EXPECT_GT(Record(grid).size(), unfocused);
+    EXPECT_EQ(strokes(), 15U);
+}
+
 const std::string kBundle = std::string(SKYVANE_SOURCE_DIR) + "/Products/Skyvane/Resources";
 
 class GradientWindow : public FxDocumentWindow
