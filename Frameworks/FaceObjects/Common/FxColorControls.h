@@ -62,9 +62,16 @@ public:
     void MakeGradientTarget();
     static void ClearGradientTarget();
     static FxColorControl* ColorTarget();
+    static FxColorControl* GradientTarget();
     void GradientChanged(const GxColorGradient& inGradient);
     // Opaque black unless the drag carries a colour.
     static GxColor ReceiveColor(pf::DragRef inDrag);
+    // The gradient flavour's "colorGradient", else a two-key gradient of a dropped colour, else the default.
+    static GxColorGradient ReceiveGradient(pf::DragRef inDrag);
+    // Drags the gradient with its second table entry as the colour (opaque black for a gradient without keys).
+    void DragGradient(pf::Event& ioEvent, const GxColorGradient& inGradient);
+    // The 28 x 16 image that drag shows.
+    static pf::Image GradientDragImage(const GxColorGradient& inGradient);
 
     // White field, black lower-left triangle, then the table as a ramp over the rectangle. An empty table leaves
     // the field and triangle.

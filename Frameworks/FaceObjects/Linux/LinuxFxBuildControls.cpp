@@ -4,6 +4,7 @@
 #include "FxColorControls.h"
 #include "FxControl.h"
 #include "FxDataBrowser.h"
+#include "FxGradientPicker.h"
 #include "FxInterfaceFile.h"
 #include "FxTextValidators.h"
 #include "FxView.h"
@@ -125,6 +126,7 @@ void FxRegisterAllControls()
     FxRegisterControlClass(FourCC("FXBR"), Make<FxBorder>);
     FxRegisterHudControls();
     FxRegisterColorControls();
+    FxRegisterGradientControls();
 }
 
 void FxBuildControls(pf::ViewRef inRoot)

@@ -368,6 +368,11 @@ void FxColorControl::ClearGradientTarget()
     sGradientTarget = nullptr;
 }
 
+FxColorControl* FxColorControl::GradientTarget()
+{
+    return sGradientTarget;
+}
+
 void FxColorControl::GradientChanged(const GxColorGradient& inGradient)
 {
     OnGradientChanged(inGradient);

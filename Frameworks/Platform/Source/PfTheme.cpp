@@ -156,6 +156,27 @@ Rect DrawThemeBevelButton(Canvas& ioCanvas, const Rect& inBounds, ThemeButtonSiz
     return Inset(inBounds, inSize == ThemeButtonSize::kSmall ? 2 : 3);
 }
 
+void DrawThemeTrack(Canvas& ioCanvas, const Rect& inRect, double inMinimum, double inMaximum, double inValue,
+                    bool inActive)
+{
+    if (inRect.w <= 0 || inRect.h <= 0)
+        return;
+    const bool vertical = inRect.h > inRect.w;
+    const double length = vertical ? inRect.h : inRect.w;
+    const double thick = vertical ? inRect.w : inRect.h;
+    const double thumb = std::min(thick, 14.0);
+    const double range = inMaximum - inMinimum;
+    const double fraction = range > 0 ? std::clamp((inValue - inMinimum) / range, 0.0, 1.0) : 0.0;
+    const double at = (length - thumb) * fraction;
+    ioCanvas.SetFillColor(kTrack);
+    ioCanvas.FillRect(vertical ? Rect{inRect.x + thick / 2 - 2, inRect.y, 4, length}
+                               : Rect{inRect.x, inRect.y + thick / 2 - 2, length, 4});
+    const Rect knob = vertical ? Rect{inRect.x + (thick - thumb) / 2, inRect.y + at, thumb, thumb}
+                               : Rect{inRect.x + at, inRect.y + (thick - thumb) / 2, thumb, thumb};
+    DrawThemeBevelButton(ioCanvas, knob, ThemeButtonSize::kSmall,
+                         inActive ? ThemeButtonState::kActive : ThemeButtonState::kInactive, false);
+}
+
 void DrawThemeFocusRing(Canvas& ioCanvas, const Rect& inRect)
 {
     ioCanvas.Save();

@@ -49,6 +49,10 @@ Rect DrawThemeBevelButton(Canvas& ioCanvas, const Rect& inBounds, ThemeButtonSiz
                           bool inFocused);
 // A ring along the inside of the rectangle: a view draws within its bounds.
 void DrawThemeFocusRing(Canvas& ioCanvas, const Rect& inRect);
+// A slider's track and thumb in the rectangle, along its longer side; a value beyond either end puts the thumb
+// there, and an empty range at the start.
+void DrawThemeTrack(Canvas& ioCanvas, const Rect& inRect, double inMinimum, double inMaximum, double inValue,
+                    bool inActive);
 // 'fldr', 'docu' and 'capl'; false for any other type, drawing nothing.
 bool DrawThemeIcon(Canvas& ioCanvas, const Rect& inRect, FourCharCode inType);
 // One line of text in the default font at the pixel size, left-aligned or centred in the rectangle, vertically
