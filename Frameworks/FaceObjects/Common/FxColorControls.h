@@ -84,6 +84,9 @@ public:
 
 protected:
     void Redisplay();
+    // Focus for a control with one focusable part: the next and previous parts toggle it, 0 or the part itself set
+    // it, anything else clears it and is refused. Redisplays on a change; answers whether the part was taken.
+    bool FocusSinglePart(CxSint16& ioPart, CxSint16 inPart, CxSint16& ioFocus);
     // A global point in the view's coordinates.
     pf::Point GlobalToView(pf::Point inGlobal) const;
     pf::OSStatus EventControlDragReceive(pf::Event& ioEvent);

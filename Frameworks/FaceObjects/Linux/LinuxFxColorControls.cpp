@@ -493,31 +493,40 @@ void FxColorWell::OnReceiveDrag(pf::DragRef inDrag, const pf::Point&)
     SendColor(mColor);
 }
 
-bool FxColorWell::OnSetFocusPart(CxSint16& ioPart)
+bool FxColorControl::FocusSinglePart(CxSint16& ioPart, CxSint16 inPart, CxSint16& ioFocus)
 {
     CxSint16 focus = 0;
     switch (ioPart)
     {
     case pf::kControlFocusNextPart:
     case pf::kControlFocusPrevPart:
-        focus = mFocus == kWellPart ? 0 : kWellPart;
+        focus = ioFocus == inPart ? 0 : inPart;
         break;
     case 0:
-    case kWellPart:
-        focus = ioPart;
+        focus = 0;
         break;
     default:
-        mFocus = 0;
-        ioPart = 0;
-        return false;
+        if (ioPart != inPart)
+        {
+            ioFocus = 0;
+            ioPart = 0;
+            return false;
+        }
+        focus = inPart;
+        break;
     }
-    if (focus != mFocus)
+    if (focus != ioFocus)
     {
-        mFocus = focus;
+        ioFocus = focus;
         Redisplay();
     }
-    ioPart = mFocus;
+    ioPart = ioFocus;
     return true;
+}
+
+bool FxColorWell::OnSetFocusPart(CxSint16& ioPart)
+{
+    return FocusSinglePart(ioPart, kWellPart, mFocus);
 }
 
 // ---- FxColorSwatch ---------------------------------------------------------------------------------------------

@@ -335,29 +335,7 @@ void FxGradientGrid::OnPerformDrag(pf::Event& ioEvent, const pf::Point& inPoint)
 
 bool FxGradientGrid::OnSetFocusPart(CxSint16& ioPart)
 {
-    CxSint16 focus = 0;
-    switch (ioPart)
-    {
-    case pf::kControlFocusNextPart:
-    case pf::kControlFocusPrevPart:
-        focus = mFocus == kGridPart ? 0 : kGridPart;
-        break;
-    case 0:
-    case kGridPart:
-        focus = ioPart;
-        break;
-    default:
-        mFocus = 0;
-        ioPart = 0;
-        return false;
-    }
-    if (focus != mFocus)
-    {
-        mFocus = focus;
-        Redisplay();
-    }
-    ioPart = mFocus;
-    return true;
+    return FocusSinglePart(ioPart, kGridPart, mFocus);
 }
 
 void FxGradientGrid::OnDraw(pf::Canvas& ioCanvas)
@@ -922,29 +900,7 @@ void FxGradientWell::OnReceiveDrag(pf::DragRef inDrag, const pf::Point&)
 
 bool FxGradientWell::OnSetFocusPart(CxSint16& ioPart)
 {
-    CxSint16 focus = 0;
-    switch (ioPart)
-    {
-    case pf::kControlFocusNextPart:
-    case pf::kControlFocusPrevPart:
-        focus = mFocus == kWellPart ? 0 : kWellPart;
-        break;
-    case 0:
-    case kWellPart:
-        focus = ioPart;
-        break;
-    default:
-        mFocus = 0;
-        ioPart = 0;
-        return false;
-    }
-    if (focus != mFocus)
-    {
-        mFocus = focus;
-        Redisplay();
-    }
-    ioPart = mFocus;
-    return true;
+    return FocusSinglePart(ioPart, kWellPart, mFocus);
 }
 
 FxGradientWell* AsFxGradientWell(FxControl* inControl)

@@ -77,9 +77,9 @@ def read_rings(ogr, path):
 
 
 class View:
-    def __init__(self, ogr, spec, all_rings):
+    def __init__(self, ogr, view_def, all_rings):
         self.name, self.file, self.kind, self.origin, self.centre, self.scale, self.indices, self.step, \
-            self.rows = spec
+            self.rows = view_def
         self.ogr = ogr
         self.cx, self.cy = project(self.kind, self.origin, *self.centre)
         chosen = all_rings if self.indices is None else [all_rings[i] for i in self.indices]
@@ -148,11 +148,11 @@ class View:
 def make(ogr):
     lines = []
     rings = {}
-    for spec in VIEWS:
-        name, file = spec[0], spec[1]
+    for view_def in VIEWS:
+        name, file = view_def[0], view_def[1]
         if file not in rings:
             rings[file] = read_rings(ogr, os.path.join(DATA, file + ".shp"))
-        view = View(ogr, spec, rings[file])
+        view = View(ogr, view_def, rings[file])
         indices = "" if view.indices is None else " ".join(str(i) for i in view.indices)
         lines.append("view,%s,%s,%s,%.6f,%.6f,%.6f,%.6f,%.12g,%s" % (
             name, file, view.kind, *view.origin, *view.centre, view.scale, indices))
