@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the bundle's images (the symbol strip, the rounded-rectangle corners, the playheads, the legend's
-product and state icons and the heads-up buttons' slices) and writes them
+product and state icons, the inspector panel's close mark and the heads-up buttons' slices) and writes them
 as 8-bit RGBA PNGs into Products/Skyvane/Resources. Pure Python, deterministic: run it again after changing a
 shape and commit the output.
 
@@ -217,6 +217,8 @@ FOLDER = union(outline([(-0.9, -0.75), (0.9, -0.75), (0.9, 0.45), (-0.9, 0.45)],
 LOOP = union(lambda x, y: 0.5 <= math.hypot(x, y) <= 0.78 and not (x > 0 and abs(y) < 0.35),
              solid([(0.35, 0.0), (0.95, 0.0), (0.65, 0.4)]))
 CLOCK = union(ring(0.72, 0.92), strokes([((0.0, 0.0), (0.0, 0.55)), ((0.0, 0.0), (0.42, -0.2))], 0.1))
+# The inspector panel's close mark: a cross in a ring.
+SNAPBACK = union(ring(0.72, 0.92), strokes([((-0.38, -0.38), (0.38, 0.38)), ((-0.38, 0.38), (0.38, -0.38))], 0.12))
 LEGEND_ICONS = [
     ("WxProductGlass", 32, lambda x, y: True, glass_alpha),
     ("WxProductShadow", 64, lambda x, y: True, shadow_alpha),
@@ -225,6 +227,7 @@ LEGEND_ICONS = [
     ("WxIconFolder", 16, FOLDER, lambda x, y: 1.0),
     ("WxIconLoop", 16, LOOP, lambda x, y: 1.0),
     ("WxIconClock", 16, CLOCK, lambda x, y: 1.0),
+    ("VaneSnapback", 16, SNAPBACK, lambda x, y: 1.0),
     ("WxIconObsFloat", 32, union(ring(0, 0.2), strokes([((0.1, 0.55), (0.85, 0.55)), ((0.1, 0.3), (0.6, 0.3))], 0.09)), lambda x, y: 1.0),
     ("WxIconObsString", 32, union(ring(0, 0.2), strokes([((-0.85, -0.5), (0.85, -0.5)), ((-0.85, -0.75), (0.4, -0.75))], 0.07)), lambda x, y: 1.0),
 ]
