@@ -692,6 +692,44 @@ TEST_F(PanelTest, TextContrastsWithTheMapAndTheCloseIconSitsTopRight)
     }
 }
 
+// A series panel: no track line, its blank row at the bottom, the lines above it, white over a dark graph.
+TEST_F(PanelTest, SeriesPanelDrawsItsLinesAboveABlankRow)
+{
+    KitManagedSet(CxString("kts"), kDxManagerKts,
+                  {{"config.xml", KitInfoDocument("datasetconfig", R"(<property id="name" value="Buoys"/>)")},
+                   {"parminfo.xml",
+                    KitInfoDocument("parminfo", R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)")}});
+    mGraph = KitGraph(R"(<graph color="#000000FF"/>)");
+    ASSERT_NE(mGraph, nullptr);
+    std::unique_ptr<WxParser> parser;
+    auto* series = new WxSeriesClient(mGraph.get());
+    series->Internalize(
+        KitElement(parser, R"(<series visible="true" dataset="kts" parm="pres" unit="mbar" site="b1"/>)"));
+    series->SetStatus(CxString("now"));
+    mSeriesPanel = std::make_unique<VaneSeriesInspector>(series);
+    mSeriesPanel->SetAlpha(1.0);
+    const GxColor black(0.0, 0.0, 0.0, 1.0);
+    mContext->MakeCurrent();
+    glViewport(0, 0, kWidth, kHeight);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    mContext->Begin2D();
+    glTranslated(0.375, 0.375, 0.0);
+    mSeriesPanel->Draw(*mContext, CxRect(0, 0, kWidth, kHeight));
+    mContext->End2D();
+    const auto pixels = ReadWindow();
+    Snapshot("series");
+    ASSERT_EQ(mSeriesPanel->Strings().size(), 4u);
+    EXPECT_EQ(Ink(pixels, black, 0, 2, kWidth, 14), 0);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_GT(Ink(pixels, black, 0, 2 + 12 * i, kWidth, 14 + 12 * i), 0) << i;
+    int high = 0;
+    for (int y = 14; y < 50; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            high = std::max<int>(high, pixels[(std::size_t(y) * kWidth + x) * 4]);
+    EXPECT_GT(high, 200);
+}
+
 // ---- life on the messages
 
 // Built empty or over a product; the alpha reaches the legend; the legend takes the map's colour.
