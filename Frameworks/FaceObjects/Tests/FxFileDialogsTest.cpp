@@ -291,11 +291,23 @@ TEST_F(NavDialogTest, TheGetFileListShowsFoldersAndTheAddedTypes)
         const pf::AEDesc none{pf::kTypeNull, ""};
         EXPECT_TRUE(dialog->Filter(&none, nullptr, pf::kNavFilteringBrowserList));
 
-        Answer({pf::script::NavPath(folder + "/a.png"), pf::script::Accept()});
-        ASSERT_FALSE(mWindow->mEndings.empty());
-        EXPECT_EQ(mWindow->mEndings.back().hook, "get-file");
-        EXPECT_EQ(mWindow->mEndings.back().action, pf::kNavUserActionOpen);
-        EXPECT_EQ(mWindow->mEndings.back().path, folder + "/a.png");
+        // A file the list hides cannot be selected, and open needs a selection.
+        Answer({pf::script::NavPath(folder + "/a.png"), pf::script::NavPath(folder + "/gone"), pf::script::Accept()});
+        if (c.types.empty())
+        {
+            EXPECT_TRUE(mWindow->mEndings.empty());
+            Answer({pf::script::Cancel()});
+            ASSERT_EQ(mWindow->mEndings.size(), 1u);
+            EXPECT_EQ(mWindow->mEndings[0].action, pf::kNavUserActionCancel);
+            EXPECT_EQ(mWindow->mEndings[0].path, "");
+        }
+        else
+        {
+            ASSERT_FALSE(mWindow->mEndings.empty());
+            EXPECT_EQ(mWindow->mEndings.back().hook, "get-file");
+            EXPECT_EQ(mWindow->mEndings.back().action, pf::kNavUserActionOpen);
+            EXPECT_EQ(mWindow->mEndings.back().path, folder + "/a.png");
+        }
     }
 }
 
@@ -457,6 +469,7 @@ TEST_F(NavDialogTest, WithoutAParentTheDialogRunsModalAndADryScriptCancels)
     auto* dialog = new FxGetFileDialog(nullptr, mWindow);
     EXPECT_EQ(dialog->GetCreationOptions().modality, pf::kWindowModalityAppModal);
     EXPECT_EQ(dialog->GetCreationOptions().parentWindow, nullptr);
+    dialog->AddType("image/png", "PNG Image");
     const std::string file = mHome.Path() + "/a.png";
     Touch(file);
     pf::PushScript(pf::script::NavPath(file));

@@ -153,6 +153,8 @@ public:
 
 private:
     bool Take(const ScriptItem& inItem);
+    // Whether the filter lets the item show; links are followed, a dangling one has no file information.
+    bool Shows(const std::string& inPath) const;
     void List(const std::string& inFolder);
     bool MakeFolder();
     void Answer(NavUserAction inAction);
@@ -221,6 +223,16 @@ NavUserAction DefaultAction(Kind inKind)
 }
 } // namespace
 
+bool NavDialog::Shows(const std::string& inPath) const
+{
+    const AEDesc item = PathDesc(inPath);
+    struct stat status;
+    NavFileOrFolderInfo info;
+    const bool known = stat(inPath.c_str(), &status) == 0;
+    info.isFolder = known && S_ISDIR(status.st_mode);
+    return mFilter == nullptr || mFilter(&item, known ? &info : nullptr, mUserData, kNavFilteringBrowserList);
+}
+
 void NavDialog::List(const std::string& inFolder)
 {
     mLocation = inFolder;
@@ -244,12 +256,7 @@ void NavDialog::List(const std::string& inFolder)
     const std::string prefix = inFolder == "/" ? "/" : inFolder + "/";
     for (const std::string& name : names)
     {
-        const AEDesc item = PathDesc(prefix + name);
-        struct stat status;
-        NavFileOrFolderInfo info;
-        const bool known = stat(item.data.c_str(), &status) == 0;
-        info.isFolder = known && S_ISDIR(status.st_mode);
-        if (mFilter == nullptr || mFilter(&item, known ? &info : nullptr, mUserData, kNavFilteringBrowserList))
+        if (Shows(prefix + name))
             mShown.push_back(name);
     }
 }
@@ -284,9 +291,13 @@ bool NavDialog::Take(const ScriptItem& inItem)
                 List(inItem.path);
                 mSelection.clear();
             }
-            else
+            else if (Shows(inItem.path))
             {
                 mSelection = {PathDesc(inItem.path)};
+            }
+            else
+            {
+                Log("nav: " + inItem.path + " is not shown");
             }
         }
         else if (mKind != Kind::kAskSaveChanges && mKind != Kind::kAskReviewDocuments)
@@ -319,6 +330,12 @@ bool NavDialog::Take(const ScriptItem& inItem)
         }
         return true;
     case ScriptKind::kAccept:
+        // Open needs a file, as its button does.
+        if (mKind == Kind::kGetFile && mSelection.empty())
+        {
+            Log("nav: nothing selected to open");
+            return true;
+        }
         if (mKind == Kind::kNewFolder && !MakeFolder())
             return true;
         Answer(DefaultAction(mKind));
