@@ -148,6 +148,7 @@ public:
     bool mRan = false;
     bool mAnswered = false;
     bool mSheet = false;
+    bool mModal = false; // its modal loop runs
     bool mDisposed = false;
     int mBusy = 0;
 
@@ -162,6 +163,12 @@ private:
     void Finish();
     void TakeDown()
     {
+        // A dialog that goes mid-run ends its loop too.
+        if (mModal)
+        {
+            QuitAppModalLoopForWindow(mWindow);
+            mModal = false;
+        }
         if (mTaker != 0)
         {
             PopScriptTaker(mTaker);
@@ -373,10 +380,13 @@ void NavDialog::Answer(NavUserAction inAction)
     mAnswered = true;
     mAction = inAction;
     if (mSheet)
+    {
         Finish();
-    else if (mWindow != nullptr)
+    }
+    else if (mModal)
     {
         QuitAppModalLoopForWindow(mWindow);
+        mModal = false;
     }
 }
 
@@ -421,7 +431,10 @@ OSStatus NavDialog::Run()
     }
     mWindow = CreateWindow(kMovableModalWindowClass, 0, Rect{470, 240, 500, 360});
     ShowWindow(mWindow);
-    if (RunAppModalLoopForWindow(mWindow) != kNoErr || !mAnswered)
+    mModal = true;
+    const OSStatus status = RunAppModalLoopForWindow(mWindow);
+    mModal = false;
+    if (status != kNoErr || !mAnswered)
         mAction = kNavUserActionCancel;
     if (!mDisposed)
         Finish();

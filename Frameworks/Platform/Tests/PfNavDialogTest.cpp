@@ -21,6 +21,7 @@ struct Heard
     NavReplyRecord reply;
     OSStatus replyStatus = 1;
     bool disposeOnTerminate = true;
+    bool disposeOnPopup = false;
 };
 
 void Procedure(NavEventCallbackMessage inSelector, NavCBRec* inParams, void* inUserData)
@@ -29,6 +30,8 @@ void Procedure(NavEventCallbackMessage inSelector, NavCBRec* inParams, void* inU
     heard->messages.push_back(inSelector);
     if (inSelector == kNavCBPopupMenuSelect)
         heard->popups.push_back(inParams->menuItem->menuType);
+    if (inSelector == kNavCBPopupMenuSelect && heard->disposeOnPopup)
+        NavDialogDispose(inParams->context);
     if (inSelector == kNavCBUserAction)
     {
         heard->action = inParams->userAction;
@@ -95,6 +98,22 @@ TEST_F(PfNavDialogTest, APopupOutsideItsListIsNeverSelectedAndTheAnswerEndsTheRu
     EXPECT_EQ(ScriptCount(), 1u) << "the cancel after the answer stays queued";
     EXPECT_EQ(LiveNavDialogCount(), 0u);
     EXPECT_EQ(ModalWindow(), nullptr);
+}
+
+TEST_F(PfNavDialogTest, ADialogDisposedMidRunEndsItsLoopUnanswered)
+{
+    Heard heard;
+    heard.disposeOnPopup = true;
+    NavDialogCreationOptions options;
+    options.popupExtension = {u"PNG Image"};
+    NavDialogRef dialog = nullptr;
+    ASSERT_EQ(NavCreatePutFileDialog(&options, FourCC("TEXT"), FourCC("****"), Procedure, &heard, &dialog), kNoErr);
+    PushScript({script::NavPopup(0), script::Accept()});
+    EXPECT_EQ(NavDialogRun(dialog), kNoErr);
+    EXPECT_EQ(heard.messages, std::vector<NavEventCallbackMessage>{kNavCBPopupMenuSelect});
+    EXPECT_EQ(ScriptCount(), 1u) << "the accept is nobody's";
+    EXPECT_EQ(ModalWindow(), nullptr);
+    EXPECT_EQ(LiveNavDialogCount(), 0u);
 }
 
 TEST_F(PfNavDialogTest, ASheetNeedsAShownParentAndADialogRunsOnce)
