@@ -47,6 +47,7 @@ protected:
     CxSint32 mPopupSelection = 0;
     pf::NavEventProcPtr mEventProc;
     std::unique_ptr<pf::NavReplyRecord> mReply; // made when the user acts
+    bool mPending = false;                      // the handler waits for it
 
 private:
     static void EventProc(pf::NavEventCallbackMessage inSelector, pf::NavCBRec* inParams, void* inUserData);

@@ -71,6 +71,11 @@ FxFileDialog::FxFileDialog(FxWindow* inParent, FxFileDialogHandler* inHandler)
 
 FxFileDialog::~FxFileDialog()
 {
+    // Deleted by someone while it shows: the handler waits no more.
+    if (mPending && mHandler != nullptr)
+    {
+        mHandler->EndDialog(this);
+    }
     mReply.reset();
     if (mDialogRef != nullptr)
     {
@@ -92,6 +97,7 @@ void FxFileDialog::Display()
     if (mHandler != nullptr)
     {
         mHandler->BeginDialog(this);
+        mPending = true;
     }
     // An application-modal run returns after the dialog has gone.
     pf::NavDialogRun(mDialogRef);
@@ -127,6 +133,7 @@ void FxFileDialog::EventProc(pf::NavEventCallbackMessage inSelector, pf::NavCBRe
         if (dialog->mHandler != nullptr)
         {
             dialog->mHandler->EndDialog(dialog);
+            dialog->mPending = false;
         }
         dialog->Finish();
         delete dialog;

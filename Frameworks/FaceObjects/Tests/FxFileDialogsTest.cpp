@@ -1,4 +1,5 @@
-// The discard-changes sheet answered by the platform's script, its texts from the bundle's string table.
+// The file dialogs and the discard-changes sheet answered by the platform's script; the sheet's texts come from the
+// bundle's string table.
 #include "FxFileDialogs.h"
 
 #include "CxMime.h"
@@ -462,6 +463,21 @@ TEST_F(NavDialogTest, ADialogEndsItsHandlersWaitFinishesThenGoes)
     EXPECT_EQ(mWindow->mEndings[0].path, chosen);
     EXPECT_EQ(mWindow->RetainCount(), 1u);
     EXPECT_EQ(pf::LiveNavDialogCount(), 0u);
+}
+
+TEST_F(NavDialogTest, ADialogDeletedWhileItShowsEndsTheWait)
+{
+    auto* dialog = new FxGetFileDialog(mWindow, mWindow);
+    dialog->Display();
+    const pf::WindowRef sheet = pf::NavDialogGetWindow(dialog->GetDialogRef());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(mWindow->IsFileDialogPending());
+    delete dialog;
+    EXPECT_FALSE(mWindow->IsFileDialogPending());
+    EXPECT_FALSE(pf::IsValidWindow(sheet));
+    EXPECT_EQ(mWindow->RetainCount(), 1u);
+    Answer({pf::script::Cancel()}); // nobody's now
+    EXPECT_TRUE(mWindow->mEndings.empty());
 }
 
 TEST_F(NavDialogTest, WithoutAParentTheDialogRunsModalAndADryScriptCancels)
