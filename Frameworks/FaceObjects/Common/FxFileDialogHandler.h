@@ -9,6 +9,7 @@ class FxPutFileDialog;
 class FxChooseFolderDialog;
 class FxChooseVolumeDialog;
 class FxNewFolderDialog;
+class FxFileDialog;
 
 class FxFileDialogHandler
 {
@@ -26,4 +27,12 @@ public:
     virtual void OnFinishChooseFolder(FxChooseFolderDialog*) {}
     virtual void OnFinishChooseVolume(FxChooseVolumeDialog*) {}
     virtual void OnFinishNewFolder(FxNewFolderDialog*) {}
+
+    // The one pending dialog: set when it shows, cleared just before its hook.
+    void BeginDialog(FxFileDialog* inDialog);
+    void EndDialog(FxFileDialog* inDialog);
+    bool IsFileDialogPending() const { return mDialog != nullptr; }
+
+private:
+    FxFileDialog* mDialog = nullptr;
 };

@@ -1,4 +1,5 @@
 // The scripted input queue and its delivery, tracking areas and small services.
+#include "PfNavDialog.h"
 #include "PfRunLoop.h"
 #include "PfStandIns.h"
 #include "PfWindowServerState.h"
@@ -109,6 +110,33 @@ ScriptItem PanelClose()
     item.kind = ScriptKind::kPanelClose;
     return item;
 }
+ScriptItem NavPath(std::string inPath)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kNavPath;
+    item.path = std::move(inPath);
+    return item;
+}
+ScriptItem NavName(std::u16string inName)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kNavName;
+    item.text = std::move(inName);
+    return item;
+}
+ScriptItem NavPopup(std::int32_t inIndex)
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kNavPopup;
+    item.item = inIndex;
+    return item;
+}
+ScriptItem NavDiscard()
+{
+    ScriptItem item;
+    item.kind = ScriptKind::kNavDiscard;
+    return item;
+}
 } // namespace script
 
 void InstallInputSource()
@@ -188,6 +216,7 @@ void ResetWindowServerForTesting()
     state.fontPanelTarget = nullptr;
     state.fontPanelVisible = false;
     ResetStandInsForTesting();
+    ResetNavDialogsForTesting();
     ForgetPrintSheets();
     ClearCurrentScrap();
 }
@@ -403,6 +432,10 @@ bool DeliverNextScriptItem()
     case ScriptKind::kAccept:
     case ScriptKind::kCancel:
     case ScriptKind::kPanelClose:
+    case ScriptKind::kNavPath:
+    case ScriptKind::kNavName:
+    case ScriptKind::kNavPopup:
+    case ScriptKind::kNavDiscard:
         OfferToTakers(item);
         break;
     }

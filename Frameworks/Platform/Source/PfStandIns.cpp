@@ -55,6 +55,14 @@ const char* KindName(ScriptKind inKind)
         return "cancel";
     case ScriptKind::kPanelClose:
         return "panel-close";
+    case ScriptKind::kNavPath:
+        return "nav-path";
+    case ScriptKind::kNavName:
+        return "nav-name";
+    case ScriptKind::kNavPopup:
+        return "nav-popup";
+    case ScriptKind::kNavDiscard:
+        return "nav-discard";
     default:
         return "item";
     }

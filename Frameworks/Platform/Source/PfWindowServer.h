@@ -46,6 +46,11 @@ enum class ScriptKind
     kAccept,
     kCancel,
     kPanelClose, // closes the colour panel (PfColorPanel.h)
+    // Answers to the file dialogs (PfNavDialog.h).
+    kNavPath,    // path: lists a folder or selects an item
+    kNavName,    // text: the save name
+    kNavPopup,   // item: the format popup's index, from 0
+    kNavDiscard, // don't save one document, discard several
 };
 
 struct ScriptItem
@@ -61,6 +66,7 @@ struct ScriptItem
     std::int32_t fontSize = 0;
     std::int64_t waitNanos = 0;
     double colour[4] = {0, 0, 0, 1}; // red, green, blue, alpha, 0 to 1
+    std::string path;                // UTF-8
 };
 
 namespace script
@@ -79,6 +85,10 @@ ScriptItem Colour(double inRed, double inGreen, double inBlue, double inAlpha = 
 ScriptItem Accept();
 ScriptItem Cancel();
 ScriptItem PanelClose();
+ScriptItem NavPath(std::string inPath);
+ScriptItem NavName(std::u16string inName);
+ScriptItem NavPopup(std::int32_t inIndex);
+ScriptItem NavDiscard();
 } // namespace script
 
 // Appends to the FIFO. RunLoop::RunOnce delivers one item per call once timers and events are done.
