@@ -47,13 +47,13 @@ const Expected kWindows[] = {
     {"UpdateWindow",
      {{9, ViewKind::kStaticText}, {1, ViewKind::kPushButton}, {2, ViewKind::kPushButton}, {3, ViewKind::kPushButton}},
      kWindowCloseBoxAttribute | kWindowStandardHandlerAttribute,
-     440,
-     150},
+     460,
+     110},
     {"UpToDateDialog",
      {{9, ViewKind::kStaticText}, {10, ViewKind::kPushButton}},
      kWindowCloseBoxAttribute | kWindowStandardHandlerAttribute,
      360,
-     110},
+     100},
     {"AboutWindow",
      {{1, ViewKind::kStaticText},
       {2, ViewKind::kStaticText},
@@ -61,8 +61,8 @@ const Expected kWindows[] = {
       {4, ViewKind::kStaticText},
       {5, ViewKind::kStaticText}},
      kWindowCloseBoxAttribute | kWindowStandardHandlerAttribute,
-     320,
-     180},
+     420,
+     160},
 };
 
 TEST(VaneWindowFiles, TheToolDrawsEachWindow)
