@@ -7,10 +7,10 @@
 #include "CxSystem.h"
 #include "CxUrl.h"
 #include "DxManager.h"
+#include "TestLatch.h"
 #include "VaneAutoUpdate.h"
 #include "VaneEntryPoints.h"
 #include "VanePlugin.h"
-#include "TestLatch.h"
 
 #include <gtest/gtest.h>
 
@@ -62,8 +62,7 @@ protected:
     // Until the server has seen that many requests and no check is outstanding.
     static bool Settle(const LoopbackServer& inServer, std::size_t inRequests)
     {
-        return pf::MainLoop().RunUntil([&]
-                                       { return inServer.RequestCount() >= inRequests && !gPlugin->IsChecking(); },
+        return pf::MainLoop().RunUntil([&] { return inServer.RequestCount() >= inRequests && !gPlugin->IsChecking(); },
                                        sky::test::kBound);
     }
     static bool Settle()
