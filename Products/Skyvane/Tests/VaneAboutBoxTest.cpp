@@ -1,6 +1,7 @@
 #include "VaneAppTest.h"
 #include "VaneWindowClicks.h"
 
+#include "CxDebug.h"
 #include "FxCommander.h"
 #include "FxMenu.h"
 #include "PfUICodes.h"
@@ -108,6 +109,22 @@ TEST_F(VaneAboutBoxTest, TheStatementsFirstDateOnly)
     EXPECT_EQ(StaticText(VaneAboutBox::sAboutBox, 2), bylines[drawn]);
     // A text the table lacks shows its key.
     EXPECT_EQ(StaticText(VaneAboutBox::sAboutBox, 5), "kAllRightsReserved");
+}
+
+TEST_F(VaneAboutBoxTest, WithoutItsInterfaceFileTheBoxIsEmptyAndStillGoes)
+{
+    const std::string bundle = Home() + "/empty-bundle";
+    fs::create_directories(bundle);
+    setenv("SKYVANE_BUNDLE", bundle.c_str(), 1);
+    CxDebugCapture capture;
+    VaneAboutBox::Display();
+    ASSERT_NE(VaneAboutBox::sAboutBox, nullptr);
+    EXPECT_EQ(VaneAboutBox::sAboutBox->GetRef(), nullptr);
+    VaneAboutBox::Display();
+    EXPECT_TRUE(ShownWindows("AboutWindow").empty());
+    VaneAboutBox::RemoveAboutBox();
+    EXPECT_EQ(VaneAboutBox::sAboutBox, nullptr);
+    EXPECT_GE(capture.Count(), 1u);
 }
 
 TEST_F(VaneAboutBoxTest, TheCloseBoxDeletesItAndTheNextCommandBuildsAnother)

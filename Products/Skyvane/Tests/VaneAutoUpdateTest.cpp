@@ -247,6 +247,44 @@ TEST_F(VaneAutoUpdateTest, EveryOtherOutcomeCountsAsDoneWithoutAnUpdate)
     EXPECT_NE(ReadText(LogPath()).find("12:34:56 GET " + closed.Url("") + std::string(kPath)), std::string::npos);
 }
 
+// What the server says is only a hint: a garbled word is no update at the next start.
+TEST_F(VaneAutoUpdateTest, TheFirstWordIsTakenAndAGarbledOneOffersNothing)
+{
+    LoopbackServer server;
+    server.AddDocument("/padded" + std::string(kPath), 200, "text/plain", "\r\n\t 2.0.1\tnotes\n");
+    server.AddDocument("/garbled" + std::string(kPath), 200, "text/html", "\x01\xFF<html> 9.9");
+    UseClock();
+    StartHost();
+    struct Row
+    {
+        const char* route;
+        const char* version;
+        bool offered;
+    };
+    for (const Row& row : {Row{"/padded", "2.0.1", true}, Row{"/garbled", nullptr, false}})
+    {
+        Serve(server.Url(row.route));
+        gPlugin->PerformAutoUpdate(false);
+        ASSERT_TRUE(Settle()) << row.route;
+        EXPECT_EQ(Value("updateIsAvailable"), "true") << row.route;
+        if (row.version != nullptr)
+        {
+            EXPECT_EQ(Value("updateVersion"), row.version) << row.route;
+        }
+        EXPECT_EQ(gPlugin->CheckForUpdate(), row.offered) << row.route;
+        EXPECT_EQ(gPlugin->StartupUpdateWindow() != nullptr, row.offered) << row.route;
+        if (row.offered)
+        {
+            ASSERT_TRUE(ClickControl(gPlugin->StartupUpdateWindow(), 2)) << row.route;
+        }
+        else
+        {
+            EXPECT_EQ(Value("updateIsAvailable"), "false") << row.route;
+            EXPECT_FALSE(Has("updateVersion")) << row.route;
+        }
+    }
+}
+
 TEST_F(VaneAutoUpdateTest, ChecksOffNeverAsk)
 {
     LoopbackServer server;
