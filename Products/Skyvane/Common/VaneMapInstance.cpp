@@ -210,8 +210,8 @@ void VaneMapInstance::SetupMap(WxParser& ioParser)
         delete mProductInspector;
         mProductInspector = new VaneProductInspector(mSelectedProduct);
         mProductInspector->SetAlpha(1.0);
-        const CxSint32 row = CxSint32(std::find(mMap->ProductBegin(), mMap->ProductEnd(), mSelectedProduct) -
-                                      mMap->ProductBegin());
+        const CxSint32 row =
+            CxSint32(std::find(mMap->ProductBegin(), mMap->ProductEnd(), mSelectedProduct) - mMap->ProductBegin());
         mInspectorRect = mLegendRect;
         mInspectorRect.top = CxSint16(mLegendRect.top + kLegendHeader);
         mInspectorRect.bottom = CxSint16(mLegendRect.bottom - ButtonBand());

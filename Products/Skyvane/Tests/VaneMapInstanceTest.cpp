@@ -38,6 +38,9 @@ public:
 
     using VaneMapInstance::mCaptionDateText;
     using VaneMapInstance::mCaptionFont;
+    using VaneMapInstance::MessageGrowInspector;
+    using VaneMapInstance::MessageLegendSlide;
+    using VaneMapInstance::MessageShrinkInspector;
     using VaneMapInstance::mFadeAlpha;
     using VaneMapInstance::mFadeTimer;
     using VaneMapInstance::mInspectorRect;
@@ -54,9 +57,6 @@ public:
     using VaneMapInstance::mProductRowRect;
     using VaneMapInstance::mShowCaption;
     using VaneMapInstance::mViewDepth;
-    using VaneMapInstance::MessageGrowInspector;
-    using VaneMapInstance::MessageLegendSlide;
-    using VaneMapInstance::MessageShrinkInspector;
 
     // What only mouse moves and a linked map set.
     void SetTrack(CxPoint inPoint, bool inShowCursor)
@@ -646,6 +646,150 @@ TEST_F(MapInstanceTest, ThePopupDrawsOnlyWhileTheTrackPointIsInside)
         for (int x = 0; x < kW; ++x)
             differ += outside.Pixel(kLeft + x, kTop + y) != inside.Pixel(kLeft + x, kTop + y);
     EXPECT_GT(differ, 200);
+    Close();
+}
+
+const char* const kSelectedGrid =
+    "<gridlines color=\"#FFFFFFFF\" latInterval=\"10\" lonInterval=\"10\" visible=\"true\" "
+    "selected=\"true\"/>";
+
+// One selected layer opens its panel at once, at full size; without a time range it reaches 16 px lower.
+TEST_F(MapInstanceTest, OneSelectedProductOpensItsPanelAtFullSize)
+{
+    const std::string layers = std::string("<gridlines visible=\"true\"/>") + kSelectedGrid;
+    for (bool range : {true, false})
+    {
+        Probe* map = Open(MapDoc("", layers, range ? kLoop : kNoLoop), {{"legendAlign", "right"}});
+        ASSERT_NE(map, nullptr);
+        ASSERT_NE(map->mProductInspector, nullptr);
+        EXPECT_EQ(map->mProductInspector->Alpha(), 1.0);
+        // The selected layer is the document's last, so the top of the list: row 0.
+        EXPECT_EQ(map->mProductInspector->GetProduct(), *map->GetMap()->ProductBegin());
+        const CxRect& panel = map->mInspectorRect;
+        EXPECT_EQ(panel.left, kW - 175);
+        EXPECT_EQ(panel.right, kW);
+        EXPECT_EQ(panel.top, 60);
+        EXPECT_EQ(panel.bottom, range ? kH - 16 : kH) << range;
+        const CxRect& row = map->mProductRowRect;
+        EXPECT_EQ(row.left, kW - 175);
+        EXPECT_EQ(row.top, 60);
+        EXPECT_EQ(row.Width(), 175);
+        EXPECT_EQ(row.Height(), 40);
+        Draw();
+        if (range)
+            SnapshotPage("panel");
+        Close();
+    }
+    // Two selected layers: a popup for the first, no panel.
+    Probe* map = Open(MapDoc("", std::string(kSelectedGrid) + kSelectedGrid));
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->mProductInspector, nullptr);
+    EXPECT_NE(map->mPopup, nullptr);
+    Close();
+}
+
+// The steps' alphas against (height - 30) / F while growing and 1 - (row + 64) / (height + 30) while shrinking.
+TEST_F(MapInstanceTest, PanelGrowthAndShrinkAlphas)
+{
+    Probe* map = Open(MapDoc("", kSelectedGrid));
+    ASSERT_NE(map, nullptr);
+    ASSERT_NE(map->mProductInspector, nullptr);
+    map->mInspectorSpeed = 1;
+    const auto step = [&](CxSint16 inTop, CxSint16 inBottom, CxUint32 inTicks, bool inGrow)
+    {
+        map->mInspectorRect.top = inTop;
+        map->mInspectorRect.bottom = inBottom;
+        map->mLastTick = CxTickCount() - inTicks;
+        if (inGrow)
+            map->MessageGrowInspector();
+        else
+            map->MessageShrinkInspector();
+    };
+    const double full = kH - 60 - 16;
+    map->mInspectorTimer.StartRepeating();
+    step(100, 120, 4, true); // 28 high: still transparent
+    EXPECT_EQ(map->mInspectorRect.top, 96);
+    EXPECT_EQ(map->mInspectorRect.bottom, 124);
+    EXPECT_EQ(map->mProductInspector->Alpha(), 0.0);
+    step(100, 140, 10, true); // 60
+    EXPECT_DOUBLE_EQ(map->mProductInspector->Alpha(), 30.0 / full);
+    step(70, 200, 10, true); // the top stops at 60: 150
+    EXPECT_EQ(map->mInspectorRect.top, 60);
+    EXPECT_DOUBLE_EQ(map->mProductInspector->Alpha(), 120.0 / full);
+    step(60, 240, 30, true); // the bottom stops above the buttons
+    EXPECT_EQ(map->mInspectorRect.bottom, kH - 16);
+    EXPECT_TRUE(map->mInspectorTimer.IsRepeating());
+    step(60, kH - 16, 1, true); // full: the timer stops, opaque
+    EXPECT_FALSE(map->mInspectorTimer.IsRepeating());
+    EXPECT_EQ(map->mProductInspector->Alpha(), 1.0);
+    // No tick since the last step: nothing.
+    map->mProductInspector->SetAlpha(0.5);
+    map->MessageGrowInspector();
+    EXPECT_EQ(map->mProductInspector->Alpha(), 0.5);
+
+    map->mProductRowRect = CxRect(0, 100, 175, 140);
+    map->mInspectorTimer.StartRepeating();
+    step(60, 244, 10, false); // 164
+    EXPECT_EQ(map->mInspectorRect.top, 70);
+    EXPECT_EQ(map->mInspectorRect.bottom, 234);
+    EXPECT_DOUBLE_EQ(map->mProductInspector->Alpha(), 1.0 - 104.0 / 194.0);
+    step(60, 244, 32, false); // 120
+    EXPECT_DOUBLE_EQ(map->mProductInspector->Alpha(), 1.0 - 104.0 / 150.0);
+    step(90, 160, 30, false); // both edges stop at the row's: 40
+    EXPECT_EQ(map->mInspectorRect.top, 100);
+    EXPECT_EQ(map->mInspectorRect.bottom, 140);
+    ASSERT_NE(map->mProductInspector, nullptr);
+    step(100, 140, 1, false); // no taller than the row: the panel goes
+    EXPECT_EQ(map->mProductInspector, nullptr);
+    EXPECT_FALSE(map->mInspectorTimer.IsRepeating());
+    Draw();
+    Close();
+}
+
+// The cursor's pixels all lie within 8 px of the track point; none without the flag or without a panel.
+TEST_F(MapInstanceTest, TheTrackingCursorNeedsAPanelAndTheFlag)
+{
+    for (bool panel : {true, false})
+    {
+        Probe* map = Open(MapDoc("", panel ? kSelectedGrid : kGrid));
+        ASSERT_NE(map, nullptr);
+        ASSERT_EQ(map->mProductInspector != nullptr, panel);
+        const CxPoint at(300, 200);
+        map->SetTrack(at, false);
+        Draw();
+        const pf::Snapshot without = pf::TakeSnapshot(mHost->Window());
+        map->SetTrack(at, true);
+        Draw();
+        const pf::Snapshot with = pf::TakeSnapshot(mHost->Window());
+        if (panel)
+            SnapshotPage("track_cursor");
+        int near = 0;
+        int far = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                if (without.Pixel(kLeft + x, kTop + y) != with.Pixel(kLeft + x, kTop + y))
+                    ++(std::abs(x - at.h) <= 8 && std::abs(y - at.v) <= 8 ? near : far);
+        EXPECT_EQ(far, 0) << panel;
+        if (panel)
+            EXPECT_GT(near, 20);
+        else
+            EXPECT_EQ(near, 0);
+        Close();
+    }
+}
+
+// The map's orphan message for the selected product takes its popup with it.
+TEST_F(MapInstanceTest, AnOrphanedSelectedProductTakesItsPopup)
+{
+    Probe* map = Open(MapDoc("", std::string(kSelectedGrid) + kSelectedGrid));
+    ASSERT_NE(map, nullptr);
+    ASSERT_NE(map->mPopup, nullptr);
+    WxProduct* first = map->GetMap()->SelectedProducts().front();
+    map->GetMap()->OrphanProduct(first);
+    delete first;
+    Draw();
+    // The other selected layer's popup, or none; never the orphan's.
+    EXPECT_EQ(map->GetMap()->ProductCount(), 1u);
     Close();
 }
 
