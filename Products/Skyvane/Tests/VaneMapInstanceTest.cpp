@@ -2,6 +2,7 @@
 // from the page, and the transitions on the virtual clock.
 #include "WxDrawTestSupport.h"
 
+#include "CxDebug.h"
 #include "CxPreferences.h"
 #include "CxSystem.h"
 #include "DxUnit.h"
@@ -19,6 +20,8 @@
 #include "WxMap.h"
 #include "WxParser.h"
 #include "WxProduct.h"
+#include "XmlBuilder.h"
+#include "XmlElement.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -790,6 +793,65 @@ TEST_F(MapInstanceTest, AnOrphanedSelectedProductTakesItsPopup)
     Draw();
     // The other selected layer's popup, or none; never the orphan's.
     EXPECT_EQ(map->GetMap()->ProductCount(), 1u);
+    Close();
+}
+
+// A "MapView" instruction waits for the zoom to fit: one debug line, the document's angle.
+TEST_F(MapInstanceTest, AMapViewInstructionIsNotedAndTheDocumentsAngleUsed)
+{
+    CxDebugCapture capture;
+    const std::string document =
+        "<?vanedoc version=\"1.4d1\"?><?MapView bounds=\"0,0,800,600\"?>" +
+        Vanedoc("<map fieldOfView=\"45\" legendVisible=\"true\">" + std::string(kGrid) + "</map>")
+            .substr(std::string("<?vanedoc version=\"1.4d1\"?>").size());
+    Probe* map = Open(document);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->mPerspective, 45.0);
+    EXPECT_TRUE(capture.Contains("MapView"));
+    Close();
+}
+
+// The caption element as read comes back the same, font included; an empty one writes nothing.
+TEST_F(MapInstanceTest, TheCaptionElementRoundTrips)
+{
+    const std::string caption = "<caption string=\"Noon &amp; after\" color=\"#FFFF00FF\" bgcolor=\"#102030C0\" "
+                                "align=\"top\" format=\"%d %b\"><font name=\"\" size=\"13\"/></caption>";
+    Probe* map = Open(MapDoc("", kGrid, kLoop, caption));
+    ASSERT_NE(map, nullptr);
+    XmlBuilder builder;
+    map->ExternalizeCaption(builder);
+    const XmlElement* written = builder.Root()->FindElement(CxString("caption"));
+    ASSERT_NE(written, nullptr);
+    for (const char* name : {"string", "color", "bgcolor", "align", "format"})
+        EXPECT_NE(written->GetAttribute(CxString(name)), CxString("")) << name;
+    EXPECT_EQ(written->GetAttribute(CxString("string")), CxString("Noon & after"));
+    EXPECT_EQ(GxColor(written->GetAttribute(CxString("bgcolor"))).AsString(),
+              GxColor(CxString("#102030C0")).AsString());
+    EXPECT_EQ(written->GetAttribute(CxString("align")), CxString("top"));
+    EXPECT_EQ(written->GetAttribute(CxString("format")), CxString("%d %b"));
+    const XmlElement* font = written->FindElement(CxString("font"));
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->GetAttribute(CxString("size")), CxString("13"));
+    Close();
+
+    map = Open(MapDoc("", kGrid, kLoop, "<caption string=\"\" format=\"\"/>"));
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(map->mShowCaption);
+    XmlBuilder empty;
+    map->ExternalizeCaption(empty);
+    EXPECT_EQ(empty.Root()->FindElement(CxString("caption")), nullptr);
+    Close();
+}
+
+// The layer path of the browser: the same column and buttons.
+TEST_F(MapInstanceTest, InTheLayerModelTheColumnAndButtonsDrawAlike)
+{
+    Probe* map = Open(MapDoc("", kGrid), {{"legendAlign", "right"}}, kRect, true);
+    ASSERT_NE(map, nullptr);
+    Draw();
+    EXPECT_TRUE(Near(At(kW - 180, 60), kDarkRgb)) << Hex(At(kW - 180, 60));
+    EXPECT_TRUE(Near(At(kW - 170, 60), {0x62, 0x6E, 0x79}, 8)) << Hex(At(kW - 170, 60));
+    EXPECT_TRUE(Near(At(kW - 175 + 70 + 18, kH - 8), {0xFF, 0xFF, 0xFF}, 24)) << Hex(At(kW - 175 + 88, kH - 8));
     Close();
 }
 
