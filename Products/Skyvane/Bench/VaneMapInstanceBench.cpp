@@ -5,6 +5,7 @@
 #include "CxFile.h"
 #include "DxManager.h"
 #include "DxSet.h"
+#include "DxUnit.h"
 #include "FxBrowser.h"
 #include "GxContext.h"
 #include "PfRunLoop.h"
@@ -70,11 +71,7 @@ struct Scene
         setenv("TMPDIR", temporary.c_str(), 1);
         pf::MainLoop().ResetForTesting(pf::ClockKind::kVirtual);
         pf::ResetWindowServerForTesting();
-        mFuncs.size = sizeof(NPPluginFuncs);
-        VaneGetEntryPoints(&mFuncs);
-        mHost = std::make_unique<VaneHost>(mFuncs);
-        VaneInitialize(mHost->BrowserFuncs());
-        // The plug-in set its folders at start-up; its data stays offline here.
+        // The data set is seeded before the plug-in's job threads run: its download jobs are gone by then.
         std::filesystem::create_directories(mHome.Path() + "/data");
         std::filesystem::create_directories(mHome.Path() + "/cache");
         DxManager::SetRootDataFolder(CxFolder(CxFileRef{mHome.Path() + "/data"}));
@@ -85,7 +82,15 @@ struct Scene
         std::vector<CxDate> dates;
         for (int i = 12; i >= 0; --i)
             dates.push_back(end - 600.0 * i);
+        DxUnit::Load();
         wxkit::KitSet(CxString("benchobs"), 1, 600, dates);
+        DxUnit::Unload();
+        mFuncs.size = sizeof(NPPluginFuncs);
+        VaneGetEntryPoints(&mFuncs);
+        mHost = std::make_unique<VaneHost>(mFuncs);
+        VaneInitialize(mHost->BrowserFuncs());
+        DxManager::GoOffline();
+        DxSet::GoOffline();
 
         VanePluginInstance::sMapMaker = MakeBench;
         mHost->SetSupport(VaneAnswer::kFalse, VaneAnswer::kFalse);
@@ -134,6 +139,7 @@ struct Scene
         VanePluginInstance::sMapMaker = VaneMapInstance::Make;
         pf::ResetWindowServerForTesting();
         DxSet::DeleteAllSets();
+        unsetenv("TMPDIR");
     }
 
     void Update()
@@ -159,6 +165,8 @@ void BM_BareMap(benchmark::State& ioState)
     }
     GxContext& context = *scene.mInstance->GetContext();
     WxMap& map = *scene.mInstance->GetMap();
+    // The same camera and display lists as the instance's own frames.
+    scene.mInstance->OnDraw();
     context.MakeCurrent();
     scene.mInstance->LookAtMap();
     const GxRect legend(0, 0, VaneMapInstance::kLegendWidth, kHeight);

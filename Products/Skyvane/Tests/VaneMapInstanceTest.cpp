@@ -855,4 +855,45 @@ TEST_F(MapInstanceTest, InTheLayerModelTheColumnAndButtonsDrawAlike)
     Close();
 }
 
+// A station product's panel at full size over a data set of the loop, fed a frame, with the cursor; twice, so the
+// second start of the plug-in begins from what the first left behind.
+TEST_F(MapInstanceTest, AStationPanelDrawsWithItsDataAndGoesWithTheInstance)
+{
+    const CxDate end(CxString("2010-01-15 12:00:00 UTC"));
+    const std::string obs = "<obs visible=\"true\" selected=\"true\" alpha=\"1\" dataset=\"panelobs\" parm=\"pres\" "
+                            "units=\"mbar\" location=\"4\" color=\"#FFFFFFFF\"/>";
+    const std::string caption = "<caption string=\"Pressure\" color=\"#FFFFFFFF\" bgcolor=\"#000000FF\" "
+                                "align=\"bottom\" format=\"%H:%M\"/>";
+    for (int round = 0; round < 2; ++round)
+    {
+        // The kit's set is seeded while no job thread runs: its download jobs are gone before the threads start.
+        mHost.reset();
+        VaneShutdown();
+        DxUnit::Load();
+        KitSet(CxString("panelobs"), 1, 600, {end - 600.0, end});
+        DxUnit::Unload();
+        mHost = std::make_unique<VaneHost>(mFuncs);
+        ASSERT_EQ(VaneInitialize(mHost->BrowserFuncs()), NPERR_NO_ERROR);
+
+        Probe* map = Open(MapDoc("mapLon=\"-98\" mapLat=\"38\" fieldOfView=\"170\"", obs, kLoop, caption));
+        ASSERT_NE(map, nullptr);
+        ASSERT_NE(map->mProductInspector, nullptr);
+        auto* client = dynamic_cast<DxClient*>(*map->GetMap()->ProductBegin());
+        ASSERT_NE(client, nullptr);
+        const std::string lat = std::string("lat:") + "degr";
+        const std::string lon = std::string("lon:") + "degr";
+        const std::string pres = std::string("pres:") + "mbar";
+        Inject(*client, KitTable(end, {}, {{lat, {30, 35, 40}}, {lon, {-100, -95, -90}}, {pres, {1000, 1010, 1020}}}));
+        for (int i = 0; i < 6; ++i)
+            new WxProduct(map->GetMap());
+        map->SetTrack(CxPoint(250, 120), true);
+        Draw();
+        Draw();
+        EXPECT_EQ(map->mCaptionDateText, CxString("12:00"));
+        if (round == 0)
+            SnapshotPage("station_panel");
+        Close();
+    }
+}
+
 } // namespace
