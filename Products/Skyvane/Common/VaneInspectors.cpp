@@ -30,6 +30,7 @@
 #include "WxVector.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -169,6 +170,10 @@ void VaneInspectorPanel::ReplaceLegend(WxInspector* inLegend)
 void VaneInspectorPanel::DrawPanel(GxContext& ioContext, const CxRect& inRect, const GxColor& inBackground,
                                    const CxString* inTrackLine)
 {
+    // The texts and the icon are coverage in alpha: they need blending whatever the caller left on.
+    ioContext.PushAttribs();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const double grey = inBackground.Brightness() > 0.6 ? 0.0 : 1.0;
     glColor4d(grey, grey, grey, mAlpha);
 
@@ -230,6 +235,7 @@ void VaneInspectorPanel::DrawPanel(GxContext& ioContext, const CxRect& inRect, c
         glDisable(GL_TEXTURE_2D);
     }
     glPopMatrix();
+    ioContext.PopAttribs();
 }
 
 // ---- the product panel
@@ -502,6 +508,11 @@ void VaneSeriesInspector::OnReceiveMessage(CxMessenger* /*inSender*/, CxSint32 i
 {
     if (inCode == kWxGraphDeleted)
         GraphDeleted();
+    // The graph names no series when one leaves it (a combined pane divider goes while the graph lives): the
+    // panel's series is gone when the list no longer holds it. Only pointers are compared; it may be half-deleted.
+    else if (inCode == kWxGraphSeriesOrphaned && mGraph != nullptr && mSeries != nullptr &&
+             std::find(mGraph->SeriesBegin(), mGraph->SeriesEnd(), mSeries) == mGraph->SeriesEnd())
+        SeriesDeleted(mSeries);
 }
 
 void VaneSeriesInspector::Draw(GxContext& ioContext, const CxRect& inRect)
@@ -525,10 +536,13 @@ void VaneSeriesInspector::GetFieldsFromDxSeriesClient(DxSeriesClient* inClient)
     auto* series = dynamic_cast<WxSeries*>(inClient);
     if (series == nullptr)
         return;
+    // Every series client asks for the time column first; the series' own quantity is the next parameter.
     const std::vector<DxParm> parms = inClient->Parms();
+    const auto parm =
+        std::find_if(parms.begin(), parms.end(), [](const DxParm& inParm) { return inParm.Id() != CxString("time"); });
     CxString title = series->Name();
-    if (!parms.empty())
-        title = WithUnit(title, parms.front().Unit().Symbol());
+    if (parm != parms.end())
+        title = WithUnit(title, parm->Unit().Symbol());
     DxSet* set = inClient->Set();
     mLabels.push_back(SetName(set != nullptr ? set->SeriesManager() : nullptr, "Weather Data"));
     mLabels.push_back(title);

@@ -46,7 +46,6 @@ public:
     void ClearStrings();
 
     const CxStringList& Labels() const { return mLabels; }
-    CxStringList& Labels() { return mLabels; }
     // Bottom line first, as drawn.
     const std::vector<GxString*>& Strings() const { return mStrings; }
     WxInspector* Legend() const { return mLegend; }
