@@ -247,18 +247,6 @@ TEST_F(MapInstanceTest, ADocumentWithAMapBecomesAMapInstanceAndIsListed)
     EXPECT_EQ(gInstances.FindInstance(CxString("one")), nullptr);
 }
 
-TEST(MapInstanceList, FindsTheFirstOfEqualIdsAndRemovesOneEntry)
-{
-    VaneMapInstanceList list;
-    auto* a = reinterpret_cast<VaneMapInstance*>(0x10);
-    list.RemoveInstance(a); // absent: nothing
-    EXPECT_EQ(list.Count(), 0u);
-    list.AddInstance(a);
-    list.AddInstance(a);
-    list.RemoveInstance(a);
-    EXPECT_EQ(list.Count(), 1u);
-}
-
 TEST_F(MapInstanceTest, TwoInstancesWithOneIdFindTheFirstConstructed)
 {
     Probe* first = Open(MapDoc("", kGrid), {{"id", "same"}});
@@ -434,16 +422,6 @@ TEST_F(MapInstanceTest, TheDissolveTakesTwentyStepsOf34Ms)
     // The veil has gone: the map's colour right of the legend, and nothing of the icon.
     EXPECT_TRUE(Near(At(kW - 10, 10), kDarkRgb)) << Hex(At(kW - 10, 10));
     EXPECT_FALSE(Near(At(kW / 2, kH / 2 - 10), {0x29, 0x73, 0xD9}, 16));
-    Close();
-}
-
-TEST_F(MapInstanceTest, WithoutDissolveNoVeil)
-{
-    Probe* map = Open(MapDoc("", kGrid));
-    ASSERT_NE(map, nullptr);
-    EXPECT_FALSE(map->mFadeTimer.IsRepeating());
-    Draw();
-    EXPECT_TRUE(Near(At(kW - 10, 10), kDarkRgb)) << Hex(At(kW - 10, 10));
     Close();
 }
 
