@@ -11,6 +11,7 @@
 #include "DxManager.h"
 #include "DxSet.h"
 #include "DxUnit.h"
+#include "WxProductTable.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
@@ -55,6 +56,8 @@ VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
     if (!prefs.HasValue("autoUpdateInterval"))
         prefs.SetIntegerValue("autoUpdateInterval", 1, 0);
     DxUnit::Load();
+    // The documents' product elements build their products from here on.
+    WxRegisterProducts();
 }
 
 VanePlugin::~VanePlugin()
