@@ -245,6 +245,7 @@ VaneMapInstance::~VaneMapInstance()
         mMap = nullptr;
     }
     gInstances.RemoveInstance(this);
+    FinishPendingPrint(false);
 }
 
 // ---- settings
@@ -478,9 +479,17 @@ void VaneMapInstance::AdjustZoom(const XmlElement* inRoot)
 {
     if (mMap == nullptr)
         return;
-    if (inRoot != nullptr && inRoot->FindInstruction(CxString("MapView")) != nullptr)
-        _CxDebugOut(__FILE__, __LINE__, "MapView", "not applied yet");
-    SetPerspective(mMap->FieldOfViewY());
+    const XmlInstruction* view = inRoot != nullptr ? inRoot->FindInstruction(CxString("MapView")) : nullptr;
+    if (view == nullptr)
+    {
+        SetPerspective(mMap->FieldOfViewY());
+        return;
+    }
+    if (XmlElement* element = view->ParseAsElement())
+    {
+        FitMapView(*element);
+        delete element;
+    }
 }
 
 // ---- drawing
@@ -526,6 +535,7 @@ void VaneMapInstance::OnDraw()
     if (mFadeTimer.IsRepeating())
         DrawFade(*context);
     context->SwapBuffers();
+    FinishPendingPrint(true);
 }
 
 void VaneMapInstance::DrawTrackCursor(GxContext& ioContext)
@@ -769,6 +779,9 @@ void VaneMapInstance::OnReceiveMessage(CxMessenger* inSender, CxSint32 inCode, v
         break;
     case kLegendTimerMessage:
         MessageLegendSlide();
+        break;
+    case kZoomTimerMessage:
+        MessageZoom();
         break;
     case kGrowInspectorMessage:
         MessageGrowInspector();
