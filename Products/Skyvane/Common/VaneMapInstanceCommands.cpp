@@ -27,18 +27,12 @@
 namespace
 {
 
-constexpr CxUint32
-    kCommandShow = pf::FourCC("SHOW"),
-    kCommandLegend = pf::FourCC("LGND"),
-    kCommandAbout = pf::FourCC("ABOU"),
-    kCommandDataManager = pf::FourCC("DMGR"),
-    kCommandProjectToFit = pf::FourCC("PFIT"),
-    kCommandPrint = pf::FourCC("PRNT"),
-    kCommandZoomToFitMap = pf::FourCC("ZFMP"),
-    kCommandZoomToFitProduct = pf::FourCC("ZFPR"),
-    kCommandShowLog = pf::FourCC("SLOG"),
-    kCommandViewSource = pf::FourCC("VSRC"),
-    kCommandOpen = pf::FourCC("open");
+constexpr CxUint32 kCommandShow = pf::FourCC("SHOW"), kCommandLegend = pf::FourCC("LGND"),
+                   kCommandAbout = pf::FourCC("ABOU"), kCommandDataManager = pf::FourCC("DMGR"),
+                   kCommandProjectToFit = pf::FourCC("PFIT"), kCommandPrint = pf::FourCC("PRNT"),
+                   kCommandZoomToFitMap = pf::FourCC("ZFMP"), kCommandZoomToFitProduct = pf::FourCC("ZFPR"),
+                   kCommandShowLog = pf::FourCC("SLOG"), kCommandViewSource = pf::FourCC("VSRC"),
+                   kCommandOpen = pf::FourCC("open");
 
 } // namespace
 
@@ -220,7 +214,7 @@ void VaneMapInstance::CommandOpenInSkyvane(FxCommand& ioCommand)
             mMap->Externalize(builder);
         builder.End(CxString("vanedoc"));
 
-        CxData data;
+        CxData data(CxUint32(0));
         {
             CxTextStream stream(data);
             XmlTextStreamWriter writer(stream);

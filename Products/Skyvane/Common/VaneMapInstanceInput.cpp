@@ -12,8 +12,8 @@
 #include "FxMouseEvent.h"
 #include "GxContext.h"
 #include "GxProjection.h"
-#include "PfTypes.h"
 #include "PfRunLoop.h"
+#include "PfTypes.h"
 #include "VaneInspectors.h"
 #include "WxMap.h"
 #include "WxProduct.h"
@@ -673,8 +673,8 @@ void VaneMapInstance::KeyUpArrow(FxKeyEvent& ioEvent)
     ArrowKey(ioEvent, -1, true, 0, 40, true);
 }
 
-void VaneMapInstance::ArrowKey(FxKeyEvent& ioEvent, int inSelectionStep, bool inForward, int inScrollX,
-                               int inScrollY, bool inZoomIn)
+void VaneMapInstance::ArrowKey(FxKeyEvent& ioEvent, int inSelectionStep, bool inForward, int inScrollX, int inScrollY,
+                               bool inZoomIn)
 {
     CxAssert(mMap != nullptr);
     if (mMap == nullptr)
