@@ -18,12 +18,14 @@ add_test(NAME vanehost_map_input
 set_tests_properties(vanehost_map_input PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=" LABELS app_4
     TIMEOUT 120)
 
-# Two embeds of one document naming each other: after A is zoomed and dragged both show the same picture.
+# Linked embeds: after A is zoomed and dragged A and B show one picture; D shows C's mouse as its tracking cursor;
+# of two embeds sharing an id only the first follows.
 set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-linked-maps)
 add_test(NAME vanehost_linked_maps
     COMMAND ${CMAKE_COMMAND}
         "-DCOMMAND=$<TARGET_FILE:vanehost>;${CMAKE_CURRENT_LIST_DIR}/scripts/linked-maps.vhs;--home;${dir}/home;--out;${dir}/out"
-        -DCODE=0 -DCLEAN=${dir} "-DSAME=${dir}/out/linked-a.png;${dir}/out/linked-b.png"
+        -DCODE=0 -DCLEAN=${dir} "-DSAME=${dir}/out/linked-a.png,${dir}/out/linked-b.png;${dir}/out/linked-e.png,${dir}/out/linked-f.png"
+        "-DDIFFER=${dir}/out/linked-f.png,${dir}/out/linked-g.png"
         -P ${CMAKE_CURRENT_LIST_DIR}/scripts/expect-same.cmake)
 set_tests_properties(vanehost_linked_maps PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=" LABELS app_4
     TIMEOUT 120)
