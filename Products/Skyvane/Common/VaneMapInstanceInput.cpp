@@ -668,7 +668,11 @@ void VaneMapInstance::ScrollWheel(const FxMouseEvent& inEvent, double inDy, doub
     }
     else if (Has(inEvent.mModifiers, FxMouseEvent::kCommand))
     {
+        // Like every view change: kept in the domain and passed on to a linked map.
+        VaneViewGuard guard(*this, mFocusPoint, mPerspective);
         ScrollByExact(inDx, inDy);
+        guard.RestoreWhenOutside();
+        SyncToBuddy();
     }
     else if (inDy != 0)
     {

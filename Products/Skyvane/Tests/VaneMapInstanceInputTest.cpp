@@ -493,6 +493,25 @@ TEST_F(MapInputTest, DraggingPastTheDomainEdgeStopsAtTheLastStepInside)
     EXPECT_FALSE(map->GetMap()->Projection()->Contains(map->GetMap()->Projection()->Unproject(next)));
     map->OnMouseUp(Mouse(100, 130));
     EXPECT_FALSE(map->mDraggingMap);
+    // Command and the wheel scroll: the same edge.
+    for (int i = 0; i < 200; ++i)
+    {
+        FxMouseEvent wheel = Mouse(100, 130, kCmd);
+        wheel.mHorizontalScroll = 100;
+        map->OnMouseScroll(wheel);
+        ASSERT_FALSE(std::isnan(map->mFocusPoint.mX)) << i;
+    }
+    // The content moves with the wheel, against a drag: to the other side of the domain.
+    EXPECT_LT(map->mFocusPoint.mX, 0.0);
+    EXPECT_TRUE(map->GetMap()->Projection()->Contains(map->GetMap()->GetMapCenter()));
+    for (int i = 0; i < 200; ++i)
+    {
+        FxMouseEvent wheel = Mouse(100, 130, kCmd);
+        wheel.mVerticalScroll = -100;
+        map->OnMouseScroll(wheel);
+        ASSERT_FALSE(std::isnan(map->mFocusPoint.mY)) << i;
+    }
+    EXPECT_TRUE(map->GetMap()->Projection()->Contains(map->GetMap()->GetMapCenter()));
     Close();
 }
 
