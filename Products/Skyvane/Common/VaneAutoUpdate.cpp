@@ -10,13 +10,16 @@
 #include "FxControl.h"
 #include "VanePlugin.h"
 
+#include <string>
+
 namespace
 {
 
 constexpr double kDay = 86400;
 constexpr CxSint16 kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-// Only the form the check writes counts as a date, so a damaged value cannot put the next check off for good.
+// Only the form the check writes counts as a date; anything else is now, as if absent, and the next check
+// rewrites it.
 CxDate ReadLastUpdate(const CxString& inText)
 {
     if (inText.Length() > 0)
