@@ -35,7 +35,6 @@ constexpr double kEyeHeight = 100.0;
 // The fit's distance, short of the eye's height: fitted views come out a little wider than the extent.
 constexpr double kFitDistance = 90.0;
 constexpr std::int64_t kMoveInterval = 33000000; // 0.033 s in nanoseconds
-constexpr CxSint32 kZoomMessage = 2001;
 constexpr CxSint32 kGrowMessage = 2007;
 constexpr CxSint32 kShrinkMessage = 2008;
 constexpr CxUint32 kCommandForward = pf::FourCC("FWRD");
