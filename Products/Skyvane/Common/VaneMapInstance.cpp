@@ -430,6 +430,7 @@ void VaneMapInstance::OnDraw()
     if (mFadeTimer.IsRepeating())
         DrawFade(*context);
     context->SwapBuffers();
+    FinishPendingPrint(true);
 }
 
 void VaneMapInstance::DrawTrackCursor(GxContext& ioContext)
@@ -673,6 +674,9 @@ void VaneMapInstance::OnReceiveMessage(CxMessenger* inSender, CxSint32 inCode, v
         break;
     case kLegendTimerMessage:
         MessageLegendSlide();
+        break;
+    case kZoomTimerMessage:
+        MessageZoom();
         break;
     case kGrowInspectorMessage:
         MessageGrowInspector();

@@ -14,9 +14,13 @@
 #include "GxColor.h"
 #include "GxCoordinates.h"
 
+#include <cstdint>
 #include <vector>
 
 class CxFile;
+class FxCommand;
+class FxKeyEvent;
+class FxMouseEvent;
 class FxPrintSettings;
 class GxContext;
 class GxFont;
@@ -81,6 +85,84 @@ public:
     // map's scale wait for the next draw.
     void SetPerspective(double inDegrees);
     void AdjustZoom(const XmlElement* inRoot);
+
+    // ---- view, input, commands and linked maps (VaneMapInstanceInput.cpp, VaneMapInstanceCommands.cpp)
+    void ZoomIn(bool inCoarse);
+    void ZoomOut(bool inCoarse);
+    // A point whose position lies outside the projection's domain makes the focus point NaN.
+    void SetFocusPoint(const GxPoint& inPoint);
+    // The map-plane point (projected kilometres) under a plug-in point, y down.
+    GxPoint ScreenToWorld(const GxPoint& inPoint) const;
+    void ScrollBy(const CxPoint& inDelta);
+    void CenterOn(const CxPoint& inPoint);
+    void CenterOn(const GxPosition& inPosition);
+    void ZoomToFitBounds(const GxRect& inBounds);
+    void ZoomToFit(const GxPosition& inA, const GxPosition& inB);
+    void MessageZoom();
+    void SetTool(VaneTool inTool);
+    void ToolScroll(const FxMouseEvent& inEvent);
+    void ToolDistance(const FxMouseEvent&) {}
+
+    void OnMouseDown(const FxMouseEvent& inEvent) override;
+    void OnMouseUp(const FxMouseEvent& inEvent) override;
+    void OnMouseDragged(const FxMouseEvent& inEvent) override;
+    void OnMouseMoved(const FxMouseEvent& inEvent) override;
+    void OnMouseWheel(const FxMouseEvent& inEvent) override;
+    void OnMouseScroll(const FxMouseEvent& inEvent) override;
+    void OnKeyDown(FxKeyEvent& ioEvent) override;
+    void OnKeyRepeat(FxKeyEvent& ioEvent) override;
+    void OnCommand(FxCommand& ioCommand) override;
+
+    void CommandToggleProduct(FxCommand& ioCommand);
+    void CommandToggleLegend(FxCommand& ioCommand);
+    void CommandAbout(FxCommand& ioCommand);
+    void CommandShowDataManager(FxCommand& ioCommand);
+    void CommandProjectToFit(FxCommand& ioCommand);
+    void CommandPrint(FxCommand& ioCommand);
+    void CommandZoomToFitMap(FxCommand& ioCommand);
+    void CommandZoomToFitProduct(FxCommand& ioCommand);
+    void CommandShowLog(FxCommand& ioCommand);
+    void CommandViewSource(FxCommand& ioCommand);
+    void CommandOpenInSkyvane(FxCommand& ioCommand);
+    void CommandHelp(FxCommand& ioCommand);
+
+    void SyncToBuddy();
+    void SyncFromBuddy(double inViewDepth, double inPerspective, const GxPoint& inFocus,
+                       const GxPosition& inTrackingPosition, const CxPoint& inTrackPoint);
+
+protected:
+    void ClickMap(const FxMouseEvent& inEvent);
+    void ClickLegend(const FxMouseEvent& inEvent);
+    void ClickProductList(const FxMouseEvent& inEvent);
+    void ClickAnimationButtons(const FxMouseEvent& inEvent);
+    void HoverAnimationButtons(const FxMouseEvent& inEvent);
+    void ToolZoomIn(const FxMouseEvent& inEvent);
+    void ToolZoomOut(const FxMouseEvent& inEvent);
+    void KeyRightArrow(FxKeyEvent& ioEvent);
+    void KeyLeftArrow(FxKeyEvent& ioEvent);
+    void KeyDownArrow(FxKeyEvent& ioEvent);
+    void KeyUpArrow(FxKeyEvent& ioEvent);
+    void AdvanceSelection(int inSteps);
+    void ScrollLegendDown(double inAmount);
+    void ScrollLegendUp(double inAmount);
+    // The view shows the map-plane point under inPoint under it again after the zoom.
+    void ZoomAbout(const CxPoint& inPoint, bool inOut, bool inCoarse);
+    void ScrollByExact(double inDx, double inDy);
+    // The angle that fits a map-plane extent into the view beside a visible legend.
+    double FitAngle(double inWidth, double inHeight) const;
+    void ScrollAsideOfLegend();
+    void FitMapView(const XmlElement& inMapView);
+    void ArrowKey(FxKeyEvent& ioEvent, int inSelectionStep, bool inForward, int inScrollX, int inScrollY,
+                  bool inZoomIn);
+    void ScrollWheel(const FxMouseEvent& inEvent, double inDy, double inDx);
+    void ProductMenu(const FxMouseEvent& inEvent, WxProduct* inProduct);
+    void CloseProductInspector(bool inSlow);
+    // A confirmed print is completed after a drawing, a pending one cancelled at destruction.
+    void FinishPendingPrint(bool inPrint);
+
+    // The last accepted mouse move of any map instance, in run-loop nanoseconds; none before the first.
+    static std::int64_t sMouseLastMoved;
+    static bool sMouseMoved;
 
 protected:
     // The plug-in's rectangle moved to the origin: the frame of every overlay, mouse point and containment test.
