@@ -11,6 +11,7 @@
 #include "DxManager.h"
 #include "DxSet.h"
 #include "DxUnit.h"
+#include "VaneAboutBox.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
@@ -48,17 +49,18 @@ const CxVersion VanePlugin::sLastUpdate(1, 8, 0, 'f', 4);
 
 VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
 {
-    // The update checker's defaults, stored when absent.
-    CxPreferences& prefs = CxGetGlobalPreferences();
-    if (!prefs.HasValue("autoUpdate"))
-        prefs.SetBoolValue("autoUpdate", true, 0);
-    if (!prefs.HasValue("autoUpdateInterval"))
-        prefs.SetIntegerValue("autoUpdateInterval", 1, 0);
     DxUnit::Load();
 }
 
 VanePlugin::~VanePlugin()
 {
+    VaneAboutBox::RemoveAboutBox();
+    if (mStartupWindow != nullptr)
+    {
+        VaneUpdateWindow* window = mStartupWindow;
+        mStartupWindow = nullptr;
+        delete window;
+    }
     // A plug-in deleted without shut-down still ends its threads before the bases go.
     for (auto& thread : mThreads)
         thread.reset();
@@ -83,6 +85,7 @@ void VanePlugin::OnStartup()
     DxLogger::Instance().CreateLog(CxString("SkyvanePlugin.log"));
     DxManager::SetRootDataFolder(FindDataFolder());
     DxManager::SetRootCacheFolder(FindCacheFolder());
+    ResetAutoUpdate();
 }
 
 void VanePlugin::OnShutdown()
@@ -211,12 +214,26 @@ bool VanePlugin::CheckForUpdate()
     const CxVersion offered(prefs.GetStringValue("updateVersion"));
     if (prefs.GetBoolValue("updateIsAvailable") && offered > sLastUpdate)
     {
-        _CxDebug(__FILE__, __LINE__, "updateVersion", offered.AsFullString());
+        if (mStartupWindow != nullptr)
+            mStartupWindow->Release();
+        mStartupWindow = new VaneUpdateWindow(this, true);
+        mStartupWindow->Show();
         return true;
     }
     prefs.SetBoolValue("updateIsAvailable", false, 0);
     prefs.ClearValue("updateVersion");
     return false;
+}
+
+void VanePlugin::OnFinishUpdateWindow(VaneUpdateWindow* inWindow, VaneUpdateAction inAction)
+{
+    if (inAction == kVaneUpdateNow)
+        CxUrl::OpenInBrowser(inWindow->GetUpdateUrl());
+    else
+        WritePrefs();
+    // Only the window that finishes is forgotten: another still open is the destructor's to delete.
+    if (inWindow == mStartupWindow)
+        mStartupWindow = nullptr;
 }
 
 CxFile VanePlugin::WriteResourceFile(const CxString& inResource, const CxString& inFileName)

@@ -1,18 +1,19 @@
 // The one plug-in object of a load: the bundle, unit table, HTTP client, preferences file, job threads, data log
-// and the data managers' root folders, and the plug-in's own version.
+// and the data managers' root folders, the plug-in's own version and the automatic update check.
 #pragma once
 
 #include "CxFile.h"
 #include "CxString.h"
 #include "CxVersion.h"
 #include "FxPlugin.h"
+#include "VaneAutoUpdate.h"
 
 #include <array>
 #include <memory>
 
 class CxJobThread;
 
-class VanePlugin : public FxPlugin
+class VanePlugin : public FxPlugin, public VaneUpdater
 {
 public:
     static constexpr CxSint32 kJobThreads = 4;
@@ -34,12 +35,16 @@ public:
     CxFile FindPrefsFile();
     CxFolder FindDataFolder();
     CxFolder FindCacheFolder();
-    // Until the update window exists, a newer version is only logged.
+    // A newer version marked available opens the start-up update window; anything else resets both keys.
     bool CheckForUpdate();
     CxFile FindLicenseFile();
     CxFile FindAcknowledgmentsFile();
 
-    void OnFinishUpdateJob() { WritePrefs(); }
+    void OnFinishUpdateJob() override { WritePrefs(); }
+    // Update now opens the window's URL in the browser; any other way out writes the preferences file.
+    void OnFinishUpdateWindow(VaneUpdateWindow* inWindow, VaneUpdateAction inAction) override;
+
+    VaneUpdateWindow* StartupUpdateWindow() const { return mStartupWindow; }
 
     // Null before start-up and after shut-down.
     const CxJobThread* JobThread(CxSint32 inIndex) const;
@@ -48,5 +53,6 @@ private:
     CxFolder FindRootFolder(CxFolderId inFallback, const CxString& inLeaf);
     CxFile WriteResourceFile(const CxString& inResource, const CxString& inFileName);
 
+    VaneUpdateWindow* mStartupWindow = nullptr;
     std::array<std::unique_ptr<CxJobThread>, kJobThreads> mThreads;
 };

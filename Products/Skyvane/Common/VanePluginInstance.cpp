@@ -13,6 +13,7 @@
 #include "GxContext.h"
 #include "GxFont.h"
 #include "PfTypes.h"
+#include "VaneAboutBox.h"
 #include "WxGraph.h"
 #include "WxMap.h"
 #include "WxParser.h"
@@ -225,7 +226,7 @@ void VanePluginInstance::OnCommand(FxCommand& ioCommand)
 
 void VanePluginInstance::CommandAbout(FxCommand& ioCommand)
 {
-    // The about box is not built yet; the command is still the plug-in's.
+    VaneAboutBox::Display();
     ioCommand.Handled();
 }
 

@@ -1,0 +1,12 @@
+# The automatic update check and the about box, on the plug-in in process (threaded: also in the ThreadSanitizer
+# tree), and their windows as the interface file holds them, drawn by fxui-render.
+sky_add_tests(vane_update_tests LABEL app_6 TSAN TIMEOUT 120
+    SOURCES VaneAppTestSupport.cpp VaneAutoUpdateTest.cpp VaneAboutBoxTest.cpp
+    LIBS SkyvaneApp FaceObjectsPrivate GraphicObjectsGL VaneHost WeatherTestKit TestSupport)
+if(NOT SKYVANE_THREAD_TREE)
+  sky_add_tests(vane_window_files_tests LABEL app_6 TIMEOUT 60
+      SOURCES VaneWindowFilesTest.cpp
+      LIBS FaceObjects FaceObjectsPrivate Platform)
+  target_compile_definitions(vane_window_files_tests PRIVATE FXUI_RENDER="$<TARGET_FILE:fxui-render>")
+  add_dependencies(vane_window_files_tests fxui-render)
+endif()
