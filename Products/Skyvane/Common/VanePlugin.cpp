@@ -11,6 +11,7 @@
 #include "DxManager.h"
 #include "DxSet.h"
 #include "DxUnit.h"
+#include "WxProductTable.h"
 #include "VaneAboutBox.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -50,6 +51,8 @@ const CxVersion VanePlugin::sLastUpdate(1, 8, 0, 'f', 4);
 VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
 {
     DxUnit::Load();
+    // The documents' product elements build their products from here on.
+    WxRegisterProducts();
 }
 
 VanePlugin::~VanePlugin()
