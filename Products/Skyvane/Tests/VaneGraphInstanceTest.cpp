@@ -17,9 +17,12 @@
 #include "WxGraph.h"
 #include "WxParser.h"
 #include "WxSeries.h"
+#include "WxSeriesLegend.h"
+#include "WxSeriesVectorClient.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -81,9 +84,16 @@ protected:
         StartHost();
         wxkit::KitManagedSet(
             CxString("kts"), kDxManagerKts,
-            {{"config.xml", wxkit::KitInfoDocument("datasetconfig", R"(<property id="name" value="Buoys"/>)")},
+            {{"config.xml",
+              wxkit::KitInfoDocument("datasetconfig", R"(<property id="name" value="Buoys"/>)"
+                                                      R"(<property id="dataResolution" value="300" units="secs"/>)"
+                                                      R"(<property id="fileResolution" value="86400" units="secs"/>)")},
              {"parminfo.xml",
-              wxkit::KitInfoDocument("parminfo", R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)")}});
+              wxkit::KitInfoDocument("parminfo", R"(<parm id="time" type="float" units="min"/>)"
+                                                 R"(<parm id="pres" name="pressure" type="float" units="mbar"/>)"
+                                                 R"(<parm id="sped" name="wind speed" type="float" units="mph"/>)"
+                                                 R"(<parm id="drct" name="wind direction" type="float" units="degr"/>)"
+                                                 R"(<vector id="wind" name="wind" samag="sped" dir="drct"/>)")}});
     }
     void TearDown() override
     {
@@ -547,6 +557,52 @@ TEST_F(GraphTest, MouseMovesAreThrottledAcrossInstances)
     EXPECT_EQ(a->GetGraph()->TrackingPoint(), GxPoint(270, 170));
     mHost->Destroy(second);
     mHost->Destroy(first);
+}
+
+// The reading at the tracked point: the wind series' barb key picks the sample under the mouse. A pixel spans
+// some ten minutes here, so each sample sits on the first five-minute step at or after its pixel's time.
+TEST_F(GraphTest, TheReadingAtTheTrackedPointShowsInThePanel)
+{
+    NPP instance = Show();
+    VaneGraphInstance* graph = Graph(instance);
+    ASSERT_NE(graph, nullptr);
+    auto* wind = dynamic_cast<WxSeriesVectorClient*>(Row(graph, 3));
+    ASSERT_NE(wind, nullptr);
+    const WxGraph* model = graph->GetGraph();
+    const CxRect plot = WxGraph::PlotRect(model->Bounds());
+    const double perSecond = model->GetTimeAxis()->PixelsPerSecond();
+    ASSERT_GT(perSecond, 0.0);
+    const std::vector<int> pixels = {10, 40, 80};
+    std::vector<double> times;
+    for (int x : pixels)
+        times.push_back(300.0 * std::ceil(x / perSecond / 300.0));
+    const std::string time = "time", speed = "sped", direction = "drct";
+    wxkit::Inject(*wind, wxkit::KitTable(CxDate(CxString("2010-01-15 00:00:00 UTC")), {},
+                                         {{time + ":secs", times},
+                                          {speed + ":mps", {6.0, 19.0, 11.0}},
+                                          {direction + ":degr", {200.0, 10.0, 90.0}}}));
+    Click(graph, 80, RowY(3));
+    ASSERT_NE(graph->GetInspector(), nullptr);
+    for (int i = 0; i < 20; ++i)
+        mClock->Advance(34);
+    Draw(instance);
+    auto* key = dynamic_cast<WxSeriesBarbLegend*>(graph->GetInspector()->Legend());
+    ASSERT_NE(key, nullptr);
+    struct Case
+    {
+        int pixel;
+        const char* speed;
+    };
+    for (const Case& c : {Case{10, "6.0"}, Case{40, "19.0"}, Case{80, "11.0"}, Case{10, "6.0"}})
+    {
+        mClock->Advance(40);
+        FxMouseEvent move;
+        move.mWhere = CxPoint(CxSint16(plot.left + c.pixel), 200);
+        graph->OnMouseMoved(move);
+        Draw(instance);
+        EXPECT_EQ(key->SpeedText().AsUtf8(), c.speed) << c.pixel;
+    }
+    mHost->Destroy(instance);
 }
 
 // ---- commands
