@@ -247,6 +247,20 @@ TEST_F(GraphTest, TheLegendSlidesSixPixelsATickAndStopsAtTheEdge)
     mHost->Destroy(instance);
 }
 
+// In Cocoa mode the layer's own context draws the same: the column beside the graph, the graph's axis past it.
+TEST_F(GraphTest, CocoaModeDrawsTheColumnAndTheGraph)
+{
+    NPP instance = Embed(true, {}, kGraphRect);
+    mHost->SendStream(instance, "u", "m", GraphDocument());
+    Draw(instance);
+    Draw(instance);
+    ASSERT_NE(Graph(instance), nullptr);
+    ASSERT_TRUE(mHost->IsCocoa(instance));
+    EXPECT_TRUE(Near(Pixel(instance, 224, 200), kAxis, 3));
+    EXPECT_TRUE(Near(Pixel(instance, 20, 100), kIcon, 3));
+    mHost->Destroy(instance);
+}
+
 // A hidden legend starts in place but undrawn; 'LGND' shows it with no slide.
 TEST_F(GraphTest, AHiddenLegendStartsWithoutTheColumnAndShowsWithoutASlide)
 {
