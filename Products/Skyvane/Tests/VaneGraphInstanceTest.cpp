@@ -456,6 +456,31 @@ TEST_F(GraphTest, ArrowKeysScrollTheNewRowIntoView)
     mHost->Destroy(instance);
 }
 
+// The wheel over the column scrolls the legend 32 px a notch, within the list; elsewhere it does nothing.
+TEST_F(GraphTest, TheWheelScrollsTheLegendOverTheColumnOnly)
+{
+    const pf::Rect shortRect{20, 20, 400, 200};
+    NPP instance = Show({}, GraphDocument(), shortRect);
+    VaneGraphInstance* graph = Graph(instance);
+    ASSERT_NE(graph, nullptr);
+    const auto wheel = [&](double inX, double inY, int inDelta) {
+        mHost->SendWheel(pf::Point{shortRect.x + inX, shortRect.y + inY}, inDelta, 0);
+    };
+    wheel(300, 100, -1);
+    EXPECT_EQ(graph->ScrollOffset(), 0);
+    wheel(80, 100, -1);
+    EXPECT_EQ(graph->ScrollOffset(), 32);
+    wheel(80, 100, -3);
+    wheel(80, 100, -1);
+    EXPECT_EQ(graph->ScrollOffset(), 64);
+    wheel(80, 100, 2);
+    EXPECT_EQ(graph->ScrollOffset(), 32);
+    wheel(80, 100, 1);
+    wheel(80, 100, 1);
+    EXPECT_EQ(graph->ScrollOffset(), 0);
+    mHost->Destroy(instance);
+}
+
 // ---- the panel
 
 TEST_F(GraphTest, ThePanelGrowsFromItsRowAndShrinksBackThroughTheCloseBox)
