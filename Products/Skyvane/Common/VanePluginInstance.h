@@ -17,8 +17,7 @@ class VanePluginInstance : public FxPluginInstance
 public:
     // Builds the shown instance of a parsed document by the transplant constructor; null when it cannot.
     using Maker = FxPluginInstance* (*)(FxPluginInstance* inSource, WxParser& ioParser);
-    // The map maker builds a VaneMapInstance; the graph maker is null until the graph instance exists (such
-    // documents then hold "neither").
+    // The map maker builds a VaneMapInstance, the graph maker a VaneGraphInstance; tests may swap them.
     static Maker sMapMaker;
     static Maker sGraphMaker;
 
