@@ -110,6 +110,8 @@ VaneMapInstance::VaneMapInstance(VanePluginInstance* inPlaceholder, WxParser& in
     }
 
     SetupMap(inParser);
+    // The placeholder handed over in its draw without showing a frame.
+    Invalidate();
     if (mMap == nullptr)
         return;
     mMap->SetLegendAlign(CxString(mLegendRight == 1 ? "right" : "left"));

@@ -247,6 +247,21 @@ TEST_F(MapInstanceTest, ADocumentWithAMapBecomesAMapInstanceAndIsListed)
     EXPECT_EQ(gInstances.FindInstance(CxString("one")), nullptr);
 }
 
+// Carbon mode draws only on request: the map must ask for its first frame itself.
+TEST_F(MapInstanceTest, TheHandOverAsksForADraw)
+{
+    mHost->SetSupport(VaneAnswer::kFalse, VaneAnswer::kFalse);
+    mNpp = mHost->New({});
+    ASSERT_NE(mNpp, nullptr);
+    mHost->SetWindow(mNpp, kRect);
+    mHost->SendStream(mNpp, "http://example.org/m.vanedoc", "text/vanedoc", MapDoc("", kGrid));
+    const std::size_t before = mHost->Invalidations().size();
+    Draw();
+    ASSERT_NE(Instance(), nullptr);
+    EXPECT_GT(mHost->Invalidations().size(), before);
+    Close();
+}
+
 TEST_F(MapInstanceTest, TwoInstancesWithOneIdFindTheFirstConstructed)
 {
     Probe* first = Open(MapDoc("", kGrid), {{"id", "same"}});
