@@ -12,6 +12,7 @@
 #include "DxSet.h"
 #include "DxUnit.h"
 #include "VaneAboutBox.h"
+#include "WxProductTable.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
@@ -50,6 +51,8 @@ const CxVersion VanePlugin::sLastUpdate(1, 8, 0, 'f', 4);
 VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
 {
     DxUnit::Load();
+    // The documents' product elements build their products from here on.
+    WxRegisterProducts();
 }
 
 VanePlugin::~VanePlugin()
