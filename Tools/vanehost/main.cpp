@@ -875,7 +875,8 @@ int RunScript(Runner& ioRunner, const std::vector<std::string>& inLines, const s
             comment.clear();
             ioRunner.Line(tokens);
             if (tokens[0] == "snapshot" && tokens.size() == 3)
-                std::cout << (ioRunner.Out() / tokens[2]).string() << (shows.empty() ? "" : ": " + shows) << std::endl;
+                std::cout << fs::absolute(ioRunner.Out() / tokens[2]).lexically_normal().string()
+                          << (shows.empty() ? "" : ": " + shows) << std::endl;
         }
         catch (const BadInput& inBad)
         {

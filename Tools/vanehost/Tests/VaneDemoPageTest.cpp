@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -127,7 +128,7 @@ int EchoPixels(const pf::Image& inImage)
 // One run of the page (a run takes seconds under the sanitizers), then what it wrote.
 TEST(VaneDemoPage, RunsEveryStepAndShowsWhatItSays)
 {
-    const fs::path folder = fs::path(testing::TempDir()) / "vane-demo-page";
+    const fs::path folder = fs::path(testing::TempDir()) / ("vane-demo-page-" + std::to_string(getpid()));
     fs::remove_all(folder);
     const Outcome run = Vanehost("'" + (kDemo / "demo.html").string() + "' --home home --out out", folder);
     const auto out = [&](const std::string& inName) { return folder / "out" / inName; };
@@ -144,7 +145,7 @@ TEST(VaneDemoPage, RunsEveryStepAndShowsWhatItSays)
     for (std::sregex_iterator it(script.begin(), script.end(), snapshot), end; it != end; ++it, ++pictures)
     {
         EXPECT_TRUE(fs::exists(out((*it)[3]))) << (*it)[3];
-        const std::string line = (fs::path("out") / (*it)[3].str()).string() + ": " + (*it)[1].str() + "\n";
+        const std::string line = out((*it)[3]).string() + ": " + (*it)[1].str() + "\n";
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
     }
     EXPECT_GE(pictures, 17);
@@ -178,12 +179,15 @@ TEST(VaneDemoPage, RunsEveryStepAndShowsWhatItSays)
     EXPECT_EQ(EchoPixels(b), 0);
     EXPECT_GT(EchoPixels(last), 2000);
     EXPECT_GT(EchoPixels(radar), 2000);
+    // The pictures stay for a look when something failed.
+    if (!HasFailure())
+        fs::remove_all(folder);
 }
 
 // Broken srcs stream nothing with reason 1: the placeholder's icon and message; standard error names each src.
 TEST(VaneDemoPageBrokenSrcs, ShowTheIconWithItsMessageAndNameTheSrc)
 {
-    const fs::path folder = fs::path(testing::TempDir()) / "vane-demo-broken";
+    const fs::path folder = fs::path(testing::TempDir()) / ("vane-demo-broken-" + std::to_string(getpid()));
     fs::remove_all(folder);
     const fs::path page = kSource / "Products" / "Skyvane" / "Tests" / "scripts" / "broken-srcs.html";
     const Outcome run =
@@ -194,7 +198,7 @@ TEST(VaneDemoPageBrokenSrcs, ShowTheIconWithItsMessageAndNameTheSrc)
               std::string::npos)
         << run.err;
     EXPECT_EQ(run.err.find("europe-pressure"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find((fs::path("out") / "broken-srcs.png").string() + ": the page\n"), std::string::npos)
+    EXPECT_NE(run.out.find((folder / "out" / "broken-srcs.png").string() + ": the page\n"), std::string::npos)
         << run.out;
 
     const pf::Image picture = ReadPng(folder / "out" / "broken-srcs.png");
@@ -206,6 +210,8 @@ TEST(VaneDemoPageBrokenSrcs, ShowTheIconWithItsMessageAndNameTheSrc)
         EXPECT_LT(IconDistance(picture, 0, top, 320, 150), kIconShown);
         EXPECT_GT(InkBelowIcon(picture, 0, top, 320, 150), 20);
     }
+    if (!HasFailure())
+        fs::remove_all(folder);
 }
 
 } // namespace
