@@ -21,12 +21,9 @@
 #include "XmlParser.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
-
-VaneMapInstanceList gInstances;
 
 namespace
 {
@@ -40,7 +37,6 @@ enum : CxSint32
     kFadeTimerMessage = 2009
 };
 
-constexpr double kEyeHeight = 100.0;
 constexpr double kButtonStripStep = 35.0 / 256.0;
 
 bool IsRight(const CxString& inText)
@@ -220,34 +216,6 @@ void VaneMapInstance::SetupMap(WxParser& ioParser)
     }
 }
 
-VaneMapInstance::~VaneMapInstance()
-{
-    GxContext* context = GetContext();
-    if (context != nullptr)
-        context->MakeCurrent();
-    // Without a context the textures went with it; the objects still go.
-    delete mCaptionString;
-    mCaptionString = nullptr;
-    delete mDateString;
-    mDateString = nullptr;
-    delete mCaptionFont;
-    mCaptionFont = nullptr;
-    delete mProductInspector;
-    mProductInspector = nullptr;
-    delete mFloatingInspector;
-    mFloatingInspector = nullptr;
-    delete mPopup;
-    mPopup = nullptr;
-    if (mMap != nullptr)
-    {
-        mMap->DetachReceiver(this);
-        delete mMap;
-        mMap = nullptr;
-    }
-    gInstances.RemoveInstance(this);
-    FinishPendingPrint(false);
-}
-
 // ---- settings
 
 void VaneMapInstance::AcceptCaptionSettings(XmlElement* inXml)
@@ -417,79 +385,6 @@ void VaneMapInstance::OnResize()
     mCaptionInvalid = true;
     SetPerspective(mPerspective);
     Invalidate();
-}
-
-// ---- camera
-
-void VaneMapInstance::LookAtMap()
-{
-    const GxPoint focus = mMap != nullptr ? mMap->Projection()->Project(mMap->GetMapCenter()) : mFocusPoint;
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(focus.mX, focus.mY, kEyeHeight, focus.mX, focus.mY, 0.0, 0.0, 1.0, 0.0);
-}
-
-void VaneMapInstance::SetPerspective(double inDegrees)
-{
-    if (!std::isfinite(inDegrees))
-    {
-        _CxDebug(__FILE__, __LINE__, "inDegrees", inDegrees);
-        inDegrees = mPerspective;
-    }
-    const double angle = std::clamp(inDegrees, 0.1, 179.5);
-    mPerspective = angle;
-    mViewDepth = angle / 160.0 * 400.0;
-    GxContext* context = GetContext();
-    const CxRect bounds = LocalBounds();
-    // A hidden embed has no area: its aspect and scale would be NaN or 0, so the camera waits for a size.
-    if (context == nullptr || bounds.Width() <= 0 || bounds.Height() <= 0)
-    {
-        if (mMap != nullptr)
-            mMap->SetFieldOfViewY(angle);
-        mProjectionPending = true;
-        return;
-    }
-    context->MakeCurrent();
-    glViewport(0, 0, bounds.Width(), bounds.Height());
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(angle, double(bounds.Width()) / double(bounds.Height()), kEyeHeight, kEyeHeight + 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    mProjectionPending = false;
-    if (mMap == nullptr)
-        return;
-    mMap->SetFieldOfViewY(angle);
-    LookAtMap();
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble x0 = 0.0, x1 = 0.0, y = 0.0, z = 0.0;
-    gluProject(0.0, 0.0, 1.0, model, projection, viewport, &x0, &y, &z);
-    gluProject(1.0, 0.0, 1.0, model, projection, viewport, &x1, &y, &z);
-    const double scale = x1 - x0;
-    if (std::isfinite(scale) && scale > 0.0)
-        mMap->SetScale(scale);
-}
-
-void VaneMapInstance::AdjustZoom(const XmlElement* inRoot)
-{
-    if (mMap == nullptr)
-        return;
-    const XmlInstruction* view = inRoot != nullptr ? inRoot->FindInstruction(CxString("MapView")) : nullptr;
-    if (view == nullptr)
-    {
-        SetPerspective(mMap->FieldOfViewY());
-        return;
-    }
-    if (XmlElement* element = view->ParseAsElement())
-    {
-        FitMapView(*element);
-        delete element;
-    }
 }
 
 // ---- drawing
@@ -897,26 +792,4 @@ void VaneMapInstance::DeleteProductInspector()
         context->MakeCurrent();
     delete mProductInspector;
     mProductInspector = nullptr;
-}
-
-// ---- the list of instances
-
-void VaneMapInstanceList::AddInstance(VaneMapInstance* inInstance)
-{
-    mInstances.push_back(inInstance);
-}
-
-void VaneMapInstanceList::RemoveInstance(VaneMapInstance* inInstance)
-{
-    const auto found = std::find(mInstances.begin(), mInstances.end(), inInstance);
-    if (found != mInstances.end())
-        mInstances.erase(found);
-}
-
-VaneMapInstance* VaneMapInstanceList::FindInstance(const CxString& inId) const
-{
-    for (VaneMapInstance* instance : mInstances)
-        if (instance->Id() == inId)
-            return instance;
-    return nullptr;
 }

@@ -1,5 +1,6 @@
 // The map instance's commands (its two context menus and the frame's routing), the stand-alone copy of the map it
-// hands to the system, its print job, and the linked map it pushes its view to.
+// hands to the system, its print job, the linked map it pushes its view to, its end and the process-wide list of
+// map instances.
 #include "VaneMapInstance.h"
 
 #include "CxDebug.h"
@@ -12,16 +13,20 @@
 #include "FxCommander.h"
 #include "FxPrintSettings.h"
 #include "GxContext.h"
+#include "GxFont.h"
 #include "GxProjection.h"
+#include "GxString.h"
 #include "PfTypes.h"
 #include "VaneAboutBox.h"
 #include "VaneInspectors.h"
 #include "VanePluginInstance.h"
+#include "WxInspector.h"
 #include "WxMap.h"
 #include "WxProduct.h"
 #include "XmlBuilder.h"
 #include "XmlWriter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -35,6 +40,58 @@ constexpr CxUint32 kCommandShow = pf::FourCC("SHOW"), kCommandLegend = pf::FourC
                    kCommandOpen = pf::FourCC("open");
 
 } // namespace
+
+VaneMapInstanceList gInstances;
+
+VaneMapInstance::~VaneMapInstance()
+{
+    GxContext* context = GetContext();
+    if (context != nullptr)
+        context->MakeCurrent();
+    // Without a context the textures went with it; the objects still go.
+    delete mCaptionString;
+    mCaptionString = nullptr;
+    delete mDateString;
+    mDateString = nullptr;
+    delete mCaptionFont;
+    mCaptionFont = nullptr;
+    delete mProductInspector;
+    mProductInspector = nullptr;
+    delete mFloatingInspector;
+    mFloatingInspector = nullptr;
+    delete mPopup;
+    mPopup = nullptr;
+    if (mMap != nullptr)
+    {
+        mMap->DetachReceiver(this);
+        delete mMap;
+        mMap = nullptr;
+    }
+    gInstances.RemoveInstance(this);
+    FinishPendingPrint(false);
+}
+
+void VaneMapInstanceList::AddInstance(VaneMapInstance* inInstance)
+{
+    mInstances.push_back(inInstance);
+}
+
+void VaneMapInstanceList::RemoveInstance(VaneMapInstance* inInstance)
+{
+    const auto found = std::find(mInstances.begin(), mInstances.end(), inInstance);
+    if (found != mInstances.end())
+        mInstances.erase(found);
+}
+
+VaneMapInstance* VaneMapInstanceList::FindInstance(const CxString& inId) const
+{
+    for (VaneMapInstance* instance : mInstances)
+        if (instance->Id() == inId)
+            return instance;
+    return nullptr;
+}
+
+// ---- commands
 
 void VaneMapInstance::OnCommand(FxCommand& ioCommand)
 {

@@ -1,6 +1,6 @@
-// The map instance's view model and input: the camera's angle is the zoom, the focus point moves the view, and the
-// mouse, the wheel and the arrow keys zoom, scroll, select layers, open the product inspector and work the
-// animation buttons.
+// The map instance's camera and input: the map seen from above its centre through a perspective whose angle is the
+// zoom, the focus point that moves the view, and the mouse, the wheel and the arrow keys that zoom, scroll, select
+// layers, open the product inspector and work the animation buttons.
 #include "VaneMapInstance.h"
 
 #include "CxDebug.h"
@@ -19,6 +19,9 @@
 #include "WxProduct.h"
 #include "XmlElement.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -32,7 +35,6 @@ constexpr double kEyeHeight = 100.0;
 // The fit's distance, short of the eye's height: fitted views come out a little wider than the extent.
 constexpr double kFitDistance = 90.0;
 constexpr std::int64_t kMoveInterval = 33000000; // 0.033 s in nanoseconds
-constexpr CxSint32 kZoomMessage = 2001;
 constexpr CxSint32 kGrowMessage = 2007;
 constexpr CxSint32 kShrinkMessage = 2008;
 constexpr CxUint32 kCommandForward = pf::FourCC("FWRD");
@@ -79,6 +81,79 @@ private:
 };
 
 } // namespace
+
+// ---- the camera
+
+void VaneMapInstance::LookAtMap()
+{
+    const GxPoint focus = mMap != nullptr ? mMap->Projection()->Project(mMap->GetMapCenter()) : mFocusPoint;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(focus.mX, focus.mY, kEyeHeight, focus.mX, focus.mY, 0.0, 0.0, 1.0, 0.0);
+}
+
+void VaneMapInstance::SetPerspective(double inDegrees)
+{
+    if (!std::isfinite(inDegrees))
+    {
+        _CxDebug(__FILE__, __LINE__, "inDegrees", inDegrees);
+        inDegrees = mPerspective;
+    }
+    const double angle = std::clamp(inDegrees, 0.1, 179.5);
+    mPerspective = angle;
+    mViewDepth = angle / 160.0 * 400.0;
+    GxContext* context = GetContext();
+    const CxRect bounds = LocalBounds();
+    // A hidden embed has no area: its aspect and scale would be NaN or 0, so the camera waits for a size.
+    if (context == nullptr || bounds.Width() <= 0 || bounds.Height() <= 0)
+    {
+        if (mMap != nullptr)
+            mMap->SetFieldOfViewY(angle);
+        mProjectionPending = true;
+        return;
+    }
+    context->MakeCurrent();
+    glViewport(0, 0, bounds.Width(), bounds.Height());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(angle, double(bounds.Width()) / double(bounds.Height()), kEyeHeight, kEyeHeight + 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    mProjectionPending = false;
+    if (mMap == nullptr)
+        return;
+    mMap->SetFieldOfViewY(angle);
+    LookAtMap();
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble x0 = 0.0, x1 = 0.0, y = 0.0, z = 0.0;
+    gluProject(0.0, 0.0, 1.0, model, projection, viewport, &x0, &y, &z);
+    gluProject(1.0, 0.0, 1.0, model, projection, viewport, &x1, &y, &z);
+    const double scale = x1 - x0;
+    if (std::isfinite(scale) && scale > 0.0)
+        mMap->SetScale(scale);
+}
+
+void VaneMapInstance::AdjustZoom(const XmlElement* inRoot)
+{
+    if (mMap == nullptr)
+        return;
+    const XmlInstruction* view = inRoot != nullptr ? inRoot->FindInstruction(CxString("MapView")) : nullptr;
+    if (view == nullptr)
+    {
+        SetPerspective(mMap->FieldOfViewY());
+        return;
+    }
+    if (XmlElement* element = view->ParseAsElement())
+    {
+        FitMapView(*element);
+        delete element;
+    }
+}
 
 // ---- the view
 
@@ -233,6 +308,7 @@ void VaneMapInstance::FitMapView(const XmlElement& inMapView)
     // A document without a usable scale keeps its own angle.
     if (!(scale > 0.0) || !std::isfinite(scale) || bounds.Width() <= 0 || bounds.Height() <= 0)
     {
+        _CxDebugOut(__FILE__, __LINE__, "MapView", "no scale or size to fit by");
         SetPerspective(mMap->FieldOfViewY());
         return;
     }
@@ -591,7 +667,11 @@ void VaneMapInstance::ScrollWheel(const FxMouseEvent& inEvent, double inDy, doub
     }
     else if (Has(inEvent.mModifiers, FxMouseEvent::kCommand))
     {
+        // Like every view change: kept in the domain and passed on to a linked map.
+        VaneViewGuard guard(*this, mFocusPoint, mPerspective);
         ScrollByExact(inDx, inDy);
+        guard.RestoreWhenOutside();
+        SyncToBuddy();
     }
     else if (inDy != 0)
     {

@@ -4,6 +4,8 @@
 
 #include "CxPreferences.h"
 #include "CxSystem.h"
+#include "DxClients.h"
+#include "DxNidsLevelThree.h"
 #include "DxUnit.h"
 #include "FxBrowser.h"
 #include "FxCommander.h"
@@ -15,6 +17,8 @@
 #include "PfSurface.h"
 #include "PfTypes.h"
 #include "PfWindowServer.h"
+#include "TestSupport.h"
+#include "VaneAboutBox.h"
 #include "VaneEntryPoints.h"
 #include "VaneHost.h"
 #include "VaneInspectors.h"
@@ -489,6 +493,25 @@ TEST_F(MapInputTest, DraggingPastTheDomainEdgeStopsAtTheLastStepInside)
     EXPECT_FALSE(map->GetMap()->Projection()->Contains(map->GetMap()->Projection()->Unproject(next)));
     map->OnMouseUp(Mouse(100, 130));
     EXPECT_FALSE(map->mDraggingMap);
+    // Command and the wheel scroll: the same edge.
+    for (int i = 0; i < 200; ++i)
+    {
+        FxMouseEvent wheel = Mouse(100, 130, kCmd);
+        wheel.mHorizontalScroll = 100;
+        map->OnMouseScroll(wheel);
+        ASSERT_FALSE(std::isnan(map->mFocusPoint.mX)) << i;
+    }
+    // The content moves with the wheel, against a drag: to the other side of the domain.
+    EXPECT_LT(map->mFocusPoint.mX, 0.0);
+    EXPECT_TRUE(map->GetMap()->Projection()->Contains(map->GetMap()->GetMapCenter()));
+    for (int i = 0; i < 200; ++i)
+    {
+        FxMouseEvent wheel = Mouse(100, 130, kCmd);
+        wheel.mVerticalScroll = -100;
+        map->OnMouseScroll(wheel);
+        ASSERT_FALSE(std::isnan(map->mFocusPoint.mY)) << i;
+    }
+    EXPECT_TRUE(map->GetMap()->Projection()->Contains(map->GetMap()->GetMapCenter()));
     Close();
 }
 
@@ -711,11 +734,11 @@ TEST_F(MapInputTest, ControlClickPopsUpTheMapMenu)
 
 TEST_F(MapInputTest, MovesWithinThirtyThreeMsAcrossInstancesOnlyTrackThePoint)
 {
-    const std::string doc =
-        MapDoc("", "<gridlines name=\"g\" latInterval=\"10\" lonInterval=\"10\" selected=\"true\"/>");
-    Probe* a = Open(doc, {{"id", "a"}});
+    const std::string doc = MapDoc("", "<gridlines name=\"g\" latInterval=\"10\" lonInterval=\"10\" visible=\"true\" "
+                                       "alpha=\"1\" selected=\"true\"/>");
+    Probe* a = Open(doc, {{"id", "a"}}, pf::Rect{10, 10, 80, 80});
     NPP aNpp = mNpp;
-    Probe* b = Open(doc, {{"id", "b"}}, pf::Rect{kLeft, kTop + kH + 10, kW, kH});
+    Probe* b = Open(doc, {{"id", "b"}});
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     ASSERT_NE(b->mProductInspector, nullptr) << "one selected layer opens the inspector";
@@ -738,6 +761,11 @@ TEST_F(MapInputTest, MovesWithinThirtyThreeMsAcrossInstancesOnlyTrackThePoint)
     b->OnMouseMoved(Mouse(262, 121, 0, 0, 0));
     EXPECT_EQ(b->mTrackPoint, CxPoint(262, 121));
     EXPECT_TRUE(b->LocalBounds().Contains(b->mTrackPoint));
+    // The balloon above and left of the mouse, pale over the dark map.
+    Draw();
+    const pf::Snapshot shot = pf::TakeSnapshot(mHost->Window());
+    const std::uint32_t balloon = shot.Pixel(kLeft + 262 - 30, kTop + 121 - 40);
+    EXPECT_GT(int(balloon >> 24), 200) << std::hex << balloon;
     mHost->Destroy(aNpp);
     Close();
 }
@@ -971,6 +999,111 @@ TEST_F(MapInputTest, PrintConfirmedMakesOnePageCancelledNothing)
     Close();
     EXPECT_EQ(pdfs().size(), 1u);
     unsetenv("SKYVANE_PRINT_DIR");
+}
+
+// A radar frame's projection is adopted; a degree projection, two selected layers or the same projection are not.
+TEST_F(MapInputTest, ProjectToFitAdoptsARadarFramesProjection)
+{
+    SKY_NEED_TESTDATA_FILE(path, "nexrad3/KBMX_SDUS54_N0RBMX_201501020205");
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<CxUint8> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    NidsLevelThreeParser parser;
+    DxIndexedImage* frame = parser.Parse(bytes.data(), bytes.size(), {}, {});
+    ASSERT_NE(frame, nullptr);
+    Probe* map = Open(MapDoc("", "<radar visible=\"true\" alpha=\"1\" selected=\"true\"/>" + std::string(kGrid)));
+    ASSERT_NE(map, nullptr);
+    WxMap* m = map->GetMap();
+    auto* radar = dynamic_cast<DxClient*>(*(m->ProductEnd() - 1));
+    ASSERT_NE(radar, nullptr);
+    Inject(*radar, frame);
+    const std::unique_ptr<GxProjection> before(m->Projection()->Copy());
+
+    // Two layers selected: refused.
+    (*m->ProductBegin())->SetSelected(true);
+    ASSERT_EQ(m->SelectionCount(), 2u);
+    FxCommand two(pf::FourCC("PFIT"));
+    map->OnCommand(two);
+    EXPECT_FALSE(two.WasHandled());
+    EXPECT_TRUE(*m->Projection() == *before);
+
+    m->DeselectAll();
+    dynamic_cast<WxProduct*>(radar)->SetSelected(true);
+    FxCommand adopt(pf::FourCC("PFIT"));
+    map->OnCommand(adopt);
+    EXPECT_TRUE(adopt.WasHandled());
+    EXPECT_TRUE(*m->Projection() == *frame->Projection());
+    EXPECT_FALSE(*m->Projection() == *before);
+    // The view keeps its centre: the focus point is the centre's projection in the new projection.
+    const GxPoint focus = m->Projection()->Project(m->GetMapCenter());
+    EXPECT_NEAR(map->mFocusPoint.mX, focus.mX, 1e-9);
+    EXPECT_NEAR(map->mFocusPoint.mY, focus.mY, 1e-9);
+    const GxPosition centre = m->GetMapCenter();
+    map->ScrollBy(CxPoint(1, 0));
+    EXPECT_NEAR(m->GetMapCenter().mLatitude, centre.mLatitude, 1e-3);
+    // Once adopted, the same projection again changes nothing.
+    FxCommand again(pf::FourCC("PFIT"));
+    map->OnCommand(again);
+    EXPECT_FALSE(again.WasHandled());
+
+    // A frame in the degree projection is refused.
+    frame->SetProjection(GxDegreeProjection());
+    m->SetProjection(*before);
+    FxCommand degrees(pf::FourCC("PFIT"));
+    map->OnCommand(degrees);
+    EXPECT_FALSE(degrees.WasHandled());
+    EXPECT_TRUE(*m->Projection() == *before);
+    Close();
+}
+
+TEST_F(MapInputTest, AboutViewSourceAndLogGoThroughTheirFunctions)
+{
+    Probe* map = Open(MapDoc("", kGrid));
+    ASSERT_NE(map, nullptr);
+    FxCommand about(pf::FourCC("ABOU"));
+    map->OnCommand(about);
+    EXPECT_TRUE(about.WasHandled());
+    EXPECT_NE(VaneAboutBox::sAboutBox, nullptr);
+    VaneAboutBox::RemoveAboutBox();
+
+    FxCommand source(pf::FourCC("VSRC"));
+    map->OnCommand(source);
+    EXPECT_TRUE(source.WasHandled());
+    FxCommand log(pf::FourCC("SLOG"));
+    map->OnCommand(log);
+    EXPECT_TRUE(log.WasHandled());
+    std::string text;
+    bool logged = false;
+    for (const auto& entry : fs::recursive_directory_iterator(mHome.Path()))
+    {
+        if (entry.path().filename() == "temp.txt")
+        {
+            std::ifstream in(entry.path());
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        logged = logged || entry.path().filename() == "SkyvanePlugin.log";
+    }
+    EXPECT_EQ(text, MapDoc("", kGrid));
+    EXPECT_TRUE(logged);
+    Close();
+}
+
+// Control-click on a row: the layer menu's first item hides the row's layer; its data-set item does nothing.
+TEST_F(MapInputTest, TheLayerMenuHidesTheRowsLayer)
+{
+    Probe* map = Open(MapDoc("", Layers(2)));
+    ASSERT_NE(map, nullptr);
+    WxProduct* second = *(map->GetMap()->ProductBegin() + 1);
+    pf::PushScript(pf::script::Command(pf::FourCC("DSET")));
+    map->OnMouseDown(Mouse(50, 60 + 40 + 10, kCtrl));
+    map->OnMouseUp(Mouse(50, 60 + 40 + 10, kCtrl));
+    EXPECT_TRUE(second->IsVisible());
+    EXPECT_EQ(map->mProductInspector, nullptr);
+    pf::PushScript(pf::script::Choose(1));
+    map->OnMouseDown(Mouse(50, 60 + 40 + 10, kCtrl));
+    map->OnMouseUp(Mouse(50, 60 + 40 + 10, kCtrl));
+    EXPECT_FALSE(second->IsVisible());
+    EXPECT_EQ(map->mProductInspector, nullptr);
+    Close();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // from the page, and the transitions on the virtual clock.
 #include "WxDrawTestSupport.h"
 
+#include "CxDebug.h"
 #include "CxPreferences.h"
 #include "CxSystem.h"
 #include "DxUnit.h"
@@ -19,6 +20,8 @@
 #include "WxMap.h"
 #include "WxParser.h"
 #include "WxProduct.h"
+#include "XmlBuilder.h"
+#include "XmlElement.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -244,18 +247,6 @@ TEST_F(MapInstanceTest, ADocumentWithAMapBecomesAMapInstanceAndIsListed)
     EXPECT_EQ(gInstances.FindInstance(CxString("one")), nullptr);
 }
 
-TEST(MapInstanceList, FindsTheFirstOfEqualIdsAndRemovesOneEntry)
-{
-    VaneMapInstanceList list;
-    auto* a = reinterpret_cast<VaneMapInstance*>(0x10);
-    list.RemoveInstance(a); // absent: nothing
-    EXPECT_EQ(list.Count(), 0u);
-    list.AddInstance(a);
-    list.AddInstance(a);
-    list.RemoveInstance(a);
-    EXPECT_EQ(list.Count(), 1u);
-}
-
 TEST_F(MapInstanceTest, TwoInstancesWithOneIdFindTheFirstConstructed)
 {
     Probe* first = Open(MapDoc("", kGrid), {{"id", "same"}});
@@ -431,16 +422,6 @@ TEST_F(MapInstanceTest, TheDissolveTakesTwentyStepsOf34Ms)
     // The veil has gone: the map's colour right of the legend, and nothing of the icon.
     EXPECT_TRUE(Near(At(kW - 10, 10), kDarkRgb)) << Hex(At(kW - 10, 10));
     EXPECT_FALSE(Near(At(kW / 2, kH / 2 - 10), {0x29, 0x73, 0xD9}, 16));
-    Close();
-}
-
-TEST_F(MapInstanceTest, WithoutDissolveNoVeil)
-{
-    Probe* map = Open(MapDoc("", kGrid));
-    ASSERT_NE(map, nullptr);
-    EXPECT_FALSE(map->mFadeTimer.IsRepeating());
-    Draw();
-    EXPECT_TRUE(Near(At(kW - 10, 10), kDarkRgb)) << Hex(At(kW - 10, 10));
     Close();
 }
 
@@ -791,6 +772,106 @@ TEST_F(MapInstanceTest, AnOrphanedSelectedProductTakesItsPopup)
     // The other selected layer's popup, or none; never the orphan's.
     EXPECT_EQ(map->GetMap()->ProductCount(), 1u);
     Close();
+}
+
+// A "MapView" instruction waits for the zoom to fit: one debug line, the document's angle.
+TEST_F(MapInstanceTest, AMapViewInstructionIsNotedAndTheDocumentsAngleUsed)
+{
+    CxDebugCapture capture;
+    const std::string document =
+        "<?vanedoc version=\"1.4d1\"?><?MapView bounds=\"0,0,800,600\"?>" +
+        Vanedoc("<map fieldOfView=\"45\" legendVisible=\"true\">" + std::string(kGrid) + "</map>")
+            .substr(std::string("<?vanedoc version=\"1.4d1\"?>").size());
+    Probe* map = Open(document);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->mPerspective, 45.0);
+    EXPECT_TRUE(capture.Contains("MapView"));
+    Close();
+}
+
+// The caption element as read comes back the same, font included; an empty one writes nothing.
+TEST_F(MapInstanceTest, TheCaptionElementRoundTrips)
+{
+    const std::string caption = "<caption string=\"Noon &amp; after\" color=\"#FFFF00FF\" bgcolor=\"#102030C0\" "
+                                "align=\"top\" format=\"%d %b\"><font name=\"\" size=\"13\"/></caption>";
+    Probe* map = Open(MapDoc("", kGrid, kLoop, caption));
+    ASSERT_NE(map, nullptr);
+    XmlBuilder builder;
+    map->ExternalizeCaption(builder);
+    const XmlElement* written = builder.Root()->FindElement(CxString("caption"));
+    ASSERT_NE(written, nullptr);
+    for (const char* name : {"string", "color", "bgcolor", "align", "format"})
+        EXPECT_NE(written->GetAttribute(CxString(name)), CxString("")) << name;
+    EXPECT_EQ(written->GetAttribute(CxString("string")), CxString("Noon & after"));
+    EXPECT_EQ(GxColor(written->GetAttribute(CxString("bgcolor"))).AsString(),
+              GxColor(CxString("#102030C0")).AsString());
+    EXPECT_EQ(written->GetAttribute(CxString("align")), CxString("top"));
+    EXPECT_EQ(written->GetAttribute(CxString("format")), CxString("%d %b"));
+    const XmlElement* font = written->FindElement(CxString("font"));
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->GetAttribute(CxString("size")), CxString("13"));
+    Close();
+
+    map = Open(MapDoc("", kGrid, kLoop, "<caption string=\"\" format=\"\"/>"));
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(map->mShowCaption);
+    XmlBuilder empty;
+    map->ExternalizeCaption(empty);
+    EXPECT_EQ(empty.Root()->FindElement(CxString("caption")), nullptr);
+    Close();
+}
+
+// The layer path of the browser: the same column and buttons.
+TEST_F(MapInstanceTest, InTheLayerModelTheColumnAndButtonsDrawAlike)
+{
+    Probe* map = Open(MapDoc("", kGrid), {{"legendAlign", "right"}}, kRect, true);
+    ASSERT_NE(map, nullptr);
+    Draw();
+    EXPECT_TRUE(Near(At(kW - 180, 60), kDarkRgb)) << Hex(At(kW - 180, 60));
+    EXPECT_TRUE(Near(At(kW - 170, 60), {0x62, 0x6E, 0x79}, 8)) << Hex(At(kW - 170, 60));
+    EXPECT_TRUE(Near(At(kW - 175 + 70 + 18, kH - 8), {0xFF, 0xFF, 0xFF}, 24)) << Hex(At(kW - 175 + 88, kH - 8));
+    Close();
+}
+
+// A station product's panel at full size over a data set of the loop, fed a frame, with the cursor; twice, so the
+// second start of the plug-in begins from what the first left behind.
+TEST_F(MapInstanceTest, AStationPanelDrawsWithItsDataAndGoesWithTheInstance)
+{
+    const CxDate end(CxString("2010-01-15 12:00:00 UTC"));
+    const std::string obs = "<obs visible=\"true\" selected=\"true\" alpha=\"1\" dataset=\"panelobs\" parm=\"pres\" "
+                            "units=\"mbar\" location=\"4\" color=\"#FFFFFFFF\"/>";
+    const std::string caption = "<caption string=\"Pressure\" color=\"#FFFFFFFF\" bgcolor=\"#000000FF\" "
+                                "align=\"bottom\" format=\"%H:%M\"/>";
+    for (int round = 0; round < 2; ++round)
+    {
+        // The kit's set is seeded while no job thread runs: its download jobs are gone before the threads start.
+        mHost.reset();
+        VaneShutdown();
+        DxUnit::Load();
+        KitSet(CxString("panelobs"), 1, 600, {end - 600.0, end});
+        DxUnit::Unload();
+        mHost = std::make_unique<VaneHost>(mFuncs);
+        ASSERT_EQ(VaneInitialize(mHost->BrowserFuncs()), NPERR_NO_ERROR);
+
+        Probe* map = Open(MapDoc("mapLon=\"-98\" mapLat=\"38\" fieldOfView=\"170\"", obs, kLoop, caption));
+        ASSERT_NE(map, nullptr);
+        ASSERT_NE(map->mProductInspector, nullptr);
+        auto* client = dynamic_cast<DxClient*>(*map->GetMap()->ProductBegin());
+        ASSERT_NE(client, nullptr);
+        const std::string lat = std::string("lat:") + "degr";
+        const std::string lon = std::string("lon:") + "degr";
+        const std::string pres = std::string("pres:") + "mbar";
+        Inject(*client, KitTable(end, {}, {{lat, {30, 35, 40}}, {lon, {-100, -95, -90}}, {pres, {1000, 1010, 1020}}}));
+        for (int i = 0; i < 6; ++i)
+            new WxProduct(map->GetMap());
+        map->SetTrack(CxPoint(250, 120), true);
+        Draw();
+        Draw();
+        EXPECT_EQ(map->mCaptionDateText, CxString("12:00"));
+        if (round == 0)
+            SnapshotPage("station_panel");
+        Close();
+    }
 }
 
 } // namespace

@@ -29,3 +29,11 @@ add_test(NAME vanehost_linked_maps
         -P ${CMAKE_CURRENT_LIST_DIR}/scripts/expect-same.cmake)
 set_tests_properties(vanehost_linked_maps PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=" LABELS app_4
     TIMEOUT 120)
+
+# Arrow-key records in Carbon mode: command scrolls, shift zooms coarsely.
+set(dir ${CMAKE_CURRENT_BINARY_DIR}/vhs-map-keys)
+add_test(NAME vanehost_map_keys
+    COMMAND ${CMAKE_COMMAND}
+        "-DCOMMAND=$<TARGET_FILE:vanehost>;${CMAKE_CURRENT_LIST_DIR}/scripts/map-keys.vhs;--model;carbon;--home;${dir}/home;--out;${dir}/out"
+        -DCODE=0 -DCLEAN=${dir} -P ${CMAKE_CURRENT_LIST_DIR}/scripts/expect-run.cmake)
+set_tests_properties(vanehost_map_keys PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=" LABELS app_4 TIMEOUT 120)

@@ -6,7 +6,6 @@ stream b data/linked-map.vanedoc
 settle 100
 scroll a 200 80 2
 mouse a down 150 100 mods=opt
-run 20
 mouse a drag 120 130
 run 20
 mouse a up 120 130
