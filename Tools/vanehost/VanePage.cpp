@@ -253,6 +253,12 @@ bool VaneReadPage(const std::string& inText, VanePage& outPage, std::string& out
                        (embed.name == "page" ? "(the name of the whole page)" : "twice");
             return false;
         }
+        if (outPage.height + embed.height > kVanePageMaxHeight)
+        {
+            outError = "line " + std::to_string(lineAt(start)) + ": the embeds are taller than " +
+                       std::to_string(kVanePageMaxHeight) + " px together";
+            return false;
+        }
         embed.y = outPage.height;
         embed.attributes = std::move(attributes);
         outPage.height += embed.height;

@@ -27,11 +27,13 @@ struct VanePage
     int height = 0; // the embeds' heights added
 };
 
-// The largest width or height an embed may ask for.
+// The largest width or height an embed may ask for, and the tallest page of them.
 constexpr int kVanePageMaxSide = 4096;
+constexpr int kVanePageMaxHeight = 16384;
 
 // Reads the page's text. False with the reason (and its line) in outError for a page it cannot lay out: two
-// embeds of one name, a name the script keeps ("page"), or a side above kVanePageMaxSide.
+// embeds of one name, a name the script keeps ("page"), a side above kVanePageMaxSide or embeds taller than
+// kVanePageMaxHeight together.
 bool VaneReadPage(const std::string& inText, VanePage& outPage, std::string& outError);
 
 // The text with &amp; &lt; &gt; &quot; and numeric references decoded; anything else stays as it is.

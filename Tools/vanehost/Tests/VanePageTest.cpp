@@ -100,6 +100,9 @@ TEST(VanePageTest, RefusesPagesItCannotLayOut)
         {"<embed src=a.vanedoc id=page>", "\"page\" (the name of the whole page)"},
         {"<embed src=a.vanedoc width=0>", "width \"0\" is not between 1 and 4096"},
         {"<embed src=a.vanedoc height=99999999999999999999>", "height \"99999999999999999999\" is not between"},
+        {"<embed src=a.vanedoc height=4096 id=a><embed src=a.vanedoc height=4096 id=b>"
+         "<embed src=a.vanedoc height=4096 id=c><embed src=a.vanedoc height=4096 id=d>\n<embed src=a.vanedoc height=1>",
+         "line 2: the embeds are taller than 16384 px together"},
     };
     for (const auto& [text, message] : cases)
     {
@@ -112,6 +115,13 @@ TEST(VanePageTest, RefusesPagesItCannotLayOut)
     VanePage page;
     std::string error;
     EXPECT_TRUE(VaneReadPage("<embed src=a.vanedoc width=4096 height=1>", page, error)) << error;
+    EXPECT_TRUE(VaneReadPage(
+        std::string(4, '\n') +
+            "<embed src=a.vanedoc height=4096 id=a><embed src=a.vanedoc "
+            "height=4096 id=b><embed src=a.vanedoc height=4096 id=c><embed src=a.vanedoc height=4096 id=d>",
+        page, error))
+        << error;
+    EXPECT_EQ(page.height, 16384);
 }
 
 TEST(VanePageTest, AFetchIsBoundedAfterDecoding)
