@@ -102,12 +102,13 @@ run 144
 # loop frame 12 of 13 (02:00 UTC), no echoes yet
 snapshot radar demo-06-frame12.png
 run 144
-# loop frame 13 of 13 (02:05 UTC), the one with echoes
-snapshot radar demo-06-frame13.png
-# pause, then hide the legend from the map's context menu (a control-click)
+# pause on the last frame, the data's time, and let its echoes come back from the cache
 mouse radar down 87 472
 mouse radar up 87 472
-run 10
+settle 2000 max=60
+# loop frame 13 of 13 (02:05 UTC), the one with echoes, paused
+snapshot radar demo-06-frame13.png
+# hide the legend from the map's context menu (a control-click)
 mouse radar down 420 300 mods=ctrl
 menu LGND
 mouse radar up 420 300
