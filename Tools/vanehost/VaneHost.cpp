@@ -73,6 +73,12 @@ VaneHost::VaneHost(const NPPluginFuncs& inPlugin) : mPlugin(inPlugin)
     pf::SelectWindow(mWindow);
 }
 
+void VaneHost::SetContentSize(double inWidth, double inHeight)
+{
+    pf::SetWindowBounds(mWindow, pf::kWindowContentRgn,
+                        pf::Rect{kWindowContent.x, kWindowContent.y, inWidth, inHeight});
+}
+
 VaneHost::~VaneHost()
 {
     for (auto& instance : mInstances)

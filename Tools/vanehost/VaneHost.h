@@ -44,6 +44,8 @@ public:
     void SetSupport(VaneAnswer inCoreAnimation, VaneAnswer inCocoa);
 
     pf::WindowRef Window() const { return mWindow; }
+    // Sizes the window's content to a page, its origin kept.
+    void SetContentSize(double inWidth, double inHeight);
 
     // NPP_New with the attributes; null when the plug-in refuses. In Cocoa mode the host then asks for the layer
     // and shows it at the instance's rectangle.

@@ -8,7 +8,9 @@
 #include "PfRunLoop.h"
 #include "PfSurface.h"
 #include "PfUICodes.h"
+#include "VaneDemoServer.h"
 #include "VaneHost.h"
+#include "VanePage.h"
 
 #include <dlfcn.h>
 
@@ -42,8 +44,18 @@ constexpr int kExitBadInput = 2;
 
 const char* const kHelp =
     "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR] [--legacy]\n"
+    "                [--serve DIR]\n"
+    "       vanehost PAGE.html [--script FILE] [options as above]\n"
     "\n"
     "Loads the plug-in library, shows one page of embeds and runs the script's lines in order.\n"
+    "\n"
+    "A page (a first argument ending in .html) gives the page's <embed> elements whose type is text/vanedoc\n"
+    "or whose src ends in .vanedoc, every attribute in page order, stacked top to bottom at x = 0 (300 x 150\n"
+    "without width or height), each named by its id, else embed1, embed2, ... by page order. Each src is a path\n"
+    "relative to the page or an http(s) URL (at most 256 MiB); any other src streams with reason 1 and a line\n"
+    "on standard error. Then the script runs: --script FILE, else the page's name with .vhs when there is one;\n"
+    "without one the page settles and PAGE.png is written under --out. Each snapshot is printed with the\n"
+    "comment lines above it. A page inside Products/Skyvane/Demo implies --serve of that folder.\n"
     "\n"
     "options:\n"
     "  --plugin PATH          the library (else $SKYVANE_PLUGIN, else the build's libskyvane.so)\n"
@@ -51,6 +63,9 @@ const char* const kHelp =
     "                         both models and the plug-in draws into the window's port\n"
     "  --home DIR             HOME, the XDG folders and TMPDIR under DIR\n"
     "  --out DIR              where snapshots go (default: the current folder)\n"
+    "  --script FILE          a page's script\n"
+    "  --serve DIR            serves DIR (laid out as a data server) on 127.0.0.1 and points\n"
+    "                         SKYVANE_SERVER_REGISTRY at it before the library loads\n"
     "  --legacy               the single entry main instead of NP_GetEntryPoints and NP_Initialize; the\n"
     "                         browser answers neither model (Carbon mode) and its entries past ForceRedraw\n"
     "                         are null\n"
@@ -327,19 +342,13 @@ private:
             throw BadInput{"embed \"" + inTokens[1] + "\" exists already"};
         Pairs pairs(inTokens, 2);
         const pf::Rect rect = RectOf(pairs);
-        NPP npp = mHost.New(pairs.items);
-        if (npp == nullptr)
-            throw BadInput{"the plug-in refused embed \"" + inTokens[1] + "\""};
-        mEmbeds[inTokens[1]] = Embedded{npp, rect};
-        mHost.SetWindow(npp, rect);
-        Pump();
-        Redraw();
+        AddEmbed(inTokens[1], rect, pairs.items);
     }
 
     void Stream(const std::vector<std::string>& inTokens)
     {
         Expect(inTokens, 3, 5);
-        Embedded& embed = Find(inTokens[1]);
+        Find(inTokens[1]);
         Pairs pairs(inTokens, 3);
         const std::optional<std::string> reason = pairs.Take("reason");
         const std::optional<std::string> chunk = pairs.Take("chunk");
@@ -357,7 +366,34 @@ private:
         buffer << in.rdbuf();
         const std::string data = buffer.str();
 
-        const std::string url = "file://" + fs::absolute(path).string();
+        StreamData(inTokens[1], "file://" + fs::absolute(path).string(), data, NPReason(reasonValue),
+                   std::size_t(chunkValue));
+    }
+
+public:
+    // An embed named inName at that rectangle of the page, given the attributes in order.
+    void AddEmbed(const std::string& inName, const pf::Rect& inRect,
+                  const std::vector<std::pair<std::string, std::string>>& inAttributes)
+    {
+        if (mEmbeds.count(inName) != 0)
+            throw BadInput{"embed \"" + inName + "\" exists already"};
+        NPP npp = mHost.New(inAttributes);
+        if (npp == nullptr)
+            throw BadInput{"the plug-in refused embed \"" + inName + "\""};
+        mEmbeds[inName] = Embedded{npp, inRect};
+        mHost.SetWindow(npp, inRect);
+        Pump();
+        Redraw();
+    }
+
+    // The data as the embed's document stream called inUrl, in writes of at most inChunk bytes, ended with the
+    // reason.
+    void StreamData(const std::string& inName, const std::string& inUrl, const std::string& inData, NPReason inReason,
+                    std::size_t inChunk = std::size_t(1) << 30)
+    {
+        Embedded& embed = Find(inName);
+        const std::string& url = inUrl;
+        const std::string& data = inData;
         NPStream stream{};
         stream.url = url.c_str();
         stream.end = uint32_t(data.size());
@@ -365,7 +401,7 @@ private:
         uint16_t type = NP_NORMAL;
         if (mFuncs.newstream == nullptr || mFuncs.newstream(embed.npp, mime, &stream, 0, &type) != NPERR_NO_ERROR)
         {
-            std::cerr << "vanehost: the plug-in refused the stream of " << inTokens[1] << "\n";
+            std::cerr << "vanehost: the plug-in refused the stream of " << inName << "\n";
             return;
         }
         std::size_t at = 0;
@@ -374,18 +410,21 @@ private:
             int32_t ready = mFuncs.writeready(embed.npp, &stream);
             if (ready <= 0)
                 break;
-            const std::size_t length = std::min({std::size_t(ready), std::size_t(chunkValue), data.size() - at});
+            const std::size_t length = std::min({std::size_t(ready), inChunk, data.size() - at});
             const int32_t taken =
                 mFuncs.write(embed.npp, &stream, int32_t(at), int32_t(length), const_cast<char*>(data.data() + at));
             if (taken <= 0)
                 break;
             at += std::size_t(taken);
         }
-        mFuncs.destroystream(embed.npp, &stream, NPReason(reasonValue));
+        mFuncs.destroystream(embed.npp, &stream, inReason);
         Pump();
         Redraw();
     }
 
+    const fs::path& Out() const { return mOut; }
+
+private:
     void Resize(const std::vector<std::string>& inTokens)
     {
         Expect(inTokens, 6, 6);
@@ -811,15 +850,33 @@ private:
 int RunScript(Runner& ioRunner, const std::vector<std::string>& inLines, const std::string& inName)
 {
     int status = 0;
+    // The comment lines right above a snapshot say what it shows.
+    std::string comment;
     for (std::size_t i = 0; i < inLines.size(); ++i)
     {
         const std::string where = inName + ":" + std::to_string(i + 1) + ": ";
         try
         {
+            const std::size_t first = inLines[i].find_first_not_of(" \t");
+            if (first != std::string::npos && inLines[i][first] == '#')
+            {
+                const std::size_t text = inLines[i].find_first_not_of(" \t#", first);
+                if (text != std::string::npos)
+                    comment += (comment.empty() ? "" : " ") + inLines[i].substr(text);
+                continue;
+            }
             const std::vector<std::string> tokens = Tokens(inLines[i]);
             if (tokens.empty())
+            {
+                comment.clear();
                 continue;
+            }
+            const std::string shows = std::move(comment);
+            comment.clear();
             ioRunner.Line(tokens);
+            if (tokens[0] == "snapshot" && tokens.size() == 3)
+                std::cout << fs::absolute(ioRunner.Out() / tokens[2]).lexically_normal().string()
+                          << (shows.empty() ? "" : ": " + shows) << std::endl;
         }
         catch (const BadInput& inBad)
         {
@@ -833,6 +890,51 @@ int RunScript(Runner& ioRunner, const std::vector<std::string>& inLines, const s
         }
     }
     return status;
+}
+
+// The page's embeds, made in page order, then each src streamed to its embed: a src that cannot be had streams
+// nothing with reason 1, as a browser's failed request does.
+void OpenPage(Runner& ioRunner, const VanePage& inPage, const fs::path& inBase)
+{
+    if (!inPage.embeds.empty())
+        ioRunner.Host().SetContentSize(double(inPage.width), double(inPage.height));
+    for (const VanePageEmbed& embed : inPage.embeds)
+        ioRunner.AddEmbed(embed.name,
+                          pf::Rect{double(embed.x), double(embed.y), double(embed.width), double(embed.height)},
+                          embed.attributes);
+    for (const VanePageEmbed& embed : inPage.embeds)
+    {
+        std::string url;
+        std::string data;
+        std::string why;
+        if (VaneGetSource(embed.src, inBase.string(), url, data, why))
+            ioRunner.StreamData(embed.name, url, data, NPRES_DONE);
+        else
+        {
+            std::cerr << "vanehost: the src \"" << embed.src << "\" of " << embed.name << ": " << why << std::endl;
+            ioRunner.StreamData(embed.name, url, std::string(), NPRES_NETWORK_ERR);
+        }
+    }
+}
+
+bool EndsWith(const std::string& inText, const std::string& inEnd)
+{
+    return inText.size() >= inEnd.size() && inText.compare(inText.size() - inEnd.size(), inEnd.size(), inEnd) == 0;
+}
+
+const fs::path kDemoFolder = fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Demo";
+
+// Whether the page's real path lies inside the demo folder (links resolved on both sides).
+bool InsideDemoFolder(const fs::path& inPage)
+{
+    std::error_code error;
+    const fs::path real = fs::canonical(inPage, error);
+    if (error)
+        return false;
+    const fs::path demo = fs::canonical(kDemoFolder, error);
+    if (error)
+        return false;
+    return std::mismatch(demo.begin(), demo.end(), real.begin(), real.end()).first == demo.end();
 }
 
 void SetHome(const fs::path& inHome)
@@ -862,6 +964,8 @@ int main(int argc, char** argv)
     bool legacy = false;
     std::optional<std::string> home;
     std::string out = ".";
+    std::string scriptOption;
+    std::string serve;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
@@ -892,6 +996,10 @@ int main(int argc, char** argv)
             home = value();
         else if (arg == "--out")
             out = value();
+        else if (arg == "--script")
+            scriptOption = value();
+        else if (arg == "--serve")
+            serve = value();
         else if (arg.rfind("--", 0) == 0 || !scriptPath.empty())
         {
             std::cerr << "vanehost: unknown argument \"" << arg << "\" (see --help)\n";
@@ -917,15 +1025,59 @@ int main(int argc, char** argv)
     }
     if (legacy)
         model = "carbon";
-    std::ifstream scriptFile(scriptPath);
-    if (!scriptFile)
+    // A page: its embeds first, then its script.
+    std::optional<VanePage> page;
+    fs::path pagePath;
+    if (EndsWith(scriptPath, ".html"))
     {
-        std::cerr << "vanehost: cannot read " << scriptPath << "\n";
+        pagePath = fs::absolute(scriptPath);
+        std::ifstream pageFile(pagePath, std::ios::binary);
+        std::stringstream text;
+        text << pageFile.rdbuf();
+        if (!pageFile)
+        {
+            std::cerr << "vanehost: cannot read " << scriptPath << "\n";
+            return kExitBadInput;
+        }
+        std::string error;
+        page.emplace();
+        if (!VaneReadPage(text.str(), *page, error))
+        {
+            std::cerr << "vanehost: " << scriptPath << ": " << error << "\n";
+            return kExitBadInput;
+        }
+        if (!scriptOption.empty())
+            scriptPath = scriptOption;
+        else
+        {
+            const fs::path beside = fs::path(pagePath).replace_extension(".vhs");
+            scriptPath = fs::exists(beside) ? beside.string() : std::string();
+        }
+        if (serve.empty() && InsideDemoFolder(pagePath))
+            serve = kDemoFolder.string();
+    }
+    else if (!scriptOption.empty())
+    {
+        std::cerr << "vanehost: --script goes with a page\n";
         return kExitBadInput;
     }
     std::vector<std::string> lines;
-    for (std::string line; std::getline(scriptFile, line);)
-        lines.push_back(line);
+    if (!scriptPath.empty())
+    {
+        std::ifstream scriptFile(scriptPath);
+        if (!scriptFile)
+        {
+            std::cerr << "vanehost: cannot read " << scriptPath << "\n";
+            return kExitBadInput;
+        }
+        for (std::string line; std::getline(scriptFile, line);)
+            lines.push_back(line);
+    }
+    else
+    {
+        lines = {"settle 1000 max=60", "# the page", "snapshot page \"" + pagePath.stem().string() + ".png\""};
+        scriptPath = pagePath.string();
+    }
     if (plugin.empty())
     {
         const char* fromEnvironment = std::getenv("SKYVANE_PLUGIN");
@@ -941,6 +1093,20 @@ int main(int argc, char** argv)
     {
         std::cerr << "vanehost: " << inError.what() << "\n";
         return kExitBadInput;
+    }
+
+    // The data server, and the registry pointing at it, before the library reads its environment.
+    VaneDemoServer server;
+    if (!serve.empty())
+    {
+        const std::string base = server.Start(serve);
+        if (base.empty())
+        {
+            std::cerr << "vanehost: cannot serve " << serve << ": " << server.Error() << "\n";
+            return kExitBadInput;
+        }
+        setenv("SKYVANE_SERVER_REGISTRY", base.c_str(), 1);
+        std::cout << "vanehost: serving " << serve << " at " << base << std::endl;
     }
 
     // The clock is the loop's before the plug-in sets a timer.
@@ -1013,7 +1179,19 @@ int main(int argc, char** argv)
             status = kExitBadInput;
         }
         else
-            status = RunScript(runner, lines, scriptPath);
+        {
+            try
+            {
+                if (page)
+                    OpenPage(runner, *page, pagePath.parent_path());
+                status = RunScript(runner, lines, scriptPath);
+            }
+            catch (const BadInput& inBad)
+            {
+                std::cerr << "vanehost: " << pagePath.string() << ": " << inBad.message << "\n";
+                status = kExitBadInput;
+            }
+        }
         shutDown = runner.ShutDown();
     }
     // The host destroyed the instances still alive as it went. The library stays loaded, as in a browser: its

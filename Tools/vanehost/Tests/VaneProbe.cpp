@@ -1,10 +1,12 @@
 // A probe plug-in for the test browser's own tests: it takes the Cocoa models when offered and appends every
-// event it gets, one line each, to $HOME/events, so a script can read what arrived.
+// event it gets, one line each, to $HOME/events, so a script can read what arrived; the attributes of each new
+// instance go to $HOME/arguments, its windows to $HOME/windows and its streams to $HOME/streams.
 #include "PfNpapi.h"
 #include "PfUICodes.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 namespace
@@ -12,20 +14,24 @@ namespace
 
 NPNetscapeFuncs* gBrowser = nullptr;
 
-void Append(const std::string& inLine)
+void Append(const std::string& inLine, const char* inFile = "events")
 {
     const char* home = std::getenv("HOME");
     if (home == nullptr)
         return;
-    if (std::FILE* file = std::fopen((std::string(home) + "/events").c_str(), "a"))
+    if (std::FILE* file = std::fopen((std::string(home) + "/" + inFile).c_str(), "a"))
     {
         std::fprintf(file, "%s\n", inLine.c_str());
         std::fclose(file);
     }
 }
 
-NPError New(NPMIMEType, NPP inInstance, uint16_t, int16_t, char**, char**, NPSavedData*)
+NPError New(NPMIMEType, NPP inInstance, uint16_t, int16_t inCount, char** inNames, char** inValues, NPSavedData*)
 {
+    std::string line = "new";
+    for (int16_t i = 0; i < inCount; ++i)
+        line += std::string(i == 0 ? " " : " | ") + inNames[i] + "=" + inValues[i];
+    Append(line, "arguments");
     NPBool cocoa = false;
     if (gBrowser->getvalue(inInstance, NPNVsupportsCocoaBool, &cocoa) == NPERR_NO_ERROR && cocoa)
     {
@@ -41,8 +47,40 @@ NPError Destroy(NPP, NPSavedData**)
     return NPERR_NO_ERROR;
 }
 
-NPError SetWindow(NPP, NPWindow*)
+NPError SetWindow(NPP, NPWindow* inWindow)
 {
+    if (inWindow != nullptr)
+        Append("window " + std::to_string(inWindow->x) + " " + std::to_string(inWindow->y) + " " +
+                   std::to_string(inWindow->width) + " " + std::to_string(inWindow->height),
+               "windows");
+    return NPERR_NO_ERROR;
+}
+
+std::map<NPStream*, std::size_t> gReceived;
+
+NPError NewStream(NPP, NPMIMEType, NPStream* inStream, NPBool, uint16_t*)
+{
+    gReceived[inStream] = 0;
+    return NPERR_NO_ERROR;
+}
+
+int32_t WriteReady(NPP, NPStream*)
+{
+    return 1 << 20;
+}
+
+int32_t Write(NPP, NPStream* inStream, int32_t, int32_t inLength, void*)
+{
+    gReceived[inStream] += std::size_t(inLength);
+    return inLength;
+}
+
+NPError DestroyStream(NPP, NPStream* inStream, NPReason inReason)
+{
+    Append(std::string("stream ") + inStream->url + " reason " + std::to_string(inReason) + " bytes " +
+               std::to_string(gReceived[inStream]),
+           "streams");
+    gReceived.erase(inStream);
     return NPERR_NO_ERROR;
 }
 
@@ -88,6 +126,10 @@ extern "C" __attribute__((visibility("default"))) NPError NP_GetEntryPoints(NPPl
     outFuncs->newp = New;
     outFuncs->destroy = Destroy;
     outFuncs->setwindow = SetWindow;
+    outFuncs->newstream = NewStream;
+    outFuncs->writeready = WriteReady;
+    outFuncs->write = Write;
+    outFuncs->destroystream = DestroyStream;
     outFuncs->event = HandleEvent;
     outFuncs->getvalue = GetValue;
     return NPERR_NO_ERROR;
