@@ -200,6 +200,10 @@ CxFile DxCache::FindInfoFile(const CxString& inName) const
         if (file.IsValid())
             return file;
     }
+    catch (const CxErrorFileNotFound&)
+    {
+        // Not fetched yet: every fresh home asks, so no line.
+    }
     catch (const CxError& error)
     {
         Report(error);

@@ -1,5 +1,6 @@
 #include "DxCache.h"
 #include "CxDate.h"
+#include "CxDebug.h"
 #include "DxManager.h"
 #include "DxRecord.h"
 #include "TestSupport.h"
@@ -257,8 +258,16 @@ TEST_F(DxCacheTest, AFailedReplaceKeepsTheEarlierCopiesAndNoTemporaryFile)
 TEST_F(DxCacheTest, InfoDocumentsKeepTheServersDate)
 {
     DxCache& cache = Make();
-    EXPECT_EQ(cache.ReadInfo("config.xml").Size(), 0u);
-    EXPECT_EQ(cache.GetInfoFileModDate("config.xml"), DxManager::sMissingDate);
+    {
+        // A document not fetched yet is normal and says nothing; one that cannot be read is reported.
+        CxDebugCapture capture;
+        EXPECT_EQ(cache.ReadInfo("config.xml").Size(), 0u);
+        EXPECT_EQ(cache.GetInfoFileModDate("config.xml"), DxManager::sMissingDate);
+        EXPECT_EQ(capture.Count(), 0u);
+        fs::create_directories(mData / "obs" / "info" / "folder.xml");
+        EXPECT_EQ(cache.ReadInfo("folder.xml").Size(), 0u);
+        EXPECT_GT(capture.Count(), 0u);
+    }
     const CxDate served(2009, 7, 4, 5, 6, 7, 0);
     CxData data("<x/>", 4);
     cache.WriteInfoFile("config.xml", data, served);
