@@ -20,6 +20,7 @@
 #include "VaneAboutBox.h"
 #include "VaneInspectors.h"
 #include "VanePluginInstance.h"
+#include "VaneTransitions.h"
 #include "WxGraph.h"
 #include "WxParser.h"
 #include "WxSeries.h"
@@ -389,47 +390,13 @@ void VaneGraphInstance::OnReceiveMessage(CxMessenger*, CxSint32 inCode, void*)
     }
 }
 
-double VaneGraphInstance::TakeStep(double inSpeed)
-{
-    const CxUint32 now = CxTickCount();
-    // Unsigned differences stay right across the tick counter's wrap.
-    const double step = inSpeed * double(CxUint32(now - mLastTick));
-    mLastTick = now;
-    return std::min(step, 30000.0);
-}
-
 void VaneGraphInstance::MessageLegendSlide()
 {
-    const double step = TakeStep(6.0);
-    if (step < 1.0)
+    const CxSint16 step = VaneTransitionStep(mLastTick, 6.0);
+    if (step == 0)
         return;
-    const CxSint16 move = CxSint16(step);
-    const CxSint16 width = LocalBounds().Width();
-    if (mLegendRight == 0)
-    {
-        if (!mLegendVisible)
-        {
-            if (mLegendRect.right < 0)
-                mLegendTimer.StopRepeating();
-            else
-                mLegendRect.Offset(CxSint16(-move), 0);
-        }
-        else if (mLegendRect.left >= 0)
-            mLegendTimer.StopRepeating();
-        else
-            mLegendRect.Offset(std::min<CxSint16>(move, CxSint16(-mLegendRect.left)), 0);
-    }
-    else if (!mLegendVisible)
-    {
-        if (mLegendRect.left > width)
-            mLegendTimer.StopRepeating();
-        else
-            mLegendRect.Offset(move, 0);
-    }
-    else if (mLegendRect.right <= width)
+    if (!VaneSlideLegendColumn(mLegendRect, mLegendVisible, mLegendRight != 0, LocalBounds().Width(), step))
         mLegendTimer.StopRepeating();
-    else
-        mLegendRect.Offset(CxSint16(-std::min<CxSint16>(move, CxSint16(mLegendRect.right - width))), 0);
     Refresh();
 }
 
@@ -443,8 +410,10 @@ void VaneGraphInstance::MessageFade()
 
 void VaneGraphInstance::MessageGrowInspector()
 {
-    const double step = TakeStep(mInspectorSpeed);
-    if (step < 1.0 || mSeriesInspector == nullptr)
+    if (mSeriesInspector == nullptr)
+        return;
+    const CxSint16 step = VaneTransitionStep(mLastTick, mInspectorSpeed);
+    if (step == 0)
         return;
     const double full = mLegendRect.Height() - kLegendHeader;
     if (mInspectorRect.Height() >= full)
@@ -464,8 +433,10 @@ void VaneGraphInstance::MessageGrowInspector()
 
 void VaneGraphInstance::MessageShrinkInspector()
 {
-    const double step = TakeStep(mInspectorSpeed);
-    if (step < 1.0 || mSeriesInspector == nullptr)
+    if (mSeriesInspector == nullptr)
+        return;
+    const CxSint16 step = VaneTransitionStep(mLastTick, mInspectorSpeed);
+    if (step == 0)
         return;
     if (mInspectorRect.Height() <= mSeriesRowRect.Height())
     {

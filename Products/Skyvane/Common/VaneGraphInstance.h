@@ -101,8 +101,6 @@ private:
     void MessageGrowInspector();
     void MessageShrinkInspector();
     void MessageFade();
-    // Ticks since the last animation step times the speed; the step's tick is stored.
-    double TakeStep(double inSpeed);
     void DeleteInspector();
     void DrawInspector(GxContext& ioContext, double inViewHeight);
     void DrawFade(GxContext& ioContext);

@@ -12,6 +12,7 @@
 #include "GxString.h"
 #include "VaneInspectors.h"
 #include "VanePluginInstance.h"
+#include "VaneTransitions.h"
 #include "WxInspector.h"
 #include "WxMap.h"
 #include "WxParser.h"
@@ -697,38 +698,11 @@ void VaneMapInstance::OnReceiveMessage(CxMessenger* inSender, CxSint32 inCode, v
 
 void VaneMapInstance::MessageLegendSlide()
 {
-    const CxUint32 now = CxTickCount();
-    const double s = 6.0 * double(CxUint32(now - mLastTick));
-    mLastTick = now;
-    if (s < 1.0)
+    const CxSint16 step = VaneTransitionStep(mLastTick, 6.0);
+    if (step == 0)
         return;
-    const CxSint16 step = CxSint16(std::min(s, 30000.0));
-    const CxSint16 edge = LocalBounds().right;
-    if (mLegendRight == 0)
-    {
-        if (!mLegendVisible)
-        {
-            if (mLegendRect.right < 0)
-                mLegendTimer.StopRepeating();
-            else
-                mLegendRect.Offset(CxSint16(-step), 0);
-        }
-        else if (mLegendRect.left >= 0)
-            mLegendTimer.StopRepeating();
-        else
-            mLegendRect.Offset(std::min<CxSint16>(step, CxSint16(-mLegendRect.left)), 0);
-    }
-    else if (!mLegendVisible)
-    {
-        if (mLegendRect.left > edge)
-            mLegendTimer.StopRepeating();
-        else
-            mLegendRect.Offset(step, 0);
-    }
-    else if (mLegendRect.right <= edge)
+    if (!VaneSlideLegendColumn(mLegendRect, mLegendVisible, mLegendRight != 0, LocalBounds().Width(), step))
         mLegendTimer.StopRepeating();
-    else
-        mLegendRect.Offset(CxSint16(-std::min<CxSint16>(step, CxSint16(mLegendRect.right - edge))), 0);
     Refresh();
 }
 
@@ -742,12 +716,11 @@ void VaneMapInstance::MessageFade()
 
 void VaneMapInstance::MessageGrowInspector()
 {
-    const CxUint32 now = CxTickCount();
-    const double s = double(mInspectorSpeed) * double(CxUint32(now - mLastTick));
-    if (s < 1.0 || mProductInspector == nullptr)
+    if (mProductInspector == nullptr)
         return;
-    mLastTick = now;
-    const CxSint16 step = CxSint16(std::min(s, 30000.0));
+    const CxSint16 step = VaneTransitionStep(mLastTick, double(mInspectorSpeed));
+    if (step == 0)
+        return;
     const CxSint32 full = mLegendRect.Height() - kLegendHeader - ButtonBand();
     if (mInspectorRect.Height() < full)
     {
@@ -767,12 +740,11 @@ void VaneMapInstance::MessageGrowInspector()
 
 void VaneMapInstance::MessageShrinkInspector()
 {
-    const CxUint32 now = CxTickCount();
-    const double s = double(mInspectorSpeed) * double(CxUint32(now - mLastTick));
-    if (s < 1.0 || mProductInspector == nullptr)
+    if (mProductInspector == nullptr)
         return;
-    mLastTick = now;
-    const CxSint16 step = CxSint16(std::min(s, 30000.0));
+    const CxSint16 step = VaneTransitionStep(mLastTick, double(mInspectorSpeed));
+    if (step == 0)
+        return;
     if (mInspectorRect.Height() > mProductRowRect.Height())
     {
         mInspectorRect.top = std::min<CxSint16>(mProductRowRect.top, CxSint16(mInspectorRect.top + step));
