@@ -1,6 +1,7 @@
 #include "DxImage.h"
 
 #include "CxDebug.h"
+#include "DxIndexedTexels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,6 +26,18 @@ bool IndexOf(double inQuotient, CxSint32 inLimit, CxSint64& outIndex)
 bool IsPositiveFinite(double inValue)
 {
     return inValue > 0.0 && std::isfinite(inValue);
+}
+
+// The palette a new indexed image starts with: none. Made once, as the default table is built entry by entry.
+const GxColorTable& NoColors()
+{
+    static const GxColorTable sNone = []
+    {
+        GxColorTable table(kGxNidsReflectivityColors8);
+        table.clear();
+        return table;
+    }();
+    return sNone;
 }
 
 } // namespace
@@ -104,10 +117,7 @@ void DxImage::GenerateMesh(bool inOverlapping, double inStep)
 
 // ---- DxIndexedImage
 
-DxIndexedImage::DxIndexedImage(const GxProjection& inProjection) : DxImage(inProjection)
-{
-    mColors.clear();
-}
+DxIndexedImage::DxIndexedImage(const GxProjection& inProjection) : DxImage(inProjection), mColors(NoColors()) {}
 
 void DxIndexedImage::Reserve()
 {
@@ -158,29 +168,7 @@ void DxIndexedImage::GenerateBuffer()
     CxAssertText(buffer != nullptr, "mImageBuffer != nil");
     if (buffer == nullptr)
         return;
-    // Pixels are stored top row first, textures bottom row first.
-    // Index 0 (no data, and a radial row's padding) fills most images: eight of them at once take two wide stores
-    // instead of eight lookups.
-    CxUint32 zeros[8];
-    std::fill_n(zeros, 8, texels[0]);
-    CxUint8* out = buffer;
-    for (std::size_t row = height; row-- > 0;)
-    {
-        const CxUint8* in = mPixels.get() + row * width;
-        std::size_t column = 0;
-        for (; column + 8 <= width; column += 8, out += 8 * sizeof(CxUint32))
-        {
-            CxUint64 eight;
-            std::memcpy(&eight, in + column, sizeof eight);
-            if (eight == 0)
-                std::memcpy(out, zeros, sizeof zeros);
-            else
-                for (std::size_t k = 0; k < 8; ++k)
-                    std::memcpy(out + k * sizeof(CxUint32), &texels[in[column + k]], sizeof(CxUint32));
-        }
-        for (; column < width; ++column, out += sizeof(CxUint32))
-            std::memcpy(out, &texels[in[column]], sizeof(CxUint32));
-    }
+    DxFillIndexedTexels(mPixels.get(), width, height, texels, buffer);
     ReplaceImageBuffer(buffer);
 }
 

@@ -113,35 +113,43 @@ struct SymbologyContext
     const std::vector<DxNidsRadialInfo>* mRadials;
 };
 
+// A built-in palette, made once: building one converts every entry.
+template <GxColorTableId Id> const GxColorTable& BuiltInColors()
+{
+    static const GxColorTable sTable(Id);
+    return sTable;
+}
+
 void SetColors(DxIndexedImage& ioImage, const SymbologyContext& inContext, const GxColorTable& inListed)
 {
-    GxColorTableId table = (inContext.mVcp == 31 || inContext.mVcp == 32) ? kGxNidsReflectivityColors16ClearAir
-                                                                          : kGxNidsReflectivityColors16Green;
+    const GxColorTable* table = (inContext.mVcp == 31 || inContext.mVcp == 32)
+                                    ? &BuiltInColors<kGxNidsReflectivityColors16ClearAir>()
+                                    : &BuiltInColors<kGxNidsReflectivityColors16Green>();
     CxSint32 dataType = 1;
     if (inContext.mSourceId < 10000)
     {
         CxUint16 code = inContext.mCode;
         if (IsOneOf(code, {22, 23, 24, 25, 26, 27, 44, 51, 55, 56}))
         {
-            table = kGxNidsVelocityColors16;
+            table = &BuiltInColors<kGxNidsVelocityColors16>();
             dataType = 2;
         }
         else if (IsOneOf(code, {32, 94, 134, 135, 180, 186}))
-            table = kGxNidsReflectivityColors256;
+            table = &BuiltInColors<kGxNidsReflectivityColors256>();
         else if (IsOneOf(code, {36, 65, 66, 67, 90}))
-            table = kGxNidsReflectivityColors8;
+            table = &BuiltInColors<kGxNidsReflectivityColors8>();
         else if (IsOneOf(code, {78, 79, 80}))
         {
-            table = kGxNidsReflectivityColors16Green;
+            table = &BuiltInColors<kGxNidsReflectivityColors16Green>();
             dataType = 3;
         }
         else if (IsOneOf(code, {81, 99, 182}))
         {
-            table = kGxNidsVelocity256;
+            table = &BuiltInColors<kGxNidsVelocity256>();
             dataType = 2;
         }
     }
-    ioImage.AcceptColorTable(inListed.size() > 0 ? inListed : GxColorTable(table));
+    ioImage.AcceptColorTable(inListed.size() > 0 ? inListed : *table);
     ioImage.NewIntField("dataType")->push_back(dataType);
 }
 
@@ -594,7 +602,8 @@ void ParseTabular(DxFrame* ioFrame, NidsReader& ioReader)
                 break;
             // The count defines the line: a 0 byte inside it is shown as a space, not taken as its end.
             std::string& line = lines.emplace_back(reinterpret_cast<const char*>(ioReader.Here()), std::size_t(count));
-            std::replace(line.begin(), line.end(), '\0', ' ');
+            if (std::memchr(line.data(), '\0', line.size()) != nullptr)
+                std::replace(line.begin(), line.end(), '\0', ' ');
             ioReader.Skip(std::size_t(count));
         }
     if (ioFrame == nullptr)
@@ -760,15 +769,16 @@ CxString NidsLevelThreeParser::DataLevelLabel(CxUint16 inHalfword)
             label = kCodes[low];
         return CxString(label.c_str());
     }
+    // Written in whole numbers: low / 10 with one decimal, or low / 20 with two (0.05 steps need two decimals to
+    // stay apart), are exact, so no rounding of a binary fraction is involved.
     const CxUint32 scale = (inHalfword >> 12) & 0x3;
-    char number[16];
-    if (scale == 1)
-        std::snprintf(number, sizeof number, "%.1f", low / 10.0);
-    else if (scale == 2) // 0.05 steps need two decimals to stay apart
-        std::snprintf(number, sizeof number, "%.2f", low / 20.0);
-    else
-        std::snprintf(number, sizeof number, "%u", low);
-    label += number;
+    const CxUint32 decimals = scale == 1 ? 1 : scale == 2 ? 2 : 0;
+    const CxUint32 value = scale == 2 ? low * 5 : low;
+    label += std::to_string(decimals == 0 ? value : decimals == 1 ? value / 10 : value / 100);
+    if (decimals == 1)
+        label += {'.', char('0' + value % 10)};
+    else if (decimals == 2)
+        label += {'.', char('0' + value / 10 % 10), char('0' + value % 10)};
     return CxString(label.c_str());
 }
 

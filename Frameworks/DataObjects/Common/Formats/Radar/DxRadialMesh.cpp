@@ -31,9 +31,15 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
     std::sort(boundaries.begin(), boundaries.end());
     boundaries.erase(std::unique(boundaries.begin(), boundaries.end()), boundaries.end());
     const std::size_t count = boundaries.size();
-    std::vector<GxPosition> corners(2 * radials * count);
     const auto degrees = [&](std::size_t inEdge)
     { return (inEdge % 2 == 0 ? inSweep.mStart : inSweep.mEnd)[inEdge / 2]; };
+    // An edge at the previous one's angle (a radial's end at the next one's start) shares its corners: each edge
+    // names its row of corners.
+    std::vector<std::size_t> edgeRows(2 * radials);
+    std::size_t rows = 0;
+    for (std::size_t edge = 0; edge < 2 * radials; ++edge)
+        edgeRows[edge] = edge > 0 && degrees(edge) == degrees(edge - 1) ? edgeRows[edge - 1] : rows++;
+    std::vector<GxPosition> corners(rows * count);
     std::vector<double> ranges(count);
     for (std::size_t b = 0; b < count; ++b)
         ranges[b] = boundaries[b] * inSweep.mGateKm + inSweep.mFirstGateKm;
@@ -51,12 +57,9 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
     }
     for (std::size_t edge = 0; edge < 2 * radials; ++edge)
     {
-        GxPosition* out = &corners[edge * count];
-        if (edge > 0 && degrees(edge) == degrees(edge - 1))
-        {
-            std::copy_n(out - count, count, out);
+        if (edge > 0 && edgeRows[edge] == edgeRows[edge - 1])
             continue;
-        }
+        GxPosition* out = &corners[edgeRows[edge] * count];
         const double azimuth = degrees(edge) * M_PI / 180.0;
         const double sine = std::sin(azimuth), cosine = std::cos(azimuth);
         for (std::size_t b = 0; b < count; ++b)
@@ -89,49 +92,55 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
         const double uOuter = uv.mLeft + (uv.mRight - uv.mLeft) * double(outerGate - CxUint32(texels.left)) /
                                              double(texels.right - texels.left);
         const double rowsHigh = double(texels.bottom - texels.top);
-        // Filled in place: the vertex count is known before the rows are walked.
+        // Appended to reserved room: the vertex count is known before the rows are walked.
         const std::size_t perRow = fan ? 3 : 6;
         auto& positions = tile->PositionCoords();
         auto& textures = tile->ImageCoords();
-        positions.resize(perRow * std::size_t(rowsHigh));
-        textures.resize(perRow * std::size_t(rowsHigh));
-        GxPosition* position = positions.data();
-        GxPoint* texture = textures.data();
-        // Buffer rows run bottom first: buffer row y holds radial height - 1 - y.
+        positions.reserve(perRow * std::size_t(rowsHigh));
+        textures.reserve(perRow * std::size_t(rowsHigh));
+        // Buffer rows run bottom first: buffer row y holds radial height - 1 - y. A row's end is the next row's
+        // start down the texture.
+        // Over a power-of-two height the reciprocal is exact, and multiplying by it gives the quotient's bits.
+        const CxSint32 high = texels.bottom - texels.top;
+        const double reciprocal = (high & (high - 1)) == 0 ? 1.0 / rowsHigh : 0.0;
+        const auto down = [&](CxSint32 inRow)
+        {
+            const double span = (uv.mTop - uv.mBottom) * inRow;
+            return uv.mBottom + (reciprocal != 0.0 ? span * reciprocal : span / rowsHigh);
+        };
+        double vEnd = down(0);
         for (CxSint32 y = texels.top; y < texels.bottom; ++y)
         {
+            const double vStart = down(y + 1 - texels.top);
+            const double vLast = std::exchange(vEnd, vStart);
             const CxSint64 radial = height - 1 - y;
             if (radial < 0 || std::size_t(radial) >= radials)
                 continue;
-            const GxPosition* start = &corners[2 * std::size_t(radial) * count];
-            const GxPosition* end = start + count;
-            const double vStart = uv.mBottom + (uv.mTop - uv.mBottom) * (y + 1 - texels.top) / rowsHigh;
-            const double vEnd = uv.mBottom + (uv.mTop - uv.mBottom) * (y - texels.top) / rowsHigh;
+            const GxPosition* start = &corners[edgeRows[2 * std::size_t(radial)] * count];
+            const GxPosition* end = &corners[edgeRows[2 * std::size_t(radial) + 1] * count];
             if (fan)
             {
-                *position++ = site;
-                *position++ = start[outer];
-                *position++ = end[outer];
-                *texture++ = GxPoint(uv.mLeft, vStart);
-                *texture++ = GxPoint(uOuter, vStart);
-                *texture++ = GxPoint(uOuter, vEnd);
+                positions.push_back(site);
+                positions.push_back(start[outer]);
+                positions.push_back(end[outer]);
+                textures.emplace_back(uv.mLeft, vStart);
+                textures.emplace_back(uOuter, vStart);
+                textures.emplace_back(uOuter, vLast);
                 continue;
             }
-            *position++ = start[inner];
-            *position++ = start[outer];
-            *position++ = end[outer];
-            *position++ = end[inner];
-            *position++ = start[inner];
-            *position++ = end[outer];
-            *texture++ = GxPoint(uv.mLeft, vStart);
-            *texture++ = GxPoint(uOuter, vStart);
-            *texture++ = GxPoint(uOuter, vEnd);
-            *texture++ = GxPoint(uv.mLeft, vEnd);
-            *texture++ = GxPoint(uv.mLeft, vStart);
-            *texture++ = GxPoint(uOuter, vEnd);
+            positions.push_back(start[inner]);
+            positions.push_back(start[outer]);
+            positions.push_back(end[outer]);
+            positions.push_back(end[inner]);
+            positions.push_back(start[inner]);
+            positions.push_back(end[outer]);
+            textures.emplace_back(uv.mLeft, vStart);
+            textures.emplace_back(uOuter, vStart);
+            textures.emplace_back(uOuter, vLast);
+            textures.emplace_back(uv.mLeft, vLast);
+            textures.emplace_back(uv.mLeft, vStart);
+            textures.emplace_back(uOuter, vLast);
         }
-        positions.resize(std::size_t(position - positions.data()));
-        textures.resize(std::size_t(texture - textures.data()));
     }
     ioImage.SetMesh(std::move(mesh));
 }
