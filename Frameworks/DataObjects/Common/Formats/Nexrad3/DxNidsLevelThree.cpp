@@ -8,6 +8,7 @@
 #include <bzlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -93,6 +94,15 @@ bool IsOneOf(CxUint16 inCode, std::initializer_list<CxUint16> inCodes)
             return true;
     return false;
 }
+
+// Sixteen bytes of each colour level.
+constexpr auto kRuns = []
+{
+    std::array<std::array<CxUint8, 16>, 16> runs{};
+    for (std::size_t level = 0; level < 16; ++level)
+        runs[level].fill(CxUint8(level));
+    return runs;
+}();
 
 // Row width: the smallest multiple of 256 not below the bin count, so textures tile evenly.
 CxSint32 RadialRowWidth(CxUint32 inBins)
@@ -318,19 +328,22 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
             std::memcpy(out, in, byteCount);
         else
         {
-            // A run is at most 15 bins: away from the row's end a fixed 16-byte store is cheaper than a sized one,
-            // its surplus overwritten by the next run and cleared after the last.
+            // A run is at most 15 bins: away from the row's end a fixed 16-byte copy of the level's ready-made
+            // run is cheaper than a sized fill, its surplus overwritten by the next run and cleared after the last.
             CxSint32 column = 0;
             for (std::size_t i = 0; i < byteCount; ++i)
             {
                 const CxSint32 run = std::min<CxSint32>(in[i] >> 4, rowWidth - column);
                 if (rowWidth - column >= 16)
-                    std::memset(out + column, in[i] & 0x0F, 16);
+                    std::memcpy(out + column, kRuns[in[i] & 0x0F].data(), 16);
                 else
                     std::memset(out + column, in[i] & 0x0F, std::size_t(run));
                 column += run;
             }
-            std::memset(out + column, 0, std::size_t(std::min<CxSint32>(16, rowWidth - column)));
+            if (rowWidth - column >= 16)
+                std::memcpy(out + column, kRuns[0].data(), 16);
+            else
+                std::memset(out + column, 0, std::size_t(rowWidth - column));
         }
         ioReader.Skip(byteCount);
     }
