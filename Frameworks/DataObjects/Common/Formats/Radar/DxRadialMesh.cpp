@@ -198,28 +198,21 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
                 continue;
             const GxPosition* start = &corners[edgeRows[2 * std::size_t(radial)] * count];
             const GxPosition* end = &corners[edgeRows[2 * std::size_t(radial) + 1] * count];
+            // A row's vertices are appended together: one room check each instead of one a vertex.
             if (fan)
             {
-                positions.push_back(site);
-                positions.push_back(start[outer]);
-                positions.push_back(end[outer]);
-                textures.emplace_back(uv.mLeft, vStart);
-                textures.emplace_back(uOuter, vStart);
-                textures.emplace_back(uOuter, vLast);
+                const GxPosition corners3[] = {site, start[outer], end[outer]};
+                const GxPoint texels3[] = {{uv.mLeft, vStart}, {uOuter, vStart}, {uOuter, vLast}};
+                positions.insert(positions.end(), std::begin(corners3), std::end(corners3));
+                textures.insert(textures.end(), std::begin(texels3), std::end(texels3));
                 continue;
             }
-            positions.push_back(start[inner]);
-            positions.push_back(start[outer]);
-            positions.push_back(end[outer]);
-            positions.push_back(end[inner]);
-            positions.push_back(start[inner]);
-            positions.push_back(end[outer]);
-            textures.emplace_back(uv.mLeft, vStart);
-            textures.emplace_back(uOuter, vStart);
-            textures.emplace_back(uOuter, vLast);
-            textures.emplace_back(uv.mLeft, vLast);
-            textures.emplace_back(uv.mLeft, vStart);
-            textures.emplace_back(uOuter, vLast);
+            const GxPosition corners6[] = {start[inner], start[outer], end[outer],
+                                           end[inner],   start[inner], end[outer]};
+            const GxPoint texels6[] = {{uv.mLeft, vStart}, {uOuter, vStart},   {uOuter, vLast},
+                                       {uv.mLeft, vLast},  {uv.mLeft, vStart}, {uOuter, vLast}};
+            positions.insert(positions.end(), std::begin(corners6), std::end(corners6));
+            textures.insert(textures.end(), std::begin(texels6), std::end(texels6));
         }
     }
     ioImage.SetMesh(std::move(mesh));
