@@ -1,5 +1,7 @@
 #include "DxRadialMesh.h"
 
+#include "GxMath.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -9,26 +11,49 @@ namespace
 {
 // Near the radar a corner's longitude and latitude differ little from the site's: each difference is the
 // arctangent of a small ratio, which a short series gives several times faster than the library's atan2 and asin.
-// Up to t^19 the first term left out stays below 1e-18 for |t| <= 1/8.
-constexpr double kSmallRatio = 0.125;
-
-inline double SmallAtan(double inT)
+// Up to t^19 the first term left out stays below 1e-18 for |t| <= 1/8. For a double or, lane by lane, a GxDouble2.
+template <typename V> inline V SmallAtan(V inT)
 {
     constexpr double c1 = -1.0 / 3.0, c2 = 1.0 / 5.0, c3 = -1.0 / 7.0, c4 = 1.0 / 9.0, c5 = -1.0 / 11.0;
     constexpr double c6 = 1.0 / 13.0, c7 = -1.0 / 15.0, c8 = 1.0 / 17.0, c9 = -1.0 / 19.0;
     // Terms paired up (Estrin's scheme), so that the multiplications overlap instead of waiting on each other.
-    const double u = inT * inT, u2 = u * u, u4 = u2 * u2;
-    const double p01 = 1.0 + c1 * u, p23 = c2 + c3 * u, p45 = c4 + c5 * u, p67 = c6 + c7 * u, p89 = c8 + c9 * u;
+    const V u = inT * inT, u2 = u * u, u4 = u2 * u2;
+    const V p01 = 1.0 + c1 * u, p23 = c2 + c3 * u, p45 = c4 + c5 * u, p67 = c6 + c7 * u, p89 = c8 + c9 * u;
     return inT * ((p01 + u2 * p23) + u4 * ((p45 + u2 * p67) + u4 * p89));
 }
 
-// The angle of (x, y) when x is positive and y at most kSmallRatio of it; false otherwise, NaN included.
-inline bool SmallAngle(double inY, double inX, double& outAngle)
+// The corners of two edges (azimuth sines and cosines, one a lane) at one range (sine and cosine of its angle at
+// the earth's centre) on a map centred at the radar. Each corner is a unit vector, x towards the site's meridian
+// at the equator, z to the pole; a lane whose angles are past the series' reach, or not numbers, takes the
+// library's atan2 and asin instead.
+struct PolarFrame
 {
-    if (!(inX > 0.0 && std::fabs(inY) <= kSmallRatio * inX))
-        return false;
-    outAngle = SmallAtan(inY / inX);
-    return true;
+    GxPosition mSite;
+    double mSinLat0;
+    double mCosLat0;
+};
+
+void PolarCorners(const PolarFrame& inFrame, double inSinRange, double inCosRange, GxDouble2 inSine, GxDouble2 inCosine,
+                  GxPosition& outFirst, GxPosition& outSecond)
+{
+    const double sinLat0 = inFrame.mSinLat0, cosLat0 = inFrame.mCosLat0;
+    const GxDouble2 x = inCosRange * cosLat0 - inCosine * sinLat0 * inSinRange;
+    const GxDouble2 y = inSine * inSinRange;
+    const GxDouble2 z = sinLat0 * inCosRange + inCosine * inSinRange * cosLat0;
+    const GxDouble2 squares = x * x + y * y;
+    const GxDouble2 across = {std::sqrt(squares[0]), std::sqrt(squares[1])};
+    const GxDouble2 northX = across * cosLat0 + z * sinLat0;
+    const GxDouble2 east = y / x;
+    const GxDouble2 north = (z * cosLat0 - across * sinLat0) / northX;
+    // |ratio| <= 1/8 as its square, which needs no absolute value; a NaN fails every comparison.
+    const GxInt2 near = (x > 0.0) & (northX > 0.0) & (east * east <= 0.015625) & (north * north <= 0.015625);
+    const GxDouble2 longitudes = inFrame.mSite.mLongitude + SmallAtan(east);
+    const GxDouble2 latitudes = inFrame.mSite.mLatitude + SmallAtan(north);
+    GxPosition* out[] = {&outFirst, &outSecond};
+    for (int lane = 0; lane < 2; ++lane)
+        *out[lane] = near[lane] ? GxPosition(longitudes[lane], latitudes[lane])
+                                : GxPosition(inFrame.mSite.mLongitude + std::atan2(y[lane], x[lane]),
+                                             std::asin(std::clamp(z[lane], -1.0, 1.0)));
 }
 
 // The sine and cosine of every tenth of a degree below 360, computed as for any other angle: Level III angles
@@ -122,37 +147,35 @@ void DxBuildRadialMesh(DxIndexedImage& ioImage, const GxProjection& inProjection
         sines[b] = ranges[b] / GxProjection::kStdRadius;
         cosines[b] = std::sqrt(1.0 - sines[b] * sines[b]);
     }
+    // The azimuth terms of each row of corners.
+    std::vector<double> rowSines(rows), rowCosines(rows);
     for (std::size_t edge = 0; edge < 2 * radials; ++edge)
+        if (edge == 0 || edgeRows[edge] != edgeRows[edge - 1])
+            SineAndCosine(degrees(edge), rowSines[edgeRows[edge]], rowCosines[edgeRows[edge]]);
+    const PolarFrame frame{site, sinLat0, cosLat0};
+    for (std::size_t b = 0; b < count; ++b)
     {
-        if (edge > 0 && edgeRows[edge] == edgeRows[edge - 1])
-            continue;
-        GxPosition* out = &corners[edgeRows[edge] * count];
-        double sine = 0.0, cosine = 0.0;
-        SineAndCosine(degrees(edge), sine, cosine);
-        for (std::size_t b = 0; b < count; ++b)
+        const double range = ranges[b];
+        if (polar && range == 0.0)
         {
-            const double range = ranges[b];
-            if (polar && range == 0.0)
-            {
-                out[b] = site; // what the general path gives: the centre unprojected
-                continue;
-            }
-            if (!polar || !(std::fabs(sines[b]) <= 1.0))
-            {
-                out[b] = inProjection.Unproject(GxPoint(center.mX + range * sine, center.mY + range * cosine));
-                continue;
-            }
-            // The corner as a unit vector, x towards the site's meridian at the equator, z to the pole.
-            const double x = cosines[b] * cosLat0 - cosine * sinLat0 * sines[b];
-            const double y = sine * sines[b];
-            const double z = sinLat0 * cosines[b] + cosine * sines[b] * cosLat0;
-            const double across = std::sqrt(x * x + y * y);
-            double east = 0.0, north = 0.0;
-            if (SmallAngle(y, x, east) &&
-                SmallAngle(z * cosLat0 - across * sinLat0, across * cosLat0 + z * sinLat0, north))
-                out[b] = GxPosition(site.mLongitude + east, site.mLatitude + north);
-            else
-                out[b] = GxPosition(site.mLongitude + std::atan2(y, x), std::asin(std::clamp(z, -1.0, 1.0)));
+            for (std::size_t row = 0; row < rows; ++row)
+                corners[row * count + b] = site; // what the general path gives: the centre unprojected
+            continue;
+        }
+        if (!polar || !(std::fabs(sines[b]) <= 1.0))
+        {
+            for (std::size_t row = 0; row < rows; ++row)
+                corners[row * count + b] = inProjection.Unproject(
+                    GxPoint(center.mX + range * rowSines[row], center.mY + range * rowCosines[row]));
+            continue;
+        }
+        // Two rows at a time; an odd last row is paired with itself.
+        for (std::size_t row = 0; row < rows; row += 2)
+        {
+            const std::size_t next = std::min(row + 1, rows - 1);
+            PolarCorners(frame, sines[b], cosines[b], GxDouble2{rowSines[row], rowSines[next]},
+                         GxDouble2{rowCosines[row], rowCosines[next]}, corners[row * count + b],
+                         corners[next * count + b]);
         }
     }
     const auto boundaryIndex = [&](CxUint32 inGate)
