@@ -22,10 +22,29 @@ template <typename V> inline V SmallAtan(V inT)
     return inT * ((p01 + u2 * p23) + u4 * ((p45 + u2 * p67) + u4 * p89));
 }
 
+// atan(k / 4) for k = 0 to 4.
+constexpr double kQuarterAngles[] = {0.0, 0.24497866312686414, 0.4636476090008061, 0.6435011087932844,
+                                     0.7853981633974483};
+
+// Lane by lane the angle of (x, y), x positive and |y| at most 9/8 of x (within 48 degrees of the x axis), from
+// the quarter c nearest the ratio t = y / x: atan t = atan c + atan r with r = (t - c) / (1 + t c)
+// = (|y| - c x) / (x + c |y|), |r| <= 1/8. Other lanes give rubbish, for the caller to leave.
+GxDouble2 ModerateAngles(GxDouble2 inY, GxDouble2 inX)
+{
+    const GxDouble2 size = inY < 0.0 ? -inY : inY;
+    const GxInt2 quarters =
+        -((size > 0.125 * inX) + (size > 0.375 * inX) + (size > 0.625 * inX) + (size > 0.875 * inX));
+    const GxDouble2 c = __builtin_convertvector(quarters, GxDouble2) * 0.25;
+    const GxDouble2 angles = GxDouble2{kQuarterAngles[quarters[0] & 7 & -(quarters[0] <= 4)],
+                                       kQuarterAngles[quarters[1] & 7 & -(quarters[1] <= 4)]} +
+                             SmallAtan((size - c * inX) / (inX + c * size));
+    return inY < 0.0 ? -angles : angles;
+}
+
 // The corners of two edges (azimuth sines and cosines, one a lane) at one range (sine and cosine of its angle at
 // the earth's centre) on a map centred at the radar. Each corner is a unit vector, x towards the site's meridian
-// at the equator, z to the pole; a lane whose angles are past the series' reach, or not numbers, takes the
-// library's atan2 and asin instead.
+// at the equator, z to the pole. Its angles from the site come from the series, directly within 1/8 and from the
+// nearest quarter within 9/8; a lane past that, or not a number, takes the library's atan2 and asin instead.
 struct PolarFrame
 {
     GxPosition mSite;
@@ -43,17 +62,30 @@ void PolarCorners(const PolarFrame& inFrame, double inSinRange, double inCosRang
     const GxDouble2 squares = x * x + y * y;
     const GxDouble2 across = {std::sqrt(squares[0]), std::sqrt(squares[1])};
     const GxDouble2 northX = across * cosLat0 + z * sinLat0;
-    const GxDouble2 east = y / x;
-    const GxDouble2 north = (z * cosLat0 - across * sinLat0) / northX;
+    const GxDouble2 northY = z * cosLat0 - across * sinLat0;
+    GxDouble2 east = y / x;
+    GxDouble2 north = northY / northX;
     // |ratio| <= 1/8 as its square, which needs no absolute value; a NaN fails every comparison.
     const GxInt2 near = (x > 0.0) & (northX > 0.0) & (east * east <= 0.015625) & (north * north <= 0.015625);
-    const GxDouble2 longitudes = inFrame.mSite.mLongitude + SmallAtan(east);
-    const GxDouble2 latitudes = inFrame.mSite.mLatitude + SmallAtan(north);
+    GxInt2 reached = near;
+    if (near[0] && near[1])
+    {
+        east = SmallAtan(east);
+        north = SmallAtan(north);
+    }
+    else
+    {
+        reached = (x > 0.0) & (northX > 0.0) & (east * east <= 1.265625) & (north * north <= 1.265625);
+        east = ModerateAngles(y, x);
+        north = ModerateAngles(northY, northX);
+    }
+    const GxDouble2 longitudes = inFrame.mSite.mLongitude + east;
+    const GxDouble2 latitudes = inFrame.mSite.mLatitude + north;
     GxPosition* out[] = {&outFirst, &outSecond};
     for (int lane = 0; lane < 2; ++lane)
-        *out[lane] = near[lane] ? GxPosition(longitudes[lane], latitudes[lane])
-                                : GxPosition(inFrame.mSite.mLongitude + std::atan2(y[lane], x[lane]),
-                                             std::asin(std::clamp(z[lane], -1.0, 1.0)));
+        *out[lane] = reached[lane] ? GxPosition(longitudes[lane], latitudes[lane])
+                                   : GxPosition(inFrame.mSite.mLongitude + std::atan2(y[lane], x[lane]),
+                                                std::asin(std::clamp(z[lane], -1.0, 1.0)));
 }
 
 // The sine and cosine of every tenth of a degree below 360, computed as for any other angle: Level III angles
