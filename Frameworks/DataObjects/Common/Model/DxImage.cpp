@@ -1,7 +1,6 @@
 #include "DxImage.h"
 
 #include "CxDebug.h"
-#include "DxIndexedTexels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,7 +167,29 @@ void DxIndexedImage::GenerateBuffer()
     CxAssertText(buffer != nullptr, "mImageBuffer != nil");
     if (buffer == nullptr)
         return;
-    DxFillIndexedTexels(mPixels.get(), width, height, texels, buffer);
+    // Pixels are stored top row first, textures bottom row first.
+    // Index 0 (no data, and a radial row's padding) fills most images: eight of them at once take two wide stores
+    // instead of eight lookups.
+    CxUint32 zeros[8];
+    std::fill_n(zeros, 8, texels[0]);
+    CxUint8* out = buffer;
+    for (std::size_t row = height; row-- > 0;)
+    {
+        const CxUint8* in = mPixels.get() + row * width;
+        std::size_t column = 0;
+        for (; column + 8 <= width; column += 8, out += 8 * sizeof(CxUint32))
+        {
+            CxUint64 eight;
+            std::memcpy(&eight, in + column, sizeof eight);
+            if (eight == 0)
+                std::memcpy(out, zeros, sizeof zeros);
+            else
+                for (std::size_t k = 0; k < 8; ++k)
+                    std::memcpy(out + k * sizeof(CxUint32), &texels[in[column + k]], sizeof(CxUint32));
+        }
+        for (; column < width; ++column, out += sizeof(CxUint32))
+            std::memcpy(out, &texels[in[column]], sizeof(CxUint32));
+    }
     ReplaceImageBuffer(buffer);
 }
 

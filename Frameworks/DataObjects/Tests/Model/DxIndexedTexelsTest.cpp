@@ -1,6 +1,6 @@
 // The texture of an indexed image against a plain per-pixel lookup, over the widths and index mixes that decide
-// how a row is walked: steps of 32 pixels that hold only indexes below 16, steps with a larger index somewhere,
-// rows whose end is not a whole step, and palettes shorter than the indexes they are asked for.
+// how a row is walked: runs of index 0 taken eight at a time, steps with other indexes, rows whose end is not a
+// whole step, and palettes shorter than the indexes they are asked for.
 #include "DxImage.h"
 
 #include <gtest/gtest.h>

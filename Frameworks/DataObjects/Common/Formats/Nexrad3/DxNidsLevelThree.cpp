@@ -297,7 +297,6 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     CxUint8* pixels = image->Pixels();
     if (pixels == nullptr)
         return nullptr;
-    std::memset(pixels, 0, std::size_t(rowWidth) * radials);
     image->NewIntField("numRangeBins")->push_back(bins);
     DxFloatField* angles = image->NewFloatField("radialAngle");
     angles->reserve(radials);
@@ -305,7 +304,9 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     sweep.mStart.reserve(radials);
     sweep.mEnd.reserve(radials);
 
-    for (CxUint32 row = 0; row < radials; ++row)
+    // Each row is written whole, its unused end cleared; rows never reached are cleared after the last.
+    CxUint32 row = 0;
+    for (; row < radials; ++row)
     {
         if (!ioReader.Has(6))
             break;
@@ -325,11 +326,14 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
         CxUint8* out = pixels + std::size_t(row) * rowWidth;
         const CxUint8* in = ioReader.Here();
         if (inPacket == 16)
+        {
             std::memcpy(out, in, byteCount);
+            std::memset(out + byteCount, 0, rowWidth - byteCount);
+        }
         else
         {
             // A run is at most 15 bins: away from the row's end a fixed 16-byte copy of the level's ready-made
-            // run is cheaper than a sized fill, its surplus overwritten by the next run and cleared after the last.
+            // run is cheaper than a sized fill, its surplus overwritten by the next run or the row's cleared end.
             CxSint32 column = 0;
             for (std::size_t i = 0; i < byteCount; ++i)
             {
@@ -340,13 +344,11 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
                     std::memset(out + column, in[i] & 0x0F, std::size_t(run));
                 column += run;
             }
-            if (rowWidth - column >= 16)
-                std::memcpy(out + column, kRuns[0].data(), 16);
-            else
-                std::memset(out + column, 0, std::size_t(rowWidth - column));
+            std::memset(out + column, 0, std::size_t(rowWidth - column));
         }
         ioReader.Skip(byteCount);
     }
+    std::memset(pixels + std::size_t(row) * rowWidth, 0, std::size_t(radials - row) * rowWidth);
 
     if (inPacket == 16)
         BuildTracking(*image, inContext);
