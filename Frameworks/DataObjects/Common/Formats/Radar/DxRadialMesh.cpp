@@ -115,12 +115,16 @@ const TenthsTable& Tenths()
 // The sine and cosine of an azimuth in degrees, from the table when it is a whole number of tenths.
 void SineAndCosine(double inDegrees, double& outSine, double& outCosine)
 {
-    const double tenths = std::round(inDegrees * 10.0);
-    if (tenths >= 0.0 && tenths < 3600.0 && CxSint32(tenths) * 0.1 == inDegrees)
+    const double scaled = inDegrees * 10.0 + 0.5;
+    if (scaled >= 0.0 && scaled < 3600.0)
     {
-        outSine = Tenths().mSine[CxSint32(tenths)];
-        outCosine = Tenths().mCosine[CxSint32(tenths)];
-        return;
+        const CxSint32 tenths = CxSint32(scaled);
+        if (tenths * 0.1 == inDegrees)
+        {
+            outSine = Tenths().mSine[tenths];
+            outCosine = Tenths().mCosine[tenths];
+            return;
+        }
     }
     const double azimuth = inDegrees * M_PI / 180.0;
     outSine = std::sin(azimuth);
