@@ -7,6 +7,10 @@
 #include <memory>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 // Near the radar a corner's longitude and latitude differ little from the site's: each difference is the
@@ -52,6 +56,17 @@ struct PolarFrame
     double mCosLat0;
 };
 
+// The lanes the series does not reach, from the library's atan2 and asin.
+[[gnu::noinline]] void LibraryCorners(const GxPosition& inSite, GxInt2 inReached, GxDouble2 inX, GxDouble2 inY,
+                                      GxDouble2 inZ, GxPosition& ioFirst, GxPosition& ioSecond)
+{
+    GxPosition* out[] = {&ioFirst, &ioSecond};
+    for (int lane = 0; lane < 2; ++lane)
+        if (!inReached[lane])
+            *out[lane] = GxPosition(inSite.mLongitude + std::atan2(inY[lane], inX[lane]),
+                                    std::asin(std::clamp(inZ[lane], -1.0, 1.0)));
+}
+
 void PolarCorners(const PolarFrame& inFrame, double inSinRange, double inCosRange, GxDouble2 inSine, GxDouble2 inCosine,
                   GxPosition& outFirst, GxPosition& outSecond)
 {
@@ -60,7 +75,11 @@ void PolarCorners(const PolarFrame& inFrame, double inSinRange, double inCosRang
     const GxDouble2 y = inSine * inSinRange;
     const GxDouble2 z = sinLat0 * inCosRange + inCosine * inSinRange * cosLat0;
     const GxDouble2 squares = x * x + y * y;
+#ifdef __SSE2__
+    const GxDouble2 across = GxDouble2(_mm_sqrt_pd(__m128d(squares)));
+#else
     const GxDouble2 across = {std::sqrt(squares[0]), std::sqrt(squares[1])};
+#endif
     const GxDouble2 northX = across * cosLat0 + z * sinLat0;
     const GxDouble2 northY = z * cosLat0 - across * sinLat0;
     GxDouble2 east = y / x;
@@ -81,11 +100,10 @@ void PolarCorners(const PolarFrame& inFrame, double inSinRange, double inCosRang
     }
     const GxDouble2 longitudes = inFrame.mSite.mLongitude + east;
     const GxDouble2 latitudes = inFrame.mSite.mLatitude + north;
-    GxPosition* out[] = {&outFirst, &outSecond};
-    for (int lane = 0; lane < 2; ++lane)
-        *out[lane] = reached[lane] ? GxPosition(longitudes[lane], latitudes[lane])
-                                   : GxPosition(inFrame.mSite.mLongitude + std::atan2(y[lane], x[lane]),
-                                                std::asin(std::clamp(z[lane], -1.0, 1.0)));
+    outFirst = GxPosition(longitudes[0], latitudes[0]);
+    outSecond = GxPosition(longitudes[1], latitudes[1]);
+    if (!reached[0] || !reached[1])
+        LibraryCorners(inFrame.mSite, reached, x, y, z, outFirst, outSecond);
 }
 
 // The sine and cosine of every tenth of a degree below 360, computed as for any other angle: Level III angles
