@@ -45,10 +45,7 @@ GxDouble2 ModerateAngles(GxDouble2 inY, GxDouble2 inX)
     return inY < 0.0 ? -angles : angles;
 }
 
-// The corners of two edges (azimuth sines and cosines, one a lane) at one range (sine and cosine of its angle at
-// the earth's centre) on a map centred at the radar. Each corner is a unit vector, x towards the site's meridian
-// at the equator, z to the pole. Its angles from the site come from the series, directly within 1/8 and from the
-// nearest quarter within 9/8; a lane past that, or not a number, takes the library's atan2 and asin instead.
+// The site and its latitude's sine and cosine.
 struct PolarFrame
 {
     GxPosition mSite;
@@ -67,6 +64,10 @@ struct PolarFrame
                                     std::asin(std::clamp(inZ[lane], -1.0, 1.0)));
 }
 
+// The corners of two edges (azimuth sines and cosines, one a lane) at one range (sine and cosine of its angle at
+// the earth's centre) on a map centred at the radar. Each corner is a unit vector, x towards the site's meridian
+// at the equator, z to the pole. Its angles from the site come from the series, directly within 1/8 and from the
+// nearest quarter within 9/8; a lane past that, or not a number, takes the library's atan2 and asin instead.
 void PolarCorners(const PolarFrame& inFrame, double inSinRange, double inCosRange, GxDouble2 inSine, GxDouble2 inCosine,
                   GxPosition& outFirst, GxPosition& outSecond)
 {
