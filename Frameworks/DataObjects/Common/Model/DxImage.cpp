@@ -4,8 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -25,6 +30,18 @@ bool IndexOf(double inQuotient, CxSint32 inLimit, CxSint64& outIndex)
 bool IsPositiveFinite(double inValue)
 {
     return inValue > 0.0 && std::isfinite(inValue);
+}
+
+// The palette a new indexed image starts with: none. Made once, as the default table is built entry by entry.
+const GxColorTable& NoColors()
+{
+    static const GxColorTable sNone = []
+    {
+        GxColorTable table(kGxNidsReflectivityColors8);
+        table.clear();
+        return table;
+    }();
+    return sNone;
 }
 
 } // namespace
@@ -104,10 +121,7 @@ void DxImage::GenerateMesh(bool inOverlapping, double inStep)
 
 // ---- DxIndexedImage
 
-DxIndexedImage::DxIndexedImage(const GxProjection& inProjection) : DxImage(inProjection)
-{
-    mColors.clear();
-}
+DxIndexedImage::DxIndexedImage(const GxProjection& inProjection) : DxImage(inProjection), mColors(NoColors()) {}
 
 void DxIndexedImage::Reserve()
 {
@@ -158,7 +172,41 @@ void DxIndexedImage::GenerateBuffer()
     CxAssertText(buffer != nullptr, "mImageBuffer != nil");
     if (buffer == nullptr)
         return;
-    // Pixels are stored top row first, textures bottom row first.
+        // Pixels are stored top row first, textures bottom row first.
+#ifdef __SSE2__
+    // The buffer is written once here and read once at upload: streamed past the cache, its lines are not read
+    // in before being overwritten, which halves the memory traffic of the pass. Eight pixels a step, index 0 (no
+    // data, and a radial row's padding, most of most images) without lookups.
+    if (width % 8 == 0 && reinterpret_cast<std::uintptr_t>(buffer) % 16 == 0)
+    {
+        const __m128i zeros = _mm_set1_epi32(int(texels[0]));
+        __m128i* out = reinterpret_cast<__m128i*>(buffer);
+        for (std::size_t row = height; row-- > 0;)
+        {
+            const CxUint8* in = mPixels.get() + row * width;
+            for (std::size_t column = 0; column < width; column += 8, out += 2)
+            {
+                CxUint64 eight;
+                std::memcpy(&eight, in + column, sizeof eight);
+                if (eight == 0)
+                {
+                    _mm_stream_si128(out, zeros);
+                    _mm_stream_si128(out + 1, zeros);
+                    continue;
+                }
+                const CxUint8* p = in + column;
+                _mm_stream_si128(
+                    out, _mm_setr_epi32(int(texels[p[0]]), int(texels[p[1]]), int(texels[p[2]]), int(texels[p[3]])));
+                _mm_stream_si128(out + 1, _mm_setr_epi32(int(texels[p[4]]), int(texels[p[5]]), int(texels[p[6]]),
+                                                         int(texels[p[7]])));
+            }
+        }
+        // Streamed stores are ordered with later ones only through a fence.
+        _mm_sfence();
+        ReplaceImageBuffer(buffer);
+        return;
+    }
+#endif
     // Index 0 (no data, and a radial row's padding) fills most images: eight of them at once take two wide stores
     // instead of eight lookups.
     CxUint32 zeros[8];

@@ -4,5 +4,6 @@ sky_add_tests(dx_model_tests
             data_3: DxConfigParserTest.cpp
             # Durations in units that are not durations; a second load of the unit table while handles live.
             data_5: DxUnitMistakesTest.cpp
+            perf_1: DxIndexedTexelsTest.cpp
     LIBS DataObjects)
 sky_add_tests(dx_model_thread_tests TSAN SOURCES data_1: DxUnitThreadTest.cpp LIBS DataObjects)

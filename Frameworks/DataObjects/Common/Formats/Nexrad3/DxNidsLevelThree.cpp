@@ -8,6 +8,7 @@
 #include <bzlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -94,6 +95,15 @@ bool IsOneOf(CxUint16 inCode, std::initializer_list<CxUint16> inCodes)
     return false;
 }
 
+// Sixteen bytes of each colour level.
+constexpr auto kRuns = []
+{
+    std::array<std::array<CxUint8, 16>, 16> runs{};
+    for (std::size_t level = 0; level < 16; ++level)
+        runs[level].fill(CxUint8(level));
+    return runs;
+}();
+
 // Row width: the smallest multiple of 256 not below the bin count, so textures tile evenly.
 CxSint32 RadialRowWidth(CxUint32 inBins)
 {
@@ -113,35 +123,43 @@ struct SymbologyContext
     const std::vector<DxNidsRadialInfo>* mRadials;
 };
 
+// A built-in palette, made once: building one converts every entry.
+template <GxColorTableId Id> const GxColorTable& BuiltInColors()
+{
+    static const GxColorTable sTable(Id);
+    return sTable;
+}
+
 void SetColors(DxIndexedImage& ioImage, const SymbologyContext& inContext, const GxColorTable& inListed)
 {
-    GxColorTableId table = (inContext.mVcp == 31 || inContext.mVcp == 32) ? kGxNidsReflectivityColors16ClearAir
-                                                                          : kGxNidsReflectivityColors16Green;
+    const GxColorTable* table = (inContext.mVcp == 31 || inContext.mVcp == 32)
+                                    ? &BuiltInColors<kGxNidsReflectivityColors16ClearAir>()
+                                    : &BuiltInColors<kGxNidsReflectivityColors16Green>();
     CxSint32 dataType = 1;
     if (inContext.mSourceId < 10000)
     {
         CxUint16 code = inContext.mCode;
         if (IsOneOf(code, {22, 23, 24, 25, 26, 27, 44, 51, 55, 56}))
         {
-            table = kGxNidsVelocityColors16;
+            table = &BuiltInColors<kGxNidsVelocityColors16>();
             dataType = 2;
         }
         else if (IsOneOf(code, {32, 94, 134, 135, 180, 186}))
-            table = kGxNidsReflectivityColors256;
+            table = &BuiltInColors<kGxNidsReflectivityColors256>();
         else if (IsOneOf(code, {36, 65, 66, 67, 90}))
-            table = kGxNidsReflectivityColors8;
+            table = &BuiltInColors<kGxNidsReflectivityColors8>();
         else if (IsOneOf(code, {78, 79, 80}))
         {
-            table = kGxNidsReflectivityColors16Green;
+            table = &BuiltInColors<kGxNidsReflectivityColors16Green>();
             dataType = 3;
         }
         else if (IsOneOf(code, {81, 99, 182}))
         {
-            table = kGxNidsVelocity256;
+            table = &BuiltInColors<kGxNidsVelocity256>();
             dataType = 2;
         }
     }
-    ioImage.AcceptColorTable(inListed.size() > 0 ? inListed : GxColorTable(table));
+    ioImage.AcceptColorTable(inListed.size() > 0 ? inListed : *table);
     ioImage.NewIntField("dataType")->push_back(dataType);
 }
 
@@ -279,7 +297,6 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     CxUint8* pixels = image->Pixels();
     if (pixels == nullptr)
         return nullptr;
-    std::memset(pixels, 0, std::size_t(rowWidth) * radials);
     image->NewIntField("numRangeBins")->push_back(bins);
     DxFloatField* angles = image->NewFloatField("radialAngle");
     angles->reserve(radials);
@@ -287,7 +304,9 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
     sweep.mStart.reserve(radials);
     sweep.mEnd.reserve(radials);
 
-    for (CxUint32 row = 0; row < radials; ++row)
+    // Each row is written whole, its unused end cleared; rows never reached are cleared after the last.
+    CxUint32 row = 0;
+    for (; row < radials; ++row)
     {
         if (!ioReader.Has(6))
             break;
@@ -307,25 +326,29 @@ std::unique_ptr<DxIndexedImage> ParseRadial(NidsReader& ioReader, CxUint16 inPac
         CxUint8* out = pixels + std::size_t(row) * rowWidth;
         const CxUint8* in = ioReader.Here();
         if (inPacket == 16)
+        {
             std::memcpy(out, in, byteCount);
+            std::memset(out + byteCount, 0, rowWidth - byteCount);
+        }
         else
         {
-            // A run is at most 15 bins: away from the row's end a fixed 16-byte store is cheaper than a sized one,
-            // its surplus overwritten by the next run and cleared after the last.
+            // A run is at most 15 bins: away from the row's end a fixed 16-byte copy of the level's ready-made
+            // run is cheaper than a sized fill, its surplus overwritten by the next run or the row's cleared end.
             CxSint32 column = 0;
             for (std::size_t i = 0; i < byteCount; ++i)
             {
                 const CxSint32 run = std::min<CxSint32>(in[i] >> 4, rowWidth - column);
                 if (rowWidth - column >= 16)
-                    std::memset(out + column, in[i] & 0x0F, 16);
+                    std::memcpy(out + column, kRuns[in[i] & 0x0F].data(), 16);
                 else
                     std::memset(out + column, in[i] & 0x0F, std::size_t(run));
                 column += run;
             }
-            std::memset(out + column, 0, std::size_t(std::min<CxSint32>(16, rowWidth - column)));
+            std::memset(out + column, 0, std::size_t(rowWidth - column));
         }
         ioReader.Skip(byteCount);
     }
+    std::memset(pixels + std::size_t(row) * rowWidth, 0, std::size_t(radials - row) * rowWidth);
 
     if (inPacket == 16)
         BuildTracking(*image, inContext);
@@ -594,7 +617,8 @@ void ParseTabular(DxFrame* ioFrame, NidsReader& ioReader)
                 break;
             // The count defines the line: a 0 byte inside it is shown as a space, not taken as its end.
             std::string& line = lines.emplace_back(reinterpret_cast<const char*>(ioReader.Here()), std::size_t(count));
-            std::replace(line.begin(), line.end(), '\0', ' ');
+            if (std::memchr(line.data(), '\0', line.size()) != nullptr)
+                std::replace(line.begin(), line.end(), '\0', ' ');
             ioReader.Skip(std::size_t(count));
         }
     if (ioFrame == nullptr)
@@ -760,15 +784,16 @@ CxString NidsLevelThreeParser::DataLevelLabel(CxUint16 inHalfword)
             label = kCodes[low];
         return CxString(label.c_str());
     }
+    // Written in whole numbers: low / 10 with one decimal, or low / 20 with two (0.05 steps need two decimals to
+    // stay apart), are exact, so no rounding of a binary fraction is involved.
     const CxUint32 scale = (inHalfword >> 12) & 0x3;
-    char number[16];
-    if (scale == 1)
-        std::snprintf(number, sizeof number, "%.1f", low / 10.0);
-    else if (scale == 2) // 0.05 steps need two decimals to stay apart
-        std::snprintf(number, sizeof number, "%.2f", low / 20.0);
-    else
-        std::snprintf(number, sizeof number, "%u", low);
-    label += number;
+    const CxUint32 decimals = scale == 1 ? 1 : scale == 2 ? 2 : 0;
+    const CxUint32 value = scale == 2 ? low * 5 : low;
+    label += std::to_string(decimals == 0 ? value : decimals == 1 ? value / 10 : value / 100);
+    if (decimals == 1)
+        label += {'.', char('0' + value % 10)};
+    else if (decimals == 2)
+        label += {'.', char('0' + value / 10 % 10), char('0' + value % 10)};
     return CxString(label.c_str());
 }
 

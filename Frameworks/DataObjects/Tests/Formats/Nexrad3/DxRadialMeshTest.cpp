@@ -54,6 +54,7 @@ TEST(RadialMesh, RadarCentredShortcutMatchesTheInverse)
         double mGateKm, mFirstGateKm, mStepDegrees;
         bool mFan;
         CxUint32 mSide;
+        bool mTenths = false; // angles in whole tenths of a degree, as Level III products give them
     };
     const Case cases[] = {
         {"1-degree AF1F sweep", -86.77, 33.172, 360, 230, 1.0, 0.0, 1.0, false, 64},
@@ -61,6 +62,10 @@ TEST(RadialMesh, RadarCentredShortcutMatchesTheInverse)
         {"first gate before the site, fan", 10.0, 60.0, 365, 460, 0.25, -0.125, 0.99, true, 128},
         {"gates past the disc's edge", -97.3, 35.3, 90, 300, 25.0, 0.0, 4.0, false, 64},
         {"near the pole", 20.0, 89.9, 360, 230, 1.0, 0.5, 1.0, true, 64},
+        // Corners up to 1,200 km out: past the series' direct reach, some past the quarters' as well.
+        {"1 km bins to 1200 km, tenths", -88.08, 41.604, 720, 1200, 1.0, 0.0, 0.5, false, 64, true},
+        {"65 degrees north, 460 km, tenths", -147.5, 65.0, 361, 460, 1.0, 0.0, 1.0, false, 64, true},
+        {"southern hemisphere, 0.25 km, tenths", 145.0, -37.9, 720, 1840, 0.25, 0.0, 0.5, false, 128, true},
     };
     for (const Case& c : cases)
     {
@@ -74,8 +79,9 @@ TEST(RadialMesh, RadarCentredShortcutMatchesTheInverse)
         for (CxUint32 r = 0; r < c.mRadials; ++r)
         {
             const double start = std::fmod(271.3 + r * c.mStepDegrees, 360.0);
-            sweep.mStart.push_back(start);
-            sweep.mEnd.push_back(start + (r % 7 == 3 ? 0.5 * c.mStepDegrees : c.mStepDegrees));
+            const double end = start + (r % 7 == 3 ? 0.5 * c.mStepDegrees : c.mStepDegrees);
+            sweep.mStart.push_back(c.mTenths ? CxSint32(std::lround(start * 10.0)) * 0.1 : start);
+            sweep.mEnd.push_back(c.mTenths ? CxSint32(std::lround(end * 10.0)) * 0.1 : end);
         }
         const GxOrthographicProjection orthographic(site);
         const HiddenOrthographic hidden(site);
