@@ -99,9 +99,9 @@ public:
     void ShowFiles() const;
     DxCache* Cache() const { return mCache.get(); }
 
-    void LockRegion() { mRegion.Enter(); }
-    void UnlockRegion() { mRegion.Exit(); }
-    CxCriticalRegion& Region() { return mRegion; }
+    void LockRegion() ACQUIRE(mRegion) { mRegion.Enter(); }
+    void UnlockRegion() RELEASE(mRegion) { mRegion.Exit(); }
+    CxCriticalRegion& Region() RETURN_CAPABILITY(mRegion) { return mRegion; }
 
     void SetTimeResolution(CxSint32 inSeconds);
     // The date of the data-set file that covers the date.
@@ -112,7 +112,7 @@ public:
     void AddClient(DxClient* inClient);
     // Also drops the client's pending deliveries, so no frame reaches a later client at that address.
     void RemoveClient(DxClient* inClient);
-    bool HasClient(DxClient* inClient) const;
+    bool HasClient(DxClient* inClient) const REQUIRES(mRegion);
     void RefreshAllClients();
     void SetAuthenticated(bool inValue);
     // Stores the login under the authentication key, then refreshes every client.
@@ -120,13 +120,13 @@ public:
     void OnGoOnline();
 
     // Callers hold the lock.
-    RecordList::iterator FindRecord(const DxRecord& inRecord);
-    SubscriptionList::iterator FindSubscription(const DxSubscription& inSubscription);
+    RecordList::iterator FindRecord(const DxRecord& inRecord) REQUIRES(mRegion);
+    SubscriptionList::iterator FindSubscription(const DxSubscription& inSubscription) REQUIRES(mRegion);
     // Test and debugging views; callers hold the lock.
-    const RecordList& Records() const { return mRecords; }
-    const SubscriptionList& Subscriptions() const { return mSubscriptions; }
-    std::size_t CountJobs() const { return mJobs.size(); }
-    std::size_t CountMemoEntries() const { return mRequestMemo.size(); }
+    const RecordList& Records() const REQUIRES(mRegion) { return mRecords; }
+    const SubscriptionList& Subscriptions() const REQUIRES(mRegion) { return mSubscriptions; }
+    std::size_t CountJobs() const REQUIRES(mRegion) { return mJobs.size(); }
+    std::size_t CountMemoEntries() const REQUIRES(mRegion) { return mRequestMemo.size(); }
     void Debug();
 
     // Records and subscriptions, on the main thread.
@@ -162,7 +162,7 @@ public:
     static constexpr std::size_t kMaxProbes = 1000;
     // What every configuration names alike: the set's name, provider, source and contact, and the configuration
     // URL (the registry's when it names none). Answers the base URL that the kind's own URLs join.
-    CxString ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl);
+    CxString ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl) REQUIRES(mRegion);
     // An "http:" or "https:" URL (any case) as it is; anything else after the base.
     static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
     // A configured URL pattern keeps its strftime codes; the server's printf habit "%04" or "%02" becomes "%".
@@ -225,7 +225,8 @@ protected:
     virtual DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                            DxClient* inClient);
     virtual CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders);
-    virtual CxString OnGetUrlForRecord(DxRecord* inRecord);
+    // Under the region: the URL formats change with a configuration refresh.
+    virtual CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion);
     virtual CxString OnGetQueryUrl(const DxSubscription& inSubscription);
     virtual bool OnUpdateConfig();
     virtual CxDate OnClipDate(const CxDate& inDate) const;
@@ -246,32 +247,35 @@ protected:
     void DeleteRecordFromCache(DxRecord* inRecord);
 
     CxString mId;
+    // The descriptions, mTimeResolution, mStaleThreshold, mDataResolutionOffset, mConfigured, mQueryUrlFormat and
+    // mFileDateFormat are rewritten by a configuration job under the region but read by the main thread's
+    // accessors without it, so the analysis cannot hold them to it; the rest of the configuration is guarded.
     CxString mName;
-    CxString mAuthenticationKey;
+    CxString mAuthenticationKey GUARDED_BY(mStatusLock);
     CxString mProviderName;
     CxString mProviderUrl;
     CxString mSourceName;
     CxString mSourceUrl;
     CxString mContactName;
     CxString mContactUrl;
-    CxString mStatus;
+    CxString mStatus GUARDED_BY(mStatusLock);
     std::unique_ptr<DxCache> mCache;
-    CxCriticalRegion mRegion;
-    CxSint32 mAutoRefresh = 300;
+    mutable CxCriticalRegion mRegion;
+    CxSint32 mAutoRefresh GUARDED_BY(mRegion) = 300;
     CxSint32 mTimeResolution = -1;
     CxSint32 mStaleThreshold = 2700;
-    CxSint32 mMinimumCheckThreshold = 420;
+    CxSint32 mMinimumCheckThreshold GUARDED_BY(mRegion) = 420;
     CxSint32 mDataResolutionOffset = 0;
-    float mRealTimeDataWindow;
+    float mRealTimeDataWindow GUARDED_BY(mRegion);
     CxString mQueryUrlFormat;
-    CxString mQueryDateFormat;
-    bool mArchive = false;
+    CxString mQueryDateFormat GUARDED_BY(mRegion);
+    bool mArchive GUARDED_BY(mRegion) = false;
     bool mConfigured = false;
-    bool mSearchServer = false;
-    bool mUpdateCachedData = true;
-    CxStringList mExtensions;
+    bool mSearchServer GUARDED_BY(mRegion) = false;
+    bool mUpdateCachedData GUARDED_BY(mRegion) = true;
+    CxStringList mExtensions GUARDED_BY(mRegion);
     CxString mFileDateFormat;
-    CxString mMimeMapping;
+    CxString mMimeMapping GUARDED_BY(mRegion);
 
 private:
     // A frame built for a client and not yet handed over; the frame is owned until then.
@@ -291,7 +295,8 @@ private:
     // The look-back of a held subscription: its own when it reaches further than the manager's threshold.
     double LookBack(const DxSubscription* inHeld) const;
     // The held records of the attributes dated from inFrom to inTo.
-    RecordList RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo);
+    RecordList RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo)
+        REQUIRES(mRegion);
     void ForgetJob(CxJob* inJob);
     bool IsCached(const DxSubscription& inSubscription, const CxDate& inDate);
     // False when the held records already cover the subscription from inFrom on.
@@ -300,14 +305,14 @@ private:
     std::vector<CxDate> TrimToStart(const DxSubscription& inSubscription, std::vector<CxDate> inDates);
     void LogLine(const CxString& inRest) const;
 
-    std::list<DxClient*> mClients;
-    std::list<Delivery> mDeliveries;
-    mutable CxCriticalRegion mStatusLock;
-    SubscriptionList mSubscriptions;
-    RecordList mRecords;
-    std::map<CxString, MemoEntry> mRequestMemo;
-    CxDate mNextConfigRefresh;
-    std::list<CxJob*> mJobs;
+    std::list<DxClient*> mClients GUARDED_BY(mRegion);
+    std::list<Delivery> mDeliveries GUARDED_BY(mRegion);
+    mutable CxCriticalRegion mStatusLock ACQUIRED_AFTER(mRegion);
+    SubscriptionList mSubscriptions GUARDED_BY(mRegion);
+    RecordList mRecords GUARDED_BY(mRegion);
+    std::map<CxString, MemoEntry> mRequestMemo GUARDED_BY(mRegion);
+    CxDate mNextConfigRefresh GUARDED_BY(mRegion);
+    std::list<CxJob*> mJobs GUARDED_BY(mRegion);
     // Set by Close; every request the manager makes stops while it is set.
     std::atomic<bool> mClosing{false};
     bool mAuthenticated = true;

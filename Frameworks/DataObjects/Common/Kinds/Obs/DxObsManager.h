@@ -28,9 +28,9 @@ protected:
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
 
 private:
-    CxString mDataUrlFormat;
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
 };

@@ -41,6 +41,6 @@ private:
     CxSint32 FirstInt(const char* inField, CxSint32 inDefault) const;
     CxDate ProductDate(std::size_t inFirst) const;
 
-    DxNidsProduct mProduct;
-    DxNidsSite mSite;
+    DxNidsProduct mProduct GUARDED_BY(mLock);
+    DxNidsSite mSite GUARDED_BY(mLock);
 };

@@ -61,7 +61,7 @@ protected:
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
     bool OnUpdateConfig() override;
 
@@ -73,10 +73,10 @@ private:
         std::vector<DxNidsRadialInfo> mRadials;
     };
 
-    std::shared_ptr<const ProductLists> mLists;
-    DxTable* mSites = nullptr;
-    CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mProductInfoUrl;
-    CxString mSiteInfoUrl;
+    std::shared_ptr<const ProductLists> mLists GUARDED_BY(mRegion);
+    DxTable* mSites GUARDED_BY(mRegion) = nullptr;
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mProductInfoUrl GUARDED_BY(mRegion);
+    CxString mSiteInfoUrl GUARDED_BY(mRegion);
 };

@@ -25,6 +25,7 @@ DxTable* DxKTSBuilder::BuildTable(DxSeriesClient* inClient)
     CxAssertText(mParser != nullptr, "mParser != nil");
     if (mParser == nullptr)
         return nullptr;
+    mManager->Region().AssertHeld();
     auto* table = new DxTable;
     table->SetDate(mParser->HeaderDate());
     mParser->ParseField(table, "stid");

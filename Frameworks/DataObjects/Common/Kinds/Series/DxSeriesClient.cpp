@@ -115,12 +115,11 @@ void DxSeriesClient::OnSubscriptionChanged()
 void DxSeriesClient::OnRequestData()
 {
     if (mManager != nullptr)
-        mManager->RequestUpdateBatch(mSubscription);
+        mManager->RequestUpdateBatch(Subscription());
 }
 
 void DxSeriesClient::OnAcceptFrame(DxFrame* inFrame)
 {
-    CxAutoLock lock(mLock);
     if (inFrame == nullptr)
         return;
     DxFrame*& held = mFrames[inFrame->Date()];

@@ -71,11 +71,11 @@ protected:
     // The configuration, then the site and parameter lists it names, each fetched again.
     bool OnUpdateConfig() override;
 
-    CxString mConfigUrl;
-    CxString mSiteInfoUrl;
-    CxString mParmInfoUrl;
-    DxTable* mSites = nullptr;
-    std::vector<DxParm> mParms;
-    std::vector<DxDerivedParm> mDerived;
-    std::vector<DxVectorParm> mVectors;
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mSiteInfoUrl GUARDED_BY(mRegion);
+    CxString mParmInfoUrl GUARDED_BY(mRegion);
+    DxTable* mSites GUARDED_BY(mRegion) = nullptr;
+    std::vector<DxParm> mParms GUARDED_BY(mRegion);
+    std::vector<DxDerivedParm> mDerived GUARDED_BY(mRegion);
+    std::vector<DxVectorParm> mVectors GUARDED_BY(mRegion);
 };
