@@ -15,7 +15,6 @@ DxClient::DxClient()
 DxClient::~DxClient()
 {
     Detach();
-    delete mFrame;
 }
 
 void DxClient::Detach()
@@ -211,7 +210,7 @@ bool DxClient::IsSubscriptionValid() const
 DxFrame* DxClient::Frame() const
 {
     CxAutoLock lock(mLock);
-    return mFrame;
+    return mFrame.get();
 }
 
 DxTable* DxClient::Table() const
@@ -271,9 +270,8 @@ void DxClient::OnRequestData()
 
 void DxClient::OnAcceptFrame(DxFrame* inFrame)
 {
-    if (inFrame != mFrame)
-        delete mFrame;
-    mFrame = inFrame;
+    if (inFrame != mFrame.get())
+        mFrame.reset(inFrame);
 }
 
 void DxClient::OnClientSubscribed() {}

@@ -14,6 +14,7 @@
 #include "DxRecord.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 class DxFrame;
@@ -94,7 +95,7 @@ protected:
 
     DxSet* mSet = nullptr;
     DxManager* mManager = nullptr;
-    DxFrame* mFrame GUARDED_BY(mLock) = nullptr;
+    std::unique_ptr<DxFrame> mFrame GUARDED_BY(mLock);
     CxDate mStartDate;
     CxDate mEndDate;
     CxDate mDisplayDate;

@@ -38,8 +38,9 @@ class DxManager : public CxTimer, public CxMessenger
 {
 public:
     using ManagerList = std::list<DxManager*>;
-    using RecordList = std::vector<DxRecord*>;
-    using SubscriptionList = std::vector<DxSubscription*>;
+    // Owned, each reference-counted under the region by the clients that want it.
+    using RecordList = std::vector<std::unique_ptr<DxRecord>>;
+    using SubscriptionList = std::vector<std::unique_ptr<DxSubscription>>;
 
     // The no-date value of records, subscriptions and file dates: 1904-01-01 00:00:00 UTC.
     static const CxDate sMissingDate;
@@ -219,6 +220,9 @@ public:
     void CancelHoleCollectJob(DxHoleCollectJob* inJob);
     void CleanupJobs();
 
+    // The only caller of OnBuildFrameForClient: its new frame is owned from the first line that receives it.
+    std::unique_ptr<DxFrame> BuildFrame(DxRecord* inRecord, const CxString& inMime, CxData& inData, DxClient* inClient);
+    // BuildFrame's frame handed over raw; the caller owns it.
     DxFrame* BuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData, DxClient* inClient);
 
 protected:
@@ -282,7 +286,7 @@ private:
     struct Delivery
     {
         DxClient* mClient;
-        DxFrame* mFrame;
+        std::unique_ptr<DxFrame> mFrame;
         DxRecord mRecord;
     };
     struct MemoEntry
@@ -295,7 +299,7 @@ private:
     // The look-back of a held subscription: its own when it reaches further than the manager's threshold.
     double LookBack(const DxSubscription* inHeld) const;
     // The held records of the attributes dated from inFrom to inTo.
-    RecordList RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo)
+    std::vector<DxRecord*> RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo)
         REQUIRES(mRegion);
     void ForgetJob(CxJob* inJob);
     bool IsCached(const DxSubscription& inSubscription, const CxDate& inDate);

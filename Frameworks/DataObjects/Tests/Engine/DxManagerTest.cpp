@@ -311,7 +311,7 @@ TEST_F(DxManagerTest, SubscriptionsAndJobsKeepTheirProtocol)
     DxRecord* missing = nullptr;
     {
         CxAutoLock lock(mManager->Region());
-        missing = *mManager->FindRecord(DxRecord(DxManager::sMissingDate, "stn"));
+        missing = mManager->FindRecord(DxRecord(DxManager::sMissingDate, "stn"))->get();
         missing->mLastChecked = kT;
     }
     client.SetDates(kT + 600, kT + 2400);
@@ -381,7 +381,7 @@ TEST_F(DxManagerTest, AnOfflineDownloadLeavesNoJobBehindItsRecord)
     ASSERT_TRUE(Settle());
     {
         CxAutoLock lock(mManager->Region());
-        for (DxRecord* record : mManager->Records())
+        for (const auto& record : mManager->Records())
             EXPECT_EQ(record->mDownloader, nullptr) << record->AsString();
     }
     client.SetSet(nullptr); // RemoveRecord cancels any job a record still names
@@ -402,7 +402,7 @@ TEST_F(DxManagerTest, OfflineAQueryManagerOffersItsCachedFiles)
     std::vector<CxDate> dates;
     {
         CxAutoLock lock(mManager->Region());
-        for (const DxRecord* record : mManager->Records())
+        for (const auto& record : mManager->Records())
             if (record->mDate != DxManager::sMissingDate)
                 dates.push_back(record->mDate);
     }

@@ -50,6 +50,9 @@ public:
     // The site table, read from the cache when none is held; may be null. Callers hold the lock for as long as
     // they use it: a refresh replaces it under the lock.
     DxTable* Sites();
+    // The same table kept alive by the copy (null when none): a refresh replaces the manager's, never changes it,
+    // so a decoder reads it without the lock.
+    std::shared_ptr<const DxTable> SiteTable();
 
     CxString ConfigUrl();
     CxString SiteInfoUrl();
@@ -74,7 +77,7 @@ private:
     };
 
     std::shared_ptr<const ProductLists> mLists GUARDED_BY(mRegion);
-    DxTable* mSites GUARDED_BY(mRegion) = nullptr;
+    std::shared_ptr<DxTable> mSites GUARDED_BY(mRegion);
     CxString mDataUrlFormat GUARDED_BY(mRegion);
     CxString mConfigUrl GUARDED_BY(mRegion);
     CxString mProductInfoUrl GUARDED_BY(mRegion);

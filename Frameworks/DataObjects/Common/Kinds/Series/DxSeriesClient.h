@@ -5,6 +5,7 @@
 #include "DxParm.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class DxSeriesManager;
@@ -12,6 +13,7 @@ class DxSeriesManager;
 class DxSeriesClient : public DxClient
 {
 public:
+    // FrameList's copy: the frames stay the client's.
     using FrameMap = std::map<CxDate, DxFrame*>;
 
     DxSeriesClient() = default;
@@ -54,5 +56,5 @@ private:
     std::vector<DxParm> mParms GUARDED_BY(mLock);
     CxString mSite GUARDED_BY(mLock);
     CxUint32 mSeriesInterval = 300;
-    FrameMap mFrames GUARDED_BY(mLock);
+    std::map<CxDate, std::unique_ptr<DxFrame>> mFrames GUARDED_BY(mLock);
 };

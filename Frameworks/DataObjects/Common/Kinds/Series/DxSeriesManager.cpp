@@ -115,13 +115,10 @@ DxFrame* DxSeriesManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxDa
     if (client == nullptr)
         return nullptr;
     DxKTSBuilder builder(this, inData);
-    DxTable* table = builder.BuildTable(client);
+    std::unique_ptr<DxTable> table(builder.BuildTable(client));
     if (table != nullptr && table->CountFields() == 0)
-    {
-        delete table;
-        table = nullptr;
-    }
-    return table;
+        return nullptr;
+    return table.release();
 }
 
 // The ".kts" extension is the manager's own; the files need no sub-folder.

@@ -6,6 +6,7 @@
 #include "DxManager.h"
 #include "DxParm.h"
 
+#include <memory>
 #include <vector>
 
 class DxKdfParser;
@@ -74,7 +75,7 @@ protected:
     CxString mConfigUrl GUARDED_BY(mRegion);
     CxString mSiteInfoUrl GUARDED_BY(mRegion);
     CxString mParmInfoUrl GUARDED_BY(mRegion);
-    DxTable* mSites GUARDED_BY(mRegion) = nullptr;
+    std::unique_ptr<DxTable> mSites GUARDED_BY(mRegion);
     std::vector<DxParm> mParms GUARDED_BY(mRegion);
     std::vector<DxDerivedParm> mDerived GUARDED_BY(mRegion);
     std::vector<DxVectorParm> mVectors GUARDED_BY(mRegion);
