@@ -194,6 +194,12 @@ bool DxClient::ShowsSeconds() const
     return mManager != nullptr && mManager->GetTimeResolution() >= 1 && mManager->GetTimeResolution() <= 59;
 }
 
+CxDate DxClient::ExpectedDate() const
+{
+    CxAutoLock lock(mLock);
+    return mExpectedDate;
+}
+
 DxSubscription DxClient::Subscription() const
 {
     CxAutoLock lock(mLock);

@@ -48,7 +48,7 @@ public:
     const CxDate& StartDate() const { return mStartDate; }
     const CxDate& EndDate() const { return mEndDate; }
     const CxDate& DisplayDate() const { return mDisplayDate; }
-    const CxDate& ExpectedDate() const { return mExpectedDate; }
+    CxDate ExpectedDate() const;
     DxSubscription Subscription() const;
 
     void RefreshClient();

@@ -21,7 +21,11 @@ public:
     // "dataUrlFormat" is a strftime pattern: a literal "%" in the URL is written "%%".
     bool ParseConfig(CxData& ioData) override;
 
-    const CxString& DataUrlFormat() const { return mDataUrlFormat; }
+    CxString DataUrlFormat() const
+    {
+        CxAutoLock lock(mRegion);
+        return mDataUrlFormat;
+    }
 
 protected:
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;

@@ -24,7 +24,11 @@ public:
     // The latest data step at or before the date, in UTC.
     CxDate ClipDateToDataResolution(const CxDate& inDate) const;
 
-    const CxString& TimeSeriesUrlFormat() const { return mTimeSeriesUrlFormat; }
+    CxString TimeSeriesUrlFormat() const
+    {
+        CxAutoLock lock(mRegion);
+        return mTimeSeriesUrlFormat;
+    }
 
 protected:
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,

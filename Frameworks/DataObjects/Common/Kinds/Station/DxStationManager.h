@@ -60,9 +60,22 @@ public:
         }
     }
 
-    const CxString& ConfigUrl() const { return mConfigUrl; }
-    const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
-    const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
+    // Copies: a configuration job may replace them.
+    CxString ConfigUrl() const
+    {
+        CxAutoLock lock(mRegion);
+        return mConfigUrl;
+    }
+    CxString SiteInfoUrl() const
+    {
+        CxAutoLock lock(mRegion);
+        return mSiteInfoUrl;
+    }
+    CxString ParmInfoUrl() const
+    {
+        CxAutoLock lock(mRegion);
+        return mParmInfoUrl;
+    }
 
 protected:
     // Whether a station file's reader finds a station in it: what every table needs, so a reply without one is
