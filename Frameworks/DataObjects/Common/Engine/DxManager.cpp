@@ -139,7 +139,56 @@ void DxManager::GoOnline()
 
 CxString DxManager::Name() const
 {
+    CxAutoLock lock(mRegion);
     return mName.Length() == 0 ? mId : mName;
+}
+
+CxString DxManager::ProviderName() const
+{
+    CxAutoLock lock(mRegion);
+    return mProviderName;
+}
+
+CxString DxManager::ProviderUrl() const
+{
+    CxAutoLock lock(mRegion);
+    return mProviderUrl;
+}
+
+CxString DxManager::SourceName() const
+{
+    CxAutoLock lock(mRegion);
+    return mSourceName;
+}
+
+CxString DxManager::SourceUrl() const
+{
+    CxAutoLock lock(mRegion);
+    return mSourceUrl;
+}
+
+CxString DxManager::ContactName() const
+{
+    CxAutoLock lock(mRegion);
+    return mContactName;
+}
+
+CxString DxManager::ContactUrl() const
+{
+    CxAutoLock lock(mRegion);
+    return mContactUrl;
+}
+
+bool DxManager::IsConstantInterval() const
+{
+    CxAutoLock lock(mRegion);
+    return mQueryUrlFormat.Length() == 0;
+}
+
+CxString DxManager::FileDateFormat() const
+{
+    CxAutoLock lock(mRegion);
+    return mFileDateFormat;
 }
 
 CxString DxManager::Status() const
@@ -181,6 +230,7 @@ void DxManager::ShowFiles() const
 
 void DxManager::SetTimeResolution(CxSint32 inSeconds)
 {
+    CxAutoLock lock(mRegion);
     mTimeResolution = inSeconds;
     mFileDateFormat = inSeconds > 59 ? "%Y%m%d%H%M" : "%Y%m%d%H%M%S";
 }
@@ -326,7 +376,7 @@ std::vector<CxDate> DxManager::DateFallbacks(const DxRecord* inRecord) const
 
 std::vector<CxDate> DxManager::DateFallbacksForDownload(const DxRecord* inRecord) const
 {
-    if (mQueryUrlFormat.Length() != 0)
+    if (!IsConstantInterval())
         return {inRecord->mDate};
     return DateFallbacks(inRecord);
 }

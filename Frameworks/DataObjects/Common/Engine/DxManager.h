@@ -82,20 +82,21 @@ public:
     // The set hands its key over on the main thread while jobs send it: both sides take the status lock.
     CxString AuthenticationKey() const;
     void SetAuthenticationKey(const CxString& inKey);
-    CxString ProviderName() const { return mProviderName; }
-    CxString ProviderUrl() const { return mProviderUrl; }
-    CxString SourceName() const { return mSourceName; }
-    CxString SourceUrl() const { return mSourceUrl; }
-    CxString ContactName() const { return mContactName; }
-    CxString ContactUrl() const { return mContactUrl; }
+    // Copies under the region: a configuration job may be rewriting them.
+    CxString ProviderName() const;
+    CxString ProviderUrl() const;
+    CxString SourceName() const;
+    CxString SourceUrl() const;
+    CxString ContactName() const;
+    CxString ContactUrl() const;
     CxString Status() const;
     void SetStatus(const CxString& inStatus);
     CxSint32 GetStaleThreshold() const { return mStaleThreshold; }
     CxSint32 GetTimeResolution() const { return mTimeResolution; }
-    bool IsConstantInterval() const { return mQueryUrlFormat.Length() == 0; }
+    bool IsConstantInterval() const;
     bool IsConfigured() const { return mConfigured; }
     bool IsAuthenticated() const { return mAuthenticated; }
-    const CxString& FileDateFormat() const { return mFileDateFormat; }
+    CxString FileDateFormat() const;
     bool HasFiles() const;
     void ShowFiles() const;
     DxCache* Cache() const { return mCache.get(); }
@@ -251,34 +252,33 @@ protected:
     void DeleteRecordFromCache(DxRecord* inRecord);
 
     CxString mId;
-    // The descriptions, mTimeResolution, mStaleThreshold, mDataResolutionOffset, mConfigured, mQueryUrlFormat and
-    // mFileDateFormat are rewritten by a configuration job under the region but read by the main thread's
-    // accessors without it, so the analysis cannot hold them to it; the rest of the configuration is guarded.
-    CxString mName;
+    CxString mName GUARDED_BY(mRegion);
     CxString mAuthenticationKey GUARDED_BY(mStatusLock);
-    CxString mProviderName;
-    CxString mProviderUrl;
-    CxString mSourceName;
-    CxString mSourceUrl;
-    CxString mContactName;
-    CxString mContactUrl;
+    CxString mProviderName GUARDED_BY(mRegion);
+    CxString mProviderUrl GUARDED_BY(mRegion);
+    CxString mSourceName GUARDED_BY(mRegion);
+    CxString mSourceUrl GUARDED_BY(mRegion);
+    CxString mContactName GUARDED_BY(mRegion);
+    CxString mContactUrl GUARDED_BY(mRegion);
     CxString mStatus GUARDED_BY(mStatusLock);
     std::unique_ptr<DxCache> mCache;
     mutable CxCriticalRegion mRegion;
     CxSint32 mAutoRefresh GUARDED_BY(mRegion) = 300;
-    CxSint32 mTimeResolution = -1;
-    CxSint32 mStaleThreshold = 2700;
+    // These four are set by a configuration job under the region and read on every thread without it (the main
+    // thread's clients ask them as they draw), so they are atomic rather than guarded.
+    std::atomic<CxSint32> mTimeResolution{-1};
+    std::atomic<CxSint32> mStaleThreshold{2700};
     CxSint32 mMinimumCheckThreshold GUARDED_BY(mRegion) = 420;
-    CxSint32 mDataResolutionOffset = 0;
+    std::atomic<CxSint32> mDataResolutionOffset{0};
     float mRealTimeDataWindow GUARDED_BY(mRegion);
-    CxString mQueryUrlFormat;
+    CxString mQueryUrlFormat GUARDED_BY(mRegion);
     CxString mQueryDateFormat GUARDED_BY(mRegion);
     bool mArchive GUARDED_BY(mRegion) = false;
-    bool mConfigured = false;
+    std::atomic<bool> mConfigured{false};
     bool mSearchServer GUARDED_BY(mRegion) = false;
     bool mUpdateCachedData GUARDED_BY(mRegion) = true;
     CxStringList mExtensions GUARDED_BY(mRegion);
-    CxString mFileDateFormat;
+    CxString mFileDateFormat GUARDED_BY(mRegion);
     CxString mMimeMapping GUARDED_BY(mRegion);
 
 private:
