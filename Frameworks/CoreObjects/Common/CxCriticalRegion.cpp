@@ -35,6 +35,11 @@ bool CxCriticalRegion::EnterIfYouCan()
     return true;
 }
 
+void CxCriticalRegion::AssertHeld() const
+{
+    CxAssert(mOwner.load(std::memory_order_relaxed) == std::this_thread::get_id());
+}
+
 void CxCriticalRegion::Unlock()
 {
     // Only the holder's own id can match, so a stray exit from any other thread is caught here.

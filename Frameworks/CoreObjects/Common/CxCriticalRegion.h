@@ -1,24 +1,25 @@
 // Locks: the abstract lockable, the recursive critical region and the guard that holds a lock for a block.
-// These are the only locking primitives of the system.
+// These are the only locking primitives of the system. Each lockable is a capability for Clang's analysis.
 #pragma once
 
+#include "CxThreadSafety.h"
 #include "CxTypes.h"
 
 #include <atomic>
 #include <mutex>
 #include <thread>
 
-class CxLockable
+class CAPABILITY("mutex") CxLockable
 {
 public:
     virtual ~CxLockable() = default;
-    virtual void Lock() = 0;
-    virtual void Unlock() = 0;
+    virtual void Lock() ACQUIRE() = 0;
+    virtual void Unlock() RELEASE() = 0;
 };
 
 // Recursive: the holder may enter again and leaves as often as it entered. Leaving a region the calling thread
 // does not hold is ignored (reported as an assertion) rather than undefined.
-class CxCriticalRegion : public CxLockable
+class CAPABILITY("mutex") CxCriticalRegion : public CxLockable
 {
 public:
     CxCriticalRegion() = default;
@@ -26,12 +27,15 @@ public:
     CxCriticalRegion(const CxCriticalRegion&) = delete;
     CxCriticalRegion& operator=(const CxCriticalRegion&) = delete;
 
-    void Lock() override;
-    void Unlock() override;
-    void Enter() { Lock(); }
-    void Exit() { Unlock(); }
+    void Lock() ACQUIRE() override;
+    void Unlock() RELEASE() override;
+    void Enter() ACQUIRE() { Lock(); }
+    void Exit() RELEASE() { Unlock(); }
     // Enters without waiting; true when the calling thread now holds the region.
-    bool EnterIfYouCan();
+    bool EnterIfYouCan() TRY_ACQUIRE(true);
+    // Reports (as an assertion) when the calling thread does not hold the region; for code that a caller runs
+    // under the region, telling the analysis so.
+    void AssertHeld() const ASSERT_CAPABILITY(this);
 
 private:
     void Acquired();
@@ -42,12 +46,12 @@ private:
 };
 
 // Holds a lockable from construction to the end of the block, however the block ends.
-class CxAutoLock
+class SCOPED_CAPABILITY CxAutoLock
 {
 public:
-    explicit CxAutoLock(CxLockable* inLockable);
-    explicit CxAutoLock(CxLockable& inLockable);
-    ~CxAutoLock();
+    explicit CxAutoLock(CxLockable* inLockable) ACQUIRE(inLockable);
+    explicit CxAutoLock(CxLockable& inLockable) ACQUIRE(inLockable);
+    ~CxAutoLock() RELEASE();
     CxAutoLock(const CxAutoLock&) = delete;
     CxAutoLock& operator=(const CxAutoLock&) = delete;
 

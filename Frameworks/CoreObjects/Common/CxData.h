@@ -11,7 +11,7 @@
 
 class CxString;
 
-class CxData : public CxLockable
+class CAPABILITY("mutex") CxData : public CxLockable
 {
 public:
     // A buffer without a block: size 0, and every operation on the bytes is reported and skipped.
@@ -43,8 +43,8 @@ public:
     // Keeps the bytes up to the smaller size; new bytes are zero. Skipped (and reported) on a locked buffer.
     void SetSize(CxUint32 inSize);
 
-    void Lock() override;
-    void Unlock() override;
+    void Lock() ACQUIRE() override;
+    void Unlock() RELEASE() override;
 
     // The first byte; only while locked.
     void* Pointer();

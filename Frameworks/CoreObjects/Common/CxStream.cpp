@@ -26,7 +26,8 @@ void CxDataSource::Refresh()
     mPosition = std::min(mPosition, mLength);
 }
 
-CxUint32 CxDataSource::Write(const void* inPtr, CxUint32 inCount)
+// The source holds its buffer's lock for its whole life and lets go only to resize it.
+CxUint32 CxDataSource::Write(const void* inPtr, CxUint32 inCount) NO_THREAD_SAFETY_ANALYSIS
 {
     CxAssertText(inPtr != nullptr, "inPtr != nil");
     if (inPtr == nullptr)
@@ -48,7 +49,7 @@ CxUint32 CxDataSource::Write(const void* inPtr, CxUint32 inCount)
     return count;
 }
 
-void CxDataSource::SetLength(CxUint32 inLength)
+void CxDataSource::SetLength(CxUint32 inLength) NO_THREAD_SAFETY_ANALYSIS
 {
     mData.Unlock();
     mData.SetSize(inLength);

@@ -179,7 +179,7 @@ private:
     CxString mUrl;
     CxString mMime;
     CxData mData;
-    NPStream* mStream;
+    [[maybe_unused]] NPStream* mStream;
     NPReason mReason = 0;
 };
 

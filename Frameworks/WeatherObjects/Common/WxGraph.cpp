@@ -29,7 +29,7 @@ DxClient* AsDxClient(WxSeries* inSeries)
 } // namespace
 
 WxGraph::WxGraph(const XmlElement* inXml)
-    : mColor(CxString("#FFFF99")), mDateFont(new GxFont(CxUint32(0), 10)), mBounds(0, 0, 100, 100),
+    : mColor(CxString("#FFFF99")), mDateFont(std::make_unique<GxFont>(CxUint32(0), 10)), mBounds(0, 0, 100, 100),
       mTrackingTimer(kTrackingMs, kWxGraphTrackRealTime), mLegendAlign("left")
 {
     mTrackingTimer.AttachReceiver(this);
@@ -40,10 +40,10 @@ WxGraph::WxGraph(const XmlElement* inXml)
 WxGraph::~WxGraph()
 {
     mTrackingTimer.StopRepeating();
-    delete mDateFont;
+    mDateFont.reset();
     mTimeAxis.reset();
-    delete mStartString;
-    delete mEndString;
+    mStartString.reset();
+    mEndString.reset();
     // Each series leaves the list through OrphanSeries as it goes.
     while (!mSeries.empty())
     {

@@ -209,11 +209,11 @@ private:
     CxDate mEndDate;
     GxColor mColor;
     CxString mName;
-    GxString* mStartString = nullptr;
-    GxString* mEndString = nullptr;
+    std::unique_ptr<GxString> mStartString;
+    std::unique_ptr<GxString> mEndString;
     bool mStartStale = true;
     bool mEndStale = true;
-    GxFont* mDateFont;
+    std::unique_ptr<GxFont> mDateFont;
     bool mLegendVisible = true;
     CxRect mBounds;
     std::unique_ptr<WxGraphTimeAxis> mTimeAxis;

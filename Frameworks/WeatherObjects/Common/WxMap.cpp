@@ -37,7 +37,8 @@ DxClient* AsDxClient(WxProduct* inProduct)
 } // namespace
 
 WxMap::WxMap(const XmlElement* inXml)
-    : GxProjector(DefaultProjection()), mColor(CxString("#FFFF99")), mDateFont(new GxFont(CxUint32(0), 10)),
+    : GxProjector(DefaultProjection()), mColor(CxString("#FFFF99")),
+      mDateFont(std::make_unique<GxFont>(CxUint32(0), 10)),
       mTrackingPosition(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()),
       mStepUnit(CxString("min")), mDurationUnit(CxString("hour")), mAnimationTimer(100, kWxMapAnimate),
       mTrackingTimer(10000, kWxMapTrackRealTime), mLegendAlign("left")
@@ -53,9 +54,9 @@ WxMap::~WxMap()
     if (IsAnimating())
         TogglePlay();
     mTrackingTimer.StopRepeating();
-    delete mDateFont;
-    delete mDateString;
-    delete mTimeString;
+    mDateFont.reset();
+    mDateString.reset();
+    mTimeString.reset();
     // Each product leaves the list through OrphanProduct as it goes.
     while (!mProducts.empty())
     {

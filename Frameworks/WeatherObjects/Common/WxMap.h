@@ -14,6 +14,7 @@
 #include "GxProjection.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 class CxRect;
@@ -179,9 +180,9 @@ private:
     double mScale = 0.0;
     double mFieldOfView = 90.0;
     GxPosition mMapCenter;
-    GxString* mDateString = nullptr;
-    GxString* mTimeString = nullptr;
-    GxFont* mDateFont = nullptr;
+    std::unique_ptr<GxString> mDateString;
+    std::unique_ptr<GxString> mTimeString;
+    std::unique_ptr<GxFont> mDateFont;
     bool mLegendVisible = true;
     GxPosition mTrackingPosition;
     CxDate mAnchorDate;

@@ -17,8 +17,8 @@ WxProduct::WxProduct(WxMap* inMap)
 
 WxProduct::~WxProduct()
 {
-    delete mLegendString;
-    delete mStatusString;
+    mLegendString.reset();
+    mStatusString.reset();
     if (mMap != nullptr)
         mMap->OrphanProduct(this);
 }

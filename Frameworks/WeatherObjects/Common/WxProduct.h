@@ -9,6 +9,8 @@
 #include "GxFont.h"
 #include "WxInspector.h"
 
+#include <memory>
+
 class CxDate;
 class CxRect;
 class CxStringList;
@@ -96,8 +98,8 @@ public:
     WxProductBadge IconBadge() const { return mBadge; }
     bool AuthenticationFailed() const { return mAuthenticationFailed; }
     // The legend row's cached name and status texts; null until the row is first drawn.
-    const GxString* LegendString() const { return mLegendString; }
-    const GxString* StatusString() const { return mStatusString; }
+    const GxString* LegendString() const { return mLegendString.get(); }
+    const GxString* StatusString() const { return mStatusString.get(); }
 
 protected:
     virtual void OnDrawProduct(GxContext& ioContext);
@@ -137,8 +139,8 @@ protected:
     WxMap* mMap = nullptr;
     CxString mName;
     CxString mStatus;
-    GxString* mLegendString = nullptr;
-    GxString* mStatusString = nullptr;
+    std::unique_ptr<GxString> mLegendString;
+    std::unique_ptr<GxString> mStatusString;
     bool mVisible = true;
     bool mSelected = false;
     bool mSync = false;

@@ -327,8 +327,8 @@ WxSeries::WxSeries(WxGraph* inGraph)
 
 WxSeries::~WxSeries()
 {
-    delete mLegendString;
-    delete mStatusString;
+    mLegendString.reset();
+    mStatusString.reset();
     if (mGraph != nullptr)
         mGraph->OrphanSeries(this);
 }

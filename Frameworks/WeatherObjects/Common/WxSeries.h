@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 class CxStringList;
@@ -129,8 +130,8 @@ public:
     WxGraph* Graph() const { return mGraph; }
     GxRect Bounds() const { return GxRect(); }
     // The legend's cached textures of the name and the status; null until the first legend draw.
-    const GxString* LegendString() const { return mLegendString; }
-    const GxString* StatusString() const { return mStatusString; }
+    const GxString* LegendString() const { return mLegendString.get(); }
+    const GxString* StatusString() const { return mStatusString.get(); }
     // Only the graph calls this, when adopting and orphaning.
     void SetGraph(WxGraph* inGraph) { mGraph = inGraph; }
 
@@ -179,8 +180,8 @@ private:
     WxGraph* mGraph = nullptr;
     CxString mName;
     CxString mStatus;
-    GxString* mLegendString = nullptr;
-    GxString* mStatusString = nullptr;
+    std::unique_ptr<GxString> mLegendString;
+    std::unique_ptr<GxString> mStatusString;
     bool mLegendStale = true;
     bool mStatusStale = true;
     bool mVisible = true;

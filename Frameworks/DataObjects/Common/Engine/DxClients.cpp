@@ -15,7 +15,6 @@ DxClient::DxClient()
 DxClient::~DxClient()
 {
     Detach();
-    delete mFrame;
 }
 
 void DxClient::Detach()
@@ -54,12 +53,19 @@ void DxClient::SetSet(DxSet* inSet)
 {
     if (mManager != nullptr)
     {
-        if (mSubscribed)
-            mManager->Unsubscribe(mSubscription);
-        mSubscribed = false;
+        {
+            CxAutoLock managerLock(mManager->Region());
+            CxAutoLock lock(mLock);
+            if (mSubscribed)
+                mManager->Unsubscribe(mSubscription);
+            mSubscribed = false;
+        }
         mManager->RemoveClient(this);
         AcceptFrame(nullptr);
-        mSubscription = DxSubscription();
+        {
+            CxAutoLock lock(mLock);
+            mSubscription = DxSubscription();
+        }
         mManager = nullptr;
     }
     DxSet* oldSet = mSet;
@@ -69,6 +75,7 @@ void DxClient::SetSet(DxSet* inSet)
         mManager = inSet->Manager();
         if (mManager != nullptr)
             mManager->AddClient(this);
+        CxAutoLock lock(mLock);
         mSubscribed = false;
     }
     if (inSet != oldSet)
@@ -92,13 +99,13 @@ void DxClient::SetArchiving(bool inArchiving)
 {
     mArchiving = inArchiving;
     if (inArchiving && mManager != nullptr)
-        mManager->ArchiveSubscription(mSubscription);
+        mManager->ArchiveSubscription(Subscription());
 }
 
 void DxClient::RefreshClient()
 {
     SubscribeSelf();
-    if (mSubscribed)
+    if (IsSubscriptionValid())
         OnRequestData();
 }
 
@@ -134,9 +141,19 @@ void DxClient::SubscribeSelf()
 
 void DxClient::ReleaseAndInvalidate()
 {
-    if (mSubscribed && mManager != nullptr)
-        mManager->Unsubscribe(mSubscription);
-    mSubscribed = false;
+    if (mManager != nullptr)
+    {
+        CxAutoLock managerLock(mManager->Region());
+        CxAutoLock lock(mLock);
+        if (mSubscribed)
+            mManager->Unsubscribe(mSubscription);
+        mSubscribed = false;
+    }
+    else
+    {
+        CxAutoLock lock(mLock);
+        mSubscribed = false;
+    }
     OnReleaseAndInvalidate();
 }
 
@@ -177,33 +194,60 @@ bool DxClient::ShowsSeconds() const
     return mManager != nullptr && mManager->GetTimeResolution() >= 1 && mManager->GetTimeResolution() <= 59;
 }
 
+CxDate DxClient::ExpectedDate() const
+{
+    CxAutoLock lock(mLock);
+    return mExpectedDate;
+}
+
+DxSubscription DxClient::Subscription() const
+{
+    CxAutoLock lock(mLock);
+    return mSubscription;
+}
+
+bool DxClient::IsSubscriptionValid() const
+{
+    CxAutoLock lock(mLock);
+    return mSubscribed;
+}
+
+// The frame changes only on the main thread; the lock is for the update thread, which reads it too.
+DxFrame* DxClient::Frame() const
+{
+    CxAutoLock lock(mLock);
+    return mFrame.get();
+}
+
 DxTable* DxClient::Table() const
 {
-    return dynamic_cast<DxTable*>(mFrame);
+    return dynamic_cast<DxTable*>(Frame());
 }
 
 DxGrid* DxClient::Grid() const
 {
-    return dynamic_cast<DxGrid*>(mFrame);
+    return dynamic_cast<DxGrid*>(Frame());
 }
 
 DxShape* DxClient::Shape() const
 {
-    return dynamic_cast<DxShape*>(mFrame);
+    return dynamic_cast<DxShape*>(Frame());
 }
 
 DxImage* DxClient::Image() const
 {
-    return dynamic_cast<DxImage*>(mFrame);
+    return dynamic_cast<DxImage*>(Frame());
 }
 
 CxDate DxClient::FrameDate() const
 {
+    CxAutoLock lock(mLock);
     return mFrame != nullptr ? mFrame->Date() : DxManager::sMissingDate;
 }
 
 CxDate DxClient::LastModified() const
 {
+    CxAutoLock lock(mLock);
     return mFrame != nullptr ? mFrame->LastModified() : DxManager::sMissingDate;
 }
 
@@ -211,7 +255,7 @@ std::vector<CxDate> DxClient::GetDatesForAnimation()
 {
     if (mManager == nullptr)
         return {};
-    return mManager->AvailableDates(mSubscription);
+    return mManager->AvailableDates(Subscription());
 }
 
 void DxClient::OnSetChanged() {}
@@ -232,9 +276,8 @@ void DxClient::OnRequestData()
 
 void DxClient::OnAcceptFrame(DxFrame* inFrame)
 {
-    if (inFrame != mFrame)
-        delete mFrame;
-    mFrame = inFrame;
+    if (inFrame != mFrame.get())
+        mFrame.reset(inFrame);
 }
 
 void DxClient::OnClientSubscribed() {}

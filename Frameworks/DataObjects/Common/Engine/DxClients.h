@@ -10,15 +10,16 @@
 #include "CxDate.h"
 #include "CxString.h"
 #include "CxTypes.h"
+#include "DxManager.h"
 #include "DxRecord.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 class DxFrame;
 class DxGrid;
 class DxImage;
-class DxManager;
 class DxSet;
 class DxShape;
 class DxTable;
@@ -47,8 +48,8 @@ public:
     const CxDate& StartDate() const { return mStartDate; }
     const CxDate& EndDate() const { return mEndDate; }
     const CxDate& DisplayDate() const { return mDisplayDate; }
-    const CxDate& ExpectedDate() const { return mExpectedDate; }
-    const DxSubscription& Subscription() const { return mSubscription; }
+    CxDate ExpectedDate() const;
+    DxSubscription Subscription() const;
 
     void RefreshClient();
     void SubscribeSelf();
@@ -58,12 +59,12 @@ public:
     bool NeedsToRequest(DxRecord* inRecord);
     void SetAuthenticated(bool inValue);
     bool IsAuthenticated() const { return mAuthenticated; }
-    bool IsSubscriptionValid() const { return mSubscribed; }
+    bool IsSubscriptionValid() const;
     bool WaitingForData() const { return mWaitingForData; }
     bool IsTemporal() const;
     bool ShowsSeconds() const;
 
-    DxFrame* Frame() const { return mFrame; }
+    DxFrame* Frame() const;
     DxTable* Table() const;
     DxGrid* Grid() const;
     // No shape frames exist yet: always null.
@@ -76,7 +77,8 @@ public:
 protected:
     virtual void OnSetChanged();
     virtual void OnRequestData();
-    virtual void OnAcceptFrame(DxFrame* inFrame);
+    // Under the client's lock.
+    virtual void OnAcceptFrame(DxFrame* inFrame) REQUIRES(mLock);
     virtual void OnClientSubscribed();
     virtual void OnReleaseAndInvalidate();
     virtual bool OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified);
@@ -93,14 +95,17 @@ protected:
 
     DxSet* mSet = nullptr;
     DxManager* mManager = nullptr;
-    DxFrame* mFrame = nullptr;
+    std::unique_ptr<DxFrame> mFrame GUARDED_BY(mLock);
     CxDate mStartDate;
     CxDate mEndDate;
     CxDate mDisplayDate;
-    CxDate mExpectedDate;
-    CxCriticalRegion mLock;
-    DxSubscription mSubscription;
-    bool mSubscribed = false;
+    CxDate mExpectedDate GUARDED_BY(mLock);
+    // Taken after the manager's region, never before it. It guards what the update thread reads of the client;
+    // the dates, the set and the manager are the main thread's alone (the manager changes only while the client is
+    // in no manager's list, or under both locks).
+    mutable CxCriticalRegion mLock ACQUIRED_AFTER(mManager->Region());
+    DxSubscription mSubscription GUARDED_BY(mLock);
+    bool mSubscribed GUARDED_BY(mLock) = false;
     bool mArchiving = false;
     std::atomic<bool> mWaitingForData{false}; // set on the update thread
     bool mAuthenticated = true;

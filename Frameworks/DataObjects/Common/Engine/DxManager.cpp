@@ -64,12 +64,6 @@ DxManager::~DxManager()
         managers.erase(iter);
     mCache.reset();
     CleanupJobs();
-    for (Delivery& delivery : mDeliveries)
-        delete delivery.mFrame;
-    for (DxSubscription* subscription : mSubscriptions)
-        delete subscription;
-    for (DxRecord* record : mRecords)
-        delete record;
 }
 
 DxManager::ManagerList::iterator DxManager::BeginDataManagers()
@@ -145,7 +139,56 @@ void DxManager::GoOnline()
 
 CxString DxManager::Name() const
 {
+    CxAutoLock lock(mRegion);
     return mName.Length() == 0 ? mId : mName;
+}
+
+CxString DxManager::ProviderName() const
+{
+    CxAutoLock lock(mRegion);
+    return mProviderName;
+}
+
+CxString DxManager::ProviderUrl() const
+{
+    CxAutoLock lock(mRegion);
+    return mProviderUrl;
+}
+
+CxString DxManager::SourceName() const
+{
+    CxAutoLock lock(mRegion);
+    return mSourceName;
+}
+
+CxString DxManager::SourceUrl() const
+{
+    CxAutoLock lock(mRegion);
+    return mSourceUrl;
+}
+
+CxString DxManager::ContactName() const
+{
+    CxAutoLock lock(mRegion);
+    return mContactName;
+}
+
+CxString DxManager::ContactUrl() const
+{
+    CxAutoLock lock(mRegion);
+    return mContactUrl;
+}
+
+bool DxManager::IsConstantInterval() const
+{
+    CxAutoLock lock(mRegion);
+    return mQueryUrlFormat.Length() == 0;
+}
+
+CxString DxManager::FileDateFormat() const
+{
+    CxAutoLock lock(mRegion);
+    return mFileDateFormat;
 }
 
 CxString DxManager::Status() const
@@ -187,6 +230,7 @@ void DxManager::ShowFiles() const
 
 void DxManager::SetTimeResolution(CxSint32 inSeconds)
 {
+    CxAutoLock lock(mRegion);
     mTimeResolution = inSeconds;
     mFileDateFormat = inSeconds > 59 ? "%Y%m%d%H%M" : "%Y%m%d%H%M%S";
 }
@@ -238,14 +282,9 @@ void DxManager::RemoveClient(DxClient* inClient)
     for (auto delivery = mDeliveries.begin(); delivery != mDeliveries.end();)
     {
         if (delivery->mClient == inClient)
-        {
-            delete delivery->mFrame;
             delivery = mDeliveries.erase(delivery);
-        }
         else
-        {
             ++delivery;
-        }
     }
 }
 
@@ -289,13 +328,14 @@ void DxManager::OnGoOnline()
 
 DxManager::RecordList::iterator DxManager::FindRecord(const DxRecord& inRecord)
 {
-    return std::find_if(mRecords.begin(), mRecords.end(), [&](const DxRecord* r) { return *r == inRecord; });
+    return std::find_if(mRecords.begin(), mRecords.end(),
+                        [&](const std::unique_ptr<DxRecord>& r) { return *r == inRecord; });
 }
 
 DxManager::SubscriptionList::iterator DxManager::FindSubscription(const DxSubscription& inSubscription)
 {
     return std::find_if(mSubscriptions.begin(), mSubscriptions.end(),
-                        [&](const DxSubscription* s) { return *s == inSubscription; });
+                        [&](const std::unique_ptr<DxSubscription>& s) { return *s == inSubscription; });
 }
 
 void DxManager::Debug()
@@ -303,9 +343,9 @@ void DxManager::Debug()
     CxAutoLock lock(mRegion);
     for (DxClient* client : mClients)
         _CxDebug(__FILE__, __LINE__, "*c", client->Id());
-    for (DxSubscription* subscription : mSubscriptions)
+    for (const auto& subscription : mSubscriptions)
         _CxDebug(__FILE__, __LINE__, "*sub", subscription->AsString());
-    for (DxRecord* record : mRecords)
+    for (const auto& record : mRecords)
         _CxDebug(__FILE__, __LINE__, "*r", record->AsString());
 }
 
@@ -336,7 +376,7 @@ std::vector<CxDate> DxManager::DateFallbacks(const DxRecord* inRecord) const
 
 std::vector<CxDate> DxManager::DateFallbacksForDownload(const DxRecord* inRecord) const
 {
-    if (mQueryUrlFormat.Length() != 0)
+    if (!IsConstantInterval())
         return {inRecord->mDate};
     return DateFallbacks(inRecord);
 }
@@ -347,10 +387,12 @@ double DxManager::LookBack(const DxSubscription* inHeld) const
     return inHeld != nullptr && inHeld->mStaleThreshold > own ? inHeld->mStaleThreshold : own;
 }
 
-DxManager::RecordList DxManager::RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo)
+std::vector<DxRecord*> DxManager::RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom,
+                                                  const CxDate& inTo)
 {
     DxRecordFinder finder(inFrom, inTo, inAttributes);
-    finder = std::for_each(mRecords.begin(), mRecords.end(), finder);
+    for (const auto& record : mRecords)
+        finder(record.get());
     return finder.mRecords;
 }
 
@@ -373,7 +415,7 @@ void DxManager::AddRecord(const DxRecord& inRecord)
         (*held)->AddRef();
         return;
     }
-    auto* record = new DxRecord(inRecord.mDate, inRecord.mAttributes);
+    auto record = std::make_unique<DxRecord>(inRecord.mDate, inRecord.mAttributes);
     record->AddRef();
     if (inRecord.Archiving() || mArchive)
         record->SetArchiving();
@@ -383,7 +425,7 @@ void DxManager::AddRecord(const DxRecord& inRecord)
         record->mDownloader = job;
         job->Submit();
     }
-    mRecords.push_back(record);
+    mRecords.push_back(std::move(record));
 }
 
 void DxManager::AddSubscription(const DxSubscription& inSubscription)
@@ -393,7 +435,7 @@ void DxManager::AddSubscription(const DxSubscription& inSubscription)
     const auto found = FindSubscription(inSubscription);
     if (found != mSubscriptions.end())
     {
-        held = *found;
+        held = found->get();
         ++held->mRefCount;
         if (inSubscription.mRecording && !held->mRecording)
             ArchiveSubscription(inSubscription);
@@ -402,9 +444,8 @@ void DxManager::AddSubscription(const DxSubscription& inSubscription)
     }
     else
     {
-        held = new DxSubscription(inSubscription);
+        held = mSubscriptions.emplace_back(std::make_unique<DxSubscription>(inSubscription)).get();
         held->mRefCount = 1;
-        mSubscriptions.push_back(held);
         DxQueryJob* job = CreateQueryJob(*held);
         job->Submit();
     }
@@ -429,17 +470,14 @@ bool DxManager::RemoveSubscription(const DxSubscription& inSubscription)
     const auto found = FindSubscription(inSubscription);
     if (found == mSubscriptions.end())
         return false;
-    DxSubscription* held = *found;
+    DxSubscription* held = found->get();
     const CxDate from = held->StartDate() - LookBack(held);
     const CxDate to = held->EndDate();
     const CxString attributes = held->Attribs();
     if (held->mRefCount > 0)
         --held->mRefCount;
     if (held->mRefCount == 0)
-    {
         mSubscriptions.erase(found);
-        delete held;
-    }
     for (DxRecord* record : RecordsInWindow(attributes, from, to))
     {
         const DxRecord key(*record);
@@ -454,7 +492,7 @@ void DxManager::RemoveRecord(const DxRecord& inRecord)
     const auto held = FindRecord(inRecord);
     if (held == mRecords.end())
         return;
-    DxRecord* record = *held;
+    DxRecord* record = held->get();
     record->RemoveRef();
     if (record->RefCount() > 0)
         return;
@@ -470,7 +508,6 @@ void DxManager::RemoveRecord(const DxRecord& inRecord)
     dated.mOffset = 0.0;
     mRequestMemo.erase(OnGetUrlForRecord(&dated));
     mRecords.erase(held);
-    delete record;
 }
 
 void DxManager::DeleteRecordFromCache(DxRecord* inRecord)
@@ -495,7 +532,7 @@ void DxManager::ArchiveSubscription(const DxSubscription& inSubscription)
         return;
     CxAutoLock lock(mRegion);
     const auto found = FindSubscription(inSubscription);
-    const DxSubscription* held = found != mSubscriptions.end() ? *found : nullptr;
+    const DxSubscription* held = found != mSubscriptions.end() ? found->get() : nullptr;
     const CxDate from = inSubscription.StartDate() - LookBack(held);
     for (DxRecord* record : RecordsInWindow(inSubscription.Attribs(), from, inSubscription.EndDate()))
     {
@@ -522,7 +559,7 @@ CxDate DxManager::RequestUpdate(const DxRecord& inRecord)
         const auto held = FindRecord(DxRecord(date, inRecord.mAttributes));
         if (held != mRecords.end())
         {
-            giveUpdate(*held);
+            giveUpdate(held->get());
             return date;
         }
     }
@@ -532,7 +569,7 @@ CxDate DxManager::RequestUpdate(const DxRecord& inRecord)
     const auto iter = FindRecord(missing);
     CxAssertText(iter != mRecords.end(), "iter != mRecords.end()");
     if (iter != mRecords.end())
-        giveUpdate(*iter);
+        giveUpdate(iter->get());
     return sMissingDate;
 }
 
@@ -557,7 +594,8 @@ std::vector<CxDate> DxManager::AvailableDates(const DxSubscription& inSubscripti
 {
     CxAutoLock lock(mRegion);
     DxRecordFinder finder(inSubscription.StartDate(), inSubscription.EndDate(), inSubscription.Attribs());
-    finder = std::for_each(mRecords.begin(), mRecords.end(), finder);
+    for (const auto& record : mRecords)
+        finder(record.get());
     std::vector<CxDate> dates = finder.mDates;
     std::sort(dates.begin(), dates.end());
     if (dates.empty())
@@ -567,9 +605,15 @@ std::vector<CxDate> DxManager::AvailableDates(const DxSubscription& inSubscripti
 
 // ---- frames
 
+std::unique_ptr<DxFrame> DxManager::BuildFrame(DxRecord* inRecord, const CxString& inMime, CxData& inData,
+                                               DxClient* inClient)
+{
+    return std::unique_ptr<DxFrame>(OnBuildFrameForClient(inRecord, inMime, inData, inClient));
+}
+
 DxFrame* DxManager::BuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData, DxClient* inClient)
 {
-    return OnBuildFrameForClient(inRecord, inMime, inData, inClient);
+    return BuildFrame(inRecord, inMime, inData, inClient).release();
 }
 
 CxSint32 DxManager::PerformUpdate(DxRecord& inRecord)
@@ -626,7 +670,7 @@ CxSint32 DxManager::PerformUpdate(DxRecord& inRecord)
         if (!HasClient(client))
             continue;
         bool wanted = false;
-        DxFrame* frame = nullptr;
+        std::unique_ptr<DxFrame> frame;
         try
         {
             wanted = client->NeedsToParse(&copy, fileDate);
@@ -639,7 +683,7 @@ CxSint32 DxManager::PerformUpdate(DxRecord& inRecord)
                 }
                 else
                 {
-                    frame = BuildFrameForClient(&copy, mime, data, client);
+                    frame = BuildFrame(&copy, mime, data, client);
                     (*held)->mOffset = (*held)->mDate - copy.Date();
                 }
             }
@@ -648,22 +692,20 @@ CxSint32 DxManager::PerformUpdate(DxRecord& inRecord)
         {
             // One decoder's failure costs its client a frame, not the thread or the other clients.
             _CxDebug(__FILE__, __LINE__, "OnBuildFrameForClient", error);
-            delete frame;
-            frame = nullptr;
+            frame.reset();
             wanted = true;
         }
         catch (const std::exception& error)
         {
             _CxDebug(__FILE__, __LINE__, "OnBuildFrameForClient", error.what());
-            delete frame;
-            frame = nullptr;
+            frame.reset();
             wanted = true;
         }
         if (!wanted)
             continue;
         if (frame != nullptr)
             frame->SetLastModified(fileDate);
-        mDeliveries.push_back(Delivery{client, frame, inRecord});
+        mDeliveries.push_back(Delivery{client, std::move(frame), inRecord});
     }
     if (Status() != "Authentication failed.")
         SetStatus("Idle.");
@@ -682,12 +724,11 @@ void DxManager::ReceiveMessageFromUpdateJob(DxUpdateJob* inJob, CxSint32 inCode,
     {
         while (!mDeliveries.empty())
         {
-            const Delivery delivery = mDeliveries.front();
+            Delivery delivery = std::move(mDeliveries.front());
             mDeliveries.pop_front();
+            // A client gone since the build leaves the frame to go with its delivery.
             if (HasClient(delivery.mClient))
-                delivery.mClient->AcceptFrame(delivery.mFrame);
-            else
-                delete delivery.mFrame;
+                delivery.mClient->AcceptFrame(delivery.mFrame.release());
         }
     }
     DisposeUpdateJob(inJob);

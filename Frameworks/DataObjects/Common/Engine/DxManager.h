@@ -38,8 +38,9 @@ class DxManager : public CxTimer, public CxMessenger
 {
 public:
     using ManagerList = std::list<DxManager*>;
-    using RecordList = std::vector<DxRecord*>;
-    using SubscriptionList = std::vector<DxSubscription*>;
+    // Owned, each reference-counted under the region by the clients that want it.
+    using RecordList = std::vector<std::unique_ptr<DxRecord>>;
+    using SubscriptionList = std::vector<std::unique_ptr<DxSubscription>>;
 
     // The no-date value of records, subscriptions and file dates: 1904-01-01 00:00:00 UTC.
     static const CxDate sMissingDate;
@@ -81,27 +82,28 @@ public:
     // The set hands its key over on the main thread while jobs send it: both sides take the status lock.
     CxString AuthenticationKey() const;
     void SetAuthenticationKey(const CxString& inKey);
-    CxString ProviderName() const { return mProviderName; }
-    CxString ProviderUrl() const { return mProviderUrl; }
-    CxString SourceName() const { return mSourceName; }
-    CxString SourceUrl() const { return mSourceUrl; }
-    CxString ContactName() const { return mContactName; }
-    CxString ContactUrl() const { return mContactUrl; }
+    // Copies under the region: a configuration job may be rewriting them.
+    CxString ProviderName() const;
+    CxString ProviderUrl() const;
+    CxString SourceName() const;
+    CxString SourceUrl() const;
+    CxString ContactName() const;
+    CxString ContactUrl() const;
     CxString Status() const;
     void SetStatus(const CxString& inStatus);
     CxSint32 GetStaleThreshold() const { return mStaleThreshold; }
     CxSint32 GetTimeResolution() const { return mTimeResolution; }
-    bool IsConstantInterval() const { return mQueryUrlFormat.Length() == 0; }
+    bool IsConstantInterval() const;
     bool IsConfigured() const { return mConfigured; }
     bool IsAuthenticated() const { return mAuthenticated; }
-    const CxString& FileDateFormat() const { return mFileDateFormat; }
+    CxString FileDateFormat() const;
     bool HasFiles() const;
     void ShowFiles() const;
     DxCache* Cache() const { return mCache.get(); }
 
-    void LockRegion() { mRegion.Enter(); }
-    void UnlockRegion() { mRegion.Exit(); }
-    CxCriticalRegion& Region() { return mRegion; }
+    void LockRegion() ACQUIRE(mRegion) { mRegion.Enter(); }
+    void UnlockRegion() RELEASE(mRegion) { mRegion.Exit(); }
+    CxCriticalRegion& Region() RETURN_CAPABILITY(mRegion) { return mRegion; }
 
     void SetTimeResolution(CxSint32 inSeconds);
     // The date of the data-set file that covers the date.
@@ -112,7 +114,7 @@ public:
     void AddClient(DxClient* inClient);
     // Also drops the client's pending deliveries, so no frame reaches a later client at that address.
     void RemoveClient(DxClient* inClient);
-    bool HasClient(DxClient* inClient) const;
+    bool HasClient(DxClient* inClient) const REQUIRES(mRegion);
     void RefreshAllClients();
     void SetAuthenticated(bool inValue);
     // Stores the login under the authentication key, then refreshes every client.
@@ -120,13 +122,13 @@ public:
     void OnGoOnline();
 
     // Callers hold the lock.
-    RecordList::iterator FindRecord(const DxRecord& inRecord);
-    SubscriptionList::iterator FindSubscription(const DxSubscription& inSubscription);
+    RecordList::iterator FindRecord(const DxRecord& inRecord) REQUIRES(mRegion);
+    SubscriptionList::iterator FindSubscription(const DxSubscription& inSubscription) REQUIRES(mRegion);
     // Test and debugging views; callers hold the lock.
-    const RecordList& Records() const { return mRecords; }
-    const SubscriptionList& Subscriptions() const { return mSubscriptions; }
-    std::size_t CountJobs() const { return mJobs.size(); }
-    std::size_t CountMemoEntries() const { return mRequestMemo.size(); }
+    const RecordList& Records() const REQUIRES(mRegion) { return mRecords; }
+    const SubscriptionList& Subscriptions() const REQUIRES(mRegion) { return mSubscriptions; }
+    std::size_t CountJobs() const REQUIRES(mRegion) { return mJobs.size(); }
+    std::size_t CountMemoEntries() const REQUIRES(mRegion) { return mRequestMemo.size(); }
     void Debug();
 
     // Records and subscriptions, on the main thread.
@@ -162,7 +164,7 @@ public:
     static constexpr std::size_t kMaxProbes = 1000;
     // What every configuration names alike: the set's name, provider, source and contact, and the configuration
     // URL (the registry's when it names none). Answers the base URL that the kind's own URLs join.
-    CxString ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl);
+    CxString ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl) REQUIRES(mRegion);
     // An "http:" or "https:" URL (any case) as it is; anything else after the base.
     static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
     // A configured URL pattern keeps its strftime codes; the server's printf habit "%04" or "%02" becomes "%".
@@ -219,13 +221,17 @@ public:
     void CancelHoleCollectJob(DxHoleCollectJob* inJob);
     void CleanupJobs();
 
+    // The only caller of OnBuildFrameForClient: its new frame is owned from the first line that receives it.
+    std::unique_ptr<DxFrame> BuildFrame(DxRecord* inRecord, const CxString& inMime, CxData& inData, DxClient* inClient);
+    // BuildFrame's frame handed over raw; the caller owns it.
     DxFrame* BuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData, DxClient* inClient);
 
 protected:
     virtual DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                            DxClient* inClient);
     virtual CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders);
-    virtual CxString OnGetUrlForRecord(DxRecord* inRecord);
+    // Under the region: the URL formats change with a configuration refresh.
+    virtual CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion);
     virtual CxString OnGetQueryUrl(const DxSubscription& inSubscription);
     virtual bool OnUpdateConfig();
     virtual CxDate OnClipDate(const CxDate& inDate) const;
@@ -246,39 +252,41 @@ protected:
     void DeleteRecordFromCache(DxRecord* inRecord);
 
     CxString mId;
-    CxString mName;
-    CxString mAuthenticationKey;
-    CxString mProviderName;
-    CxString mProviderUrl;
-    CxString mSourceName;
-    CxString mSourceUrl;
-    CxString mContactName;
-    CxString mContactUrl;
-    CxString mStatus;
+    CxString mName GUARDED_BY(mRegion);
+    CxString mAuthenticationKey GUARDED_BY(mStatusLock);
+    CxString mProviderName GUARDED_BY(mRegion);
+    CxString mProviderUrl GUARDED_BY(mRegion);
+    CxString mSourceName GUARDED_BY(mRegion);
+    CxString mSourceUrl GUARDED_BY(mRegion);
+    CxString mContactName GUARDED_BY(mRegion);
+    CxString mContactUrl GUARDED_BY(mRegion);
+    CxString mStatus GUARDED_BY(mStatusLock);
     std::unique_ptr<DxCache> mCache;
-    CxCriticalRegion mRegion;
-    CxSint32 mAutoRefresh = 300;
-    CxSint32 mTimeResolution = -1;
-    CxSint32 mStaleThreshold = 2700;
-    CxSint32 mMinimumCheckThreshold = 420;
-    CxSint32 mDataResolutionOffset = 0;
-    float mRealTimeDataWindow;
-    CxString mQueryUrlFormat;
-    CxString mQueryDateFormat;
-    bool mArchive = false;
-    bool mConfigured = false;
-    bool mSearchServer = false;
-    bool mUpdateCachedData = true;
-    CxStringList mExtensions;
-    CxString mFileDateFormat;
-    CxString mMimeMapping;
+    mutable CxCriticalRegion mRegion;
+    CxSint32 mAutoRefresh GUARDED_BY(mRegion) = 300;
+    // These four are set by a configuration job under the region and read on every thread without it (the main
+    // thread's clients ask them as they draw), so they are atomic rather than guarded.
+    std::atomic<CxSint32> mTimeResolution{-1};
+    std::atomic<CxSint32> mStaleThreshold{2700};
+    CxSint32 mMinimumCheckThreshold GUARDED_BY(mRegion) = 420;
+    std::atomic<CxSint32> mDataResolutionOffset{0};
+    float mRealTimeDataWindow GUARDED_BY(mRegion);
+    CxString mQueryUrlFormat GUARDED_BY(mRegion);
+    CxString mQueryDateFormat GUARDED_BY(mRegion);
+    bool mArchive GUARDED_BY(mRegion) = false;
+    std::atomic<bool> mConfigured{false};
+    bool mSearchServer GUARDED_BY(mRegion) = false;
+    bool mUpdateCachedData GUARDED_BY(mRegion) = true;
+    CxStringList mExtensions GUARDED_BY(mRegion);
+    CxString mFileDateFormat GUARDED_BY(mRegion);
+    CxString mMimeMapping GUARDED_BY(mRegion);
 
 private:
     // A frame built for a client and not yet handed over; the frame is owned until then.
     struct Delivery
     {
         DxClient* mClient;
-        DxFrame* mFrame;
+        std::unique_ptr<DxFrame> mFrame;
         DxRecord mRecord;
     };
     struct MemoEntry
@@ -291,7 +299,8 @@ private:
     // The look-back of a held subscription: its own when it reaches further than the manager's threshold.
     double LookBack(const DxSubscription* inHeld) const;
     // The held records of the attributes dated from inFrom to inTo.
-    RecordList RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo);
+    std::vector<DxRecord*> RecordsInWindow(const CxString& inAttributes, const CxDate& inFrom, const CxDate& inTo)
+        REQUIRES(mRegion);
     void ForgetJob(CxJob* inJob);
     bool IsCached(const DxSubscription& inSubscription, const CxDate& inDate);
     // False when the held records already cover the subscription from inFrom on.
@@ -300,14 +309,14 @@ private:
     std::vector<CxDate> TrimToStart(const DxSubscription& inSubscription, std::vector<CxDate> inDates);
     void LogLine(const CxString& inRest) const;
 
-    std::list<DxClient*> mClients;
-    std::list<Delivery> mDeliveries;
-    mutable CxCriticalRegion mStatusLock;
-    SubscriptionList mSubscriptions;
-    RecordList mRecords;
-    std::map<CxString, MemoEntry> mRequestMemo;
-    CxDate mNextConfigRefresh;
-    std::list<CxJob*> mJobs;
+    std::list<DxClient*> mClients GUARDED_BY(mRegion);
+    std::list<Delivery> mDeliveries GUARDED_BY(mRegion);
+    mutable CxCriticalRegion mStatusLock ACQUIRED_AFTER(mRegion);
+    SubscriptionList mSubscriptions GUARDED_BY(mRegion);
+    RecordList mRecords GUARDED_BY(mRegion);
+    std::map<CxString, MemoEntry> mRequestMemo GUARDED_BY(mRegion);
+    CxDate mNextConfigRefresh GUARDED_BY(mRegion);
+    std::list<CxJob*> mJobs GUARDED_BY(mRegion);
     // Set by Close; every request the manager makes stops while it is set.
     std::atomic<bool> mClosing{false};
     bool mAuthenticated = true;

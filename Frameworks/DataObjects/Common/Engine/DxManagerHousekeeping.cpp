@@ -42,7 +42,7 @@ void DxManager::PerformHoleCollect()
     const CxDate now;
     const double stale = mStaleThreshold;
     const double minimum = mMinimumCheckThreshold;
-    for (DxRecord* record : mRecords)
+    for (const auto& record : mRecords)
     {
         if (record->mLastChecked == sMissingDate || record->mDownloader != nullptr)
             continue;
@@ -135,7 +135,7 @@ void DxManager::ForgetJob(CxJob* inJob)
         return;
     mJobs.erase(iter);
     // A download that ended early leaves its pointer behind; no record may keep a deleted job.
-    for (DxRecord* record : mRecords)
+    for (const auto& record : mRecords)
     {
         if (record->mDownloader == inJob)
             record->mDownloader = nullptr;
@@ -241,7 +241,7 @@ void DxManager::PurgeOldData(const CxDate& inDate)
 void DxManager::CleanupJobs()
 {
     CxAutoLock lock(mRegion);
-    for (DxRecord* record : mRecords)
+    for (const auto& record : mRecords)
     {
         record->mDownloader = nullptr;
         record->mUpdater = nullptr;

@@ -550,7 +550,7 @@ std::vector<CxDate> DxManager::PerformOnlineSearch(DxSubscription& inSubscriptio
         std::vector<CxDate> held;
         {
             CxAutoLock lock(mRegion);
-            for (const DxRecord* record : mRecords)
+            for (const auto& record : mRecords)
             {
                 if (record->mAttributes == inSubscription.Attribs())
                     held.push_back(record->mDate);
@@ -604,7 +604,7 @@ void DxManager::ReceiveMessageFromDownloadJob(DxDownloadJob* inJob, CxSint32 inC
         const auto held = FindRecord(inRecord);
         if (held != mRecords.end())
         {
-            DxRecord* record = *held;
+            DxRecord* record = held->get();
             if (inCode == 200 && record->mUpdater == nullptr)
             {
                 DxUpdateJob* job = CreateUpdateJob(*record);
@@ -651,11 +651,13 @@ void DxManager::ReceiveMessageFromQueryJob(DxQueryJob* inJob, CxSint32 inCode, D
         const auto added = FindRecord(record);
         if (added == mRecords.end())
             continue;
+        // The record, not its place: a client's request may add records and move the list.
+        DxRecord* addedRecord = added->get();
         const std::list<DxClient*> clients = mClients;
         for (DxClient* client : clients)
         {
             if (HasClient(client))
-                client->NeedsToRequest(*added);
+                client->NeedsToRequest(addedRecord);
         }
     }
     SetStatus("Idle.");

@@ -96,10 +96,10 @@ CxSint32 DxParseManagerType(const DxConfigParser& inParser)
     CxString text = inParser.StringProperty("type");
     if (text.Length() == 0)
     {
-        if (!inParser.StringProperty("parmInfoUrl").Length() == 0 &&
+        if (inParser.StringProperty("parmInfoUrl").Length() != 0 &&
             inParser.StringProperty("timeSeriesUrlFormat").Length() == 0)
             text = "kdf";
-        else if (!inParser.StringProperty("shapeInfoUrl").Length() == 0)
+        else if (inParser.StringProperty("shapeInfoUrl").Length() != 0)
             text = "shp";
     }
     for (const KindName& entry : kKindNames)

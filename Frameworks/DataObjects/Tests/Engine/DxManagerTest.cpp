@@ -16,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -311,7 +313,7 @@ TEST_F(DxManagerTest, SubscriptionsAndJobsKeepTheirProtocol)
     DxRecord* missing = nullptr;
     {
         CxAutoLock lock(mManager->Region());
-        missing = *mManager->FindRecord(DxRecord(DxManager::sMissingDate, "stn"));
+        missing = mManager->FindRecord(DxRecord(DxManager::sMissingDate, "stn"))->get();
         missing->mLastChecked = kT;
     }
     client.SetDates(kT + 600, kT + 2400);
@@ -374,6 +376,72 @@ TEST_F(DxManagerTest, AThrowingBuildCostsOnlyItsClientAFrame)
     EXPECT_FALSE(bad.WaitingForData()); // its null frame arrived
 }
 
+// A frame refused at any step after its client asked for it is freed, never leaked: the ASan tree checks leaks at
+// exit. Each row holds a first frame, rewrites the file newer, builds again and refuses the new frame one way.
+TEST_F(DxManagerTest, AFrameRefusedAtAnyStepIsFreed)
+{
+    struct Row
+    {
+        const char* mWhat;
+        const char* mKey;
+        const char* mNewText;
+        // Between the build and the hand-over.
+        std::function<void(TestClient&, DxRecord&)> mRefuse;
+        int mFrameChanges;      // by the hand-over, after the first frame
+        bool mHoldsAFrameAfter; // the client's frame after the hand-over
+    };
+    const std::vector<Row> rows = {
+        {"the decoder throws: a null frame replaces the held one", "bad", "throw", [](TestClient&, DxRecord&) {}, 1,
+         false},
+        {"the client leaves: its pending frame goes with its delivery", "stn", "newer",
+         [](TestClient& ioClient, DxRecord&) { ioClient.SetSet(nullptr); }, 1, false},
+        {"the record goes: the frame still reaches the attached client", "stn", "newer",
+         [](TestClient& ioClient, DxRecord&) { ioClient.ReleaseAndInvalidate(); }, 1, true},
+        {"a second build: the later frame replaces the earlier one", "stn", "newer",
+         [this](TestClient&, DxRecord& ioRecord)
+         {
+             CxAutoLock lock(mManager->Region());
+             EXPECT_EQ(mManager->PerformUpdate(ioRecord), 1000);
+         },
+         2, true},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i)
+    {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.mWhat);
+        const CxDate date = kT + 3600.0 * double(i);
+        const fs::path file = Seed(date, "data");
+        TestClient client(row.mKey);
+        Attach(client, date, date, date);
+        ASSERT_TRUE(Pump([&] { return client.Table() != nullptr; }));
+        ASSERT_TRUE(Settle());
+        const int changes = client.mFrames;
+        const CxDate first = client.LastModified();
+
+        std::ofstream(file) << row.mNewText;
+        fs::last_write_time(file, fs::file_time_type::clock::now() + std::chrono::hours(1));
+        DxRecord record(date, row.mKey);
+        {
+            CxAutoLock lock(mManager->Region());
+            EXPECT_EQ(mManager->PerformUpdate(record), 1000);
+        }
+        row.mRefuse(client, record);
+        {
+            CxAutoLock lock(mManager->Region());
+            mManager->ReceiveMessageFromUpdateJob(mManager->CreateUpdateJob(record), 1000, record);
+        }
+        EXPECT_EQ(client.mFrames - changes, row.mFrameChanges);
+        EXPECT_EQ(client.Frame() != nullptr, row.mHoldsAFrameAfter);
+        if (row.mHoldsAFrameAfter)
+        {
+            EXPECT_GT(client.LastModified(), first); // the newer file's frame
+        }
+        client.SetSet(nullptr);
+        EXPECT_TRUE(Settle());
+    }
+    EXPECT_TRUE(HoldsNothing());
+}
+
 TEST_F(DxManagerTest, AnOfflineDownloadLeavesNoJobBehindItsRecord)
 {
     TestClient client("stn");
@@ -381,7 +449,7 @@ TEST_F(DxManagerTest, AnOfflineDownloadLeavesNoJobBehindItsRecord)
     ASSERT_TRUE(Settle());
     {
         CxAutoLock lock(mManager->Region());
-        for (DxRecord* record : mManager->Records())
+        for (const auto& record : mManager->Records())
             EXPECT_EQ(record->mDownloader, nullptr) << record->AsString();
     }
     client.SetSet(nullptr); // RemoveRecord cancels any job a record still names
@@ -402,7 +470,7 @@ TEST_F(DxManagerTest, OfflineAQueryManagerOffersItsCachedFiles)
     std::vector<CxDate> dates;
     {
         CxAutoLock lock(mManager->Region());
-        for (const DxRecord* record : mManager->Records())
+        for (const auto& record : mManager->Records())
             if (record->mDate != DxManager::sMissingDate)
                 dates.push_back(record->mDate);
     }

@@ -122,19 +122,18 @@ void WxLine(double inX1, double inY1, double inX2, double inY2)
     glEnd();
 }
 
-void WxRefreshText(GxContext& ioContext, GxString*& ioString, bool& ioStale, const CxString& inText, CxUint32 inFontId,
-                   CxSint16 inSize, CxSint32 inMaxWidth)
+void WxRefreshText(GxContext& ioContext, std::unique_ptr<GxString>& ioString, bool& ioStale, const CxString& inText,
+                   CxUint32 inFontId, CxSint16 inSize, CxSint32 inMaxWidth)
 {
     if (ioStale)
     {
-        delete ioString;
-        ioString = nullptr;
+        ioString.reset();
         ioStale = false;
     }
     if (ioString == nullptr)
     {
         GxFont font(inFontId, inSize);
-        ioString = new GxString(inText, &font);
+        ioString = std::make_unique<GxString>(inText, &font);
         if (inMaxWidth > 0)
             ioString->TruncateToWidth(inMaxWidth);
         ioString->Texture(ioContext);

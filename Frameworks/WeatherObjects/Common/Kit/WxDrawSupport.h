@@ -6,6 +6,7 @@
 #include "GxColor.h"
 
 #include <functional>
+#include <memory>
 
 class CxString;
 class GxContext;
@@ -37,18 +38,18 @@ void WxTexturedSquare(unsigned int inTexture, double inX, double inY, double inS
 void WxBeginTextures();
 void WxLine(double inX1, double inY1, double inX2, double inY2);
 // A cached text, rebuilt when stale or missing, textured in the context.
-void WxRefreshText(GxContext& ioContext, GxString*& ioString, bool& ioStale, const CxString& inText, CxUint32 inFontId,
-                   CxSint16 inSize, CxSint32 inMaxWidth);
+void WxRefreshText(GxContext& ioContext, std::unique_ptr<GxString>& ioString, bool& ioStale, const CxString& inText,
+                   CxUint32 inFontId, CxSint16 inSize, CxSint32 inMaxWidth);
 // The glass over a layer's icon and the shadow under it, the glass inGlass and the shadow inShadow pixels square.
 void WxDrawGlassAndShadow(GxContext& ioContext, bool inVisible, double inGlass, double inShadow);
 
 // What a layer's legend row shows.
 struct WxLegendRowTexts
 {
-    GxString*& mName;
+    std::unique_ptr<GxString>& mName;
     bool& mNameStale;
     const CxString& mNameText;
-    GxString*& mStatus;
+    std::unique_ptr<GxString>& mStatus;
     bool& mStatusStale;
     const CxString& mStatusText;
 };

@@ -35,6 +35,6 @@ protected:
     std::vector<DxAdvisory>& AdvisoryInfoList() { return mAdvisoryInfo; }
 
 private:
-    CxStringList mAdvisoryClientIds;
-    std::vector<DxAdvisory> mAdvisoryInfo;
+    CxStringList mAdvisoryClientIds GUARDED_BY(mLock);
+    std::vector<DxAdvisory> mAdvisoryInfo; // the main thread's alone
 };

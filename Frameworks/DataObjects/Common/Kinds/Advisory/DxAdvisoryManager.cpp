@@ -220,12 +220,7 @@ CxString DxAdvisoryManager::OnGetUrlForRecord(DxRecord* inRecord)
     CxAssertText(inRecord != nullptr, "inRecord != nil");
     if (inRecord == nullptr)
         return CxString();
-    CxString format;
-    {
-        CxAutoLock lock(mRegion);
-        format = mDataUrlFormat;
-    }
-    CxString url = inRecord->mDate.AsString(format, 0);
+    CxString url = inRecord->mDate.AsString(mDataUrlFormat, 0);
     url.ReplaceAll(" ", "%20", 0);
     return url;
 }

@@ -52,18 +52,18 @@ protected:
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
     bool OnUpdateConfig() override;
 
 private:
-    CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mProductListUrl;
-    CxString mAdvisoryBaseUrl;
-    CxString mShapeResource;
-    std::vector<DxAdvisory> mAdvisories;
-    std::unique_ptr<DxShapeArchiveParser> mOutlines;
-    bool mAutoClose = true;
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mProductListUrl GUARDED_BY(mRegion);
+    CxString mAdvisoryBaseUrl GUARDED_BY(mRegion);
+    CxString mShapeResource GUARDED_BY(mRegion);
+    std::vector<DxAdvisory> mAdvisories GUARDED_BY(mRegion);
+    std::unique_ptr<DxShapeArchiveParser> mOutlines GUARDED_BY(mRegion);
+    bool mAutoClose GUARDED_BY(mRegion) = true;
     CxMessageTimer mPurgeTimer{60000, kPurgeMessage};
 };

@@ -25,6 +25,6 @@ protected:
     void OnReleaseAndInvalidate() override;
 
 private:
-    DxImageItem mCategory2;
-    DxImageItem mCategory1;
+    DxImageItem mCategory2 GUARDED_BY(mLock);
+    DxImageItem mCategory1 GUARDED_BY(mLock);
 };

@@ -212,7 +212,7 @@ CxString DxImageManager::OnGetFilenameForRecord(DxRecord* inRecord, CxStringList
     CxString category1;
     CxString category2;
     SplitKey(inRecord->mAttributes, category1, category2);
-    const CxString date = GetTimeResolution() >= 1 ? inRecord->mDate.AsString(mFileDateFormat, 0) : CxString();
+    const CxString date = GetTimeResolution() >= 1 ? inRecord->mDate.AsString(FileDateFormat(), 0) : CxString();
     outFolders.Append(category1);
     outFolders.Append(category2);
     return date + category2 + "_" + category1;

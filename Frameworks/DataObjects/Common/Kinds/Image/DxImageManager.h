@@ -42,17 +42,17 @@ protected:
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
     bool OnUpdateConfig() override;
 
 private:
-    void DeleteProjections();
+    void DeleteProjections() REQUIRES(mRegion);
 
-    CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mProductInfoUrl;
-    std::vector<DxImageCategory> mCategories;
-    std::vector<DxImageProjectionInfo*> mProjections; // owned
-    std::vector<DxImageLegendInfo> mLegends;
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mProductInfoUrl GUARDED_BY(mRegion);
+    std::vector<DxImageCategory> mCategories GUARDED_BY(mRegion);
+    std::vector<DxImageProjectionInfo*> mProjections GUARDED_BY(mRegion); // owned
+    std::vector<DxImageLegendInfo> mLegends GUARDED_BY(mRegion);
 };

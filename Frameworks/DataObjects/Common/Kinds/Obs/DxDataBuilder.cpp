@@ -52,6 +52,7 @@ DxDataBuilder::~DxDataBuilder() = default;
 
 DxTable* DxDataBuilder::BuildTable(DxObsClient* inClient)
 {
+    mManager->Region().AssertHeld();
     if (mTableReader != nullptr)
         return TableFromStations(inClient).release();
     if (mGridReader != nullptr)
@@ -61,6 +62,7 @@ DxTable* DxDataBuilder::BuildTable(DxObsClient* inClient)
 
 DxGrid* DxDataBuilder::BuildGrid(DxObsClient* inClient)
 {
+    mManager->Region().AssertHeld();
     if (mTableReader != nullptr)
         return GridFromStations(inClient).release();
     if (mGridReader != nullptr)

@@ -6,6 +6,7 @@
 
 #include "CxData.h"
 #include "CxString.h"
+#include "DxObsManager.h"
 #include "DxParm.h"
 
 #include <memory>
@@ -16,7 +17,6 @@ class DxGrid;
 class DxGridParser;
 class DxKdfParser;
 class DxObsClient;
-class DxObsManager;
 class DxTable;
 
 class DxDataBuilder
@@ -34,10 +34,11 @@ public:
     DxGrid* BuildGrid(DxObsClient* inClient);
 
 private:
-    std::unique_ptr<DxTable> TableFromStations(DxObsClient* inClient);
-    std::unique_ptr<DxGrid> GridFromGridFile(DxObsClient* inClient);
-    std::unique_ptr<DxTable> TableFromGridFile(DxObsClient* inClient);
-    std::unique_ptr<DxGrid> GridFromStations(DxObsClient* inClient);
+    // They ask the manager whether the client is still there, under the region the update thread holds.
+    std::unique_ptr<DxTable> TableFromStations(DxObsClient* inClient) REQUIRES(mManager->Region());
+    std::unique_ptr<DxGrid> GridFromGridFile(DxObsClient* inClient) REQUIRES(mManager->Region());
+    std::unique_ptr<DxTable> TableFromGridFile(DxObsClient* inClient) REQUIRES(mManager->Region());
+    std::unique_ptr<DxGrid> GridFromStations(DxObsClient* inClient) REQUIRES(mManager->Region());
 
     bool AddParmToFrame(const DxParm& inParm, DxFrame* ioFrame);
     void DeriveIt(DxFrame* ioFrame, const DxParm& inParm);

@@ -21,19 +21,20 @@ DxObsManager* DxObsClient::ObsManager() const
 template <typename Change> void DxObsClient::Locked(Change inChange)
 {
     DxManager* manager = mManager;
-    if (manager != nullptr)
-        manager->LockRegion();
+    if (manager == nullptr)
     {
         CxAutoLock lock(mLock);
         inChange();
+        return;
     }
-    if (manager != nullptr)
-        manager->UnlockRegion();
+    CxAutoLock managerLock(manager->Region());
+    CxAutoLock lock(mLock);
+    inChange();
 }
 
 void DxObsClient::SetFrameType(DxFrameType inType)
 {
-    Locked([&] { mFrameType = inType; });
+    Locked([&]() REQUIRES(mLock) { mFrameType = inType; });
 }
 
 DxFrameType DxObsClient::FrameType() const
@@ -44,7 +45,7 @@ DxFrameType DxObsClient::FrameType() const
 
 void DxObsClient::SetWantsEverything(bool inWants)
 {
-    Locked([&] { mWantsEverything = inWants; });
+    Locked([&]() REQUIRES(mLock) { mWantsEverything = inWants; });
 }
 
 bool DxObsClient::WantsEverything() const
@@ -56,7 +57,7 @@ bool DxObsClient::WantsEverything() const
 void DxObsClient::AddParm(const DxParm& inParm)
 {
     Locked(
-        [&]
+        [&]() REQUIRES(mLock)
         {
             const bool absent = std::find(mParms.begin(), mParms.end(), inParm) == mParms.end();
             CxAssertText(absent, "std::find(mParms.begin(), mParms.end(), inParm) == mParms.end()");
@@ -69,7 +70,7 @@ void DxObsClient::AddParm(const DxParm& inParm)
 void DxObsClient::RemoveParm(const DxParm& inParm)
 {
     Locked(
-        [&]
+        [&]() REQUIRES(mLock)
         {
             const auto iter = std::find(mParms.begin(), mParms.end(), inParm);
             CxAssertText(iter != mParms.end(), "iter != mParms.end()");

@@ -42,7 +42,7 @@ private:
     // Manager lock, then client lock: the order the update thread takes them in.
     template <typename Change> void Locked(Change inChange);
 
-    std::vector<DxParm> mParms;
-    DxFrameType mFrameType = kDxFrameTable;
-    bool mWantsEverything = false;
+    std::vector<DxParm> mParms GUARDED_BY(mLock);
+    DxFrameType mFrameType GUARDED_BY(mLock) = kDxFrameTable;
+    bool mWantsEverything GUARDED_BY(mLock) = false;
 };

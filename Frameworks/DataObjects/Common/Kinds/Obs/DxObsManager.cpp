@@ -141,7 +141,7 @@ CxString DxObsManager::OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& 
     outFolders.push_back("kdf");
     if (GetTimeResolution() < 1)
         return mId;
-    return inRecord->Date().AsString(mFileDateFormat, 0);
+    return inRecord->Date().AsString(FileDateFormat(), 0);
 }
 
 CxString DxObsManager::OnGetUrlForRecord(DxRecord* inRecord)

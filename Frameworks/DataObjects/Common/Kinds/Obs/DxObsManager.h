@@ -21,16 +21,20 @@ public:
     // "dataUrlFormat" is a strftime pattern: a literal "%" in the URL is written "%%".
     bool ParseConfig(CxData& ioData) override;
 
-    const CxString& DataUrlFormat() const { return mDataUrlFormat; }
+    CxString DataUrlFormat() const
+    {
+        CxAutoLock lock(mRegion);
+        return mDataUrlFormat;
+    }
 
 protected:
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
 
 private:
-    CxString mDataUrlFormat;
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
 };

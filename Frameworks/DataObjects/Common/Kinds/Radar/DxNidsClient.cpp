@@ -11,6 +11,11 @@ DxNidsClient::~DxNidsClient()
     Detach();
 }
 
+DxIndexedImage* DxNidsClient::IndexedImage() const
+{
+    return dynamic_cast<DxIndexedImage*>(Frame());
+}
+
 CxString DxNidsClient::Id() const
 {
     CxAutoLock lock(const_cast<CxCriticalRegion&>(mLock));

@@ -8,6 +8,8 @@
 #include "DxConfigParsers.h"
 #include "DxUnit.h"
 
+class DxIndexedImage;
+
 class DxNidsClient : public DxClient
 {
 public:
@@ -23,6 +25,8 @@ public:
     void SetProduct(const DxNidsProduct& inProduct);
     DxNidsSite Site() const;
     DxNidsProduct Product() const;
+    // The current frame as the radar image it always is; null without one.
+    DxIndexedImage* IndexedImage() const;
 
     // Read from the current image: the volume coverage pattern (999 without), the data type (100 without), the
     // unit of the data levels ("nada" without), and the product's begin and end dates from "productTimes" (the
@@ -41,6 +45,6 @@ private:
     CxSint32 FirstInt(const char* inField, CxSint32 inDefault) const;
     CxDate ProductDate(std::size_t inFirst) const;
 
-    DxNidsProduct mProduct;
-    DxNidsSite mSite;
+    DxNidsProduct mProduct GUARDED_BY(mLock);
+    DxNidsSite mSite GUARDED_BY(mLock);
 };

@@ -59,7 +59,6 @@ DxNidsManager::DxNidsManager(const CxString& inId)
 DxNidsManager::~DxNidsManager()
 {
     Close(); // before anything a running job reads goes
-    delete mSites;
     Unregister(mId, this);
 }
 
@@ -111,11 +110,9 @@ bool DxNidsManager::ParseSiteList(CxData& ioData)
     {
         DxTable* table = nullptr;
         const DxSiteListParser parser(ioData, table);
-        if (table != nullptr)
-        {
-            delete mSites;
-            mSites = table;
-        }
+        std::shared_ptr<DxTable> owned(table);
+        if (owned != nullptr)
+            mSites = std::move(owned);
         return parser.Parsed();
     }
     catch (...)
@@ -253,6 +250,13 @@ DxTable* DxNidsManager::Sites()
         if (data.Size() != 0)
             ParseSiteList(data);
     }
+    return mSites.get();
+}
+
+std::shared_ptr<const DxTable> DxNidsManager::SiteTable()
+{
+    CxAutoLock lock(mRegion);
+    Sites();
     return mSites;
 }
 
@@ -300,30 +304,30 @@ DxFrame* DxNidsManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxData
         CxAutoLock lock(mRegion);
         lists = mLists;
     }
-    DxFrame* frame = nullptr;
+    std::unique_ptr<DxFrame> frame;
     switch (FormatOf(inData))
     {
     case DxRadarFormat::kLevelThree:
-        frame = NidsLevelThreeParser().Parse(inData, lists->mMosaics, lists->mRadials);
+        frame.reset(NidsLevelThreeParser().Parse(inData, lists->mMosaics, lists->mRadials));
         break;
-    // The update job builds under the manager's lock, so the site table holds still.
+    // The reader gets the table it reads as its own copy, not the manager's lock.
     case DxRadarFormat::kLevelTwo:
         if (client != nullptr)
-            frame = NidsLevelTwoParser().Parse(inData, client->Site().Id(), client->Product().Id(), Sites());
+        {
+            const std::shared_ptr<const DxTable> sites = SiteTable();
+            frame.reset(NidsLevelTwoParser().Parse(inData, client->Site().Id(), client->Product().Id(), sites.get()));
+        }
         break;
     case DxRadarFormat::kNetCDF:
-        frame = NidsNetCDFParser().Parse(inData);
+        frame.reset(NidsNetCDFParser().Parse(inData));
         break;
     case DxRadarFormat::kCanadian:
-        frame = DxCanadianRadarParser().Parse(inData, lists->mRadials);
+        frame.reset(DxCanadianRadarParser().Parse(inData, lists->mRadials));
         break;
     }
-    if (frame != nullptr && dynamic_cast<DxImage*>(frame) == nullptr)
-    {
-        delete frame;
-        frame = nullptr;
-    }
-    return frame;
+    if (dynamic_cast<DxImage*>(frame.get()) == nullptr)
+        return nullptr;
+    return frame.release();
 }
 
 CxString DxNidsManager::OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders)

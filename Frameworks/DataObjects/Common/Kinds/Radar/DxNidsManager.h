@@ -50,6 +50,9 @@ public:
     // The site table, read from the cache when none is held; may be null. Callers hold the lock for as long as
     // they use it: a refresh replaces it under the lock.
     DxTable* Sites();
+    // The same table kept alive by the copy (null when none): a refresh replaces the manager's, never changes it,
+    // so a decoder reads it without the lock.
+    std::shared_ptr<const DxTable> SiteTable();
 
     CxString ConfigUrl();
     CxString SiteInfoUrl();
@@ -61,7 +64,7 @@ protected:
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
     bool OnUpdateConfig() override;
 
@@ -73,10 +76,10 @@ private:
         std::vector<DxNidsRadialInfo> mRadials;
     };
 
-    std::shared_ptr<const ProductLists> mLists;
-    DxTable* mSites = nullptr;
-    CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mProductInfoUrl;
-    CxString mSiteInfoUrl;
+    std::shared_ptr<const ProductLists> mLists GUARDED_BY(mRegion);
+    std::shared_ptr<DxTable> mSites GUARDED_BY(mRegion);
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mProductInfoUrl GUARDED_BY(mRegion);
+    CxString mSiteInfoUrl GUARDED_BY(mRegion);
 };

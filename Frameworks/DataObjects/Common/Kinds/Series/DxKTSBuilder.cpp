@@ -25,16 +25,17 @@ DxTable* DxKTSBuilder::BuildTable(DxSeriesClient* inClient)
     CxAssertText(mParser != nullptr, "mParser != nil");
     if (mParser == nullptr)
         return nullptr;
-    auto* table = new DxTable;
+    mManager->Region().AssertHeld();
+    auto table = std::make_unique<DxTable>();
     table->SetDate(mParser->HeaderDate());
-    mParser->ParseField(table, "stid");
+    mParser->ParseField(table.get(), "stid");
     const std::vector<DxParm> parms = inClient->Parms();
     for (DxParm parm : parms)
     {
         if (!mManager->HasClient(inClient))
             break;
         inClient->UpdateParm(parm);
-        AddParmToTable(parm, table);
+        AddParmToTable(parm, table.get());
         CxAssertText(mDerivationStack.empty(), "mDerivationStack.size() == 0");
     }
     bool complete = mManager->HasClient(inClient);
@@ -47,8 +48,7 @@ DxTable* DxKTSBuilder::BuildTable(DxSeriesClient* inClient)
         complete = field != nullptr && field->Count() != 0;
     }
     if (complete && table->FindFloatField("time:secs") != nullptr)
-        return table;
-    delete table;
+        return table.release();
     return nullptr;
 }
 

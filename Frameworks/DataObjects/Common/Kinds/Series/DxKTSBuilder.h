@@ -6,13 +6,13 @@
 #include "CxData.h"
 #include "CxString.h"
 #include "DxParm.h"
+#include "DxSeriesManager.h"
 
 #include <memory>
 
 class DxFloatField;
 class DxKdfUncompressedParser;
 class DxSeriesClient;
-class DxSeriesManager;
 class DxTable;
 
 class DxKTSBuilder

@@ -10,8 +10,6 @@
 DxSeriesClient::~DxSeriesClient()
 {
     Detach();
-    for (auto& entry : mFrames)
-        delete entry.second;
 }
 
 // The manager the set gave at SetSet: asking the set again would hand it the key, a write the main thread owns,
@@ -80,8 +78,11 @@ std::vector<DxParm> DxSeriesClient::Parms() const
 
 DxSeriesClient::FrameMap DxSeriesClient::FrameList() const
 {
-    CxAutoLock lock(const_cast<CxCriticalRegion&>(mLock));
-    return mFrames;
+    CxAutoLock lock(mLock);
+    FrameMap frames;
+    for (const auto& [date, frame] : mFrames)
+        frames.emplace(date, frame.get());
+    return frames;
 }
 
 CxDate DxSeriesClient::LastModified(const CxDate& inDate) const
@@ -95,8 +96,6 @@ void DxSeriesClient::DeleteFrames()
 {
     {
         CxAutoLock lock(mLock);
-        for (auto& entry : mFrames)
-            delete entry.second;
         mFrames.clear();
     }
     AcceptFrame(nullptr);
@@ -115,18 +114,16 @@ void DxSeriesClient::OnSubscriptionChanged()
 void DxSeriesClient::OnRequestData()
 {
     if (mManager != nullptr)
-        mManager->RequestUpdateBatch(mSubscription);
+        mManager->RequestUpdateBatch(Subscription());
 }
 
 void DxSeriesClient::OnAcceptFrame(DxFrame* inFrame)
 {
-    CxAutoLock lock(mLock);
     if (inFrame == nullptr)
         return;
-    DxFrame*& held = mFrames[inFrame->Date()];
-    if (held != inFrame)
-        delete held;
-    held = inFrame;
+    std::unique_ptr<DxFrame>& held = mFrames[inFrame->Date()];
+    if (held.get() != inFrame)
+        held.reset(inFrame);
 }
 
 void DxSeriesClient::OnClientSubscribed()

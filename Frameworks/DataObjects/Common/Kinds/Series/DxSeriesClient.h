@@ -5,6 +5,7 @@
 #include "DxParm.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 class DxSeriesManager;
@@ -12,14 +13,15 @@ class DxSeriesManager;
 class DxSeriesClient : public DxClient
 {
 public:
+    // FrameList's copy: the frames stay the client's.
     using FrameMap = std::map<CxDate, DxFrame*>;
 
     DxSeriesClient() = default;
     // Leaves the manager before the frames go.
     ~DxSeriesClient() override;
 
-    CxString Id() const override { return mSite; }
-    bool IsIdValid() const override { return mSite.Length() != 0; }
+    CxString Id() const override { return Site(); }
+    bool IsIdValid() const override { return Site().Length() != 0; }
 
     // Another site drops every frame.
     void SetSite(const CxString& inSite);
@@ -40,7 +42,7 @@ public:
 protected:
     void OnSetChanged() override;
     void OnRequestData() override;
-    void OnAcceptFrame(DxFrame* inFrame) override;
+    void OnAcceptFrame(DxFrame* inFrame) REQUIRES(mLock) override;
     void OnClientSubscribed() override;
     bool OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified) override;
     bool OnNeedsToRequest(DxRecord* inRecord) override;
@@ -49,10 +51,10 @@ protected:
 private:
     DxSeriesManager* SeriesManager() const;
     // Caller holds the client lock.
-    bool Wanted(const DxRecord* inRecord) const;
+    bool Wanted(const DxRecord* inRecord) const REQUIRES(mLock);
 
-    std::vector<DxParm> mParms;
-    CxString mSite;
+    std::vector<DxParm> mParms GUARDED_BY(mLock);
+    CxString mSite GUARDED_BY(mLock);
     CxUint32 mSeriesInterval = 300;
-    FrameMap mFrames;
+    std::map<CxDate, std::unique_ptr<DxFrame>> mFrames GUARDED_BY(mLock);
 };

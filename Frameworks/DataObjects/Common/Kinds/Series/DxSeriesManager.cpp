@@ -67,15 +67,28 @@ bool DxSeriesManager::ParseConfig(CxData& ioData)
     return result;
 }
 
+CxUint32 DxSeriesManager::GetDataInterval() const
+{
+    CxAutoLock lock(mRegion); // a configuration job may be replacing it
+    return static_cast<CxUint32>(mDataResolution);
+}
+
 CxDate DxSeriesManager::ClipDateToDataResolution(const CxDate& inDate) const
 {
+    CxSint32 dataResolution = 0;
+    CxSint32 offset = 0;
+    {
+        CxAutoLock lock(mRegion); // a configuration job may be replacing them
+        dataResolution = mDataResolution;
+        offset = mDataResolutionOffset;
+    }
     const CxDateFields fields = inDate.AsFields(0);
-    if (mDataResolution <= 0)
+    if (dataResolution <= 0)
         return CxDate(fields.mYear, fields.mMonth, fields.mDay, fields.mHour, fields.mMinute, 0, 0);
-    const long long resolution = mDataResolution;
+    const long long resolution = dataResolution;
     const CxDate yearStart(fields.mYear, 1, 1, 0, 0, 0, 0);
     const long long seconds = static_cast<long long>(inDate - yearStart);
-    CxDate result = yearStart + static_cast<double>(resolution * (seconds / resolution)) + mDataResolutionOffset;
+    CxDate result = yearStart + static_cast<double>(resolution * (seconds / resolution)) + offset;
     // An offset can carry the step past the date; the step before it is then the latest one.
     if (result > inDate)
         result -= static_cast<double>(resolution);
@@ -102,13 +115,10 @@ DxFrame* DxSeriesManager::OnBuildFrameForClient(DxRecord*, const CxString&, CxDa
     if (client == nullptr)
         return nullptr;
     DxKTSBuilder builder(this, inData);
-    DxTable* table = builder.BuildTable(client);
+    std::unique_ptr<DxTable> table(builder.BuildTable(client));
     if (table != nullptr && table->CountFields() == 0)
-    {
-        delete table;
-        table = nullptr;
-    }
-    return table;
+        return nullptr;
+    return table.release();
 }
 
 // The ".kts" extension is the manager's own; the files need no sub-folder.

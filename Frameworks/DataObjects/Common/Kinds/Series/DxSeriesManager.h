@@ -20,22 +20,26 @@ public:
     // Each takes the lock; false, with the status telling which document, when the document does not read.
     bool ParseConfig(CxData& ioData) override;
 
-    CxUint32 GetDataInterval() const { return static_cast<CxUint32>(mDataResolution); }
+    CxUint32 GetDataInterval() const;
     // The latest data step at or before the date, in UTC.
     CxDate ClipDateToDataResolution(const CxDate& inDate) const;
 
-    const CxString& TimeSeriesUrlFormat() const { return mTimeSeriesUrlFormat; }
+    CxString TimeSeriesUrlFormat() const
+    {
+        CxAutoLock lock(mRegion);
+        return mTimeSeriesUrlFormat;
+    }
 
 protected:
     DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString& inMime, CxData& inData,
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
 
 private:
-    CxString mDataUrlFormat;
-    CxString mTimeSeriesUrlFormat;
-    CxSint32 mDataResolution = 300;
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
+    CxString mTimeSeriesUrlFormat GUARDED_BY(mRegion);
+    CxSint32 mDataResolution GUARDED_BY(mRegion) = 300;
 };

@@ -19,6 +19,6 @@ public:
     CxString Region() const;
 
 private:
-    CxString mFeature;
-    CxString mRegion;
+    CxString mFeature GUARDED_BY(mLock);
+    CxString mRegion GUARDED_BY(mLock);
 };

@@ -43,16 +43,16 @@ protected:
                                    DxClient* inClient) override;
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList& outFolders) override;
     bool OnAcceptData(CxData& ioData, const CxString& inExtension) override;
-    CxString OnGetUrlForRecord(DxRecord* inRecord) override;
+    CxString OnGetUrlForRecord(DxRecord* inRecord) REQUIRES(mRegion) override;
     CxString OnGetQueryUrl(const DxSubscription& inSubscription) override;
     bool OnUpdateConfig() override;
     bool OnGuessDataExtension(CxData& inData, CxString& ioExtension) override;
 
 private:
-    std::vector<DxRegion> mRegions;
-    std::vector<DxFeature> mFeatures;
-    CxString mDataUrlFormat;
-    CxString mConfigUrl;
-    CxString mShapeListUrl;
-    bool mFillAsSinglePolygon = true;
+    std::vector<DxRegion> mRegions GUARDED_BY(mRegion);
+    std::vector<DxFeature> mFeatures GUARDED_BY(mRegion);
+    CxString mDataUrlFormat GUARDED_BY(mRegion);
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mShapeListUrl GUARDED_BY(mRegion);
+    bool mFillAsSinglePolygon GUARDED_BY(mRegion) = true;
 };

@@ -14,7 +14,6 @@ DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId), mCon
 DxStationManager::~DxStationManager()
 {
     Close(); // before anything a running job reads goes
-    delete mSites;
 }
 
 bool DxStationManager::ParseSiteList(CxData& ioData)
@@ -24,11 +23,9 @@ bool DxStationManager::ParseSiteList(CxData& ioData)
     {
         DxTable* table = nullptr;
         const DxSiteListParser parser(ioData, table);
-        if (table != nullptr)
-        {
-            delete mSites;
-            mSites = table;
-        }
+        std::unique_ptr<DxTable> owned(table);
+        if (owned != nullptr)
+            mSites = std::move(owned);
         if (parser.Parsed())
             return true;
     }
@@ -69,7 +66,7 @@ DxTable* DxStationManager::Sites()
         if (data.Size() != 0)
             ParseSiteList(data);
     }
-    return mSites;
+    return mSites.get();
 }
 
 DxParm DxStationManager::FindParm(const CxString& inId)

@@ -6,6 +6,7 @@
 #include "DxManager.h"
 #include "DxParm.h"
 
+#include <memory>
 #include <vector>
 
 class DxKdfParser;
@@ -59,9 +60,22 @@ public:
         }
     }
 
-    const CxString& ConfigUrl() const { return mConfigUrl; }
-    const CxString& SiteInfoUrl() const { return mSiteInfoUrl; }
-    const CxString& ParmInfoUrl() const { return mParmInfoUrl; }
+    // Copies: a configuration job may replace them.
+    CxString ConfigUrl() const
+    {
+        CxAutoLock lock(mRegion);
+        return mConfigUrl;
+    }
+    CxString SiteInfoUrl() const
+    {
+        CxAutoLock lock(mRegion);
+        return mSiteInfoUrl;
+    }
+    CxString ParmInfoUrl() const
+    {
+        CxAutoLock lock(mRegion);
+        return mParmInfoUrl;
+    }
 
 protected:
     // Whether a station file's reader finds a station in it: what every table needs, so a reply without one is
@@ -71,11 +85,11 @@ protected:
     // The configuration, then the site and parameter lists it names, each fetched again.
     bool OnUpdateConfig() override;
 
-    CxString mConfigUrl;
-    CxString mSiteInfoUrl;
-    CxString mParmInfoUrl;
-    DxTable* mSites = nullptr;
-    std::vector<DxParm> mParms;
-    std::vector<DxDerivedParm> mDerived;
-    std::vector<DxVectorParm> mVectors;
+    CxString mConfigUrl GUARDED_BY(mRegion);
+    CxString mSiteInfoUrl GUARDED_BY(mRegion);
+    CxString mParmInfoUrl GUARDED_BY(mRegion);
+    std::unique_ptr<DxTable> mSites GUARDED_BY(mRegion);
+    std::vector<DxParm> mParms GUARDED_BY(mRegion);
+    std::vector<DxDerivedParm> mDerived GUARDED_BY(mRegion);
+    std::vector<DxVectorParm> mVectors GUARDED_BY(mRegion);
 };

@@ -195,6 +195,7 @@ TEST_F(DxSeriesTest, BuildsTheRequestedColumns)
         if (c.mSubscribed)
             client.SetSet(mSet);
         CxData data = dxtest::Bytes(Kts("5", "HBR01 1 0 50 41\nXYZ99 2 60 68 50\n"));
+        CxAutoLock lock(mManager->Region()); // as on the update thread
         DxKTSBuilder builder(mManager, data);
         const std::unique_ptr<DxTable> table(builder.BuildTable(&client));
         ASSERT_EQ(table != nullptr, c.mKey != nullptr);

@@ -129,11 +129,6 @@ WxProduct* WxRadar::Make(WxMap* inMap, const XmlElement* inXml)
     return new WxRadar(inMap, inXml);
 }
 
-DxIndexedImage* WxRadar::IndexedImage() const
-{
-    return dynamic_cast<DxIndexedImage*>(Image());
-}
-
 void WxRadar::SetClientInfo(const DxNidsSite& inSite, const DxNidsProduct& inProduct)
 {
     if (Site() == inSite && Product() == inProduct && IsSubscriptionValid())

@@ -99,7 +99,6 @@ protected:
     void OnAuthenticationChanged() override;
 
 private:
-    DxIndexedImage* IndexedImage() const;
     // The stored table swapped for the clear-air-like-precipitation one when the frame asks for it.
     void SwapClearAir(bool inLikePrecip);
 

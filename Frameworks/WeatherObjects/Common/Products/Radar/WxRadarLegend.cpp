@@ -40,7 +40,7 @@ double WxRadarLegend::TrackedIndex() const
 
 void WxRadarLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
 {
-    const DxIndexedImage* image = dynamic_cast<DxIndexedImage*>(mRadar->Image());
+    const DxIndexedImage* image = mRadar->IndexedImage();
     if (image == nullptr)
         return;
     if (image->FindField(CxString("dataLevel")) != nullptr)
@@ -217,8 +217,7 @@ void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
 
 void WxRadarLegend::OnMouseDown(const FxMouseEvent& inEvent)
 {
-    if (const DxIndexedImage* image = dynamic_cast<DxIndexedImage*>(mRadar->Image());
-        image != nullptr && image->GetColors().size() > 16)
+    if (const DxIndexedImage* image = mRadar->IndexedImage(); image != nullptr && image->GetColors().size() > 16)
         return;
     if (mColorCount == 0 || !(mBoxRect.Height() > 0.0))
         return;

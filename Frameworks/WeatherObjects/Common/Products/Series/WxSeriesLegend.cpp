@@ -169,10 +169,7 @@ void WxSeriesVectorLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
 
 WxSeriesBarbLegend::WxSeriesBarbLegend(WxSeriesVectorClient* inSeries) : WxSeriesInspector(inSeries) {}
 
-WxSeriesBarbLegend::~WxSeriesBarbLegend()
-{
-    delete mSpeedText;
-}
+WxSeriesBarbLegend::~WxSeriesBarbLegend() = default;
 
 CxString WxSeriesBarbLegend::SpeedText() const
 {
@@ -246,8 +243,7 @@ void WxSeriesBarbLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
         {
             WxGlColor(ink, 0.1 * Alpha());
             WxFillRect(-w / 2.0, -s / 2.0 - (k == 0 ? 0.0 : 1.0), w / 2.0, s / 2.0);
-            delete mSpeedText;
-            mSpeedText = MakeText(ioContext, CxString(m, decimals), 8);
+            mSpeedText.reset(MakeText(ioContext, CxString(m, decimals), 8));
             mSpeedText->SetPosition(w * 0.5 - mSpeedText->Width() - 5.0, 0.0);
             WxGlColor(ink, Alpha());
             mSpeedText->Draw(ioContext, kGxHAlignRight, kGxVAlignCenter);
@@ -261,8 +257,7 @@ void WxSeriesBarbLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
     }
     if (mPickedRow < 0)
     {
-        delete mSpeedText;
-        mSpeedText = nullptr;
+        mSpeedText.reset();
     }
     glPopMatrix();
 

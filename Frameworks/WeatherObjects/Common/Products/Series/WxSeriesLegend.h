@@ -6,6 +6,7 @@
 #include "GxCoordinates.h"
 #include "WxInspector.h"
 
+#include <memory>
 #include <vector>
 
 class WxSeries;
@@ -66,7 +67,7 @@ public:
     CxString SpeedText() const;
 
 private:
-    GxString* mSpeedText = nullptr;
+    std::unique_ptr<GxString> mSpeedText;
     std::vector<CxString> mKeyTexts;
     int mPickedRow = -1;
 };

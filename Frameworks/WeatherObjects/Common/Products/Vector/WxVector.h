@@ -7,6 +7,7 @@
 #include "GxColor.h"
 #include "WxProduct.h"
 
+#include <memory>
 #include <vector>
 
 class GxString;
@@ -120,6 +121,6 @@ private:
                     double inGrey);
 
     WxVector* mVector;
-    GxString* mValueLabel = nullptr;
+    std::unique_ptr<GxString> mValueLabel;
     CxString mValueText;
 };

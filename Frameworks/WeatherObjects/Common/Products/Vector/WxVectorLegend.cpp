@@ -19,10 +19,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 WxVectorLegend::WxVectorLegend(WxVector* inVector) : WxProductInspector(inVector), mVector(inVector) {}
 
-WxVectorLegend::~WxVectorLegend()
-{
-    delete mValueLabel;
-}
+WxVectorLegend::~WxVectorLegend() = default;
 
 void WxVectorLegend::DrawLabels(GxContext& ioContext, const WxVectorLegendRows& inRows, double inX, double inFirstY,
                                 double inStep, double inGrey)
@@ -79,9 +76,8 @@ void WxVectorLegend::OnDraw(GxContext& ioContext, const CxRect& inBounds)
                 glVertex2d(-w / 2.0, rh / 2.0);
                 glEnd();
                 GxFont font(CxUint32(0), 8);
-                delete mValueLabel;
                 mValueText = CxString(tracked, rows.mDecimals);
-                mValueLabel = new GxString(mValueText, &font);
+                mValueLabel = std::make_unique<GxString>(mValueText, &font);
                 mValueLabel->Texture(ioContext);
                 mValueLabel->SetPosition(w / 2.0 - mValueLabel->Width() - 5.0, 0.0);
                 glColor4d(grey, grey, grey, Alpha());
