@@ -12,6 +12,7 @@
 #include "DxSet.h"
 #include "DxUnit.h"
 #include "VaneAboutBox.h"
+#include "VaneDataManager.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
@@ -55,6 +56,7 @@ VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
 VanePlugin::~VanePlugin()
 {
     VaneAboutBox::RemoveAboutBox();
+    VaneDataManager::RemoveDataManager();
     if (mStartupWindow != nullptr)
     {
         VaneUpdateWindow* window = mStartupWindow;
