@@ -212,8 +212,8 @@ bool VaneCacheFolders::IsGrandParent(CxUint32 inItem)
     try
     {
         const std::vector<CxFolderItem> contents = item->AsFolder().Contents();
-        return std::any_of(contents.begin(), contents.end(), [](const CxFolderItem& inEntry)
-                           { return inEntry.IsFolder(); });
+        return std::any_of(contents.begin(), contents.end(),
+                           [](const CxFolderItem& inEntry) { return inEntry.IsFolder(); });
     }
     catch (const CxError&)
     {

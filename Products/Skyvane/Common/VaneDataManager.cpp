@@ -46,9 +46,8 @@ CxString TextOf(const FxEditText* inField)
 
 bool IsLive(const DxManager* inManager)
 {
-    return inManager != nullptr &&
-           std::find(DxManager::BeginDataManagers(), DxManager::EndDataManagers(), inManager) !=
-               DxManager::EndDataManagers();
+    return inManager != nullptr && std::find(DxManager::BeginDataManagers(), DxManager::EndDataManagers(), inManager) !=
+                                       DxManager::EndDataManagers();
 }
 
 } // namespace

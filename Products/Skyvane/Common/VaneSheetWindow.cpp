@@ -20,9 +20,10 @@ std::vector<VaneFloatingWindow*> gFloatingWindows;
 namespace
 {
 
-const char* const kSymbols[] = {"solidCircle",     "circle",          "solidSquare", "square", "solidDiamond",
-                                "diamond",         "solidTriangleUp", "triangleUp",  "solidTriangleDown",
-                                "triangleDown",    "cross",           "x",           "bolt1",  "bolt2"};
+const char* const kSymbols[] = {
+    "solidCircle",     "circle",     "solidSquare",       "square",       "solidDiamond", "diamond",
+    "solidTriangleUp", "triangleUp", "solidTriangleDown", "triangleDown", "cross",        "x",
+    "bolt1",           "bolt2"};
 constexpr CxSint32 kFirstSymbolItem = 20;
 
 const float kLineWidths[] = {0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
@@ -252,8 +253,7 @@ VaneFloatingWindow::VaneFloatingWindow(const CxString& inNibFile, const CxString
 
 VaneFloatingWindow::~VaneFloatingWindow()
 {
-    gFloatingWindows.erase(std::remove(gFloatingWindows.begin(), gFloatingWindows.end(), this),
-                           gFloatingWindows.end());
+    gFloatingWindows.erase(std::remove(gFloatingWindows.begin(), gFloatingWindows.end(), this), gFloatingWindows.end());
 }
 
 void VaneFloatingWindow::UpdateAll(FxWindow* inWindow)
