@@ -253,6 +253,14 @@ VaneCacheDialog::VaneCacheDialog(FxWindow* inParent, DxManager* inManager)
         mRevealButton->SetTitle(title);
         mRevealButton->SetEnabled(mFolders.HasRoot());
     }
+    // The column view grows with the sheet; the buttons keep to the bottom edge, the close button to the corner.
+    if (mHierarchy != nullptr)
+        mHierarchy->SetBinding(FxBinding{true, true, true, true});
+    for (FxControl* button : {static_cast<FxControl*>(mDeleteButton), static_cast<FxControl*>(mRevealButton)})
+        if (button != nullptr)
+            button->SetBinding(FxBinding{true, false, false, true});
+    if (FxControl* close = GetControlById(1))
+        close->SetBinding(FxBinding{false, false, true, true});
     const CxRect bounds(CxGetGlobalPreferences().GetStringValue("cacheDialogBounds"));
     if (!bounds.Empty())
         SetFrameBounds(bounds, false);

@@ -179,7 +179,7 @@ void VaneDataManager::BuildAllFields()
     if (mPasswordField != nullptr)
         mPasswordField->SetText(mPassword);
     if (mUserField != nullptr && mManager != nullptr)
-        mUserField->Focus(pf::kControlFocusNextPart);
+        mUserField->Focus(pf::kControlEditTextPart);
 
     BuildStaticFields();
     SetEnabled(mRevertButton, false);

@@ -364,6 +364,9 @@ TEST_F(VaneCacheDialogTest, StoredBoundsAreRestoredAndEmptyOnesIgnored)
     EXPECT_EQ(CxGetGlobalPreferences().GetStringValue("cacheDialogBounds").AsUtf8(),
               mDialog->FrameBounds().AsString().AsUtf8());
     EXPECT_EQ(mDialog->FrameBounds().Width(), 700);
+    // The column view grew with it; the close button kept to the corner.
+    EXPECT_EQ(mDialog->GetControlById(3)->Bounds().Width(), 520 + 700 - plain.Width());
+    EXPECT_EQ(mDialog->ContentBounds().Width() - mDialog->GetControlById(1)->Bounds().right, 20);
     pf::Event query(pf::kClassWindow, pf::kWindowGetMinimumSize);
     query.SetParam(pf::kParamDirectObject, pf::kTypeWindowRef, mDialog->GetRef());
     ASSERT_EQ(pf::GetWindowEventTarget(mDialog->GetRef())->Send(query), pf::kNoErr);
