@@ -47,10 +47,21 @@ struct Expected
 
 const Expected kWindows[] = {
     {"DataWindow",
-     {{1, ViewKind::kPopupButton}, {2, ViewKind::kEditText},    {3, ViewKind::kEditText},    {4, ViewKind::kStaticText},
-      {5, ViewKind::kStaticText},  {6, ViewKind::kStaticText},  {7, ViewKind::kStaticText},  {8, ViewKind::kStaticText},
-      {9, ViewKind::kIcon},        {10, ViewKind::kIcon},       {11, ViewKind::kIcon},       {12, ViewKind::kPushButton},
-      {13, ViewKind::kPushButton}, {14, ViewKind::kPushButton}, {15, ViewKind::kPushButton}},
+     {{1, ViewKind::kPopupButton},
+      {2, ViewKind::kEditText},
+      {3, ViewKind::kEditText},
+      {4, ViewKind::kStaticText},
+      {5, ViewKind::kStaticText},
+      {6, ViewKind::kStaticText},
+      {7, ViewKind::kStaticText},
+      {8, ViewKind::kStaticText},
+      {9, ViewKind::kIcon},
+      {10, ViewKind::kIcon},
+      {11, ViewKind::kIcon},
+      {12, ViewKind::kPushButton},
+      {13, ViewKind::kPushButton},
+      {14, ViewKind::kPushButton},
+      {15, ViewKind::kPushButton}},
      kMovableModalWindowClass,
      kWindowCloseBoxAttribute | kWindowCollapseBoxAttribute | kWindowStandardHandlerAttribute,
      480,
@@ -118,8 +129,9 @@ TEST(VaneDataWindowFiles, EachWindowHoldsTheControlsTheProgramLooksUp)
     DisposeWindow(sheet);
     const WindowRef manager = file->CreateWindow(CxString("DataWindow"));
     std::uint8_t secret = 0;
-    EXPECT_EQ(GetControlProperty(FindControlByID(manager, FourCC("FACE"), 3), FourCC("appl"), FourCC("pass"), &secret, 1),
-              kNoErr);
+    EXPECT_EQ(
+        GetControlProperty(FindControlByID(manager, FourCC("FACE"), 3), FourCC("appl"), FourCC("pass"), &secret, 1),
+        kNoErr);
     EXPECT_EQ(secret, 1);
     DisposeWindow(manager);
     ResetWindowServerForTesting();

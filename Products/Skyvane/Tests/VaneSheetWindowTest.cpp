@@ -251,22 +251,6 @@ TEST_F(VaneSheetWindowTest, ParameterPopupsFilterByTypeAndNameAndGateTheButton)
     }
 }
 
-TEST_F(VaneSheetWindowTest, TheDataSetPopupListsOneKindAndSelectsTheSet)
-{
-    DxSet* radar = wxkit::KitSet("radarOne", kDxManagerNids, 300, {});
-    wxkit::KitSet("obsOne", kDxManagerKdf, 3600, {});
-    DxSet* other = wxkit::KitSet("radarTwo", kDxManagerNids, 300, {});
-    mSheet->BuildDataSetPopup(mPopup, kDxManagerNids, other);
-    ASSERT_EQ(mPopup->CountItems(), 2);
-    EXPECT_EQ(Selected(), "radarTwo");
-    mSheet->BuildDataSetPopup(mPopup, kDxManagerNids, radar);
-    EXPECT_EQ(Selected(), "radarOne");
-    CxDebugCapture capture;
-    mSheet->BuildDataSetPopup(mPopup, kDxManagerKdf, nullptr);
-    EXPECT_EQ(mPopup->CountItems(), 1);
-    EXPECT_TRUE(capture.Contains("inSet != nil"));
-}
-
 TEST_F(VaneSheetWindowTest, TheSheetKeepsTheApplicationsCommandsAndNamesTheNetworkState)
 {
     const char* const codes[] = {"DMGR", "COLR", "GRDS", "NEWG", "abou", "RFSH", "SLOG", "new ",
