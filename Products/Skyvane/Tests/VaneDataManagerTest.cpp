@@ -300,8 +300,9 @@ TEST_F(VaneDataManagerTest, TheDataFilesButtonOpensOneSheetOnTheDialog)
 TEST_F(VaneDataManagerTest, TheLogButtonRevealsTheDataLog)
 {
     OpenRecorder opener(Home());
+    DxLogger::Instance().AttachLog(nullptr); // an earlier plug-in's log
     VaneDataManager::Display("");
-    pf::SimulateClick(Control(15)->GetRef(), 1, 0); // no log yet: nothing
+    pf::SimulateClick(Control(15)->GetRef(), 1, 0); // no log: nothing
     DxLogger::Instance().CreateLog("SkyvanePlugin.log");
     ASSERT_NE(DxLogger::Instance().Log(), nullptr);
     ASSERT_TRUE(ClickControl(Dialog(), 15));
