@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the bundle's images (the symbol strip, the rounded-rectangle corners, the playheads, the legend's
-product and state icons, the inspector panel's close mark and the heads-up buttons' slices) and writes them
-as 8-bit RGBA PNGs into Products/Skyvane/Resources. Pure Python, deterministic: run it again after changing a
-shape and commit the output.
+product and state icons, the inspector panel's close mark, the heads-up buttons' slices, the map's animation
+buttons and tracking cursor) and writes them as 8-bit RGBA PNGs into Products/Skyvane/Resources. Pure Python,
+deterministic: run it again after changing a shape and commit the output.
 
     python3 scripts/make_bundle_images.py [output-folder]
 """
@@ -300,6 +300,39 @@ def hud_slice(part, height, rgb, alpha, pressed):
     return render(width, height, shade)
 
 
+# The map's animation buttons: six 35 x 16 images side by side in a 256 x 16 strip (first, previous, play, next,
+# last, pause), glyphs in pixels of a cell (y down). Normal is the glyph alone; hover and pressed put it on a
+# rounded plate, the pressed one brighter. White for dark maps, the "Black" twins for bright ones.
+BUTTON_W, BUTTON_H = 35, 16
+BUTTON_GLYPHS = [
+    union(lambda x, y: 11.5 <= x <= 13.5 and 4 <= y <= 12, solid([(23.5, 4), (23.5, 12), (14.5, 8)])),
+    solid([(21.5, 4), (21.5, 12), (12.5, 8)]),
+    solid([(13.5, 3.5), (13.5, 12.5), (23, 8)]),
+    solid([(13.5, 4), (13.5, 12), (22.5, 8)]),
+    union(solid([(11.5, 4), (11.5, 12), (20.5, 8)]), lambda x, y: 21.5 <= x <= 23.5 and 4 <= y <= 12),
+    union(lambda x, y: 13 <= x <= 16 and 4 <= y <= 12, lambda x, y: 19 <= x <= 22 and 4 <= y <= 12),
+]
+
+
+def button_strip(ink, plate):
+    def shade(px, py):
+        index = int(px // BUTTON_W)
+        if index >= len(BUTTON_GLYPHS):
+            return None
+        x = px - index * BUTTON_W
+        if BUTTON_GLYPHS[index](x, py):
+            return ink + (0.95,)
+        if plate > 0 and 2 <= x <= BUTTON_W - 2 and 1 <= py <= BUTTON_H - 1:
+            return ink + (plate,)
+        return None
+    return render(256, BUTTON_H, shade)
+
+
+# The tracking cursor: a ring with four ticks pointing at the centre, which stays clear.
+TRACK_CURSOR = union(ring(0.45, 0.62), strokes([((0, 0.62), (0, 0.98)), ((0, -0.62), (0, -0.98)),
+                                               ((0.62, 0), (0.98, 0)), ((-0.62, 0), (-0.98, 0))], 0.09))
+
+
 # The plug-in's own icon, shown over a placeholder: a blue disc, a white ring and a white vane off the centre,
 # so that the centre pixel reads as the disc's blue.
 VANE_BLUE = (0.16, 0.45, 0.85)
@@ -341,6 +374,11 @@ def main():
                 rows = hud_slice(part, height, rgb, alpha, look == 2)
                 write_png(os.path.join(out, "%s%s%d.png" % (name, part, look)), len(rows[0]) // 4, height, rows)
     write_png(os.path.join(out, "VaneIcon.png"), 64, 64, vane_icon(64))
+    for look, plate in (("Normal", 0.0), ("Hover", 0.25), ("Pressed", 0.5)):
+        for suffix, ink in (("", (1.0, 1.0, 1.0)), ("Black", (0.0, 0.0, 0.0))):
+            write_png(os.path.join(out, "VaneAnimationButtons%s%s.png" % (look, suffix)), 256, BUTTON_H,
+                      button_strip(ink, plate))
+    write_png(os.path.join(out, "VaneTrackCursor.png"), 16, 16, icon(16, TRACK_CURSOR))
 
 
 if __name__ == "__main__":

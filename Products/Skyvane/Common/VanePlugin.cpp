@@ -13,6 +13,7 @@
 #include "DxUnit.h"
 #include "VaneAboutBox.h"
 #include "VaneDataManager.h"
+#include "WxProductTable.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
 #include "XmlParser.h"
@@ -51,6 +52,8 @@ const CxVersion VanePlugin::sLastUpdate(1, 8, 0, 'f', 4);
 VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
 {
     DxUnit::Load();
+    // The documents' product elements build their products from here on.
+    WxRegisterProducts();
 }
 
 VanePlugin::~VanePlugin()

@@ -14,6 +14,7 @@
 #include "GxFont.h"
 #include "PfTypes.h"
 #include "VaneAboutBox.h"
+#include "VaneMapInstance.h"
 #include "WxGraph.h"
 #include "WxMap.h"
 #include "WxParser.h"
@@ -31,7 +32,7 @@ constexpr CxUint32 kControlKey = 2;
 
 } // namespace
 
-VanePluginInstance::Maker VanePluginInstance::sMapMaker = nullptr;
+VanePluginInstance::Maker VanePluginInstance::sMapMaker = VaneMapInstance::Make;
 VanePluginInstance::Maker VanePluginInstance::sGraphMaker = nullptr;
 
 VanePluginInstance::VanePluginInstance(NPP inInstance, const Arguments& inArguments)

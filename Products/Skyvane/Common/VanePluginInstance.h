@@ -17,7 +17,8 @@ class VanePluginInstance : public FxPluginInstance
 public:
     // Builds the shown instance of a parsed document by the transplant constructor; null when it cannot.
     using Maker = FxPluginInstance* (*)(FxPluginInstance* inSource, WxParser& ioParser);
-    // Null until the map and graph instances exist: such documents then hold "neither".
+    // The map maker builds a VaneMapInstance; the graph maker is null until the graph instance exists (such
+    // documents then hold "neither").
     static Maker sMapMaker;
     static Maker sGraphMaker;
 

@@ -1,0 +1,23 @@
+# As expect-run.cmake, then each group of SAME (paths joined by commas) must hold byte for byte equal files, and the
+# two files of each pair of DIFFER (joined by a comma) must differ.
+# cmake "-DCOMMAND=..." -DCODE=n "-DSAME=a,b;c,d" ["-DDIFFER=a,e"] [-DCLEAN=dir] -P expect-same.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/expect-run.cmake)
+foreach(group ${SAME})
+  string(REPLACE "," ";" paths "${group}")
+  list(GET paths 0 first)
+  foreach(path ${paths})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${first}" "${path}" RESULT_VARIABLE differs)
+    if(differs)
+      message(FATAL_ERROR "${path} differs from ${first}")
+    endif()
+  endforeach()
+endforeach()
+foreach(pair ${DIFFER})
+  string(REPLACE "," ";" paths "${pair}")
+  list(GET paths 0 first)
+  list(GET paths 1 second)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${first}" "${second}" RESULT_VARIABLE differs)
+  if(NOT differs)
+    message(FATAL_ERROR "${second} equals ${first}")
+  endif()
+endforeach()
