@@ -14,6 +14,7 @@
 #include "GxFont.h"
 #include "PfTypes.h"
 #include "VaneAboutBox.h"
+#include "VaneGraphInstance.h"
 #include "VaneMapInstance.h"
 #include "WxGraph.h"
 #include "WxMap.h"
@@ -33,7 +34,7 @@ constexpr CxUint32 kControlKey = 2;
 } // namespace
 
 VanePluginInstance::Maker VanePluginInstance::sMapMaker = VaneMapInstance::Make;
-VanePluginInstance::Maker VanePluginInstance::sGraphMaker = nullptr;
+VanePluginInstance::Maker VanePluginInstance::sGraphMaker = VaneGraphInstance::Make;
 
 VanePluginInstance::VanePluginInstance(NPP inInstance, const Arguments& inArguments)
     : FxPluginInstance(inInstance, inArguments), mArguments(inArguments)
