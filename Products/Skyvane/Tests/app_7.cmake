@@ -11,3 +11,7 @@ if(NOT SKYVANE_THREAD_TREE)
   target_compile_definitions(vane_data_window_files_tests PRIVATE FXUI_RENDER="$<TARGET_FILE:fxui-render>")
   add_dependencies(vane_data_window_files_tests fxui-render)
 endif()
+# The maps' and graphs' ways into the data manager, on the plug-in in process.
+sky_add_tests(vane_data_connection_tests LABEL app_7 TIMEOUT 120
+    SOURCES VaneAppTestSupport.cpp VaneDataConnectionsTest.cpp
+    LIBS SkyvaneApp FaceObjectsPrivate GraphicObjectsGL VaneHost WeatherTestKit TestSupport)
