@@ -6,6 +6,7 @@
 #include "FxControl.h"
 #include "PfTypes.h"
 #include "VanePlugin.h"
+#include "VaneSheetWindow.h"
 
 #include <cstdlib>
 
@@ -65,7 +66,7 @@ void VaneAboutBox::RemoveAboutBox()
 
 void VaneAboutBox::OnActivate()
 {
-    // Floating windows hear of it once the plug-in has any.
+    VaneFloatingWindow::UpdateAll(this);
 }
 
 void VaneAboutBox::OnCommandStatus(FxCommand& ioCommand)

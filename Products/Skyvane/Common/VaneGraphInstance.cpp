@@ -6,6 +6,8 @@
 #include "CxLocalize.h"
 #include "CxStream.h"
 #include "CxSystem.h"
+#include "DxClients.h"
+#include "DxSet.h"
 #include "FxCommander.h"
 #include "FxKeyEvent.h"
 #include "FxMenu.h"
@@ -18,6 +20,7 @@
 #include "PfRunLoop.h"
 #include "PfTypes.h"
 #include "VaneAboutBox.h"
+#include "VaneDataManager.h"
 #include "VaneInspectors.h"
 #include "VanePluginInstance.h"
 #include "VaneTransitions.h"
@@ -600,9 +603,17 @@ void VaneGraphInstance::ClickProductList(const FxMouseEvent& inEvent)
             FxMenu menu(CxString("VaneMain"), CxString("GraphProductPopupMenu"));
             menu.SetCommandText(kCommandToggleProduct, CxLocalize(CxString(series->IsVisible() ? "hide" : "show")));
             FxCommand chosen(DisplayPopupMenu(&menu, inEvent.mWhere));
-            // 'DSET' waits for the data manager window.
-            if (chosen.Id() != kCommandDataSet)
+            if (chosen.Id() == kCommandDataSet)
+            {
+                // The series' own data set; one without a set opens the dialog as it stands.
+                const auto* client = dynamic_cast<const DxClient*>(series);
+                VaneDataManager::Display(client != nullptr && client->Set() != nullptr ? client->Set()->Id()
+                                                                                       : CxString());
+            }
+            else
+            {
                 OnCommand(chosen);
+            }
         }
     }
     else if (plain && primary)
@@ -785,8 +796,10 @@ void VaneGraphInstance::OnCommand(FxCommand& ioCommand)
         CommandAbout(ioCommand);
         break;
     case kCommandDataManager:
+        VaneDataManager::Display(CxString());
+        ioCommand.Handled();
+        break;
     default:
-        // The data manager window is not built yet: 'DMGR' stays unhandled.
         break;
     }
 }

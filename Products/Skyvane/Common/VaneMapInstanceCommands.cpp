@@ -18,6 +18,7 @@
 #include "GxString.h"
 #include "PfTypes.h"
 #include "VaneAboutBox.h"
+#include "VaneDataManager.h"
 #include "VaneInspectors.h"
 #include "VanePluginInstance.h"
 #include "WxInspector.h"
@@ -166,8 +167,11 @@ void VaneMapInstance::CommandAbout(FxCommand& ioCommand)
     ioCommand.Handled();
 }
 
-// The data manager's window is not part of this program.
-void VaneMapInstance::CommandShowDataManager(FxCommand&) {}
+void VaneMapInstance::CommandShowDataManager(FxCommand& ioCommand)
+{
+    VaneDataManager::Display(CxString());
+    ioCommand.Handled();
+}
 
 void VaneMapInstance::CommandProjectToFit(FxCommand& ioCommand)
 {

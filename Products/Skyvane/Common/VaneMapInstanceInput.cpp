@@ -6,6 +6,8 @@
 #include "CxDebug.h"
 #include "CxLocalize.h"
 #include "CxSystem.h"
+#include "DxClients.h"
+#include "DxSet.h"
 #include "FxCommander.h"
 #include "FxKeyEvent.h"
 #include "FxMenu.h"
@@ -14,6 +16,7 @@
 #include "GxProjection.h"
 #include "PfRunLoop.h"
 #include "PfTypes.h"
+#include "VaneDataManager.h"
 #include "VaneInspectors.h"
 #include "WxMap.h"
 #include "WxProduct.h"
@@ -537,9 +540,16 @@ void VaneMapInstance::ProductMenu(const FxMouseEvent& inEvent, WxProduct* inProd
     FxMenu menu(CxString("VaneMain"), CxString("MapProductPopupMenu"));
     menu.SetCommandText(kCommandShow, CxLocalize(CxString(inProduct->IsVisible() ? "hide" : "show")));
     FxCommand command(DisplayPopupMenu(&menu, inEvent.mWhere));
-    // The data manager's window is not part of this program: its item does nothing.
-    if (command.Id() != 0 && command.Id() != kCommandDataSet)
+    if (command.Id() == kCommandDataSet)
+    {
+        // The layer's own data set; a layer without one opens the dialog as it stands.
+        const auto* client = dynamic_cast<const DxClient*>(inProduct);
+        VaneDataManager::Display(client != nullptr && client->Set() != nullptr ? client->Set()->Id() : CxString());
+    }
+    else if (command.Id() != 0)
+    {
         OnCommand(command);
+    }
 }
 
 void VaneMapInstance::OnMouseDragged(const FxMouseEvent& inEvent)

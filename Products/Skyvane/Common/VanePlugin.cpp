@@ -12,6 +12,7 @@
 #include "DxSet.h"
 #include "DxUnit.h"
 #include "VaneAboutBox.h"
+#include "VaneDataManager.h"
 #include "WxProductTable.h"
 #include "XmlBuilder.h"
 #include "XmlElement.h"
@@ -58,6 +59,7 @@ VanePlugin::VanePlugin() : FxPlugin("SkyvanePlugin")
 VanePlugin::~VanePlugin()
 {
     VaneAboutBox::RemoveAboutBox();
+    VaneDataManager::RemoveDataManager();
     if (mStartupWindow != nullptr)
     {
         VaneUpdateWindow* window = mStartupWindow;

@@ -807,8 +807,8 @@ TEST_F(GraphTest, TheMenuCommandsAndTheirHandling)
     EXPECT_EQ(ReadText(CxFolder(kCxTemporaryFolder).Path().AsUtf8() + "/temp.txt"), GraphDocument());
     EXPECT_TRUE(Command(graph, "ABOU"));
     EXPECT_NE(VaneAboutBox::sAboutBox, nullptr);
-    // The data manager is not there yet; unknown codes are not the graph's.
-    EXPECT_FALSE(Command(graph, "DMGR"));
+    // The data manager opens; unknown codes are not the graph's.
+    EXPECT_TRUE(Command(graph, "DMGR"));
     EXPECT_FALSE(Command(graph, "DSET"));
     EXPECT_FALSE(Command(graph, "XXXX"));
     // The graph's menu by a control-click outside the column: its legend item names the legend's state.
