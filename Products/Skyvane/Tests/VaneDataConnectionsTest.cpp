@@ -35,10 +35,11 @@ std::string MapDocument()
 // One line series of the time-series set "kts".
 std::string GraphDocument()
 {
-    return wxkit::Vanedoc(R"(<graph name="Harbour" color="#203040FF" startDate="2010-01-15 00:00:00 UTC" )"
-                          R"(endDate="2010-01-16 00:00:00 UTC" tracking="false" archiving="false" )"
-                          R"(legendVisible="true"><series visible="true" dataset="kts" parm="pres" unit="mbar" site="a"/>)"
-                          R"(</graph>)");
+    return wxkit::Vanedoc(
+        R"(<graph name="Harbour" color="#203040FF" startDate="2010-01-15 00:00:00 UTC" )"
+        R"(endDate="2010-01-16 00:00:00 UTC" tracking="false" archiving="false" )"
+        R"(legendVisible="true"><series visible="true" dataset="kts" parm="pres" unit="mbar" site="a"/>)"
+        R"(</graph>)");
 }
 
 class VaneDataConnectionsTest : public AppTest
