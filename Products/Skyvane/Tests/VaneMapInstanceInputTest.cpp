@@ -651,6 +651,7 @@ TEST_F(MapInputTest, ArrowKeysScrollZoomOrMoveTheSelection)
     map->OnKeyDown(right);
     EXPECT_EQ(selected(), 5);
     EXPECT_EQ(map->mLegendRect.top, 40);
+    EXPECT_EQ(map->mLegendRect.left, 0); // scrolled, never moved sideways
     for (int i = 0; i < 6; ++i)
     {
         FxKeyEvent left = Key(123);
