@@ -401,9 +401,9 @@ TEST_F(NavDialogTest, AMimeTypeOutsideTheListIsEmptyAndLeavesTheName)
     // The popup's list may be emptied while it shows; the platform never picks past its own list.
     dialog->ClearTypes();
     EXPECT_EQ(dialog->GetMimeType().Length(), 0u);
-    pf::NavMenuItemSpec spec;
+    pf::NavMenuItemSpec choice;
     pf::NavCBRec params;
-    params.menuItem = &spec;
+    params.menuItem = &choice;
     dialog->PopupMenuSelect(&params);
     EXPECT_EQ(dialog->GetFileName().AsUtf8(), "clip.mov");
     Answer({pf::script::NavPopup(3)});

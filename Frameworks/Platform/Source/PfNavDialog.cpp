@@ -330,10 +330,10 @@ bool NavDialog::Take(const ScriptItem& inItem)
             return true;
         }
         {
-            NavMenuItemSpec spec;
-            spec.menuType = std::uint32_t(inItem.item);
-            spec.menuItemName = mOptions.popupExtension[std::size_t(inItem.item)];
-            Tell(kNavCBPopupMenuSelect, &spec);
+            NavMenuItemSpec choice;
+            choice.menuType = std::uint32_t(inItem.item);
+            choice.menuItemName = mOptions.popupExtension[std::size_t(inItem.item)];
+            Tell(kNavCBPopupMenuSelect, &choice);
         }
         return true;
     case ScriptKind::kAccept:
