@@ -6,12 +6,11 @@
 #include "PfRunLoop.h"
 #include "PfUICodes.h"
 #include "PfWindowServer.h"
+#include "VaneWindowFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,20 +19,8 @@ namespace
 
 using namespace pf;
 
-const std::string kFile = std::string(SKYVANE_SOURCE_DIR) + "/Products/Skyvane/Resources/VaneMain.fxui";
-
-int RunTool(const std::string& inArguments, std::string& outOutput)
-{
-    outOutput.clear();
-    FILE* pipe = ::popen((std::string(FXUI_RENDER) + " " + inArguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        outOutput.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using vanewindows::RunTool;
+const std::string& kFile = vanewindows::kInterfaceFile;
 
 struct Expected
 {
@@ -113,12 +100,7 @@ TEST(VaneDataWindowFiles, EachWindowHoldsTheControlsTheProgramLooksUp)
     {
         const WindowRef window = file->CreateWindow(CxString(expected.window));
         ASSERT_NE(window, nullptr) << expected.window;
-        for (const auto& [id, kind] : expected.controls)
-        {
-            const ViewRef control = FindControlByID(window, FourCC("FACE"), id);
-            ASSERT_NE(control, nullptr) << expected.window << " " << id;
-            EXPECT_EQ(GetViewKind(control), kind) << expected.window << " " << id;
-        }
+        vanewindows::ExpectControls(window, expected.window, expected.controls);
         EXPECT_EQ(GetWindowClass(window), expected.windowClass) << expected.window;
         EXPECT_EQ(GetWindowAttributes(window) & expected.attributes, expected.attributes) << expected.window;
         DisposeWindow(window);

@@ -1,5 +1,6 @@
 // The update windows and the about box as the interface file describes them: drawn by the fxui-render tool, and
 // holding the controls the program looks up, of the kinds it expects.
+#include "VaneWindowFiles.h"
 #include "FxInterfaceFile.h"
 #include "PfImage.h"
 #include "PfRunLoop.h"
@@ -8,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -19,20 +18,8 @@ namespace
 
 using namespace pf;
 
-const std::string kFile = std::string(SKYVANE_SOURCE_DIR) + "/Products/Skyvane/Resources/VaneMain.fxui";
-
-int RunTool(const std::string& inArguments, std::string& outOutput)
-{
-    outOutput.clear();
-    FILE* pipe = ::popen((std::string(FXUI_RENDER) + " " + inArguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        outOutput.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using vanewindows::RunTool;
+const std::string& kFile = vanewindows::kInterfaceFile;
 
 struct Expected
 {
@@ -93,12 +80,7 @@ TEST(VaneWindowFiles, EachWindowHoldsTheControlsTheProgramLooksUp)
     {
         const WindowRef window = file->CreateWindow(CxString(expected.window));
         ASSERT_NE(window, nullptr) << expected.window;
-        for (const auto& [id, kind] : expected.controls)
-        {
-            const ViewRef control = FindControlByID(window, FourCC("FACE"), id);
-            ASSERT_NE(control, nullptr) << expected.window << " " << id;
-            EXPECT_EQ(GetViewKind(control), kind) << expected.window << " " << id;
-        }
+        vanewindows::ExpectControls(window, expected.window, expected.controls);
         EXPECT_EQ(GetWindowAttributes(window) & expected.attributes, expected.attributes) << expected.window;
         // None of them is resized by the user.
         EXPECT_EQ(GetWindowAttributes(window) & kWindowResizableAttribute, 0u) << expected.window;
