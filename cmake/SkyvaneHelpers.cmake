@@ -50,8 +50,11 @@ if(SKYVANE_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
-# The repository's root, for tests that look for ../shared beside it.
-add_compile_definitions(SKYVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# The repository's root, for tests, benchmarks and tools that look for ../shared or the demo folder beside it.
+# Only their targets see it: the libraries' objects stay the same in every checkout, so ccache shares them.
+function(sky_source_dir_definition target)
+  target_compile_definitions(${target} PRIVATE SKYVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endfunction()
 
 if(NOT TARGET tsan_tests)
   add_custom_target(tsan_tests)
@@ -179,6 +182,7 @@ endfunction()
 # Test code in the sanitizer trees is compiled without optimisation: it is most of what those trees compile, and
 # -O0 halves its compile time, while the libraries under test keep -O1 for realistic sanitizer findings.
 function(sky_test_code_options target)
+  sky_source_dir_definition(${target})
   if(SKYVANE_SANITIZE)
     target_compile_options(${target} PRIVATE -O0)
   endif()
@@ -217,14 +221,15 @@ function(_sky_test_filter out)
   set(${out} "${filter}" PARENT_SCOPE)
 endfunction()
 
-# sky_add_tests(target LABEL label [TSAN] [TIMEOUT seconds] SOURCES file... [LIBS lib...])
-# sky_add_tests(target [TSAN] [TIMEOUT seconds] SOURCES [file...] label: file... [label: file...] [LIBS lib...])
-# The second form labels each file's tests with the label named before it (one discovery per label); files before
-# the first label hold no tests. TSAN builds the program in the ThreadSanitizer tree too and adds the label tsan.
+# sky_add_tests(target LABEL label... [TSAN] [TIMEOUT seconds] SOURCES file... [LIBS lib...])
+# sky_add_tests(target [TSAN] [TIMEOUT seconds] SOURCES [file...] label[,label...]: file... [...] [LIBS lib...])
+# The second form labels each file's tests with the labels named before it (one discovery per group); files before
+# the first group hold no tests. A file belongs to one group: a test that guards the code of another label as well
+# carries both, as in `fix_1,host_1:`. TSAN builds the program in the ThreadSanitizer tree too and adds the label tsan.
 # TIMEOUT makes a hanging test fail fast instead of waiting for ctest's default.
 # Sources are relative to the calling Tests/ folder (or absolute).
 function(sky_add_tests target)
-  cmake_parse_arguments(T "TSAN" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "TSAN" "TIMEOUT" "LABEL;SOURCES;LIBS" ${ARGN})
   if(SKYVANE_THREAD_TREE AND NOT T_TSAN)
     return()
   endif()
@@ -232,11 +237,14 @@ function(sky_add_tests target)
   set(groups)
   set(group)
   foreach(item ${T_SOURCES})
-    if(item MATCHES "^([A-Za-z0-9_]+):$")
-      set(group ${CMAKE_MATCH_1})
+    if(item MATCHES "^([A-Za-z0-9_,]+):$")
+      string(REPLACE "," "__" group "${CMAKE_MATCH_1}")
       list(APPEND groups ${group})
     else()
       _sky_resolve_sources(src ${item})
+      if(src IN_LIST files)
+        message(FATAL_ERROR "sky_add_tests(${target}): ${item} named twice; give its group every label instead")
+      endif()
       list(APPEND files ${src})
       if(group)
         list(APPEND group_${group} ${src})
@@ -267,11 +275,11 @@ function(sky_add_tests target)
   set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
   file(WRITE ${label_file} "")
   if(NOT groups)
-    set(groups ${T_LABEL})
+    list(JOIN T_LABEL "__" groups)
     set(single ON)
   endif()
   foreach(label ${groups})
-    set(labels ${label})
+    string(REPLACE "__" ";" labels "${label}")
     if(T_TSAN)
       list(APPEND labels tsan)
     endif()
@@ -306,6 +314,7 @@ function(sky_add_bench target)
   _sky_resolve_sources(srcs ${B_SOURCES})
   add_executable(${target} ${srcs})
   target_link_libraries(${target} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main Threads::Threads)
+  sky_source_dir_definition(${target})
 endfunction()
 
 # sky_add_fuzz(target SOURCES file... [LIBS lib...]): libFuzzer targets, only with -DSKYVANE_FUZZ=ON under clang.
@@ -322,4 +331,5 @@ function(sky_add_fuzz target)
   target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${target} PRIVATE ${Z_LIBS})
+  sky_source_dir_definition(${target})
 endfunction()
