@@ -1,5 +1,5 @@
-// The data dialogs under hostile input: a server's configuration naming links that are no web addresses, file
-// names that are no UTF-8, and a data folder a thousand levels deep.
+// The data manager's links come from a server's configuration: only web addresses are handed to the desktop's
+// opener.
 #include "VaneDataTest.h"
 #include "VaneWindowClicks.h"
 
@@ -7,8 +7,6 @@
 #include "DxSet.h"
 #include "DxUnit.h"
 #include "FxControl.h"
-#include "PfUICodes.h"
-#include "VaneCacheDialog.h"
 #include "VaneDataManager.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +23,6 @@ namespace
 
 using namespace vanetest;
 namespace fs = std::filesystem;
-
-// ---- the data manager's links
 
 class DataManagerLinksTest : public AppTest
 {
@@ -130,107 +126,6 @@ TEST_F(DataManagerLinksTest, OnlyHttpAndHttpsLinksAreOpened)
     EXPECT_EQ(sorted(Opened(expected.size())), expected);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(sorted(Opened(expected.size())), expected);
-}
-
-// ---- the data files sheet
-
-class CacheTreeTest : public AppTest
-{
-protected:
-    void SetUp() override
-    {
-        AppTest::SetUp();
-        mParent = new FxDialogWindow(CxRect(100, 100, 900, 700), nullptr);
-        mParent->Show();
-        mSet = wxkit::KitSet("obsSet", 1, 3600, {});
-        mData = Home() + "/data/obsSet/data";
-    }
-    void TearDown() override
-    {
-        delete mDialog;
-        mParent->Release();
-        AppTest::TearDown();
-    }
-    void Open() { mDialog = new VaneCacheDialog(mParent, mSet->Manager()); }
-    pf::ViewRef Browser() const { return mDialog->GetControlById(3)->GetRef(); }
-    std::vector<pf::DataBrowserItemID> Ids() const { return pf::DisplayedRows(Browser()); }
-    std::string PathOf(pf::DataBrowserItemID inId) const
-    {
-        const CacheFolderItem* item = mDialog->Folders().Find(inId);
-        return item != nullptr ? item->GetRef().mPath : std::string();
-    }
-    // Selects the row and clicks Delete.
-    void Delete(pf::DataBrowserItemID inId)
-    {
-        pf::NotifyDataBrowser(Browser(), inId, pf::kDataBrowserItemSelected);
-        pf::SimulateClick(Browser(), 1, 0);
-        ASSERT_TRUE(mDialog->GetControlById(4)->IsEnabled());
-        ASSERT_TRUE(ClickControl(mDialog, 4));
-    }
-
-    FxDialogWindow* mParent = nullptr;
-    VaneCacheDialog* mDialog = nullptr;
-    DxSet* mSet = nullptr;
-    std::string mData;
-};
-
-// Names that differ only in bytes that are no UTF-8 read as one label, yet are two files: two rows, each deleting
-// its own file; a folder of such a name is emptied and removed by its own bytes.
-TEST_F(CacheTreeTest, NamesThatAreNoUtf8AreRowsOfTheirOwn)
-{
-    const std::string a = mData + "/a\xFF.kdf";
-    const std::string b = mData + "/a\xFE.kdf";
-    const std::string folder = mData + "/f\xFF";
-    WriteText(a, "a");
-    WriteText(b, "b");
-    WriteText(folder + "/x\xFE.kdf", "x");
-    Open();
-    std::vector<pf::DataBrowserItemID> ids = Ids();
-    ASSERT_EQ(ids.size(), 3u);
-    std::vector<std::string> paths;
-    for (const pf::DataBrowserItemID id : ids)
-        paths.push_back(PathOf(id));
-    std::sort(paths.begin(), paths.end());
-    EXPECT_EQ(paths, (std::vector<std::string>{b, a, folder}));
-
-    const pf::DataBrowserItemID first = *std::find_if(ids.begin(), ids.end(), [&](auto id) { return PathOf(id) == a; });
-    CxDebugCapture capture;
-    Delete(first);
-    EXPECT_FALSE(fs::exists(a));
-    EXPECT_TRUE(fs::exists(b));
-    ids = Ids();
-    ASSERT_EQ(ids.size(), 2u);
-    const pf::DataBrowserItemID folderRow =
-        *std::find_if(ids.begin(), ids.end(), [&](auto id) { return PathOf(id) == folder; });
-    Delete(folderRow);
-    EXPECT_FALSE(fs::exists(folder));
-    EXPECT_TRUE(fs::exists(b));
-    ASSERT_EQ(Ids().size(), 1u);
-    EXPECT_EQ(PathOf(Ids()[0]), b);
-    EXPECT_FALSE(capture.Contains("Failed on"));
-}
-
-// A thousand levels go in one click, deepest first, and nothing beside them (a hang bound: the test's time-out).
-TEST_F(CacheTreeTest, AThousandLevelsDeepTreeIsDeleted)
-{
-    std::string deepest = mData + "/top";
-    for (int level = 1; level < 1000; ++level)
-        deepest += "/d";
-    fs::create_directories(deepest);
-    WriteText(deepest + "/bottom.kdf", "x");
-    WriteText(mData + "/top/d/file.kdf", "y");
-    WriteText(mData + "/beside/keep.kdf", "z");
-    Open();
-    const std::vector<pf::DataBrowserItemID> ids = Ids();
-    const auto top = std::find_if(ids.begin(), ids.end(), [&](auto id) { return PathOf(id) == mData + "/top"; });
-    ASSERT_NE(top, ids.end());
-    CxDebugCapture capture;
-    Delete(*top);
-    EXPECT_FALSE(fs::exists(mData + "/top"));
-    EXPECT_TRUE(fs::exists(mData + "/beside/keep.kdf"));
-    EXPECT_EQ(mDialog->Folders().PendingFolders().size(), 1000u);
-    EXPECT_EQ(mDialog->Folders().PendingFolders().back(), mData + "/top");
-    EXPECT_FALSE(capture.Contains("Failed on"));
 }
 
 } // namespace
