@@ -27,12 +27,8 @@ class MapProbe : public VaneMapInstance
 public:
     using VaneMapInstance::VaneMapInstance;
 
-    using VaneMapInstance::mButtonState;
     using VaneMapInstance::mHoverButton;
-    using VaneMapInstance::mInspectorRect;
     using VaneMapInstance::mLegendRect;
-    using VaneMapInstance::mLegendTimer;
-    using VaneMapInstance::mLegendVisible;
     using VaneMapInstance::mPopup;
     using VaneMapInstance::mProductInspector;
     using VaneMapInstance::sMouseMoved;
