@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -105,7 +106,8 @@ void VaneCacheFolders::AddFolderItems(CxUint32 inContainer, CxFolder& inFolder, 
         if (name.CompareNoCase("kdf") == 0)
             label = "Korvel Data Files";
 
-        const CxString path = entry.AsString();
+        // By the path's bytes: two names that differ only in bytes that are no UTF-8 read as one text.
+        const std::string& path = entry.GetRef().mPath;
         auto found = mItems.find(path);
         if (found == mItems.end())
         {
@@ -119,19 +121,25 @@ void VaneCacheFolders::AddFolderItems(CxUint32 inContainer, CxFolder& inFolder, 
     }
 }
 
-bool VaneCacheFolders::IsInsideRoot(const std::string& inPath) const
+std::string VaneCacheFolders::CanonicalRoot() const
 {
-    if (!HasRoot() || inPath.empty())
-        return false;
+    if (!HasRoot())
+        return std::string();
     std::error_code error;
     const fs::path root = fs::canonical(mRoot.GetRef().mPath, error);
-    if (error)
+    return error ? std::string() : root.string();
+}
+
+bool VaneCacheFolders::IsInsideRoot(const std::string& inPath, const std::string& inRoot)
+{
+    if (inRoot.empty() || inPath.empty())
         return false;
     const fs::path path(inPath);
+    std::error_code error;
     const fs::path parent = fs::canonical(path.parent_path(), error);
     if (error || !path.has_filename())
         return false;
-    const std::string inside = root.string() == "/" ? root.string() : root.string() + "/";
+    const std::string inside = inRoot == "/" ? inRoot : inRoot + "/";
     const std::string candidate = (parent / path.filename()).string();
     return candidate.size() > inside.size() && candidate.compare(0, inside.size(), inside) == 0;
 }
@@ -143,7 +151,7 @@ void VaneCacheFolders::DeleteItem(CxUint32 inItem, FxHierarchy* inHierarchy)
         return;
     mPending.clear();
     const std::string& path = item->GetRef().mPath;
-    if (!IsInsideRoot(path))
+    if (!IsInsideRoot(path, CanonicalRoot()))
     {
         ReportFailure(item->AsString());
         return;
@@ -163,18 +171,18 @@ void VaneCacheFolders::DeleteItem(CxUint32 inItem, FxHierarchy* inHierarchy)
     }
     else
     {
-        RecurseDeleteFolderContents(item->AsFolder());
+        EmptyFolder(item->AsFolder());
     }
     inHierarchy->DeleteItem(inItem);
-    for (const CxString& folder : mPending)
+    for (const std::string& folder : mPending)
     {
         try
         {
-            CxFolder(CxFileRef{folder.AsUtf8()}).Delete();
+            CxFolder(CxFileRef{folder}).Delete();
         }
         catch (const CxError&)
         {
-            ReportFailure(folder);
+            ReportFailure(CxString::FromUtf8(folder));
         }
     }
 }
@@ -182,11 +190,18 @@ void VaneCacheFolders::DeleteItem(CxUint32 inItem, FxHierarchy* inHierarchy)
 void VaneCacheFolders::RecurseDeleteFolderContents(const CxFolder& inFolder)
 {
     const std::string& path = inFolder.GetRef().mPath;
-    if (!IsInsideRoot(path) || IsLink(path))
+    if (!IsInsideRoot(path, CanonicalRoot()) || IsLink(path))
     {
         ReportFailure(inFolder.AsString());
         return;
     }
+    EmptyFolder(inFolder);
+}
+
+// Below a folder found inside the root, only real folders are entered (a link is removed as a link), so every
+// level lies inside as well: resolving each level's path again would make a deep tree cost the cube of its depth.
+void VaneCacheFolders::EmptyFolder(const CxFolder& inFolder)
+{
     try
     {
         for (const CxFolderItem& entry : inFolder.Contents())
@@ -194,9 +209,9 @@ void VaneCacheFolders::RecurseDeleteFolderContents(const CxFolder& inFolder)
             if (IsLink(entry.GetRef().mPath) || !entry.IsFolder())
                 entry.AsFile().Delete();
             else
-                RecurseDeleteFolderContents(entry.AsFolder());
+                EmptyFolder(entry.AsFolder());
         }
-        mPending.Append(inFolder.AsString());
+        mPending.push_back(inFolder.GetRef().mPath);
     }
     catch (const CxError&)
     {
@@ -227,7 +242,7 @@ void VaneCacheFolders::OnDeleteItem(CxUint32 inItem)
     if (item == nullptr)
         return;
     mIds.erase(inItem);
-    mItems.erase(item->AsString());
+    mItems.erase(item->GetRef().mPath);
 }
 
 // ---- VaneCacheDialog -----------------------------------------------------------------------------------------

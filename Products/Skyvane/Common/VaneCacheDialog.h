@@ -10,6 +10,8 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 class DxManager;
 class FxButton;
@@ -54,23 +56,31 @@ public:
     // A file (or a link) is removed at once; a folder is emptied from the deepest level up, then removed. The item
     // leaves the view unless it could not be deleted.
     void DeleteItem(CxUint32 inItem, FxHierarchy* inHierarchy);
+    // Empties a folder inside the root that is no link, and queues it and every folder below it for removal,
+    // deepest first.
     void RecurseDeleteFolderContents(const CxFolder& inFolder);
     bool IsGrandParent(CxUint32 inItem);
     void OnDeleteItem(CxUint32 inItem);
 
     // Null for 0 and for ids it never gave.
     CacheFolderItem* Find(CxUint32 inItem) const;
-    const CxStringList& PendingFolders() const { return mPending; }
+    // The paths of the folders the last deletion emptied, deepest first.
+    const std::vector<std::string>& PendingFolders() const { return mPending; }
 
 private:
-    // Whether the path lies strictly inside the root, its last part taken as it is (a link is not followed).
-    bool IsInsideRoot(const std::string& inPath) const;
+    // The root with every link resolved; empty without a root or when it cannot be resolved.
+    std::string CanonicalRoot() const;
+    // Whether the path lies strictly inside the (canonical) root, its last part taken as it is (a link is not
+    // followed).
+    static bool IsInsideRoot(const std::string& inPath, const std::string& inRoot);
+    void EmptyFolder(const CxFolder& inFolder);
 
-    std::map<CxString, std::unique_ptr<CacheFolderItem>> mItems;
+    // Keyed by the path's bytes.
+    std::map<std::string, std::unique_ptr<CacheFolderItem>> mItems;
     std::map<CxUint32, CacheFolderItem*> mIds;
     CxUint32 mNextId = 1;
     CxFolder mRoot;
-    CxStringList mPending;
+    std::vector<std::string> mPending;
 };
 
 class VaneCacheDialog : public VaneSheetWindow

@@ -15,6 +15,8 @@
 #include "VaneSheetWindow.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 #include <vector>
 
 VaneDataManager* VaneDataManager::sDataManager = nullptr;
@@ -42,6 +44,20 @@ void SetEnabled(FxControl* inControl, bool inEnabled)
 CxString TextOf(const FxEditText* inField)
 {
     return inField != nullptr ? inField->Text() : CxString();
+}
+
+// Only a web address taken from a server's configuration goes to the desktop's opener: any other scheme (a file,
+// a script, a program's own) could make the opener do what the server asks.
+bool IsWebAddress(const CxString& inUrl)
+{
+    const std::string text = inUrl.AsUtf8();
+    const std::string::size_type colon = text.find("://");
+    if (colon == std::string::npos || colon + 3 >= text.size())
+        return false;
+    std::string scheme = text.substr(0, colon);
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char inChar) { return char(std::tolower(inChar)); });
+    return scheme == "http" || scheme == "https";
 }
 
 bool IsLive(const DxManager* inManager)
@@ -250,8 +266,17 @@ void VaneDataManager::OnControlHit(FxControl* inControl)
     case 11:
     {
         const CxString& url = inControl->Id() == 9 ? mProviderUrl : inControl->Id() == 10 ? mSourceUrl : mContactUrl;
-        if (url.Length() != 0)
+        if (url.Length() == 0)
+            break;
+        if (IsWebAddress(url))
+        {
             CxUrl::OpenInBrowser(url);
+        }
+        else
+        {
+            const std::string line = "not opened: " + url.AsUtf8() + " (only http and https)";
+            _CxDebugOut(__FILE__, __LINE__, line.c_str(), line.c_str());
+        }
         break;
     }
     case 12:

@@ -309,11 +309,17 @@ void VaneGraphInstance::OnDraw()
     }
 }
 
-void VaneGraphInstance::DrawInspector(GxContext& ioContext, double inViewHeight)
+CxRect VaneGraphInstance::DrawnInspectorRect() const
 {
     CxRect rect = mInspectorRect;
     rect.left = mLegendRect.left;
     rect.right = mLegendRect.right;
+    return rect;
+}
+
+void VaneGraphInstance::DrawInspector(GxContext& ioContext, double inViewHeight)
+{
+    const CxRect rect = DrawnInspectorRect();
     ioContext.PushAttribs();
     ioContext.Begin2D();
     glPushMatrix();
@@ -481,7 +487,7 @@ void VaneGraphInstance::OnMouseDown(const FxMouseEvent& inEvent)
             if (!command && !closeBox.Contains(inEvent.mWhere))
             {
                 FxMouseEvent moved = inEvent;
-                moved.mWhere -= CxPoint(mInspectorRect.left, mInspectorRect.top);
+                moved.mWhere -= DrawnInspectorRect().TopLeft();
                 mSeriesInspector->MouseDown(moved);
             }
             else

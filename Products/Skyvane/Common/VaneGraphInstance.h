@@ -102,6 +102,8 @@ private:
     void MessageShrinkInspector();
     void MessageFade();
     void DeleteInspector();
+    // The panel where it is drawn: its rows from the grow and shrink, its sides the column's as it stands now.
+    CxRect DrawnInspectorRect() const;
     void DrawInspector(GxContext& ioContext, double inViewHeight);
     void DrawFade(GxContext& ioContext);
 

@@ -39,6 +39,8 @@ enum : CxSint32
 };
 
 constexpr double kButtonStripStep = 35.0 / 256.0;
+// The caption's 8 px before its text and 16 px after the date.
+constexpr double kCaptionTextMargins = 24.0;
 
 bool IsRight(const CxString& inText)
 {
@@ -329,6 +331,14 @@ CxSint16 VaneMapInstance::ButtonBand() const
     return mMap != nullptr && mMap->StartDate() != mMap->EndDate() ? kButtonBand : 0;
 }
 
+CxRect VaneMapInstance::DrawnInspectorRect() const
+{
+    CxRect rect = mInspectorRect;
+    rect.left = mLegendRect.left;
+    rect.right = mLegendRect.right;
+    return rect;
+}
+
 bool VaneMapInstance::LegendShown() const
 {
     return mLegendVisible || mLegendTimer.IsRepeating();
@@ -482,12 +492,7 @@ void VaneMapInstance::DrawInspectors(GxContext& ioContext)
         ioContext.PopAttribs();
     };
     if (mProductInspector != nullptr && LegendShown())
-    {
-        CxRect rect = mInspectorRect;
-        rect.left = mLegendRect.left;
-        rect.right = mLegendRect.right;
-        place(mProductInspector, rect, 1.5 * mProductInspector->Alpha(), nullptr);
-    }
+        place(mProductInspector, DrawnInspectorRect(), 1.5 * mProductInspector->Alpha(), nullptr);
     if (mFloatingInspector != nullptr)
     {
         const GxColor outline =
@@ -578,9 +583,12 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
             right = mLegendRect.left;
     }
     const double band = right - left;
-    const bool drawsDate = hasFormat && mDateString->GetString().Length() > 0;
+    // A band narrower than the texts' margins holds no text: a width of 0 or less would truncate nothing, and the
+    // text would run on across the legend column.
+    const bool drawsText = band >= kCaptionTextMargins;
+    const bool drawsDate = drawsText && hasFormat && mDateString->GetString().Length() > 0;
     const double dateWidth = drawsDate ? mDateString->Width() : 0.0;
-    if (band < mCaptionString->Width() + 8.0 + dateWidth + 16.0)
+    if (drawsText && band < mCaptionString->Width() + 8.0 + dateWidth + 16.0)
     {
         if (drawsDate && mDateString->Width() > 0.45 * band)
         {
@@ -594,8 +602,10 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
             mCaptionString->UnTexture(ioContext);
         }
     }
-    mCaptionString->Texture(ioContext);
-    mDateString->Texture(ioContext);
+    if (drawsText)
+        mCaptionString->Texture(ioContext);
+    if (drawsDate)
+        mDateString->Texture(ioContext);
 
     const double bottom = mCaptionAlign == CxString("top") ? bounds.Height() - (height + margin) : 0.0;
     const double top = bottom + height + margin;
@@ -618,8 +628,11 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
     glTranslated(0.375, 0.375, 0.0);
     SetColor(mCaptionColor, mCaptionColor.mAlpha);
     const double line = bottom + std::floor(margin / 2.0);
-    mCaptionString->SetPosition(left + 8.0, line);
-    mCaptionString->Draw(ioContext, kGxHAlignLeft, kGxVAlignBottom);
+    if (drawsText)
+    {
+        mCaptionString->SetPosition(left + 8.0, line);
+        mCaptionString->Draw(ioContext, kGxHAlignLeft, kGxVAlignBottom);
+    }
     if (drawsDate)
     {
         mDateString->SetPosition(right - 16.0, line);

@@ -169,6 +169,11 @@ protected:
     CxRect LocalBounds() const;
     // 16 when the map has a time range (the animation buttons' band), else 0.
     CxSint16 ButtonBand() const;
+    // The buttons' band at the column's foot; empty while they are not drawn, so it takes no click and no hover.
+    CxRect AnimationButtonsRect() const;
+    // The panel where it is drawn: its rows from the grow and shrink, its sides the column's as it stands now
+    // (a resize or a slide moves the column, not the panel's own rectangle).
+    CxRect DrawnInspectorRect() const;
     bool LegendShown() const;
     void MessageLegendSlide();
     void MessageFade();

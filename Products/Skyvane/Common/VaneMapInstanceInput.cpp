@@ -355,13 +355,19 @@ CxRect ColumnBand(const CxRect& inLegend, CxSint16 inTop, CxSint16 inBottom)
 
 } // namespace
 
+CxRect VaneMapInstance::AnimationButtonsRect() const
+{
+    const CxSint16 height = mLegendRect.Height();
+    const CxSint16 band = mMap != nullptr && LegendShown() ? ButtonBand() : CxSint16(0);
+    return ColumnBand(mLegendRect, CxSint16(height - band), height);
+}
+
 void VaneMapInstance::OnMouseDown(const FxMouseEvent& inEvent)
 {
     if (mMap == nullptr)
         return;
-    const CxSint16 height = mLegendRect.Height();
-    const CxRect buttons = ColumnBand(mLegendRect, CxSint16(height - kButtonBand), height);
-    const CxRect column = ColumnBand(mLegendRect, 0, height);
+    const CxRect buttons = AnimationButtonsRect();
+    const CxRect column = ColumnBand(mLegendRect, 0, mLegendRect.Height());
     if (mLegendVisible && buttons.Contains(inEvent.mWhere))
     {
         ClickAnimationButtons(inEvent);
@@ -379,7 +385,7 @@ void VaneMapInstance::OnMouseDown(const FxMouseEvent& inEvent)
             else
             {
                 FxMouseEvent local = inEvent;
-                local.mWhere -= mInspectorRect.TopLeft();
+                local.mWhere -= DrawnInspectorRect().TopLeft();
                 mProductInspector->MouseDown(local);
             }
         }
@@ -460,9 +466,8 @@ void VaneMapInstance::ToolZoomOut(const FxMouseEvent& inEvent)
 void VaneMapInstance::OnMouseUp(const FxMouseEvent& inEvent)
 {
     HoverAnimationButtons(inEvent);
-    const CxSint16 height = mLegendRect.Height();
-    const CxRect buttons = ColumnBand(mLegendRect, CxSint16(height - kButtonBand), height);
-    const CxRect column = ColumnBand(mLegendRect, 0, height);
+    const CxRect buttons = AnimationButtonsRect();
+    const CxRect column = ColumnBand(mLegendRect, 0, mLegendRect.Height());
     if (mMap != nullptr && mLegendVisible && column.Contains(inEvent.mWhere) && !buttons.Contains(inEvent.mWhere) &&
         mProductInspector == nullptr && !mDraggingLegend)
         ClickLegend(inEvent);
@@ -605,8 +610,7 @@ void VaneMapInstance::OnMouseMoved(const FxMouseEvent& inEvent)
 
 void VaneMapInstance::HoverAnimationButtons(const FxMouseEvent& inEvent)
 {
-    const CxSint16 height = mLegendRect.Height();
-    const CxRect buttons = ColumnBand(mLegendRect, CxSint16(height - kButtonBand), height);
+    const CxRect buttons = AnimationButtonsRect();
     CxSint32 button = -1;
     CxSint32 look = 0;
     if (buttons.Contains(inEvent.mWhere))

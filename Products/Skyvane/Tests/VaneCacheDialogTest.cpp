@@ -156,9 +156,7 @@ TEST_F(VaneCacheDialogTest, DeletingAFolderGoesDeepestFirstAndNeverThroughALink)
     EXPECT_TRUE(fs::exists(mOutside + "/keep.txt"));
     EXPECT_TRUE(Exists("2024/13/c.txt"));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"2024", "13", "x", "3", "Korvel Data Files"}));
-    std::vector<std::string> pending;
-    for (const CxString& folder : mDialog->Folders().PendingFolders())
-        pending.push_back(folder.AsUtf8());
+    const std::vector<std::string>& pending = mDialog->Folders().PendingFolders();
     ASSERT_EQ(pending.size(), 5u); // 3, 01, kdf, deep, kdf
     EXPECT_EQ(pending.back(), mData + "/2024/3");
     for (std::size_t i = 0; i < pending.size(); ++i)
