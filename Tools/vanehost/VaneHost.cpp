@@ -514,6 +514,13 @@ void VaneHost::DisplayLayers(double inLayerTime)
             instance->layers->DisplayIfNeeded(inLayerTime);
 }
 
+void VaneHost::DisplayLayers(double inLayerTime, NPP inInstance)
+{
+    const Instance* instance = Find(inInstance);
+    if (instance != nullptr && instance->layers)
+        instance->layers->DisplayIfNeeded(inLayerTime);
+}
+
 // ---- Events -------------------------------------------------------------------------------------------------
 
 pf::EventRecord VaneHost::MakeRecord(std::uint16_t inWhat, pf::Point inGlobal, std::uint16_t inModifiers,

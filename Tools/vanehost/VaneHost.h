@@ -67,6 +67,8 @@ public:
     pf::Layer* LayerOf(NPP inInstance) const;
     // Displays every shown layer tree that needs it.
     void DisplayLayers(double inLayerTime);
+    // Displays the instance's layer tree only, if it needs it: a page's load stays linear in its embeds.
+    void DisplayLayers(double inLayerTime, NPP inInstance);
 
     // Makers. Records: global points, 'kmod' modifiers, the loop's ticks.
     static pf::EventRecord MakeRecord(std::uint16_t inWhat, pf::Point inGlobal = {}, std::uint16_t inModifiers = 0,

@@ -226,6 +226,12 @@ bool VaneReadPage(const std::string& inText, VanePage& outPage, std::string& out
         if (tag != "embed" || !IsDocumentEmbed(attributes))
             continue;
 
+        if (outPage.embeds.size() >= kVanePageMaxEmbeds)
+        {
+            outError = "line " + std::to_string(lineAt(start)) + ": more than " + std::to_string(kVanePageMaxEmbeds) +
+                       " embeds";
+            return false;
+        }
         VanePageEmbed embed;
         embed.name = "embed" + std::to_string(++count);
         for (const auto& [name, value] : attributes)

@@ -30,10 +30,13 @@ struct VanePage
 // The largest width or height an embed may ask for, and the tallest page of them.
 constexpr int kVanePageMaxSide = 4096;
 constexpr int kVanePageMaxHeight = 16384;
+// The most embeds a run makes, the page's and the script's together: each holds a plug-in instance and its
+// drawing, megabytes apiece.
+constexpr std::size_t kVanePageMaxEmbeds = 256;
 
 // Reads the page's text. False with the reason (and its line) in outError for a page it cannot lay out: two
-// embeds of one name, a name the script keeps ("page"), a side above kVanePageMaxSide or embeds taller than
-// kVanePageMaxHeight together.
+// embeds of one name, a name the script keeps ("page"), a side above kVanePageMaxSide, embeds taller than
+// kVanePageMaxHeight together or more than kVanePageMaxEmbeds of them.
 bool VaneReadPage(const std::string& inText, VanePage& outPage, std::string& outError);
 
 // The text with &amp; &lt; &gt; &quot; and numeric references decoded; anything else stays as it is.

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +43,12 @@ using Nanos = std::chrono::nanoseconds;
 constexpr int kExitExpectation = 1;
 constexpr int kExitBadInput = 2;
 
+// Script bounds: times <chrono> adds to a clock without overflow, coordinates the window server's 16-bit points
+// hold, and the page reader's rectangles.
+constexpr long kMaxMillis = 1'000'000'000;
+constexpr long kMaxSeconds = 1'000'000;
+constexpr long kMaxCoordinate = 32767;
+
 const char* const kHelp =
     "usage: vanehost SCRIPT [--plugin PATH] [--model cocoa|carbon] [--home DIR] [--out DIR] [--legacy]\n"
     "                [--serve DIR]\n"
@@ -55,7 +62,9 @@ const char* const kHelp =
     "relative to the page or an http(s) URL (at most 256 MiB); any other src streams with reason 1 and a line\n"
     "on standard error. Then the script runs: --script FILE, else the page's name with .vhs when there is one;\n"
     "without one the page settles and PAGE.png is written under --out. Each snapshot is printed with the\n"
-    "comment lines above it. A page inside Products/Skyvane/Demo implies --serve of that folder.\n"
+    "comment lines above it. A page inside a folder whose real path ends in Products/Skyvane/Demo implies\n"
+    "--serve of the nearest such folder; a line says what is served, or why nothing is. A run makes at most\n"
+    "256 embeds, the page's and the script's together.\n"
     "\n"
     "options:\n"
     "  --plugin PATH          the library (else $SKYVANE_PLUGIN, else the build's libskyvane.so)\n"
@@ -73,20 +82,24 @@ const char* const kHelp =
     "\n"
     "script lines (a line starting with # is a comment; values may be double-quoted; paths are relative to the "
     "script):\n"
-    "  embed N x=X y=Y w=W h=H [attr=value...]   an embed named N at that rectangle of the page\n"
+    "  embed N x=X y=Y w=W h=H [attr=value...]   an embed named N at that rectangle of the page (X, Y from 0\n"
+    "                                            to 16384, W, H from 1 to 4096)\n"
     "  stream N FILE [reason=R] [chunk=B]        the file as N's document stream, ended with reason R (0),\n"
     "                                            in writes of at most B bytes\n"
     "  resize N x=X y=Y w=W h=H                  moves or resizes N\n"
     "  destroy N                                 destroys N\n"
-    "  run MS                                    advances the clock by MS, firing timers in order, and pumps\n"
+    "  run MS                                    advances the clock by MS (at most 10^9), firing timers in\n"
+    "                                            order, and pumps\n"
     "  settle MS [max=S]                         steps the clock by 10 ms until MS pass with no redraw asked\n"
     "                                            and nothing posted, waiting in real time for job messages\n"
-    "                                            (at most S seconds, default 30)\n"
-    "  snapshot N|page FILE.png                  writes a fresh snapshot of N or of the whole page\n"
+    "                                            (at most S seconds, default 30; MS at most 10^9, S 10^6)\n"
+    "  snapshot N|page FILE.png                  writes a fresh snapshot of N or of the whole page to FILE\n"
+    "                                            under --out (no absolute path, no ..)\n"
     "  expect-pixel N|page X Y #RRGGBB [TOL]     the pixel at X, Y (top-left origin) of a fresh snapshot,\n"
     "                                            within TOL (default 2) on each channel\n"
     "  mouse N down|up|move|drag X Y [button=B] [mods=cmd,ctrl,opt,shift] [clicks=C]\n"
-    "                                            X, Y local to N; queued as the window server's own input\n"
+    "                                            X, Y local to N (within +-32767 there and in the window);\n"
+    "                                            queued as the window server's own input\n"
     "                                            (which counts clicks), or with button= other than 1 or\n"
     "                                            clicks= sent by the host with the next line; give a click's\n"
     "                                            up the same options\n"
@@ -106,7 +119,8 @@ const char* const kHelp =
     "                                            lines may follow\n"
     "  expect-file PATH REGEX [wait=S]           the text of the file at PATH (relative to --home, * matching\n"
     "                                            within one name; the temporary folder is tmp/skyvane-<uid>)\n"
-    "                                            matches the ECMAScript REGEX within S seconds (default 5)\n"
+    "                                            matches the ECMAScript REGEX within S seconds (default 5,\n"
+    "                                            at most 10^6)\n"
     "\n"
     "Input lines queue; every other line first delivers what is queued.\n"
     "\n"
@@ -161,6 +175,15 @@ long Number(const std::string& inText, const char* inWhat)
     return value;
 }
 
+long Number(const std::string& inText, const char* inWhat, long inLow, long inHigh)
+{
+    const long value = Number(inText, inWhat);
+    if (value < inLow || value > inHigh)
+        throw BadInput{std::string(inWhat) + (std::string(inWhat).back() == '=' ? "" : " ") + inText +
+                       " is not between " + std::to_string(inLow) + " and " + std::to_string(inHigh)};
+    return value;
+}
+
 // name=value pairs after the fixed words; the named ones are taken out.
 struct Pairs
 {
@@ -187,12 +210,12 @@ struct Pairs
             }
         return std::nullopt;
     }
-    long TakeNumber(const std::string& inName)
+    long TakeNumber(const std::string& inName, long inLow, long inHigh)
     {
         const std::optional<std::string> value = Take(inName);
         if (!value)
             throw BadInput{"missing " + inName + "="};
-        return Number(*value, inName.c_str());
+        return Number(*value, (inName + "=").c_str(), inLow, inHigh);
     }
 };
 
@@ -283,6 +306,18 @@ public:
         return asked;
     }
 
+    // Redraws one embed, as a page loads: the invalidations stay unseen for the next full redraw, which the
+    // others may need.
+    void RedrawOne(NPP inInstance)
+    {
+        if (!mCocoa && mHost.Invalidations().size() != mSeenInvalidations)
+        {
+            pf::EventRecord update = VaneHost::MakeRecord(pf::kUpdateEvent);
+            mHost.HandleEvent(inInstance, &update);
+        }
+        mHost.DisplayLayers(std::chrono::duration<double>(pf::MainLoop().Now()).count(), inInstance);
+    }
+
     // Sends a held mouse event, then delivers what is queued.
     void Deliver()
     {
@@ -323,16 +358,26 @@ private:
             throw BadInput{"no embed named \"" + inName + "\""};
         return found->second;
     }
+    // The page reader's bounds: sides up to the largest embed, the origin within the tallest page.
     static pf::Rect RectOf(Pairs& ioPairs)
     {
         pf::Rect rect;
-        rect.x = double(ioPairs.TakeNumber("x"));
-        rect.y = double(ioPairs.TakeNumber("y"));
-        rect.w = double(ioPairs.TakeNumber("w"));
-        rect.h = double(ioPairs.TakeNumber("h"));
-        if (rect.w <= 0 || rect.h <= 0)
-            throw BadInput{"an empty rectangle"};
+        rect.x = double(ioPairs.TakeNumber("x", 0, kVanePageMaxHeight));
+        rect.y = double(ioPairs.TakeNumber("y", 0, kVanePageMaxHeight));
+        rect.w = double(ioPairs.TakeNumber("w", 1, kVanePageMaxSide));
+        rect.h = double(ioPairs.TakeNumber("h", 1, kVanePageMaxSide));
         return rect;
+    }
+    // A point local to the embed, within the window server's 16-bit coordinates where it lands.
+    static pf::Point PointIn(const Embedded& inEmbed, const std::string& inX, const std::string& inY)
+    {
+        const pf::Point content{inEmbed.rect.x + double(Number(inX, "X", -kMaxCoordinate, kMaxCoordinate)),
+                                inEmbed.rect.y + double(Number(inY, "Y", -kMaxCoordinate, kMaxCoordinate))};
+        const pf::Point global = VaneHost::Global(content);
+        if (std::abs(global.x) > double(kMaxCoordinate) || std::abs(global.y) > double(kMaxCoordinate))
+            throw BadInput{"the point " + inX + " " + inY + " lies beyond the window's " +
+                           std::to_string(kMaxCoordinate) + " px"};
+        return content;
     }
 
     void Embed(const std::vector<std::string>& inTokens)
@@ -371,25 +416,33 @@ private:
     }
 
 public:
-    // An embed named inName at that rectangle of the page, given the attributes in order.
+    // An embed named inName at that rectangle of the page, given the attributes in order; a page's load redraws
+    // the new embed only (inLoading).
     void AddEmbed(const std::string& inName, const pf::Rect& inRect,
-                  const std::vector<std::pair<std::string, std::string>>& inAttributes)
+                  const std::vector<std::pair<std::string, std::string>>& inAttributes, bool inLoading = false)
     {
         if (mEmbeds.count(inName) != 0)
             throw BadInput{"embed \"" + inName + "\" exists already"};
+        // Every instance keeps its drawing until the run ends, destroyed or not.
+        if (mMade >= kVanePageMaxEmbeds)
+            throw BadInput{"more than " + std::to_string(kVanePageMaxEmbeds) + " embeds in one run"};
         NPP npp = mHost.New(inAttributes);
         if (npp == nullptr)
             throw BadInput{"the plug-in refused embed \"" + inName + "\""};
+        ++mMade;
         mEmbeds[inName] = Embedded{npp, inRect};
         mHost.SetWindow(npp, inRect);
         Pump();
-        Redraw();
+        if (inLoading)
+            RedrawOne(npp);
+        else
+            Redraw();
     }
 
     // The data as the embed's document stream called inUrl, in writes of at most inChunk bytes, ended with the
     // reason.
     void StreamData(const std::string& inName, const std::string& inUrl, const std::string& inData, NPReason inReason,
-                    std::size_t inChunk = std::size_t(1) << 30)
+                    std::size_t inChunk = std::size_t(1) << 30, bool inLoading = false)
     {
         Embedded& embed = Find(inName);
         const std::string& url = inUrl;
@@ -419,7 +472,10 @@ public:
         }
         mFuncs.destroystream(embed.npp, &stream, inReason);
         Pump();
-        Redraw();
+        if (inLoading)
+            RedrawOne(embed.npp);
+        else
+            Redraw();
     }
 
     const fs::path& Out() const { return mOut; }
@@ -448,9 +504,7 @@ private:
     void Run(const std::vector<std::string>& inTokens)
     {
         Expect(inTokens, 2, 2);
-        const long ms = Number(inTokens[1], "run");
-        if (ms < 0)
-            throw BadInput{"a negative time"};
+        const long ms = Number(inTokens[1], "run", 0, kMaxMillis);
         pf::MainLoop().Advance(std::chrono::milliseconds(ms));
         Pump();
         Redraw();
@@ -459,17 +513,15 @@ private:
     void Settle(const std::vector<std::string>& inTokens)
     {
         Expect(inTokens, 2, 3);
-        const long ms = Number(inTokens[1], "settle");
+        const long ms = Number(inTokens[1], "settle", 0, kMaxMillis);
         long maxSeconds = 30;
         if (inTokens.size() == 3)
         {
             Pairs pairs(inTokens, 2);
-            maxSeconds = pairs.TakeNumber("max");
+            maxSeconds = pairs.TakeNumber("max", 0, kMaxSeconds);
             if (!pairs.items.empty())
                 throw BadInput{"unknown settle option \"" + pairs.items[0].first + "\""};
         }
-        if (ms < 0 || maxSeconds < 0)
-            throw BadInput{"a negative time"};
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
         long quiet = 0;
         while (quiet < ms)
@@ -504,6 +556,9 @@ private:
     void Snapshot(const std::vector<std::string>& inTokens)
     {
         Expect(inTokens, 3, 3);
+        const fs::path name(inTokens[2]);
+        if (name.empty() || name.is_absolute() || std::find(name.begin(), name.end(), "..") != name.end())
+            throw BadInput{"snapshot takes a file inside --out, not \"" + inTokens[2] + "\""};
         pf::Rect area;
         const pf::Snapshot page = Fresh(inTokens[1], area);
         const int left = int(area.x);
@@ -607,8 +662,7 @@ private:
         Expect(inTokens, 5, 8);
         const Embedded& embed = Find(inTokens[1]);
         const std::string& action = inTokens[2];
-        const pf::Point content{embed.rect.x + double(Number(inTokens[3], "X")),
-                                embed.rect.y + double(Number(inTokens[4], "Y"))};
+        const pf::Point content = PointIn(embed, inTokens[3], inTokens[4]);
         Pairs pairs(inTokens, 5);
         const std::optional<std::string> buttonText = pairs.Take("button");
         const std::optional<std::string> modsText = pairs.Take("mods");
@@ -650,8 +704,7 @@ private:
     {
         Expect(inTokens, 5, 6);
         const Embedded& embed = Find(inTokens[1]);
-        const pf::Point content{embed.rect.x + double(Number(inTokens[2], "X")),
-                                embed.rect.y + double(Number(inTokens[3], "Y"))};
+        const pf::Point content = PointIn(embed, inTokens[2], inTokens[3]);
         const long dy = Number(inTokens[4], "DY");
         const long dx = inTokens.size() == 6 ? Number(inTokens[5], "DX") : 0;
         if (std::labs(dy) > 1000000 || std::labs(dx) > 1000000)
@@ -803,9 +856,10 @@ private:
         if (inTokens.size() == 4)
         {
             Pairs pairs(inTokens, 3);
-            seconds = pairs.TakeNumber("wait");
-            if (!pairs.items.empty() || seconds < 0)
+            const std::optional<std::string> wait = pairs.Take("wait");
+            if (!wait || !pairs.items.empty())
                 throw BadInput{"expect-file takes wait=S"};
+            seconds = Number(*wait, "wait=", 0, kMaxSeconds);
         }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         for (;;)
@@ -844,6 +898,7 @@ private:
     };
     std::optional<HeldMouse> mHeld;
     std::map<std::string, Embedded> mEmbeds;
+    std::size_t mMade = 0;
     std::size_t mSeenInvalidations = 0;
 };
 
@@ -901,20 +956,23 @@ void OpenPage(Runner& ioRunner, const VanePage& inPage, const fs::path& inBase)
     for (const VanePageEmbed& embed : inPage.embeds)
         ioRunner.AddEmbed(embed.name,
                           pf::Rect{double(embed.x), double(embed.y), double(embed.width), double(embed.height)},
-                          embed.attributes);
+                          embed.attributes, true);
     for (const VanePageEmbed& embed : inPage.embeds)
     {
         std::string url;
         std::string data;
         std::string why;
+        const std::size_t whole = std::size_t(1) << 30;
         if (VaneGetSource(embed.src, inBase.string(), url, data, why))
-            ioRunner.StreamData(embed.name, url, data, NPRES_DONE);
+            ioRunner.StreamData(embed.name, url, data, NPRES_DONE, whole, true);
         else
         {
             std::cerr << "vanehost: the src \"" << embed.src << "\" of " << embed.name << ": " << why << std::endl;
-            ioRunner.StreamData(embed.name, url, std::string(), NPRES_NETWORK_ERR);
+            ioRunner.StreamData(embed.name, url, std::string(), NPRES_NETWORK_ERR, whole, true);
         }
     }
+    // What the others asked for while their neighbours loaded.
+    ioRunner.Redraw();
 }
 
 bool EndsWith(const std::string& inText, const std::string& inEnd)
@@ -922,19 +980,26 @@ bool EndsWith(const std::string& inText, const std::string& inEnd)
     return inText.size() >= inEnd.size() && inText.compare(inText.size() - inEnd.size(), inEnd.size(), inEnd) == 0;
 }
 
-const fs::path kDemoFolder = fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Demo";
-
-// Whether the page's real path lies inside the demo folder (links resolved on both sides).
-bool InsideDemoFolder(const fs::path& inPage)
+// The nearest folder above the page's real path whose path ends in Products/Skyvane/Demo: the demo data of
+// whichever checkout the page is in. Empty, with the reason, when there is none.
+fs::path DemoFolderAbove(const fs::path& inPage, std::string& outWhy)
 {
     std::error_code error;
     const fs::path real = fs::canonical(inPage, error);
     if (error)
-        return false;
-    const fs::path demo = fs::canonical(kDemoFolder, error);
-    if (error)
-        return false;
-    return std::mismatch(demo.begin(), demo.end(), real.begin(), real.end()).first == demo.end();
+    {
+        outWhy = "cannot resolve " + inPage.string() + ": " + error.message();
+        return {};
+    }
+    for (fs::path folder = real.parent_path(); folder.has_relative_path(); folder = folder.parent_path())
+    {
+        const fs::path product = folder.parent_path();
+        if (folder.filename() == "Demo" && product.filename() == "Skyvane" &&
+            product.parent_path().filename() == "Products")
+            return folder;
+    }
+    outWhy = "no Products/Skyvane/Demo folder holds " + real.string();
+    return {};
 }
 
 void SetHome(const fs::path& inHome)
@@ -955,6 +1020,22 @@ void SetHome(const fs::path& inHome)
 
 } // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VANEHOST_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+#define VANEHOST_LEAK_CHECKED 1
+#endif
+#endif
+#ifdef VANEHOST_LEAK_CHECKED
+// Mesa's driver keeps a few allocations for the life of the process. The plug-in says so too, but its export map
+// hides that from the leak checker, which asks the program.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:swrast_dri.so\nleak:libEGL_mesa.so\nleak:libglapi.so\nleak:libGLX_mesa.so\n";
+}
+#endif
+
 int main(int argc, char** argv)
 {
     std::string scriptPath;
@@ -966,6 +1047,8 @@ int main(int argc, char** argv)
     std::string out = ".";
     std::string scriptOption;
     std::string serve;
+    // Why a page runs without a data server, said on standard output as the server's address would be.
+    std::string noServer;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
@@ -1053,8 +1136,12 @@ int main(int argc, char** argv)
             const fs::path beside = fs::path(pagePath).replace_extension(".vhs");
             scriptPath = fs::exists(beside) ? beside.string() : std::string();
         }
-        if (serve.empty() && InsideDemoFolder(pagePath))
-            serve = kDemoFolder.string();
+        if (serve.empty())
+        {
+            serve = DemoFolderAbove(pagePath, noServer).string();
+            if (!serve.empty())
+                noServer.clear();
+        }
     }
     else if (!scriptOption.empty())
     {
@@ -1108,6 +1195,8 @@ int main(int argc, char** argv)
         setenv("SKYVANE_SERVER_REGISTRY", base.c_str(), 1);
         std::cout << "vanehost: serving " << serve << " at " << base << std::endl;
     }
+    else if (!noServer.empty())
+        std::cout << "vanehost: no data server: " << noServer << std::endl;
 
     // The clock is the loop's before the plug-in sets a timer.
     pf::MainLoop().SetClock(pf::ClockKind::kVirtual);

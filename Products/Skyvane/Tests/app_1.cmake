@@ -25,7 +25,7 @@ foreach(model cocoa carbon)
   add_test(NAME vanehost_placeholder_${model}
       COMMAND ${CMAKE_COMMAND}
           "-DCOMMAND=$<TARGET_FILE:vanehost>;${vhs}/placeholder.vhs;--model;${model};--home;${dir}/home;--out;${dir}/out"
-          -DCODE=0 -DFILES=${dir}/out/placeholder-page.png -P ${vhs}/expect-run.cmake)
+          -DCODE=0 -DCLEAN=${dir} -DFILES=${dir}/out/placeholder-page.png -P ${vhs}/expect-run.cmake)
   set_tests_properties(vanehost_placeholder_${model} PROPERTIES ENVIRONMENT "SKYVANE_OPEN_CMD=true;DISPLAY=")
 endforeach()
 add_test(NAME vanehost_bad_line
