@@ -759,6 +759,7 @@ void FxWindow::Invalidate() {}
 
 void FxWindow::Invalidate(const CxRect&) {}
 
+// The controls are not drawn here: the server keeps no picture of the window, and every snapshot draws them.
 void FxWindow::Refresh()
 {
     if (!Check("Refresh"))

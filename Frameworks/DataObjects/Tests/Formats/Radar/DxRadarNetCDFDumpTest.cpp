@@ -35,9 +35,10 @@ TEST(RadarNetCDFDiagnostics, StringAttributesListEveryValueAndOwnTypesAreNotRead
 {
     sky::test::TempHome home;
     const std::string cdl = home.Path() + "/s.cdl", nc = home.Path() + "/s.nc";
-    std::ofstream(cdl) << "netcdf s { types: opaque(4) blob_t; dimensions: x = 2; variables: int x(x);"
-                          " string x:names = \"first\", \"second value\"; x:units = \"m\"; blob_t x:blob = 0XDEADBEEF;"
-                          " string :title = \"one\", \"two\"; string :empty = \"\"; data: x = 1, 2; }";
+    std::ofstream(cdl) << "netcdf s { types: opaque(4) blob_t; dimensions: Range = 2; variables: int Range(Range);"
+                          " string Range:names = \"first\", \"second value\"; Range:units = \"m\";"
+                          " blob_t Range:blob = 0XDEADBEEF; string :title = \"one\", \"two\"; string :empty = \"\";"
+                          " data: Range = 1, 2; }";
     ASSERT_EQ(std::system(("ncgen -4 -o '" + nc + "' '" + cdl + "'").c_str()), 0);
 
     CxDebugCapture capture;
@@ -65,10 +66,10 @@ TEST(RadarNetCDFDiagnostics, StringAttributesListEveryValueAndOwnTypesAreNotRead
             blocks[key].push_back(message);
     }
     EXPECT_EQ(blocks[":title"], std::vector<std::string>{"Value = \"one\", \"two\""});
-    EXPECT_EQ(blocks["x:names"], std::vector<std::string>{"Value = \"first\", \"second value\""});
-    EXPECT_EQ(blocks["x:units"], std::vector<std::string>{"Value = m"});
+    EXPECT_EQ(blocks["Range:names"], std::vector<std::string>{"Value = \"first\", \"second value\""});
+    EXPECT_EQ(blocks["Range:units"], std::vector<std::string>{"Value = m"});
     EXPECT_EQ(blocks[":empty"], std::vector<std::string>{"Value = \"\""});
-    EXPECT_EQ(blocks["x:blob"], std::vector<std::string>{"Bad type!"});
+    EXPECT_EQ(blocks["Range:blob"], std::vector<std::string>{"Bad type!"});
 
     // Every string attribute as ncdump writes it: `string name = values ;`.
     std::istringstream listing(Output("ncdump -h '" + nc + "' 2>/dev/null"));
