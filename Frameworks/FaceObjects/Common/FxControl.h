@@ -37,7 +37,7 @@ class FxControl : public FxCommander
 {
 public:
     explicit FxControl(pf::ViewRef inControl);
-    // Deletes the wrapped subviews (last first), then disposes the control.
+    // Deletes the wrappers below the control (DeleteWrappersBelow), then disposes the control.
     ~FxControl() override;
 
     virtual void Show();
@@ -86,6 +86,10 @@ public:
 
     pf::ViewRef GetRef() const { return mControl; }
     static FxControl* FromRef(pf::ViewRef inControl);
+    // Every wrapper below the view, however deep under unwrapped views, the last sibling first; a wrapper found
+    // deletes its own tree the same way, and the view's own wrapper stays. A wrapper belongs to its view's tree:
+    // whoever ends a tree ends them so, and one already gone is no longer found.
+    static void DeleteWrappersBelow(pf::ViewRef inView);
     static FxControl* FromMenuRef(pf::MenuRef inMenu);
     void AttachToMenuRef(pf::MenuRef inMenu);
     void DetachFromMenuRef(pf::MenuRef inMenu);
@@ -409,6 +413,7 @@ private:
 
 FxStaticText* AsFxStaticText(FxControl* inControl);
 FxEditText* AsFxEditText(FxControl* inControl);
+// Null for a time field.
 FxEditDate* AsFxEditDate(FxControl* inControl);
 FxEditTime* AsFxEditTime(FxControl* inControl);
 FxSearchField* AsFxSearchField(FxControl* inControl);

@@ -48,7 +48,6 @@ class FxTable : public FxControl
 {
 public:
     explicit FxTable(pf::ViewRef inPlaceholder);
-    ~FxTable() override;
 
     int GetRowCount() const;
     // Row 1 is the first; null when there is none.
@@ -57,6 +56,7 @@ public:
     FxTableScrollable* Content() const { return mContent; }
 
 private:
+    // The placeholder's wrapper, in the scroller's tree: it goes with the tree, never by the table's own hand.
     FxTableScrollable* mContent = nullptr;
 };
 

@@ -15,7 +15,8 @@ class FxFileDialogHandler
 {
 public:
     FxFileDialogHandler() = default;
-    virtual ~FxFileDialogHandler() = default;
+    // A dialog still up outlives its handler: it is told to call nobody at its end.
+    virtual ~FxFileDialogHandler();
     FxFileDialogHandler(const FxFileDialogHandler&) = delete;
     FxFileDialogHandler& operator=(const FxFileDialogHandler&) = delete;
 

@@ -50,6 +50,7 @@ protected:
     bool mPending = false;                      // the handler waits for it
 
 private:
+    friend class FxFileDialogHandler;
     static void EventProc(pf::NavEventCallbackMessage inSelector, pf::NavCBRec* inParams, void* inUserData);
 };
 

@@ -1,6 +1,7 @@
 #include "CxDebug.h"
 #include "FxBuildControls.h"
 #include "FxColorControls.h"
+#include "FxGradientPicker.h"
 #include "FxPopovers.h"
 #include "FxView.h"
 #include "FxWindow.h"
@@ -216,8 +217,12 @@ pf::OSStatus FxColorControl::EventControl(pf::HandlerCallRef, pf::Event& ioEvent
         ioEvent.GetParam(kParamDragRef, kTypeDragRef, drag);
         std::vector<std::uint8_t> data;
         const PasteboardRef board = drag != nullptr ? GetDragPasteboard(drag) : nullptr;
-        const bool accept = board != nullptr && PasteboardCopyItemFlavorData(board, kFxColorPasteboardItem,
-                                                                             FxColorPasteboardFlavor(), data) == kNoErr;
+        // A drag may carry a gradient without its colour: the gradient controls take it.
+        const bool accept =
+            board != nullptr &&
+            (PasteboardCopyItemFlavorData(board, kFxGradientPasteboardItem, FxGradientPasteboardFlavor(), data) ==
+                 kNoErr ||
+             PasteboardCopyItemFlavorData(board, kFxColorPasteboardItem, FxColorPasteboardFlavor(), data) == kNoErr);
         ioEvent.SetParam(kParamControlWouldAcceptDrop, kTypeBoolean, accept);
         return kNoErr;
     }

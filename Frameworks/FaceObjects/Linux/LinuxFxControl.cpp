@@ -80,13 +80,28 @@ FxControl::~FxControl()
     RemoveTimer();
     if (mControl == nullptr || !pf::IsValidView(mControl))
         return;
-    const std::vector<pf::ViewRef> subviews = pf::GetSubviews(mControl);
-    for (auto it = subviews.rbegin(); it != subviews.rend(); ++it)
-        delete FromRef(*it);
+    DeleteWrappersBelow(mControl);
     pf::SetControlAction(mControl, nullptr);
     pf::RemoveControlProperty(mControl, kFxFaceSignature, kControlTag);
     pf::RemoveFromSuperview(mControl);
     pf::DisposeView(mControl);
+}
+
+void FxControl::DeleteWrappersBelow(pf::ViewRef inView)
+{
+    if (inView == nullptr || !pf::IsValidView(inView))
+        return;
+    const std::vector<pf::ViewRef> subviews = pf::GetSubviews(inView);
+    for (auto it = subviews.rbegin(); it != subviews.rend(); ++it)
+    {
+        if (!pf::IsValidView(*it))
+            continue;
+        // A wrapper takes its own tree; a plain view may hold wrappers all the same.
+        if (FxControl* wrapper = FromRef(*it))
+            delete wrapper;
+        else
+            DeleteWrappersBelow(*it);
+    }
 }
 
 pf::ViewRef FxControl::Make(FxWindow* inWindow, pf::ViewKind inKind, const CxRect& inBounds, bool inAdd)
@@ -1560,7 +1575,6 @@ void FxHierarchy::ClearControl()
     }
 FX_AS(FxStaticText)
 FX_AS(FxEditText)
-FX_AS(FxEditDate)
 FX_AS(FxEditTime)
 FX_AS(FxSearchField)
 FX_AS(FxComboBox)
@@ -1582,3 +1596,9 @@ FX_AS(FxImage)
 FX_AS(FxSegmentView)
 FX_AS(FxHierarchy)
 #undef FX_AS
+
+// A time field is made as a date field's subclass but is no date field.
+FxEditDate* AsFxEditDate(FxControl* inControl)
+{
+    return AsFxEditTime(inControl) == nullptr ? dynamic_cast<FxEditDate*>(inControl) : nullptr;
+}

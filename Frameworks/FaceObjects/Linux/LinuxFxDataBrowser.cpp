@@ -249,11 +249,6 @@ FxTable::FxTable(pf::ViewRef inPlaceholder) : FxControl(MakeScroller(inPlacehold
     pf::SetControlID(mControl, signature, id);
 }
 
-FxTable::~FxTable()
-{
-    delete mContent;
-}
-
 int FxTable::GetRowCount() const
 {
     return mContent != nullptr && mContent->GetRef() != nullptr ? int(pf::GetSubviews(mContent->GetRef()).size()) : 0;

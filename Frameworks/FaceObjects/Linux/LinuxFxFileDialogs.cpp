@@ -39,6 +39,15 @@ constexpr std::size_t kExporterTextBytes = 255;
 
 // ---- Handler -------------------------------------------------------------------------------------------------
 
+FxFileDialogHandler::~FxFileDialogHandler()
+{
+    if (mDialog != nullptr)
+    {
+        mDialog->mHandler = nullptr;
+        mDialog->mPending = false;
+    }
+}
+
 void FxFileDialogHandler::BeginDialog(FxFileDialog* inDialog)
 {
     CxAssertText(inDialog != nullptr, "inDialog != nil");

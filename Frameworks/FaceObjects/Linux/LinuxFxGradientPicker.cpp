@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 using pf::FourCC;
 
@@ -379,19 +380,28 @@ FxGradientEditor::FxGradientEditor(pf::ViewRef inControl) : FxColorControl(inCon
     BuildIndicators();
 }
 
+// Parts stay from 1 to the largest short and skip the strip's and any live key's: 0, -1 and -2 mean no focus,
+// the next and the previous part, so a counter that wrapped into them would lose the keys it named.
 CxSint16 FxGradientEditor::NextPart()
 {
-    if (mNextPart == kStripPart)
-        ++mNextPart;
-    return mNextPart++;
+    CxSint16 part = mNextPart;
+    for (int tries = 0; tries < std::numeric_limits<CxSint16>::max(); ++tries)
+    {
+        part = mNextPart;
+        mNextPart = mNextPart >= std::numeric_limits<CxSint16>::max() || mNextPart < 1 ? 1 : CxSint16(mNextPart + 1);
+        if (part >= 1 && part != kStripPart && FindIndicator(part) == nullptr)
+            break;
+    }
+    return part;
 }
 
 void FxGradientEditor::BuildIndicators()
 {
     mKeyRect = Inset(mControl != nullptr ? pf::GetViewBounds(mControl) : pf::Rect{}, 3.5);
     mIndicators.clear();
-    // Every key gets a new part: a focus kept on an old one would name no key.
+    // Every key gets a new part, counted afresh: a focus kept on an old one would name no key.
     mFocus = 0;
+    mNextPart = 1;
     for (const auto& [index, key] : mGradient.Keys())
     {
         FxColorIndicator indicator;
@@ -932,7 +942,9 @@ FxGradientPicker::FxGradientPicker() : FxFloatingWindow(CxString("VanePalettes")
     mSmooth = GetControlById(4);
     mDiscrete = GetControlById(5);
     CxAssertText(sGradientPicker == nullptr, "sGradientPicker == nil");
-    sGradientPicker = this;
+    // Without its window it is no picker: the next Display makes one again.
+    if (GetRef() != nullptr)
+        sGradientPicker = this;
 }
 
 FxGradientPicker::~FxGradientPicker()
@@ -944,7 +956,11 @@ FxGradientPicker::~FxGradientPicker()
 void FxGradientPicker::Display(const GxColorGradient& inGradient)
 {
     if (sGradientPicker == nullptr)
-        new FxGradientPicker();
+    {
+        auto* picker = new FxGradientPicker();
+        if (sGradientPicker != picker)
+            delete picker;
+    }
     if (sGradientPicker == nullptr || sGradientPicker->GetRef() == nullptr)
     {
         CxAssertText(false, "sGradientPicker");

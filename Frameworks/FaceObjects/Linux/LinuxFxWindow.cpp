@@ -122,21 +122,6 @@ pf::ViewRef EventControlRef(const pf::Event& inEvent)
     return control;
 }
 
-// Every wrapper in the tree, children first and the last sibling first, so that wrappers below unwrapped
-// containers go too and none is deleted twice.
-void DeleteWrappers(pf::ViewRef inView)
-{
-    const std::vector<pf::ViewRef> subviews = pf::GetSubviews(inView);
-    for (auto it = subviews.rbegin(); it != subviews.rend(); ++it)
-    {
-        if (!pf::IsValidView(*it))
-            continue;
-        DeleteWrappers(*it);
-        if (pf::IsValidView(*it))
-            delete FxControl::FromRef(*it);
-    }
-}
-
 template <class T> T* FrontmostOf(CxUint32 inClass)
 {
     return dynamic_cast<T*>(FxWindow::FromRef(pf::FrontWindowOfClass(inClass)));
@@ -197,7 +182,7 @@ FxWindow::~FxWindow()
     *mAlive = false;
     if (mWindow != nullptr && pf::IsValidWindow(mWindow))
     {
-        DeleteWrappers(pf::GetContentView(mWindow));
+        FxControl::DeleteWrappersBelow(pf::GetContentView(mWindow));
         if (mTrackingArea != 0)
             pf::DisposeTrackingArea(mTrackingArea);
         RemoveHandler();
@@ -774,6 +759,7 @@ void FxWindow::Invalidate() {}
 
 void FxWindow::Invalidate(const CxRect&) {}
 
+// The controls are not drawn here: the server keeps no picture of the window, and every snapshot draws them.
 void FxWindow::Refresh()
 {
     if (!Check("Refresh"))

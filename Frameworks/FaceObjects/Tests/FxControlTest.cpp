@@ -167,9 +167,9 @@ TEST_F(FxControlTest, EveryClassWrapsItsPlatformControl)
     EXPECT_EQ(multiLine, 0);
     // The tabs find their panes by id, wrapped or not.
     auto* tabs = AsFxTabs(wrappers[17].get());
-    // Only direct subviews are the tabs' to delete: this one sits in an unwrapped pane.
-    const std::unique_ptr<FxCheckBox> inside(new FxCheckBox(View(2001)));
-    EXPECT_EQ(tabs->GetControlById(2001), inside.get());
+    // The tabs delete this one too, though it sits in an unwrapped pane.
+    auto* inside = new FxCheckBox(View(2001));
+    EXPECT_EQ(tabs->GetControlById(2001), inside);
     EXPECT_EQ(tabs->GetControlById(2000), nullptr);
     EXPECT_EQ(tabs->CountControls(), 3);
     EXPECT_EQ(tabs->GetControlByIndex(1), nullptr);

@@ -1,5 +1,5 @@
-sky_add_tests(fx_data_browser_tests LABEL fx_10 TIMEOUT 60
-    SOURCES FxDataBrowserTest.cpp
+sky_add_tests(fx_data_browser_tests TIMEOUT 60
+    SOURCES fx_10: FxDataBrowserTest.cpp fix_3: FxTableWindowTest.cpp
     LIBS FaceObjects FaceObjectsPrivate TestSupport Platform)
 if(NOT SKYVANE_THREAD_TREE)
   # The bundle's cell file draws as it stands.

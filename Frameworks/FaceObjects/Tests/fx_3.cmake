@@ -1,3 +1,3 @@
-sky_add_tests(fx_control_tests LABEL fx_3 TIMEOUT 60
-    SOURCES FxControlTest.cpp
+sky_add_tests(fx_control_tests TIMEOUT 60
+    SOURCES fx_3: FxControlTest.cpp fix_3: FxControlEndTest.cpp
     LIBS FaceObjects FaceObjectsPrivate TestSupport Platform)

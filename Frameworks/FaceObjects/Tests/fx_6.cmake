@@ -1,6 +1,6 @@
 # Colour controls, the colour panel bridge and the popovers, through the public headers.
-sky_add_tests(fx_color_controls_tests LABEL fx_6 TIMEOUT 60
-    SOURCES FxColorControlsTest.cpp
+sky_add_tests(fx_color_controls_tests TIMEOUT 60
+    SOURCES fx_6: FxColorControlsTest.cpp fix_3: FxGradientDropTest.cpp
     LIBS FaceObjects)
 if(NOT SKYVANE_THREAD_TREE)
   # The colour bar's bubble window draws as it stands.

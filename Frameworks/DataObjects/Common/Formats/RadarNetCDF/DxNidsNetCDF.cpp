@@ -643,12 +643,26 @@ void NidsNetCDFParser::DebugAttribute(int inNcId, int inVariable, int inAttribut
         return;
     Say("[=========");
     Say("Attribute", name);
-    // Sized from the library's own count of the attribute, read from a file it has already opened.
+    // Sized from the library's own count of the attribute, read from a file it has already opened. Strings come
+    // as pointers the library allocates; a type of the file's own (or none) is not read at all.
     static const std::size_t kSizes[] = {0, 1, 1, 2, 4, 4, 8, 1, 2, 4, 8, 8};
-    const std::size_t size = type > 0 && std::size_t(type) < std::size(kSizes) ? kSizes[type] : 1;
-    std::vector<unsigned char> values(std::max<std::size_t>(1, count * size));
-    if (nc_get_att(inNcId, inVariable, name, values.data()) == NC_NOERR)
-        OutputAttributeValues(type, count, values.data());
+    if (type == NC_STRING)
+    {
+        std::vector<char*> strings(std::max<std::size_t>(1, count), nullptr);
+        if (nc_get_att_string(inNcId, inVariable, name, strings.data()) == NC_NOERR)
+        {
+            OutputAttributeValues(type, count, strings.data());
+            nc_free_string(count, strings.data());
+        }
+    }
+    else if (type > 0 && std::size_t(type) < std::size(kSizes))
+    {
+        std::vector<unsigned char> values(std::max<std::size_t>(1, count * kSizes[type]));
+        if (nc_get_att(inNcId, inVariable, name, values.data()) == NC_NOERR)
+            OutputAttributeValues(type, count, values.data());
+    }
+    else
+        Say("Bad type!");
     Say("=========]");
 }
 
@@ -690,6 +704,14 @@ void NidsNetCDFParser::OutputAttributeValues(int inType, std::size_t inCount, co
         break;
     case NC_DOUBLE:
         text = Joined<double>(inValues, inCount, "%.17g");
+        break;
+    case NC_STRING:
+        // As ncdump lists them: each quoted, comma between.
+        for (std::size_t i = 0; i < inCount; ++i)
+        {
+            const char* value = static_cast<char* const*>(inValues)[i];
+            text += (i == 0 ? "\"" : ", \"") + std::string(value != nullptr ? value : "") + "\"";
+        }
         break;
     default:
         Say("Bad type!");

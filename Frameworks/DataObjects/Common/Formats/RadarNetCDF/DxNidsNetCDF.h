@@ -44,7 +44,8 @@ public:
     // One attribute (by number) of a variable, or a global one with variable -1, between "[=========" and
     // "=========]". Under the netCDF lock (DxNetCDFLock), as DumpFile calls it.
     static void DebugAttribute(int inNcId, int inVariable, int inAttribute);
-    // Values of a netCDF external type; "Bad type!" for a type this does not know.
+    // Values of a netCDF external type (strings as an array of C strings); "Bad type!" for a type this does not
+    // know.
     static void OutputAttributeValues(int inType, std::size_t inCount, const void* inValues);
     // The pixel array, row by row from the first.
     static void DumpImage(const DxIndexedImage& inImage);
