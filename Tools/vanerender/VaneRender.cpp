@@ -33,6 +33,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -41,7 +42,6 @@
 #include <optional>
 #include <set>
 #include <sstream>
-#include <cstring>
 
 #include <unistd.h>
 
@@ -234,7 +234,7 @@ void Complain(const std::string& inText)
     std::fprintf(stderr, "vanerender: %s\n", inText.c_str());
 }
 
-// HOME, the XDG folders and Mesa's shader cache in a folder of their own, removed at the end: the run leaves
+// HOME, the XDG folders, Mesa's shader cache and TMPDIR in a folder of their own, removed at the end: the run leaves
 // nothing of its own outside the pictures' folder.
 class Scratch
 {
@@ -251,9 +251,9 @@ public:
         }
         mPath = pattern;
         const std::pair<const char*, const char*> folders[] = {
-            {"HOME", "home"},           {"XDG_CONFIG_HOME", "config"},    {"XDG_CACHE_HOME", "cache"},
-            {"XDG_DATA_HOME", "share"}, {"XDG_STATE_HOME", "state"},      {"XDG_DESKTOP_DIR", "desktop"},
-            {"XDG_RUNTIME_DIR", "run"}, {"MESA_SHADER_CACHE_DIR", "mesa"}};
+            {"HOME", "home"},           {"XDG_CONFIG_HOME", "config"},     {"XDG_CACHE_HOME", "cache"},
+            {"XDG_DATA_HOME", "share"}, {"XDG_STATE_HOME", "state"},       {"XDG_DESKTOP_DIR", "desktop"},
+            {"XDG_RUNTIME_DIR", "run"}, {"MESA_SHADER_CACHE_DIR", "mesa"}, {"TMPDIR", "tmp"}};
         for (const auto& [name, folder] : folders)
         {
             fs::create_directories(mPath / folder);
@@ -279,15 +279,17 @@ private:
     std::string mError;
 };
 
-// The signal that asked the run to stop, 0 while none has. The handler only records it: the loop that waits for
-// data sees it within milliseconds and the run then ends as it always does, its transfers aborted and joined and
-// its scratch folder removed.
+// The signal that asked the run to stop, 0 while none has. The handler only sets flags, this one and the
+// transfers' abort flag (a registry lookup may hold the main thread in a request): the loop that waits for data
+// sees them within milliseconds, and the run then ends as it always does, its transfers aborted and joined and its
+// scratch folder removed.
 std::atomic<int> gStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int inSignal)
 {
     gStopSignal.store(inSignal, std::memory_order_relaxed);
+    CxUrl::AbortTransfers(true);
 }
 
 bool StopAsked()
@@ -538,7 +540,8 @@ void Renderer::FollowLog(double inWaitStart)
         {
             step = what;
             // The manager's words for a reply it would not keep.
-            if (what.find(" not written.") != std::string::npos || what.find(" unsupported mime type") != std::string::npos)
+            if (what.find(" not written.") != std::string::npos ||
+                what.find(" unsupported mime type") != std::string::npos)
             {
                 state->mRefused = what;
                 while (!state->mRefused.empty() && (state->mRefused.back() == '.' || state->mRefused.back() == ' '))
@@ -744,8 +747,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     std::string layers;
     for (auto product = map->ProductBegin(); product != map->ProductEnd(); ++product)
         layers += (layers.empty() ? "" : ", ") + (*product)->Name().AsUtf8();
-    std::printf("Picture: %s\n  %s map, %s: %s%s\n", picture.c_str(),
-                map->Projection()->Id().AsUtf8().c_str(), mDate.AsString().AsUtf8().c_str(), layers.c_str(),
+    std::printf("Picture: %s\n  %s map, %s: %s%s\n", picture.c_str(), map->Projection()->Id().AsUtf8().c_str(),
+                mDate.AsString().AsUtf8().c_str(), layers.c_str(),
                 result == kVaneDone ? "" : " (some layers lack data)");
     std::fflush(stdout);
     return result;

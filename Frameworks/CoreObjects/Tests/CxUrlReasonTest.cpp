@@ -24,7 +24,7 @@ TEST(CxUrlReason, SaysWhyNoReplyCame)
     const struct
     {
         std::string mUrl;
-        const char* mReason; // a part of it; "" for none
+        std::string mReason; // a part of it; "" for none
     } cases[] = {
         {server.Url("/ok"), ""},
         // A reply of any status is a reply.
@@ -42,7 +42,7 @@ TEST(CxUrlReason, SaysWhyNoReplyCame)
         url.SetReplyLimit(50);
         url.Get();
         const std::string reason = url.Reason().AsUtf8();
-        if (*c.mReason == 0)
+        if (c.mReason.empty())
         {
             EXPECT_EQ(reason, "");
             EXPECT_NE(url.ResponseCode(), 0);

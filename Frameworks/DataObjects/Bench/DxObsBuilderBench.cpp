@@ -349,8 +349,10 @@ int main(int argc, char** argv)
     setenv("SKYVANE_BUNDLE", SKYVANE_SOURCE_DIR "/Products/Skyvane/Resources", 0);
     DxUnit::Load();
     benchmark::Initialize(&argc, argv);
-    for (const auto& [name, function] : {std::pair{"BM_BuildTable", &BM_BuildTable}, {"BM_PlainLoop", &BM_PlainLoop},
-                                         {"BM_BuildTable3", &BM_BuildTable3}, {"BM_BuildGrid", &BM_BuildGrid},
+    for (const auto& [name, function] : {std::pair{"BM_BuildTable", &BM_BuildTable},
+                                         {"BM_PlainLoop", &BM_PlainLoop},
+                                         {"BM_BuildTable3", &BM_BuildTable3},
+                                         {"BM_BuildGrid", &BM_BuildGrid},
                                          {"BM_AnalysisAlone", &BM_AnalysisAlone}})
         benchmark::RegisterBenchmark(name, function)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();

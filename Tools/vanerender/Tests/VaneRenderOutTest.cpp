@@ -58,8 +58,8 @@ TEST_F(VaneRenderOut, AnyFolderNameATypedNameReaches)
         SCOPED_TRACE(c.mOut);
         const fs::path picture = (Folder() / c.mLands / "map.png").lexically_normal();
         fs::remove(picture);
-        const Run run = Render("'" + (Folder() / "map.vanedoc").string() + "' --size 64x48 --out '" + c.mOut + "'",
-                               Folder() / c.mFrom);
+        const Outcome run = Render("'" + (Folder() / "map.vanedoc").string() + "' --size 64x48 --out '" + c.mOut + "'",
+                                   Folder() / c.mFrom);
         EXPECT_EQ(run.mStatus, 0) << run.mOut << run.mErr;
         EXPECT_GT(fs::exists(picture) ? fs::file_size(picture) : 0, 0u);
         EXPECT_NE(run.mOut.find("Picture: " + picture.string() + "\n"), std::string::npos) << run.mOut;
@@ -73,7 +73,8 @@ TEST_F(VaneRenderOut, SameNamesLoseNoPicture)
     Write(Folder() / "b" / "map-2.vanedoc", Document("", "#00FF00FF"));
     Write(Folder() / "c" / "map.vanedoc", Document("", "#0000FFFF"));
     Write(Folder() / "d" / "map.vanedoc", Document("", "#FFFF00FF"));
-    const Run run = Render("a/map.vanedoc b/map-2.vanedoc c/map.vanedoc d/map.vanedoc --size 64x48 --out out", Folder());
+    const Outcome run =
+        Render("a/map.vanedoc b/map-2.vanedoc c/map.vanedoc d/map.vanedoc --size 64x48 --out out", Folder());
     EXPECT_EQ(run.mStatus, 0) << run.mOut << run.mErr;
     std::set<std::string> pictures;
     for (const char* name : {"map.png", "map-2.png", "map-3.png", "map-4.png"})
@@ -94,7 +95,7 @@ TEST_F(VaneRenderOut, APictureThatCannotBeWrittenIsAFailure)
     Write(Folder() / "fine.vanedoc", Document(""));
     fs::create_directories(Folder() / "out");
     fs::create_symlink("/dev/full", Folder() / "out" / "full.png");
-    const Run run = Render("full.vanedoc fine.vanedoc --size 64x48 --out out", Folder());
+    const Outcome run = Render("full.vanedoc fine.vanedoc --size 64x48 --out out", Folder());
     EXPECT_EQ(run.mStatus, kVaneFailed) << run.mOut << run.mErr;
     EXPECT_NE(run.mErr.find("full.png: the picture could not be written (CxErrorFileIO: "), std::string::npos)
         << run.mErr;
@@ -127,7 +128,8 @@ TEST_F(VaneRenderOut, ServesTheDemoFolderTheDocumentsAreIn)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.mArguments);
-        const Run run = Render(c.mArguments + " --size 64x48 --out out", Folder(), "env -u SKYVANE_SERVER_REGISTRY");
+        const Outcome run =
+            Render(c.mArguments + " --size 64x48 --out out", Folder(), "env -u SKYVANE_SERVER_REGISTRY");
         EXPECT_EQ(run.mStatus, c.mStatus) << run.mOut << run.mErr;
         EXPECT_NE(run.mOut.find(c.mSaid), std::string::npos) << run.mOut;
     }
@@ -147,25 +149,25 @@ TEST_F(VaneRenderOut, ASignalLeavesNothingBehind)
         fs::create_directories(tmp);
         silent.ClearLog();
         const std::string err = (Folder() / "stderr.txt").string();
-        std::vector<std::string> environment = {"TMPDIR=" + tmp.string(),
-                                                "SKYVANE_SERVER_REGISTRY=" + silent.Base()};
+        std::vector<std::string> environment = {"TMPDIR=" + tmp.string(), "SKYVANE_SERVER_REGISTRY=" + silent.Base()};
         for (char** variable = environ; *variable != nullptr; ++variable)
-            if (std::strncmp(*variable, "TMPDIR=", 7) != 0 && std::strncmp(*variable, "SKYVANE_SERVER_REGISTRY=", 24) != 0)
+            if (std::strncmp(*variable, "TMPDIR=", 7) != 0 &&
+                std::strncmp(*variable, "SKYVANE_SERVER_REGISTRY=", 24) != 0)
                 environment.emplace_back(*variable);
         std::vector<char*> envp;
         for (std::string& variable : environment)
             envp.push_back(variable.data());
         envp.push_back(nullptr);
-        const char* const arguments[] = {VANERENDER, "wait.vanedoc", "--size", "64x48", "--out", "out",
-                                         "--timeout", "120", nullptr};
+        const char* const arguments[] = {VANERENDER, "wait.vanedoc", "--size", "64x48", "--out",
+                                         "out",      "--timeout",    "120",    nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, Folder().c_str());
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t child = 0;
-        const int spawned = posix_spawn(&child, VANERENDER, &actions, nullptr, const_cast<char* const*>(arguments),
-                                        envp.data());
+        const int spawned =
+            posix_spawn(&child, VANERENDER, &actions, nullptr, const_cast<char* const*>(arguments), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         ASSERT_EQ(spawned, 0);
         ASSERT_GT(child, 0);

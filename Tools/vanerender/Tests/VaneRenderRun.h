@@ -15,7 +15,7 @@ namespace vanerun
 
 namespace fs = std::filesystem;
 
-struct Run
+struct Outcome
 {
     int mStatus = -1;
     std::string mOut;
@@ -31,13 +31,13 @@ inline std::string Slurp(const fs::path& inPath)
 }
 
 // inEnvironment is put before the command as it stands ("A=b env -u C"); the arguments are shell words.
-inline Run Render(const std::string& inArguments, const fs::path& inFolder, const std::string& inEnvironment = "")
+inline Outcome Render(const std::string& inArguments, const fs::path& inFolder, const std::string& inEnvironment = "")
 {
     const fs::path out = inFolder / "stdout.txt", err = inFolder / "stderr.txt";
     const std::string command = "cd '" + inFolder.string() + "' && " + inEnvironment + " '" VANERENDER "' " +
                                 inArguments + " > '" + out.string() + "' 2> '" + err.string() + "'";
     const int status = std::system(command.c_str());
-    Run run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
     fs::remove(out);
     fs::remove(err);
     return run;
