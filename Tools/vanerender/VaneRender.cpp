@@ -561,19 +561,16 @@ void Renderer::FollowLog(double inWaitStart)
 
 bool Renderer::Answered(SetState& ioSet)
 {
-    if (ioSet.mAnswered)
-        return true;
-    bool framed = true;
-    for (const ProductState& product : mProducts)
-        framed = framed && (product.mSet != &ioSet || product.mFramed);
-    bool idle = false;
-    if (ioSet.mManager != nullptr && mRefreshed.count(ioSet.mManager) != 0)
+    // Settled only when its manager has nothing left to do: a configuration refreshed while the first frames are
+    // decoded fetches the data again and drops those frames until it has.
+    bool idle = ioSet.mManager == nullptr;
+    if (!idle && mRefreshed.count(ioSet.mManager) != 0)
     {
         CxAutoLock lock(ioSet.mManager->Region());
         idle = ioSet.mManager->CountJobs() == 0;
     }
-    ioSet.mAnswered = framed || idle || ioSet.mManager == nullptr;
-    return ioSet.mAnswered;
+    ioSet.mAnswered = idle;
+    return idle;
 }
 
 std::string Renderer::Reason(const SetState& inSet) const
@@ -650,6 +647,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
         FollowLog(waitStart);
         for (ProductState& product : mProducts)
         {
+            if (product.mClient->Frame() == nullptr)
+                product.mFramed = false;
             if (product.mFramed || product.mClient->Frame() == nullptr)
                 continue;
             // A frame of the record the map's date falls in: a radar volume, say, is dated when it ends.
