@@ -141,12 +141,13 @@ std::string VaneUsage()
            "  --size WxH    picture size in pixels (1024x768)\n"
            "  --out DIR     where the pictures go (the current folder; made when missing)\n"
            "  --timeout S   seconds to wait for the data, and the limit of every request (30)\n"
-           "  --serve DIR   serve DIR as the data server and its registry on 127.0.0.1 (implied for the\n"
-           "                bundled documents); otherwise SKYVANE_SERVER_REGISTRY chooses the server\n"
+           "  --serve DIR   serve DIR as the data server and its registry on 127.0.0.1 (implied, for\n"
+           "                documents in a Products/Skyvane/Demo folder, of that folder); otherwise\n"
+           "                SKYVANE_SERVER_REGISTRY chooses the server\n"
            "  --help        this text\n"
            "\n"
            "Exit status: 0 every data set answered; 3 a picture lacks data; 2 usage or unreadable document;\n"
-           "1 any other failure.\n";
+           "1 any other failure; 128 + N stopped by signal N.\n";
 }
 
 std::string VaneParseOptions(const std::vector<std::string>& inArguments, VaneOptions& outOptions)
