@@ -1,6 +1,7 @@
 #include "VaneRender.h"
 
 #include "CxDebug.h"
+#include "CxError.h"
 #include "CxEvents.h"
 #include "CxFile.h"
 #include "CxJob.h"
@@ -14,6 +15,7 @@
 #include "GxProjection.h"
 #include "PfRunLoop.h"
 #include "VaneDemoServer.h"
+#include "VanePage.h"
 #include "WxMap.h"
 #include "WxParser.h"
 #include "WxProduct.h"
@@ -24,10 +26,14 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -135,12 +141,13 @@ std::string VaneUsage()
            "  --size WxH    picture size in pixels (1024x768)\n"
            "  --out DIR     where the pictures go (the current folder; made when missing)\n"
            "  --timeout S   seconds to wait for the data, and the limit of every request (30)\n"
-           "  --serve DIR   serve DIR as the data server and its registry on 127.0.0.1 (implied for the\n"
-           "                bundled documents); otherwise SKYVANE_SERVER_REGISTRY chooses the server\n"
+           "  --serve DIR   serve DIR as the data server and its registry on 127.0.0.1 (implied, for\n"
+           "                documents in a Products/Skyvane/Demo folder, of that folder); otherwise\n"
+           "                SKYVANE_SERVER_REGISTRY chooses the server\n"
            "  --help        this text\n"
            "\n"
            "Exit status: 0 every data set answered; 3 a picture lacks data; 2 usage or unreadable document;\n"
-           "1 any other failure.\n";
+           "1 any other failure; 128 + N stopped by signal N.\n";
 }
 
 std::string VaneParseOptions(const std::vector<std::string>& inArguments, VaneOptions& outOptions)
@@ -204,6 +211,8 @@ namespace
 {
 
 const fs::path kDemoFolder = fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Demo";
+// A map document is a few kilobytes of XML.
+constexpr std::size_t kDocumentLimit = std::size_t(16) << 20;
 
 class Stopwatch
 {
@@ -226,7 +235,7 @@ void Complain(const std::string& inText)
     std::fprintf(stderr, "vanerender: %s\n", inText.c_str());
 }
 
-// HOME, the XDG folders and Mesa's shader cache in a folder of their own, removed at the end: the run leaves
+// HOME, the XDG folders, Mesa's shader cache and TMPDIR in a folder of their own, removed at the end: the run leaves
 // nothing of its own outside the pictures' folder.
 class Scratch
 {
@@ -234,14 +243,18 @@ public:
     Scratch()
     {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/vanerender-XXXXXX";
+        const std::string parent = tmp != nullptr && *tmp != 0 ? tmp : "/tmp";
+        std::string pattern = parent + "/vanerender-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr)
+        {
+            mError = "cannot make a temporary folder in " + parent + ": " + std::strerror(errno);
             return;
+        }
         mPath = pattern;
         const std::pair<const char*, const char*> folders[] = {
-            {"HOME", "home"},           {"XDG_CONFIG_HOME", "config"},    {"XDG_CACHE_HOME", "cache"},
-            {"XDG_DATA_HOME", "share"}, {"XDG_STATE_HOME", "state"},      {"XDG_DESKTOP_DIR", "desktop"},
-            {"XDG_RUNTIME_DIR", "run"}, {"MESA_SHADER_CACHE_DIR", "mesa"}};
+            {"HOME", "home"},           {"XDG_CONFIG_HOME", "config"},     {"XDG_CACHE_HOME", "cache"},
+            {"XDG_DATA_HOME", "share"}, {"XDG_STATE_HOME", "state"},       {"XDG_DESKTOP_DIR", "desktop"},
+            {"XDG_RUNTIME_DIR", "run"}, {"MESA_SHADER_CACHE_DIR", "mesa"}, {"TMPDIR", "tmp"}};
         for (const auto& [name, folder] : folders)
         {
             fs::create_directories(mPath / folder);
@@ -260,9 +273,57 @@ public:
 
     bool IsValid() const { return !mPath.empty(); }
     const fs::path& Path() const { return mPath; }
+    const std::string& Error() const { return mError; }
 
 private:
     fs::path mPath;
+    std::string mError;
+};
+
+// The signal that asked the run to stop, 0 while none has. The handler only sets flags, this one and the
+// transfers' abort flag (a registry lookup may hold the main thread in a request): the loop that waits for data
+// sees them within milliseconds, and the run then ends as it always does, its transfers aborted and joined and its
+// scratch folder removed.
+std::atomic<int> gStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void OnStopSignal(int inSignal)
+{
+    gStopSignal.store(inSignal, std::memory_order_relaxed);
+    CxUrl::AbortTransfers(true);
+}
+
+bool StopAsked()
+{
+    return gStopSignal.load(std::memory_order_relaxed) != 0;
+}
+
+// SIGINT, SIGTERM and SIGHUP recorded while a run lasts; the caller's handlers afterwards.
+class StopSignals
+{
+public:
+    StopSignals()
+    {
+        gStopSignal = 0;
+        struct sigaction action
+        {
+        };
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &action, &mOld[i]);
+    }
+    ~StopSignals()
+    {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &mOld[i], nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction mOld[std::size(kSignals)] = {};
 };
 
 // The data log's lines as the job threads write them.
@@ -350,6 +411,8 @@ struct SetState
     std::string mFailedUrl;
     int mFailedStatus = 200;
     double mFailedAt = 0.0;
+    // What the data log said of a file that arrived but was not kept.
+    std::string mRefused;
 };
 
 struct ProductState
@@ -376,6 +439,7 @@ private:
     void FollowLog(double inWaitStart);
     bool Answered(SetState& ioSet);
     std::string Reason(const SetState& inSet) const;
+    std::string TakeName(const std::string& inDocument);
 
     const VaneOptions& mOptions;
     const Stopwatch& mClock;
@@ -386,24 +450,32 @@ private:
     std::set<DxManager*> mRefreshed;
     CxDate mDate;
     std::vector<VaneTimings> mTimings;
+    // The pictures' names this run has written.
+    std::set<std::string> mTaken;
 };
+
+// A document of a name another has already drawn takes the first free name after it, "map-2.png", "map-3.png".
+std::string Renderer::TakeName(const std::string& inDocument)
+{
+    const std::string first = PictureName(inDocument);
+    std::string name = first;
+    const std::string stem = first.substr(0, first.size() - 4);
+    for (int n = 2; mTaken.count(name) != 0; ++n)
+        name = stem + "-" + std::to_string(n) + ".png";
+    mTaken.insert(name);
+    return name;
+}
 
 bool Renderer::ReadDocument(const std::string& inDocument, std::string& outText)
 {
     if (IsUrl(inDocument))
     {
-        CxUrl url(CxString::FromUtf8(inDocument));
-        const CxData body = url.Get();
-        if (url.ResponseCode() != 200)
+        std::string why;
+        if (!VaneFetch(inDocument, outText, why, kDocumentLimit, mOptions.mTimeout))
         {
-            Complain(inDocument + ": " +
-                     (url.ResponseCode() == 0 ? std::string("no reply") : StatusText(url.ResponseCode())));
+            Complain(inDocument + ": " + why);
             return false;
         }
-        CxData copy(body);
-        copy.Lock();
-        outText.assign(static_cast<const char*>(copy.Pointer()), copy.Size());
-        copy.Unlock();
         return true;
     }
     std::ifstream in(inDocument, std::ios::binary);
@@ -466,7 +538,18 @@ void Renderer::FollowLog(double inWaitStart)
                                                                            : "configuration ") +
                    url + " -- " + StatusText(status);
         else
+        {
             step = what;
+            // The manager's words for a reply it would not keep.
+            if (what.find(" not written.") != std::string::npos ||
+                what.find(" unsupported mime type") != std::string::npos)
+            {
+                state->mRefused = what;
+                while (!state->mRefused.empty() && (state->mRefused.back() == '.' || state->mRefused.back() == ' '))
+                    state->mRefused.pop_back();
+                state->mRefused.erase(0, state->mRefused.find_first_not_of(' '));
+            }
+        }
         Say(mClock, id + ": " + step);
         if ((verb == "GET" || verb == "HEAD") && status != 200 && status != 304)
         {
@@ -479,19 +562,16 @@ void Renderer::FollowLog(double inWaitStart)
 
 bool Renderer::Answered(SetState& ioSet)
 {
-    if (ioSet.mAnswered)
-        return true;
-    bool framed = true;
-    for (const ProductState& product : mProducts)
-        framed = framed && (product.mSet != &ioSet || product.mFramed);
-    bool idle = false;
-    if (ioSet.mManager != nullptr && mRefreshed.count(ioSet.mManager) != 0)
+    // Settled only when its manager has nothing left to do: a configuration refreshed while the first frames are
+    // decoded fetches the data again and drops those frames until it has.
+    bool idle = ioSet.mManager == nullptr;
+    if (!idle && mRefreshed.count(ioSet.mManager) != 0)
     {
         CxAutoLock lock(ioSet.mManager->Region());
         idle = ioSet.mManager->CountJobs() == 0;
     }
-    ioSet.mAnswered = framed || idle || ioSet.mManager == nullptr;
-    return ioSet.mAnswered;
+    ioSet.mAnswered = idle;
+    return idle;
 }
 
 std::string Renderer::Reason(const SetState& inSet) const
@@ -499,21 +579,21 @@ std::string Renderer::Reason(const SetState& inSet) const
     if (inSet.mManager == nullptr)
         return "a data set of a kind without a manager";
     if (inSet.mFailedUrl.empty())
-        return "no data at " + mDate.AsString().AsUtf8();
-    std::string reason;
+        return !inSet.mRefused.empty() ? inSet.mRefused : "no data at " + mDate.AsString().AsUtf8();
     if (inSet.mFailedStatus != 0)
-        reason = StatusText(inSet.mFailedStatus);
-    else if (inSet.mFailedAt >= mOptions.mTimeout - 0.5)
-        reason = "time-out after " + std::to_string(mOptions.mTimeout) + " s";
-    else
-        reason = "connection refused";
-    return reason;
+        return StatusText(inSet.mFailedStatus);
+    if (inSet.mFailedAt >= mOptions.mTimeout - 0.5)
+        return "time-out after " + std::to_string(mOptions.mTimeout) + " s";
+    const std::string why = CxUrl::LastReason(CxString::FromUtf8(inSet.mFailedUrl)).AsUtf8();
+    return why.empty() ? "no reply" : why;
 }
 
 int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
 {
     mSets.clear();
     mProducts.clear();
+    if (StopAsked())
+        return kVaneFailed;
     VaneTimings timings;
     timings.mDocument = inDocument;
     const double start = mClock.Seconds();
@@ -568,6 +648,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
         FollowLog(waitStart);
         for (ProductState& product : mProducts)
         {
+            if (product.mClient->Frame() == nullptr)
+                product.mFramed = false;
             if (product.mFramed || product.mClient->Frame() == nullptr)
                 continue;
             // A frame of the record the map's date falls in: a radar volume, say, is dated when it ends.
@@ -585,7 +667,9 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
             all = Answered(state) && all;
         return all;
     };
-    pf::MainLoop().RunUntil(allAnswered, std::chrono::seconds(mOptions.mTimeout));
+    pf::MainLoop().RunUntil([&] { return StopAsked() || allAnswered(); }, std::chrono::seconds(mOptions.mTimeout));
+    if (StopAsked())
+        return kVaneFailed;
     // A last pass: what arrived in the same turn as the last answer.
     pf::MainLoop().RunUntil([] { return false; }, std::chrono::milliseconds(20));
     allAnswered();
@@ -629,7 +713,7 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     timings.mDraw = exportStart - drawStart;
     Say(mClock, "drawn");
 
-    const fs::path picture = inOut / PictureName(inDocument);
+    const fs::path picture = inOut / TakeName(inDocument);
     {
         std::ofstream touch(picture, std::ios::binary | std::ios::trunc);
         if (!touch)
@@ -638,12 +722,22 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
             return kVaneFailed;
         }
     }
-    CxFile file(CxString::FromUtf8(picture.string()), false);
-    mContext.Export(CxString("image/png"), file, nullptr);
-    std::error_code error;
-    if (fs::file_size(picture, error) == 0 || error)
+    std::string failure;
+    try
     {
-        Complain(picture.string() + ": the picture could not be written");
+        CxFile file(CxString::FromUtf8(picture.string()), false);
+        mContext.Export(CxString("image/png"), file, nullptr);
+    }
+    catch (const CxError& inError)
+    {
+        failure = " (" + inError.AsString().AsUtf8() + ")";
+    }
+    std::error_code error;
+    if (!failure.empty() || fs::file_size(picture, error) == 0 || error)
+    {
+        // Nothing half-written stays under the picture's name.
+        fs::remove(picture, error);
+        Complain(picture.string() + ": the picture could not be written" + failure);
         return kVaneFailed;
     }
     timings.mExport = mClock.Seconds() - exportStart;
@@ -653,8 +747,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     std::string layers;
     for (auto product = map->ProductBegin(); product != map->ProductEnd(); ++product)
         layers += (layers.empty() ? "" : ", ") + (*product)->Name().AsUtf8();
-    std::printf("Picture: %s\n  %s map, %s: %s%s\n", fs::absolute(picture).c_str(),
-                map->Projection()->Id().AsUtf8().c_str(), mDate.AsString().AsUtf8().c_str(), layers.c_str(),
+    std::printf("Picture: %s\n  %s map, %s: %s%s\n", picture.c_str(), map->Projection()->Id().AsUtf8().c_str(),
+                mDate.AsString().AsUtf8().c_str(), layers.c_str(),
                 result == kVaneDone ? "" : " (some layers lack data)");
     std::fflush(stdout);
     return result;
@@ -669,16 +763,47 @@ std::vector<std::unique_ptr<CxJobThread>> StartJobThreads()
     return threads;
 }
 
-bool InsideDemoFolder(const std::string& inDocument)
+// The nearest folder above the document, by its real path, that is a checkout's demo folder; "" with the reason
+// when there is none.
+std::string DemoFolderOf(const std::string& inDocument, std::string& outWhy)
 {
     if (IsUrl(inDocument))
-        return false;
+    {
+        outWhy = inDocument + " is a URL";
+        return std::string();
+    }
     std::error_code error;
     const fs::path real = fs::canonical(inDocument, error);
-    const fs::path demo = fs::canonical(kDemoFolder, error);
-    if (error || real.empty())
-        return false;
-    return std::mismatch(demo.begin(), demo.end(), real.begin(), real.end()).first == demo.end();
+    if (error)
+    {
+        outWhy = inDocument + " cannot be found";
+        return std::string();
+    }
+    for (fs::path folder = real.parent_path(); folder.has_relative_path(); folder = folder.parent_path())
+        if (folder.filename() == "Demo" && folder.parent_path().filename() == "Skyvane" &&
+            folder.parent_path().parent_path().filename() == "Products")
+            return folder.string();
+    outWhy = inDocument + " is in no Products/Skyvane/Demo folder";
+    return std::string();
+}
+
+// The demo folder the documents share, or "" with the reason.
+std::string ImpliedServe(const std::vector<std::string>& inDocuments, std::string& outWhy)
+{
+    std::string shared;
+    for (const std::string& document : inDocuments)
+    {
+        const std::string folder = DemoFolderOf(document, outWhy);
+        if (folder.empty())
+            return std::string();
+        if (!shared.empty() && folder != shared)
+        {
+            outWhy = "the documents are in two demo folders, " + shared + " and " + folder;
+            return std::string();
+        }
+        shared = folder;
+    }
+    return shared;
 }
 
 } // namespace
@@ -686,24 +811,31 @@ bool InsideDemoFolder(const std::string& inDocument)
 int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTimings)
 {
     const Stopwatch clock;
+    const StopSignals stopSignals;
     std::vector<std::string> documents = inOptions.mDocuments;
-    std::string serve = inOptions.mServe;
     if (documents.empty())
-    {
         documents = {(kDemoFolder / "europe-pressure.vanedoc").string(),
                      (kDemoFolder / "alabama-radar.vanedoc").string()};
-        serve = serve.empty() ? kDemoFolder.string() : serve;
-    }
-    else if (serve.empty() && std::all_of(documents.begin(), documents.end(), InsideDemoFolder))
-        serve = kDemoFolder.string();
+    // The data of a checkout's own demo folder, whichever checkout built the tool.
+    std::string serve = inOptions.mServe;
+    std::string noServer;
+    if (serve.empty())
+        serve = ImpliedServe(documents, noServer);
 
     // Relative names are the caller's: read them before anything changes the environment.
-    const fs::path out = fs::absolute(inOptions.mOut.empty() ? fs::current_path() : fs::path(inOptions.mOut));
+    fs::path out = fs::absolute(inOptions.mOut.empty() ? fs::current_path() : fs::path(inOptions.mOut));
     std::error_code error;
     fs::create_directories(out, error);
     if (error || !fs::is_directory(out) || access(out.c_str(), W_OK) != 0)
     {
         Complain(out.string() + ": not a writable folder" + (error ? " (" + error.message() + ")" : std::string()));
+        return kVaneFailed;
+    }
+    // The files' own names hold no "." or ".." parts.
+    out = fs::canonical(out, error);
+    if (error)
+    {
+        Complain(inOptions.mOut + ": not a writable folder (" + error.message() + ")");
         return kVaneFailed;
     }
 
@@ -715,7 +847,7 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
     static int sRuns = 0;
     if (!sScratch.IsValid())
     {
-        Complain("cannot make a temporary folder");
+        Complain(sScratch.Error());
         return kVaneFailed;
     }
     if (std::getenv("SKYVANE_BUNDLE") == nullptr)
@@ -739,7 +871,9 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         setenv("SKYVANE_SERVER_REGISTRY", base.c_str(), 1);
     }
     if (!serve.empty())
-        Say(clock, "data server: " + serve + " at " + sServer.Base());
+        Say(clock, "serving " + serve + " at " + sServer.Base());
+    else
+        Say(clock, "no data server: " + noServer);
 
     auto context = std::make_unique<GxAGLContext>(nullptr, CxRect(0, 0, inOptions.mWidth, inOptions.mHeight),
                                                   CxRect(0, 0, inOptions.mWidth, inOptions.mHeight));
@@ -792,5 +926,10 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
     CxRemoveEventHandler();
     CxUrl::CleanupGlobals();
     fs::remove_all(roots, error);
+    if (const int signal = gStopSignal.load(); signal != 0)
+    {
+        Complain(std::string("stopped by SIG") + sigabbrev_np(signal));
+        return 128 + signal;
+    }
     return result;
 }

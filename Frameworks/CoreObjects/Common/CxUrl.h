@@ -61,6 +61,12 @@ public:
     CxUint32 RefCon() const { return mRefCon; }
     // Bytes of the last reply body as received (clamped to 32 bits).
     CxUint32 TransferSize() const { return mTransferSize; }
+    // Why the last request had no complete reply, in libcurl's words or the reply's ("larger than N bytes");
+    // "" when it had one, whatever its status.
+    const CxString& Reason() const { return mReason; }
+    // The reason of the latest request of that URL in this process, when it failed and is among the last few
+    // failures; "" otherwise. For callers that learn of a failure from a log line.
+    static CxString LastReason(const CxString& inUrl);
 
     void SetVerbose(bool inVerbose);
     void SetConnectTimeout(CxSint32 inSeconds);
@@ -127,6 +133,7 @@ private:
     CxDate mLastModified;
     CxData mBody;
     CxSint32 mResponseCode = 0;
+    CxString mReason;
     CxUint32 mRefCon = 0;
     CxUint32 mTransferSize = 0;
     CxUint32 mReplyLimit = kDefaultReplyLimit;

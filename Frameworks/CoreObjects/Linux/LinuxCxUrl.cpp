@@ -12,9 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include <strings.h>
 
@@ -35,6 +37,35 @@ CxString& AgentText() // under AgentRegion()
 {
     static CxString sAgent;
     return sAgent;
+}
+
+// The reasons of the latest failed requests by URL, few and bounded: a caller that learns of a failure only from a
+// log line can still say why.
+constexpr std::size_t kKeptReasons = 64;
+
+CxCriticalRegion& ReasonRegion()
+{
+    static CxCriticalRegion sRegion;
+    return sRegion;
+}
+
+std::deque<std::pair<std::string, std::string>>& Reasons() // under ReasonRegion()
+{
+    static std::deque<std::pair<std::string, std::string>> sReasons;
+    return sReasons;
+}
+
+// An empty reason forgets the URL's.
+void RecordReason(const std::string& inUrl, const std::string& inReason)
+{
+    CxAutoLock lock(ReasonRegion());
+    auto& reasons = Reasons();
+    std::erase_if(reasons, [&](const auto& inKept) { return inKept.first == inUrl; });
+    if (inReason.empty())
+        return;
+    reasons.emplace_back(inUrl, inReason);
+    if (reasons.size() > kKeptReasons)
+        reasons.pop_front();
 }
 
 const std::string kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -178,6 +209,7 @@ struct CxUrlReply
         mCoding = Coding::kIdentity;
         mEnded = true;
         mFailed = false;
+        mFailure.clear();
         mLastModified.reset();
     }
 
@@ -248,7 +280,11 @@ struct CxUrlReply
             return true;
         const CxUint32 size = mBody.Size();
         if (inCount > inLimit - size)
-            return Fail("Reply larger than its limit", nullptr);
+        {
+            Fail("Reply larger than its limit", nullptr);
+            mFailure = "larger than " + std::to_string(inLimit) + " bytes";
+            return false;
+        }
         mBody.SetSize(size + CxUint32(inCount));
         CxAutoLock lock(mBody);
         std::memcpy(static_cast<char*>(mBody.Pointer()) + size, inBytes, inCount);
@@ -259,6 +295,7 @@ struct CxUrlReply
     {
         _CxDebugOut(__FILE__, __LINE__, inWhy, inDetail != nullptr ? inDetail : inWhy);
         mFailed = true;
+        mFailure = inDetail != nullptr && *inDetail != 0 ? std::string(inWhy) + ": " + inDetail : inWhy;
         return false;
     }
 
@@ -282,6 +319,7 @@ struct CxUrlReply
     z_stream mStream{};
     bool mEnded = true; // no compressed stream open
     bool mFailed = false;
+    std::string mFailure; // why, once failed
     std::optional<CxDate> mLastModified;
 };
 
@@ -371,6 +409,7 @@ CxUrl& CxUrl::operator=(const CxUrl& inOther)
         mLastModified = inOther.mLastModified;
         mBody = inOther.mBody;
         mResponseCode = inOther.mResponseCode;
+        mReason = inOther.mReason;
         mRefCon = inOther.mRefCon;
         mCancelFlag = inOther.mCancelFlag;
     }
@@ -478,9 +517,13 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     mResponseCode = 0;
     mTransferSize = 0;
     mMime = CxString();
+    mReason = CxString();
     mReply->Restart();
     if (easy == nullptr)
+    {
+        mReason = CxString("libcurl did not start");
         return CxData(CxUint32(0));
+    }
 
     std::string login;
     if (inWithLogin)
@@ -548,7 +591,10 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
     curl_easy_setopt(easy, CURLOPT_USERPWD, login.empty() ? nullptr : login.c_str());
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
 
+    char error[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error);
     const CURLcode result = TransfersAborted() || Cancelled() ? CURLE_ABORTED_BY_CALLBACK : curl_easy_perform(easy);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
 
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
     curl_slist_free_all(headers);
@@ -558,10 +604,19 @@ CxData CxUrl::Fetch(Method inMethod, bool inWithLogin)
         _CxDebugOut(__FILE__, __LINE__, "Not an http or https URL", url.c_str());
     if (result != CURLE_OK || !mReply->Finish())
     {
+        // The reply's own fault first: libcurl only says that the writing stopped.
+        std::string reason = mReply->mFailure;
+        if (reason.empty() && result == CURLE_ABORTED_BY_CALLBACK)
+            reason = "the transfer was aborted";
+        if (reason.empty())
+            reason = error[0] != 0 ? error : curl_easy_strerror(result);
+        mReason = CxString::FromUtf8(reason);
+        RecordReason(url, reason);
         // A reply cut short is no reply: nothing of it may pass for complete.
         mReply->Restart();
         return CxData(CxUint32(0));
     }
+    RecordReason(url, std::string());
 
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
@@ -654,6 +709,16 @@ void CxUrl::AbortTransfers(bool inAbort)
 bool CxUrl::TransfersAborted()
 {
     return sAbort.load();
+}
+
+CxString CxUrl::LastReason(const CxString& inUrl)
+{
+    const std::string url = inUrl.AsUtf8();
+    CxAutoLock lock(ReasonRegion());
+    for (const auto& [kept, reason] : Reasons())
+        if (kept == url)
+            return CxString::FromUtf8(reason);
+    return CxString();
 }
 
 CxString CxServerAddress(const CxString& inName, const CxString& inFallback)

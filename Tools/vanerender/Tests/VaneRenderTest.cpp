@@ -514,7 +514,7 @@ TEST_F(VaneFailedRun, MissingDataStillDrawsAndSaysWhy)
          "/nimbrel/registry.php?id=unknown-set -- 404 Not Found"},
         {"down.vanedoc --size 320x240 --out out --timeout 5",
          "SKYVANE_SERVER_REGISTRY=" + closed.Url("").substr(0, closed.Url("").size() - (closed.Url("").back() == '/')),
-         "down.png", "-- connection refused"},
+         "down.png", "-- Failed to connect to 127.0.0.1 port " + std::to_string(closed.Port())},
     };
     for (const auto& c : cases)
     {
