@@ -153,6 +153,8 @@ FxPluginInstance::FxPluginInstance(FxPluginInstance* inSource)
 {
     if (mInstance != nullptr)
         mInstance->pdata = this;
+    mHandOverSource = inSource;
+    inSource->mHandedTo = this;
     const bool hadTimer = inSource->HasTimer();
     inSource->RemoveTimer();
     inSource->RemoveHandler();
@@ -169,6 +171,10 @@ FxPluginInstance::FxPluginInstance(FxPluginInstance* inSource)
 
 FxPluginInstance::~FxPluginInstance()
 {
+    if (mHandedTo != nullptr)
+        mHandedTo->mHandOverSource = nullptr;
+    if (mHandOverSource != nullptr)
+        GiveBack();
     RemoveTimer();
     RemoveHandler();
     delete mAGLContext;
@@ -179,6 +185,31 @@ FxPluginInstance::~FxPluginInstance()
         mLayers->mRoot->Release();
         delete mLayers;
     }
+}
+
+void FxPluginInstance::GiveBack()
+{
+    FxPluginInstance* source = mHandOverSource;
+    mHandOverSource = nullptr;
+    source->mHandedTo = nullptr;
+    const bool hadTimer = HasTimer();
+    RemoveTimer();
+    RemoveHandler();
+    source->mWindow = mWindow;
+    source->mAGLContext = mAGLContext;
+    source->mLayers = mLayers;
+    source->mActive = mActive;
+    mWindow = nullptr;
+    mAGLContext = nullptr;
+    mLayers = nullptr;
+    if (mInstance != nullptr && mInstance->pdata == this)
+        mInstance->pdata = source;
+    if (source->mWindow != nullptr && !source->mCocoaMode)
+        source->SetupEvents();
+    if (source->mLayers != nullptr)
+        source->mLayers->mLayer->SetPluginInstance(source);
+    if (hadTimer)
+        source->InstallTimer(kPollMs);
 }
 
 pf::PortRef FxPluginInstance::GetPort() const
@@ -630,7 +661,7 @@ void FxPluginInstance::PrepareToPrint()
 // ---- FxPluginStream -----------------------------------------------------------------------------------------
 
 FxPluginStream::FxPluginStream(FxPluginInstance* inOwner, const CxString& inMime, NPStream* inStream)
-    : mOwner(inOwner),
+    : mInstance(inOwner != nullptr ? inOwner->GetNpInstance() : nullptr),
       mUrl(inStream != nullptr && inStream->url != nullptr ? CxString::FromUtf8(inStream->url) : CxString("")),
       mMime(inMime), mData(CxUint32(0)), mStream(inStream)
 {
@@ -647,6 +678,8 @@ CxSint32 FxPluginStream::Write(CxSint32, CxSint32 inLength, const void* inBuffer
 void FxPluginStream::Finished(NPReason inReason)
 {
     mReason = inReason;
-    if (mOwner != nullptr)
-        mOwner->AcceptStream(this);
+    if (auto* owner = mInstance != nullptr ? static_cast<FxPluginInstance*>(mInstance->pdata) : nullptr)
+        owner->AcceptStream(this);
+    else
+        mData = CxData(CxUint32(0));
 }
