@@ -16,6 +16,10 @@ namespace
 
 using namespace vanetest;
 
+// Mesa's rasteriser threads hand work over in ways ThreadSanitizer cannot follow (the driver is not
+// instrumented): in this program the rasteriser works on the drawing thread.
+const bool kRasterOnTheDrawingThread = setenv("LP_NUM_THREADS", "0", 0) == 0;
+
 const std::string kMapDocument = wxkit::Vanedoc("<map color=\"#FFFFFFFF\"/>");
 const std::string kGraphDocument =
     wxkit::Vanedoc("<graph name=\"g\" color=\"#FFFFFFFF\" startDate=\"2020-07-27 00:00:00 UTC\" "
