@@ -1,9 +1,9 @@
 // The GL layer an instance draws into in Cocoa mode: an EGL context on a pbuffer of the layer's size, wrapped in
 // a GxCGLContext. A size change remakes the pbuffer and its wrapper and tells the instance again. A layer larger
-// than the pbuffer or GL's viewport may be gets a pbuffer cut to those limits: it holds the bottom-left corner of
-// what the instance draws over the whole layer, and only those pixels show. Without an
-// instance (none yet, or it went while the browser kept the layer) it draws the placeholder: a red square on
-// grey, turning 60 degrees a second.
+// than the driver's largest pbuffer or viewport gets a pbuffer cut to those limits: it holds the bottom-left corner
+// of what the instance draws over the whole layer, and only those pixels show. Without an instance (none yet, or
+// it went while the browser kept the layer) it draws the placeholder: a red square on grey, turning 60 degrees a
+// second.
 #pragma once
 
 #include "PfLayer.h"
