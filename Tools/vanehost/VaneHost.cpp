@@ -421,10 +421,12 @@ NPError VaneHost::SetWindow(NPP inInstance, const pf::Rect& inRect)
     window.y = static_cast<int32_t>(inRect.y);
     window.width = static_cast<uint32_t>(inRect.w);
     window.height = static_cast<uint32_t>(inRect.h);
-    window.clipRect.top = static_cast<uint16_t>(inRect.y);
-    window.clipRect.left = static_cast<uint16_t>(inRect.x);
-    window.clipRect.bottom = static_cast<uint16_t>(inRect.Bottom());
-    window.clipRect.right = static_cast<uint16_t>(inRect.Right());
+    // The clip is NPAPI's 16-bit rectangle: edges beyond it are cut to it.
+    const auto edge = [](double inEdge) { return static_cast<uint16_t>(std::clamp(inEdge, 0.0, 65535.0)); };
+    window.clipRect.top = edge(inRect.y);
+    window.clipRect.left = edge(inRect.x);
+    window.clipRect.bottom = edge(inRect.Bottom());
+    window.clipRect.right = edge(inRect.Right());
     window.type = NPWindowTypeWindow;
     if (IsCocoa(inInstance))
     {

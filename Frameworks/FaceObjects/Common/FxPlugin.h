@@ -60,7 +60,8 @@ public:
     // Asks the browser for its models; does not set the NPP's pdata.
     FxPluginInstance(NPP inInstance, const Arguments& inArguments);
     // Takes over the source's browser instance, window, contexts, layer, handlers and timer (pdata included);
-    // the source keeps only the NPP.
+    // the source keeps only the NPP. Until the source goes, an instance that goes first (a derived constructor
+    // threw) gives all of it back, so the source can carry on.
     explicit FxPluginInstance(FxPluginInstance* inSource);
     ~FxPluginInstance() override;
 
@@ -146,8 +147,12 @@ private:
     // Keeps the poll timer while the point lies in the plug-in and the window is active; answers whether it does.
     bool CheckMousePoll(CxPoint inLocal);
     CxPoint TopLeft() const;
+    void GiveBack();
 
     NPP mInstance = nullptr;
+    // The two ends of a hand-over, while both live.
+    FxPluginInstance* mHandOverSource = nullptr;
+    FxPluginInstance* mHandedTo = nullptr;
     NPWindow* mWindow = nullptr;
     GxAGLContext* mAGLContext = nullptr;
     LayerSet* mLayers = nullptr;
@@ -157,6 +162,8 @@ private:
     bool mCocoaMode = false;
 };
 
+// A stream keeps the browser instance it was opened on, not the plug-in instance: the browser may destroy that
+// instance, or a hand-over replace it, before the stream ends.
 class FxPluginStream
 {
 public:
@@ -165,7 +172,8 @@ public:
     CxSint32 WriteReady() const { return 10240; }
     // Appends (the offset is not used); answers the length taken.
     CxSint32 Write(CxSint32 inOffset, CxSint32 inLength, const void* inBuffer);
-    // Keeps the reason and hands the stream to its owner.
+    // Keeps the reason and hands the stream to the instance the browser instance has now; without one the data
+    // is dropped.
     void Finished(NPReason inReason);
 
     const CxString& GetUrl() const { return mUrl; }
@@ -175,7 +183,7 @@ public:
     NPReason GetReason() const { return mReason; }
 
 private:
-    FxPluginInstance* mOwner;
+    NPP mInstance;
     CxString mUrl;
     CxString mMime;
     CxData mData;

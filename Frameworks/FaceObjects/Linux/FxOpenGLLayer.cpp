@@ -8,6 +8,50 @@
 #include <EGL/egl.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <climits>
+
+namespace
+{
+
+struct SurfaceLimits
+{
+    int mWidth = INT_MAX; // the pbuffer's, within the viewport's
+    int mHeight = INT_MAX;
+    int mViewportWidth = INT_MAX;
+    int mViewportHeight = INT_MAX;
+};
+
+// The largest pbuffer the driver makes and GL's largest viewport, asked once (the context current, no surface).
+SurfaceLimits LimitsOf(EGLDisplay inDisplay, EGLConfig inConfig, EGLContext inContext)
+{
+    static const SurfaceLimits sLimits = [&]
+    {
+        SurfaceLimits limits;
+        EGLint width = 0;
+        EGLint height = 0;
+        if (eglGetConfigAttrib(inDisplay, inConfig, EGL_MAX_PBUFFER_WIDTH, &width) == EGL_TRUE && width > 0)
+            limits.mWidth = width;
+        if (eglGetConfigAttrib(inDisplay, inConfig, EGL_MAX_PBUFFER_HEIGHT, &height) == EGL_TRUE && height > 0)
+            limits.mHeight = height;
+        if (eglMakeCurrent(inDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, inContext) == EGL_TRUE)
+        {
+            GLint dims[2] = {0, 0};
+            glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+            if (dims[0] > 0)
+                limits.mViewportWidth = dims[0];
+            if (dims[1] > 0)
+                limits.mViewportHeight = dims[1];
+        }
+        limits.mWidth = std::min(limits.mWidth, limits.mViewportWidth);
+        limits.mHeight = std::min(limits.mHeight, limits.mViewportHeight);
+        return limits;
+    }();
+    return sLimits;
+}
+
+} // namespace
+
 FxOpenGLLayer::~FxOpenGLLayer()
 {
     DropSurface();
@@ -26,6 +70,8 @@ void FxOpenGLLayer::DropSurface()
     if (mPbuffer != nullptr)
         eglDestroySurface(GxEglDisplay(), mPbuffer);
     mPbuffer = nullptr;
+    mSurfaceWidth = 0;
+    mSurfaceHeight = 0;
 }
 
 bool FxOpenGLLayer::PrepareContext(int inWidth, int inHeight)
@@ -68,7 +114,10 @@ bool FxOpenGLLayer::PrepareContext(int inWidth, int inHeight)
         mConfig = config;
     }
     DropSurface();
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, inWidth, EGL_HEIGHT, inHeight, EGL_NONE};
+    const SurfaceLimits limits = LimitsOf(display, mConfig, mContext);
+    const int width = std::min(inWidth, limits.mWidth);
+    const int height = std::min(inHeight, limits.mHeight);
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     mPbuffer = eglCreatePbufferSurface(display, mConfig, surfaceAttributes);
     if (mPbuffer == EGL_NO_SURFACE)
     {
@@ -76,8 +125,11 @@ bool FxOpenGLLayer::PrepareContext(int inWidth, int inHeight)
         CxAssertText(false, "eglCreatePbufferSurface");
         return false;
     }
+    mSurfaceWidth = width;
+    mSurfaceHeight = height;
     mGxContext = new GxCGLContext(mContext, mPbuffer, mPbuffer);
-    glViewport(0, 0, inWidth, inHeight);
+    // The picture spans the layer (as far as GL's viewport reaches); the pbuffer keeps what falls on it.
+    glViewport(0, 0, std::min(inWidth, limits.mViewportWidth), std::min(inHeight, limits.mViewportHeight));
     if (mInstance != nullptr)
         mInstance->SetContext();
     return true;
@@ -113,15 +165,29 @@ void FxOpenGLLayer::DrawInContext(double inLayerTime)
         mGxContext->SwapBuffers();
 }
 
+void FxOpenGLLayer::HeldSize(int& ioWidth, int& ioHeight) const
+{
+    if (mGxContext == nullptr)
+        return;
+    ioWidth = std::min(ioWidth, mSurfaceWidth);
+    ioHeight = std::min(ioHeight, mSurfaceHeight);
+}
+
 bool FxOpenGLLayer::ReadPixels(int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba)
 {
-    if (mGxContext == nullptr || inWidth <= 0 || inHeight <= 0)
+    // A layer of a fractional size is asked for a pixel more than its pbuffer holds; anything larger is not
+    // this layer's to give (HeldSize).
+    if (mGxContext == nullptr || inWidth <= 0 || inHeight <= 0 || inWidth > mSurfaceWidth + 1 ||
+        inHeight > mSurfaceHeight + 1)
         return false;
     const GxContextSaver saver;
     mGxContext->MakeCurrent();
     glFinish();
     outRgba.assign(std::size_t(inWidth) * std::size_t(inHeight) * 4, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, outRgba.data());
+    glPixelStorei(GL_PACK_ROW_LENGTH, inWidth);
+    glReadPixels(0, 0, std::min(inWidth, mSurfaceWidth), std::min(inHeight, mSurfaceHeight), GL_RGBA, GL_UNSIGNED_BYTE,
+                 outRgba.data());
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     return true;
 }

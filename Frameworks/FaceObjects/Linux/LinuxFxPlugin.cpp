@@ -13,7 +13,11 @@
 #include "PfNativeMenu.h"
 #include "PfWindowServer.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include <dlfcn.h>
@@ -30,6 +34,47 @@ CxPoint sLastPolled;
 CxPoint ToCxPoint(pf::Point inPoint)
 {
     return CxPoint(static_cast<CxSint16>(std::lround(inPoint.x)), static_cast<CxSint16>(std::lround(inPoint.y)));
+}
+
+CxSint16 Saturated(std::int64_t inValue)
+{
+    return static_cast<CxSint16>(std::clamp<std::int64_t>(inValue, -0x8000, 0x7FFF));
+}
+
+// The largest framebuffer a port context holds (GL's renderbuffer and viewport limits), asked once with a context
+// current.
+CxPoint FramebufferLimits()
+{
+    static const CxPoint sLimits = []
+    {
+        GLint renderbuffer = 0;
+        GLint viewport[2] = {0, 0};
+        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+        const auto limit = [renderbuffer](GLint inViewport)
+        {
+            GLint side = 0x7FFF;
+            if (renderbuffer > 0)
+                side = std::min(side, renderbuffer);
+            if (inViewport > 0)
+                side = std::min(side, inViewport);
+            return static_cast<CxSint16>(side);
+        };
+        return CxPoint(limit(viewport[0]), limit(viewport[1]));
+    }();
+    return sLimits;
+}
+
+// The part of the plug-in's rectangle a port context holds: its bottom-left corner, as GL keeps a picture larger
+// than its framebuffer.
+CxRect HeldBounds(CxRect inBounds)
+{
+    const CxPoint limits = FramebufferLimits();
+    if (inBounds.right - inBounds.left > limits.h)
+        inBounds.right = static_cast<CxSint16>(inBounds.left + limits.h);
+    if (inBounds.bottom - inBounds.top > limits.v)
+        inBounds.top = static_cast<CxSint16>(inBounds.bottom - limits.v);
+    return inBounds;
 }
 
 CxRect AtOrigin(CxRect inRect)
@@ -153,6 +198,8 @@ FxPluginInstance::FxPluginInstance(FxPluginInstance* inSource)
 {
     if (mInstance != nullptr)
         mInstance->pdata = this;
+    mHandOverSource = inSource;
+    inSource->mHandedTo = this;
     const bool hadTimer = inSource->HasTimer();
     inSource->RemoveTimer();
     inSource->RemoveHandler();
@@ -169,6 +216,10 @@ FxPluginInstance::FxPluginInstance(FxPluginInstance* inSource)
 
 FxPluginInstance::~FxPluginInstance()
 {
+    if (mHandedTo != nullptr)
+        mHandedTo->mHandOverSource = nullptr;
+    if (mHandOverSource != nullptr)
+        GiveBack();
     RemoveTimer();
     RemoveHandler();
     delete mAGLContext;
@@ -179,6 +230,31 @@ FxPluginInstance::~FxPluginInstance()
         mLayers->mRoot->Release();
         delete mLayers;
     }
+}
+
+void FxPluginInstance::GiveBack()
+{
+    FxPluginInstance* source = mHandOverSource;
+    mHandOverSource = nullptr;
+    source->mHandedTo = nullptr;
+    const bool hadTimer = HasTimer();
+    RemoveTimer();
+    RemoveHandler();
+    source->mWindow = mWindow;
+    source->mAGLContext = mAGLContext;
+    source->mLayers = mLayers;
+    source->mActive = mActive;
+    mWindow = nullptr;
+    mAGLContext = nullptr;
+    mLayers = nullptr;
+    if (mInstance != nullptr && mInstance->pdata == this)
+        mInstance->pdata = source;
+    if (source->mWindow != nullptr && !source->mCocoaMode)
+        source->SetupEvents();
+    if (source->mLayers != nullptr)
+        source->mLayers->mLayer->SetPluginInstance(source);
+    if (hadTimer)
+        source->InstallTimer(kPollMs);
 }
 
 pf::PortRef FxPluginInstance::GetPort() const
@@ -198,9 +274,12 @@ CxRect FxPluginInstance::GetPluginBounds() const
 {
     if (mWindow == nullptr)
         return CxRect();
-    return CxRect(static_cast<CxSint16>(mWindow->x), static_cast<CxSint16>(mWindow->y),
-                  static_cast<CxSint16>(mWindow->x + CxSint32(mWindow->width)),
-                  static_cast<CxSint16>(mWindow->y + CxSint32(mWindow->height)));
+    // Edges and sizes beyond 16 bits stop at its largest values instead of wrapping round.
+    const CxSint16 left = Saturated(mWindow->x);
+    const CxSint16 top = Saturated(mWindow->y);
+    return CxRect(left, top,
+                  Saturated(std::min<std::int64_t>(std::int64_t(mWindow->x) + mWindow->width, left + 0x7FFF)),
+                  Saturated(std::min<std::int64_t>(std::int64_t(mWindow->y) + mWindow->height, top + 0x7FFF)));
 }
 
 CxRect FxPluginInstance::GetClipBounds() const
@@ -208,8 +287,7 @@ CxRect FxPluginInstance::GetClipBounds() const
     if (mWindow == nullptr)
         return CxRect();
     const NPRect& clip = mWindow->clipRect;
-    return CxRect(static_cast<CxSint16>(clip.left), static_cast<CxSint16>(clip.top), static_cast<CxSint16>(clip.right),
-                  static_cast<CxSint16>(clip.bottom));
+    return CxRect(Saturated(clip.left), Saturated(clip.top), Saturated(clip.right), Saturated(clip.bottom));
 }
 
 CxPoint FxPluginInstance::TopLeft() const
@@ -256,10 +334,11 @@ void FxPluginInstance::SetWindow(NPWindow* inWindow)
     bounds.Offset(origin);
     CxRect clip = GetClipBounds();
     clip.Offset(origin);
-    if (mAGLContext != nullptr)
-        mAGLContext->AdjustToBounds(bounds, clip);
-    else
-        mAGLContext = new GxAGLContext(port, bounds, clip);
+    // A rectangle beyond GL's limits is held in part: the context is made first, so the limits can be asked.
+    if (mAGLContext == nullptr)
+        mAGLContext = new GxAGLContext(port, CxRect(), clip);
+    mAGLContext->MakeCurrent();
+    mAGLContext->AdjustToBounds(HeldBounds(bounds), clip);
     pf::EventRecord activate;
     activate.what = pf::kActivateEvent;
     activate.modifiers = pf::IsWindowActive(GetWindowRef()) ? 1 : 0;
@@ -630,7 +709,7 @@ void FxPluginInstance::PrepareToPrint()
 // ---- FxPluginStream -----------------------------------------------------------------------------------------
 
 FxPluginStream::FxPluginStream(FxPluginInstance* inOwner, const CxString& inMime, NPStream* inStream)
-    : mOwner(inOwner),
+    : mInstance(inOwner != nullptr ? inOwner->GetNpInstance() : nullptr),
       mUrl(inStream != nullptr && inStream->url != nullptr ? CxString::FromUtf8(inStream->url) : CxString("")),
       mMime(inMime), mData(CxUint32(0)), mStream(inStream)
 {
@@ -647,6 +726,8 @@ CxSint32 FxPluginStream::Write(CxSint32, CxSint32 inLength, const void* inBuffer
 void FxPluginStream::Finished(NPReason inReason)
 {
     mReason = inReason;
-    if (mOwner != nullptr)
-        mOwner->AcceptStream(this);
+    if (auto* owner = mInstance != nullptr ? static_cast<FxPluginInstance*>(mInstance->pdata) : nullptr)
+        owner->AcceptStream(this);
+    else
+        mData = CxData(CxUint32(0));
 }

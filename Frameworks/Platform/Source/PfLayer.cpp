@@ -160,7 +160,14 @@ void LayerHost::AddSurfaces(Layer* inLayer, Point inOrigin)
         gl->Retain();
         const GLSurfaceRef surface = CreateGLSurface([gl](int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba)
                                                      { return gl->ReadPixels(inWidth, inHeight, outRgba); });
-        const Rect rect{origin.x, origin.y, bounds.w, bounds.h};
+        Rect rect{origin.x, origin.y, bounds.w, bounds.h};
+        int width = int(bounds.w);
+        int height = int(bounds.h);
+        gl->HeldSize(width, height);
+        if (width < int(bounds.w))
+            rect.w = width;
+        if (height < int(bounds.h))
+            rect = Rect{rect.x, rect.y + bounds.h - height, rect.w, double(height)};
         PlaceGLSurface(surface, mWindow, rect, rect.Intersect(mRect));
         SetGLSurfaceVisible(surface, true);
         mShown.push_back(Shown{gl, surface});

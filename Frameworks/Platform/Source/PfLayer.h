@@ -83,6 +83,9 @@ public:
     void Display(double inLayerTime) final;
     // The drawn pixels as a surface reads them; false when there are none.
     virtual bool ReadPixels(int inWidth, int inHeight, std::vector<std::uint8_t>& outRgba) = 0;
+    // Cuts a size to the pixels the layer holds, which cover its bottom-left corner as GL keeps them: a context
+    // may hold fewer than the layer's (GL's limits). The whole layer unless told otherwise.
+    virtual void HeldSize(int& /*ioWidth*/, int& /*ioHeight*/) const {}
     int DisplayCount() const { return mDisplayCount; }
 
 protected:

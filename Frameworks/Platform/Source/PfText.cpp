@@ -20,6 +20,11 @@
 #include <map>
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pf
 {
 
@@ -29,6 +34,25 @@ namespace
 // ---------------------------------------------------------------------------------------------------------------
 // The registry's state, made once and never destroyed: faces may be closed by objects that outlive static
 // destruction.
+
+// A font file mapped read-only, for every face made from it.
+struct MappedFile
+{
+    void* mBytes = nullptr;
+    std::size_t mSize = 0;
+    std::uint32_t mUsers = 0;
+};
+
+// One face of a font at one pixel size, for every style that asks for it. The registry's mutex guards the count;
+// the face's own mutex its FreeType state.
+struct SharedFace
+{
+    std::pair<std::uint32_t, std::int32_t> mKey; // font id, pixel size
+    std::string mFile;
+    FT_Face mFace = nullptr;
+    std::uint32_t mUsers = 0;
+    std::mutex mMutex;
+};
 
 struct Registry
 {
@@ -40,6 +64,8 @@ struct Registry
     std::map<std::string, std::uint32_t> mNames;    // full names asked for, found ones only
     std::map<std::uint32_t, FcFontSet*> mFallbacks; // sorted fonts per id, made on first need
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> mFallbackIds; // (id, character) -> id
+    std::map<std::string, MappedFile> mFiles;
+    std::map<std::pair<std::uint32_t, std::int32_t>, SharedFace*> mShared;
 };
 
 Registry& TheRegistry()
@@ -131,6 +157,40 @@ void StartLocked(Registry& ioRegistry)
         ioRegistry.mIds.emplace(std::make_pair(defaultFace.mFile, defaultFace.mIndex), 0);
 }
 
+// The file's mapping, made on first need and counted; null when it cannot be read.
+MappedFile* MapFileLocked(Registry& ioRegistry, const std::string& inPath)
+{
+    if (const auto found = ioRegistry.mFiles.find(inPath); found != ioRegistry.mFiles.end())
+    {
+        ++found->second.mUsers;
+        return &found->second;
+    }
+    const int fd = ::open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    void* bytes = MAP_FAILED;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        bytes = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (bytes == MAP_FAILED)
+        return nullptr;
+    MappedFile& file = ioRegistry.mFiles[inPath];
+    file.mBytes = bytes;
+    file.mSize = static_cast<std::size_t>(st.st_size);
+    file.mUsers = 1;
+    return &file;
+}
+
+void UnmapFileLocked(Registry& ioRegistry, const std::string& inPath)
+{
+    const auto found = ioRegistry.mFiles.find(inPath);
+    if (found == ioRegistry.mFiles.end() || --found->second.mUsers > 0)
+        return;
+    ::munmap(found->second.mBytes, found->second.mSize);
+    ioRegistry.mFiles.erase(found);
+}
+
 bool KnownLocked(const Registry& inRegistry, std::uint32_t inId)
 {
     return inId < inRegistry.mFaces.size() && !inRegistry.mFaces[inId].mFile.empty();
@@ -165,6 +225,12 @@ std::int32_t CeilPixels(std::int64_t inSixtyFourths)
 std::int32_t FloorPixels(std::int64_t inSixtyFourths)
 {
     return static_cast<std::int32_t>(inSixtyFourths >> 6);
+}
+
+FT_UInt CharIndex(FT_Face inFace, std::uint32_t inCodePoint)
+{
+    const FontRegistry::FaceLock lock(inFace);
+    return FT_Get_Char_Index(inFace, inCodePoint);
 }
 
 } // namespace
@@ -302,15 +368,37 @@ FT_FaceRec_* FontRegistry::OpenFace(std::uint32_t inId, std::int32_t inPixelSize
     StartLocked(registry);
     if (registry.mLibrary == nullptr || !KnownLocked(registry, inId) || inPixelSize <= 0)
         return nullptr;
+    const auto key = std::make_pair(inId, inPixelSize);
+    if (const auto found = registry.mShared.find(key); found != registry.mShared.end())
+    {
+        ++found->second->mUsers;
+        return found->second->mFace;
+    }
     const FontFace& face = registry.mFaces[inId];
-    FT_Face ftFace = nullptr;
-    if (FT_New_Face(registry.mLibrary, face.mFile.c_str(), face.mIndex, &ftFace) != 0)
+    MappedFile* file = MapFileLocked(registry, face.mFile);
+    if (file == nullptr)
         return nullptr;
+    FT_Face ftFace = nullptr;
+    if (FT_New_Memory_Face(registry.mLibrary, static_cast<const FT_Byte*>(file->mBytes),
+                           static_cast<FT_Long>(file->mSize), face.mIndex, &ftFace) != 0)
+    {
+        UnmapFileLocked(registry, face.mFile);
+        return nullptr;
+    }
     if (FT_Set_Pixel_Sizes(ftFace, 0, static_cast<FT_UInt>(inPixelSize)) != 0)
     {
         FT_Done_Face(ftFace);
+        UnmapFileLocked(registry, face.mFile);
         return nullptr;
     }
+    auto* shared = new SharedFace();
+    shared->mKey = key;
+    shared->mFile = face.mFile;
+    shared->mFace = ftFace;
+    shared->mUsers = 1;
+    ftFace->generic.data = shared;
+    ftFace->generic.finalizer = nullptr;
+    registry.mShared.emplace(key, shared);
     return ftFace;
 }
 
@@ -320,7 +408,27 @@ void FontRegistry::CloseFace(FT_FaceRec_* inFace)
         return;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mMutex);
-    FT_Done_Face(inFace);
+    auto* shared = static_cast<SharedFace*>(inFace->generic.data);
+    if (shared == nullptr || --shared->mUsers > 0)
+        return;
+    registry.mShared.erase(shared->mKey);
+    FT_Done_Face(shared->mFace);
+    UnmapFileLocked(registry, shared->mFile);
+    delete shared;
+}
+
+FontRegistry::FaceLock::FaceLock(FT_FaceRec_* inFace)
+{
+    if (inFace != nullptr && inFace->generic.data != nullptr)
+        mMutex = &static_cast<SharedFace*>(inFace->generic.data)->mMutex;
+    if (mMutex != nullptr)
+        mMutex->lock();
+}
+
+FontRegistry::FaceLock::~FaceLock()
+{
+    if (mMutex != nullptr)
+        mMutex->unlock();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -350,6 +458,7 @@ TextStyle::TextStyle(std::uint32_t inFontId, std::int32_t inPixelSize, FT_FaceRe
     : mFontId(inFontId), mPixelSize(inPixelSize)
 {
     mFaces.push_back(Face{inFontId, inFace});
+    const FontRegistry::FaceLock lock(inFace);
     mAscent = std::max(0, CeilPixels(inFace->size->metrics.ascender));
     mDescent = std::max(0, CeilPixels(-static_cast<std::int64_t>(inFace->size->metrics.descender)));
 }
@@ -367,7 +476,7 @@ const TextStyle::Glyph& TextStyle::GlyphLocked(std::uint32_t inCodePoint)
         return cached->second;
 
     Glyph glyph;
-    glyph.mIndex = FT_Get_Char_Index(mFaces[0].mFace, inCodePoint);
+    glyph.mIndex = CharIndex(mFaces[0].mFace, inCodePoint);
     std::uint32_t fallbackId = 0;
     if (glyph.mIndex == 0 && FontRegistry::FindFallback(mFontId, inCodePoint, fallbackId))
     {
@@ -383,7 +492,7 @@ const TextStyle::Glyph& TextStyle::GlyphLocked(std::uint32_t inCodePoint)
         }
         if (slot != mFaces.end())
         {
-            const FT_UInt index = FT_Get_Char_Index(slot->mFace, inCodePoint);
+            const FT_UInt index = CharIndex(slot->mFace, inCodePoint);
             if (index != 0)
             {
                 glyph.mFace = static_cast<std::uint32_t>(slot - mFaces.begin());
@@ -393,6 +502,7 @@ const TextStyle::Glyph& TextStyle::GlyphLocked(std::uint32_t inCodePoint)
     }
 
     FT_Face face = mFaces[glyph.mFace].mFace;
+    const FontRegistry::FaceLock lock(face);
     if (FT_Load_Glyph(face, glyph.mIndex, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0)
     {
         const FT_GlyphSlot slot = face->glyph;
@@ -420,6 +530,7 @@ std::int64_t TextStyle::KerningLocked(const Glyph& inLeft, const Glyph& inRight)
     if (inLeft.mFace != inRight.mFace)
         return 0;
     FT_Face face = mFaces[inLeft.mFace].mFace;
+    const FontRegistry::FaceLock lock(face);
     if (!FT_HAS_KERNING(face))
         return 0;
     FT_Vector delta{0, 0};
@@ -578,6 +689,7 @@ void TextLayout::Render(std::uint8_t* ioCoverage, std::int32_t inWidth, std::int
     for (const Placed& placed : mGlyphs)
     {
         FT_Face face = mStyle->mFaces[placed.mFace].mFace;
+        const FontRegistry::FaceLock faceLock(face);
         if (FT_Load_Glyph(face, placed.mIndex, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
             continue;
         const FT_GlyphSlot slot = face->glyph;

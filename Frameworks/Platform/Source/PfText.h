@@ -2,8 +2,9 @@
 // style is one face at one pixel size; a layout is one line of text in a style, left to right with kerning and no
 // shaping, rendered as coverage into a grey bitmap.
 //
-// The registry is safe on any thread. A style serialises its own glyph work, so styles and layouts may be used
-// from several threads, though the drawing code uses them on the main thread only.
+// The registry is safe on any thread. A style serialises its own glyph work and takes a face's lock for each use
+// of it, so styles and layouts may be used from several threads, though the drawing code uses them on the main
+// thread only.
 #pragma once
 
 #include "PfGeometry.h"
@@ -49,12 +50,27 @@ public:
     // no installed font has it.
     static bool FindFallback(std::uint32_t inId, std::uint32_t inCodePoint, std::uint32_t& outId);
 
-    // A new FreeType face of the font at the pixel size, or null. Release it with CloseFace.
+    // The FreeType face of the font at the pixel size, or null. There is one face per font and size, shared by
+    // every caller and counted: release each answer with CloseFace. The faces of one font file read one mapping
+    // of it. FreeType calls on a face need its FaceLock, since another style may be using it on another thread.
     static FT_FaceRec_* OpenFace(std::uint32_t inId, std::int32_t inPixelSize);
     static void CloseFace(FT_FaceRec_* inFace);
+
+    // Serialises the use of a face given by OpenFace (its glyph slot is the face's own).
+    class FaceLock
+    {
+    public:
+        explicit FaceLock(FT_FaceRec_* inFace);
+        ~FaceLock();
+        FaceLock(const FaceLock&) = delete;
+        FaceLock& operator=(const FaceLock&) = delete;
+
+    private:
+        std::mutex* mMutex = nullptr;
+    };
 };
 
-// A font at a pixel size. Shared by the fonts and layouts that use it; the faces live as long as the style.
+// A font at a pixel size. Shared by the fonts and layouts that use it; it holds its faces as long as it lives.
 class TextStyle
 {
 public:

@@ -19,6 +19,8 @@
 #include "XmlParser.h"
 #include "XmlWriter.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -67,10 +69,21 @@ VanePlugin::~VanePlugin()
         delete window;
     }
     // A plug-in deleted without shut-down still ends its threads before the bases go.
-    for (auto& thread : mThreads)
-        thread.reset();
+    EndThreads();
     CxUnloadQuickTime();
     DxUnit::Unload();
+}
+
+void VanePlugin::EndThreads()
+{
+    if (std::none_of(mThreads.begin(), mThreads.end(), [](const auto& inThread) { return inThread != nullptr; }))
+        return;
+    // A thread ends only after its job's request returns, and a server that never answers would hold the
+    // browser for the request's whole time-out: the requests are cut first, and allowed again for a later start.
+    CxUrl::AbortTransfers(true);
+    for (auto& thread : mThreads)
+        thread.reset();
+    CxUrl::AbortTransfers(false);
 }
 
 const CxJobThread* VanePlugin::JobThread(CxSint32 inIndex) const
@@ -95,8 +108,7 @@ void VanePlugin::OnStartup()
 
 void VanePlugin::OnShutdown()
 {
-    for (auto& thread : mThreads)
-        thread.reset();
+    EndThreads();
     DxSet::DeleteAllSets();
     CxUrl::CleanupGlobals();
 }

@@ -50,6 +50,8 @@ public:
     const CxJobThread* JobThread(CxSint32 inIndex) const;
 
 private:
+    // Joins the job threads, their requests cut short.
+    void EndThreads();
     CxFolder FindRootFolder(CxFolderId inFallback, const CxString& inLeaf);
     CxFile WriteResourceFile(const CxString& inResource, const CxString& inFileName);
 

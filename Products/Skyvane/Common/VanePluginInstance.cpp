@@ -22,6 +22,7 @@
 
 #include <GL/gl.h>
 
+#include <exception>
 #include <memory>
 
 namespace
@@ -122,6 +123,8 @@ void VanePluginInstance::OnDraw()
         return;
     if (context == nullptr)
         return;
+    // A hand-over that failed may have left another context current.
+    context->MakeCurrent();
 
     const CxRect bounds = GetPluginBounds();
     const int left = bounds.Width() / 2 - 32;
@@ -186,9 +189,14 @@ bool VanePluginInstance::ParseData()
         delete this;
         return true;
     }
+    // A shown instance that failed to build has given this placeholder back its window and context.
     catch (const CxError& inError)
     {
         SetMessage(inError.AsString());
+    }
+    catch (const std::exception& inError)
+    {
+        SetMessage(CxString::FromUtf8(inError.what()));
     }
     catch (...)
     {
