@@ -404,6 +404,32 @@ TEST_F(VaneAutoUpdateTest, TheStartupWindowsButtonsAndCloseBox)
     EXPECT_FALSE(fs::exists(opener + ".out"));
 }
 
+// The offer made at start-up goes with the plug-in when it is deleted with the window still open, at a reload as
+// at the last shut-down: no window is left on the window server for a plug-in that is gone.
+TEST_F(VaneAutoUpdateTest, TheStartupWindowGoesWithThePlugin)
+{
+    unsetenv("SKYVANE_SERVER_UPDATE");
+    UseClock();
+    WritePrefsFile({{"lastAutoUpdate", kTwoDaysAgo}, {"updateIsAvailable", "true"}, {"updateVersion", "1.9.0"}});
+    StartHost();
+    for (int start = 1; start <= 2; ++start)
+    {
+        SCOPED_TRACE("start " + std::to_string(start));
+        const std::vector<FxWindow*> shown = ShownWindows("UpdateWindow");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown.front(), gPlugin->StartupUpdateWindow());
+        ASSERT_EQ(VaneShutdown(), NPERR_NO_ERROR);
+        EXPECT_TRUE(ShownWindows("UpdateWindow").empty());
+        std::size_t windows = 0;
+        for (const pf::WindowRef ref : pf::WindowList())
+            windows += FxWindow::FromRef(ref) != nullptr && FxWindow::FromRef(ref)->Id().AsUtf8() == "UpdateWindow";
+        EXPECT_EQ(windows, 0u);
+        // The offer stands in the preferences: the next start makes it again.
+        CxGetGlobalPreferences().SetStringTable({});
+        ASSERT_EQ(VaneInitialize(mHost->BrowserFuncs()), NPERR_NO_ERROR);
+    }
+}
+
 TEST_F(VaneAutoUpdateTest, ACheckThatAsksToBeToldOpensItsWindow)
 {
     LoopbackServer server;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,6 +135,54 @@ TEST_F(VaneCacheDialogTest, LabelsNameMonthsAndStationFilesAndHideInfoAndDesktop
     EXPECT_EQ(mDialog->Folders().GetLabel(0).AsUtf8(), "");
     EXPECT_TRUE(mDialog->Folders().IsGrandParent(Row("3 - March")));
     EXPECT_FALSE(mDialog->Folders().IsGrandParent(Row("01")));
+}
+
+// Every month folder of a year, "01" to "12", is labelled with its month's name as the C library's strftime gives
+// it in the C locale; "00" and "13" are no months.
+TEST_F(VaneCacheDialogTest, EveryMonthFolderNamesItsMonth)
+{
+    std::vector<std::string> wanted;
+    for (int month = 1; month <= 12; ++month)
+    {
+        char name[3];
+        std::snprintf(name, sizeof name, "%02d", month);
+        WriteText(mData + "/2023/" + name + "/a.kdf", "a");
+        std::tm date{};
+        date.tm_mon = month - 1;
+        char label[32];
+        ASSERT_GT(std::strftime(label, sizeof label, "%B", &date), 0u);
+        wanted.push_back(std::string(name) + " - " + label);
+    }
+    WriteText(mData + "/2023/00/a.kdf", "a");
+    Open(mSet->Manager());
+    OpenRow("2023");
+    const std::vector<std::string> rows = Rows();
+    for (const std::string& label : wanted)
+        EXPECT_NE(std::find(rows.begin(), rows.end(), label), rows.end()) << label;
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "00"), rows.end());
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const std::string& inRow) { return inRow.find(" - ") != std::string::npos; }),
+              12);
+}
+
+// Delete and Reveal keep to the sheet's bottom left corner as it grows, at their size.
+TEST_F(VaneCacheDialogTest, DeleteAndRevealKeepToTheBottomEdge)
+{
+    Open(mSet->Manager());
+    const CxRect frame = mDialog->FrameBounds();
+    const CxSint16 bottom = mDialog->ContentBounds().bottom;
+    const CxRect before[2] = {mDialog->GetControlById(4)->Bounds(), mDialog->GetControlById(5)->Bounds()};
+    mDialog->SetFrameBounds(CxRect(frame.left, frame.top, CxSint16(frame.right + 120), CxSint16(frame.bottom + 90)),
+                            false);
+    ASSERT_EQ(mDialog->ContentBounds().bottom, bottom + 90);
+    for (int i = 0; i < 2; ++i)
+    {
+        const CxRect after = mDialog->GetControlById(4 + i)->Bounds();
+        EXPECT_EQ(after.left, before[i].left) << 4 + i;
+        EXPECT_EQ(after.bottom, before[i].bottom + 90) << 4 + i;
+        EXPECT_EQ(after.Width(), before[i].Width()) << 4 + i;
+        EXPECT_EQ(after.Height(), before[i].Height()) << 4 + i;
+    }
 }
 
 // Deleting a folder empties it from the deepest level up and removes it; a link inside it goes as a link, and

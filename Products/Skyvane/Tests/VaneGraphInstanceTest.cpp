@@ -481,6 +481,37 @@ TEST_F(GraphTest, TheWheelScrollsTheLegendOverTheColumnOnly)
     mHost->Destroy(instance);
 }
 
+// The wheel as either event brings it, the wheel's delta or the vertical scroll: up 32 px a notch while the list
+// passes the view, down to the top and no further; the column never moves sideways.
+TEST_F(GraphTest, BothWheelEventsScrollTheLegendUpAndDownOnly)
+{
+    const pf::Rect shortRect{20, 20, 400, 200};
+    const std::pair<int, int> steps[] = {{-1, 32}, {-1, 64}, {-3, 64}, {1, 32}, {2, 0}, {1, 0}, {-1, 32}, {1, 0}};
+    for (bool wheel : {true, false})
+    {
+        SCOPED_TRACE(wheel ? "OnMouseWheel" : "OnMouseScroll");
+        NPP instance = Show({}, GraphDocument(), shortRect);
+        VaneGraphInstance* graph = Graph(instance);
+        ASSERT_NE(graph, nullptr);
+        const CxRect column = graph->LegendRect();
+        for (const auto& [delta, offset] : steps)
+        {
+            FxMouseEvent event;
+            event.mWhere = CxPoint(80, 100);
+            (wheel ? event.mWheelDelta : event.mVerticalScroll) = delta;
+            if (wheel)
+                graph->OnMouseWheel(event);
+            else
+                graph->OnMouseScroll(event);
+            EXPECT_EQ(graph->ScrollOffset(), offset) << delta;
+            EXPECT_EQ(graph->LegendRect().left, column.left) << delta;
+            EXPECT_EQ(graph->LegendRect().Width(), column.Width()) << delta;
+            EXPECT_EQ(graph->LegendRect().Height(), column.Height()) << delta;
+        }
+        mHost->Destroy(instance);
+    }
+}
+
 // ---- the panel
 
 TEST_F(GraphTest, ThePanelGrowsFromItsRowAndShrinksBackThroughTheCloseBox)

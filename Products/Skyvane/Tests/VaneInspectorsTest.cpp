@@ -310,6 +310,40 @@ TEST_F(PanelTest, ObservationLinesFindTheValueThroughTheKey)
     }
 }
 
+// The site count falls back to the parameter's string field when no float field holds it, and only to a string
+// field: a parameter held as strings counts its sites, one held as integers none.
+TEST_F(PanelTest, TheSiteCountFallsBackToTheParametersStringFieldOnly)
+{
+    StationSet();
+    const struct
+    {
+        const char* mField;
+        bool mStrings; // else integers
+        const char* mCount;
+    } kCases[] = {
+        {"pres", true, "2 sites"},
+        {"pres:mbar", true, "2 sites"},
+        {"pres", false, "0 sites"},
+        {"pres:mbar", false, "0 sites"},
+    };
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(std::string(c.mField) + (c.mStrings ? " as strings" : " as integers"));
+        auto* obs = Make<WxProduct>(R"(<obs visible="true" dataset="sfc" parm="pres" units="mbar"/>)");
+        ASSERT_NE(dynamic_cast<DxObsClient*>(obs), nullptr);
+        KitStrings strings = {{"name", {"Berlin", "Paris"}}};
+        if (c.mStrings)
+            strings.push_back({c.mField, {"1013.25", "1008"}});
+        DxTable* table = KitTable(kDate, strings, {{"lat:degr", {52.5, 48.9}}, {"lon:degr", {13.4, 2.35}}});
+        if (!c.mStrings)
+            table->NewIntField(CxString(c.mField))->assign({1013, 1008});
+        Inject(*dynamic_cast<DxClient*>(obs), table);
+        const std::vector<std::string> lines = Fields(obs);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), c.mCount);
+    }
+}
+
 // A symbol asks for no parameter: "lat" stands in for the value and the count, and the title has no unit; a vector
 // shows its vector parameter's unit; a grid shows its size and no site; a set without a manager falls back.
 TEST_F(PanelTest, ObservationLinesOfSymbolsVectorsAndGrids)

@@ -7,6 +7,7 @@
 #include "CxSystem.h"
 #include "DxUnit.h"
 #include "FxBrowser.h"
+#include "FxMouseEvent.h"
 #include "FxPlugin.h"
 #include "GxFont.h"
 #include "PfRunLoop.h"
@@ -25,6 +26,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 
@@ -41,11 +43,13 @@ public:
 
     using VaneMapInstance::mCaptionDateText;
     using VaneMapInstance::mCaptionFont;
+    using VaneMapInstance::mDraggingMap;
     using VaneMapInstance::MessageGrowInspector;
     using VaneMapInstance::MessageLegendSlide;
     using VaneMapInstance::MessageShrinkInspector;
     using VaneMapInstance::mFadeAlpha;
     using VaneMapInstance::mFadeTimer;
+    using VaneMapInstance::mFocusPoint;
     using VaneMapInstance::mInspectorRect;
     using VaneMapInstance::mInspectorSpeed;
     using VaneMapInstance::mInspectorTimer;
@@ -60,6 +64,7 @@ public:
     using VaneMapInstance::mProductRowRect;
     using VaneMapInstance::mShowCaption;
     using VaneMapInstance::mViewDepth;
+    using VaneMapInstance::mZoomTimer;
 
     // What only mouse moves and a linked map set.
     void SetTrack(CxPoint inPoint, bool inShowCursor)
@@ -570,6 +575,122 @@ TEST_F(MapInstanceTest, AnEmptyDateFormatDrawsNoDate)
         ASSERT_NE(map, nullptr);
         Draw();
         EXPECT_EQ(map->mCaptionDateText.AsUtf8(), std::string(zone) == "UTC" ? "12:00" : "07:00") << zone;
+        Close();
+    }
+}
+
+// The caption's date without captionDateFormat is "%I:%M %p" in the local zone; with it, that format. No layer
+// gives the date, so it is the map's (2010-01-15 12:00:00 UTC), and the C library's strftime of it the reference.
+TEST_F(MapInstanceTest, TheCaptionDateDefaultsToHoursMinutesAndAmOrPm)
+{
+    const std::time_t frame = 1263556800;
+    const std::pair<const char*, const char*> rows[] = {
+        {"UTC", nullptr}, {"America/New_York", nullptr},       {"Asia/Kolkata", nullptr}, {"Pacific/Auckland", nullptr},
+        {"UTC", "%H:%M"}, {"America/New_York", "%d %b %H:%M"},
+    };
+    for (const auto& [zone, format] : rows)
+    {
+        sky::test::ScopedTz tz(zone);
+        Arguments arguments{{"caption", "Cap"}, {"captionProductIndex", "-1"}};
+        if (format != nullptr)
+            arguments.push_back({"captionDateFormat", format});
+        Probe* map = Open(MapDoc("", kGrid), arguments);
+        ASSERT_NE(map, nullptr);
+        Draw();
+        std::tm local{};
+        localtime_r(&frame, &local);
+        char want[64];
+        ASSERT_GT(std::strftime(want, sizeof want, format != nullptr ? format : "%I:%M %p", &local), 0u);
+        EXPECT_EQ(map->mCaptionDateText.AsUtf8(), want) << zone << " " << (format ? format : "no format");
+        Close();
+    }
+}
+
+FxMouseEvent MouseAt(int inX, int inY, CxUint16 inButton, CxUint32 inModifiers = 0)
+{
+    FxMouseEvent event;
+    event.mWhere = CxPoint(CxSint16(inX), CxSint16(inY));
+    event.mButton = inButton;
+    event.mModifiers = inModifiers;
+    event.mClickCount = 1;
+    return event;
+}
+
+// On the map, the middle button (3) drags it whatever the tool, as option with the left; the right button (2)
+// zooms out about its point and the left one zooms in with the default tool: neither drags.
+TEST_F(MapInstanceTest, TheMiddleButtonDragsTheMapTheRightOneZoomsOut)
+{
+    struct Row
+    {
+        const char* what;
+        CxUint16 button;
+        CxUint32 modifiers;
+        bool drags;
+    };
+    const Row rows[] = {
+        {"middle", 3, 0, true},
+        {"left with option", 1, FxMouseEvent::kOption, true},
+        {"right", 2, 0, false},
+        {"left", 1, 0, false},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Probe* map = Open(MapDoc("", kGrid));
+        ASSERT_NE(map, nullptr);
+        const GxPoint before = map->mFocusPoint;
+        map->OnMouseDown(MouseAt(300, 100, row.button, row.modifiers));
+        EXPECT_EQ(map->mDraggingMap, row.drags);
+        EXPECT_EQ(map->mZoomTimer.IsRepeating(), !row.drags);
+        FxMouseEvent drag = MouseAt(330, 100, row.button, row.modifiers);
+        drag.mDelta = CxPoint(30, 0);
+        map->OnMouseDragged(drag);
+        // The map follows the mouse: the view's centre goes the other way.
+        if (row.drags)
+            EXPECT_LT(map->mFocusPoint.mX, before.mX);
+        else
+            EXPECT_EQ(map->mFocusPoint.mX, before.mX);
+        EXPECT_EQ(map->mFocusPoint.mY, before.mY);
+        map->OnMouseUp(drag);
+        EXPECT_FALSE(map->mDraggingMap);
+        EXPECT_FALSE(map->mZoomTimer.IsRepeating());
+        Close();
+    }
+}
+
+// A right click (button 2) on a legend row opens the layer's menu, whose first item hides the layer; the middle
+// button there opens none.
+TEST_F(MapInstanceTest, ARightClickOnALegendRowOpensTheLayersMenu)
+{
+    struct Row
+    {
+        const char* what;
+        CxUint16 button;
+        CxUint32 modifiers;
+        bool menu;
+    };
+    const Row rows[] = {
+        {"right", 2, 0, true},
+        {"left with control", 1, FxMouseEvent::kControl, true},
+        {"middle", 3, 0, false},
+        {"right with shift", 2, FxMouseEvent::kShift, false},
+    };
+    const std::string layers = std::string(kGrid) + kGrid;
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Probe* map = Open(MapDoc("", layers));
+        ASSERT_NE(map, nullptr);
+        WxProduct* second = *(map->GetMap()->ProductBegin() + 1);
+        // The menu, when it opens, takes its first item.
+        pf::PushScript(pf::script::Choose(1));
+        const FxMouseEvent click = MouseAt(50, 60 + 40 + 10, row.button, row.modifiers);
+        map->OnMouseDown(click);
+        map->OnMouseUp(click);
+        EXPECT_EQ(pf::ScriptCount(), row.menu ? 0u : 1u);
+        EXPECT_EQ(second->IsVisible(), !row.menu);
+        while (pf::ScriptCount() > 0)
+            pf::DeliverNextScriptItem();
         Close();
     }
 }

@@ -1,4 +1,5 @@
-// Rows that guard lines of the test browser's input: expect-file stays inside the home, expect-pixel takes #RRGGBB.
+// Rows that guard lines of the test browser's input: expect-file stays inside the home, expect-pixel takes #RRGGBB,
+// and a shut-down the plug-in refuses fails the run.
 #include "VaneLineTable.h"
 
 namespace
@@ -17,6 +18,12 @@ const VaneLineRow kRows[] = {
     {"expect_file_absolute", "expect-file /etc/hostname .\n", "", 2, 1, "expect-file takes a path inside the home"},
     {"expect_file_up", "# up\nexpect-file tmp/../../x .\n", "", 2, 2, "expect-file takes a path inside the home"},
     {"expect_pixel_without_hash", "expect-pixel page 0 0 123456\n", "", 2, 1, "expected #RRGGBB, not \"123456\""},
+    // Each test of the colour alone: seven characters but no '#', a '#' but a letter past F, too short.
+    {"expect_pixel_seven_without_hash", "expect-pixel page 0 0 0123456\n", "", 2, 1,
+     "expected #RRGGBB, not \"0123456\""},
+    {"expect_pixel_not_hex", "expect-pixel page 0 0 #12345G\n", "", 2, 1, "expected #RRGGBB, not \"#12345G\""},
+    {"expect_pixel_short", "expect-pixel page 0 0 #12\n", "", 2, 1, "expected #RRGGBB, not \"#12\""},
+    {"shutdown_refused", "embed p x=0 y=0 w=20 h=20 shutdown=fails\nshutdown\n", "", 1, 2, "NP_Shutdown failed"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, VaneLineHostGuard, testing::ValuesIn(kRows), VaneLineRowName);

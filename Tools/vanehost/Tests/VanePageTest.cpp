@@ -92,6 +92,18 @@ TEST(VanePageTest, ReadsTheEmbedsOfDocuments)
     }
 }
 
+// A reference without digits is no reference: it stays as written, as Python's html.unescape leaves it; one with
+// digits is decoded with or without its semicolon.
+TEST(VanePageTest, ReferencesWithoutDigitsStayAsWritten)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"&#;", "&#;"},     {"&#x;", "&#x;"},   {"&#X;", "&#X;"}, {"&#z", "&#z"}, {"&#", "&#"},         {"&#x", "&#x"},
+        {"&#xg;", "&#xg;"}, {"a&#;b", "a&#;b"}, {"&#65", "A"},    {"&#x41", "A"}, {"&#;&#65;", "&#;A"},
+    };
+    for (const auto& [text, decoded] : rows)
+        EXPECT_EQ(VaneDecodeEntities(text), decoded) << text;
+}
+
 TEST(VanePageTest, RefusesPagesItCannotLayOut)
 {
     const std::pair<const char*, const char*> cases[] = {

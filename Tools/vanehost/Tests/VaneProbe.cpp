@@ -1,6 +1,7 @@
 // A probe plug-in for the test browser's own tests: it takes the Cocoa models when offered and appends every
 // event it gets, one line each, to $HOME/events, so a script can read what arrived; the attributes of each new
-// instance go to $HOME/arguments, its windows to $HOME/windows and its streams to $HOME/streams.
+// instance go to $HOME/arguments, its windows to $HOME/windows and its streams to $HOME/streams. An instance made
+// with shutdown=fails has NP_Shutdown refuse, so the host's handling of a failed shut-down can be seen.
 #include "PfNpapi.h"
 #include "PfUICodes.h"
 
@@ -13,6 +14,7 @@ namespace
 {
 
 NPNetscapeFuncs* gBrowser = nullptr;
+bool gShutdownFails = false;
 
 void Append(const std::string& inLine, const char* inFile = "events")
 {
@@ -30,7 +32,11 @@ NPError New(NPMIMEType, NPP inInstance, uint16_t, int16_t inCount, char** inName
 {
     std::string line = "new";
     for (int16_t i = 0; i < inCount; ++i)
+    {
         line += std::string(i == 0 ? " " : " | ") + inNames[i] + "=" + inValues[i];
+        if (std::string(inNames[i]) == "shutdown" && std::string(inValues[i]) == "fails")
+            gShutdownFails = true;
+    }
     Append(line, "arguments");
     NPBool cocoa = false;
     if (gBrowser->getvalue(inInstance, NPNVsupportsCocoaBool, &cocoa) == NPERR_NO_ERROR && cocoa)
@@ -144,5 +150,7 @@ extern "C" __attribute__((visibility("default"))) NPError NP_Initialize(NPNetsca
 extern "C" __attribute__((visibility("default"))) NPError NP_Shutdown()
 {
     gBrowser = nullptr;
-    return NPERR_NO_ERROR;
+    const bool fails = gShutdownFails;
+    gShutdownFails = false;
+    return fails ? NPERR_GENERIC_ERROR : NPERR_NO_ERROR;
 }
