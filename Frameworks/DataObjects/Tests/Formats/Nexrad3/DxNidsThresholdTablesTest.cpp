@@ -64,8 +64,8 @@ struct Level
 struct TableRow
 {
     const char* mFile;
-    CxUint16 mCode;                 // the message code given to the product, 0 to keep its own
-    std::vector<CxUint16> mWords;   // threshold words given to it from the first, none to keep its own
+    CxUint16 mCode;               // the message code given to the product, 0 to keep its own
+    std::vector<CxUint16> mWords; // threshold words given to it from the first, none to keep its own
     CxSint32 mDataType;
     std::size_t mLevels; // entries of "tracking", 0 for none
     std::vector<Level> mValues;
@@ -93,7 +93,12 @@ TEST(NidsThresholdTables, ValuesOfTheDigitalProducts)
          {},
          1,
          256,
-         {{0, kNone}, {1, kNone}, {2, 0.0}, {19, 17 / 90.6875}, {20, std::exp(-63.875 / 38.875)}, {254, vilTop},
+         {{0, kNone},
+          {1, kNone},
+          {2, 0.0},
+          {19, 17 / 90.6875},
+          {20, std::exp(-63.875 / 38.875)},
+          {254, vilTop},
           {255, kNone}},
          kNone,
          kNone},
@@ -106,7 +111,13 @@ TEST(NidsThresholdTables, ValuesOfTheDigitalProducts)
          kNone,
          kNone},
         // TDWR reflectivity, its words taken as they stand; and base velocity (code 23) with its palette.
-        {"KBMX_SDUS54_N0QBMX_201501020205", 180, {}, 1, 256, {{1, kNone}, {2, -320.0}, {3, -315.0}, {255, 945.0}}, -320.0,
+        {"KBMX_SDUS54_N0QBMX_201501020205",
+         180,
+         {},
+         1,
+         256,
+         {{1, kNone}, {2, -320.0}, {3, -315.0}, {255, 945.0}},
+         -320.0,
          950.0},
         {"KBMX_SDUS54_N0VBMX_201501020205", 23, {}, 2, 0, {}, kNone, kNone},
         {"KBMX_SDUS54_N0VBMX_201501020205", 0, {}, 2, 0, {}, kNone, kNone},
@@ -175,10 +186,17 @@ TEST(NidsThresholdTables, EveryLevelOfEchoTopsAndVil)
 // 2 x fraction.
 TEST(NidsThresholdTables, CoefficientWords)
 {
-    const std::pair<CxUint16, double> kWords[] = {
-        {0x4000, 1.0},   {0x4400, 2.0},        {0x3C00, 0.5},     {0xC200, -1.5},       {0x4C00, 8.0},
-        {0x59AB, 90.6875}, {0x54DC, 38.875}, {0x593E, 83.875}, {0x0200, 1.0},        {0x8100, -0.5},
-        {0x7FFF, std::ldexp(2047.0 / 1024, 15)}};
+    const std::pair<CxUint16, double> kWords[] = {{0x4000, 1.0},
+                                                  {0x4400, 2.0},
+                                                  {0x3C00, 0.5},
+                                                  {0xC200, -1.5},
+                                                  {0x4C00, 8.0},
+                                                  {0x59AB, 90.6875},
+                                                  {0x54DC, 38.875},
+                                                  {0x593E, 83.875},
+                                                  {0x0200, 1.0},
+                                                  {0x8100, -0.5},
+                                                  {0x7FFF, std::ldexp(2047.0 / 1024, 15)}};
     for (const auto& [word, value] : kWords)
         EXPECT_DOUBLE_EQ(NidsLevelThreeParser::Coefficient(word), value) << std::hex << word;
 }
@@ -201,10 +219,10 @@ TEST(NidsThresholdTables, RasterRowRunningPastTheDataIsCut)
     ASSERT_GT(count, 4);
     const std::size_t end = row + 2 + count / 2; // message offset where the data now ends
     Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(30 + end));
-    Put32(cut, 8, CxUint32(end));               // message length
-    Put32(cut, 112, 0);                         // no graphic block
-    Put32(cut, 116, 0);                         // no tabular block
-    Put32(cut, 124, CxUint32(end - 120));       // symbology block length
+    Put32(cut, 8, CxUint32(end));                  // message length
+    Put32(cut, 112, 0);                            // no graphic block
+    Put32(cut, 116, 0);                            // no tabular block
+    Put32(cut, 124, CxUint32(end - 120));          // symbology block length
     Put32(cut, 132, CxUint32(end - (packet - 2))); // layer length
     cut.shrink_to_fit();
     const auto image = Decode(cut);
