@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Runs scripts/mutation-sample on a two-site fixture: one mutant must be killed and one must survive, and a
-replay after the fixture's test stops checking must report the lost kill."""
+"""Runs scripts/mutation-sample on a small fixture: a mutant the test catches is killed, one it cannot see survives,
+one in a program run only through `cmake -P` is built and killed, a mutant built into a program for one label never
+reaches a later label's run, and a replay after the fixture's test stops checking reports the lost kill."""
 
 import json
 import os
@@ -14,7 +15,10 @@ TOOL = os.path.join(os.path.dirname(HERE), "mutation-sample")
 
 
 def run(args, expect):
-    proc = subprocess.run([sys.executable, TOOL] + args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    # Tests inherit the caller's environment: without TMPDIR here, the fixture's tests must not find one.
+    env = {k: v for k, v in os.environ.items() if k != "TMPDIR"}
+    proc = subprocess.run([sys.executable, TOOL] + args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                          env=env)
     if proc.returncode != expect:
         sys.exit("exit %d (expected %d) from %s:\n%s" % (proc.returncode, expect, " ".join(args), proc.stdout))
     return proc.stdout
@@ -22,7 +26,7 @@ def run(args, expect):
 
 def statuses(path):
     with open(path, encoding="utf-8") as f:
-        return {(r["line"], r["replacement"]): r["status"] for r in json.load(f)["results"]}
+        return {(r["file"], r["line"], r["replacement"]): r["status"] for r in json.load(f)["results"]}
 
 
 def main():
@@ -37,11 +41,17 @@ def main():
                   "--no-ccache", "--timeout", "30"]
         first = os.path.join(tmp, "first.json")
         out = run(common + ["--count", "2", "--seed", "1", "--json", first], 0)
-        expected = {(4, "{}"): "killed", (9, "{}"): "survived"}
+        # Twice's mutant is caught; Square's is not; halve is reached only through cmake -P and must be rebuilt;
+        # the unnamed label runs calc_test after Twice's mutant was built into it and must not see that mutant.
+        expected = {("calc.cpp", 4, "{}"): "survived", ("calc.cpp", 9, "{}"): "killed",
+                    ("unused.cpp", 4, "{}"): "survived", ("unused.cpp", 4, "6"): "survived",
+                    ("halve.cpp", 6, "0"): "killed", ("halve.cpp", 6, "1"): "killed"}
         if statuses(first) != expected:
             sys.exit("expected %s, got %s:\n%s" % (expected, statuses(first), out))
-        if "calc.cpp:9:12" not in out.split("survivors")[1]:
+        if "calc.cpp:4:12" not in out.split("survivors")[1]:
             sys.exit("the survivor is not listed:\n" + out)
+        if "label unnamed's 1 tests run none of the programs" not in out:
+            sys.exit("no warning for a label whose tests name no program:\n" + out)
 
         # The test no longer checks anything: the replay must report Twice's mutant as killed before, surviving now.
         with open(os.path.join(source, "calc_test.cpp"), "w", encoding="utf-8") as f:
@@ -53,10 +63,11 @@ def main():
         out = run(common + ["--replay", first, "--json", second], 1)
         if os.path.exists(stray):
             sys.exit("a file missing from the source stayed in the worker's copy")
-        if statuses(second) != {(4, "{}"): "survived", (9, "{}"): "survived"}:
+        expected[("calc.cpp", 9, "{}")] = "survived"
+        if statuses(second) != expected:
             sys.exit("replay gave %s:\n%s" % (statuses(second), out))
         lost = out.split("killed before, surviving now (1):")
-        if len(lost) != 2 or "calc.cpp:4:12" not in lost[1]:
+        if len(lost) != 2 or "calc.cpp:9:12" not in lost[1]:
             sys.exit("the lost kill is not listed:\n" + out)
     print("mutation-sample: killed, survived and lost kill reported as expected")
     return 0

@@ -97,6 +97,67 @@ TEST_F(DragDataTest, FlavorDataNeedsADragAndASize)
     EXPECT_EQ(SetDragSendProc(nullptr, {}), kParamErr);
 }
 
+// Its size too: a bad or gone drag, or no place for the size, is a parameter error.
+TEST_F(DragDataTest, FlavorSizeNeedsADragAndAPlaceForIt)
+{
+    std::size_t size = 99;
+    DragRef gone = NewDrag();
+    DisposeDrag(gone);
+    EXPECT_EQ(GetFlavorDataSize(nullptr, 1, kText, &size), kParamErr);
+    EXPECT_EQ(GetFlavorDataSize(gone, 1, kText, &size), kParamErr);
+    EXPECT_EQ(GetFlavorDataSize(mDrag, 1, kText, nullptr), kParamErr);
+    EXPECT_EQ(size, 99u);
+}
+
+// A receive handler needs a live window and a function: anything else installs nothing (0).
+TEST_F(DragDataTest, AReceiveHandlerNeedsAWindowAndAFunction)
+{
+    WindowRef gone = CreateWindow(kDocumentWindowClass, 0, Rect{0, 0, 10, 10});
+    DisposeWindow(gone);
+    const DragReceiveHandler handler = [](WindowRef, DragRef) { return kNoErr; };
+    EXPECT_EQ(InstallReceiveHandler(nullptr, handler), 0u);
+    EXPECT_EQ(InstallReceiveHandler(gone, handler), 0u);
+    EXPECT_EQ(InstallReceiveHandler(mWindow, DragReceiveHandler()), 0u);
+    const std::uint64_t id = InstallReceiveHandler(mWindow, handler);
+    EXPECT_NE(id, 0u);
+    EXPECT_EQ(RemoveDragHandler(id), kNoErr);
+}
+
+// A drag leaving the window tells its handlers as it goes (leave window, then leave handler), and again each time
+// it comes back and leaves; a drop outside every window tells none at the release.
+TEST_F(DragDataTest, LeavingTheWindowMidDragTellsItsHandlers)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<ScriptItem> script;
+        std::vector<std::string> trace;
+    } cases[] = {
+        {"out", {script::Drag(700, 700), script::Up(701, 701)}, {"W:1", "W:2", "W:3", "W:4", "W:5"}},
+        {"out and back",
+         {script::Drag(700, 700), script::Drag(450, 250), script::Up(451, 251)},
+         {"W:1", "W:2", "W:3", "W:4", "W:5", "W:1", "W:2", "W:3", "W:4", "W:5"}},
+        {"out, back and out",
+         {script::Drag(700, 700), script::Drag(450, 250), script::Drag(20, 20), script::Up(21, 21)},
+         {"W:1", "W:2", "W:3", "W:4", "W:5", "W:1", "W:2", "W:3", "W:4", "W:5"}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> trace;
+        const std::uint64_t tracking = InstallTrackingHandler(mWindow,
+                                                              [&](std::int16_t inMessage, WindowRef, DragRef)
+                                                              {
+                                                                  trace.push_back("W:" + std::to_string(inMessage));
+                                                                  return kNoErr;
+                                                              });
+        PushScript(c.script);
+        EXPECT_EQ(TrackDrag(mDrag, Point{450, 250}), kDragNotAcceptedErr);
+        EXPECT_EQ(trace, c.trace);
+        RemoveDragHandler(tracking);
+    }
+}
+
 TEST_F(DragDataTest, DragsVisitViewsAndWindowsAndDropWhereAccepted)
 {
     int sends = 0;

@@ -180,4 +180,35 @@ TEST_F(PfLayerTest, ANativeMenuRunsTheChosenItemsAction)
     }
 }
 
+// An item the menu holds disabled runs nothing even when the focus enables it while the menu is up (as command
+// handlers do for their own commands at the update-status check): the menu's own state decides.
+TEST_F(PfLayerTest, ADisabledNativeItemRunsNothingEvenWhenTheFocusEnablesIt)
+{
+    const HandlerRef enabler = ApplicationTarget().InstallHandler(
+        {{kClassCommand, kCommandUpdateStatus}},
+        [](HandlerCallRef, Event& ioEvent)
+        {
+            HICommand command;
+            if (ioEvent.GetParam(kParamDirectObject, kTypeHICommand, command) == kNoErr)
+                EnableMenuItem(static_cast<MenuRef>(command.menu), command.menuItem, true);
+            return kNoErr;
+        });
+    const std::pair<std::int32_t, std::uint16_t> kRows[] = {{1, 1}, {2, 0}, {3, 0}};
+    for (const auto& [choice, chosen] : kRows)
+    {
+        std::vector<std::int32_t> ran;
+        auto act = [&ran](const NativeMenuItem& inItem) { ran.push_back(inItem.tag); };
+        NativeMenu menu(u"popup");
+        menu.AddItem(NativeMenuItem{u"One", 11, false, true, act});
+        menu.AddSeparator();
+        menu.AddItem(NativeMenuItem{u"Three", 33, false, false, act});
+        PushScript({script::Choose(choice)});
+        EXPECT_EQ(PopUpNativeMenu(menu, Point{200, 200}), chosen) << choice;
+        EXPECT_EQ(ran, chosen != 0 ? std::vector<std::int32_t>{11} : std::vector<std::int32_t>{}) << choice;
+        while (ScriptCount() > 0)
+            DeliverNextScriptItem();
+    }
+    RemoveHandler(enabler);
+}
+
 } // namespace

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -192,6 +196,77 @@ TEST_F(PfNavDialogTest, SelectionsAnswerTheirItemsByIndexAndType)
     NavReplyRecord reply;
     EXPECT_EQ(NavCompleteSave(&reply, kNavTranslateInPlace), kParamErr);
     EXPECT_EQ(NavCompleteSave(nullptr, kNavTranslateInPlace), kParamErr);
+}
+
+// HOME as a test sets it, given back as it was.
+class ScopedHome
+{
+public:
+    explicit ScopedHome(const char* inValue)
+    {
+        if (const char* old = std::getenv("HOME"))
+            mOld = old;
+        inValue != nullptr ? setenv("HOME", inValue, 1) : unsetenv("HOME");
+    }
+    ~ScopedHome() { mOld ? setenv("HOME", mOld->c_str(), 1) : unsetenv("HOME"); }
+
+private:
+    std::optional<std::string> mOld;
+};
+
+// A save dialog starts in the home folder; with HOME unset or empty, at the root.
+TEST_F(PfNavDialogTest, ASaveDialogStartsAtHomeOrTheRoot)
+{
+    const std::pair<const char*, const char*> kHomes[] = {{nullptr, "/"}, {"", "/"}, {"/tmp", "/tmp"}};
+    for (const auto& [home, start] : kHomes)
+    {
+        SCOPED_TRACE(home != nullptr ? home : "(unset)");
+        ScopedHome scoped(home);
+        Heard heard;
+        NavDialogCreationOptions options;
+        options.saveFileName = u"map.vanedoc";
+        NavDialogRef dialog = nullptr;
+        ASSERT_EQ(NavCreatePutFileDialog(&options, FourCC("TEXT"), FourCC("****"), Procedure, &heard, &dialog), kNoErr);
+        PushScript({script::Accept()});
+        EXPECT_EQ(NavDialogRun(dialog), kNoErr);
+        ASSERT_EQ(heard.replyStatus, kNoErr);
+        ASSERT_EQ(heard.reply.selection.size(), 1u);
+        EXPECT_EQ(heard.reply.selection[0].data, start);
+    }
+}
+
+// A new folder is made under the name typed, as the same characters in UTF-8: one to four bytes each, a pair of
+// surrogates as one character, a lone surrogate as U+FFFD.
+TEST_F(PfNavDialogTest, ANewFolderKeepsItsNameInUtf8)
+{
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / ("pf-nav-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    ScopedHome scoped(home.c_str());
+    const std::pair<std::u16string, std::string> kNames[] = {
+        {u"Wetter \u20AC.vanedoc", "Wetter \xE2\x82\xAC.vanedoc"},
+        {u"\u00DCbersicht", "\xC3\x9C"
+                            "bersicht"},
+        {u"\u65E5\u672C\uFFFD", "\xE6\x97\xA5\xE6\x9C\xAC\xEF\xBF\xBD"},
+        {u"\u0800\u07FF", "\xE0\xA0\x80\xDF\xBF"},
+        {u"Karte \U0001F30D", "Karte \xF0\x9F\x8C\x8D"},
+        {std::u16string(u"a") + char16_t(0xD800) + u"b", "a\xEF\xBF\xBD"
+                                                         "b"}};
+    for (const auto& [name, utf8] : kNames)
+    {
+        SCOPED_TRACE(utf8);
+        Heard heard;
+        NavDialogCreationOptions options;
+        options.saveFileName = name;
+        NavDialogRef dialog = nullptr;
+        ASSERT_EQ(NavCreateNewFolderDialog(&options, Procedure, &heard, &dialog), kNoErr);
+        PushScript({script::Accept()});
+        EXPECT_EQ(NavDialogRun(dialog), kNoErr);
+        ASSERT_EQ(heard.replyStatus, kNoErr);
+        ASSERT_EQ(heard.reply.selection.size(), 1u);
+        EXPECT_EQ(heard.reply.selection[0].data, home.string() + "/" + utf8);
+        EXPECT_TRUE(std::filesystem::is_directory(home / utf8));
+    }
+    std::filesystem::remove_all(home);
 }
 
 } // namespace

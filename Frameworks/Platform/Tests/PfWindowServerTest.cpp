@@ -1,6 +1,7 @@
 #include "PfWindowServer.h"
 #include "PfDrag.h"
 #include "PfRunLoop.h"
+#include "PfSurface.h"
 
 #include <gtest/gtest.h>
 
@@ -602,6 +603,32 @@ TEST_F(WindowServerTest, BadReferencesLogAndAnswerEmpty)
     EXPECT_EQ(GetWindowEventTarget(nullptr), nullptr);
     EXPECT_EQ(PopUpMenuSelect(nullptr, Point{}, 0), 0);
     EXPECT_EQ(mLog.size(), 6u);
+}
+
+// Calls on a menu or window that is gone, or was never made, answer an error (or nothing) and leave a line in the
+// debug log: never a crash.
+TEST_F(WindowServerTest, CallsOnBadMenusAndWindowsAnswerErrors)
+{
+    MenuRef gone = CreateMenu(7, 0);
+    InsertMenuItem(gone, 0, u"A", 1, 0);
+    ReleaseMenu(gone);
+    WindowRef closed = CreateWindow(kDocumentWindowClass, 0, Rect{0, 0, 10, 10});
+    DisposeWindow(closed);
+    for (MenuRef menu : {MenuRef(nullptr), gone})
+    {
+        EXPECT_EQ(SetMenuTitle(menu, u"T"), kParamErr);
+        EXPECT_EQ(GetMenuTitle(menu), u"");
+        EXPECT_EQ(SetMenuItemText(menu, 1, u"B"), kParamErr);
+        EXPECT_EQ(GetMenuItemText(menu, 1), u"");
+        EXPECT_EQ(SetMenuItemCommandID(menu, 1, 2), kParamErr);
+        EXPECT_EQ(GetMenuItemCommandID(menu, 1), 0u);
+        EXPECT_EQ(EnableMenuItem(menu, 1, false), kParamErr);
+        EXPECT_FALSE(IsMenuItemEnabled(menu, 1));
+        EXPECT_EQ(GetMenuItemAttributes(menu, 1), 0u);
+    }
+    for (WindowRef window : {WindowRef(nullptr), closed})
+        EXPECT_EQ(SetThemeWindowBackground(window, 1), kParamErr);
+    EXPECT_GE(mLog.size(), 20u);
 }
 
 } // namespace

@@ -1,3 +1,3 @@
-sky_add_tests(pf_window_server_tests LABEL pf_ui TIMEOUT 30
-    SOURCES PfWindowServerTest.cpp PfDragDataTest.cpp
+sky_add_tests(pf_window_server_tests TIMEOUT 30
+    SOURCES pf_ui: PfWindowServerTest.cpp pf_ui,fx_6: PfDragDataTest.cpp
     LIBS Platform)

@@ -785,6 +785,7 @@ TEST_F(WxRadarProductTest, StormCellsAgainstTheTrackingAndHailTables)
                 markers, [&](const gxtest::Quad& q)
                 { return std::hypot((q.mLeft + q.mRight) / 2 - mark.mX, (q.mBottom + q.mTop) / 2 - mark.mY) < 0.01; }));
             const auto line = CentreLine(PopupFeedback(*popup, cell->mPosition));
+            EXPECT_EQ(popup->Key(), CxString("id: ") + CxString(row[0].c_str())); // the first cell's too
             if (row[3] != "-" && line.size() == 1u)
             {
                 const auto& end = line[0].mVertices[1];

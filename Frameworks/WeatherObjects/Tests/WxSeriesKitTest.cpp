@@ -1,10 +1,16 @@
-// The series kit where no series test reaches it: the lock following the client's authentication and the status
-// of a series without a time-series set, for the line and the wind series alike.
+// The series kit where no series test reaches it: the lock following the client's authentication, the status of a
+// series without a time-series set, and what a document says of a series' visibility and set, for the line and the
+// wind series alike.
+#include "WxSeriesKit.h"
 #include "DxParm.h"
+#include "DxSet.h"
 #include "WeatherTestKit.h"
 #include "WxGraph.h"
+#include "WxParser.h"
 #include "WxSeriesClient.h"
 #include "WxSeriesVectorClient.h"
+
+#include <memory>
 
 #include <type_traits>
 
@@ -84,6 +90,33 @@ TYPED_TEST(WxSeriesKitTest, StatusWithoutASetIsTheStationId)
     {
         EXPECT_EQ(series->Name(), CxString("Pressure"));
     }
+    delete series;
+}
+
+// A document's "visible" is the series' visibility whatever it was before (a series saved hidden opens hidden); a
+// set the document names that does not exist yet is made as a time-series set.
+TYPED_TEST(WxSeriesKitTest, VisibilityAndSetAsTheDocumentSays)
+{
+    WxGraph graph;
+    auto* series = new TypeParam(&graph);
+    const std::pair<const char*, bool> kRows[] = {
+        {"false", false}, {"false", false}, {"true", true}, {"true", true}, {"false", false}};
+    for (const auto& [visible, shown] : kRows)
+    {
+        std::unique_ptr<WxParser> parser;
+        const XmlElement* element = KitElement(parser, std::string("<series visible=\"") + visible + "\"/>");
+        ASSERT_NE(element, nullptr);
+        WxReadSeriesVisibility(*series, *element);
+        EXPECT_EQ(series->IsVisible(), shown) << visible;
+    }
+    std::unique_ptr<WxParser> parser;
+    const XmlElement* element = KitElement(parser, "<series dataset=\"qa2-unheard-of\"/>");
+    ASSERT_NE(element, nullptr);
+    WxReadSeriesSet(*series, &graph, *element);
+    ASSERT_NE(series->Set(), nullptr);
+    EXPECT_EQ(series->Set()->Id(), CxString("qa2-unheard-of"));
+    EXPECT_EQ(series->Set()->Kind(), 7);
+    series->SetSet(nullptr);
     delete series;
 }
 

@@ -183,4 +183,19 @@ TEST(XmlArena, BlocksLastUntilTheirLastObject)
     XmlArena::Free(nullptr);
 }
 
+// An arena whose objects were all freed before it closed gives its block back as it closes (LeakSanitizer reports
+// a block kept); so does one that never handed out an object.
+TEST(XmlArena, ClosedAfterItsObjectsWereFreedReleasesItsBlock)
+{
+    for (const int count : {0, 1, 2, 500})
+    {
+        XmlArena arena;
+        std::vector<void*> objects;
+        for (int i = 0; i < count; ++i)
+            objects.push_back(arena.Allocate(16 + i % 40));
+        for (void* object : objects)
+            XmlArena::Free(object);
+    }
+}
+
 } // namespace

@@ -79,6 +79,8 @@ public:
     ~TestClient() override { Detach(); }
     CxString Id() const override { return CxString(mKey.c_str()); }
 
+    bool NeedsToParse(DxRecord* inRecord, const CxDate& inModified) { return OnNeedsToParse(inRecord, inModified); }
+
     int mFrames = 0;
 
 protected:
@@ -101,6 +103,16 @@ private:
     std::string mKey;
     Latch* mEntered;
     Latch* mRelease;
+};
+
+// Counts the messages of one code.
+class CodeCounter : public CxReceiver
+{
+public:
+    explicit CodeCounter(CxSint32 inCode) : mCode(inCode) {}
+    void OnReceiveMessage(CxMessenger*, CxSint32 inCode, void*) override { mCount += inCode == mCode; }
+    CxSint32 mCode;
+    int mCount = 0;
 };
 
 // Keeps the update thread busy without the manager's lock.
@@ -511,6 +523,56 @@ TEST_F(DxManagerTest, OfflineEndToEndFromTheCacheToTheClient)
     EXPECT_TRUE(HoldsNothing());
     EXPECT_FALSE(fs::exists(file));
     EXPECT_FALSE(fs::exists(older));
+}
+
+// Moving only the start or only the end of a client's window takes effect, and so does moving both.
+TEST_F(DxManagerTest, EitherEndOfAClientsWindowMovesAlone)
+{
+    TestClient client("stn");
+    const CxDate kWindows[][2] = {
+        {kT, kT + 1800}, {kT, kT + 3600}, {kT - 600, kT + 3600}, {kT - 600, kT + 3600}, {kT + 300, kT + 900}};
+    for (const auto& window : kWindows)
+    {
+        client.SetDates(window[0], window[1]);
+        EXPECT_EQ(client.StartDate(), window[0]);
+        EXPECT_EQ(client.EndDate(), window[1]);
+    }
+}
+
+// A client holding data parses its record again only from a file newer than the one it holds.
+TEST_F(DxManagerTest, AClientHoldingDataParsesOnlyANewerFile)
+{
+    Seed(kT, "now");
+    TestClient client("stn");
+    Attach(client, kT, kT, kT);
+    ASSERT_TRUE(Pump([&] { return client.Table() != nullptr && client.FrameDate() == kT; }));
+    const CxDate held = client.LastModified();
+    ASSERT_NE(held, DxManager::sMissingDate);
+    DxRecord record(kT, "stn");
+    EXPECT_FALSE(client.NeedsToParse(&record, held - 60.0));
+    EXPECT_FALSE(client.NeedsToParse(&record, held));
+    EXPECT_TRUE(client.NeedsToParse(&record, held + 60.0));
+    client.SetSet(nullptr);
+    EXPECT_TRUE(Settle());
+}
+
+// A configuration refresh that changed something refreshes the clients and tells the receivers (message 9); one
+// that changed nothing (0) or was cancelled (900) does neither.
+TEST_F(DxManagerTest, OnlyAChangingConfigurationRefreshIsAnnounced)
+{
+    TestClient client("stn");
+    Attach(client, kT, kT, kT);
+    ASSERT_TRUE(Settle());
+    CodeCounter announced(9);
+    mManager->AttachReceiver(&announced);
+    for (auto [code, count] : {std::pair{900, 0}, {0, 0}, {1, 1}, {900, 1}, {2, 2}})
+    {
+        mManager->ReceiveMessageFromConfigJob(mManager->CreateConfigJob(), code);
+        EXPECT_EQ(announced.mCount, count) << code;
+    }
+    mManager->DetachReceiver(&announced);
+    client.SetSet(nullptr);
+    EXPECT_TRUE(Settle());
 }
 
 } // namespace

@@ -189,7 +189,9 @@ TEST_F(DxNetworkTest, FallbacksQueriesAndSearchesKeepTheirBounds)
     }
 }
 
-// Cached files before the window (within the look-back) and in it are offered; gaps and later files are not.
+// Cached files before the window (within the look-back) and in it are offered; gaps and later files are not. Without
+// a query URL the window is searched at the subscription's interval; a query manager, which learns its dates from
+// the server, looks at every step of its resolution (offline too).
 TEST_F(DxNetworkTest, ALocalSearchOffersExactlyTheCachedDates)
 {
     CxData data("data", 4);
@@ -198,12 +200,82 @@ TEST_F(DxNetworkTest, ALocalSearchOffersExactlyTheCachedDates)
         DxRecord record(kT + at, "stn");
         mManager->WriteDataToCache(&record, data, kT, "x/t");
     }
-    DxSubscription s(kT, kT + 1200, "stn", 300);
-    std::vector<std::string> found;
-    for (const CxDate& date : mManager->PerformLocalSearch(s))
-        found.push_back(date.AsString().AsUtf8());
-    EXPECT_EQ(found, (std::vector<std::string>{(kT - 600).AsString().AsUtf8(), (kT + 300).AsString().AsUtf8(),
-                                               (kT + 900).AsString().AsUtf8()}));
+    const std::tuple<const char*, CxSint32, std::vector<double>> kRows[] = {
+        {"", 300, {-600, 300, 900}}, {"", 600, {-600}}, {"q", 600, {-600, 300, 900}}, {"q", 300, {-600, 300, 900}}};
+    for (const bool online : {true, false})
+    {
+        if (!online)
+            DxManager::GoOffline();
+        for (const auto& [query, interval, offsets] : kRows)
+        {
+            mManager->mQueryUrlFormat = query;
+            DxSubscription s(kT, kT + 1200, "stn", interval);
+            std::vector<std::string> found, expected;
+            for (const CxDate& date : mManager->PerformLocalSearch(s))
+                found.push_back(date.AsString().AsUtf8());
+            for (const double offset : offsets)
+                expected.push_back((kT + offset).AsString().AsUtf8());
+            EXPECT_EQ(found, expected) << "query '" << query << "', interval " << interval << ", online " << online;
+        }
+    }
+}
+
+// A query is asked when any one of its reasons holds: no record in the window, the newest record at least the
+// minimum check threshold (420 s) before the window's end, or the oldest no earlier than the window's start. A 401
+// leaves "Authentication failed." as the status.
+TEST_F(DxNetworkTest, AQueryIsAskedForAnyOneReason)
+{
+    mServer.AddDocument("/tst?q", 200, "text/xml", "<xml></xml>");
+    mManager->mQueryUrlFormat = "q";
+    const std::pair<std::vector<double>, bool> kRows[] = {
+        {{-600, 1740}, false}, // recent, and looking back far enough: nothing to ask
+        {{-600, 1200}, true},  // the newest 600 s before the end
+        {{0, 1740}, true},     // the oldest at the start: nothing known before it
+        {{300, 1740}, true},   // the oldest after the start
+        {{}, true}};           // nothing known
+    DxManager::GoOffline();    // records added without requests
+    for (std::size_t row = 0; row < std::size(kRows); ++row)
+        for (const double offset : kRows[row].first)
+            mManager->AddRecord(DxRecord(kT + offset, CxString(("r" + std::to_string(row)).c_str())));
+    ASSERT_TRUE(Settle());
+    DxManager::GoOnline();
+    ASSERT_TRUE(Settle());
+    for (std::size_t row = 0; row < std::size(kRows); ++row)
+    {
+        mServer.ClearLog();
+        DxSubscription s(kT, kT + 1800, CxString(("r" + std::to_string(row)).c_str()), 300);
+        mManager->PerformOnlineQuery(s);
+        EXPECT_EQ(mServer.Hits("/tst?q"), kRows[row].second ? 1 : 0) << row;
+        EXPECT_EQ(mManager->Status(), "Idle.") << row;
+    }
+    mServer.AddDocument("/tst?q", 200, "text/xml", "<xml></xml>").RequireBasic("u", "p");
+    DxSubscription s(kT, kT + 1800, "r4", 300);
+    EXPECT_TRUE(mManager->PerformOnlineQuery(s).empty());
+    EXPECT_EQ(mServer.Requests().back().path + "?" + mServer.Requests().back().query, "/tst?q");
+    EXPECT_EQ(mManager->Status(), "Authentication failed.");
+}
+
+// A request that got no answer (status 0) stands for its file for 15 s, as any answer does: the earlier dates of
+// the fallback are not asked for in the meantime.
+TEST_F(DxNetworkTest, ARecentUnansweredRequestStandsForItsFile)
+{
+    sky::test::ClosedPort closed;
+    mManager->mBase = closed.Url("/tst?");
+    DxRecord record(kT, "stn");
+    const auto asked = [&](const char* inKey)
+    {
+        int count = 0;
+        for (const std::string& line : Lines())
+            count += line.find(" GET ") != std::string::npos && line.find(inKey) != std::string::npos;
+        return count;
+    };
+    for (auto [at, now, earlier] : {std::tuple{0.0, 1, 0}, {10.0, 1, 0}, {40.0, 2, 0}})
+    {
+        mClock = at;
+        EXPECT_EQ(mManager->PerformDownload(record), 0) << at;
+        EXPECT_EQ(asked("tst?03071200"), now) << at;
+        EXPECT_EQ(asked("tst?03071155"), earlier) << at;
+    }
 }
 
 // A record that failed with nothing cached (1001) goes back to the clients, so each can ask again or give up.

@@ -2,5 +2,5 @@ sky_add_tests(dx_engine_tests SOURCES eng_1: DxCacheTest.cpp LIBS DataObjects)
 sky_add_tests(dx_engine_thread_tests TSAN
     SOURCES dec_1: DxLoggerTest.cpp
             eng_1: DxManagerTest.cpp
-            eng_2: DxNetworkTest.cpp
+            eng_2,rel_2: DxNetworkTest.cpp
     LIBS DataObjects TestSupportHttp)

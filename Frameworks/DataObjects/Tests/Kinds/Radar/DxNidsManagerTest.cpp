@@ -172,6 +172,32 @@ TEST_F(DxNidsTest, OtherFormatsReachTheirClients)
     }
 }
 
+// A refresh counts as a change when a list came new (200), not when it was unchanged (304) or failed (404).
+TEST_F(DxNidsTest, ARefreshChangesWhatCameNew)
+{
+    const std::tuple<const char*, int, bool> kRows[] = {{"", 0, false},
+                                                        {"/siteinfo.xml", 404, false},
+                                                        {"/prodinfo.xml", 500, false},
+                                                        {"/siteinfo.xml", 200, true},
+                                                        {"/prodinfo.xml", 200, true}};
+    for (const auto& [list, status, changed] : kRows)
+    {
+        SCOPED_TRACE(std::string(list) + " " + std::to_string(status));
+        mServer.AddDocument("/siteinfo.xml", 200, "text/xml", Sites("Birmingham"));
+        mServer.AddDocument("/prodinfo.xml", 200, "text/xml", Products("Base reflectivity"));
+        ASSERT_FALSE(mManager->PerformConfigUpdate()); // all as it was: nothing new
+        if (status == 200)
+        {
+            const bool sites = std::string(list) == "/siteinfo.xml";
+            mServer.AddDocument(list, 200, "text/xml", sites ? Sites("Birmingham, AL") : Products("Reflectivity"))
+                .NoLastModified();
+        }
+        else if (status != 0)
+            mServer.AddDocument(list, status, "text/plain", "");
+        EXPECT_EQ(mManager->PerformConfigUpdate(), changed);
+    }
+}
+
 // Lists and site table replaced by refreshes, and the client's key changed, while other threads read them.
 TEST_F(DxNidsTest, ListsReplacedWhileRead)
 {

@@ -1,1 +1,1 @@
-sky_add_tests(dx_radar_thread_tests TSAN SOURCES dec_3: DxNidsManagerTest.cpp LIBS DataObjects TestSupportHttp)
+sky_add_tests(dx_radar_thread_tests TSAN SOURCES dec_3,rel_2: DxNidsManagerTest.cpp LIBS DataObjects TestSupportHttp)
