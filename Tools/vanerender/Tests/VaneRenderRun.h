@@ -22,6 +22,10 @@ struct Outcome
     std::string mErr;
 };
 
+// Mesa's rasteriser threads are not instrumented: under the thread sanitizer their locks read as races with the
+// tool's drawing thread. Every run of this program rasterises on the drawing thread (the children inherit it).
+inline const bool kRasterOnTheDrawingThread = setenv("LP_NUM_THREADS", "0", 0) == 0;
+
 inline std::string Slurp(const fs::path& inPath)
 {
     std::ifstream in(inPath, std::ios::binary);
