@@ -321,10 +321,11 @@ TEST_F(FxWindowTest, MouseEventsReachOnlyTheActiveWindowTheMouseIsIn)
         {"on the desktop", true, Point{content.x - 100, content.y + 100}, false},
         {"in the other window", true, Point{content.x + 150, content.y + 400}, false},
     };
-    const std::vector<std::pair<std::uint32_t, std::string>> kinds = {
-        {kMouseUp, "up"}, {kMouseMoved, "moved"}, {kMouseDragged, "dragged"},
-        {kMouseWheelMoved, "wheel"}, {kMouseScroll, "scroll"},
-    };
+    const std::vector<std::pair<std::uint32_t, std::string>> kinds = {{kMouseUp, "up"},
+                                                                      {kMouseMoved, "moved"},
+                                                                      {kMouseDragged, "dragged"},
+                                                                      {kMouseWheelMoved, "wheel"},
+                                                                      {kMouseScroll, "scroll"}};
     for (const Place& place : places)
     {
         Activate(place.active ? window.get() : other.get());
