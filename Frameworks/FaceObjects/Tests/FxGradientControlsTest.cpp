@@ -21,6 +21,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace
 {
@@ -468,9 +469,16 @@ TEST_F(FxGradientControlsTest, TabOrderFollowsXAndLeavesAfterTheLastKey)
     }
     EXPECT_EQ(forward, byX);
     EXPECT_EQ(editor->OnGetFocusPart(), 0);
+    // Backwards from nothing: the rightmost key, then each key's left neighbour, then out.
+    std::vector<CxSint16> backward;
     part = kControlFocusPrevPart;
-    ASSERT_TRUE(editor->OnSetFocusPart(part));
-    EXPECT_EQ(part, byX.back());
+    while (editor->OnSetFocusPart(part) && part != 0 && backward.size() < 10)
+    {
+        backward.push_back(part);
+        part = kControlFocusPrevPart;
+    }
+    EXPECT_EQ(backward, std::vector<CxSint16>(byX.rbegin(), byX.rend()));
+    EXPECT_EQ(editor->OnGetFocusPart(), 0);
     EXPECT_FALSE(Focus(editor, 999));
 }
 
@@ -726,6 +734,17 @@ TEST_F(FxGradientPickerTest, DisplayTwiceKeepsOneWindow)
     EXPECT_EQ(first->Editor()->Gradient(), green);
     // The leftmost key has the focus.
     EXPECT_EQ(first->Editor()->OnGetFocusPart(), first->Editor()->FindFirstPart());
+}
+
+TEST_F(FxGradientPickerTest, WithoutStoredBoundsThePickerOpensWhereItsFilePlacesIt)
+{
+    std::unique_ptr<FxFloatingWindow> plain(new FxFloatingWindow(CxString("VanePalettes"), CxString("GradientPicker")));
+    ASSERT_NE(plain->GetRef(), nullptr);
+    const CxRect placed = plain->FrameBounds();
+    plain.reset();
+    FxShowGradientPicker(GxColorGradient());
+    ASSERT_NE(FxGradientPicker::sGradientPicker, nullptr);
+    EXPECT_EQ(FxGradientPicker::sGradientPicker->FrameBounds().AsString(), placed.AsString());
 }
 
 TEST_F(FxGradientPickerTest, AMovedPickerOpensWhereItWasLeft)

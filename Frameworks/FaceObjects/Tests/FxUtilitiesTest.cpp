@@ -222,6 +222,30 @@ TEST_F(FxUtilitiesTest, ThePickerAnswersWithTheScriptsLastColourAtFullAlpha)
     }
 }
 
+TEST_F(FxUtilitiesTest, ThePickerStartsFromTheGivenColourInSixteenBits)
+{
+    struct Row
+    {
+        const char* name;
+        GxColor given;
+        RGBColor shown;
+    };
+    // Each channel times 65535, truncated; alpha is not shown.
+    const std::vector<Row> rows = {
+        {"quarters", GxColor(0.25, 0.5, 0.75, 1), RGBColor{16383, 32767, 49151}},
+        {"the ends", GxColor(0, 1, 0.001, 0.5), RGBColor{0, 65535, 65}},
+        {"just below full", GxColor(0.999, 0.5, 0, 0), RGBColor{65469, 32767, 0}},
+    };
+    for (const Row& row : rows)
+    {
+        ResetWindowServerForTesting();
+        PushScript({script::Cancel()});
+        GxColor out;
+        EXPECT_FALSE(FxPickColor(nullptr, row.given, out)) << row.name;
+        EXPECT_EQ(LastColorPickerStart(), row.shown) << row.name;
+    }
+}
+
 // ---- Icons, font panel, regions ------------------------------------------------------------------------------
 
 TEST_F(FxUtilitiesTest, IconsRegisterFromTheBundlesPngs)

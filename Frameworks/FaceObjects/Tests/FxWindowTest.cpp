@@ -292,6 +292,63 @@ TEST_F(FxWindowTest, TheMouseEntersAndLeavesTheContentOnlyWhileActive)
     EXPECT_TRUE(gTrace.empty());
 }
 
+class MouseWindow : public RecordingWindow
+{
+public:
+    using RecordingWindow::RecordingWindow;
+    void OnMouseUp(const FxMouseEvent&) override { gTrace.push_back("up"); }
+    void OnMouseMoved(const FxMouseEvent&) override { gTrace.push_back("moved"); }
+    void OnMouseDragged(const FxMouseEvent&) override { gTrace.push_back("dragged"); }
+    void OnMouseScroll(const FxMouseEvent&) override { gTrace.push_back("scroll"); }
+};
+
+TEST_F(FxWindowTest, MouseEventsReachOnlyTheActiveWindowTheMouseIsIn)
+{
+    std::unique_ptr<MouseWindow> window(new MouseWindow("Windows", "PlainWindow"));
+    std::unique_ptr<FxWindow> other(new FxDocumentWindow(CxRect(600, 400, 800, 600)));
+    const Rect content = GetWindowBounds(window->GetRef(), kWindowContentRgn);
+    struct Place
+    {
+        const char* name;
+        bool active;
+        Point global;
+        bool heard;
+    };
+    const std::vector<Place> places = {
+        {"inside, active", true, Point{content.x + 150, content.y + 100}, true},
+        {"inside, behind another", false, Point{content.x + 150, content.y + 100}, false},
+        {"on the title bar", true, Point{content.x + 150, content.y - 5}, false},
+        {"on the desktop", true, Point{content.x - 100, content.y + 100}, false},
+        {"in the other window", true, Point{content.x + 150, content.y + 400}, false},
+    };
+    const std::vector<std::pair<std::uint32_t, std::string>> kinds = {{kMouseUp, "up"},
+                                                                      {kMouseMoved, "moved"},
+                                                                      {kMouseDragged, "dragged"},
+                                                                      {kMouseWheelMoved, "wheel"},
+                                                                      {kMouseScroll, "scroll"}};
+    for (const Place& place : places)
+    {
+        Activate(place.active ? window.get() : other.get());
+        ASSERT_EQ(window->IsActive(), place.active) << place.name;
+        for (const auto& [kind, heard] : kinds)
+        {
+            gTrace.clear();
+            const OSStatus status =
+                Send(GetWindowEventTarget(window->GetRef()), kClassMouse, kind,
+                     [&](pf::Event& ioEvent)
+                     {
+                         ioEvent.SetParam(kParamMouseLocation, kTypeHIPoint, place.global);
+                         ioEvent.SetParam(kParamWindowMouseLocation, kTypeHIPoint,
+                                          Point{place.global.x - content.x, place.global.y - content.y});
+                         ioEvent.SetParam(kParamMouseWheelDelta, kTypeSInt32, std::int32_t(1));
+                     });
+            EXPECT_EQ(gTrace, place.heard ? std::vector<std::string>{heard} : std::vector<std::string>{})
+                << place.name << " " << heard;
+            EXPECT_EQ(status, place.heard ? kNoErr : kEventNotHandled) << place.name << " " << heard;
+        }
+    }
+}
+
 class SizedWindow : public FxDocumentWindow
 {
 public:
@@ -1025,6 +1082,37 @@ TEST_F(FxWindowTest, AControllerTakesTheClicksWhileAttached)
     EXPECT_EQ(window->Controller(), nullptr);
     Send(GetWindowEventTarget(window->GetRef()), kClassControl, kControlHit, ControlParam(button));
     EXPECT_EQ(gTrace, (std::vector<std::string>{"attach", "controller hit 1", "detach", "hit 1"}));
+}
+
+TEST_F(FxWindowTest, AControllerAttachedFromItsOwnSideJoinsOnceAndMovesOn)
+{
+    std::unique_ptr<RecordingWindow> window(new RecordingWindow("Windows", "PlainWindow"));
+    std::unique_ptr<FxWindow> other(new FxDocumentWindow(CxRect(600, 400, 800, 600)));
+    RecordingController controller;
+    struct Row
+    {
+        const char* name;
+        FxWindow* target;
+        std::vector<std::string> heard;
+        FxWindow* holder; // the window holding the controller afterwards
+        FxWindow* left;   // a window that holds none afterwards
+    };
+    const std::vector<Row> rows = {
+        {"first window", window.get(), {"attach"}, window.get(), other.get()},
+        {"the same again", window.get(), {"attach"}, window.get(), other.get()},
+        {"another window", other.get(), {"detach", "attach"}, other.get(), window.get()},
+    };
+    for (const Row& row : rows)
+    {
+        gTrace.clear();
+        controller.AttachWindow(row.target);
+        EXPECT_EQ(gTrace, row.heard) << row.name;
+        EXPECT_EQ(controller.Window(), row.holder) << row.name;
+        EXPECT_EQ(row.holder->Controller(), &controller) << row.name;
+        EXPECT_EQ(row.left->Controller(), nullptr) << row.name;
+    }
+    other->DetachController(&controller);
+    EXPECT_EQ(controller.Window(), nullptr);
 }
 
 } // namespace

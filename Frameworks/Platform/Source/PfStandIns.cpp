@@ -25,6 +25,7 @@ struct StandIns
     std::map<std::uint64_t, Image> icons;
     std::set<Region*> regions;
     std::u16string prompt;
+    RGBColor start;
     std::optional<FontPanelStyle> fontStyle;
 };
 
@@ -78,6 +79,7 @@ std::uint64_t IconKey(FourCharCode inCreator, FourCharCode inType)
 bool PickColor(const std::u16string& inPrompt, const RGBColor& inColour, RGBColor* outColour)
 {
     Stand().prompt = inPrompt;
+    Stand().start = inColour;
     auto& script = State().script;
     RGBColor shown = inColour;
     bool chosen = false;
@@ -108,6 +110,11 @@ bool PickColor(const std::u16string& inPrompt, const RGBColor& inColour, RGBColo
 std::u16string LastColorPickerPrompt()
 {
     return Stand().prompt;
+}
+
+RGBColor LastColorPickerStart()
+{
+    return Stand().start;
 }
 
 TakerRef PushScriptTaker(ScriptTaker inTaker)

@@ -28,8 +28,9 @@ struct RGBColor
 // alpha ignored); an accept answers true with the last colour when one came, else false; a cancel, an empty
 // script or an item of another kind at the head (left queued) answers false. outColour is set only on true.
 bool PickColor(const std::u16string& inPrompt, const RGBColor& inColour, RGBColor* outColour);
-// The prompt of the last picker shown, for tests.
+// The prompt of the last picker shown, and the colour it was shown with, for tests.
 std::u16string LastColorPickerPrompt();
+RGBColor LastColorPickerStart();
 
 // ---- Takers ------------------------------------------------------------------------------------------------------
 
