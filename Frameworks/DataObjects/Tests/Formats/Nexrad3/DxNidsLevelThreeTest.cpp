@@ -2,6 +2,7 @@
 #include "DxNidsLevelThree.h"
 #include "DxGridParsers.h"
 #include "DxNidsFuzzEntry.h"
+#include "DxNidsTestSupport.h"
 #include "DxUnitTestSupport.h"
 #include "GxProjection.h"
 #include "TestSupport.h"
@@ -22,7 +23,7 @@
 namespace
 {
 namespace fs = std::filesystem;
-using Bytes = std::vector<CxUint8>;
+using nidstest::Bytes;
 
 // Products not in a list carry the unit "nada", which the unit table provides.
 class UnitTable : public ::testing::Environment
@@ -31,17 +32,8 @@ class UnitTable : public ::testing::Environment
 };
 const auto* gUnitTable = ::testing::AddGlobalTestEnvironment(new UnitTable);
 
-Bytes ReadAll(const std::string& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::unique_ptr<DxIndexedImage> Decode(const Bytes& inBytes)
-{
-    NidsLevelThreeParser parser;
-    return std::unique_ptr<DxIndexedImage>(parser.Parse(inBytes.data(), inBytes.size(), {}, {}));
-}
+using nidstest::Decode;
+using nidstest::ReadAll;
 
 // Sum and count of the non-zero pixels, as the peer reports them.
 std::pair<CxUint64, CxUint64> Count(const DxIndexedImage& inImage)

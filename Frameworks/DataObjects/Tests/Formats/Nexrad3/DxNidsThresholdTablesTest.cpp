@@ -2,7 +2,7 @@
 // products (some given another product's code), and a raster row that runs past the end of its data.
 #include "DxField.h"
 #include "DxNidsLevelThree.h"
-#include "DxUnitTestSupport.h"
+#include "DxNidsTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,26 +16,11 @@
 
 namespace
 {
-using Bytes = std::vector<CxUint8>;
+using nidstest::Bytes;
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
-class UnitTable : public ::testing::Environment
-{
-    void SetUp() override { dxtest::LoadBundleTable(); }
-};
-const auto* gUnitTable = ::testing::AddGlobalTestEnvironment(new UnitTable);
-
-Bytes ReadAll(const std::string& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::unique_ptr<DxIndexedImage> Decode(const Bytes& inBytes)
-{
-    NidsLevelThreeParser parser;
-    return std::unique_ptr<DxIndexedImage>(parser.Parse(inBytes.data(), inBytes.size(), {}, {}));
-}
+using nidstest::Decode;
+using nidstest::ReadAll;
 
 // Big-endian words at a message offset (after the 30-byte heading).
 void Put16(Bytes& ioBytes, std::size_t inOffset, CxUint16 inValue)
