@@ -107,8 +107,7 @@ TEST(VaneLinePage, EmbedsOfThePageAndTheScriptCountTogether)
     run = VaneRunHost(folder, "full.html --script one-more.vhs --home home --out out");
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_NE(run.err.find("one-more.vhs:2: more than 256 embeds"), std::string::npos) << run.err;
-    if (!HasFailure())
-        fs::remove_all(folder);
+    VaneRemoveRowFolder(folder);
 }
 
 // A copy of the demo folder in another checkout's place is served, the page reached by its real path; a page
@@ -140,8 +139,7 @@ TEST(VaneLinePage, ServesTheDemoFolderAboveThePageInAnyCheckout)
               std::string::npos)
         << run.out;
     EXPECT_EQ(run.out.find("vanehost: serving"), std::string::npos) << run.out;
-    if (!HasFailure())
-        fs::remove_all(folder);
+    VaneRemoveRowFolder(folder);
 }
 
 // A map page on the build's plug-in, its data served: under the address sanitizer the program's own suppressions
@@ -157,8 +155,7 @@ TEST(VaneLinePage, AMapPageExitsCleanWithoutSuppressionsOfTheCaller)
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.err.find("LeakSanitizer"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::exists(folder / "out" / "map.png"));
-    if (!HasFailure())
-        fs::remove_all(folder);
+    VaneRemoveRowFolder(folder);
 }
 
 } // namespace

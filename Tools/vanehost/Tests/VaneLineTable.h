@@ -60,6 +60,16 @@ inline std::filesystem::path VaneRowFolder(const std::string& inName)
     return folder;
 }
 
+// A passing row's folder goes, and the process's folder with its last row (remove leaves one that is not empty).
+inline void VaneRemoveRowFolder(const std::filesystem::path& inFolder)
+{
+    if (testing::Test::HasFailure())
+        return;
+    std::filesystem::remove_all(inFolder);
+    std::error_code notEmpty;
+    std::filesystem::remove(inFolder.parent_path(), notEmpty);
+}
+
 // vanehost in inFolder with these arguments (quoted by the caller), on the probe plug-in unless inProbe is false
 // (the build's plug-in). No leak suppressions of the caller's apply.
 inline VaneLineRun VaneRunHost(const std::filesystem::path& inFolder, const std::string& inArguments,
@@ -93,6 +103,5 @@ inline void VaneCheckRow(const VaneLineRow& inRow)
     EXPECT_NE((run.out + run.err).find(where + inRow.message), std::string::npos)
         << "wanted \"" << where << inRow.message << "\" in\n"
         << run.out << run.err;
-    if (!testing::Test::HasFailure())
-        std::filesystem::remove_all(folder);
+    VaneRemoveRowFolder(folder);
 }
