@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs scripts/mutation-sample on a small fixture: a mutant the test catches is killed, one it cannot see survives,
 one in a program run only through `cmake -P` is built and killed, a mutant built into a program for one label never
-reaches a later label's run, and a replay after the fixture's test stops checking reports the lost kill."""
+reaches a later label's run, a replay after the fixture's test stops checking reports the lost kill, and no site whose
+mutant would equal the original or could not be built (forms.cpp's lines marked "not drawn") is drawn."""
 
 import json
 import os
@@ -29,6 +30,11 @@ def statuses(path):
         return {(r["file"], r["line"], r["replacement"]): r["status"] for r in json.load(f)["results"]}
 
 
+def marked_lines(path, marker):
+    with open(path, encoding="utf-8") as f:
+        return {n for n, line in enumerate(f, 1) if line.rstrip().endswith("// " + marker)}
+
+
 def main():
     for tool in ("cmake", "ninja", "ctest", "c++"):
         if not shutil.which(tool):
@@ -40,12 +46,25 @@ def main():
         common = ["--source", source, "--plan", os.path.join(source, "plan.txt"), "--work", os.path.join(tmp, "work"),
                   "--no-ccache", "--timeout", "30"]
         first = os.path.join(tmp, "first.json")
-        out = run(common + ["--count", "2", "--seed", "1", "--json", first], 0)
+        # A floor above every label's site count draws every site, so a form the sampler should skip shows up.
+        out = run(common + ["--count", "2", "--min-per-label", "100", "--seed", "1", "--json", first], 0)
         # Twice's mutant is caught; Square's is not; halve is reached only through cmake -P and must be rebuilt;
         # the unnamed label runs calc_test after Twice's mutant was built into it and must not see that mutant.
         expected = {("calc.cpp", 4, "{}"): "survived", ("calc.cpp", 9, "{}"): "killed",
                     ("unused.cpp", 4, "{}"): "survived", ("unused.cpp", 4, "6"): "survived",
                     ("halve.cpp", 6, "0"): "killed", ("halve.cpp", 6, "1"): "killed"}
+        # forms.cpp is never called: its drawn returns survive.
+        forms = os.path.join(source, "forms.cpp")
+        skipped, drawn = marked_lines(forms, "not drawn"), marked_lines(forms, "drawn")
+        if not skipped or not drawn:
+            sys.exit("forms.cpp has no marked lines")
+        with open(forms, encoding="utf-8") as f:
+            text = f.read().splitlines()
+        wrong = sorted(k for k in statuses(first) if k[0] == "forms.cpp" and k[1] in skipped)
+        if wrong:
+            sys.exit("drawn though its mutant is equal or cannot be built:\n%s" % "\n".join(
+                "  forms.cpp:%d -> %s   %s" % (line, new, text[line - 1].strip()) for _, line, new in wrong))
+        expected.update({("forms.cpp", line, "{}"): "survived" for line in drawn})
         if statuses(first) != expected:
             sys.exit("expected %s, got %s:\n%s" % (expected, statuses(first), out))
         if "calc.cpp:4:12" not in out.split("survivors")[1]:
