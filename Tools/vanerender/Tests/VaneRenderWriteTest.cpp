@@ -18,12 +18,17 @@ using namespace vanerun;
 using namespace std::chrono_literals;
 using sky::test::LoopbackServer;
 
-// Two documents that give pictures of different lengths: a plain map, and one with dense gridlines.
 const std::string kPlain = Document("", "#FF0000FF");
-const std::string kGridded =
-    Document("<gridlines color=\"#8090A0FF\" width=\"1\" latInterval=\"2\" lonInterval=\"2\" startLat=\"20\" "
-             "endLat=\"50\" startLon=\"-100\" endLon=\"-70\" visible=\"true\" alpha=\"1\" selected=\"false\"/>",
-             "#00FF00FF");
+
+// A map of gridlines every inDegrees: as quick to draw whatever the spacing, its picture longer the denser they are.
+std::string Gridded(const char* inDegrees, const char* inColor)
+{
+    return Document(std::string("<gridlines color=\"#8090A0FF\" width=\"1\" latInterval=\"") + inDegrees +
+                        "\" lonInterval=\"" + inDegrees +
+                        "\" startLat=\"20\" endLat=\"50\" startLon=\"-100\" endLon=\"-70\" visible=\"true\" "
+                        "alpha=\"1\" selected=\"false\"/>",
+                    inColor);
+}
 
 class VaneRenderWrite : public ::testing::Test
 {
@@ -69,10 +74,10 @@ TEST_F(VaneRenderWrite, ALinkAtThePicturesNameIsReplacedNotFollowed)
 // of the two pictures whole, nothing else beside it.
 TEST_F(VaneRenderWrite, ParallelRunsLeaveOneWholePicture)
 {
-    Write(Folder() / "a" / "map.vanedoc", kPlain);
-    Write(Folder() / "b" / "map.vanedoc", kGridded);
-    const Outcome first = Render("a/map.vanedoc --size 320x240 --out alone-a", Folder());
-    const Outcome second = Render("b/map.vanedoc --size 320x240 --out alone-b", Folder());
+    Write(Folder() / "a" / "map.vanedoc", Gridded("2", "#00FF00FF"));
+    Write(Folder() / "b" / "map.vanedoc", Gridded("6", "#0000FFFF"));
+    const Outcome first = Render("a/map.vanedoc --size 2048x1536 --out alone-a", Folder());
+    const Outcome second = Render("b/map.vanedoc --size 2048x1536 --out alone-b", Folder());
     ASSERT_EQ(first.mStatus, kVaneDone) << first.mErr;
     ASSERT_EQ(second.mStatus, kVaneDone) << second.mErr;
     const std::set<std::string> wholes = {Slurp(Folder() / "alone-a" / "map.png"),
@@ -88,7 +93,7 @@ TEST_F(VaneRenderWrite, ParallelRunsLeaveOneWholePicture)
         for (const char* document :
              {"a/map.vanedoc", "b/map.vanedoc", "a/map.vanedoc", "b/map.vanedoc", "a/map.vanedoc"})
             jobs.push_back(
-                StartJob({VANERENDER, document, "--size", "320x240", "--out", "out"}, Folder(), {}, null, null));
+                StartJob({VANERENDER, document, "--size", "2048x1536", "--out", "out"}, Folder(), {}, null, null));
         for (const pid_t job : jobs)
         {
             ASSERT_GT(job, 0);
