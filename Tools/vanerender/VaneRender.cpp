@@ -287,8 +287,8 @@ private:
 
 // The signal that asked the run to stop, 0 while none has. The handler only sets flags, this one and the
 // transfers' abort flag (a registry lookup may hold the main thread in a request): the loop that waits for data
-// sees them within milliseconds, and the run then ends as it always does, its transfers aborted and joined and its
-// scratch folder removed.
+// sees them within milliseconds, a document's download within a second, and the run then ends as it always does,
+// its transfers aborted and joined and its scratch folder removed; the program then dies of the signal.
 std::atomic<int> gStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
@@ -303,7 +303,8 @@ bool StopAsked()
     return gStopSignal.load(std::memory_order_relaxed) != 0;
 }
 
-// SIGINT, SIGTERM and SIGHUP recorded while a run lasts; the caller's handlers afterwards.
+// SIGINT, SIGTERM and SIGHUP recorded while a run (or the program's session) lasts; the caller's handlers
+// afterwards.
 class StopSignals
 {
 public:
