@@ -62,7 +62,6 @@ TEST(VaneLineSnapshot, ALinkOutOfTheOutFolderIsRefused)
         {"away/x.png", 2,
          "snapshot takes a file inside --out, not \"away/x.png\" (in " + fs::canonical(folder / "elsewhere").string() +
              ")"},
-        {"away/./x.png", 2, "snapshot takes a file inside --out, not \"away/./x.png\""},
         {"named.png", 2, "snapshot takes a file inside --out, not \"named.png\" (a link)"},
         {"within/x.png", 0, ""},
     };
