@@ -10,7 +10,6 @@
 
 #include <fcntl.h>
 
-#include <cstdio>
 #include <cstring>
 
 namespace
@@ -45,8 +44,8 @@ bool DiedOf(int inStatus, int inSignal)
     return inStatus != -1 && WIFSIGNALED(inStatus) && WTERMSIG(inStatus) == inSignal;
 }
 
-// A document URL whose server accepts and never answers: the signal ends the download within a second, and the
-// reason is the stop, not a time-out.
+// A document URL whose server accepts and never answers, a signal a second into the download: the run ends within
+// two seconds of it, by it, and the reason is the stop, not a time-out.
 TEST_F(VaneRenderStop, ASignalEndsADocumentDownloadAtOnce)
 {
     LoopbackServer silent;
