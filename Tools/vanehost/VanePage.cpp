@@ -283,6 +283,8 @@ struct Fetch
     std::size_t limit = 0;
     bool over = false;
     std::string status; // the last status line's code and phrase
+    const std::function<bool()>* stop = nullptr;
+    bool stopped = false;
 
     static std::size_t Write(char* inData, std::size_t inSize, std::size_t inCount, void* inFetch)
     {
@@ -309,12 +311,19 @@ struct Fetch
         }
         return inSize * inCount;
     }
+
+    static int Progress(void* inFetch, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        Fetch* self = static_cast<Fetch*>(inFetch);
+        self->stopped = (*self->stop)();
+        return self->stopped ? 1 : 0;
+    }
 };
 
 } // namespace
 
 bool VaneFetch(const std::string& inUrl, std::string& outBody, std::string& outWhy, std::size_t inLimit,
-               long inTimeoutSeconds)
+               long inTimeoutSeconds, const std::function<bool()>& inStop)
 {
     static std::once_flag sInit;
     std::call_once(sInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -344,10 +353,22 @@ bool VaneFetch(const std::string& inUrl, std::string& outBody, std::string& outW
     curl_easy_setopt(easy, CURLOPT_TIMEOUT, inTimeoutSeconds);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, std::min(inTimeoutSeconds, 30L));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "vanehost");
+    if (inStop)
+    {
+        fetch.stop = &inStop;
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Fetch::Progress);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &fetch);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    }
     const CURLcode code = curl_easy_perform(easy);
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(easy);
+    if (fetch.stopped)
+    {
+        outWhy = "stopped";
+        return false;
+    }
     if (fetch.over)
     {
         outWhy = "larger than " + std::to_string(inLimit) + " bytes";
@@ -358,7 +379,7 @@ bool VaneFetch(const std::string& inUrl, std::string& outBody, std::string& outW
         outWhy = error[0] != '\0' ? error : curl_easy_strerror(code);
         return false;
     }
-    if (status >= 400)
+    if (status != 200)
     {
         outWhy = fetch.status.empty() ? std::to_string(status) : fetch.status;
         return false;

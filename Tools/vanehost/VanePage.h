@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,11 +46,13 @@ std::string VaneDecodeEntities(const std::string& inText);
 // The largest reply a fetch accepts, decoded.
 constexpr std::size_t kVaneFetchLimit = std::size_t(256) << 20;
 
-// Fetches an http or https URL: redirects followed, the body decoded, at most inLimit bytes of it, and an
-// answer of 400 or above a failure. False with the reason in outWhy ("404 Not Found", "larger than N bytes",
-// libcurl's message).
+// Fetches an http or https URL: redirects followed, the body decoded, at most inLimit bytes of it. Any answer but
+// 200 is a failure: a document or a page is the body of a 200, and a 204 or a 304 would read as an empty one.
+// False with the reason in outWhy ("304 Not Modified", "larger than N bytes", libcurl's message, "stopped").
+// inStop, when given, is asked about once a second while the transfer lasts; true ends it.
 bool VaneFetch(const std::string& inUrl, std::string& outBody, std::string& outWhy,
-               std::size_t inLimit = kVaneFetchLimit, long inTimeoutSeconds = 30);
+               std::size_t inLimit = kVaneFetchLimit, long inTimeoutSeconds = 30,
+               const std::function<bool()>& inStop = nullptr);
 
 // Gets a src of a page in the folder inBase: a path relative to it (or absolute) is read, an http or https URL
 // fetched. False with the reason for any other scheme, a missing file or a failed fetch. outUrl is what the

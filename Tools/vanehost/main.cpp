@@ -89,12 +89,12 @@ const char* const kHelp =
     "  resize N x=X y=Y w=W h=H                  moves or resizes N\n"
     "  destroy N                                 destroys N\n"
     "  run MS                                    advances the clock by MS (at most 10^9), firing timers in\n"
-    "                                            order, and pumps\n"
+    "                                            order, and pumps; the clock goes at most ten years in all\n"
     "  settle MS [max=S]                         steps the clock by 10 ms until MS pass with no redraw asked\n"
     "                                            and nothing posted, waiting in real time for job messages\n"
     "                                            (at most S seconds, default 30; MS at most 10^9, S 10^6)\n"
     "  snapshot N|page FILE.png                  writes a fresh snapshot of N or of the whole page to FILE\n"
-    "                                            under --out (no absolute path, no ..)\n"
+    "                                            under --out (no absolute path, no .., no link out of it)\n"
     "  expect-pixel N|page X Y #RRGGBB [TOL]     the pixel at X, Y (top-left origin) of a fresh snapshot,\n"
     "                                            within TOL (default 2) on each channel\n"
     "  mouse N down|up|move|drag X Y [button=B] [mods=cmd,ctrl,opt,shift] [clicks=C]\n"
@@ -505,9 +505,20 @@ private:
     {
         Expect(inTokens, 2, 2);
         const long ms = Number(inTokens[1], "run", 0, kMaxMillis);
-        pf::MainLoop().Advance(std::chrono::milliseconds(ms));
+        Advance(std::chrono::milliseconds(ms), inTokens);
         Pump();
         Redraw();
+    }
+
+    // The plug-in's dates follow the clock: each line is bounded, and so is the sum, within the loop's longest.
+    static void Advance(Nanos inDelta, const std::vector<std::string>& inTokens)
+    {
+        if (pf::MainLoop().Now() > pf::RunLoop::kLongest - inDelta)
+            throw BadInput{
+                inTokens[0] + " " + inTokens[1] + " would take the clock past ten years (" +
+                std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(pf::RunLoop::kLongest).count()) +
+                " ms in all)"};
+        pf::MainLoop().Advance(inDelta);
     }
 
     void Settle(const std::vector<std::string>& inTokens)
@@ -531,7 +542,7 @@ private:
                 std::cerr << "vanehost: still busy after " << maxSeconds << " s of settling\n";
                 return;
             }
-            pf::MainLoop().Advance(std::chrono::milliseconds(10));
+            Advance(std::chrono::milliseconds(10), inTokens);
             bool busy = Pump();
             // Job threads post in real time: give them a moment when nothing else moved.
             if (!busy)
@@ -559,6 +570,7 @@ private:
         const fs::path name(inTokens[2]);
         if (name.empty() || name.is_absolute() || std::find(name.begin(), name.end(), "..") != name.end())
             throw BadInput{"snapshot takes a file inside --out, not \"" + inTokens[2] + "\""};
+        CheckInsideOut(name, inTokens[2]);
         pf::Rect area;
         const pf::Snapshot page = Fresh(inTokens[1], area);
         const int left = int(area.x);
@@ -581,6 +593,22 @@ private:
         std::string error;
         if (!pf::WritePngFile(image, path.string(), error))
             throw BadInput{"cannot write " + path.string() + ": " + error};
+    }
+
+    // The name's real folder lies in the real --out, and the name is no link: a link in --out leads nowhere else.
+    // A folder that is not there is the writer's to report.
+    void CheckInsideOut(const fs::path& inName, const std::string& inText) const
+    {
+        std::error_code error;
+        const fs::path out = fs::canonical(mOut, error);
+        const fs::path folder = error ? fs::path() : fs::canonical(mOut / inName.parent_path(), error);
+        if (error)
+            return;
+        const fs::path within = folder.lexically_relative(out);
+        if (within.empty() || *within.begin() == "..")
+            throw BadInput{"snapshot takes a file inside --out, not \"" + inText + "\" (in " + folder.string() + ")"};
+        if (fs::is_symlink(folder / inName.filename(), error))
+            throw BadInput{"snapshot takes a file inside --out, not \"" + inText + "\" (a link)"};
     }
 
     void ExpectPixel(const std::vector<std::string>& inTokens)

@@ -40,9 +40,13 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <random>
 #include <set>
 #include <sstream>
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -147,7 +151,8 @@ std::string VaneUsage()
            "  --help        this text\n"
            "\n"
            "Exit status: 0 every data set answered; 3 a picture lacks data; 2 usage or unreadable document;\n"
-           "1 any other failure; 128 + N stopped by signal N.\n";
+           "1 any other failure. Stopped by SIGINT, SIGTERM or SIGHUP, it cleans up and ends by that signal\n"
+           "(a shell reads 128 + N).\n";
 }
 
 std::string VaneParseOptions(const std::vector<std::string>& inArguments, VaneOptions& outOptions)
@@ -282,8 +287,8 @@ private:
 
 // The signal that asked the run to stop, 0 while none has. The handler only sets flags, this one and the
 // transfers' abort flag (a registry lookup may hold the main thread in a request): the loop that waits for data
-// sees them within milliseconds, and the run then ends as it always does, its transfers aborted and joined and its
-// scratch folder removed.
+// sees them within milliseconds, a document's download within a second, and the run then ends as it always does,
+// its transfers aborted and joined and its scratch folder removed; the program then dies of the signal.
 std::atomic<int> gStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
@@ -298,13 +303,16 @@ bool StopAsked()
     return gStopSignal.load(std::memory_order_relaxed) != 0;
 }
 
-// SIGINT, SIGTERM and SIGHUP recorded while a run lasts; the caller's handlers afterwards.
+// SIGINT, SIGTERM and SIGHUP recorded while a run (or the program's session) lasts; the caller's handlers
+// afterwards.
 class StopSignals
 {
 public:
     StopSignals()
     {
+        // A signal that came after an earlier call in this process ended its transfers is not this call's.
         gStopSignal = 0;
+        CxUrl::AbortTransfers(false);
         struct sigaction action
         {
         };
@@ -325,6 +333,26 @@ private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
     struct sigaction mOld[std::size(kSignals)] = {};
 };
+
+// The process's scratch folder and data server outlive one call: Mesa reads its cache folder once and the set
+// registry its address once. The server goes before the folder it may still be reading.
+struct Shared
+{
+    Scratch mScratch;
+    VaneDemoServer mServer;
+    std::string mServed;
+    int mRuns = 0;
+};
+
+// Without a session, the process's own until it exits.
+Shared& ProcessShared()
+{
+    static Shared sShared;
+    return sShared;
+}
+
+// The session the program keeps, when there is one.
+VaneSession::Parts* gSession = nullptr;
 
 // The data log's lines as the job threads write them.
 class LogFollower
@@ -440,6 +468,7 @@ private:
     bool Answered(SetState& ioSet);
     std::string Reason(const SetState& inSet) const;
     std::string TakeName(const std::string& inDocument);
+    std::string ExportPicture(const fs::path& inPicture);
 
     const VaneOptions& mOptions;
     const Stopwatch& mClock;
@@ -466,12 +495,80 @@ std::string Renderer::TakeName(const std::string& inDocument)
     return name;
 }
 
+// A fresh file of this process beside inPicture's name: made where nothing stood, never through a link, so other
+// runs into the folder and whatever stands at the name are left alone. -1 with errno when none can be made.
+int OpenFresh(const fs::path& inPicture, fs::path& outPath)
+{
+    static std::mt19937_64 sRandom{std::random_device{}()};
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        std::string suffix(8, ' ');
+        for (char& letter : suffix)
+            letter = kLetters[sRandom() % (sizeof(kLetters) - 1)];
+        outPath = inPicture.parent_path() / ("." + inPicture.filename().string() + "." + suffix);
+        const int file = open(outPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file >= 0 || errno != EEXIST)
+            return file;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Whether the name still holds the open file: someone who may write into the folder could have moved another in.
+bool HoldsFile(const fs::path& inPath, int inFile)
+{
+    struct stat named
+    {
+    };
+    struct stat opened
+    {
+    };
+    return lstat(inPath.c_str(), &named) == 0 && fstat(inFile, &opened) == 0 && named.st_dev == opened.st_dev &&
+           named.st_ino == opened.st_ino;
+}
+
+// The picture exported whole into a fresh file, which then takes the picture's name in one step: a reader, a
+// parallel run or a kill never meets half a picture there, and a link at the name is replaced, not followed. On
+// failure only the fresh file goes. "" when written, else why not.
+std::string Renderer::ExportPicture(const fs::path& inPicture)
+{
+    fs::path fresh;
+    const int file = OpenFresh(inPicture, fresh);
+    if (file < 0)
+        return std::strerror(errno);
+    std::string failure;
+    try
+    {
+        // The exporter opens a name: the descriptor's own is the file made here, whatever the folder holds.
+        CxFile target(CxFileRef{"/proc/self/fd/" + std::to_string(file)});
+        mContext.Export(CxString("image/png"), target, nullptr);
+    }
+    catch (const CxError& inError)
+    {
+        failure = inError.AsString().AsUtf8();
+    }
+    struct stat written
+    {
+    };
+    if (failure.empty() && (fstat(file, &written) != 0 || written.st_size == 0))
+        failure = "nothing exported";
+    if (failure.empty() && !HoldsFile(fresh, file))
+        failure = fresh.string() + " was replaced";
+    if (failure.empty() && std::rename(fresh.c_str(), inPicture.c_str()) != 0)
+        failure = std::strerror(errno);
+    if (!failure.empty() && HoldsFile(fresh, file))
+        unlink(fresh.c_str());
+    close(file);
+    return failure;
+}
+
 bool Renderer::ReadDocument(const std::string& inDocument, std::string& outText)
 {
     if (IsUrl(inDocument))
     {
         std::string why;
-        if (!VaneFetch(inDocument, outText, why, kDocumentLimit, mOptions.mTimeout))
+        if (!VaneFetch(inDocument, outText, why, kDocumentLimit, mOptions.mTimeout, StopAsked))
         {
             Complain(inDocument + ": " + why);
             return false;
@@ -714,30 +811,10 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     Say(mClock, "drawn");
 
     const fs::path picture = inOut / TakeName(inDocument);
+    const std::string failure = ExportPicture(picture);
+    if (!failure.empty())
     {
-        std::ofstream touch(picture, std::ios::binary | std::ios::trunc);
-        if (!touch)
-        {
-            Complain(picture.string() + ": cannot be written");
-            return kVaneFailed;
-        }
-    }
-    std::string failure;
-    try
-    {
-        CxFile file(CxString::FromUtf8(picture.string()), false);
-        mContext.Export(CxString("image/png"), file, nullptr);
-    }
-    catch (const CxError& inError)
-    {
-        failure = " (" + inError.AsString().AsUtf8() + ")";
-    }
-    std::error_code error;
-    if (!failure.empty() || fs::file_size(picture, error) == 0 || error)
-    {
-        // Nothing half-written stays under the picture's name.
-        fs::remove(picture, error);
-        Complain(picture.string() + ": the picture could not be written" + failure);
+        Complain(picture.string() + ": the picture could not be written (" + failure + ")");
         return kVaneFailed;
     }
     timings.mExport = mClock.Seconds() - exportStart;
@@ -808,10 +885,57 @@ std::string ImpliedServe(const std::vector<std::string>& inDocuments, std::strin
 
 } // namespace
 
+// The handlers first and gone last: a signal while the server stops or the folder goes is still only recorded.
+struct VaneSession::Parts
+{
+    StopSignals mSignals;
+    Shared mShared;
+};
+
+VaneSession::VaneSession() : mParts(gSession == nullptr ? std::make_unique<Parts>() : nullptr)
+{
+    if (mParts)
+        gSession = mParts.get();
+}
+
+VaneSession::~VaneSession()
+{
+    if (!mParts)
+        return;
+    gSession = nullptr;
+    mParts.reset();
+}
+
+int VaneFinish(int inStatus)
+{
+    const int signal = gStopSignal.load();
+    if (signal == 0)
+        return inStatus;
+    if (inStatus != 128 + signal)
+        Complain(std::string("stopped by SIG") + sigabbrev_np(signal));
+    std::fflush(stdout);
+    std::fflush(stderr);
+    struct sigaction action
+    {
+    };
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    // Not reached: the default action of the three ends the process.
+    return 128 + signal;
+}
+
 int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTimings)
 {
     const Stopwatch clock;
-    const StopSignals stopSignals;
+    std::optional<StopSignals> stopSignals;
+    if (gSession == nullptr)
+        stopSignals.emplace();
     std::vector<std::string> documents = inOptions.mDocuments;
     if (documents.empty())
         documents = {(kDemoFolder / "europe-pressure.vanedoc").string(),
@@ -839,39 +963,35 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         return kVaneFailed;
     }
 
-    // The process's scratch folder and data server outlive one call: Mesa reads its cache folder once and the set
-    // registry its address once. Each call still starts from empty data and cache roots of its own.
-    static Scratch sScratch;
-    static VaneDemoServer sServer;
-    static std::string sServed;
-    static int sRuns = 0;
-    if (!sScratch.IsValid())
+    // Each call starts from empty data and cache roots of its own.
+    Shared& shared = gSession != nullptr ? gSession->mShared : ProcessShared();
+    if (!shared.mScratch.IsValid())
     {
-        Complain(sScratch.Error());
+        Complain(shared.mScratch.Error());
         return kVaneFailed;
     }
     if (std::getenv("SKYVANE_BUNDLE") == nullptr)
         setenv("SKYVANE_BUNDLE", (fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Resources").c_str(), 1);
     _CxDebugMode(kCxDebugLog);
 
-    if (!serve.empty() && serve != sServed)
+    if (!serve.empty() && serve != shared.mServed)
     {
-        if (!sServed.empty())
+        if (!shared.mServed.empty())
         {
-            Complain("cannot serve " + serve + ": this process serves " + sServed);
+            Complain("cannot serve " + serve + ": this process serves " + shared.mServed);
             return kVaneFailed;
         }
-        const std::string base = sServer.Start(serve);
+        const std::string base = shared.mServer.Start(serve);
         if (base.empty())
         {
-            Complain("cannot serve " + serve + ": " + sServer.Error());
+            Complain("cannot serve " + serve + ": " + shared.mServer.Error());
             return kVaneFailed;
         }
-        sServed = serve;
+        shared.mServed = serve;
         setenv("SKYVANE_SERVER_REGISTRY", base.c_str(), 1);
     }
     if (!serve.empty())
-        Say(clock, "serving " + serve + " at " + sServer.Base());
+        Say(clock, "serving " + serve + " at " + shared.mServer.Base());
     else
         Say(clock, "no data server: " + noServer);
 
@@ -883,8 +1003,8 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         return kVaneFailed;
     }
 
-    const std::string run = "run" + std::to_string(++sRuns);
-    const fs::path roots = sScratch.Path() / run;
+    const std::string run = "run" + std::to_string(++shared.mRuns);
+    const fs::path roots = shared.mScratch.Path() / run;
     fs::create_directories(roots / "data", error);
     fs::create_directories(roots / "cache", error);
     CxUrl::InitGlobals();
@@ -896,7 +1016,7 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
     DxManager::SetRootDataFolder(CxFolder(CxFileRef{(roots / "data").string()}));
     DxManager::SetRootCacheFolder(CxFolder(CxFileRef{(roots / "cache").string()}));
     DxLogger::Instance().CreateLog(CxString::FromUtf8(run + ".log"));
-    LogFollower log(sScratch.Path() / "state" / "skyvane" / (run + ".log"));
+    LogFollower log(shared.mScratch.Path() / "state" / "skyvane" / (run + ".log"));
     std::vector<std::unique_ptr<CxJobThread>> threads = StartJobThreads();
 
     int result = kVaneDone;

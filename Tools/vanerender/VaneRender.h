@@ -5,6 +5,7 @@
 
 #include "GxCoordinates.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,3 +79,27 @@ struct VaneTimings
 // The whole tool: renders the documents (the bundled ones when none is given) and returns the exit status; with
 // outTimings, the steps' times of each document drawn.
 int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTimings = nullptr);
+
+// What the runs of one process share: the handlers that make SIGINT, SIGTERM and SIGHUP a request to stop, the
+// scratch folder (HOME, the XDG folders, Mesa's shader cache and TMPDIR) and the demo data's server. The program
+// keeps one while it runs; it goes in the order server, scratch folder, handlers, so a signal at any moment still
+// leaves nothing behind. Without one, each VaneRender call holds the handlers while it lasts and the process keeps
+// the scratch folder and the server until it exits. One at a time.
+class VaneSession
+{
+public:
+    VaneSession();
+    ~VaneSession();
+    VaneSession(const VaneSession&) = delete;
+    VaneSession& operator=(const VaneSession&) = delete;
+
+    struct Parts;
+
+private:
+    std::unique_ptr<Parts> mParts;
+};
+
+// Once the session is gone: a stop signal it recorded (one during its teardown too) ends the process by that
+// signal's default action, so a calling shell stops as it does on Ctrl-C (its $? reads 128 + N); otherwise the
+// status is inStatus.
+int VaneFinish(int inStatus);

@@ -17,5 +17,10 @@ int main(int argc, char** argv)
         std::printf("%s", VaneUsage().c_str());
         return kVaneDone;
     }
-    return VaneRender(options);
+    int status = kVaneDone;
+    {
+        const VaneSession session;
+        status = VaneRender(options);
+    }
+    return VaneFinish(status);
 }

@@ -13,14 +13,12 @@ namespace pf
 namespace
 {
 
-// Keeps deadline arithmetic far from overflow.
-constexpr Nanos kLongest = std::chrono::hours(24 * 365 * 10);
 // How often RunUntil looks at its predicate when nothing wakes the loop.
 constexpr Nanos kPredicatePoll = std::chrono::milliseconds(5);
 
 Nanos Clamp(Nanos inTime)
 {
-    return std::clamp(inTime, Nanos::zero(), kLongest);
+    return std::clamp(inTime, Nanos::zero(), RunLoop::kLongest);
 }
 
 } // namespace

@@ -48,6 +48,9 @@ class RunLoop
 {
 public:
     static constexpr Nanos kForever = Nanos::max();
+    // The longest delay a timer or an Advance takes, longer ones cut to it: far from overflow. A virtual clock's
+    // driver keeps the clock's whole run within it too.
+    static constexpr Nanos kLongest = std::chrono::hours(24 * 365 * 10);
 
     // Any thread. The event goes to the application target, in posting order. Null answers kParamErr.
     OSStatus Post(EventRef inEvent);
