@@ -121,7 +121,12 @@ TEST_F(DxConfigScheduleTest, AnExplicitRefreshWhileOneIsDueStandsForIt)
     {
         mAhead = ahead;
         if (explicitly)
+        {
+            // Started before the clock moves, so that no tick can join it.
+            const int before = mManager->mConfigs;
             mManager->UpdateConfig();
+            ASSERT_TRUE(sky::test::SpinUntil([&] { return mManager->mConfigs > before; }));
+        }
         pf::MainLoop().Advance(std::chrono::seconds(second) - pf::MainLoop().Now());
         ASSERT_TRUE(Settle());
         EXPECT_EQ(mManager->mConfigs, refreshes) << second;
