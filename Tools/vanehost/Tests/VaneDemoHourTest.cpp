@@ -156,8 +156,11 @@ TEST(VaneDemoHour, RefreshesKeepTheDataDrawnAndEachFileIsDownloadedOnce)
     for (const auto& [url, count] : downloads)
         EXPECT_EQ(count, 1) << url;
     // Files are deleted only as the page closes, after the last request.
+    std::vector<std::size_t> early;
     for (std::size_t i = 0; i < lastRequest; ++i)
-        EXPECT_NE(lines[i].verb, "Delete:") << "line " << i << " of\n" << run.log;
+        if (lines[i].verb == "Delete:")
+            early.push_back(i);
+    EXPECT_TRUE(early.empty()) << early.size() << " files deleted before the last request:\n" << run.log;
     if (!testing::Test::HasFailure())
         fs::remove_all(folder);
 }
