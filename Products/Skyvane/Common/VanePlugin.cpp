@@ -112,10 +112,15 @@ void VanePlugin::FollowLoopClock()
 {
     if (pf::MainLoop().GetClock().Kind() != pf::ClockKind::kVirtual)
         return;
-    std::function<double()> previous = CxSetNowSource(LoopNow{CxDate().AbsoluteTime() - LoopSeconds()});
     // A clock set before start-up (a test's fixed date) stays in force.
-    if (previous)
+    if (std::function<double()> previous = CxSetNowSource(nullptr))
+    {
         CxSetNowSource(std::move(previous));
+        return;
+    }
+    // The real date at the first start-up of the process, so that a reload does not turn the dates back.
+    static const double sStart = CxDate().AbsoluteTime() - LoopSeconds();
+    CxSetNowSource(LoopNow{sStart});
 }
 
 void VanePlugin::LeaveLoopClock()

@@ -1,6 +1,6 @@
 // The plug-in's dates on the host's run loop: on a virtual loop (the test browser's) they are the real date at
-// start-up moved by the loop's clock, from start-up to shut-down; on the real loop, or under a clock set before
-// start-up, nothing changes.
+// the first start-up moved by the loop's clock, from start-up to shut-down; on the real loop, or under a clock set
+// before start-up, nothing changes.
 #include "VaneAppTest.h"
 
 #include "../../../Frameworks/CoreObjects/Tests/CxDateTestHelpers.h"
@@ -51,6 +51,9 @@ TEST_F(VanePluginClockTest, OnAVirtualLoopTheDatesFollowItFromStartUpToShutDown)
     reader.join();
     EXPECT_EQ(VaneShutdown(), NPERR_NO_ERROR);
     EXPECT_NEAR(CxDate().AbsoluteTime(), RealNow(), 5.0);
+    // Started again in the same process (a reload), the dates go on from where they were.
+    StartHost();
+    EXPECT_NEAR(CxDate().AbsoluteTime() - start, 900.0, 5.0);
 }
 
 TEST_F(VanePluginClockTest, OnTheRealLoopOrAFixedClockNothingChanges)
