@@ -138,7 +138,10 @@ TEST_F(DxConfigRepeatTest, AnUnconfiguredManagerReadsEvenARepeat)
     DxManager* manager = DxSet::FindOrCreateSet("shp", kDxManagerShp)->Manager();
     ASSERT_NE(manager, nullptr);
     ASSERT_FALSE(manager->IsConfigured());
-    std::ofstream(mHome.Path() + "/shp/info/config.xml", std::ios::trunc) << config; // the repeat, not yet read
+    // What the registry will send, not yet read.
+    std::string served = config;
+    served.replace(served.find("@BASE@"), 6, mServer.Base());
+    std::ofstream(mHome.Path() + "/shp/info/config.xml", std::ios::trunc) << served;
     EXPECT_EQ(Refresh(manager, "config.xml"), std::pair(true, true));
     EXPECT_TRUE(manager->IsConfigured());
     EXPECT_EQ(manager->Name(), "One");
