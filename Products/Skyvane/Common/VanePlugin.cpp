@@ -1,5 +1,6 @@
 #include "VanePlugin.h"
 
+#include "CxDate.h"
 #include "CxDebug.h"
 #include "CxError.h"
 #include "CxJob.h"
@@ -11,6 +12,7 @@
 #include "DxManager.h"
 #include "DxSet.h"
 #include "DxUnit.h"
+#include "PfRunLoop.h"
 #include "VaneAboutBox.h"
 #include "VaneDataManager.h"
 #include "WxProductTable.h"
@@ -20,6 +22,7 @@
 #include "XmlWriter.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace
 {
@@ -47,6 +50,19 @@ void ReportFailure(const char* inFile, CxSint32 inLine, const char* inWhat)
     }
 }
 
+double LoopSeconds()
+{
+    return std::chrono::duration<double>(pf::MainLoop().Now()).count();
+}
+
+// The dates' now while the host's loop keeps virtual time: the real date at start-up moved by the loop's clock, so
+// that a scripted hour is an hour for the data managers too. The loop's clock may be read from any thread.
+struct LoopNow
+{
+    double mStart;
+    double operator()() const { return mStart + LoopSeconds(); }
+};
+
 } // namespace
 
 const CxVersion VanePlugin::sLastUpdate(1, 8, 0, 'f', 4);
@@ -70,6 +86,7 @@ VanePlugin::~VanePlugin()
     }
     // A plug-in deleted without shut-down still ends its threads before the bases go.
     EndThreads();
+    LeaveLoopClock();
     CxUnloadQuickTime();
     DxUnit::Unload();
 }
@@ -91,8 +108,32 @@ const CxJobThread* VanePlugin::JobThread(CxSint32 inIndex) const
     return inIndex >= 0 && inIndex < kJobThreads ? mThreads[std::size_t(inIndex)].get() : nullptr;
 }
 
+void VanePlugin::FollowLoopClock()
+{
+    if (pf::MainLoop().GetClock().Kind() != pf::ClockKind::kVirtual)
+        return;
+    // A clock set before start-up (a test's fixed date) stays in force.
+    if (std::function<double()> previous = CxSetNowSource(nullptr))
+    {
+        CxSetNowSource(std::move(previous));
+        return;
+    }
+    // The real date at the first start-up of the process, so that a reload does not turn the dates back.
+    static const double sStart = CxDate().AbsoluteTime() - LoopSeconds();
+    CxSetNowSource(LoopNow{sStart});
+}
+
+void VanePlugin::LeaveLoopClock()
+{
+    std::function<double()> current = CxSetNowSource(nullptr);
+    if (current && current.target<LoopNow>() == nullptr)
+        CxSetNowSource(std::move(current));
+}
+
 void VanePlugin::OnStartup()
 {
+    // Before anything reads a date: the job threads, the preferences' update check.
+    FollowLoopClock();
     CxUrl::InitGlobals();
     CxUrl::SetAgentWithProduct(CxString("SkyvanePlugin"), sLastUpdate.AsMajorMinorString(), sLastUpdate.AsFullString());
     ReadPrefs();
@@ -111,6 +152,7 @@ void VanePlugin::OnShutdown()
     EndThreads();
     DxSet::DeleteAllSets();
     CxUrl::CleanupGlobals();
+    LeaveLoopClock();
 }
 
 CxFile VanePlugin::FindPrefsFile()

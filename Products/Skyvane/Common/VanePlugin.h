@@ -52,6 +52,9 @@ public:
 private:
     // Joins the job threads, their requests cut short.
     void EndThreads();
+    // While the host's run loop keeps virtual time, the dates follow it from start-up to shut-down.
+    static void FollowLoopClock();
+    static void LeaveLoopClock();
     CxFolder FindRootFolder(CxFolderId inFallback, const CxString& inLeaf);
     CxFile WriteResourceFile(const CxString& inResource, const CxString& inFileName);
 

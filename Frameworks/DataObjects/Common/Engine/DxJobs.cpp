@@ -95,6 +95,7 @@ DxConfigJob::DxConfigJob(DxManager* inManager) : DxJob(102, 4, inManager) {}
 
 void DxConfigJob::OnRun()
 {
+    mManager->ConfigJobLeftQueue();
     Finish(mManager->PerformConfigUpdate() ? 1 : 0);
 }
 
@@ -105,6 +106,7 @@ void DxConfigJob::OnReceiveMessage(CxSint32 inCode)
 
 void DxConfigJob::OnCancel()
 {
+    mManager->ConfigJobLeftQueue();
     Finish(kCancelled);
 }
 

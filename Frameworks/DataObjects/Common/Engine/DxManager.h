@@ -170,16 +170,21 @@ public:
     // A configured URL pattern keeps its strftime codes; the server's printf habit "%04" or "%02" becomes "%".
     static CxString UrlPattern(const CxString& inUrl);
 
-    // The outcome of refreshing one info document: the last status, and whether a new copy was accepted.
+    // The outcome of refreshing one info document: the last status, whether a new copy was accepted, and whether
+    // a 200 only repeated the cached copy.
     struct InfoRefresh
     {
         CxSint32 mStatus = 0;
         bool mStored = false;
+        bool mUnchanged = false;
+        // A 200 that brought something other than the copy already in force.
+        bool NewContent() const { return mStatus == 200 && !mUnchanged; }
     };
     // Fetches an info document again: If-Modified-Since the cached copy's date, with the set's key, logged. A 404
     // at a URL other than the registry's is asked once more at the registry, without condition or key. A 200 body
-    // the reader accepts is cached under the name, dated by its Last-Modified. 401 sets "Authentication failed.".
-    // Job threads.
+    // the reader accepts is cached under the name, dated by its Last-Modified. Once the manager is configured, a
+    // 200 body equal byte for byte to the cached copy is neither read nor stored (a server that cannot answer 304
+    // sends the same document every time). 401 sets "Authentication failed.". Job threads.
     InfoRefresh RefreshInfoDocument(const CxString& inUrl, const CxString& inName, bool inRetryAtRegistry,
                                     const std::function<bool(CxData&)>& inAccept);
     // The query URL pattern after inKeys has filled the kind's own keys: its dates filled in (the start moved back
@@ -194,7 +199,10 @@ public:
 
     // Housekeeping, on the main thread.
     void OnTimer() override;
+    // Queues a configuration refresh, unless one is queued and not yet started: that one serves this request too.
     void UpdateConfig();
+    // Any thread: the queued configuration job has started or been cancelled, so the next request queues anew.
+    void ConfigJobLeftQueue();
 
     // Job results, on the main thread; each disposes of its job in the end.
     void ReceiveMessageFromDownloadJob(DxDownloadJob* inJob, CxSint32 inCode, DxRecord& inRecord);
@@ -308,6 +316,8 @@ private:
     // Drops dates before the start but the last of them, whose distance the held copy then looks back.
     std::vector<CxDate> TrimToStart(const DxSubscription& inSubscription, std::vector<CxDate> inDates);
     void LogLine(const CxString& inRest) const;
+    // Whether the body is byte for byte the cached info document of that name (false when none is cached).
+    bool SameAsCached(const CxString& inName, CxData& ioBody) const;
 
     std::list<DxClient*> mClients GUARDED_BY(mRegion);
     std::list<Delivery> mDeliveries GUARDED_BY(mRegion);
@@ -319,6 +329,8 @@ private:
     std::list<CxJob*> mJobs GUARDED_BY(mRegion);
     // Set by Close; every request the manager makes stops while it is set.
     std::atomic<bool> mClosing{false};
+    // A configuration job is queued and has not started.
+    std::atomic<bool> mConfigQueued{false};
     bool mAuthenticated = true;
 };
 

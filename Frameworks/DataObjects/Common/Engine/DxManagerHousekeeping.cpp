@@ -16,11 +16,7 @@ void DxManager::OnTimer()
 {
     CxAutoLock lock(mRegion);
     if (!(CxDate() < mNextConfigRefresh))
-    {
         UpdateConfig();
-        // On the first schedule, so that one that fell behind catches up a tick at a time.
-        mNextConfigRefresh += 900.0;
-    }
     if (mAutoRefresh != sDontBotherAutoRefresh)
         CreateHoleCollectJob()->Submit();
 }
@@ -28,7 +24,19 @@ void DxManager::OnTimer()
 void DxManager::UpdateConfig()
 {
     CxAutoLock lock(mRegion);
+    // A refresh asked for while the scheduled one is due stands for it. The schedule keeps its first beat, so one
+    // that fell behind catches up a tick at a time.
+    if (!(CxDate() < mNextConfigRefresh))
+        mNextConfigRefresh += 900.0;
+    // A job not yet started fetches everything afresh: whoever asks meanwhile is served by it.
+    if (mConfigQueued.exchange(true))
+        return;
     CreateConfigJob()->Submit();
+}
+
+void DxManager::ConfigJobLeftQueue()
+{
+    mConfigQueued.store(false);
 }
 
 bool DxManager::PerformConfigUpdate()

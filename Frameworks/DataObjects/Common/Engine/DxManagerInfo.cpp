@@ -3,7 +3,18 @@
 #include "DxConfigParsers.h"
 #include "DxManager.h"
 
+#include <cstring>
 #include <memory>
+
+bool DxManager::SameAsCached(const CxString& inName, CxData& ioBody) const
+{
+    CxData cached = mCache->ReadInfo(inName);
+    if (cached.Size() == 0 || cached.Size() != ioBody.Size())
+        return false;
+    CxAutoLock cachedLock(cached);
+    CxAutoLock bodyLock(ioBody);
+    return std::memcmp(cached.Pointer(), ioBody.Pointer(), cached.Size()) == 0;
+}
 
 DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, const CxString& inName,
                                                       bool inRetryAtRegistry,
@@ -28,7 +39,9 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
     }
     if (result.mStatus == 401)
         SetStatus("Authentication failed.");
-    if (result.mStatus == 200 && inAccept(body))
+    if (result.mStatus == 200 && mConfigured && SameAsCached(inName, body))
+        result.mUnchanged = true;
+    else if (result.mStatus == 200 && inAccept(body))
     {
         mCache->WriteInfoFile(inName, body, StampOfReply(request->LastModified()));
         result.mStored = true;

@@ -3,4 +3,5 @@ sky_add_tests(dx_engine_thread_tests TSAN
     SOURCES dec_1: DxLoggerTest.cpp
             eng_1: DxManagerTest.cpp
             eng_2,rel_2: DxNetworkTest.cpp
+            fix_4,eng_2: DxConfigScheduleTest.cpp
     LIBS DataObjects TestSupportHttp)

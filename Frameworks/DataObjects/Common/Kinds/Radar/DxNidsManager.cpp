@@ -377,13 +377,14 @@ bool DxNidsManager::OnUpdateConfig()
         RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
     if (!config)
         return false;
-    // Each list is asked for whatever became of the configuration; any document that came new counts.
+    // Each list is asked for whatever became of the configuration; any document that came new counts, read or
+    // not, but not one that repeats the copy in force.
     const auto refresh = [this](const CxString& inUrl, const char* inName, bool (DxNidsManager::*inParse)(CxData&))
     {
         const auto parse = [this, inParse](CxData& ioData) { return (this->*inParse)(ioData); };
-        return inUrl.Length() != 0 && RefreshInfoDocument(inUrl, inName, false, parse).mStatus == 200;
+        return inUrl.Length() != 0 && RefreshInfoDocument(inUrl, inName, false, parse).NewContent();
     };
-    bool result = config->mStatus == 200;
+    bool result = config->NewContent();
     result |= refresh(SiteInfoUrl(), "siteinfo.xml", &DxNidsManager::ParseSiteList);
     result |= refresh(ProductInfoUrl(), "prodinfo.xml", &DxNidsManager::ParseProductList);
     EndConfigRefresh();
