@@ -76,9 +76,25 @@ public:
     WxProduct* CaptionProduct() const;
     void SetCaptionProduct(WxProduct* inProduct);
     GxRect Bounds() const;
+    // Each tells the listeners of the change once every product is ready to draw.
     void ProductChanged(WxProduct* inProduct);
     void ProductDataChanged(WxProduct* inProduct);
     void SelectionChanged(WxProduct* inProduct);
+
+    // While one is held, product changes are not checked against every product's readiness: reading a document
+    // changes each of its products many times. When the last one goes, one check stands for the changes made
+    // meanwhile, each kind of change told once.
+    class ReadyCheckPause
+    {
+    public:
+        explicit ReadyCheckPause(WxMap& ioMap);
+        ~ReadyCheckPause();
+        ReadyCheckPause(const ReadyCheckPause&) = delete;
+        ReadyCheckPause& operator=(const ReadyCheckPause&) = delete;
+
+    private:
+        WxMap& mMap;
+    };
 
     // Settings.
     void SetName(const CxString& inName);
@@ -163,6 +179,7 @@ protected:
     void OnProjectionChanged() override;
 
 private:
+    bool AllReadyToDraw() const;
     void UpdateSyncTimes();
     void MessageMapAnimate();
     void MessageMapTrackRealTime();
@@ -207,4 +224,9 @@ private:
     CxString mLegendDateFormat;
     bool mDateStale = true;
     bool mTimeStale = true;
+    int mReadyCheckPauses = 0;
+    bool mChangedWhilePaused = false;
+    bool mDataChangedWhilePaused = false;
+    // Set while the destructor deletes the products: their changes concern no one.
+    bool mDismantling = false;
 };
