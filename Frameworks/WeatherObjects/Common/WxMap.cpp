@@ -39,7 +39,7 @@ DxClient* AsDxClient(WxProduct* inProduct)
 
 WxMap::WxMap(const XmlElement* inXml)
     : GxProjector(DefaultProjection()), mColor(CxString("#FFFF99")),
-      mDateFont(std::make_unique<GxFont>(CxUint32(0), 10)),
+      mDateFont(std::make_unique<GxFont>(CxUint32(0), 10)), mLabelTextures(std::make_unique<GxStringTextures>()),
       mTrackingPosition(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()),
       mStepUnit(CxString("min")), mDurationUnit(CxString("hour")), mAnimationTimer(100, kWxMapAnimate),
       mTrackingTimer(10000, kWxMapTrackRealTime), mLegendAlign("left")

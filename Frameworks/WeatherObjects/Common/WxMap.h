@@ -21,6 +21,7 @@ class CxRect;
 class GxContext;
 class GxFont;
 class GxString;
+class GxStringTextures;
 class WxProduct;
 class XmlBuilder;
 class XmlElement;
@@ -121,6 +122,9 @@ public:
     // The date band's texts as last drawn; empty before the first draw.
     CxString DateText() const;
     CxString TimeText() const;
+    // The products' labels are textured through it: equal labels share a texture, and the map's label textures
+    // stay within its budget.
+    GxStringTextures& LabelTextures() { return *mLabelTextures; }
 
     // Time.
     void SetDate(const CxDate& inDate);
@@ -200,6 +204,7 @@ private:
     std::unique_ptr<GxString> mDateString;
     std::unique_ptr<GxString> mTimeString;
     std::unique_ptr<GxFont> mDateFont;
+    std::unique_ptr<GxStringTextures> mLabelTextures;
     bool mLegendVisible = true;
     GxPosition mTrackingPosition;
     CxDate mAnchorDate;
