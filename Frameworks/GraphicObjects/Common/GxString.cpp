@@ -533,8 +533,9 @@ bool GxStringTextures::Texture(GxString& ioString, GxContext& ioContext)
     if (bytes > mBudget - std::min(*mBytes, mBudget))
     {
         if (!mReported)
-            _CxDebugOut(__FILE__, __LINE__, "text textures past their budget, not drawn from",
-                        ("\"" + text.AsUtf8() + "\" (" + std::to_string(mBudget >> 20) + " MB)").c_str());
+            _CxDebugOut(
+                __FILE__, __LINE__, "text textures past the budget",
+                (std::to_string(mBudget) + " bytes: \"" + text.AsUtf8() + "\" and texts after it not drawn").c_str());
         mReported = true;
         return false;
     }

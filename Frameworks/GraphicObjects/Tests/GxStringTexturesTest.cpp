@@ -143,7 +143,8 @@ TEST_F(StringTexturesTest, StringsPastTheBudgetGetNoTextureAndAreReportedOnce)
     EXPECT_FALSE(textures.Texture(*pastToo, *mContext));
     EXPECT_EQ(past->TextureId(), 0u);
     EXPECT_EQ(capture.Count(), 1u);
-    EXPECT_TRUE(capture.Contains("past their budget"));
+    EXPECT_TRUE(capture.Contains("text textures past the budget"));
+    EXPECT_TRUE(capture.Contains("\"1012\" and texts after it not drawn"));
     EXPECT_EQ(textures.Bytes(), 3 * one);
 
     // Nothing drawn from a string without a texture.
