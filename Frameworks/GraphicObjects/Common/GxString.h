@@ -139,7 +139,7 @@ private:
     void BitmapSize(bool inRectangle, CxSint32& outWidth, CxSint32& outHeight) const;
     // False when OpenGL reported an error.
     bool Upload(bool inRectangle);
-    // Draws from a bitmap another string uploaded.
+    // Takes the bitmap to draw from: its own upload, or one another string's.
     void Share(const std::shared_ptr<Bitmap>& inBitmap);
     void BindAndEnable() const;
 
@@ -244,7 +244,7 @@ private:
 class GxStringTextures
 {
 public:
-    // Luminance-alpha bytes: 64 MiB hold thousands of labels of any size a map can show.
+    // Luminance-alpha bytes: 64 MiB hold tens of thousands of labels of ordinary sizes.
     static constexpr std::size_t kDefaultBudget = std::size_t(64) << 20;
 
     explicit GxStringTextures(std::size_t inBudget = kDefaultBudget);
@@ -258,7 +258,6 @@ public:
 
     // The bytes of the live textures made here.
     std::size_t Bytes() const { return *mBytes; }
-    std::size_t Budget() const { return mBudget; }
     // How many textures live.
     std::size_t Count() const;
 
