@@ -1,6 +1,7 @@
 #include "FxOpenGLLayer.h"
 
 #include "CxDebug.h"
+#include "FxGLLimits.h"
 #include "FxPlugin.h"
 #include "GxGLContext.h"
 
@@ -9,48 +10,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <climits>
-
-namespace
-{
-
-struct SurfaceLimits
-{
-    int mWidth = INT_MAX; // the pbuffer's, within the viewport's
-    int mHeight = INT_MAX;
-    int mViewportWidth = INT_MAX;
-    int mViewportHeight = INT_MAX;
-};
-
-// The largest pbuffer the driver makes and GL's largest viewport, asked once (the context current, no surface).
-SurfaceLimits LimitsOf(EGLDisplay inDisplay, EGLConfig inConfig, EGLContext inContext)
-{
-    static const SurfaceLimits sLimits = [&]
-    {
-        SurfaceLimits limits;
-        EGLint width = 0;
-        EGLint height = 0;
-        if (eglGetConfigAttrib(inDisplay, inConfig, EGL_MAX_PBUFFER_WIDTH, &width) == EGL_TRUE && width > 0)
-            limits.mWidth = width;
-        if (eglGetConfigAttrib(inDisplay, inConfig, EGL_MAX_PBUFFER_HEIGHT, &height) == EGL_TRUE && height > 0)
-            limits.mHeight = height;
-        if (eglMakeCurrent(inDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, inContext) == EGL_TRUE)
-        {
-            GLint dims[2] = {0, 0};
-            glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
-            if (dims[0] > 0)
-                limits.mViewportWidth = dims[0];
-            if (dims[1] > 0)
-                limits.mViewportHeight = dims[1];
-        }
-        limits.mWidth = std::min(limits.mWidth, limits.mViewportWidth);
-        limits.mHeight = std::min(limits.mHeight, limits.mViewportHeight);
-        return limits;
-    }();
-    return sLimits;
-}
-
-} // namespace
 
 FxOpenGLLayer::~FxOpenGLLayer()
 {
@@ -114,7 +73,7 @@ bool FxOpenGLLayer::PrepareContext(int inWidth, int inHeight)
         mConfig = config;
     }
     DropSurface();
-    const SurfaceLimits limits = LimitsOf(display, mConfig, mContext);
+    const FxSurfaceLimits limits = FxPbufferLimits(display, mConfig, mContext);
     const int width = std::min(inWidth, limits.mWidth);
     const int height = std::min(inHeight, limits.mHeight);
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};

@@ -1,5 +1,6 @@
 #include "FxBrowser.h"
 #include "FxCommander.h"
+#include "FxGLLimits.h"
 #include "FxKeyEvent.h"
 #include "FxMenu.h"
 #include "FxMouseEvent.h"
@@ -12,8 +13,6 @@
 #include "GxGLContext.h"
 #include "PfNativeMenu.h"
 #include "PfWindowServer.h"
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -41,35 +40,11 @@ CxSint16 Saturated(std::int64_t inValue)
     return static_cast<CxSint16>(std::clamp<std::int64_t>(inValue, -0x8000, 0x7FFF));
 }
 
-// The largest framebuffer a port context holds (GL's renderbuffer and viewport limits), asked once with a context
-// current.
-CxPoint FramebufferLimits()
-{
-    static const CxPoint sLimits = []
-    {
-        GLint renderbuffer = 0;
-        GLint viewport[2] = {0, 0};
-        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-        const auto limit = [renderbuffer](GLint inViewport)
-        {
-            GLint side = 0x7FFF;
-            if (renderbuffer > 0)
-                side = std::min(side, renderbuffer);
-            if (inViewport > 0)
-                side = std::min(side, inViewport);
-            return static_cast<CxSint16>(side);
-        };
-        return CxPoint(limit(viewport[0]), limit(viewport[1]));
-    }();
-    return sLimits;
-}
-
 // The part of the plug-in's rectangle a port context holds: its bottom-left corner, as GL keeps a picture larger
 // than its framebuffer.
 CxRect HeldBounds(CxRect inBounds)
 {
-    const CxPoint limits = FramebufferLimits();
+    const CxPoint limits = FxFramebufferLimits();
     if (inBounds.right - inBounds.left > limits.h)
         inBounds.right = static_cast<CxSint16>(inBounds.left + limits.h);
     if (inBounds.bottom - inBounds.top > limits.v)

@@ -13,6 +13,8 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -58,6 +60,29 @@ struct CurrentTransform
 
 } // namespace
 
+struct GxString::Bitmap
+{
+    unsigned int mId = 0;
+    unsigned int mTarget = GL_TEXTURE_2D;
+    CxRect mBounds;
+    float mS = 1.0f;
+    float mT = 1.0f;
+    // The running total of the GxStringTextures that made it, and what it counts there.
+    std::shared_ptr<std::size_t> mAccount;
+    std::size_t mBytes = 0;
+
+    Bitmap() = default;
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+    ~Bitmap()
+    {
+        if (mId != 0)
+            glDeleteTextures(1, &mId);
+        if (mAccount != nullptr)
+            *mAccount -= mBytes;
+    }
+};
+
 // ---------------------------------------------------------------------------------------------------------------
 // GxString
 
@@ -69,8 +94,7 @@ GxString::GxString(const CxString& inText, GxFont* inFont)
 
 GxString::~GxString()
 {
-    if (mTextureId != 0)
-        glDeleteTextures(1, &mTextureId);
+    mBitmap.reset();
     if (mOwner != nullptr)
         mOwner->Remove(this);
 }
@@ -201,9 +225,8 @@ void GxString::Texture(GxContext& ioContext)
     }
 }
 
-bool GxString::Upload(bool inRectangle)
+void GxString::BitmapSize(bool inRectangle, CxSint32& outWidth, CxSint32& outHeight) const
 {
-    const GLenum target = inRectangle ? GL_TEXTURE_RECTANGLE_ARB : GL_TEXTURE_2D;
     GLint limit = 0;
     glGetIntegerv(inRectangle ? GL_MAX_RECTANGLE_TEXTURE_SIZE_ARB : GL_MAX_TEXTURE_SIZE, &limit);
     if (limit <= 0)
@@ -211,8 +234,16 @@ bool GxString::Upload(bool inRectangle)
     const CxSint32 width = std::max<CxSint32>(Width(), 1);
     const CxSint32 height = std::max<CxSint32>(Height(), 1);
     // Past the GL's limit the text is cut at the right (and at the top).
-    const CxSint32 bitmapWidth = std::min<CxSint32>(inRectangle ? width : PowerOfTwoAbove(width), limit);
-    const CxSint32 bitmapHeight = std::min<CxSint32>(inRectangle ? height : PowerOfTwoAbove(height), limit);
+    outWidth = std::min<CxSint32>(inRectangle ? width : PowerOfTwoAbove(width), limit);
+    outHeight = std::min<CxSint32>(inRectangle ? height : PowerOfTwoAbove(height), limit);
+}
+
+bool GxString::Upload(bool inRectangle)
+{
+    const GLenum target = inRectangle ? GL_TEXTURE_RECTANGLE_ARB : GL_TEXTURE_2D;
+    CxSint32 bitmapWidth = 0;
+    CxSint32 bitmapHeight = 0;
+    BitmapSize(inRectangle, bitmapWidth, bitmapHeight);
 
     const std::size_t pixels = static_cast<std::size_t>(bitmapWidth) * static_cast<std::size_t>(bitmapHeight);
     std::vector<CxUint8> coverage(pixels, 0);
@@ -224,22 +255,32 @@ bool GxString::Upload(bool inRectangle)
         luminanceAlpha[2 * i + 1] = coverage[i];
     }
 
-    mTextureTarget = target;
-    mBitmapBounds = CxRect(0, 0, Clamp16(bitmapWidth), Clamp16(bitmapHeight));
-    mTexS = inRectangle ? static_cast<float>(bitmapWidth) : 1.0f;
-    mTexT = inRectangle ? static_cast<float>(bitmapHeight) : 1.0f;
-
-    mTextureId = GxNewTexture(target, GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP);
+    auto bitmap = std::make_shared<Bitmap>();
+    bitmap->mTarget = target;
+    bitmap->mBounds = CxRect(0, 0, Clamp16(bitmapWidth), Clamp16(bitmapHeight));
+    bitmap->mS = inRectangle ? static_cast<float>(bitmapWidth) : 1.0f;
+    bitmap->mT = inRectangle ? static_cast<float>(bitmapHeight) : 1.0f;
+    bitmap->mId = GxNewTexture(target, GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(target, 0, GL_LUMINANCE_ALPHA, bitmapWidth, bitmapHeight, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
                  luminanceAlpha.data());
+    Share(bitmap);
     return glGetError() == GL_NO_ERROR;
+}
+
+void GxString::Share(const std::shared_ptr<Bitmap>& inBitmap)
+{
+    mBitmap = inBitmap;
+    mTextureId = inBitmap->mId;
+    mTextureTarget = inBitmap->mTarget;
+    mBitmapBounds = inBitmap->mBounds;
+    mTexS = inBitmap->mS;
+    mTexT = inBitmap->mT;
 }
 
 void GxString::UnTexture(GxContext&)
 {
-    if (mTextureId != 0)
-        glDeleteTextures(1, &mTextureId);
+    mBitmap.reset();
     mTextureId = 0;
 }
 
@@ -450,4 +491,67 @@ void GxStringBunch::Clear()
     strings.swap(mStrings);
     for (GxString* string : strings)
         delete string;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// GxStringTextures
+
+GxStringTextures::GxStringTextures(std::size_t inBudget) : mBudget(inBudget), mBytes(std::make_shared<std::size_t>(0))
+{
+}
+
+GxStringTextures::~GxStringTextures() = default;
+
+std::size_t GxStringTextures::Count() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(mShared.begin(), mShared.end(), [](const auto& inEntry) { return !inEntry.second.expired(); }));
+}
+
+bool GxStringTextures::Texture(GxString& ioString, GxContext& ioContext)
+{
+    if (ioString.mTextureId != 0)
+        return true;
+    const bool rectangle = ioContext.SupportsTextureRectangle() && !sForcePowerOfTwo;
+    const CxString& text = ioString.mText;
+    Key key(&ioContext, std::u16string(reinterpret_cast<const char16_t*>(text.GetChars()), text.Length()),
+            ioString.mFontId, ioString.mFontSize, ioString.mMaxWidth, rectangle);
+    const auto found = mShared.find(key);
+    if (found != mShared.end())
+    {
+        if (const std::shared_ptr<GxString::Bitmap> bitmap = found->second.lock())
+        {
+            ioString.Share(bitmap);
+            return true;
+        }
+    }
+
+    CxSint32 width = 0;
+    CxSint32 height = 0;
+    ioString.BitmapSize(rectangle, width, height);
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2;
+    if (bytes > mBudget - std::min(*mBytes, mBudget))
+    {
+        if (!mReported)
+            _CxDebugOut(
+                __FILE__, __LINE__, "text textures past the budget",
+                (std::to_string(mBudget) + " bytes: \"" + text.AsUtf8() + "\" and texts after it not drawn").c_str());
+        mReported = true;
+        return false;
+    }
+    ioString.Texture(ioContext);
+    if (ioString.mBitmap == nullptr)
+        return false;
+    GxString::Bitmap& made = *ioString.mBitmap;
+    made.mBytes = static_cast<std::size_t>(made.mBounds.Width()) * static_cast<std::size_t>(made.mBounds.Height()) * 2;
+    made.mAccount = mBytes;
+    *mBytes += made.mBytes;
+    mShared[std::move(key)] = ioString.mBitmap;
+    // The entries of textures gone are dropped now and then, so a long life of changing texts stays small.
+    if (mShared.size() >= mPruneAt)
+    {
+        std::erase_if(mShared, [](const auto& inEntry) { return inEntry.second.expired(); });
+        mPruneAt = std::max<std::size_t>(64, 2 * mShared.size());
+    }
+    return true;
 }

@@ -1,7 +1,8 @@
 // Text drawn from textures. A GxString lays one line out in a font, renders it once into a luminance-alpha texture
 // (white text, coverage in alpha) and draws it as a quad in the current colour: at a model-space anchor with an
 // alignment (Draw), or snapped to window pixels (DrawGL). GxStringGroup owns the labels of one layer and hides each
-// one that overlaps an earlier visible one; GxStringBunch is a plain owning list of textured strings.
+// one that overlaps an earlier visible one; GxStringBunch is a plain owning list of textured strings;
+// GxStringTextures lets strings of one text and style share a texture, within a budget.
 //
 // Main thread only; making, drawing and deleting textures need the GL context current.
 #pragma once
@@ -11,12 +12,17 @@
 #include "CxTypes.h"
 #include "GxCoordinates.h"
 
+#include <cstddef>
 #include <list>
+#include <map>
 #include <memory>
+#include <string>
+#include <tuple>
 
 class GxContext;
 class GxFont;
 class GxStringGroup;
+class GxStringTextures;
 
 enum GxHAlign : CxSint32
 {
@@ -40,7 +46,8 @@ public:
     // Lays the text out in the font at once; the font is read here and never afterwards (its id and size are
     // copied, its face shared), so it may go away. No texture yet.
     GxString(const CxString& inText, GxFont* inFont);
-    // Deletes the texture (the context must be current) and leaves its set.
+    // Lets the texture go, which deletes it unless another string shares it (the context must be current), and
+    // leaves its set.
     ~GxString();
     GxString(const GxString&) = delete;
     GxString& operator=(const GxString&) = delete;
@@ -60,6 +67,7 @@ public:
     // Renders and uploads the texture once: a rectangle texture of the text's size when the context has the
     // extension (and no power-of-two texture is forced), else power-of-two sides strictly larger than the text's.
     void Texture(GxContext& ioContext);
+    // Lets the texture go, as the destructor does.
     void UnTexture(GxContext& ioContext);
 
     // At the anchor, scaled, aligned with margin 0 and moved by the pixel offset; nothing without a texture.
@@ -120,12 +128,19 @@ public:
 
 private:
     friend class GxStringGroup;
+    friend class GxStringTextures;
     // The platform's style and layout of the line.
     struct Impl;
+    // An uploaded bitmap and its GL name, deleted with the last string that draws it.
+    struct Bitmap;
 
     void Layout();
+    // The bitmap's sides for a rectangle or a power-of-two texture, cut to GL's limit.
+    void BitmapSize(bool inRectangle, CxSint32& outWidth, CxSint32& outHeight) const;
     // False when OpenGL reported an error.
     bool Upload(bool inRectangle);
+    // Takes the bitmap to draw from: its own upload, or one another string's.
+    void Share(const std::shared_ptr<Bitmap>& inBitmap);
     void BindAndEnable() const;
 
     GxStringGroup* mOwner = nullptr;
@@ -141,6 +156,7 @@ private:
     CxUint32 mFontId = 0;
     CxSint16 mFontSize = 0;
     std::unique_ptr<Impl> mImpl;
+    std::shared_ptr<Bitmap> mBitmap;
     unsigned int mTextureTarget;
     unsigned int mTextureId = 0;
     float mScale = 1.0f;
@@ -219,4 +235,39 @@ public:
 
 private:
     StringList mStrings;
+};
+
+// The text textures of one drawing (a map's labels): strings of one text and style textured through it share one
+// texture, and the textures it made take at most a budget of bytes while they live. A string past the budget gets
+// no texture, so it is not drawn; the first such string is reported once. Main thread only; the textures belong to
+// the context they were made in.
+class GxStringTextures
+{
+public:
+    // Luminance-alpha bytes: 64 MiB hold tens of thousands of labels of ordinary sizes.
+    static constexpr std::size_t kDefaultBudget = std::size_t(64) << 20;
+
+    explicit GxStringTextures(std::size_t inBudget = kDefaultBudget);
+    ~GxStringTextures();
+    GxStringTextures(const GxStringTextures&) = delete;
+    GxStringTextures& operator=(const GxStringTextures&) = delete;
+
+    // As GxString::Texture: the texture of an equal string made in the context when one lives, else a new one
+    // when the budget allows it. False when the string is left without a texture.
+    bool Texture(GxString& ioString, GxContext& ioContext);
+
+    // The bytes of the live textures made here.
+    std::size_t Bytes() const { return *mBytes; }
+    // How many textures live.
+    std::size_t Count() const;
+
+private:
+    // The context, the text, the font id and size, the width limit and the kind of texture.
+    using Key = std::tuple<const GxContext*, std::u16string, CxUint32, CxSint16, CxSint32, bool>;
+
+    std::size_t mBudget;
+    std::shared_ptr<std::size_t> mBytes;
+    std::map<Key, std::weak_ptr<GxString::Bitmap>> mShared;
+    std::size_t mPruneAt = 64;
+    bool mReported = false;
 };

@@ -14,7 +14,7 @@ WxInspector::~WxInspector()
 
 void WxInspector::OnDraw(GxContext&, const CxRect&) {}
 
-void WxInspector::OnMouseDown(const FxMouseEvent&) {}
+void WxInspector::OnMouseDown(const WxMouseDown&) {}
 
 bool WxInspector::IsShown()
 {

@@ -1,16 +1,33 @@
 // The bases of the legend panels and of the mouse-over popups drawn over a map or a graph. Main thread only.
 #pragma once
 
+#include "CxCoordinates.h"
+#include "CxTypes.h"
 #include "GxColor.h"
 
 #include <vector>
 
 class CxRect;
-class FxMouseEvent; // the user-interface event; only passed through by reference here
 class GxContext;
 class GxPoint;
 class GxPosition;
 class GxString;
+
+// A mouse press in a legend panel, as the legends read it: the owner of the panel fills it from its toolkit's event.
+struct WxMouseDown
+{
+    enum : CxUint32
+    {
+        kCommand = 1,
+        kControl = 2,
+        kOption = 4,
+        kShift = 8
+    };
+
+    // The panel's pixels, y down.
+    CxPoint mWhere;
+    CxUint32 mModifiers = 0;
+};
 
 class WxInspector
 {
@@ -22,7 +39,7 @@ public:
     WxInspector& operator=(const WxInspector&) = delete;
 
     virtual void OnDraw(GxContext& ioContext, const CxRect& inBounds);
-    virtual void OnMouseDown(const FxMouseEvent& inEvent);
+    virtual void OnMouseDown(const WxMouseDown& inEvent);
     virtual bool IsShown();
     virtual void SetTrackPosition(const GxPosition& inPosition);
     virtual void SetTrackPoint(const GxPoint& inPoint);

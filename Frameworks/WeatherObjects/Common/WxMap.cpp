@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -38,7 +39,7 @@ DxClient* AsDxClient(WxProduct* inProduct)
 
 WxMap::WxMap(const XmlElement* inXml)
     : GxProjector(DefaultProjection()), mColor(CxString("#FFFF99")),
-      mDateFont(std::make_unique<GxFont>(CxUint32(0), 10)),
+      mDateFont(std::make_unique<GxFont>(CxUint32(0), 10)), mLabelTextures(std::make_unique<GxStringTextures>()),
       mTrackingPosition(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()),
       mStepUnit(CxString("min")), mDurationUnit(CxString("hour")), mAnimationTimer(100, kWxMapAnimate),
       mTrackingTimer(10000, kWxMapTrackRealTime), mLegendAlign("left")
@@ -57,6 +58,7 @@ WxMap::~WxMap()
     mDateFont.reset();
     mDateString.reset();
     mTimeString.reset();
+    mDismantling = true;
     // Each product leaves the list through OrphanProduct as it goes.
     while (!mProducts.empty())
     {
@@ -260,7 +262,9 @@ void WxMap::OrphanProduct(WxProduct* inProduct)
     inProduct->SetMap(nullptr);
     if (mSyncProduct == inProduct)
         mSyncProduct = nullptr;
-    CalculateTimerInterval();
+    // The tracking timer stopped with the dismantling.
+    if (!mDismantling)
+        CalculateTimerInterval();
     mTimeStale = true;
     SendMessage(kWxMapProductOrphaned, inProduct);
 }
@@ -372,16 +376,48 @@ GxRect WxMap::Bounds() const
     return bounds;
 }
 
+bool WxMap::AllReadyToDraw() const
+{
+    return std::all_of(mProducts.begin(), mProducts.end(), [](WxProduct* inP) { return inP->IsReadyToDraw(); });
+}
+
 void WxMap::ProductChanged(WxProduct*)
 {
-    if (std::all_of(mProducts.begin(), mProducts.end(), [](WxProduct* inP) { return inP->IsReadyToDraw(); }))
+    if (mDismantling)
+        return;
+    if (mReadyCheckPauses > 0)
+        mChangedWhilePaused = true;
+    else if (AllReadyToDraw())
         SendMessage(kWxMapChanged, nullptr);
 }
 
 void WxMap::ProductDataChanged(WxProduct*)
 {
-    if (std::all_of(mProducts.begin(), mProducts.end(), [](WxProduct* inP) { return inP->IsReadyToDraw(); }))
+    if (mDismantling)
+        return;
+    if (mReadyCheckPauses > 0)
+        mDataChangedWhilePaused = true;
+    else if (AllReadyToDraw())
         SendMessage(kWxMapDataChanged, nullptr);
+}
+
+WxMap::ReadyCheckPause::ReadyCheckPause(WxMap& ioMap) : mMap(ioMap)
+{
+    ++mMap.mReadyCheckPauses;
+}
+
+WxMap::ReadyCheckPause::~ReadyCheckPause()
+{
+    if (--mMap.mReadyCheckPauses > 0)
+        return;
+    const bool changed = std::exchange(mMap.mChangedWhilePaused, false);
+    const bool dataChanged = std::exchange(mMap.mDataChangedWhilePaused, false);
+    if ((!changed && !dataChanged) || !mMap.AllReadyToDraw())
+        return;
+    if (changed)
+        mMap.SendMessage(kWxMapChanged, nullptr);
+    if (dataChanged)
+        mMap.SendMessage(kWxMapDataChanged, nullptr);
 }
 
 void WxMap::SelectionChanged(WxProduct* inProduct)

@@ -21,6 +21,7 @@ class CxRect;
 class GxContext;
 class GxFont;
 class GxString;
+class GxStringTextures;
 class WxProduct;
 class XmlBuilder;
 class XmlElement;
@@ -76,9 +77,25 @@ public:
     WxProduct* CaptionProduct() const;
     void SetCaptionProduct(WxProduct* inProduct);
     GxRect Bounds() const;
+    // Each tells the listeners of the change once every product is ready to draw.
     void ProductChanged(WxProduct* inProduct);
     void ProductDataChanged(WxProduct* inProduct);
     void SelectionChanged(WxProduct* inProduct);
+
+    // While one is held, product changes are not checked against every product's readiness: reading a document
+    // changes each of its products many times. When the last one goes, one check stands for the changes made
+    // meanwhile, each kind of change told once.
+    class ReadyCheckPause
+    {
+    public:
+        explicit ReadyCheckPause(WxMap& ioMap);
+        ~ReadyCheckPause();
+        ReadyCheckPause(const ReadyCheckPause&) = delete;
+        ReadyCheckPause& operator=(const ReadyCheckPause&) = delete;
+
+    private:
+        WxMap& mMap;
+    };
 
     // Settings.
     void SetName(const CxString& inName);
@@ -105,6 +122,9 @@ public:
     // The date band's texts as last drawn; empty before the first draw.
     CxString DateText() const;
     CxString TimeText() const;
+    // The products' labels are textured through it: equal labels share a texture, and the map's label textures
+    // stay within its budget.
+    GxStringTextures& LabelTextures() { return *mLabelTextures; }
 
     // Time.
     void SetDate(const CxDate& inDate);
@@ -163,6 +183,7 @@ protected:
     void OnProjectionChanged() override;
 
 private:
+    bool AllReadyToDraw() const;
     void UpdateSyncTimes();
     void MessageMapAnimate();
     void MessageMapTrackRealTime();
@@ -183,6 +204,7 @@ private:
     std::unique_ptr<GxString> mDateString;
     std::unique_ptr<GxString> mTimeString;
     std::unique_ptr<GxFont> mDateFont;
+    std::unique_ptr<GxStringTextures> mLabelTextures;
     bool mLegendVisible = true;
     GxPosition mTrackingPosition;
     CxDate mAnchorDate;
@@ -207,4 +229,9 @@ private:
     CxString mLegendDateFormat;
     bool mDateStale = true;
     bool mTimeStale = true;
+    int mReadyCheckPauses = 0;
+    bool mChangedWhilePaused = false;
+    bool mDataChangedWhilePaused = false;
+    // Set while the destructor deletes the products: their changes concern no one.
+    bool mDismantling = false;
 };

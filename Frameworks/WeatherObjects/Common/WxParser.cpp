@@ -92,6 +92,7 @@ WxMap* WxParser::Map()
 
 void WxParser::BuildProducts(const XmlElement* inXml, WxMap* inMap, WxProduct* inAnchor, bool inSelect)
 {
+    const WxMap::ReadyCheckPause pause(*inMap);
     WxProduct* anchor = inAnchor;
     for (auto item = inXml->ItemBegin(); item != inXml->ItemEnd(); ++item)
     {

@@ -1,7 +1,6 @@
 #include "WxRadar.h"
 #include "DxNidsLevelThree.h"
 #include "DxSet.h"
-#include "FxMouseEvent.h"
 #include "GxMesh.h"
 #include "GxProjection.h"
 #include "GxTexture.h"
@@ -385,13 +384,13 @@ TEST_F(WxRadarProductTest, LegendBoxesAndClicks)
             ASSERT_EQ(box.size(), 1u) << i;
             EXPECT_NEAR(box.front().mColor[1], colors[i].mGreen, 1e-6) << i;
         }
-        FxMouseEvent click;
+        WxMouseDown click;
         click.mWhere = CxPoint(45, CxSint16(180 - 45)); // box 3, y down
         legend->OnMouseDown(click);
         const std::vector<unsigned char> one = radar->ColorToggles();
         EXPECT_EQ(std::count(one.begin(), one.end(), 0), boxes ? 1 : 0);
         EXPECT_EQ(one[3], boxes ? 0 : 1);
-        click.mModifiers = FxMouseEvent::kCommand;
+        click.mModifiers = WxMouseDown::kCommand;
         legend->OnMouseDown(click);
         const std::vector<unsigned char> all = radar->ColorToggles();
         EXPECT_EQ(std::count(all.begin(), all.end(), 1), 16);
@@ -446,9 +445,9 @@ TEST_F(WxRadarProductTest, LegendLabelsAndGuards)
     colourless->AcceptColorTable(none);
     wxkit::Inject(*radar, colourless);
     EXPECT_TRUE(draw().empty());
-    FxMouseEvent click;
+    WxMouseDown click;
     click.mWhere = CxPoint(45, CxSint16(180 - 45));
-    for (CxUint16 modifiers : {CxUint16(0), CxUint16(FxMouseEvent::kCommand)})
+    for (CxUint32 modifiers : {CxUint32(0), CxUint32(WxMouseDown::kCommand)})
     {
         click.mModifiers = modifiers;
         legend.OnMouseDown(click);

@@ -16,6 +16,7 @@
 #include "DxShape.h"
 #include "DxShapeClient.h"
 #include "DxShapeManager.h"
+#include "FxMouseEvent.h"
 #include "GxContext.h"
 #include "GxFont.h"
 #include "GxString.h"
@@ -150,8 +151,17 @@ void VaneInspectorPanel::SetAlpha(double inAlpha)
 
 void VaneInspectorPanel::MouseDown(const FxMouseEvent& inEvent)
 {
-    if (mLegend != nullptr)
-        mLegend->OnMouseDown(inEvent);
+    if (mLegend == nullptr)
+        return;
+    WxMouseDown press;
+    press.mWhere = inEvent.mWhere;
+    for (const auto& [toolkit, legend] : {std::pair{FxMouseEvent::kCommand, WxMouseDown::kCommand},
+                                          {FxMouseEvent::kControl, WxMouseDown::kControl},
+                                          {FxMouseEvent::kOption, WxMouseDown::kOption},
+                                          {FxMouseEvent::kShift, WxMouseDown::kShift}})
+        if ((inEvent.mModifiers & toolkit) != 0)
+            press.mModifiers |= legend;
+    mLegend->OnMouseDown(press);
 }
 
 void VaneInspectorPanel::ClearStrings()

@@ -50,52 +50,52 @@ std::string GraphDocument()
                           R"(legendVisible="true"></graph>)");
 }
 
-// A panel legend that keeps the points of the clicks it is handed.
+// A panel legend that keeps the clicks it is handed.
 class RecordingLegend : public WxInspector
 {
 public:
-    explicit RecordingLegend(std::vector<CxPoint>& outClicks) : mClicks(outClicks) {}
-    void OnMouseDown(const FxMouseEvent& inEvent) override { mClicks.push_back(inEvent.mWhere); }
+    explicit RecordingLegend(std::vector<WxMouseDown>& outClicks) : mClicks(outClicks) {}
+    void OnMouseDown(const WxMouseDown& inEvent) override { mClicks.push_back(inEvent); }
 
 private:
-    std::vector<CxPoint>& mClicks;
+    std::vector<WxMouseDown>& mClicks;
 };
 
 class RecordingSeriesLegend : public WxSeriesInspector
 {
 public:
-    RecordingSeriesLegend(WxSeries* inSeries, std::vector<CxPoint>& outClicks)
+    RecordingSeriesLegend(WxSeries* inSeries, std::vector<WxMouseDown>& outClicks)
         : WxSeriesInspector(inSeries), mClicks(outClicks)
     {
     }
-    void OnMouseDown(const FxMouseEvent& inEvent) override { mClicks.push_back(inEvent.mWhere); }
+    void OnMouseDown(const WxMouseDown& inEvent) override { mClicks.push_back(inEvent); }
 
 private:
-    std::vector<CxPoint>& mClicks;
+    std::vector<WxMouseDown>& mClicks;
 };
 
 class RecordingProduct : public WxProduct
 {
 public:
-    RecordingProduct(WxMap* inMap, std::vector<CxPoint>& outClicks) : WxProduct(inMap), mClicks(outClicks) {}
+    RecordingProduct(WxMap* inMap, std::vector<WxMouseDown>& outClicks) : WxProduct(inMap), mClicks(outClicks) {}
 
 protected:
     WxInspector* OnCreateLegend() override { return new RecordingLegend(mClicks); }
 
 private:
-    std::vector<CxPoint>& mClicks;
+    std::vector<WxMouseDown>& mClicks;
 };
 
 class RecordingSeries : public WxSeries
 {
 public:
-    RecordingSeries(WxGraph* inGraph, std::vector<CxPoint>& outClicks) : WxSeries(inGraph), mClicks(outClicks) {}
+    RecordingSeries(WxGraph* inGraph, std::vector<WxMouseDown>& outClicks) : WxSeries(inGraph), mClicks(outClicks) {}
 
 protected:
     WxSeriesInspector* OnCreateLegend() override { return new RecordingSeriesLegend(this, mClicks); }
 
 private:
-    std::vector<CxPoint>& mClicks;
+    std::vector<WxMouseDown>& mClicks;
 };
 
 bool Command(FxPluginInstance* ioInstance, const char (&inCode)[5])
@@ -191,7 +191,7 @@ TEST_F(InstanceInputTest, APanelsLegendGetsTheClickWhereThePanelIsDrawn)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.what);
-        std::vector<CxPoint> clicks;
+        std::vector<WxMouseDown> clicks;
         NPP embed = Show(row.graph ? GraphDocument() : MapDocument(kLoop, 1), {{"legendAlign", "right"}}, kMapRect);
         FxPluginInstance* instance = InstanceOf(embed);
         ASSERT_NE(instance, nullptr);
@@ -232,10 +232,19 @@ TEST_F(InstanceInputTest, APanelsLegendGetsTheClickWhereThePanelIsDrawn)
         clicks.clear();
         instance->OnMouseDown(MouseAt(column + 50, 150));
         instance->OnMouseUp(MouseAt(column + 50, 150));
+        // The keys held come with the click, in the legend's own terms.
+        FxMouseEvent held = MouseAt(column + 60, 160);
+        held.mModifiers = FxMouseEvent::kShift | FxMouseEvent::kOption;
+        instance->OnMouseDown(held);
+        instance->OnMouseUp(MouseAt(column + 60, 160, 0));
         // The panel's top stays at the header's foot, 60 px down.
-        ASSERT_EQ(clicks.size(), 1u);
-        EXPECT_EQ(clicks[0].h, 50);
-        EXPECT_EQ(clicks[0].v, 150 - 60);
+        ASSERT_EQ(clicks.size(), 2u);
+        EXPECT_EQ(clicks[0].mWhere.h, 50);
+        EXPECT_EQ(clicks[0].mWhere.v, 150 - 60);
+        EXPECT_EQ(clicks[0].mModifiers, 0u);
+        EXPECT_EQ(clicks[1].mWhere.h, 60);
+        EXPECT_EQ(clicks[1].mWhere.v, 160 - 60);
+        EXPECT_EQ(clicks[1].mModifiers, CxUint32(WxMouseDown::kShift | WxMouseDown::kOption));
         Destroy(embed);
     }
 }

@@ -17,6 +17,8 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
 
 namespace
 {
@@ -235,7 +237,7 @@ void WxContour::TraceSubCell(const double* inValues, int inX0, int inY0, double 
         }
         if (++ioCounter == 1 && mLabels)
         {
-            auto* label = new GxString(CxString(inLevel, int(std::min(mPrecision, kMaxLabelDecimals))), mFont.get());
+            auto* label = new GxString(CxString(inLevel, int(std::min(mPrecision, kMaxLabelDecimals))), mTraceFont);
             label->SetPosition(mSegments.back());
             label->SetDepth(0.0);
             mLabelGroup.Add(label);
@@ -260,6 +262,16 @@ void WxContour::BuildContours()
         return;
     mTraceGrid = grid;
     mTraceProjection = mMap->Projection();
+    std::unique_ptr<GxFont> cut;
+    mTraceFont = mFont.get();
+    if (mLabels && mLabelSizeLimit > 0 && mFont->Size() > mLabelSizeLimit)
+    {
+        const std::string cutText =
+            std::to_string(mFont->Size()) + " px to " + std::to_string(mLabelSizeLimit) + " px, half the map's height";
+        _CxDebugOut(__FILE__, __LINE__, "contour label size cut", cutText.c_str());
+        cut = std::make_unique<GxFont>(mFont->Id(), CxSint16(mLabelSizeLimit));
+        mTraceFont = cut.get();
+    }
     const CxSint32 w = grid->Width(), h = grid->Height();
     if (CxSint64(field->size()) < CxSint64(w) * h)
         return;
@@ -329,6 +341,7 @@ void WxContour::OnDrawProduct(GxContext& ioContext)
     WxGlColor(mColor, mColor.mAlpha * mAlpha);
     if (!mLines.IsDisplayListValid())
     {
+        mLabelSizeLimit = std::max<CxSint32>(1, CxSint32(ioContext.ViewPortBounds().Height() * kMaxLabelShare));
         BuildContours();
         mLines.BeginDisplayList();
         if (mWidth <= 2.0)
@@ -344,8 +357,14 @@ void WxContour::OnDrawProduct(GxContext& ioContext)
         mLines.DrawList();
     if (mLabels)
     {
+        // Past the map's budget a label stays without a texture and is not drawn.
         for (GxString* label : mLabelGroup.Strings())
-            label->Texture(ioContext);
+        {
+            if (mMap != nullptr)
+                mMap->LabelTextures().Texture(*label, ioContext);
+            else
+                label->Texture(ioContext);
+        }
         mLabelGroup.SetDirty();
         if (mOutline)
         {

@@ -22,6 +22,8 @@ class WxContour : public WxProduct, public DxObsClient
 public:
     // A document can ask for any number of levels; more than this only blackens the map.
     static constexpr int kMaxLevels = 1000;
+    // A label's font is at most this share of the map's height: a larger one shows no more of the text.
+    static constexpr double kMaxLabelShare = 0.5;
 
     WxContour(WxMap* inMap, const XmlElement* inXml);
     ~WxContour() override;
@@ -50,7 +52,8 @@ public:
     // Bilinear in the grid; NaN outside it or without the field.
     double GetValueFromPosition(const GxPosition& inPosition) const;
 
-    // Rebuilt with the line list: map points in pairs, and the level labels.
+    // Rebuilt with the line list: map points in pairs, and the level labels, their font cut to the label size
+    // limit (none before the first draw, which sets it from the map's height).
     void BuildContours();
     const std::vector<GxPoint>& Segments() const { return mSegments; }
     const GxStringGroup& Labels() const { return mLabelGroup; }
@@ -102,9 +105,12 @@ private:
     std::unique_ptr<GxFont> mFont = std::make_unique<GxFont>(0, 10);
     GxDisplayList mLines;
     CxString mDatasetId;
+    // The largest label font size, 0 for no limit.
+    CxSint32 mLabelSizeLimit = 0;
     // Tracing state of the current build.
     const DxGrid* mTraceGrid = nullptr;
     const GxProjection* mTraceProjection = nullptr;
+    GxFont* mTraceFont = nullptr;
     // The projected crossings of the cell's two middle lines, lower/left half first.
     GxPoint mShared[4];
     bool mSharedValid[4] = {};

@@ -122,7 +122,7 @@ public:
     ~WxRadarLegend() override;
 
     void OnDraw(GxContext& ioContext, const CxRect& inBounds) override;
-    void OnMouseDown(const FxMouseEvent& inEvent) override;
+    void OnMouseDown(const WxMouseDown& inEvent) override;
 
     // Legend coordinates, y up.
     const GxRect& BoxRect() const { return mBoxRect; }

@@ -5,7 +5,6 @@
 
 #include "CxDebug.h"
 #include "DxImage.h"
-#include "FxMouseEvent.h"
 #include "GxContext.h"
 #include "GxFont.h"
 #include "GxString.h"
@@ -215,7 +214,7 @@ void WxRadarLegend::DrawColorRamp(GxContext& ioContext, const CxRect& inBounds)
                         rampWidth, std::trunc(double(index) * row));
 }
 
-void WxRadarLegend::OnMouseDown(const FxMouseEvent& inEvent)
+void WxRadarLegend::OnMouseDown(const WxMouseDown& inEvent)
 {
     if (const DxIndexedImage* image = mRadar->IndexedImage(); image != nullptr && image->GetColors().size() > 16)
         return;
@@ -227,7 +226,7 @@ void WxRadarLegend::OnMouseDown(const FxMouseEvent& inEvent)
     if (!std::isfinite(q) || q <= -32768.0 || q >= 32768.0)
         return;
     const auto index = short(std::trunc(q));
-    if ((inEvent.mModifiers & FxMouseEvent::kCommand) != 0)
+    if ((inEvent.mModifiers & WxMouseDown::kCommand) != 0)
         mRadar->ToggleAllColors(index);
     else if (point.IsInside(mBoxRect))
         mRadar->ToggleColorByIndex(index);

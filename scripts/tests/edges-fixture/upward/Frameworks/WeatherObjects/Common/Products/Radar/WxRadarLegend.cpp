@@ -1,0 +1,2 @@
+#include "CxThing.h"
+#include "FxMouseEvent.h"
