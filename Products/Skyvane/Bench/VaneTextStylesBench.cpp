@@ -106,7 +106,12 @@ ChildRun RenderInChild(const fs::path& inDocument, const fs::path& inOut, const 
         options.mOut = inOut.string();
         options.mServe = inServe;
         std::vector<VaneTimings> timings;
-        const int status = VaneRender(options, &timings);
+        int status = 0;
+        {
+            // The session removes the run's scratch folder before the child exits, as the program's main does.
+            const VaneSession session;
+            status = VaneRender(options, &timings);
+        }
         if (!timings.empty())
         {
             std::ofstream(steps) << timings.front().mRead << ' ' << timings.front().mData << ' '
