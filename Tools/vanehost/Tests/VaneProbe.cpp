@@ -1,7 +1,8 @@
 // A probe plug-in for the test browser's own tests: it takes the Cocoa models when offered and appends every
 // event it gets, one line each, to $HOME/events, so a script can read what arrived; the attributes of each new
-// instance go to $HOME/arguments, its windows to $HOME/windows and its streams to $HOME/streams. An instance made
-// with shutdown=fails has NP_Shutdown refuse, so the host's handling of a failed shut-down can be seen.
+// instance go to $HOME/arguments, its windows to $HOME/windows, its streams to $HOME/streams and each NP_Shutdown
+// to $HOME/shutdowns. An instance made with shutdown=fails has NP_Shutdown refuse, so the host's handling of a
+// failed shut-down can be seen.
 #include "PfNpapi.h"
 #include "PfUICodes.h"
 
@@ -149,6 +150,7 @@ extern "C" __attribute__((visibility("default"))) NPError NP_Initialize(NPNetsca
 
 extern "C" __attribute__((visibility("default"))) NPError NP_Shutdown()
 {
+    Append("NP_Shutdown", "shutdowns");
     gBrowser = nullptr;
     const bool fails = gShutdownFails;
     gShutdownFails = false;
