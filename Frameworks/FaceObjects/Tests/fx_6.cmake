@@ -1,6 +1,6 @@
 # Colour controls, the colour panel bridge and the popovers, through the public headers.
 sky_add_tests(fx_color_controls_tests TIMEOUT 60
-    SOURCES fx_6: FxColorControlsTest.cpp fix_3: FxGradientDropTest.cpp
+    SOURCES fx_6: FxColorControlsTest.cpp fix_3: FxGradientDropTest.cpp fix_3,fx_6,qa_3: FxColorBarLabelTest.cpp
     LIBS FaceObjects)
 if(NOT SKYVANE_THREAD_TREE)
   # The colour bar's bubble window draws as it stands.

@@ -1,6 +1,7 @@
 # Gradient controls, through the public headers; preferences under a temporary home.
 sky_add_tests(fx_gradient_controls_tests TIMEOUT 60
     SOURCES fx_7: FxGradientControlsTest.cpp fix_3,fx_7: FxGradientLimitsTest.cpp
+        fx_7,qa_3: FxGradientGridClickTest.cpp
     LIBS FaceObjects)
 if(NOT SKYVANE_THREAD_TREE)
   # The picker window draws as it stands.

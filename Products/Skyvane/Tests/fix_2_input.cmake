@@ -8,6 +8,6 @@ sky_add_tests(vane_hostile_input_tests TIMEOUT 60
     LIBS SkyvaneApp FaceObjectsPrivate GraphicObjectsGL VaneHost WeatherTestKit TestSupport)
 # The data files sheet on names that are no UTF-8 and a tree a thousand levels deep, whose deletion takes well
 # under a second; the short time-out is its hang bound.
-sky_add_tests(vane_cache_tree_tests LABEL fix_2 TIMEOUT 10
-    SOURCES VaneAppTestSupport.cpp VaneCacheTreeTest.cpp
+sky_add_tests(vane_cache_tree_tests TIMEOUT 10
+    SOURCES VaneAppTestSupport.cpp fix_2: VaneCacheTreeTest.cpp fix_2,app_7,qa_3: VaneCacheForgetTest.cpp
     LIBS SkyvaneApp FaceObjectsPrivate GraphicObjectsGL VaneHost WeatherTestKit TestSupport)
