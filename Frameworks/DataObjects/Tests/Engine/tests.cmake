@@ -2,6 +2,7 @@ sky_add_tests(dx_engine_tests SOURCES eng_1: DxCacheTest.cpp LIBS DataObjects)
 sky_add_tests(dx_engine_thread_tests TSAN
     SOURCES dec_1: DxLoggerTest.cpp
             eng_1: DxManagerTest.cpp
+            eng_1,qa_3: DxManagerRecordsTest.cpp
             eng_2,rel_2: DxNetworkTest.cpp
             fix_4,eng_2: DxConfigScheduleTest.cpp
     LIBS DataObjects TestSupportHttp)
