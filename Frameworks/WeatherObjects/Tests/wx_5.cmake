@@ -1,4 +1,4 @@
-sky_add_tests(wx_radar_tests LABEL wx_5 TIMEOUT 120 SOURCES WxRadarTest.cpp
+sky_add_tests(wx_radar_tests TIMEOUT 120 SOURCES wx_5: WxRadarTest.cpp wx_5,qa_3: WxRadarLegendTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_radar_tests)
