@@ -52,14 +52,14 @@ TEST_F(WxRadarLegendTest, HiddenLevelsAndOnlyThoseAreCrossedOut)
         std::ifstream in(path, std::ios::binary);
         const std::vector<CxUint8> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         NidsLevelThreeParser parser;
-        DxIndexedImage* image = parser.Parse(bytes.data(), bytes.size(), {}, {});
+        std::unique_ptr<DxIndexedImage> image(parser.Parse(bytes.data(), bytes.size(), {}, {}));
         ASSERT_NE(image, nullptr);
         WxRegisterProducts();
         mMap = wxkit::KitMap("<map color=\"#FFFFFFFF\"><radar visible=\"true\" alpha=\"1\"></radar></map>");
         ASSERT_NE(mMap, nullptr);
         auto* radar = dynamic_cast<WxRadar*>(*mMap->ProductBegin());
         ASSERT_NE(radar, nullptr);
-        wxkit::Inject(*radar, image);
+        wxkit::Inject(*radar, image.release());
         ASSERT_EQ(radar->GetColorTable().size(), 16u);
         for (int level : row.mHidden)
             radar->ToggleColorByIndex(short(level));
