@@ -1,6 +1,7 @@
 // The radial mesh's shortcut for a map centred at the radar against the projection's own inverse: the same sweep
 // meshed through a projection the builder does not recognise must give the same vertices.
 #include "DxRadialMesh.h"
+#include "DxRadialMeshTestSupport.h"
 #include "GxProjection.h"
 
 #include <gtest/gtest.h>
@@ -10,23 +11,6 @@
 
 namespace
 {
-// Orthographic by delegation, so the builder takes its general path.
-class HiddenOrthographic : public GxProjection
-{
-public:
-    explicit HiddenOrthographic(const GxPosition& inCenter) : mInner(inCenter) {}
-    GxPoint Project(const GxPosition& inPosition) const override { return mInner.Project(inPosition); }
-    GxVector Project(const GxVector& inVector, const GxPosition& inPosition) const override
-    {
-        return mInner.Project(inVector, inPosition);
-    }
-    GxPosition Unproject(const GxPoint& inPoint) const override { return mInner.Unproject(inPoint); }
-    GxProjection* Copy() const override { return new HiddenOrthographic(*this); }
-
-private:
-    GxOrthographicProjection mInner;
-};
-
 std::unique_ptr<DxIndexedImage> Meshed(const GxProjection& inProjection, const GxPosition& inSite,
                                        const DxRadialSweep& inSweep, bool inFan, CxUint32 inSide)
 {
