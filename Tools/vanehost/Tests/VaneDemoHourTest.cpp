@@ -1,12 +1,12 @@
 // The demo page left open for an hour of the test browser's virtual clock, against the bundled data server, whose
 // registry answers 200 with the same body every time (as a script does): the maps keep their data through every
 // configuration refresh, and the data log shows each file downloaded once, kept fresh by conditional requests.
+#include "VaneDemoRun.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,44 +19,28 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using namespace vanedemo;
 
-const fs::path kDemo = fs::path(SKYVANE_SOURCE_DIR) / "Products" / "Skyvane" / "Demo";
 const char* const kSets[] = {"europe-qff", "natural-earth", "kbmx-nexrad3"};
 // A radar echo near Birmingham at the start-up view (demo.vhs has it from the expectations' generator) and a dash
 // of the 1012 hPa isobar over the Baltic.
 const char* const kExpectations = "expect-pixel radar 318 215 #01C501 4\nexpect-pixel europe 482 228 #1A3D8F 4\n";
 
-struct Outcome
+struct PageRun : Outcome
 {
-    int status = -1;
-    std::string out;
-    std::string err;
     std::string log; // the data log
 };
 
-std::string Slurp(const fs::path& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The demo page with this script, without a display, in a folder of its own. Under the address sanitizer the
-// program itself leaves Mesa's own blocks out of the leak report: none of the caller's suppressions apply.
-Outcome RunPage(const std::string& inScript, const fs::path& inFolder)
+// The demo page with this script, in a folder of its own.
+PageRun RunPage(const std::string& inScript, const fs::path& inFolder)
 {
     fs::remove_all(inFolder);
     fs::create_directories(inFolder);
     std::ofstream(inFolder / "page.vhs") << inScript;
-    const fs::path out = inFolder / "stdout.txt", err = inFolder / "stderr.txt";
-    const std::string command = "cd '" + inFolder.string() + "' && DISPLAY= SKYVANE_OPEN_CMD=true LSAN_OPTIONS= '" +
-                                VANEHOST + "' '" + (kDemo / "demo.html").string() +
-                                "' --script page.vhs --home home --out out > '" + out.string() + "' 2> '" +
-                                err.string() + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err),
-            Slurp(inFolder / "home" / ".local" / "state" / "skyvane" / "SkyvanePlugin.log")};
+    PageRun run{Vanehost("'" + (kDemo / "demo.html").string() + "' --script page.vhs --home home --out out", inFolder),
+                {}};
+    run.log = Slurp(inFolder / "home" / ".local" / "state" / "skyvane" / "SkyvanePlugin.log");
+    return run;
 }
 
 // One line of the data log: "HH:MM:SS ID VERB URL -- [BYTES SECONDSs -- ]STATUS", or "HH:MM:SS Delete: PATH".
@@ -125,7 +109,7 @@ TEST(VaneDemoHour, RefreshesKeepTheDataDrawnAndEachFileIsDownloadedOnce)
             script += "# minute " + std::to_string(minute) + ", after the refresh\n" + kExpectations;
     }
     const fs::path folder = Folder("vane-demo-hour");
-    const Outcome run = RunPage(script, folder);
+    const PageRun run = RunPage(script, folder);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.err.find("expected #"), std::string::npos) << run.err;
 
@@ -170,7 +154,7 @@ TEST(VaneDemoHour, RefreshesKeepTheDataDrawnAndEachFileIsDownloadedOnce)
 TEST(VaneDemoHour, ThePluginsDatesFollowTheScriptsClock)
 {
     const fs::path folder = Folder("vane-demo-quarter");
-    const Outcome run = RunPage("settle 500 max=120\nrun 900000\nsettle 500 max=120\n", folder);
+    const PageRun run = RunPage("settle 500 max=120\nrun 900000\nsettle 500 max=120\n", folder);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     const std::vector<Line> lines = Lines(run.log);
     for (const char* id : kSets)

@@ -1,19 +1,17 @@
 // The demo page as a user runs it: vanehost on Products/Skyvane/Demo/demo.html (its data server implied, its
 // script beside it, no display), then the pictures it wrote; and a page whose srcs cannot be had.
 #include "PfImage.h"
+#include "VaneDemoRun.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,40 +19,12 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using namespace vanedemo;
 
 const fs::path kSource(SKYVANE_SOURCE_DIR);
-const fs::path kDemo = kSource / "Products" / "Skyvane" / "Demo";
 // The icon's opaque pixels differ from a drawn map by far more than this on average, from the icon itself (drawn
 // by GL from its texture) by far less.
 constexpr double kIconShown = 24.0;
-
-struct Outcome
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& inPath)
-{
-    std::ifstream in(inPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// vanehost with these arguments, without a display. Under the address sanitizer the program itself leaves Mesa's
-// own blocks out of the leak report: none of the caller's suppressions apply.
-Outcome Vanehost(const std::string& inArguments, const fs::path& inFolder)
-{
-    fs::create_directories(inFolder);
-    const fs::path out = inFolder / "stdout.txt", err = inFolder / "stderr.txt";
-    const std::string command = "cd '" + inFolder.string() +
-                                "' && DISPLAY= SKYVANE_OPEN_CMD=true LSAN_OPTIONS= '" VANEHOST "' " + inArguments +
-                                " > '" + out.string() + "' 2> '" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-}
 
 pf::Image ReadPng(const fs::path& inPath)
 {
