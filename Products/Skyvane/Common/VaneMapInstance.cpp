@@ -13,6 +13,7 @@
 #include "VaneInspectors.h"
 #include "VanePluginInstance.h"
 #include "VaneTransitions.h"
+#include "WxDrawSupport.h"
 #include "WxInspector.h"
 #include "WxMap.h"
 #include "WxParser.h"
@@ -547,8 +548,12 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
         mDateString = nullptr;
         mCaptionInvalid = false;
     }
+    const CxRect bounds = LocalBounds();
     if (mCaptionString == nullptr)
-        mCaptionString = new GxString(mCaptionText, mCaptionFont);
+    {
+        mCaptionCut = WxCutTextFont(*mCaptionFont, WxTextSizeLimit(bounds.Height()), "caption");
+        mCaptionString = new GxString(mCaptionText, CaptionFont());
+    }
 
     CxDate date = DxManager::sMissingDate;
     if (WxProduct* product = mMap->CaptionProduct())
@@ -566,11 +571,10 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
     if (mDateString == nullptr || (hasFormat && dateText != mCaptionDateText))
     {
         delete mDateString;
-        mDateString = new GxString(dateText, mCaptionFont);
+        mDateString = new GxString(dateText, CaptionFont());
         mCaptionDateText = dateText;
     }
 
-    const CxRect bounds = LocalBounds();
     const double height = std::max(mCaptionString->Height(), mDateString->Height());
     const double margin = std::floor(std::max(5.0, 0.35 * height));
     double left = 0.0;
@@ -602,10 +606,11 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
             mCaptionString->UnTexture(ioContext);
         }
     }
+    // The map's text textures, within its budget, as its labels.
     if (drawsText)
-        mCaptionString->Texture(ioContext);
+        mMap->LabelTextures().Texture(*mCaptionString, ioContext);
     if (drawsDate)
-        mDateString->Texture(ioContext);
+        mMap->LabelTextures().Texture(*mDateString, ioContext);
 
     const double bottom = mCaptionAlign == CxString("top") ? bounds.Height() - (height + margin) : 0.0;
     const double top = bottom + height + margin;

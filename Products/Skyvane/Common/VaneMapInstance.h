@@ -15,6 +15,7 @@
 #include "GxCoordinates.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CxFile;
@@ -62,6 +63,7 @@ public:
     void AcceptCaptionSettings(XmlElement* inXml);
     void ExternalizeCaption(XmlBuilder& ioBuilder) const;
     void DrawCaption(GxContext& ioContext);
+    GxFont* CaptionFont() const { return mCaptionCut != nullptr ? mCaptionCut.get() : mCaptionFont; }
     void DrawAnimationButtons(GxContext& ioContext, const GxRect& inLegend);
     void DrawSingleAnimationButton(GxContext& ioContext, double inX, long inIndex, unsigned int inTexture);
     void ToggleLegendAlign();
@@ -226,6 +228,8 @@ protected:
     GxColor mCaptionColor{0.0, 0.0, 0.0, 1.0};
     GxColor mCaptionBackground{0.0, 0.0, 0.0, 1.0};
     GxFont* mCaptionFont = nullptr;
+    // The caption font cut to the view's height, when it was larger; both texts are drawn in it.
+    std::unique_ptr<GxFont> mCaptionCut;
     CxString mCaptionAlign;
     CxString mCaptionFormat;
     CxString mCaptionDateText;

@@ -8,6 +8,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <string>
+
 namespace
 {
 
@@ -138,6 +141,21 @@ void WxRefreshText(GxContext& ioContext, std::unique_ptr<GxString>& ioString, bo
             ioString->TruncateToWidth(inMaxWidth);
         ioString->Texture(ioContext);
     }
+}
+
+CxSint32 WxTextSizeLimit(CxSint32 inViewHeight)
+{
+    return std::max<CxSint32>(1, inViewHeight / 2);
+}
+
+std::unique_ptr<GxFont> WxCutTextFont(const GxFont& inFont, CxSint32 inLimit, const char* inWhat)
+{
+    if (inFont.Size() <= inLimit)
+        return nullptr;
+    const std::string text =
+        std::to_string(inFont.Size()) + " px to " + std::to_string(inLimit) + " px, half the map's height";
+    _CxDebugOut(__FILE__, __LINE__, (std::string(inWhat) + " size cut").c_str(), text.c_str());
+    return std::make_unique<GxFont>(inFont.Id(), CxSint16(inLimit));
 }
 
 void WxDrawGlassAndShadow(GxContext& ioContext, bool inVisible, double inGlass, double inShadow)

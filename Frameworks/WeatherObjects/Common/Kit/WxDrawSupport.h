@@ -10,6 +10,7 @@
 
 class CxString;
 class GxContext;
+class GxFont;
 class GxString;
 
 constexpr double kWxRowWidth = 175.0;
@@ -40,6 +41,11 @@ void WxLine(double inX1, double inY1, double inX2, double inY2);
 // A cached text, rebuilt when stale or missing, textured in the context.
 void WxRefreshText(GxContext& ioContext, std::unique_ptr<GxString>& ioString, bool& ioStale, const CxString& inText,
                    CxUint32 inFontId, CxSint16 inSize, CxSint32 inMaxWidth);
+// The largest size of text whose font a document sets (labels, the caption) in a view inViewHeight pixels high:
+// half of it, at least 1. A larger font shows no more of the text and costs texture memory by its square.
+CxSint32 WxTextSizeLimit(CxSint32 inViewHeight);
+// A copy of the font cut to inLimit, told in the log as "<inWhat> size cut"; null when the font fits.
+std::unique_ptr<GxFont> WxCutTextFont(const GxFont& inFont, CxSint32 inLimit, const char* inWhat);
 // The glass over a layer's icon and the shadow under it, the glass inGlass and the shadow inShadow pixels square.
 void WxDrawGlassAndShadow(GxContext& ioContext, bool inVisible, double inGlass, double inShadow);
 

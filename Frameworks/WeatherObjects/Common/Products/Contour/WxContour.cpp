@@ -262,16 +262,9 @@ void WxContour::BuildContours()
         return;
     mTraceGrid = grid;
     mTraceProjection = mMap->Projection();
-    std::unique_ptr<GxFont> cut;
-    mTraceFont = mFont.get();
-    if (mLabels && mLabelSizeLimit > 0 && mFont->Size() > mLabelSizeLimit)
-    {
-        const std::string cutText =
-            std::to_string(mFont->Size()) + " px to " + std::to_string(mLabelSizeLimit) + " px, half the map's height";
-        _CxDebugOut(__FILE__, __LINE__, "contour label size cut", cutText.c_str());
-        cut = std::make_unique<GxFont>(mFont->Id(), CxSint16(mLabelSizeLimit));
-        mTraceFont = cut.get();
-    }
+    const std::unique_ptr<GxFont> cut =
+        mLabels && mLabelSizeLimit > 0 ? WxCutTextFont(*mFont, mLabelSizeLimit, "contour label") : nullptr;
+    mTraceFont = cut != nullptr ? cut.get() : mFont.get();
     const CxSint32 w = grid->Width(), h = grid->Height();
     if (CxSint64(field->size()) < CxSint64(w) * h)
         return;
@@ -341,7 +334,7 @@ void WxContour::OnDrawProduct(GxContext& ioContext)
     WxGlColor(mColor, mColor.mAlpha * mAlpha);
     if (!mLines.IsDisplayListValid())
     {
-        mLabelSizeLimit = std::max<CxSint32>(1, CxSint32(ioContext.ViewPortBounds().Height() * kMaxLabelShare));
+        mLabelSizeLimit = WxTextSizeLimit(ioContext.ViewPortBounds().Height());
         BuildContours();
         mLines.BeginDisplayList();
         if (mWidth <= 2.0)

@@ -22,8 +22,6 @@ class WxContour : public WxProduct, public DxObsClient
 public:
     // A document can ask for any number of levels; more than this only blackens the map.
     static constexpr int kMaxLevels = 1000;
-    // A label's font is at most this share of the map's height: a larger one shows no more of the text.
-    static constexpr double kMaxLabelShare = 0.5;
 
     WxContour(WxMap* inMap, const XmlElement* inXml);
     ~WxContour() override;

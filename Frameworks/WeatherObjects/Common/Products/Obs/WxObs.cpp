@@ -402,6 +402,9 @@ void WxObs::BuildStrings()
     if (lat == nullptr || lon == nullptr)
         return;
     const GxProjection& projection = *mMap->Projection();
+    const std::unique_ptr<GxFont> cut =
+        mLabelSizeLimit > 0 ? WxCutTextFont(*mFont, mLabelSizeLimit, "station label") : nullptr;
+    GxFont* font = cut != nullptr ? cut.get() : mFont.get();
     for (std::size_t i = 0, n = std::min({lat->size(), lon->size(), texts.size()}); i < n; ++i)
     {
         if (texts[i].Length() == 0 || std::isnan((*lat)[i]) || std::isnan((*lon)[i]))
@@ -409,7 +412,7 @@ void WxObs::BuildStrings()
         const GxPosition position = GxPosition().FromDegrees((*lon)[i], (*lat)[i]);
         if (!projection.Contains(position))
             continue;
-        auto* label = new GxString(texts[i], mFont.get());
+        auto* label = new GxString(texts[i], font);
         label->SetPosition(projection.Project(position));
         label->SetDepth(0.0);
         label->SetAlignment(mHAlign, mVAlign, 5);
@@ -419,17 +422,25 @@ void WxObs::BuildStrings()
 
 void WxObs::OnDrawProduct(GxContext& ioContext)
 {
+    // A view of another height may cut the labels to another size.
+    const CxSint32 limit = WxTextSizeLimit(ioContext.ViewPortBounds().Height());
+    if (std::min<CxSint32>(mFont->Size(), limit) != std::min<CxSint32>(mFont->Size(), mLabelSizeLimit))
+        mRebuild = true;
+    mLabelSizeLimit = limit;
     if (mRebuild)
         BuildStrings();
     const GxColor outline = mColor.Brightness() > 0.6 ? GxColor(0, 0, 0, 1) : GxColor(1, 1, 1, 1);
     mLabels.SetDirty();
     mLabels.SortAndClip(0.0);
+    // Past the map's budget a label stays without a texture and is not drawn.
     for (GxString* label : mLabels.Strings())
     {
-        if (label->IsVisible())
-            label->Texture(ioContext);
-        else
+        if (!label->IsVisible())
             label->UnTexture(ioContext);
+        else if (mMap != nullptr)
+            mMap->LabelTextures().Texture(*label, ioContext);
+        else
+            label->Texture(ioContext);
     }
     ioContext.PushAttribs();
     glEnable(GL_BLEND);

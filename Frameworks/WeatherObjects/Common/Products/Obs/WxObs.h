@@ -89,6 +89,8 @@ private:
     bool mRebuild = true;
     bool mOutline = false;
     std::unique_ptr<GxFont> mFont = std::make_unique<GxFont>(0, 10);
+    // The largest label size in the view last drawn, 0 before the first draw.
+    CxSint32 mLabelSizeLimit = 0;
     double mMinimum = std::numeric_limits<double>::quiet_NaN();
     double mMaximum = std::numeric_limits<double>::quiet_NaN();
     mutable double mDataMaximum = std::numeric_limits<double>::quiet_NaN();
