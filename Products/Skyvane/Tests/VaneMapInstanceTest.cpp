@@ -10,6 +10,7 @@
 #include "FxMouseEvent.h"
 #include "FxPlugin.h"
 #include "GxFont.h"
+#include "GxString.h"
 #include "PfRunLoop.h"
 #include "PfSurface.h"
 #include "PfWindowServer.h"
@@ -43,6 +44,8 @@ public:
 
     using VaneMapInstance::mCaptionDateText;
     using VaneMapInstance::mCaptionFont;
+    using VaneMapInstance::mCaptionString;
+    using VaneMapInstance::mDateString;
     using VaneMapInstance::mDraggingMap;
     using VaneMapInstance::MessageGrowInspector;
     using VaneMapInstance::MessageLegendSlide;
@@ -602,6 +605,36 @@ TEST_F(MapInstanceTest, TheCaptionDateDefaultsToHoursMinutesAndAmOrPm)
         char want[64];
         ASSERT_GT(std::strftime(want, sizeof want, format != nullptr ? format : "%I:%M %p", &local), 0u);
         EXPECT_EQ(map->mCaptionDateText.AsUtf8(), want) << zone << " " << (format ? format : "no format");
+        Close();
+    }
+}
+
+// A caption font larger than half the map's height is cut to it, again when the map is resized; the caption and
+// its date are textured among the map's labels.
+TEST_F(MapInstanceTest, TheCaptionIsCutToHalfTheMapAndTexturedAmongItsLabels)
+{
+    struct Row
+    {
+        const char* asked;
+        int height;
+        int drawn;
+    };
+    const Row rows[] = {{"1000", kH, kH / 2}, {"130", kH, 130}, {"1000", 100, 50}, {"12", 100, 12}};
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(std::string(row.asked) + " in " + std::to_string(row.height));
+        Probe* map =
+            Open(MapDoc("", ""), {{"caption", "Cap"}, {"captionDateFormat", "%H:%M"}, {"captionFontSize", row.asked}});
+        ASSERT_NE(map, nullptr);
+        mHost->SetWindow(mNpp, pf::Rect{kLeft, kTop, kW, double(row.height)});
+        Draw();
+        ASSERT_NE(map->mCaptionString, nullptr);
+        ASSERT_NE(map->mDateString, nullptr);
+        EXPECT_EQ(map->mCaptionString->FontSize(), row.drawn);
+        EXPECT_EQ(map->mDateString->FontSize(), row.drawn);
+        EXPECT_EQ(map->mCaptionFont->Size(), std::stoi(row.asked));
+        EXPECT_NE(map->mCaptionString->TextureId(), 0u);
+        EXPECT_EQ(map->GetMap()->LabelTextures().Count(), 2u);
         Close();
     }
 }
