@@ -9,6 +9,7 @@
 #include "CxString.h"
 #include "CxTypes.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -73,6 +74,11 @@ public:
     // an image code deletes the file; a code without an exporter does nothing. A failed write deletes the file and
     // throws the file error.
     void Export(const CxString& inMime, CxFile& ioFile, const GxColor* inTransparent);
+    // The same through an open file, left open, for a caller that owns the file's making. inStopped is asked
+    // before the read-back and between rows: false when it answered true (what was written is the caller's to
+    // remove). A type without an exporter or a failed write throws the file error.
+    bool Export(const CxString& inMime, int inFile, const GxColor* inTransparent,
+                const std::function<bool()>& inStopped);
     // The picture as a new Cairo RGB24 image surface; the caller destroys it. Null when none can be made.
     _cairo_surface* ExportToCGImage();
 
