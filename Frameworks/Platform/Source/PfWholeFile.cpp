@@ -43,7 +43,8 @@ int OpenFresh(int inFolder, const std::string& inName, std::string& outHidden)
         for (char& letter : suffix)
             letter = kLetters[sRandom() % (sizeof(kLetters) - 1)];
         outHidden = HiddenName(inFolder, inName, suffix);
-        const int file = openat(inFolder, outHidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int file =
+            openat(inFolder, outHidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file >= 0 || errno != EEXIST)
             return file;
     }
