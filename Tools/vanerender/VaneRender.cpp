@@ -265,6 +265,9 @@ public:
             setenv(name, (mPath / folder).c_str(), 1);
         }
         fs::permissions(mPath / "run", fs::perms::owner_all);
+        // Mesa's shader cache goes with the folder: writing it out would only delay the end of every run, a
+        // stopped one's too.
+        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     }
     ~Scratch()
     {
