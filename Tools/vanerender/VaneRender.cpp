@@ -341,7 +341,7 @@ private:
     bool mInstalled[std::size(kSignals)] = {};
 };
 
-// The process's scratch folder and data server outlive one call: Mesa reads its cache folder once and the set
+// The process's scratch folder and data server outlive one call: Mesa reads its environment once and the set
 // registry its address once. The server goes before the folder it may still be reading.
 struct Shared
 {
