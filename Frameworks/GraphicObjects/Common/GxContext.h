@@ -68,6 +68,8 @@ public:
     // The picture just drawn, the size of the viewport, top row first, bytes blue, green, red, alpha. Every alpha
     // is 255, except 0 for pixels equal to the transparent colour when one is given.
     std::unique_ptr<GxWorld> CreateWorld(const GxColor* inTransparent);
+    // The same, inStopped asked between bands of rows: null when it answered true.
+    std::unique_ptr<GxWorld> CreateWorld(const GxColor* inTransparent, const std::function<bool()>& inStopped);
     // The same read-back into a world the caller made; only the part both share is filled.
     void CopyPixelsToWorld(GxWorld* ioWorld);
     // Writes the picture as the MIME type's image ("PNGf" through libpng, "JPEG" through libjpeg). A type without

@@ -186,10 +186,10 @@ bool GxContext::Export(const CxString& inMime, int inFile, const GxColor* inTran
     const CxUint32 type = CxMimeInfo::FromMime(inMime).Type();
     if (type != kPngType && type != kJpegType)
         throw CxErrorFileIO(__FILE__, __LINE__);
-    if (inStopped && inStopped())
+    const std::unique_ptr<GxWorld> world = CreateWorld(inTransparent, inStopped);
+    if (!world)
         return false;
-    const std::unique_ptr<GxWorld> world = CreateWorld(inTransparent);
-    if (!world || world->Width() <= 0 || world->Height() <= 0)
+    if (world->Width() <= 0 || world->Height() <= 0)
         throw CxErrorFileIO(__FILE__, __LINE__);
     // A copy of the descriptor, so closing the stream leaves the caller's open.
     const int copy = fcntl(inFile, F_DUPFD_CLOEXEC, 0);
