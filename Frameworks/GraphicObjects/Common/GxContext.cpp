@@ -209,6 +209,8 @@ std::unique_ptr<GxWorld> GxContext::CreateWorld(const GxColor* inTransparent)
 
 std::unique_ptr<GxWorld> GxContext::CreateWorld(const GxColor* inTransparent, const std::function<bool()>& inStopped)
 {
+    if (inStopped && inStopped())
+        return nullptr;
     MakeCurrent();
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
