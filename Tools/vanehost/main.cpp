@@ -13,13 +13,18 @@
 #include "VanePage.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -32,6 +37,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace
@@ -570,7 +576,8 @@ private:
         const fs::path name(inTokens[2]);
         if (name.empty() || name.is_absolute() || std::find(name.begin(), name.end(), "..") != name.end())
             throw BadInput{"snapshot takes a file inside --out, not \"" + inTokens[2] + "\""};
-        CheckInsideOut(name, inTokens[2]);
+        const fs::path path = mOut / inTokens[2];
+        const OpenFolder folder = OpenInsideOut(name, inTokens[2]);
         pf::Rect area;
         const pf::Snapshot page = Fresh(inTokens[1], area);
         const int left = int(area.x);
@@ -589,26 +596,56 @@ private:
                 out[3] = std::uint8_t(p);
             }
         const pf::Image image = pf::Image::FromRgba(pixels.data(), width, height, std::size_t(width) * 4);
-        const fs::path path = mOut / inTokens[2];
         std::string error;
-        if (!pf::WritePngFile(image, path.string(), error))
+        // Through the folder checked, never its path again: a folder or link swapped in meanwhile is not written.
+        if (!pf::WritePngFile(image, folder.mFile, name.filename().string(), error))
             throw BadInput{"cannot write " + path.string() + ": " + error};
     }
 
-    // The name's real folder lies in the real --out, and the name is no link: a link in --out leads nowhere else.
-    // A folder that is not there is the writer's to report.
-    void CheckInsideOut(const fs::path& inName, const std::string& inText) const
+    struct OpenFolder
     {
+        explicit OpenFolder(int inFile) : mFile(inFile) {}
+        OpenFolder(OpenFolder&& ioOther) noexcept : mFile(std::exchange(ioOther.mFile, -1)) {}
+        ~OpenFolder()
+        {
+            if (mFile >= 0)
+                close(mFile);
+        }
+        OpenFolder(const OpenFolder&) = delete;
+        OpenFolder& operator=(const OpenFolder&) = delete;
+        OpenFolder& operator=(OpenFolder&&) = delete;
+        int mFile;
+    };
+
+    // The name's folder, open, once its real path is known to lie in the real --out (the folder opened is the one
+    // checked), and the name is no link: a link in --out leads nowhere else.
+    OpenFolder OpenInsideOut(const fs::path& inName, const std::string& inText) const
+    {
+        const fs::path named = mOut / inName.parent_path();
+        OpenFolder folder(open(named.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.mFile < 0)
+            throw BadInput{"cannot write " + (mOut / inName).string() + ": " + std::strerror(errno)};
         std::error_code error;
         const fs::path out = fs::canonical(mOut, error);
-        const fs::path folder = error ? fs::path() : fs::canonical(mOut / inName.parent_path(), error);
-        if (error)
-            return;
-        const fs::path within = folder.lexically_relative(out);
+        const fs::path real = error ? fs::path() : fs::canonical(named, error);
+        struct stat opened
+        {
+        };
+        struct stat found
+        {
+        };
+        const bool same = !error && fstat(folder.mFile, &opened) == 0 && stat(real.c_str(), &found) == 0 &&
+                          opened.st_dev == found.st_dev && opened.st_ino == found.st_ino;
+        const fs::path within = same ? real.lexically_relative(out) : fs::path();
         if (within.empty() || *within.begin() == "..")
-            throw BadInput{"snapshot takes a file inside --out, not \"" + inText + "\" (in " + folder.string() + ")"};
-        if (fs::is_symlink(folder / inName.filename(), error))
+            throw BadInput{"snapshot takes a file inside --out, not \"" + inText + "\" (in " +
+                           (same ? real.string() : "a folder that moved") + ")"};
+        struct stat link
+        {
+        };
+        if (fstatat(folder.mFile, inName.filename().c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode))
             throw BadInput{"snapshot takes a file inside --out, not \"" + inText + "\" (a link)"};
+        return folder;
     }
 
     void ExpectPixel(const std::vector<std::string>& inTokens)

@@ -14,6 +14,7 @@
 #include "GxGLContext.h"
 #include "GxProjection.h"
 #include "PfRunLoop.h"
+#include "PfWholeFile.h"
 #include "VaneDemoServer.h"
 #include "VanePage.h"
 #include "WxMap.h"
@@ -40,13 +41,10 @@
 #include <memory>
 #include <numbers>
 #include <optional>
-#include <random>
 #include <set>
 #include <sstream>
 
-#include <fcntl.h>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -152,7 +150,8 @@ std::string VaneUsage()
            "\n"
            "Exit status: 0 every data set answered; 3 a picture lacks data; 2 usage or unreadable document;\n"
            "1 any other failure. Stopped by SIGINT, SIGTERM or SIGHUP, it cleans up and ends by that signal\n"
-           "(a shell reads 128 + N).\n";
+           "(a shell reads 128 + N), writing no picture of the document it was drawing; a signal ignored when it\n"
+           "starts stays ignored.\n";
 }
 
 std::string VaneParseOptions(const std::vector<std::string>& inArguments, VaneOptions& outOptions)
@@ -266,6 +265,9 @@ public:
             setenv(name, (mPath / folder).c_str(), 1);
         }
         fs::permissions(mPath / "run", fs::perms::owner_all);
+        // Mesa's shader cache goes with the folder: writing it out would only delay the end of every run, a
+        // stopped one's too.
+        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     }
     ~Scratch()
     {
@@ -304,7 +306,7 @@ bool StopAsked()
 }
 
 // SIGINT, SIGTERM and SIGHUP recorded while a run (or the program's session) lasts; the caller's handlers
-// afterwards.
+// afterwards. A signal ignored on entry stays ignored, as nohup and a shell's background jobs leave them.
 class StopSignals
 {
 public:
@@ -319,12 +321,16 @@ public:
         action.sa_handler = OnStopSignal;
         sigemptyset(&action.sa_mask);
         for (std::size_t i = 0; i < std::size(kSignals); ++i)
-            sigaction(kSignals[i], &action, &mOld[i]);
+        {
+            mInstalled[i] = sigaction(kSignals[i], nullptr, &mOld[i]) == 0 && mOld[i].sa_handler != SIG_IGN &&
+                            sigaction(kSignals[i], &action, nullptr) == 0;
+        }
     }
     ~StopSignals()
     {
         for (std::size_t i = 0; i < std::size(kSignals); ++i)
-            sigaction(kSignals[i], &mOld[i], nullptr);
+            if (mInstalled[i])
+                sigaction(kSignals[i], &mOld[i], nullptr);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -332,9 +338,10 @@ public:
 private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
     struct sigaction mOld[std::size(kSignals)] = {};
+    bool mInstalled[std::size(kSignals)] = {};
 };
 
-// The process's scratch folder and data server outlive one call: Mesa reads its cache folder once and the set
+// The process's scratch folder and data server outlive one call: Mesa reads its environment once and the set
 // registry its address once. The server goes before the folder it may still be reading.
 struct Shared
 {
@@ -495,72 +502,25 @@ std::string Renderer::TakeName(const std::string& inDocument)
     return name;
 }
 
-// A fresh file of this process beside inPicture's name: made where nothing stood, never through a link, so other
-// runs into the folder and whatever stands at the name are left alone. -1 with errno when none can be made.
-int OpenFresh(const fs::path& inPicture, fs::path& outPath)
-{
-    static std::mt19937_64 sRandom{std::random_device{}()};
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt)
-    {
-        std::string suffix(8, ' ');
-        for (char& letter : suffix)
-            letter = kLetters[sRandom() % (sizeof(kLetters) - 1)];
-        outPath = inPicture.parent_path() / ("." + inPicture.filename().string() + "." + suffix);
-        const int file = open(outPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (file >= 0 || errno != EEXIST)
-            return file;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-// Whether the name still holds the open file: someone who may write into the folder could have moved another in.
-bool HoldsFile(const fs::path& inPath, int inFile)
-{
-    struct stat named
-    {
-    };
-    struct stat opened
-    {
-    };
-    return lstat(inPath.c_str(), &named) == 0 && fstat(inFile, &opened) == 0 && named.st_dev == opened.st_dev &&
-           named.st_ino == opened.st_ino;
-}
-
 // The picture exported whole into a fresh file, which then takes the picture's name in one step: a reader, a
 // parallel run or a kill never meets half a picture there, and a link at the name is replaced, not followed. On
-// failure only the fresh file goes. "" when written, else why not.
+// failure or a stop only the fresh file goes. "" when written, else why not.
 std::string Renderer::ExportPicture(const fs::path& inPicture)
 {
-    fs::path fresh;
-    const int file = OpenFresh(inPicture, fresh);
-    if (file < 0)
-        return std::strerror(errno);
-    std::string failure;
-    try
-    {
-        // The exporter opens a name: the descriptor's own is the file made here, whatever the folder holds.
-        CxFile target(CxFileRef{"/proc/self/fd/" + std::to_string(file)});
-        mContext.Export(CxString("image/png"), target, nullptr);
-    }
-    catch (const CxError& inError)
-    {
-        failure = inError.AsString().AsUtf8();
-    }
-    struct stat written
-    {
-    };
-    if (failure.empty() && (fstat(file, &written) != 0 || written.st_size == 0))
-        failure = "nothing exported";
-    if (failure.empty() && !HoldsFile(fresh, file))
-        failure = fresh.string() + " was replaced";
-    if (failure.empty() && std::rename(fresh.c_str(), inPicture.c_str()) != 0)
-        failure = std::strerror(errno);
-    if (!failure.empty() && HoldsFile(fresh, file))
-        unlink(fresh.c_str());
-    close(file);
-    return failure;
+    return pf::WriteWholeFile(inPicture.string(),
+                              [&](int inFile) -> std::string
+                              {
+                                  try
+                                  {
+                                      if (!mContext.Export(CxString("image/png"), inFile, nullptr, StopAsked))
+                                          return "stopped";
+                                  }
+                                  catch (const CxError& inError)
+                                  {
+                                      return inError.AsString().AsUtf8();
+                                  }
+                                  return std::string();
+                              });
 }
 
 bool Renderer::ReadDocument(const std::string& inDocument, std::string& outText)
@@ -789,6 +749,10 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
         result = kVaneNoData;
     }
 
+    // A stop from here on writes no picture of this document: each step below asks between parts of well under a
+    // second.
+    if (StopAsked())
+        return kVaneFailed;
     const VaneView view = VaneFrameMap(*map, parser.Root(), mOptions.mWidth, mOptions.mHeight);
     mContext.MakeCurrent();
     glShadeModel(GL_SMOOTH);
@@ -799,19 +763,24 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     VaneApplyView(*map, view);
     map->BeginDraw();
-    map->DrawMap(mContext);
+    if (!map->DrawMap(mContext, StopAsked) || StopAsked())
+        return kVaneFailed;
     if (view.mLegendVisible)
         map->DrawLegend(mContext, VaneLegendRect(view), false, false);
     map->EndDraw();
     mContext.SwapBuffers();
     // The drawing is done when its pixels are.
     glFinish();
+    if (StopAsked())
+        return kVaneFailed;
     const double exportStart = mClock.Seconds();
     timings.mDraw = exportStart - drawStart;
     Say(mClock, "drawn");
 
     const fs::path picture = inOut / TakeName(inDocument);
     const std::string failure = ExportPicture(picture);
+    if (StopAsked())
+        return kVaneFailed;
     if (!failure.empty())
     {
         Complain(picture.string() + ": the picture could not be written (" + failure + ")");

@@ -171,10 +171,10 @@ CxUint8 ChannelByte(double inChannel)
     return static_cast<CxUint8>(inChannel * 255.0);
 }
 
-void SetAlpha(GxWorld& ioWorld, const GxColor* inTransparent)
+void SetAlpha(CxUint8* ioPixels, CxUint8* const inEnd, const GxColor* inTransparent)
 {
-    CxUint8* pixel = ioWorld.GetPixels();
-    CxUint8* const end = pixel + ioWorld.PixelBytes();
+    CxUint8* pixel = ioPixels;
+    CxUint8* const end = inEnd;
     if (inTransparent == nullptr)
     {
         for (; pixel != end; pixel += 4)
@@ -186,6 +186,11 @@ void SetAlpha(GxWorld& ioWorld, const GxColor* inTransparent)
     const CxUint8 red = ChannelByte(inTransparent->mRed);
     for (; pixel != end; pixel += 4)
         pixel[3] = pixel[0] == blue && pixel[1] == green && pixel[2] == red ? 0 : 255;
+}
+
+void SetAlpha(GxWorld& ioWorld, const GxColor* inTransparent)
+{
+    SetAlpha(ioWorld.GetPixels(), ioWorld.GetPixels() + ioWorld.PixelBytes(), inTransparent);
 }
 
 } // namespace
@@ -200,6 +205,47 @@ std::unique_ptr<GxWorld> GxContext::CreateWorld(const GxColor* inTransparent)
     ReadPixels(world->GetPixels(), world->Width(), world->Height(), world->Width());
     SetAlpha(*world, inTransparent);
     return world;
+}
+
+std::unique_ptr<GxWorld> GxContext::CreateWorld(const GxColor* inTransparent, const std::function<bool()>& inStopped)
+{
+    if (inStopped && inStopped())
+        return nullptr;
+    MakeCurrent();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    auto world =
+        std::make_unique<GxWorld>(CxRect(0, 0, static_cast<CxSint16>(viewport[2]), static_cast<CxSint16>(viewport[3])));
+    const CxSint32 width = world->Width();
+    const CxSint32 height = world->Height();
+    if (width <= 0 || height <= 0)
+        return world;
+    // A large picture takes seconds to read back: a stop is heard between bands of rows.
+    constexpr CxSint32 kBandRows = 256;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    std::vector<CxUint8> band(rowBytes * kBandRows);
+    CxUint8* const pixels = world->GetPixels();
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, width);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    bool stopped = false;
+    for (CxSint32 top = 0; top < height && !(stopped = inStopped && inStopped()); top += kBandRows)
+    {
+        const CxSint32 rows = std::min(kBandRows, height - top);
+        // The band's rows arrive bottom first.
+        glReadPixels(viewport[0], viewport[1] + viewport[3] - top - rows, width, rows, GL_BGRA,
+                     GL_UNSIGNED_INT_8_8_8_8_REV, band.data());
+        CxUint8* const first = pixels + static_cast<std::size_t>(top) * rowBytes;
+        for (CxSint32 row = 0; row < rows; ++row)
+            std::memcpy(first + static_cast<std::size_t>(row) * rowBytes,
+                        band.data() + static_cast<std::size_t>(rows - 1 - row) * rowBytes, rowBytes);
+        SetAlpha(first, first + static_cast<std::size_t>(rows) * rowBytes, inTransparent);
+    }
+    glPopClientAttrib();
+    CxAssertText(glGetError() == GL_NO_ERROR, "!glerr");
+    return stopped ? nullptr : std::move(world);
 }
 
 void GxContext::CopyPixelsToWorld(GxWorld* ioWorld)

@@ -9,6 +9,7 @@
 #include "CxString.h"
 #include "CxTypes.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -67,12 +68,19 @@ public:
     // The picture just drawn, the size of the viewport, top row first, bytes blue, green, red, alpha. Every alpha
     // is 255, except 0 for pixels equal to the transparent colour when one is given.
     std::unique_ptr<GxWorld> CreateWorld(const GxColor* inTransparent);
+    // The same, inStopped asked between bands of rows: null when it answered true.
+    std::unique_ptr<GxWorld> CreateWorld(const GxColor* inTransparent, const std::function<bool()>& inStopped);
     // The same read-back into a world the caller made; only the part both share is filled.
     void CopyPixelsToWorld(GxWorld* ioWorld);
     // Writes the picture as the MIME type's image ("PNGf" through libpng, "JPEG" through libjpeg). A type without
     // an image code deletes the file; a code without an exporter does nothing. A failed write deletes the file and
     // throws the file error.
     void Export(const CxString& inMime, CxFile& ioFile, const GxColor* inTransparent);
+    // The same through an open file, left open, for a caller that owns the file's making. inStopped is asked
+    // before the read-back and between rows: false when it answered true (what was written is the caller's to
+    // remove). A type without an exporter or a failed write throws the file error.
+    bool Export(const CxString& inMime, int inFile, const GxColor* inTransparent,
+                const std::function<bool()>& inStopped);
     // The picture as a new Cairo RGB24 image surface; the caller destroys it. Null when none can be made.
     _cairo_surface* ExportToCGImage();
 

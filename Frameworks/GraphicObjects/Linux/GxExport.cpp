@@ -12,7 +12,11 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <functional>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -28,28 +32,46 @@ constexpr int kJpegQuality = 90;
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+enum class Written
+{
+    kWhole,
+    kFailed,
+    kStopped
+};
+
 // Everything is set up before the recovery point, so nothing changes in this frame between it and a jump.
-bool WritePng(const GxGWorld& inPicture, std::FILE* ioFile)
+Written EncodePng(png_structp ioPng, png_infop ioInfo, const GxGWorld& inPicture, const std::vector<png_bytep>& inRows,
+                  std::FILE* ioFile, const std::function<bool()>& inStopped)
+{
+    if (setjmp(png_jmpbuf(ioPng)) != 0)
+        return Written::kFailed;
+    png_init_io(ioPng, ioFile);
+    png_set_IHDR(ioPng, ioInfo, static_cast<png_uint_32>(inPicture.mWidth), static_cast<png_uint_32>(inPicture.mHeight),
+                 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_sRGB(ioPng, ioInfo, PNG_sRGB_INTENT_PERCEPTUAL);
+    png_write_info(ioPng, ioInfo);
+    png_set_bgr(ioPng);
+    // A large picture takes seconds to encode: a stop is heard between rows.
+    for (png_bytep row : inRows)
+    {
+        if (inStopped && inStopped())
+            return Written::kStopped;
+        png_write_row(ioPng, row);
+    }
+    png_write_end(ioPng, ioInfo);
+    return Written::kWhole;
+}
+
+Written WritePng(const GxGWorld& inPicture, std::FILE* ioFile, const std::function<bool()>& inStopped)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     std::vector<png_bytep> rows(static_cast<std::size_t>(inPicture.mHeight));
     for (std::size_t y = 0; y < rows.size(); ++y)
         rows[y] = inPicture.mPixels + y * static_cast<std::size_t>(inPicture.mRowBytes);
-    bool written = false;
-    if (png != nullptr && info != nullptr && setjmp(png_jmpbuf(png)) == 0)
-    {
-        png_init_io(png, ioFile);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(inPicture.mWidth), static_cast<png_uint_32>(inPicture.mHeight),
-                     8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
-        png_write_info(png, info);
-        png_set_bgr(png);
-        png_write_image(png, rows.data());
-        png_write_end(png, info);
-        written = true;
-    }
+    const Written written =
+        png != nullptr && info != nullptr ? EncodePng(png, info, inPicture, rows, ioFile, inStopped) : Written::kFailed;
     png_destroy_write_struct(&png, &info);
     return written;
 }
@@ -67,14 +89,15 @@ struct JpegErrors
 
 void OnJpegMessage(j_common_ptr) {}
 
-bool WriteJpeg(const GxGWorld& inPicture, std::FILE* ioFile)
+Written WriteJpeg(const GxGWorld& inPicture, std::FILE* ioFile, const std::function<bool()>& inStopped)
 {
     jpeg_compress_struct info = {};
     JpegErrors errors = {};
     info.err = jpeg_std_error(&errors.mManager);
     errors.mManager.error_exit = OnJpegError;
     errors.mManager.output_message = OnJpegMessage;
-    bool written = false;
+    // Read after a jump from the library: kept in memory.
+    volatile Written written = Written::kFailed;
     if (setjmp(errors.mJump) == 0)
     {
         jpeg_create_compress(&info);
@@ -86,15 +109,31 @@ bool WriteJpeg(const GxGWorld& inPicture, std::FILE* ioFile)
         jpeg_set_defaults(&info);
         jpeg_set_quality(&info, kJpegQuality, TRUE);
         jpeg_start_compress(&info, TRUE);
-        while (info.next_scanline < info.image_height)
+        bool stopped = false;
+        while (info.next_scanline < info.image_height && !(stopped = inStopped && inStopped()))
         {
             JSAMPROW row = inPicture.mPixels + info.next_scanline * static_cast<std::size_t>(inPicture.mRowBytes);
             jpeg_write_scanlines(&info, &row, 1);
         }
-        jpeg_finish_compress(&info);
-        written = true;
+        if (!stopped)
+            jpeg_finish_compress(&info);
+        // After the last call that can jump.
+        written = stopped ? Written::kStopped : Written::kWhole;
     }
     jpeg_destroy_compress(&info);
+    return written;
+}
+
+// The stream is closed whatever happens.
+Written WriteImage(CxUint32 inType, const GxGWorld& inPicture, std::FILE* ioFile,
+                   const std::function<bool()>& inStopped)
+{
+    Written written =
+        inType == kPngType ? WritePng(inPicture, ioFile, inStopped) : WriteJpeg(inPicture, ioFile, inStopped);
+    if (std::fflush(ioFile) != 0 && written == Written::kWhole)
+        written = Written::kFailed;
+    if (std::fclose(ioFile) != 0 && written == Written::kWhole)
+        written = Written::kFailed;
     return written;
 }
 
@@ -123,15 +162,11 @@ void GxContext::Export(const CxString& inMime, CxFile& ioFile, const GxColor* in
         DeleteIfThere(ioFile);
         return;
     }
-    const GxGWorld& picture = *world->GetGWorldPtr();
     const std::string path = ioFile.GetRef().mPath;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         throw CxErrorFileIO(__FILE__, __LINE__);
-    bool written = type == kPngType ? WritePng(picture, file) : WriteJpeg(picture, file);
-    written = std::fflush(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (!written)
+    if (WriteImage(type, *world->GetGWorldPtr(), file, nullptr) != Written::kWhole)
     {
         // Never leave a truncated picture behind.
         try
@@ -143,4 +178,30 @@ void GxContext::Export(const CxString& inMime, CxFile& ioFile, const GxColor* in
         }
         throw CxErrorFileIO(__FILE__, __LINE__);
     }
+}
+
+bool GxContext::Export(const CxString& inMime, int inFile, const GxColor* inTransparent,
+                       const std::function<bool()>& inStopped)
+{
+    const CxUint32 type = CxMimeInfo::FromMime(inMime).Type();
+    if (type != kPngType && type != kJpegType)
+        throw CxErrorFileIO(__FILE__, __LINE__);
+    const std::unique_ptr<GxWorld> world = CreateWorld(inTransparent, inStopped);
+    if (!world)
+        return false;
+    if (world->Width() <= 0 || world->Height() <= 0)
+        throw CxErrorFileIO(__FILE__, __LINE__);
+    // A copy of the descriptor, so closing the stream leaves the caller's open.
+    const int copy = fcntl(inFile, F_DUPFD_CLOEXEC, 0);
+    std::FILE* file = copy >= 0 ? fdopen(copy, "wb") : nullptr;
+    if (file == nullptr)
+    {
+        if (copy >= 0)
+            close(copy);
+        throw CxErrorFileIO(__FILE__, __LINE__);
+    }
+    const Written written = WriteImage(type, *world->GetGWorldPtr(), file, inStopped);
+    if (written == Written::kFailed)
+        throw CxErrorFileIO(__FILE__, __LINE__);
+    return written == Written::kWhole;
 }

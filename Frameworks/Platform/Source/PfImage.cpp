@@ -1,12 +1,14 @@
 #include "PfImage.h"
 
 #include "PfJpeg.h"
+#include "PfWholeFile.h"
 
 #include <cairo.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace pf
@@ -160,7 +162,11 @@ bool WritePngImage(const Image& inImage, std::vector<std::uint8_t>& outBytes)
     return written;
 }
 
-bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError)
+namespace
+{
+
+bool WritePngWhole(const Image& inImage, const std::function<std::string(const FileFiller&)>& inWrite,
+                   std::string& outError)
 {
     std::vector<std::uint8_t> bytes;
     if (!WritePngImage(inImage, bytes))
@@ -168,14 +174,22 @@ bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& 
         outError = "cannot encode an empty image";
         return false;
     }
-    std::ofstream file(inPath, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file.flush())
-    {
-        outError = inPath + ": cannot write";
-        return false;
-    }
-    return true;
+    outError = inWrite([&](int inFile) { return WriteAll(inFile, bytes.data(), bytes.size()); });
+    return outError.empty();
+}
+
+} // namespace
+
+bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError)
+{
+    return WritePngWhole(
+        inImage, [&](const FileFiller& inFill) { return WriteWholeFile(inPath, inFill); }, outError);
+}
+
+bool WritePngFile(const Image& inImage, int inFolder, const std::string& inName, std::string& outError)
+{
+    return WritePngWhole(
+        inImage, [&](const FileFiller& inFill) { return WriteWholeFile(inFolder, inName, inFill); }, outError);
 }
 
 bool ReadJpegImage(const std::uint8_t* inBytes, std::size_t inSize, Image& outImage, std::string& outError)

@@ -34,7 +34,10 @@ struct Image
 // PNG through Cairo's reader.
 bool ReadPngImage(const std::uint8_t* inBytes, std::size_t inSize, Image& outImage, std::string& outError);
 bool WritePngImage(const Image& inImage, std::vector<std::uint8_t>& outBytes);
+// The file is written whole or not at all, a link at the name replaced (see PfWholeFile.h); inFolder is an open
+// folder and inName a name in it.
 bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError);
+bool WritePngFile(const Image& inImage, int inFolder, const std::string& inName, std::string& outError);
 
 // JPEG, through the platform's JPEG decoder.
 bool ReadJpegImage(const std::uint8_t* inBytes, std::size_t inSize, Image& outImage, std::string& outError);

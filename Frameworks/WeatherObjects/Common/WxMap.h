@@ -14,6 +14,7 @@
 #include "GxProjection.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -150,7 +151,9 @@ public:
     void CalculateTimerInterval();
     // One frame: BeginDraw, DrawMap, DrawLegend, EndDraw. The context must be current.
     void BeginDraw();
-    void DrawMap(GxContext& ioContext);
+    // inStopped, when given, is asked before each product: false when it answered true and the frame was left
+    // unfinished.
+    bool DrawMap(GxContext& ioContext, const std::function<bool()>& inStopped = {});
     // The legend column in the rectangle (pixels, y up): the date band, then a row per product, top layer first.
     void DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite);
     // The displayed date has been drawn.

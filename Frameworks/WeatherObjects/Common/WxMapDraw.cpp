@@ -21,10 +21,15 @@ void WxMap::BeginDraw()
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void WxMap::DrawMap(GxContext& ioContext)
+bool WxMap::DrawMap(GxContext& ioContext, const std::function<bool()>& inStopped)
 {
     for (auto product = mProducts.rbegin(); product != mProducts.rend(); ++product)
+    {
+        if (inStopped && inStopped())
+            return false;
         (*product)->DrawProduct(ioContext);
+    }
+    return true;
 }
 
 void WxMap::DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite)

@@ -1,0 +1,24 @@
+// A file written whole or not at all: readers, parallel writers and a kill never meet half of it at its name, and
+// whatever stands at the name, a link too, is replaced rather than written through.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace pf
+{
+
+// Fills the open file; "" when it did, else why not.
+using FileFiller = std::function<std::string(int inFile)>;
+
+// A fresh hidden file of this process beside the name (made where nothing stood, never through a link, its name
+// cut to the folder's name limit), filled through its descriptor, checked to be still that file, then renamed over
+// inName. On failure only the fresh file goes. inFolder is an open folder; inName a name in it, no path. "" when
+// written, else why not.
+std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFiller& inFill);
+// The same by path: the folder named is opened once, so the fresh file and the rename stay in it.
+std::string WriteWholeFile(const std::string& inPath, const FileFiller& inFill);
+// inBytes written through the descriptor in full; "" when they were, else why not.
+std::string WriteAll(int inFile, const void* inBytes, std::size_t inSize);
+
+} // namespace pf
