@@ -148,11 +148,13 @@ void DxClient::ReleaseAndInvalidate()
         if (mSubscribed)
             mManager->Unsubscribe(mSubscription);
         mSubscribed = false;
+        mInvalidated = true;
     }
     else
     {
         CxAutoLock lock(mLock);
         mSubscribed = false;
+        mInvalidated = true;
     }
     OnReleaseAndInvalidate();
 }
@@ -297,9 +299,12 @@ bool DxClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
     else if (inRecord->Date() != Clip(FrameDate()))
         needs = true;
     else
-        needs = inModified > LastModified();
+        needs = inModified > LastModified() || (mInvalidated && inModified != DxManager::sMissingDate);
     if (needs)
+    {
         mWaitingForData = true;
+        mInvalidated = false;
+    }
     return needs;
 }
 
