@@ -293,6 +293,9 @@ bool DxClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
         return false;
     if (inRecord->mAttributes != Id() || inRecord->mDate != mExpectedDate)
         return false;
+    // Released for a new configuration, the frame waits for the new file rather than go blank meanwhile.
+    if (mInvalidated && mFrame != nullptr && inModified == DxManager::sMissingDate)
+        return false;
     bool needs = false;
     if (LastModified() == DxManager::sMissingDate)
         needs = true;
