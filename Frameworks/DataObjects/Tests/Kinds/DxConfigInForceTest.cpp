@@ -105,8 +105,8 @@ TEST_F(DxConfigInForceTest, ADocumentAnotherProcessStoredFirstIsStillNew)
         {
             auto route = mServer.AddDocument("/nimbrel/registry.php", 200, "text/xml", inBody);
             if (answers304)
-                route.LastModified(std::time_t(CxDate().AbsoluteTime() - inAge -
-                                               CxDate(1970, 1, 1, 0, 0, 0, 0).AbsoluteTime()));
+                route.LastModified(
+                    std::time_t(CxDate().AbsoluteTime() - inAge - CxDate(1970, 1, 1, 0, 0, 0, 0).AbsoluteTime()));
             else
                 route.NoLastModified();
         };
