@@ -127,6 +127,7 @@ fs::path CopyPage(const fs::path& inFolder)
 struct Tally
 {
     int requests = 0;
+    int heads = 0;
     long bytes = 0;
     int downloads = 0;
     int deletions = 0;
@@ -140,6 +141,7 @@ Tally Count(const std::string& inLog)
     {
         tally.deletions += line.verb == "Delete:";
         tally.requests += line.verb != "Delete:";
+        tally.heads += line.verb == "HEAD";
         if (line.data && line.status == 200)
         {
             ++tally.downloads;
@@ -176,8 +178,8 @@ TEST(VaneDemoRefresh, AMaintenancePageAtARefreshChangesNothing)
     EXPECT_EQ(run.err.find("expected #"), std::string::npos) << run.err;
     ASSERT_EQ(RegistryTimes(Lines(run.log), "kbmx-nexrad3").size(), 5u) << run.log;
     const Tally tally = Count(run.log);
-    std::cout << "requests " << tally.requests << ", data bytes " << tally.bytes << ", downloads " << tally.downloads
-              << ", deletions " << tally.deletions << "\n";
+    std::cout << "requests " << tally.requests << " (" << tally.heads << " HEAD), data bytes " << tally.bytes
+              << ", downloads " << tally.downloads << ", deletions " << tally.deletions << "\n";
     for (const auto& [url, count] : tally.perFile)
         EXPECT_EQ(count, 1) << url;
     // Files go only as the page closes, after the last request.
