@@ -172,6 +172,9 @@ public:
     // whatever its kind (operations on it then fail loudly).
     CxFolder CreateFolder(const CxString& inName);
     CxFile CreateFile(const CxString& inName);
+    // A new empty file no other writer holds: the prefix and a random suffix, made only where nothing stood (links
+    // not followed). Two writers into one folder never share it.
+    CxFile CreateFreshFile(const CxString& inPrefix);
 
     // Every item directly inside, hidden ones too, in the order the file system lists them.
     std::vector<CxFolderItem> Contents() const;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <random>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -839,6 +840,28 @@ CxFile CxFolder::CreateFile(const CxString& inName)
     else if (errno != EEXIST)
         FailErrno(errno);
     return CxFile(CxFileRef{path});
+}
+
+CxFile CxFolder::CreateFreshFile(const CxString& inPrefix)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 tRandom{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        std::string suffix(8, ' ');
+        for (char& letter : suffix)
+            letter = kLetters[tRandom() % (sizeof(kLetters) - 1)];
+        const std::string path = ChildPath(mRef, inPrefix + "." + CxString(suffix.c_str()));
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0)
+        {
+            CxAutoFork(fd).Close();
+            return CxFile(CxFileRef{path});
+        }
+        if (errno != EEXIST)
+            FailErrno(errno);
+    }
+    FailErrno(EEXIST);
 }
 
 std::vector<CxFolderItem> CxFolder::Contents() const

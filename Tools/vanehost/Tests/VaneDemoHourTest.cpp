@@ -1,6 +1,7 @@
 // The demo page left open for an hour of the test browser's virtual clock, against the bundled data server, whose
 // registry answers 200 with the same body every time (as a script does): the maps keep their data through every
 // configuration refresh, and the data log shows each file downloaded once, kept fresh by conditional requests.
+#include "VaneDemoLog.h"
 #include "VaneDemoRun.h"
 
 #include <gtest/gtest.h>
@@ -25,76 +26,6 @@ const char* const kSets[] = {"europe-qff", "natural-earth", "kbmx-nexrad3"};
 // A radar echo near Birmingham at the start-up view (demo.vhs has it from the expectations' generator) and a dash
 // of the 1012 hPa isobar over the Baltic.
 const char* const kExpectations = "expect-pixel radar 318 215 #01C501 4\nexpect-pixel europe 482 228 #1A3D8F 4\n";
-
-struct PageRun : Outcome
-{
-    std::string log; // the data log
-};
-
-// The demo page with this script, in a folder of its own.
-PageRun RunPage(const std::string& inScript, const fs::path& inFolder)
-{
-    fs::remove_all(inFolder);
-    fs::create_directories(inFolder);
-    std::ofstream(inFolder / "page.vhs") << inScript;
-    PageRun run{Vanehost("'" + (kDemo / "demo.html").string() + "' --script page.vhs --home home --out out", inFolder),
-                {}};
-    run.log = Slurp(inFolder / "home" / ".local" / "state" / "skyvane" / "SkyvanePlugin.log");
-    return run;
-}
-
-// One line of the data log: "HH:MM:SS ID VERB URL -- [BYTES SECONDSs -- ]STATUS", or "HH:MM:SS Delete: PATH".
-struct Line
-{
-    int seconds = 0; // of the day
-    std::string id;
-    std::string verb;
-    std::string url;
-    bool data = false; // a data file's request (it counts bytes), not an info document's
-    int status = 0;
-};
-
-std::vector<Line> Lines(const std::string& inLog)
-{
-    static const std::regex request(R"((\d\d):(\d\d):(\d\d) (\S+) (GET|HEAD) (\S+) -- (\d+ [\d.]+s -- )?(\d+))");
-    static const std::regex deletion(R"((\d\d):(\d\d):(\d\d) Delete: .*)");
-    std::vector<Line> lines;
-    std::istringstream in(inLog);
-    for (std::string text; std::getline(in, text);)
-    {
-        std::smatch m;
-        const bool isRequest = std::regex_match(text, m, request);
-        if (!isRequest && !std::regex_match(text, m, deletion))
-            continue;
-        Line line;
-        line.seconds = std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]);
-        if (isRequest)
-            line = {line.seconds, m[4], m[5], m[6], m[7].matched, std::stoi(m[8])};
-        else
-            line.verb = "Delete:";
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// The times of the set's registry requests, in seconds after its first (the log's clock wraps at midnight).
-std::vector<int> RegistryTimes(const std::vector<Line>& inLines, const std::string& inId)
-{
-    std::vector<int> times;
-    int first = 0;
-    for (const Line& line : inLines)
-        if (line.id == inId && line.url.find("/nimbrel/registry.php?id=" + inId) != std::string::npos)
-        {
-            first = times.empty() ? line.seconds : first;
-            times.push_back((line.seconds - first + 86400) % 86400);
-        }
-    return times;
-}
-
-fs::path Folder(const char* inName)
-{
-    return fs::path(testing::TempDir()) / (std::string(inName) + "-" + std::to_string(getpid()));
-}
 
 // 60 minutes a minute at a time, both maps checked after each quarter's refresh. The registry is asked at start and
 // once a quarter (the dates follow the script's clock), the files are kept fresh by requests answered 304 (hole

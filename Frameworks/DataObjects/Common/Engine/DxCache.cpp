@@ -163,7 +163,7 @@ bool DxCache::WriteReplacing(const CxFolder& inFolder, const CxString& inName, C
     CxFile part;
     try
     {
-        part = folder.CreateFile("." + inName + ".part");
+        part = folder.CreateFreshFile("." + inName);
         part.WriteContents(inData);
         part.SetModificationDate(inModified);
         part.MoveOver(CxFile(CxFileRef{inFolder.GetRef().mPath + "/" + inName.AsUtf8()}));
@@ -185,9 +185,9 @@ bool DxCache::WriteReplacing(const CxFolder& inFolder, const CxString& inName, C
     return false;
 }
 
-void DxCache::WriteInfoFile(const CxString& inName, CxData& inData, const CxDate& inModified)
+bool DxCache::WriteInfoFile(const CxString& inName, CxData& inData, const CxDate& inModified)
 {
-    WriteReplacing(mInfoFolder, inName, inData, inModified);
+    return WriteReplacing(mInfoFolder, inName, inData, inModified);
 }
 
 CxFile DxCache::FindInfoFile(const CxString& inName) const

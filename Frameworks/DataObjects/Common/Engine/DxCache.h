@@ -30,8 +30,8 @@ public:
     bool HasFiles() const;
     void ShowFiles() const;
 
-    // Info documents, dated with the server's Last-Modified date.
-    void WriteInfoFile(const CxString& inName, CxData& inData, const CxDate& inModified);
+    // Info documents, dated with the server's Last-Modified date. False when the copy could not be stored.
+    bool WriteInfoFile(const CxString& inName, CxData& inData, const CxDate& inModified);
     CxFile FindInfoFile(const CxString& inName) const;
     CxData ReadInfo(const CxString& inName) const;
     CxDate GetInfoFileModDate(const CxString& inName) const;
@@ -67,8 +67,8 @@ public:
 private:
     // The child folder, or an invalid one for a bad name or a failure.
     static CxFolder SubFolder(const CxFolder& inBase, const CxString& inName, bool inCreate);
-    // Writes through a temporary name in the folder, then renames over the target. False on any failure, which
-    // leaves the target as it was and no temporary file.
+    // Writes through a temporary file of its own in the folder (processes share the cache), then renames over the
+    // target. False on any failure, which leaves the target as it was and no temporary file.
     static bool WriteReplacing(const CxFolder& inFolder, const CxString& inName, CxData& inData,
                                const CxDate& inModified);
     static void DeleteTree(const CxFolder& inFolder);

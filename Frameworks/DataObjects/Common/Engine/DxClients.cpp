@@ -148,11 +148,13 @@ void DxClient::ReleaseAndInvalidate()
         if (mSubscribed)
             mManager->Unsubscribe(mSubscription);
         mSubscribed = false;
+        mInvalidated = true;
     }
     else
     {
         CxAutoLock lock(mLock);
         mSubscribed = false;
+        mInvalidated = true;
     }
     OnReleaseAndInvalidate();
 }
@@ -291,15 +293,21 @@ bool DxClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
         return false;
     if (inRecord->mAttributes != Id() || inRecord->mDate != mExpectedDate)
         return false;
+    // Released for a new configuration, the frame waits for the new file rather than go blank meanwhile.
+    if (mInvalidated && mFrame != nullptr && inModified == DxManager::sMissingDate)
+        return false;
     bool needs = false;
     if (LastModified() == DxManager::sMissingDate)
         needs = true;
     else if (inRecord->Date() != Clip(FrameDate()))
         needs = true;
     else
-        needs = inModified > LastModified();
+        needs = inModified > LastModified() || (mInvalidated && inModified != DxManager::sMissingDate);
     if (needs)
+    {
         mWaitingForData = true;
+        mInvalidated = false;
+    }
     return needs;
 }
 

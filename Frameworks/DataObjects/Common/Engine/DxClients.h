@@ -53,6 +53,7 @@ public:
 
     void RefreshClient();
     void SubscribeSelf();
+    // Withdraws the subscription; the frame stays, but the next file delivered for its date replaces it.
     void ReleaseAndInvalidate();
     void AcceptFrame(DxFrame* inFrame);
     bool NeedsToParse(DxRecord* inRecord, const CxDate& inModified);
@@ -106,6 +107,9 @@ protected:
     mutable CxCriticalRegion mLock ACQUIRED_AFTER(mManager->Region());
     DxSubscription mSubscription GUARDED_BY(mLock);
     bool mSubscribed GUARDED_BY(mLock) = false;
+    // Released for a new configuration or login: the next file for the held frame's date is read whatever its
+    // date, since the new one may carry the old one's Last-Modified. The frame stays drawn until then.
+    bool mInvalidated GUARDED_BY(mLock) = false;
     bool mArchiving = false;
     std::atomic<bool> mWaitingForData{false}; // set on the update thread
     bool mAuthenticated = true;

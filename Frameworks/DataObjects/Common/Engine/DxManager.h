@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class CxJob;
@@ -170,21 +171,25 @@ public:
     // A configured URL pattern keeps its strftime codes; the server's printf habit "%04" or "%02" becomes "%".
     static CxString UrlPattern(const CxString& inUrl);
 
-    // The outcome of refreshing one info document: the last status, whether a new copy was accepted, and whether
-    // a 200 only repeated the cached copy.
+    // The outcome of refreshing one info document: the last status, whether a copy was read and taken into force,
+    // whether it was also cached, and whether a 200 only repeated the copy in force.
     struct InfoRefresh
     {
         CxSint32 mStatus = 0;
+        bool mTaken = false;
         bool mStored = false;
         bool mUnchanged = false;
-        // A 200 that brought something other than the copy already in force.
-        bool NewContent() const { return mStatus == 200 && !mUnchanged; }
+        // A document read and taken in that differs from the copy in force before.
+        bool NewContent() const { return mTaken && !mUnchanged; }
     };
-    // Fetches an info document again: If-Modified-Since the cached copy's date, with the set's key, logged. A 404
-    // at a URL other than the registry's is asked once more at the registry, without condition or key. A 200 body
-    // the reader accepts is cached under the name, dated by its Last-Modified. Once the manager is configured, a
-    // 200 body equal byte for byte to the cached copy is neither read nor stored (a server that cannot answer 304
-    // sends the same document every time). 401 sets "Authentication failed.". Job threads.
+    // Fetches an info document again: If-Modified-Since the date of the copy in force, with the set's key, logged.
+    // A 404 at a URL other than the registry's is asked once more at the registry, without condition or key. A 200
+    // body the reader accepts is taken into force and cached under the name, dated by its Last-Modified; a body it
+    // refuses changes nothing and the status names the document "Invalid". Once the manager is configured, a 200
+    // body equal byte for byte to the copy in force is neither read nor stored (a server that cannot answer 304
+    // sends the same document every time). The copy in force is this manager's own: the cache folder is shared
+    // with other processes, which may store a document before this one reads it. 401 sets "Authentication
+    // failed.". Job threads.
     InfoRefresh RefreshInfoDocument(const CxString& inUrl, const CxString& inName, bool inRetryAtRegistry,
                                     const std::function<bool(CxData&)>& inAccept);
     // The query URL pattern after inKeys has filled the kind's own keys: its dates filled in (the start moved back
@@ -196,6 +201,15 @@ public:
                                                      const std::function<bool(CxData&)>& inParse);
     // The last step: "Idle." again, unless a request was refused for its login.
     void EndConfigRefresh();
+    // The cached info document handed to the reader (empty when there is none); when the reader accepts it, that
+    // copy is in force. Construction.
+    bool TakeCachedInfo(const CxString& inName, const std::function<bool(CxData&)>& inAccept);
+    // The cached copy put in force unread, for a list read only when first asked for.
+    void HoldCachedInfo(const CxString& inName);
+    // The bytes of the copy in force, empty when there is none.
+    CxData InfoInForce(const CxString& inName) const;
+    // A held copy its reader refused is not in force after all.
+    void ForgetInfoInForce(const CxString& inName);
 
     // Housekeeping, on the main thread.
     void OnTimer() override;
@@ -316,8 +330,14 @@ private:
     // Drops dates before the start but the last of them, whose distance the held copy then looks back.
     std::vector<CxDate> TrimToStart(const DxSubscription& inSubscription, std::vector<CxDate> inDates);
     void LogLine(const CxString& inRest) const;
-    // Whether the body is byte for byte the cached info document of that name (false when none is cached).
-    bool SameAsCached(const CxString& inName, CxData& ioBody) const;
+    // What identifies an info document in force: its bytes and the date it was served under.
+    struct InfoCopy
+    {
+        std::string mBytes;
+        CxDate mDate;
+    };
+    std::optional<InfoCopy> FindInfoInForce(const CxString& inName) const;
+    void SetInfoInForce(const CxString& inName, const std::string& inBytes, const CxDate& inDate);
 
     std::list<DxClient*> mClients GUARDED_BY(mRegion);
     std::list<Delivery> mDeliveries GUARDED_BY(mRegion);
@@ -326,6 +346,7 @@ private:
     RecordList mRecords GUARDED_BY(mRegion);
     std::map<CxString, MemoEntry> mRequestMemo GUARDED_BY(mRegion);
     CxDate mNextConfigRefresh GUARDED_BY(mRegion);
+    std::map<CxString, InfoCopy> mInfoInForce GUARDED_BY(mRegion);
     std::list<CxJob*> mJobs GUARDED_BY(mRegion);
     // Set by Close; every request the manager makes stops while it is set.
     std::atomic<bool> mClosing{false};

@@ -6,14 +6,66 @@
 #include <cstring>
 #include <memory>
 
-bool DxManager::SameAsCached(const CxString& inName, CxData& ioBody) const
+namespace
 {
-    CxData cached = mCache->ReadInfo(inName);
-    if (cached.Size() == 0 || cached.Size() != ioBody.Size())
+
+std::string BytesOf(CxData& ioData)
+{
+    if (ioData.Size() == 0)
+        return {};
+    CxAutoLock lock(ioData);
+    return std::string(static_cast<const char*>(ioData.Pointer()), ioData.Size());
+}
+
+} // namespace
+
+std::optional<DxManager::InfoCopy> DxManager::FindInfoInForce(const CxString& inName) const
+{
+    CxAutoLock lock(mRegion);
+    const auto found = mInfoInForce.find(inName);
+    if (found == mInfoInForce.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void DxManager::SetInfoInForce(const CxString& inName, const std::string& inBytes, const CxDate& inDate)
+{
+    CxAutoLock lock(mRegion);
+    mInfoInForce[inName] = InfoCopy{inBytes, inDate};
+}
+
+bool DxManager::TakeCachedInfo(const CxString& inName, const std::function<bool(CxData&)>& inAccept)
+{
+    const CxDate date = mCache->GetInfoFileModDate(inName);
+    CxData data = mCache->ReadInfo(inName);
+    const std::string bytes = BytesOf(data);
+    if (!inAccept(data))
         return false;
-    CxAutoLock cachedLock(cached);
-    CxAutoLock bodyLock(ioBody);
-    return std::memcmp(cached.Pointer(), ioBody.Pointer(), cached.Size()) == 0;
+    if (!bytes.empty())
+        SetInfoInForce(inName, bytes, date);
+    return true;
+}
+
+void DxManager::HoldCachedInfo(const CxString& inName)
+{
+    const CxDate date = mCache->GetInfoFileModDate(inName);
+    CxData data = mCache->ReadInfo(inName);
+    if (data.Size() != 0)
+        SetInfoInForce(inName, BytesOf(data), date);
+}
+
+CxData DxManager::InfoInForce(const CxString& inName) const
+{
+    const std::optional<InfoCopy> copy = FindInfoInForce(inName);
+    if (!copy || copy->mBytes.empty())
+        return CxData();
+    return CxData(copy->mBytes.data(), CxUint32(copy->mBytes.size()));
+}
+
+void DxManager::ForgetInfoInForce(const CxString& inName)
+{
+    CxAutoLock lock(mRegion);
+    mInfoInForce.erase(inName);
 }
 
 DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, const CxString& inName,
@@ -21,10 +73,11 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
                                                       const std::function<bool(CxData&)>& inAccept)
 {
     InfoRefresh result;
+    const std::optional<InfoCopy> inForce = FindInfoInForce(inName);
     const CxString registry = RegistryUrl();
     auto request = std::make_unique<CxUrl>(inUrl);
     request->SetCancelFlag(&mClosing);
-    request->SetIfModifiedSince(mCache->GetInfoFileModDate(inName));
+    request->SetIfModifiedSince(inForce ? inForce->mDate : sMissingDate);
     request->SetAuthenticationKey(AuthenticationKey());
     CxData body = request->Get();
     result.mStatus = request->ResponseCode();
@@ -39,13 +92,26 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
     }
     if (result.mStatus == 401)
         SetStatus("Authentication failed.");
-    if (result.mStatus == 200 && mConfigured && SameAsCached(inName, body))
-        result.mUnchanged = true;
-    else if (result.mStatus == 200 && inAccept(body))
+    if (result.mStatus != 200)
+        return result;
+    const std::string bytes = BytesOf(body);
+    result.mUnchanged = inForce && inForce->mBytes == bytes;
+    if (result.mUnchanged && mConfigured)
+        return result;
+    if (!inAccept(body))
     {
-        mCache->WriteInfoFile(inName, body, StampOfReply(request->LastModified()));
-        result.mStored = true;
+        if (!Status().AsUtf8().starts_with("Invalid "))
+            SetStatus("Invalid " + inName + ".");
+        return result;
     }
+    const CxDate served = StampOfReply(request->LastModified());
+    SetInfoInForce(inName, bytes, served);
+    result.mTaken = true;
+    // What arrived is cached, whatever the reader did with its block.
+    CxData stored(bytes.data(), CxUint32(bytes.size()));
+    result.mStored = mCache->WriteInfoFile(inName, stored, served);
+    if (!result.mStored)
+        LogLine(" " + inName + " read but not stored: the copy read stays in force");
     return result;
 }
 

@@ -63,7 +63,7 @@ public:
     {
         std::size_t count = 0;
         for (const auto& entry : fs::directory_iterator(inFolder))
-            count += entry.path().filename().string().ends_with(".part") ? 1 : 0;
+            count += entry.path().filename().string().starts_with(".") ? 1 : 0;
         return count;
     }
 

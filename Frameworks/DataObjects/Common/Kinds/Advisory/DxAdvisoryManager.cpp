@@ -25,10 +25,8 @@ CxString JoinSet(const CxString& inBase, const CxString& inUrl)
 DxAdvisoryManager::DxAdvisoryManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
-    CxData config = mCache->ReadInfo("config.xml");
-    ParseConfig(config);
-    CxData products = mCache->ReadInfo("prodinfo.xml");
-    ParseProductList(products);
+    TakeCachedInfo("config.xml", [this](CxData& ioData) { return ParseConfig(ioData); });
+    TakeCachedInfo("prodinfo.xml", [this](CxData& ioData) { return ParseProductList(ioData); });
     Register(mId, this);
     mExtensions.push_back(".xml");
     mPurgeTimer.AttachReceiver(this);
@@ -246,10 +244,10 @@ bool DxAdvisoryManager::OnUpdateConfig()
         CxAutoLock lock(mRegion);
         listUrl = mProductListUrl;
     }
-    bool result = config->mStored;
+    bool result = config->NewContent();
     if (listUrl.Length() != 0 &&
         RefreshInfoDocument(listUrl, "prodinfo.xml", false, [this](CxData& ioData) { return ParseProductList(ioData); })
-            .mStored)
+            .NewContent())
         result = true;
     EndConfigRefresh();
     return result;

@@ -25,10 +25,8 @@ void SplitKey(const CxString& inKey, CxString& outCategory1, CxString& outCatego
 DxImageManager::DxImageManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
-    CxData config = mCache->ReadInfo("config.xml");
-    ParseConfig(config);
-    CxData description = mCache->ReadInfo("datainfo.xml");
-    ParseProductList(description);
+    TakeCachedInfo("config.xml", [this](CxData& ioData) { return ParseConfig(ioData); });
+    TakeCachedInfo("datainfo.xml", [this](CxData& ioData) { return ParseProductList(ioData); });
     Register(mId, this);
     for (const char* extension : {".png", ".gif", ".jpg", ".tif"})
         mExtensions.push_back(extension);
@@ -251,12 +249,11 @@ bool DxImageManager::OnUpdateConfig()
         RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
     if (!config)
         return false;
-    bool stored = config->mStored;
+    bool result = config->NewContent();
     if (const CxString url = ProductInfoUrl(); url.Length() != 0)
-        stored =
+        result |=
             RefreshInfoDocument(url, "datainfo.xml", false, [this](CxData& ioData) { return ParseProductList(ioData); })
-                .mStored ||
-            stored;
+                .NewContent();
     EndConfigRefresh();
-    return stored;
+    return result;
 }

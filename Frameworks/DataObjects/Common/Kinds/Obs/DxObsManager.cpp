@@ -16,10 +16,8 @@
 DxObsManager::DxObsManager(const CxString& inId) : DxStationManager(inId)
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
-    CxData config = mCache->ReadInfo("config.xml");
-    ParseConfig(config);
-    CxData parms = mCache->ReadInfo("parminfo.xml");
-    ParseParmList(parms);
+    TakeCachedInfo("config.xml", [this](CxData& ioData) { return ParseConfig(ioData); });
+    TakeCachedInfo("parminfo.xml", [this](CxData& ioData) { return ParseParmList(ioData); });
     Register(mId, this);
     mExtensions.push_back(".kdf");
     mExtensions.push_back(".xkdf");

@@ -46,10 +46,9 @@ DxNidsManager::DxNidsManager(const CxString& inId)
     CxAssertText(mCache != nullptr, "mCache != nil");
     if (mCache != nullptr)
     {
-        CxData config = mCache->ReadInfo("config.xml");
-        ParseConfig(config);
-        CxData products = mCache->ReadInfo("prodinfo.xml");
-        ParseProductList(products);
+        TakeCachedInfo("config.xml", [this](CxData& ioData) { return ParseConfig(ioData); });
+        TakeCachedInfo("prodinfo.xml", [this](CxData& ioData) { return ParseProductList(ioData); });
+        HoldCachedInfo("siteinfo.xml");
     }
     Register(mId, this);
     mExtensions.push_back(".nids");
@@ -246,9 +245,9 @@ DxTable* DxNidsManager::Sites()
     CxAutoLock lock(mRegion);
     if (mSites == nullptr && mCache != nullptr)
     {
-        CxData data = mCache->ReadInfo("siteinfo.xml");
-        if (data.Size() != 0)
-            ParseSiteList(data);
+        CxData data = InfoInForce("siteinfo.xml");
+        if (data.Size() != 0 && !ParseSiteList(data))
+            ForgetInfoInForce("siteinfo.xml");
     }
     return mSites.get();
 }
@@ -377,8 +376,8 @@ bool DxNidsManager::OnUpdateConfig()
         RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
     if (!config)
         return false;
-    // Each list is asked for whatever became of the configuration; any document that came new counts, read or
-    // not, but not one that repeats the copy in force.
+    // Each list is asked for whatever became of the configuration; a document counts when it was read and taken
+    // in and differs from the copy in force.
     const auto refresh = [this](const CxString& inUrl, const char* inName, bool (DxNidsManager::*inParse)(CxData&))
     {
         const auto parse = [this, inParse](CxData& ioData) { return (this->*inParse)(ioData); };

@@ -13,10 +13,8 @@
 DxSeriesManager::DxSeriesManager(const CxString& inId) : DxStationManager(inId)
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
-    CxData config = mCache->ReadInfo("config.xml");
-    ParseConfig(config);
-    CxData parms = mCache->ReadInfo("parminfo.xml");
-    ParseParmList(parms);
+    TakeCachedInfo("config.xml", [this](CxData& ioData) { return ParseConfig(ioData); });
+    TakeCachedInfo("parminfo.xml", [this](CxData& ioData) { return ParseParmList(ioData); });
     Register(mId, this);
     mExtensions.push_back(".kts");
 }

@@ -43,10 +43,8 @@ DxShapeManager::DxShapeManager(const CxString& inId)
     : DxManager(RenameShapesFolderPleaseRemoveInAFutureVersion(inId)), mConfigUrl(RegistryUrl())
 {
     CxAssertText(mCache != nullptr, "mCache != nil");
-    CxData config = mCache->ReadInfo("config.xml");
-    ParseConfig(config);
-    CxData shapes = mCache->ReadInfo("shapeinfo.xml");
-    ParseShapeList(shapes);
+    TakeCachedInfo("config.xml", [this](CxData& ioData) { return ParseConfig(ioData); });
+    TakeCachedInfo("shapeinfo.xml", [this](CxData& ioData) { return ParseShapeList(ioData); });
     Register(mId, this);
     mExtensions.push_back(".shp");
     mExtensions.push_back(".wxshp");
@@ -234,12 +232,11 @@ bool DxShapeManager::OnUpdateConfig()
         RefreshConfigDocument(ConfigUrl(), [this](CxData& ioData) { return ParseConfig(ioData); });
     if (!config)
         return false;
-    bool result = config->mStored;
+    bool result = config->NewContent();
     if (const CxString listUrl = ShapeListUrl(); listUrl.Length() != 0)
-        result = RefreshInfoDocument(listUrl, "shapeinfo.xml", false,
-                                     [this](CxData& ioData) { return ParseShapeList(ioData); })
-                     .mStored ||
-                 result;
+        result |= RefreshInfoDocument(listUrl, "shapeinfo.xml", false,
+                                      [this](CxData& ioData) { return ParseShapeList(ioData); })
+                      .NewContent();
     EndConfigRefresh();
     return result;
 }

@@ -9,7 +9,10 @@
 
 #include <algorithm>
 
-DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl()) {}
+DxStationManager::DxStationManager(const CxString& inId) : DxManager(inId), mConfigUrl(RegistryUrl())
+{
+    HoldCachedInfo("siteinfo.xml");
+}
 
 DxStationManager::~DxStationManager()
 {
@@ -62,9 +65,9 @@ DxTable* DxStationManager::Sites()
     CxAutoLock lock(mRegion);
     if (mSites == nullptr && mCache != nullptr)
     {
-        CxData data = mCache->ReadInfo("siteinfo.xml");
-        if (data.Size() != 0)
-            ParseSiteList(data);
+        CxData data = InfoInForce("siteinfo.xml");
+        if (data.Size() != 0 && !ParseSiteList(data))
+            ForgetInfoInForce("siteinfo.xml");
     }
     return mSites.get();
 }
@@ -150,12 +153,17 @@ bool DxStationManager::OnUpdateConfig()
         siteUrl = mSiteInfoUrl;
         parmUrl = mParmInfoUrl;
     }
+    bool result = config->NewContent();
     if (siteUrl.Length() != 0)
-        RefreshInfoDocument(siteUrl, "siteinfo.xml", false, [this](CxData& ioData) { return ParseSiteList(ioData); });
+        result |= RefreshInfoDocument(siteUrl, "siteinfo.xml", false,
+                                      [this](CxData& ioData) { return ParseSiteList(ioData); })
+                      .NewContent();
     if (parmUrl.Length() != 0)
-        RefreshInfoDocument(parmUrl, "parminfo.xml", false, [this](CxData& ioData) { return ParseParmList(ioData); });
+        result |= RefreshInfoDocument(parmUrl, "parminfo.xml", false,
+                                      [this](CxData& ioData) { return ParseParmList(ioData); })
+                      .NewContent();
     EndConfigRefresh();
-    return config->mStored;
+    return result;
 }
 
 bool DxStationManager::HasStations(DxKdfParser& ioParser)
