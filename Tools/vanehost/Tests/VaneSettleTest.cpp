@@ -174,7 +174,6 @@ TEST_F(VaneSettle, AReplyThatNeverComesIsStillBusyAtTheBound)
     const Outcome run = Vanehost("settle.vhs --home home --out out", folder);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.err.find("vanehost: still busy after 1 s of settling"), std::string::npos) << run.err;
-    EXPECT_GE(mServer.Hits("/hung" + kDataPath), 1);
 }
 
 } // namespace
