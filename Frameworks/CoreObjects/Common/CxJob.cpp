@@ -257,9 +257,11 @@ CxJobThread::~CxJobThread()
     Stop();
     CxJobDispatcher& dispatcher = CxJobDispatcher::Instance();
     dispatcher.RemoveThread(this);
-    while (CxJob* job = dispatcher.PopJob(mType))
+    // In flight until the cancel notice has posted what it posts.
+    while (CxJob* job = dispatcher.Hold(mType))
     {
         job->CancelTaken();
+        CxNoteJobDone();
     }
 }
 
@@ -294,7 +296,9 @@ void CxJobThread::OnMessage(CxSint32 inMessage)
         {
             return;
         }
+        // The job may be gone once Run returns; its messages posted by then are in flight on their own.
         job->Run();
+        CxNoteJobDone();
     }
     CxAutoLock lock(mLock);
     mIdle = true;
@@ -315,6 +319,8 @@ void CxJobDispatcher::PushJob(CxJob* inJob)
         return;
     }
     CxAutoLock lock(mLock);
+    // Counted before any worker can take it, so the count never drops below the jobs it holds.
+    CxNoteJobQueued();
     mJobs.push_back(inJob);
     for (CxJobThread* thread : mThreads)
     {
@@ -349,6 +355,16 @@ CxJob* CxJobDispatcher::Take(CxSint32 inType)
 
 CxJob* CxJobDispatcher::PopJob(CxSint32 inType)
 {
+    CxJob* const job = Hold(inType);
+    if (job != nullptr)
+    {
+        CxNoteJobDone();
+    }
+    return job;
+}
+
+CxJob* CxJobDispatcher::Hold(CxSint32 inType)
+{
     CxAutoLock lock(mLock);
     return Take(inType);
 }
@@ -374,6 +390,7 @@ bool CxJobDispatcher::RemoveJob(CxJob* inJob)
         return false;
     }
     mJobs.erase(it);
+    CxNoteJobDone();
     return true;
 }
 

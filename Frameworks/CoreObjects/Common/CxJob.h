@@ -124,7 +124,8 @@ private:
     bool mIdle = true;
 };
 
-// The process's one job queue, first in first out, and the registered threads. Owns neither.
+// The process's one job queue, first in first out, and the registered threads. Owns neither. It tells the main
+// loop of each job from its queueing until a worker's run of it returns, or it leaves the queue otherwise.
 class CxJobDispatcher
 {
 public:
@@ -150,6 +151,8 @@ private:
     CxJobDispatcher& operator=(const CxJobDispatcher&) = delete;
 
     CxJob* Take(CxSint32 inType); // under mLock
+    // PopJob for a caller that deals with the job and then notes it done.
+    CxJob* Hold(CxSint32 inType);
     // A worker's next job; when there is none, the worker turns idle in the same step, so that a job pushed
     // meanwhile either is seen here or finds the worker idle.
     CxJob* PopJobOrIdle(CxJobThread* inThread);

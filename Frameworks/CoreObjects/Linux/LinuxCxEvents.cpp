@@ -48,7 +48,17 @@ void CxDispatchEvent(CxJob* inJob, CxUint32 inSerial, CxSint32 inCode)
     event->SetParam(kCxEventParamSerial, pf::kTypeUInt32, inSerial);
     event->SetParam(kCxEventParamCode, pf::FourCC("CMSG"), inCode);
     event->SetParam(kCxEventParamGeneration, pf::kTypeUInt32, sHandlerCounterThingy.load());
-    pf::MainLoop().Post(std::move(event));
+    pf::MainLoop().PostResult(std::move(event));
+}
+
+void CxNoteJobQueued()
+{
+    pf::MainLoop().BeginWork();
+}
+
+void CxNoteJobDone()
+{
+    pf::MainLoop().EndWork();
 }
 
 pf::OSStatus CxEventProc(pf::HandlerCallRef, pf::Event& ioEvent)

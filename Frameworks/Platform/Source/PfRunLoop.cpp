@@ -69,6 +69,16 @@ bool RunLoop::IsOwnerThread() const
 
 OSStatus RunLoop::Post(EventRef inEvent)
 {
+    return Enqueue(std::move(inEvent), false);
+}
+
+OSStatus RunLoop::PostResult(EventRef inEvent)
+{
+    return Enqueue(std::move(inEvent), true);
+}
+
+OSStatus RunLoop::Enqueue(EventRef inEvent, bool inResult)
+{
     if (!inEvent)
     {
         return kParamErr;
@@ -77,7 +87,12 @@ OSStatus RunLoop::Post(EventRef inEvent)
     {
         std::lock_guard lock(mMutex);
         wasEmpty = mEvents.empty();
-        mEvents.push_back(QueuedEvent{mNextEventSeq++, std::move(inEvent)});
+        // Counted before it can be seen, so that no reader finds the result neither queued nor counted.
+        if (inResult)
+        {
+            mWorkInFlight.fetch_add(1);
+        }
+        mEvents.push_back(QueuedEvent{mNextEventSeq++, std::move(inEvent), inResult});
     }
     // A non-empty queue already keeps the loop from waiting.
     if (wasEmpty)
@@ -95,6 +110,25 @@ void RunLoop::Wake()
         // EAGAIN means the counter is already set: the loop wakes anyway.
         [[maybe_unused]] ssize_t written = write(mWakeFd, &one, sizeof one);
     }
+}
+
+void RunLoop::BeginWork()
+{
+    mWorkInFlight.fetch_add(1);
+}
+
+void RunLoop::EndWork()
+{
+    // A driver waiting for the work to end is not waiting for an event: tell it.
+    if (mWorkInFlight.fetch_sub(1) == 1)
+    {
+        Wake();
+    }
+}
+
+std::size_t RunLoop::CountWorkInFlight() const
+{
+    return std::size_t(std::max<std::int64_t>(mWorkInFlight.load(), 0));
 }
 
 void RunLoop::Schedule(TimerRef inId, Timer& ioTimer)
@@ -304,6 +338,7 @@ bool RunLoop::RunOnce(Nanos inMaxWait)
     for (;;)
     {
         EventRef event;
+        bool result;
         {
             std::lock_guard lock(mMutex);
             if (mEvents.empty() || mEvents.front().seq >= eventLimit)
@@ -311,9 +346,15 @@ bool RunLoop::RunOnce(Nanos inMaxWait)
                 break;
             }
             event = std::move(mEvents.front().event);
+            result = mEvents.front().result;
             mEvents.pop_front();
         }
         ApplicationTarget().Send(*event); // unhandled events are dropped
+        // Only now: whatever its handler started in turn (more work, a redraw) is under way.
+        if (result)
+        {
+            EndWork();
+        }
         did = true;
     }
     if (deliver && deliver())
@@ -449,6 +490,14 @@ void RunLoop::ResetForTesting(ClockKind inKind)
         std::lock_guard lock(mMutex);
         events.swap(mEvents);
         timers.swap(mTimers);
+        // Results dropped here are no longer in flight; work on other threads still is.
+        for (const QueuedEvent& dropped : events)
+        {
+            if (dropped.result)
+            {
+                mWorkInFlight.fetch_sub(1);
+            }
+        }
         mHeap = decltype(mHeap)();
         mOwner = std::thread::id();
         mQuitFlags.clear();

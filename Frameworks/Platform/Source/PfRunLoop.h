@@ -57,6 +57,16 @@ public:
     // Any thread: ends a wait in progress.
     void Wake();
 
+    // Work for this loop in flight on other threads (a job queued or running), so that a driver of the loop can
+    // tell settled from waiting: any thread, one EndWork for each BeginWork. The last EndWork wakes the loop.
+    void BeginWork();
+    void EndWork();
+    // Post, for an event that carries such work's result: it stays in flight until its delivery has returned, or
+    // until it is dropped undelivered.
+    OSStatus PostResult(EventRef inEvent);
+    // Any thread: work begun and not ended, and results posted and not yet delivered.
+    std::size_t CountWorkInFlight() const;
+
     // A period of 0 fires once. Negative times count as 0. Any thread; callbacks run on the pumping thread.
     // Adding and removing is safe inside a callback, also removing the timer that is firing.
     TimerRef AddTimer(Nanos inFirstDelay, Nanos inPeriod, TimerProc inProc);
@@ -126,9 +136,11 @@ private:
     {
         std::uint64_t seq;
         EventRef event;
+        bool result; // counted in flight
     };
 
     bool ClaimOwner();
+    OSStatus Enqueue(EventRef inEvent, bool inResult);
     void Wait(Nanos inWait);
     // Fires the first timer due at inLimit whose sequence is below inSeqLimit. inCatchUp fires a repeating timer
     // once per missed period (virtual time); otherwise missed periods are skipped.
@@ -150,6 +162,7 @@ private:
     std::vector<bool> mQuitFlags; // one per active Run, innermost last
     std::function<bool()> mInputPending;
     std::function<bool()> mInputDeliver;
+    std::atomic<std::int64_t> mWorkInFlight{0};
 };
 
 // The one loop of the process.
