@@ -53,7 +53,7 @@ TEST_F(WxGraphOrderAndRangeTest, SelectedSeriesMoveBackOnePlace)
 }
 
 // An automatic bound is the data's own: the lowest minimum and the highest maximum of the unit's series, whatever
-// their signs. A fixed bound stays as written.
+// their signs. A fixed bound stays as written (a document names both flags once either is off).
 TEST_F(WxGraphOrderAndRangeTest, AutomaticAxesSpanTheirUnitsData)
 {
     const struct
@@ -72,7 +72,9 @@ TEST_F(WxGraphOrderAndRangeTest, AutomaticAxesSpanTheirUnitsData)
          R"(<series name="t" unit="cels" min="10" max="20"/><series name="p" unit="mbar" min="990" max="1030"/>)", 10.0,
          20.0},
         {"a fixed maximum",
-         R"(<axis id="cels" max="50" autoMax="false"/><series name="t" unit="cels" min="10" max="20"/>)", 10.0, 50.0},
+         R"(<axis id="cels" min="0" max="50" autoMin="true" autoMax="false"/>)"
+         R"(<series name="t" unit="cels" min="10" max="20"/>)",
+         10.0, 50.0},
     };
     for (const auto& c : cases)
     {
