@@ -1,5 +1,5 @@
-sky_add_tests(wx_graph_tests LABEL wx_7 TIMEOUT 120
-    SOURCES WxGraphTest.cpp WxGraphTimeAxisTest.cpp WxGraphDrawTest.cpp
+sky_add_tests(wx_graph_tests TIMEOUT 120
+    SOURCES wx_7: WxGraphTest.cpp WxGraphTimeAxisTest.cpp WxGraphDrawTest.cpp wx_7,qa_4: WxGraphOrderAndRangeTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_graph_tests)
