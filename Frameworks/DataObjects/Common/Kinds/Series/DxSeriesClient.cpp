@@ -111,6 +111,15 @@ void DxSeriesClient::OnSubscriptionChanged()
     DeleteFrames();
 }
 
+// Released for a new configuration, each held date takes the next file delivered for it, however old its
+// Last-Modified; the frames stay drawn until then.
+void DxSeriesClient::OnReleaseAndInvalidate()
+{
+    CxAutoLock lock(mLock);
+    for (auto& entry : mFrames)
+        entry.second->SetLastModified(DxManager::sMissingDate);
+}
+
 void DxSeriesClient::OnRequestData()
 {
     if (mManager != nullptr)

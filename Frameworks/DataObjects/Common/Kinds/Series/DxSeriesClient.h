@@ -47,6 +47,7 @@ protected:
     bool OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified) override;
     bool OnNeedsToRequest(DxRecord* inRecord) override;
     void OnSubscriptionChanged() override;
+    void OnReleaseAndInvalidate() override;
 
 private:
     DxSeriesManager* SeriesManager() const;

@@ -333,6 +333,31 @@ TEST_F(DxSeriesTest, OnlyItsOwnSiteInItsWindowIsWanted)
     }
 }
 
+// A new configuration may name other files of the same Last-Modified: released, the client takes the next file of
+// each held date whatever its date says, and keeps its frames meanwhile.
+TEST_F(DxSeriesTest, AReleasedClientTakesTheNextFileOfEachDate)
+{
+    DxSeriesClient client;
+    client.SetSite("HBR01");
+    for (const DxParm& parm : {Parm("time", "secs"), Parm("tmpf", "cels")})
+        client.AddParm(parm);
+    client.SetSet(mSet);
+    client.SetDates(kDay, kDay + 86400.0);
+    client.RefreshClient();
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.FrameList().size() == 2; }, sky::test::kBound));
+    const CxDate cached = client.LastModified(kDay + 86400.0);
+    DxRecord record(kDay + 86400.0, "HBR01");
+    {
+        CxAutoLock lock(mManager->Region());
+        EXPECT_FALSE(client.NeedsToParse(&record, cached));
+    }
+    client.ReleaseAndInvalidate();
+    EXPECT_EQ(client.FrameList().size(), 2u);
+    CxAutoLock lock(mManager->Region());
+    EXPECT_TRUE(client.NeedsToParse(&record, cached));
+    EXPECT_FALSE(client.NeedsToParse(&record, DxManager::sMissingDate));
+}
+
 TEST_F(DxSeriesTest, ParseQuestionsRaceParameterAndSiteChanges)
 {
     DxSeriesClient client;
