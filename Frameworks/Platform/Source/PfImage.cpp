@@ -182,8 +182,11 @@ bool WritePngWhole(const Image& inImage, const std::function<std::string(const F
 
 bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError)
 {
-    return WritePngWhole(
-        inImage, [&](const FileFiller& inFill) { return WriteWholeFile(inPath, inFill); }, outError);
+    if (WritePngWhole(
+            inImage, [&](const FileFiller& inFill) { return WriteWholeFile(inPath, inFill); }, outError))
+        return true;
+    outError = inPath + ": cannot write (" + outError + ")";
+    return false;
 }
 
 bool WritePngFile(const Image& inImage, int inFolder, const std::string& inName, std::string& outError)
