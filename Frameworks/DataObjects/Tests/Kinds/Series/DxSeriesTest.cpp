@@ -148,6 +148,18 @@ protected:
         return last;
     }
 
+    // The client follows HBR01's time and temperature over both served days; true once both have arrived.
+    bool Watch(DxSeriesClient& ioClient)
+    {
+        ioClient.SetSite("HBR01");
+        for (const DxParm& parm : {Parm("time", "secs"), Parm("tmpf", "cels")})
+            ioClient.AddParm(parm);
+        ioClient.SetSet(mSet);
+        ioClient.SetDates(kDay, kDay + 86400.0);
+        ioClient.RefreshClient();
+        return pf::MainLoop().RunUntil([&] { return ioClient.FrameList().size() == 2; }, sky::test::kBound);
+    }
+
     DxSet* mSet = nullptr;
     DxSeriesManager* mManager = nullptr;
 };
@@ -303,13 +315,7 @@ TEST_F(DxSeriesTest, TwoDaysArriveAsTwoTables)
 TEST_F(DxSeriesTest, OnlyItsOwnSiteInItsWindowIsWanted)
 {
     DxSeriesClient client;
-    client.SetSite("HBR01");
-    for (const DxParm& parm : {Parm("time", "secs"), Parm("tmpf", "cels")})
-        client.AddParm(parm);
-    client.SetSet(mSet);
-    client.SetDates(kDay, kDay + 86400.0);
-    client.RefreshClient();
-    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.FrameList().size() == 2; }, sky::test::kBound));
+    ASSERT_TRUE(Watch(client));
     const CxDate cached = client.LastModified(kDay);
     const struct
     {
@@ -338,13 +344,7 @@ TEST_F(DxSeriesTest, OnlyItsOwnSiteInItsWindowIsWanted)
 TEST_F(DxSeriesTest, AReleasedClientTakesTheNextFileOfEachDate)
 {
     DxSeriesClient client;
-    client.SetSite("HBR01");
-    for (const DxParm& parm : {Parm("time", "secs"), Parm("tmpf", "cels")})
-        client.AddParm(parm);
-    client.SetSet(mSet);
-    client.SetDates(kDay, kDay + 86400.0);
-    client.RefreshClient();
-    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return client.FrameList().size() == 2; }, sky::test::kBound));
+    ASSERT_TRUE(Watch(client));
     const CxDate cached = client.LastModified(kDay + 86400.0);
     DxRecord record(kDay + 86400.0, "HBR01");
     {
