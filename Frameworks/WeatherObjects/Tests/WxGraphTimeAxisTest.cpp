@@ -108,6 +108,11 @@ TEST_F(WxGraphTimeAxisTest, NoWidthOrNoDatesLayNothingOut)
         WxGraphTimeAxis axis;
         axis.Build(test.mStart, test.mEnd, CxRect(0, 0, test.mWidth, 200));
         EXPECT_FALSE(axis.HasTicks());
+        // Nothing laid out ends where it starts: a start that is a date gives no end that is none.
+        if (std::isnan(test.mStart.AbsoluteTime()))
+            EXPECT_TRUE(std::isnan(axis.EndDate().AbsoluteTime()));
+        else
+            EXPECT_EQ(axis.EndDate(), test.mStart);
         EXPECT_TRUE(axis.Labels().empty());
         EXPECT_TRUE(DrawnTicks(*mContext, axis).empty());
     }

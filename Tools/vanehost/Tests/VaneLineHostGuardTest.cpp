@@ -23,6 +23,12 @@ const VaneLineRow kRows[] = {
      "expected #RRGGBB, not \"0123456\""},
     {"expect_pixel_not_hex", "expect-pixel page 0 0 #12345G\n", "", 2, 1, "expected #RRGGBB, not \"#12345G\""},
     {"expect_pixel_short", "expect-pixel page 0 0 #12\n", "", 2, 1, "expected #RRGGBB, not \"#12\""},
+    // A point is inside from its first pixel to its last; an immediate wait is a wait.
+    {"expect_pixel_corners",
+     "embed a x=0 y=0 w=10 h=10\nexpect-pixel a 0 0 #000000 255\nexpect-pixel a 9 9 #000000 255\n", "", 0, 0, ""},
+    {"expect_pixel_past_the_corner", "embed a x=0 y=0 w=10 h=10\nexpect-pixel a 10 9 #000000 255\n", "", 2, 2,
+     "the point lies outside a"},
+    {"expect_file_no_wait", "embed a x=0 y=0 w=100 h=100\nexpect-file arguments . wait=0\n", "", 0, 0, ""},
     {"shutdown_refused", "embed p x=0 y=0 w=20 h=20 shutdown=fails\nshutdown\n", "", 1, 2, "NP_Shutdown failed"},
 };
 
