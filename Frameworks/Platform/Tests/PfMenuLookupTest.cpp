@@ -92,4 +92,21 @@ TEST_F(PfMenuLookupTest, ACommandGivesItsMenuAndItem)
     EXPECT_FALSE(FindMenuItemForCommand(0, nullptr, nullptr));
 }
 
+// Items count from 1: the first deletes like any other, 0 and one past the last are refused.
+TEST_F(PfMenuLookupTest, ItemsDeleteFromTheFirst)
+{
+    MenuRef menu = CreateMenu(1, 0);
+    InsertMenuItem(menu, 0, u"Open", FourCC("open"), 0);
+    InsertMenuItem(menu, 1, u"Save", FourCC("save"), 0);
+    EXPECT_EQ(DeleteMenuItem(menu, 0), kParamErr);
+    EXPECT_EQ(DeleteMenuItem(menu, 3), kParamErr);
+    ASSERT_EQ(DeleteMenuItem(menu, 1), kNoErr);
+    EXPECT_EQ(CountMenuItems(menu), 1);
+    MenuRef found = nullptr;
+    std::uint16_t item = 0;
+    EXPECT_FALSE(FindMenuItemForCommand(FourCC("open"), &found, &item));
+    ASSERT_TRUE(FindMenuItemForCommand(FourCC("save"), &found, &item));
+    EXPECT_EQ(item, 1);
+}
+
 } // namespace
