@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -139,6 +140,40 @@ TEST(PfImage, JpegFilesMatchDjpeg)
                 std::memcmp(&image.mPixels[i * 4], &pnm[start + i * 3], 3) != 0 || image.mPixels[i * 4 + 3] != 255;
         EXPECT_EQ(differing, 0u) << name;
     }
+}
+
+// A greyscale JPEG (one component, made by cjpeg) reads as djpeg's grey in each of red, green and blue.
+TEST(PfImage, GreyJpegMatchesDjpeg)
+{
+    if (Output("command -v cjpeg").empty() || Output("command -v djpeg").empty())
+        GTEST_SKIP() << "libjpeg-turbo-progs is not installed";
+    const std::string base = ::testing::TempDir() + "pf_grey_" + std::to_string(::getpid());
+    const int width = 48, height = 20;
+    {
+        std::ofstream pgm(base + ".pgm", std::ios::binary);
+        pgm << "P5 " << width << " " << height << " 255\n";
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                pgm.put(char((x * 5 + y * 3) % 256));
+    }
+    std::system(("cjpeg -grayscale -quality 95 '" + base + ".pgm' > '" + base + ".jpg' 2>/dev/null").c_str());
+    const std::vector<std::uint8_t> bytes = Bytes(base + ".jpg");
+    const std::string pnm = Output("djpeg -pnm '" + base + ".jpg' 2>/dev/null");
+    std::remove((base + ".pgm").c_str());
+    std::remove((base + ".jpg").c_str());
+    int w = 0, h = 0, consumed = 0;
+    ASSERT_EQ(std::sscanf(pnm.c_str(), "P5 %d %d 255%n", &w, &h, &consumed), 2);
+    const std::size_t count = std::size_t(width) * height, start = std::size_t(consumed) + 1;
+    ASSERT_EQ(pnm.size(), start + count);
+    Image image;
+    std::string error;
+    ASSERT_TRUE(ReadImage(bytes.data(), bytes.size(), image, error)) << error;
+    ASSERT_TRUE(image.mWidth == width && image.mHeight == height);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        for (int c = 0; c < 3; ++c)
+            differing += image.mPixels[i * 4 + c] != std::uint8_t(pnm[start + i]);
+    EXPECT_EQ(differing, 0u);
 }
 
 TEST(PfImage, PdfPagesHaveTheirSizeAndText)
