@@ -98,12 +98,15 @@ TEST_F(CxJobInFlight, AJobCountsFromItsQueueingUntilItsMessageIsHandledAndItsFol
     EXPECT_EQ(InFlight(), 1u); // running
     release.CountDown();
     ASSERT_TRUE(PumpUntil([&] { return !job.codes.empty(); }));
-    // Its own message is still counted while handled, and the follow-up is queued before that message counts off.
-    EXPECT_EQ(job.seen, std::vector<std::size_t>{1});
+    // Its own message is still counted while handled (its worker may not yet have counted the job off), and the
+    // follow-up is queued before that message counts off.
+    ASSERT_EQ(job.seen.size(), 1u);
+    EXPECT_GE(job.seen[0], 1u);
     ASSERT_EQ(afterFollowUp.size(), 1u);
     EXPECT_GE(afterFollowUp[0], 2u);
     ASSERT_TRUE(PumpUntil([&] { return !next.codes.empty(); }));
-    EXPECT_EQ(next.seen, std::vector<std::size_t>{1});
+    ASSERT_EQ(next.seen.size(), 1u);
+    EXPECT_GE(next.seen[0], 1u);
     EXPECT_TRUE(PumpUntil([] { return InFlight() == 0; }));
 }
 
