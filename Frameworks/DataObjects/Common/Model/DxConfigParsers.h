@@ -39,6 +39,9 @@ public:
     void CheckVersion() const;
 
     bool Parsed() const { return mParsed; }
+    // Whether the reader found its document's element (the site list: and its table). A document of another root
+    // parses and passes the version check, and leaves the caller's lists as they were.
+    bool FoundRoot() const { return mFoundRoot; }
     bool HasLocalizedStrings() const { return !mLocalizedStrings.empty(); }
     // The text for a key of the localisation block, or the key itself.
     CxString Localize(const CxString& inKey) const;
@@ -58,6 +61,8 @@ protected:
     bool ParseData(CxData& ioData);
     // The first top-level element of that name, or null.
     XmlElement* FindDocumentElement(const CxString& inName) const;
+
+    bool mFoundRoot = false;
 
 private:
     CxString mInstruction = "datasetconfig";

@@ -23,9 +23,10 @@ std::string Served(std::string inText, const std::string& inBase)
     return inText;
 }
 
-// Per kind, for config.xml and each list: a maintenance page, the document cut short, and for config.xml a
-// document of another root without the version instruction. None is new or stored, the status names the document,
-// the name stays; the good body again is still the copy in force.
+// Per kind, for config.xml and each list: a maintenance page, the document cut short, a versioned document of
+// another root, an empty body; for config.xml a document of another root without the version instruction, and a
+// site list without its table. None is new or stored, the status names the document, the name stays; the good
+// body again is still the copy in force.
 TEST_F(DxConfigInForceTest, ABodyThatDoesNotReadChangesNothing)
 {
     const std::string page = "<!DOCTYPE html><html><body><h1>Down for maintenance</h1></body></html>";
@@ -45,9 +46,11 @@ TEST_F(DxConfigInForceTest, ABodyThatDoesNotReadChangesNothing)
             rows.emplace_back("/" + std::string(kind.mId) + "/" + list.mFile, list.mBody, list.mFile);
         for (const auto& [target, good, name] : rows)
         {
-            std::vector<std::string> bad = {page, good.substr(0, good.size() / 2)};
+            std::vector<std::string> bad = {page, good.substr(0, good.size() / 2), Document("other", ""), ""};
             if (name == "config.xml")
                 bad.push_back("<configuration><property id=\"name\" value=\"Other\"/></configuration>");
+            if (name == "siteinfo.xml")
+                bad.push_back(Document("siteinfo", ""));
             for (const std::string& body : bad)
             {
                 SCOPED_TRACE(name + ": " + body.substr(0, 40));
