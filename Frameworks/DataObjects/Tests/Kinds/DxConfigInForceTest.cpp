@@ -181,4 +181,40 @@ TEST_F(DxConfigInForceTest, ADocumentThatCouldNotBeStoredIsStillTheOneInForce)
     std::signal(SIGXFSZ, oldHandler);
 }
 
+// A copy in force is the condition of a request only at the URL it came from. The data server's own config.xml,
+// older than the registry's answer naming it, is read, and so is the site list it moves to an older file; naming no
+// configUrl, it is asked again there. A copy read from the cache at start-up is asked once without the condition.
+TEST_F(DxConfigInForceTest, ACopyIsTheConditionOnlyAtTheUrlItCameFrom)
+{
+    const Kind kind = Kinds()[0];
+    const auto dated = [this](const std::string& inTarget, const std::string& inBody, int inHour) {
+        mServer.AddDocument(inTarget, 200, "text/xml", inBody)
+            .LastModified(sky::test::UtcTime(2020, 1, 5, inHour, 0, 0));
+    };
+    std::string one = ConfigOf(kind, "One");
+    std::string own = ConfigOf(kind, "Own");
+    Serve("/nimbrel/registry.php",
+          one.insert(one.find("</datasetconfig>"), R"(<property id="configUrl" value="config.xml"/>)"));
+    dated("/kdf/config.xml", own.replace(own.find("siteinfo.xml"), 12, "sites-2.xml"), 10);
+    dated("/kdf/siteinfo.xml", kind.mLists[1].mBody, 11);
+    dated("/kdf/sites-2.xml", Document("siteinfo", "<table/>"), 10);
+    DxManager* manager = DxSet::FindOrCreateSet("kdf", kDxManagerNone)->Manager();
+    ASSERT_TRUE(manager->PerformConfigUpdate());
+    EXPECT_EQ(Refresh(manager, "siteinfo.xml"), std::pair(true, true));
+    EXPECT_EQ(Refresh(manager, "config.xml"), std::pair(false, false));
+    EXPECT_EQ(manager->Name(), "Own");
+
+    DxSet::DeleteAllSets();
+    dated("/nimbrel/registry.php", own, 10);
+    DxManager* restarted = DxSet::FindOrCreateSet("kdf", kDxManagerNone)->Manager();
+    mServer.ClearLog();
+    Refresh(restarted, "config.xml");
+    Refresh(restarted, "config.xml");
+    std::vector<bool> conditions;
+    for (const sky::test::HttpRequest& request : mServer.Requests())
+        if (request.path == "/nimbrel/registry.php")
+            conditions.push_back(request.HasHeader("If-Modified-Since"));
+    EXPECT_EQ(conditions, std::vector<bool>({false, true}));
+}
+
 } // namespace
