@@ -1,7 +1,8 @@
 // Readers of the documents a data server publishes about a data set: config.xml and the parameter, site, radar,
 // image, shape and advisory lists. Each reader parses its whole document in its constructor and fills containers
-// the caller owns; the caller keeps the reader only to ask whether it parsed. A document whose "datasetconfig"
-// version is missing or incompatible makes the constructor throw the int -1, which the data-set managers catch.
+// the caller owns; the caller keeps the reader only to ask whether it parsed and found its element. A document
+// whose "datasetconfig" version is missing or incompatible makes the constructor throw the int -1, which the
+// data-set managers catch.
 #pragma once
 
 #include "CxString.h"
