@@ -164,7 +164,8 @@ public:
     // The most HEAD probes one search sends; older candidates beyond it are dropped.
     static constexpr std::size_t kMaxProbes = 1000;
     // What every configuration names alike: the set's name, provider, source and contact, and the configuration
-    // URL (the registry's when it names none). Answers the base URL that the kind's own URLs join.
+    // URL (left as it is when it names none: a configuration reached through another URL is fetched there again).
+    // Answers the base URL that the kind's own URLs join.
     CxString ReadDescription(const DxConfigParser& inParser, CxString& outConfigUrl) REQUIRES(mRegion);
     // An "http:" or "https:" URL (any case) as it is; anything else after the base.
     static CxString JoinUrl(const CxString& inBase, const CxString& inUrl);
@@ -182,14 +183,15 @@ public:
         // A document read and taken in that differs from the copy in force before.
         bool NewContent() const { return mTaken && !mUnchanged; }
     };
-    // Fetches an info document again: If-Modified-Since the date of the copy in force, with the set's key, logged.
+    // Fetches an info document again, with the set's key, logged: If-Modified-Since the date of the copy in force
+    // when that copy came from this URL (another URL's file may be older and still new), else unconditionally.
     // A 404 at a URL other than the registry's is asked once more at the registry, without condition or key. A 200
     // body the reader accepts is taken into force and cached under the name, dated by its Last-Modified; a body it
     // refuses changes nothing and the status names the document "Invalid". Once the manager is configured, a 200
     // body equal byte for byte to the copy in force is neither read nor stored (a server that cannot answer 304
-    // sends the same document every time). The copy in force is this manager's own: the cache folder is shared
-    // with other processes, which may store a document before this one reads it. 401 sets "Authentication
-    // failed.". Job threads.
+    // sends the same document every time), but the copy takes its URL and date. The copy in force is this manager's
+    // own: the cache folder is shared with other processes, which may store a document before this one reads it. 401
+    // sets "Authentication failed.". Job threads.
     InfoRefresh RefreshInfoDocument(const CxString& inUrl, const CxString& inName, bool inRetryAtRegistry,
                                     const std::function<bool(CxData&)>& inAccept);
     // The query URL pattern after inKeys has filled the kind's own keys: its dates filled in (the start moved back
@@ -330,14 +332,17 @@ private:
     // Drops dates before the start but the last of them, whose distance the held copy then looks back.
     std::vector<CxDate> TrimToStart(const DxSubscription& inSubscription, std::vector<CxDate> inDates);
     void LogLine(const CxString& inRest) const;
-    // What identifies an info document in force: its bytes and the date it was served under.
+    // What identifies an info document in force: its bytes, the date it was served under and the URL that served it
+    // (empty for a copy read from the cache, whose URL is not known). The date is a condition at that URL only.
     struct InfoCopy
     {
         std::string mBytes;
         CxDate mDate;
+        CxString mUrl;
     };
     std::optional<InfoCopy> FindInfoInForce(const CxString& inName) const;
-    void SetInfoInForce(const CxString& inName, const std::string& inBytes, const CxDate& inDate);
+    void SetInfoInForce(const CxString& inName, const std::string& inBytes, const CxDate& inDate,
+                        const CxString& inUrl = CxString());
 
     std::list<DxClient*> mClients GUARDED_BY(mRegion);
     std::list<Delivery> mDeliveries GUARDED_BY(mRegion);

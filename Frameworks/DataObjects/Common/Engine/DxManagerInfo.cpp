@@ -28,10 +28,11 @@ std::optional<DxManager::InfoCopy> DxManager::FindInfoInForce(const CxString& in
     return found->second;
 }
 
-void DxManager::SetInfoInForce(const CxString& inName, const std::string& inBytes, const CxDate& inDate)
+void DxManager::SetInfoInForce(const CxString& inName, const std::string& inBytes, const CxDate& inDate,
+                               const CxString& inUrl)
 {
     CxAutoLock lock(mRegion);
-    mInfoInForce[inName] = InfoCopy{inBytes, inDate};
+    mInfoInForce[inName] = InfoCopy{inBytes, inDate, inUrl};
 }
 
 bool DxManager::TakeCachedInfo(const CxString& inName, const std::function<bool(CxData&)>& inAccept)
@@ -77,11 +78,13 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
     const CxString registry = RegistryUrl();
     auto request = std::make_unique<CxUrl>(inUrl);
     request->SetCancelFlag(&mClosing);
-    request->SetIfModifiedSince(inForce ? inForce->mDate : sMissingDate);
+    const bool sameUrl = inForce && inForce->mUrl.Length() != 0 && inForce->mUrl == inUrl;
+    request->SetIfModifiedSince(sameUrl ? inForce->mDate : sMissingDate);
     request->SetAuthenticationKey(AuthenticationKey());
     CxData body = request->Get();
     result.mStatus = request->ResponseCode();
     LogLine(" GET " + inUrl + " -- " + CxString(result.mStatus));
+    CxString servedBy = inUrl;
     if (result.mStatus == 404 && inRetryAtRegistry && inUrl != registry)
     {
         request = std::make_unique<CxUrl>(registry);
@@ -89,23 +92,28 @@ DxManager::InfoRefresh DxManager::RefreshInfoDocument(const CxString& inUrl, con
         body = request->Get();
         result.mStatus = request->ResponseCode();
         LogLine(" GET " + registry + " -- " + CxString(result.mStatus));
+        servedBy = registry;
     }
     if (result.mStatus == 401)
         SetStatus("Authentication failed.");
     if (result.mStatus != 200)
         return result;
     const std::string bytes = BytesOf(body);
+    const CxDate served = StampOfReply(request->LastModified());
     result.mUnchanged = inForce && inForce->mBytes == bytes;
     if (result.mUnchanged && mConfigured)
+    {
+        // Nothing new, but now known to come from here: the next request may send the condition.
+        SetInfoInForce(inName, bytes, served, servedBy);
         return result;
+    }
     if (!inAccept(body))
     {
         if (!Status().AsUtf8().starts_with("Invalid "))
             SetStatus("Invalid " + inName + ".");
         return result;
     }
-    const CxDate served = StampOfReply(request->LastModified());
-    SetInfoInForce(inName, bytes, served);
+    SetInfoInForce(inName, bytes, served, servedBy);
     result.mTaken = true;
     // What arrived is cached, whatever the reader did with its block.
     CxData stored(bytes.data(), CxUint32(bytes.size()));
@@ -126,7 +134,8 @@ CxString DxManager::ReadDescription(const DxConfigParser& inParser, CxString& ou
     mContactUrl = inParser.UrlProperty("contact");
     const CxString base = inParser.StringProperty("baseUrl");
     const CxString config = inParser.StringProperty("configUrl");
-    outConfigUrl = config.Length() == 0 ? RegistryUrl() : JoinUrl(base, config);
+    if (config.Length() != 0)
+        outConfigUrl = JoinUrl(base, config);
     return base;
 }
 

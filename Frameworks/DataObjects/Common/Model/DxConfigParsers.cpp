@@ -96,7 +96,9 @@ DxConfigParser::DxConfigParser(CxData& ioData)
 {
     ParseData(ioData);
     CheckVersion();
-    ParseLocalizedStrings(FindDocumentElement("datasetconfig"));
+    const XmlElement* config = FindDocumentElement("datasetconfig");
+    mFoundRoot = config != nullptr;
+    ParseLocalizedStrings(config);
 }
 
 XmlElement* DxConfigParser::FindProperty(const CxString& inId) const
@@ -194,6 +196,7 @@ void DxParmListParser::Read(CxData& ioData, std::vector<DxParm>& ioParms, std::v
     const XmlElement* parmInfo = FindDocumentElement("parminfo");
     if (parmInfo == nullptr)
         return;
+    mFoundRoot = true;
     ParseLocalizedStrings(parmInfo);
 
     ioParms.clear();

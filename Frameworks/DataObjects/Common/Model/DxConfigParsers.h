@@ -1,7 +1,8 @@
 // Readers of the documents a data server publishes about a data set: config.xml and the parameter, site, radar,
 // image, shape and advisory lists. Each reader parses its whole document in its constructor and fills containers
-// the caller owns; the caller keeps the reader only to ask whether it parsed. A document whose "datasetconfig"
-// version is missing or incompatible makes the constructor throw the int -1, which the data-set managers catch.
+// the caller owns; the caller keeps the reader only to ask whether it parsed and found its element. A document
+// whose "datasetconfig" version is missing or incompatible makes the constructor throw the int -1, which the
+// data-set managers catch.
 #pragma once
 
 #include "CxString.h"
@@ -39,6 +40,9 @@ public:
     void CheckVersion() const;
 
     bool Parsed() const { return mParsed; }
+    // Whether the reader found its document's element (the site list: and its table). A document of another root
+    // parses and passes the version check, and leaves the caller's lists as they were.
+    bool FoundRoot() const { return mFoundRoot; }
     bool HasLocalizedStrings() const { return !mLocalizedStrings.empty(); }
     // The text for a key of the localisation block, or the key itself.
     CxString Localize(const CxString& inKey) const;
@@ -58,6 +62,8 @@ protected:
     bool ParseData(CxData& ioData);
     // The first top-level element of that name, or null.
     XmlElement* FindDocumentElement(const CxString& inName) const;
+
+    bool mFoundRoot = false;
 
 private:
     CxString mInstruction = "datasetconfig";

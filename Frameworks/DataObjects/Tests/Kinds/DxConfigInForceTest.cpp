@@ -23,9 +23,10 @@ std::string Served(std::string inText, const std::string& inBase)
     return inText;
 }
 
-// Per kind, for config.xml and each list: a maintenance page, the document cut short, and for config.xml a
-// document of another root without the version instruction. None is new or stored, the status names the document,
-// the name stays; the good body again is still the copy in force.
+// Per kind, for config.xml and each list: a maintenance page, the document cut short, a versioned document of
+// another root, an empty body; for config.xml a document of another root without the version instruction, and a
+// site list without its table. None is new or stored, the status names the document, the name stays; the good
+// body again is still the copy in force.
 TEST_F(DxConfigInForceTest, ABodyThatDoesNotReadChangesNothing)
 {
     const std::string page = "<!DOCTYPE html><html><body><h1>Down for maintenance</h1></body></html>";
@@ -45,9 +46,11 @@ TEST_F(DxConfigInForceTest, ABodyThatDoesNotReadChangesNothing)
             rows.emplace_back("/" + std::string(kind.mId) + "/" + list.mFile, list.mBody, list.mFile);
         for (const auto& [target, good, name] : rows)
         {
-            std::vector<std::string> bad = {page, good.substr(0, good.size() / 2)};
+            std::vector<std::string> bad = {page, good.substr(0, good.size() / 2), Document("other", ""), ""};
             if (name == "config.xml")
                 bad.push_back("<configuration><property id=\"name\" value=\"Other\"/></configuration>");
+            if (name == "siteinfo.xml")
+                bad.push_back(Document("siteinfo", ""));
             for (const std::string& body : bad)
             {
                 SCOPED_TRACE(name + ": " + body.substr(0, 40));
@@ -176,6 +179,42 @@ TEST_F(DxConfigInForceTest, ADocumentThatCouldNotBeStoredIsStillTheOneInForce)
             EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
     }
     std::signal(SIGXFSZ, oldHandler);
+}
+
+// A copy in force is the condition of a request only at the URL it came from. The data server's own config.xml,
+// older than the registry's answer naming it, is read, and so is the site list it moves to an older file; naming no
+// configUrl, it is asked again there. A copy read from the cache at start-up is asked once without the condition.
+TEST_F(DxConfigInForceTest, ACopyIsTheConditionOnlyAtTheUrlItCameFrom)
+{
+    const Kind kind = Kinds()[0];
+    const auto dated = [this](const std::string& inTarget, const std::string& inBody, int inHour) {
+        mServer.AddDocument(inTarget, 200, "text/xml", inBody)
+            .LastModified(sky::test::UtcTime(2020, 1, 5, inHour, 0, 0));
+    };
+    std::string one = ConfigOf(kind, "One");
+    std::string own = ConfigOf(kind, "Own");
+    Serve("/nimbrel/registry.php",
+          one.insert(one.find("</datasetconfig>"), R"(<property id="configUrl" value="config.xml"/>)"));
+    dated("/kdf/config.xml", own.replace(own.find("siteinfo.xml"), 12, "sites-2.xml"), 10);
+    dated("/kdf/siteinfo.xml", kind.mLists[1].mBody, 11);
+    dated("/kdf/sites-2.xml", Document("siteinfo", "<table/>"), 10);
+    DxManager* manager = DxSet::FindOrCreateSet("kdf", kDxManagerNone)->Manager();
+    ASSERT_TRUE(manager->PerformConfigUpdate());
+    EXPECT_EQ(Refresh(manager, "siteinfo.xml"), std::pair(true, true));
+    EXPECT_EQ(Refresh(manager, "config.xml"), std::pair(false, false));
+    EXPECT_EQ(manager->Name(), "Own");
+
+    DxSet::DeleteAllSets();
+    dated("/nimbrel/registry.php", own, 10);
+    DxManager* restarted = DxSet::FindOrCreateSet("kdf", kDxManagerNone)->Manager();
+    mServer.ClearLog();
+    Refresh(restarted, "config.xml");
+    Refresh(restarted, "config.xml");
+    std::vector<bool> conditions;
+    for (const sky::test::HttpRequest& request : mServer.Requests())
+        if (request.path == "/nimbrel/registry.php")
+            conditions.push_back(request.HasHeader("If-Modified-Since"));
+    EXPECT_EQ(conditions, std::vector<bool>({false, true}));
 }
 
 } // namespace

@@ -50,6 +50,11 @@ inline std::vector<Kind> Kinds()
          {{"siteInfoUrl", "siteinfo.xml", sites},
           {"prodInfoUrl", "prodinfo.xml",
            Document("parminfo", "<parm id='N0R' name='Reflectivity' units='mm'/><radial id='19' name='R'/>")}}},
+        {"kts",
+         R"(<property id="timeSeriesUrlFormat" value="%siteid;/%Y%m%d.kts"/>)"
+         R"(<property id="fileResolution" value="86400" units="secs"/>)",
+         {{"parmInfoUrl", "parminfo.xml", Document("parminfo", R"(<parm id="tmpf" type="float" units="fahr"/>)")},
+          {"siteInfoUrl", "siteinfo.xml", sites}}},
     };
 }
 

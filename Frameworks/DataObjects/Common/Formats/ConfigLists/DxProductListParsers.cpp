@@ -40,6 +40,7 @@ DxNidsListParser::DxNidsListParser(CxData& ioData, std::vector<DxNidsProduct>& i
     const XmlElement* list = FindDocumentElement("parminfo");
     if (list == nullptr)
         return;
+    mFoundRoot = true;
     ParseLocalizedStrings(list);
 
     // The list is read again after every changed configuration and lookups take the first record of a code, so
@@ -80,6 +81,7 @@ DxImageListParser::DxImageListParser(CxData& ioData, std::vector<DxImageCategory
     const XmlElement* list = FindDocumentElement("datainfo");
     if (list == nullptr)
         return;
+    mFoundRoot = true;
     ParseLocalizedStrings(list);
 
     ioCategories.clear();
@@ -167,6 +169,7 @@ DxShapeListParser::DxShapeListParser(CxData& ioData, std::vector<DxRegion>& ioRe
     const XmlElement* list = FindDocumentElement("shapeinfo");
     if (list == nullptr)
         return;
+    mFoundRoot = true;
     ParseLocalizedStrings(list);
 
     ioRegions.clear();
@@ -196,6 +199,7 @@ DxAdvisoryListParser::DxAdvisoryListParser(CxData& ioData, std::vector<DxAdvisor
     const XmlElement* list = FindDocumentElement("productInfo");
     if (list == nullptr)
         return;
+    mFoundRoot = true;
     ParseLocalizedStrings(list);
 
     ioAdvisories.clear();

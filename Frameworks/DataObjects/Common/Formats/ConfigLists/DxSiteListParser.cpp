@@ -45,6 +45,7 @@ DxSiteListParser::DxSiteListParser(CxData& ioData, DxTable*& outTable)
     const XmlElement* tableXml = siteInfo->FindElement("table");
     if (tableXml == nullptr)
         return;
+    mFoundRoot = true;
 
     std::unique_ptr<DxTable> table = std::make_unique<DxTable>();
     DxReadStationRecords(tableXml, *table, true);

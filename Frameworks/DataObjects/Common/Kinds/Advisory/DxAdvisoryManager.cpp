@@ -47,7 +47,7 @@ bool DxAdvisoryManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed())
+        if (!parser.Parsed() || !parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mProductListUrl = JoinSet(base, parser.StringProperty("prodInfoUrl"));
@@ -88,7 +88,7 @@ bool DxAdvisoryManager::ParseProductList(CxData& ioData)
     CxAutoLock lock(mRegion);
     try
     {
-        if (DxAdvisoryListParser(ioData, mAdvisories).Parsed())
+        if (DxAdvisoryListParser(ioData, mAdvisories).FoundRoot())
             return true;
     }
     catch (...)

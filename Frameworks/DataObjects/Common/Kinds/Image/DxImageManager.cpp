@@ -54,7 +54,7 @@ bool DxImageManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed())
+        if (!parser.Parsed() || !parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mProductInfoUrl = JoinUrl(base, parser.StringProperty("prodInfoUrl"));
@@ -93,7 +93,7 @@ bool DxImageManager::ParseProductList(CxData& ioData)
     try
     {
         const DxImageListParser parser(ioData, mCategories, mProjections, mLegends);
-        return parser.Parsed();
+        return parser.FoundRoot();
     }
     catch (...)
     {

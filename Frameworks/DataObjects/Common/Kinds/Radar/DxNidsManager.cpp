@@ -67,7 +67,7 @@ bool DxNidsManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed())
+        if (!parser.Parsed() || !parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));
@@ -112,7 +112,7 @@ bool DxNidsManager::ParseSiteList(CxData& ioData)
         std::shared_ptr<DxTable> owned(table);
         if (owned != nullptr)
             mSites = std::move(owned);
-        return parser.Parsed();
+        return parser.FoundRoot();
     }
     catch (...)
     {
@@ -129,7 +129,7 @@ bool DxNidsManager::ParseProductList(CxData& ioData)
         // The reader leaves the lists alone unless it finds them, so it starts from the ones held.
         auto lists = std::make_shared<ProductLists>(*mLists);
         const DxNidsListParser parser(ioData, lists->mProducts, lists->mMosaics, lists->mRadials);
-        if (!parser.Parsed())
+        if (!parser.FoundRoot())
             return false;
         mLists = std::move(lists);
         return true;

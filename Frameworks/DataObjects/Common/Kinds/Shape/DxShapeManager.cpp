@@ -92,7 +92,7 @@ bool DxShapeManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed())
+        if (!parser.Parsed() || !parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         // No list URL means no list to fetch, not the base URL itself.
@@ -132,7 +132,7 @@ bool DxShapeManager::ParseShapeList(CxData& ioData)
     CxAutoLock lock(mRegion);
     try
     {
-        if (DxShapeListParser(ioData, mRegions, mFeatures).Parsed())
+        if (DxShapeListParser(ioData, mRegions, mFeatures).FoundRoot())
             return true;
     }
     catch (...)

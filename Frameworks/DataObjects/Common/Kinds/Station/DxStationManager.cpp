@@ -27,10 +27,11 @@ bool DxStationManager::ParseSiteList(CxData& ioData)
         DxTable* table = nullptr;
         const DxSiteListParser parser(ioData, table);
         std::unique_ptr<DxTable> owned(table);
-        if (owned != nullptr)
+        if (parser.FoundRoot())
+        {
             mSites = std::move(owned);
-        if (parser.Parsed())
             return true;
+        }
     }
     catch (...)
     {
@@ -48,16 +49,23 @@ bool DxStationManager::ParseParmList(CxData& ioData)
         std::vector<DxDerivedParm> derived;
         std::vector<DxVectorParm> vectors;
         const DxParmListParser parser(ioData, parms, derived, vectors);
-        mParms.swap(parms);
-        mDerived.swap(derived);
-        mVectors.swap(vectors);
-        return true;
+        // Taken, another document would leave only the reader's stand-in, and an empty one no parameter at all.
+        if (parser.FoundRoot())
+        {
+            mParms.swap(parms);
+            mDerived.swap(derived);
+            mVectors.swap(vectors);
+            return true;
+        }
+        // No list cached yet is nothing invalid; a refresh that fetched an empty one names it.
+        if (ioData.Size() == 0)
+            return false;
     }
     catch (...)
     {
-        SetStatus("Invalid parminfo.xml.");
-        return false;
     }
+    SetStatus("Invalid parminfo.xml.");
+    return false;
 }
 
 DxTable* DxStationManager::Sites()

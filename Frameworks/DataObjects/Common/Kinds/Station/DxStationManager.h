@@ -17,7 +17,9 @@ public:
     explicit DxStationManager(const CxString& inId);
     ~DxStationManager() override;
 
-    // Each takes the lock; false, with the status telling which document, when the document does not read.
+    // Each takes the lock; false, with the status telling which document, when the document does not read or is
+    // another document (another root; a site list without its table). An empty parameter list is false without a
+    // word: it is what no cached list reads as.
     virtual bool ParseConfig(CxData& ioData) = 0;
     bool ParseSiteList(CxData& ioData);
     bool ParseParmList(CxData& ioData);
