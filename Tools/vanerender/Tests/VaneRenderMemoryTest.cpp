@@ -32,6 +32,8 @@ TEST(VaneRenderMemory, ARunOutOfMemoryFailsAndLeavesNothingBehind)
     Write(folder / "map.vanedoc", Gridlines(1, "true"));
     // 34 MB of hidden layers, read into far more.
     Write(folder / "large.vanedoc", Gridlines(200000, "false"));
+    // No fonts: a font cache made under the limit would be empty, and where it lands may be the machine's.
+    Write(folder / "fonts.conf", "<fontconfig><cachedir>" + (folder / "fonts").string() + "</cachedir></fontconfig>");
     struct Row
     {
         int mMegabytes;
@@ -53,9 +55,10 @@ TEST(VaneRenderMemory, ARunOutOfMemoryFailsAndLeavesNothingBehind)
         fs::remove_all(folder / "out");
         fs::remove_all(folder / "tmp");
         fs::create_directories(folder / "tmp");
-        const Outcome run = Render(row.mArguments + " --out out", folder,
-                                   "ulimit -v " + std::to_string(row.mMegabytes * 1000) + " && TMPDIR='" +
-                                       (folder / "tmp").string() + "'");
+        const Outcome run =
+            Render(row.mArguments + " --out out", folder,
+                   "ulimit -v " + std::to_string(row.mMegabytes * 1000) + " && FONTCONFIG_FILE='" +
+                       (folder / "fonts.conf").string() + "' TMPDIR='" + (folder / "tmp").string() + "'");
         EXPECT_EQ(run.mStatus, 1) << run.mErr;
         std::set<std::string> pictures;
         for (const auto& entry : fs::directory_iterator(folder / "out"))
