@@ -39,6 +39,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <new>
 #include <numbers>
 #include <optional>
 #include <set>
@@ -207,6 +208,30 @@ std::string VaneParseOptions(const std::vector<std::string>& inArguments, VaneOp
             outOptions.mDocuments.push_back(argument);
     }
     return std::string();
+}
+
+std::string VaneReason(const std::exception_ptr& inError)
+{
+    try
+    {
+        std::rethrow_exception(inError);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return "out of memory";
+    }
+    catch (const CxError& inCxError)
+    {
+        return inCxError.AsString().AsUtf8();
+    }
+    catch (const std::exception& inException)
+    {
+        return inException.what();
+    }
+    catch (...)
+    {
+        return "an unknown exception";
+    }
 }
 
 // ---- the run
@@ -467,6 +492,11 @@ public:
     }
 
     int Render(const std::string& inDocument, const fs::path& inOut);
+    // Render, an exception of the document (out of memory, say) its failure.
+    int Attempt(const std::string& inDocument, const fs::path& inOut);
+    // A document stopped or threw while drawing, the context's state perhaps left pushed (Begin2D, attributes): no
+    // document after it is drawn with that context.
+    bool Broken() const { return mDrawing; }
     const std::vector<VaneTimings>& Timings() const { return mTimings; }
 
 private:
@@ -488,6 +518,7 @@ private:
     std::vector<VaneTimings> mTimings;
     // The pictures' names this run has written.
     std::set<std::string> mTaken;
+    bool mDrawing = false;
 };
 
 // A document of a name another has already drawn takes the first free name after it, "map-2.png", "map-3.png".
@@ -504,23 +535,31 @@ std::string Renderer::TakeName(const std::string& inDocument)
 
 // The picture exported whole into a fresh file, which then takes the picture's name in one step: a reader, a
 // parallel run or a kill never meets half a picture there, and a link at the name is replaced, not followed. On
-// failure or a stop only the fresh file goes. "" when written, else why not.
+// failure, a stop or an exception only the fresh file goes. "" when written, else why not.
 std::string Renderer::ExportPicture(const fs::path& inPicture)
 {
-    return pf::WriteWholeFile(inPicture.string(),
-                              [&](int inFile) -> std::string
-                              {
-                                  try
+    try
+    {
+        return pf::WriteWholeFile(inPicture.string(),
+                                  [&](int inFile) -> std::string
                                   {
-                                      if (!mContext.Export(CxString("image/png"), inFile, nullptr, StopAsked))
-                                          return "stopped";
-                                  }
-                                  catch (const CxError& inError)
-                                  {
-                                      return inError.AsString().AsUtf8();
-                                  }
-                                  return std::string();
-                              });
+                                      try
+                                      {
+                                          if (!mContext.Export(CxString("image/png"), inFile, nullptr, StopAsked))
+                                              return "stopped";
+                                      }
+                                      catch (const CxError& inError)
+                                      {
+                                          return inError.AsString().AsUtf8();
+                                      }
+                                      return std::string();
+                                  });
+    }
+    catch (...)
+    {
+        // The read-back of a large picture runs out of memory first.
+        return VaneReason(std::current_exception());
+    }
 }
 
 bool Renderer::ReadDocument(const std::string& inDocument, std::string& outText)
@@ -754,6 +793,7 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     if (StopAsked())
         return kVaneFailed;
     const VaneView view = VaneFrameMap(*map, parser.Root(), mOptions.mWidth, mOptions.mHeight);
+    mDrawing = true;
     mContext.MakeCurrent();
     glShadeModel(GL_SMOOTH);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
@@ -771,6 +811,7 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     mContext.SwapBuffers();
     // The drawing is done when its pixels are.
     glFinish();
+    mDrawing = false;
     if (StopAsked())
         return kVaneFailed;
     const double exportStart = mClock.Seconds();
@@ -798,6 +839,20 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
                 result == kVaneDone ? "" : " (some layers lack data)");
     std::fflush(stdout);
     return result;
+}
+
+int Renderer::Attempt(const std::string& inDocument, const fs::path& inOut)
+{
+    try
+    {
+        return Render(inDocument, inOut);
+    }
+    catch (...)
+    {
+        Complain(inDocument + ": " + (mDrawing ? "could not be drawn (" : "failed (") +
+                 VaneReason(std::current_exception()) + ")" + (mDrawing ? "; the run ends there" : ""));
+    }
+    return kVaneFailed;
 }
 
 // The job threads of the plug-in: two for the network, one for decoding, one for housekeeping.
@@ -993,13 +1048,15 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
         Renderer renderer(inOptions, clock, *context, log);
         for (const std::string& document : documents)
         {
-            const int one = renderer.Render(document, out);
+            const int one = renderer.Attempt(document, out);
             // The worst outcome counts: a failure, then a usage error, then missing data.
             const auto rank = [](int inCode) {
                 return inCode == kVaneFailed ? 3 : inCode == kVaneUsage ? 2 : inCode == kVaneNoData ? 1 : 0;
             };
             if (rank(one) > rank(result))
                 result = one;
+            if (renderer.Broken())
+                break;
         }
         if (outTimings != nullptr)
             *outTimings = renderer.Timings();

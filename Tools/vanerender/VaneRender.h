@@ -5,6 +5,7 @@
 
 #include "GxCoordinates.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,8 @@ struct VaneOptions
 std::string VaneParseOptions(const std::vector<std::string>& inArguments, VaneOptions& outOptions);
 // The usage text.
 std::string VaneUsage();
+// What an exception says: "out of memory" for a failed allocation.
+std::string VaneReason(const std::exception_ptr& inError);
 
 // Exit statuses.
 enum : int

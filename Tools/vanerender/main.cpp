@@ -18,9 +18,16 @@ int main(int argc, char** argv)
         return kVaneDone;
     }
     int status = kVaneDone;
+    try
     {
         const VaneSession session;
         status = VaneRender(options);
+    }
+    catch (...)
+    {
+        // Out of memory before the first document, say: the session went with the throw, its scratch folder too.
+        std::fprintf(stderr, "vanerender: %s\n", VaneReason(std::current_exception()).c_str());
+        status = kVaneFailed;
     }
     return VaneFinish(status);
 }

@@ -6,10 +6,15 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pf
 {
@@ -178,12 +183,33 @@ bool WritePngWhole(const Image& inImage, const std::function<std::string(const F
     return outError.empty();
 }
 
+// Opened as it stands and filled: a link's target, a device, a FIFO's reader.
+std::string WriteThrough(const std::string& inPath, const FileFiller& inFill)
+{
+    const int file = open(inPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0)
+        return std::strerror(errno);
+    std::string failure = inFill(file);
+    if (close(file) != 0 && failure.empty())
+        failure = std::strerror(errno);
+    return failure;
+}
+
 } // namespace
 
 bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError)
 {
+    // Only a file at the name, or none, is replaced: a name that leads elsewhere (/dev/stdout, a pipe) is the
+    // caller's way of saying where the picture goes.
+    struct stat named
+    {
+    };
+    const bool through = lstat(inPath.c_str(), &named) == 0 && !S_ISREG(named.st_mode);
     if (WritePngWhole(
-            inImage, [&](const FileFiller& inFill) { return WriteWholeFile(inPath, inFill); }, outError))
+            inImage,
+            [&](const FileFiller& inFill)
+            { return through ? WriteThrough(inPath, inFill) : WriteWholeFile(inPath, inFill); },
+            outError))
         return true;
     outError = inPath + ": cannot write (" + outError + ")";
     return false;

@@ -34,8 +34,9 @@ struct Image
 // PNG through Cairo's reader.
 bool ReadPngImage(const std::uint8_t* inBytes, std::size_t inSize, Image& outImage, std::string& outError);
 bool WritePngImage(const Image& inImage, std::vector<std::uint8_t>& outBytes);
-// The file is written whole or not at all, a link at the name replaced (see PfWholeFile.h); inFolder is an open
-// folder and inName a name in it.
+// By path, a file at the name, or none, gives way to the picture written whole (see PfWholeFile.h); a link, a
+// device or a FIFO there is written through. By folder and name, the picture is always written whole, a link at
+// the name replaced; inFolder is an open folder and inName a name in it.
 bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError);
 bool WritePngFile(const Image& inImage, int inFolder, const std::string& inName, std::string& outError);
 

@@ -65,6 +65,25 @@ bool HoldsFile(int inFolder, const std::string& inName, int inFile)
            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
 }
 
+// The descriptor closed however the scope ends.
+class Closing
+{
+public:
+    explicit Closing(int inFile) : mFile(inFile) {}
+    ~Closing() { close(mFile); }
+    Closing(const Closing&) = delete;
+    Closing& operator=(const Closing&) = delete;
+
+private:
+    int mFile;
+};
+
+void Discard(int inFolder, const std::string& inHidden, int inFile)
+{
+    if (HoldsFile(inFolder, inHidden, inFile))
+        unlinkat(inFolder, inHidden.c_str(), 0);
+}
+
 } // namespace
 
 std::string WriteAll(int inFile, const void* inBytes, std::size_t inSize)
@@ -91,7 +110,17 @@ std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFi
     const int file = OpenFresh(inFolder, inName, hidden);
     if (file < 0)
         return std::strerror(errno);
-    std::string failure = inFill(file);
+    const Closing closing(file);
+    std::string failure;
+    try
+    {
+        failure = inFill(file);
+    }
+    catch (...)
+    {
+        Discard(inFolder, hidden, file);
+        throw;
+    }
     struct stat written
     {
     };
@@ -101,9 +130,8 @@ std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFi
         failure = hidden + " was replaced";
     if (failure.empty() && renameat(inFolder, hidden.c_str(), inFolder, inName.c_str()) != 0)
         failure = std::strerror(errno);
-    if (!failure.empty() && HoldsFile(inFolder, hidden, file))
-        unlinkat(inFolder, hidden.c_str(), 0);
-    close(file);
+    if (!failure.empty())
+        Discard(inFolder, hidden, file);
     return failure;
 }
 
@@ -115,9 +143,8 @@ std::string WriteWholeFile(const std::string& inPath, const FileFiller& inFill)
     const int opened = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (opened < 0)
         return folder + ": " + std::strerror(errno);
-    std::string failure = WriteWholeFile(opened, name, inFill);
-    close(opened);
-    return failure;
+    const Closing closing(opened);
+    return WriteWholeFile(opened, name, inFill);
 }
 
 } // namespace pf

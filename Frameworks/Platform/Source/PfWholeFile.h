@@ -13,8 +13,8 @@ using FileFiller = std::function<std::string(int inFile)>;
 
 // A fresh hidden file of this process beside the name (made where nothing stood, never through a link, its name
 // cut to the folder's name limit), filled through its descriptor, checked to be still that file, then renamed over
-// inName. On failure only the fresh file goes. inFolder is an open folder; inName a name in it, no path. "" when
-// written, else why not.
+// inName. On failure only the fresh file goes, a fill that throws too (the exception then goes on). inFolder is an
+// open folder; inName a name in it, no path. "" when written, else why not.
 std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFiller& inFill);
 // The same by path: the folder named is opened once, so the fresh file and the rename stay in it.
 std::string WriteWholeFile(const std::string& inPath, const FileFiller& inFill);

@@ -82,4 +82,18 @@ TEST(PfWholeFile, TheNameHoldsAWholeFileOrWhatStoodThere)
     EXPECT_NE(pf::WriteWholeFile(-1, "a/b", Filling("x")), "");
 }
 
+// A fill that throws leaves no fresh file and nothing open, the folder neither; its exception goes on.
+TEST(PfWholeFile, AFillThatThrowsLeavesNothingBehind)
+{
+    const sky::test::TempHome home;
+    const fs::path folder = fs::path(home.Path()) / "written";
+    fs::create_directories(folder);
+    const auto opened = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); };
+    const auto before = opened();
+    const auto throwing = [](int) -> std::string { throw std::bad_alloc(); };
+    EXPECT_THROW(pf::WriteWholeFile((folder / "picture").string(), throwing), std::bad_alloc);
+    EXPECT_EQ(opened(), before);
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
 } // namespace

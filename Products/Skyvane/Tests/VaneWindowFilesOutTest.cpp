@@ -1,0 +1,64 @@
+// fxui-render's picture goes where its output name leads: a file there, or none, gives way to a whole picture; a
+// link, a device or a FIFO is written through, and a picture that does not get there fails the run.
+#include "TestSupport.h"
+#include "VaneWindowFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& inPath)
+{
+    std::ostringstream text;
+    text << std::ifstream(inPath, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+TEST(VaneWindowFilesOut, ThePictureGoesWhereTheNameLeads)
+{
+    const sky::test::TempHome home;
+    const fs::path folder = fs::canonical(home.Path());
+    std::ofstream(folder / "file.png") << "old";
+    fs::create_hard_link(folder / "file.png", folder / "other.png");
+    std::ofstream(folder / "target.png") << "old";
+    fs::create_symlink("target.png", folder / "link.png");
+    fs::create_symlink("/dev/full", folder / "full.png");
+    ASSERT_EQ(mkfifo((folder / "fifo.png").c_str(), 0600), 0);
+    // Opened first, and without waiting for a writer: the picture, a few kilobytes, then fits the pipe.
+    const int reader = open((folder / "fifo.png").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    for (const auto& [name, status] :
+         {std::pair{"absent.png", 0}, {"file.png", 0}, {"link.png", 0}, {"full.png", 1}, {"fifo.png", 0}})
+    {
+        std::string said;
+        const std::string arguments = "AboutWindow '" + (folder / name).string() + "'";
+        EXPECT_EQ(vanewindows::RunTool("'" + vanewindows::kInterfaceFile + "' " + arguments, said), status) << said;
+    }
+    const std::string picture = Slurp(folder / "absent.png");
+    EXPECT_EQ(picture.rfind("\x89PNG", 0), 0u);
+    EXPECT_EQ(Slurp(folder / "file.png"), picture);
+    EXPECT_EQ(Slurp(folder / "other.png"), "old");
+    EXPECT_EQ(Slurp(folder / "target.png"), picture);
+    EXPECT_TRUE(fs::is_symlink(folder / "link.png") && fs::is_symlink(folder / "full.png"));
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo.png"));
+    pollfd ready{reader, POLLIN, 0};
+    std::string got(1 << 16, '\0');
+    const ssize_t size = poll(&ready, 1, 2000) == 1 ? read(reader, got.data(), got.size()) : 0;
+    got.resize(std::size_t(std::max<ssize_t>(size, 0)));
+    close(reader);
+    EXPECT_EQ(got, picture);
+}
+
+} // namespace
