@@ -805,8 +805,8 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     map->BeginDraw();
     if (!map->DrawMap(mContext, StopAsked) || StopAsked())
         return kVaneFailed;
-    if (view.mLegendVisible)
-        map->DrawLegend(mContext, VaneLegendRect(view), false, false);
+    if (view.mLegendVisible && !map->DrawLegend(mContext, VaneLegendRect(view), false, false, StopAsked))
+        return kVaneFailed;
     map->EndDraw();
     mContext.SwapBuffers();
     // The drawing is done when its pixels are.

@@ -510,6 +510,16 @@ std::size_t GxStringTextures::Count() const
 
 bool GxStringTextures::Texture(GxString& ioString, GxContext& ioContext)
 {
+    return Texture(ioString, ioContext, true);
+}
+
+bool GxStringTextures::TextureOwnText(GxString& ioString, GxContext& ioContext)
+{
+    return Texture(ioString, ioContext, false);
+}
+
+bool GxStringTextures::Texture(GxString& ioString, GxContext& ioContext, bool inWithinBudget)
+{
     if (ioString.mTextureId != 0)
         return true;
     const bool rectangle = ioContext.SupportsTextureRectangle() && !sForcePowerOfTwo;
@@ -530,7 +540,7 @@ bool GxStringTextures::Texture(GxString& ioString, GxContext& ioContext)
     CxSint32 height = 0;
     ioString.BitmapSize(rectangle, width, height);
     const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2;
-    if (bytes > mBudget - std::min(*mBytes, mBudget))
+    if (inWithinBudget && bytes > mBudget - std::min(*mBytes, mBudget))
     {
         if (!mReported)
             _CxDebugOut(

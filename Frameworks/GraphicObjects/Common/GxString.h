@@ -239,8 +239,8 @@ private:
 
 // The text textures of one drawing (a map's labels): strings of one text and style textured through it share one
 // texture, and the textures it made take at most a budget of bytes while they live. A string past the budget gets
-// no texture, so it is not drawn; the first such string is reported once. Main thread only; the textures belong to
-// the context they were made in.
+// no texture, so it is not drawn; the first such string is reported once. Only the drawing's own texts may take
+// more. Main thread only; the textures belong to the context they were made in.
 class GxStringTextures
 {
 public:
@@ -255,6 +255,9 @@ public:
     // As GxString::Texture: the texture of an equal string made in the context when one lives, else a new one
     // when the budget allows it. False when the string is left without a texture.
     bool Texture(GxString& ioString, GxContext& ioContext);
+    // The same for a text of the drawing itself (a caption, its date), whatever the budget: labels outlive frames
+    // and may have filled it. Its bytes count with the labels', so labels find that much less room.
+    bool TextureOwnText(GxString& ioString, GxContext& ioContext);
 
     // The bytes of the live textures made here.
     std::size_t Bytes() const { return *mBytes; }
@@ -264,6 +267,8 @@ public:
 private:
     // The context, the text, the font id and size, the width limit and the kind of texture.
     using Key = std::tuple<const GxContext*, std::u16string, CxUint32, CxSint16, CxSint32, bool>;
+
+    bool Texture(GxString& ioString, GxContext& ioContext, bool inWithinBudget);
 
     std::size_t mBudget;
     std::shared_ptr<std::size_t> mBytes;

@@ -154,8 +154,11 @@ public:
     // inStopped, when given, is asked before each product: false when it answered true and the frame was left
     // unfinished.
     bool DrawMap(GxContext& ioContext, const std::function<bool()>& inStopped = {});
-    // The legend column in the rectangle (pixels, y up): the date band, then a row per product, top layer first.
-    void DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite);
+    // The legend column in the rectangle (pixels, y up): the date band, then a row per product, top layer first;
+    // rows wholly below the rectangle are left out. inStopped, when given, is asked before each row, as DrawMap
+    // asks it: false when it answered true and the legend was left unfinished.
+    bool DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite,
+                    const std::function<bool()>& inStopped = {});
     // The displayed date has been drawn.
     void EndDraw() { mFramePending = false; }
 

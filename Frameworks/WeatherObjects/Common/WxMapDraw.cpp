@@ -32,7 +32,8 @@ bool WxMap::DrawMap(GxContext& ioContext, const std::function<bool()>& inStopped
     return true;
 }
 
-void WxMap::DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite)
+bool WxMap::DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive, bool inHilite,
+                       const std::function<bool()>& inStopped)
 {
     ioContext.Begin2D();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -41,22 +42,39 @@ void WxMap::DrawLegend(GxContext& ioContext, const GxRect& inRect, bool inActive
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const CxRect iconRect(0, 0, 32, 32);
     glTranslated(inRect.mLeft, inRect.mTop - kWxBandHeight, 0.0);
+    bool finished = true;
+    double rowTop = inRect.mTop - kWxBandHeight;
     for (WxProduct* product : mProducts)
     {
+        // Rows run downwards: from the first that starts at or below the bottom on, none shows, and a map of many
+        // thousand layers would texture and draw them all.
+        if (rowTop <= inRect.mBottom)
+            break;
+        if (inStopped && inStopped())
+        {
+            finished = false;
+            break;
+        }
         glTranslated(0.0, -kWxRowHeight, 0.0);
         glColor4d(1.0, 1.0, 1.0, 1.0);
         product->DrawLegendItem(ioContext, iconRect, inActive);
+        rowTop -= kWxRowHeight;
     }
-    // Rows that overflow the rectangle leave nothing to fill.
-    const double rest = (inRect.mTop - inRect.mBottom) - kWxBandHeight - kWxRowHeight * double(mProducts.size());
-    if (rest > 0.0)
-        WxFadeRect(mColor, 0.0, -rest, inRect.mRight - inRect.mLeft, 0.0, kWxRowAlpha, 0.4);
-    glLoadIdentity();
-    glTranslated(inRect.mLeft, inRect.mTop, 0.0);
-    DrawDateTime(ioContext, inRect, inHilite);
+    if (finished)
+    {
+        // Rows that overflow the rectangle leave nothing to fill.
+        const double rest = (inRect.mTop - inRect.mBottom) - kWxBandHeight - kWxRowHeight * double(mProducts.size());
+        if (rest > 0.0)
+            WxFadeRect(mColor, 0.0, -rest, inRect.mRight - inRect.mLeft, 0.0, kWxRowAlpha, 0.4);
+        glLoadIdentity();
+        glTranslated(inRect.mLeft, inRect.mTop, 0.0);
+        DrawDateTime(ioContext, inRect, inHilite);
+    }
+    // A stopped legend leaves the drawing state as it found it all the same.
     glPopMatrix();
     glPopAttrib();
     ioContext.End2D();
+    return finished;
 }
 
 CxString WxMap::DateText() const

@@ -143,4 +143,35 @@ TEST_F(MapDrawTest, FillBelowTheRowsOnlyWhenRoomIsLeft)
         EXPECT_GE(q.mBottom, -30 - 1e-3);
 }
 
+// Rows wholly below the rectangle are left out, and a stop answered true ends the legend between two rows with the
+// drawing state popped.
+TEST_F(MapDrawTest, OnlyRowsThatShowAreDrawnAndAStopEndsTheLegend)
+{
+    WxMap map(nullptr);
+    for (int i = 0; i < 15; ++i)
+        new KitProduct(&map);
+    // The rectangle, the rows drawn before the stop answers true (-1 never), the rows drawn.
+    const std::tuple<GxRect, int, int> cases[] = {
+        {kColumn, -1, 15}, {GxRect(0, 300, 175, 768), -1, 11}, {kColumn, 7, 7}, {kColumn, 0, 0}};
+    for (const auto& [rect, stopAfter, drawn] : cases)
+    {
+        int asked = 0;
+        bool finished = false;
+        GLint depth[2] = {};
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth[0]);
+        const std::vector<Quad> quads = gxtest::Quads(gxtest::CaptureFeedback(
+            [&] {
+                finished = map.DrawLegend(*mContext, rect, true, false,
+                                          [&] { return stopAfter >= 0 && asked++ == stopAfter; });
+            }));
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth[1]);
+        std::size_t rows = 0;
+        for (int k = 0; k < 15; ++k)
+            rows += At(quads, 0, 668 - 40 * k, 175, 708 - 40 * k).size();
+        EXPECT_EQ(rows, std::size_t(drawn)) << rect.mBottom << " " << stopAfter;
+        EXPECT_EQ(finished, stopAfter < 0);
+        EXPECT_EQ(depth[1], depth[0]);
+    }
+}
+
 } // namespace

@@ -1,5 +1,5 @@
-sky_add_tests(wx_map_draw_tests LABEL wx_2 TIMEOUT 120
-    SOURCES WxMapDrawTest.cpp WxGridlineTest.cpp WxGridlinePopupTest.cpp
+sky_add_tests(wx_map_draw_tests TIMEOUT 120
+    SOURCES wx_2,fix_9: WxMapDrawTest.cpp wx_2: WxGridlineTest.cpp WxGridlinePopupTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 
 if(TARGET wx_map_draw_tests)

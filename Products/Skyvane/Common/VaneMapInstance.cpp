@@ -606,11 +606,11 @@ void VaneMapInstance::DrawCaption(GxContext& ioContext)
             mCaptionString->UnTexture(ioContext);
         }
     }
-    // The map's text textures, within its budget, as its labels.
+    // Among the map's text textures, but never left out for its labels.
     if (drawsText)
-        mMap->LabelTextures().Texture(*mCaptionString, ioContext);
+        mMap->LabelTextures().TextureOwnText(*mCaptionString, ioContext);
     if (drawsDate)
-        mMap->LabelTextures().Texture(*mDateString, ioContext);
+        mMap->LabelTextures().TextureOwnText(*mDateString, ioContext);
 
     const double bottom = mCaptionAlign == CxString("top") ? bounds.Height() - (height + margin) : 0.0;
     const double top = bottom + height + margin;

@@ -639,6 +639,33 @@ TEST_F(MapInstanceTest, TheCaptionIsCutToHalfTheMapAndTexturedAmongItsLabels)
     }
 }
 
+// Labels that fill the map's text budget leave none out of the caption: a date remade later is textured still.
+TEST_F(MapInstanceTest, TheCaptionsDateIsTexturedWhenLabelsFilledTheBudget)
+{
+    Probe* map = Open(MapDoc("", ""), {{"caption", "Cap"}, {"captionDateFormat", "%A %d %B %Y %H:%M"}});
+    ASSERT_NE(map, nullptr);
+    GxContext& context = *map->GetContext();
+    context.MakeCurrent();
+    // Ever smaller labels, down to the caption's size, till the last finds no room: nor would the longer date.
+    std::vector<std::unique_ptr<GxString>> labels;
+    for (const CxSint16 size : {400, 40, 10})
+    {
+        GxFont font(0u, size);
+        do
+            labels.push_back(
+                std::make_unique<GxString>(CxString::FromUtf8("W" + std::to_string(labels.size())), &font));
+        while (labels.size() < 1000 && map->GetMap()->LabelTextures().Texture(*labels.back(), context));
+    }
+    ASSERT_EQ(labels.back()->TextureId(), 0u) << "the labels did not fill the budget";
+    map->GetMap()->SetDate(CxDate(CxString("2010-01-15 11:50:00 UTC")));
+    Draw();
+    EXPECT_EQ(map->mCaptionDateText, CxString("Friday 15 January 2010 11:50"));
+    EXPECT_NE(map->mDateString->TextureId(), 0u);
+    context.MakeCurrent();
+    labels.clear();
+    Close();
+}
+
 FxMouseEvent MouseAt(int inX, int inY, CxUint16 inButton, CxUint32 inModifiers = 0)
 {
     FxMouseEvent event;
