@@ -65,11 +65,12 @@ Written EncodePng(png_structp ioPng, png_infop ioInfo, const GxGWorld& inPicture
 
 Written WritePng(const GxGWorld& inPicture, std::FILE* ioFile, const std::function<bool()>& inStopped)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    // Allocated before the encoder, which nothing would destroy if this threw.
     std::vector<png_bytep> rows(static_cast<std::size_t>(inPicture.mHeight));
     for (std::size_t y = 0; y < rows.size(); ++y)
         rows[y] = inPicture.mPixels + y * static_cast<std::size_t>(inPicture.mRowBytes);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     const Written written =
         png != nullptr && info != nullptr ? EncodePng(png, info, inPicture, rows, ioFile, inStopped) : Written::kFailed;
     png_destroy_write_struct(&png, &info);
@@ -128,8 +129,17 @@ Written WriteJpeg(const GxGWorld& inPicture, std::FILE* ioFile, const std::funct
 Written WriteImage(CxUint32 inType, const GxGWorld& inPicture, std::FILE* ioFile,
                    const std::function<bool()>& inStopped)
 {
-    Written written =
-        inType == kPngType ? WritePng(inPicture, ioFile, inStopped) : WriteJpeg(inPicture, ioFile, inStopped);
+    Written written = Written::kFailed;
+    try
+    {
+        written = inType == kPngType ? WritePng(inPicture, ioFile, inStopped) : WriteJpeg(inPicture, ioFile, inStopped);
+    }
+    catch (...)
+    {
+        // Out of memory, say: the stream and its descriptor go with it.
+        std::fclose(ioFile);
+        throw;
+    }
     if (std::fflush(ioFile) != 0 && written == Written::kWhole)
         written = Written::kFailed;
     if (std::fclose(ioFile) != 0 && written == Written::kWhole)
