@@ -416,6 +416,7 @@ void DxManager::AddRecord(const DxRecord& inRecord)
         return;
     }
     auto record = std::make_unique<DxRecord>(inRecord.mDate, inRecord.mAttributes);
+    record->mSerial = ++mLastSerial;
     record->AddRef();
     if (inRecord.Archiving() || mArchive)
         record->SetArchiving();
