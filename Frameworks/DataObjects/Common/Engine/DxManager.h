@@ -356,6 +356,13 @@ private:
     // Whether a download's reply is still wanted: its record held and its URL still the configuration's.
     bool IsCurrentDownload(const DxRecord& inRecord, DxRecord& ioCopy, const CxString& inUrl);
     CxUint64 mLastSerial GUARDED_BY(mRegion) = 0;
+    // A file a release leaves in place may have come from another URL than the new configuration's. The cached
+    // date, as a request's condition: after a release, only when the file came from that very URL.
+    CxDate ConditionFor(const DxRecord& inCopy, const CxString& inUrl, const CxDate& inCached);
+    static CxString SourceKey(const DxRecord& inRecord);
+    // The URL each file this manager stored was fetched from, by attributes and file date.
+    std::map<CxString, CxString> mFileSources GUARDED_BY(mRegion);
+    bool mReleased GUARDED_BY(mRegion) = false;
     // Set by Close; every request the manager makes stops while it is set.
     std::atomic<bool> mClosing{false};
     // A configuration job is queued and has not started.

@@ -139,7 +139,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                 // A fresh request each time: no condition, login or Last-Modified of an earlier reply carries over.
                 CxUrl request(url);
                 request.SetCancelFlag(&mClosing);
-                request.SetIfModifiedSince(cached);
+                request.SetIfModifiedSince(ConditionFor(copy, url, cached));
                 request.SetAuthenticationKey(AuthenticationKey());
                 request.SetFollowRedirect(false);
                 SetStatus("Requesting data.");
@@ -155,9 +155,13 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                 // A reply for a record released meanwhile, or from a URL the configuration no longer names, is
                 // dropped whole: the record that took its place has a job of its own.
                 bool current = IsCurrentDownload(inRecord, copy, url);
-                if (current && result == 200)
+                if (current && result == 200 &&
                     WriteDataToCache(&copy, body, StampOfReply(request.LastModified()), request.Mime(),
-                                     [&] { return current = IsCurrentDownload(inRecord, copy, url); });
+                                     [&] { return current = IsCurrentDownload(inRecord, copy, url); }))
+                {
+                    CxAutoLock lock(mRegion);
+                    mFileSources[SourceKey(copy)] = url;
+                }
                 if (!current)
                     return kDropped;
                 switch (result)
@@ -226,6 +230,20 @@ bool DxManager::IsCurrentDownload(const DxRecord& inRecord, DxRecord& ioCopy, co
     if (inRecord.mSerial != 0 && FindHeldRecord(inRecord) == mRecords.end())
         return false;
     return OnGetUrlForRecord(&ioCopy) == inUrl;
+}
+
+CxDate DxManager::ConditionFor(const DxRecord& inCopy, const CxString& inUrl, const CxDate& inCached)
+{
+    CxAutoLock lock(mRegion);
+    if (!mReleased)
+        return inCached;
+    const auto source = mFileSources.find(SourceKey(inCopy));
+    return source != mFileSources.end() && source->second == inUrl ? inCached : sMissingDate;
+}
+
+CxString DxManager::SourceKey(const DxRecord& inRecord)
+{
+    return inRecord.mAttributes + " " + inRecord.Date().AsString();
 }
 
 CxDate DxManager::StampOfReply(const CxDate& inLastModified)

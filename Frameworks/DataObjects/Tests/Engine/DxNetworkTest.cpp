@@ -30,8 +30,8 @@ class NetManager : public DxManager
 {
 public:
     explicit NetManager(const char* inId) : DxManager(inId) { mExtensions = {".tst", ".kdf"}, mConfigured = true; }
-    using DxManager::AddRecord, DxManager::mAutoRefresh, DxManager::mMimeMapping, DxManager::mQueryUrlFormat,
-        DxManager::mSearchServer, DxManager::mStaleThreshold;
+    using DxManager::AddRecord, DxManager::mArchive, DxManager::mAutoRefresh, DxManager::mMimeMapping,
+        DxManager::mQueryUrlFormat, DxManager::mSearchServer, DxManager::mStaleThreshold;
     static CxString Key(const CxDate& inDate) { return inDate.AsString(CxString("%m%d%H%M"), 0); }
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList&) override { return Key(inRecord->Date()); }
     CxString OnGetUrlForRecord(DxRecord* inRecord) override { return CxString::FromUtf8(mBase) + Key(inRecord->mDate); }
@@ -109,10 +109,10 @@ protected:
     {
         return inClient.Table() ? inClient.Table()->FindStringField("text")->front().AsUtf8() : "";
     }
-    // The file of the date in the temporary tree.
-    std::string Stored(const CxDate& inDate) const
+    // The file of the date in the temporary tree, or in the archive.
+    std::string Stored(const CxDate& inDate, const char* inTree = "Temporary") const
     {
-        std::ifstream in(mHome.Path() + "/tst/Temporary/2008/03/07/" + NetManager::Key(inDate).AsUtf8() + ".tst");
+        std::ifstream in(mHome.Path() + "/tst/" + inTree + "/2008/03/07/" + NetManager::Key(inDate).AsUtf8() + ".tst");
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     // The data log, the seconds taken masked.
@@ -442,6 +442,25 @@ TEST_F(DxNetworkTest, AReplyOfTheFormerConfigurationIsDropped)
         EXPECT_EQ(Drawn(client) + Stored(date), "newnew");
         EXPECT_EQ(mServer.Hits(fresh), 1);
     }
+}
+
+// An archiving set's new configuration serves another file of the same Last-Modified: the former file, still
+// archived, is neither the next file its client waits for nor the new request's condition. The other archived date,
+// which the new configuration does not serve, stays.
+TEST_F(DxNetworkTest, AnArchivingSetDrawsTheNewConfigurationsFile)
+{
+    mManager->mArchive = true;
+    for (const char* path : {"/old?03071155", "/old?03071200", "/new?03071200"})
+        mServer.AddDocument(path, 200, "x/t", std::string(path + 1, 3)).LastModified(kUnixT - 60);
+    (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url("/old?"));
+    DxClient client;
+    client.SetSet(mSet.get()), client.SetDates(kT - 300, kT), client.SetDisplayDate(kT);
+    client.RefreshClient();
+    ASSERT_TRUE(Settle([&] { return Drawn(client) == "old"; }));
+    (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url("/new?"));
+    mManager->RefreshAllClients();
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(Drawn(client) + Stored(kT, "data") + Stored(kT - 300, "data"), "newnewold");
 }
 
 } // namespace
