@@ -133,7 +133,9 @@ void DxClient::SubscribeSelf()
             if (changed && mSubscribed && wasRegistered)
                 mManager->Unsubscribe(mSubscription);
             mSubscription = subscription;
-            OnSubscriptionChanged();
+            // The same one again, after a release, keeps what the client holds.
+            if (changed)
+                OnSubscriptionChanged();
         }
     }
     OnClientSubscribed();
