@@ -268,4 +268,23 @@ TEST_F(WxSeriesVectorTest, LineLegendMarksTheValue)
     }
 }
 
+// Released, each series keeps its frames and takes the next file of each date, whatever its Last-Modified.
+TEST_F(WxSeriesVectorTest, AReleaseKeepsTheFramesAndTakesEachDatesNextFile)
+{
+    DxManager* manager = wxseries::KitSeriesSet()->Manager();
+    DxRecord record(mStart, "kts1");
+    for (DxSeriesClient* series : {static_cast<DxSeriesClient*>(Read<WxSeriesVectorClient>(Wind("mps"))),
+                                   static_cast<DxSeriesClient*>(Read<WxSeriesClient>(
+                                       R"(<series dataset="kts1set" parm="pres" unit="mbar" site="kts1"/>)"))})
+    {
+        SCOPED_TRACE(series->Parms().back().Id().AsUtf8());
+        DxTable* table = Table(mStart, {{"pres:mbar", {1004.0}}});
+        table->SetLastModified(mStart);
+        wxkit::Inject(*series, table);
+        manager->RefreshAllClients();
+        EXPECT_EQ(series->FrameList().size(), 1u);
+        EXPECT_TRUE((CxAutoLock(manager->Region()), series->NeedsToParse(&record, mStart)));
+    }
+}
+
 } // namespace

@@ -1,5 +1,5 @@
-sky_add_tests(wx_series_tests LABEL wx_8 TIMEOUT 120
-    SOURCES WxSeriesClientTest.cpp WxSeriesVectorTest.cpp
+sky_add_tests(wx_series_tests TIMEOUT 120
+    SOURCES wx_8: WxSeriesClientTest.cpp wx_8,fix_8: WxSeriesVectorTest.cpp
     LIBS WeatherTestKit GraphicObjectsGLTest)
 # The real observations come through the manager's job threads.
 sky_add_tests(wx_series_thread_tests LABEL wx_8 TSAN TIMEOUT 120

@@ -309,12 +309,12 @@ CxFile DxCache::GetDataFile(const CxFolder& inTree, const CxDate& inDate, const 
     return CxFile();
 }
 
-void DxCache::WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringList& inSubFolders,
+bool DxCache::WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringList& inSubFolders,
                             const CxStringList& inExtensions, const CxString& inBaseName, const CxString& inExtension,
                             const CxDate& inModified, bool inDated)
 {
     if (inRecord == nullptr)
-        return;
+        return false;
     const CxDate date = inRecord->Date();
     CxFolder tree = mDataFolder;
     if (!inRecord->Archiving())
@@ -322,10 +322,10 @@ void DxCache::WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringLi
         tree = Temporary(true);
     }
     if (!IsPlainName(inBaseName))
-        return;
+        return false;
     const CxFolder folder = GetDataFolder(tree, date, inSubFolders, inDated, true);
     if (!WriteReplacing(folder, inBaseName + inExtension, inData, inModified))
-        return;
+        return false;
     for (const CxString& extension : inExtensions)
     {
         if (extension == inExtension)
@@ -341,6 +341,7 @@ void DxCache::WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringLi
             Report(error);
         }
     }
+    return true;
 }
 
 CxFile DxCache::FindDataFile(DxRecord* inRecord, const CxStringList& inSubFolders, const CxStringList& inExtensions,

@@ -40,8 +40,9 @@ public:
     static CxFile FindResourceFile(const CxString& inName);
 
     // The record's file: to the temporary tree, or the archive when the record archives. The new copy replaces
-    // the old in one step; copies under the other extensions go only after that succeeded.
-    void WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringList& inSubFolders,
+    // the old in one step; copies under the other extensions go only after that succeeded. False when the copy
+    // could not be stored.
+    bool WriteDataFile(DxRecord* inRecord, CxData& inData, const CxStringList& inSubFolders,
                        const CxStringList& inExtensions, const CxString& inBaseName, const CxString& inExtension,
                        const CxDate& inModified, bool inDated);
     // Temporary tree first (unless archiving), then the archive; found in the archive, the record archives.

@@ -133,7 +133,9 @@ void DxClient::SubscribeSelf()
             if (changed && mSubscribed && wasRegistered)
                 mManager->Unsubscribe(mSubscription);
             mSubscription = subscription;
-            OnSubscriptionChanged();
+            // The same one again, after a release, keeps what the client holds.
+            if (changed)
+                OnSubscriptionChanged();
         }
     }
     OnClientSubscribed();
@@ -306,7 +308,10 @@ bool DxClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
     if (needs)
     {
         mWaitingForData = true;
-        mInvalidated = false;
+        // The very bytes the frame was read from, still there at the release, are read again under the new
+        // configuration; the file it waits for is still to come.
+        if (mFrame == nullptr || inRecord->mFileDigest == 0 || inRecord->mFileDigest != mFrame->FileDigest())
+            mInvalidated = false;
     }
     return needs;
 }

@@ -108,7 +108,8 @@ protected:
     DxSubscription mSubscription GUARDED_BY(mLock);
     bool mSubscribed GUARDED_BY(mLock) = false;
     // Released for a new configuration or login: the next file for the held frame's date is read whatever its
-    // date, since the new one may carry the old one's Last-Modified. The frame stays drawn until then.
+    // date, since the new one may carry the old one's Last-Modified; the bytes the frame was read from, read again,
+    // do not count. The frame stays drawn until then.
     bool mInvalidated GUARDED_BY(mLock) = false;
     bool mArchiving = false;
     std::atomic<bool> mWaitingForData{false}; // set on the update thread

@@ -15,6 +15,7 @@
 #include <exception>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 const CxDate DxManager::sMissingDate(-3061152000.0);
 
@@ -40,6 +41,17 @@ std::optional<CxFolder>& RootCache()
 }
 
 bool gOnline = true;
+
+// Judges whether two reads of a file found the same bytes; 0 stays free for "not known".
+CxUint64 DigestOf(CxData& inData)
+{
+    if (inData.Size() == 0)
+        return 0;
+    CxAutoLock lock(inData);
+    const std::string_view bytes(static_cast<const char*>(inData.Pointer()), inData.Size());
+    const CxUint64 digest = std::hash<std::string_view>{}(bytes);
+    return digest == 0 ? 1 : digest;
+}
 
 } // namespace
 
@@ -296,6 +308,7 @@ bool DxManager::HasClient(DxClient* inClient) const
 void DxManager::RefreshAllClients()
 {
     CxAutoLock lock(mRegion);
+    mReleased = true;
     const std::list<DxClient*> clients = mClients;
     for (DxClient* client : clients)
         client->ReleaseAndInvalidate();
@@ -416,6 +429,7 @@ void DxManager::AddRecord(const DxRecord& inRecord)
         return;
     }
     auto record = std::make_unique<DxRecord>(inRecord.mDate, inRecord.mAttributes);
+    record->mSerial = ++mLastSerial;
     record->AddRef();
     if (inRecord.Archiving() || mArchive)
         record->SetArchiving();
@@ -507,6 +521,8 @@ void DxManager::RemoveRecord(const DxRecord& inRecord)
     dated.mDate = record->Date();
     dated.mOffset = 0.0;
     mRequestMemo.erase(OnGetUrlForRecord(&dated));
+    if (!record->Archiving())
+        mFileSources.erase(SourceKey(dated));
     mRecords.erase(held);
 }
 
@@ -654,6 +670,7 @@ CxSint32 DxManager::PerformUpdate(DxRecord& inRecord)
             {
                 data = file.ReadContents();
                 mime = file.Mime();
+                copy.mFileDigest = DigestOf(data);
             }
             catch (const CxError& error)
             {
@@ -704,7 +721,10 @@ CxSint32 DxManager::PerformUpdate(DxRecord& inRecord)
         if (!wanted)
             continue;
         if (frame != nullptr)
+        {
             frame->SetLastModified(fileDate);
+            frame->SetFileDigest(copy.mFileDigest);
+        }
         mDeliveries.push_back(Delivery{client, std::move(frame), inRecord});
     }
     if (Status() != "Authentication failed.")

@@ -153,8 +153,10 @@ public:
     void PerformHoleCollect();
     CxFile GetFileForRecord(DxRecord* inRecord);
     CxDate GetCacheModDate(DxRecord* inRecord);
-    void WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDate& inLastModified,
-                          const CxString& inContentType);
+    // False when nothing was stored. inStillWanted is asked in the same hold of the region as the write; false
+    // stores nothing.
+    bool WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDate& inLastModified,
+                          const CxString& inContentType, const std::function<bool()>& inStillWanted = {});
     bool ValidateData(CxData& inData, const CxString& inContentType, CxString& outExtension);
     bool GuessDataExtension(CxData& inData, CxString& ioExtension);
     // One date per "date" element of the reply's "xml" element, read from its whole text.
@@ -353,6 +355,19 @@ private:
     CxDate mNextConfigRefresh GUARDED_BY(mRegion);
     std::map<CxString, InfoCopy> mInfoInForce GUARDED_BY(mRegion);
     std::list<CxJob*> mJobs GUARDED_BY(mRegion);
+    // A download's record may be released, and its URL replaced, while its request is out. The held record a copy
+    // was taken from: one carrying a serial matches only that very record.
+    RecordList::iterator FindHeldRecord(const DxRecord& inRecord) REQUIRES(mRegion);
+    // Whether a download's reply is still wanted: its record held and its URL still the configuration's.
+    bool IsCurrentDownload(const DxRecord& inRecord, DxRecord& ioCopy, const CxString& inUrl);
+    CxUint64 mLastSerial GUARDED_BY(mRegion) = 0;
+    // A file a release leaves in place may have come from another URL than the new configuration's. The cached
+    // date, as a request's condition: after a release, only when the file came from that very URL.
+    CxDate ConditionFor(const DxRecord& inCopy, const CxString& inUrl, const CxDate& inCached);
+    static CxString SourceKey(const DxRecord& inRecord);
+    // The URL each file this manager stored was fetched from, by attributes and file date.
+    std::map<CxString, CxString> mFileSources GUARDED_BY(mRegion);
+    bool mReleased GUARDED_BY(mRegion) = false;
     // Set by Close; every request the manager makes stops while it is set.
     std::atomic<bool> mClosing{false};
     // A configuration job is queued and has not started.

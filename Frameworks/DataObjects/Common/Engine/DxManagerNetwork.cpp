@@ -17,6 +17,12 @@
 #include <limits>
 #include <optional>
 
+namespace
+{
+// What a download posts when its record was released: the handler only disposes of it, as of a cancelled one.
+constexpr CxSint32 kDropped = 900;
+} // namespace
+
 // ---- cache access
 
 CxFile DxManager::GetFileForRecord(DxRecord* inRecord)
@@ -74,9 +80,11 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
         start = CxDate();
         updateCached = mUpdateCachedData;
         dates = DateFallbacksForDownload(&inRecord);
-        const auto held = FindRecord(inRecord);
+        const auto held = FindHeldRecord(inRecord);
         if (held != mRecords.end())
             copy = **held;
+        else if (inRecord.mSerial != 0)
+            return kDropped;
     }
     // An update may have served the held record from an older file; a download fetches and stores the record's
     // own dates, so the older file must not lend its date to the request's condition or its name to the new file.
@@ -131,7 +139,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                 // A fresh request each time: no condition, login or Last-Modified of an earlier reply carries over.
                 CxUrl request(url);
                 request.SetCancelFlag(&mClosing);
-                request.SetIfModifiedSince(cached);
+                request.SetIfModifiedSince(ConditionFor(copy, url, cached));
                 request.SetAuthenticationKey(AuthenticationKey());
                 request.SetFollowRedirect(false);
                 SetStatus("Requesting data.");
@@ -144,6 +152,18 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                 start = CxDate();
                 LogLine(" GET " + url + " -- " + CxString(request.TransferSize()) + " " + CxString(taken.count(), 2) +
                         "s -- " + CxString(result));
+                // A reply for a record released meanwhile, or from a URL the configuration no longer names, is
+                // dropped whole: the record that took its place has a job of its own.
+                bool current = IsCurrentDownload(inRecord, copy, url);
+                if (current && result == 200 &&
+                    WriteDataToCache(&copy, body, StampOfReply(request.LastModified()), request.Mime(),
+                                     [&] { return current = IsCurrentDownload(inRecord, copy, url); }))
+                {
+                    CxAutoLock lock(mRegion);
+                    mFileSources[SourceKey(copy)] = url;
+                }
+                if (!current)
+                    return kDropped;
                 switch (result)
                 {
                 case 304:
@@ -154,11 +174,8 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
                     last = true;
                     break;
                 case 200:
-                {
-                    WriteDataToCache(&copy, body, StampOfReply(request.LastModified()), request.Mime());
                     last = true;
                     break;
-                }
                 case 401:
                     SetStatus("Authentication failed.");
                     last = true;
@@ -183,7 +200,7 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
     }
     {
         CxAutoLock lock(mRegion);
-        const auto held = FindRecord(inRecord);
+        const auto held = FindHeldRecord(inRecord);
         if (held != mRecords.end())
         {
             (*held)->mDownloader = nullptr;
@@ -197,6 +214,36 @@ CxSint32 DxManager::PerformDownload(DxRecord& inRecord)
     if (result != 401 && result != 0)
         SetStatus("Idle.");
     return notFound ? 1001 : result;
+}
+
+DxManager::RecordList::iterator DxManager::FindHeldRecord(const DxRecord& inRecord)
+{
+    const auto held = FindRecord(inRecord);
+    if (held != mRecords.end() && inRecord.mSerial != 0 && (*held)->mSerial != inRecord.mSerial)
+        return mRecords.end();
+    return held;
+}
+
+bool DxManager::IsCurrentDownload(const DxRecord& inRecord, DxRecord& ioCopy, const CxString& inUrl)
+{
+    CxAutoLock lock(mRegion);
+    if (inRecord.mSerial != 0 && FindHeldRecord(inRecord) == mRecords.end())
+        return false;
+    return OnGetUrlForRecord(&ioCopy) == inUrl;
+}
+
+CxDate DxManager::ConditionFor(const DxRecord& inCopy, const CxString& inUrl, const CxDate& inCached)
+{
+    CxAutoLock lock(mRegion);
+    if (!mReleased)
+        return inCached;
+    const auto source = mFileSources.find(SourceKey(inCopy));
+    return source != mFileSources.end() && source->second == inUrl ? inCached : sMissingDate;
+}
+
+CxString DxManager::SourceKey(const DxRecord& inRecord)
+{
+    return inRecord.mAttributes + " " + inRecord.Date().AsString();
 }
 
 CxDate DxManager::StampOfReply(const CxDate& inLastModified)
@@ -249,33 +296,36 @@ CxString DxManager::UrlPattern(const CxString& inUrl)
     return url;
 }
 
-void DxManager::WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDate& inLastModified,
-                                 const CxString& inContentType)
+bool DxManager::WriteDataToCache(DxRecord* inRecord, CxData& inData, const CxDate& inLastModified,
+                                 const CxString& inContentType, const std::function<bool()>& inStillWanted)
 {
     CxAssertText(inRecord != nullptr, "inRecord != nil");
     if (inRecord == nullptr)
-        return;
+        return false;
     if (inData.Size() == 0)
     {
         LogLine(" zero byte data file not written.");
-        return;
+        return false;
     }
     CxString extension;
     if (!ValidateData(inData, inContentType, extension))
     {
         LogLine(" " + inContentType + " is an unsupported mime type for this data set.");
-        return;
+        return false;
     }
     if (!OnAcceptData(inData, extension))
     {
         LogLine(" " + inContentType + " reply does not read as a " + extension + " file; not written.");
-        return;
+        return false;
     }
     // The name reads the configuration, which a refresh on another job thread may be replacing.
     CxAutoLock lock(mRegion);
+    if (inStillWanted && !inStillWanted())
+        return false;
     CxStringList folders;
     const CxString name = OnGetFilenameForRecord(inRecord, folders);
-    mCache->WriteDataFile(inRecord, inData, folders, mExtensions, name, extension, inLastModified, mTimeResolution > 0);
+    return mCache->WriteDataFile(inRecord, inData, folders, mExtensions, name, extension, inLastModified,
+                                 mTimeResolution > 0);
 }
 
 bool DxManager::ValidateData(CxData& inData, const CxString& inContentType, CxString& outExtension)
@@ -601,7 +651,7 @@ void DxManager::ReceiveMessageFromDownloadJob(DxDownloadJob* inJob, CxSint32 inC
     {
         CxAutoLock lock(mRegion);
         SetAuthenticated(inCode != 401);
-        const auto held = FindRecord(inRecord);
+        const auto held = FindHeldRecord(inRecord);
         if (held != mRecords.end())
         {
             DxRecord* record = held->get();

@@ -41,6 +41,9 @@ public:
     void SetDate(const CxDate& inDate) { mDate = inDate; }
     const CxDate& LastModified() const { return mLastModified; }
     void SetLastModified(const CxDate& inDate) { mLastModified = inDate; }
+    // The digest of the file bytes it was decoded from; 0 when not known.
+    CxUint64 FileDigest() const { return mFileDigest; }
+    void SetFileDigest(CxUint64 inDigest) { mFileDigest = inDigest; }
 
     iterator FieldBegin() { return mFields.begin(); }
     iterator FieldEnd() { return mFields.end(); }
@@ -96,6 +99,7 @@ private:
     std::map<CxString, CxSint32> mIndex;
     CxDate mLastModified;
     CxDate mDate;
+    CxUint64 mFileDigest = 0;
 };
 
 enum DxTableFormat : CxSint32

@@ -83,6 +83,10 @@ public:
     CxDate mLastChecked;          // when a download last finished
     CxJob* mDownloader = nullptr; // pending download, not owned
     CxJob* mUpdater = nullptr;    // pending frame build, not owned
+    // Which held record a copy was taken from (a job's outlives its record); 0 for one the manager never held.
+    CxUint64 mSerial = 0;
+    // The bytes an update read for it, as a digest; 0 when not known.
+    CxUint64 mFileDigest = 0;
 
 private:
     CxUint32 mRefCount = 0;

@@ -30,17 +30,20 @@ class NetManager : public DxManager
 {
 public:
     explicit NetManager(const char* inId) : DxManager(inId) { mExtensions = {".tst", ".kdf"}, mConfigured = true; }
-    using DxManager::AddRecord, DxManager::mAutoRefresh, DxManager::mMimeMapping, DxManager::mQueryUrlFormat,
-        DxManager::mSearchServer, DxManager::mStaleThreshold;
+    using DxManager::AddRecord, DxManager::mArchive, DxManager::mAutoRefresh, DxManager::mMimeMapping,
+        DxManager::mQueryUrlFormat, DxManager::mSearchServer, DxManager::mStaleThreshold;
     static CxString Key(const CxDate& inDate) { return inDate.AsString(CxString("%m%d%H%M"), 0); }
     CxString OnGetFilenameForRecord(DxRecord* inRecord, CxStringList&) override { return Key(inRecord->Date()); }
     CxString OnGetUrlForRecord(DxRecord* inRecord) override { return CxString::FromUtf8(mBase) + Key(inRecord->mDate); }
     CxString OnGetQueryUrl(const DxSubscription&) override { return CxString::FromUtf8(mBase) + "q"; }
     bool OnUpdateConfig() override { return ++mConfigs, mChanging; }
-    DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString&, CxData&, DxClient*) override
+    DxFrame* OnBuildFrameForClient(DxRecord* inRecord, const CxString&, CxData& inData, DxClient*) override
     {
         auto* frame = new DxTable;
         frame->SetDate(inRecord->Date());
+        CxAutoLock lock(inData);
+        frame->NewStringField("text")->push_back(
+            CxString::FromUtf8(std::string(static_cast<const char*>(inData.Pointer()), inData.Size())));
         return frame;
     }
     std::string mBase;
@@ -101,6 +104,16 @@ protected:
         const auto idle = [](DxManager* inManager)
         { return CxAutoLock(inManager->Region()), inManager->CountJobs() == 0; };
         return pf::MainLoop().RunUntil([&] { return idle(mManager) && idle(mProbe) && inAlso(); }, sky::test::kBound);
+    }
+    static std::string Drawn(const DxClient& inClient)
+    {
+        return inClient.Table() ? inClient.Table()->FindStringField("text")->front().AsUtf8() : "";
+    }
+    // The file of the date in the temporary tree, or in the archive.
+    std::string Stored(const CxDate& inDate, const char* inTree = "Temporary") const
+    {
+        std::ifstream in(mHome.Path() + "/tst/" + inTree + "/2008/03/07/" + NetManager::Key(inDate).AsUtf8() + ".tst");
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     // The data log, the seconds taken masked.
     std::vector<std::string> Lines() const
@@ -380,6 +393,74 @@ TEST_F(DxNetworkTest, OnlineEndToEndByQueryAndByProbes)
     auto lines = Lines();
     std::sort(lines.begin(), lines.end()), std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lines, expected);
+}
+
+// A download of the former configuration's URL answering after the release stores nothing and leaves the record that
+// took its place to its own job; the new URL's file, of the same Last-Modified, is drawn and kept. Rows: the old reply
+// held past the release, then also past the new request; the old server 300 ms slow.
+TEST_F(DxNetworkTest, AReplyOfTheFormerConfigurationIsDropped)
+{
+    const auto until = [](const std::function<bool()>& inCondition)
+    { return pf::MainLoop().RunUntil(inCondition, sky::test::kBound); };
+    for (const auto& [row, holdOld, holdNew] : {std::tuple{0, true, false}, {1, true, true}, {2, false, false}})
+    {
+        SCOPED_TRACE(row);
+        const CxDate date = kT + 300.0 * row;
+        const std::string old = "/old" + std::to_string(row), fresh = "/new" + std::to_string(row);
+        auto go = std::make_shared<std::array<sky::test::Latch, 3>>(); // the old reply's, the new one's, neither's
+        (*go)[2].CountDown();
+        const auto serve = [go](const char* inBody, int inHeld)
+        {
+            return [=](const sky::test::HttpRequest& inRequest, sky::test::HttpReply& outReply)
+            {
+                (*go)[inHeld].Wait();
+                outReply.contentType = "x/t", outReply.body = inBody;
+                outReply.headers.push_back({"Last-Modified", sky::test::HttpDate(kUnixT - 60)});
+                outReply.status = inRequest.HasHeader("If-Modified-Since") ? 304 : 200;
+            };
+        };
+        mServer.AddHandler(old, serve("old", holdOld ? 0 : 2)).Delay(holdOld ? 0 : 300);
+        mServer.AddHandler(fresh, serve("new", holdNew ? 1 : 2));
+        (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url(old + "?"));
+        DxClient client;
+        client.SetSet(mSet.get()), client.SetDates(date, date), client.SetDisplayDate(date);
+        client.RefreshClient();
+        ASSERT_TRUE(until([&] { return mServer.Hits(old) == 1; }));
+        (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url(fresh + "?"));
+        mManager->RefreshAllClients();
+        ASSERT_TRUE(until([&] { return holdNew ? mServer.Hits(fresh) == 1 : !holdOld || Drawn(client) == "new"; }));
+        (*go)[0].CountDown();
+        if (holdNew)
+        {
+            ASSERT_TRUE(until([&] { return (CxAutoLock(mManager->Region()), mManager->CountJobs()) == 1; }));
+            CxAutoLock lock(mManager->Region());
+            const DxRecord& held = **mManager->FindRecord(DxRecord(date, CxString()));
+            EXPECT_TRUE(held.mDownloader != nullptr && held.mLastChecked == DxManager::sMissingDate);
+        }
+        (*go)[1].CountDown();
+        ASSERT_TRUE(Settle());
+        EXPECT_EQ(Drawn(client) + Stored(date), "newnew");
+        EXPECT_EQ(mServer.Hits(fresh), 1);
+    }
+}
+
+// An archiving set's new configuration serves another file of the same Last-Modified: the former file, still
+// archived, is neither the next file its client waits for nor the new request's condition. The other archived date,
+// which the new configuration does not serve, stays.
+TEST_F(DxNetworkTest, AnArchivingSetDrawsTheNewConfigurationsFile)
+{
+    mManager->mArchive = true;
+    for (const char* path : {"/old?03071155", "/old?03071200", "/new?03071200"})
+        mServer.AddDocument(path, 200, "x/t", std::string(path + 1, 3)).LastModified(kUnixT - 60);
+    (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url("/old?"));
+    DxClient client;
+    client.SetSet(mSet.get()), client.SetDates(kT - 300, kT), client.SetDisplayDate(kT);
+    client.RefreshClient();
+    ASSERT_TRUE(Settle([&] { return Drawn(client) == "old"; }));
+    (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url("/new?"));
+    mManager->RefreshAllClients();
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(Drawn(client) + Stored(kT, "data") + Stored(kT - 300, "data"), "newnewold");
 }
 
 } // namespace

@@ -97,6 +97,7 @@ void DxSeriesClient::DeleteFrames()
     {
         CxAutoLock lock(mLock);
         mFrames.clear();
+        mReleased.clear();
     }
     AcceptFrame(nullptr);
 }
@@ -116,8 +117,8 @@ void DxSeriesClient::OnSubscriptionChanged()
 void DxSeriesClient::OnReleaseAndInvalidate()
 {
     CxAutoLock lock(mLock);
-    for (auto& entry : mFrames)
-        entry.second->SetLastModified(DxManager::sMissingDate);
+    for (const auto& entry : mFrames)
+        mReleased.insert(entry.first);
 }
 
 void DxSeriesClient::OnRequestData()
@@ -149,10 +150,19 @@ bool DxSeriesClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified
     if (inRecord == nullptr || mManager == nullptr)
         return false;
     const CxDate date = inRecord->Date();
-    const bool needed = inRecord->mAttributes == mSite && mSubscription.StartDate() <= date &&
-                        date <= mSubscription.EndDate() && inModified > LastModified(date);
+    if (inRecord->mAttributes != mSite || date < mSubscription.StartDate() || mSubscription.EndDate() < date)
+        return false;
+    const bool released = mReleased.count(date) != 0;
+    const bool needed = inModified > LastModified(date) || (released && inModified != DxManager::sMissingDate);
     if (needed)
+    {
         mWaitingForData = true;
+        // The very bytes a held frame was read from, still there at the release, are read again under the new
+        // configuration; the date's next file is still to come.
+        const auto held = mFrames.find(date);
+        if (held == mFrames.end() || inRecord->mFileDigest == 0 || inRecord->mFileDigest != held->second->FileDigest())
+            mReleased.erase(date);
+    }
     return needed;
 }
 

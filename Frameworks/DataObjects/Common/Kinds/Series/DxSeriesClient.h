@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 class DxSeriesManager;
@@ -58,4 +59,6 @@ private:
     CxString mSite GUARDED_BY(mLock);
     CxUint32 mSeriesInterval = 300;
     std::map<CxDate, std::unique_ptr<DxFrame>> mFrames GUARDED_BY(mLock);
+    // The dates whose frames were held at a release and wait for their next file, whatever its date says.
+    std::set<CxDate> mReleased GUARDED_BY(mLock);
 };

@@ -122,10 +122,7 @@ protected:
     void SetUp() override
     {
         DxSetTest::SetUp();
-        Reply(200, Config(R"(<property id="type" value="kts"/><property id="baseUrl" value="@BASE@/"/>
-            <property id="parmInfoUrl" value="parminfo.xml"/><property id="siteInfoUrl" value="siteinfo.xml"/>
-            <property id="timeSeriesUrlFormat" value="kts/%Y%m%d/%siteid;.kts"/>)" +
-                          Seconds("fileResolution", 86400) + Seconds("dataResolution", 3600)));
+        Reply(200, SeriesConfig("kts"));
         mServer.AddDocument("/parminfo.xml", 200, "text/xml", dxtest::Document("parminfo", R"(
             <parm id="time" type="float" units="min"/><parm id="tmpf" type="float" units="fahr"/>
             <parm id="dwpf" type="float" units="fahr"/><parm id="lat" type="float" units="degr"/>
@@ -138,6 +135,15 @@ protected:
         mManager = mSet->SeriesManager();
         ASSERT_NE(mManager, nullptr);
         ASSERT_TRUE(mManager->PerformConfigUpdate());
+    }
+    // Daily files of HBR01 in the folder.
+    static std::string SeriesConfig(const std::string& inFolder)
+    {
+        return Config(R"(<property id="type" value="kts"/><property id="baseUrl" value="@BASE@/"/>
+            <property id="parmInfoUrl" value="parminfo.xml"/><property id="siteInfoUrl" value="siteinfo.xml"/>
+            <property id="timeSeriesUrlFormat" value=")" +
+                      inFolder + R"(/%Y%m%d/%siteid;.kts"/>)" + Seconds("fileResolution", 86400) +
+                      Seconds("dataResolution", 3600));
     }
     std::string LastLog() const
     {
@@ -356,6 +362,34 @@ TEST_F(DxSeriesTest, AReleasedClientTakesTheNextFileOfEachDate)
     CxAutoLock lock(mManager->Region());
     EXPECT_TRUE(client.NeedsToParse(&record, cached));
     EXPECT_FALSE(client.NeedsToParse(&record, DxManager::sMissingDate));
+}
+
+// A release subscribes an archiving graph again to the same subscription: it keeps its frames, and takes the file of
+// the same Last-Modified its new configuration serves for the second day. The first day, not served, stays archived
+// and drawn. New dates drop the frames.
+TEST_F(DxSeriesTest, AGraphKeepsItsFramesThroughAReleaseAndTakesTheNewFiles)
+{
+    DxSeriesClient client;
+    client.SetArchiving(true);
+    ASSERT_TRUE(Watch(client));
+    mServer.AddDocument("/kts2/20200105/HBR01.kts", 200, "application/kts", Kts("5", "HBR01 1 0 86 50\n"));
+    mServer.AddDocument("/nimbrel/registry.php", 200, "text/xml", SeriesConfig("kts2")).NoLastModified();
+    ASSERT_TRUE(mManager->PerformConfigUpdate());
+    mManager->RefreshAllClients();
+    EXPECT_EQ(client.FrameList().size(), 2u);
+    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return CxAutoLock(mManager->Region()), mManager->CountJobs() == 0; },
+                                        sky::test::kBound));
+    std::vector<long> shown;
+    for (const auto& [date, frame] : client.FrameList())
+        shown.push_back(std::lround(dynamic_cast<const DxTable*>(frame)->FindFloatField("tmpf:cels")->at(0)));
+    EXPECT_EQ(shown, (std::vector<long>{10, 30}));
+    const auto archived = std::filesystem::recursive_directory_iterator(mHome.Path() + "/ts/data");
+    EXPECT_EQ(
+        std::count_if(begin(archived), end(archived), [](const auto& inEntry) { return inEntry.is_regular_file(); }),
+        2);
+    client.SetDates(kDay + 86400.0, kDay + 86400.0);
+    client.RefreshClient();
+    EXPECT_TRUE(client.FrameList().empty());
 }
 
 TEST_F(DxSeriesTest, ParseQuestionsRaceParameterAndSiteChanges)

@@ -135,6 +135,7 @@ void WxSeriesVectorClient::OnAuthenticationChanged()
 
 void WxSeriesVectorClient::OnReleaseAndInvalidate()
 {
+    DxSeriesClient::OnReleaseAndInvalidate();
     DxSeriesManager* manager = WxSeriesManagerOf(Set());
     if (manager == nullptr)
         return;
