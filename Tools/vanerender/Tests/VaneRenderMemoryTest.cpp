@@ -1,5 +1,6 @@
-// Runs given too little address space: whichever allocation fails (the context, a job thread, a document's reading,
-// the picture's read-back), the run fails with status 1, says so and leaves nothing of its own behind.
+// Runs given too little address space: whichever allocation of ours fails (a document's reading, the picture's
+// read-back), the run fails with status 1, says so and leaves nothing of its own behind. Limits that reach the
+// context's creation are left out: Mesa may crash there, by build.
 #include "TestSupport.h"
 #include "VaneRenderRun.h"
 
@@ -28,8 +29,7 @@ TEST(VaneRenderMemory, ARunOutOfMemoryFailsAndLeavesNothingBehind)
     // A picture of 16384 x 12000 is 786 MB, drawn and read back; a document that fails leaves the next one drawn.
     const std::string lost = "map.png: the picture could not be written (out of memory)";
     for (const auto& [megabytes, arguments, pictures, said] :
-         {std::tuple{250, "map.vanedoc --size 16384x12000", "", lost},
-          {1000, "map.vanedoc --size 16384x12000", "", lost},
+         {std::tuple{1000, "map.vanedoc --size 16384x12000", "", lost},
           {450, "large.vanedoc map.vanedoc --size 64x64", "map.png ", "large.vanedoc: failed (out of memory)"}})
     {
         SCOPED_TRACE(std::to_string(megabytes) + " MB: " + arguments);
