@@ -109,6 +109,17 @@ protected:
     {
         return inClient.Table() ? inClient.Table()->FindStringField("text")->front().AsUtf8() : "";
     }
+    // Answers the body with the files' one Last-Modified once the latch opens (304 to a conditional request).
+    static sky::test::HttpHandler HeldReply(std::shared_ptr<sky::test::Latch> inGo, const char* inBody)
+    {
+        return [=](const sky::test::HttpRequest& inRequest, sky::test::HttpReply& outReply)
+        {
+            inGo->Wait();
+            outReply.contentType = "x/t", outReply.body = inBody;
+            outReply.headers.push_back({"Last-Modified", sky::test::HttpDate(kUnixT - 60)});
+            outReply.status = inRequest.HasHeader("If-Modified-Since") ? 304 : 200;
+        };
+    }
     // The file of the date in the temporary tree, or in the archive.
     std::string Stored(const CxDate& inDate, const char* inTree = "Temporary") const
     {
@@ -410,15 +421,7 @@ TEST_F(DxNetworkTest, AReplyOfTheFormerConfigurationIsDropped)
         auto go = std::make_shared<std::array<sky::test::Latch, 3>>(); // the old reply's, the new one's, neither's
         (*go)[2].CountDown();
         const auto serve = [go](const char* inBody, int inHeld)
-        {
-            return [=](const sky::test::HttpRequest& inRequest, sky::test::HttpReply& outReply)
-            {
-                (*go)[inHeld].Wait();
-                outReply.contentType = "x/t", outReply.body = inBody;
-                outReply.headers.push_back({"Last-Modified", sky::test::HttpDate(kUnixT - 60)});
-                outReply.status = inRequest.HasHeader("If-Modified-Since") ? 304 : 200;
-            };
-        };
+        { return HeldReply(std::shared_ptr<sky::test::Latch>(go, &(*go)[inHeld]), inBody); };
         mServer.AddHandler(old, serve("old", holdOld ? 0 : 2)).Delay(holdOld ? 0 : 300);
         mServer.AddHandler(fresh, serve("new", holdNew ? 1 : 2));
         (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url(old + "?"));
@@ -450,8 +453,11 @@ TEST_F(DxNetworkTest, AReplyOfTheFormerConfigurationIsDropped)
 TEST_F(DxNetworkTest, AnArchivingSetDrawsTheNewConfigurationsFile)
 {
     mManager->mArchive = true;
-    for (const char* path : {"/old?03071155", "/old?03071200", "/new?03071200"})
-        mServer.AddDocument(path, 200, "x/t", std::string(path + 1, 3)).LastModified(kUnixT - 60);
+    for (const char* path : {"/old?03071155", "/old?03071200"})
+        mServer.AddDocument(path, 200, "x/t", "old").LastModified(kUnixT - 60);
+    // The new file waits until the former one has been read again, so that reading always comes first.
+    auto go = std::make_shared<sky::test::Latch>();
+    mServer.AddHandler("/new?03071200", HeldReply(go, "new"));
     (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url("/old?"));
     DxClient client;
     client.SetSet(mSet.get()), client.SetDates(kT - 300, kT), client.SetDisplayDate(kT);
@@ -459,7 +465,12 @@ TEST_F(DxNetworkTest, AnArchivingSetDrawsTheNewConfigurationsFile)
     ASSERT_TRUE(Settle([&] { return Drawn(client) == "old"; }));
     (CxAutoLock(mManager->Region()), mManager->mBase = mServer.Url("/new?"));
     mManager->RefreshAllClients();
-    ASSERT_TRUE(Settle());
+    const bool reread = pf::MainLoop().RunUntil(
+        [&]
+        { return mServer.Hits("/new?03071200") == 1 && (CxAutoLock(mManager->Region()), mManager->CountJobs()) == 1; },
+        sky::test::kBound);
+    go->CountDown();
+    ASSERT_TRUE(reread && Settle());
     EXPECT_EQ(Drawn(client) + Stored(kT, "data") + Stored(kT - 300, "data"), "newnewold");
 }
 
