@@ -369,16 +369,31 @@ TEST_F(DxSeriesTest, AReleasedClientTakesTheNextFileOfEachDate)
 // and drawn. New dates drop the frames.
 TEST_F(DxSeriesTest, AGraphKeepsItsFramesThroughAReleaseAndTakesTheNewFiles)
 {
+    const std::time_t modified = std::time(nullptr) - 60;
+    mServer.AddDocument("/kts/20200105/HBR01.kts", 200, "application/kts", Kts("5", "HBR01 1 0 68 50\n"))
+        .LastModified(modified);
     DxSeriesClient client;
     client.SetArchiving(true);
     ASSERT_TRUE(Watch(client));
-    mServer.AddDocument("/kts2/20200105/HBR01.kts", 200, "application/kts", Kts("5", "HBR01 1 0 86 50\n"));
+    // The new file waits until the archived ones have been read again, so that reading always comes first.
+    auto go = std::make_shared<sky::test::Latch>();
+    mServer.AddHandler("/kts2/20200105/HBR01.kts",
+                       [=](const sky::test::HttpRequest& inRequest, sky::test::HttpReply& outReply)
+                       {
+                           go->Wait();
+                           outReply.contentType = "application/kts", outReply.body = Kts("5", "HBR01 1 0 86 50\n");
+                           outReply.headers.push_back({"Last-Modified", sky::test::HttpDate(modified)});
+                           outReply.status = inRequest.HasHeader("If-Modified-Since") ? 304 : 200;
+                       });
     mServer.AddDocument("/nimbrel/registry.php", 200, "text/xml", SeriesConfig("kts2")).NoLastModified();
     ASSERT_TRUE(mManager->PerformConfigUpdate());
     mManager->RefreshAllClients();
     EXPECT_EQ(client.FrameList().size(), 2u);
-    ASSERT_TRUE(pf::MainLoop().RunUntil([&] { return CxAutoLock(mManager->Region()), mManager->CountJobs() == 0; },
-                                        sky::test::kBound));
+    const auto jobs = [&] { return CxAutoLock(mManager->Region()), mManager->CountJobs(); };
+    const bool reread = pf::MainLoop().RunUntil(
+        [&] { return mServer.Hits("/kts2/20200105/HBR01.kts") == 1 && jobs() == 1; }, sky::test::kBound);
+    go->CountDown();
+    ASSERT_TRUE(reread && pf::MainLoop().RunUntil([&] { return jobs() == 0; }, sky::test::kBound));
     std::vector<long> shown;
     for (const auto& [date, frame] : client.FrameList())
         shown.push_back(std::lround(dynamic_cast<const DxTable*>(frame)->FindFloatField("tmpf:cels")->at(0)));
