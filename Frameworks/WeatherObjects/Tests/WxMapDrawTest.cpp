@@ -151,8 +151,11 @@ TEST_F(MapDrawTest, OnlyRowsThatShowAreDrawnAndAStopEndsTheLegend)
     for (int i = 0; i < 15; ++i)
         new KitProduct(&map);
     // The rectangle, the rows drawn before the stop answers true (-1 never), the rows drawn.
-    const std::tuple<GxRect, int, int> cases[] = {
-        {kColumn, -1, 15}, {GxRect(0, 300, 175, 768), -1, 11}, {kColumn, 7, 7}, {kColumn, 0, 0}};
+    const std::tuple<GxRect, int, int> cases[] = {{kColumn, -1, 15},
+                                                  {GxRect(0, 300, 175, 768), -1, 11},
+                                                  {GxRect(0, 308, 175, 768), -1, 10},
+                                                  {kColumn, 7, 7},
+                                                  {kColumn, 0, 0}};
     for (const auto& [rect, stopAfter, drawn] : cases)
     {
         int asked = 0;
