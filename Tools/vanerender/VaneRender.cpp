@@ -540,24 +540,13 @@ std::string Renderer::ExportPicture(const fs::path& inPicture)
 {
     try
     {
-        return pf::WriteWholeFile(inPicture.string(),
-                                  [&](int inFile) -> std::string
-                                  {
-                                      try
-                                      {
-                                          if (!mContext.Export(CxString("image/png"), inFile, nullptr, StopAsked))
-                                              return "stopped";
-                                      }
-                                      catch (const CxError& inError)
-                                      {
-                                          return inError.AsString().AsUtf8();
-                                      }
-                                      return std::string();
-                                  });
+        return pf::WriteWholeFile(
+            inPicture.string(), [&](int inFile)
+            { return mContext.Export(CxString("image/png"), inFile, nullptr, StopAsked) ? "" : "stopped"; });
     }
     catch (...)
     {
-        // The read-back of a large picture runs out of memory first.
+        // The encoder's error, or the read-back of a large picture running out of memory.
         return VaneReason(std::current_exception());
     }
 }

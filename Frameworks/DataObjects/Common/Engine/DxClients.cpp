@@ -310,7 +310,7 @@ bool DxClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified)
         mWaitingForData = true;
         // The very bytes the frame was read from, still there at the release, are read again under the new
         // configuration; the file it waits for is still to come.
-        if (mFrame == nullptr || inRecord->mFileDigest == 0 || inRecord->mFileDigest != mFrame->FileDigest())
+        if (mFrame == nullptr || !mFrame->IsReadFrom(inRecord->mFileDigest))
             mInvalidated = false;
     }
     return needs;

@@ -40,9 +40,9 @@ public:
     void CheckVersion() const;
 
     bool Parsed() const { return mParsed; }
-    // Whether the reader found its document's element (the site list: and its table). A document of another root
-    // parses and passes the version check, and leaves the caller's lists as they were.
-    bool FoundRoot() const { return mFoundRoot; }
+    // Whether the document parsed and the reader found its element (the site list: and its table). A document of
+    // another root parses and passes the version check, and leaves the caller's lists as they were.
+    bool FoundRoot() const { return mParsed && mFoundRoot; }
     bool HasLocalizedStrings() const { return !mLocalizedStrings.empty(); }
     // The text for a key of the localisation block, or the key itself.
     CxString Localize(const CxString& inKey) const;

@@ -42,8 +42,9 @@ public:
     const CxDate& LastModified() const { return mLastModified; }
     void SetLastModified(const CxDate& inDate) { mLastModified = inDate; }
     // The digest of the file bytes it was decoded from; 0 when not known.
-    CxUint64 FileDigest() const { return mFileDigest; }
     void SetFileDigest(CxUint64 inDigest) { mFileDigest = inDigest; }
+    // Whether it was decoded from bytes of that digest; never for a digest not known.
+    bool IsReadFrom(CxUint64 inDigest) const { return inDigest != 0 && inDigest == mFileDigest; }
 
     iterator FieldBegin() { return mFields.begin(); }
     iterator FieldEnd() { return mFields.end(); }

@@ -47,7 +47,7 @@ bool DxAdvisoryManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed() || !parser.FoundRoot())
+        if (!parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mProductListUrl = JoinSet(base, parser.StringProperty("prodInfoUrl"));

@@ -54,7 +54,7 @@ bool DxImageManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed() || !parser.FoundRoot())
+        if (!parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mProductInfoUrl = JoinUrl(base, parser.StringProperty("prodInfoUrl"));

@@ -67,7 +67,7 @@ bool DxNidsManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed() || !parser.FoundRoot())
+        if (!parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));

@@ -160,7 +160,7 @@ bool DxSeriesClient::OnNeedsToParse(DxRecord* inRecord, const CxDate& inModified
         // The very bytes a held frame was read from, still there at the release, are read again under the new
         // configuration; the date's next file is still to come.
         const auto held = mFrames.find(date);
-        if (held == mFrames.end() || inRecord->mFileDigest == 0 || inRecord->mFileDigest != held->second->FileDigest())
+        if (held == mFrames.end() || !held->second->IsReadFrom(inRecord->mFileDigest))
             mReleased.erase(date);
     }
     return needed;

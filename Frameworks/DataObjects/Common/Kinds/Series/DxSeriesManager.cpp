@@ -33,7 +33,7 @@ bool DxSeriesManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed() || !parser.FoundRoot())
+        if (!parser.FoundRoot())
             throw -1;
         const CxString base = ReadDescription(parser, mConfigUrl);
         mSiteInfoUrl = JoinUrl(base, parser.StringProperty("siteInfoUrl"));

@@ -92,7 +92,7 @@ bool DxShapeManager::ParseConfig(CxData& ioData)
     try
     {
         const DxConfigParser parser(ioData);
-        if (!parser.Parsed() || !parser.FoundRoot())
+        if (!parser.FoundRoot())
             return false;
         const CxString base = ReadDescription(parser, mConfigUrl);
         // No list URL means no list to fetch, not the base URL itself.
