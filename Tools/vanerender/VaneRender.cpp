@@ -462,6 +462,52 @@ std::string PictureName(const std::string& inDocument)
     return name + ".png";
 }
 
+// A throw out of the drawing may come from inside the GL driver (LLVM out of memory while llvmpipe compiles a
+// shader), its frames left holding the driver's locks: the next GL call of ours, a display list's deletion say,
+// would wait for good. So what holds GL objects is kept from then on, never destroyed and still reachable for the
+// leak checker: the map (Render) and the context (VaneRender). Room is made before each drawing, so keeping them
+// allocates nothing.
+struct AbandonedGL
+{
+    std::vector<WxMap*> mMaps;
+    std::vector<GxAGLContext*> mContexts;
+
+    static AbandonedGL& Get()
+    {
+        static auto* sKept = new AbandonedGL;
+        return *sKept;
+    }
+    void MakeRoom()
+    {
+        mMaps.reserve(mMaps.size() + 1);
+        mContexts.reserve(mContexts.size() + 1);
+    }
+};
+
+// Takes the map from its owner when a throw leaves the drawing, while the stack unwinds and before the owner
+// would delete it; its tracking timer stops, so nothing drives it again.
+class MapKeeper
+{
+public:
+    MapKeeper(std::unique_ptr<WxMap>& ioMap, const bool& inDrawing) : mMap(ioMap), mDrawing(inDrawing) {}
+    ~MapKeeper()
+    {
+        if (std::uncaught_exceptions() <= mExceptions || !mDrawing || !mMap)
+            return;
+        WxMap* map = mMap.release();
+        if (map->IsTracking())
+            map->ToggleRealTime();
+        AbandonedGL::Get().mMaps.push_back(map);
+    }
+    MapKeeper(const MapKeeper&) = delete;
+    MapKeeper& operator=(const MapKeeper&) = delete;
+
+private:
+    std::unique_ptr<WxMap>& mMap;
+    const bool& mDrawing;
+    const int mExceptions = std::uncaught_exceptions();
+};
+
 struct SetState
 {
     DxSet* mSet = nullptr;
@@ -497,6 +543,8 @@ public:
     // A document stopped or threw while drawing, the context's state perhaps left pushed (Begin2D, attributes): no
     // document after it is drawn with that context.
     bool Broken() const { return mDrawing; }
+    // An exception came out of the drawing: the context must not be used, nor deleted.
+    bool DrawingThrew() const { return mDrawingThrew; }
     const std::vector<VaneTimings>& Timings() const { return mTimings; }
 
 private:
@@ -519,6 +567,7 @@ private:
     // The pictures' names this run has written.
     std::set<std::string> mTaken;
     bool mDrawing = false;
+    bool mDrawingThrew = false;
 };
 
 // A document of a name another has already drawn takes the first free name after it, "map-2.png", "map-3.png".
@@ -702,6 +751,7 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
         Complain(inDocument + ": " + parser.LastErrorMessage().AsUtf8());
         return kVaneUsage;
     }
+    const MapKeeper keeper(map, mDrawing);
     mDate = map->Date();
     Say(mClock, "document read: " + inDocument + ", " + std::to_string(map->ProductCount()) + " layers at " +
                     mDate.AsString().AsUtf8());
@@ -782,6 +832,7 @@ int Renderer::Render(const std::string& inDocument, const fs::path& inOut)
     if (StopAsked())
         return kVaneFailed;
     const VaneView view = VaneFrameMap(*map, parser.Root(), mOptions.mWidth, mOptions.mHeight);
+    AbandonedGL::Get().MakeRoom();
     mDrawing = true;
     mContext.MakeCurrent();
     glShadeModel(GL_SMOOTH);
@@ -838,8 +889,14 @@ int Renderer::Attempt(const std::string& inDocument, const fs::path& inOut)
     }
     catch (...)
     {
-        Complain(inDocument + ": " + (mDrawing ? "could not be drawn (" : "failed (") +
-                 VaneReason(std::current_exception()) + ")" + (mDrawing ? "; the run ends there" : ""));
+        if (mDrawing)
+            mDrawingThrew = true;
+        // Nothing concatenated: memory may still be short, and a throw from here would take the context down.
+        const std::string reason = VaneReason(std::current_exception());
+        std::fflush(stdout);
+        std::fprintf(stderr, "vanerender: %s: %s (%s)%s\n", inDocument.c_str(),
+                     mDrawing ? "could not be drawn" : "failed", reason.c_str(),
+                     mDrawing ? "; the run ends there" : "");
     }
     return kVaneFailed;
 }
@@ -1047,6 +1104,8 @@ int VaneRender(const VaneOptions& inOptions, std::vector<VaneTimings>* outTiming
             if (renderer.Broken())
                 break;
         }
+        if (renderer.DrawingThrew())
+            AbandonedGL::Get().mContexts.push_back(context.release());
         if (outTimings != nullptr)
             *outTimings = renderer.Timings();
     }
