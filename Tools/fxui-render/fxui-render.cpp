@@ -23,8 +23,11 @@ constexpr const char* kUsage =
     "Builds the window named WINDOW from the interface file, hidden, and draws it as the window server shows it:\n"
     "its title bar and content (the frame's size), or with --content the content alone. Controls take their\n"
     "standard look; a user pane that nothing draws shows its outline and its 'FACE'/'CLAS' class code. The image\n"
-    "is written to OUT.png: a file there is replaced whole (a fresh file renamed over it), while a link, a device\n"
-    "or a FIFO there is written through (/dev/stdout sends it down a pipe). No display is needed.\n"
+    "is written to OUT.png: a file there, or the file a link there leads to, is replaced whole (a fresh file with\n"
+    "its permissions, renamed over it; the link stays a link), so a failed write leaves it as it was. Its owner,\n"
+    "ACLs and other hard links are not kept. A device, a FIFO or a descriptor (/dev/stdout, /dev/fd/N) is written\n"
+    "through (/dev/stdout sends it down a pipe), and so is a link's file where no fresh file can be made beside it\n"
+    "or the rename is refused. No display is needed.\n"
     "\n"
     "Exit status: 0 when the image is written; 1 with a message for bad arguments, an unreadable or invalid file\n"
     "(a parse error names its line), an unknown window, or an image that cannot be written.\n";

@@ -7,13 +7,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace pf
@@ -183,7 +186,7 @@ bool WritePngWhole(const Image& inImage, const std::function<std::string(const F
     return outError.empty();
 }
 
-// Opened as it stands and filled: a link's target, a device, a FIFO's reader.
+// Opened as it stands and filled: a device, a FIFO's reader, a descriptor, a link's target that cannot be replaced.
 std::string WriteThrough(const std::string& inPath, const FileFiller& inFill)
 {
     const int file = open(inPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -195,20 +198,97 @@ std::string WriteThrough(const std::string& inPath, const FileFiller& inFill)
     return failure;
 }
 
+// The kernel's descriptor links (/proc/PID/fd/N, which /dev/stdout and /dev/fd/N lead to) are procfs's own.
+bool IsDescriptorLink(const std::string& inLink)
+{
+    const std::size_t slash = inLink.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : inLink.substr(0, slash + 1);
+    struct statfs system
+    {
+    };
+    return statfs(folder.c_str(), &system) != 0 || system.f_type == PROC_SUPER_MAGIC;
+}
+
+// Where the chain of links at inPath ends, when the picture may replace that file whole rather than cut it open:
+// a file the caller may write and the same one the name opens, or an absent name; outMode is its permission bits, -1
+// for none. "" when the chain passes through a descriptor's link, loops, breaks or ends anywhere else. Each
+// relative target is joined to its own link's folder as it stands: ".." is the kernel's to resolve.
+std::string ReplaceableTarget(const std::string& inPath, int& outMode)
+{
+    constexpr int kMostHops = 40;
+    std::string at = inPath;
+    for (int hop = 0; hop <= kMostHops; ++hop)
+    {
+        struct stat link
+        {
+        };
+        if (lstat(at.c_str(), &link) != 0)
+        {
+            outMode = -1;
+            return errno == ENOENT && hop > 0 ? at : std::string();
+        }
+        if (!S_ISLNK(link.st_mode))
+        {
+            struct stat named
+            {
+            };
+            outMode = int(link.st_mode & 0777);
+            return S_ISREG(link.st_mode) && access(at.c_str(), W_OK) == 0 && stat(inPath.c_str(), &named) == 0 &&
+                           named.st_dev == link.st_dev && named.st_ino == link.st_ino
+                       ? at
+                       : std::string();
+        }
+        if (IsDescriptorLink(at))
+            return std::string();
+        std::string target(std::size_t(link.st_size > 0 ? link.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t length = readlink(at.c_str(), target.data(), target.size());
+        if (length <= 0 || std::size_t(length) >= target.size())
+            return std::string();
+        target.resize(std::size_t(length));
+        at = target[0] == '/' ? target : at.substr(0, at.rfind('/') + 1) + target;
+    }
+    return std::string();
+}
+
+// A link's target is replaced whole where that is safe, so a write that fails part-way leaves it as it was; where
+// the folder takes no new file or refuses the rename, it is written through.
+std::string WriteAtLinksEnd(const std::string& inPath, const FileFiller& inFill)
+{
+    int mode = -1;
+    const std::string target = ReplaceableTarget(inPath, mode);
+    if (target.empty())
+        return WriteThrough(inPath, inFill);
+    WholeFileRefusal refusal;
+    const std::string failure = WriteWholeFile(
+        target,
+        [&](int inFile)
+        { return mode >= 0 && fchmod(inFile, mode_t(mode)) != 0 ? std::strerror(errno) : inFill(inFile); },
+        &refusal);
+    // A full disk or quota would cut the target as well.
+    const bool full = refusal.mError == ENOSPC || refusal.mError == EDQUOT;
+    if (refusal.mStep == WholeFileRefusal::kRename || (refusal.mStep == WholeFileRefusal::kFresh && !full))
+        return WriteThrough(inPath, inFill);
+    return failure;
+}
+
 } // namespace
 
 bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError)
 {
-    // Only a file at the name, or none, is replaced: a name that leads elsewhere (/dev/stdout, a pipe) is the
-    // caller's way of saying where the picture goes.
+    // A file at the name, or none, is replaced whole; a link's target too where that is safe. A device, a FIFO or
+    // a descriptor (/dev/stdout down a pipe) is the caller's way of saying where the picture goes: written through.
     struct stat named
     {
     };
-    const bool through = lstat(inPath.c_str(), &named) == 0 && !S_ISREG(named.st_mode);
+    const bool stands = lstat(inPath.c_str(), &named) == 0;
     if (WritePngWhole(
             inImage,
             [&](const FileFiller& inFill)
-            { return through ? WriteThrough(inPath, inFill) : WriteWholeFile(inPath, inFill); },
+            {
+                if (!stands || S_ISREG(named.st_mode))
+                    return WriteWholeFile(inPath, inFill);
+                return S_ISLNK(named.st_mode) ? WriteAtLinksEnd(inPath, inFill) : WriteThrough(inPath, inFill);
+            },
             outError))
         return true;
     outError = inPath + ": cannot write (" + outError + ")";

@@ -84,6 +84,14 @@ void Discard(int inFolder, const std::string& inHidden, int inFile)
         unlinkat(inFolder, inHidden.c_str(), 0);
 }
 
+// The step and errno, then errno's words.
+std::string Refused(WholeFileRefusal* outRefusal, WholeFileRefusal::Step inStep, int inError)
+{
+    if (outRefusal != nullptr)
+        *outRefusal = {inStep, inError};
+    return std::strerror(inError);
+}
+
 } // namespace
 
 std::string WriteAll(int inFile, const void* inBytes, std::size_t inSize)
@@ -102,14 +110,17 @@ std::string WriteAll(int inFile, const void* inBytes, std::size_t inSize)
     return std::string();
 }
 
-std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFiller& inFill)
+std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFiller& inFill,
+                           WholeFileRefusal* outRefusal)
 {
+    if (outRefusal != nullptr)
+        *outRefusal = WholeFileRefusal();
     if (inName.empty() || inName.find('/') != std::string::npos || inName == "." || inName == "..")
         return "\"" + inName + "\" is no file name";
     std::string hidden;
     const int file = OpenFresh(inFolder, inName, hidden);
     if (file < 0)
-        return std::strerror(errno);
+        return Refused(outRefusal, WholeFileRefusal::kFresh, errno);
     const Closing closing(file);
     std::string failure;
     try
@@ -129,22 +140,29 @@ std::string WriteWholeFile(int inFolder, const std::string& inName, const FileFi
     if (failure.empty() && !HoldsFile(inFolder, hidden, file))
         failure = hidden + " was replaced";
     if (failure.empty() && renameat(inFolder, hidden.c_str(), inFolder, inName.c_str()) != 0)
-        failure = std::strerror(errno);
+    {
+        const int error = errno;
+        Discard(inFolder, hidden, file);
+        return Refused(outRefusal, WholeFileRefusal::kRename, error);
+    }
     if (!failure.empty())
         Discard(inFolder, hidden, file);
     return failure;
 }
 
-std::string WriteWholeFile(const std::string& inPath, const FileFiller& inFill)
+std::string WriteWholeFile(const std::string& inPath, const FileFiller& inFill, WholeFileRefusal* outRefusal)
 {
     const std::size_t slash = inPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : inPath.substr(0, slash);
     const std::string name = slash == std::string::npos ? inPath : inPath.substr(slash + 1);
     const int opened = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (opened < 0)
-        return folder + ": " + std::strerror(errno);
+    {
+        const int error = errno;
+        return folder + ": " + Refused(outRefusal, WholeFileRefusal::kFresh, error);
+    }
     const Closing closing(opened);
-    return WriteWholeFile(opened, name, inFill);
+    return WriteWholeFile(opened, name, inFill, outRefusal);
 }
 
 } // namespace pf

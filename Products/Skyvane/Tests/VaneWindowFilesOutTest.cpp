@@ -1,5 +1,5 @@
-// fxui-render's picture goes where its output name leads: a file there, or none, gives way to a whole picture; a
-// link, a device or a FIFO is written through, and a picture that does not get there fails the run.
+// fxui-render's picture goes where its output name leads: a file there, or none, or a link's file gives way to a
+// whole picture; a device or a FIFO is written through, and a picture that does not get there fails the run.
 #include "TestSupport.h"
 #include "VaneWindowFiles.h"
 
