@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <utility>
@@ -16,6 +18,14 @@ namespace vanewindows
 {
 
 inline const std::string kInterfaceFile = std::string(SKYVANE_SOURCE_DIR) + "/Products/Skyvane/Resources/VaneMain.fxui";
+
+// A file's bytes, "" when it cannot be read.
+inline std::string Slurp(const std::string& inPath)
+{
+    std::ostringstream text;
+    text << std::ifstream(inPath, std::ios::binary).rdbuf();
+    return text.str();
+}
 
 // Runs fxui-render with the arguments; its exit status, -1 when it did not exit, and what it printed.
 inline int RunTool(const std::string& inArguments, std::string& outOutput)

@@ -13,20 +13,13 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace
 {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& inPath)
-{
-    std::ostringstream text;
-    text << std::ifstream(inPath, std::ios::binary).rdbuf();
-    return text.str();
-}
+using vanewindows::Slurp;
 
 ino_t Inode(const fs::path& inPath)
 {

@@ -12,20 +12,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace
 {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& inPath)
-{
-    std::ostringstream text;
-    text << std::ifstream(inPath, std::ios::binary).rdbuf();
-    return text.str();
-}
+using vanewindows::Slurp;
 
 TEST(VaneWindowFilesOut, ThePictureGoesWhereTheNameLeads)
 {
