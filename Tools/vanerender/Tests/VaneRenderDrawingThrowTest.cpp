@@ -53,7 +53,7 @@ GUARDED(EGLBoolean, eglDestroyContext, (EGLDisplay inDisplay, EGLContext inConte
 
 extern "C" void glCallList(GLuint inList)
 {
-    // The third list drawn is the contour's: the gridlines' and the gradient's lists, and its texture, exist.
+    // The third list drawn is the contour's, after the gradient's: display lists and a texture exist by then.
     static std::atomic<int> sCalls{0};
     if (++sCalls == 3)
     {
