@@ -199,14 +199,12 @@ std::string WriteThrough(const std::string& inPath, const FileFiller& inFill)
 }
 
 // The kernel's descriptor links (/proc/PID/fd/N, which /dev/stdout and /dev/fd/N lead to) are procfs's own.
-bool IsDescriptorLink(const std::string& inLink)
+bool HoldsDescriptorLinks(const std::string& inFolder)
 {
-    const std::size_t slash = inLink.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : inLink.substr(0, slash + 1);
     struct statfs system
     {
     };
-    return statfs(folder.c_str(), &system) != 0 || system.f_type == PROC_SUPER_MAGIC;
+    return statfs(inFolder.c_str(), &system) != 0 || system.f_type == PROC_SUPER_MAGIC;
 }
 
 // Where the chain of links at inPath ends, when the picture may replace that file whole rather than cut it open:
@@ -216,6 +214,7 @@ bool IsDescriptorLink(const std::string& inLink)
 std::string ReplaceableTarget(const std::string& inPath, int& outMode)
 {
     constexpr int kMostHops = 40;
+    outMode = -1;
     std::string at = inPath;
     for (int hop = 0; hop <= kMostHops; ++hop)
     {
@@ -223,10 +222,7 @@ std::string ReplaceableTarget(const std::string& inPath, int& outMode)
         {
         };
         if (lstat(at.c_str(), &link) != 0)
-        {
-            outMode = -1;
             return errno == ENOENT && hop > 0 ? at : std::string();
-        }
         if (!S_ISLNK(link.st_mode))
         {
             struct stat named
@@ -238,14 +234,15 @@ std::string ReplaceableTarget(const std::string& inPath, int& outMode)
                        ? at
                        : std::string();
         }
-        if (IsDescriptorLink(at))
+        const std::string folder = at.substr(0, at.rfind('/') + 1);
+        if (HoldsDescriptorLinks(folder.empty() ? "." : folder))
             return std::string();
         std::string target(std::size_t(link.st_size > 0 ? link.st_size : PATH_MAX) + 1, '\0');
         const ssize_t length = readlink(at.c_str(), target.data(), target.size());
         if (length <= 0 || std::size_t(length) >= target.size())
             return std::string();
         target.resize(std::size_t(length));
-        at = target[0] == '/' ? target : at.substr(0, at.rfind('/') + 1) + target;
+        at = target[0] == '/' ? target : folder + target;
     }
     return std::string();
 }
