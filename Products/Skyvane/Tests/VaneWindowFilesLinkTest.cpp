@@ -70,7 +70,8 @@ TEST(VaneWindowFilesLinks, ATargetIsReplacedWholeOrLeftWholeAndOtherEndsTakeTheP
         EXPECT_EQ(std::distance(fs::directory_iterator(folder / "pictures"), fs::directory_iterator()), 1);
     }
 
-    // Guards: a dangling link makes its target; a link to a FIFO and /dev/stdout on a file of ours write through.
+    // Guards: a dangling link makes its target; a link to a FIFO, and one shaped as /dev/stdout (to a descriptor's
+    // link) with descriptor 1 on a file of ours, write through.
     fs::create_symlink("made.png", folder / "dangling.png");
     EXPECT_EQ(Render(folder / "dangling.png"), 0);
     EXPECT_TRUE(fs::is_symlink(folder / "dangling.png") && Slurp(folder / "made.png") == bytes);
@@ -79,7 +80,9 @@ TEST(VaneWindowFilesLinks, ATargetIsReplacedWholeOrLeftWholeAndOtherEndsTakeTheP
     const int reader = open((folder / "fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     const int out = open((folder / "out.png").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     EXPECT_EQ(Render(folder / "pipe.png"), 0);
-    EXPECT_EQ(Render("/dev/stdout", 0, out), 0);
+    fs::create_symlink("/proc/self/fd/1", folder / "stdout");
+    EXPECT_EQ(Render(folder / "stdout", 0, out), 0);
+    EXPECT_TRUE(fs::is_symlink(folder / "stdout"));
     std::string piped(bytes.size() + 1, '\0'), written(bytes.size() + 1, '\0');
     pollfd ready{reader, POLLIN, 0};
     piped.resize(
