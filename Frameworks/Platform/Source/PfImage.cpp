@@ -208,13 +208,14 @@ bool HoldsDescriptorLinks(const std::string& inFolder)
 }
 
 // Where the chain of links at inPath ends, when the picture may replace that file whole rather than cut it open:
-// a file the caller may write and the same one the name opens, or an absent name; outMode is its permission bits, -1
-// for none. "" when the chain passes through a descriptor's link, loops, breaks or ends anywhere else. Each
-// relative target is joined to its own link's folder as it stands: ".." is the kernel's to resolve.
-std::string ReplaceableTarget(const std::string& inPath, int& outMode)
+// a file the caller may write, with no other hard link, and the same one the name opens, or an absent name; outFile
+// is its stat, st_nlink 0 for none. "" when the chain passes through a descriptor's link, loops, breaks or ends
+// anywhere else. Each relative target is joined to its own link's folder as it stands: ".." is the kernel's to
+// resolve.
+std::string ReplaceableTarget(const std::string& inPath, struct stat& outFile)
 {
     constexpr int kMostHops = 40;
-    outMode = -1;
+    outFile = {};
     std::string at = inPath;
     for (int hop = 0; hop <= kMostHops; ++hop)
     {
@@ -228,9 +229,10 @@ std::string ReplaceableTarget(const std::string& inPath, int& outMode)
             struct stat named
             {
             };
-            outMode = int(link.st_mode & 0777);
-            return S_ISREG(link.st_mode) && access(at.c_str(), W_OK) == 0 && stat(inPath.c_str(), &named) == 0 &&
-                           named.st_dev == link.st_dev && named.st_ino == link.st_ino
+            outFile = link;
+            return S_ISREG(link.st_mode) && link.st_nlink == 1 && access(at.c_str(), W_OK) == 0 &&
+                           stat(inPath.c_str(), &named) == 0 && named.st_dev == link.st_dev &&
+                           named.st_ino == link.st_ino
                        ? at
                        : std::string();
         }
@@ -247,23 +249,43 @@ std::string ReplaceableTarget(const std::string& inPath, int& outMode)
     return std::string();
 }
 
-// A link's target is replaced whole where that is safe, so a write that fails part-way leaves it as it was; where
-// the folder takes no new file or refuses the rename, it is written through.
+// A link's file is replaced whole where the fresh one can be what it was (its owner, group and permissions), so a
+// write that fails part-way leaves it as it was. Where the owner or group cannot be given, or the folder takes no
+// new file or refuses the rename, it is written through.
 std::string WriteAtLinksEnd(const std::string& inPath, const FileFiller& inFill)
 {
-    int mode = -1;
-    const std::string target = ReplaceableTarget(inPath, mode);
+    struct stat file
+    {
+    };
+    const std::string target = ReplaceableTarget(inPath, file);
     if (target.empty())
         return WriteThrough(inPath, inFill);
+    bool unowned = false;
     WholeFileRefusal refusal;
     const std::string failure = WriteWholeFile(
         target,
         [&](int inFile)
-        { return mode >= 0 && fchmod(inFile, mode_t(mode)) != 0 ? std::strerror(errno) : inFill(inFile); },
+        {
+            struct stat fresh
+            {
+            };
+            if (file.st_nlink == 0)
+                return inFill(inFile);
+            if (fstat(inFile, &fresh) != 0)
+                return std::string(std::strerror(errno));
+            // An owner may give only a group of its own; root's call can be refused too (no capability).
+            if ((fresh.st_uid != file.st_uid || fresh.st_gid != file.st_gid) &&
+                fchown(inFile, file.st_uid, file.st_gid) != 0)
+            {
+                unowned = true;
+                return std::string(std::strerror(errno));
+            }
+            return fchmod(inFile, file.st_mode & 0777) != 0 ? std::strerror(errno) : inFill(inFile);
+        },
         &refusal);
     // A full disk or quota would cut the target as well.
     const bool full = refusal.mError == ENOSPC || refusal.mError == EDQUOT;
-    if (refusal.mStep == WholeFileRefusal::kRename || (refusal.mStep == WholeFileRefusal::kFresh && !full))
+    if (unowned || refusal.mStep == WholeFileRefusal::kRename || (refusal.mStep == WholeFileRefusal::kFresh && !full))
         return WriteThrough(inPath, inFill);
     return failure;
 }

@@ -35,9 +35,10 @@ struct Image
 bool ReadPngImage(const std::uint8_t* inBytes, std::size_t inSize, Image& outImage, std::string& outError);
 bool WritePngImage(const Image& inImage, std::vector<std::uint8_t>& outBytes);
 // By path, a file at the name, or none, gives way to the picture written whole (see PfWholeFile.h), and so does
-// the file a link there leads to, the link kept; a device, a FIFO or a descriptor is written through. By folder
-// and name, the picture is always written whole, a link at the name replaced; inFolder is an open folder and
-// inName a name in it.
+// the file a link there leads to, the link kept and the file its owner, group and permissions (not its ACLs); one
+// with other hard links, or whose owner or group the caller cannot give, is written through, so a failed write
+// cuts it. A device, a FIFO or a descriptor is written through. By folder and name, the picture is always written
+// whole, a link at the name replaced; inFolder is an open folder and inName a name in it.
 bool WritePngFile(const Image& inImage, const std::string& inPath, std::string& outError);
 bool WritePngFile(const Image& inImage, int inFolder, const std::string& inName, std::string& outError);
 
