@@ -266,11 +266,11 @@ std::string WriteAtLinksEnd(const std::string& inPath, const FileFiller& inFill)
         target,
         [&](int inFile)
         {
+            if (file.st_nlink == 0)
+                return inFill(inFile);
             struct stat fresh
             {
             };
-            if (file.st_nlink == 0)
-                return inFill(inFile);
             if (fstat(inFile, &fresh) != 0)
                 return std::string(std::strerror(errno));
             // An owner may give only a group of its own; root's call can be refused too (no capability).
