@@ -22,6 +22,12 @@ namespace fs = std::filesystem;
 
 using vanewindows::Slurp;
 
+// fxui-render draws the about window to inOut; its exit status, and what it printed in outSaid.
+int Render(const fs::path& inOut, std::string& outSaid)
+{
+    return vanewindows::RunTool("'" + vanewindows::kInterfaceFile + "' AboutWindow '" + inOut.string() + "'", outSaid);
+}
+
 TEST(VaneWindowFilesOut, ThePictureGoesWhereTheNameLeads)
 {
     const sky::test::TempHome home;
@@ -33,11 +39,10 @@ TEST(VaneWindowFilesOut, ThePictureGoesWhereTheNameLeads)
     ASSERT_EQ(mkfifo((folder / "fifo.png").c_str(), 0600), 0);
     // Opened first, and without waiting for a writer: the picture, a few kilobytes, then fits the pipe.
     const int reader = open((folder / "fifo.png").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    for (const auto& [name, status] : {std::pair{"absent.png", 0}, {"file.png", 0}, {"link.png", 0}, {"fifo.png", 0}})
+    for (const char* name : {"absent.png", "file.png", "link.png", "fifo.png"})
     {
         std::string said;
-        const std::string arguments = "AboutWindow '" + (folder / name).string() + "'";
-        EXPECT_EQ(vanewindows::RunTool("'" + vanewindows::kInterfaceFile + "' " + arguments, said), status) << said;
+        EXPECT_EQ(Render(folder / name, said), 0) << said;
     }
     const std::string picture = Slurp(folder / "absent.png");
     EXPECT_EQ(picture.rfind("\x89PNG", 0), 0u);
@@ -67,9 +72,7 @@ TEST(VaneWindowFilesOut, ALinkToAFullDeviceFailsTheRun)
     close(device);
     fs::create_symlink("full", folder / "full.png");
     std::string said;
-    EXPECT_EQ(vanewindows::RunTool(
-                  "'" + vanewindows::kInterfaceFile + "' AboutWindow '" + (folder / "full.png").string() + "'", said),
-              1);
+    EXPECT_EQ(Render(folder / "full.png", said), 1);
     EXPECT_NE(said.find("No space left on device"), std::string::npos) << said;
     EXPECT_TRUE(fs::is_symlink(folder / "full.png") && fs::is_character_file(node));
 }
